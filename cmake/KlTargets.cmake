@@ -1,0 +1,41 @@
+# Shared conventions: sources beside their tests (foo_test.cpp) and fuzzers (foo_fuzzer.cpp).
+find_package(GTest REQUIRED)
+find_package(Threads REQUIRED)
+include(GoogleTest)
+
+# Library sources of a folder: every .cpp that is not a test, a fuzzer or a program's main.
+function(kl_library_sources out dir)
+  file(GLOB all CONFIGURE_DEPENDS "${dir}/*.cpp")
+  list(FILTER all EXCLUDE REGEX "(_test|_fuzzer|_main)\\.cpp$")
+  set(${out} ${all} PARENT_SCOPE)
+endfunction()
+
+# One GoogleTest executable per folder, made of its *_test.cpp files.
+function(kl_add_tests name dir)
+  file(GLOB tests CONFIGURE_DEPENDS "${dir}/*_test.cpp")
+  if(NOT tests)
+    return()
+  endif()
+  add_executable(${name} ${tests})
+  target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest_main GTest::gmock Threads::Threads)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 120)
+endfunction()
+
+# Each *_fuzzer.cpp is a libFuzzer target under clang with KL_FUZZ; elsewhere it is linked with a
+# replay main and run as a test over its seed folder (fuzz/corpus/<name>), so seeds stay regression tests.
+function(kl_add_fuzzers dir)
+  file(GLOB fuzzers CONFIGURE_DEPENDS "${dir}/*_fuzzer.cpp")
+  foreach(src ${fuzzers})
+    get_filename_component(name ${src} NAME_WE)
+    set(corpus "${PROJECT_SOURCE_DIR}/fuzz/corpus/${name}")
+    if(KL_FUZZ)
+      add_executable(${name} ${src})
+      target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+      target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    else()
+      add_executable(${name} ${src} "${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp")
+      add_test(NAME ${name}_replay COMMAND ${name} ${corpus})
+    endif()
+    target_link_libraries(${name} PRIVATE ${ARGN})
+  endforeach()
+endfunction()

@@ -1,0 +1,34 @@
+// The daemon logger: one syslog line per call, "LEVELNAME:" + message + " @file:line".
+#pragma once
+
+// Levels; INFO (5) is more verbose than DEBUG (4).
+enum {
+  UTIL_LOG_OFF = 0,
+  UTIL_LOG_FATAL = 1,
+  UTIL_LOG_ERROR = 2,
+  UTIL_LOG_WARN = 3,
+  UTIL_LOG_DEBUG = 4,
+  UTIL_LOG_INFO = 5,
+  UTIL_LOG_TRACE = 6,
+};
+
+// Threshold: a message of level N is emitted when g_logLevel >= N (tested by the caller).
+extern int g_logLevel;
+
+// Formats and emits one line whatever the level; level must be 0..6.
+void klUtilKlogMsgLevel(int level, int line, const char* file, const char* format, ...)
+    __attribute__((format(printf, 4, 5)));
+
+// Stores level in g_logLevel when it is below 7; larger values are ignored.
+void klUtilSetLogLevel(unsigned level);
+
+// Where syslog lines go. The default (null) is the system logger; tests install a capture.
+// Both the daemon logger and the library debug channel write their syslog lines through it.
+using klSyslogSink = void (*)(int priority, const char* line);
+void klSetSyslogSink(klSyslogSink sink);
+
+// Logs when the threshold lets the level through, so suppressed arguments are never formatted.
+#define KLOG(level, file, ...)                                                 \
+  do {                                                                         \
+    if (g_logLevel >= (level)) klUtilKlogMsgLevel((level), __LINE__, (file), __VA_ARGS__); \
+  } while (0)
