@@ -26,6 +26,8 @@ void klUtilSetLogLevel(unsigned level);
 // Both the daemon logger and the library debug channel write their syslog lines through it.
 using klSyslogSink = void (*)(int priority, const char* line);
 void klSetSyslogSink(klSyslogSink sink);
+// The installed sink, or null for the system logger.
+klSyslogSink klGetSyslogSink();
 
 // Logs when the threshold lets the level through, so suppressed arguments are never formatted.
 #define KLOG(level, file, ...)                                                 \
