@@ -10,7 +10,9 @@ void hexprint(const char* label, unsigned start, const unsigned char* data, int 
 void hexline(char* out, int outSize, const char* label, unsigned* address, int* index,
              const unsigned char* data, int length);
 
-// Dump without addresses on the debug channel; the second argument is not read.
+// Dump without addresses on the debug channel, 16 bytes a line: the label, then the bytes in groups
+// of four counted from the end of the buffer, a blank before each group and at each line start.
+// A length below 1 emits the label alone. The second argument is not read.
 void hexprint_noaddr(const char* label, unsigned unused, const unsigned char* data, int length);
 
 // Hex dump into out: absolute addresses aligned to 16 (snhexdump) or offsets from the first byte

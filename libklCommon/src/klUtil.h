@@ -6,6 +6,8 @@
 char* trim(char* s);
 
 // Percent-decodes s in place and stores the decoded length; does nothing when either is null.
+// A "%" not followed by two hexadecimal digits (a truncated escape included) is kept as it is,
+// so nothing past the NUL is ever read or written. "+" stays "+".
 void unescapeUrl(char* s, unsigned* length);
 
 // The product name of a camera model number, or null.
