@@ -1,0 +1,53 @@
+// Test capture of the syslog lines of the daemon logger and the library debug channel.
+#pragma once
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "klLog.h"
+
+// Installs itself as the syslog sink for its lifetime and records every line with its priority.
+class FakeSyslog {
+ public:
+  struct Line {
+    int priority;
+    std::string text;
+  };
+
+  FakeSyslog() {
+    std::lock_guard<std::mutex> lock(mutex());
+    lines().clear();
+    klSetSyslogSink(&record);
+  }
+  ~FakeSyslog() { klSetSyslogSink(nullptr); }
+  FakeSyslog(const FakeSyslog&) = delete;
+  FakeSyslog& operator=(const FakeSyslog&) = delete;
+
+  std::vector<Line> taken() {
+    std::lock_guard<std::mutex> lock(mutex());
+    std::vector<Line> result;
+    result.swap(lines());
+    return result;
+  }
+
+  // The texts alone, in order.
+  std::vector<std::string> texts() {
+    std::vector<std::string> result;
+    for (const Line& line : taken()) result.push_back(line.text);
+    return result;
+  }
+
+ private:
+  static std::mutex& mutex() {
+    static std::mutex m;
+    return m;
+  }
+  static std::vector<Line>& lines() {
+    static std::vector<Line> l;
+    return l;
+  }
+  static void record(int priority, const char* text) {
+    std::lock_guard<std::mutex> lock(mutex());
+    lines().push_back({priority, text});
+  }
+};

@@ -1,0 +1,104 @@
+#include "klLog.h"
+
+#include <gtest/gtest.h>
+#include <syslog.h>
+
+#include <string>
+
+#include "fake_syslog.h"
+
+namespace {
+
+class KlogTest : public testing::Test {
+ protected:
+  ~KlogTest() override { g_logLevel = mSavedLevel; }
+
+  // The one line written by a call with the given message and location.
+  std::string lineOf(int level, const std::string& message, const std::string& file, int line) {
+    klUtilKlogMsgLevel(level, line, file.c_str(), "%s", message.c_str());
+    auto lines = mSyslog.taken();
+    EXPECT_EQ(1u, lines.size());
+    if (lines.empty()) return "";
+    EXPECT_EQ(LOG_ERR, lines[0].priority);
+    return lines[0].text;
+  }
+
+  FakeSyslog mSyslog;
+  int mSavedLevel = g_logLevel;
+};
+
+TEST_F(KlogTest, EveryLevelHasItsPaddedNameAndTheLocation) {
+  const char* prefixes[] = {"UTIL_LOG_OFF  ", "UTIL_LOG_FATAL", "UTIL_LOG_ERROR", "UTIL_LOG_WARN ",
+                            "UTIL_LOG_DEBUG", "UTIL_LOG_INFO ", "UTIL_LOG_TRACE"};
+  for (int level = UTIL_LOG_OFF; level <= UTIL_LOG_TRACE; level++)
+    EXPECT_EQ(std::string(prefixes[level]) + ":mode 4 @srv.cpp:120", lineOf(level, "mode 4", "srv.cpp", 120));
+}
+
+TEST_F(KlogTest, FormatsTheCallersArguments) {
+  klUtilKlogMsgLevel(UTIL_LOG_ERROR, 7, "a.cpp", "Command:%d returned klErrno:(%d=%s)", 4, -3, "X");
+  auto texts = mSyslog.texts();
+  ASSERT_EQ(1u, texts.size());
+  EXPECT_EQ("UTIL_LOG_ERROR:Command:4 returned klErrno:(-3=X) @a.cpp:7", texts[0]);
+}
+
+// The prefix takes 15 bytes, so a message keeps at most 334 characters (up to byte 348).
+TEST_F(KlogTest, LongMessagesAreCutAndKeepTheirSuffix) {
+  const std::string prefix = "UTIL_LOG_WARN :";
+  const struct {
+    size_t length;
+    size_t kept;
+  } cases[] = {{333, 333}, {334, 334}, {335, 334}, {400, 334}, {2000, 334}};
+  for (const auto& c : cases) {
+    std::string message(c.length, 'm');
+    EXPECT_EQ(prefix + message.substr(0, c.kept) + " @f.cpp:9", lineOf(UTIL_LOG_WARN, message, "f.cpp", 9))
+        << c.length;
+  }
+}
+
+TEST_F(KlogTest, ASuffixThatDoesNotFitBecomesABlank) {
+  const struct {
+    size_t message;
+    size_t file;
+    bool fits;
+  } cases[] = {
+      // A cut message leaves 91 bytes: " @" + file + ":9" and the terminator.
+      {400, 86, true},
+      {400, 87, false},
+      // A short message leaves 440 - 16 bytes.
+      {1, 419, true},
+      {1, 420, false},
+  };
+  for (const auto& c : cases) {
+    std::string message(c.message, 'm');
+    std::string file(c.file, 'f');
+    std::string kept = "UTIL_LOG_INFO :" + message.substr(0, 334);
+    std::string expected = kept + (c.fits ? " @" + file + ":9" : " ");
+    EXPECT_EQ(expected, lineOf(UTIL_LOG_INFO, message, file, 9)) << c.message << "/" << c.file;
+  }
+}
+
+TEST_F(KlogTest, SetLogLevelIgnoresValuesAboveTrace) {
+  klUtilSetLogLevel(UTIL_LOG_TRACE);
+  EXPECT_EQ(UTIL_LOG_TRACE, g_logLevel);
+  klUtilSetLogLevel(7);
+  EXPECT_EQ(UTIL_LOG_TRACE, g_logLevel);
+  klUtilSetLogLevel(0);
+  EXPECT_EQ(UTIL_LOG_OFF, g_logLevel);
+  klUtilSetLogLevel(0xFFFFFFFF);
+  EXPECT_EQ(UTIL_LOG_OFF, g_logLevel);
+}
+
+TEST_F(KlogTest, MacroSkipsSuppressedLevelsWithoutFormatting) {
+  g_logLevel = UTIL_LOG_ERROR;
+  int formatted = 0;
+  KLOG(UTIL_LOG_DEBUG, "m.cpp", "%d", ++formatted);
+  EXPECT_EQ(0, formatted);
+  EXPECT_TRUE(mSyslog.texts().empty());
+  KLOG(UTIL_LOG_ERROR, "m.cpp", "%d", ++formatted);
+  EXPECT_EQ(1, formatted);
+  auto texts = mSyslog.texts();
+  ASSERT_EQ(1u, texts.size());
+  EXPECT_EQ(0u, texts[0].find("UTIL_LOG_ERROR:1 @m.cpp:")) << texts[0];
+}
+
+}  // namespace
