@@ -1,0 +1,171 @@
+// Binary records exchanged with the camera: the status and settings blocks, the daemon's snapshot,
+// preset records, transcode job records and delete-list items. All packed, little-endian, unaligned.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#pragma pack(push, 1)
+
+// Answer of remote API 8/11 (REMOTE_SYSTEM_ALL_STATUS_GET).
+struct appc_system_all_status {
+  int8_t mode;                         // 0: current mode; the snapshot stores the flat mode here
+  int8_t sub_mode;                     // 1
+  int8_t video_selected_flatmode;      // 2
+  int8_t photo_selected_flatmode;      // 3
+  int8_t timelapse_selected_flatmode;  // 4
+  uint8_t digital_zoom;                // 5: zoom step, 0..103
+  uint8_t battery_percent;             // 6
+  uint32_t video_preset_id;            // 7: preset of groups 0, 3, 8, 9
+  uint32_t photo_preset_id;            // 11: preset of groups 1, 4
+  uint32_t timelapse_preset_id;        // 15: preset of groups 2, 5
+  uint32_t active_preset_group;        // 19: firmware group number, the preset selector
+  uint32_t special_preset_id;          // 23: preset of groups 6, 7
+  uint32_t modified_preset_id;         // 27: preset the modified flag refers to
+  int8_t battery_present;              // 31
+  int8_t battery_level;                // 32: bars, 0..3; 4 while charging
+  int8_t preset_modified;              // 33: 0 clean, 1 or 3 modified
+  int8_t encoding;                     // 34: 1 while recording or capturing
+  int8_t busy;                         // 35
+  uint32_t recording_seconds;          // 36: length of the running recording
+  uint32_t remaining_photos;           // 40
+  uint32_t remaining_video_seconds;    // 44
+  uint32_t photo_count;                // 48: media on the card
+  uint32_t video_count;                // 52
+  uint64_t remaining_space_kb;         // 56
+  int8_t sd_status;                    // 64: 0 ok, 1 full, 2 missing, 3 error
+  int8_t wifi_ap_state;                // 65
+  int8_t wifi_band;                    // 66
+  int8_t ble_state;                    // 67
+  int8_t rc_pair_state;                // 68
+  int8_t wifi_scan_state;              // 69
+  int8_t internal_temperature_c;       // 70
+  int8_t thermal_warning;              // 71
+  uint8_t reserved72[143];             // 72..214
+  int8_t lens_mode;                    // 215: 0 single, 1 dual
+  uint8_t reserved216[7];              // 216..222
+  int8_t in_contextual_menu;           // 223
+  uint8_t reserved224[22];             // 224..245
+  int8_t orientation;                  // 246: current camera orientation 0..3
+  uint8_t reserved247[3];              // 247..249
+  int8_t audio_input_state;            // 250: 3 suppresses the audio-option follow-ups
+  uint8_t reserved251[3];              // 251..253
+  int8_t camera_control_status;        // 254: 1 while the camera itself is in control
+  uint8_t reserved255[129];            // 255..383
+};
+
+// Answer of remote API 7/30 (REMOTE_SYSTEM_ALL_SETTINGS_GET). Setting values are signed bytes.
+struct appc_setup_all_settings {
+  int8_t setting[25];              // 0..24: settings addressed by the id table only
+  int8_t flat_mode;                // 25: current flat mode (setting 144)
+  int8_t setting26[16];            // 26..41
+  int8_t video_resolution;         // 42 (setting 2)
+  int8_t video_lens;               // 43 (setting 121)
+  int8_t video_fps;                // 44 (setting 3)
+  int8_t setting45[113];           // 45..157
+  int8_t nightlapse_video_resolution;  // 158
+  int8_t setting159;               // 159
+  int8_t nightlapse_video_fps;     // 160
+  int8_t setting161[66];           // 161..226
+  int8_t auto_off_enabled;         // 227
+  int8_t setting228;               // 228
+  int8_t auto_off_option;          // 229: forced to 3 while auto-off is disabled
+  int8_t setting230[8];            // 230..237
+};
+
+// The daemon's own two bytes behind the blocks.
+struct klcontrol_system_settings {
+  int8_t lens_mode;
+  int8_t lens;
+};
+
+// One complete snapshot of the camera as compared by change polling.
+struct all_status_settings_t {
+  appc_system_all_status status;
+  appc_setup_all_settings settings;
+  klcontrol_system_settings system;
+};
+
+// One preset as the camera reports it (remote API 17/2).
+struct appc_presets_settings_info {
+  int8_t flat_mode;          // 0
+  int8_t preset_type;        // 1: 0 factory, else custom
+  uint32_t preset_id;        // 2
+  uint8_t reserved6[2];      // 6
+  uint32_t user_data0;       // 8: icon, firmware numbering
+  uint32_t user_data1;       // 12: title id, firmware numbering
+  uint32_t user_data2;       // 16: title number
+  uint32_t user_data3;       // 20
+  uint8_t reserved24;        // 24
+  int8_t settings[54];       // 25: video, photo or multi-shot settings record
+  int8_t edited;             // 79
+  uint8_t reserved80;        // 80
+};
+
+// One transcode job as reported to clients.
+struct transcode_status_t {
+  char source_name[257];
+  uint8_t pad0[7];
+  uint64_t job_id;
+  uint32_t job_status;   // 0 accepted, 4 refused; 2, 3, 4 final
+  int32_t fail_reason;
+  uint32_t estimate_s;
+  uint32_t progress;
+  char output_name[257];
+  uint8_t pad1[7];
+};
+
+// One item of a delete-list request.
+struct file_list_item_t {
+  uint8_t item;
+  char name[22];
+};
+
+#pragma pack(pop)
+
+static_assert(sizeof(appc_system_all_status) == 384, "status block");
+static_assert(offsetof(appc_system_all_status, digital_zoom) == 5, "status 5");
+static_assert(offsetof(appc_system_all_status, video_preset_id) == 7, "status 7");
+static_assert(offsetof(appc_system_all_status, photo_preset_id) == 11, "status 11");
+static_assert(offsetof(appc_system_all_status, timelapse_preset_id) == 15, "status 15");
+static_assert(offsetof(appc_system_all_status, active_preset_group) == 19, "status 19");
+static_assert(offsetof(appc_system_all_status, special_preset_id) == 23, "status 23");
+static_assert(offsetof(appc_system_all_status, modified_preset_id) == 27, "status 27");
+static_assert(offsetof(appc_system_all_status, preset_modified) == 33, "status 33");
+static_assert(offsetof(appc_system_all_status, lens_mode) == 215, "status 215");
+static_assert(offsetof(appc_system_all_status, in_contextual_menu) == 223, "status 223");
+static_assert(offsetof(appc_system_all_status, orientation) == 246, "status 246");
+static_assert(offsetof(appc_system_all_status, audio_input_state) == 250, "status 250");
+static_assert(offsetof(appc_system_all_status, camera_control_status) == 254, "status 254");
+
+static_assert(sizeof(appc_setup_all_settings) == 238, "settings block");
+static_assert(offsetof(appc_setup_all_settings, flat_mode) == 25, "settings 25");
+static_assert(offsetof(appc_setup_all_settings, video_resolution) == 42, "settings 42");
+static_assert(offsetof(appc_setup_all_settings, video_fps) == 44, "settings 44");
+static_assert(offsetof(appc_setup_all_settings, nightlapse_video_resolution) == 158, "settings 158");
+static_assert(offsetof(appc_setup_all_settings, nightlapse_video_fps) == 160, "settings 160");
+static_assert(offsetof(appc_setup_all_settings, auto_off_enabled) == 227, "settings 227");
+static_assert(offsetof(appc_setup_all_settings, auto_off_option) == 229, "settings 229");
+
+static_assert(sizeof(klcontrol_system_settings) == 2, "system settings");
+static_assert(sizeof(all_status_settings_t) == 624, "snapshot");
+static_assert(offsetof(all_status_settings_t, settings) == 384, "snapshot settings");
+static_assert(offsetof(all_status_settings_t, system) == 622, "snapshot system settings");
+
+static_assert(sizeof(appc_presets_settings_info) == 81, "preset record");
+static_assert(offsetof(appc_presets_settings_info, preset_id) == 2, "preset id");
+static_assert(offsetof(appc_presets_settings_info, user_data0) == 8, "icon");
+static_assert(offsetof(appc_presets_settings_info, user_data1) == 12, "title");
+static_assert(offsetof(appc_presets_settings_info, user_data2) == 16, "title number");
+static_assert(offsetof(appc_presets_settings_info, user_data3) == 20, "user data 3");
+static_assert(offsetof(appc_presets_settings_info, settings) == 25, "settings record");
+static_assert(offsetof(appc_presets_settings_info, edited) == 79, "edited");
+
+static_assert(sizeof(transcode_status_t) == 552, "transcode record");
+static_assert(offsetof(transcode_status_t, job_id) == 264, "job id");
+static_assert(offsetof(transcode_status_t, job_status) == 272, "job status");
+static_assert(offsetof(transcode_status_t, fail_reason) == 276, "fail reason");
+static_assert(offsetof(transcode_status_t, estimate_s) == 280, "estimate");
+static_assert(offsetof(transcode_status_t, progress) == 284, "progress");
+static_assert(offsetof(transcode_status_t, output_name) == 288, "output name");
+
+static_assert(sizeof(file_list_item_t) == 23, "delete-list item");
