@@ -49,7 +49,8 @@ void addText(TextOut& text, const unsigned char* data, long first, long length) 
 // One snhexdump line of the bytes first .. first + 15 of data (columns outside 0 .. length-1 stay blank).
 void addDumpLine(TextOut& text, const char* prefix, uintptr_t address, const unsigned char* data, long first,
                  long length) {
-  text.add("%s%08lX  ", prefix, static_cast<unsigned long>(address));
+  // The low 32 bits keep the columns fixed; offsets within a message are what matter.
+  text.add("%s%08X  ", prefix, static_cast<unsigned>(address & 0xFFFFFFFFu));
   for (int column = 0; column < kBytesPerLine; column++) {
     long i = first + column;
     if (i >= 0 && i < length)

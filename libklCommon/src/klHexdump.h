@@ -16,6 +16,7 @@ void hexline(char* out, int outSize, const char* label, unsigned* address, int* 
 void hexprint_noaddr(const char* label, unsigned unused, const unsigned char* data, int length);
 
 // Hex dump into out: absolute addresses aligned to 16 (snhexdump) or offsets from the first byte
-// (snhexdump0). Repeated full lines collapse into "...". Return the characters written.
+// (snhexdump0), 8 hexadecimal digits (the low 32 bits). Repeated full lines collapse into "...".
+// Output that does not fit in outSize is cut. Return the characters written.
 int snhexdump(char* out, unsigned outSize, const unsigned char* data, size_t length, const char* prefix);
 int snhexdump0(char* out, unsigned outSize, const unsigned char* data, size_t length, const char* prefix);

@@ -1,0 +1,195 @@
+#include "klHexdump.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "fake_syslog.h"
+#include "klDebug.h"
+
+namespace {
+
+std::string blanks(size_t n) { return std::string(n, ' '); }
+
+std::vector<unsigned char> counting(size_t length) {
+  std::vector<unsigned char> data(length);
+  for (size_t i = 0; i < length; i++) data[i] = static_cast<unsigned char>(i);
+  return data;
+}
+
+class HexprintTest : public testing::Test {
+ protected:
+  ~HexprintTest() override { g_debug_level = mSavedLevel; }
+
+  // The address column of every captured line after the leading empty one.
+  std::vector<std::string> addresses() {
+    std::vector<std::string> result;
+    auto texts = mSyslog.texts();
+    EXPECT_FALSE(texts.empty());
+    if (texts.empty()) return result;
+    EXPECT_EQ("\n", texts[0]);
+    for (size_t i = 1; i < texts.size(); i++) result.push_back(texts[i].substr(11, 8));
+    return result;
+  }
+
+  FakeSyslog mSyslog;
+  uint32_t mSavedLevel = g_debug_level;
+};
+
+TEST(Hexline, LaysOutAFullLineByteForByte) {
+  const unsigned char data[] = "Hello, camera!\x01\xff\x7e\x7f\x20\x1f";
+  unsigned address = 0;
+  int index = 0;
+  char out[98];
+  hexline(out, sizeof out, "ERROR", &address, &index, data, 20);
+  EXPECT_EQ("ERROR      00000000  48656c6c 6f2c2063 616d6572 612101ff  Hello, camera!..", std::string(out));
+  EXPECT_EQ(16u, address);
+  EXPECT_EQ(16, index);
+  hexline(out, sizeof out, "ERROR", &address, &index, data, 20);
+  EXPECT_EQ("ERROR      00000010  7e7f201f " + blanks(8) + " " + blanks(8) + " " + blanks(8) + "  ~. ." +
+                blanks(12),
+            std::string(out));
+}
+
+TEST(Hexline, AnUnalignedStartLeavesLeadingColumnsBlank) {
+  const unsigned char data[] = "Hi\x01yo";
+  unsigned address = 0x13;
+  int index = -3;
+  char out[98];
+  hexline(out, sizeof out, "x", &address, &index, data, 5);
+  EXPECT_EQ("x          00000010        48 6901796f " + blanks(8) + " " + blanks(8) + "     Hi.yo" + blanks(8),
+            std::string(out));
+  EXPECT_EQ(0x23u, address);
+  EXPECT_EQ(13, index);
+}
+
+TEST(Hexline, NeverWritesPastTheGivenSize) {
+  const unsigned char data[16] = {};
+  unsigned address = 0;
+  int index = 0;
+  char out[12] = {};
+  hexline(out, 10, "LABEL", &address, &index, data, 16);
+  EXPECT_EQ("LABEL    ", std::string(out));
+  EXPECT_EQ('\0', out[10]);
+}
+
+TEST_F(HexprintTest, WithoutFullDumpsTheMiddleOfLongBuffersIsLeftOut) {
+  auto data = counting(200);
+  g_debug_level = 0x08;
+  hexprint("ERROR", 0, data.data(), 200);
+  EXPECT_EQ((std::vector<std::string>{"00000000", "00000010", "00000020", "00000030", "000000a0", "000000b0",
+                                      "000000c0"}),
+            addresses());
+  g_debug_level = 0x08 | KLDBG_FULL_HEXDUMP;
+  hexprint("ERROR", 0, data.data(), 200);
+  EXPECT_EQ(13u, addresses().size());
+}
+
+TEST_F(HexprintTest, LinesAreAlignedToTheStartAddress) {
+  auto data = counting(27);
+  g_debug_level = 0x08;
+  hexprint("TX", 5, data.data(), 27);
+  auto texts = mSyslog.texts();
+  ASSERT_EQ(3u, texts.size());
+  EXPECT_EQ("TX         00000000  " + blanks(8) + "   000102 03040506 0708090a  " + blanks(5) +
+                std::string(11, '.') + "\n",
+            texts[1]);
+  EXPECT_EQ("TX         00000010  ", texts[2].substr(0, 21));
+}
+
+TEST_F(HexprintTest, NothingAtVerbositySevenOrBelow) {
+  auto data = counting(40);
+  g_debug_level = 0x07 | KLDBG_FULL_HEXDUMP;
+  hexprint("ERROR", 0, data.data(), 40);
+  hexprint_noaddr("ERROR", 0, data.data(), 40);
+  EXPECT_TRUE(mSyslog.texts().empty());
+}
+
+TEST_F(HexprintTest, NoaddrGroupsEndAtTheLastByte) {
+  const struct {
+    int length;
+    std::vector<std::string> lines;
+  } cases[] = {
+      {0, {"L\n"}},
+      {6, {"L 0001 02030405\n"}},
+      {16, {"L 00010203 04050607 08090a0b 0c0d0e0f\n"}},
+      {18, {"L 0001 02030405 06070809 0a0b0c0d 0e0f\n", "L 1011\n"}},
+  };
+  auto data = counting(18);
+  g_debug_level = 0x08;
+  for (const auto& c : cases) {
+    hexprint_noaddr("L", 99, data.data(), c.length);
+    EXPECT_EQ(c.lines, mSyslog.texts()) << c.length;
+  }
+}
+
+// One snhexdump line of 16 columns built from its parts.
+std::string dumpLine(const std::string& prefix, const std::string& address, const std::string& hex,
+                     const std::string& text) {
+  return prefix + address + "  " + hex + text + "\n";
+}
+
+TEST(Snhexdump, OffsetsFromTheFirstByteInUppercase) {
+  const unsigned char data[] = "0123456789\xab\xcdwxyzXYZ";
+  char out[400];
+  int n = snhexdump0(out, sizeof out, data, 19, "> ");
+  std::string expected =
+      dumpLine("> ", "00000000", "30 31 32 33  34 35 36 37  38 39 AB CD  77 78 79 7A  ", "0123456789..wxyz") +
+      dumpLine("> ", "00000010", "58 59 5A " + blanks(4) + blanks(13) + blanks(13) + blanks(13),
+               "XYZ" + blanks(13));
+  EXPECT_EQ(expected, std::string(out));
+  EXPECT_EQ(static_cast<int>(expected.size()), n);
+}
+
+TEST(Snhexdump, RepeatedFullLinesCollapse) {
+  std::string data = std::string(48, 'A') + std::string(16, 'B') + std::string(16, 'B') + "AAAA";
+  char out[1000];
+  snhexdump0(out, sizeof out, reinterpret_cast<const unsigned char*>(data.data()), data.size(), "");
+  std::string text = out;
+  std::vector<std::string> heads;
+  for (size_t at = 0; at < text.size(); at = text.find('\n', at) + 1)
+    heads.push_back(text.substr(at, std::min<size_t>(8, text.find('\n', at) - at)));
+  EXPECT_EQ((std::vector<std::string>{"00000000", "...", "00000030", "...", "00000050"}), heads);
+}
+
+TEST(Snhexdump, AbsoluteAddressesAreAlignedToSixteen) {
+  alignas(16) unsigned char buffer[48] = {};
+  char out[400];
+  char first[16];
+  char second[16];
+  auto base = reinterpret_cast<uintptr_t>(buffer);
+  snprintf(first, sizeof first, "%08X", static_cast<unsigned>(base & 0xFFFFFFFFu));
+  snprintf(second, sizeof second, "%08X", static_cast<unsigned>((base + 16) & 0xFFFFFFFFu));
+  snhexdump(out, sizeof out, buffer + 3, 16, "");
+  std::string text = out;
+  EXPECT_EQ(std::string(first) + "  " + blanks(9) + "00  ", text.substr(0, 23));
+  EXPECT_EQ(std::string(second) + "  00 00 00 " + blanks(4), text.substr(text.find('\n') + 1, 23));
+  EXPECT_EQ(2, std::count(text.begin(), text.end(), '\n'));
+}
+
+TEST(Snhexdump, LengthZeroShowsTheEndAddress) {
+  const unsigned char data[4] = {};
+  char expected[32];
+  snprintf(expected, sizeof expected, "%p\n", static_cast<const void*>(data));
+  char out[32];
+  for (auto dump : {snhexdump, snhexdump0}) {
+    EXPECT_EQ(static_cast<int>(strlen(expected)), dump(out, sizeof out, data, 0, "P"));
+    EXPECT_STREQ(expected, out);
+  }
+}
+
+TEST(Snhexdump, ASmallBufferGetsTheCutDump) {
+  auto data = counting(40);
+  char full[1000];
+  snhexdump0(full, sizeof full, data.data(), data.size(), "");
+  char small[21];
+  EXPECT_EQ(20, snhexdump0(small, sizeof small, data.data(), data.size(), ""));
+  EXPECT_EQ(std::string(full).substr(0, 20), std::string(small));
+}
+
+}  // namespace
