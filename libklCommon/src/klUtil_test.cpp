@@ -1,0 +1,184 @@
+#include "klUtil.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "temp_folder.h"
+
+namespace {
+
+TEST(Trim, SkipsLeadingBlanksAndTabsOnly) {
+  const struct {
+    const char* input;
+    const char* rest;  // null when trim returns null
+  } cases[] = {
+      {"  \tabc ", "abc "}, {"abc", "abc"}, {"   ", nullptr}, {"", nullptr}, {"\t\n", "\n"},
+  };
+  for (const auto& c : cases) {
+    std::string copy = c.input;
+    char* result = trim(&copy[0]);
+    if (!c.rest) {
+      EXPECT_EQ(nullptr, result) << '"' << c.input << '"';
+      continue;
+    }
+    ASSERT_NE(nullptr, result) << '"' << c.input << '"';
+    EXPECT_STREQ(c.rest, result);
+    EXPECT_EQ(c.input, copy);
+  }
+  EXPECT_EQ(nullptr, trim(nullptr));
+}
+
+TEST(UnescapeUrl, DecodesEscapesInPlace) {
+  const struct {
+    const char* input;
+    std::string decoded;
+  } cases[] = {
+      {"a%2Fb%2fc", "a/b/c"},
+      {"a+b", "a+b"},
+      {"%41%4a%4A", "AJJ"},
+      {"%00x", std::string("\0x", 2)},
+      {"100%", "100%"},
+      {"5%4", "5%4"},
+      {"%zz%20", "%zz "},
+      {"", ""},
+  };
+  for (const auto& c : cases) {
+    char buffer[32];
+    // Poison after the NUL: a read or write there would change the result.
+    memset(buffer, 'Q', sizeof buffer);
+    strcpy(buffer, c.input);
+    unsigned length = 999;
+    unescapeUrl(buffer, &length);
+    EXPECT_EQ(c.decoded, std::string(buffer, length)) << c.input;
+    EXPECT_EQ('\0', buffer[length]) << c.input;
+    EXPECT_EQ('Q', buffer[strlen(c.input) + 1]) << c.input;
+  }
+}
+
+TEST(UnescapeUrl, NullArgumentsChangeNothing) {
+  char text[] = "a%20b";
+  unescapeUrl(text, nullptr);
+  EXPECT_STREQ("a%20b", text);
+  unsigned length = 7;
+  unescapeUrl(nullptr, &length);
+  EXPECT_EQ(7u, length);
+}
+
+TEST(ModelName, KnownModelsHaveDistinctNames) {
+  std::set<std::string> names;
+  for (unsigned char model : {51, 55, 57, 62}) {
+    const char* name = get_model_name(model);
+    ASSERT_NE(nullptr, name) << int(model);
+    names.insert(name);
+  }
+  EXPECT_EQ(4u, names.size());
+  for (unsigned char model : {0, 50, 56, 255}) EXPECT_EQ(nullptr, get_model_name(model)) << int(model);
+}
+
+TEST(ValidateCardID, DigitsUpToLengthOrNul) {
+  const struct {
+    const char* s;
+    size_t length;
+    int valid;
+  } cases[] = {
+      {"123\n", 4, 0}, {"123\n", 3, 1}, {"", 5, 1}, {"0042", 32, 1}, {"12a", 32, 0}, {"-1", 32, 0}, {" 1", 32, 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.valid, validateCardID(c.s, c.length)) << c.s << "/" << c.length;
+}
+
+class CardIdTest : public testing::Test {
+ protected:
+  CardIdTest() {
+    mDefault = mRoot.path() + "/fuse_d/";
+    mSecond = mRoot.path() + "/fuse_i/";
+    g_card_misc_dir = mDefault.c_str();
+    g_card1_misc_dir = mSecond.c_str();
+    memset(mId, 'Q', sizeof mId);
+  }
+  ~CardIdTest() override {
+    g_card_misc_dir = mSavedDefault;
+    g_card1_misc_dir = mSavedSecond;
+  }
+
+  // Runs the call and returns what it wrote on standard error.
+  std::string callWithStderr(int card, int expected) {
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(expected, getCardIDStrFromCard(mId, card));
+    return testing::internal::GetCapturedStderr();
+  }
+
+  // A fresh identifier is all digits and matches the file without a line end.
+  void expectNewId(const std::string& folderName) {
+    EXPECT_GT(strlen(mId), 0u);
+    EXPECT_EQ(1, validateCardID(mId, 32)) << mId;
+    EXPECT_EQ(std::string(mId), mRoot.read(folderName + "/card"));
+  }
+
+  TempFolder mRoot;
+  std::string mDefault;
+  std::string mSecond;
+  char mId[32];
+  const char* mSavedDefault = g_card_misc_dir;
+  const char* mSavedSecond = g_card1_misc_dir;
+};
+
+TEST_F(CardIdTest, CreatesTheFolderAndTheIdThenReadsItBack) {
+  EXPECT_EQ("", callWithStderr(0, 0));
+  expectNewId("fuse_d");
+  std::string first = mId;
+  memset(mId, 'Q', sizeof mId);
+  EXPECT_EQ(0, getCardIDStr(mId));
+  EXPECT_EQ(first, mId);
+}
+
+TEST_F(CardIdTest, CardOneUsesItsOwnFolder) {
+  EXPECT_EQ("", callWithStderr(1, 0));
+  expectNewId("fuse_i");
+  struct stat info;
+  EXPECT_NE(0, stat(mDefault.c_str(), &info));
+}
+
+TEST_F(CardIdTest, ExistingContentIsKeptOnlyWhenAllDigits) {
+  const struct {
+    std::string content;
+    const char* kept;  // null when a new identifier must replace the content
+  } cases[] = {
+      {"987654321", "987654321"},
+      {std::string(40, '7'), "777777777777777777777777777777"},  // 30 characters are read
+      {"12a", nullptr},
+      {"123\n", nullptr},
+      {"", nullptr},
+  };
+  ASSERT_EQ(0, mkdir(mDefault.c_str(), 0777));
+  for (const auto& c : cases) {
+    mRoot.write("fuse_d/card", c.content);
+    EXPECT_EQ(0, getCardIDStr(mId)) << c.content;
+    if (c.kept)
+      EXPECT_STREQ(c.kept, mId);
+    else
+      expectNewId("fuse_d");
+  }
+}
+
+TEST_F(CardIdTest, FailuresLeaveZeroAndSayWhy) {
+  mRoot.write("fuse_d", "not a folder");
+  mDefault.pop_back();  // the folder name without its slash is the regular file
+  g_card_misc_dir = mDefault.c_str();
+  EXPECT_EQ("Path:" + mDefault + " exists and is a NOT folder\n", callWithStderr(0, -1));
+  EXPECT_STREQ("0", mId);
+
+  mSecond = mRoot.path() + "/no/such/MISC/";
+  g_card1_misc_dir = mSecond.c_str();
+  EXPECT_EQ("Failed to create folder:" + mSecond + "\n", callWithStderr(1, -1));
+  EXPECT_STREQ("0", mId);
+
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(-1, getCardIDStrFromCard(nullptr, 0));
+  EXPECT_EQ("Cannot call with null pointer\n", testing::internal::GetCapturedStderr());
+}
+
+}  // namespace
