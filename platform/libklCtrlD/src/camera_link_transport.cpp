@@ -1,0 +1,93 @@
+// One request and its reply over the context's queues, with a sequence number, a bounded wait
+// and library-owned answers.
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include "klCtrlD.h"
+#include "klDebug.h"
+#include "klErrno.h"
+#include "klMbox.h"
+
+int g_klc_link_timeout_ms = KLC_LINK_TIMEOUT_MS;
+
+namespace {
+
+constexpr unsigned kTraceAbove = 7;
+
+long long nowMs() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
+}
+
+bool sameRequest(const klc_link_header& a, const klc_link_header& b) {
+  return a.seq == b.seq && a.group == b.group && a.id == b.id;
+}
+
+int sendRequest(klc_msg_q_context_t* ctx, const uint8_t* msg, int length) {
+  klMbox_t mbox;
+  mbox.mqd = ctx->klnet_mqd;
+  mbox.name = "klnet";
+  return klMbox_send(msg, length, &mbox) == 0 ? 0 : KL_ERR_MQ_FAIL;
+}
+
+// Receives until the reply to request arrives in buf; replies to earlier, abandoned requests and
+// malformed messages are dropped. KL_ERR_MQ_FAIL when the time-out passes first.
+int awaitReply(klc_msg_q_context_t* ctx, const klc_link_header& request, uint8_t* buf, klc_link_reply* reply) {
+  const long long deadline = nowMs() + g_klc_link_timeout_ms;
+  for (long long left; (left = deadline - nowMs()) > 0;) {
+    const timespec wait{time_t(left / 1000), long(left % 1000) * 1000000};
+    const ssize_t length = kl_mq_timedreceive2(ctx->reply_mqd, reinterpret_cast<char*>(buf), KLMSG_MAX, nullptr, &wait);
+    if (length < 0 && errno != ETIMEDOUT && errno != EINTR) return KL_ERR_MQ_FAIL;
+    if (length < 0) continue;
+    if (klc_link_decode_reply(buf, unsigned(length), reply) != 0) {
+      kldbg_trace(kTraceAbove, __func__, __LINE__, "dropped a malformed camera reply of %zd bytes\n", length);
+    } else if (!sameRequest(reply->header, request)) {
+      kldbg_trace(kTraceAbove, __func__, __LINE__, "dropped a late camera reply, seq %u\n", reply->header.seq);
+    } else {
+      return 0;
+    }
+  }
+  kldbg_trace(kTraceAbove, __func__, __LINE__, "camera request %u/%u timed out\n", request.group, request.id);
+  return KL_ERR_MQ_FAIL;
+}
+
+// Hands the answer out: by reference into the context, or copied into the caller's buffer.
+int handOut(klc_msg_q_context_t* ctx, const klc_link_reply& reply, uint8_t** answer, uint16_t* answerLength) {
+  if (answer == nullptr) return 0;
+  KL_ASSERT(answerLength != nullptr);
+  if (*answer == nullptr) {
+    std::memcpy(ctx->answer, reply.answer, reply.answerLength);
+    *answer = ctx->answer;
+  } else if (reply.answerLength > *answerLength) {
+    return KL_ERR_OUTOFMEM;
+  } else {
+    std::memcpy(*answer, reply.answer, reply.answerLength);
+  }
+  *answerLength = reply.answerLength;
+  return 0;
+}
+
+}  // namespace
+
+int klc_link_call(klc_msg_q_context_t* ctx, uint16_t group, uint16_t id, const void* payload, uint16_t length,
+                  uint8_t** answer, uint16_t* answerLength) {
+  KL_ASSERT(ctx != nullptr);
+  const bool transcode = group == KLC_REMOTE_GROUP_TRANSCODE;
+  if (transcode) ctx->transcode_refusal = 0;
+  uint8_t msg[KLMSG_MAX];
+  const klc_link_header header{++ctx->last_seq, group, id};
+  const int encoded = klc_link_encode_request(msg, sizeof msg, header, payload, length, ctx->reply_queue_name);
+  if (encoded < 0) return encoded;
+  if (sendRequest(ctx, msg, encoded) != 0) return KL_ERR_MQ_FAIL;
+  klc_link_reply reply{};
+  const int received = awaitReply(ctx, header, msg, &reply);
+  if (received != 0) return received;
+  if (reply.status != 0) {
+    // A refused transcode start names its reason in the answer's first byte.
+    if (transcode && reply.answerLength > 0) ctx->transcode_refusal = int8_t(reply.answer[0]);
+    return reply.status;
+  }
+  return handOut(ctx, reply, answer, answerLength);
+}
