@@ -1,0 +1,45 @@
+#include "klctl_decoders.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "klcontrol_command_table.h"
+
+namespace {
+
+using Decoder = std::string (*)(const std::vector<uint8_t>& payload);
+
+// Zero-terminated text, possibly followed by unused bytes of the daemon's buffer.
+std::string decodeText(const std::vector<uint8_t>& payload) {
+  const auto end = std::find(payload.begin(), payload.end(), uint8_t{0});
+  if (end == payload.end()) return "";
+  return "text: " + std::string(payload.begin(), end);
+}
+
+// One 32-bit word in host byte order.
+std::string decodeWord(const std::vector<uint8_t>& payload) {
+  if (payload.size() != sizeof(uint32_t)) return "";
+  uint32_t word = 0;
+  std::memcpy(&word, payload.data(), sizeof word);
+  return "value: " + std::to_string(word);
+}
+
+const struct {
+  uint32_t command;
+  Decoder decode;
+} kDecoders[] = {
+    {KLCONTROL_WIFI_SSID_SCAN, decodeWord},            // the scan id
+    {KLCONTROL_CAL_FILE_NAME_GET, decodeText},         // the calibration file path
+    {KLCONTROL_PRESET_GET_ACTIVE_PRESET, decodeWord},  // the preset id
+    {KLCONTROL_PRESET_GET_ACTIVE_GROUP, decodeWord},   // the preset group
+    {KLCONTROL_GET_ALL_SETTINGS_STATUS_IDS, decodeText},  // JSON text
+};
+
+}  // namespace
+
+std::string klctlDecodePayload(uint32_t command, const std::vector<uint8_t>& payload) {
+  for (const auto& row : kDecoders) {
+    if (row.command == command) return row.decode(payload);
+  }
+  return "";
+}

@@ -1,0 +1,93 @@
+#include "klctl_report.h"
+
+#include <nlohmann/json.hpp>
+
+#include "klErrno.h"
+#include "klHexdump.h"
+#include "klctl_commands.h"
+#include "klctl_decoders.h"
+
+namespace {
+
+const char* systemCode(const KlctlStep& step) { return step.kind == KlctlStepKind::Suspend ? "JS" : "JR"; }
+
+std::string hexText(const std::vector<uint8_t>& bytes) {
+  static const char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  for (uint8_t byte : bytes) {
+    text += kDigits[byte >> 4];
+    text += kDigits[byte & 0x0F];
+  }
+  return text;
+}
+
+// A hex dump with offsets, each line indented.
+std::string hexDump(const std::vector<uint8_t>& bytes) {
+  // One line of at most 80 characters plus the indent for every 16 bytes, and the "..." lines.
+  std::vector<char> text((bytes.size() / 16 + 2) * 96);
+  const int written = snhexdump0(text.data(), static_cast<unsigned>(text.size()), bytes.data(), bytes.size(), "  ");
+  return std::string(text.data(), written > 0 ? static_cast<size_t>(written) : 0);
+}
+
+std::string decoded(const KlctlStep& step, const KlctlResult& result) {
+  if (step.kind != KlctlStepKind::Command) return "";
+  return klctlDecodePayload(step.number, result.answer.payload);
+}
+
+nlohmann::ordered_json jsonObject(const KlctlStep& step, const KlctlResult& result) {
+  nlohmann::ordered_json object;
+  if (step.kind == KlctlStepKind::Command) {
+    object["command"] = step.number;
+    object["name"] = klctlCommandName(step.number);
+  } else {
+    object["command"] = systemCode(step);
+    object["name"] = step.kind == KlctlStepKind::Suspend ? "suspend" : "resume";
+  }
+  if (!result.problem.empty()) {
+    object["error"] = result.problem;
+    return object;
+  }
+  object["status"] = result.answer.status;
+  object["status_name"] = klErrno2Str(result.answer.status);
+  object["payload_hex"] = hexText(result.answer.payload);
+  const std::string text = decoded(step, result);
+  if (!text.empty()) object["decoded"] = text;
+  return object;
+}
+
+void printText(const KlctlStep& step, const KlctlResult& result, std::ostream& out) {
+  const std::vector<uint8_t>& payload = result.answer.payload;
+  out << klctlStepLabel(step) << ": status " << result.answer.status << " (" << klErrno2Str(result.answer.status)
+      << ")";
+  if (payload.empty()) {
+    out << "\n";
+    return;
+  }
+  out << ", payload " << payload.size() << " bytes\n";
+  const std::string text = decoded(step, result);
+  out << (text.empty() ? hexDump(payload) : "  " + text + "\n");
+}
+
+}  // namespace
+
+std::string klctlStepLabel(const KlctlStep& step) {
+  if (step.kind != KlctlStepKind::Command) {
+    return std::string(step.kind == KlctlStepKind::Suspend ? "suspend" : "resume") + " (" + systemCode(step) + ")";
+  }
+  const std::string name = klctlCommandName(step.number);
+  const std::string number = std::to_string(step.number);
+  return name.empty() ? "command " + number : name + " (" + number + ")";
+}
+
+void klctlReport(const KlctlStep& step, const KlctlResult& result, bool json, std::ostream& out,
+                 std::ostream& err) {
+  if (json) {
+    // Payload text need not be UTF-8: replace what is not, rather than fail.
+    out << jsonObject(step, result).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+  } else if (!result.problem.empty()) {
+    err << "klctl: " << klctlStepLabel(step) << ": " << result.problem << "\n";
+  } else {
+    printText(step, result, out);
+  }
+  out.flush();
+}
