@@ -1,0 +1,190 @@
+#include "sim_camera.h"
+
+#include <cstring>
+
+#include "klErrno.h"
+#include "sim_members.h"
+
+namespace {
+
+constexpr unsigned kKnownModels[] = {51, 55, 57};
+
+// Flat modes of each mode group, in sub-mode order; the first is the group's default.
+constexpr int32_t kVideoModes[] = {12, 13, 15, 24, 25, 27};
+constexpr int32_t kPhotoModes[] = {16, 17, 18};
+constexpr int32_t kMultiShotModes[] = {20, 19, 21, 26};
+
+struct ModeGroup {
+  const int32_t* modes;
+  unsigned count;
+};
+
+constexpr ModeGroup kGroups[] = {{kVideoModes, 6}, {kPhotoModes, 3}, {kMultiShotModes, 4}};
+
+struct FactoryValue {
+  const char* member;
+  int64_t value;
+};
+
+// A camera freshly switched on: full battery, card inserted, one factory preset active per group.
+constexpr FactoryValue kFactoryCommon[] = {
+    {"status.video_selected_flatmode", 12}, {"status.photo_selected_flatmode", 16},
+    {"status.timelapse_selected_flatmode", 20}, {"status.video_preset_id", 0x00000001},
+    {"status.photo_preset_id", 0x00010001},  {"status.timelapse_preset_id", 0x00020001},
+    {"status.battery_present", 1},           {"status.battery_level", 3},
+    {"status.battery_percent", 100},         {"status.remaining_photos", 4210},
+    {"status.remaining_video_seconds", 7380}, {"status.remaining_space_kb", 61440000},
+    {"status.internal_temperature_c", 31},   {"settings.video_resolution", 1},
+    {"settings.video_fps", 8},               {"settings.nightlapse_video_resolution", 1},
+    {"settings.nightlapse_video_fps", 5},    {"settings.auto_off_enabled", 1},
+    {"settings.auto_off_option", 2},
+};
+
+// Model 51 has two lenses; the others one fixed lens of a different type each.
+constexpr FactoryValue kFactory51[] = {{"system.lens_type", 1}, {"system.power_profile", 1}};
+constexpr FactoryValue kFactory55[] = {{"system.lens_type", 0}, {"system.power_profile", 0}};
+constexpr FactoryValue kFactory57[] = {{"system.lens_type", 2}, {"system.power_profile", 2}};
+
+template <size_t N>
+void applyValues(SimCamera& camera, const FactoryValue (&values)[N]) {
+  for (const FactoryValue& entry : values) {
+    SimMember member{};
+    simResolveMember(entry.member, member);
+    camera.write(member.block, member.offset, member.width, entry.value);
+  }
+}
+
+bool validPlace(SimBlock block, unsigned offset, unsigned width) {
+  return (width == 1 || width == 2 || width == 4 || width == 8) && offset + width <= SimCamera::blockSize(block);
+}
+
+bool fitsWidth(int64_t value, unsigned width) {
+  if (width == 8) return true;
+  const int64_t span = int64_t(1) << (8 * width);
+  return value >= -span / 2 && value < span;
+}
+
+}  // namespace
+
+SimCamera::SimCamera(uint8_t model) : mModel(model) { loadFactoryState(); }
+
+bool SimCamera::isKnownModel(unsigned model) {
+  for (unsigned known : kKnownModels) {
+    if (known == model) return true;
+  }
+  return false;
+}
+
+bool SimCamera::switchModel(unsigned model) {
+  if (!isKnownModel(model)) return false;
+  mModel = uint8_t(model);
+  loadFactoryState();
+  return true;
+}
+
+void SimCamera::loadFactoryState() {
+  mStatus = appc_system_all_status{};
+  mSettings = appc_setup_all_settings{};
+  mSystem = sim_system_values{};
+  applyValues(*this, kFactoryCommon);
+  if (mModel == 51) applyValues(*this, kFactory51);
+  if (mModel == 55) applyValues(*this, kFactory55);
+  if (mModel == 57) applyValues(*this, kFactory57);
+  selectFlatMode(kVideoModes[0]);
+}
+
+unsigned SimCamera::blockSize(SimBlock block) {
+  switch (block) {
+    case SimBlock::STATUS:
+      return sizeof(appc_system_all_status);
+    case SimBlock::SETTINGS:
+      return sizeof(appc_setup_all_settings);
+    case SimBlock::SYSTEM:
+      break;
+  }
+  return sizeof(sim_system_values);
+}
+
+const uint8_t* SimCamera::bytes(SimBlock block) const { return const_cast<SimCamera*>(this)->mutableBytes(block); }
+
+uint8_t* SimCamera::mutableBytes(SimBlock block) {
+  switch (block) {
+    case SimBlock::STATUS:
+      return reinterpret_cast<uint8_t*>(&mStatus);
+    case SimBlock::SETTINGS:
+      return reinterpret_cast<uint8_t*>(&mSettings);
+    case SimBlock::SYSTEM:
+      break;
+  }
+  return reinterpret_cast<uint8_t*>(&mSystem);
+}
+
+bool SimCamera::read(SimBlock block, unsigned offset, unsigned width, bool signedValue, int64_t& value) const {
+  if (!validPlace(block, offset, width)) return false;
+  uint64_t word = 0;
+  for (unsigned i = 0; i < width; ++i) word |= uint64_t(bytes(block)[offset + i]) << (8 * i);
+  const unsigned bits = 8 * width;
+  const bool negative = signedValue && bits < 64 && (word >> (bits - 1)) != 0;
+  value = negative ? int64_t(word) - (int64_t(1) << bits) : int64_t(word);
+  return true;
+}
+
+bool SimCamera::write(SimBlock block, unsigned offset, unsigned width, int64_t value) {
+  if (!validPlace(block, offset, width) || !fitsWidth(value, width)) return false;
+  for (unsigned i = 0; i < width; ++i) mutableBytes(block)[offset + i] = uint8_t(uint64_t(value) >> (8 * i));
+  // A dial turned on the camera has the effects the camera's own menus would have.
+  const auto covers = [&](SimBlock b, size_t place) { return block == b && offset <= place && place < offset + width; };
+  if (covers(SimBlock::SETTINGS, offsetof(appc_setup_all_settings, flat_mode)) &&
+      groupOfFlatMode(mSettings.flat_mode) >= 0) {
+    selectFlatMode(mSettings.flat_mode);
+  }
+  if (covers(SimBlock::SYSTEM, offsetof(sim_system_values, lens_mode))) mStatus.lens_mode = mSystem.lens_mode;
+  return true;
+}
+
+int SimCamera::groupOfFlatMode(int32_t flatMode) {
+  for (unsigned group = 0; group < 3; ++group) {
+    for (unsigned i = 0; i < kGroups[group].count; ++i) {
+      if (kGroups[group].modes[i] == flatMode) return int(group);
+    }
+  }
+  return -1;
+}
+
+int8_t& SimCamera::groupFlatMode(unsigned group) {
+  if (group == 0) return mStatus.video_selected_flatmode;
+  return group == 1 ? mStatus.photo_selected_flatmode : mStatus.timelapse_selected_flatmode;
+}
+
+uint32_t SimCamera::groupPreset(unsigned group) const {
+  if (group == 0) return mStatus.video_preset_id;
+  return group == 1 ? mStatus.photo_preset_id : mStatus.timelapse_preset_id;
+}
+
+void SimCamera::selectFlatMode(int32_t flatMode) {
+  const unsigned group = unsigned(groupOfFlatMode(flatMode));
+  mSettings.flat_mode = int8_t(flatMode);
+  mStatus.mode = int8_t(group);
+  mStatus.sub_mode = flatMode == 24 ? 4 : 0;
+  groupFlatMode(group) = int8_t(flatMode);
+  mStatus.active_preset_group = group;
+  mStatus.modified_preset_id = groupPreset(group);
+  // A zoom belongs to the mode it was set in.
+  mStatus.digital_zoom = 0;
+}
+
+int SimCamera::setMode(int32_t mode) {
+  if (mode >= 0 && mode <= 2) {
+    const int32_t last = groupFlatMode(unsigned(mode));
+    mode = groupOfFlatMode(last) == mode ? last : kGroups[mode].modes[0];
+  }
+  if (groupOfFlatMode(mode) < 0) return KL_ERR_INVALID_PARAM;
+  selectFlatMode(mode);
+  return KL_OK;
+}
+
+int SimCamera::setModeSubMode(int32_t mode, int32_t subMode) {
+  if (mode < 0 || mode > 2 || subMode < 0 || unsigned(subMode) >= kGroups[mode].count) return KL_ERR_INVALID_PARAM;
+  selectFlatMode(kGroups[mode].modes[subMode]);
+  return KL_OK;
+}

@@ -1,0 +1,71 @@
+// The simulated camera's state: model, the status and settings blocks the daemon reads, and the
+// camera-side values behind the getters (lenses, power profile, orientation setting, protocol adapter).
+#pragma once
+#include <cstdint>
+
+#include "camera_blocks.h"
+
+#pragma pack(push, 1)
+// Values only getters expose; a block of its own so that state files and the control interface
+// address them like block members.
+struct sim_system_values {
+  int8_t lens_mode;
+  int8_t lens;
+  uint8_t lens_type;
+  int8_t power_profile;
+  uint8_t orientation_setting;  // orientation lock: 0 all, 1..4 locked, 5 all but upside down
+  uint8_t protocol_adapter;     // model number of the selected adapter, 0 until one is selected
+  uint8_t reserved[2];
+};
+#pragma pack(pop)
+
+enum class SimBlock { STATUS, SETTINGS, SYSTEM };
+
+class SimCamera {
+ public:
+  // A camera of the model in its factory state.
+  explicit SimCamera(uint8_t model);
+
+  // Models the simulator knows (51, 55, 57).
+  static bool isKnownModel(unsigned model);
+  // Replaces the whole state by the factory state of another model; false for an unknown model.
+  bool switchModel(unsigned model);
+  uint8_t model() const { return mModel; }
+
+  const appc_system_all_status& status() const { return mStatus; }
+  const appc_setup_all_settings& settings() const { return mSettings; }
+  const sim_system_values& system() const { return mSystem; }
+  // Block bytes as the camera sends them.
+  const uint8_t* bytes(SimBlock block) const;
+  static unsigned blockSize(SimBlock block);
+
+  // Reads a little-endian member of width 1, 2, 4 or 8 (signed when signedValue); false out of range.
+  bool read(SimBlock block, unsigned offset, unsigned width, bool signedValue, int64_t& value) const;
+  // Writes a member as a user would change it on the camera, with its consequences (a flat mode write
+  // selects that mode); false when the place is out of range or the value does not fit the width.
+  bool write(SimBlock block, unsigned offset, unsigned width, int64_t value);
+
+  // Selects a mode: legacy 0, 1, 2 pick the flat mode last used in that group; other values are flat
+  // modes. Returns 0 or KL_ERR_INVALID_PARAM for a mode the camera does not have.
+  int setMode(int32_t mode);
+  // Selects the sub-mode-th flat mode of a legacy mode group; 0 or KL_ERR_INVALID_PARAM.
+  int setModeSubMode(int32_t mode, int32_t subMode);
+  // Mode group (0 video, 1 photo, 2 multi-shot) of a flat mode, or -1 when the camera lacks it.
+  static int groupOfFlatMode(int32_t flatMode);
+
+  void setZoom(uint8_t zoom) { mStatus.digital_zoom = zoom; }
+  void setOrientationSetting(uint8_t value) { mSystem.orientation_setting = value; }
+  void selectProtocolAdapter(uint8_t model) { mSystem.protocol_adapter = model; }
+
+ private:
+  uint8_t* mutableBytes(SimBlock block);
+  void loadFactoryState();
+  void selectFlatMode(int32_t flatMode);
+  int8_t& groupFlatMode(unsigned group);
+  uint32_t groupPreset(unsigned group) const;
+
+  uint8_t mModel;
+  appc_system_all_status mStatus{};
+  appc_setup_all_settings mSettings{};
+  sim_system_values mSystem{};
+};

@@ -1,0 +1,172 @@
+// The control commands: one table of words and handlers behind SimSimulator::execute.
+#include <sstream>
+#include <vector>
+
+#include "camera_link.h"
+#include "sim_members.h"
+#include "sim_simulator.h"
+#include "sim_state_file.h"
+
+namespace {
+
+using Words = std::vector<std::string>;
+
+struct Command {
+  const char* name;
+  size_t minWords;  // the command word included
+  const char* usage;
+  std::string (*run)(SimSimulator& sim, const Words& words, unsigned client);
+};
+
+const std::string kOk = "ok";
+
+std::string hexOf(const std::vector<uint8_t>& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string text;
+  for (uint8_t byte : bytes) {
+    text += kDigits[byte >> 4];
+    text += kDigits[byte & 15];
+  }
+  return text;
+}
+
+// "group/id", each a decimal or 0x number of 16 bits.
+bool parseRequest(const std::string& text, uint16_t& group, uint16_t& id) {
+  const size_t slash = text.find('/');
+  int64_t g = 0;
+  int64_t i = 0;
+  if (slash == std::string::npos || !simParseNumber(text.substr(0, slash), g) || !simParseNumber(text.substr(slash + 1), i) ||
+      g < 0 || g > 0xFFFF || i < 0 || i > 0xFFFF) {
+    return false;
+  }
+  group = uint16_t(g);
+  id = uint16_t(i);
+  return true;
+}
+
+// The optional count word at index; 1 when absent.
+bool parseCount(const Words& words, size_t index, unsigned& count) {
+  int64_t value = 1;
+  if (words.size() > index + 1 || (words.size() == index + 1 && !simParseNumber(words[index], value)) || value < 1 ||
+      value > 1000) {
+    return false;
+  }
+  count = unsigned(value);
+  return true;
+}
+
+// fault G/I error E [N] | nakoff [N] | size LEN [N] | drop [N]; fault clear
+std::string fault(SimSimulator& sim, const Words& words, unsigned) {
+  if (words[1] == "clear") {
+    sim.router().faults().clear();
+    return kOk;
+  }
+  uint16_t group = 0;
+  uint16_t id = 0;
+  SimFault armed{};
+  if (words.size() < 3 || !parseRequest(words[1], group, id) || !simFaultKindFromName(words[2], armed.kind)) {
+    return "error usage: fault G/I error E|nakoff|size LEN|drop [N]";
+  }
+  const bool valued = armed.kind == SimFaultKind::ERROR_STATUS || armed.kind == SimFaultKind::WRONG_SIZE;
+  int64_t value = 0;
+  if (valued && (words.size() < 4 || !simParseNumber(words[3], value))) return "error missing value";
+  if (armed.kind == SimFaultKind::WRONG_SIZE && (value < 0 || value > KLC_LINK_MAX_ANSWER)) return "error bad size";
+  if (armed.kind == SimFaultKind::ERROR_STATUS && (value < INT32_MIN || value > INT32_MAX)) return "error bad status";
+  armed.value = int32_t(value);
+  unsigned count = 0;
+  if (!parseCount(words, valued ? 4 : 3, count)) return "error bad count";
+  sim.router().faults().arm(group, id, armed, count);
+  return kOk;
+}
+
+std::string faults(SimSimulator& sim, const Words&, unsigned) { return "ok " + sim.router().faults().describe(); }
+
+// event JS | event JR | event PU CODE ID
+std::string event(SimSimulator& sim, const Words& words, unsigned client) {
+  if ((words[1] == "JS" || words[1] == "JR") && words.size() == 2) return sim.startSystemEvent(words[1], client);
+  int64_t code = 0;
+  int64_t id = 0;
+  if (words[1] != "PU" || words.size() != 4 || !simParseNumber(words[2], code) || !simParseNumber(words[3], id) ||
+      code < 0 || code > 0xFF || id < 0 || id > 0xFFFFFFFF) {
+    return "error usage: event JS|JR|PU CODE ID";
+  }
+  return sim.sendPresetUpdate(uint8_t(code), uint32_t(id)) == 0 ? kOk : "error cannot send to the daemon";
+}
+
+std::string set(SimSimulator& sim, const Words& words, unsigned) {
+  std::string error;
+  return simApplyAssignment(sim.camera(), words[1] + "=" + words[2], error) ? kOk : "error " + error;
+}
+
+std::string get(SimSimulator& sim, const Words& words, unsigned) {
+  SimMember member{};
+  int64_t value = 0;
+  if (!simResolveMember(words[1], member)) return "error unknown member " + words[1];
+  sim.camera().read(member.block, member.offset, member.width, member.isSigned, value);
+  return "ok " + std::to_string(value);
+}
+
+std::string dump(SimSimulator& sim, const Words&, unsigned) { return "ok " + simDumpMembers(sim.camera()); }
+
+std::string count(SimSimulator& sim, const Words& words, unsigned) {
+  uint16_t group = 0;
+  uint16_t id = 0;
+  if (!parseRequest(words[1], group, id)) return "error bad request " + words[1];
+  return "ok " + std::to_string(sim.router().count(group, id));
+}
+
+std::string counts(SimSimulator& sim, const Words&, unsigned) { return "ok " + sim.router().describeCounts(); }
+
+std::string resetCounts(SimSimulator& sim, const Words&, unsigned) {
+  sim.router().resetCounters();
+  return kOk;
+}
+
+std::string payload(SimSimulator& sim, const Words& words, unsigned) {
+  uint16_t group = 0;
+  uint16_t id = 0;
+  std::vector<uint8_t> bytes;
+  if (!parseRequest(words[1], group, id)) return "error bad request " + words[1];
+  if (!sim.router().lastPayload(group, id, bytes)) return "error no request " + words[1] + " seen";
+  return "ok " + hexOf(bytes);
+}
+
+std::string model(SimSimulator& sim, const Words& words, unsigned) {
+  int64_t number = 0;
+  if (!simParseNumber(words[1], number) || number < 0 || !sim.camera().switchModel(unsigned(number))) {
+    return "error unknown model " + words[1];
+  }
+  return kOk;
+}
+
+std::string ping(SimSimulator&, const Words&, unsigned) { return kOk; }
+
+const Command kCommands[] = {
+    {"ping", 1, "ping", ping},
+    {"fault", 2, "fault G/I error E|nakoff|size LEN|drop [N]; fault clear", fault},
+    {"faults", 1, "faults", faults},
+    {"event", 2, "event JS|JR|PU CODE ID", event},
+    {"set", 3, "set MEMBER VALUE", set},
+    {"get", 2, "get MEMBER", get},
+    {"dump", 1, "dump", dump},
+    {"count", 2, "count G/I", count},
+    {"counts", 1, "counts", counts},
+    {"reset-counts", 1, "reset-counts", resetCounts},
+    {"payload", 2, "payload G/I", payload},
+    {"model", 2, "model N", model},
+};
+
+}  // namespace
+
+std::string SimSimulator::execute(const std::string& line, unsigned client) {
+  std::istringstream in(line);
+  Words words;
+  for (std::string word; in >> word;) words.push_back(word);
+  if (words.empty()) return "error empty command";
+  for (const Command& command : kCommands) {
+    if (words[0] != command.name) continue;
+    if (words.size() < command.minWords) return std::string("error usage: ") + command.usage;
+    return command.run(*this, words, client);
+  }
+  return "error unknown command " + words[0];
+}

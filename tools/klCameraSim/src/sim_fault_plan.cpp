@@ -1,0 +1,75 @@
+#include "sim_fault_plan.h"
+
+#include "camera_link.h"
+
+
+namespace {
+
+struct KindName {
+  SimFaultKind kind;
+  const char* name;
+};
+
+constexpr KindName kKindNames[] = {
+    {SimFaultKind::ERROR_STATUS, "error"},
+    {SimFaultKind::NAK_OFF, "nakoff"},
+    {SimFaultKind::WRONG_SIZE, "size"},
+    {SimFaultKind::NO_REPLY, "drop"},
+};
+
+bool hasValue(SimFaultKind kind) { return kind == SimFaultKind::ERROR_STATUS || kind == SimFaultKind::WRONG_SIZE; }
+
+}  // namespace
+
+const char* simFaultKindName(SimFaultKind kind) {
+  for (const KindName& entry : kKindNames) {
+    if (entry.kind == kind) return entry.name;
+  }
+  return "?";
+}
+
+bool simFaultKindFromName(const std::string& name, SimFaultKind& kind) {
+  for (const KindName& entry : kKindNames) {
+    if (name == entry.name) {
+      kind = entry.kind;
+      return true;
+    }
+  }
+  return false;
+}
+
+void SimFaultPlan::arm(uint16_t group, uint16_t id, const SimFault& fault, unsigned count) {
+  std::deque<SimFault>& queue = mPending[klc_link_key(group, id)];
+  queue.insert(queue.end(), count, fault);
+}
+
+bool SimFaultPlan::take(uint16_t group, uint16_t id, SimFault& fault) {
+  auto it = mPending.find(klc_link_key(group, id));
+  if (it == mPending.end()) return false;
+  fault = it->second.front();
+  it->second.pop_front();
+  if (it->second.empty()) mPending.erase(it);
+  return true;
+}
+
+unsigned SimFaultPlan::pending(uint16_t group, uint16_t id) const {
+  auto it = mPending.find(klc_link_key(group, id));
+  return it == mPending.end() ? 0 : unsigned(it->second.size());
+}
+
+std::string SimFaultPlan::describe() const {
+  std::string text;
+  for (const auto& [key, queue] : mPending) {
+    // Runs of equal faults are shown once with their count.
+    for (size_t i = 0; i < queue.size();) {
+      size_t run = 1;
+      while (i + run < queue.size() && queue[i + run].kind == queue[i].kind && queue[i + run].value == queue[i].value) ++run;
+      if (!text.empty()) text += ' ';
+      text += std::to_string(klc_link_group(key)) + '/' + std::to_string(klc_link_id(key)) + ':' + simFaultKindName(queue[i].kind);
+      if (hasValue(queue[i].kind)) text += ':' + std::to_string(queue[i].value);
+      text += 'x' + std::to_string(run);
+      i += run;
+    }
+  }
+  return text;
+}

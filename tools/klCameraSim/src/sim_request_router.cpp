@@ -1,0 +1,93 @@
+#include "sim_request_router.h"
+
+#include "klErrno.h"
+#include "klTlv.h"
+
+namespace {
+
+constexpr uint8_t kNakOff = 2;
+
+}  // namespace
+
+bool SimRequestRouter::handle(const uint8_t* msg, unsigned length, SimOutcome& outcome) {
+  outcome = SimOutcome{};
+  klc_link_request request{};
+  if (klc_link_decode_request(msg, length, &request) != 0) {
+    ++mMalformed;
+    return false;
+  }
+  const klc_link_header& header = request.header;
+  const uint32_t key = klc_link_key(header.group, header.id);
+  ++mCounts[key];
+  mLastPayloads[key].assign(request.payload, request.payload + request.payloadLength);
+
+  SimFault fault{};
+  const bool faulted = mFaults.take(header.group, header.id, fault);
+  // A refused request leaves the camera as it was; a garbled or lost reply does not undo the work.
+  const bool refused = faulted && (fault.kind == SimFaultKind::ERROR_STATUS || fault.kind == SimFaultKind::NAK_OFF);
+  SimReply reply;
+  if (!refused) {
+    const SimHandler handler = mHandlers.find(key);
+    if (handler != nullptr) {
+      handler(mCamera, request, reply);
+    } else {
+      reply.status = KL_ERR_NOT_SUPPORTED;
+    }
+  }
+  if (faulted) applyFault(fault, reply);
+  if (faulted && fault.kind == SimFaultKind::NO_REPLY) return true;
+
+  outcome.message.resize(KLMSG_MAX);
+  const int size = klc_link_encode_reply(outcome.message.data(), KLMSG_MAX, header, reply.status,
+                                         reply.answer.data(), uint16_t(reply.answer.size()));
+  if (size <= 0) return true;
+  outcome.message.resize(unsigned(size));
+  outcome.replyQueue = request.replyQueue;
+  outcome.send = true;
+  return true;
+}
+
+void SimRequestRouter::applyFault(const SimFault& fault, SimReply& reply) const {
+  switch (fault.kind) {
+    case SimFaultKind::ERROR_STATUS:
+      reply.status = fault.value;
+      reply.answer.clear();
+      break;
+    case SimFaultKind::NAK_OFF:
+      reply.status = KL_OK;
+      reply.answer.assign(1, kNakOff);
+      break;
+    case SimFaultKind::WRONG_SIZE:
+      reply.answer.resize(size_t(fault.value), 0);
+      break;
+    case SimFaultKind::NO_REPLY:
+      break;
+  }
+}
+
+unsigned SimRequestRouter::count(uint16_t group, uint16_t id) const {
+  auto it = mCounts.find(klc_link_key(group, id));
+  return it == mCounts.end() ? 0 : it->second;
+}
+
+std::string SimRequestRouter::describeCounts() const {
+  std::string text;
+  for (const auto& [key, number] : mCounts) {
+    text += std::to_string(klc_link_group(key)) + '/' + std::to_string(klc_link_id(key)) + '=' +
+            std::to_string(number) + ' ';
+  }
+  return text + "malformed=" + std::to_string(mMalformed);
+}
+
+bool SimRequestRouter::lastPayload(uint16_t group, uint16_t id, std::vector<uint8_t>& payload) const {
+  auto it = mLastPayloads.find(klc_link_key(group, id));
+  if (it == mLastPayloads.end()) return false;
+  payload = it->second;
+  return true;
+}
+
+void SimRequestRouter::resetCounters() {
+  mCounts.clear();
+  mLastPayloads.clear();
+  mMalformed = 0;
+}

@@ -1,0 +1,211 @@
+#include "sim_simulator.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+
+#include <cerrno>
+#include <cstring>
+#include <thread>
+
+#include "klTlv.h"
+#include "sim_control_socket.h"
+#include "sim_events.h"
+#include "sim_log.h"
+#include "sim_state_file.h"
+
+namespace {
+
+constexpr long kLinkQueueDepth = 10;
+constexpr long kEventQueueDepth = 2;
+constexpr size_t kMaxClients = 8;
+
+// Opens a queue for reading; its message size must fit one TLV message buffer.
+bool openQueue(const char* name, long depth, klMbox_t& mbox) {
+  mq_attr attr{};
+  if (klMbox_rxopen(name, depth, &mbox) != 0 || mq_getattr(mbox.mqd, &attr) != 0 || attr.mq_msgsize > KLMSG_MAX) {
+    simLog("cannot open queue %s: %s", name, std::strerror(errno));
+    return false;
+  }
+  return true;
+}
+
+void closeQueue(klMbox_t& mbox, const char* name) {
+  if (mbox.mqd == -1) return;
+  klMbox_close(&mbox);
+  klMbox_unlink(name);
+  mbox.mqd = -1;
+}
+
+}  // namespace
+
+SimSimulator::SimSimulator(const SimOptions& options)
+    : mOptions(options), mCamera(options.model), mRouter(mCamera), mStop(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+  if (mOptions.controlName.empty()) mOptions.controlName = SIM_CONTROL_NAME;
+}
+
+SimSimulator::~SimSimulator() {
+  closeQueue(mLink, SIM_LINK_QUEUE);
+  closeQueue(mEvents, SIM_EVENT_QUEUE);
+}
+
+bool SimSimulator::open() {
+  std::string error;
+  if (!mOptions.stateFile.empty() && !simLoadStateFile(mCamera, mOptions.stateFile, error)) {
+    simLog("state file: %s", error.c_str());
+    return false;
+  }
+  if (!mStop.valid() || !openQueue(SIM_LINK_QUEUE, kLinkQueueDepth, mLink) ||
+      !openQueue(SIM_EVENT_QUEUE, kEventQueueDepth, mEvents)) {
+    return false;
+  }
+  mListen = simControlListen(mOptions.controlName);
+  if (!mListen.valid()) {
+    simLog("cannot listen on @%s: %s", mOptions.controlName.c_str(), std::strerror(errno));
+    return false;
+  }
+  simLog("model %u camera on %s, control @%s", mCamera.model(), SIM_LINK_QUEUE, mOptions.controlName.c_str());
+  return true;
+}
+
+void SimSimulator::requestStop() {
+  const uint64_t one = 1;
+  // Nothing to do when it fails: the counter is already non-zero then.
+  if (write(mStop.get(), &one, sizeof one) < 0) return;
+}
+
+int SimSimulator::pollTimeoutMs() const {
+  if (!mPending.active) return -1;
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(mPending.deadline - std::chrono::steady_clock::now());
+  return left.count() > 0 ? int(left.count()) + 1 : 0;
+}
+
+int SimSimulator::run() {
+  for (;;) {
+    std::vector<pollfd> fds = {{mStop.get(), POLLIN, 0}, {mLink.mqd, POLLIN, 0}, {mEvents.mqd, POLLIN, 0},
+                               {mListen.get(), POLLIN, 0}};
+    for (const Client& client : mClients) fds.push_back({client.fd.get(), POLLIN, 0});
+    if (poll(fds.data(), fds.size(), pollTimeoutMs()) < 0 && errno != EINTR) {
+      simLog("poll failed: %s", std::strerror(errno));
+      break;
+    }
+    if (fds[0].revents != 0) break;
+    if (fds[1].revents & POLLIN) serveRequest();
+    if (fds[2].revents & POLLIN) receiveEventAnswer();
+    if (mPending.active && std::chrono::steady_clock::now() >= mPending.deadline) {
+      finishPendingEvent("error no answer to " + mPending.code);
+    }
+    // Clients read before a new one is accepted, so the pollfd indexes still match.
+    for (size_t i = mClients.size(); i-- > 0;) {
+      if (fds[4 + i].revents != 0 && !readClient(mClients[i])) mClients.erase(mClients.begin() + long(i));
+    }
+    if (fds[3].revents & POLLIN) acceptClient();
+  }
+  simLog("stopping");
+  return 0;
+}
+
+void SimSimulator::serveRequest() {
+  uint8_t msg[KLMSG_MAX];
+  const ssize_t length = mq_receive(mLink.mqd, reinterpret_cast<char*>(msg), sizeof msg, nullptr);
+  if (length < 0) return;
+  SimOutcome outcome;
+  if (!mRouter.handle(msg, unsigned(length), outcome)) {
+    simLog("ignored a malformed request of %zd bytes", length);
+    return;
+  }
+  if (!outcome.send) return;
+  // A real camera takes a few milliseconds to answer; --fast skips that.
+  if (mOptions.replyDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(mOptions.replyDelayMs));
+  klMbox_t reply;
+  if (klMbox_txopen(outcome.replyQueue.c_str(), &reply) != 0) {
+    simLog("reply queue %s is gone", outcome.replyQueue.c_str());
+    return;
+  }
+  klMbox_send(outcome.message.data(), int(outcome.message.size()), &reply);
+  klMbox_close(&reply);
+}
+
+std::string SimSimulator::startSystemEvent(const std::string& code, unsigned client) {
+  if (mPending.active) return "error an event is already waiting for its answer";
+  uint8_t msg[KLMSG_MAX];
+  const int length = simBuildSystemEvent(msg, sizeof msg, code.c_str(), SIM_EVENT_QUEUE);
+  if (length <= 0 || simSendToDaemon(msg, length) != 0) return "error cannot send to " + std::string(SIM_DAEMON_QUEUE);
+  mPending.active = true;
+  mPending.client = client;
+  mPending.code = code;
+  mPending.deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(SIM_EVENT_ANSWER_TIMEOUT_MS);
+  return std::string();
+}
+
+int SimSimulator::sendPresetUpdate(uint8_t event, uint32_t id) {
+  uint8_t msg[KLMSG_MAX];
+  const int length = simBuildPresetUpdate(msg, sizeof msg, event, id, SIM_EVENT_QUEUE);
+  return length > 0 ? simSendToDaemon(msg, length) : -1;
+}
+
+void SimSimulator::receiveEventAnswer() {
+  uint8_t msg[KLMSG_MAX];
+  const ssize_t length = mq_receive(mEvents.mqd, reinterpret_cast<char*>(msg), sizeof msg, nullptr);
+  SimSystemAnswer answer;
+  if (length < 0 || !simParseSystemAnswer(msg, unsigned(length), answer)) {
+    simLog("ignored a malformed answer on %s", SIM_EVENT_QUEUE);
+    return;
+  }
+  if (!mPending.active || answer.code != mPending.code) {
+    simLog("ignored an answer to %s nobody waits for", answer.code.c_str());
+    return;
+  }
+  char line[128];
+  std::snprintf(line, sizeof line, "ok %s answered category=0x%02x rsparg=", answer.code.c_str(), answer.category);
+  std::string reply = line;
+  for (uint8_t byte : answer.rsparg) {
+    std::snprintf(line, sizeof line, "%02x", byte);
+    reply += line;
+  }
+  finishPendingEvent(reply + " src=" + answer.source + " dst=" + answer.destination);
+}
+
+void SimSimulator::finishPendingEvent(const std::string& reply) {
+  mPending.active = false;
+  replyTo(mPending.client, reply);
+}
+
+void SimSimulator::acceptClient() {
+  SimFd fd(accept4(mListen.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+  if (!fd.valid()) return;
+  if (mClients.size() >= kMaxClients) {
+    simLog("refused a control client: %zu are connected", mClients.size());
+    return;
+  }
+  mClients.push_back(Client{std::move(fd), mNextSerial++, std::string()});
+}
+
+// Reads what the client sent and answers each complete line; false when the client is done.
+bool SimSimulator::readClient(Client& client) {
+  char buffer[SIM_CONTROL_LINE_MAX];
+  const ssize_t got = recv(client.fd.get(), buffer, sizeof buffer, 0);
+  if (got < 0 && (errno == EAGAIN || errno == EINTR)) return true;
+  if (got <= 0) return false;
+  client.input.append(buffer, size_t(got));
+  for (size_t end; (end = client.input.find('\n')) != std::string::npos;) {
+    const std::string line = client.input.substr(0, end);
+    client.input.erase(0, end + 1);
+    const std::string reply = execute(line, client.serial);
+    if (!reply.empty()) replyTo(client.serial, reply);
+  }
+  if (client.input.size() < SIM_CONTROL_LINE_MAX) return true;
+  replyTo(client.serial, "error line too long");
+  return false;
+}
+
+void SimSimulator::replyTo(unsigned serial, const std::string& line) {
+  for (Client& client : mClients) {
+    if (client.serial != serial) continue;
+    const std::string text = line + "\n";
+    // Replies are short; a client that does not read them loses them.
+    if (send(client.fd.get(), text.data(), text.size(), MSG_NOSIGNAL | MSG_DONTWAIT) < 0) {
+      simLog("control client %u did not take its reply", serial);
+    }
+  }
+}

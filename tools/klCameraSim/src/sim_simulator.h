@@ -1,0 +1,83 @@
+// The simulator process in one object: the camera link queue, the daemon events and the control
+// socket, served by one thread with poll, so no state is ever shared between threads.
+#pragma once
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "klMbox.h"
+#include "sim_camera.h"
+#include "sim_fd.h"
+#include "sim_request_router.h"
+
+constexpr const char* SIM_LINK_QUEUE = "/to_klnet";
+constexpr const char* SIM_EVENT_QUEUE = "/klCameraSim_evt";
+constexpr int SIM_DEFAULT_REPLY_DELAY_MS = 3;
+constexpr int SIM_EVENT_ANSWER_TIMEOUT_MS = 2000;
+
+struct SimOptions {
+  uint8_t model = 57;
+  int replyDelayMs = SIM_DEFAULT_REPLY_DELAY_MS;  // 0 with --fast
+  std::string stateFile;
+  std::string controlName;  // abstract socket name; SIM_CONTROL_NAME when empty
+};
+
+class SimSimulator {
+ public:
+  explicit SimSimulator(const SimOptions& options);
+  // Closes everything and removes the link queue.
+  ~SimSimulator();
+  SimSimulator(const SimSimulator&) = delete;
+  SimSimulator& operator=(const SimSimulator&) = delete;
+
+  // Loads the state file and opens the queues and the control socket; false (logged) on failure.
+  bool open();
+  // Serves until requestStop; returns 0.
+  int run();
+  // Ends run at its next wake-up; safe from signal handlers and other threads.
+  void requestStop();
+
+  // Control interface: executes one command line. The reply line, or an empty text when the reply
+  // comes later (a suspend/resume waiting for the daemon's answer).
+  std::string execute(const std::string& line, unsigned client);
+
+  SimCamera& camera() { return mCamera; }
+  SimRequestRouter& router() { return mRouter; }
+  // Sends "JS" or "JR" and makes client wait for the answer; an error reply, or empty when waiting.
+  std::string startSystemEvent(const std::string& code, unsigned client);
+  // Sends a "PU" event; 0 or -1.
+  int sendPresetUpdate(uint8_t event, uint32_t id);
+
+ private:
+  struct Client {
+    SimFd fd;
+    unsigned serial;
+    std::string input;
+  };
+  struct PendingEvent {
+    bool active = false;
+    unsigned client = 0;
+    std::string code;
+    std::chrono::steady_clock::time_point deadline;
+  };
+
+  void serveRequest();
+  void receiveEventAnswer();
+  void finishPendingEvent(const std::string& reply);
+  void acceptClient();
+  bool readClient(Client& client);
+  void replyTo(unsigned client, const std::string& line);
+  int pollTimeoutMs() const;
+
+  SimOptions mOptions;
+  SimCamera mCamera;
+  SimRequestRouter mRouter;
+  klMbox_t mLink;
+  klMbox_t mEvents;
+  SimFd mStop;
+  SimFd mListen;
+  std::vector<Client> mClients;
+  unsigned mNextSerial = 1;
+  PendingEvent mPending;
+};
