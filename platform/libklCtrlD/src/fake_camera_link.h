@@ -1,0 +1,88 @@
+// A camera for transport tests: serves /to_klnet on its own thread and answers each request with
+// whatever the test's script returns (nothing, one reply, or extra replies such as a late one).
+#pragma once
+#include <mqueue.h>
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "camera_link.h"
+#include "klMbox.h"
+
+struct FakeReply {
+  klc_link_header header;
+  int32_t status;
+  std::vector<uint8_t> answer;
+};
+
+struct SeenRequest {
+  klc_link_header header;
+  std::vector<uint8_t> payload;
+};
+
+class FakeCameraLink {
+ public:
+  using Script = std::function<std::vector<FakeReply>(const klc_link_request&)>;
+
+  explicit FakeCameraLink(Script script) : mScript(std::move(script)) {
+    mq_attr attr{};
+    attr.mq_maxmsg = 8;
+    attr.mq_msgsize = KLMSG_MAX;
+    mQueue = mq_open("/to_klnet", O_RDONLY | O_CREAT, 0664, &attr);
+    mThread = std::thread([this] { serve(); });
+  }
+  ~FakeCameraLink() {
+    mStop = true;
+    mThread.join();
+    mq_close(mQueue);
+    mq_unlink("/to_klnet");
+  }
+  FakeCameraLink(const FakeCameraLink&) = delete;
+  FakeCameraLink& operator=(const FakeCameraLink&) = delete;
+
+  bool ready() const { return mQueue != mqd_t(-1); }
+  std::vector<SeenRequest> seen() {
+    std::lock_guard<std::mutex> lock(mMutex);
+    return mSeen;
+  }
+
+  // The reply to request with the given status and answer.
+  static FakeReply answer(const klc_link_request& request, int32_t status, std::vector<uint8_t> bytes = {}) {
+    return {request.header, status, std::move(bytes)};
+  }
+
+ private:
+  void serve() {
+    uint8_t buf[KLMSG_MAX];
+    while (!mStop) {
+      const timespec wait{0, 20 * 1000000};
+      const ssize_t length = kl_mq_timedreceive2(mQueue, reinterpret_cast<char*>(buf), sizeof buf, nullptr, &wait);
+      klc_link_request request{};
+      if (length < 0 || klc_link_decode_request(buf, unsigned(length), &request) != 0) continue;
+      {
+        std::lock_guard<std::mutex> lock(mMutex);
+        mSeen.push_back({request.header, {request.payload, request.payload + request.payloadLength}});
+      }
+      for (const FakeReply& reply : mScript(request)) send(request.replyQueue, reply);
+    }
+  }
+
+  static void send(const char* queue, const FakeReply& reply) {
+    uint8_t msg[KLMSG_MAX];
+    const int length = klc_link_encode_reply(msg, sizeof msg, reply.header, reply.status, reply.answer.data(),
+                                             uint16_t(reply.answer.size()));
+    const mqd_t out = mq_open(queue, O_WRONLY);
+    if (length > 0 && out != mqd_t(-1)) mq_send(out, reinterpret_cast<const char*>(msg), size_t(length), 0);
+    if (out != mqd_t(-1)) mq_close(out);
+  }
+
+  Script mScript;
+  mqd_t mQueue;
+  std::atomic<bool> mStop{false};
+  std::mutex mMutex;
+  std::vector<SeenRequest> mSeen;
+  std::thread mThread;
+};
