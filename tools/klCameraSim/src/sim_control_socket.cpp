@@ -51,8 +51,9 @@ SimFd simControlConnect(const std::string& name) {
   return fd;
 }
 
-bool simControlExchange(int fd, const std::string& command, std::string& reply, int timeoutMs) {
-  if (!sendAll(fd, command + "\n")) return false;
+bool simControlSend(int fd, const std::string& command) { return sendAll(fd, command + "\n"); }
+
+bool simControlReceive(int fd, std::string& reply, int timeoutMs) {
   reply.clear();
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (reply.size() < SIM_CONTROL_REPLY_MAX) {
@@ -66,6 +67,10 @@ bool simControlExchange(int fd, const std::string& command, std::string& reply, 
     reply += c;
   }
   return false;
+}
+
+bool simControlExchange(int fd, const std::string& command, std::string& reply, int timeoutMs) {
+  return simControlSend(fd, command) && simControlReceive(fd, reply, timeoutMs);
 }
 
 bool simControlRequest(const std::string& name, const std::string& command, std::string& reply, int timeoutMs) {

@@ -13,6 +13,10 @@ constexpr unsigned SIM_CONTROL_REPLY_MAX = 8192;  // a reply line: a dump is lon
 SimFd simControlListen(const std::string& name);
 // Connects to a running simulator; an invalid descriptor when none listens there.
 SimFd simControlConnect(const std::string& name);
+// Sends one command line; false when the connection fails.
+bool simControlSend(int fd, const std::string& command);
+// Waits up to timeoutMs for one reply line (without its newline); false on failure or time-out.
+bool simControlReceive(int fd, std::string& reply, int timeoutMs);
 // Sends one command line and waits up to timeoutMs for the reply line (without its newline).
 // False when the connection fails, closes or times out.
 bool simControlExchange(int fd, const std::string& command, std::string& reply, int timeoutMs);

@@ -1,0 +1,160 @@
+// The camera model without queues: mode changes in the blocks, dial turns, state files, control
+// commands and determinism.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "klErrno.h"
+#include "sim_simulator.h"
+#include "sim_state_file.h"
+
+namespace {
+
+struct ModeCase {
+  int32_t request;
+  int expected;  // resulting flat mode, or -1 when refused
+  int8_t group;
+};
+
+TEST(SimCameraMode, ModeRequestsChangeTheBlocksTheDaemonReads) {
+  const ModeCase cases[] = {
+      {17, 17, 1}, {1, 17, 1},  // a legacy mode picks the flat mode last used in its group
+      {0, 12, 0},  {24, 24, 0}, {2, 20, 2}, {26, 26, 2}, {2, 26, 2}, {0, 24, 0},
+      {99, -1, 0}, {-1, -1, 0}, {14, -1, 0},
+  };
+  SimCamera camera(57);
+  for (const ModeCase& c : cases) {
+    SCOPED_TRACE(c.request);
+    const appc_system_all_status before = camera.status();
+    const int result = camera.setMode(c.request);
+    if (c.expected < 0) {
+      EXPECT_EQ(result, KL_ERR_INVALID_PARAM);
+      EXPECT_EQ(std::memcmp(&before, &camera.status(), sizeof before), 0);
+      continue;
+    }
+    ASSERT_EQ(result, KL_OK);
+    EXPECT_EQ(camera.settings().flat_mode, c.expected);
+    EXPECT_EQ(camera.status().mode, c.group);
+    EXPECT_EQ(camera.status().active_preset_group, uint32_t(c.group));
+    const int8_t selected[] = {camera.status().video_selected_flatmode, camera.status().photo_selected_flatmode,
+                               camera.status().timelapse_selected_flatmode};
+    EXPECT_EQ(selected[c.group], c.expected);
+    const uint32_t presets[] = {camera.status().video_preset_id, camera.status().photo_preset_id,
+                                camera.status().timelapse_preset_id};
+    EXPECT_EQ(camera.status().modified_preset_id, presets[c.group]);
+    EXPECT_EQ(camera.status().sub_mode, c.expected == 24 ? 4 : 0);
+  }
+}
+
+TEST(SimCameraMode, SubModeIndexesTheGroupsModes) {
+  SimCamera camera(55);
+  EXPECT_EQ(camera.setModeSubMode(0, 3), KL_OK);
+  EXPECT_EQ(camera.settings().flat_mode, 24);
+  EXPECT_EQ(camera.setModeSubMode(1, 3), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(camera.setModeSubMode(3, 0), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(camera.settings().flat_mode, 24);
+}
+
+TEST(SimCameraState, DialTurnOnTheFlatModeSelectsTheMode) {
+  SimCamera camera(57);
+  std::string error;
+  ASSERT_TRUE(simApplyAssignment(camera, "settings.flat_mode=18", error)) << error;
+  EXPECT_EQ(camera.status().photo_selected_flatmode, 18);
+  EXPECT_EQ(camera.status().active_preset_group, 1u);
+  ASSERT_TRUE(simApplyAssignment(camera, "system.lens_mode=1", error)) << error;
+  EXPECT_EQ(camera.status().lens_mode, 1);
+}
+
+TEST(SimCameraState, AssignmentsAreBoundedAndRefusedWhole) {
+  const char* refused[] = {
+      "status.battery_percent=256", "status.orientation=-129", "status.nothing=1", "status@383:2=1",
+      "status@10:3=1",              "settings@-1:1=1",         "model=52",         "status.busy=1x",
+      "status.busy= +1",            "no equals sign",
+  };
+  for (const char* line : refused) {
+    SimCamera camera(57);
+    const appc_system_all_status before = camera.status();
+    std::string error;
+    EXPECT_FALSE(simApplyAssignment(camera, line, error)) << line;
+    EXPECT_FALSE(error.empty()) << line;
+    EXPECT_EQ(std::memcmp(&before, &camera.status(), sizeof before), 0) << line;
+  }
+}
+
+TEST(SimCameraState, StateTextSetsMembersRawPlacesAndModel) {
+  SimCamera camera(57);
+  std::string error;
+  const std::string text =
+      "# a camera low on battery\n"
+      "model=51\n"
+      "\n"
+      "  status.battery_percent = 12\n"
+      "status.remaining_space_kb=0x10000000000\n"
+      "status@254:1=1\n"
+      "system.lens=-1\n";
+  ASSERT_TRUE(simLoadStateText(camera, text, error)) << error;
+  EXPECT_EQ(camera.model(), 51);
+  EXPECT_EQ(camera.system().lens_type, 1);  // model 51's factory value survives
+  EXPECT_EQ(camera.status().battery_percent, 12);
+  EXPECT_EQ(camera.status().remaining_space_kb, 0x10000000000ull);
+  EXPECT_EQ(camera.status().camera_control_status, 1);
+  EXPECT_EQ(camera.system().lens, -1);
+}
+
+TEST(SimCameraState, StateTextStopsAtTheFirstBadLine) {
+  SimCamera camera(57);
+  std::string error;
+  EXPECT_FALSE(simLoadStateText(camera, "status.busy=1\nstatus.bogus=2\nstatus.encoding=1\n", error));
+  EXPECT_EQ(error, "line 2: unknown member status.bogus");
+  EXPECT_EQ(camera.status().busy, 1);
+  EXPECT_EQ(camera.status().encoding, 0);
+  EXPECT_FALSE(simLoadStateText(camera, std::string(SIM_STATE_LINE_MAX + 1, '#'), error));
+  EXPECT_FALSE(simLoadStateFile(camera, "/nonexistent/state", error));
+}
+
+TEST(SimControlCommands, RepliesAndRefusals) {
+  SimSimulator sim(SimOptions{});
+  const std::pair<const char*, const char*> exchanges[] = {
+      {"ping", "ok"},
+      {"set status.battery_percent 40", "ok"},
+      {"get status.battery_percent", "ok 40"},
+      {"get status@6:1", "ok 40"},
+      {"set status.battery_percent 400", "error value 400 does not fit status.battery_percent"},
+      {"fault 8/11 error -17 2", "ok"},
+      {"fault 0x105/1 size 3", "ok"},
+      {"faults", "ok 8/11:error:-17x2 261/1:size:3x1"},
+      {"fault 8/11 size 5000", "error bad size"},
+      {"fault 8/11 drop 0", "error bad count"},
+      {"fault 8/11 explode", "error usage: fault G/I error E|nakoff|size LEN|drop [N]"},
+      {"fault clear", "ok"},
+      {"faults", "ok "},
+      {"count 8/11", "ok 0"},
+      {"payload 8/11", "error no request 8/11 seen"},
+      {"counts", "ok malformed=0"},
+      {"model 52", "error unknown model 52"},
+      {"model 55", "ok"},
+      {"get status.battery_percent", "ok 100"},
+      {"event PU 300 1", "error usage: event JS|JR|PU CODE ID"},
+      {"set status.busy", "error usage: set MEMBER VALUE"},
+      {"", "error empty command"},
+      {"launch", "error unknown command launch"},
+  };
+  for (const auto& [command, reply] : exchanges) EXPECT_EQ(sim.execute(command, 1), reply) << command;
+}
+
+TEST(SimControlCommands, SameCommandsGiveTheSameState) {
+  const char* script[] = {"model 51", "set settings.flat_mode 19", "set system.lens_mode 1",
+                          "set status.encoding 1", "set status.recording_seconds 93", "set settings.flat_mode 13"};
+  SimSimulator first(SimOptions{});
+  SimSimulator second(SimOptions{});
+  for (const char* command : script) {
+    ASSERT_EQ(first.execute(command, 1), "ok");
+    ASSERT_EQ(second.execute(command, 1), "ok");
+  }
+  EXPECT_EQ(first.execute("dump", 1), second.execute("dump", 1));
+  EXPECT_EQ(std::memcmp(first.camera().bytes(SimBlock::STATUS), second.camera().bytes(SimBlock::STATUS), 384), 0);
+  EXPECT_EQ(std::memcmp(first.camera().bytes(SimBlock::SETTINGS), second.camera().bytes(SimBlock::SETTINGS), 238), 0);
+  EXPECT_NE(first.execute("dump", 1).find("settings.flat_mode=13"), std::string::npos);
+}
+
+}  // namespace
