@@ -22,9 +22,17 @@ int klctlBuildCommand(uint8_t* msg, unsigned capacity, uint32_t command, const s
 
 namespace {
 
+// True when the TLVs tile the message exactly: none claims bytes beyond its end.
+bool tilesExactly(const uint8_t* msg) {
+  const int length = sntlv_msg_len(msg);
+  int offset = TLV_HDR_LEN;
+  while (offset + TLV_HDR_LEN <= length) offset += TLV_HDR_LEN + static_cast<int>(tlv_value_len(msg + offset));
+  return offset == length;
+}
+
 // Checks framing and category; then the TLVs can be looked up within the message.
 bool checkFrame(const uint8_t* msg, int received, uint8_t category, std::string& problem) {
-  if (tlv_msg_check(msg, received) != 0) {
+  if (tlv_msg_check(msg, received) != 0 || !tilesExactly(msg)) {
     problem = "malformed answer: " + std::to_string(received) + " bytes received, length field " +
               (received >= 2 ? std::to_string(sntlv_msg_len(msg)) : std::string("missing"));
     return false;

@@ -1,0 +1,89 @@
+#include "klctl_args.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// The bytes of a host-order word, as the daemon's getters read them.
+template <typename T>
+Bytes hostBytes(T value) {
+  Bytes bytes(sizeof value);
+  std::memcpy(bytes.data(), &value, sizeof value);
+  return bytes;
+}
+
+TEST(KlctlArguments, EachFormGivesItsBytes) {
+  const struct {
+    const char* word;
+    Bytes bytes;
+  } cases[] = {
+      {"u8:0", {0x00}},
+      {"u8:255", {0xFF}},
+      {"u8:0x7f", {0x7F}},
+      {"u16:513", hostBytes<uint16_t>(513)},
+      {"u32:1", hostBytes<uint32_t>(1)},
+      {"u32:4294967295", {0xFF, 0xFF, 0xFF, 0xFF}},
+      {"u32:0x01020304", hostBytes<uint32_t>(0x01020304)},
+      {"i32:-1", {0xFF, 0xFF, 0xFF, 0xFF}},
+      {"i32:-2147483648", hostBytes<int32_t>(INT32_MIN)},
+      {"i32:2147483647", hostBytes<int32_t>(INT32_MAX)},
+      {"str:ab", {'a', 'b', 0}},
+      {"str:", {0}},
+      {"str:a:b", {'a', ':', 'b', 0}},
+      {"hex:0A0b", {0x0A, 0x0B}},
+      {"hex:", {}},
+  };
+  for (const auto& c : cases) {
+    Bytes out = {0xEE};  // appended after what is there
+    std::string error;
+    ASSERT_TRUE(klctlAppendArgument(c.word, out, error)) << c.word << ": " << error;
+    Bytes expected = {0xEE};
+    expected.insert(expected.end(), c.bytes.begin(), c.bytes.end());
+    EXPECT_EQ(expected, out) << c.word;
+  }
+}
+
+TEST(KlctlArguments, BadWordsAreRefusedAndLeaveTheBytesAlone) {
+  const char* bad[] = {"u8:256", "u8:-1", "u8:", "u16:65536", "u32:4294967296", "u32:1x", "u32:0x",
+                       "i32:2147483648", "i32:-2147483649", "i32:--1", "hex:0", "hex:0G", "f32:1",
+                       "42", "u32 1", "U32:1"};
+  for (const char* word : bad) {
+    Bytes out = {1, 2};
+    std::string error;
+    EXPECT_FALSE(klctlAppendArgument(word, out, error)) << word;
+    EXPECT_FALSE(error.empty()) << word;
+    EXPECT_EQ((Bytes{1, 2}), out) << word;
+  }
+}
+
+TEST(KlctlArguments, WordsAreConcatenatedInOrder) {
+  Bytes out;
+  std::string error;
+  ASSERT_TRUE(klctlParseArguments({"u32:1", "str:x", "u8:2", "hex:FF"}, out, error)) << error;
+  Bytes expected = hostBytes<uint32_t>(1);
+  expected.insert(expected.end(), {'x', 0, 2, 0xFF});
+  EXPECT_EQ(expected, out);
+}
+
+TEST(KlctlArguments, TheFirstBadWordIsNamed) {
+  Bytes out;
+  std::string error;
+  EXPECT_FALSE(klctlParseArguments({"u8:1", "u8:300", "x:1"}, out, error));
+  EXPECT_NE(std::string::npos, error.find("u8:300")) << error;
+}
+
+TEST(KlctlArguments, AnArgumentMustFitInOneMessage) {
+  const std::string atLimit = "hex:" + std::string(2 * KLCTL_MAX_ARGUMENT, 'A');
+  Bytes out;
+  std::string error;
+  EXPECT_TRUE(klctlParseArguments({atLimit}, out, error)) << error;
+  EXPECT_EQ(KLCTL_MAX_ARGUMENT, out.size());
+  EXPECT_FALSE(klctlParseArguments({atLimit, "u8:1"}, out, error));
+  EXPECT_NE(std::string::npos, error.find("too long")) << error;
+}
+
+}  // namespace
