@@ -1,0 +1,180 @@
+#include "klctl_cli.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "klctl_commands.h"
+#include "klctl_exchange.h"
+#include "klctl_report.h"
+
+namespace {
+
+TEST(KlctlCommands, NamesAndNumbersFindTheirCommand) {
+  const struct {
+    const char* word;
+    uint32_t number;
+  } cases[] = {
+      {"mode", 4}, {"MODE", 4}, {"KLCONTROL_MODE", 4}, {"klcontrol_mode", 4}, {"shutter", 3},
+      {"command_shutter", 3}, {"KLCONTROL_COMMAND_SHUTTER", 3}, {"worker_exit", 97},
+      {"notification_queue_register", 0}, {"4", 4}, {"0x21", 33}, {"98", 98}, {"4294967295", 4294967295u},
+  };
+  for (const auto& c : cases) {
+    uint32_t number = 12345;
+    EXPECT_TRUE(klctlFindCommand(c.word, number)) << c.word;
+    EXPECT_EQ(c.number, number) << c.word;
+  }
+}
+
+TEST(KlctlCommands, UnknownWordsAreNoCommand) {
+  for (const char* word : {"", "mod", "KLCONTROL_", "klcontrol_klcontrol_mode", "4294967296", "-1", "suspend"}) {
+    uint32_t number = 0;
+    EXPECT_FALSE(klctlFindCommand(word, number)) << word;
+  }
+}
+
+TEST(KlctlCommands, TheHelpListsEveryNamedCommandWithItsArgumentClass) {
+  const std::string list = klctlCommandList();
+  EXPECT_NE(std::string::npos, list.find("    4  KLCONTROL_MODE ")) << list;
+  EXPECT_NE(std::string::npos, list.find("   97  KLCONTROL_WORKER_EXIT ")) << list;
+  EXPECT_EQ(std::string::npos, list.find("   45  ")) << "45 names no command";
+  const size_t mode = list.find("KLCONTROL_MODE ");
+  EXPECT_NE(std::string::npos, list.find("u32", mode)) << list;
+}
+
+KlctlPlan parse(const std::vector<std::string>& words) {
+  KlctlPlan plan;
+  std::string error;
+  EXPECT_TRUE(klctlParseCommandLine(words, plan, error)) << error;
+  return plan;
+}
+
+TEST(KlctlCommandLine, OptionsAndSeveralCommandsInOrder) {
+  const KlctlPlan plan =
+      parse({"--json", "--timeout", "0.5", "--keep-going", "mode", "u32:1", "--", "shutter", "u8:1", "--", "suspend"});
+  EXPECT_TRUE(plan.json);
+  EXPECT_TRUE(plan.keepGoing);
+  EXPECT_DOUBLE_EQ(0.5, plan.timeout);
+  ASSERT_EQ(3u, plan.steps.size());
+  EXPECT_EQ(4u, plan.steps[0].number);
+  EXPECT_TRUE(plan.steps[0].hasArgument);
+  EXPECT_EQ((std::vector<uint8_t>{1, 0, 0, 0}), plan.steps[0].argument);
+  EXPECT_EQ(3u, plan.steps[1].number);
+  EXPECT_EQ(std::vector<uint8_t>{1}, plan.steps[1].argument);
+  EXPECT_EQ(KlctlStepKind::Suspend, plan.steps[2].kind);
+}
+
+TEST(KlctlCommandLine, DefaultsAndArgumentPresence) {
+  const KlctlPlan plan = parse({"--timeout=2", "get_all_status", "--", "mode", "hex:", "--", "resume"});
+  EXPECT_FALSE(plan.json);
+  EXPECT_FALSE(plan.keepGoing);
+  EXPECT_DOUBLE_EQ(2, plan.timeout);
+  ASSERT_EQ(3u, plan.steps.size());
+  EXPECT_FALSE(plan.steps[0].hasArgument);
+  EXPECT_TRUE(plan.steps[1].hasArgument);
+  EXPECT_TRUE(plan.steps[1].argument.empty());
+  EXPECT_EQ(KlctlStepKind::Resume, plan.steps[2].kind);
+  EXPECT_DOUBLE_EQ(5, parse({"mode"}).timeout);
+  const KlctlPlan probe = parse({"--probe", "/to_klnet"});
+  EXPECT_TRUE(probe.probe);
+  EXPECT_EQ("/to_klnet", probe.probeQueue);
+  EXPECT_EQ(KLCTL_DAEMON_QUEUE, parse({"--probe"}).probeQueue);
+}
+
+TEST(KlctlCommandLine, UsageErrorsAreRefusedWithAReason) {
+  const std::vector<std::vector<std::string>> bad = {
+      {},
+      {"--json"},
+      {"nosuchcommand"},
+      {"mode", "u32:x"},
+      {"mode", "1"},
+      {"--timeout"},
+      {"--timeout", "0", "mode"},
+      {"--timeout", "-1", "mode"},
+      {"--timeout", "abc", "mode"},
+      {"--verbose", "mode"},
+      {"--", "mode"},
+      {"mode", "--", "--", "shutter"},
+      {"suspend", "u8:1"},
+  };
+  for (const auto& words : bad) {
+    KlctlPlan plan;
+    std::string error;
+    EXPECT_FALSE(klctlParseCommandLine(words, plan, error)) << testing::PrintToString(words);
+    EXPECT_FALSE(error.empty()) << testing::PrintToString(words);
+  }
+}
+
+TEST(KlctlExitStatus, EachOutcomeHasItsStatus) {
+  EXPECT_EQ(0, klctlExitStatus(KlctlOutcome::Ok));
+  EXPECT_EQ(1, klctlExitStatus(KlctlOutcome::CommandFailed));
+  EXPECT_EQ(2, klctlExitStatus(KlctlOutcome::Usage));
+  EXPECT_EQ(3, klctlExitStatus(KlctlOutcome::NoAnswer));
+  EXPECT_EQ(4, klctlExitStatus(KlctlOutcome::NoDaemon));
+}
+
+struct Printed {
+  std::string out;
+  std::string err;
+};
+
+Printed report(const KlctlStep& step, const KlctlResult& result, bool json) {
+  std::ostringstream out;
+  std::ostringstream err;
+  klctlReport(step, result, json, out, err);
+  return {out.str(), err.str()};
+}
+
+KlctlStep command(uint32_t number) {
+  KlctlStep step;
+  step.number = number;
+  return step;
+}
+
+KlctlResult answer(int32_t status, std::vector<uint8_t> payload) {
+  KlctlResult result;
+  result.outcome = status == 0 ? KlctlOutcome::Ok : KlctlOutcome::CommandFailed;
+  result.answer.status = status;
+  result.answer.payload = std::move(payload);
+  return result;
+}
+
+TEST(KlctlReport, TextShowsTheStatusNameAndThePayload) {
+  EXPECT_EQ("KLCONTROL_MODE (4): status 0 (KL_OK)\n", report(command(4), answer(0, {}), false).out);
+  EXPECT_EQ("command 98: status -104 (KL_ERR_NOT_SUPPORTED)\n", report(command(98), answer(-104, {}), false).out);
+  const Printed dump = report(command(33), answer(0, {0x41, 0x42, 0x00}), false);
+  EXPECT_EQ(0u, dump.out.find("KLCONTROL_GET_ALL_STATUS (33): status 0 (KL_OK), payload 3 bytes\n  00000000  41 42 00"))
+      << dump.out;
+  EXPECT_NE(std::string::npos, dump.out.find("AB.")) << dump.out;
+}
+
+TEST(KlctlReport, KnownLayoutsAreDecoded) {
+  const std::vector<uint8_t> path = {'/', 'c', 'a', 'l', 0, 0, 0};
+  EXPECT_EQ("KLCONTROL_CAL_FILE_NAME_GET (64): status 0 (KL_OK), payload 7 bytes\n  text: /cal\n",
+            report(command(64), answer(0, path), false).out);
+  EXPECT_EQ("KLCONTROL_PRESET_GET_ACTIVE_GROUP (89): status 0 (KL_OK), payload 4 bytes\n  value: 1000\n",
+            report(command(89), answer(0, {0xE8, 0x03, 0, 0}), false).out);
+}
+
+TEST(KlctlReport, JsonIsOneObjectPerCommand) {
+  EXPECT_EQ("{\"command\":87,\"name\":\"KLCONTROL_PRESET_GET_ACTIVE_PRESET\",\"status\":-1,\"status_name\":"
+            "\"KL_ERR\",\"payload_hex\":\"0000000A\",\"decoded\":\"value: 167772160\"}\n",
+            report(command(87), answer(-1, {0, 0, 0, 0x0A}), true).out);
+  KlctlStep suspend;
+  suspend.kind = KlctlStepKind::Suspend;
+  EXPECT_EQ("{\"command\":\"JS\",\"name\":\"suspend\",\"status\":0,\"status_name\":\"KL_OK\",\"payload_hex\":\"00\"}\n",
+            report(suspend, answer(0, {0}), true).out);
+}
+
+TEST(KlctlReport, AMissingAnswerIsAnError) {
+  KlctlResult timedOut;
+  timedOut.outcome = KlctlOutcome::NoAnswer;
+  timedOut.problem = "no answer within 5 s";
+  const Printed text = report(command(4), timedOut, false);
+  EXPECT_EQ("", text.out);
+  EXPECT_EQ("klctl: KLCONTROL_MODE (4): no answer within 5 s\n", text.err);
+  EXPECT_EQ("{\"command\":4,\"name\":\"KLCONTROL_MODE\",\"error\":\"no answer within 5 s\"}\n",
+            report(command(4), timedOut, true).out);
+}
+
+}  // namespace

@@ -1,0 +1,245 @@
+// klctl's exchanges against a fake daemon queue, in private IPC and network namespaces.
+#include "klctl_exchange.h"
+
+#include <fcntl.h>
+#include <mqueue.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <ctime>
+#include <functional>
+#include <sstream>
+#include <thread>
+
+#include "klDebug.h"
+#include "klTlv.h"
+#include "kl_test_namespace.h"
+#include "klctl_run.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+std::string valueText(const Bytes& msg, uint8_t type) {
+  const uint8_t* tlv = tlv_find(msg.data(), type);
+  return tlv == nullptr ? "" : std::string(reinterpret_cast<const char*>(tlv_value(tlv)), tlv_value_len(tlv));
+}
+
+bool queueExists(const std::string& name) {
+  const mqd_t queue = mq_open(name.c_str(), O_RDONLY);
+  if (queue == -1) return errno != ENOENT;
+  mq_close(queue);
+  return true;
+}
+
+Bytes clientAnswer(int32_t status, const Bytes& payload) {
+  Bytes msg(KLMSG_MAX);
+  sntlv_msg_init(msg.data(), KLMSG_MAX, CAT_CLIENT_RSP);
+  sntlv_add_dat(msg.data(), KLMSG_MAX, TLV_RSPCODE, 4, static_cast<uint32_t>(status));
+  if (!payload.empty()) sntlv_add_bin(msg.data(), KLMSG_MAX, TLV_RSPARG, payload.size(), payload.data());
+  sntlv_add_dat(msg.data(), KLMSG_MAX, TLV_END, 0, 0);
+  msg.resize(static_cast<size_t>(sntlv_msg_len(msg.data())));
+  return msg;
+}
+
+// The daemon's in-place answer to "JS"/"JR": category + 1, addresses swapped, TLV_RSPARG 0 added.
+Bytes inPlaceAnswer(Bytes msg) {
+  msg.resize(KLMSG_MAX);
+  msg[3] = static_cast<uint8_t>(msg[3] + 1);
+  uint8_t* src = tlv_find(msg.data(), TLV_SRC);
+  uint8_t* dst = tlv_find(msg.data(), TLV_DST);
+  src[3] = TLV_DST;
+  dst[3] = TLV_SRC;
+  sntlv_remove(msg.data(), KLMSG_MAX, TLV_END);
+  sntlv_add_dat(msg.data(), KLMSG_MAX, TLV_RSPARG, 1, 0);
+  sntlv_add_dat(msg.data(), KLMSG_MAX, TLV_END, 0, 0);
+  msg.resize(static_cast<size_t>(sntlv_msg_len(msg.data())));
+  return msg;
+}
+
+// Stands in for the daemon: owns /to_klCtlD and answers requests on a thread, as the answer
+// function says (an empty answer: none is sent).
+class FakeDaemon {
+ public:
+  using AnswerFor = std::function<Bytes(const Bytes& request)>;
+
+  explicit FakeDaemon(long maxMessages = 5) {
+    mq_attr attr{};
+    attr.mq_maxmsg = maxMessages;
+    attr.mq_msgsize = KLMSG_MAX;
+    mQueue = mq_open(KLCTL_DAEMON_QUEUE, O_RDONLY | O_CREAT | O_EXCL, 0600, &attr);
+  }
+  ~FakeDaemon() {
+    if (mThread.joinable()) mThread.join();
+    mq_close(mQueue);
+    mq_unlink(KLCTL_DAEMON_QUEUE);
+  }
+  bool ok() const { return mQueue != -1; }
+
+  void serve(int count, AnswerFor answerFor) {
+    mThread = std::thread([this, count, answerFor] {
+      for (int i = 0; i < count; ++i) {
+        const Bytes request = receive();
+        if (request.empty()) return;
+        mRequests.push_back(request);
+        reply(valueText(request, TLV_SRC), answerFor(request));
+      }
+    });
+  }
+  // The requests served, once the thread is done.
+  const std::vector<Bytes>& requests() {
+    if (mThread.joinable()) mThread.join();
+    return mRequests;
+  }
+
+ private:
+  // Waits at most 10 s, so that a test fails rather than hangs when nothing comes.
+  Bytes receive() {
+    Bytes msg(KLMSG_MAX);
+    timespec deadline{};
+    clock_gettime(CLOCK_REALTIME, &deadline);
+    deadline.tv_sec += 10;
+    const ssize_t n = mq_timedreceive(mQueue, reinterpret_cast<char*>(msg.data()), msg.size(), nullptr, &deadline);
+    msg.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    return msg;
+  }
+  static void reply(const std::string& queue, const Bytes& answer) {
+    if (answer.empty()) return;
+    const mqd_t out = mq_open(queue.c_str(), O_WRONLY);
+    ASSERT_NE(-1, out) << queue;
+    EXPECT_EQ(0, mq_send(out, reinterpret_cast<const char*>(answer.data()), answer.size(), 0));
+    mq_close(out);
+  }
+
+  mqd_t mQueue;
+  std::thread mThread;
+  std::vector<Bytes> mRequests;
+};
+
+class KlctlExchange : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(klEnterPrivateNamespaces()); }
+  // The library's reports of missing and full queues are expected here; keep them off the output.
+  KlctlExchange() { g_debug_level &= ~0xFFu; }
+  ~KlctlExchange() override { g_debug_level = mSavedLevel; }
+
+  uint32_t mSavedLevel = g_debug_level;
+};
+
+TEST_F(KlctlExchange, CommandIsAnsweredOnItsOwnQueueWhichIsRemovedAfterwards) {
+  const struct {
+    int32_t status;
+    Bytes payload;
+    KlctlOutcome outcome;
+  } cases[] = {{0, {1, 2, 3}, KlctlOutcome::Ok}, {-3, {}, KlctlOutcome::CommandFailed}, {1, {}, KlctlOutcome::CommandFailed}};
+  for (const auto& c : cases) {
+    FakeDaemon daemon;
+    ASSERT_TRUE(daemon.ok());
+    daemon.serve(1, [&c](const Bytes&) { return clientAnswer(c.status, c.payload); });
+    const Bytes argument = {7, 0, 0, 0};
+    const KlctlResult result = klctlSendCommand(4, &argument, 5);
+    EXPECT_EQ(c.outcome, result.outcome) << result.problem;
+    EXPECT_EQ(c.status, result.answer.status);
+    EXPECT_EQ(c.payload, result.answer.payload);
+    ASSERT_EQ(1u, daemon.requests().size());
+    const Bytes& request = daemon.requests()[0];
+    EXPECT_EQ(CAT_CLIENT_CMD, request[3]);
+    EXPECT_EQ(std::string("\x04\0\0\0", 4), valueText(request, TLV_CMD));
+    EXPECT_EQ(std::string("\x07\0\0\0", 4), valueText(request, TLV_CMDARG));
+    const std::string reply = valueText(request, TLV_SRC);
+    EXPECT_EQ(0u, reply.find("/klctl." + std::to_string(getpid()) + ".")) << reply;
+    EXPECT_FALSE(queueExists(reply)) << reply;
+  }
+}
+
+// The reply queue name that follows the given one.
+std::string followingName(const std::string& name) {
+  const size_t number = name.rfind('.') + 1;
+  return name.substr(0, number) + std::to_string(std::stoul(name.substr(number)) + 1);
+}
+
+TEST_F(KlctlExchange, WithoutTheDaemonQueueNothingIsLeftBehind) {
+  const std::string used = followingName(klctlReplyQueueName());
+  const KlctlResult result = klctlSendCommand(4, nullptr, 5);
+  EXPECT_EQ(KlctlOutcome::NoDaemon, result.outcome);
+  EXPECT_NE(std::string::npos, result.problem.find(KLCTL_DAEMON_QUEUE)) << result.problem;
+  EXPECT_FALSE(queueExists(used)) << used;
+}
+
+TEST_F(KlctlExchange, SilenceAndMalformedAnswersAreNoAnswer) {
+  const struct {
+    Bytes answer;
+    const char* problem;
+  } cases[] = {
+      {{}, "no answer within 0.2 s"},
+      {{0x00, 0x30, 0x00, 0x15, 0x00, 0x00, 0x00, 0xEE}, "malformed answer"},
+      {{0x00, 0x08, 0x00, 0x11, 0x00, 0x00, 0x00, 0xEE}, "unexpected answer category"},
+  };
+  for (const auto& c : cases) {
+    FakeDaemon daemon;
+    ASSERT_TRUE(daemon.ok());
+    daemon.serve(1, [&c](const Bytes&) { return c.answer; });
+    const KlctlResult result = klctlSendCommand(33, nullptr, 0.2);
+    EXPECT_EQ(KlctlOutcome::NoAnswer, result.outcome);
+    EXPECT_EQ(0u, result.problem.find(c.problem)) << result.problem;
+    ASSERT_EQ(1u, daemon.requests().size());
+    EXPECT_FALSE(queueExists(valueText(daemon.requests()[0], TLV_SRC)));
+  }
+}
+
+TEST_F(KlctlExchange, AFullDaemonQueueIsReportedNotWaitedFor) {
+  FakeDaemon daemon(1);
+  ASSERT_TRUE(daemon.ok());
+  const mqd_t filler = mq_open(KLCTL_DAEMON_QUEUE, O_WRONLY);
+  ASSERT_EQ(0, mq_send(filler, "x", 1, 0));
+  mq_close(filler);
+  const KlctlResult result = klctlSendCommand(4, nullptr, 5);
+  EXPECT_EQ(KlctlOutcome::NoAnswer, result.outcome);
+  EXPECT_NE(std::string::npos, result.problem.find("full")) << result.problem;
+}
+
+TEST_F(KlctlExchange, SuspendAndResumeAreAnsweredInPlace) {
+  for (const char* code : {"JS", "JR"}) {
+    FakeDaemon daemon;
+    ASSERT_TRUE(daemon.ok());
+    daemon.serve(1, inPlaceAnswer);
+    const KlctlResult result = klctlSendSystem(code, 5);
+    EXPECT_EQ(KlctlOutcome::Ok, result.outcome) << result.problem;
+    EXPECT_EQ(Bytes{0}, result.answer.payload);
+    ASSERT_EQ(1u, daemon.requests().size());
+    const Bytes& request = daemon.requests()[0];
+    EXPECT_EQ(CAT_SYS_CMD, request[3]);
+    EXPECT_EQ(code, valueText(request, TLV_CMD));
+    EXPECT_EQ(KLCTL_DAEMON_QUEUE, valueText(request, TLV_DST));
+    EXPECT_FALSE(queueExists(valueText(request, TLV_SRC)));
+  }
+  EXPECT_EQ(KlctlOutcome::NoDaemon, klctlSendSystem("JS", 1).outcome);
+}
+
+KlctlPlan twoCommands(bool keepGoing) {
+  KlctlPlan plan;
+  plan.keepGoing = keepGoing;
+  plan.steps.resize(2);
+  plan.steps[0].number = 4;
+  plan.steps[1].number = 3;
+  return plan;
+}
+
+TEST_F(KlctlExchange, TheFirstFailureStopsTheRestUnlessKeepGoing) {
+  for (bool keepGoing : {false, true}) {
+    FakeDaemon daemon;
+    ASSERT_TRUE(daemon.ok());
+    daemon.serve(keepGoing ? 2 : 1, [](const Bytes&) { return clientAnswer(-3, {}); });
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(KlctlOutcome::CommandFailed, klctlRun(twoCommands(keepGoing), out, err));
+    EXPECT_EQ(keepGoing ? 2u : 1u, daemon.requests().size());
+    const std::string firstLine = "KLCONTROL_MODE (4): status -3 (KL_ERR_INVALID_PARAM)\n";
+    EXPECT_EQ(keepGoing ? firstLine + "KLCONTROL_COMMAND_SHUTTER (3): status -3 (KL_ERR_INVALID_PARAM)\n" : firstLine,
+              out.str());
+  }
+}
+
+}  // namespace
