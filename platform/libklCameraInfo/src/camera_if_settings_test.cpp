@@ -1,0 +1,109 @@
+// Writing one setting: the request the camera receives, the refusals made before it, and the
+// settings block kept in step.
+#include "camera_if_settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "camera_settings_table.h"
+#include "fake_camera_link.h"
+#include "klCtrlD.h"
+#include "klErrno.h"
+#include "kl_test_namespace.h"
+
+namespace {
+
+class SetValueTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(klEnterPrivateNamespaces()); }
+
+  void SetUp() override {
+    g_klc_link_timeout_ms = 300;
+    mq_attr attr{};
+    attr.mq_maxmsg = 5;
+    attr.mq_msgsize = KLMSG_MAX;
+    ctx.reply_queue_name = "/to_klCtlD2";
+    ctx.reply_mqd = mq_open("/to_klCtlD2", O_RDONLY | O_CREAT, 0664, &attr);
+    ASSERT_NE(ctx.reply_mqd, mqd_t(-1));
+  }
+
+  void TearDown() override {
+    camera.reset();
+    if (ctx.klnet_mqd != mqd_t(-1)) mq_close(ctx.klnet_mqd);
+    mq_close(ctx.reply_mqd);
+    mq_unlink("/to_klCtlD2");
+    g_klc_link_timeout_ms = KLC_LINK_TIMEOUT_MS;
+  }
+
+  void startCamera(int32_t status) {
+    camera = std::make_unique<FakeCameraLink>([status](const klc_link_request& request) {
+      return std::vector<FakeReply>{FakeCameraLink::answer(request, status)};
+    });
+    ASSERT_TRUE(camera->ready());
+    ctx.klnet_mqd = mq_open("/to_klnet", O_WRONLY);
+    ASSERT_NE(ctx.klnet_mqd, mqd_t(-1));
+  }
+
+  // Writes a setting of model 57 with the words of its id-table row.
+  int write(int setting, int value) {
+    unsigned count = 0;
+    const camera_settings_id_row& row = camera_settings_id_table(57, &count)[setting];
+    return camera_if_settings_set_value_int(&ctx, setting, row.offset, row.width, value, row.flags,
+                                            &settings);
+  }
+
+  klc_msg_q_context_t ctx{nullptr, mqd_t(-1), mqd_t(-1), 0, 0, {}};
+  std::unique_ptr<FakeCameraLink> camera;
+  appc_setup_all_settings settings{};
+};
+
+TEST_F(SetValueTest, SendsTheSettingWithItsRowWordsAndValue) {
+  startCamera(0);
+  ASSERT_EQ(write(32, 3600), 0);
+  const auto seen = camera->seen();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(klc_link_key(seen[0].header.group, seen[0].header.id), uint32_t(KLC_OP_SETTINGS_SET_VALUE_INT));
+  int32_t words[5];
+  ASSERT_EQ(seen[0].payload.size(), sizeof words);
+  std::memcpy(words, seen[0].payload.data(), sizeof words);
+  EXPECT_EQ(words[0], 32);
+  EXPECT_EQ(words[1], 124);
+  EXPECT_EQ(words[2], 2);
+  EXPECT_EQ(words[3], 0);
+  EXPECT_EQ(words[4], 3600);
+  const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&settings);
+  EXPECT_EQ(bytes[124], 0x10);
+  EXPECT_EQ(bytes[125], 0x0E);
+}
+
+TEST_F(SetValueTest, CameraRefusalIsTheResultAndLeavesTheBlockAlone) {
+  startCamera(KL_ERR_NAK);
+  EXPECT_EQ(write(2, 26), KL_ERR_NAK);
+  EXPECT_EQ(settings.video_resolution, 0);
+  ASSERT_EQ(camera->seen().size(), 1u);
+}
+
+TEST_F(SetValueTest, NoCameraIsALinkFailure) {
+  ctx.klnet_mqd = mq_open("/to_klnet", O_WRONLY);
+  EXPECT_EQ(ctx.klnet_mqd, mqd_t(-1));
+  EXPECT_EQ(write(2, 26), KL_ERR_MQ_FAIL);
+  EXPECT_EQ(settings.video_resolution, 0);
+}
+
+TEST_F(SetValueTest, RefusesWhatTheRowCannotHoldWithoutAskingTheCamera) {
+  startCamera(0);
+  EXPECT_EQ(write(55, 10), KL_ERR_NOT_SUPPORTED);  // model 57 has no row 55
+  EXPECT_EQ(write(2, 256), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(write(2, -1), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(write(144, 128), KL_ERR_INVALID_PARAM);  // signed byte
+  EXPECT_EQ(write(32, 70000), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(camera_if_settings_set_value_int(&ctx, 2, 237, 2, 1, 0, &settings), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(camera_if_settings_set_value_int(&ctx, 2, 42, 3, 1, 0, &settings), KL_ERR_INVALID_PARAM);
+  EXPECT_TRUE(camera->seen().empty());
+  EXPECT_EQ(write(144, -1), 0);
+  EXPECT_EQ(settings.flat_mode, -1);
+  EXPECT_EQ(write(112, 255), 0);
+}
+
+}  // namespace

@@ -1,0 +1,206 @@
+// The JSON documents clients receive: full documents per model, their size in one queue event, and
+// change lists.
+#include "camera_json.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "CameraFactory.h"
+#include "camera_settings_table.h"
+#include "klTlv.h"
+
+namespace {
+
+using nlohmann::json;
+
+const unsigned kModels[] = {51, 55, 57};
+
+const InfoHandler* handlerOf(unsigned model) {
+  static CameraFactory factory;
+  return factory.setupCamera(model)->getInfoHandler();
+}
+
+// The full document as change polling builds it, without the final NUL.
+std::string fullDocument(const all_status_settings_t& s, unsigned model, const InfoHandler* handler) {
+  std::ostringstream out;
+  out << '{';
+  camera_status_serialize_status_to_json(out, &s.status, model);
+  out << ",\n";
+  camera_settings_serialize_to_json(out, &s.settings, &s.status, &s.system, model, handler);
+  out << '}';
+  return out.str();
+}
+
+size_t supportedSettings(unsigned model) {
+  unsigned count = 0;
+  const camera_settings_id_row* table = camera_settings_id_table(model, &count);
+  return size_t(
+      std::count_if(table, table + count, [](const camera_settings_id_row& row) { return row.id >= 0; }));
+}
+
+all_status_settings_t sampleSnapshot() {
+  all_status_settings_t s{};
+  s.status.battery_percent = 87;
+  s.status.remaining_space_kb = 123456789012ull;
+  s.status.internal_temperature_c = -5;
+  s.status.lens_mode = 1;
+  s.settings.video_resolution = 4;  // 2.7K on every model
+  s.settings.video_fps = 5;         // 60 fps
+  s.settings.flat_mode = 12;
+  s.system.lens = 2;
+  return s;
+}
+
+TEST(FullDocument, ParsesWithEveryMemberOfTheModel) {
+  const std::pair<unsigned, size_t> extras[] = {{51, 3}, {55, 3}, {57, 5}};
+  const std::pair<unsigned, size_t> statuses[] = {{51, 27}, {55, 29}, {57, 30}};
+  for (size_t i = 0; i < 3; ++i) {
+    unsigned model = kModels[i];
+    json doc = json::parse(fullDocument(sampleSnapshot(), model, handlerOf(model)));
+    EXPECT_EQ(doc["status"].size(), statuses[i].second) << model;
+    EXPECT_EQ(doc["settings"].size(), supportedSettings(model) + extras[i].second) << model;
+    EXPECT_EQ(doc["status"]["70"], 87);
+    EXPECT_EQ(doc["status"]["54"], 123456789012ull);
+    EXPECT_EQ(doc["status"]["42"], -5);
+    EXPECT_EQ(doc["settings"]["2"], 4);
+    EXPECT_EQ(doc["settings"]["3"], 5);  // value 5 is option 5 (60 fps)
+    EXPECT_EQ(doc["settings"]["144"], 12);
+  }
+}
+
+TEST(FullDocument, SettingsAreOptionIdsWithAHandlerAndRawValuesWithout) {
+  all_status_settings_t s = sampleSnapshot();
+  s.settings.video_resolution = 26;  // 5.3K
+  s.settings.video_lens = 1;         // linear
+  json translated = json::parse(fullDocument(s, 57, handlerOf(57)));
+  EXPECT_EQ(translated["settings"]["2"], 100);
+  EXPECT_EQ(translated["settings"]["121"], 4);
+  EXPECT_EQ(translated["settings"]["201"], 2);
+  EXPECT_EQ(translated["status"]["102"], 1);
+  json raw = json::parse(fullDocument(s, 57, nullptr));
+  EXPECT_EQ(raw["settings"]["2"], 26);
+  EXPECT_EQ(raw["settings"]["121"], 1);
+  json older = json::parse(fullDocument(s, 51, handlerOf(51)));
+  EXPECT_EQ(older["settings"]["2"], CAMERA_NO_OPTION);  // 5.3K is not an option of 51
+  EXPECT_FALSE(older["settings"].contains("201"));
+  EXPECT_FALSE(older["status"].contains("102"));
+}
+
+TEST(FullDocument, UnknownModelGivesEmptyObjects) {
+  EXPECT_EQ(fullDocument(sampleSnapshot(), 19, nullptr), "{\"status\":{},\n\"settings\":{}}");
+}
+
+// The largest document a model can produce must travel as one queue event: header, a 4-byte
+// TLV_RSPCODE, the text with its NUL in TLV_RSPARG, and TLV_END.
+TEST(FullDocument, FitsOneQueueEventWhateverTheBlocksHold) {
+  for (unsigned model : kModels) {
+    for (uint8_t fill : {0x00, 0x7F, 0x80, 0xFF}) {
+      for (const InfoHandler* handler : {handlerOf(model), static_cast<const InfoHandler*>(nullptr)}) {
+        all_status_settings_t s;
+        std::memset(&s, fill, sizeof s);
+        const std::string text = fullDocument(s, model, handler);
+        ASSERT_NO_THROW(json::parse(text));
+        uint8_t event[KLMSG_MAX];
+        const uint32_t code = 0;
+        sntlv_msg_init(event, sizeof event, CAT_CLIENT_EVENT);
+        EXPECT_GT(sntlv_add_bin(event, sizeof event, TLV_RSPCODE, sizeof code, &code), 0);
+        EXPECT_GT(sntlv_add_bin(event, sizeof event, TLV_RSPARG, unsigned(text.size() + 1), text.c_str()), 0)
+            << model << " fill " << int(fill) << ": " << text.size() << " characters";
+        EXPECT_GT(sntlv_add_bin(event, sizeof event, TLV_END, 0, nullptr), 0);
+      }
+    }
+  }
+}
+
+std::string statusChanges(int type, const all_status_settings_t& now, const all_status_settings_t& before,
+                          unsigned model, std::vector<std::string>& cache, int* count) {
+  std::ostringstream out;
+  *count = camera_status_serialize_status_changes_to_json(out, type, &now, &before, model, cache);
+  return out.str();
+}
+
+std::string settingsChanges(const all_status_settings_t& now, const all_status_settings_t& before,
+                            unsigned model, int* count) {
+  std::ostringstream out;
+  *count = camera_status_serialize_settings_changes_to_json(out, &now, &before, model, handlerOf(model));
+  return out.str();
+}
+
+TEST(ChangeLists, EqualSnapshotsWriteNothing) {
+  const all_status_settings_t s = sampleSnapshot();
+  for (unsigned model : kModels) {
+    std::vector<std::string> cache;
+    int count = -1;
+    EXPECT_EQ(statusChanges(CAMERA_STATUS_CLASS_EVERY_POLL, s, s, model, cache, &count), "");
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(statusChanges(CAMERA_STATUS_CLASS_PERIODIC, s, s, model, cache, &count), "");
+    EXPECT_EQ(count, 0);
+    EXPECT_EQ(settingsChanges(s, s, model, &count), "");
+    EXPECT_EQ(count, 0);
+  }
+}
+
+TEST(ChangeLists, EachClassReportsOnlyItsOwnStatuses) {
+  const all_status_settings_t before = sampleSnapshot();
+  all_status_settings_t now = before;
+  now.status.battery_level = 2;     // class 1
+  now.status.encoding = 1;          // class 1
+  now.status.battery_percent = 86;  // class 2
+  std::vector<std::string> cache;
+  camera_status_init_bossCache(57, cache);
+  int count = 0;
+  EXPECT_EQ(statusChanges(CAMERA_STATUS_CLASS_EVERY_POLL, now, before, 57, cache, &count),
+            "\"2\":2,\"10\":1");
+  EXPECT_EQ(count, 2);
+  EXPECT_EQ(statusChanges(CAMERA_STATUS_CLASS_PERIODIC, now, before, 57, cache, &count), "\"70\":86");
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(statusChanges(3, now, before, 57, cache, &count), "");
+  EXPECT_EQ(count, 0);
+}
+
+TEST(ChangeLists, SettingsChangesCarryOptionIdsAndExtras) {
+  const all_status_settings_t before = sampleSnapshot();
+  all_status_settings_t now = before;
+  now.settings.video_resolution = 26;
+  now.system.lens_mode = 1;
+  now.status.photo_selected_flatmode = 18;
+  now.status.battery_percent = 10;  // a status, not a setting
+  int count = 0;
+  const std::string text = settingsChanges(now, before, 57, &count);
+  EXPECT_EQ(count, 3);
+  json members = json::parse("{" + text + "}");
+  EXPECT_EQ(members, json::parse(R"({"2":100,"200":1,"203":18})"));
+  // Model 51 publishes no lens bytes.
+  EXPECT_EQ(settingsChanges(now, before, 51, &count), "\"2\":-1,\"203\":18");
+  EXPECT_EQ(count, 2);
+}
+
+TEST(ChangeLists, CachePreparedForAnotherModelIsRebuilt) {
+  const all_status_settings_t before = sampleSnapshot();
+  all_status_settings_t now = before;
+  now.status.lens_mode = 0;  // status 102 exists on 57 only
+  std::vector<std::string> cache;
+  camera_status_init_bossCache(51, cache);
+  int count = 0;
+  EXPECT_EQ(statusChanges(CAMERA_STATUS_CLASS_EVERY_POLL, now, before, 57, cache, &count), "\"102\":0");
+  EXPECT_EQ(count, 1);
+  std::vector<std::string> expected;
+  camera_status_init_bossCache(57, expected);
+  EXPECT_EQ(cache, expected);
+}
+
+TEST(ChangeLists, UnknownModelReportsNoChange) {
+  const all_status_settings_t before{};
+  all_status_settings_t now = sampleSnapshot();
+  std::vector<std::string> cache;
+  int count = -1;
+  EXPECT_EQ(statusChanges(CAMERA_STATUS_CLASS_EVERY_POLL, now, before, 19, cache, &count), "");
+  EXPECT_EQ(count, 0);
+  std::ostringstream out;
+  EXPECT_EQ(camera_status_serialize_settings_changes_to_json(out, &now, &before, 19, nullptr), 0);
+}
+
+}  // namespace
