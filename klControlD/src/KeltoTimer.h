@@ -1,0 +1,133 @@
+// One-shot timer with its own thread: calls a callback a number of milliseconds after it was
+// last armed, unless cancelled or re-armed first. The callback runs on the timer thread with the
+// timer's mutex held, so it must never take a lock whose holder may wait for that mutex.
+#pragma once
+
+#include <pthread.h>
+
+#include <cerrno>
+#include <ctime>
+
+#include "klLog.h"
+
+class KeltoTimer {
+ public:
+  using Callback = void (*)(void*);
+
+  // Starts the timer thread; failures are logged and construction goes on.
+  KeltoTimer() {
+    int rc = pthread_condattr_init(&mCondAttr);
+    if (rc == 0) rc = pthread_cond_init(&mCond, &mCondAttr);
+    if (rc != 0) KLOG(UTIL_LOG_ERROR, "KeltoTimer", "KeltoTimer cond init failed %d", rc);
+    rc = pthread_mutex_init(&mMutex, nullptr);
+    if (rc != 0) KLOG(UTIL_LOG_ERROR, "KeltoTimer", "KeltoTimer wait mutex init failed %d", rc);
+    rc = pthread_create(&mThread, nullptr, &KeltoTimer::ThreadHelper, this);
+    mThreadStarted = rc == 0;
+    if (rc != 0) KLOG(UTIL_LOG_ERROR, "KeltoTimer", "KeltoTimer thread init failed %d", rc);
+  }
+
+  // Stops the thread without calling a pending callback.
+  virtual ~KeltoTimer() {
+    pthread_mutex_lock(&mMutex);
+    mStop = true;
+    pthread_cond_broadcast(&mCond);
+    pthread_mutex_unlock(&mMutex);
+    if (mThreadStarted) pthread_join(mThread, nullptr);
+    pthread_mutex_destroy(&mMutex);
+    pthread_cond_destroy(&mCond);
+    pthread_condattr_destroy(&mCondAttr);
+  }
+
+  KeltoTimer(const KeltoTimer&) = delete;
+  KeltoTimer& operator=(const KeltoTimer&) = delete;
+
+  // (Re)arms: the callback runs periodMs after this call unless re-armed or cancelled first.
+  // Blocks while a callback runs, so never call it holding a lock that callback takes.
+  void arm(int periodMs, Callback callback, void* argument) {
+    pthread_mutex_lock(&mMutex);
+    mPeriodMs = periodMs;
+    mCancel = false;
+    mCallback = callback;
+    mArgument = argument;
+    pthread_cond_broadcast(&mCond);
+    pthread_mutex_unlock(&mMutex);
+  }
+
+  // Disarms; a pending expiry calls nothing.
+  void cancel() {
+    pthread_mutex_lock(&mMutex);
+    disarmLocked();
+    pthread_mutex_unlock(&mMutex);
+  }
+
+  // As cancel, but gives up (false) instead of waiting when the timer thread holds the mutex,
+  // which it does while a callback runs; safe while holding a lock the callback takes.
+  bool tryCancel() {
+    if (pthread_mutex_trylock(&mMutex) != 0) return false;
+    disarmLocked();
+    pthread_mutex_unlock(&mMutex);
+    return true;
+  }
+
+  // True while armed and not yet expired.
+  bool isArmed() {
+    pthread_mutex_lock(&mMutex);
+    const bool armed = mPeriodMs > 0;
+    pthread_mutex_unlock(&mMutex);
+    return armed;
+  }
+
+ protected:
+  // The timer thread's loop; a subclass may replace it.
+  virtual void run() {
+    pthread_mutex_lock(&mMutex);
+    while (!mStop) {
+      timespec now{};
+      if (clock_gettime(CLOCK_REALTIME, &now) != 0)
+        KLOG(UTIL_LOG_ERROR, "KeltoTimer", "KeltoTimer failed to get time %d\n", errno);
+      if (mPeriodMs > 0) {
+        waitOnePeriod(now);
+      } else {
+        pthread_cond_wait(&mCond, &mMutex);
+      }
+    }
+    pthread_mutex_unlock(&mMutex);
+  }
+
+ private:
+  static void* ThreadHelper(void* timer) {
+    static_cast<KeltoTimer*>(timer)->run();
+    return nullptr;
+  }
+
+  // Waits until now + period; a wake-up first returns to the loop, which starts a fresh period.
+  void waitOnePeriod(const timespec& now) {
+    timespec deadline = now;
+    deadline.tv_sec += mPeriodMs / 1000;
+    deadline.tv_nsec += long(mPeriodMs % 1000) * 1000000L;
+    if (deadline.tv_nsec >= 1000000000L) {
+      deadline.tv_sec += 1;
+      deadline.tv_nsec -= 1000000000L;
+    }
+    if (pthread_cond_timedwait(&mCond, &mMutex, &deadline) != ETIMEDOUT) return;
+    if (!mCancel && mCallback != nullptr) mCallback(mArgument);
+    mPeriodMs = -1;
+  }
+
+  void disarmLocked() {
+    mCancel = true;
+    mPeriodMs = -1;
+    pthread_cond_broadcast(&mCond);
+  }
+
+  int mPeriodMs = -1;
+  bool mCancel = false;
+  bool mStop = false;
+  Callback mCallback = nullptr;
+  void* mArgument = nullptr;
+  pthread_t mThread{};
+  bool mThreadStarted = false;
+  pthread_condattr_t mCondAttr{};
+  pthread_cond_t mCond{};
+  pthread_mutex_t mMutex{};
+};

@@ -1,0 +1,4 @@
+// klControlD: the camera-control daemon.
+#include "klcontrol_daemon.h"
+
+int main(int, char** argv) { return klControlDRun(argv[0]); }

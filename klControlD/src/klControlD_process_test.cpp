@@ -1,0 +1,94 @@
+// The real executables: klCameraSim and klControlD as processes in the test's namespaces.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <mqueue.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "klErrno.h"
+#include "test_requester.h"
+#include "wait_until.h"
+
+extern char** environ;
+
+namespace {
+
+class Process {
+ public:
+  explicit Process(std::vector<std::string> argv) {
+    std::vector<char*> args;
+    for (std::string& arg : argv) args.push_back(&arg[0]);
+    args.push_back(nullptr);
+    if (posix_spawn(&mPid, args[0], nullptr, nullptr, args.data(), environ) != 0) mPid = -1;
+  }
+  ~Process() {
+    if (mPid <= 0) return;
+    kill(mPid, SIGKILL);
+    waitpid(mPid, nullptr, 0);
+  }
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+
+  bool started() const { return mPid > 0; }
+  // The exit status within the time-out, or -1000 when it is still running (or was killed).
+  int exitStatus(int timeoutMs) {
+    int status = 0;
+    const bool ended = waitUntil([&] { return waitpid(mPid, &status, WNOHANG) == mPid; },
+                                 std::chrono::milliseconds(timeoutMs));
+    if (!ended || !WIFEXITED(status)) return -1000;
+    mPid = -1;
+    return WEXITSTATUS(status);
+  }
+
+ private:
+  pid_t mPid = -1;
+};
+
+bool queueExists(const char* name) {
+  const mqd_t mqd = mq_open(name, O_WRONLY);
+  if (mqd == -1) return false;
+  mq_close(mqd);
+  return true;
+}
+
+class ProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(camera.started());
+    ASSERT_TRUE(waitUntil([] { return queueExists("/to_klnet"); }));
+  }
+  Process camera{{KL_CAMERA_SIM_PATH, "--fast"}};
+};
+
+TEST_F(ProcessTest, TakenPortExitsWithMinusOneAndRemovesTheQueues) {
+  const int blocker = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(8081);
+  ASSERT_EQ(bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  Process daemon({KL_CONTROLD_PATH});
+  EXPECT_EQ(daemon.exitStatus(30000), 255);
+  close(blocker);
+  EXPECT_FALSE(queueExists("/to_klCtlD"));
+  EXPECT_FALSE(queueExists("/to_klCtlD2"));
+}
+
+TEST_F(ProcessTest, StopCommandEndsTheProcess) {
+  Process daemon({KL_CONTROLD_PATH});
+  TestRequester requester;
+  ASSERT_TRUE(waitUntil([&] { return requester.call(1) == KL_ERR_NOT_SUPPORTED; }, std::chrono::seconds(20)));
+  EXPECT_EQ(requester.call(97), KL_OK);
+  EXPECT_EQ(daemon.exitStatus(10000), 0);
+  EXPECT_FALSE(queueExists("/to_klCtlD"));
+}
+
+}  // namespace

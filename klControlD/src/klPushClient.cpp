@@ -1,0 +1,106 @@
+#include "klPushClient.h"
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "klLog.h"
+#include "klTlv.h"
+#include "klcMsg.h"
+
+#define LOG(level, ...) KLOG(level, "klPushClient", __VA_ARGS__)
+
+namespace {
+
+constexpr uint16_t EVENT_BUFFER_SIZE = 1500;
+
+// Shared by every queue client; events are built on the worker thread only.
+MsgElement s_eventCode(TLV_RSPCODE);
+MsgElement s_eventText(TLV_RSPARG);
+MsgElement s_eventEnd(TLV_END);
+
+}  // namespace
+
+void NotificationClient::Pause(bool pause) {
+  mPaused = pause;
+  if (pause) mNeedsFullUpdate = true;
+}
+
+std::string frameNotification(const std::string& document) {
+  const size_t nul = document.find('\0');
+  const std::string body = document.substr(0, nul);
+  return "LENGTH:" + std::to_string(document.size()) + "\n\n" + body;
+}
+
+bool isQueueClientFor(const NotificationClient* client, const std::string& name) {
+  return client != nullptr && client->clientType() == NotificationClient::QUEUE_CLIENT &&
+         static_cast<const MQNotificationClient*>(client)->queueName() == name;
+}
+
+SocketNotificationClient::~SocketNotificationClient() {
+  if (mDescriptor != -1) close(mDescriptor);
+}
+
+bool SocketNotificationClient::Notify(eNotificationType_t type, std::stringstream& document) {
+  if (type == NOTIFICATION_SHUTDOWN_PENDING) {
+    if (mShutdownSent) return true;
+    mShutdownSent = true;
+  } else {
+    mShutdownSent = false;
+  }
+  const std::string frame = frameNotification(document.str());
+  // Never wait for a slow reader: a frame the socket cannot take whole ends the client.
+  const ssize_t sent = send(mDescriptor, frame.data(), frame.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+  if (sent < 0 || size_t(sent) != frame.size()) return false;
+  mNeedsFullUpdate = false;
+  mBytesSent += uint32_t(frame.size());
+  return true;
+}
+
+MQNotificationClient::~MQNotificationClient() {
+  if (mDescriptor != -1) mq_close(mDescriptor);
+}
+
+void MQNotificationClient::Dump() const {
+  LOG(UTIL_LOG_DEBUG, "======================");
+  LOG(UTIL_LOG_DEBUG, "queue_name:%s", mQueueName.c_str());
+}
+
+bool MQNotificationClient::openQueue() {
+  // Non-blocking: a full client queue fails the delivery instead of stalling the worker.
+  mDescriptor = mq_open(mQueueName.c_str(), O_WRONLY | O_NONBLOCK);
+  if (mDescriptor == -1) {
+    LOG(UTIL_LOG_ERROR, "mq_open() failed for '%s': %s\n", mQueueName.c_str(), strerror(errno));
+    return false;
+  }
+  if (!mSendBuffer) mSendBuffer.reset(new uint8_t[EVENT_BUFFER_SIZE]());
+  return true;
+}
+
+bool MQNotificationClient::Notify(eNotificationType_t, std::stringstream& document) {
+  if (mDescriptor == -1 && !openQueue()) return false;
+  const std::string text = document.str();
+  if (text.size() > 0xFFFF) return false;
+  const int32_t code = 0;
+  EventMsg event;
+  s_eventCode.setData(&code, sizeof code);
+  event.addElement(&s_eventCode);
+  if (!text.empty()) {
+    s_eventText.setData(text.data(), uint16_t(text.size()));
+    event.addElement(&s_eventText);
+  }
+  event.addElement(&s_eventEnd);
+  MemStream stream(mSendBuffer.get(), EVENT_BUFFER_SIZE);
+  stream << event;
+  // A document too large for one message is not delivered rather than cut.
+  if (stream.failed()) return false;
+  if (mq_send(mDescriptor, reinterpret_cast<const char*>(stream.getBuffer()), stream.getLength(), 0) != 0) {
+    LOG(UTIL_LOG_ERROR, "mq_send() failed for '%s': %s\n", mQueueName.c_str(), strerror(errno));
+    return false;
+  }
+  mNeedsFullUpdate = false;
+  return true;
+}

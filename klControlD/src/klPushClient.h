@@ -1,0 +1,81 @@
+// Notification clients: receivers of the daemon's pushed JSON documents, over a TCP connection or
+// a POSIX message queue. Each owns its descriptor. Neither ever blocks the worker: a client that
+// stops reading fails its next delivery and is dropped by the caller.
+#pragma once
+
+#include <mqueue.h>
+
+#include <cstdint>
+#include <memory>
+#include <sstream>
+#include <string>
+
+class NotificationClient {
+ public:
+  enum eNotificationType_t {
+    NOTIFICATION_UPDATE = 2,
+    NOTIFICATION_SHUTDOWN_PENDING = 3,
+  };
+  static constexpr uint32_t SOCKET_CLIENT = 1;
+  static constexpr uint32_t QUEUE_CLIENT = 2;
+
+  virtual ~NotificationClient() = default;
+  NotificationClient(const NotificationClient&) = delete;
+  NotificationClient& operator=(const NotificationClient&) = delete;
+
+  // Pausing also asks for the full state once the client is resumed.
+  virtual void Pause(bool pause);
+  virtual bool IsPaused() const { return mPaused; }
+  // Delivers the stream's whole text (closed by a NUL); false when it could not be delivered.
+  virtual bool Notify(eNotificationType_t type, std::stringstream& document) = 0;
+
+  uint32_t clientType() const { return mClientType; }
+  bool needsFullUpdate() const { return mNeedsFullUpdate; }
+  uint32_t bytesSent() const { return mBytesSent; }
+
+ protected:
+  NotificationClient(uint32_t clientType, int descriptor) : mClientType(clientType), mDescriptor(descriptor) {}
+
+  uint32_t mBytesSent = 0;
+  uint32_t mClientType;
+  bool mNeedsFullUpdate = true;
+  bool mPaused = true;
+  int mDescriptor;
+};
+
+// One accepted TCP connection; documents go out framed as "LENGTH:<n>\n\n" + JSON text.
+class SocketNotificationClient : public NotificationClient {
+ public:
+  // Takes ownership of the connected socket.
+  explicit SocketNotificationClient(int socket) : NotificationClient(SOCKET_CLIENT, socket) {}
+  ~SocketNotificationClient() override;
+  bool Notify(eNotificationType_t type, std::stringstream& document) override;
+
+ private:
+  bool mShutdownSent = false;
+};
+
+// One registered queue; it is opened by the first Notify and stays open.
+class MQNotificationClient : public NotificationClient {
+ public:
+  explicit MQNotificationClient(const std::string& queueName)
+      : NotificationClient(QUEUE_CLIENT, -1), mQueueName(queueName) {}
+  ~MQNotificationClient() override;
+  bool Notify(eNotificationType_t type, std::stringstream& document) override;
+  // Logs the queue name on the debug level.
+  void Dump() const;
+  const std::string& queueName() const { return mQueueName; }
+
+ private:
+  bool openQueue();
+
+  std::string mQueueName;
+  std::unique_ptr<uint8_t[]> mSendBuffer;
+};
+
+// The socket frame of a document: header with its length (final NUL included), then the text
+// up to its first NUL.
+std::string frameNotification(const std::string& document);
+
+// True when client is a queue client registered under name.
+bool isQueueClientFor(const NotificationClient* client, const std::string& name);

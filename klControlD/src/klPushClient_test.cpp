@@ -1,0 +1,161 @@
+#include "klPushClient.h"
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+std::stringstream documentOf(const std::string& json) {
+  std::stringstream document;
+  document << json << '\0';
+  return document;
+}
+
+std::string readAvailable(int fd) {
+  std::string text;
+  char chunk[4096];
+  ssize_t n;
+  while ((n = recv(fd, chunk, sizeof chunk, MSG_DONTWAIT)) > 0) text.append(chunk, size_t(n));
+  return text;
+}
+
+class SocketClientTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    int pair[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+    client = new SocketNotificationClient(pair[0]);
+    peer = pair[1];
+  }
+  void TearDown() override {
+    delete client;
+    if (peer >= 0) close(peer);
+  }
+  bool notify(NotificationClient::eNotificationType_t type, const std::string& json) {
+    std::stringstream document = documentOf(json);
+    return client->Notify(type, document);
+  }
+
+  SocketNotificationClient* client = nullptr;
+  int peer = -1;
+};
+
+TEST_F(SocketClientTest, FrameCountsTheClosingNulButDoesNotSendIt) {
+  ASSERT_TRUE(notify(NotificationClient::NOTIFICATION_UPDATE, "{}"));
+  EXPECT_EQ(readAvailable(peer), "LENGTH:3\n\n{}");
+  EXPECT_EQ(client->bytesSent(), 12u);
+  EXPECT_FALSE(client->needsFullUpdate());
+}
+
+TEST_F(SocketClientTest, RepeatedShutdownPendingIsSentOnceUntilAnUpdate) {
+  const std::vector<std::pair<NotificationClient::eNotificationType_t, const char*>> sequence = {
+      {NotificationClient::NOTIFICATION_SHUTDOWN_PENDING, "{S}"},
+      {NotificationClient::NOTIFICATION_SHUTDOWN_PENDING, "{S}"},
+      {NotificationClient::NOTIFICATION_UPDATE, "{U}"},
+      {NotificationClient::NOTIFICATION_SHUTDOWN_PENDING, "{S}"},
+  };
+  for (const auto& step : sequence) ASSERT_TRUE(notify(step.first, step.second));
+  EXPECT_EQ(readAvailable(peer), "LENGTH:4\n\n{S}LENGTH:4\n\n{U}LENGTH:4\n\n{S}");
+}
+
+TEST_F(SocketClientTest, PauseAsksForTheFullStateAgain) {
+  client->Pause(false);
+  ASSERT_TRUE(notify(NotificationClient::NOTIFICATION_UPDATE, "{}"));
+  EXPECT_FALSE(client->needsFullUpdate());
+  client->Pause(true);
+  EXPECT_TRUE(client->IsPaused());
+  EXPECT_TRUE(client->needsFullUpdate());
+}
+
+TEST_F(SocketClientTest, ClosedPeerFailsWithoutSignal) {
+  close(peer);
+  peer = -1;
+  EXPECT_FALSE(notify(NotificationClient::NOTIFICATION_UPDATE, "{}"));
+}
+
+// A reader that stopped must cost a failed delivery, never a blocked worker.
+TEST_F(SocketClientTest, PeerThatStopsReadingFailsInsteadOfBlocking) {
+  const std::string large(64 * 1024, 'x');
+  bool failed = false;
+  for (int i = 0; i < 1000 && !failed; ++i) failed = !notify(NotificationClient::NOTIFICATION_UPDATE, large);
+  EXPECT_TRUE(failed);
+}
+
+class QueueClientTest : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    if (reader != -1) mq_close(reader);
+    mq_unlink(kName);
+  }
+  void createQueue(long depth) {
+    mq_attr attr{};
+    attr.mq_maxmsg = depth;
+    attr.mq_msgsize = 1500;
+    reader = mq_open(kName, O_RDONLY | O_CREAT | O_NONBLOCK, 0600, &attr);
+    ASSERT_NE(reader, -1);
+  }
+  std::vector<uint8_t> receive() {
+    std::vector<uint8_t> bytes(1500);
+    const ssize_t n = mq_receive(reader, reinterpret_cast<char*>(bytes.data()), bytes.size(), nullptr);
+    bytes.resize(n < 0 ? 0 : size_t(n));
+    return bytes;
+  }
+  bool notify(MQNotificationClient& client, const std::string& json) {
+    std::stringstream document;
+    document << json;
+    return client.Notify(NotificationClient::NOTIFICATION_UPDATE, document);
+  }
+
+  static constexpr const char* kName = "/kl_push_client_test";
+  mqd_t reader = -1;
+};
+
+TEST_F(QueueClientTest, EventCarriesStatusZeroAndTheTextWithItsNul) {
+  createQueue(4);
+  MQNotificationClient client(kName);
+  ASSERT_TRUE(notify(client, std::string("{}", 2) + '\0'));
+  const std::vector<uint8_t> expected = {0x00, 0x17, 0x00, 0x16,                          // header
+                                         0x00, 0x00, 0x04, 0xEC, 0x00, 0x00, 0x00, 0x00,  // status 0
+                                         0x00, 0x00, 0x03, 0x45, '{',  '}',  0x00,        // text
+                                         0x00, 0x00, 0x00, 0xEE};
+  EXPECT_EQ(receive(), expected);
+  EXPECT_FALSE(client.needsFullUpdate());
+}
+
+TEST_F(QueueClientTest, EmptyDocumentHasNoTextElement) {
+  createQueue(4);
+  MQNotificationClient client(kName);
+  ASSERT_TRUE(notify(client, ""));
+  const std::vector<uint8_t> expected = {0x00, 0x10, 0x00, 0x16, 0x00, 0x00, 0x04, 0xEC,
+                                         0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xEE};
+  EXPECT_EQ(receive(), expected);
+}
+
+TEST_F(QueueClientTest, MissingQueueFailsAndIsRetriedOnTheNextNotify) {
+  MQNotificationClient client(kName);
+  EXPECT_FALSE(notify(client, "{}"));
+  createQueue(4);
+  EXPECT_TRUE(notify(client, "{}"));
+}
+
+TEST_F(QueueClientTest, FullQueueFailsInsteadOfBlocking) {
+  createQueue(1);
+  MQNotificationClient client(kName);
+  ASSERT_TRUE(notify(client, "{1}"));
+  EXPECT_FALSE(notify(client, "{2}"));
+}
+
+TEST_F(QueueClientTest, DocumentLargerThanOneMessageIsNotDelivered) {
+  createQueue(4);
+  MQNotificationClient client(kName);
+  EXPECT_FALSE(notify(client, std::string(2000, 'x')));
+  EXPECT_TRUE(receive().empty());
+}
+
+}  // namespace

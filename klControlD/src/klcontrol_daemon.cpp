@@ -1,0 +1,142 @@
+#include "klcontrol_daemon.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "klCrashHandler.h"
+#include "klDebug.h"
+#include "klLog.h"
+#include "klPushClient.h"
+#include "klcontrol_if_server.h"
+
+#define LOG(level, ...) KLOG(level, "klControlD", __VA_ARGS__)
+
+namespace {
+
+constexpr uint32_t CRASH_HANDLER_OPTIONS = 0x0F0001FF;
+constexpr int STARTUP_CHECKS = 10;
+constexpr int ACCEPT_WAIT_MS = 2000;
+constexpr int LISTEN_BACKLOG = 3;
+
+// A socket descriptor closed when it goes out of scope.
+class UniqueFd {
+ public:
+  explicit UniqueFd(int fd) : mFd(fd) {}
+  ~UniqueFd() {
+    if (mFd >= 0) close(mFd);
+  }
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+  int get() const { return mFd; }
+  int release() {
+    const int fd = mFd;
+    mFd = -1;
+    return fd;
+  }
+
+ private:
+  int mFd;
+};
+
+void installCrashHandler() {
+  const int rc = klch_install_crash_handler(CRASH_HANDLER_OPTIONS);
+  if (rc != 0 && (g_debug_level & KLDBG_CRASH_HANDLER_LINE) != 0 && kldbg_above(23)) {
+    kldbg_printf("Crash handler could not be initialized: %d (continuing)", rc);
+  }
+}
+
+bool waitForWorker() {
+  for (int check = 0; check < STARTUP_CHECKS; ++check) {
+    if (KlcontrolCommandServer::getInstance()->isRunning()) return true;
+    sleep(1);
+  }
+  return KlcontrolCommandServer::getInstance()->isRunning();
+}
+
+int stopServer(int status) {
+  KlcontrolCommandServer::getInstance()->shutdown();
+  KlcontrolCommandServer::destroy();
+  return status;
+}
+
+// The listening socket, or -1 after logging why (the caller then stops the server).
+int openListener() {
+  UniqueFd listener(socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+  if (listener.get() < 0) {
+    LOG(UTIL_LOG_ERROR, "Failed to create server socket, Exiting daemon");
+    return -1;
+  }
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_ANY);
+  address.sin_port = htons(KLCONTROL_NOTIFICATION_PORT);
+  if (bind(listener.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    LOG(UTIL_LOG_ERROR, "bind() failed on socket, Exiting daemon");
+    return -1;
+  }
+  if (listen(listener.get(), LISTEN_BACKLOG) != 0) {
+    LOG(UTIL_LOG_ERROR, "listen() failed on socket, Exiting daemon");
+    return -1;
+  }
+  return listener.release();
+}
+
+void acceptClient(int listener) {
+  LOG(UTIL_LOG_INFO, "Accepting a notification client...\n");
+  sockaddr_in peer{};
+  socklen_t peerLength = sizeof peer;
+  UniqueFd connection(accept(listener, reinterpret_cast<sockaddr*>(&peer), &peerLength));
+  if (connection.get() < 0) {
+    LOG(UTIL_LOG_ERROR, "accept() failed");
+    return;
+  }
+  const int noDelay = 1;
+  if (setsockopt(connection.get(), IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay) != 0) return;
+  char text[INET_ADDRSTRLEN] = "";
+  inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
+  LOG(UTIL_LOG_DEBUG, "Accepted client %s\n", text);
+  auto* client = new SocketNotificationClient(connection.release());
+  if (!KlcontrolCommandServer::getInstance()->addNotificationClient(client)) {
+    LOG(UTIL_LOG_ERROR, "Failed to add notification client");
+    delete client;
+  }
+}
+
+void acceptUntilStopped(int listener) {
+  while (KlcontrolCommandServer::getInstance()->isRunning()) {
+    pollfd readable{listener, POLLIN, 0};
+    if (poll(&readable, 1, ACCEPT_WAIT_MS) <= 0) continue;
+    acceptClient(listener);
+  }
+}
+
+}  // namespace
+
+int klControlDRun(const char* argv0) {
+  installCrashHandler();
+  return klControlDServe(argv0);
+}
+
+int klControlDServe(const char* argv0) {
+  LOG(UTIL_LOG_INFO, "Starting klControlD daemon");
+  const int rc = KlcontrolCommandServer::getInstance()->start();
+  if (rc != 0) {
+    LOG(UTIL_LOG_ERROR, "Failed to start daemon [%s], ret %d\n", argv0, rc);
+    return rc;
+  }
+  if (!waitForWorker()) {
+    stopServer(-1);
+    LOG(UTIL_LOG_INFO, "Exiting klControlD daemon due to error");
+    return -1;
+  }
+  UniqueFd listener(openListener());
+  if (listener.get() < 0) return stopServer(-1);
+  acceptUntilStopped(listener.get());
+  stopServer(0);
+  LOG(UTIL_LOG_INFO, "Exiting klControlD daemon");
+  return 0;
+}

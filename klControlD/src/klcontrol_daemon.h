@@ -1,0 +1,12 @@
+// The daemon's life: crash handler, command server start, the notification listener on TCP port
+// 8081 and the ordered shutdown once the worker stops.
+#pragma once
+
+constexpr unsigned short KLCONTROL_NOTIFICATION_PORT = 8081;
+
+// Runs the daemon until command 97 stops its worker; the process exit status (0, -1 or the
+// start result). argv0 only names the program in an error line.
+int klControlDRun(const char* argv0);
+
+// klControlDRun without the crash handler, for callers that keep their own signal handling.
+int klControlDServe(const char* argv0);

@@ -1,0 +1,101 @@
+// Dispatch: the frame around every client command and the daemon's handler table. Numbers
+// without a row here are answered KL_ERR_NOT_SUPPORTED from the frame.
+#include <algorithm>
+#include <cstring>
+
+#include "klErrno.h"
+#include "klLog.h"
+#include "klPushClient.h"
+#include "klcontrol_if_server.h"
+#include "klcontrol_tlv_text.h"
+
+#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+
+const KlcontrolCommandServer::DispatchRow KlcontrolCommandServer::kDispatch[] = {
+    {KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &KlcontrolCommandServer::cmdNotificationQueueRegister},
+};
+
+KlcontrolCommandServer::Handler KlcontrolCommandServer::findHandler(klcontrol_command_t command) const {
+  if (!klcontrol_command_dispatched(command)) return nullptr;
+  for (const DispatchRow& row : kDispatch) {
+    if (row.command == command) return row.handler;
+  }
+  return nullptr;
+}
+
+// The argument rule of the command table: absent where none is allowed, long enough where required.
+bool KlcontrolCommandServer::argumentAcceptable(klcontrol_command_t command, const MsgElement* arg) const {
+  const klcontrol_command_info_t* info = klcontrol_command_info(command);
+  switch (info->arg) {
+    case KLCONTROL_ARG_NONE:
+      return arg == nullptr;
+    case KLCONTROL_ARG_IGNORED:
+      return true;
+    default:
+      return arg != nullptr && arg->getDataLength() >= info->min_arg_len;
+  }
+}
+
+int KlcontrolCommandServer::answer(Msg& msg, int status) {
+  sendResponse(msg, status, nullptr, 0);
+  return status;
+}
+
+bool KlcontrolCommandServer::handleCommand(Msg& msg, klcontrol_command_t command) {
+  Lock lock(mCommandMutex);
+  if (!mProtocolAdapterSet) {
+    LOG(UTIL_LOG_ERROR, "protocol adapter not set - throwing out command");
+    return false;
+  }
+  MsgElement* arg = msg.findElement(TLV_CMDARG);
+  const Handler handler = findHandler(command);
+  int status = KL_OK;
+  if (handler == nullptr) {
+    LOG(UTIL_LOG_ERROR, "Unhandled command %d", int(command));
+    status = answer(msg, KL_ERR_NOT_SUPPORTED);
+  } else if (!argumentAcceptable(command, arg)) {
+    LOG(UTIL_LOG_ERROR, "Invalid parameter");
+    status = answer(msg, KL_ERR_INVALID_PARAM);
+  } else {
+    status = (this->*handler)(msg, arg);
+  }
+  if (status != KL_OK) {
+    LOG(UTIL_LOG_ERROR, "Command:%d returned klErrno:(%d=%s)", int(command), status, klErrno2Str(status));
+  }
+  return status == KL_OK;
+}
+
+// Argument: 32-bit enable flag, then the client's queue name.
+int KlcontrolCommandServer::cmdNotificationQueueRegister(Msg& msg, MsgElement* arg) {
+  uint32_t enable = 0;
+  std::memcpy(&enable, arg->getData(), sizeof enable);
+  const std::string name = boundedText(arg->getData() + sizeof enable, arg->getDataLength() - sizeof enable);
+  if (name.empty()) {
+    LOG(UTIL_LOG_ERROR, "Invalid parameter");
+    return answer(msg, KL_ERR_INVALID_PARAM);
+  }
+  {
+    Lock lock(mClientsLock);
+    auto found = std::find_if(mNotificationClients.begin(), mNotificationClients.end(),
+                              [&name](NotificationClient* client) { return isQueueClientFor(client, name); });
+    if (found != mNotificationClients.end()) {
+      if (enable == 0) {
+        delete *found;
+        mNotificationClients.erase(found);
+      } else {
+        (*found)->Pause(false);
+      }
+      return answer(msg, KL_OK);
+    }
+  }
+  if (enable == 0) return answer(msg, KL_OK);
+  auto* client = new MQNotificationClient(name);
+  if (!addNotificationClient(client)) {
+    LOG(UTIL_LOG_ERROR, "Unable to add client");
+    delete client;
+    return answer(msg, KL_ERR);
+  }
+  Lock lock(mClientsLock);
+  client->Pause(false);
+  return answer(msg, KL_OK);
+}

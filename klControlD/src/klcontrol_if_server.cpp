@@ -1,0 +1,205 @@
+// Command server lifecycle: the singleton, its queues and buffers, the worker thread.
+#include "klcontrol_if_server.h"
+
+#include <fcntl.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "KLCSIListener.h"
+#include "klLog.h"
+#include "klPushClient.h"
+
+#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+
+KlcontrolCommandServer* KlcontrolCommandServer::m_pInstance = nullptr;
+klc_msg_q_context_t KlcontrolCommandServer::m_cameraContext = {nullptr, -1, -1, 0, 0, {}};
+
+namespace {
+
+// 0 means not read yet.
+std::atomic<uint8_t> s_modelNumber{0};
+
+// Status-interface notifications the daemon subscribes to; 7 carries preset changes.
+const std::vector<uint32_t> kCsiNotificationIds = {7, 151, 152, 143, 138};
+
+}  // namespace
+
+int _get_model_number(uint8_t* model) {
+  uint8_t cached = s_modelNumber;
+  if (cached == 0) {
+    const int rc = klc_state_get_model_number(&KlcontrolCommandServer::m_cameraContext, &cached);
+    if (rc != 0) return rc;
+    s_modelNumber = cached;
+  }
+  *model = cached;
+  return 0;
+}
+
+void _reset_model_number_cache() { s_modelNumber = 0; }
+
+KlcontrolCommandServer* KlcontrolCommandServer::getInstance() {
+  if (m_pInstance == nullptr) m_pInstance = new KlcontrolCommandServer();
+  return m_pInstance;
+}
+
+void KlcontrolCommandServer::destroy() {
+  delete m_pInstance;
+  m_pInstance = nullptr;
+}
+
+KlcontrolCommandServer::KlcontrolCommandServer() = default;
+
+// The zoom timer member stops its thread in its own destructor; clients belong to shutdown.
+KlcontrolCommandServer::~KlcontrolCommandServer() = default;
+
+int KlcontrolCommandServer::openDaemonQueue(const char* name, mqd_t* descriptor) {
+  mq_attr attr{};
+  attr.mq_maxmsg = KLCONTROL_QUEUE_DEPTH;
+  attr.mq_msgsize = KLCONTROL_BUFFER_SIZE;
+  *descriptor = mq_open(name, O_RDONLY | O_CREAT, 0664, &attr);
+  if (*descriptor != -1) return 0;
+  LOG(UTIL_LOG_ERROR, "mq_open() failed for '%s': %s\n", name, strerror(errno));
+  return -1;
+}
+
+int KlcontrolCommandServer::openKlnetQueue() {
+  for (int attemptsLeft = 5; attemptsLeft > 0; --attemptsLeft) {
+    const mqd_t mqd = mq_open(KLCONTROL_KLNET_QUEUE, O_WRONLY);
+    if (mqd != -1) {
+      m_cameraContext.klnet_mqd = mqd;
+      return 0;
+    }
+    LOG(UTIL_LOG_ERROR, "mq_open() failed for '%s': %s, Retrying %d\n", KLCONTROL_KLNET_QUEUE,
+        strerror(errno), attemptsLeft);
+  }
+  LOG(UTIL_LOG_ERROR, "mq_open() failed for '%s': %s\n", KLCONTROL_KLNET_QUEUE, strerror(errno));
+  return -1;
+}
+
+void KlcontrolCommandServer::selectProtocolAdapter() {
+  uint8_t model = 0;
+  const int rc = _get_model_number(&model);
+  if (rc != 0) {
+    LOG(UTIL_LOG_ERROR, "Unable to set protocol adapter - Cannot get CSI_MODEL_NUMBER, err %d", rc);
+    LOG(UTIL_LOG_ERROR, "deferring select protocol adapter - using default");
+    return;
+  }
+  klc_select_protocol_adapter(&m_cameraContext, model);
+  mProtocolAdapterSet = true;
+}
+
+int KlcontrolCommandServer::interfaceOpen() {
+  if (mDaemonQueue != -1) {
+    LOG(UTIL_LOG_ERROR, "Interface must be closed before reuse!\n");
+    return -1;
+  }
+  mqd_t reply = -1;
+  if (openDaemonQueue(KLCONTROL_DAEMON_QUEUE, &mDaemonQueue) != 0 ||
+      openDaemonQueue(KLCONTROL_REPLY_QUEUE, &reply) != 0) {
+    interfaceClose();
+    LOG(UTIL_LOG_ERROR, "interfaceOpen failed %d", -1);
+    return -1;
+  }
+  m_cameraContext.reply_mqd = reply;
+  m_cameraContext.reply_queue_name = KLCONTROL_REPLY_QUEUE;
+  if (openKlnetQueue() != 0) {
+    interfaceClose();
+    LOG(UTIL_LOG_ERROR, "interfaceOpen failed %d", -1);
+    return -1;
+  }
+  mRxBuffer.reset(new uint8_t[KLCONTROL_BUFFER_SIZE]());
+  mTxBuffer.reset(new uint8_t[KLCONTROL_BUFFER_SIZE]());
+  selectProtocolAdapter();
+  LOG(UTIL_LOG_INFO, "Interface Opened");
+  return 0;
+}
+
+int KlcontrolCommandServer::interfaceClose() {
+  if (mDaemonQueue != -1) {
+    mq_close(mDaemonQueue);
+    mq_unlink(KLCONTROL_DAEMON_QUEUE);
+    mDaemonQueue = -1;
+  }
+  if (m_cameraContext.reply_mqd != -1) {
+    mq_close(m_cameraContext.reply_mqd);
+    mq_unlink(KLCONTROL_REPLY_QUEUE);
+  }
+  if (m_cameraContext.klnet_mqd != -1) mq_close(m_cameraContext.klnet_mqd);
+  m_cameraContext = klc_msg_q_context_t{};
+  m_cameraContext.klnet_mqd = -1;
+  m_cameraContext.reply_mqd = -1;
+  mRxBuffer.reset();
+  mTxBuffer.reset();
+  return 0;
+}
+
+void KlcontrolCommandServer::registerWithCsi() {
+  mCsiListener->Init(false, KLCONTROL_DAEMON_QUEUE);
+  mCsiListener->RegisterForCSINotifications(kCsiNotificationIds);
+}
+
+int KlcontrolCommandServer::start() {
+  if (interfaceOpen() != 0) return -1;
+  mCsiListener = KLCSIListener::GetInstance();
+  LOG(UTIL_LOG_INFO, "Creating main worker thread");
+  const int rc = pthread_create(&mWorkerThread, nullptr, &KlcontrolCommandServer::threadLoop, this);
+  if (rc != 0) {
+    LOG(UTIL_LOG_ERROR, "pthread_create error, %d\n", rc);
+    interfaceClose();
+    return -1;
+  }
+  mWorkerStarted = true;
+  registerWithCsi();
+  return 0;
+}
+
+void KlcontrolCommandServer::deleteAllClients() {
+  Lock lock(mClientsLock);
+  for (NotificationClient* client : mNotificationClients) delete client;
+  mNotificationClients.clear();
+}
+
+int KlcontrolCommandServer::shutdown() {
+  if (mWorkerStarted) {
+    pthread_join(mWorkerThread, nullptr);
+    mWorkerStarted = false;
+  }
+  deleteAllClients();
+  interfaceClose();
+  return 0;
+}
+
+void* KlcontrolCommandServer::threadLoop(void* server) {
+  static_cast<KlcontrolCommandServer*>(server)->workerLoop();
+  return nullptr;
+}
+
+void KlcontrolCommandServer::workerLoop() {
+  mPeriodicTime[0] = mPeriodicTime[1] = 0;
+  mLastSnapshot = all_status_settings_t{};
+  mPeriodicSnapshot = all_status_settings_t{};
+  mRunning = true;
+  LOG(UTIL_LOG_DEBUG, "Command handling thread running!");
+  initializeStatusVariables();
+  Msg msg(CAT_CLIENT_CMD);
+  while (mRunning) {
+    // Change polling and broadcast of pushed documents takes its turn here.
+    msg.clear();
+    klcontrol_command_t command = KLCONTROL_NOTIFICATION_QUEUE_REGISTER;
+    bool timedOut = false;
+    if (!receiveMsg(msg, command, KLCONTROL_RECEIVE_TIMEOUT_MS, timedOut)) continue;
+    answerReceived(msg, command);
+  }
+  LOG(UTIL_LOG_DEBUG, "Command handling thread exiting!");
+}
+
+void KlcontrolCommandServer::answerReceived(Msg& msg, klcontrol_command_t command) {
+  LOG(UTIL_LOG_INFO, "Received message");
+  if (!mSuspended) {
+    handleCommand(msg, command);
+    return;
+  }
+  LOG(UTIL_LOG_ERROR, "klcontrol server: MSG nak-ed because of suspend! (cmd %d)\n", command);
+  nakMsg(msg);
+}

@@ -1,0 +1,201 @@
+// The command server of klControlD: owns the daemon's queues, the worker thread that receives and
+// runs client commands, the notification clients and the camera state that commands share.
+// The class is split over several files by what each part does (reception, responses, dispatch,
+// camera state, notification clients); this header is the whole class.
+#pragma once
+
+#include <mqueue.h>
+#include <pthread.h>
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "KeltoTimer.h"
+#include "camera_blocks.h"
+#include "klCtrlD.h"
+#include "klcontrol_command_table.h"
+
+class KLCSIListener;
+class CameraFactory;
+class InfoHandler;
+class NotificationClient;
+
+// Fixed names and sizes of the daemon's side of the message queues.
+constexpr const char* KLCONTROL_DAEMON_QUEUE = "/to_klCtlD";
+constexpr const char* KLCONTROL_REPLY_QUEUE = "/to_klCtlD2";
+constexpr const char* KLCONTROL_KLNET_QUEUE = "/to_klnet";
+constexpr long KLCONTROL_QUEUE_DEPTH = 5;
+constexpr unsigned KLCONTROL_BUFFER_SIZE = 1500;
+constexpr size_t KLCONTROL_MAX_CLIENTS = 10;
+constexpr unsigned KLCONTROL_RECEIVE_TIMEOUT_MS = 500;
+
+// The camera model number, cached after the first successful read; 0 or the read's error number.
+int _get_model_number(uint8_t* model);
+// Forgets the cached model number (tests switch the simulated camera's model).
+void _reset_model_number_cache();
+
+class KlcontrolCommandServer {
+ public:
+  // Scoped lock on a mutex.
+  class Lock {
+   public:
+    explicit Lock(std::mutex& mutex) : mMutex(mutex) { mMutex.lock(); }
+    virtual ~Lock() { mMutex.unlock(); }
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+
+   private:
+    std::mutex& mMutex;
+  };
+
+  // The singleton, constructed on first use. Main thread only.
+  static KlcontrolCommandServer* getInstance();
+  // Destroys the singleton (stops the zoom timer); the next getInstance builds a fresh one.
+  static void destroy();
+
+  // Opens the queues, selects the protocol adapter, starts the worker and registers with the
+  // status interface. 0, or -1 with nothing left open.
+  int start();
+  // Joins the worker, deletes every notification client, closes and removes the queues. 0.
+  int shutdown();
+  // Steps 1-5 of start: queues, buffers and protocol adapter. 0 or -1.
+  int interfaceOpen();
+  // Closes and removes the queues and frees the buffers. 0.
+  int interfaceClose();
+
+  bool isRunning() const { return mRunning; }
+  void setRunning(bool running) { mRunning = running; }
+
+  // Appends a client (the list then owns it); false when the list is full (the caller keeps it).
+  bool addNotificationClient(NotificationClient* client);
+
+  // Receives and classifies one message; true when msg holds a client command numbered command.
+  bool receiveMsg(Msg& msg, klcontrol_command_t& command, unsigned timeoutMs, bool& timedOut);
+  // Runs one client command under mCommandMutex and answers it (unless the adapter is unset).
+  bool handleCommand(Msg& msg, klcontrol_command_t command);
+  // Answers a client command on the requester's queue; true when the response was queued.
+  bool sendResponse(Msg& request, int status, const void* payload, unsigned short length);
+  // Refuses a client command with status 1; always true.
+  bool nakMsg(Msg& request);
+
+  // Lens cache; re-read from the camera while mNeedLenses is set.
+  int8_t GetLensMode();
+  int8_t GetLens();
+  int8_t GetLensType();
+  int8_t GetPowerProfile();
+  // The active preset as last known; re-read from the camera while presets are modified.
+  uint32_t GetCurrentPreset();
+  // Asked of the camera every time: the active preset (0xFFFFFFFF unknown) and group (0 unknown).
+  uint32_t GetActivePreset();
+  uint32_t GetActivePresetGroup();
+  // Adjusts a freshly read snapshot before it is compared or serialised.
+  void modSettingsAndStatuses(all_status_settings_t& snapshot, klc_msg_q_context_t* ctx);
+  // Scales the zoom byte of a snapshot for the modes that report it in steps.
+  void GetDigitalZoom(all_status_settings_t& snapshot);
+  // Ends an open zoom edit because a mode-changing command (named by caller) arrived.
+  void stopZooming(const char* caller);
+  // Zoom timer callback: ends the zoom edit under mCommandMutex.
+  static void stopEdit(void* server);
+
+  // Read-only views for callers outside the worker (tests, the accept loop).
+  bool isSuspended() const { return mSuspended; }
+  bool isProtocolAdapterSet() const { return mProtocolAdapterSet; }
+  uint32_t currentPresetCache() const { return mCurrentPreset; }
+  bool presetsModified() const { return mPresetsModified; }
+  bool needLenses() const { return mNeedLenses; }
+  size_t notificationClientCount();
+  InfoHandler* cameraInfoHandler() const { return mCameraInfoHandler; }
+
+  // The one camera-control context of the process.
+  static klc_msg_q_context_t m_cameraContext;
+
+ private:
+  using Handler = int (KlcontrolCommandServer::*)(Msg& msg, MsgElement* arg);
+  struct DispatchRow {
+    klcontrol_command_t command;
+    Handler handler;
+  };
+  static const DispatchRow kDispatch[];
+
+  KlcontrolCommandServer();
+  ~KlcontrolCommandServer();
+  KlcontrolCommandServer(const KlcontrolCommandServer&) = delete;
+  KlcontrolCommandServer& operator=(const KlcontrolCommandServer&) = delete;
+
+  static void* threadLoop(void* server);
+  void workerLoop();
+  void answerReceived(Msg& msg, klcontrol_command_t command);
+  int openDaemonQueue(const char* name, mqd_t* descriptor);
+  int openKlnetQueue();
+  void selectProtocolAdapter();
+  void registerWithCsi();
+  void deleteAllClients();
+
+  // Reception, by message kind.
+  bool waitForMessage(unsigned timeoutMs, bool& timedOut, int& received);
+  bool classifyMessage(Msg& msg, klcontrol_command_t& command, int received);
+  void handleCsiMessage(const uint8_t* code);
+  void handleSystemCommand();
+  void handleSuspend();
+  void handleResume();
+  void answerSystemCommandInPlace(const std::string& requester);
+  void handlePresetUpdate();
+  void handlePresetModified(uint8_t event, uint32_t id);
+  void handlePresetSwitched(uint32_t id);
+  bool acceptClientCommand(Msg& msg, klcontrol_command_t& command);
+
+  // Dispatch.
+  Handler findHandler(klcontrol_command_t command) const;
+  bool argumentAcceptable(klcontrol_command_t command, const MsgElement* arg) const;
+  int answer(Msg& msg, int status);
+  int cmdNotificationQueueRegister(Msg& msg, MsgElement* arg);
+
+  // Camera state.
+  bool readLenses();
+  void refreshLenses(const char* failureText);
+  bool readStatusBlock(const uint8_t** status, uint16_t* length, const char* failureFormat);
+  void initializeStatusVariables();
+  void initializeCameraInfo(uint8_t model);
+
+  KLCSIListener* mCsiListener = nullptr;
+  mqd_t mDaemonQueue = -1;
+  std::unique_ptr<uint8_t[]> mRxBuffer;
+  std::unique_ptr<uint8_t[]> mTxBuffer;
+  pthread_t mWorkerThread{};
+  bool mWorkerStarted = false;
+  std::atomic<bool> mRunning{false};
+  int64_t mPeriodicTime[2] = {0, 0};
+  all_status_settings_t mLastSnapshot{};
+  all_status_settings_t mPeriodicSnapshot{};
+  std::vector<NotificationClient*> mNotificationClients;
+  std::mutex mClientsLock;
+  std::deque<transcode_status_t> mTranscodeJobs;
+  std::atomic<bool> mProtocolAdapterSet{false};
+  std::atomic<bool> mSuspended{false};
+  std::atomic<uint32_t> mCurrentPreset{0};
+  int8_t mLensMode = 0;
+  int8_t mLens = 0;
+  int8_t mLensType = 0;
+  std::atomic<bool> mNeedLenses{false};
+  std::atomic<bool> mPresetsModified{true};
+  bool mIsZooming = false;
+  KeltoTimer mZoomTimer;
+  std::vector<std::string> mCameraInfoCache;
+  uint8_t mInContextualMenu = 0;
+  uint8_t mOrientationSetting = 0;
+  std::mutex mCommandMutex;
+  CameraFactory* mCameraFactory = nullptr;
+  InfoHandler* mCameraInfoHandler = nullptr;
+
+  // The response's elements, refilled for every answer on the worker thread.
+  MsgElement mRspCode{TLV_RSPCODE};
+  MsgElement mRspArg{TLV_RSPARG};
+  MsgElement mRspEnd{TLV_END};
+
+  static KlcontrolCommandServer* m_pInstance;
+};

@@ -1,0 +1,266 @@
+// The command server against the simulated camera: classification, responses and the frame.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+#include "klErrno.h"
+#include "klTlv.h"
+#include "test_server_fixture.h"
+#include "wait_until.h"
+
+namespace {
+
+std::vector<uint8_t> presetUpdate(uint8_t event, uint32_t id) {
+  std::vector<uint8_t> arg(5);
+  arg[0] = event;
+  std::memcpy(&arg[1], &id, sizeof id);
+  return arg;
+}
+
+std::string tlvString(const std::vector<uint8_t>& msg, uint8_t type) {
+  const uint8_t* tlv = tlv_find(msg.data(), type);
+  if (tlv == nullptr) return "<none>";
+  return std::string(reinterpret_cast<const char*>(tlv_value(tlv)), strnlen(reinterpret_cast<const char*>(tlv_value(tlv)), tlv_value_len(tlv)));
+}
+
+TEST_F(ServerTest, RefusalResponseBytes) {
+  ASSERT_TRUE(requester.sendCommand(1));
+  TestAnswer answer;
+  ASSERT_TRUE(requester.receive(answer));
+  const std::vector<uint8_t> expected = {0x00, 0x10, 0x00, 0x15, 0x00, 0x00, 0x04, 0xEC,
+                                         0x98, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0xEE};
+  EXPECT_EQ(answer.bytes, expected);
+}
+
+TEST_F(ServerTest, FrameRefusals) {
+  const std::vector<uint8_t> flagOnly = {1, 0, 0, 0};
+  const std::vector<uint8_t> emptyName = {1, 0, 0, 0, 0};
+  struct Case {
+    uint32_t number;
+    const std::vector<uint8_t>* arg;
+    int32_t status;
+    const char* line;
+  };
+  const Case cases[] = {
+      {1, nullptr, KL_ERR_NOT_SUPPORTED, "Unhandled command 1"},
+      {2, nullptr, KL_ERR_NOT_SUPPORTED, "Unhandled command 2"},
+      {45, nullptr, KL_ERR_NOT_SUPPORTED, "Unhandled command 45"},
+      {98, nullptr, KL_ERR_NOT_SUPPORTED, "Command:98 returned klErrno:(-104=KL_ERR_NOT_SUPPORTED)"},
+      {0xFFFFFFFFu, nullptr, KL_ERR_NOT_SUPPORTED, "Unhandled command -1"},
+      {0, nullptr, KL_ERR_INVALID_PARAM, "Command:0 returned klErrno:(-3=KL_ERR_INVALID_PARAM)"},
+      {0, &flagOnly, KL_ERR_INVALID_PARAM, "Invalid parameter"},
+      {0, &emptyName, KL_ERR_INVALID_PARAM, "Invalid parameter"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(requester.call(c.number, c.arg), c.status) << c.number;
+    EXPECT_TRUE(logged(c.line)) << c.line;
+  }
+  EXPECT_EQ(server->notificationClientCount(), 0u);
+}
+
+TEST_F(ServerTest, CommandWhileSuspendedIsRefusedWithOneUntilResume) {
+  const std::vector<uint8_t> registration = queueRegistration(1, "/kl_test_events");
+  control("event JS");
+  ASSERT_TRUE(waitUntil([this] { return server->isSuspended(); }));
+  EXPECT_EQ(requester.call(0, &registration), 1);
+  EXPECT_TRUE(logged("MSG nak-ed because of suspend! (cmd 0)"));
+  EXPECT_EQ(server->notificationClientCount(), 0u);
+  control("event JR");
+  ASSERT_TRUE(waitUntil([this] { return !server->isSuspended(); }));
+  EXPECT_EQ(requester.call(0, &registration), 0);
+  EXPECT_EQ(server->notificationClientCount(), 1u);
+}
+
+TEST_F(ServerTest, SuspendIsAnsweredInPlaceAndDropsEveryClient) {
+  for (const char* name : {"/kl_a", "/kl_b"}) {
+    const std::vector<uint8_t> registration = queueRegistration(1, name);
+    ASSERT_EQ(requester.call(0, &registration), 0);
+  }
+  ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, "JS", nullptr, requester.name())));
+  TestAnswer answer;
+  ASSERT_TRUE(requester.receive(answer));
+  EXPECT_EQ(answer.category, CAT_SYS_RSP);
+  EXPECT_EQ(tlvString(answer.bytes, TLV_DST), requester.name());
+  EXPECT_EQ(tlvString(answer.bytes, TLV_SRC), "/to_klCtlD");
+  EXPECT_EQ(answer.payload, std::vector<uint8_t>{0});
+  const std::vector<uint8_t> end = {0x00, 0x00, 0x00, TLV_END};
+  EXPECT_TRUE(std::equal(end.begin(), end.end(), answer.bytes.end() - 4));
+  EXPECT_TRUE(server->isSuspended());
+  EXPECT_EQ(server->notificationClientCount(), 0u);
+  EXPECT_TRUE(server->presetsModified());
+  EXPECT_TRUE(server->needLenses());
+}
+
+TEST_F(ServerTest, MessagesHandledWithoutAnswer) {
+  struct Case {
+    uint8_t category;
+    const char* code;
+    const char* line;
+  };
+  const Case cases[] = {
+      {CAT_CLIENT_CMD, "CN", "Processing CSI event"},
+      {CAT_RTOS_CMD, "CU", "Processing CSI event"},
+      {CAT_SYS_RSP, "ZZ", "Unexpected Response type on CSI subscribe response [ZZ]"},
+      {CAT_SYS_CMD, "JX", "Unexpected Response type on CSI subscribe response [JX]"},
+      {CAT_RTOS_CMD, "PX", "Unexpected type expected PU [PX]"},
+      {CAT_RTOS_CMD, "PU", "Failed to find TLV_CMDARG in message from klNet"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(c.category, c.code, nullptr, requester.name())));
+    sync();
+    EXPECT_EQ(requester.pending(), 0) << c.code;
+    EXPECT_TRUE(logged(c.line)) << c.line;
+  }
+}
+
+class PresetUpdateTest : public ServerTest {
+ protected:
+  void send(uint8_t event, uint32_t id) {
+    const std::vector<uint8_t> arg = presetUpdate(event, id);
+    ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_RTOS_CMD, "PU", &arg, "/to_klnet")));
+    sync();
+  }
+};
+
+TEST_F(PresetUpdateTest, SwitchSetsTheCurrentPresetExceptForSpecialGroups) {
+  send(6, 0x00030002);
+  EXPECT_EQ(server->currentPresetCache(), 0x00030002u);
+  EXPECT_FALSE(server->presetsModified());
+  EXPECT_TRUE(logged("presets now need to be refreshed"));
+  send(6, 0x00060001);
+  EXPECT_EQ(server->currentPresetCache(), 0x00030002u);
+}
+
+TEST_F(PresetUpdateTest, ModifiedEventsRereadLensesExceptEventSeven) {
+  struct Case {
+    uint8_t event;
+    long lensReads;
+    bool modifiedAfter;
+  };
+  const Case cases[] = {{7, 0, false}, {1, 1, false}, {8, 1, false}, {3, 1, true}};
+  for (const Case& c : cases) {
+    send(6, 0x00010001);  // a switch clears the modified flag
+    const long before = requestCount("0x105/1");
+    send(c.event, 0x00010001);
+    EXPECT_EQ(requestCount("0x105/1") - before, c.lensReads) << int(c.event);
+    EXPECT_EQ(server->presetsModified(), c.modifiedAfter) << int(c.event);
+  }
+}
+
+TEST_F(PresetUpdateTest, FailedLensReadMarksTheCacheStale) {
+  control("fault 0x105/1 error -1 1");
+  send(1, 5);
+  EXPECT_TRUE(server->needLenses());
+  EXPECT_TRUE(logged("Failed to pull lenses after preset modified update"));
+}
+
+TEST_F(PresetUpdateTest, DroppedWhileSuspended) {
+  control("event JS");
+  ASSERT_TRUE(waitUntil([this] { return server->isSuspended(); }));
+  const uint32_t before = server->currentPresetCache();
+  const std::vector<uint8_t> arg = presetUpdate(6, 0x00020003);
+  ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_RTOS_CMD, "PU", &arg, "/to_klnet")));
+  ASSERT_EQ(requester.call(1), 1);
+  EXPECT_EQ(server->currentPresetCache(), before);
+  EXPECT_TRUE(logged("klcontrol dropped CAT_RTOS_CMD for preset update while suspended"));
+}
+
+TEST_F(ServerTest, QueueClientRegistration) {
+  const std::vector<uint8_t> add = queueRegistration(1, "/kl_client");
+  const std::vector<uint8_t> remove = queueRegistration(0, "/kl_client");
+  const std::vector<uint8_t> removeUnknown = queueRegistration(0, "/kl_nobody");
+  EXPECT_EQ(requester.call(0, &add), 0);
+  EXPECT_EQ(requester.call(0, &add), 0);
+  EXPECT_EQ(server->notificationClientCount(), 1u);
+  EXPECT_EQ(requester.call(0, &removeUnknown), 0);
+  EXPECT_EQ(server->notificationClientCount(), 1u);
+  EXPECT_EQ(requester.call(0, &remove), 0);
+  EXPECT_EQ(server->notificationClientCount(), 0u);
+}
+
+TEST_F(ServerTest, EleventhQueueClientIsRefused) {
+  for (int i = 0; i < 10; ++i) {
+    const std::vector<uint8_t> add = queueRegistration(1, "/kl_client" + std::to_string(i));
+    ASSERT_EQ(requester.call(0, &add), 0) << i;
+  }
+  const std::vector<uint8_t> eleventh = queueRegistration(1, "/kl_client10");
+  EXPECT_EQ(requester.call(0, &eleventh), KL_ERR);
+  EXPECT_TRUE(logged("Too many push clients connected, rejecting!"));
+  EXPECT_TRUE(logged("Unable to add client"));
+  EXPECT_EQ(server->notificationClientCount(), 10u);
+}
+
+TEST_F(ServerTest, StopCommandIsAnsweredAndEndsTheWorker) {
+  EXPECT_EQ(requester.call(KLCONTROL_WORKER_EXIT), 0);
+  EXPECT_TRUE(waitUntil([this] { return !server->isRunning(); }));
+  EXPECT_FALSE(logged("Unhandled command 97"));
+}
+
+TEST_F(ServerTest, SecondStartIsRefused) {
+  EXPECT_EQ(server->start(), -1);
+  EXPECT_TRUE(logged("Interface must be closed before reuse!"));
+}
+
+// Nothing from outside may crash or stall the worker, or make it answer twice.
+TEST_F(ServerTest, BadInputIsDroppedAndTheNextCommandAnsweredOnce) {
+  std::vector<std::vector<uint8_t>> inputs = {
+      {},
+      {0x00},
+      {0x00, 0xC8, 0x00, 0x14, 0x00, 0x00, 0x04, 0x41, 1, 0, 0, 0},  // claims 200 bytes
+      {0x00, 0x02, 0x00, 0x14},                                      // claims less than a header
+      TestRequester::command(1, nullptr, "/kl_nobody"),
+      TestRequester::command(1, nullptr, "/to_klCtlD"),
+      TestRequester::command(1, nullptr, ""),
+  };
+  const std::vector<uint8_t> good = TestRequester::command(1, nullptr, requester.name());
+  inputs.emplace_back(good.begin(), good.begin() + 10);  // truncated
+  std::mt19937 random(7);
+  for (int i = 0; i < 20; ++i) {
+    std::vector<uint8_t> noise(1 + random() % 300);
+    for (uint8_t& byte : noise) byte = uint8_t(random());
+    inputs.push_back(noise);
+  }
+  for (const std::vector<uint8_t>& input : inputs) {
+    ASSERT_TRUE(TestRequester::sendToDaemon(input));
+    ASSERT_EQ(requester.call(1), KL_ERR_NOT_SUPPORTED) << input.size();
+    EXPECT_EQ(requester.pending(), 0) << input.size();
+  }
+  EXPECT_TRUE(server->isRunning());
+}
+
+TEST_F(ServerTest, SourceWithoutTerminatorIsStillAnswered) {
+  uint8_t msg[KLMSG_MAX];
+  const uint32_t number = 1;
+  sntlv_msg_init(msg, sizeof msg, CAT_CLIENT_CMD);
+  sntlv_add_bin(msg, sizeof msg, TLV_CMD, sizeof number, &number);
+  sntlv_add_bin(msg, sizeof msg, TLV_SRC, unsigned(requester.name().size()), requester.name().data());
+  sntlv_add_bin(msg, sizeof msg, TLV_END, 0, nullptr);
+  ASSERT_TRUE(TestRequester::sendToDaemon(std::vector<uint8_t>(msg, msg + sntlv_msg_len(msg))));
+  TestAnswer answer;
+  ASSERT_TRUE(requester.receive(answer));
+  EXPECT_EQ(answer.status, KL_ERR_NOT_SUPPORTED);
+}
+
+class UnreadableModelTest : public ServerTest {
+ protected:
+  void SetUp() override {
+    g_logLevel = UTIL_LOG_TRACE;
+    startCamera();
+    control("fault 0x100/1 error -1 1");
+    startServer();
+  }
+};
+
+TEST_F(UnreadableModelTest, CommandsAreDroppedUntilAResumeSelectsTheAdapter) {
+  EXPECT_FALSE(server->isProtocolAdapterSet());
+  ASSERT_TRUE(requester.sendCommand(1));
+  TestAnswer answer;
+  EXPECT_FALSE(requester.receive(answer, 1000));
+  EXPECT_TRUE(logged("protocol adapter not set - throwing out command"));
+  control("event JR");
+  EXPECT_TRUE(server->isProtocolAdapterSet());
+  EXPECT_EQ(requester.call(1), KL_ERR_NOT_SUPPORTED);
+}
+
+}  // namespace

@@ -1,0 +1,269 @@
+// Reception: waits for one message on the daemon queue and sorts it into status-interface
+// messages, suspend/resume, preset updates and client commands. Only client commands leave.
+#include <poll.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "KLCSIListener.h"
+#include "klDebug.h"
+#include "klErrno.h"
+#include "klHexdump.h"
+#include "klLog.h"
+#include "klMbox.h"
+#include "klcontrol_if_server.h"
+#include "klcontrol_preset_loader.h"
+#include "klcontrol_tlv_text.h"
+
+#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+
+namespace {
+
+constexpr uint32_t CSI_PRESET_CHANGE_ID = 7;
+
+bool codeIs(const uint8_t* tlv, const char* code) {
+  return tlv != nullptr && tlv_value_len(tlv) >= 2 && std::memcmp(tlv_value(tlv), code, 2) == 0;
+}
+
+bool isCsiCode(const uint8_t* tlv) {
+  return codeIs(tlv, "CN") || codeIs(tlv, "CU") || codeIs(tlv, "CR") || codeIs(tlv, "CI");
+}
+
+// Cuts the closing TLV_END so that an answer can be appended; only when it really is the last TLV.
+void removeTrailingEnd(uint8_t* msg) {
+  const uint8_t* end = tlv_find(msg, TLV_END);
+  if (end == nullptr) return;
+  if (end + TLV_HDR_LEN + tlv_value_len(end) != msg + sntlv_msg_len(msg)) return;
+  sntlv_remove(msg, KLCONTROL_BUFFER_SIZE, TLV_END);
+}
+
+bool isGroupEvent(uint8_t event) { return event >= 3 && event <= 5; }
+
+bool isModifiedEvent(uint8_t event) {
+  return event == 1 || isGroupEvent(event) || event == 7 || event == 8;
+}
+
+bool isFactoryGroupRange(unsigned group) { return group <= 2; }
+bool isCustomGroupRange(unsigned group) { return group >= 3 && group <= 5; }
+
+}  // namespace
+
+bool KlcontrolCommandServer::receiveMsg(Msg& msg, klcontrol_command_t& command, unsigned timeoutMs,
+                                        bool& timedOut) {
+  int received = 0;
+  if (!waitForMessage(timeoutMs, timedOut, received)) return false;
+  Lock lock(mCommandMutex);
+  return classifyMessage(msg, command, received);
+}
+
+bool KlcontrolCommandServer::waitForMessage(unsigned timeoutMs, bool& timedOut, int& received) {
+  timedOut = false;
+  pollfd queue{mDaemonQueue, POLLIN, 0};
+  errno = 0;
+  ssize_t length = -1;
+  if (poll(&queue, 1, int(timeoutMs)) > 0) {
+    length = mq_receive(mDaemonQueue, reinterpret_cast<char*>(mRxBuffer.get()), KLCONTROL_BUFFER_SIZE,
+                        nullptr);
+  }
+  if (length >= 0) {
+    received = int(length);
+    return true;
+  }
+  if (errno == ETIMEDOUT) {
+    LOG(UTIL_LOG_ERROR, "Timedout receiving on daemon message queue");
+    timedOut = true;
+  } else {
+    LOG(UTIL_LOG_INFO, "no message received on daemon message queue");
+  }
+  return false;
+}
+
+bool KlcontrolCommandServer::classifyMessage(Msg& msg, klcontrol_command_t& command, int received) {
+  uint8_t* buffer = mRxBuffer.get();
+  LOG(UTIL_LOG_DEBUG, "received %d bytes at server\n", received);
+  // Nothing is read from a message whose length field disagrees with what arrived.
+  if (tlv_msg_check(buffer, received) != 0) {
+    LOG(UTIL_LOG_ERROR, "Malformed message of %d bytes dropped", received);
+    return false;
+  }
+  const uint8_t* code = tlv_find(buffer, TLV_CMD);
+  if (isCsiCode(code)) {
+    handleCsiMessage(code);
+    return false;
+  }
+  switch (buffer[3]) {
+    case CAT_SYS_RSP:
+      LOG(UTIL_LOG_ERROR, "Unexpected Response type on CSI subscribe response [%s]", tlvText(code).c_str());
+      return false;
+    case CAT_SYS_CMD:
+      handleSystemCommand();
+      return false;
+    case CAT_RTOS_CMD:
+      handlePresetUpdate();
+      return false;
+    default:
+      return acceptClientCommand(msg, command);
+  }
+}
+
+void KlcontrolCommandServer::handleCsiMessage(const uint8_t* code) {
+  LOG(UTIL_LOG_DEBUG, "Processing CSI event");
+  uint8_t* buffer = mRxBuffer.get();
+  if (codeIs(code, "CR")) {
+    mCsiListener->HandleSubscribeResponse(buffer);
+  } else if (codeIs(code, "CI")) {
+    mCsiListener->HandleSetResponse(buffer);
+  } else {
+    mCsiListener->HandleCSIMessage(buffer);
+  }
+}
+
+void KlcontrolCommandServer::handleSystemCommand() {
+  uint8_t* buffer = mRxBuffer.get();
+  const std::string requester = tlvText(tlv_find(buffer, TLV_SRC));
+  removeTrailingEnd(buffer);
+  const uint8_t* code = tlv_find(buffer, TLV_CMD);
+  if (codeIs(code, "JS")) {
+    handleSuspend();
+  } else if (codeIs(code, "JR")) {
+    handleResume();
+  } else {
+    LOG(UTIL_LOG_ERROR, "Unexpected Response type on CSI subscribe response [%s]", tlvText(code).c_str());
+    return;
+  }
+  answerSystemCommandInPlace(requester);
+}
+
+void KlcontrolCommandServer::handleSuspend() {
+  LOG(UTIL_LOG_ERROR, ":JS received");
+  mNeedLenses = true;
+  mPresetsModified = true;
+  mSuspended = true;
+  mCsiListener->Suspend();
+  deleteAllClients();
+}
+
+void KlcontrolCommandServer::handleResume() {
+  LOG(UTIL_LOG_ERROR, "JR received (resume)");
+  uint8_t model = 0;
+  const int rc = _get_model_number(&model);
+  mSuspended = false;
+  mCsiListener->Resume();
+  if (rc != 0) {
+    LOG(UTIL_LOG_ERROR,
+        "Unable to set protocol adapter - Cannot get CSI_MODEL_NUMBER, err %d - try again on next resume", rc);
+    return;
+  }
+  klc_select_protocol_adapter(&m_cameraContext, model);
+  mProtocolAdapterSet = true;
+}
+
+// The request becomes its own answer: response category, addresses swapped, status byte 0.
+void KlcontrolCommandServer::answerSystemCommandInPlace(const std::string& requester) {
+  uint8_t* buffer = mRxBuffer.get();
+  buffer[3] = uint8_t(buffer[3] + 1);
+  uint8_t* src = tlv_find(buffer, TLV_SRC);
+  uint8_t* dst = tlv_find(buffer, TLV_DST);
+  if (src != nullptr) src[3] = TLV_DST;
+  if (dst != nullptr) dst[3] = TLV_SRC;
+  const uint8_t ok = 0;
+  const bool built = sntlv_add_bin(buffer, KLCONTROL_BUFFER_SIZE, TLV_RSPARG, 1, &ok) != 0 &&
+                     sntlv_add_bin(buffer, KLCONTROL_BUFFER_SIZE, TLV_END, 0, nullptr) != 0;
+  klMbox_t mbox;
+  if (!built || requester.empty() || klMbox_txopen(requester.c_str(), &mbox) != 0) {
+    kldbg_trace(7, "DMSGERR", __LINE__, "MSG_RESPOND (klMbox_txopen()) failed\n");
+    hexprint("ERROR", 0, buffer, sntlv_msg_len(buffer));
+    return;
+  }
+  klMbox_send(buffer, sntlv_msg_len(buffer), &mbox);
+  klMbox_close(&mbox);
+}
+
+void KlcontrolCommandServer::handlePresetUpdate() {
+  uint8_t* buffer = mRxBuffer.get();
+  removeTrailingEnd(buffer);
+  if (mSuspended) {
+    LOG(UTIL_LOG_ERROR, "klcontrol dropped CAT_RTOS_CMD for preset update while suspended\n");
+    return;
+  }
+  LOG(UTIL_LOG_INFO, "Processing CAT_RTOS_CMD for preset update");
+  const uint8_t* code = tlv_find(buffer, TLV_CMD);
+  if (!codeIs(code, "PU")) {
+    LOG(UTIL_LOG_ERROR, "Unexpected type expected PU [%s]", tlvText(code).c_str());
+    return;
+  }
+  const uint8_t* arg = tlv_find(buffer, TLV_CMDARG);
+  if (arg == nullptr || tlv_value_len(arg) < 5) {
+    LOG(UTIL_LOG_ERROR, "Failed to find TLV_CMDARG in message from klNet");
+    return;
+  }
+  const uint8_t event = tlv_value(arg)[0];
+  uint32_t id = 0;
+  std::memcpy(&id, tlv_value(arg) + 1, sizeof id);
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL: event- %u, id- %u\n", event, id);
+  if (isGroupEvent(event)) id = uint32_t(RemapPresetGroup(int(id)) + 1000);
+  if (isModifiedEvent(event)) {
+    handlePresetModified(event, id);
+  } else if (event == 6) {
+    handlePresetSwitched(id);
+  }
+}
+
+void KlcontrolCommandServer::handlePresetModified(uint8_t event, uint32_t id) {
+  const uint32_t value = (id & 0xFFFFFFu) | (uint32_t(event) << 24);
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL: presets are now in modified state 0x%08x\n", value);
+  if (event != 3) mCsiListener->SetCSIValue(CSI_PRESET_CHANGE_ID, value);
+  if (event == 7) return;
+  refreshLenses("Failed to pull lenses after preset modified update");
+  LOG(UTIL_LOG_DEBUG, "edit: lens: %d lens mode: %d, preset: %d, needlenses:%d\n", mLens, mLensMode,
+      int(mCurrentPreset.load()), int(mNeedLenses.load()));
+  if (event == 3) mPresetsModified = true;
+}
+
+void KlcontrolCommandServer::handlePresetSwitched(uint32_t id) {
+  LOG(UTIL_LOG_DEBUG, "Preset switched\n");
+  const unsigned next = (id >> 16) & 0xFF;
+  const unsigned current = (mCurrentPreset >> 16) & 0xFF;
+  // Moving between factory and custom groups changes the preset lists clients show.
+  const bool crossesKind = (isFactoryGroupRange(current) && isCustomGroupRange(next)) ||
+                           (isCustomGroupRange(current) && isFactoryGroupRange(next));
+  if (crossesKind || mPresetsModified) {
+    const uint32_t value = id | 0x06000000u;
+    LOG(UTIL_LOG_DEBUG, "presets now need to be refreshed %d\n", int(value));
+    mCsiListener->SetCSIValue(CSI_PRESET_CHANGE_ID, value);
+  }
+  refreshLenses("Failed to pull lenses after preset active set");
+  if (next != 6 && next != 7) {
+    mPresetsModified = false;
+    mCurrentPreset = id;
+  }
+  LOG(UTIL_LOG_DEBUG, "switch: lens mode: %d, preset: %d, needlenses:%d\n", mLensMode,
+      int(mCurrentPreset.load()), int(mNeedLenses.load()));
+}
+
+bool KlcontrolCommandServer::acceptClientCommand(Msg& msg, klcontrol_command_t& command) {
+  if (!mProtocolAdapterSet) {
+    LOG(UTIL_LOG_ERROR, "protocol adapter not set - throwing out command");
+    return false;
+  }
+  // The length field was checked against what arrived; the parse stays within it.
+  MemStream stream(mRxBuffer.get(), uint16_t(sntlv_msg_len(mRxBuffer.get())));
+  stream >> msg;
+  msg.dump("Msg From Client");
+  if (msg.getCategory() != CAT_CLIENT_CMD) {
+    msg.dump("Invalid expected category");
+    LOG(UTIL_LOG_ERROR, "Invalid command category received: %d", msg.getCategory());
+    return false;
+  }
+  const MsgElement* element = msg.findElement(TLV_CMD);
+  uint32_t number = 0;
+  if (element == nullptr || element->getUint32(&number) != 0) {
+    LOG(UTIL_LOG_ERROR, "No command specified in message. Skipping");
+    return false;
+  }
+  command = klcontrol_command_t(number);
+  if (command != KLCONTROL_WORKER_EXIT) return true;
+  mRunning = false;
+  sendResponse(msg, KL_OK, nullptr, 0);
+  return false;
+}

@@ -1,0 +1,85 @@
+// Responses: every client command is answered once, on the queue its TLV_SRC names.
+#include <fcntl.h>
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+
+#include "klErrno.h"
+#include "klLog.h"
+#include "klcontrol_if_server.h"
+#include "klcontrol_tlv_text.h"
+
+#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+
+namespace {
+
+// A requester that never reads its full queue costs the worker at most this long per answer.
+constexpr int RESPONSE_SEND_TIMEOUT_S = 2;
+
+// A queue opened for one send and closed on every path.
+class ScopedQueue {
+ public:
+  explicit ScopedQueue(const char* name) : mMqd(mq_open(name, O_WRONLY)) {}
+  ~ScopedQueue() {
+    if (mMqd != -1) mq_close(mMqd);
+  }
+  ScopedQueue(const ScopedQueue&) = delete;
+  ScopedQueue& operator=(const ScopedQueue&) = delete;
+  bool isOpen() const { return mMqd != -1; }
+  mqd_t get() const { return mMqd; }
+
+ private:
+  mqd_t mMqd;
+};
+
+int sendBounded(mqd_t mqd, const uint8_t* bytes, size_t length) {
+  timespec deadline{};
+  clock_gettime(CLOCK_REALTIME, &deadline);
+  deadline.tv_sec += RESPONSE_SEND_TIMEOUT_S;
+  return mq_timedsend(mqd, reinterpret_cast<const char*>(bytes), length, 0, &deadline);
+}
+
+}  // namespace
+
+bool KlcontrolCommandServer::sendResponse(Msg& request, int status, const void* payload, unsigned short length) {
+  LOG(UTIL_LOG_DEBUG, "Sending response with err:%d", status);
+  ResponseMsg response;
+  mRspCode.setData(&status, sizeof status);
+  response.addElement(&mRspCode);
+  if (payload != nullptr && length != 0) {
+    mRspArg.setData(payload, length);
+    response.addElement(&mRspArg);
+  }
+  response.addElement(&mRspEnd);
+  MemStream stream(mTxBuffer.get(), KLCONTROL_BUFFER_SIZE);
+  stream << response;
+
+  const MsgElement* src = request.findElement(TLV_SRC);
+  const std::string requester = src != nullptr ? boundedText(src->getData(), src->getDataLength()) : "";
+  if (requester.empty()) {
+    LOG(UTIL_LOG_ERROR, "No requester SRC in the message received.");
+    return false;
+  }
+  // Our own queue would take the answer as a new message, or block the worker when full.
+  if (requester == KLCONTROL_DAEMON_QUEUE || stream.failed()) {
+    LOG(UTIL_LOG_ERROR, "Response for '%s' dropped (own queue or %u payload bytes too many)", requester.c_str(),
+        unsigned(length));
+    return false;
+  }
+  ScopedQueue queue(requester.c_str());
+  if (!queue.isOpen()) {
+    LOG(UTIL_LOG_ERROR, "mq_open() failed for '%s': %s\n", requester.c_str(), strerror(errno));
+    return false;
+  }
+  if (sendBounded(queue.get(), stream.getBuffer(), stream.getLength()) != 0) {
+    LOG(UTIL_LOG_ERROR, "mq_send() failed for '%s': %s\n", requester.c_str(), strerror(errno));
+    return false;
+  }
+  return true;
+}
+
+bool KlcontrolCommandServer::nakMsg(Msg& request) {
+  sendResponse(request, 1, nullptr, 0);
+  return true;
+}

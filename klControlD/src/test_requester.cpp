@@ -1,0 +1,118 @@
+#include "test_requester.h"
+
+#include <fcntl.h>
+
+#include <climits>
+#include <cstring>
+#include <ctime>
+
+#include "klTlv.h"
+
+namespace {
+
+timespec deadlineIn(int ms) {
+  timespec deadline{};
+  clock_gettime(CLOCK_REALTIME, &deadline);
+  deadline.tv_sec += ms / 1000;
+  deadline.tv_nsec += long(ms % 1000) * 1000000L;
+  if (deadline.tv_nsec >= 1000000000L) {
+    deadline.tv_sec += 1;
+    deadline.tv_nsec -= 1000000000L;
+  }
+  return deadline;
+}
+
+std::vector<uint8_t> finish(uint8_t* msg, const std::string& source) {
+  if (!source.empty()) sntlv_add_bin(msg, KLMSG_MAX, TLV_SRC, unsigned(source.size() + 1), source.c_str());
+  sntlv_add_bin(msg, KLMSG_MAX, TLV_END, 0, nullptr);
+  return std::vector<uint8_t>(msg, msg + sntlv_msg_len(msg));
+}
+
+}  // namespace
+
+TestRequester::TestRequester(const std::string& name) : mName(name) {
+  mq_attr attr{};
+  attr.mq_maxmsg = 10;
+  attr.mq_msgsize = KLMSG_MAX;
+  mq_unlink(mName.c_str());
+  mQueue = mq_open(mName.c_str(), O_RDONLY | O_CREAT, 0600, &attr);
+}
+
+TestRequester::~TestRequester() {
+  if (mQueue != -1) mq_close(mQueue);
+  mq_unlink(mName.c_str());
+}
+
+std::vector<uint8_t> TestRequester::command(uint32_t number, const std::vector<uint8_t>* arg,
+                                            const std::string& source) {
+  uint8_t msg[KLMSG_MAX];
+  sntlv_msg_init(msg, sizeof msg, CAT_CLIENT_CMD);
+  sntlv_add_bin(msg, sizeof msg, TLV_CMD, sizeof number, &number);
+  if (arg != nullptr) sntlv_add_bin(msg, sizeof msg, TLV_CMDARG, unsigned(arg->size()), arg->data());
+  return finish(msg, source);
+}
+
+std::vector<uint8_t> TestRequester::coded(uint8_t category, const char* code, const std::vector<uint8_t>* arg,
+                                          const std::string& source) {
+  uint8_t msg[KLMSG_MAX];
+  sntlv_msg_init(msg, sizeof msg, category);
+  sntlv_add_bin(msg, sizeof msg, TLV_CMD, 2, code);
+  if (arg != nullptr) sntlv_add_bin(msg, sizeof msg, TLV_CMDARG, unsigned(arg->size()), arg->data());
+  sntlv_add_bin(msg, sizeof msg, TLV_DST, 11, "/to_klCtlD");
+  return finish(msg, source);
+}
+
+bool TestRequester::sendToDaemon(const std::vector<uint8_t>& bytes) {
+  const mqd_t daemon = mq_open("/to_klCtlD", O_WRONLY);
+  if (daemon == -1) return false;
+  const timespec deadline = deadlineIn(2000);
+  const bool sent = mq_timedsend(daemon, reinterpret_cast<const char*>(bytes.data()), bytes.size(), 0,
+                                 &deadline) == 0;
+  mq_close(daemon);
+  return sent;
+}
+
+bool TestRequester::sendCommand(uint32_t number, const std::vector<uint8_t>* arg) const {
+  return sendToDaemon(command(number, arg, mName));
+}
+
+bool TestRequester::receive(TestAnswer& answer, int timeoutMs) const {
+  answer = TestAnswer{};
+  std::vector<uint8_t> buffer(KLMSG_MAX);
+  const timespec deadline = deadlineIn(timeoutMs);
+  const ssize_t n = mq_timedreceive(mQueue, reinterpret_cast<char*>(buffer.data()), buffer.size(), nullptr,
+                                    &deadline);
+  if (n < 0) return false;
+  buffer.resize(size_t(n));
+  answer.bytes = buffer;
+  if (tlv_msg_check(buffer.data(), int(n)) != 0) return true;
+  answer.category = buffer[3];
+  const uint8_t* code = tlv_find(buffer.data(), TLV_RSPCODE);
+  if (code != nullptr && tlv_value_len(code) == 4) {
+    answer.hasStatus = true;
+    std::memcpy(&answer.status, tlv_value(code), 4);
+  }
+  const uint8_t* payload = tlv_find(buffer.data(), TLV_RSPARG);
+  if (payload != nullptr) answer.payload.assign(tlv_value(payload), tlv_value(payload) + tlv_value_len(payload));
+  return true;
+}
+
+int32_t TestRequester::call(uint32_t number, const std::vector<uint8_t>* arg) const {
+  TestAnswer answer;
+  if (!sendCommand(number, arg) || !receive(answer) || !answer.hasStatus) return INT32_MIN;
+  return answer.status;
+}
+
+long TestRequester::pending() const {
+  mq_attr attr{};
+  mq_getattr(mQueue, &attr);
+  return attr.mq_curmsgs;
+}
+
+std::vector<uint8_t> queueRegistration(uint32_t enable, const std::string& name) {
+  std::vector<uint8_t> arg(sizeof enable);
+  std::memcpy(arg.data(), &enable, sizeof enable);
+  arg.insert(arg.end(), name.begin(), name.end());
+  arg.push_back(0);
+  return arg;
+}

@@ -1,0 +1,50 @@
+// Test side of the daemon queue: a private reply queue, hand-built requests and parsed answers.
+#pragma once
+
+#include <mqueue.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One parsed CAT_CLIENT_RSP (or any message received on the reply queue).
+struct TestAnswer {
+  std::vector<uint8_t> bytes;
+  uint8_t category = 0;
+  bool hasStatus = false;
+  int32_t status = 0;
+  std::vector<uint8_t> payload;
+};
+
+class TestRequester {
+ public:
+  // Creates (and later removes) the reply queue name.
+  explicit TestRequester(const std::string& name = "/kl_test_requester");
+  ~TestRequester();
+  TestRequester(const TestRequester&) = delete;
+  TestRequester& operator=(const TestRequester&) = delete;
+
+  const std::string& name() const { return mName; }
+  // A CAT_CLIENT_CMD with TLV_CMD (32-bit number), an optional TLV_CMDARG and TLV_SRC = source.
+  static std::vector<uint8_t> command(uint32_t number, const std::vector<uint8_t>* arg, const std::string& source);
+  // A message of the category with TLV_CMD holding the two-character code and TLV_SRC = source.
+  static std::vector<uint8_t> coded(uint8_t category, const char* code, const std::vector<uint8_t>* arg,
+                                    const std::string& source);
+  // Sends raw bytes to the daemon queue; false when it cannot be opened or is full for 2 s.
+  static bool sendToDaemon(const std::vector<uint8_t>& bytes);
+  // Sends command number with the optional argument, answered on this requester's queue.
+  bool sendCommand(uint32_t number, const std::vector<uint8_t>* arg = nullptr) const;
+  // The next message on the reply queue within timeoutMs; false when none came.
+  bool receive(TestAnswer& answer, int timeoutMs = 5000) const;
+  // Sends a command and waits for its answer's status; INT32_MIN when none came.
+  int32_t call(uint32_t number, const std::vector<uint8_t>* arg = nullptr) const;
+  // Messages waiting on the reply queue.
+  long pending() const;
+
+ private:
+  std::string mName;
+  mqd_t mQueue;
+};
+
+// The argument of command 0: enable flag, then the NUL-terminated queue name.
+std::vector<uint8_t> queueRegistration(uint32_t enable, const std::string& name);

@@ -1,0 +1,61 @@
+#include "test_server_fixture.h"
+
+#include "klErrno.h"
+#include "sim_control_socket.h"
+#include "wait_until.h"
+
+void ServerTest::SetUp() {
+  g_logLevel = UTIL_LOG_TRACE;
+  startCamera();
+  startServer();
+}
+
+void ServerTest::TearDown() {
+  if (server != nullptr) {
+    server->setRunning(false);
+    server->shutdown();
+    KlcontrolCommandServer::destroy();
+  }
+  _reset_model_number_cache();
+  if (sim) {
+    sim->requestStop();
+    simThread.join();
+    sim.reset();
+  }
+  g_logLevel = UTIL_LOG_ERROR;
+}
+
+void ServerTest::startCamera() {
+  SimOptions options;
+  options.replyDelayMs = 0;
+  sim = std::make_unique<SimSimulator>(options);
+  ASSERT_TRUE(sim->open());
+  simThread = std::thread([this] { sim->run(); });
+}
+
+void ServerTest::startServer() {
+  server = KlcontrolCommandServer::getInstance();
+  ASSERT_EQ(server->start(), 0);
+  ASSERT_TRUE(waitUntil([this] { return server->isRunning(); }));
+}
+
+std::string ServerTest::control(const std::string& line) {
+  std::string reply;
+  EXPECT_TRUE(simControlRequest(SIM_CONTROL_NAME, line, reply, 5000)) << line;
+  return reply;
+}
+
+long ServerTest::requestCount(const std::string& groupId) {
+  const std::string reply = control("count " + groupId);
+  return reply.rfind("ok ", 0) == 0 ? std::stol(reply.substr(3)) : -1;
+}
+
+bool ServerTest::logged(const std::string& text) {
+  for (const std::string& line : syslog.texts()) lines.push_back(line);
+  for (const std::string& line : lines) {
+    if (line.find(text) != std::string::npos) return true;
+  }
+  return false;
+}
+
+void ServerTest::sync() { ASSERT_EQ(requester.call(1), KL_ERR_NOT_SUPPORTED); }

@@ -1,0 +1,38 @@
+// A started command server against an in-process simulated camera, with a private reply queue.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "fake_syslog.h"
+#include "klcontrol_if_server.h"
+#include "sim_simulator.h"
+#include "test_requester.h"
+
+class ServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Starts the simulator (and the server, unless serverToo is false); fails the test on error.
+  void startCamera();
+  void startServer();
+  // One control command to the simulator; its reply line.
+  std::string control(const std::string& line);
+  // Requests of group/id the simulator has seen.
+  long requestCount(const std::string& groupId);
+  // True when some captured log line contains text.
+  bool logged(const std::string& text);
+  // Waits until the worker has taken everything sent before, by a round trip of command 1.
+  void sync();
+
+  FakeSyslog syslog;
+  std::vector<std::string> lines;
+  std::unique_ptr<SimSimulator> sim;
+  std::thread simThread;
+  KlcontrolCommandServer* server = nullptr;
+  TestRequester requester;
+};
