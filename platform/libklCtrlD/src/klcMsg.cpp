@@ -22,6 +22,20 @@ int readWord(const uint8_t* data, uint16_t length, T* value) {
   return 0;
 }
 
+// Message header: big-endian length, reserved zero, category.
+size_t putMessageHeader(uint8_t* out, uint16_t length, uint8_t category) {
+  const uint8_t header[TLV_HDR_LEN] = {uint8_t(length >> 8), uint8_t(length), 0, category};
+  std::memcpy(out, header, sizeof header);
+  return sizeof header;
+}
+
+// Record header: zero, big-endian value length, type.
+size_t putRecordHeader(uint8_t* out, uint16_t length, uint8_t type) {
+  const uint8_t header[TLV_HDR_LEN] = {0, uint8_t(length >> 8), uint8_t(length), type};
+  std::memcpy(out, header, sizeof header);
+  return sizeof header;
+}
+
 }  // namespace
 
 MsgElement::MsgElement(uint8_t type) : mType(type) {}
@@ -31,11 +45,11 @@ MsgElement::MsgElement(uint8_t type, uint16_t length, const void* data, bool cop
     setData(data, length);
     return;
   }
+  mLength = data != nullptr ? length : 0;
   // One spare NUL keeps a copied value readable as a string.
-  mOwned.assign(size_t(length) + 1, 0);
-  if (length > 0) std::memcpy(mOwned.data(), data, length);
+  mOwned.assign(size_t(mLength) + 1, 0);
+  if (mLength > 0) std::memcpy(mOwned.data(), data, mLength);
   mData = mOwned.data();
-  mLength = length;
 }
 
 MsgElement::~MsgElement() = default;
@@ -110,17 +124,18 @@ MemStream::MemStream(uint8_t* buffer, uint16_t length) : mBuffer(buffer), mCapac
 MemStream& operator<<(MemStream& stream, const Msg& msg) {
   stream.mLength = 0;
   const unsigned size = msg.getSize();
-  if (size > stream.mCapacity || size > KLMSG_MAX) {
-    stream.mFailed = true;
-    return stream;
-  }
-  sntlv_msg_init(stream.mBuffer, stream.mCapacity, msg.mCategory);
+  stream.mFailed = size > stream.mCapacity || size > KLMSG_MAX;
+  if (stream.mFailed) return stream;
+  // Written here rather than through sntlv_add_bin, which refuses empty address elements that a
+  // parsed message may legitimately carry.
+  uint8_t* out = stream.mBuffer;
+  out += putMessageHeader(out, uint16_t(size), msg.mCategory);
   for (const MsgElement* element : msg.mElements) {
-    sntlv_add_bin(stream.mBuffer, stream.mCapacity, element->getType(), element->getDataLength(),
-                  element->getData());
+    out += putRecordHeader(out, element->getDataLength(), element->getType());
+    if (element->getDataLength() > 0) std::memcpy(out, element->getData(), element->getDataLength());
+    out += element->getDataLength();
   }
   stream.mLength = uint16_t(size);
-  stream.mFailed = false;
   return stream;
 }
 
