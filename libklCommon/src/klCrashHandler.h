@@ -1,4 +1,4 @@
-// Crash reports for fatal signals, and classic daemonisation.
+// Crash reports for fatal signals: one installation at start-up, one plain-text report per crash.
 #pragma once
 #include <csignal>
 #include <cstdint>
@@ -22,15 +22,24 @@ constexpr uint32_t KLCH_COPY_STDOUT = 0x4000000;
 constexpr uint32_t KLCH_STATUS_MAPS = 0x8000000;
 constexpr int KLCH_ALT_STACK_SIZE = 13120;
 
-// "/tmp/crash_report_%s.log" by default; tests point it elsewhere.
+// Result of a second installation.
+constexpr int KLCH_ALREADY_INSTALLED = 114;
+
+// "/tmp/crash_report_%s.log" by default (%s: the program's short name); tests point it elsewhere.
 extern const char* g_crash_report_format;
 
-// 0, 114 when already installed, 12 when the alternate stack cannot be allocated, else the failing call's result.
+// Installs the handler for the signals selected by options: 0, 114 when already installed,
+// 12 when the alternate stack cannot be allocated, else the failing call's result.
 int klch_install_crash_handler(uint32_t options);
-uint32_t klch_get_opts();
-[[noreturn]] void klch_crash_handler(int signal, siginfo_t* info, void* context);
-void klch_backtrace(FILE* stream);
-int klch_prepare_fpe(uint32_t options);
 
-int daemon_init_ext(int allowCore);
-int daemon_init();
+// The installed options word, 0 before installation.
+uint32_t klch_get_opts();
+
+// The handler: writes the report, then re-raises the signal with its default action.
+[[noreturn]] void klch_crash_handler(int signal, siginfo_t* info, void* context);
+
+// Writes the backtrace section of the report (at most 16 frames) to stream.
+void klch_backtrace(FILE* stream);
+
+// Enables the floating-point exceptions selected by bits 8 to 12; returns the previously enabled set.
+int klch_prepare_fpe(uint32_t options);
