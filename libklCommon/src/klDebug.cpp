@@ -69,7 +69,9 @@ void emitv(char* line, size_t used, const char* format, va_list args) {
 
 }  // namespace
 
-bool kldbg_above(unsigned threshold) { return (g_debug_level & 0xFFu) > threshold; }
+bool kldbg_above(unsigned threshold) {
+  return (g_debug_level & 0xFFu) > threshold;
+}
 
 void kldbg_printf(const char* format, ...) {
   char line[kLineSize];

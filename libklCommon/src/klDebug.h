@@ -32,8 +32,8 @@ void kldbg_trace(unsigned threshold, const char* function, int line, const char*
 [[noreturn]] void kl_assert_fail(const char* file, const char* function, int line, const char* expression);
 
 // Asserts a caller contract; the text is what the assertion line shows.
-#define KL_ASSERT_TEXT(condition, text)                                      \
-  do {                                                                       \
-    if (!(condition)) kl_assert_fail(__FILE__, __func__, __LINE__, (text));  \
+#define KL_ASSERT_TEXT(condition, text)                                     \
+  do {                                                                      \
+    if (!(condition)) kl_assert_fail(__FILE__, __func__, __LINE__, (text)); \
   } while (0)
 #define KL_ASSERT(condition) KL_ASSERT_TEXT(condition, #condition)

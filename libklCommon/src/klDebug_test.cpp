@@ -135,7 +135,9 @@ TEST_F(DebugChannelTest, TraceLinesCarryFunctionAndLineWhenAboveThreshold) {
 }
 
 // The child's syslog sink writes to standard error, where the death test can read it.
-void syslogToStderr(int, const char* line) { fputs(line, stderr); }
+void syslogToStderr(int, const char* line) {
+  fputs(line, stderr);
+}
 
 TEST(AssertDeathTest, AboveSevenWritesTheAssertionLineAndExitsWithMinusOne) {
   EXPECT_EXIT(
@@ -144,7 +146,8 @@ TEST(AssertDeathTest, AboveSevenWritesTheAssertionLineAndExitsWithMinusOne) {
         g_debug_level = 0x08;
         KL_ASSERT_TEXT(1 + 1 == 3, "tlv != NULL");
       },
-      testing::ExitedWithCode(255), "^\033\\[31mASSERT:.*klDebug_test.cpp/TestBody:[0-9]+:tlv != NULL\n\033\\[0m$");
+      testing::ExitedWithCode(255),
+      "^\033\\[31mASSERT:.*klDebug_test.cpp/TestBody:[0-9]+:tlv != NULL\n\033\\[0m$");
 }
 
 TEST(AssertDeathTest, AtSevenOnlyExits) {

@@ -39,7 +39,9 @@ class TextOut {
   size_t mUsed = 0;
 };
 
-char printable(unsigned char byte) { return (byte >= 0x20 && byte <= 0x7E) ? static_cast<char>(byte) : '.'; }
+char printable(unsigned char byte) {
+  return (byte >= 0x20 && byte <= 0x7E) ? static_cast<char>(byte) : '.';
+}
 
 void addText(TextOut& text, const unsigned char* data, long first, long length) {
   for (long i = first; i < first + kBytesPerLine; i++)
@@ -68,7 +70,8 @@ bool sameFullLines(const unsigned char* data, long previous, long next, long len
          memcmp(data + previous, data + next, kBytesPerLine) == 0;
 }
 
-int dump(char* out, unsigned outSize, const unsigned char* data, size_t length, const char* prefix, bool absolute) {
+int dump(char* out, unsigned outSize, const unsigned char* data, size_t length, const char* prefix,
+         bool absolute) {
   TextOut text(out, outSize);
   if (length == 0) {
     text.add("%p\n", static_cast<const void*>(data + length));
@@ -93,8 +96,8 @@ int dump(char* out, unsigned outSize, const unsigned char* data, size_t length, 
 
 }  // namespace
 
-void hexline(char* out, int outSize, const char* label, unsigned* address, int* index, const unsigned char* data,
-             int length) {
+void hexline(char* out, int outSize, const char* label, unsigned* address, int* index,
+             const unsigned char* data, int length) {
   TextOut text(out, outSize > 0 ? static_cast<size_t>(outSize) : 0);
   text.add("%-11s%08x  ", label, *address & ~0xFU);
   int first = *index;

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -14,7 +14,9 @@
 
 namespace {
 
-std::string blanks(size_t n) { return std::string(n, ' '); }
+std::string blanks(size_t n) {
+  return std::string(n, ' ');
+}
 
 std::vector<unsigned char> counting(size_t length) {
   std::vector<unsigned char> data(length);
@@ -62,8 +64,9 @@ TEST(Hexline, AnUnalignedStartLeavesLeadingColumnsBlank) {
   int index = -3;
   char out[98];
   hexline(out, sizeof out, "x", &address, &index, data, 5);
-  EXPECT_EQ("x          00000010        48 6901796f " + blanks(8) + " " + blanks(8) + "     Hi.yo" + blanks(8),
-            std::string(out));
+  EXPECT_EQ(
+      "x          00000010        48 6901796f " + blanks(8) + " " + blanks(8) + "     Hi.yo" + blanks(8),
+      std::string(out));
   EXPECT_EQ(0x23u, address);
   EXPECT_EQ(13, index);
 }

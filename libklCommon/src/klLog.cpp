@@ -61,6 +61,10 @@ void klUtilSetLogLevel(unsigned level) {
   if (level <= UTIL_LOG_TRACE) g_logLevel = static_cast<int>(level);
 }
 
-void klSetSyslogSink(klSyslogSink sink) { g_syslogSink.store(sink); }
+void klSetSyslogSink(klSyslogSink sink) {
+  g_syslogSink.store(sink);
+}
 
-klSyslogSink klGetSyslogSink() { return g_syslogSink.load(); }
+klSyslogSink klGetSyslogSink() {
+  return g_syslogSink.load();
+}

@@ -30,7 +30,7 @@ void klSetSyslogSink(klSyslogSink sink);
 klSyslogSink klGetSyslogSink();
 
 // Logs when the threshold lets the level through, so suppressed arguments are never formatted.
-#define KLOG(level, file, ...)                                                 \
-  do {                                                                         \
+#define KLOG(level, file, ...)                                                             \
+  do {                                                                                     \
     if (g_logLevel >= (level)) klUtilKlogMsgLevel((level), __LINE__, (file), __VA_ARGS__); \
   } while (0)

@@ -23,11 +23,8 @@ struct ModelName {
 };
 
 const ModelName kModelNames[] = {
-    {51, "KL Action A51"},
-    {55, "KL Action A55"},
-    {57, "KL Action A57"},
-    {62, "KL Action A62"},
-    {0xFFFFFFFF, nullptr},
+    {51, "KL Action A51"}, {55, "KL Action A55"}, {57, "KL Action A57"},
+    {62, "KL Action A62"}, {0xFFFFFFFF, nullptr},
 };
 
 constexpr size_t kCardIdSize = 32;
@@ -158,4 +155,6 @@ int getCardIDStrFromCard(char* out, int card) {
   return createCardId(out, path);
 }
 
-int getCardIDStr(char* out) { return getCardIDStrFromCard(out, 0); }
+int getCardIDStr(char* out) {
+  return getCardIDStrFromCard(out, 0);
+}

@@ -37,14 +37,8 @@ TEST(UnescapeUrl, DecodesEscapesInPlace) {
     const char* input;
     std::string decoded;
   } cases[] = {
-      {"a%2Fb%2fc", "a/b/c"},
-      {"a+b", "a+b"},
-      {"%41%4a%4A", "AJJ"},
-      {"%00x", std::string("\0x", 2)},
-      {"100%", "100%"},
-      {"5%4", "5%4"},
-      {"%zz%20", "%zz "},
-      {"", ""},
+      {"a%2Fb%2fc", "a/b/c"}, {"a+b", "a+b"}, {"%41%4a%4A", "AJJ"}, {"%00x", std::string("\0x", 2)},
+      {"100%", "100%"},       {"5%4", "5%4"}, {"%zz%20", "%zz "},   {"", ""},
   };
   for (const auto& c : cases) {
     char buffer[32];
@@ -85,7 +79,8 @@ TEST(ValidateCardID, DigitsUpToLengthOrNul) {
     size_t length;
     int valid;
   } cases[] = {
-      {"123\n", 4, 0}, {"123\n", 3, 1}, {"", 5, 1}, {"0042", 32, 1}, {"12a", 32, 0}, {"-1", 32, 0}, {" 1", 32, 0},
+      {"123\n", 4, 0}, {"123\n", 3, 1}, {"", 5, 1},    {"0042", 32, 1},
+      {"12a", 32, 0},  {"-1", 32, 0},   {" 1", 32, 0},
   };
   for (const auto& c : cases) EXPECT_EQ(c.valid, validateCardID(c.s, c.length)) << c.s << "/" << c.length;
 }
