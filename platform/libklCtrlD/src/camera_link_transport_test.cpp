@@ -20,7 +20,7 @@ class CameraLinkTest : public ::testing::Test {
   static void SetUpTestSuite() { ASSERT_TRUE(klEnterPrivateNamespaces()); }
 
   void SetUp() override {
-    g_klc_link_timeout_ms = 300;
+    g_klc_link_timeout_ms = 500;
     mq_attr attr{};
     attr.mq_maxmsg = 5;
     attr.mq_msgsize = KLMSG_MAX;

@@ -151,16 +151,4 @@ TEST(MsgWrite, ParsedMessageWritesBackTheSameBytes) {
   EXPECT_EQ(std::vector<uint8_t>(buf, buf + out.getLength()), bytes);
 }
 
-TEST(MsgClear, DropsParsedElementsButNotTheCallersOwn) {
-  Msg msg(0);
-  ASSERT_TRUE(parse(command(), msg));
-  msg.clear();
-  EXPECT_EQ(msg.findElement(TLV_CMD), nullptr);
-  MsgElement mine(TLV_VOID);
-  msg.addElement(&mine);
-  msg.clear();
-  EXPECT_EQ(mine.getType(), TLV_VOID);
-  EXPECT_EQ(msg.getSize(), unsigned(TLV_HDR_LEN));
-}
-
 }  // namespace

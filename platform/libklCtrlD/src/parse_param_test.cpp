@@ -1,4 +1,4 @@
-// Parameter lookup and the ISO ordinals used to compare ISO limits.
+// Parameter lookup in notification-configuration texts.
 #include <gtest/gtest.h>
 
 #include "klCtrlD.h"
@@ -19,14 +19,6 @@ TEST(ParseParam, FindsTheValueAfterTheKey) {
     EXPECT_EQ(parseParam(c.text, "status=", value), c.found);
     EXPECT_EQ(value, c.value);
   }
-}
-
-TEST(VantixIso, OrdinalsFollowIsoOrderNotSettingValues) {
-  // Video value 8 is ISO 100 and value 0 is ISO 6400.
-  EXPECT_LT(klc_video_vantix_iso_number(8), klc_video_vantix_iso_number(0));
-  EXPECT_LT(klc_photo_vantix_iso_number(3), klc_photo_vantix_iso_number(6));
-  EXPECT_EQ(klc_video_vantix_iso_number(99), -1);
-  EXPECT_EQ(klc_photo_vantix_iso_number(-1), -1);
 }
 
 }  // namespace
