@@ -1,0 +1,168 @@
+// The listener as the daemon uses it: messages handed in from the daemon's queue, the observer,
+// suspend and resume, and the requests the CSI service receives (private IPC namespace).
+#include "KLCSIListener.h"
+
+#include <gtest/gtest.h>
+#include <mqueue.h>
+
+#include <cstring>
+
+#include "csi_message.h"
+#include "csi_test_messages.h"
+#include "klErrno.h"
+#include "kl_test_namespace.h"
+#include "tlv_reader.h"
+
+namespace {
+
+using namespace csi_test;
+
+// One request as the service reads it.
+struct ServiceRequest {
+  std::string code;
+  std::vector<uint32_t> words;
+  std::string replyQueue;
+};
+
+class ListenerTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(klEnterPrivateNamespaces()); }
+
+  void SetUp() override {
+    ASSERT_EQ(listener.Init(false, "/to_klCtlD"), KL_OK);
+    listener.SetNotificationObserver(
+        [this](uint32_t id, const std::string& text) { seen.emplace_back(id, text); });
+  }
+  void TearDown() override {
+    if (service != mqd_t(-1)) mq_close(service);
+    mq_unlink(KLCSI_SERVICE_QUEUE);
+  }
+
+  void startService() {
+    mq_attr attr{};
+    attr.mq_maxmsg = 4;
+    attr.mq_msgsize = KLMSG_MAX;
+    service = mq_open(KLCSI_SERVICE_QUEUE, O_RDONLY | O_CREAT | O_NONBLOCK, 0664, &attr);
+    ASSERT_NE(service, mqd_t(-1));
+  }
+
+  // The next request waiting on the service queue; its code is empty when there is none.
+  ServiceRequest nextRequest() {
+    uint8_t buf[KLMSG_MAX];
+    ServiceRequest request;
+    const ssize_t length = mq_receive(service, reinterpret_cast<char*>(buf), sizeof buf, nullptr);
+    KlcTlvReader reader(buf, length < 0 ? 0 : size_t(length));
+    KlcTlvRecord record;
+    while (reader.next(&record)) {
+      const char* text = reinterpret_cast<const char*>(record.value);
+      if (record.type == TLV_CMD) request.code.assign(text, record.length);
+      if (record.type == TLV_SRC) request.replyQueue.assign(text, strnlen(text, record.length));
+      if (record.type == TLV_CMDARG) {
+        request.words.resize(record.length / 4);
+        std::memcpy(request.words.data(), record.value, request.words.size() * 4);
+      }
+    }
+    return request;
+  }
+
+  int hand(const std::vector<uint8_t>& msg) { return listener.HandleCSIMessage(msg.data(), msg.size()); }
+
+  KLCSIListener listener;
+  mqd_t service = mqd_t(-1);
+  std::vector<std::pair<uint32_t, std::string>> seen;
+};
+
+TEST_F(ListenerTest, ObserverReceivesSubscribedNotificationsOnly) {
+  listener.RegisterForCSINotifications({7, 151, 152, 143, 138});
+  EXPECT_EQ(hand(notification(151, "status=12:1:40:C:\\DCIM\\A.MP4")), KL_OK);
+  EXPECT_EQ(hand(notification(99, "not ours")), KL_OK);
+  EXPECT_EQ(hand(update(7, 0x06010002)), KL_OK);
+  const decltype(seen) expected = {{151, "status=12:1:40:C:\\DCIM\\A.MP4"}, {7, "100728834"}};
+  EXPECT_EQ(seen, expected);
+  uint32_t value = 0;
+  ASSERT_TRUE(listener.GetCSIValue(7, &value));
+  EXPECT_EQ(value, 0x06010002u);
+}
+
+TEST_F(ListenerTest, TruncatedOrForeignMessagesReachNoObserver) {
+  listener.RegisterForCSINotifications({151});
+  const auto whole = notification(151, "status=1:2:3:x");
+  EXPECT_EQ(listener.HandleCSIMessage(whole.data(), whole.size() - 1), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(hand(answer("CR", 0)), KL_ERR_INVALID_PARAM);
+  const auto cn = notification(151, "x");
+  EXPECT_EQ(listener.HandleSetResponse(cn.data(), cn.size()), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(listener.HandleSubscribeResponse(cn.data(), cn.size()), KL_ERR_INVALID_PARAM);
+  EXPECT_TRUE(seen.empty());
+}
+
+TEST_F(ListenerTest, SuspendHoldsNotificationsBackButKeepsValues) {
+  startService();
+  listener.RegisterForCSINotifications({7, 151});
+  EXPECT_EQ(nextRequest().code, "CS");
+  EXPECT_EQ(listener.Suspend(), KL_OK);
+  EXPECT_EQ(hand(notification(151, "status=1:2:3:x")), KL_OK);
+  EXPECT_EQ(hand(update(7, 5)), KL_OK);
+  EXPECT_TRUE(seen.empty());
+  uint32_t value = 0;
+  ASSERT_TRUE(listener.GetCSIValue(7, &value));
+  EXPECT_EQ(value, 5u);
+
+  EXPECT_EQ(listener.Resume(), KL_OK);
+  const ServiceRequest renewed = nextRequest();
+  EXPECT_EQ(renewed.code, "CS");
+  EXPECT_EQ(renewed.words, (std::vector<uint32_t>{7, 151}));
+  EXPECT_EQ(hand(notification(151, "status=1:3:100:x")), KL_OK);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].second, "status=1:3:100:x");
+}
+
+TEST_F(ListenerTest, SubscriptionReachesTheServiceAndItsAnswerIsKept) {
+  startService();
+  EXPECT_EQ(listener.RegisterForCSINotifications({7, 151, 152, 143, 138}), KL_OK);
+  const ServiceRequest request = nextRequest();
+  EXPECT_EQ(request.code, "CS");
+  EXPECT_EQ(request.words, (std::vector<uint32_t>{7, 151, 152, 143, 138}));
+  EXPECT_EQ(request.replyQueue, "/to_klCtlD");
+  EXPECT_FALSE(listener.IsSubscribed());
+  const auto accepted = answer("CR", 0);
+  EXPECT_EQ(listener.HandleSubscribeResponse(accepted.data(), accepted.size()), KL_OK);
+  EXPECT_TRUE(listener.IsSubscribed());
+  const auto refused = answer("CR", KL_ERR_NOT_SUPPORTED);
+  EXPECT_EQ(listener.HandleSubscribeResponse(refused.data(), refused.size()), KL_ERR_NOT_SUPPORTED);
+  EXPECT_FALSE(listener.IsSubscribed());
+}
+
+TEST_F(ListenerTest, SetValueIsKeptAndWrittenToTheService) {
+  startService();
+  EXPECT_EQ(listener.SetCSIValue(7, 0x03000005), KL_OK);
+  const ServiceRequest request = nextRequest();
+  EXPECT_EQ(request.code, "CW");
+  EXPECT_EQ(request.words, (std::vector<uint32_t>{7, 0x03000005}));
+  uint32_t value = 0;
+  ASSERT_TRUE(listener.GetCSIValue(7, &value));
+  EXPECT_EQ(value, 0x03000005u);
+  const auto refused = answer("CI", KL_ERR_NAK, words({7}));
+  EXPECT_EQ(listener.HandleSetResponse(refused.data(), refused.size()), KL_ERR_NAK);
+}
+
+TEST_F(ListenerTest, WithoutTheServiceRequestsFailButValuesAreKept) {
+  EXPECT_EQ(listener.RegisterForCSINotifications({7}), KL_ERR_MQ_FAIL);
+  EXPECT_EQ(listener.SetCSIValue(7, 0), KL_ERR_MQ_FAIL);
+  uint32_t value = 1;
+  ASSERT_TRUE(listener.GetCSIValue(7, &value));
+  EXPECT_EQ(value, 0u);
+  EXPECT_EQ(hand(update(7, 9)), KL_OK);
+  EXPECT_EQ(seen.size(), 1u);
+}
+
+TEST(ListenerInit, RefusesWhatItCannotServe) {
+  KLCSIListener listener;
+  EXPECT_EQ(listener.RegisterForCSINotifications({7}), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(listener.Init(true, "/to_klCtlD"), KL_ERR_NOT_SUPPORTED);
+  EXPECT_EQ(listener.Init(false, ""), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(listener.Init(false, "to_klCtlD"), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(listener.Init(false, "/" + std::string(63, 'q')), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(KLCSIListener::GetInstance(), KLCSIListener::GetInstance());
+}
+
+}  // namespace
