@@ -62,7 +62,9 @@ class LogSocket {
       return false;
     }
     mFd = fd;
-    return chmod(mPath.c_str(), 0666) == 0;
+    // Wake up now and then, so that a stop signal that comes just before a receive is seen.
+    const timeval tick = {1, 0};
+    return setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tick, sizeof tick) == 0 && chmod(mPath.c_str(), 0666) == 0;
   }
   int fd() const { return mFd; }
 
@@ -70,6 +72,17 @@ class LogSocket {
   std::string mPath;
   int mFd = -1;
 };
+
+// Receives one datagram and prints it as a line; false with errno set when none was received.
+bool printDatagram(int fd, int flags) {
+  char datagram[8192];
+  const ssize_t received = recv(fd, datagram, sizeof datagram, flags);
+  if (received < 0) return false;
+  const std::string line = kllogviewLine(datagram, static_cast<size_t>(received));
+  std::printf("%s\n", line.c_str());
+  std::fflush(stdout);
+  return true;
+}
 
 }  // namespace
 
@@ -84,17 +97,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "kllogview: cannot bind %s: %s\n", argv[1], std::strerror(errno));
     return 1;
   }
-  char datagram[8192];
   while (!g_stop) {
-    const ssize_t received = recv(logSocket.fd(), datagram, sizeof datagram, 0);
-    if (received < 0) {
-      if (errno == EINTR) continue;
-      std::fprintf(stderr, "kllogview: %s\n", std::strerror(errno));
-      return 1;
-    }
-    const std::string line = kllogviewLine(datagram, static_cast<size_t>(received));
-    std::printf("%s\n", line.c_str());
-    std::fflush(stdout);
+    if (printDatagram(logSocket.fd(), 0) || errno == EINTR || errno == EAGAIN) continue;
+    std::fprintf(stderr, "kllogview: %s\n", std::strerror(errno));
+    return 1;
+  }
+  // Print what was still queued at the stop, then end.
+  while (printDatagram(logSocket.fd(), MSG_DONTWAIT)) {
   }
   return 0;
 }
