@@ -32,8 +32,10 @@ ChildResult run_in_child(Body body) {
   close(fds[1]);
   char chunk[4096];
   for (ssize_t size; (size = read(fds[0], chunk, sizeof chunk)) != 0;) {
-    if (size > 0) result.output.append(chunk, static_cast<size_t>(size));
-    else if (errno != EINTR) break;
+    if (size > 0)
+      result.output.append(chunk, static_cast<size_t>(size));
+    else if (errno != EINTR)
+      break;
   }
   close(fds[0]);
   if (pid > 0) waitpid(pid, &result.status, 0);

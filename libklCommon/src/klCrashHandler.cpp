@@ -1,12 +1,13 @@
 #include "klCrashHandler.h"
 
+#include <execinfo.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cfenv>
 #include <cstring>
-#include <execinfo.h>
 #include <memory>
 #include <new>
-#include <unistd.h>
 
 #include "klCrashReport.h"
 
@@ -23,14 +24,9 @@ struct HandledSignal {
 
 // Registration order; SIGFPE last because its exceptions are enabled just before.
 constexpr HandledSignal HANDLED_SIGNALS[] = {
-    {KLCH_SIGSEGV, SIGSEGV}, {KLCH_SIGILL, SIGILL},       {KLCH_SIGBUS, SIGBUS},       {KLCH_SIGTERM, SIGTERM},
+    {KLCH_SIGSEGV, SIGSEGV}, {KLCH_SIGILL, SIGILL},      {KLCH_SIGBUS, SIGBUS},       {KLCH_SIGTERM, SIGTERM},
     {KLCH_SIGABRT, SIGABRT}, {KLCH_SIGINT_QUIT, SIGINT}, {KLCH_SIGINT_QUIT, SIGQUIT}, {KLCH_SIGFPE, SIGFPE},
 };
-
-struct FileCloser {
-  void operator()(FILE* file) const { fclose(file); }
-};
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
 
 void print_failure(const char* what, int result) {
   printf("\033[31mklch(%s): failed %s (ret:%d)\n\033[0m", program_invocation_short_name, what, result);
@@ -68,13 +64,13 @@ int register_handlers(uint32_t options, const struct sigaction& action) {
 }
 
 // The report file named after the program; null on failure, with errno (or ENAMETOOLONG) in error.
-FilePtr open_report(char* path, size_t size, int* error) {
+KlchFile open_report(char* path, size_t size, int* error) {
   int length = snprintf(path, size, g_crash_report_format, program_invocation_short_name);
   if (length < 0 || static_cast<size_t>(length) >= size) {
     *error = ENAMETOOLONG;
     return nullptr;
   }
-  FilePtr file(fopen(path, "w+"));
+  KlchFile file(fopen(path, "w+"));
   if (!file) *error = errno;
   return file;
 }
@@ -107,6 +103,7 @@ void copy_to_stdout(FILE* file) {
   sigaddset(&set, signal);
   pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
   raise(signal);
+  // Only for a signal whose default action leaves the process running.
   _exit(128 + signal);
 }
 
@@ -135,7 +132,9 @@ int klch_install_crash_handler(uint32_t options) {
   return 0;
 }
 
-uint32_t klch_get_opts() { return s_options; }
+uint32_t klch_get_opts() {
+  return s_options;
+}
 
 int klch_prepare_fpe(uint32_t options) {
   static const struct {
@@ -156,7 +155,7 @@ void klch_crash_handler(int signal, siginfo_t* info, void* /*context*/) {
   const uint32_t options = s_options;
   char path[256] = "";
   int open_error = 0;
-  FilePtr file;
+  KlchFile file;
   if (options & KLCH_TO_FILE) file = open_report(path, sizeof path, &open_error);
   FILE* out = file ? file.get() : stdout;
   klch_write_banner(out, options);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <regex>
 #include <string>
 
@@ -12,7 +13,8 @@
 namespace {
 
 constexpr uint32_t DAEMON_OPTIONS = 0x0F0001FF;
-const std::string SEPARATOR = " - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - -\n";
+const std::string SEPARATOR =
+    " - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - -\n";
 
 // Hides a value from the optimiser, so that the fault below it is not folded away.
 template <typename T>
@@ -33,13 +35,17 @@ __attribute__((noinline, no_sanitize("undefined"))) void divide_float_by_zero() 
   volatile double quotient = opaque(1.0) / opaque(0.0);
   (void)quotient;
 }
-__attribute__((noinline)) int overflow_stack(volatile int depth) {
+__attribute__((noinline)) int overflow_stack(int depth) {
   volatile char frame[512] = {};
   return depth == 0 ? frame[0] : overflow_stack(depth + 1) + frame[1];
 }
-void terminate_self() { kill(getpid(), SIGTERM); }
+void terminate_self() {
+  kill(getpid(), SIGTERM);
+}
 
 // Installs the handler in a fresh child, reporting under report_format, and runs the fault there.
+// Under the sanitizers the installation replaces their own SIGSEGV and SIGFPE handlers, as it does in
+// the daemon, so the child needs no sanitizer options.
 ChildResult crash_child(uint32_t options, const std::string& report_format, void (*fault)()) {
   return run_in_child([&] {
     // A core file per test case would pile up in the working folder.
@@ -69,7 +75,8 @@ void expect_in_order(const std::string& report, std::initializer_list<std::strin
 
 int backtrace_frames(const std::string& report) {
   std::smatch match;
-  if (!std::regex_search(report, match, std::regex(" Backtrace \\((\\d+) frames\\):\n((   #\\d+\t0x[0-9a-f]+\t.*\n)*)\n")))
+  if (!std::regex_search(report, match,
+                         std::regex(" Backtrace \\((\\d+) frames\\):\n((   #\\d+\t0x[0-9a-f]+\t.*\n)*)\n")))
     return -1;
   int lines = static_cast<int>(std::count(match[2].first, match[2].second, '\n'));
   return lines == std::stoi(match[1]) ? lines : -1;
@@ -102,17 +109,18 @@ TEST(klchCrashReport, DaemonOptionsWriteTheWholeReportAndEndByTheSignal) {
   for (const auto& c : CRASH_CASES) {
     SCOPED_TRACE(c.name);
     TempFolder folder;
-    const std::string path = folder.path() + "/crash_report_" + program_invocation_short_name + ".log";
+    const std::string name = std::string("crash_report_") + program_invocation_short_name + ".log";
+    const std::string path = folder.path() + "/" + name;
     ChildResult child = crash_child(DAEMON_OPTIONS, folder.path() + "/crash_report_%s.log", c.fault);
     expect_killed_by(c.signal, child);
-    const std::string report = folder.read(path.substr(folder.path().size() + 1));
+    const std::string report = folder.read(name);
     EXPECT_EQ(0u, report.find("\n" + SEPARATOR + "\tKL CRASH HANDLER (Opts: 0x0F0001FF)\n" + SEPARATOR));
-    expect_in_order(report, {"     Report file: " + path + "\n", "       Date/Time: ",
-                             std::string("\n         Program: ") + program_invocation_short_name + "\n",
-                             "      Process ID: ", " (Parent: " + std::to_string(getpid()) + ")\n\n",
-                             c.signal_lines, SEPARATOR + " Backtrace (", SEPARATOR + " Open files:\n",
-                             "\tfile\t" + path + "\n", "\n" + SEPARATOR + " Status: \n   Name:\t",
-                             "\n\n" + SEPARATOR + " Maps: \n   "});
+    expect_in_order(report,
+                    {"     Report file: " + path + "\n", "       Date/Time: ",
+                     std::string("\n         Program: ") + program_invocation_short_name + "\n",
+                     "      Process ID: ", " (Parent: " + std::to_string(getpid()) + ")\n\n", c.signal_lines,
+                     SEPARATOR + " Backtrace (", SEPARATOR + " Open files:\n", "\tfile\t" + path + "\n",
+                     "\n" + SEPARATOR + " Status: \n   Name:\t", "\n\n" + SEPARATOR + " Maps: \n   "});
     EXPECT_GE(backtrace_frames(report), 1);
     EXPECT_LE(backtrace_frames(report), 16);
     // Standard output is the test's pipe.
@@ -131,20 +139,23 @@ TEST(klchCrashReport, GoesToStandardOutputWithoutAFile) {
     const char* report_file_line;
     bool status_section;
   } cases[] = {
-      {"unwritable folder", DAEMON_OPTIONS, "/missing", "     Report file: STDOUT (failed to open '%s' err:2)\n",
-       true},
+      // A missing folder rather than a read-only one: root writes into read-only folders.
+      {"unwritable folder", DAEMON_OPTIONS, "/missing",
+       "     Report file: STDOUT (failed to open '%s' err:2)\n", true},
       {"no file asked", KLCH_SIGTERM, "", "     Report file: STDOUT\n", false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    // A missing folder rather than a read-only one: root writes into read-only folders.
     TempFolder folder;
-    const std::string path = folder.path() + c.folder + "/crash_report_" + program_invocation_short_name + ".log";
-    ChildResult child = crash_child(c.options, folder.path() + c.folder + "/crash_report_%s.log", terminate_self);
+    const std::string path =
+        folder.path() + c.folder + "/crash_report_" + program_invocation_short_name + ".log";
+    ChildResult child =
+        crash_child(c.options, folder.path() + c.folder + "/crash_report_%s.log", terminate_self);
     expect_killed_by(SIGTERM, child);
     char line[512];
     snprintf(line, sizeof line, c.report_file_line, path.c_str());
-    expect_in_order(child.output, {"\tKL CRASH HANDLER", line, "          Signal: SIGTERM\n", " Open files:\n"});
+    expect_in_order(child.output,
+                    {"\tKL CRASH HANDLER", line, "          Signal: SIGTERM\n", " Open files:\n"});
     EXPECT_EQ(c.status_section, child.output.find(" Maps: \n") != std::string::npos);
   }
 }

@@ -1,14 +1,15 @@
 #include "klCrashReport.h"
 
+#include <dirent.h>
+#include <execinfo.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <dirent.h>
-#include <execinfo.h>
 #include <memory>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "klCrashHandler.h"
 
@@ -23,20 +24,18 @@ struct SignalCodeTexts {
 };
 
 const char* const SEGV_CODES[] = {"Address not mapped to object", "Invalid permissions for mapped object"};
-const char* const ILL_CODES[] = {"Illegal opcode",     "Illegal operand",     "Illegal addressing mode",
-                                 "Illegal trap",       "Privileged opcode",   "Privileged register",
-                                 "Coprocessor error",  "Internal stack error"};
+const char* const ILL_CODES[] = {"Illegal opcode",    "Illegal operand",     "Illegal addressing mode",
+                                 "Illegal trap",      "Privileged opcode",   "Privileged register",
+                                 "Coprocessor error", "Internal stack error"};
 const char* const FPE_CODES[] = {"Integer divide by zero",           "Integer overlow",
                                  "Floating point divide by zero",    "Floating point overflow",
                                  "Floating point underflow",         "Floating point inexact result",
                                  "Floating point invalid operation", "Subscript out of range"};
-const SignalCodeTexts CODE_TABLES[] = {{SIGSEGV, SEGV_CODES, 2}, {SIGILL, ILL_CODES, 8}, {SIGFPE, FPE_CODES, 8}};
+const SignalCodeTexts CODE_TABLES[] = {
+    {SIGSEGV, SEGV_CODES, 2}, {SIGILL, ILL_CODES, 8}, {SIGFPE, FPE_CODES, 8}};
 
 struct DirCloser {
   void operator()(DIR* dir) const { closedir(dir); }
-};
-struct FileCloser {
-  void operator()(FILE* file) const { fclose(file); }
 };
 
 // stat follows the descriptor's link to the object itself, so a pipe shows as a pipe.
@@ -44,14 +43,22 @@ const char* file_type_word(const char* fd_path) {
   struct stat st;
   if (stat(fd_path, &st) != 0) return "unkn";
   switch (st.st_mode & S_IFMT) {
-    case S_IFREG: return "file";
-    case S_IFDIR: return "dir";
-    case S_IFCHR: return "devc";
-    case S_IFBLK: return "devb";
-    case S_IFIFO: return "fifo";
-    case S_IFLNK: return "sym";
-    case S_IFSOCK: return "sock";
-    default: return "?";
+    case S_IFREG:
+      return "file";
+    case S_IFDIR:
+      return "dir";
+    case S_IFCHR:
+      return "devc";
+    case S_IFBLK:
+      return "devb";
+    case S_IFIFO:
+      return "fifo";
+    case S_IFLNK:
+      return "sym";
+    case S_IFSOCK:
+      return "sock";
+    default:
+      return "?";
   }
 }
 
@@ -161,7 +168,7 @@ void klch_write_open_files(FILE* out) {
 void klch_write_text_file(FILE* out, const char* title, const char* path) {
   klch_write_separator(out);
   fprintf(out, " %s\n", title);
-  std::unique_ptr<FILE, FileCloser> in(fopen(path, "r"));
+  KlchFile in(fopen(path, "r"));
   if (!in) fprintf(out, "   -> could not open '%s' (%d)\n", path, errno);
   char chunk[256];
   bool line_start = true;

@@ -3,6 +3,13 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+
+struct KlchFileCloser {
+  void operator()(FILE* file) const { fclose(file); }
+};
+// A stdio file closed on every path.
+using KlchFile = std::unique_ptr<FILE, KlchFileCloser>;
 
 // "SIGSEGV" and the other names a report shows; "UNKNOWN" for any other signal.
 const char* klch_signal_name(int signal);

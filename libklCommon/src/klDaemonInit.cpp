@@ -1,9 +1,10 @@
 #include "klDaemonInit.h"
 
-#include <cstdio>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -32,4 +33,6 @@ int daemon_init_ext(int allow_core) {
   return result;
 }
 
-int daemon_init() { return daemon_init_ext(0); }
+int daemon_init() {
+  return daemon_init_ext(0);
+}

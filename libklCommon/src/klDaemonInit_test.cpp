@@ -82,8 +82,9 @@ TEST(daemon_init_ext, DetachesIntoANewSessionInTheRootFolder) {
     const pid_t original = getpid();
     // Only the detached process returns here; the original has exited with status 0.
     int result = daemon_init_ext(0);
-    printf("result=%d new_process=%d session_leader=%d %s", result, getpid() != original, getsid(0) == getpid(),
-           process_state().substr(process_state().find("cwd=")).c_str());
+    const std::string state = process_state();
+    printf("result=%d new_process=%d session_leader=%d %s", result, getpid() != original,
+           getsid(0) == getpid(), state.substr(state.find("cwd=")).c_str());
   });
   ASSERT_TRUE(WIFEXITED(child.status));
   EXPECT_EQ(0, WEXITSTATUS(child.status));
