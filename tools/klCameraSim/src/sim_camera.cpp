@@ -188,3 +188,21 @@ int SimCamera::setModeSubMode(int32_t mode, int32_t subMode) {
   selectFlatMode(kGroups[mode].modes[subMode]);
   return KL_OK;
 }
+
+int SimCamera::shutter(bool start) {
+  const bool video = groupOfFlatMode(mSettings.flat_mode) == 0;
+  if (start == (mStatus.encoding != 0) || (!start && !video)) return KL_ERR_INVALID_PARAM;
+  if (start && !video) {
+    // The photo lands on the card at once.
+    if (mStatus.remaining_photos == 0) return KL_ERR_SDCARD_FULL;
+    mStatus.photo_count = mStatus.photo_count + 1;
+    mStatus.remaining_photos = mStatus.remaining_photos - 1;
+    return KL_OK;
+  }
+  mStatus.encoding = start ? 1 : 0;
+  if (!start) {
+    mStatus.video_count = mStatus.video_count + 1;
+    mStatus.recording_seconds = 0;
+  }
+  return KL_OK;
+}

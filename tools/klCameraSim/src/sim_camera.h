@@ -53,6 +53,10 @@ class SimCamera {
   // Mode group (0 video, 1 photo, 2 multi-shot) of a flat mode, or -1 when the camera lacks it.
   static int groupOfFlatMode(int32_t flatMode);
 
+  // Starts (true) or stops a capture: a video records until stopped, a photo is taken at once.
+  // 0, or KL_ERR_INVALID_PARAM for a start while busy or a stop with nothing recording.
+  int shutter(bool start);
+
   void setZoom(uint8_t zoom) { mStatus.digital_zoom = zoom; }
   void setOrientationSetting(uint8_t value) { mSystem.orientation_setting = value; }
   void selectProtocolAdapter(uint8_t model) { mSystem.protocol_adapter = model; }

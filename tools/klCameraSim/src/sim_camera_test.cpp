@@ -61,6 +61,26 @@ TEST(SimCameraMode, SubModeIndexesTheGroupsModes) {
   EXPECT_EQ(camera.settings().flat_mode, 24);
 }
 
+TEST(SimCameraCapture, ShutterRecordsVideosAndTakesPhotos) {
+  SimCamera camera(57);
+  EXPECT_EQ(camera.shutter(false), KL_ERR_INVALID_PARAM);
+  ASSERT_EQ(camera.shutter(true), KL_OK);
+  EXPECT_EQ(camera.status().encoding, 1);
+  EXPECT_EQ(camera.shutter(true), KL_ERR_INVALID_PARAM);
+  ASSERT_EQ(camera.shutter(false), KL_OK);
+  EXPECT_EQ(camera.status().encoding, 0);
+  EXPECT_EQ(copyOf(camera.status().video_count), 1u);
+  ASSERT_EQ(camera.setMode(1), KL_OK);
+  ASSERT_EQ(camera.shutter(true), KL_OK);
+  EXPECT_EQ(camera.status().encoding, 0);
+  EXPECT_EQ(copyOf(camera.status().photo_count), 1u);
+  EXPECT_EQ(copyOf(camera.status().remaining_photos), 4209u);
+  std::string error;
+  ASSERT_TRUE(simApplyAssignment(camera, "status.remaining_photos=0", error));
+  EXPECT_EQ(camera.shutter(true), KL_ERR_SDCARD_FULL);
+  EXPECT_EQ(copyOf(camera.status().photo_count), 1u);
+}
+
 TEST(SimCameraState, DialTurnOnTheFlatModeSelectsTheMode) {
   SimCamera camera(57);
   std::string error;

@@ -6,6 +6,7 @@ SimHandlerTable::SimHandlerTable() {
   simAddStatusHandlers(*this);
   simAddStateHandlers(*this);
   simAddModeHandlers(*this);
+  simAddCaptureHandlers(*this);
 }
 
 SimHandler SimHandlerTable::find(uint32_t key) const {

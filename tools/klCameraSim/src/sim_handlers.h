@@ -33,6 +33,7 @@ class SimHandlerTable {
 void simAddStatusHandlers(SimHandlerTable& table);
 void simAddStateHandlers(SimHandlerTable& table);
 void simAddModeHandlers(SimHandlerTable& table);
+void simAddCaptureHandlers(SimHandlerTable& table);
 
 // Payload readers shared by the families: false when the payload is not exactly that long.
 bool simPayloadWords(const klc_link_request& request, int32_t* words, unsigned count);
