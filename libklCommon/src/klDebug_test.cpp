@@ -160,10 +160,4 @@ TEST(AssertDeathTest, AtSevenOnlyExits) {
       testing::ExitedWithCode(255), "^$");
 }
 
-TEST(AssertTest, ATrueConditionContinues) {
-  FakeSyslog syslog;
-  KL_ASSERT(sizeof(int) == 4);
-  EXPECT_TRUE(syslog.texts().empty());
-}
-
 }  // namespace

@@ -71,16 +71,6 @@ TEST(Hexline, AnUnalignedStartLeavesLeadingColumnsBlank) {
   EXPECT_EQ(13, index);
 }
 
-TEST(Hexline, NeverWritesPastTheGivenSize) {
-  const unsigned char data[16] = {};
-  unsigned address = 0;
-  int index = 0;
-  char out[12] = {};
-  hexline(out, 10, "LABEL", &address, &index, data, 16);
-  EXPECT_EQ("LABEL    ", std::string(out));
-  EXPECT_EQ('\0', out[10]);
-}
-
 TEST_F(HexprintTest, WithoutFullDumpsTheMiddleOfLongBuffersIsLeftOut) {
   auto data = counting(200);
   g_debug_level = 0x08;

@@ -34,13 +34,6 @@ TEST_F(KlogTest, EveryLevelHasItsPaddedNameAndTheLocation) {
     EXPECT_EQ(std::string(prefixes[level]) + ":mode 4 @srv.cpp:120", lineOf(level, "mode 4", "srv.cpp", 120));
 }
 
-TEST_F(KlogTest, FormatsTheCallersArguments) {
-  klUtilKlogMsgLevel(UTIL_LOG_ERROR, 7, "a.cpp", "Command:%d returned klErrno:(%d=%s)", 4, -3, "X");
-  auto texts = mSyslog.texts();
-  ASSERT_EQ(1u, texts.size());
-  EXPECT_EQ("UTIL_LOG_ERROR:Command:4 returned klErrno:(-3=X) @a.cpp:7", texts[0]);
-}
-
 // The prefix takes 15 bytes, so a message keeps at most 334 characters (up to byte 348).
 TEST_F(KlogTest, LongMessagesAreCutAndKeepTheirSuffix) {
   const std::string prefix = "UTIL_LOG_WARN :";

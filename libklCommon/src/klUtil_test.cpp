@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <cstring>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -66,17 +65,6 @@ TEST(UnescapeUrl, NullArgumentsChangeNothing) {
   unsigned length = 7;
   unescapeUrl(nullptr, &length);
   EXPECT_EQ(7u, length);
-}
-
-TEST(ModelName, KnownModelsHaveDistinctNames) {
-  std::set<std::string> names;
-  for (unsigned char model : {51, 55, 57, 62}) {
-    const char* name = get_model_name(model);
-    ASSERT_NE(nullptr, name) << int(model);
-    names.insert(name);
-  }
-  EXPECT_EQ(4u, names.size());
-  for (unsigned char model : {0, 50, 56, 255}) EXPECT_EQ(nullptr, get_model_name(model)) << int(model);
 }
 
 TEST(ValidateCardID, DigitsUpToLengthOrNul) {
