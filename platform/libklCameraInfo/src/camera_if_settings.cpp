@@ -1,7 +1,5 @@
 #include "camera_if_settings.h"
 
-#include <cstring>
-
 #include "camera_fields.h"
 #include "camera_link.h"
 #include "camera_settings_table.h"
@@ -34,13 +32,9 @@ int camera_if_settings_set_value_int(klc_msg_q_context_t* ctx, int setting, uint
   if (!camera_field_valid(field) || !valueFits(value, field)) return KL_ERR_INVALID_PARAM;
 
   const int32_t words[5] = {setting, int32_t(offset), int32_t(width), int32_t(flags), value};
-  uint8_t payload[sizeof(words)];
-  std::memcpy(payload, words, sizeof(words));
-  uint8_t* answer = nullptr;
-  uint16_t answerLength = 0;
-  int result = klc_link_call(ctx, klc_link_group(KLC_OP_SETTINGS_SET_VALUE_INT),
-                             klc_link_id(KLC_OP_SETTINGS_SET_VALUE_INT), payload, sizeof(payload), &answer,
-                             &answerLength);
+  int result =
+      klc_link_call(ctx, klc_link_group(KLC_OP_SETTINGS_SET_VALUE_INT),
+                    klc_link_id(KLC_OP_SETTINGS_SET_VALUE_INT), words, sizeof(words), nullptr, nullptr);
   if (result == KL_OK && settings != nullptr) storeValue(settings, field, value);
   return result;
 }
