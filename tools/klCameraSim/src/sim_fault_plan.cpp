@@ -52,11 +52,6 @@ bool SimFaultPlan::take(uint16_t group, uint16_t id, SimFault& fault) {
   return true;
 }
 
-unsigned SimFaultPlan::pending(uint16_t group, uint16_t id) const {
-  auto it = mPending.find(klc_link_key(group, id));
-  return it == mPending.end() ? 0 : unsigned(it->second.size());
-}
-
 std::string SimFaultPlan::describe() const {
   std::string text;
   for (const auto& [key, queue] : mPending) {

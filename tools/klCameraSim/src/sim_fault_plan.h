@@ -20,8 +20,6 @@ class SimFaultPlan {
   bool take(uint16_t group, uint16_t id, SimFault& fault);
   // Forgets every armed fault.
   void clear() { mPending.clear(); }
-  // Faults still armed for the request.
-  unsigned pending(uint16_t group, uint16_t id) const;
   // One text of every armed fault, "g/i:kind[:value]xN" separated by blanks, in key order.
   std::string describe() const;
 

@@ -101,11 +101,6 @@ bool parseRawPlace(const std::string& text, SimMember& member) {
 
 }  // namespace
 
-const SimMember* simMembers(unsigned& count) {
-  count = sizeof kMembers / sizeof kMembers[0];
-  return kMembers;
-}
-
 bool simBlockFromName(const std::string& name, SimBlock& block) {
   for (const BlockName& entry : kBlockNames) {
     if (name == entry.name) {

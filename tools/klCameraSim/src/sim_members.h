@@ -14,8 +14,6 @@ struct SimMember {
   bool isSigned;
 };
 
-// Every named member, in dump order.
-const SimMember* simMembers(unsigned& count);
 // Resolves a named member or a raw place "status@246:1" (width 1, 2, 4 or 8); false when neither fits.
 bool simResolveMember(const std::string& text, SimMember& member);
 // The block of a block name ("status", "settings", "system"); false for another word.
