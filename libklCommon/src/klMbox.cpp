@@ -20,7 +20,9 @@ constexpr int kRxRetryMs = 10;
 constexpr int kSharedRetries = 5;
 constexpr int kSharedRetryStepMs = 100;
 
-void sleep_ms(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void sleep_ms(int ms) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 void describe(klMbox_t* mbox, const char* name, long maxMessages, long messageSize) {
   mbox->attr = {};
@@ -36,7 +38,8 @@ int open_rx(klMbox_t* mbox, int extraFlags) {
 }
 
 struct timespec remaining_until(std::chrono::steady_clock::time_point deadline) {
-  const auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - std::chrono::steady_clock::now());
+  const auto left =
+      std::chrono::duration_cast<std::chrono::nanoseconds>(deadline - std::chrono::steady_clock::now());
   const long long ns = left.count() > 0 ? left.count() : 0;
   return {static_cast<time_t>(ns / 1000000000), static_cast<long>(ns % 1000000000)};
 }
@@ -44,8 +47,8 @@ struct timespec remaining_until(std::chrono::steady_clock::time_point deadline) 
 // Waits until the queue holds a message; false after the time-out or on an error.
 // ppoll rather than select: no ceiling on the descriptor number.
 bool wait_readable(mqd_t mqd, struct timespec timeout) {
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::seconds(timeout.tv_sec) + std::chrono::nanoseconds(timeout.tv_nsec);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeout.tv_sec) +
+                        std::chrono::nanoseconds(timeout.tv_nsec);
   for (;;) {
     struct pollfd pfd = {mqd, POLLIN, 0};
     const int ready = ppoll(&pfd, 1, &timeout, nullptr);
@@ -90,14 +93,15 @@ int klMbox_rxopen_shared_ext(const char* name, long maxMessages, long messageSiz
   int error = open_rx(mbox, O_EXCL);
   // The owner usually lets go of the name soon: wait a little longer after each refusal.
   for (int retry = 1; error != 0 && retry <= kSharedRetries; ++retry) {
-    kldbg_trace(kTraceAbove, __func__, __LINE__, "Warning: Shared Mbox in use (retry) =\"%s\" errno=\"%s\"  retry(%d)\n",
-                name, strerror(error), retry);
+    kldbg_trace(kTraceAbove, __func__, __LINE__,
+                "Warning: Shared Mbox in use (retry) =\"%s\" errno=\"%s\"  retry(%d)\n", name,
+                strerror(error), retry);
     sleep_ms(kSharedRetryStepMs * retry);
     error = open_rx(mbox, O_EXCL);
   }
   if (error == 0) return 0;
-  kldbg_trace(kTraceAbove, __func__, __LINE__, "Error: Shared Mbox will not open =\"%s\" errno=%d\"%s\"\n", name,
-              error, strerror(error));
+  kldbg_trace(kTraceAbove, __func__, __LINE__, "Error: Shared Mbox will not open =\"%s\" errno=%d\"%s\"\n",
+              name, error, strerror(error));
   return -1;
 }
 
@@ -123,7 +127,8 @@ int klMbox_close(klMbox_t* mbox) {
 int klMbox_unlink(const char* name) {
   if (mq_unlink(name) == 0) return 0;
   const int error = errno;
-  kldbg_trace(kTraceAbove, __func__, __LINE__, "Mbox unlink fail=\"%s\" errno=\"%s\"\n", name, strerror(error));
+  kldbg_trace(kTraceAbove, __func__, __LINE__, "Mbox unlink fail=\"%s\" errno=\"%s\"\n", name,
+              strerror(error));
   return -1;
 }
 
@@ -133,7 +138,9 @@ int klMbox_create_ext(const char* name, long maxMessages, long messageSize) {
   return 0;
 }
 
-int klMbox_create(const char* name, long maxMessages) { return klMbox_create_ext(name, maxMessages, KLMSG_MAX); }
+int klMbox_create(const char* name, long maxMessages) {
+  return klMbox_create_ext(name, maxMessages, KLMSG_MAX);
+}
 
 int klMbox_send(const void* msg, int length, klMbox_t* mbox) {
   KL_ASSERT_TEXT(length <= KLMSG_MAX, "len <= KLMSG_MAX");
@@ -141,8 +148,9 @@ int klMbox_send(const void* msg, int length, klMbox_t* mbox) {
   // A full queue must not block the sender: the message is dropped instead.
   if (mbox->attr.mq_curmsgs < mbox->attr.mq_maxmsg)
     return mq_send(mbox->mqd, static_cast<const char*>(msg), static_cast<size_t>(length), 0);
-  kldbg_trace(kTraceAbove, __func__, __LINE__, "No Longer an ASSERT: Mailbox Full: mbox=\"%s\" >= %ld messages\n",
-              mbox->name, mbox->attr.mq_maxmsg);
+  kldbg_trace(kTraceAbove, __func__, __LINE__,
+              "No Longer an ASSERT: Mailbox Full: mbox=\"%s\" >= %ld messages\n", mbox->name,
+              mbox->attr.mq_maxmsg);
   return 0;
 }
 

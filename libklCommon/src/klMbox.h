@@ -50,5 +50,7 @@ int snklMbox_receive(void* buf, int size, klMbox_t* mbox);
 int snklMbox_timedreceive(void* buf, int size, klMbox_t* mbox);
 // Relative time-outs: whole seconds (with a report), or seconds and microseconds (silent).
 // -1 with errno ETIMEDOUT when nothing arrives in time.
-ssize_t kl_mq_timedreceive(mqd_t mqd, char* buf, size_t size, unsigned* priority, const struct timespec* timeout);
-ssize_t kl_mq_timedreceive2(mqd_t mqd, char* buf, size_t size, unsigned* priority, const struct timespec* timeout);
+ssize_t kl_mq_timedreceive(mqd_t mqd, char* buf, size_t size, unsigned* priority,
+                           const struct timespec* timeout);
+ssize_t kl_mq_timedreceive2(mqd_t mqd, char* buf, size_t size, unsigned* priority,
+                            const struct timespec* timeout);

@@ -44,18 +44,6 @@ class MboxTest : public testing::Test {
   uint32_t mSavedLevel = g_debug_level;
 };
 
-TEST_F(MboxTest, OpenedQueueHasTheRequestedShape) {
-  klMbox_t rx;
-  ASSERT_EQ(0, klMbox_rxopen(mNames.make("shape"), 3, &rx));
-  struct mq_attr attr {};
-  ASSERT_EQ(0, mq_getattr(rx.mqd, &attr));
-  EXPECT_EQ(3, attr.mq_maxmsg);
-  EXPECT_EQ(KLMSG_MAX, attr.mq_msgsize);
-  EXPECT_EQ(0, klMbox_close(&rx));
-  EXPECT_EQ(-1, rx.mqd);
-  EXPECT_TRUE(mSyslog.texts().empty());
-}
-
 TEST_F(MboxTest, FullQueueDropsTheMessageAndReportsSuccess) {
   const char* name = mNames.make("full");
   klMbox_t rx, tx;
@@ -92,7 +80,9 @@ TEST_F(MboxTest, MessagesUpTo1500BytesArriveWhole) {
   klMbox_close(&rx);
 }
 
-void syslogToStderr(int, const char* line) { fputs(line, stderr); }
+void syslogToStderr(int, const char* line) {
+  fputs(line, stderr);
+}
 
 TEST_F(MboxTest, OversizedSendAndFailedReceiveEndTheProcess) {
   const char* name = mNames.make("death");
@@ -113,7 +103,8 @@ TEST_F(MboxTest, OversizedSendAndFailedReceiveEndTheProcess) {
         klMbox_send("x", 2, &tx);
         snklMbox_receive(small, sizeof small, &rx);  // smaller than a queue message
       },
-      testing::ExitedWithCode(255), "ASSERT:.*:\\(len = mq_receive\\(klattr->mqd, buf, size, NULL\\)\\) >= 0");
+      testing::ExitedWithCode(255),
+      "ASSERT:.*:\\(len = mq_receive\\(klattr->mqd, buf, size, NULL\\)\\) >= 0");
   klMbox_close(&tx);
   klMbox_close(&rx);
 }
@@ -126,10 +117,11 @@ TEST_F(MboxTest, ExclusiveOpenOfANameInUseGivesUpAfterSixAttempts) {
   EXPECT_EQ(-1, second.mqd);
   std::vector<std::string> expected;
   for (int retry = 1; retry <= 5; ++retry) {
-    expected.push_back("Warning: Shared Mbox in use (retry) =\"" + std::string(name) + "\" errno=\"File exists\"  retry(" +
-                       std::to_string(retry) + ")\n");
+    expected.push_back("Warning: Shared Mbox in use (retry) =\"" + std::string(name) +
+                       "\" errno=\"File exists\"  retry(" + std::to_string(retry) + ")\n");
   }
-  expected.push_back("Error: Shared Mbox will not open =\"" + std::string(name) + "\" errno=17\"File exists\"\n");
+  expected.push_back("Error: Shared Mbox will not open =\"" + std::string(name) +
+                     "\" errno=17\"File exists\"\n");
   EXPECT_EQ(expected, traceTexts(mSyslog.texts(), "klMbox_rxopen_shared_ext"));
   klMbox_close(&owner);
 }

@@ -8,24 +8,25 @@
 
 // Two-letter peer codes; the arrow tells whether the message goes to (>) or comes from (<) it.
 const char* const s_dmsgstr[KLMSG_DIRECTIONS] = {
-    "            ",                                                      // 0: not traced
-    ">Hb         ", " Hb>        ", " Hb<        ", "<Hb         ",      // 1-4
-    ">Hc         ", " Hc>        ", " Hc<        ", "<Hc         ",      // 5-8
-    ">UD         ", " UD>        ", " UD<        ", "<UD         ",      // 9-12
-    "    >NW     ", "     NW>    ", "     NW<    ", "    <NW     ",      // 13-16: network daemon
-    "        >RT ", "         RT>", "         RT<", "        <RT ",      // 17-20
-    "        >WI ", "        <WI ",                                      // 21-22
-    "        >BT ", "        <BT ",                                      // 23-24
-    "        >XX ", "        <XX ",                                      // 25-26
-    "DB>         ", "DB<         ",                                      // 27-28
+    "            ",                                                  // 0: not traced
+    ">Hb         ", " Hb>        ", " Hb<        ", "<Hb         ",  // 1-4
+    ">Hc         ", " Hc>        ", " Hc<        ", "<Hc         ",  // 5-8
+    ">UD         ", " UD>        ", " UD<        ", "<UD         ",  // 9-12
+    "    >NW     ", "     NW>    ", "     NW<    ", "    <NW     ",  // 13-16: network daemon
+    "        >RT ", "         RT>", "         RT<", "        <RT ",  // 17-20
+    "        >WI ", "        <WI ",                                  // 21-22
+    "        >BT ", "        <BT ",                                  // 23-24
+    "        >XX ", "        <XX ",                                  // 25-26
+    "DB>         ", "DB<         ",                                  // 27-28
     nullptr,
 };
 
+// Bits 0-11 for 1-12 and 16-29 for 13-26; the debug directions 27 and 28 share bits 26 and 27.
 const uint32_t s_dmsghex[KLMSG_DIRECTIONS] = {
-    0,          0x1,        0x2,        0x4,        0x8,        0x10,       0x20,       0x40,
-    0x80,       0x100,      0x200,      0x400,      0x800,      0x10000,    0x20000,    0x40000,
-    0x80000,    0x100000,   0x200000,   0x400000,   0x800000,   0x1000000,  0x2000000,  0x4000000,
-    0x8000000,  0x10000000, 0x20000000, 0x4000000,  0x8000000,  0,
+    0,         0x1,        0x2,        0x4,       0x8,       0x10,      0x20,      0x40,
+    0x80,      0x100,      0x200,      0x400,     0x800,     0x10000,   0x20000,   0x40000,
+    0x80000,   0x100000,   0x200000,   0x400000,  0x800000,  0x1000000, 0x2000000, 0x4000000,
+    0x8000000, 0x10000000, 0x20000000, 0x4000000, 0x8000000, 0,
 };
 
 namespace {
@@ -88,7 +89,8 @@ bool valid_answer(const klmsg_iobuf_t* io, int received) {
 }
 
 void report_bad_answer(const klmsg_iobuf_t* io, int received) {
-  if (kldbg_above(7)) kldbg_printf("[%16s:%4d] %s:\n\n", "DMSGERR", kAnswerErrorLine, "klmsg_send_timedreceive");
+  if (kldbg_above(7))
+    kldbg_printf("[%16s:%4d] %s:\n\n", "DMSGERR", kAnswerErrorLine, "klmsg_send_timedreceive");
   hexprint("ERROR", 0, io->buf, received);
 }
 

@@ -57,8 +57,8 @@ TEST_F(MsgTest, SendWritesTheAddressedMessage) {
   EXPECT_EQ(5, klmsg_build(&mIo, "JS", "\x01", 1, CAT_SYS_CMD));
   EXPECT_EQ(15u, mIo.len);
   EXPECT_EQ(0, klmsg_send(&mIo, mFrom, mTo, nullptr, 0));
-  const Bytes expected = tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, "\x01"), tlv(TLV_SRC, mFrom),
-                                                  tlv(TLV_DST, mTo), tlv(TLV_END)});
+  const Bytes expected = tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, "\x01"),
+                                                  tlv(TLV_SRC, mFrom), tlv(TLV_DST, mTo), tlv(TLV_END)});
   EXPECT_EQ(expected.size(), mIo.len);
   EXPECT_EQ(expected, serverReceives());
   EXPECT_TRUE(mSyslog.texts().empty());
@@ -72,8 +72,8 @@ TEST_F(MsgTest, AnEmptyArgumentStillMakesAValidMessageAndViaRedirects) {
   EXPECT_EQ(0, klmsg_send(&mIo, mFrom, mTo, relay, 0));
   Bytes got(KLMSG_MAX);
   got.resize(static_cast<size_t>(snklMbox_timedreceive(got.data(), KLMSG_MAX, &relayBox)));
-  EXPECT_EQ(tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JR"), tlv(TLV_CMDARG), tlv(TLV_SRC, mFrom), tlv(TLV_DST, mTo),
-                                     tlv(TLV_END)}),
+  EXPECT_EQ(tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JR"), tlv(TLV_CMDARG), tlv(TLV_SRC, mFrom),
+                                     tlv(TLV_DST, mTo), tlv(TLV_END)}),
             got);
   klMbox_close(&relayBox);
 }
@@ -133,7 +133,8 @@ int answerInPlace(const char* server, const std::string& rsparg, const Bytes& ra
     sntlv_remove(buf, sizeof buf, TLV_END);
     buf[3] += 1;
     std::swap(tlv_find(buf, TLV_SRC)[3], tlv_find(buf, TLV_DST)[3]);
-    if (!rsparg.empty()) sntlv_add_bin(buf, sizeof buf, TLV_RSPARG, static_cast<unsigned>(rsparg.size()), rsparg.data());
+    if (!rsparg.empty())
+      sntlv_add_bin(buf, sizeof buf, TLV_RSPARG, static_cast<unsigned>(rsparg.size()), rsparg.data());
     sntlv_add_dat(buf, sizeof buf, TLV_END, 0, 0);
   }
   const uint8_t* out = raw.empty() ? buf : raw.data();
@@ -142,8 +143,8 @@ int answerInPlace(const char* server, const std::string& rsparg, const Bytes& ra
 }
 
 // Sends a request that a forked peer answers; returns the request's result.
-uint32_t requestAnsweredByChild(klmsg_iobuf_t* io, const char* from, const char* to, const std::string& rsparg,
-                                const Bytes& raw = {}) {
+uint32_t requestAnsweredByChild(klmsg_iobuf_t* io, const char* from, const char* to,
+                                const std::string& rsparg, const Bytes& raw = {}) {
   fflush(nullptr);
   const pid_t child = fork();
   if (child == 0) _exit(answerInPlace(to, rsparg, raw));
@@ -192,7 +193,9 @@ TEST_F(MsgTest, MalformedAnswerFailsTheRequestWithoutEndingTheProcess) {
   EXPECT_EQ(nullptr, klmsg_response(&mIo, &arg, &length));
 }
 
-void syslogToStderr(int, const char* line) { fputs(line, stderr); }
+void syslogToStderr(int, const char* line) {
+  fputs(line, stderr);
+}
 
 TEST_F(MsgTest, CallerErrorsEndTheProcess) {
   std::vector<uint8_t> tooBig(KLMSG_MAX - 10);

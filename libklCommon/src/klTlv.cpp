@@ -37,7 +37,9 @@ int sntlv_msg_init(uint8_t* msg, unsigned /*capacity*/, uint8_t category) {
   return TLV_HDR_LEN;
 }
 
-int sntlv_msg_len(const uint8_t* msg) { return static_cast<int16_t>((msg[0] << 8) | msg[1]); }
+int sntlv_msg_len(const uint8_t* msg) {
+  return static_cast<int16_t>((msg[0] << 8) | msg[1]);
+}
 
 int tlv_msg_check(const uint8_t* msg, int received) {
   if (received < TLV_HDR_LEN) return -1;

@@ -62,6 +62,12 @@ int snLoclItoI(char* dst, int size, int n, uint32_t value);
 int snLoclbin(void* dst, int size, int n, const void* src);
 
 // Reading helpers for the TLV found by tlv_find.
-inline unsigned tlv_value_len(const uint8_t* tlv) { return (unsigned(tlv[1]) << 8) | tlv[2]; }
-inline uint8_t* tlv_value(uint8_t* tlv) { return tlv + TLV_HDR_LEN; }
-inline const uint8_t* tlv_value(const uint8_t* tlv) { return tlv + TLV_HDR_LEN; }
+inline unsigned tlv_value_len(const uint8_t* tlv) {
+  return (unsigned(tlv[1]) << 8) | tlv[2];
+}
+inline uint8_t* tlv_value(uint8_t* tlv) {
+  return tlv + TLV_HDR_LEN;
+}
+inline const uint8_t* tlv_value(const uint8_t* tlv) {
+  return tlv + TLV_HDR_LEN;
+}

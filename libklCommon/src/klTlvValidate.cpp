@@ -54,8 +54,10 @@ int check_framing(const uint8_t* msg, int len) {
 int check_arguments(const uint8_t* msg, ValueText code, const uint8_t* src, const uint8_t* dst) {
   const bool response = (msg[3] & 1) != 0;
   if (tlv_find(msg, TLV_CMDARG) == nullptr) {
-    return report(-3, response ? "TLV_ERROR: MSG :%.*s RSP needs a CMDARG\n" : "TLV_ERROR: MSG :%.*s CMD needs a CMDARG\n",
-                  code.length, code.chars);
+    return report(
+        -3,
+        response ? "TLV_ERROR: MSG :%.*s RSP needs a CMDARG\n" : "TLV_ERROR: MSG :%.*s CMD needs a CMDARG\n",
+        code.length, code.chars);
   }
   if (response && tlv_find(msg, TLV_RSPARG) == nullptr) {
     const ValueText from = value_text(src, 3);

@@ -50,56 +50,67 @@ TEST_F(TlvTest, ValidateChecksEachStepInOrderAndReportsIt) {
       {"valid request", request(), 0, ""},
       {"17 bytes", tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, "abc")}), -1,
        "TLV_ERROR: MSG len is too short (17 < 18)\n"},
-      {"negative length", withLength(request(), 0x8000), -1, "TLV_ERROR: MSG len is too short (-32768 < 18)\n"},
-      {"18 bytes pass step 1",
-       tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG), tlv(TLV_END)}), -3,
-       "TLV_ERROR: :JS MSG needs a DST\n"},
+      {"negative length", withLength(request(), 0x8000), -1,
+       "TLV_ERROR: MSG len is too short (-32768 < 18)\n"},
+      {"18 bytes pass step 1", tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG), tlv(TLV_END)}),
+       -3, "TLV_ERROR: :JS MSG needs a DST\n"},
       {"1500 bytes", requestOfLength(1500), 0, ""},
       {"1501 bytes", requestOfLength(1501), -1, "TLV_ERROR: MSG len is too long (1501 > 1500)\n"},
       {"value length runs past the end",
-       tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"), {0, 0, 100, TLV_CMDARG, 1}, tlv(TLV_SRC, kSrc),
-                                tlv(TLV_DST, kDst), tlv(TLV_END)}),
+       tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"),
+                                {0, 0, 100, TLV_CMDARG, 1},
+                                tlv(TLV_SRC, kSrc),
+                                tlv(TLV_DST, kDst),
+                                tlv(TLV_END)}),
        -1, "TLV_ERROR: MSG length (110) does not match internal length (420.\n"},
-      {"header cut by the end", [] { Bytes m = request(); m.insert(m.end(), {0, 0}); return withLength(m, 48); }(),
+      {"header cut by the end",
+       [] {
+         Bytes m = request();
+         m.insert(m.end(), {0, 0});
+         return withLength(m, 48);
+       }(),
        -1, "TLV_ERROR: MSG length (42) does not match internal length (440.\n"},
       {"no end marker",
-       tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, "\x01"), tlv(TLV_SRC, kSrc), tlv(TLV_DST, kDst)}),
+       tlvMessage(CAT_SYS_CMD,
+                  {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, "\x01"), tlv(TLV_SRC, kSrc), tlv(TLV_DST, kDst)}),
        -1, "TLV_ERROR: MSG is missing ending TLV: 0xEE\n"},
       {"no CMD, DST or SRC", tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMDARG, "0123456789"), tlv(TLV_END)}), -3,
        "TLV_ERROR: MSG needs a CMD\n"},
-      {"no DST or SRC", tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JR"), tlv(TLV_CMDARG, "1234"), tlv(TLV_END)}), -3,
-       "TLV_ERROR: :JR MSG needs a DST\n"},
+      {"no DST or SRC", tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JR"), tlv(TLV_CMDARG, "1234"), tlv(TLV_END)}),
+       -3, "TLV_ERROR: :JR MSG needs a DST\n"},
       {"no SRC",
-       tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, "\x01"), tlv(TLV_DST, kDst), tlv(TLV_END)}), -3,
-       "TLV_ERROR: :JS MSG needs a SRC\n"},
+       tlvMessage(CAT_SYS_CMD,
+                  {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, "\x01"), tlv(TLV_DST, kDst), tlv(TLV_END)}),
+       -3, "TLV_ERROR: :JS MSG needs a SRC\n"},
       {"command number instead of a code",
-       tlvMessage(CAT_CLIENT_CMD, {tlv(TLV_CMD, std::string("\x04\0\0\0", 4)), tlv(TLV_CMDARG, "1234"), tlv(TLV_END)}),
+       tlvMessage(CAT_CLIENT_CMD,
+                  {tlv(TLV_CMD, std::string("\x04\0\0\0", 4)), tlv(TLV_CMDARG, "1234"), tlv(TLV_END)}),
        -3, "TLV_ERROR: :\x04 MSG needs a DST\n"},
       {"second, earlier end marker",
        tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"), tlv(TLV_END), tlv(TLV_CMDARG, "\x01"), tlv(TLV_SRC, kSrc),
                                 tlv(TLV_DST, kDst), tlv(TLV_END)}),
        -1, "TLV_ERROR: :JS MSG has too many ending TLV: 0xEE\n"},
       {"last byte 0xEE inside a value",
-       tlvMessage(CAT_SYS_CMD,
-                  {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, "\x01"), tlv(TLV_SRC, kSrc), tlv(TLV_DST, "/to_b\xEE")}),
+       tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, "\x01"), tlv(TLV_SRC, kSrc),
+                                tlv(TLV_DST, "/to_b\xEE")}),
        -1, "TLV_ERROR: :JS MSG has too many ending TLV: 0xEE\n"},
       {"category 0xF0", request(0xF0), -2, "TLV_ERROR: :JS MSG needs a known CATagory. CAT=0xf0\n"},
       {"category 0xEF, a response without RSPARG", request(0xEF), 0,
        "TLV_WARNING: MSG :JS RSP needs a RSPARG fr_klNet /to_klCtlD\n"},
       {"command without CMDARG",
-       tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"), tlv(TLV_SRC, kSrc), tlv(TLV_DST, kDst), tlv(TLV_END)}), -3,
-       "TLV_ERROR: MSG :JS CMD needs a CMDARG\n"},
+       tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"), tlv(TLV_SRC, kSrc), tlv(TLV_DST, kDst), tlv(TLV_END)}),
+       -3, "TLV_ERROR: MSG :JS CMD needs a CMDARG\n"},
       {"response without CMDARG",
-       tlvMessage(CAT_SYS_RSP, {tlv(TLV_CMD, "JS"), tlv(TLV_SRC, kSrc), tlv(TLV_DST, kDst), tlv(TLV_RSPARG, "x"),
-                                tlv(TLV_END)}),
+       tlvMessage(CAT_SYS_RSP, {tlv(TLV_CMD, "JS"), tlv(TLV_SRC, kSrc), tlv(TLV_DST, kDst),
+                                tlv(TLV_RSPARG, "x"), tlv(TLV_END)}),
        -3, "TLV_ERROR: MSG :JS RSP needs a CMDARG\n"},
       {"response with RSPARG",
-       tlvMessage(CAT_SYS_RSP, {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, "\x01"), tlv(TLV_DST, kSrc), tlv(TLV_SRC, kDst),
-                                tlv(TLV_RSPARG, std::string(1, '\0')), tlv(TLV_END)}),
+       tlvMessage(CAT_SYS_RSP, {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, "\x01"), tlv(TLV_DST, kSrc),
+                                tlv(TLV_SRC, kDst), tlv(TLV_RSPARG, std::string(1, '\0')), tlv(TLV_END)}),
        0, ""},
       {"response from a two-letter source",
-       tlvMessage(CAT_SYS_RSP,
-                  {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, "\x01"), tlv(TLV_SRC, "/a"), tlv(TLV_DST, kDst), tlv(TLV_END)}),
+       tlvMessage(CAT_SYS_RSP, {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, "\x01"), tlv(TLV_SRC, "/a"),
+                                tlv(TLV_DST, kDst), tlv(TLV_END)}),
        0, "TLV_WARNING: MSG :JS RSP needs a RSPARG fr /to_klCtlD\n"},
   };
   for (const ValidateCase& c : cases) {
@@ -144,7 +155,8 @@ TEST_F(TlvTest, AppendAtCapacityIsAcceptedAndPastItRefused) {
   EXPECT_EQ(before, Bytes(buf, buf + sizeof buf));
   // Refused before the empty-address check, as that check needs room to matter.
   EXPECT_EQ(0, sntlv_add_bin(buf, 4, TLV_SRC, 0, ""));
-  EXPECT_EQ(28, sntlv_add_bin(buf, sizeof buf, TLV_CMDARG, static_cast<unsigned>(value.size() - 1), value.data()));
+  EXPECT_EQ(
+      28, sntlv_add_bin(buf, sizeof buf, TLV_CMDARG, static_cast<unsigned>(value.size() - 1), value.data()));
   EXPECT_EQ(32, sntlv_msg_len(buf));
   EXPECT_EQ(0, sntlv_add_dat(buf, sizeof buf, TLV_END, 0, 0));
 }
@@ -168,8 +180,9 @@ TEST_F(TlvTest, FindCopiesOnlyIntoALargerDestination) {
 }
 
 TEST_F(TlvTest, VoidKeepsLengthAndValidityAndUncoversTheNextOfTheType) {
-  Bytes msg = tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, "first"), tlv(TLV_CMDARG, "second"),
-                                       tlv(TLV_SRC, kSrc), tlv(TLV_DST, kDst), tlv(TLV_END)});
+  Bytes msg =
+      tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, "first"), tlv(TLV_CMDARG, "second"),
+                               tlv(TLV_SRC, kSrc), tlv(TLV_DST, kDst), tlv(TLV_END)});
   sntlv_void(msg.data(), TLV_CMDARG);
   EXPECT_EQ(static_cast<int>(msg.size()), sntlv_msg_len(msg.data()));
   EXPECT_EQ((Bytes{0, 0, 5, TLV_VOID, 0, 0, 0, 0, 0}), Bytes(msg.begin() + 10, msg.begin() + 19));
@@ -221,7 +234,7 @@ TEST(TlvMsgCheck, RefusesAHeaderThatLiesAboutWhatWasReceived) {
     int length;
     int received;
     int result;
-  } cases[] = {{46, 46, 0}, {4, 4, 0},     {46, 45, -1},     {3, 46, -1},   {-1, 46, -1},
+  } cases[] = {{46, 46, 0}, {4, 4, 0},       {46, 45, -1},     {3, 46, -1},       {-1, 46, -1},
                {46, 3, -1}, {1500, 1500, 0}, {1501, 1600, -1}, {0x7FFF, 1600, -1}};
   for (const auto& c : cases) {
     const Bytes msg = withLength(request(), c.length);
@@ -249,7 +262,9 @@ TEST_F(TlvTest, ReadersStayInsideCorruptMessages) {
   EXPECT_NE(nullptr, tlv_find(lying.data(), TLV_CMD));
 }
 
-void syslogToStderr(int, const char* line) { fputs(line, stderr); }
+void syslogToStderr(int, const char* line) {
+  fputs(line, stderr);
+}
 
 TEST(TlvDeathTest, ContractViolationsEndTheProcess) {
   const struct {

@@ -3,8 +3,8 @@
 #include <mqueue.h>
 #include <unistd.h>
 
-#include <string>
 #include <deque>
+#include <string>
 
 class TestMailboxNames {
  public:
