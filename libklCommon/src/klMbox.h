@@ -42,7 +42,7 @@ int klMbox_create_ext(const char* name, long maxMessages, long messageSize);
 // klMbox_create_ext with 1500-byte messages.
 int klMbox_create(const char* name, long maxMessages);
 // Sends without blocking on a full queue: a message for a full queue is dropped and 0 returned.
-// A length above KLMSG_MAX is an assertion.
+// -1 when the send fails or the queue's state cannot be read; a length above KLMSG_MAX is an assertion.
 int klMbox_send(const void* msg, int length, klMbox_t* mbox);
 // Receives one message (a failed receive is an assertion); its length.
 int snklMbox_receive(void* buf, int size, klMbox_t* mbox);
