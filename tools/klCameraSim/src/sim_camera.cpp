@@ -91,6 +91,7 @@ void SimCamera::loadFactoryState() {
   if (mModel == 55) applyValues(*this, kFactory55);
   if (mModel == 57) applyValues(*this, kFactory57);
   selectFlatMode(kVideoModes[0]);
+  mPresets.loadFactory(mModel);
 }
 
 unsigned SimCamera::blockSize(SimBlock block) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "camera_blocks.h"
+#include "sim_preset_store.h"
 
 #pragma pack(push, 1)
 // Values only getters expose; a block of its own so that state files and the control interface
@@ -35,6 +36,9 @@ class SimCamera {
   const appc_system_all_status& status() const { return mStatus; }
   const appc_setup_all_settings& settings() const { return mSettings; }
   const sim_system_values& system() const { return mSystem; }
+  // The presets; a model switch restores the factory presets.
+  SimPresetStore& presets() { return mPresets; }
+  const SimPresetStore& presets() const { return mPresets; }
   // Block bytes as the camera sends them.
   const uint8_t* bytes(SimBlock block) const;
   static unsigned blockSize(SimBlock block);
@@ -72,4 +76,5 @@ class SimCamera {
   appc_system_all_status mStatus{};
   appc_setup_all_settings mSettings{};
   sim_system_values mSystem{};
+  SimPresetStore mPresets;
 };

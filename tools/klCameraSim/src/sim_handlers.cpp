@@ -7,6 +7,7 @@ SimHandlerTable::SimHandlerTable() {
   simAddStateHandlers(*this);
   simAddModeHandlers(*this);
   simAddCaptureHandlers(*this);
+  simAddPresetHandlers(*this);
 }
 
 SimHandler SimHandlerTable::find(uint32_t key) const {

@@ -34,6 +34,7 @@ void simAddStatusHandlers(SimHandlerTable& table);
 void simAddStateHandlers(SimHandlerTable& table);
 void simAddModeHandlers(SimHandlerTable& table);
 void simAddCaptureHandlers(SimHandlerTable& table);
+void simAddPresetHandlers(SimHandlerTable& table);
 
 // Payload readers shared by the families: false when the payload is not exactly that long.
 bool simPayloadWords(const klc_link_request& request, int32_t* words, unsigned count);
