@@ -142,6 +142,7 @@ KlctlResult answer(int32_t status, std::vector<uint8_t> payload) {
 TEST(KlctlReport, TextShowsTheStatusNameAndThePayload) {
   EXPECT_EQ("KLCONTROL_MODE (4): status 0 (KL_OK)\n", report(command(4), answer(0, {}), false).out);
   EXPECT_EQ("command 98: status -104 (KL_ERR_NOT_SUPPORTED)\n", report(command(98), answer(-104, {}), false).out);
+  EXPECT_EQ("KLCONTROL_MODE (4): status 1 (refused)\n", report(command(4), answer(1, {}), false).out);
   const Printed dump = report(command(33), answer(0, {0x41, 0x42, 0x00}), false);
   EXPECT_EQ(0u, dump.out.find("KLCONTROL_GET_ALL_STATUS (33): status 0 (KL_OK), payload 3 bytes\n  00000000  41 42 00"))
       << dump.out;

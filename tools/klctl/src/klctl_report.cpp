@@ -55,9 +55,12 @@ nlohmann::ordered_json jsonObject(const KlctlStep& step, const KlctlResult& resu
   return object;
 }
 
+// Status 1 is how the daemon refuses a command (while suspended, for one); it has no error name.
+const char* statusText(int32_t status) { return status == 1 ? "refused" : klErrno2Str(status); }
+
 void printText(const KlctlStep& step, const KlctlResult& result, std::ostream& out) {
   const std::vector<uint8_t>& payload = result.answer.payload;
-  out << klctlStepLabel(step) << ": status " << result.answer.status << " (" << klErrno2Str(result.answer.status)
+  out << klctlStepLabel(step) << ": status " << result.answer.status << " (" << statusText(result.answer.status)
       << ")";
   if (payload.empty()) {
     out << "\n";
