@@ -21,6 +21,7 @@ class KLCSIListener {
   // Receives each subscribed notification: its id and its text ("CU" values as decimal text).
   using NotificationObserver = std::function<void(uint32_t id, const std::string& text)>;
 
+  // An independent listener, for tests and tools; the daemon uses GetInstance.
   KLCSIListener() = default;
   KLCSIListener(const KLCSIListener&) = delete;
   KLCSIListener& operator=(const KLCSIListener&) = delete;

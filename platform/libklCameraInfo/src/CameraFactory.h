@@ -8,8 +8,10 @@
 // What the library knows of one camera model.
 class CameraPlatform {
  public:
+  // The platform of a model, translating with the model's tables.
   CameraPlatform(unsigned model, const camera_model_tables& tables) : mModel(model), mInfoHandler(tables) {}
 
+  // The model number this platform describes.
   unsigned model() const { return mModel; }
   // The model's option/value translation; lives as long as the platform.
   InfoHandler* getInfoHandler() { return &mInfoHandler; }

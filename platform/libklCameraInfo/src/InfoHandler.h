@@ -8,6 +8,7 @@ constexpr int CAMERA_NO_OPTION = -1;
 
 class InfoHandler {
  public:
+  // A handler over one model's tables, which must outlive it.
   explicit InfoHandler(const camera_model_tables& tables) : mTables(tables) {}
 
   // The camera value of a client option id, or CAMERA_NO_OPTION.
