@@ -92,6 +92,16 @@ TEST_F(SimProcessTest, SignalEndsItCleanlyAndRemovesTheLinkQueue) {
   }
 }
 
+TEST_F(SimProcessTest, SecondSimulatorRefusesToStartAndLeavesTheFirstServing) {
+  start({"--fast"});
+  const ChildResult second = run_in_child([] { execl(KL_CAMERA_SIM_PATH, KL_CAMERA_SIM_PATH, static_cast<char*>(nullptr)); });
+  EXPECT_EQ(WEXITSTATUS(second.status), 1);
+  const mqd_t link = mq_open(SIM_LINK_QUEUE, O_WRONLY);
+  EXPECT_NE(link, mqd_t(-1));
+  mq_close(link);
+  EXPECT_EQ(runControl("ping").output, "ok\n");
+}
+
 TEST_F(SimProcessTest, BadOptionsAndBadStateFilesStopTheStart) {
   const char* const cases[][3] = {{"--model", "52", nullptr}, {"--state", "/nonexistent/state", nullptr},
                                   {"--colour", nullptr, nullptr}, {"ctl", nullptr, nullptr}};

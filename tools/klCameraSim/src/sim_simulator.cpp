@@ -55,13 +55,15 @@ bool SimSimulator::open() {
     simLog("state file: %s", error.c_str());
     return false;
   }
-  if (!mStop.valid() || !openQueue(SIM_LINK_QUEUE, kLinkQueueDepth, mLink) ||
-      !openQueue(SIM_EVENT_QUEUE, kEventQueueDepth, mEvents)) {
-    return false;
-  }
+  // The control name is taken first: a second simulator stops here, before it could remove the
+  // first one's queues on its way out.
   mListen = simControlListen(mOptions.controlName);
   if (!mListen.valid()) {
     simLog("cannot listen on @%s: %s", mOptions.controlName.c_str(), std::strerror(errno));
+    return false;
+  }
+  if (!mStop.valid() || !openQueue(SIM_LINK_QUEUE, kLinkQueueDepth, mLink) ||
+      !openQueue(SIM_EVENT_QUEUE, kEventQueueDepth, mEvents)) {
     return false;
   }
   simLog("model %u camera on %s, control @%s", mCamera.model(), SIM_LINK_QUEUE, mOptions.controlName.c_str());
