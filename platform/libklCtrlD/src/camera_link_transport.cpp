@@ -58,13 +58,12 @@ int handOut(klc_msg_q_context_t* ctx, const klc_link_reply& reply, uint8_t** ans
   if (answer == nullptr) return 0;
   KL_ASSERT(answerLength != nullptr);
   if (*answer == nullptr) {
-    std::memcpy(ctx->answer, reply.answer, reply.answerLength);
     *answer = ctx->answer;
   } else if (reply.answerLength > *answerLength) {
     return KL_ERR_OUTOFMEM;
-  } else {
-    std::memcpy(*answer, reply.answer, reply.answerLength);
   }
+  // An empty answer has no source bytes to copy.
+  if (reply.answerLength > 0) std::memcpy(*answer, reply.answer, reply.answerLength);
   *answerLength = reply.answerLength;
   return 0;
 }
