@@ -11,10 +11,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "klErrno.h"
+#include "kl_test_namespace.h"
 #include "test_requester.h"
 #include "wait_until.h"
 
@@ -63,10 +65,12 @@ bool queueExists(const char* name) {
 class ProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(camera.started());
+    ASSERT_TRUE(klEnterPrivateNamespaces());
+    camera = std::make_unique<Process>(std::vector<std::string>{KL_CAMERA_SIM_PATH, "--fast"});
+    ASSERT_TRUE(camera->started());
     ASSERT_TRUE(waitUntil([] { return queueExists("/to_klnet"); }));
   }
-  Process camera{{KL_CAMERA_SIM_PATH, "--fast"}};
+  std::unique_ptr<Process> camera;
 };
 
 TEST_F(ProcessTest, TakenPortExitsWithMinusOneAndRemovesTheQueues) {

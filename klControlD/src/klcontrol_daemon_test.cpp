@@ -48,7 +48,7 @@ bool queueExists(const char* name) {
 class DaemonServeTest : public ServerTest {
  protected:
   void SetUp() override {
-    g_logLevel = UTIL_LOG_TRACE;
+    enterFreshNamespaces();
     startCamera();
   }
 };
@@ -77,7 +77,7 @@ TEST_F(DaemonServeTest, EleventhClientIsClosedAndStopEndsTheLoop) {
   EXPECT_TRUE(closedByPeer(clients[10], 5000));
   EXPECT_TRUE(logged("Failed to add notification client"));
   EXPECT_FALSE(closedByPeer(clients[9], 0));
-  EXPECT_EQ(requester.call(97), KL_OK);
+  EXPECT_EQ(requester->call(97), KL_OK);
   daemon.join();
   EXPECT_EQ(result, 0);
   EXPECT_TRUE(logged("Exiting klControlD daemon"));

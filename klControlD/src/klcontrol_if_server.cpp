@@ -161,6 +161,8 @@ void KlcontrolCommandServer::deleteAllClients() {
 }
 
 int KlcontrolCommandServer::shutdown() {
+  // Start-up failures shut down a worker that is still running; it ends within one receive wait.
+  mRunning = false;
   if (mWorkerStarted) {
     pthread_join(mWorkerThread, nullptr);
     mWorkerStarted = false;

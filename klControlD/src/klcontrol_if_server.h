@@ -139,7 +139,7 @@ class KlcontrolCommandServer {
   // Reception, by message kind.
   bool waitForMessage(unsigned timeoutMs, bool& timedOut, int& received);
   bool classifyMessage(Msg& msg, klcontrol_command_t& command, int received);
-  void handleCsiMessage(const uint8_t* code);
+  void handleCsiMessage(const uint8_t* code, size_t received);
   void handleSystemCommand();
   void handleSuspend();
   void handleResume();

@@ -88,7 +88,7 @@ bool KlcontrolCommandServer::classifyMessage(Msg& msg, klcontrol_command_t& comm
   }
   const uint8_t* code = tlv_find(buffer, TLV_CMD);
   if (isCsiCode(code)) {
-    handleCsiMessage(code);
+    handleCsiMessage(code, size_t(received));
     return false;
   }
   switch (buffer[3]) {
@@ -106,15 +106,15 @@ bool KlcontrolCommandServer::classifyMessage(Msg& msg, klcontrol_command_t& comm
   }
 }
 
-void KlcontrolCommandServer::handleCsiMessage(const uint8_t* code) {
+void KlcontrolCommandServer::handleCsiMessage(const uint8_t* code, size_t received) {
   LOG(UTIL_LOG_DEBUG, "Processing CSI event");
   uint8_t* buffer = mRxBuffer.get();
   if (codeIs(code, "CR")) {
-    mCsiListener->HandleSubscribeResponse(buffer);
+    mCsiListener->HandleSubscribeResponse(buffer, received);
   } else if (codeIs(code, "CI")) {
-    mCsiListener->HandleSetResponse(buffer);
+    mCsiListener->HandleSetResponse(buffer, received);
   } else {
-    mCsiListener->HandleCSIMessage(buffer);
+    mCsiListener->HandleCSIMessage(buffer, received);
   }
 }
 

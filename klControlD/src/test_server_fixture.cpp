@@ -1,13 +1,21 @@
 #include "test_server_fixture.h"
 
+#include "kl_test_namespace.h"
 #include "klErrno.h"
 #include "sim_control_socket.h"
 #include "wait_until.h"
 
 void ServerTest::SetUp() {
-  g_logLevel = UTIL_LOG_TRACE;
+  enterFreshNamespaces();
   startCamera();
   startServer();
+}
+
+// Fixed queue names and port: each test starts from empty ones (no thread runs at this point).
+void ServerTest::enterFreshNamespaces() {
+  ASSERT_TRUE(klEnterPrivateNamespaces());
+  requester = std::make_unique<TestRequester>();
+  g_logLevel = UTIL_LOG_TRACE;
 }
 
 void ServerTest::TearDown() {
@@ -50,7 +58,7 @@ long ServerTest::requestCount(const std::string& groupId) {
   return reply.rfind("ok ", 0) == 0 ? std::stol(reply.substr(3)) : -1;
 }
 
-bool ServerTest::logged(const std::string& text) {
+bool ServerTest::loggedSoFar(const std::string& text) {
   for (const std::string& line : syslog.texts()) lines.push_back(line);
   for (const std::string& line : lines) {
     if (line.find(text) != std::string::npos) return true;
@@ -58,4 +66,9 @@ bool ServerTest::logged(const std::string& text) {
   return false;
 }
 
-void ServerTest::sync() { ASSERT_EQ(requester.call(1), KL_ERR_NOT_SUPPORTED); }
+// Lines after an answer may still be on their way: the worker logs once it has sent it.
+bool ServerTest::logged(const std::string& text) {
+  return waitUntil([&] { return loggedSoFar(text); }, std::chrono::seconds(2));
+}
+
+void ServerTest::sync() { ASSERT_EQ(requester->call(1), KL_ERR_NOT_SUPPORTED); }

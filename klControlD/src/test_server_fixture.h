@@ -17,6 +17,7 @@ class ServerTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
+  void enterFreshNamespaces();
   // Starts the simulator (and the server, unless serverToo is false); fails the test on error.
   void startCamera();
   void startServer();
@@ -24,8 +25,10 @@ class ServerTest : public ::testing::Test {
   std::string control(const std::string& line);
   // Requests of group/id the simulator has seen.
   long requestCount(const std::string& groupId);
-  // True when some captured log line contains text.
+  // True when a captured log line contains text, waiting a little for it.
   bool logged(const std::string& text);
+  // True when a log line captured up to now contains text.
+  bool loggedSoFar(const std::string& text);
   // Waits until the worker has taken everything sent before, by a round trip of command 1.
   void sync();
 
@@ -34,5 +37,5 @@ class ServerTest : public ::testing::Test {
   std::unique_ptr<SimSimulator> sim;
   std::thread simThread;
   KlcontrolCommandServer* server = nullptr;
-  TestRequester requester;
+  std::unique_ptr<TestRequester> requester;  // made inside the test's namespaces
 };
