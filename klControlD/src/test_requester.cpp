@@ -110,9 +110,8 @@ long TestRequester::pending() const {
 }
 
 std::vector<uint8_t> queueRegistration(uint32_t enable, const std::string& name) {
-  std::vector<uint8_t> arg(sizeof enable);
+  std::vector<uint8_t> arg(sizeof enable + name.size() + 1, 0);
   std::memcpy(arg.data(), &enable, sizeof enable);
-  arg.insert(arg.end(), name.begin(), name.end());
-  arg.push_back(0);
+  std::memcpy(arg.data() + sizeof enable, name.data(), name.size());
   return arg;
 }
