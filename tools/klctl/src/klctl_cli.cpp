@@ -66,11 +66,25 @@ bool parseStep(const std::vector<std::string>& words, KlctlStep& step, std::stri
   return klctlParseArguments(arguments, step.argument, error);
 }
 
+// "watch [--count N]"
+bool parseWatch(const std::vector<std::string>& words, KlctlPlan& plan, std::string& error) {
+  plan.watch = true;
+  if (words.size() == 1) return true;
+  uint64_t count = 0;
+  if (words.size() == 3 && words[1] == "--count" && klctlParseUnsigned(words[2], UINT32_MAX, count) && count > 0) {
+    plan.watchCount = static_cast<unsigned>(count);
+    return true;
+  }
+  error = "watch takes only --count N (N at least 1)";
+  return false;
+}
+
 }  // namespace
 
 bool klctlParseCommandLine(const std::vector<std::string>& words, KlctlPlan& plan, std::string& error) {
   size_t i = 0;
   if (!parseOptions(words, i, plan, error)) return false;
+  if (i < words.size() && words[i] == "watch") return parseWatch({words.begin() + i, words.end()}, plan, error);
   while (i < words.size()) {
     size_t end = i;
     while (end < words.size() && words[end] != "--") ++end;
@@ -97,6 +111,7 @@ std::string klctlUsage() {
          " and prints each answer's status and payload.\n"
          "COMMAND is a number or a name below (case does not matter, the KLCONTROL_ prefix may be left out),\n"
          "or suspend / resume (\"JS\" / \"JR\"). Commands run in order; the first failure stops the rest.\n"
+         "klctl [--timeout S] watch [--count N] prints the documents pushed on port 8081, one a line.\n"
          "\n"
          "ARG (concatenated in order into the command's argument; without ARG none is sent):\n"
          "  u8:N u16:N u32:N   unsigned values in host byte order (decimal or 0x..)\n"

@@ -23,6 +23,8 @@ struct KlctlPlan {
   bool help = false;
   bool probe = false;          // only tell whether probeQueue exists
   std::string probeQueue = KLCTL_DAEMON_QUEUE;
+  bool watch = false;          // print pushed documents instead of sending steps
+  unsigned watchCount = 0;     // stop after so many documents; 0: no limit
   std::vector<KlctlStep> steps;
 };
 

@@ -79,6 +79,11 @@ TEST(KlctlCommandLine, DefaultsAndArgumentPresence) {
   EXPECT_TRUE(probe.probe);
   EXPECT_EQ("/to_klnet", probe.probeQueue);
   EXPECT_EQ(KLCTL_DAEMON_QUEUE, parse({"--probe"}).probeQueue);
+  const KlctlPlan watch = parse({"--timeout", "9", "watch", "--count", "2"});
+  EXPECT_TRUE(watch.watch);
+  EXPECT_EQ(2u, watch.watchCount);
+  EXPECT_TRUE(watch.steps.empty());
+  EXPECT_EQ(0u, parse({"watch"}).watchCount);
 }
 
 TEST(KlctlCommandLine, UsageErrorsAreRefusedWithAReason) {
@@ -96,6 +101,8 @@ TEST(KlctlCommandLine, UsageErrorsAreRefusedWithAReason) {
       {"--", "mode"},
       {"mode", "--", "--", "shutter"},
       {"suspend", "u8:1"},
+      {"watch", "--count", "0"},
+      {"watch", "mode"},
   };
   for (const auto& words : bad) {
     KlctlPlan plan;

@@ -1,6 +1,7 @@
 #include "klctl_run.h"
 
 #include "klctl_report.h"
+#include "klctl_watch.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ KlctlOutcome klctlRun(const KlctlPlan& plan, std::ostream& out, std::ostream& er
     return KlctlOutcome::Ok;
   }
   if (plan.probe) return probe(plan, out);
+  if (plan.watch) return klctlWatch(plan.watchCount, plan.timeout, out, err);
   KlctlOutcome first = KlctlOutcome::Ok;
   for (const KlctlStep& step : plan.steps) {
     const KlctlResult result = send(step, plan.timeout);
