@@ -66,8 +66,9 @@ bool TestRequester::sendToDaemon(const std::vector<uint8_t>& bytes) {
   const mqd_t daemon = mq_open("/to_klCtlD", O_WRONLY);
   if (daemon == -1) return false;
   const timespec deadline = deadlineIn(2000);
-  const bool sent = mq_timedsend(daemon, reinterpret_cast<const char*>(bytes.data()), bytes.size(), 0,
-                                 &deadline) == 0;
+  static const char kEmpty[1] = {0};
+  const char* data = bytes.empty() ? kEmpty : reinterpret_cast<const char*>(bytes.data());
+  const bool sent = mq_timedsend(daemon, data, bytes.size(), 0, &deadline) == 0;
   mq_close(daemon);
   return sent;
 }
