@@ -13,6 +13,25 @@
 
 const KlcontrolCommandServer::DispatchRow KlcontrolCommandServer::kDispatch[] = {
     {KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &KlcontrolCommandServer::cmdNotificationQueueRegister},
+    {KLCONTROL_GLINT_TAG_PLAYBACK, &KlcontrolCommandServer::cmdGlintTagPlayback},
+    {KLCONTROL_DELETE, &KlcontrolCommandServer::cmdDelete},
+    {KLCONTROL_DELETE_LAST, &KlcontrolCommandServer::cmdDeleteLast},
+    {KLCONTROL_DELETE_GROUP, &KlcontrolCommandServer::cmdDeleteGroup},
+    {KLCONTROL_DELETE_ALL, &KlcontrolCommandServer::cmdDeleteAll},
+    {KLCONTROL_DELETE_LIST, &KlcontrolCommandServer::cmdDeleteList},
+    {KLCONTROL_GET_DELETE_LIST_RESULT, &KlcontrolCommandServer::cmdGetDeleteListResult},
+    {KLCONTROL_WIFI_AP_CONTROL, &KlcontrolCommandServer::cmdWifiApControl},
+    {KLCONTROL_WIFI_AP_SSID_CONFIG, &KlcontrolCommandServer::cmdWifiApSsidConfig},
+    {KLCONTROL_WIFI_BAND_SELECT, &KlcontrolCommandServer::cmdWifiBandSelect},
+    {KLCONTROL_WIFI_SSID_SCAN, &KlcontrolCommandServer::cmdWifiSsidScan},
+    {KLCONTROL_WIFI_SSID_LIST, &KlcontrolCommandServer::cmdWifiSsidList},
+    {KLCONTROL_WIFI_SSID_SAVE, &KlcontrolCommandServer::cmdWifiSsidSave},
+    {KLCONTROL_WIFI_SSID_SELECT, &KlcontrolCommandServer::cmdWifiSsidSelect},
+    {KLCONTROL_WIFI_SSID_DELETE, &KlcontrolCommandServer::cmdWifiSsidDelete},
+    {KLCONTROL_WIFI_SSID_DELETE_ALL, &KlcontrolCommandServer::cmdWifiSsidDeleteAll},
+    {KLCONTROL_RC_PAIR, &KlcontrolCommandServer::cmdRcPair},
+    {KLCONTROL_RC_PAIR_CANCEL, &KlcontrolCommandServer::cmdRcPairCancel},
+    {KLCONTROL_BLE_CONTROL, &KlcontrolCommandServer::cmdBleControl},
 };
 
 KlcontrolCommandServer::Handler KlcontrolCommandServer::findHandler(klcontrol_command_t command) const {

@@ -155,6 +155,29 @@ class KlcontrolCommandServer {
   int answer(Msg& msg, int status);
   int cmdNotificationQueueRegister(Msg& msg, MsgElement* arg);
 
+  // Media and storage commands.
+  int cmdGlintTagPlayback(Msg& msg, MsgElement* arg);
+  int cmdDelete(Msg& msg, MsgElement* arg);
+  int cmdDeleteLast(Msg& msg, MsgElement* arg);
+  int cmdDeleteGroup(Msg& msg, MsgElement* arg);
+  int cmdDeleteAll(Msg& msg, MsgElement* arg);
+  int cmdDeleteList(Msg& msg, MsgElement* arg);
+  int cmdGetDeleteListResult(Msg& msg, MsgElement* arg);
+
+  // Connectivity commands.
+  int cmdWifiApControl(Msg& msg, MsgElement* arg);
+  int cmdWifiApSsidConfig(Msg& msg, MsgElement* arg);
+  int cmdWifiBandSelect(Msg& msg, MsgElement* arg);
+  int cmdWifiSsidScan(Msg& msg, MsgElement* arg);
+  int cmdWifiSsidList(Msg& msg, MsgElement* arg);
+  int cmdWifiSsidSave(Msg& msg, MsgElement* arg);
+  int cmdWifiSsidSelect(Msg& msg, MsgElement* arg);
+  int cmdWifiSsidDelete(Msg& msg, MsgElement* arg);
+  int cmdWifiSsidDeleteAll(Msg& msg, MsgElement* arg);
+  int cmdRcPair(Msg& msg, MsgElement* arg);
+  int cmdRcPairCancel(Msg& msg, MsgElement* arg);
+  int cmdBleControl(Msg& msg, MsgElement* arg);
+
   // Camera state.
   bool readLenses();
   void refreshLenses(const char* failureText);

@@ -1,58 +1,215 @@
+// Building a client preset message from the camera's 81-byte preset record.
 #include "klcontrol_preset_loader.h"
 
-#include <algorithm>
-#include <cstdint>
 #include <iterator>
 
-#include "klLog.h"
+#include "InfoHandler.h"
 #include "klcontrol_if_server.h"
-
-#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
 
 namespace {
 
-constexpr int REMOTE_PRESET_GROUP = 17;
-constexpr int REMOTE_PRESET_EDIT_START = 8;
-constexpr int REMOTE_PRESET_EDIT_END = 10;
-constexpr int FLAT_MODE_PLAYBACK = 4;
+using wsdk_commands::WSDK_Preset;
 
-const int kEditFreeSettings[] = {47,  50,  54,  58,  59,  60,  62,  64,  65,  72,  83,  84,  85,  86,  87,
-                                 88,  91,  103, 104, 106, 112, 134, 142, 143, 154, 158, 159, 162, 169, 173};
+constexpr uint8_t DEFAULT_MODEL = 57;
+constexpr int8_t LENS_MODE_DUAL = 1;
+constexpr uint8_t MODEL_51 = 51;
+
+// Where a setting's value comes from: the record byte itself or a table it indexes.
+enum class Source { RAW, INTERVAL, NIGHT_INTERVAL };
+
+// When a listed setting is left out.
+enum class Rule {
+  ALWAYS,
+  LOOPING_ONLY,          // only in flat mode 15
+  NIGHT_PHOTO_ONLY,      // only in flat modes 18 and 21
+  LENS_SHOWN,            // left out in lens mode 1 on models without the Vex lens
+  LENS_SHOWN_UNLESS_51,  // left out in lens mode 1 on model 51
+  MODEL_51_WIDE_PHOTO,   // only on model 51 for presets 0x40000, 0x10001, 0x40003
+  NOT_51_NARROW_PHOTO,   // left out on model 51 for presets 0x40000, 0x10001
+};
+
+struct SettingRow {
+  int setting;
+  size_t offset;  // in the settings record
+  Rule rule;
+  Source source;
+};
+
+struct ModeSettings {
+  int flatMode;
+  const SettingRow* rows;
+  size_t count;
+};
+
+constexpr int32_t kIntervals[] = {0, 1, 2, 5, 10, 30, 60, 120, 300, 1800, 3600, 0};
+constexpr int32_t kNightIntervals[] = {10, 15, 20, 30, 60, 120, 300, 1800, 3600, 0, 4, 5};
+// A night interval of 0 is reported as this value.
+constexpr int32_t NIGHT_INTERVAL_AUTO = 3601;
+
+#define ROW(record, member, setting, rule) {setting, offsetof(record, member), Rule::rule, Source::RAW}
+
+constexpr SettingRow kVideoRows[] = {ROW(appc_video_settings, resolution, 2, ALWAYS),
+                                     ROW(appc_video_settings, fps, 3, ALWAYS),
+                                     ROW(appc_video_settings, setting6, 6, LOOPING_ONLY),
+                                     ROW(appc_video_settings, lens, 121, LENS_SHOWN)};
+constexpr SettingRow kTimeLapseVideoRows[] = {ROW(appc_video_settings, resolution, 2, ALWAYS),
+                                              ROW(appc_video_settings, setting5, 5, ALWAYS),
+                                              ROW(appc_video_settings, lens, 121, LENS_SHOWN_UNLESS_51)};
+constexpr SettingRow kSurgeRows[] = {ROW(appc_video_settings, resolution, 2, ALWAYS),
+                                     ROW(appc_video_settings, setting111, 111, ALWAYS),
+                                     ROW(appc_video_settings, lens, 121, LENS_SHOWN)};
+constexpr SettingRow kRippleRows[] = {ROW(appc_video_settings, lens, 121, ALWAYS)};
+constexpr SettingRow kPhotoRows[] = {ROW(appc_photo_settings, setting19, 19, NIGHT_PHOTO_ONLY),
+                                     ROW(appc_photo_settings, setting105, 105, MODEL_51_WIDE_PHOTO),
+                                     ROW(appc_photo_settings, lens, 122, NOT_51_NARROW_PHOTO)};
+constexpr SettingRow kBurstRows[] = {ROW(appc_multi_shot_settings, setting147, 147, ALWAYS),
+                                     ROW(appc_multi_shot_settings, lens, 123, ALWAYS)};
+constexpr SettingRow kTimeLapsePhotoRows[] = {
+    {30, offsetof(appc_multi_shot_settings, interval_index), Rule::ALWAYS, Source::INTERVAL},
+    ROW(appc_multi_shot_settings, lens, 123, LENS_SHOWN_UNLESS_51)};
+constexpr SettingRow kNightLapsePhotoRows[] = {
+    ROW(appc_multi_shot_settings, setting31, 31, ALWAYS),
+    {32, offsetof(appc_multi_shot_settings, night_interval_index), Rule::ALWAYS, Source::NIGHT_INTERVAL},
+    ROW(appc_multi_shot_settings, lens, 123, LENS_SHOWN_UNLESS_51)};
+constexpr SettingRow kNightLapseVideoRows[] = {
+    ROW(appc_multi_shot_settings, nightlapse_resolution, 2, ALWAYS),
+    {32, offsetof(appc_multi_shot_settings, night_interval_index), Rule::ALWAYS, Source::NIGHT_INTERVAL},
+    ROW(appc_multi_shot_settings, nightlapse_lens, 121, ALWAYS)};
+
+#undef ROW
+
+#define MODE(flatMode, rows) {flatMode, rows, std::size(rows)}
+
+constexpr ModeSettings kVideoModes[] = {MODE(12, kVideoRows), MODE(15, kVideoRows),           MODE(23, kVideoRows),
+                                        MODE(27, kVideoRows), MODE(13, kTimeLapseVideoRows), MODE(24, kSurgeRows),
+                                        MODE(25, kRippleRows)};
+constexpr ModeSettings kPhotoModes[] = {MODE(16, kPhotoRows), MODE(17, kPhotoRows), MODE(18, kPhotoRows)};
+constexpr ModeSettings kMultiShotModes[] = {MODE(19, kBurstRows), MODE(20, kTimeLapsePhotoRows),
+                                            MODE(21, kNightLapsePhotoRows), MODE(26, kNightLapseVideoRows)};
+
+#undef MODE
+
+bool isWidePhoto51(uint32_t id) { return id == 0x40000 || id == 0x10001 || id == 0x40003; }
+bool isNarrowPhoto51(uint32_t id) { return id == 0x40000 || id == 0x10001; }
+
+bool ruleHolds(Rule rule, const WSDK_Preset& preset, const PresetContext& context) {
+  const bool dualLens = context.lensMode == LENS_MODE_DUAL;
+  const bool model51 = context.model == MODEL_51;
+  const uint32_t id = uint32_t(preset.id());
+  switch (rule) {
+    case Rule::ALWAYS: return true;
+    case Rule::LOOPING_ONLY: return preset.mode() == wsdk_commands::WSDK_FLAT_MODE_LOOPING;
+    case Rule::NIGHT_PHOTO_ONLY:
+      return preset.mode() == wsdk_commands::WSDK_FLAT_MODE_PHOTO_NIGHT ||
+             preset.mode() == wsdk_commands::WSDK_FLAT_MODE_NIGHT_LAPSE_PHOTO;
+    case Rule::LENS_SHOWN: return !dualLens || isVexLensSupported(context.model);
+    case Rule::LENS_SHOWN_UNLESS_51: return !(dualLens && model51);
+    case Rule::MODEL_51_WIDE_PHOTO: return model51 && isWidePhoto51(id);
+    case Rule::NOT_51_NARROW_PHOTO: return !(model51 && isNarrowPhoto51(id));
+  }
+  return false;
+}
+
+// The value a row stores; false when a table index lies outside its table.
+bool rowValue(const SettingRow& row, const int8_t* record, int32_t& value) {
+  const int32_t raw = record[row.offset];
+  if (row.source == Source::RAW) {
+    value = raw;
+    return true;
+  }
+  const int32_t* table = row.source == Source::INTERVAL ? kIntervals : kNightIntervals;
+  if (raw < 0 || size_t(raw) >= std::size(kIntervals)) return false;
+  value = table[raw];
+  if (row.source == Source::NIGHT_INTERVAL && value == 0) value = NIGHT_INTERVAL_AUTO;
+  return true;
+}
+
+void addSetting(WSDK_Preset& preset, int setting, int32_t value, const InfoHandler* handler) {
+  wsdk_commands::WSDK_PresetSetting* entry = preset.add_setting_array();
+  entry->set_id(setting);
+  entry->set_value(handler != nullptr ? handler->settingValueToOption(setting, value) : value);
+  entry->set_is_caption(true);
+}
+
+template <size_t N>
+void loadSettings(const ModeSettings (&modes)[N], const int8_t* record, WSDK_Preset& preset,
+                  const InfoHandler* handler, const PresetContext& context) {
+  for (const ModeSettings& mode : modes) {
+    if (mode.flatMode != preset.mode()) continue;
+    for (size_t i = 0; i < mode.count; ++i) {
+      const SettingRow& row = mode.rows[i];
+      int32_t value = 0;
+      if (ruleHolds(row.rule, preset, context) && rowValue(row, record, value)) {
+        addSetting(preset, row.setting, value, handler);
+      }
+    }
+    return;
+  }
+}
+
+enum class Family { VIDEO, PHOTO, MULTI_SHOT, NONE };
+
+Family familyOf(int flatMode) {
+  if ((flatMode >= 12 && flatMode <= 15) || (flatMode >= 22 && flatMode <= 25) || flatMode == 27) return Family::VIDEO;
+  if (flatMode >= 16 && flatMode <= 18) return Family::PHOTO;
+  if ((flatMode >= 19 && flatMode <= 21) || flatMode == 26) return Family::MULTI_SHOT;
+  return Family::NONE;
+}
 
 }  // namespace
 
-bool BypassEditStart(int setting) {
-  return std::find(std::begin(kEditFreeSettings), std::end(kEditFreeSettings), setting) !=
-         std::end(kEditFreeSettings);
+PresetContext presetContext() {
+  PresetContext context{DEFAULT_MODEL, 0};
+  _get_model_number(&context.model);
+  context.lensMode = KlcontrolCommandServer::getInstance()->GetLensMode();
+  return context;
 }
 
-int RemapPresetGroup(int group) {
-  if (group >= 3 && group <= 5) return group - 3;
-  if (group == 8 || group == 9) return 0;
-  return group;
+void loadVideoSettings(appc_video_settings& settings, WSDK_Preset& preset, InfoHandler* handler,
+                       const PresetContext& context) {
+  loadSettings(kVideoModes, reinterpret_cast<const int8_t*>(&settings), preset, handler, context);
 }
 
-bool PresetStartEdit(int setting) {
-  klc_msg_q_context_t* ctx = &KlcontrolCommandServer::m_cameraContext;
-  int mode = 0;
-  int flatMode = -1;
-  klc_app_get_mode_flat_mode(ctx, &mode, &flatMode);
-  LOG(UTIL_LOG_DEBUG, "------Current flatmode is %d", flatMode);
-  if (flatMode == FLAT_MODE_PLAYBACK || flatMode == -1) return false;
-  if (BypassEditStart(setting)) return true;
-  const uint32_t preset = KlcontrolCommandServer::getInstance()->GetActivePreset();
-  const int rc = klc_send_remote_api_payload(ctx, REMOTE_PRESET_GROUP, REMOTE_PRESET_EDIT_START, &preset,
-                                             sizeof preset);
-  if (rc == 0) return true;
-  LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload error, %d\n", rc);
-  return false;
+void loadPhotoSettings(appc_photo_settings& settings, WSDK_Preset& preset, InfoHandler* handler,
+                       const PresetContext& context) {
+  loadSettings(kPhotoModes, reinterpret_cast<const int8_t*>(&settings), preset, handler, context);
 }
 
-bool PresetEndEdit(int setting) {
-  if (BypassEditStart(setting)) return true;
-  const int rc = klc_send_simple_remote_api(&KlcontrolCommandServer::m_cameraContext, REMOTE_PRESET_GROUP,
-                                            REMOTE_PRESET_EDIT_END);
-  if (rc == 0) return true;
-  LOG(UTIL_LOG_ERROR, "klc_send_simple_remote_api error, %d\n", rc);
-  return false;
+void loadMultishotSettings(appc_multi_shot_settings& settings, WSDK_Preset& preset, InfoHandler* handler,
+                           const PresetContext& context) {
+  loadSettings(kMultiShotModes, reinterpret_cast<const int8_t*>(&settings), preset, handler, context);
+}
+
+void populatePresetInfo(appc_presets_settings_info* info, WSDK_Preset& preset, InfoHandler* handler,
+                        const PresetContext& context) {
+  const int flatMode = info->flat_mode;
+  // Numbers the schema does not name are left out: a client's parser would drop them anyway.
+  if (wsdk_commands::WSDK_EnumFlatMode_IsValid(flatMode)) {
+    preset.set_mode(static_cast<wsdk_commands::WSDK_EnumFlatMode>(flatMode));
+  }
+  preset.set_user_defined(info->preset_type != 0);
+  const wsdk_commands::WSDK_EnumPresetIcon icon =
+      MapFWIconToWSDK(static_cast<PRESET_ICONS_FW>(info->user_data0), flatMode);
+  if (wsdk_commands::WSDK_EnumPresetIcon_IsValid(icon)) preset.set_icon(icon);
+  const int32_t title = int32_t(info->user_data1);
+  if (wsdk_commands::WSDK_EnumPresetTitle_IsValid(title)) {
+    preset.set_title_id(static_cast<wsdk_commands::WSDK_EnumPresetTitle>(title));
+  }
+  if (info->user_data2 != 0) preset.set_title_number(int32_t(info->user_data2));
+  preset.set_is_modified(info->edited > 0);
+
+  void* settings = info->settings;
+  switch (familyOf(flatMode)) {
+    case Family::VIDEO:
+      loadVideoSettings(*static_cast<appc_video_settings*>(settings), preset, handler, context);
+      break;
+    case Family::PHOTO:
+      loadPhotoSettings(*static_cast<appc_photo_settings*>(settings), preset, handler, context);
+      break;
+    case Family::MULTI_SHOT:
+      loadMultishotSettings(*static_cast<appc_multi_shot_settings*>(settings), preset, handler, context);
+      break;
+    case Family::NONE:
+      break;
+  }
 }

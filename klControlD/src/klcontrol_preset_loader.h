@@ -1,6 +1,92 @@
-// Preset helpers shared by the command handlers: the edit bracket around settings changes and
-// the mapping of firmware preset groups.
+// The preset unit: building client preset messages from the camera's preset records, loading the
+// preset of a flat mode, the edit bracket around settings changes, the numbering maps between the
+// firmware and the client enumerations, and the title number of a new custom preset.
 #pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "camera_blocks.h"
+#include "wsdkCommands/WSDK_EnumPresetIcon.pb.h"
+#include "wsdkCommands/WSDK_EnumPresetTitle.pb.h"
+#include "wsdkCommands/WSDK_Preset.pb.h"
+
+class InfoHandler;
+
+#pragma pack(push, 1)
+// The flat mode's settings record at offset 25 of appc_presets_settings_info, by mode family.
+struct appc_video_settings {
+  int8_t reserved0[2];
+  int8_t resolution;          // 2: setting 2
+  int8_t fps;                 // 3: setting 3
+  int8_t lens;                // 4: setting 121
+  int8_t reserved5;
+  int8_t setting6;            // 6: setting 6
+  int8_t reserved7[2];
+  int8_t setting5;            // 9: setting 5
+  int8_t reserved10[14];
+  int8_t setting111;          // 24: setting 111
+  int8_t reserved25[29];
+};
+struct appc_photo_settings {
+  int8_t reserved0[2];
+  int8_t lens;                // 2: setting 122
+  int8_t reserved3[2];
+  int8_t setting19;           // 5: setting 19
+  int8_t reserved6[13];
+  int8_t setting105;          // 19: setting 105
+  int8_t reserved20[34];
+};
+struct appc_multi_shot_settings {
+  int8_t reserved0[2];
+  int8_t lens;                // 2: setting 123
+  int8_t setting147;          // 3: setting 147
+  int8_t interval_index;      // 4: index into the interval table, setting 30
+  int8_t night_interval_index;  // 5: index into the night interval table, setting 32
+  int8_t reserved6;
+  int8_t setting31;           // 7: setting 31
+  int8_t reserved8[20];
+  int8_t nightlapse_resolution;  // 28: setting 2 of a night-lapse video
+  int8_t reserved29;
+  int8_t nightlapse_lens;     // 30: setting 121 of a night-lapse video
+  int8_t reserved31[23];
+};
+#pragma pack(pop)
+
+static_assert(sizeof(appc_video_settings) == sizeof(appc_presets_settings_info::settings), "video record");
+static_assert(sizeof(appc_photo_settings) == sizeof(appc_presets_settings_info::settings), "photo record");
+static_assert(sizeof(appc_multi_shot_settings) == sizeof(appc_presets_settings_info::settings), "multi-shot record");
+
+// The firmware's numbering of titles and icons; the same numbers as the client enumerations,
+// except that the firmware has no icons 1000 and 1001.
+enum PRESET_TITLES_FW : int32_t {};
+enum PRESET_ICONS_FW : int32_t {
+  FW_PRESET_ICON_TIMELAPSE = 8,
+  FW_PRESET_ICON_NIGHTLAPSE = 9,
+  FW_PRESET_ICON_TIMELAPSE_2 = 17,
+};
+
+// What the setting lists depend on besides the record: the camera model and the lens mode.
+struct PresetContext {
+  uint8_t model;
+  int8_t lensMode;
+};
+// The camera's model (57 when it cannot be read) and the command server's lens mode.
+PresetContext presetContext();
+
+// Fills preset from a camera record; the caller sets preset.id first. handler may be null (raw values).
+void populatePresetInfo(appc_presets_settings_info* info, wsdk_commands::WSDK_Preset& preset, InfoHandler* handler,
+                        const PresetContext& context = presetContext());
+// Append the settings of preset.mode (and, for photos, preset.id) to preset.setting_array.
+void loadVideoSettings(appc_video_settings& settings, wsdk_commands::WSDK_Preset& preset, InfoHandler* handler,
+                       const PresetContext& context = presetContext());
+void loadPhotoSettings(appc_photo_settings& settings, wsdk_commands::WSDK_Preset& preset, InfoHandler* handler,
+                       const PresetContext& context = presetContext());
+void loadMultishotSettings(appc_multi_shot_settings& settings, wsdk_commands::WSDK_Preset& preset,
+                           InfoHandler* handler, const PresetContext& context = presetContext());
+// Asks the camera to load the factory preset of a flat mode, or the current preset of group mode-1000.
+// 0, -1 for a refusal, or the failing library call's error.
+int LoadPresetFromMode(int mode);
 
 // Opens a preset edit on the active preset before a settings change; false when none can be
 // opened (playback, unknown flat mode, refused by the camera). True at once for edit-free settings.
@@ -9,5 +95,22 @@ bool PresetStartEdit(int setting);
 bool PresetEndEdit(int setting);
 // True for the settings whose change never needs a preset edit.
 bool BypassEditStart(int setting);
-// Folds the firmware's custom and special groups onto the client groups 0..2.
+
+// Folds the firmware's dual-lens and power-profile groups onto the groups 0..2.
 int RemapPresetGroup(int group);
+// Titles are numbered alike on both sides.
+wsdk_commands::WSDK_EnumPresetTitle MapFWTitleToWSDK(PRESET_TITLES_FW title);
+PRESET_TITLES_FW MapWSDKTitleToFW(wsdk_commands::WSDK_EnumPresetTitle title);
+// The client icon of a firmware icon: time-lapse and night-lapse photo presets get their own icons.
+wsdk_commands::WSDK_EnumPresetIcon MapFWIconToWSDK(PRESET_ICONS_FW icon, int flatMode);
+// The firmware icon of a client icon; the time-lapse photo icon depends on the camera model.
+PRESET_ICONS_FW MapWSDKIconToFW(wsdk_commands::WSDK_EnumPresetIcon icon);
+
+// True for the ids of the presets the camera ships with.
+bool IsFactoryPreset(unsigned int presetId);
+// True for the models on which clients may create custom presets.
+bool IsCreatePresetSupported(int model);
+// True for the models whose video presets keep their lens setting in lens mode 1.
+bool isVexLensSupported(unsigned char model);
+// The smallest title number no preset of the title uses in the firmware group; 0xFFFFFFFF on failure.
+unsigned int GetNextPresetIterator(unsigned char group, unsigned int title);

@@ -92,6 +92,9 @@ void SimCamera::loadFactoryState() {
   if (mModel == 57) applyValues(*this, kFactory57);
   selectFlatMode(kVideoModes[0]);
   mPresets.loadFactory(mModel);
+  mCard.loadFactory();
+  syncCardCounts();
+  mWireless.loadFactory();
 }
 
 unsigned SimCamera::blockSize(SimBlock block) {
@@ -196,14 +199,21 @@ int SimCamera::shutter(bool start) {
   if (start && !video) {
     // The photo lands on the card at once.
     if (mStatus.remaining_photos == 0) return KL_ERR_SDCARD_FULL;
-    mStatus.photo_count = mStatus.photo_count + 1;
+    mCard.addCapture(false);
+    syncCardCounts();
     mStatus.remaining_photos = mStatus.remaining_photos - 1;
     return KL_OK;
   }
   mStatus.encoding = start ? 1 : 0;
   if (!start) {
-    mStatus.video_count = mStatus.video_count + 1;
+    mCard.addCapture(true);
+    syncCardCounts();
     mStatus.recording_seconds = 0;
   }
   return KL_OK;
+}
+
+void SimCamera::syncCardCounts() {
+  mStatus.photo_count = mCard.count(false);
+  mStatus.video_count = mCard.count(true);
 }

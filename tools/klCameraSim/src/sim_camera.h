@@ -4,7 +4,9 @@
 #include <cstdint>
 
 #include "camera_blocks.h"
+#include "sim_media_card.h"
 #include "sim_preset_store.h"
+#include "sim_wireless.h"
 
 #pragma pack(push, 1)
 // Values only getters expose; a block of its own so that state files and the control interface
@@ -39,6 +41,13 @@ class SimCamera {
   // The presets; a model switch restores the factory presets.
   SimPresetStore& presets() { return mPresets; }
   const SimPresetStore& presets() const { return mPresets; }
+  // The media card; after changing it, syncCardCounts puts its file counts in the status block.
+  SimMediaCard& card() { return mCard; }
+  const SimMediaCard& card() const { return mCard; }
+  void syncCardCounts();
+  // Access point name, networks in reach, scan results, saved networks; a model switch resets them.
+  SimWireless& wireless() { return mWireless; }
+  const SimWireless& wireless() const { return mWireless; }
   // Block bytes as the camera sends them.
   const uint8_t* bytes(SimBlock block) const;
   static unsigned blockSize(SimBlock block);
@@ -77,4 +86,6 @@ class SimCamera {
   appc_setup_all_settings mSettings{};
   sim_system_values mSystem{};
   SimPresetStore mPresets;
+  SimMediaCard mCard;
+  SimWireless mWireless;
 };

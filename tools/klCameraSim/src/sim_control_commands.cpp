@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "camera_link.h"
+#include "sim_family_control.h"
 #include "sim_members.h"
 #include "sim_simulator.h"
 #include "sim_state_file.h"
@@ -154,6 +155,10 @@ const Command kCommands[] = {
     {"reset-counts", 1, "reset-counts", resetCounts},
     {"payload", 2, "payload G/I", payload},
     {"model", 2, "model N", model},
+    {"card", 1, "card | card add video|photo [FILES]", simControlCard},
+    {"tags", 2, "tags NAME", simControlTags},
+    {"wifi", 1, "wifi", simControlWifi},
+    {"network", 4, "network NAME AUTH SIGNAL", simControlNetwork},
 };
 
 }  // namespace

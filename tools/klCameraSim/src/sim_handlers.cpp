@@ -8,6 +8,8 @@ SimHandlerTable::SimHandlerTable() {
   simAddModeHandlers(*this);
   simAddCaptureHandlers(*this);
   simAddPresetHandlers(*this);
+  simAddMediaHandlers(*this);
+  simAddConnectivityHandlers(*this);
 }
 
 SimHandler SimHandlerTable::find(uint32_t key) const {

@@ -35,6 +35,8 @@ void simAddStateHandlers(SimHandlerTable& table);
 void simAddModeHandlers(SimHandlerTable& table);
 void simAddCaptureHandlers(SimHandlerTable& table);
 void simAddPresetHandlers(SimHandlerTable& table);
+void simAddMediaHandlers(SimHandlerTable& table);
+void simAddConnectivityHandlers(SimHandlerTable& table);
 
 // Payload readers shared by the families: false when the payload is not exactly that long.
 bool simPayloadWords(const klc_link_request& request, int32_t* words, unsigned count);

@@ -1,0 +1,173 @@
+// Connectivity commands: the Wi-Fi access point, its name and band, scanning for and managing the
+// networks the camera joins, remote-control pairing and BLE. Most go to the accessory-port channel
+// as small binary payloads built here.
+#include <cstring>
+#include <string>
+
+#include "klErrno.h"
+#include "klLog.h"
+#include "klcontrol_if_server.h"
+#include "klcontrol_network_payloads.h"
+#include "klcontrol_tlv_text.h"
+
+#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+
+namespace {
+
+// Fields of the raw arguments.
+constexpr unsigned kNameField = 33;
+constexpr unsigned kApPasswordField = 71;
+constexpr unsigned kApFlagOffset = 104;
+constexpr unsigned kPasswordField = 67;
+constexpr unsigned kAuthOffset = 100;
+
+constexpr int kGroupWifi = 6;
+constexpr int kBandSelect = 19;
+constexpr uint8_t kBleSwitch = 0x24;
+
+klc_msg_q_context_t* ctx() { return &KlcontrolCommandServer::m_cameraContext; }
+
+int auxpod(const char* code, const void* payload, uint16_t length) {
+  return klc_send_auxpod_command(ctx(), code, payload, length, nullptr, nullptr);
+}
+
+std::string nameOf(const MsgElement* arg) { return boundedText(arg->getData(), kNameField); }
+
+std::string passwordOf(const MsgElement* arg, unsigned field) {
+  return boundedText(arg->getData() + kNameField, field);
+}
+
+uint32_t wordAt(const MsgElement* arg, unsigned offset) {
+  uint32_t word = 0;
+  std::memcpy(&word, arg->getData() + offset, sizeof word);
+  return word;
+}
+
+// A value the command does not accept, refused like a missing argument.
+int refused() {
+  LOG(UTIL_LOG_ERROR, "Invalid parameter");
+  return KL_ERR_INVALID_PARAM;
+}
+
+}  // namespace
+
+// Actions 0, 1, 2 are the camera's codes 3, 1, 6.
+int KlcontrolCommandServer::cmdWifiApControl(Msg& msg, MsgElement* arg) {
+  static const uint8_t kCodes[] = {3, 1, 6};
+  uint32_t action = 0;
+  arg->getUint32(&action);
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_AP_CONTROL: action:%d", int(action));
+  if (action >= sizeof kCodes) return answer(msg, refused());
+  const uint8_t payload[2] = {kCodes[action], 0};
+  return answer(msg, auxpod("AP", payload, sizeof payload));
+}
+
+int KlcontrolCommandServer::cmdWifiApSsidConfig(Msg& msg, MsgElement* arg) {
+  const std::string name = nameOf(arg);
+  const std::string password = passwordOf(arg, kApPasswordField);
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_AP_SSID_CONFIG: ssid[%s] password[%s]", name.c_str(), password.c_str());
+  if (name.empty() || password.empty()) return answer(msg, KL_ERR_INVALID_PARAM);
+  const std::vector<uint8_t> payload = klcApNamePayload(name, password, wordAt(arg, kApFlagOffset) == 1);
+  return answer(msg, auxpod("AP", payload.data(), uint16_t(payload.size())));
+}
+
+int KlcontrolCommandServer::cmdWifiBandSelect(Msg& msg, MsgElement* arg) {
+  uint32_t band = 0;
+  arg->getUint32(&band);
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_BAND_SELECT: band:%d", int(band));
+  if (band > 1) return answer(msg, refused());
+  const uint8_t payload = uint8_t(band);
+  return answer(msg, klc_send_remote_api_payload(ctx(), kGroupWifi, kBandSelect, &payload, 1));
+}
+
+// Every answer carries the scan id, 0 unless the camera gave one.
+int KlcontrolCommandServer::cmdWifiSsidScan(Msg& msg, MsgElement* arg) {
+  uint8_t start = 0;
+  arg->getUint8(&start);
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_SSID_SCAN: start:%d", int(start));
+  uint32_t scanId = 0;
+  int status = KL_ERR_NOT_SUPPORTED;
+  if (start == 1) {
+    static const uint8_t kStart[2] = {1, 1};
+    uint8_t* reply = nullptr;
+    uint16_t length = 0;
+    status = klc_send_auxpod_command(ctx(), "NI", kStart, sizeof kStart, &reply, &length);
+    if (reply == nullptr || length < 2) {
+      LOG(UTIL_LOG_ERROR, "Results from scan start not long enough to hold a scan id");
+    } else {
+      scanId = reply[1];
+    }
+  }
+  sendResponse(msg, status, &scanId, sizeof scanId);
+  return status;
+}
+
+int KlcontrolCommandServer::cmdWifiSsidList(Msg& msg, MsgElement* arg) {
+  uint8_t offset = 0;
+  arg->getUint8(&offset);
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_SSID_LIST: offset:%d", int(offset));
+  const uint8_t request[5] = {offset, KLC_NETWORK_LIST_ENTRIES, 0xFF, 0xFF, 1};
+  uint8_t* reply = nullptr;
+  uint16_t length = 0;
+  int status = klc_send_auxpod_command(ctx(), "al", request, sizeof request, &reply, &length);
+  uint8_t list[KLC_NETWORK_LIST_SIZE] = {};
+  if (status == KL_OK && reply != nullptr && length > 0) status = klcFillNetworkList(offset, reply, length, list);
+  sendResponse(msg, status, list, sizeof list);
+  return status;
+}
+
+int KlcontrolCommandServer::cmdWifiSsidSave(Msg& msg, MsgElement* arg) {
+  const std::string name = nameOf(arg);
+  const std::string password = passwordOf(arg, kPasswordField);
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_SSID_SAVE: ssid[%s] password[%s]", name.c_str(), password.c_str());
+  std::vector<uint8_t> payload;
+  if (!klcSaveNetworkPayload(name, password, payload)) return answer(msg, refused());
+  return answer(msg, auxpod("CQ", payload.data(), uint16_t(payload.size())));
+}
+
+int KlcontrolCommandServer::cmdWifiSsidSelect(Msg& msg, MsgElement* arg) {
+  const std::string name = nameOf(arg);
+  const std::string password = passwordOf(arg, kPasswordField);
+  const uint32_t auth = wordAt(arg, kAuthOffset);
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_SSID_SELECT: ssid[%s] password[%s] auth_type:%d", name.c_str(),
+      password.c_str(), int(auth));
+  if (name.empty() || auth > 255) return answer(msg, refused());
+  const klc_network_payload_t payload = klcNetworkPayload(KLC_NETWORK_SELECT, uint8_t(auth), name, password);
+  return answer(msg, auxpod(password.empty() ? "CL" : "CT", &payload, sizeof payload));
+}
+
+int KlcontrolCommandServer::cmdWifiSsidDelete(Msg& msg, MsgElement* arg) {
+  const std::string name = nameOf(arg);
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_SSID_DELETE: ssid[%s]", name.c_str());
+  if (name.empty()) return answer(msg, refused());
+  const klc_network_payload_t payload = klcNetworkPayload(KLC_NETWORK_DELETE, 0, name, "");
+  return answer(msg, auxpod("CD", &payload, sizeof payload));
+}
+
+int KlcontrolCommandServer::cmdWifiSsidDeleteAll(Msg& msg, MsgElement*) {
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_SSID_DELETE_ALL:");
+  const klc_network_payload_t payload = klcNetworkPayload(KLC_NETWORK_DELETE_ALL, 0, "", "");
+  return answer(msg, auxpod("CD", &payload, sizeof payload));
+}
+
+int KlcontrolCommandServer::cmdRcPair(Msg& msg, MsgElement*) {
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL_RC_PAIR:");
+  static const uint8_t kPair[2] = {1, 2};
+  return answer(msg, auxpod("PD", kPair, sizeof kPair));
+}
+
+// Only a single zero byte from the camera confirms the cancel.
+int KlcontrolCommandServer::cmdRcPairCancel(Msg& msg, MsgElement*) {
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL_RC_PAIR_CANCEL:");
+  uint8_t* reply = nullptr;
+  uint16_t length = 0;
+  int status = klc_send_auxpod_command(ctx(), "PX", nullptr, 0, &reply, &length);
+  if (status == KL_OK && (reply == nullptr || length != 1 || reply[0] != 0)) status = KL_ERR;
+  return answer(msg, status);
+}
+
+int KlcontrolCommandServer::cmdBleControl(Msg& msg, MsgElement*) {
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL_BLE_CONTROL");
+  const uint8_t payload[2] = {kBleSwitch, 0};
+  return answer(msg, auxpod("AP", payload, sizeof payload));
+}

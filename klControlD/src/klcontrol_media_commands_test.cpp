@@ -1,0 +1,182 @@
+// Media and storage commands against the simulated camera: what reaches the camera, the answer,
+// and the files left on the card.
+#include <gtest/gtest.h>
+
+#include "klErrno.h"
+#include "test_command_bytes.h"
+#include "test_server_fixture.h"
+
+namespace {
+
+class MediaTest : public ServerTest {
+ protected:
+  // Captures 1 to 4 on the card: a video, a photo, a group of three photos, a video.
+  void fillCard() {
+    for (const char* capture : {"card add video", "card add photo", "card add photo 3", "card add video"}) {
+      ASSERT_EQ(control(capture).substr(0, 2), "ok") << capture;
+    }
+  }
+  std::string card() { return control("card"); }
+  // The last payload of the request in hexadecimal, or the simulator's error.
+  std::string sent(const std::string& request) {
+    const std::string reply = control("payload " + request);
+    return reply.rfind("ok", 0) == 0 ? reply.substr(reply.size() > 2 ? 3 : 2) : reply;
+  }
+};
+
+std::vector<uint8_t> fileArg(const std::string& name) {
+  std::vector<uint8_t> arg(name.begin(), name.end());
+  arg.push_back(0);
+  return arg;
+}
+
+std::vector<uint8_t> tagArg(uint32_t leading, const std::string& name, uint32_t offset) {
+  std::vector<uint8_t> arg;
+  putWord(arg, 0, leading);
+  putField(arg, 4, 260, name);
+  putWord(arg, 264, offset);
+  return arg;
+}
+
+std::vector<uint8_t> listArg(const std::vector<std::pair<uint8_t, std::string>>& items, size_t extra = 0) {
+  std::vector<uint8_t> arg;
+  for (const auto& [item, name] : items) {
+    arg.push_back(item);
+    putField(arg, arg.size(), 22, name);
+  }
+  arg.resize(arg.size() + extra, 0);
+  return arg;
+}
+
+TEST_F(MediaTest, TagPlaybackSendsOffsetKindAndNameAndTagsTheVideo) {
+  fillCard();
+  const std::vector<uint8_t> arg = tagArg(2, "VID_0001.MP4", 1500);
+  EXPECT_EQ(requester->call(KLCONTROL_GLINT_TAG_PLAYBACK, &arg), KL_OK);
+  EXPECT_EQ(sent("264/1"), "dc05000002000000" + hexOf(std::string("VID_0001.MP4")));
+  EXPECT_EQ(control("tags VID_0001.MP4"), "ok 1500:2");
+  EXPECT_TRUE(logged("KLCONTROL_GLINT_TAG_PLAYBACK: filename[VID_0001.MP4] offset:1500"));
+}
+
+TEST_F(MediaTest, TagPlaybackEdges) {
+  fillCard();
+  // A name filling its field without a zero is cut at the field; the camera knows no such file.
+  const std::vector<uint8_t> unterminated = tagArg(0, std::string(260, 'A'), 7);
+  EXPECT_EQ(requester->call(KLCONTROL_GLINT_TAG_PLAYBACK, &unterminated), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(sent("264/1"), "0700000000000000" + hexOf(std::string(260, 'A')));
+  std::vector<uint8_t> shortArg = tagArg(2, "VID_0001.MP4", 1500);
+  shortArg.pop_back();
+  EXPECT_EQ(requester->call(KLCONTROL_GLINT_TAG_PLAYBACK, &shortArg), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(requestCount("264/1"), 1);
+  const std::vector<uint8_t> photo = tagArg(2, "IMG_0002.JPG", 10);
+  EXPECT_EQ(requester->call(KLCONTROL_GLINT_TAG_PLAYBACK, &photo), KL_ERR_INVALID_PARAM);
+}
+
+TEST_F(MediaTest, DeletionsReachTheCameraAndChangeTheCard) {
+  fillCard();
+  const std::vector<uint8_t> photo = fileArg("IMG_0002.JPG");
+  const std::vector<uint8_t> member = fileArg("IMG_0003_02.JPG");
+  struct Case {
+    uint32_t command;
+    const std::vector<uint8_t>* arg;
+    const char* request;
+    std::string payload;
+    const char* cardAfter;
+    const char* line;
+  };
+  const Case cases[] = {
+      {KLCONTROL_DELETE, &photo, "264/2", hexOf(std::string("IMG_0002.JPG")),
+       "ok VID_0001.MP4 IMG_0003_01.JPG IMG_0003_02.JPG IMG_0003_03.JPG VID_0004.MP4",
+       "KLCONTROL_DELETE: filename[IMG_0002.JPG]"},
+      {KLCONTROL_DELETE_LAST, nullptr, "9/9", "", "ok VID_0001.MP4 IMG_0003_01.JPG IMG_0003_02.JPG IMG_0003_03.JPG",
+       "KLCONTROL_DELETE_LAST:"},
+      {KLCONTROL_DELETE_GROUP, &member, "264/3", hexOf(std::string("IMG_0003_02.JPG")), "ok VID_0001.MP4",
+       "KLCONTROL_DELETE_GROUP: filename[IMG_0003_02.JPG]"},
+      {KLCONTROL_DELETE_ALL, nullptr, "9/10", "", "ok", "KLCONTROL_DELETE_ALL:"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(requester->call(c.command, c.arg), KL_OK) << c.line;
+    EXPECT_EQ(sent(c.request), c.payload) << c.line;
+    EXPECT_EQ(card(), c.cardAfter) << c.line;
+    EXPECT_TRUE(logged(c.line));
+  }
+  EXPECT_EQ(control("get status.photo_count"), "ok 0");
+  EXPECT_EQ(control("get status.video_count"), "ok 0");
+}
+
+TEST_F(MediaTest, RefusedArgumentsDeleteNothing) {
+  fillCard();
+  const std::string before = card();
+  const std::vector<uint8_t> any = {0};
+  const std::vector<uint8_t> empty;
+  const std::pair<uint32_t, const std::vector<uint8_t>*> refused[] = {
+      {KLCONTROL_DELETE_LAST, &any}, {KLCONTROL_DELETE_ALL, &any},    {KLCONTROL_GET_DELETE_LIST_RESULT, &any},
+      {KLCONTROL_DELETE, nullptr},   {KLCONTROL_DELETE, &empty},      {KLCONTROL_DELETE_GROUP, nullptr},
+      {KLCONTROL_DELETE_LIST, nullptr}, {KLCONTROL_GLINT_TAG_PLAYBACK, nullptr},
+  };
+  for (const auto& [command, arg] : refused) EXPECT_EQ(requester->call(command, arg), KL_ERR_INVALID_PARAM) << command;
+  for (const char* request : {"264/1", "264/2", "264/3", "264/4", "9/9", "9/10", "9/23"}) {
+    EXPECT_EQ(requestCount(request), 0) << request;
+  }
+  EXPECT_EQ(card(), before);
+}
+
+TEST_F(MediaTest, DeleteListCountsWholeItemsAndKeepsTheResult) {
+  fillCard();
+  TestAnswer answer;
+  ASSERT_TRUE(requester->sendCommand(KLCONTROL_GET_DELETE_LIST_RESULT));
+  ASSERT_TRUE(requester->receive(answer));
+  EXPECT_EQ(answer.status, KL_OK);
+  EXPECT_TRUE(answer.payload.empty());
+
+  struct Case {
+    std::vector<uint8_t> arg;
+    size_t sentBytes;
+    const char* cardAfter;
+    std::vector<uint8_t> result;
+  };
+  const Case cases[] = {
+      {listArg({{0, "IMG_0002.JPG"}, {1, "IMG_0003_01.JPG"}}), 46, "ok VID_0001.MP4 VID_0004.MP4", {0, 2, 2, 0, 0}},
+      {listArg({{0, "VID_0004.MP4"}, {0, "NONE.JPG"}}, 0), 46, "ok VID_0001.MP4", {1, 2, 1, 0, 1}},
+      {listArg({{0, "VID_0001.MP4"}}, 22), 23, "ok", {0, 1, 1, 0}},
+      {std::vector<uint8_t>(22, 'X'), 0, "ok", {0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(requester->call(KLCONTROL_DELETE_LIST, &c.arg), KL_OK);
+    EXPECT_EQ(sent("264/4"), hexOf(std::vector<uint8_t>(c.arg.begin(), c.arg.begin() + long(c.sentBytes))));
+    EXPECT_EQ(card(), c.cardAfter);
+    ASSERT_TRUE(requester->sendCommand(KLCONTROL_GET_DELETE_LIST_RESULT));
+    ASSERT_TRUE(requester->receive(answer));
+    EXPECT_EQ(answer.status, KL_OK);
+    EXPECT_EQ(answer.payload, c.result);
+  }
+  EXPECT_TRUE(logged("pArgs length = 45"));
+  EXPECT_TRUE(logged("file: NONE.JPG, (0)"));
+  EXPECT_TRUE(logged("DELETE result: 1"));
+}
+
+TEST_F(MediaTest, CameraFailuresPassThrough) {
+  fillCard();
+  const std::vector<uint8_t> photo = fileArg("IMG_0002.JPG");
+  control("fault 264/2 error -17");
+  EXPECT_EQ(requester->call(KLCONTROL_DELETE, &photo), KL_ERR_ACCESS_DENIED);
+  EXPECT_TRUE(logged("Command:9 returned klErrno:(-17=KL_ERR_ACCESS_DENIED)"));
+  control("set status.sd_status 2");
+  EXPECT_EQ(requester->call(KLCONTROL_DELETE_LAST), KL_ERR_NO_SDCARD);
+  control("set status.sd_status 0");
+  EXPECT_EQ(card(), "ok VID_0001.MP4 IMG_0002.JPG IMG_0003_01.JPG IMG_0003_02.JPG IMG_0003_03.JPG VID_0004.MP4");
+
+  TestAnswer answer;
+  control("fault 9/23 error -1");
+  ASSERT_TRUE(requester->sendCommand(KLCONTROL_GET_DELETE_LIST_RESULT));
+  ASSERT_TRUE(requester->receive(answer));
+  EXPECT_EQ(answer.status, KL_ERR);
+  EXPECT_TRUE(answer.payload.empty());
+  // The NAK-off byte is no status of this command: it reaches the client as the payload.
+  control("fault 9/23 nakoff");
+  ASSERT_TRUE(requester->sendCommand(KLCONTROL_GET_DELETE_LIST_RESULT));
+  ASSERT_TRUE(requester->receive(answer));
+  EXPECT_EQ(answer.status, KL_OK);
+  EXPECT_EQ(answer.payload, std::vector<uint8_t>{2});
+}
+
+}  // namespace

@@ -1,0 +1,78 @@
+#include "klcontrol_network_payloads.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "klErrno.h"
+#include "klcontrol_tlv_text.h"
+
+namespace {
+
+constexpr unsigned kMaxNetworkName = 32;
+constexpr unsigned kMaxNetworkPassword = 63;
+
+// Copies text into a zero-filled field, keeping room for its zero.
+template <size_t N>
+void putText(char (&field)[N], const std::string& text) {
+  std::snprintf(field, N, "%s", text.c_str());
+}
+
+uint8_t replyByte(const uint8_t* reply, unsigned length, unsigned index) { return index < length ? reply[index] : 0; }
+
+void fillEntry(const uint8_t* record, klc_network_entry_t& entry) {
+  const std::string name =
+      boundedText(record + KLC_NETWORK_RECORD_NAME, KLC_NETWORK_RECORD_VALUE - KLC_NETWORK_RECORD_NAME);
+  putText(entry.name, name);
+  entry.auth_type = record[0];
+  std::memcpy(&entry.signal, record + KLC_NETWORK_RECORD_VALUE, sizeof entry.signal);
+  entry.flags = record[1];
+}
+
+}  // namespace
+
+klc_network_payload_t klcNetworkPayload(klc_network_operation_t operation, uint8_t authType,
+                                        const std::string& name, const std::string& password) {
+  klc_network_payload_t payload{};
+  payload.operation = operation == KLC_NETWORK_DELETE ? 0 : 1;
+  payload.record_size = uint8_t(KLC_NETWORK_RECORD_SIZE);
+  payload.auth_type = authType;
+  putText(payload.name, name);
+  putText(payload.password, password);
+  return payload;
+}
+
+std::vector<uint8_t> klcApNamePayload(const std::string& name, const std::string& password, bool keepRunning) {
+  std::vector<uint8_t> payload = {uint8_t(keepRunning ? 0 : 6), 1, uint8_t(password.size())};
+  payload.insert(payload.end(), password.begin(), password.end());
+  payload.push_back(uint8_t(name.size()));
+  payload.insert(payload.end(), name.begin(), name.end());
+  return payload;
+}
+
+bool klcSaveNetworkPayload(const std::string& name, const std::string& password, std::vector<uint8_t>& payload) {
+  if (name.empty() || name.size() > kMaxNetworkName || password.size() > kMaxNetworkPassword) return false;
+  payload.assign(name.begin(), name.end());
+  payload.push_back(0);
+  if (password.empty()) return true;
+  payload.insert(payload.end(), password.begin(), password.end());
+  payload.push_back(0);
+  return true;
+}
+
+int klcFillNetworkList(uint8_t offset, const uint8_t* reply, unsigned length, uint8_t* list) {
+  if (reply[0] != 0) return KL_ERR;
+  klc_network_list_t result{};
+  result.offset = offset;
+  result.scan_id = replyByte(reply, length, 1);
+  result.total = replyByte(reply, length, 5);
+  const unsigned stated = replyByte(reply, length, 4);
+  const unsigned whole = length > KLC_NETWORK_REPLY_HEADER ? (length - KLC_NETWORK_REPLY_HEADER) / KLC_NETWORK_RECORD_SIZE : 0;
+  unsigned count = stated < whole ? stated : whole;
+  if (count > KLC_NETWORK_LIST_ENTRIES) count = KLC_NETWORK_LIST_ENTRIES;
+  result.count = uint16_t(count);
+  for (unsigned i = 0; i < count; ++i) {
+    fillEntry(reply + KLC_NETWORK_REPLY_HEADER + i * KLC_NETWORK_RECORD_SIZE, result.entries[i]);
+  }
+  std::memcpy(list, &result, sizeof result);
+  return KL_OK;
+}

@@ -1,0 +1,236 @@
+// Preset messages built from 81-byte records, and the numbering maps, without a camera.
+#include "klcontrol_preset_loader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <utility>
+#include <vector>
+
+#include "CameraFactory.h"
+
+namespace {
+
+using Settings = std::vector<std::pair<int, int>>;
+
+struct RecordFields {
+  int8_t flatMode;
+  uint32_t id = 0x10000;
+  int8_t type = 0;
+  uint32_t icon = 0;
+  uint32_t title = 0;
+  uint32_t titleNumber = 0;
+  int8_t edited = 0;
+};
+
+// A record whose settings byte at offset k holds k, so a value names the byte it came from.
+appc_presets_settings_info record(const RecordFields& fields) {
+  uint8_t bytes[sizeof(appc_presets_settings_info)];
+  std::memset(bytes, 0xA5, sizeof bytes);
+  appc_presets_settings_info info;
+  std::memcpy(&info, bytes, sizeof info);
+  info.flat_mode = fields.flatMode;
+  info.preset_type = fields.type;
+  info.preset_id = fields.id;
+  info.user_data0 = fields.icon;
+  info.user_data1 = fields.title;
+  info.user_data2 = fields.titleNumber;
+  info.edited = fields.edited;
+  for (size_t k = 0; k < sizeof info.settings; ++k) info.settings[k] = int8_t(k);
+  return info;
+}
+
+wsdk_commands::WSDK_Preset build(appc_presets_settings_info info, PresetContext context,
+                                 InfoHandler* handler = nullptr) {
+  wsdk_commands::WSDK_Preset preset;
+  preset.set_id(int32_t(info.preset_id));
+  populatePresetInfo(&info, preset, handler, context);
+  return preset;
+}
+
+Settings settingsOf(const wsdk_commands::WSDK_Preset& preset) {
+  Settings settings;
+  for (const auto& entry : preset.setting_array()) {
+    EXPECT_TRUE(entry.has_is_caption() && entry.is_caption()) << entry.id();
+    settings.emplace_back(entry.id(), entry.value());
+  }
+  return settings;
+}
+
+TEST(PresetBuild, IdentityFields) {
+  const wsdk_commands::WSDK_Preset plain = build(record({12, 0x10000, 0, 3, 3, 0, 0}), {57, 0});
+  EXPECT_FALSE(plain.has_title_number());
+  EXPECT_FALSE(plain.user_defined());
+  EXPECT_FALSE(plain.is_modified());
+  EXPECT_EQ(plain.mode(), wsdk_commands::WSDK_FLAT_MODE_VIDEO);
+  EXPECT_EQ(plain.icon(), 3);
+  EXPECT_EQ(plain.title_id(), 3);
+  EXPECT_EQ(plain.id(), 0x10000);
+
+  const wsdk_commands::WSDK_Preset custom = build(record({17, 0x11000, 1, 25, 26, 4, 1}), {57, 0});
+  EXPECT_EQ(custom.title_number(), 4);
+  EXPECT_TRUE(custom.user_defined());
+  EXPECT_TRUE(custom.is_modified());
+  EXPECT_EQ(custom.title_id(), 26);
+
+  EXPECT_FALSE(build(record({17, 0x11000, -1, 25, 26, 4, -1}), {57, 0}).is_modified());
+  EXPECT_TRUE(build(record({17, 0x11000, -1, 25, 26, 4, -1}), {57, 0}).user_defined());
+}
+
+TEST(PresetBuild, NumbersTheSchemaDoesNotNameAreLeftOut) {
+  const wsdk_commands::WSDK_Preset preset = build(record({22, 5, 0, 1500, 200, 1, 0}), {57, 0});
+  EXPECT_FALSE(preset.has_mode());
+  EXPECT_FALSE(preset.has_icon());
+  EXPECT_FALSE(preset.has_title_id());
+  EXPECT_EQ(preset.setting_array_size(), 0);
+}
+
+TEST(PresetBuild, IconsOfTimeLapseAndNightLapsePhotos) {
+  struct Case {
+    uint32_t icon;
+    int8_t flatMode;
+    int expected;
+  };
+  const Case cases[] = {{8, 20, 1000}, {17, 20, 1000}, {8, 13, 8},  {17, 13, 17},
+                        {9, 21, 1001}, {9, 20, 9},     {8, 21, 8},  {3, 20, 3}};
+  for (const Case& c : cases) {
+    EXPECT_EQ(build(record({c.flatMode, 0x20001, 0, c.icon}), {57, 0}).icon(), c.expected)
+        << c.icon << " in " << int(c.flatMode);
+    EXPECT_EQ(MapFWIconToWSDK(static_cast<PRESET_ICONS_FW>(c.icon), c.flatMode), c.expected);
+  }
+}
+
+TEST(PresetBuild, SettingsByFlatModeModelAndLensMode) {
+  struct Case {
+    int8_t flatMode;
+    uint8_t model;
+    int8_t lensMode;
+    uint32_t id;
+    Settings expected;
+  };
+  // Raw values are the record offsets; 30 and 32 come from the tables at indices 4 and 5.
+  const Case cases[] = {
+      {15, 57, 0, 4, {{2, 2}, {3, 3}, {6, 6}, {121, 4}}},
+      {12, 57, 0, 0, {{2, 2}, {3, 3}, {121, 4}}},
+      {12, 57, 1, 0, {{2, 2}, {3, 3}, {121, 4}}},
+      {12, 55, 1, 0, {{2, 2}, {3, 3}, {121, 4}}},
+      {12, 51, 1, 0, {{2, 2}, {3, 3}}},
+      {12, 51, 0, 0, {{2, 2}, {3, 3}, {121, 4}}},
+      {23, 51, 1, 0, {{2, 2}, {3, 3}}},
+      {27, 57, 1, 3, {{2, 2}, {3, 3}, {121, 4}}},
+      {13, 57, 1, 0x20001, {{2, 2}, {5, 9}, {121, 4}}},
+      {13, 55, 1, 0x20001, {{2, 2}, {5, 9}, {121, 4}}},
+      {13, 51, 1, 0x20001, {{2, 2}, {5, 9}}},
+      {13, 51, 0, 0x20001, {{2, 2}, {5, 9}, {121, 4}}},
+      {24, 57, 1, 0x20000, {{2, 2}, {111, 24}, {121, 4}}},
+      {24, 51, 1, 0x20000, {{2, 2}, {111, 24}}},
+      {25, 51, 1, 0x10001, {{121, 4}}},
+      {14, 57, 0, 0, {}},
+      {22, 57, 0, 0, {}},
+      {16, 57, 0, 0x10000, {{122, 2}}},
+      {18, 57, 0, 0x10003, {{19, 5}, {122, 2}}},
+      {17, 51, 0, 0x10000, {{122, 2}}},
+      {17, 51, 0, 0x10001, {{105, 19}}},
+      {17, 51, 0, 0x40003, {{105, 19}, {122, 2}}},
+      {18, 51, 1, 0x40000, {{19, 5}, {105, 19}}},
+      {17, 57, 0, 0x40000, {{122, 2}}},
+      {19, 51, 1, 0x10002, {{147, 3}, {123, 2}}},
+      {20, 57, 1, 0x20001, {{30, 10}, {123, 2}}},
+      {20, 51, 0, 0x20001, {{30, 10}, {123, 2}}},
+      {20, 51, 1, 0x20001, {{30, 10}}},
+      {21, 57, 0, 0x20002, {{31, 7}, {32, 120}, {123, 2}}},
+      {21, 51, 1, 0x20002, {{31, 7}, {32, 120}}},
+      {26, 51, 1, 0x50001, {{2, 28}, {32, 120}, {121, 30}}},
+      {4, 57, 0, 0, {}},
+      {5, 57, 0, 0, {}},
+  };
+  for (const Case& c : cases) {
+    const appc_presets_settings_info info = record({c.flatMode, c.id});
+    EXPECT_EQ(settingsOf(build(info, {c.model, c.lensMode})), c.expected)
+        << "mode " << int(c.flatMode) << " model " << int(c.model) << " lens mode " << int(c.lensMode)
+        << " preset " << std::hex << c.id;
+  }
+}
+
+TEST(PresetBuild, RecordBytesAreSignExtended) {
+  appc_presets_settings_info info = record({12, 0});
+  info.settings[offsetof(appc_video_settings, resolution)] = int8_t(0xFE);
+  EXPECT_EQ(settingsOf(build(info, {57, 0})).front(), std::make_pair(2, -2));
+}
+
+// Index -> value of setting 30 (time-lapse photo) and 32 (night-lapse photo), or none.
+TEST(PresetBuild, IntervalTablesWithTheNightRuleAndBounds) {
+  struct Case {
+    int8_t index;
+    bool inTable;
+    int interval;
+    int night;
+  };
+  const Case cases[] = {{0, true, 0, 10},     {1, true, 1, 15},     {2, true, 2, 20},       {3, true, 5, 30},
+                        {4, true, 10, 60},    {5, true, 30, 120},   {6, true, 60, 300},     {7, true, 120, 1800},
+                        {8, true, 300, 3600}, {9, true, 1800, 3601}, {10, true, 3600, 4},   {11, true, 0, 5},
+                        {12, false, 0, 0},    {-1, false, 0, 0},    {127, false, 0, 0},    {-128, false, 0, 0}};
+  for (const Case& c : cases) {
+    appc_presets_settings_info timeLapse = record({20, 0x20001});
+    timeLapse.settings[offsetof(appc_multi_shot_settings, interval_index)] = c.index;
+    appc_presets_settings_info nightLapse = record({21, 0x20002});
+    nightLapse.settings[offsetof(appc_multi_shot_settings, night_interval_index)] = c.index;
+    const Settings interval = settingsOf(build(timeLapse, {57, 0}));
+    const Settings night = settingsOf(build(nightLapse, {57, 0}));
+    if (c.inTable) {
+      EXPECT_EQ(interval, (Settings{{30, c.interval}, {123, 2}})) << int(c.index);
+      EXPECT_EQ(night, (Settings{{31, 7}, {32, c.night}, {123, 2}})) << int(c.index);
+    } else {
+      EXPECT_EQ(interval, (Settings{{123, 2}})) << int(c.index);
+      EXPECT_EQ(night, (Settings{{31, 7}, {123, 2}})) << int(c.index);
+    }
+  }
+}
+
+// The handler converts the table value, not the index; without a handler raw values are stored.
+TEST(PresetBuild, HandlerConvertsEveryValue) {
+  CameraFactory factory;
+  InfoHandler* handler = factory.setupCamera(57)->getInfoHandler();
+  appc_presets_settings_info timeLapse = record({20, 0x20001});
+  timeLapse.settings[offsetof(appc_multi_shot_settings, interval_index)] = 9;
+  // 1800 s is option 9 of setting 30.
+  EXPECT_EQ(settingsOf(build(timeLapse, {57, 0}, handler)),
+            (Settings{{30, 9}, {123, handler->settingValueToOption(123, 2)}}));
+  appc_presets_settings_info nightLapse = record({21, 0x20002});
+  nightLapse.settings[offsetof(appc_multi_shot_settings, night_interval_index)] = 9;
+  EXPECT_EQ(settingsOf(build(nightLapse, {57, 0}, handler)),
+            (Settings{{31, handler->settingValueToOption(31, 7)}, {32, 3601},
+                      {123, handler->settingValueToOption(123, 2)}}));
+}
+
+TEST(PresetMapping, Groups) {
+  const std::pair<int, int> cases[] = {{0, 0}, {2, 2}, {3, 0}, {4, 1}, {5, 2}, {6, 6}, {7, 7}, {8, 0}, {9, 0}, {10, 10}};
+  for (const auto& [group, folded] : cases) EXPECT_EQ(RemapPresetGroup(group), folded) << group;
+}
+
+TEST(PresetMapping, TitlesAndIconsWithoutTheModel) {
+  EXPECT_EQ(MapWSDKTitleToFW(wsdk_commands::WSDK_PRESET_TITLE_LOOPING), 33);
+  EXPECT_EQ(MapFWTitleToWSDK(static_cast<PRESET_TITLES_FW>(67)), wsdk_commands::WSDK_PRESET_TITLE_STATIONARY_4);
+  EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_NIGHTLAPSE_PHOTO), FW_PRESET_ICON_NIGHTLAPSE);
+  EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_TIMELAPSE_2), 17);
+  EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_CUSTOM), 18);
+}
+
+TEST(PresetRules, FactoryPresetsAndModels) {
+  const std::pair<unsigned, bool> ids[] = {{0, true},        {5, true},        {6, false},       {0x10003, true},
+                                           {0x10004, false}, {0x20002, true},  {0x20003, false}, {0x30000, true},
+                                           {0x30001, false}, {0x40001, false}, {0x50001, true},  {0x60000, false},
+                                           {0x80003, true},  {0x90000, true},  {0x90004, false}, {0x11000, false}};
+  for (const auto& [id, factory] : ids) EXPECT_EQ(IsFactoryPreset(id), factory) << std::hex << id;
+  for (int model : {50, 55, 57}) EXPECT_TRUE(IsCreatePresetSupported(model)) << model;
+  for (int model : {51, 56, 0}) EXPECT_FALSE(IsCreatePresetSupported(model)) << model;
+  for (unsigned char model : {55, 57}) EXPECT_TRUE(isVexLensSupported(model)) << int(model);
+  for (unsigned char model : {50, 51}) EXPECT_FALSE(isVexLensSupported(model)) << int(model);
+}
+
+TEST(PresetRules, EditFreeSettings) {
+  for (int setting : {47, 88, 173}) EXPECT_TRUE(BypassEditStart(setting)) << setting;
+  for (int setting : {-1, 2, 46, 121, 174}) EXPECT_FALSE(BypassEditStart(setting)) << setting;
+}
+
+}  // namespace

@@ -1,0 +1,38 @@
+// Bytes of command arguments and camera payloads as tests write and compare them.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+// Lower-case hexadecimal, as the simulator's "payload" control command prints it.
+inline std::string hexOf(const std::vector<uint8_t>& bytes) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string text;
+  for (uint8_t byte : bytes) {
+    text += kDigits[byte >> 4];
+    text += kDigits[byte & 15];
+  }
+  return text;
+}
+
+inline std::string hexOf(const std::string& text) { return hexOf(std::vector<uint8_t>(text.begin(), text.end())); }
+
+// Writes text into a field of size bytes at offset (zero-filled, cut to the field), growing bytes.
+inline void putField(std::vector<uint8_t>& bytes, size_t offset, size_t size, const std::string& text) {
+  if (bytes.size() < offset + size) bytes.resize(offset + size, 0);
+  std::memcpy(bytes.data() + offset, text.data(), text.size() < size ? text.size() : size);
+}
+
+// Writes a 32-bit word in host order at offset, growing bytes.
+inline void putWord(std::vector<uint8_t>& bytes, size_t offset, uint32_t word) {
+  if (bytes.size() < offset + sizeof word) bytes.resize(offset + sizeof word, 0);
+  std::memcpy(bytes.data() + offset, &word, sizeof word);
+}
+
+inline uint32_t wordAt(const std::vector<uint8_t>& bytes, size_t offset) {
+  uint32_t word = 0;
+  if (offset + sizeof word <= bytes.size()) std::memcpy(&word, bytes.data() + offset, sizeof word);
+  return word;
+}
