@@ -32,6 +32,9 @@ void print_failure(const char* what, int result) {
   printf("\033[31mklch(%s): failed %s (ret:%d)\n\033[0m", program_invocation_short_name, what, result);
 }
 
+// The handler's own stack; a crash may come at any time, even during exit, so it is never freed.
+char* s_alternate_stack = nullptr;
+
 // A stack overflow leaves no stack to report on, so the handler gets its own.
 int set_alternate_stack() {
   std::unique_ptr<char[]> memory(new (std::nothrow) char[KLCH_ALT_STACK_SIZE]);
@@ -44,8 +47,7 @@ int set_alternate_stack() {
     print_failure("running sigaltstack()", result);
     return result;
   }
-  // A crash may come at any time, so the stack is never given back.
-  memory.release();
+  s_alternate_stack = memory.release();
   return 0;
 }
 
