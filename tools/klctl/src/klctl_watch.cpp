@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -74,6 +75,8 @@ KlctlOutcome printDocuments(const Connection& connection, unsigned count, std::o
     if (received <= 0) return KlctlOutcome::Ok;
     frames.feed(buffer, static_cast<size_t>(received));
     for (std::string document; frames.next(document);) {
+      // Line ends between JSON members carry nothing (inside strings they would be escaped).
+      document.erase(std::remove(document.begin(), document.end(), '\n'), document.end());
       out << document << "\n" << std::flush;
       if (++printed == count) return KlctlOutcome::Ok;
     }

@@ -42,13 +42,14 @@ class KlctlWatch : public testing::Test {
 };
 
 // The fake daemon pushes two documents when notifications are resumed, then closes the connection.
+// A line end between members does not split a document.
 TEST_F(KlctlWatch, PrintsEachPushedDocumentOnItsLine) {
   ASSERT_TRUE(listen());
   FakeDaemon daemon;
   ASSERT_TRUE(daemon.ok());
   daemon.serve(1, [this](const Bytes&) {
     const int client = accept(mListener, nullptr, nullptr);
-    const std::string frames = "LENGTH:11\n\n{\"mode\":1}LENGTH:3\n\n{}";
+    const std::string frames = "LENGTH:11\n\n{\"mode\":1}LENGTH:15\n\n{\"a\":1,\n\"b\":2}";
     EXPECT_EQ(static_cast<ssize_t>(frames.size()), send(client, frames.data(), frames.size(), 0));
     close(client);
     return clientAnswer(0, {});
@@ -56,7 +57,7 @@ TEST_F(KlctlWatch, PrintsEachPushedDocumentOnItsLine) {
   std::ostringstream out;
   std::ostringstream err;
   EXPECT_EQ(KlctlOutcome::Ok, klctlWatch(0, 5, out, err)) << err.str();
-  EXPECT_EQ("{\"mode\":1}\n{}\n", out.str());
+  EXPECT_EQ("{\"mode\":1}\n{\"a\":1,\"b\":2}\n", out.str());
   ASSERT_EQ(1u, daemon.requests().size());
   EXPECT_EQ(std::string("\x2B\0\0\0", 4), valueText(daemon.requests()[0], TLV_CMD));
   EXPECT_EQ(std::string("status=1\0", 9), valueText(daemon.requests()[0], TLV_CMDARG));
