@@ -4,6 +4,7 @@
 #include <cstring>
 #include <random>
 
+#include "KLCSIListener.h"
 #include "klErrno.h"
 #include "klTlv.h"
 #include "test_server_fixture.h"
@@ -121,13 +122,17 @@ class PresetUpdateTest : public ServerTest {
     ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_RTOS_CMD, "PU", &arg, "/to_klnet")));
     sync();
   }
+  static uint32_t publishedPresetChange() {
+    uint32_t value = 0;
+    return KLCSIListener::GetInstance()->GetCSIValue(7, &value) ? value : 0;
+  }
 };
 
 TEST_F(PresetUpdateTest, SwitchSetsTheCurrentPresetExceptForSpecialGroups) {
   send(6, 0x00030002);
   EXPECT_EQ(server->currentPresetCache(), 0x00030002u);
   EXPECT_FALSE(server->presetsModified());
-  EXPECT_TRUE(logged("presets now need to be refreshed"));
+  EXPECT_EQ(publishedPresetChange(), 0x06030002u);
   send(6, 0x00060001);
   EXPECT_EQ(server->currentPresetCache(), 0x00030002u);
 }
@@ -137,14 +142,18 @@ TEST_F(PresetUpdateTest, ModifiedEventsRereadLensesExceptEventSeven) {
     uint8_t event;
     long lensReads;
     bool modifiedAfter;
+    uint32_t published;
   };
-  const Case cases[] = {{7, 0, false}, {1, 1, false}, {8, 1, false}, {3, 1, true}};
+  // Event 3 is not published: the value of the event before it stays.
+  const Case cases[] = {{7, 0, false, 0x07010001}, {1, 1, false, 0x01010001}, {8, 1, false, 0x08010001},
+                        {3, 1, true, 0x08010001}};
   for (const Case& c : cases) {
     send(6, 0x00010001);  // a switch clears the modified flag
     const long before = requestCount("0x105/1");
     send(c.event, 0x00010001);
     EXPECT_EQ(requestCount("0x105/1") - before, c.lensReads) << int(c.event);
     EXPECT_EQ(server->presetsModified(), c.modifiedAfter) << int(c.event);
+    EXPECT_EQ(publishedPresetChange(), c.published) << int(c.event);
   }
 }
 
