@@ -13,6 +13,7 @@
 
 const KlcontrolCommandServer::DispatchRow KlcontrolCommandServer::kDispatch[] = {
     {KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &KlcontrolCommandServer::cmdNotificationQueueRegister},
+    {KLCONTROL_PUSH_NOTIFICATIONS, &KlcontrolCommandServer::cmdPushNotifications},
     {KLCONTROL_GLINT_TAG_PLAYBACK, &KlcontrolCommandServer::cmdGlintTagPlayback},
     {KLCONTROL_DELETE, &KlcontrolCommandServer::cmdDelete},
     {KLCONTROL_DELETE_LAST, &KlcontrolCommandServer::cmdDeleteLast},

@@ -186,7 +186,7 @@ void KlcontrolCommandServer::workerLoop() {
   initializeStatusVariables();
   Msg msg(CAT_CLIENT_CMD);
   while (mRunning) {
-    // Change polling and broadcast of pushed documents takes its turn here.
+    pollStatusSettingsAndNotify();
     msg.clear();
     klcontrol_command_t command = KLCONTROL_NOTIFICATION_QUEUE_REGISTER;
     bool timedOut = false;

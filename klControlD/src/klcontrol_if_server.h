@@ -12,6 +12,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -177,6 +178,33 @@ class KlcontrolCommandServer {
   int cmdRcPair(Msg& msg, MsgElement* arg);
   int cmdRcPairCancel(Msg& msg, MsgElement* arg);
   int cmdBleControl(Msg& msg, MsgElement* arg);
+
+  // Change notifications: polling and broadcast, command 43 (klcontrol_notifications.cpp).
+ public:
+  // One poll of the camera's status and settings, delivered to the clients; runs only while a client
+  // is active. False when no document could be made.
+  bool pollStatusSettingsAndNotify();
+  // Command 43's "status=1" resumes every socket client, "status=0" pauses them; 0 or -3.
+  int ConfigureSocketNotifications(const char* params);
+  // Sends one document on a socket in the clients' framing without ever waiting; true when the
+  // whole frame was taken.
+  static bool sendNotification(int socket, std::stringstream& document);
+  // The change serialisers for this camera; each returns how many members it appended.
+  int processStatusChangeNotifications(std::stringstream& out, all_status_settings_t& current,
+                                       all_status_settings_t& previous, int notificationType);
+  int processSettingsChangeNotifications(std::stringstream& out, all_status_settings_t& current,
+                                         all_status_settings_t& previous);
+
+ private:
+  enum class BlockRead { OK, SHUTTING_DOWN, FAILED };
+  int cmdPushNotifications(Msg& msg, MsgElement* arg);
+  bool anyClientActive();
+  BlockRead readBlock(int group, int id, void* block, uint16_t size, const char* sizeFormat);
+  BlockRead readSnapshot(all_status_settings_t& snapshot);
+  std::string changeBody(all_status_settings_t& snapshot);
+  void writeFullDocument(std::ostream& out, uint8_t model);
+  // Shutdown-pending goes to every client; an update to those whose need of the full state is fullUpdate.
+  void notifyClients(std::stringstream& document, bool shutdownPending, bool fullUpdate);
 
   // Camera state.
   bool readLenses();

@@ -1,0 +1,277 @@
+// Change polling end to end: the daemon's accept loop, the worker's polls against the simulated
+// camera, and what real TCP and queue clients receive.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <thread>
+
+#include "klErrno.h"
+#include "klcontrol_daemon.h"
+#include "test_push_clients.h"
+#include "test_server_fixture.h"
+#include "wait_until.h"
+
+namespace {
+
+const char* const kShutdownPending = "{\"state\":{\n        \"shutdown_pending\":true\n    }\n}";
+
+std::vector<uint8_t> textArgument(const std::string& text) {
+  std::vector<uint8_t> arg(text.begin(), text.end());
+  arg.push_back(0);
+  return arg;
+}
+
+bool isFullDocument(const std::string& document) {
+  return document.rfind("{\"status\":{\"", 0) == 0 && document.find("},\n\"settings\":{\"") != std::string::npos &&
+         document.size() > 2 && document.compare(document.size() - 2, 2, "}}") == 0;
+}
+
+class NotificationTest : public ServerTest {
+ protected:
+  void SetUp() override {
+    enterFreshNamespaces();
+    startCamera();
+    server = KlcontrolCommandServer::getInstance();
+    daemon = std::thread([] { klControlDServe("klControlD"); });
+    ASSERT_TRUE(waitUntil([this] { return server->isRunning(); }));
+  }
+  void TearDown() override {
+    if (daemon.joinable()) {
+      server->setRunning(false);
+      daemon.join();
+    }
+    // The daemon's own shutdown destroyed the server.
+    server = nullptr;
+    ServerTest::TearDown();
+  }
+
+  int32_t push(const std::string& text) {
+    const std::vector<uint8_t> arg = textArgument(text);
+    return requester->call(KLCONTROL_PUSH_NOTIFICATIONS, &arg);
+  }
+  // A connected socket client, once the accept loop has registered it as the count-th client.
+  std::unique_ptr<PushSocket> connectClient(size_t count) {
+    auto client = std::make_unique<PushSocket>();
+    EXPECT_TRUE(client->connected());
+    EXPECT_TRUE(waitUntil([this, count] { return server->notificationClientCount() == count; }));
+    return client;
+  }
+  void registerQueue(const PushQueue& queue) {
+    const std::vector<uint8_t> registration = queueRegistration(1, queue.name());
+    ASSERT_EQ(requester->call(KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &registration), KL_OK);
+  }
+  // Reads the full document that a resumed client gets first.
+  template <typename Client>
+  void takeFullDocument(Client& client) {
+    std::string document;
+    ASSERT_TRUE(client.next(document));
+    ASSERT_TRUE(isFullDocument(document)) << document;
+  }
+  // Lets the worker run a few more polls.
+  void polls(int count) {
+    for (int i = 0; i < count; ++i) sync();
+  }
+
+  std::thread daemon;
+};
+
+TEST_F(NotificationTest, FullStateFirstThenOnlyChangesToSocketAndQueueClients) {
+  auto socket = connectClient(1);
+  PushQueue queue("/kl_push_watch");
+  registerQueue(queue);
+  ASSERT_EQ(push("status=1"), KL_OK);
+  std::string document;
+  ASSERT_TRUE(socket->next(document));
+  EXPECT_TRUE(isFullDocument(document)) << document;
+  EXPECT_EQ(socket->raw(), "LENGTH:" + std::to_string(document.size() + 1) + "\n\n" + document);
+  takeFullDocument(queue);
+
+  control("set status.battery_level 1");
+  ASSERT_TRUE(socket->next(document));
+  EXPECT_EQ(document, "{\"status\":{\"2\":1}}");
+  EXPECT_NE(socket->raw().find("LENGTH:19\n\n" + document), std::string::npos);
+  ASSERT_TRUE(queue.next(document));
+  EXPECT_EQ(document, "{\"status\":{\"2\":1}}");
+}
+
+TEST_F(NotificationTest, StatusAndSettingsPartsAndTheirSeparator) {
+  PushQueue queue("/kl_push_parts");
+  registerQueue(queue);
+  takeFullDocument(queue);
+  std::string document;
+  // A setting alone: no status part and no separator in front of it.
+  control("set settings@165:1 2");
+  ASSERT_TRUE(queue.next(document));
+  EXPECT_EQ(document.rfind("{\"settings\":{\"87\":", 0), 0u) << document;
+  EXPECT_EQ(document.substr(document.size() - 3), "}\n}");
+  // A mode picked on the camera changes statuses and settings in one read.
+  control("set settings.flat_mode 17");
+  ASSERT_TRUE(queue.next(document));
+  EXPECT_EQ(document.rfind("{\"status\":{\"", 0), 0u) << document;
+  EXPECT_NE(document.find("},\n\"settings\":{\"144\":"), std::string::npos) << document;
+  EXPECT_EQ(document.substr(document.size() - 3), "}\n}");
+}
+
+// The slowly moving statuses are compared with the snapshot of the last once-a-second comparison, so
+// a change shows once, whenever that comparison comes, and never again.
+TEST_F(NotificationTest, PeriodicStatusIsReportedOnceAgainstItsOwnSnapshot) {
+  PushQueue queue("/kl_push_periodic");
+  registerQueue(queue);
+  takeFullDocument(queue);
+  control("set status.battery_percent 50");
+  std::string document;
+  ASSERT_TRUE(queue.next(document));
+  EXPECT_EQ(document, "{\"status\":{\"70\":50}}");
+  control("set status.battery_level 2");
+  ASSERT_TRUE(queue.next(document));
+  EXPECT_EQ(document, "{\"status\":{\"2\":2}}");
+}
+
+TEST_F(NotificationTest, ShutdownPendingOnceToSocketsAndOnEveryPollToQueues) {
+  auto socket = connectClient(1);
+  PushQueue queue("/kl_push_shutdown");
+  registerQueue(queue);
+  ASSERT_EQ(push("status=1"), KL_OK);
+  takeFullDocument(*socket);
+  takeFullDocument(queue);
+  // While the camera refuses, a change on it must wait for the first normal read.
+  control("fault 8/11 nakoff 3");
+  control("set status.battery_level 0");
+  std::string document;
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_TRUE(queue.next(document)) << i;
+    EXPECT_EQ(document, kShutdownPending);
+  }
+  ASSERT_TRUE(queue.next(document));
+  EXPECT_EQ(document, "{\"status\":{\"2\":0}}");
+  ASSERT_TRUE(socket->next(document));
+  EXPECT_EQ(document, kShutdownPending);
+  ASSERT_TRUE(socket->next(document));
+  EXPECT_EQ(document, "{\"status\":{\"2\":0}}");
+  EXPECT_TRUE(logged("Camera status returning KL_ERR_NACK_OFF"));
+}
+
+TEST_F(NotificationTest, PausedClientsNeverMakeTheWorkerPollTheCamera) {
+  auto socket = connectClient(1);
+  control("reset-counts");
+  polls(3);
+  EXPECT_EQ(requestCount("8/11"), 0);
+  EXPECT_EQ(requestCount("7/30"), 0);
+  ASSERT_EQ(push("status=1"), KL_OK);
+  takeFullDocument(*socket);
+  EXPECT_GT(requestCount("7/30"), 0);
+  ASSERT_EQ(push("status=0"), KL_OK);
+  control("reset-counts");
+  polls(3);
+  EXPECT_EQ(requestCount("8/11"), 0);
+  EXPECT_EQ(requestCount("7/30"), 0);
+  // Paused and resumed: the full state again, not the changes made meanwhile.
+  control("set status.battery_level 1");
+  ASSERT_EQ(push("status=1"), KL_OK);
+  takeFullDocument(*socket);
+}
+
+// Whether the socket client is active shows in the camera reads: only an active client makes polls.
+TEST_F(NotificationTest, PushNotificationArgumentsPauseAndResumeOnlySocketClients) {
+  auto socket = connectClient(1);
+  struct Case {
+    const char* text;
+    int32_t status;
+    bool active;  // the socket client is active afterwards
+  };
+  const Case cases[] = {
+      {"status=1", KL_OK, true},  {"status=0", KL_OK, false},        {"status=1", KL_OK, true},
+      {"status=x", KL_OK, false}, {"status=1", KL_OK, true},         {"status=2", KL_ERR_INVALID_PARAM, true},
+      {"status=-5", KL_ERR_INVALID_PARAM, true}, {"mode=0", KL_ERR_INVALID_PARAM, true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(push(c.text), c.status) << c.text;
+    EXPECT_TRUE(logged(std::string("KLCONTROL_PUSH_NOTIFICATIONS: ") + c.text));
+    control("reset-counts");
+    polls(2);
+    EXPECT_EQ(requestCount("7/30") > 0, c.active) << c.text;
+  }
+  EXPECT_EQ(requester->call(KLCONTROL_PUSH_NOTIFICATIONS), KL_ERR_INVALID_PARAM);
+  // Queue clients are not touched: registered active, they stay active through a pause.
+  PushQueue queue("/kl_push_args");
+  registerQueue(queue);
+  ASSERT_EQ(push("status=0"), KL_OK);
+  takeFullDocument(queue);
+  control("set status.battery_level 1");
+  std::string document;
+  ASSERT_TRUE(queue.next(document));
+  EXPECT_EQ(document, "{\"status\":{\"2\":1}}");
+}
+
+TEST_F(NotificationTest, EleventhClientIsRefusedUntilAFailedDeliveryFreesAPlace) {
+  std::vector<std::unique_ptr<PushSocket>> clients;
+  for (size_t i = 1; i <= KLCONTROL_MAX_CLIENTS; ++i) clients.push_back(connectClient(i));
+  PushSocket eleventh;
+  EXPECT_TRUE(eleventh.closedByPeer(5000));
+  EXPECT_TRUE(logged("Too many push clients connected, rejecting!"));
+  ASSERT_EQ(push("status=1"), KL_OK);
+  clients[3]->close();
+  // A closed peer is noticed at a delivery after its reset came back; changes make deliveries.
+  int level = 0;
+  ASSERT_TRUE(waitUntil([&] {
+    control("set status.battery_level " + std::to_string(level++ % 4));
+    return server->notificationClientCount() == KLCONTROL_MAX_CLIENTS - 1;
+  }));
+  EXPECT_TRUE(logged("Failed to send notifications to client, removing client!"));
+  auto latecomer = connectClient(KLCONTROL_MAX_CLIENTS);
+  EXPECT_FALSE(latecomer->closedByPeer(0));
+  std::string document;
+  ASSERT_TRUE(clients[9]->next(document));
+}
+
+// A reader that stopped costs its connection, never the worker: the other client keeps receiving.
+TEST_F(NotificationTest, ClientThatStopsReadingIsRemovedWhileOthersAreServed) {
+  PushSocket stalled(1024);
+  ASSERT_TRUE(waitUntil([this] { return server->notificationClientCount() == 1; }));
+  auto reader = connectClient(2);
+  // Every pause and resume sends the full state to both clients.
+  for (int i = 0; i < 3000 && server->notificationClientCount() == 2; ++i) {
+    ASSERT_EQ(push("status=0"), KL_OK);
+    ASSERT_EQ(push("status=1"), KL_OK);
+    ASSERT_GE(reader->drain(), 0);
+  }
+  ASSERT_EQ(server->notificationClientCount(), 1u);
+  EXPECT_TRUE(logged("Failed to send notifications to client, removing client!"));
+  control("set status.battery_level 1");
+  // Full documents of the last resume may come first.
+  std::string document;
+  while (reader->next(document) && document != "{\"status\":{\"2\":1}}") {
+  }
+  EXPECT_EQ(document, "{\"status\":{\"2\":1}}");
+}
+
+// Answers of the wrong size end the poll: nothing is sent and the snapshots stay as they were, so
+// the next good read reports exactly what changed on the camera.
+TEST_F(NotificationTest, WrongAnswersLeaveTheSnapshotsUntouched) {
+  PushQueue queue("/kl_push_faults");
+  registerQueue(queue);
+  takeFullDocument(queue);
+  struct Case {
+    const char* fault;
+    const char* line;
+  };
+  const Case cases[] = {
+      {"fault 8/11 size 100 2", "ASSERT ERROR - status_all size does not match rsp size=100"},
+      {"fault 8/11 size 385", "ASSERT ERROR - status_all size does not match rsp size=385"},
+      {"fault 7/30 size 10 2", "ASSERT ERROR - settings_all size does not match rsp size=10"},
+      {"fault 7/30 size 237", "ASSERT ERROR - settings_all size does not match rsp size=237"},
+      {"fault 8/11 error -17", "klc_send_remote_api_for_response error, -17"},
+  };
+  int level = 0;
+  for (const Case& c : cases) {
+    control(c.fault);
+    level = (level + 1) % 4;
+    control("set status.battery_level " + std::to_string(level));
+    std::string document;
+    ASSERT_TRUE(queue.next(document)) << c.fault;
+    EXPECT_EQ(document, "{\"status\":{\"2\":" + std::to_string(level) + "}}") << c.fault;
+    EXPECT_TRUE(logged(c.line)) << c.fault;
+  }
+}
+
+}  // namespace

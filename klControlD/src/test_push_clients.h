@@ -1,0 +1,55 @@
+// Test-side notification clients: a TCP connection to the daemon's port and a registered queue, each
+// handing out the documents it received.
+#pragma once
+
+#include <mqueue.h>
+
+#include <string>
+
+// A connection to 127.0.0.1:8081; reads "LENGTH:n\n\n" frames.
+class PushSocket {
+ public:
+  // Connects (retrying while the listener is not up yet); receiveBuffer > 0 shrinks SO_RCVBUF first.
+  explicit PushSocket(int receiveBuffer = 0);
+  ~PushSocket();
+  PushSocket(const PushSocket&) = delete;
+  PushSocket& operator=(const PushSocket&) = delete;
+
+  bool connected() const { return mFd >= 0; }
+  // The next document's text within timeoutMs; false on time-out, close or a broken frame.
+  bool next(std::string& document, int timeoutMs = 5000);
+  // Documents already received and complete, without waiting; -1 when the frames are broken.
+  int drain();
+  // True when the daemon closed the connection within timeoutMs.
+  bool closedByPeer(int timeoutMs);
+  void close();
+  // Every byte received so far.
+  const std::string& raw() const { return mRaw; }
+
+ private:
+  bool takeFrame(std::string& document);
+  bool receiveSome(int timeoutMs);
+
+  int mFd = -1;
+  bool mBroken = false;
+  std::string mRaw;
+  std::string mPending;
+};
+
+// A queue the test creates and registers with command 0; reads CAT_CLIENT_EVENT messages.
+class PushQueue {
+ public:
+  explicit PushQueue(const std::string& name);
+  ~PushQueue();
+  PushQueue(const PushQueue&) = delete;
+  PushQueue& operator=(const PushQueue&) = delete;
+
+  const std::string& name() const { return mName; }
+  // The text of the next event (its closing NUL checked and removed) within timeoutMs.
+  bool next(std::string& document, int timeoutMs = 5000);
+  long pending() const;
+
+ private:
+  std::string mName;
+  mqd_t mQueue;
+};
