@@ -6,6 +6,7 @@
 #include "sim_family_control.h"
 #include "sim_members.h"
 #include "sim_simulator.h"
+#include "sim_drift.h"
 #include "sim_state_file.h"
 
 namespace {
@@ -155,6 +156,7 @@ const Command kCommands[] = {
     {"reset-counts", 1, "reset-counts", resetCounts},
     {"payload", 2, "payload G/I", payload},
     {"model", 2, "model N", model},
+    {"drift", 1, "drift | drift on|off | drift step [N]", simControlDrift},
     {"card", 1, "card | card add video|photo [FILES]", simControlCard},
     {"tags", 2, "tags NAME", simControlTags},
     {"wifi", 1, "wifi", simControlWifi},

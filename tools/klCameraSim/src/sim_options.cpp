@@ -18,6 +18,10 @@ bool takeValue(int argc, const char* const* argv, int& i, std::string& value, st
 bool parseOption(int argc, const char* const* argv, int& i, SimOptions& options, std::string& error) {
   const std::string option = argv[i];
   std::string value;
+  if (option == "--drift") {
+    options.drift = true;
+    return true;
+  }
   if (option == "--fast") {
     options.replyDelayMs = 0;
     return true;
@@ -55,6 +59,6 @@ bool simParseCommandLine(int argc, const char* const* argv, SimCommandLine& line
 }
 
 const char* simUsage() {
-  return "usage: klCameraSim [--model 51|55|57] [--fast] [--state FILE] [--control NAME]\n"
+  return "usage: klCameraSim [--model 51|55|57] [--fast] [--drift] [--state FILE] [--control NAME]\n"
          "       klCameraSim [--control NAME] ctl COMMAND [WORDS...]\n";
 }

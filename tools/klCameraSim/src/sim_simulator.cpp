@@ -40,7 +40,9 @@ void closeQueue(klMbox_t& mbox, const char* name) {
 }  // namespace
 
 SimSimulator::SimSimulator(const SimOptions& options)
-    : mOptions(options), mCamera(options.model), mRouter(mCamera), mStop(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+    : mOptions(options), mCamera(options.model), mRouter(mCamera),
+      mDrift(options.drift || options.replyDelayMs > 0),
+      mStop(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
   if (mOptions.controlName.empty()) mOptions.controlName = SIM_CONTROL_NAME;
 }
 
@@ -92,6 +94,8 @@ int SimSimulator::run() {
       break;
     }
     if (fds[0].revents != 0) break;
+    // Whatever woke the camera sees the statuses as they are by now.
+    mDrift.catchUp(mCamera);
     if (fds[1].revents & POLLIN) serveRequest();
     if (fds[2].revents & POLLIN) receiveEventAnswer();
     if (mPending.active && std::chrono::steady_clock::now() >= mPending.deadline) {

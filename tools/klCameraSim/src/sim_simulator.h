@@ -9,6 +9,7 @@
 #include "klMbox.h"
 #include "sim_camera.h"
 #include "sim_fd.h"
+#include "sim_drift.h"
 #include "sim_request_router.h"
 
 constexpr const char* SIM_LINK_QUEUE = "/to_klnet";
@@ -19,6 +20,7 @@ constexpr int SIM_EVENT_ANSWER_TIMEOUT_MS = 2000;
 struct SimOptions {
   uint8_t model = 57;
   int replyDelayMs = SIM_DEFAULT_REPLY_DELAY_MS;  // 0 with --fast
+  bool drift = false;  // statuses follow the clock even with --fast (they always do without it)
   std::string stateFile;
   std::string controlName;  // abstract socket name; SIM_CONTROL_NAME when empty
 };
@@ -44,6 +46,7 @@ class SimSimulator {
 
   SimCamera& camera() { return mCamera; }
   SimRequestRouter& router() { return mRouter; }
+  SimDrift& drift() { return mDrift; }
   // Sends "JS" or "JR" and makes client wait for the answer; an error reply, or empty when waiting.
   std::string startSystemEvent(const std::string& code, unsigned client);
   // Sends a "PU" event; 0 or -1.
@@ -73,6 +76,7 @@ class SimSimulator {
   SimOptions mOptions;
   SimCamera mCamera;
   SimRequestRouter mRouter;
+  SimDrift mDrift;
   klMbox_t mLink;
   klMbox_t mEvents;
   SimFd mStop;
