@@ -6,6 +6,7 @@
 #include "camera_blocks.h"
 #include "sim_media_card.h"
 #include "sim_preset_store.h"
+#include "sim_transcode_jobs.h"
 #include "sim_wireless.h"
 
 #pragma pack(push, 1)
@@ -41,6 +42,9 @@ class SimCamera {
   // The presets; a model switch restores the factory presets.
   SimPresetStore& presets() { return mPresets; }
   const SimPresetStore& presets() const { return mPresets; }
+  // Transcode jobs started by the transcode requests.
+  SimTranscodeJobs& transcodes() { return mTranscodes; }
+  const SimTranscodeJobs& transcodes() const { return mTranscodes; }
   // The media card; after changing it, syncCardCounts puts its file counts in the status block.
   SimMediaCard& card() { return mCard; }
   const SimMediaCard& card() const { return mCard; }
@@ -86,6 +90,7 @@ class SimCamera {
   appc_setup_all_settings mSettings{};
   sim_system_values mSystem{};
   SimPresetStore mPresets;
+  SimTranscodeJobs mTranscodes;
   SimMediaCard mCard;
   SimWireless mWireless;
 };

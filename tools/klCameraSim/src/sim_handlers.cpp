@@ -8,6 +8,7 @@ SimHandlerTable::SimHandlerTable() {
   simAddModeHandlers(*this);
   simAddCaptureHandlers(*this);
   simAddPresetHandlers(*this);
+  simAddTranscodeHandlers(*this);
   simAddMediaHandlers(*this);
   simAddConnectivityHandlers(*this);
 }

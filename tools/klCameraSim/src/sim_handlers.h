@@ -35,6 +35,7 @@ void simAddStateHandlers(SimHandlerTable& table);
 void simAddModeHandlers(SimHandlerTable& table);
 void simAddCaptureHandlers(SimHandlerTable& table);
 void simAddPresetHandlers(SimHandlerTable& table);
+void simAddTranscodeHandlers(SimHandlerTable& table);
 void simAddMediaHandlers(SimHandlerTable& table);
 void simAddConnectivityHandlers(SimHandlerTable& table);
 

@@ -1,0 +1,264 @@
+// Connectivity commands against the simulated camera: the accessory-port payloads, the answers, and
+// the camera's wireless state afterwards.
+#include <gtest/gtest.h>
+
+#include "klErrno.h"
+#include "klcontrol_network_payloads.h"
+#include "test_command_bytes.h"
+#include "test_server_fixture.h"
+
+namespace {
+
+// The simulator's name of an accessory-port request.
+std::string aux(const char* code) {
+  return "267/" + std::to_string((unsigned(uint8_t(code[0])) << 8) | uint8_t(code[1]));
+}
+
+std::vector<uint8_t> word(uint32_t value) {
+  std::vector<uint8_t> bytes;
+  putWord(bytes, 0, value);
+  return bytes;
+}
+
+// Name and password fields (33 bytes, then passwordField), then a word when withWord.
+std::vector<uint8_t> networkArg(const std::string& name, const std::string& password, size_t passwordField,
+                                bool withWord = false, uint32_t value = 0) {
+  std::vector<uint8_t> arg;
+  putField(arg, 0, 33, name);
+  putField(arg, 33, passwordField, password);
+  if (withWord) putWord(arg, 33 + passwordField, value);
+  return arg;
+}
+
+class ConnectivityTest : public ServerTest {
+ protected:
+  std::string sent(const std::string& request) {
+    const std::string reply = control("payload " + request);
+    return reply.rfind("ok", 0) == 0 ? reply.substr(reply.size() > 2 ? 3 : 2) : reply;
+  }
+  TestAnswer exchange(uint32_t command, const std::vector<uint8_t>* arg) {
+    TestAnswer answer;
+    EXPECT_TRUE(requester->sendCommand(command, arg));
+    EXPECT_TRUE(requester->receive(answer));
+    return answer;
+  }
+  klc_network_list_t list(uint8_t offset, int32_t status) {
+    const std::vector<uint8_t> arg = {offset};
+    const TestAnswer answer = exchange(KLCONTROL_WIFI_SSID_LIST, &arg);
+    EXPECT_EQ(answer.status, status);
+    klc_network_list_t result{};
+    EXPECT_EQ(answer.payload.size(), sizeof result);
+    if (answer.payload.size() == sizeof result) std::memcpy(&result, answer.payload.data(), sizeof result);
+    return result;
+  }
+};
+
+TEST_F(ConnectivityTest, SwitchesReachTheCameraAndChangeItsState) {
+  const std::vector<uint8_t> any = {7};
+  struct Case {
+    uint32_t command;
+    std::vector<uint8_t> arg;
+    bool withArg;
+    const char* request;
+    const char* payload;
+    const char* member;
+    const char* after;
+  };
+  const Case cases[] = {
+      {KLCONTROL_WIFI_AP_CONTROL, word(1), true, "AP", "0100", "status.wifi_ap_state", "ok 1"},
+      {KLCONTROL_WIFI_AP_CONTROL, word(0), true, "AP", "0300", "status.wifi_ap_state", "ok 0"},
+      {KLCONTROL_WIFI_AP_CONTROL, word(2), true, "AP", "0600", "status.wifi_ap_state", "ok 1"},
+      {KLCONTROL_BLE_CONTROL, any, true, "AP", "2400", "status.ble_state", "ok 1"},
+      {KLCONTROL_BLE_CONTROL, {}, false, "AP", "2400", "status.ble_state", "ok 0"},
+      {KLCONTROL_WIFI_BAND_SELECT, word(1), true, "6/19", "01", "status.wifi_band", "ok 1"},
+      {KLCONTROL_WIFI_BAND_SELECT, word(0), true, "6/19", "00", "status.wifi_band", "ok 0"},
+      {KLCONTROL_RC_PAIR, {}, false, "PD", "0102", "status.rc_pair_state", "ok 1"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(requester->call(c.command, c.withArg ? &c.arg : nullptr), KL_OK) << c.command;
+    const std::string request = std::string(c.request).find('/') == std::string::npos ? aux(c.request) : c.request;
+    EXPECT_EQ(sent(request), c.payload) << c.command;
+    EXPECT_EQ(control(std::string("get ") + c.member), c.after) << c.command;
+  }
+  EXPECT_TRUE(logged("KLCONTROL_WIFI_AP_CONTROL: action:2"));
+  EXPECT_TRUE(logged("KLCONTROL_WIFI_BAND_SELECT: band:0"));
+  EXPECT_TRUE(logged("KLCONTROL_BLE_CONTROL"));
+  EXPECT_TRUE(logged("KLCONTROL_RC_PAIR:"));
+}
+
+TEST_F(ConnectivityTest, RefusalsSendNothing) {
+  const std::vector<uint8_t> any = {1};
+  const std::vector<uint8_t> shortWord = {1, 0, 0};
+  const std::vector<uint8_t> longName = networkArg(std::string(33, 'n'), "", 67);
+  const std::vector<uint8_t> longPassword = networkArg("Home", std::string(64, 'p'), 67);
+  const std::vector<uint8_t> emptyName = networkArg("", "secret", 67, true, 3);
+  const std::vector<uint8_t> auth256 = networkArg("Home", "", 67, true, 256);
+  std::vector<uint8_t> shortSelect = networkArg("Home", "", 67, true, 0);
+  shortSelect.pop_back();
+  const std::pair<uint32_t, const std::vector<uint8_t>*> refused[] = {
+      {KLCONTROL_WIFI_AP_CONTROL, &shortWord}, {KLCONTROL_WIFI_BAND_SELECT, nullptr},
+      {KLCONTROL_WIFI_SSID_SCAN, nullptr},     {KLCONTROL_WIFI_SSID_LIST, nullptr},
+      {KLCONTROL_WIFI_SSID_SAVE, &longName},   {KLCONTROL_WIFI_SSID_SAVE, &longPassword},
+      {KLCONTROL_WIFI_SSID_SELECT, &emptyName}, {KLCONTROL_WIFI_SSID_SELECT, &auth256},
+      {KLCONTROL_WIFI_SSID_SELECT, &shortSelect}, {KLCONTROL_WIFI_SSID_DELETE, &emptyName},
+      {KLCONTROL_WIFI_SSID_DELETE_ALL, &any},  {KLCONTROL_RC_PAIR, &any},
+      {KLCONTROL_RC_PAIR_CANCEL, &any},
+  };
+  for (const auto& [command, arg] : refused) EXPECT_EQ(requester->call(command, arg), KL_ERR_INVALID_PARAM) << command;
+  const std::vector<uint8_t> action3 = word(3);
+  const std::vector<uint8_t> band2 = word(2);
+  EXPECT_EQ(requester->call(KLCONTROL_WIFI_AP_CONTROL, &action3), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(requester->call(KLCONTROL_WIFI_BAND_SELECT, &band2), KL_ERR_INVALID_PARAM);
+  for (const char* code : {"AP", "NI", "al", "CQ", "CT", "CL", "CD", "PD", "PX"}) {
+    EXPECT_EQ(requestCount(aux(code)), 0) << code;
+  }
+  EXPECT_EQ(requestCount("6/19"), 0);
+}
+
+TEST_F(ConnectivityTest, AccessPointNameIsLengthPrefixed) {
+  const std::vector<uint8_t> named = networkArg("Cam", "password", 71, true, 0);
+  EXPECT_EQ(requester->call(KLCONTROL_WIFI_AP_SSID_CONFIG, &named), KL_OK);
+  EXPECT_EQ(sent(aux("AP")), "060108" + hexOf(std::string("password")) + "03" + hexOf(std::string("Cam")));
+  EXPECT_NE(control("wifi").find(" ap_name=Cam ap_password=password "), std::string::npos);
+  EXPECT_TRUE(logged("KLCONTROL_WIFI_AP_SSID_CONFIG: ssid[Cam] password[password]"));
+  // Fields without a zero are cut at their ends; flag 1 asks for code 0.
+  const std::vector<uint8_t> full = networkArg(std::string(33, 'N'), std::string(71, 'P'), 71, true, 1);
+  EXPECT_EQ(requester->call(KLCONTROL_WIFI_AP_SSID_CONFIG, &full), KL_OK);
+  EXPECT_EQ(sent(aux("AP")), "000147" + hexOf(std::string(71, 'P')) + "21" + hexOf(std::string(33, 'N')));
+  // Empty fields are refused without the "Invalid parameter" line.
+  const std::vector<uint8_t> noPassword = networkArg("Cam", "", 71, true, 0);
+  EXPECT_EQ(requester->call(KLCONTROL_WIFI_AP_SSID_CONFIG, &noPassword), KL_ERR_INVALID_PARAM);
+  EXPECT_FALSE(loggedSoFar("Invalid parameter"));
+  std::vector<uint8_t> shortArg = named;
+  shortArg.pop_back();
+  EXPECT_EQ(requester->call(KLCONTROL_WIFI_AP_SSID_CONFIG, &shortArg), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(requestCount(aux("AP")), 2);
+}
+
+TEST_F(ConnectivityTest, ScanAnswersTheScanId) {
+  const std::vector<uint8_t> start = {1};
+  const std::vector<uint8_t> other = {0};
+  struct Case {
+    const std::vector<uint8_t>* arg;
+    const char* fault;
+    int32_t status;
+    uint32_t scanId;
+  };
+  const Case cases[] = {
+      {&start, nullptr, KL_OK, 1},
+      {&start, nullptr, KL_OK, 2},
+      {&other, nullptr, KL_ERR_NOT_SUPPORTED, 0},
+      {&start, "size 1", KL_OK, 0},
+      {&start, "error -17", KL_ERR_ACCESS_DENIED, 0},
+  };
+  for (const Case& c : cases) {
+    if (c.fault != nullptr) control("fault " + aux("NI") + " " + c.fault);
+    const TestAnswer answer = exchange(KLCONTROL_WIFI_SSID_SCAN, c.arg);
+    EXPECT_EQ(answer.status, c.status);
+    EXPECT_EQ(answer.payload, word(c.scanId));
+  }
+  EXPECT_EQ(sent(aux("NI")), "0101");
+  EXPECT_EQ(requestCount(aux("NI")), 4);
+  EXPECT_TRUE(logged("Results from scan start not long enough to hold a scan id"));
+  EXPECT_EQ(control("get status.wifi_scan_state"), "ok 1");
+}
+
+TEST_F(ConnectivityTest, NetworkListEntries) {
+  EXPECT_EQ(list(0, KL_ERR).count, 0);  // no scan yet: the camera's status byte is 1
+  const std::vector<uint8_t> start = {1};
+  const std::vector<uint8_t> save = networkArg("HarbourView", "secret12", 67);
+  ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SAVE, &save), KL_OK);
+  ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SCAN, &start), KL_OK);
+  const klc_network_list_t three = list(0, KL_OK);
+  EXPECT_EQ(sent(aux("al")), "000affff01");
+  EXPECT_EQ(three.scan_id, 1);
+  EXPECT_EQ(three.count, 3);
+  EXPECT_EQ(three.total, 3u);
+  EXPECT_STREQ(three.entries[0].name, "HarbourView");
+  EXPECT_EQ(three.entries[0].auth_type, 3u);
+  EXPECT_EQ(three.entries[0].signal, -48);
+  EXPECT_EQ(three.entries[0].flags, 1);
+  EXPECT_STREQ(three.entries[2].name, "Workshop-5G");
+  EXPECT_EQ(three.entries[3].name[0], 0);
+  // Ten entries at most; names longer than 31 characters are cut.
+  for (int i = 0; i < 11; ++i) control("network Net" + std::to_string(i) + std::string(40, 'x') + " 0 -80");
+  ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SCAN, &start), KL_OK);
+  EXPECT_EQ(list(0, KL_OK).count, 10);
+  const klc_network_list_t rest = list(10, KL_OK);
+  EXPECT_EQ(rest.offset, 10);
+  EXPECT_EQ(rest.count, 4);
+  EXPECT_EQ(rest.total, 14u);
+  EXPECT_EQ(std::string(rest.entries[3].name), "Net10" + std::string(26, 'x'));
+}
+
+TEST_F(ConnectivityTest, NetworkListFromShortOrFailedReplies) {
+  const std::vector<uint8_t> start = {1};
+  ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SCAN, &start), KL_OK);
+  // One whole record and part of a second: only the whole one is listed.
+  control("fault " + aux("al") + " size 200");
+  EXPECT_EQ(list(0, KL_OK).count, 1);
+  control("fault " + aux("al") + " size 0");
+  EXPECT_EQ(list(0, KL_OK).count, 0);
+  control("fault " + aux("al") + " nakoff");
+  EXPECT_EQ(list(0, KL_ERR).count, 0);
+  control("fault " + aux("al") + " error -6");
+  EXPECT_EQ(list(0, KL_ERR_NO_SDCARD).count, 0);
+}
+
+TEST_F(ConnectivityTest, SavedNetworksAreSelectedAndForgotten) {
+  const std::vector<uint8_t> saveOpen = networkArg("CafeGuest", "", 67);
+  ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SAVE, &saveOpen), KL_OK);
+  EXPECT_EQ(sent(aux("CQ")), hexOf(std::string("CafeGuest")) + "00");
+  const std::vector<uint8_t> save = networkArg("HarbourView", "secret12", 67);
+  ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SAVE, &save), KL_OK);
+  EXPECT_EQ(sent(aux("CQ")), hexOf(std::string("HarbourView")) + "00" + hexOf(std::string("secret12")) + "00");
+
+  const std::vector<uint8_t> selectProtected = networkArg("HarbourView", "secret12", 67, true, 3);
+  ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SELECT, &selectProtected), KL_OK);
+  std::vector<uint8_t> expected(128, 0);
+  expected[0] = 1;
+  expected[1] = 127;
+  expected[2] = 3;
+  putField(expected, 4, 32, "HarbourView");
+  putField(expected, 37, 63, "secret12");
+  EXPECT_EQ(sent(aux("CT")), hexOf(expected));
+  EXPECT_EQ(control("wifi").substr(control("wifi").find(" joined")), " joined=HarbourView saved=CafeGuest,HarbourView");
+
+  const std::vector<uint8_t> selectOpen = networkArg("CafeGuest", "", 67, true, 0);
+  ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SELECT, &selectOpen), KL_OK);
+  EXPECT_EQ(requestCount(aux("CL")), 1);
+  const std::vector<uint8_t> forget = networkArg("HarbourView", "", 0);
+  ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_DELETE, &forget), KL_OK);
+  std::vector<uint8_t> forgetBytes(128, 0);
+  forgetBytes[1] = 127;
+  putField(forgetBytes, 4, 32, "HarbourView");
+  EXPECT_EQ(sent(aux("CD")), hexOf(forgetBytes));
+  EXPECT_EQ(requester->call(KLCONTROL_WIFI_SSID_DELETE, &forget), KL_ERR_INVALID_PARAM);  // no longer saved
+  ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_DELETE_ALL), KL_OK);
+  std::vector<uint8_t> allBytes(128, 0);
+  allBytes[0] = 1;
+  allBytes[1] = 127;
+  EXPECT_EQ(sent(aux("CD")), hexOf(allBytes));
+  EXPECT_EQ(control("wifi").substr(control("wifi").find(" joined")), " joined= saved=");
+  EXPECT_TRUE(logged("KLCONTROL_WIFI_SSID_SELECT: ssid[HarbourView] password[secret12] auth_type:3"));
+}
+
+TEST_F(ConnectivityTest, PairingCancelNeedsOneZeroByte) {
+  ASSERT_EQ(requester->call(KLCONTROL_RC_PAIR), KL_OK);
+  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_OK);
+  EXPECT_EQ(control("get status.rc_pair_state"), "ok 0");
+  EXPECT_EQ(sent(aux("PX")), "");
+  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_ERR);  // nothing to cancel: the camera answers 1
+  ASSERT_EQ(requester->call(KLCONTROL_RC_PAIR), KL_OK);
+  control("fault " + aux("PX") + " size 2");
+  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_ERR);
+  control("fault " + aux("PX") + " size 0");
+  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_ERR);
+  control("fault " + aux("PX") + " error -17");
+  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_ERR_ACCESS_DENIED);
+  control("fault " + aux("PD") + " nakoff");
+  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR), KL_OK);  // a reply this command never reads
+  EXPECT_TRUE(logged("Command:26 returned klErrno:(-1=KL_ERR)"));
+}
+
+}  // namespace

@@ -1,0 +1,79 @@
+#include "sim_transcode_control.h"
+
+#include <cstring>
+
+#include "camera_link.h"
+#include "klTlv.h"
+#include "sim_events.h"
+#include "sim_log.h"
+#include "sim_members.h"
+#include "sim_simulator.h"
+
+namespace {
+
+constexpr uint32_t kStatusPoll = klc_link_key(8, 11);
+constexpr int64_t kMaxRepeat = 1000;
+
+void sendProgress(SimCamera& camera) {
+  for (const std::string& text : camera.transcodes().takeProgressTexts()) {
+    uint8_t msg[KLMSG_MAX];
+    const int length = simBuildCsiNotification(msg, sizeof msg, SIM_CSI_TRANSCODE_PROGRESS, text);
+    if (length <= 0 || simSendToDaemon(msg, length) != 0) simLog("transcode progress not sent: %s", text.c_str());
+  }
+}
+
+// The optional count at index: 1 when absent.
+bool repeatCount(const std::vector<std::string>& words, size_t index, int64_t& count) {
+  count = 1;
+  if (words.size() > index + 1) return false;
+  if (words.size() == index + 1 && !simParseNumber(words[index], count)) return false;
+  return count >= 1 && count <= kMaxRepeat;
+}
+
+std::string listJobs(const SimCamera& camera) {
+  std::string reply = "ok";
+  for (const SimTranscodeJob& job : camera.transcodes().jobs()) {
+    reply += " " + std::to_string(job.id) + ":" + std::to_string(job.state) + ":" + std::to_string(job.progress) +
+             ":" + job.output;
+  }
+  return reply;
+}
+
+}  // namespace
+
+std::string simControlTranscode(SimSimulator& sim, const std::vector<std::string>& words, unsigned) {
+  SimCamera& camera = sim.camera();
+  int64_t count = 0;
+  int64_t reason = 0;
+  if (words.size() == 1) return listJobs(camera);
+  if (words[1] == "step" && repeatCount(words, 2, count)) {
+    for (int64_t i = 0; i < count; ++i) camera.transcodes().step();
+    sendProgress(camera);
+    return "ok";
+  }
+  if (words[1] == "refuse" && words.size() >= 3 && simParseNumber(words[2], reason) && reason >= -128 &&
+      reason <= 255 && repeatCount(words, 3, count)) {
+    camera.transcodes().refuseNext(int8_t(reason), unsigned(count));
+    return "ok";
+  }
+  return "error usage: transcode | transcode step [N] | transcode refuse REASON [N]";
+}
+
+void simTranscodeAfterRequest(SimCamera& camera, uint32_t key, bool stepOnPoll) {
+  if (stepOnPoll && key == kStatusPoll) camera.transcodes().step();
+  sendProgress(camera);
+}
+
+int simBuildCsiNotification(uint8_t* msg, unsigned capacity, uint32_t id, const std::string& text) {
+  uint8_t argument[KLMSG_MAX];
+  if (text.size() > sizeof argument - sizeof id) return 0;
+  std::memcpy(argument, &id, sizeof id);
+  std::memcpy(argument + sizeof id, text.data(), text.size());
+  sntlv_msg_init(msg, capacity, CAT_CLIENT_EVENT);
+  if (sntlv_add_bin(msg, capacity, TLV_CMD, 2, "CN") == 0 ||
+      sntlv_add_bin(msg, capacity, TLV_CMDARG, unsigned(sizeof id + text.size()), argument) == 0 ||
+      sntlv_add_dat(msg, capacity, TLV_END, 0, 0) == 0) {
+    return 0;
+  }
+  return sntlv_msg_len(msg);
+}
