@@ -67,7 +67,7 @@ void fillSettings(int8_t* record, int8_t flatMode, const appc_setup_all_settings
     case Family::MULTI_SHOT:
       putBytes(record, kMultiShotDefaults);
       record[28] = settings.nightlapse_video_resolution;
-      record[30] = settings.nightlapse_video_fps;
+      record[30] = settings.video_lens;
       break;
     case Family::NONE:
       break;

@@ -1,0 +1,131 @@
+// The edit bracket, the title numbers of new presets and the model-dependent icon, against the
+// simulated camera: what reaches it, what it answers, and what an injected fault leaves behind.
+#include <gtest/gtest.h>
+
+#include "klErrno.h"
+#include "test_preset_camera.h"
+
+namespace {
+
+constexpr unsigned NO_ITERATOR = 0xFFFFFFFFu;
+
+// Custom presets of two groups: title numbers with gaps, duplicates and other titles beside them.
+void addCustomPresets(SimCamera& camera) {
+  SimPresetStore& presets = camera.presets();
+  for (uint32_t number : {0, 1, 3}) presets.addCustom(1, 17, 25, 20, number);
+  for (uint32_t number : {1, 2}) presets.addCustom(1, 17, 25, 21, number);
+  for (uint32_t number : {0, 0, 1}) presets.addCustom(1, 16, 26, 22, number);
+  for (uint32_t number : {0, 1, 2}) presets.addCustom(2, 20, 20, 20, number);
+}
+
+TEST_F(PresetCameraTest, NextTitleNumberIsTheFirstGapOfItsTitleInTheGroup) {
+  start(addCustomPresets);
+  struct Case {
+    unsigned char group;
+    unsigned title;
+    unsigned expected;
+  };
+  // Group 1 also holds the four factory photo presets, titles 3, 13, 5 and 6, each numbered 0.
+  const Case cases[] = {{1, 20, 2}, {1, 21, 0}, {1, 22, 2}, {2, 20, 3}, {1, 23, 0}, {6, 20, 0}, {1, 3, 1}};
+  for (const Case& c : cases) EXPECT_EQ(GetNextPresetIterator(c.group, c.title), c.expected) << int(c.group) << "/" << c.title;
+  EXPECT_EQ(payload("17/1"), "01");
+  control("reset-counts");
+  GetNextPresetIterator(1, 20);
+  EXPECT_EQ(requestCount("17/1"), 1);
+  EXPECT_EQ(requestCount("17/2"), 12);
+}
+
+TEST_F(PresetCameraTest, NextTitleNumberFailuresGiveNoPartialResult) {
+  start(addCustomPresets);
+  struct Case {
+    const char* fault;
+    const char* line;
+  };
+  const Case cases[] = {
+      {"fault 17/1 error -5", "klc_send_remote_api_payload_response error, -5"},
+      {"fault 17/1 size 0", "klc_send_remote_api_payload_response error, 0"},
+      {"fault 17/2 size 80", "klc_send_remote_api_payload_response error, 0"},
+      {"fault 17/2 size 82", "klc_send_remote_api_payload_response error, 0"},
+      {"fault 17/2 error -7", "klc_send_remote_api_payload_response error, -7"},
+  };
+  for (const Case& c : cases) {
+    control("fault 17/2 size 81 3");  // three good records first: the failure is late in the list
+    control(c.fault);
+    syslog.taken();
+    lines.clear();
+    EXPECT_EQ(GetNextPresetIterator(1, 20), NO_ITERATOR) << c.fault;
+    EXPECT_TRUE(logged(c.line)) << c.fault;
+    control("fault clear");
+  }
+}
+
+// A list answer shorter than its count byte says is read as far as it goes.
+TEST_F(PresetCameraTest, ShortIdListIsReadOnlyAsFarAsItGoes) {
+  start(addCustomPresets);
+  control("fault 17/1 size 9");
+  EXPECT_EQ(GetNextPresetIterator(1, 3), 1u);
+  EXPECT_EQ(requestCount("17/2"), 2);
+  control("fault 17/1 size 4");
+  EXPECT_EQ(GetNextPresetIterator(1, 3), 0u);
+  EXPECT_EQ(requestCount("17/2"), 2);
+}
+
+TEST_F(PresetCameraTest, EditOfTheActivePresetMarksItEdited) {
+  start();
+  ASSERT_TRUE(PresetStartEdit(2));
+  EXPECT_EQ(payload("17/8"), "01000000");
+  EXPECT_TRUE(logged("------Current flatmode is 12"));
+  ASSERT_TRUE(PresetEndEdit(2));
+  EXPECT_EQ(requestCount("17/10"), 1);
+  appc_presets_settings_info info{};
+  ASSERT_TRUE(cameraRecord(1, info));
+  wsdk_commands::WSDK_Preset preset;
+  preset.set_id(1);
+  populatePresetInfo(&info, preset, server->cameraInfoHandler());
+  EXPECT_TRUE(preset.is_modified());
+
+  control("set settings.flat_mode 17");
+  ASSERT_TRUE(PresetStartEdit(-1));
+  EXPECT_EQ(payload("17/8"), "01000100");
+}
+
+TEST_F(PresetCameraTest, EditFreeSettingsAndPlaybackNeverReachTheCamera) {
+  start();
+  control("reset-counts");
+  EXPECT_TRUE(PresetStartEdit(88));
+  EXPECT_TRUE(PresetEndEdit(88));
+  control("set settings.flat_mode 4");
+  EXPECT_FALSE(PresetStartEdit(-1));
+  EXPECT_FALSE(PresetStartEdit(88));
+  control("set settings.flat_mode 12");
+  control("fault 0x101/4 error -1");
+  EXPECT_FALSE(PresetStartEdit(2));
+  EXPECT_EQ(requestCount("17/8"), 0);
+  EXPECT_EQ(requestCount("17/10"), 0);
+  EXPECT_EQ(requestCount("8/11"), 0);
+}
+
+TEST_F(PresetCameraTest, RefusedEditRequestsAreReportedAndLogged) {
+  start();
+  control("fault 17/8 error -7");
+  EXPECT_FALSE(PresetStartEdit(2));
+  EXPECT_TRUE(logged("klc_send_remote_api_payload error, -7"));
+  control("fault 17/10 error -6");
+  EXPECT_FALSE(PresetEndEdit(-1));
+  EXPECT_TRUE(logged("klc_send_simple_remote_api error, -6"));
+  EXPECT_EQ(requestCount("17/10"), 1);
+}
+
+TEST_F(PresetCameraTest, TimeLapsePhotoIconFollowsTheModel) {
+  start();
+  EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_TIMELAPSE_PHOTO), FW_PRESET_ICON_TIMELAPSE);
+  control("model 51");
+  _reset_model_number_cache();
+  EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_TIMELAPSE_PHOTO), FW_PRESET_ICON_TIMELAPSE_2);
+  _reset_model_number_cache();
+  control("fault 0x100/1 error -1");
+  EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_TIMELAPSE_PHOTO), FW_PRESET_ICON_TIMELAPSE);
+  EXPECT_TRUE(logged("Could not get camera model number for MapWSDKIconToFW returning FW_PRESET_ICON_TIMELAPSE"));
+}
+
+}  // namespace

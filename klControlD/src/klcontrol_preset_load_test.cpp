@@ -1,0 +1,123 @@
+// Loading the preset of a flat mode or group, and presets built from the camera's own records, against
+// the simulated camera.
+#include <gtest/gtest.h>
+
+#include "klErrno.h"
+#include "test_preset_camera.h"
+
+namespace {
+
+struct LoadCase {
+  int mode;
+  const char* loaded;  // payload of the load request, or null when none may be sent
+};
+
+class PresetLoadTest : public PresetCameraTest {
+ protected:
+  // Runs the cases in order (a load changes the camera's current presets) and checks what reached it.
+  template <size_t N>
+  void expect(const LoadCase (&cases)[N]) {
+    for (const LoadCase& c : cases) {
+      control("reset-counts");
+      const int rc = LoadPresetFromMode(c.mode);
+      if (c.loaded == nullptr) {
+        EXPECT_EQ(rc, KL_ERR) << c.mode;
+        EXPECT_EQ(requestCount("17/12"), 0) << c.mode;
+        continue;
+      }
+      EXPECT_EQ(rc, KL_OK) << c.mode;
+      EXPECT_EQ(payload("17/12"), c.loaded) << c.mode;
+    }
+  }
+};
+
+TEST_F(PresetLoadTest, FlatModesLoadTheirFactoryPresets) {
+  start();
+  const LoadCase cases[] = {{12, "00000000"}, {16, "00000100"}, {17, "00000100"}, {13, "01000200"},
+                            {18, "03000100"}, {19, "02000100"}, {20, "01000200"}, {21, "02000200"},
+                            {24, "00000200"}, {25, "01000100"}, {26, "02000200"}, {27, "03000000"},
+                            {14, nullptr},    {15, nullptr},    {4, nullptr},     {999, nullptr}};
+  expect(cases);
+  EXPECT_EQ(control("get status.video_preset_id"), "ok 3");
+}
+
+TEST_F(PresetLoadTest, GroupsLoadTheirCurrentPresets) {
+  start();
+  const LoadCase cases[] = {{1000, "01000000"}, {1003, "01000000"}, {1001, "01000100"}, {1004, "01000100"},
+                            {1002, "01000200"}, {1005, "01000200"}, {1006, nullptr},    {1010, nullptr},
+                            {1011, nullptr}};
+  expect(cases);
+  EXPECT_TRUE(logged("Found preset 0 and is 0"));
+}
+
+TEST_F(PresetLoadTest, DualLensGroupsSwitchTheDefaultPresets) {
+  start();
+  control("set status.active_preset_group 3");
+  const LoadCase cases[] = {{12, "00000300"}, {17, "00000400"}, {13, "01000200"}, {12, "00000000"}};
+  expect(cases);
+}
+
+TEST_F(PresetLoadTest, Model51RefusesThePresetsItLacks) {
+  start([](SimCamera& camera) { camera.switchModel(51); });
+  const LoadCase cases[] = {{13, nullptr}, {18, nullptr}, {19, nullptr}, {20, nullptr},     {21, nullptr},
+                            {25, nullptr}, {26, nullptr}, {27, nullptr}, {12, "00000000"}, {16, "00000100"},
+                            {24, "00000200"}};
+  expect(cases);
+}
+
+TEST_F(PresetLoadTest, FailuresLoadNothing) {
+  start();
+  struct Case {
+    const char* fault;
+    int rc;
+    const char* line;
+  };
+  const Case cases[] = {
+      {"fault 8/11 nakoff", KL_ERR, "Camera status returning KL_ERR_NACK_OFF"},
+      {"fault 8/11 size 100", KL_ERR, "ASSERT ERROR - status_all size does not match rsp size=100"},
+      {"fault 8/11 size 0", KL_ERR, "ASSERT ERROR - status_all size does not match rsp size=0"},
+      {"fault 8/11 error -9", -9, "klc_send_remote_api_for_response error, -9 @ klControlD/src/klcontrol_preset_loader:"},
+      {"fault 0x100/1 error -4", -4, "Could not get camera model number in load preset from mode"},
+  };
+  for (const Case& c : cases) {
+    _reset_model_number_cache();
+    control("reset-counts");
+    control(c.fault);
+    EXPECT_EQ(LoadPresetFromMode(12), c.rc) << c.fault;
+    EXPECT_TRUE(logged(c.line)) << c.fault;
+    EXPECT_EQ(requestCount("17/12"), 0) << c.fault;
+  }
+  control("fault 17/12 error -6");
+  EXPECT_EQ(LoadPresetFromMode(24), -6);
+  EXPECT_EQ(control("get status.timelapse_preset_id"), "ok 131073");
+}
+
+// The default context reads the camera's model and the server's lens mode.
+TEST_F(PresetCameraTest, CameraRecordsBuildWithTheCamerasModelAndLensMode) {
+  start([](SimCamera& camera) {
+    camera.switchModel(51);
+    camera.write(SimBlock::SYSTEM, offsetof(sim_system_values, lens_mode), 1, 1);
+  });
+  struct Case {
+    uint32_t id;
+    int icon;
+    std::vector<int> settings;
+  };
+  const Case cases[] = {{0x00000, 0, {2, 3}},
+                        {0x20001, wsdk_commands::WSDK_PRESET_ICON_TIMELAPSE_PHOTO, {30}},
+                        {0x20002, wsdk_commands::WSDK_PRESET_ICON_NIGHTLAPSE_PHOTO, {31, 32}},
+                        {0x10001, 13, {105}}};
+  for (const Case& c : cases) {
+    appc_presets_settings_info info{};
+    ASSERT_TRUE(cameraRecord(c.id, info)) << c.id;
+    wsdk_commands::WSDK_Preset preset;
+    preset.set_id(int32_t(c.id));
+    populatePresetInfo(&info, preset, server->cameraInfoHandler());
+    EXPECT_EQ(preset.icon(), c.icon) << c.id;
+    std::vector<int> ids;
+    for (const auto& setting : preset.setting_array()) ids.push_back(setting.id());
+    EXPECT_EQ(ids, c.settings) << c.id;
+  }
+}
+
+}  // namespace

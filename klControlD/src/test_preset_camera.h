@@ -1,0 +1,45 @@
+// A command server against a simulated camera that a test prepares before it serves (custom presets,
+// model, lens mode), and the camera's preset records read through the camera-control library.
+#pragma once
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "klcontrol_preset_loader.h"
+#include "test_server_fixture.h"
+
+class PresetCameraTest : public ServerTest {
+ protected:
+  // Each test starts the camera itself, prepared as it needs.
+  void SetUp() override { enterFreshNamespaces(); }
+
+  void start(const std::function<void(SimCamera&)>& prepare = [](SimCamera&) {}) {
+    SimOptions options;
+    options.replyDelayMs = 0;
+    sim = std::make_unique<SimSimulator>(options);
+    ASSERT_TRUE(sim->open());
+    prepare(sim->camera());
+    simThread = std::thread([this] { sim->run(); });
+    startServer();
+    // The worker reads the camera as it starts; the test's own calls share the link with it.
+    sync();
+  }
+
+  // The last payload of a request as hexadecimal bytes, or the simulator's error.
+  std::string payload(const std::string& request) {
+    const std::string reply = control("payload " + request);
+    return reply.rfind("ok ", 0) == 0 ? reply.substr(3) : reply;
+  }
+
+  // The camera's record of a preset, as the preset commands read it.
+  static bool cameraRecord(uint32_t id, appc_presets_settings_info& info) {
+    uint8_t* answer = nullptr;
+    uint16_t length = 0;
+    const int rc = klc_send_remote_api_payload_response(&KlcontrolCommandServer::m_cameraContext, 17, 2, &id,
+                                                        sizeof id, &answer, &length);
+    if (rc != 0 || answer == nullptr || length != sizeof info) return false;
+    std::memcpy(&info, answer, sizeof info);
+    return true;
+  }
+};
