@@ -33,6 +33,23 @@ const KlcontrolCommandServer::DispatchRow KlcontrolCommandServer::kDispatch[] = 
     {KLCONTROL_RC_PAIR, &KlcontrolCommandServer::cmdRcPair},
     {KLCONTROL_RC_PAIR_CANCEL, &KlcontrolCommandServer::cmdRcPairCancel},
     {KLCONTROL_BLE_CONTROL, &KlcontrolCommandServer::cmdBleControl},
+    {KLCONTROL_COMMAND_SHUTTER, &KlcontrolCommandServer::cmdShutter},
+    {KLCONTROL_MODE, &KlcontrolCommandServer::cmdMode},
+    {KLCONTROL_MODE_SUB_MODE, &KlcontrolCommandServer::cmdModeSubMode},
+    {KLCONTROL_SETTINGS_FORWARD, &KlcontrolCommandServer::cmdSettingsForward},
+    {KLCONTROL_GLINT_TAG_RECORDING, &KlcontrolCommandServer::cmdGlintTagRecording},
+    {KLCONTROL_VIDEO_VANTIX_RESET, &KlcontrolCommandServer::cmdVideoVantixReset},
+    {KLCONTROL_PHOTO_VANTIX_RESET, &KlcontrolCommandServer::cmdPhotoVantixReset},
+    {KLCONTROL_MULTI_VANTIX_RESET, &KlcontrolCommandServer::cmdMultiVantixReset},
+    {KLCONTROL_GET_EXTENDED_STATUS, &KlcontrolCommandServer::cmdGetExtendedStatus},
+    {KLCONTROL_DIGITAL_ZOOM, &KlcontrolCommandServer::cmdDigitalZoom},
+    {KLCONTROL_CAPTURE_DELAY, &KlcontrolCommandServer::cmdCaptureDelay},
+    {KLCONTROL_MODE_SET_MODE, &KlcontrolCommandServer::cmdModeSetMode},
+    {KLCONTROL_VANTIX_RESET, &KlcontrolCommandServer::cmdVantixReset},
+    {KLCONTROL_VIDEO_SURGE_SPEED_1X_SET, &KlcontrolCommandServer::cmdSurgeSpeed1xSet},
+    {KLCONTROL_ONSCREEN_SHORTCUTS_RESET, &KlcontrolCommandServer::cmdOnscreenShortcutsReset},
+    {KLCONTROL_VIDEO_SURGE_SPEED_RAMP_SET, &KlcontrolCommandServer::cmdSurgeSpeedRampSet},
+    {KLCONTROL_VIDEO_SURGE_SPEED_RAMP_ACTIVE_SET, &KlcontrolCommandServer::cmdSurgeSpeedRampActiveSet},
 };
 
 KlcontrolCommandServer::Handler KlcontrolCommandServer::findHandler(klcontrol_command_t command) const {

@@ -179,6 +179,30 @@ class KlcontrolCommandServer {
   int cmdRcPairCancel(Msg& msg, MsgElement* arg);
   int cmdBleControl(Msg& msg, MsgElement* arg);
 
+  // Capture and mode commands (klcontrol_capture_mode_commands.cpp, klcontrol_exposure_zoom_commands.cpp).
+  int cmdShutter(Msg& msg, MsgElement* arg);
+  int cmdMode(Msg& msg, MsgElement* arg);
+  int cmdModeSubMode(Msg& msg, MsgElement* arg);
+  int cmdSettingsForward(Msg& msg, MsgElement* arg);
+  int cmdGlintTagRecording(Msg& msg, MsgElement* arg);
+  int cmdGetExtendedStatus(Msg& msg, MsgElement* arg);
+  int cmdModeSetMode(Msg& msg, MsgElement* arg);
+  int cmdSurgeSpeed1xSet(Msg& msg, MsgElement* arg);
+  int cmdSurgeSpeedRampSet(Msg& msg, MsgElement* arg);
+  int cmdSurgeSpeedRampActiveSet(Msg& msg, MsgElement* arg);
+  int cmdVideoVantixReset(Msg& msg, MsgElement* arg);
+  int cmdPhotoVantixReset(Msg& msg, MsgElement* arg);
+  int cmdMultiVantixReset(Msg& msg, MsgElement* arg);
+  int cmdVantixReset(Msg& msg, MsgElement* arg);
+  int cmdCaptureDelay(Msg& msg, MsgElement* arg);
+  int cmdOnscreenShortcutsReset(Msg& msg, MsgElement* arg);
+  int cmdDigitalZoom(Msg& msg, MsgElement* arg);
+  // Opens the zoom phase's preset edit; false (logged) when the camera opens none.
+  bool openZoomEdit();
+  // (Re)arms the zoom timer with mCommandMutex released for the time it takes.
+  void armZoomTimer();
+
+
   // Change notifications: polling and broadcast, command 43 (klcontrol_notifications.cpp).
  public:
   // One poll of the camera's status and settings, delivered to the clients; runs only while a client

@@ -7,6 +7,7 @@ SimHandlerTable::SimHandlerTable() {
   simAddStateHandlers(*this);
   simAddModeHandlers(*this);
   simAddCaptureHandlers(*this);
+  simAddExposureHandlers(*this);
   simAddPresetHandlers(*this);
   simAddTranscodeHandlers(*this);
   simAddMediaHandlers(*this);

@@ -34,6 +34,7 @@ void simAddStatusHandlers(SimHandlerTable& table);
 void simAddStateHandlers(SimHandlerTable& table);
 void simAddModeHandlers(SimHandlerTable& table);
 void simAddCaptureHandlers(SimHandlerTable& table);
+void simAddExposureHandlers(SimHandlerTable& table);
 void simAddPresetHandlers(SimHandlerTable& table);
 void simAddTranscodeHandlers(SimHandlerTable& table);
 void simAddMediaHandlers(SimHandlerTable& table);

@@ -1,9 +1,8 @@
 // A stand-in for the daemon's queue in tests: owns /to_klCtlD and answers requests on a thread.
 #pragma once
 #include <fcntl.h>
-#include <mqueue.h>
-
 #include <gtest/gtest.h>
+#include <mqueue.h>
 
 #include <cerrno>
 #include <ctime>
@@ -96,7 +95,8 @@ class FakeDaemon {
     timespec deadline{};
     clock_gettime(CLOCK_REALTIME, &deadline);
     deadline.tv_sec += 10;
-    const ssize_t n = mq_timedreceive(mQueue, reinterpret_cast<char*>(msg.data()), msg.size(), nullptr, &deadline);
+    const ssize_t n =
+        mq_timedreceive(mQueue, reinterpret_cast<char*>(msg.data()), msg.size(), nullptr, &deadline);
     msg.resize(n > 0 ? static_cast<size_t>(n) : 0);
     return msg;
   }

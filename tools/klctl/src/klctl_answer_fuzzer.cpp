@@ -12,7 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   KlctlAnswer answer;
   std::string problem;
   const int length = static_cast<int>(size);
-  if (klctlDecodeAnswer(received.data(), length, answer, problem) && answer.payload.size() > size) std::abort();
-  if (klctlDecodeSystemAnswer(received.data(), length, answer, problem) && answer.payload.empty()) std::abort();
+  if (klctlDecodeAnswer(received.data(), length, answer, problem) && answer.payload.size() > size)
+    std::abort();
+  if (klctlDecodeSystemAnswer(received.data(), length, answer, problem) && answer.payload.empty())
+    std::abort();
   return 0;
 }

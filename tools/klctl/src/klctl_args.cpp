@@ -102,7 +102,8 @@ bool klctlAppendArgument(const std::string& word, std::vector<uint8_t>& out, std
   return ok;
 }
 
-bool klctlParseArguments(const std::vector<std::string>& words, std::vector<uint8_t>& out, std::string& error) {
+bool klctlParseArguments(const std::vector<std::string>& words, std::vector<uint8_t>& out,
+                         std::string& error) {
   std::vector<uint8_t> bytes;
   for (const std::string& word : words) {
     if (!klctlAppendArgument(word, bytes, error)) return false;

@@ -15,7 +15,8 @@ bool klctlAppendArgument(const std::string& word, std::vector<uint8_t>& out, std
 
 // The concatenated bytes of all words, in order; false with the reason of the first bad word or
 // when the whole exceeds KLCTL_MAX_ARGUMENT.
-bool klctlParseArguments(const std::vector<std::string>& words, std::vector<uint8_t>& out, std::string& error);
+bool klctlParseArguments(const std::vector<std::string>& words, std::vector<uint8_t>& out,
+                         std::string& error);
 
 // A whole unsigned number (decimal or 0x-hexadecimal) no larger than max; false otherwise.
 bool klctlParseUnsigned(const std::string& text, uint64_t max, uint64_t& value);

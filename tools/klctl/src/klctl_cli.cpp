@@ -71,7 +71,8 @@ bool parseWatch(const std::vector<std::string>& words, KlctlPlan& plan, std::str
   plan.watch = true;
   if (words.size() == 1) return true;
   uint64_t count = 0;
-  if (words.size() == 3 && words[1] == "--count" && klctlParseUnsigned(words[2], UINT32_MAX, count) && count > 0) {
+  if (words.size() == 3 && words[1] == "--count" && klctlParseUnsigned(words[2], UINT32_MAX, count) &&
+      count > 0) {
     plan.watchCount = static_cast<unsigned>(count);
     return true;
   }
@@ -84,7 +85,8 @@ bool parseWatch(const std::vector<std::string>& words, KlctlPlan& plan, std::str
 bool klctlParseCommandLine(const std::vector<std::string>& words, KlctlPlan& plan, std::string& error) {
   size_t i = 0;
   if (!parseOptions(words, i, plan, error)) return false;
-  if (i < words.size() && words[i] == "watch") return parseWatch({words.begin() + i, words.end()}, plan, error);
+  if (i < words.size() && words[i] == "watch")
+    return parseWatch({words.begin() + i, words.end()}, plan, error);
   while (i < words.size()) {
     size_t end = i;
     while (end < words.size() && words[end] != "--") ++end;
@@ -107,9 +109,11 @@ bool klctlParseCommandLine(const std::vector<std::string>& words, KlctlPlan& pla
 std::string klctlUsage() {
   return "usage: klctl [options] COMMAND [ARG...] [-- COMMAND [ARG...]]...\n"
          "\n"
-         "Sends client commands to klControlD on " + std::string(KLCTL_DAEMON_QUEUE) +
+         "Sends client commands to klControlD on " +
+         std::string(KLCTL_DAEMON_QUEUE) +
          " and prints each answer's status and payload.\n"
-         "COMMAND is a number or a name below (case does not matter, the KLCONTROL_ prefix may be left out),\n"
+         "COMMAND is a number or a name below (case does not matter, the KLCONTROL_ prefix may be left "
+         "out),\n"
          "or suspend / resume (\"JS\" / \"JR\"). Commands run in order; the first failure stops the rest.\n"
          "klctl [--timeout S] watch [--count N] prints the documents pushed on port 8081, one a line.\n"
          "\n"
@@ -123,12 +127,14 @@ std::string klctlUsage() {
          "  --timeout S        seconds to wait for each answer (default 5)\n"
          "  --json             one JSON object per command\n"
          "  --keep-going       go on after a failed command\n"
-         "  --probe [QUEUE]    only tell whether the queue (default " + std::string(KLCTL_DAEMON_QUEUE) +
+         "  --probe [QUEUE]    only tell whether the queue (default " +
+         std::string(KLCTL_DAEMON_QUEUE) +
          ") exists\n"
          "  --help             this text\n"
          "\n"
          "exit status: 0 every command answered 0; 1 a command answered non-zero; 2 usage error;\n"
-         "             3 no answer within the time-out (or a malformed one); 4 the daemon's queue is missing.\n"
+         "             3 no answer within the time-out (or a malformed one); 4 the daemon's queue is "
+         "missing.\n"
          "             With --keep-going the first failure decides.\n"
          "\n"
          "commands (number, name, argument class, description):\n" +

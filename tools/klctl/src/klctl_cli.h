@@ -11,20 +11,20 @@ enum class KlctlStepKind { Command, Suspend, Resume };
 // One request to send.
 struct KlctlStep {
   KlctlStepKind kind = KlctlStepKind::Command;
-  uint32_t number = 0;         // client command number (kind Command)
-  bool hasArgument = false;    // argument words were given: TLV_CMDARG is sent, even empty
+  uint32_t number = 0;       // client command number (kind Command)
+  bool hasArgument = false;  // argument words were given: TLV_CMDARG is sent, even empty
   std::vector<uint8_t> argument;
 };
 
 struct KlctlPlan {
-  double timeout = 5;          // seconds to wait for each answer
+  double timeout = 5;  // seconds to wait for each answer
   bool json = false;
-  bool keepGoing = false;      // go on after a failed command
+  bool keepGoing = false;  // go on after a failed command
   bool help = false;
-  bool probe = false;          // only tell whether probeQueue exists
+  bool probe = false;  // only tell whether probeQueue exists
   std::string probeQueue = KLCTL_DAEMON_QUEUE;
-  bool watch = false;          // print pushed documents instead of sending steps
-  unsigned watchCount = 0;     // stop after so many documents; 0: no limit
+  bool watch = false;       // print pushed documents instead of sending steps
+  unsigned watchCount = 0;  // stop after so many documents; 0: no limit
   std::vector<KlctlStep> steps;
 };
 

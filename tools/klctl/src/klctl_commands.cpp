@@ -17,7 +17,8 @@ std::string upper(std::string text) {
 bool nameMatches(const std::string& tableName, const std::string& wanted) {
   static const std::string kPrefixes[] = {"", "KLCONTROL_", "KLCONTROL_COMMAND_"};
   for (const std::string& prefix : kPrefixes) {
-    if (tableName.compare(0, prefix.size(), prefix) == 0 && tableName.substr(prefix.size()) == wanted) return true;
+    if (tableName.compare(0, prefix.size(), prefix) == 0 && tableName.substr(prefix.size()) == wanted)
+      return true;
   }
   return false;
 }

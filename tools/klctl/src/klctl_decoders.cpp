@@ -4,6 +4,8 @@
 #include <cstring>
 
 #include "klcontrol_command_table.h"
+#include "klctl_wireless_media_decoders.h"
+#include "klctl_status_records.h"
 
 namespace {
 
@@ -28,11 +30,15 @@ const struct {
   uint32_t command;
   Decoder decode;
 } kDecoders[] = {
-    {KLCONTROL_WIFI_SSID_SCAN, decodeWord},            // the scan id
-    {KLCONTROL_CAL_FILE_NAME_GET, decodeText},         // the calibration file path
-    {KLCONTROL_PRESET_GET_ACTIVE_PRESET, decodeWord},  // the preset id
-    {KLCONTROL_PRESET_GET_ACTIVE_GROUP, decodeWord},   // the preset group
+    {KLCONTROL_WIFI_SSID_SCAN, decodeWord},               // the scan id
+    {KLCONTROL_WIFI_SSID_LIST, klctlDecodeNetworkList},
+    {KLCONTROL_GET_DELETE_LIST_RESULT, klctlDecodeDeleteListResult},
+    {KLCONTROL_CAL_FILE_NAME_GET, decodeText},            // the calibration file path
+    {KLCONTROL_ANALYTICS_FILENAME_GET, decodeText},       // the analytics file path
+    {KLCONTROL_PRESET_GET_ACTIVE_PRESET, decodeWord},     // the preset id
+    {KLCONTROL_PRESET_GET_ACTIVE_GROUP, decodeWord},      // the preset group
     {KLCONTROL_GET_ALL_SETTINGS_STATUS_IDS, decodeText},  // JSON text
+    {KLCONTROL_GET_EXTENDED_STATUS, klctlDecodeStatusRecords},  // status records
 };
 
 }  // namespace

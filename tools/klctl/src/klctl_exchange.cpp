@@ -29,7 +29,8 @@ KlctlResult answered(const KlctlAnswer& answer) {
 }
 
 KlctlResult noDaemon() {
-  return failure(KlctlOutcome::NoDaemon, std::string(KLCTL_DAEMON_QUEUE) + " does not exist: is klControlD running?");
+  return failure(KlctlOutcome::NoDaemon,
+                 std::string(KLCTL_DAEMON_QUEUE) + " does not exist: is klControlD running?");
 }
 
 std::string noAnswerWithin(double timeout) {
@@ -50,8 +51,8 @@ bool deliver(const uint8_t* msg, int length, KlctlResult& result) {
   const bool full = daemon.attr.mq_curmsgs >= daemon.attr.mq_maxmsg;
   klMbox_close(&daemon);
   if (sent == 0 && !full) return true;
-  result = failure(KlctlOutcome::NoAnswer,
-                   full ? "the daemon's queue is full; the request was not delivered" : "sending the request failed");
+  result = failure(KlctlOutcome::NoAnswer, full ? "the daemon's queue is full; the request was not delivered"
+                                                : "sending the request failed");
   return false;
 }
 
@@ -59,11 +60,16 @@ bool deliver(const uint8_t* msg, int length, KlctlResult& result) {
 
 int klctlExitStatus(KlctlOutcome outcome) {
   switch (outcome) {
-    case KlctlOutcome::Ok: return 0;
-    case KlctlOutcome::CommandFailed: return 1;
-    case KlctlOutcome::Usage: return 2;
-    case KlctlOutcome::NoAnswer: return 3;
-    case KlctlOutcome::NoDaemon: return 4;
+    case KlctlOutcome::Ok:
+      return 0;
+    case KlctlOutcome::CommandFailed:
+      return 1;
+    case KlctlOutcome::Usage:
+      return 2;
+    case KlctlOutcome::NoAnswer:
+      return 3;
+    case KlctlOutcome::NoDaemon:
+      return 4;
   }
   return 3;
 }
@@ -82,7 +88,8 @@ bool klctlQueueExists(const char* name) {
 
 KlctlResult klctlSendCommand(uint32_t command, const std::vector<uint8_t>* argument, double timeout) {
   KlctlReplyQueue reply(klctlReplyQueueName());
-  if (!reply.isOpen()) return failure(KlctlOutcome::NoAnswer, "cannot create the reply queue " + reply.name());
+  if (!reply.isOpen())
+    return failure(KlctlOutcome::NoAnswer, "cannot create the reply queue " + reply.name());
   uint8_t msg[KLMSG_MAX];
   const int length = klctlBuildCommand(msg, sizeof msg, command, argument, reply.name());
   if (length == 0) return failure(KlctlOutcome::Usage, "the request does not fit in one message");

@@ -1,9 +1,8 @@
 // klctl's exchanges against a fake daemon queue, in private IPC and network namespaces.
 #include "klctl_exchange.h"
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <sstream>
 
@@ -29,7 +28,9 @@ TEST_F(KlctlExchange, CommandIsAnsweredOnItsOwnQueueWhichIsRemovedAfterwards) {
     int32_t status;
     Bytes payload;
     KlctlOutcome outcome;
-  } cases[] = {{0, {1, 2, 3}, KlctlOutcome::Ok}, {-3, {}, KlctlOutcome::CommandFailed}, {1, {}, KlctlOutcome::CommandFailed}};
+  } cases[] = {{0, {1, 2, 3}, KlctlOutcome::Ok},
+               {-3, {}, KlctlOutcome::CommandFailed},
+               {1, {}, KlctlOutcome::CommandFailed}};
   for (const auto& c : cases) {
     FakeDaemon daemon;
     ASSERT_TRUE(daemon.ok());
@@ -133,7 +134,8 @@ TEST_F(KlctlExchange, TheFirstFailureStopsTheRestUnlessKeepGoing) {
     EXPECT_EQ(KlctlOutcome::CommandFailed, klctlRun(twoCommands(keepGoing), out, err));
     EXPECT_EQ(keepGoing ? 2u : 1u, daemon.requests().size());
     const std::string firstLine = "KLCONTROL_MODE (4): status -3 (KL_ERR_INVALID_PARAM)\n";
-    EXPECT_EQ(keepGoing ? firstLine + "KLCONTROL_COMMAND_SHUTTER (3): status -3 (KL_ERR_INVALID_PARAM)\n" : firstLine,
+    EXPECT_EQ(keepGoing ? firstLine + "KLCONTROL_COMMAND_SHUTTER (3): status -3 (KL_ERR_INVALID_PARAM)\n"
+                        : firstLine,
               out.str());
   }
 }

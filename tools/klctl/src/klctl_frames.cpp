@@ -18,7 +18,8 @@ bool KlctlFrameReader::header(size_t& bodyStart, size_t& bodyLength) {
   }
   if (mPending.size() == known) return false;  // the number has not begun yet
   size_t end = kPrefixLength;
-  while (end < mPending.size() && end - kPrefixLength <= kMaxDigits && mPending[end] >= '0' && mPending[end] <= '9')
+  while (end < mPending.size() && end - kPrefixLength <= kMaxDigits && mPending[end] >= '0' &&
+         mPending[end] <= '9')
     ++end;
   const size_t digits = end - kPrefixLength;
   if (end == mPending.size() && digits <= kMaxDigits) return false;  // more digits may come

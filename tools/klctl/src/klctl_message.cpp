@@ -26,7 +26,8 @@ namespace {
 bool tilesExactly(const uint8_t* msg) {
   const int length = sntlv_msg_len(msg);
   int offset = TLV_HDR_LEN;
-  while (offset + TLV_HDR_LEN <= length) offset += TLV_HDR_LEN + static_cast<int>(tlv_value_len(msg + offset));
+  while (offset + TLV_HDR_LEN <= length)
+    offset += TLV_HDR_LEN + static_cast<int>(tlv_value_len(msg + offset));
   return offset == length;
 }
 
@@ -38,7 +39,8 @@ bool checkFrame(const uint8_t* msg, int received, uint8_t category, std::string&
     return false;
   }
   if (msg[3] != category) {
-    problem = "unexpected answer category " + std::to_string(msg[3]) + " (expected " + std::to_string(category) + ")";
+    problem = "unexpected answer category " + std::to_string(msg[3]) + " (expected " +
+              std::to_string(category) + ")";
     return false;
   }
   return true;

@@ -19,7 +19,7 @@ int KlctlReplyQueue::receive(uint8_t* buffer, int size, double timeout) {
   double whole = 0;
   const double fraction = std::modf(timeout, &whole);
   const struct timespec wait = {static_cast<time_t>(whole), static_cast<long>(fraction * 1e9)};
-  const ssize_t received =
-      kl_mq_timedreceive2(mMbox.mqd, reinterpret_cast<char*>(buffer), static_cast<size_t>(size), nullptr, &wait);
+  const ssize_t received = kl_mq_timedreceive2(mMbox.mqd, reinterpret_cast<char*>(buffer),
+                                               static_cast<size_t>(size), nullptr, &wait);
   return received < 0 ? -1 : static_cast<int>(received);
 }

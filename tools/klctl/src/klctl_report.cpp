@@ -9,7 +9,9 @@
 
 namespace {
 
-const char* systemCode(const KlctlStep& step) { return step.kind == KlctlStepKind::Suspend ? "JS" : "JR"; }
+const char* systemCode(const KlctlStep& step) {
+  return step.kind == KlctlStepKind::Suspend ? "JS" : "JR";
+}
 
 std::string hexText(const std::vector<uint8_t>& bytes) {
   static const char kDigits[] = "0123456789ABCDEF";
@@ -25,7 +27,8 @@ std::string hexText(const std::vector<uint8_t>& bytes) {
 std::string hexDump(const std::vector<uint8_t>& bytes) {
   // One line of at most 80 characters plus the indent for every 16 bytes, and the "..." lines.
   std::vector<char> text((bytes.size() / 16 + 2) * 96);
-  const int written = snhexdump0(text.data(), static_cast<unsigned>(text.size()), bytes.data(), bytes.size(), "  ");
+  const int written =
+      snhexdump0(text.data(), static_cast<unsigned>(text.size()), bytes.data(), bytes.size(), "  ");
   return std::string(text.data(), written > 0 ? static_cast<size_t>(written) : 0);
 }
 
@@ -56,12 +59,14 @@ nlohmann::ordered_json jsonObject(const KlctlStep& step, const KlctlResult& resu
 }
 
 // Status 1 is how the daemon refuses a command (while suspended, for one); it has no error name.
-const char* statusText(int32_t status) { return status == 1 ? "refused" : klErrno2Str(status); }
+const char* statusText(int32_t status) {
+  return status == 1 ? "refused" : klErrno2Str(status);
+}
 
 void printText(const KlctlStep& step, const KlctlResult& result, std::ostream& out) {
   const std::vector<uint8_t>& payload = result.answer.payload;
-  out << klctlStepLabel(step) << ": status " << result.answer.status << " (" << statusText(result.answer.status)
-      << ")";
+  out << klctlStepLabel(step) << ": status " << result.answer.status << " ("
+      << statusText(result.answer.status) << ")";
   if (payload.empty()) {
     out << "\n";
     return;
@@ -75,7 +80,8 @@ void printText(const KlctlStep& step, const KlctlResult& result, std::ostream& o
 
 std::string klctlStepLabel(const KlctlStep& step) {
   if (step.kind != KlctlStepKind::Command) {
-    return std::string(step.kind == KlctlStepKind::Suspend ? "suspend" : "resume") + " (" + systemCode(step) + ")";
+    return std::string(step.kind == KlctlStepKind::Suspend ? "suspend" : "resume") + " (" + systemCode(step) +
+           ")";
   }
   const std::string name = klctlCommandName(step.number);
   const std::string number = std::to_string(step.number);

@@ -7,9 +7,12 @@ namespace {
 
 KlctlResult send(const KlctlStep& step, double timeout) {
   switch (step.kind) {
-    case KlctlStepKind::Suspend: return klctlSendSystem("JS", timeout);
-    case KlctlStepKind::Resume: return klctlSendSystem("JR", timeout);
-    case KlctlStepKind::Command: break;
+    case KlctlStepKind::Suspend:
+      return klctlSendSystem("JS", timeout);
+    case KlctlStepKind::Resume:
+      return klctlSendSystem("JR", timeout);
+    case KlctlStepKind::Command:
+      break;
   }
   return klctlSendCommand(step.number, step.hasArgument ? &step.argument : nullptr, timeout);
 }

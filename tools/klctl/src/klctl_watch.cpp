@@ -65,7 +65,8 @@ KlctlResult resumeUntilReadable(const Connection& connection, double timeout) {
 }
 
 // Prints documents as they come; Ok when count were printed or the daemon closed the connection.
-KlctlOutcome printDocuments(const Connection& connection, unsigned count, std::ostream& out, std::ostream& err) {
+KlctlOutcome printDocuments(const Connection& connection, unsigned count, std::ostream& out,
+                            std::ostream& err) {
   KlctlFrameReader frames;
   unsigned printed = 0;
   char buffer[4096];
@@ -92,7 +93,8 @@ KlctlOutcome printDocuments(const Connection& connection, unsigned count, std::o
 KlctlOutcome klctlWatch(unsigned count, double timeout, std::ostream& out, std::ostream& err) {
   Connection connection;
   if (!connection.connectLocal(KLCTL_NOTIFY_PORT)) {
-    err << "klctl: watch: cannot connect to 127.0.0.1:" << KLCTL_NOTIFY_PORT << ": " << std::strerror(errno) << "\n";
+    err << "klctl: watch: cannot connect to 127.0.0.1:" << KLCTL_NOTIFY_PORT << ": " << std::strerror(errno)
+        << "\n";
     return KlctlOutcome::NoDaemon;
   }
   const KlctlResult resumed = resumeUntilReadable(connection, timeout);

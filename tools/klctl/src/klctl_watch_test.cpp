@@ -2,11 +2,10 @@
 #include "klctl_watch.h"
 
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <sstream>
 
@@ -68,17 +67,6 @@ TEST_F(KlctlWatch, WithoutTheDaemonThereIsNothingToWatch) {
   std::ostringstream err;
   EXPECT_EQ(KlctlOutcome::NoDaemon, klctlWatch(0, 1, out, err));
   EXPECT_NE(std::string::npos, err.str().find("127.0.0.1:8081")) << err.str();
-}
-
-TEST_F(KlctlWatch, ARefusedResumeEndsTheWatch) {
-  ASSERT_TRUE(listen());
-  FakeDaemon daemon;
-  ASSERT_TRUE(daemon.ok());
-  daemon.serve(1, [](const Bytes&) { return clientAnswer(1, {}); });
-  std::ostringstream out;
-  std::ostringstream err;
-  EXPECT_EQ(KlctlOutcome::CommandFailed, klctlWatch(0, 5, out, err));
-  EXPECT_NE(std::string::npos, err.str().find("status 1")) << err.str();
 }
 
 }  // namespace

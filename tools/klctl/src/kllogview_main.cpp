@@ -17,7 +17,9 @@ namespace {
 
 volatile std::sig_atomic_t g_stop = 0;
 
-void onSignal(int) { g_stop = 1; }
+void onSignal(int) {
+  g_stop = 1;
+}
 
 // Stops on SIGTERM, and on SIGINT unless the starter ignores it (a background job of a script
 // must outlive the Ctrl-C that starts the shutdown, to show the last lines).
@@ -64,7 +66,8 @@ class LogSocket {
     mFd = fd;
     // Wake up now and then, so that a stop signal that comes just before a receive is seen.
     const timeval tick = {1, 0};
-    return setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tick, sizeof tick) == 0 && chmod(mPath.c_str(), 0666) == 0;
+    return setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tick, sizeof tick) == 0 &&
+           chmod(mPath.c_str(), 0666) == 0;
   }
   int fd() const { return mFd; }
 

@@ -1,0 +1,161 @@
+// Commands that change the active preset's settings inside a preset edit: digital zoom (whose
+// edit stays open until the zoom timer ends it), the manual-exposure ("vantix") resets, the capture
+// delay and the on-screen shortcuts reset.
+#include <cstddef>
+
+#include "klErrno.h"
+#include "klLog.h"
+#include "klcontrol_if_server.h"
+#include "klcontrol_preset_loader.h"
+
+#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+
+namespace {
+
+constexpr int REMOTE_GROUP_SETTINGS = 7;
+constexpr int REMOTE_SYSTEM_ALL_SETTINGS_GET = 30;
+constexpr uint16_t SETTINGS_BLOCK_SIZE = sizeof(appc_setup_all_settings);
+constexpr int EDIT_ANY_SETTING = -1;
+constexpr int FLAT_MODE_BROADCAST = 23;
+constexpr int ZOOM_PHASE_MS = 200;
+
+klc_msg_q_context_t* context() { return &KlcontrolCommandServer::m_cameraContext; }
+
+bool startEdit() {
+  if (PresetStartEdit(EDIT_ANY_SETTING)) return true;
+  LOG(UTIL_LOG_ERROR, "Failed to start preset edit!");
+  return false;
+}
+
+// Runs one camera call inside a preset edit; KL_ERR when no edit can be opened.
+template <typename Call>
+int inPresetEdit(Call call) {
+  if (!startEdit()) return KL_ERR;
+  const int rc = call();
+  PresetEndEdit(EDIT_ANY_SETTING);
+  return rc;
+}
+
+// The three manual-exposure families differ only in the calls they make and their flat modes.
+struct VantixFamily {
+  const char* logLine;
+  int remoteGroup;
+  int remoteId;
+  int (*reset)(klc_msg_q_context_t* ctx);
+  int flatModes[7];  // ends at the first 0
+};
+
+const VantixFamily kVantixFamilies[] = {
+    {"KLCONTROL_VIDEO_VANTIX_RESET:", 2, 26, klc_video_vantix_reset, {12, 13, 14, 15, 24, 25, 27}},
+    {"KLCONTROL_PHOTO_VANTIX_RESET:", 3, 22, klc_photo_vantix_reset, {16, 17, 18}},
+    {"KLCONTROL_MULTI_VANTIX_RESET:", 4, 26, klc_multishot_vantix_reset, {19, 20, 21, 26}},
+};
+constexpr size_t VANTIX_VIDEO = 0;
+constexpr size_t VANTIX_PHOTO = 1;
+constexpr size_t VANTIX_MULTI = 2;
+
+const VantixFamily* vantixFamilyOf(int flatMode) {
+  for (const VantixFamily& family : kVantixFamilies) {
+    for (int mode : family.flatModes) {
+      if (mode != 0 && mode == flatMode) return &family;
+    }
+  }
+  return nullptr;
+}
+
+int resetVantixFamily(const VantixFamily& family) {
+  LOG(UTIL_LOG_DEBUG, "%s", family.logLine);
+  return inPresetEdit([&] { return klc_send_simple_remote_api(context(), family.remoteGroup, family.remoteId); });
+}
+
+// The current flat mode from the settings block; false (rc set) when the block cannot be read whole.
+bool readCurrentFlatMode(int& flatMode, int& rc) {
+  uint8_t* reply = nullptr;
+  uint16_t length = 0;
+  rc = klc_send_remote_api_for_response(context(), REMOTE_GROUP_SETTINGS, REMOTE_SYSTEM_ALL_SETTINGS_GET, &reply,
+                                        &length);
+  if (rc != KL_OK || reply == nullptr || length != SETTINGS_BLOCK_SIZE) {
+    LOG(UTIL_LOG_ERROR, "klc_send_remote_api_for_response error, %d @ %s:%d\n", rc, __FILE__, __LINE__);
+    return false;
+  }
+  flatMode = int8_t(reply[offsetof(appc_setup_all_settings, flat_mode)]);
+  return true;
+}
+
+int resetVantixOfFlatMode(int flatMode) {
+  const VantixFamily* family = vantixFamilyOf(flatMode);
+  if (family == nullptr) {
+    LOG(UTIL_LOG_ERROR, "Flat mode %d, doesn't support vantix reset. @ %s:%d\n", flatMode, __FILE__, __LINE__);
+    return KL_OK;
+  }
+  return family->reset(context());
+}
+
+}  // namespace
+
+int KlcontrolCommandServer::cmdVideoVantixReset(Msg& msg, MsgElement*) {
+  return answer(msg, resetVantixFamily(kVantixFamilies[VANTIX_VIDEO]));
+}
+
+int KlcontrolCommandServer::cmdPhotoVantixReset(Msg& msg, MsgElement*) {
+  return answer(msg, resetVantixFamily(kVantixFamilies[VANTIX_PHOTO]));
+}
+
+int KlcontrolCommandServer::cmdMultiVantixReset(Msg& msg, MsgElement*) {
+  return answer(msg, resetVantixFamily(kVantixFamilies[VANTIX_MULTI]));
+}
+
+int KlcontrolCommandServer::cmdVantixReset(Msg& msg, MsgElement*) {
+  int flatMode = 0;
+  int rc = KL_OK;
+  if (!readCurrentFlatMode(flatMode, rc)) return answer(msg, rc);
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL_VANTIX_RESET:");
+  return answer(msg, inPresetEdit([flatMode] { return resetVantixOfFlatMode(flatMode); }));
+}
+
+int KlcontrolCommandServer::cmdCaptureDelay(Msg& msg, MsgElement* arg) {
+  uint32_t timer = 0;
+  arg->getUint32(&timer);
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL_CAPTURE_DELAY: photo timer:%d", int(timer));
+  return answer(msg, inPresetEdit([timer] { return klc_app_set_capture_delay(context(), int(timer)); }));
+}
+
+int KlcontrolCommandServer::cmdOnscreenShortcutsReset(Msg& msg, MsgElement*) {
+  LOG(UTIL_LOG_INFO, "KLCONTROL_ONSCREEN_SHORTCUTS_RESET: shortcuts_reset");
+  const int rc = inPresetEdit([] { return klc_preset_onscreen_shortcuts_reset(context()); });
+  if (rc != KL_OK) LOG(UTIL_LOG_ERROR, "KLCONTROL_ONSCREEN_SHORTCUTS_RESET klc_send_simple_remote_api error, %d\n", rc);
+  return answer(msg, rc);
+}
+
+// A zoom keeps one preset edit open across a burst of zoom commands; the zoom timer closes it
+// ZOOM_PHASE_MS after the last one. Broadcast mode zooms without an edit.
+int KlcontrolCommandServer::cmdDigitalZoom(Msg& msg, MsgElement* arg) {
+  uint32_t zoom = 0;
+  arg->getUint32(&zoom);
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL_DIGITAL_ZOOM: dzoom:%d", int(zoom));
+  int mode = 0;
+  int flatMode = -1;
+  klc_app_get_mode_flat_mode(&m_cameraContext, &mode, &flatMode);
+  LOG(UTIL_LOG_DEBUG, "------Current flatmode is %d", flatMode);
+  if (flatMode != FLAT_MODE_BROADCAST) {
+    if (!mIsZooming && !openZoomEdit()) return answer(msg, KL_ERR);
+    armZoomTimer();
+    // The timer may have ended the edit while mCommandMutex was released.
+    if (!mIsZooming && !openZoomEdit()) return answer(msg, KL_ERR);
+  }
+  return answer(msg, klc_app_set_digital_zoom(&m_cameraContext, int(zoom)));
+}
+
+bool KlcontrolCommandServer::openZoomEdit() {
+  if (!startEdit()) return false;
+  mIsZooming = true;
+  return true;
+}
+
+// The timer thread runs stopEdit under the timer's mutex and stopEdit takes mCommandMutex, so
+// the worker lets go of mCommandMutex while it waits for the timer's mutex.
+void KlcontrolCommandServer::armZoomTimer() {
+  mCommandMutex.unlock();
+  mZoomTimer.arm(ZOOM_PHASE_MS, &KlcontrolCommandServer::stopEdit, this);
+  mCommandMutex.lock();
+}

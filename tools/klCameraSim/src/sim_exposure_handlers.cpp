@@ -1,0 +1,160 @@
+// Manual-exposure ("vantix") settings and the other capture options kept in the settings block:
+// ISO limits and their resets, the photo timer, the surge speed options, the on-screen shortcuts,
+// and settings forwarded as raw (offset, value) pairs.
+#include "klCtrlD.h"
+#include "klErrno.h"
+#include "sim_handlers.h"
+
+namespace {
+
+// Settings-block places of the values below (those with a setting id match the id table).
+constexpr unsigned kVideoIsoMax = 48;    // setting 13
+constexpr unsigned kVideoIsoMin = 49;    // setting 102
+constexpr unsigned kVideoShutter = 50;   // setting 145
+constexpr unsigned kVideoWhiteBalance = 51;  // setting 11
+constexpr unsigned kSurgeSpeed1x = 56;
+constexpr unsigned kSurgeSpeedRamp = 57;
+constexpr unsigned kSurgeSpeedRampActive = 58;
+constexpr unsigned kPhotoTimer = 82;     // setting 105
+constexpr unsigned kPhotoIsoMax = 83;    // setting 24
+constexpr unsigned kPhotoIsoMin = 84;    // setting 75
+constexpr unsigned kPhotoWhiteBalance = 85;  // setting 22
+constexpr unsigned kMultiIsoMax = 127;   // setting 37
+constexpr unsigned kMultiIsoMin = 128;   // setting 76
+constexpr unsigned kShortcutsFirst = 167;  // settings 129 to 132
+constexpr unsigned kShortcutsCount = 4;
+
+constexpr uint16_t kGroupSettings = 7;
+constexpr uint16_t kSettingsForward = 27;
+constexpr int32_t kMaxSurgeRamp = 7;
+
+// One manual-exposure family: where its limits live, how its ISO values are numbered, and the
+// values a reset restores (ISO 1600 down to ISO 100, automatic white balance and shutter).
+struct ExposureFamily {
+  uint16_t libraryGroup;
+  uint16_t remoteGroup;
+  uint16_t remoteResetId;
+  unsigned isoMax;
+  unsigned isoMin;
+  int (*isoNumber)(int value);
+  int8_t resetIsoMax;
+  int8_t resetIsoMin;
+  unsigned autoPlaces[2];  // reset to 0; 0 marks an unused place
+};
+
+const ExposureFamily kFamilies[] = {
+    {0x102, 2, 26, kVideoIsoMax, kVideoIsoMin, klc_video_vantix_iso_number, 1, 8, {kVideoShutter, kVideoWhiteBalance}},
+    {0x103, 3, 22, kPhotoIsoMax, kPhotoIsoMin, klc_photo_vantix_iso_number, 4, 3, {kPhotoWhiteBalance, 0}},
+    {0x104, 4, 26, kMultiIsoMax, kMultiIsoMin, klc_photo_vantix_iso_number, 4, 3, {0, 0}},
+};
+
+// Library ids within a family's group (camera_link.h).
+enum : uint16_t { kReset = 1, kIsoGet = 2, kIsoSet = 3, kIsoMinGet = 4, kIsoMinSet = 5 };
+
+void setSetting(SimCamera& camera, unsigned offset, int64_t value) { camera.write(SimBlock::SETTINGS, offset, 1, value); }
+
+const ExposureFamily* familyOfGroup(uint16_t group) {
+  for (const ExposureFamily& family : kFamilies) {
+    if (family.libraryGroup == group || family.remoteGroup == group) return &family;
+  }
+  return nullptr;
+}
+
+void resetExposure(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
+  const ExposureFamily* family = familyOfGroup(request.header.group);
+  if (family == nullptr || request.payloadLength != 0) {
+    reply.status = KL_ERR_INVALID_PARAM;
+    return;
+  }
+  setSetting(camera, family->isoMax, family->resetIsoMax);
+  setSetting(camera, family->isoMin, family->resetIsoMin);
+  for (unsigned place : family->autoPlaces) {
+    if (place != 0) setSetting(camera, place, 0);
+  }
+}
+
+// ISO maximum (get/set) and minimum (min get/set), as setting values of the family's numbering.
+void isoLimit(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
+  const ExposureFamily* family = familyOfGroup(request.header.group);
+  const uint16_t id = request.header.id;
+  const unsigned place = id == kIsoGet || id == kIsoSet ? family->isoMax : family->isoMin;
+  if (id == kIsoGet || id == kIsoMinGet) {
+    const int32_t value = int8_t(camera.bytes(SimBlock::SETTINGS)[place]);
+    simAnswerBytes(reply, &value, sizeof value);
+    return;
+  }
+  int32_t value = 0;
+  if (!simPayloadWords(request, &value, 1) || family->isoNumber(value) < 0) {
+    reply.status = KL_ERR_INVALID_PARAM;
+    return;
+  }
+  setSetting(camera, place, value);
+}
+
+// A one-word option stored in one settings byte when it lies within [0, maximum].
+void storeOption(SimCamera& camera, const klc_link_request& request, SimReply& reply, unsigned place,
+                 int32_t maximum) {
+  int32_t value = 0;
+  if (!simPayloadWords(request, &value, 1) || value < 0 || value > maximum) {
+    reply.status = KL_ERR_INVALID_PARAM;
+    return;
+  }
+  setSetting(camera, place, value);
+}
+
+void surgeSpeed1x(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
+  storeOption(camera, request, reply, kSurgeSpeed1x, 1);
+}
+
+void surgeSpeedRamp(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
+  storeOption(camera, request, reply, kSurgeSpeedRamp, kMaxSurgeRamp);
+}
+
+void surgeSpeedRampActive(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
+  storeOption(camera, request, reply, kSurgeSpeedRampActive, 1);
+}
+
+// The photo timer counts 0 (off), 3 or 10 seconds.
+void captureDelay(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
+  int32_t seconds = 0;
+  if (!simPayloadWords(request, &seconds, 1) || (seconds != 0 && seconds != 3 && seconds != 10)) {
+    reply.status = KL_ERR_INVALID_PARAM;
+    return;
+  }
+  setSetting(camera, kPhotoTimer, seconds);
+}
+
+void shortcutsReset(SimCamera& camera, const klc_link_request&, SimReply&) {
+  for (unsigned i = 0; i < kShortcutsCount; ++i) setSetting(camera, kShortcutsFirst + i, 0);
+}
+
+// Payload: (offset, value) byte pairs; all are checked before any is written.
+void settingsForward(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
+  const uint8_t* pairs = request.payload;
+  const unsigned length = request.payloadLength;
+  bool valid = length > 0 && length % 2 == 0;
+  for (unsigned i = 0; valid && i < length; i += 2) valid = pairs[i] < sizeof(appc_setup_all_settings);
+  if (!valid) {
+    reply.status = KL_ERR_INVALID_PARAM;
+    return;
+  }
+  for (unsigned i = 0; i < length; i += 2) setSetting(camera, pairs[i], int8_t(pairs[i + 1]));
+}
+
+}  // namespace
+
+void simAddExposureHandlers(SimHandlerTable& table) {
+  for (const ExposureFamily& family : kFamilies) {
+    table.add(klc_link_key(family.remoteGroup, family.remoteResetId), resetExposure);
+    table.add(klc_link_key(family.libraryGroup, kReset), resetExposure);
+    for (uint16_t id : {kIsoGet, kIsoSet, kIsoMinGet, kIsoMinSet}) {
+      table.add(klc_link_key(family.libraryGroup, id), isoLimit);
+    }
+  }
+  table.add(KLC_OP_VIDEO_SET_SURGE_SPEED_1X, surgeSpeed1x);
+  table.add(KLC_OP_VIDEO_SET_SURGE_SPEED_RAMP, surgeSpeedRamp);
+  table.add(KLC_OP_VIDEO_SET_SURGE_SPEED_RAMP_ACTIVE, surgeSpeedRampActive);
+  table.add(KLC_OP_APP_SET_CAPTURE_DELAY, captureDelay);
+  table.add(KLC_OP_PRESET_ONSCREEN_SHORTCUTS_RESET, shortcutsReset);
+  table.add(klc_link_key(kGroupSettings, kSettingsForward), settingsForward);
+}
