@@ -13,6 +13,16 @@
 
 const KlcontrolCommandServer::DispatchRow KlcontrolCommandServer::kDispatch[] = {
     {KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &KlcontrolCommandServer::cmdNotificationQueueRegister},
+    {KLCONTROL_TRANSCODE_HISTORY, &KlcontrolCommandServer::cmdTranscodeHistory},
+    {KLCONTROL_TRANSCODE_VIDEO_REQUEST, &KlcontrolCommandServer::cmdTranscodeVideoRequest,
+     "Invalid parameter, expected arguments"},
+    {KLCONTROL_TRANSCODE_PHOTO_TO_VIDEO_REQUEST, &KlcontrolCommandServer::cmdTranscodePhotoToVideoRequest,
+     "Invalid parameter, expected arguments"},
+    {KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST, &KlcontrolCommandServer::cmdTranscodeToPhotoRequest,
+     "Invalid parameter, expected arguments"},
+    {KLCONTROL_TRANSCODE_STATUS, &KlcontrolCommandServer::cmdTranscodeStatus,
+     "Invalid parameter, expected transcode_id"},
+    {KLCONTROL_TRANSCODE_CANCEL, &KlcontrolCommandServer::cmdTranscodeCancel},
     {KLCONTROL_PUSH_NOTIFICATIONS, &KlcontrolCommandServer::cmdPushNotifications},
     {KLCONTROL_GLINT_TAG_PLAYBACK, &KlcontrolCommandServer::cmdGlintTagPlayback},
     {KLCONTROL_DELETE, &KlcontrolCommandServer::cmdDelete},
@@ -52,10 +62,10 @@ const KlcontrolCommandServer::DispatchRow KlcontrolCommandServer::kDispatch[] = 
     {KLCONTROL_VIDEO_SURGE_SPEED_RAMP_ACTIVE_SET, &KlcontrolCommandServer::cmdSurgeSpeedRampActiveSet},
 };
 
-KlcontrolCommandServer::Handler KlcontrolCommandServer::findHandler(klcontrol_command_t command) const {
+const KlcontrolCommandServer::DispatchRow* KlcontrolCommandServer::findRow(klcontrol_command_t command) const {
   if (!klcontrol_command_dispatched(command)) return nullptr;
   for (const DispatchRow& row : kDispatch) {
-    if (row.command == command) return row.handler;
+    if (row.command == command) return &row;
   }
   return nullptr;
 }
@@ -85,16 +95,16 @@ bool KlcontrolCommandServer::handleCommand(Msg& msg, klcontrol_command_t command
     return false;
   }
   MsgElement* arg = msg.findElement(TLV_CMDARG);
-  const Handler handler = findHandler(command);
+  const DispatchRow* row = findRow(command);
   int status = KL_OK;
-  if (handler == nullptr) {
+  if (row == nullptr) {
     LOG(UTIL_LOG_ERROR, "Unhandled command %d", int(command));
     status = answer(msg, KL_ERR_NOT_SUPPORTED);
   } else if (!argumentAcceptable(command, arg)) {
-    LOG(UTIL_LOG_ERROR, "Invalid parameter");
+    LOG(UTIL_LOG_ERROR, "%s", row->argumentRefusal != nullptr ? row->argumentRefusal : "Invalid parameter");
     status = answer(msg, KL_ERR_INVALID_PARAM);
   } else {
-    status = (this->*handler)(msg, arg);
+    status = (this->*row->handler)(msg, arg);
   }
   if (status != KL_OK) {
     LOG(UTIL_LOG_ERROR, "Command:%d returned klErrno:(%d=%s)", int(command), status, klErrno2Str(status));

@@ -135,6 +135,8 @@ int KlcontrolCommandServer::interfaceClose() {
 }
 
 void KlcontrolCommandServer::registerWithCsi() {
+  // Transcode progress texts come as notifications, delivered on the worker thread during reception.
+  mCsiListener->SetNotificationObserver([this](uint32_t id, const std::string& text) { onCsiNotification(id, text); });
   mCsiListener->Init(false, KLCONTROL_DAEMON_QUEUE);
   mCsiListener->RegisterForCSINotifications(kCsiNotificationIds);
 }
@@ -167,6 +169,8 @@ int KlcontrolCommandServer::shutdown() {
     pthread_join(mWorkerThread, nullptr);
     mWorkerStarted = false;
   }
+  // The observer points at this server; a later server installs its own.
+  if (mCsiListener != nullptr) mCsiListener->SetNotificationObserver(nullptr);
   deleteAllClients();
   interfaceClose();
   return 0;

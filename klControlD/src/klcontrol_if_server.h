@@ -120,6 +120,8 @@ class KlcontrolCommandServer {
   struct DispatchRow {
     klcontrol_command_t command;
     Handler handler;
+    // Logged when the frame refuses the argument; "Invalid parameter" when null.
+    const char* argumentRefusal = nullptr;
   };
   static const DispatchRow kDispatch[];
 
@@ -151,7 +153,7 @@ class KlcontrolCommandServer {
   bool acceptClientCommand(Msg& msg, klcontrol_command_t& command);
 
   // Dispatch.
-  Handler findHandler(klcontrol_command_t command) const;
+  const DispatchRow* findRow(klcontrol_command_t command) const;
   bool argumentAcceptable(klcontrol_command_t command, const MsgElement* arg) const;
   int answer(Msg& msg, int status);
   int cmdNotificationQueueRegister(Msg& msg, MsgElement* arg);
@@ -229,6 +231,28 @@ class KlcontrolCommandServer {
   void writeFullDocument(std::ostream& out, uint8_t model);
   // Shutdown-pending goes to every client; an update to those whose need of the full state is fullUpdate.
   void notifyClients(std::stringstream& document, bool shutdownPending, bool fullUpdate);
+
+  // Transcode jobs.
+ public:
+  // Applies a camera progress text "id:state:progress:file" to the newest job; true when it changed.
+  bool updateTranscodeStatus(const char* text);
+  // The fail_reason recorded for a refused start, from the camera's refusal byte.
+  static int32_t TranslateTranscodeError(int8_t refusal);
+  // What one start command sends: its payload layout, remote id and log lines.
+  struct TranscodeStartKind;
+
+ private:
+  int cmdTranscodeHistory(Msg& msg, MsgElement* arg);
+  int cmdTranscodeVideoRequest(Msg& msg, MsgElement* arg);
+  int cmdTranscodePhotoToVideoRequest(Msg& msg, MsgElement* arg);
+  int cmdTranscodeToPhotoRequest(Msg& msg, MsgElement* arg);
+  int cmdTranscodeStatus(Msg& msg, MsgElement* arg);
+  int cmdTranscodeCancel(Msg& msg, MsgElement* arg);
+  int startTranscode(Msg& msg, const MsgElement* arg, const TranscodeStartKind& kind);
+  // The newest job when its id matches, else a zero record; true when it matched.
+  bool newestTranscodeJob(uint64_t jobId, transcode_status_t& record) const;
+  // Observer of the status interface: transcode progress texts reach updateTranscodeStatus.
+  void onCsiNotification(uint32_t id, const std::string& text);
 
   // Camera state.
   bool readLenses();

@@ -8,6 +8,7 @@
 #include "sim_simulator.h"
 #include "sim_drift.h"
 #include "sim_state_file.h"
+#include "sim_transcode_control.h"
 
 namespace {
 
@@ -156,6 +157,7 @@ const Command kCommands[] = {
     {"reset-counts", 1, "reset-counts", resetCounts},
     {"payload", 2, "payload G/I", payload},
     {"model", 2, "model N", model},
+    {"transcode", 1, "transcode | transcode step [N] | transcode refuse REASON [N]", simControlTranscode},
     {"drift", 1, "drift | drift on|off | drift step [N]", simControlDrift},
     {"card", 1, "card | card add video|photo [FILES]", simControlCard},
     {"tags", 2, "tags NAME", simControlTags},

@@ -13,6 +13,7 @@
 #include "sim_events.h"
 #include "sim_log.h"
 #include "sim_state_file.h"
+#include "sim_transcode_control.h"
 
 namespace {
 
@@ -130,6 +131,9 @@ void SimSimulator::serveRequest() {
   }
   klMbox_send(outcome.message.data(), int(outcome.message.size()), &reply);
   klMbox_close(&reply);
+  // Progress goes out after the reply; jobs move on with the daemon's status polls unless --fast
+  // leaves them to the control interface.
+  simTranscodeAfterRequest(mCamera, outcome.key, mOptions.replyDelayMs > 0);
 }
 
 std::string SimSimulator::startSystemEvent(const std::string& code, unsigned client) {
