@@ -61,6 +61,7 @@ TEST_F(ServerTest, FrameRefusals) {
 }
 
 TEST_F(ServerTest, CommandWhileSuspendedIsRefusedWithOneUntilResume) {
+  keepClientsUnserved();
   const std::vector<uint8_t> registration = queueRegistration(1, "/kl_test_events");
   control("event JS");
   ASSERT_TRUE(waitUntil([this] { return server->isSuspended(); }));
@@ -74,6 +75,7 @@ TEST_F(ServerTest, CommandWhileSuspendedIsRefusedWithOneUntilResume) {
 }
 
 TEST_F(ServerTest, SuspendIsAnsweredInPlaceAndDropsEveryClient) {
+  keepClientsUnserved();
   for (const char* name : {"/kl_a", "/kl_b"}) {
     const std::vector<uint8_t> registration = queueRegistration(1, name);
     ASSERT_EQ(requester->call(0, &registration), 0);
@@ -176,6 +178,7 @@ TEST_F(PresetUpdateTest, DroppedWhileSuspended) {
 }
 
 TEST_F(ServerTest, QueueClientRegistration) {
+  keepClientsUnserved();
   const std::vector<uint8_t> add = queueRegistration(1, "/kl_client");
   const std::vector<uint8_t> remove = queueRegistration(0, "/kl_client");
   const std::vector<uint8_t> removeUnknown = queueRegistration(0, "/kl_nobody");
@@ -189,6 +192,7 @@ TEST_F(ServerTest, QueueClientRegistration) {
 }
 
 TEST_F(ServerTest, EleventhQueueClientIsRefused) {
+  keepClientsUnserved();
   for (int i = 0; i < 10; ++i) {
     const std::vector<uint8_t> add = queueRegistration(1, "/kl_client" + std::to_string(i));
     ASSERT_EQ(requester->call(0, &add), 0) << i;

@@ -71,4 +71,6 @@ bool ServerTest::logged(const std::string& text) {
   return waitUntil([&] { return loggedSoFar(text); }, std::chrono::seconds(2));
 }
 
+void ServerTest::keepClientsUnserved() { EXPECT_EQ(control("fault 8/11 error -1 1000"), "ok"); }
+
 void ServerTest::sync() { ASSERT_EQ(requester->call(1), KL_ERR_NOT_SUPPORTED); }

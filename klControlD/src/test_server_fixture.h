@@ -29,6 +29,10 @@ class ServerTest : public ::testing::Test {
   bool logged(const std::string& text);
   // True when a log line captured up to now contains text.
   bool loggedSoFar(const std::string& text);
+  // Registered clients would be dropped by change polling when their queues take no document: make
+  // every status read fail, so that polls end before delivering and the client list only changes
+  // by registration.
+  void keepClientsUnserved();
   // Waits until the worker has taken everything sent before, by a round trip of command 1.
   void sync();
 
