@@ -118,10 +118,11 @@ TEST_F(NotificationTest, PeriodicStatusIsReportedOnceAgainstItsOwnSnapshot) {
   PushQueue queue("/kl_push_periodic");
   registerQueue(queue);
   takeFullDocument(queue);
-  control("set status.battery_percent 50");
+  // A minute of an idle camera drains one percent of battery.
+  control("drift step 60");
   std::string document;
   ASSERT_TRUE(queue.next(document));
-  EXPECT_EQ(document, "{\"status\":{\"70\":50}}");
+  EXPECT_EQ(document, "{\"status\":{\"70\":99}}");
   control("set status.battery_level 2");
   ASSERT_TRUE(queue.next(document));
   EXPECT_EQ(document, "{\"status\":{\"2\":2}}");
