@@ -24,7 +24,6 @@ constexpr uint16_t EXTENDED_STATUS_CAPACITY = 4096;
 constexpr uint16_t STATUS_FLAT_MODE_BYTES = 5;
 
 constexpr int LEGACY_VIDEO = 0;
-constexpr int LEGACY_PHOTO = 1;
 constexpr int LEGACY_TIME_LAPSE = 2;
 constexpr int FLAT_MODE_VIDEO = 12;
 constexpr int FLAT_MODE_LOOPING = 15;
