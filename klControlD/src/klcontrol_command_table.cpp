@@ -89,7 +89,7 @@ const klcontrol_command_info_t kCommands[KLCONTROL_COMMAND_COUNT] = {
     CMD(KLCONTROL_GET_EXTENDED_STATUS, NONE, 0, "read the extended status"),
     CMD(KLCONTROL_DIGITAL_ZOOM, U32, 4, "set the digital zoom"),
     CMD(KLCONTROL_VOICE_EDIT_MY_STORY, NONE, 0, "voice: edit my story"),
-    CMD(KLCONTROL_VOICE_DELETE_LAST, NONE, 0, "voice: delete last (not supported)"),
+    CMD(KLCONTROL_VOICE_DELETE_LAST, IGNORED, 0, "voice: delete last (not supported, whatever the argument)"),
     CMD(KLCONTROL_CAL_FILE_NAME_GET, NONE, 0, "read the calibration file path"),
     CMD(KLCONTROL_BLE_CONTROL, IGNORED, 0, "switch BLE"),
     CMD(KLCONTROL_CAPTURE_DELAY, U32, 4, "set the photo timer"),

@@ -181,6 +181,27 @@ class KlcontrolCommandServer {
   int cmdRcPairCancel(Msg& msg, MsgElement* arg);
   int cmdBleControl(Msg& msg, MsgElement* arg);
 
+  // System commands.
+  int cmdFwUpdateStart(Msg& msg, MsgElement* arg);
+  int cmdFwUpdateCancel(Msg& msg, MsgElement* arg);
+  int cmdFwUpdateDone(Msg& msg, MsgElement* arg);
+  // Shutdown, sleep, locate, factory reset and wired USB control: one byte to a system request.
+  int cmdSystemByteRequest(Msg& msg, MsgElement* arg);
+  int cmdAnalyticsFilenameGet(Msg& msg, MsgElement* arg);
+  int cmdAnalyticsClear(Msg& msg, MsgElement* arg);
+  int cmdRemoteApi(Msg& msg, MsgElement* arg);
+  int cmdSetLogLevel(Msg& msg, MsgElement* arg);
+  int cmdSetInContextualMenu(Msg& msg, MsgElement* arg);
+  int cmdSetCameraControlStatus(Msg& msg, MsgElement* arg);
+
+  // Live-view, voice and button commands.
+  int cmdLiveviewModeSet(Msg& msg, MsgElement* arg);
+  // The voice commands that are one simple request each.
+  int cmdVoiceRequest(Msg& msg, MsgElement* arg);
+  int cmdVoiceMode(Msg& msg, MsgElement* arg);
+  int cmdVoiceDeleteLast(Msg& msg, MsgElement* arg);
+  int cmdSystemButtonSet(Msg& msg, MsgElement* arg);
+
   // Capture and mode commands (klcontrol_capture_mode_commands.cpp, klcontrol_exposure_zoom_commands.cpp).
   int cmdShutter(Msg& msg, MsgElement* arg);
   int cmdMode(Msg& msg, MsgElement* arg);

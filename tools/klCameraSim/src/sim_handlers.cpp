@@ -9,6 +9,8 @@ SimHandlerTable::SimHandlerTable() {
   simAddCaptureHandlers(*this);
   simAddExposureHandlers(*this);
   simAddPresetHandlers(*this);
+  simAddSystemHandlers(*this);
+  simAddLiveviewHandlers(*this);
   simAddTranscodeHandlers(*this);
   simAddMediaHandlers(*this);
   simAddConnectivityHandlers(*this);

@@ -36,6 +36,8 @@ void simAddModeHandlers(SimHandlerTable& table);
 void simAddCaptureHandlers(SimHandlerTable& table);
 void simAddExposureHandlers(SimHandlerTable& table);
 void simAddPresetHandlers(SimHandlerTable& table);
+void simAddSystemHandlers(SimHandlerTable& table);
+void simAddLiveviewHandlers(SimHandlerTable& table);
 void simAddTranscodeHandlers(SimHandlerTable& table);
 void simAddMediaHandlers(SimHandlerTable& table);
 void simAddConnectivityHandlers(SimHandlerTable& table);

@@ -1,0 +1,221 @@
+// Live-view, voice and button commands against the simulated camera: the requests and payloads that
+// reach it, what it does, and the refusals that never reach it.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "klErrno.h"
+#include "test_server_fixture.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes words(std::initializer_list<uint32_t> values) {
+  Bytes bytes(values.size() * sizeof(uint32_t));
+  std::memcpy(bytes.data(), values.begin(), bytes.size());
+  return bytes;
+}
+
+TEST_F(ServerTest, VoiceCommandsDriveTheCamera) {
+  struct Case {
+    uint32_t command;
+    const char* request;
+    const char* line;
+    const char* member;
+    const char* value;
+  };
+  const Case cases[] = {
+      {52, "15/0", "Voice Photo Take:", "status.photo_count", "ok 1"},
+      {53, "15/1", "Voice Video Start:", "status.encoding", "ok 1"},
+      {58, "15/6", "Voice Tag:", "system.voice_tags", "ok 1"},
+      {54, "15/2", "Voice Video Stop:", "status.video_count", "ok 1"},
+      {55, "15/3", "Voice Timelapse Start:", "settings.flat_mode", "ok 20"},
+      {56, "15/4", "Voice Timelapse_Stop:", "status.photo_count", "ok 2"},
+      {57, "15/5", "Voice Burst Take:", "settings.flat_mode", "ok 19"},
+      {62, "15/10", "Voice Edit My Story:", "status.photo_count", "ok 3"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(requester->call(c.command), KL_OK) << c.command;
+    EXPECT_EQ(requestCount(c.request), 1) << c.command;
+    EXPECT_EQ(control(std::string("get ") + c.member), c.value) << c.command;
+    EXPECT_TRUE(logged(c.line)) << c.line;
+  }
+  const Bytes photo = {1};
+  EXPECT_EQ(requester->call(59, &photo), KL_OK);
+  EXPECT_EQ(control("payload 15/9"), "ok 01");
+  EXPECT_EQ(control("get settings.flat_mode"), "ok 16");
+}
+
+TEST_F(ServerTest, VoiceRefusals) {
+  const Bytes arg = {1};
+  sync();
+  control("reset-counts");
+  EXPECT_EQ(requester->call(52, &arg), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(requester->call(62, &arg), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(requester->call(59), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(requester->call(63), KL_ERR_NOT_SUPPORTED);
+  EXPECT_EQ(requester->call(63, &arg), KL_ERR_NOT_SUPPORTED);
+  EXPECT_TRUE(logged("NOT SUPPORTED 63"));
+  EXPECT_EQ(control("counts"), "ok malformed=0");
+  // The camera's own refusals and errors are the answer.
+  EXPECT_EQ(requester->call(54), KL_ERR_INVALID_PARAM);  // nothing is recording
+  control("fault 15/0 error -17");
+  EXPECT_EQ(requester->call(52), KL_ERR_ACCESS_DENIED);
+  EXPECT_EQ(control("get status.photo_count"), "ok 0");
+}
+
+struct LiveviewCase {
+  uint32_t mode, x, y, lens;
+  int orientation;  // status.orientation; 2 hangs the camera upside down
+  int32_t status;
+  const char* sent;  // payload of 13/0, or null when none may be sent
+  const char* line;
+};
+
+class LiveviewTest : public ServerTest {
+ protected:
+  // Sends the point with the camera hanging as the case says; checks the answer and the payload.
+  void expectLiveview(const LiveviewCase& c) {
+    control("set status.orientation " + std::to_string(c.orientation));
+    control("reset-counts");
+    const Bytes arg = words({c.mode, c.x, c.y, c.lens});
+    EXPECT_EQ(requester->call(51, &arg), c.status) << c.mode << "," << c.x << "," << c.y;
+    EXPECT_EQ(control("payload 13/0"), c.sent != nullptr ? c.sent : "error no request 13/0 seen") << c.line;
+    EXPECT_TRUE(c.line[0] == '\0' || logged(c.line)) << c.line;
+  }
+};
+
+TEST_F(LiveviewTest, LiveviewPointOnASingleLensCamera) {
+  const LiveviewCase cases[] = {
+      {1, 30, 40, 9, 0, KL_OK, "ok 001e28ff", "KLCONTROL_LIVEVIEW_MODE_SET: 1"},
+      {2, 30, 40, 0, 2, KL_OK, "ok 01463cff", "Translating select pos because stream is inverted (30 -> 70, 40 -> 60"},
+      {2, 101, 40, 0, 0, KL_ERR, nullptr, "Invalid coords x:101 y:40"},
+      {3, 30, 40, 1, 0, KL_ERR_INVALID_PARAM, nullptr, "Invalid exposure mode 3 in lens_mode[0]"},
+  };
+  for (const LiveviewCase& c : cases) expectLiveview(c);
+  const Bytes off = words({0, 0, 0, 0});
+  EXPECT_EQ(requester->call(51, &off), KL_OK);
+  EXPECT_EQ(requestCount("13/2"), 1);
+  EXPECT_EQ(control("get system.liveview_selected"), "ok 0");
+}
+
+TEST_F(LiveviewTest, LiveviewGoesOnWhenTheStreamOrientationIsUnknown) {
+  for (const char* fault : {"fault 10/14 error -1", "fault 10/14 size 2", "fault 10/14 size 0"}) {
+    control(fault);
+    expectLiveview({1, 30, 40, 0, 2, KL_OK, "ok 001e28ff", ""});
+  }
+  EXPECT_TRUE(logged("Failed to get stream orientation vis REMOTE_API"));
+  EXPECT_EQ(control("get system.liveview_x"), "ok 30");
+}
+
+TEST_F(ServerTest, LiveviewArgumentShorterThanFourWordsIsRefused) {
+  const Bytes threeWords = words({1, 30, 40});
+  sync();
+  control("reset-counts");
+  EXPECT_EQ(requester->call(51, &threeWords), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(requester->call(51), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(control("counts"), "ok malformed=0");
+}
+
+// A dual-lens camera (model 51) in lens mode 1, known to the daemon from its start.
+class DualLensServerTest : public LiveviewTest {
+ protected:
+  void SetUp() override {
+    enterFreshNamespaces();
+    startCamera();
+    control("model 51");
+    control("set system.lens_mode 1");
+    control("set system.lens 1");
+    startServer();
+  }
+};
+
+TEST_F(DualLensServerTest, LiveviewPointOnADualLensCamera) {
+  const LiveviewCase cases[] = {
+      {3, 30, 40, 0x107, 0, KL_OK, "ok 031e2807", "KLCONTROL_LIVEVIEW_MODE_SET: 3"},
+      {1, 30, 40, 0, 0, KL_ERR_INVALID_PARAM, nullptr, "Invalid exposure mode 1 in lens_mode[1]"},
+  };
+  for (const LiveviewCase& c : cases) expectLiveview(c);
+}
+
+TEST_F(ServerTest, PhysicalButtons) {
+  struct Case {
+    uint32_t type, raw;
+    int32_t status;
+    const char* sent;  // payload of the button request, or null when none may be sent
+  };
+  const Case cases[] = {
+      {1, 0x11, KL_OK, "ok 0002"}, {1, 0x10, KL_OK, "ok 0003"},  {0, 0x01, KL_OK, "ok 0103"},
+      {0, 0x00, KL_OK, "ok 0103"}, {2, 0x21, KL_OK, "ok 0203"},  {1, 0x02, KL_ERR_INVALID_PARAM, nullptr},
+      {18, 0x00, KL_OK, nullptr},  {3, 0x00, KL_ERR_INVALID_PARAM, nullptr},
+  };
+  for (const Case& c : cases) {
+    control("reset-counts");
+    const Bytes arg = words({c.type, c.raw});
+    EXPECT_EQ(requester->call(88, &arg), c.status) << c.type << "/" << c.raw;
+    EXPECT_EQ(control("payload 0x105/4"), c.sent != nullptr ? c.sent : "error no request 0x105/4 seen") << c.type;
+  }
+  EXPECT_EQ(control("get system.button_presses"), "ok 5");
+  EXPECT_TRUE(logged("KLCONTROL_SYSTEM_BUTTON_SET: button type:0  button state:2"));
+  EXPECT_TRUE(logged("Invalid button state:2"));
+  EXPECT_TRUE(logged("Invalid button type:3"));
+  const Bytes oneWord = words({1});
+  EXPECT_EQ(requester->call(88, &oneWord), KL_ERR_INVALID_PARAM);
+}
+
+TEST_F(ServerTest, MultiCameraShutterStartsAndStopsARecording) {
+  const Bytes on = words({16, 0x10});
+  const Bytes off = words({16, 0x01});
+  const Bytes bad = words({16, 0x02});
+  EXPECT_EQ(requester->call(88, &on), KL_OK);
+  EXPECT_EQ(control("get status.encoding"), "ok 1");
+  EXPECT_EQ(requester->call(88, &off), KL_OK);
+  EXPECT_EQ(control("payload 0x101/1"), "ok 00");
+  EXPECT_EQ(control("get status.video_count"), "ok 1");
+  EXPECT_EQ(requester->call(88, &bad), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(requestCount("0x101/1"), 2);
+}
+
+TEST_F(ServerTest, MultiCameraModeLoadsThePresetOfTheChosenMode) {
+  struct Case {
+    std::vector<std::string> setup;  // control commands run first
+    uint32_t state;
+    int32_t status;
+    const char* loaded;  // payload of 17/12, or null when none may be sent
+  };
+  const Case cases[] = {
+      {{}, 0, KL_OK, "ok 01000000"},
+      {{}, 1, KL_OK, "ok 01000100"},
+      {{}, 2, KL_OK, "ok 01000200"},
+      {{"set status.active_preset_group 4"}, 3, KL_OK, "ok 01000100"},
+      {{"set status.active_preset_group 10", "set system.mix_preset 1"}, 3, KL_OK, "ok 01000000"},
+      {{"set status.active_preset_group 6"}, 3, KL_ERR_INVALID_PARAM, nullptr},
+      {{}, 4, KL_ERR_INVALID_PARAM, nullptr},
+      {{"fault 8/11 nakoff"}, 0, KL_ERR_NAK_OFF, nullptr},
+      {{"fault 8/11 error -17"}, 0, KL_ERR, nullptr},
+      {{"fault 7/10 error -17"}, 3, KL_ERR, nullptr},
+      {{"fault 8/11 size 12"}, 1, KL_OK, "ok 01000000"},  // the reply ends inside the photo preset
+  };
+  for (const Case& c : cases) {
+    control("reset-counts");
+    for (const std::string& line : c.setup) control(line);
+    const Bytes arg = words({17, c.state});
+    EXPECT_EQ(requester->call(88, &arg), c.status) << "state " << c.state;
+    EXPECT_EQ(control("payload 17/12"), c.loaded != nullptr ? c.loaded : "error no request 17/12 seen") << c.state;
+  }
+  EXPECT_TRUE(logged("Group_id[6] was not found for Multi-Cam Mix"));
+  EXPECT_TRUE(logged("Invalid mode:4 button type:17"));
+  EXPECT_TRUE(logged("Could not get status, -17"));
+  EXPECT_TRUE(logged("MULTI_CAM_MODE_TYPE[02] active: video preset[1]  photo preset[65537] time_lapse preset[131073]"));
+}
+
+TEST_F(ServerTest, MultiCameraMixPresetErrorIsTheAnswer) {
+  control("set status.active_preset_group 10");
+  control("fault 17/25 error -17");
+  const Bytes arg = words({17, 3});
+  EXPECT_EQ(requester->call(88, &arg), KL_ERR_ACCESS_DENIED);
+  EXPECT_EQ(requestCount("17/12"), 0);
+}
+
+}  // namespace
