@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 namespace {
 
 TEST(ChangeDocument, BodyPartsAndSeparators) {
@@ -24,15 +22,6 @@ TEST(ChangeDocument, BodyPartsAndSeparators) {
       {{0, "\"70\":50", 0, "", 0, "\"87\":1"}, ""},
   };
   for (const Case& c : cases) EXPECT_EQ(klcontrol_change_body(c.texts), c.body) << c.body;
-}
-
-TEST(ChangeDocument, DocumentsAreBracedAndClosedByANul) {
-  std::stringstream change;
-  klcontrol_write_document(change, "\"status\":{\"2\":1}");
-  EXPECT_EQ(change.str(), std::string("{\"status\":{\"2\":1}}\0", 19));
-  std::stringstream shutdown;
-  klcontrol_write_document(shutdown, KLCONTROL_SHUTDOWN_PENDING_BODY);
-  EXPECT_EQ(shutdown.str(), std::string("{\"state\":{\n        \"shutdown_pending\":true\n    }\n}") + '\0');
 }
 
 // Times are {seconds, microseconds}; a second has passed only when the microseconds came round too.

@@ -116,12 +116,7 @@ PushQueue::~PushQueue() {
 bool PushQueue::next(std::string& document, int timeoutMs) {
   timespec deadline{};
   clock_gettime(CLOCK_REALTIME, &deadline);
-  deadline.tv_sec += timeoutMs / 1000;
-  deadline.tv_nsec += long(timeoutMs % 1000) * 1000000;
-  if (deadline.tv_nsec >= 1000000000) {
-    deadline.tv_sec += 1;
-    deadline.tv_nsec -= 1000000000;
-  }
+  deadline.tv_sec += (timeoutMs + 999) / 1000;
   std::vector<uint8_t> bytes(1500);
   const ssize_t got = mq_timedreceive(mQueue, reinterpret_cast<char*>(bytes.data()), bytes.size(), nullptr, &deadline);
   if (got <= 0 || tlv_msg_check(bytes.data(), int(got)) != 0 || bytes[3] != CAT_CLIENT_EVENT) return false;
@@ -129,10 +124,4 @@ bool PushQueue::next(std::string& document, int timeoutMs) {
   if (text == nullptr || tlv_value_len(text) == 0 || tlv_value(text)[tlv_value_len(text) - 1] != '\0') return false;
   document.assign(reinterpret_cast<const char*>(tlv_value(text)), tlv_value_len(text) - 1u);
   return true;
-}
-
-long PushQueue::pending() const {
-  mq_attr attr{};
-  mq_getattr(mQueue, &attr);
-  return attr.mq_curmsgs;
 }

@@ -47,7 +47,6 @@ class PushQueue {
   const std::string& name() const { return mName; }
   // The text of the next event (its closing NUL checked and removed) within timeoutMs.
   bool next(std::string& document, int timeoutMs = 5000);
-  long pending() const;
 
  private:
   std::string mName;
