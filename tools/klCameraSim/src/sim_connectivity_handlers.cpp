@@ -15,7 +15,6 @@ constexpr uint16_t kGroupWifi = 6;
 constexpr uint16_t kBandSelect = 19;
 constexpr size_t kNetworkPayload = 128;
 constexpr unsigned kRecordSize = 127;
-constexpr unsigned kListHeader = 7;
 constexpr uint8_t kMaxListed = 10;
 constexpr int8_t kPairing = 1;
 
