@@ -6,6 +6,7 @@
 #include "klcontrol_command_table.h"
 #include "klctl_wireless_media_decoders.h"
 #include "klctl_status_records.h"
+#include "klctl_transcode_decoders.h"
 
 namespace {
 
@@ -39,6 +40,12 @@ const struct {
     {KLCONTROL_PRESET_GET_ACTIVE_GROUP, decodeWord},      // the preset group
     {KLCONTROL_GET_ALL_SETTINGS_STATUS_IDS, decodeText},  // JSON text
     {KLCONTROL_GET_EXTENDED_STATUS, klctlDecodeStatusRecords},  // status records
+    {KLCONTROL_TRANSCODE_HISTORY, klctlDecodeTranscodeHistory},
+    {KLCONTROL_TRANSCODE_VIDEO_REQUEST, klctlDecodeTranscodeRecord},
+    {KLCONTROL_TRANSCODE_PHOTO_TO_VIDEO_REQUEST, klctlDecodeTranscodeRecord},
+    {KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST, klctlDecodeTranscodeRecord},
+    {KLCONTROL_TRANSCODE_STATUS, klctlDecodeTranscodeRecord},
+    {KLCONTROL_TRANSCODE_CANCEL, klctlDecodeTranscodeRecord},
 };
 
 }  // namespace
