@@ -17,8 +17,8 @@ constexpr int REMOTE_PRESET_EDIT_END = 10;
 constexpr int FLAT_MODE_PLAYBACK = 4;
 constexpr int FLAT_MODE_UNKNOWN = -1;
 
-const int kEditFreeSettings[] = {47,  50,  54,  58,  59,  60,  62,  64,  65,  72,  83,  84,  85,  86,  87,
-                                 88,  91,  103, 104, 106, 112, 134, 142, 143, 154, 158, 159, 162, 169, 173};
+const int kEditFreeSettings[] = {47, 50, 54,  58,  59,  60,  62,  64,  65,  72,  83,  84,  85,  86,  87,
+                                 88, 91, 103, 104, 106, 112, 134, 142, 143, 154, 158, 159, 162, 169, 173};
 
 }  // namespace
 
@@ -37,8 +37,8 @@ bool PresetStartEdit(int setting) {
   if (flatMode == FLAT_MODE_PLAYBACK || flatMode == FLAT_MODE_UNKNOWN) return false;
   if (BypassEditStart(setting)) return true;
   const uint32_t preset = KlcontrolCommandServer::getInstance()->GetActivePreset();
-  const int rc = klc_send_remote_api_payload(ctx, REMOTE_PRESET_GROUP, REMOTE_PRESET_EDIT_START, &preset,
-                                             sizeof preset);
+  const int rc =
+      klc_send_remote_api_payload(ctx, REMOTE_PRESET_GROUP, REMOTE_PRESET_EDIT_START, &preset, sizeof preset);
   if (rc == 0) return true;
   LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload error, %d\n", rc);
   return false;

@@ -27,7 +27,8 @@ TEST_F(PresetCameraTest, NextTitleNumberIsTheFirstGapOfItsTitleInTheGroup) {
   };
   // Group 1 also holds the four factory photo presets, titles 3, 13, 5 and 6, each numbered 0.
   const Case cases[] = {{1, 20, 2}, {1, 21, 0}, {1, 22, 2}, {2, 20, 3}, {1, 23, 0}, {6, 20, 0}, {1, 3, 1}};
-  for (const Case& c : cases) EXPECT_EQ(GetNextPresetIterator(c.group, c.title), c.expected) << int(c.group) << "/" << c.title;
+  for (const Case& c : cases)
+    EXPECT_EQ(GetNextPresetIterator(c.group, c.title), c.expected) << int(c.group) << "/" << c.title;
   EXPECT_EQ(payload("17/1"), "01");
   control("reset-counts");
   GetNextPresetIterator(1, 20);
@@ -125,7 +126,8 @@ TEST_F(PresetCameraTest, TimeLapsePhotoIconFollowsTheModel) {
   _reset_model_number_cache();
   control("fault 0x100/1 error -1");
   EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_TIMELAPSE_PHOTO), FW_PRESET_ICON_TIMELAPSE);
-  EXPECT_TRUE(logged("Could not get camera model number for MapWSDKIconToFW returning FW_PRESET_ICON_TIMELAPSE"));
+  EXPECT_TRUE(
+      logged("Could not get camera model number for MapWSDKIconToFW returning FW_PRESET_ICON_TIMELAPSE"));
 }
 
 }  // namespace

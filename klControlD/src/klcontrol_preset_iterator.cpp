@@ -21,8 +21,9 @@ constexpr unsigned int NO_ITERATOR = 0xFFFFFFFFu;
 bool listPresetIds(unsigned char group, std::vector<uint32_t>& ids) {
   uint8_t* answer = nullptr;
   uint16_t length = 0;
-  const int rc = klc_send_remote_api_payload_response(&KlcontrolCommandServer::m_cameraContext, REMOTE_PRESET_GROUP,
-                                                      REMOTE_PRESET_LIST_IDS, &group, sizeof group, &answer, &length);
+  const int rc =
+      klc_send_remote_api_payload_response(&KlcontrolCommandServer::m_cameraContext, REMOTE_PRESET_GROUP,
+                                           REMOTE_PRESET_LIST_IDS, &group, sizeof group, &answer, &length);
   if (rc != 0 || answer == nullptr || length == 0) {
     LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload_response error, %d\n", rc);
     return false;
@@ -41,8 +42,9 @@ bool listPresetIds(unsigned char group, std::vector<uint32_t>& ids) {
 bool readPresetRecord(uint32_t id, appc_presets_settings_info& record) {
   uint8_t* answer = nullptr;
   uint16_t length = 0;
-  const int rc = klc_send_remote_api_payload_response(&KlcontrolCommandServer::m_cameraContext, REMOTE_PRESET_GROUP,
-                                                      REMOTE_PRESET_GET_INFO, &id, sizeof id, &answer, &length);
+  const int rc =
+      klc_send_remote_api_payload_response(&KlcontrolCommandServer::m_cameraContext, REMOTE_PRESET_GROUP,
+                                           REMOTE_PRESET_GET_INFO, &id, sizeof id, &answer, &length);
   if (rc != 0) {
     LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload_response error, %d\n", rc);
     return false;

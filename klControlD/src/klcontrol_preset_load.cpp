@@ -58,8 +58,9 @@ uint32_t wordAt(const uint8_t* bytes, size_t offset) {
 int readStatusPresets(StatusPresets& presets) {
   uint8_t* answer = nullptr;
   uint16_t length = 0;
-  const int rc = klc_send_remote_api_for_response(&KlcontrolCommandServer::m_cameraContext, REMOTE_SYSTEM_GROUP,
-                                                  REMOTE_SYSTEM_ALL_STATUS_GET, &answer, &length);
+  const int rc =
+      klc_send_remote_api_for_response(&KlcontrolCommandServer::m_cameraContext, REMOTE_SYSTEM_GROUP,
+                                       REMOTE_SYSTEM_ALL_STATUS_GET, &answer, &length);
   if (rc != 0) {
     LOG(UTIL_LOG_ERROR, "klc_send_remote_api_for_response error, %d @ %s:%d\n", rc, SOURCE_PATH, __LINE__);
     return rc;
@@ -97,7 +98,7 @@ bool flatModePreset(int mode, uint8_t model, const StatusPresets& presets, uint3
   for (const ModePreset& entry : kModePresets) {
     if (entry.flatMode != mode) continue;
     if (entry.refusedOn51 && model == MODEL_51) return false;
-    id = entry.kind == PresetOf::DEFAULT_VIDEO ? presets.defaultVideo
+    id = entry.kind == PresetOf::DEFAULT_VIDEO   ? presets.defaultVideo
          : entry.kind == PresetOf::DEFAULT_PHOTO ? presets.defaultPhoto
                                                  : entry.id;
     return true;
@@ -120,8 +121,8 @@ int LoadPresetFromMode(int mode) {
   }
   uint32_t id = 0;
   const bool isGroup = mode >= FIRST_GROUP_MODE && mode <= LAST_GROUP_MODE;
-  const bool found = isGroup ? groupPreset(mode - FIRST_GROUP_MODE, presets, id)
-                             : flatModePreset(mode, model, presets, id);
+  const bool found =
+      isGroup ? groupPreset(mode - FIRST_GROUP_MODE, presets, id) : flatModePreset(mode, model, presets, id);
   if (!found) return KL_ERR;
   return klc_send_remote_api_payload(&KlcontrolCommandServer::m_cameraContext, REMOTE_PRESET_GROUP,
                                      REMOTE_PRESET_LOAD, &id, sizeof id);

@@ -43,9 +43,9 @@ TEST_F(PresetLoadTest, FlatModesLoadTheirFactoryPresets) {
 
 TEST_F(PresetLoadTest, GroupsLoadTheirCurrentPresets) {
   start();
-  const LoadCase cases[] = {{1000, "01000000"}, {1003, "01000000"}, {1001, "01000100"}, {1004, "01000100"},
-                            {1002, "01000200"}, {1005, "01000200"}, {1006, nullptr},    {1010, nullptr},
-                            {1011, nullptr}};
+  const LoadCase cases[] = {{1000, "01000000"}, {1003, "01000000"}, {1001, "01000100"},
+                            {1004, "01000100"}, {1002, "01000200"}, {1005, "01000200"},
+                            {1006, nullptr},    {1010, nullptr},    {1011, nullptr}};
   expect(cases);
   EXPECT_TRUE(logged("Found preset 0 and is 0"));
 }
@@ -59,9 +59,9 @@ TEST_F(PresetLoadTest, DualLensGroupsSwitchTheDefaultPresets) {
 
 TEST_F(PresetLoadTest, Model51RefusesThePresetsItLacks) {
   start([](SimCamera& camera) { camera.switchModel(51); });
-  const LoadCase cases[] = {{13, nullptr}, {18, nullptr}, {19, nullptr}, {20, nullptr},     {21, nullptr},
-                            {25, nullptr}, {26, nullptr}, {27, nullptr}, {12, "00000000"}, {16, "00000100"},
-                            {24, "00000200"}};
+  const LoadCase cases[] = {{13, nullptr},    {18, nullptr},    {19, nullptr},   {20, nullptr},
+                            {21, nullptr},    {25, nullptr},    {26, nullptr},   {27, nullptr},
+                            {12, "00000000"}, {16, "00000100"}, {24, "00000200"}};
   expect(cases);
 }
 
@@ -76,7 +76,8 @@ TEST_F(PresetLoadTest, FailuresLoadNothing) {
       {"fault 8/11 nakoff", KL_ERR, "Camera status returning KL_ERR_NACK_OFF"},
       {"fault 8/11 size 100", KL_ERR, "ASSERT ERROR - status_all size does not match rsp size=100"},
       {"fault 8/11 size 0", KL_ERR, "ASSERT ERROR - status_all size does not match rsp size=0"},
-      {"fault 8/11 error -9", -9, "klc_send_remote_api_for_response error, -9 @ klControlD/src/klcontrol_preset_loader:"},
+      {"fault 8/11 error -9", -9,
+       "klc_send_remote_api_for_response error, -9 @ klControlD/src/klcontrol_preset_loader:"},
       {"fault 0x100/1 error -4", -4, "Could not get camera model number in load preset from mode"},
   };
   for (const Case& c : cases) {

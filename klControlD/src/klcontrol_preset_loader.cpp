@@ -43,15 +43,16 @@ struct ModeSettings {
 
 constexpr int32_t kIntervals[] = {0, 1, 2, 5, 10, 30, 60, 120, 300, 1800, 3600, 0};
 constexpr int32_t kNightIntervals[] = {10, 15, 20, 30, 60, 120, 300, 1800, 3600, 0, 4, 5};
+static_assert(std::size(kIntervals) == std::size(kNightIntervals), "one bound serves both tables");
 // A night interval of 0 is reported as this value.
 constexpr int32_t NIGHT_INTERVAL_AUTO = 3601;
 
-#define ROW(record, member, setting, rule) {setting, offsetof(record, member), Rule::rule, Source::RAW}
+#define ROW(record, member, setting, rule) \
+  { setting, offsetof(record, member), Rule::rule, Source::RAW }
 
-constexpr SettingRow kVideoRows[] = {ROW(appc_video_settings, resolution, 2, ALWAYS),
-                                     ROW(appc_video_settings, fps, 3, ALWAYS),
-                                     ROW(appc_video_settings, setting6, 6, LOOPING_ONLY),
-                                     ROW(appc_video_settings, lens, 121, LENS_SHOWN)};
+constexpr SettingRow kVideoRows[] = {
+    ROW(appc_video_settings, resolution, 2, ALWAYS), ROW(appc_video_settings, fps, 3, ALWAYS),
+    ROW(appc_video_settings, setting6, 6, LOOPING_ONLY), ROW(appc_video_settings, lens, 121, LENS_SHOWN)};
 constexpr SettingRow kTimeLapseVideoRows[] = {ROW(appc_video_settings, resolution, 2, ALWAYS),
                                               ROW(appc_video_settings, setting5, 5, ALWAYS),
                                               ROW(appc_video_settings, lens, 121, LENS_SHOWN_UNLESS_51)};
@@ -78,34 +79,45 @@ constexpr SettingRow kNightLapseVideoRows[] = {
 
 #undef ROW
 
-#define MODE(flatMode, rows) {flatMode, rows, std::size(rows)}
+#define MODE(flatMode, rows) \
+  { flatMode, rows, std::size(rows) }
 
-constexpr ModeSettings kVideoModes[] = {MODE(12, kVideoRows), MODE(15, kVideoRows),           MODE(23, kVideoRows),
-                                        MODE(27, kVideoRows), MODE(13, kTimeLapseVideoRows), MODE(24, kSurgeRows),
-                                        MODE(25, kRippleRows)};
+constexpr ModeSettings kVideoModes[] = {
+    MODE(12, kVideoRows),          MODE(15, kVideoRows), MODE(23, kVideoRows), MODE(27, kVideoRows),
+    MODE(13, kTimeLapseVideoRows), MODE(24, kSurgeRows), MODE(25, kRippleRows)};
 constexpr ModeSettings kPhotoModes[] = {MODE(16, kPhotoRows), MODE(17, kPhotoRows), MODE(18, kPhotoRows)};
 constexpr ModeSettings kMultiShotModes[] = {MODE(19, kBurstRows), MODE(20, kTimeLapsePhotoRows),
                                             MODE(21, kNightLapsePhotoRows), MODE(26, kNightLapseVideoRows)};
 
 #undef MODE
 
-bool isWidePhoto51(uint32_t id) { return id == 0x40000 || id == 0x10001 || id == 0x40003; }
-bool isNarrowPhoto51(uint32_t id) { return id == 0x40000 || id == 0x10001; }
+bool isWidePhoto51(uint32_t id) {
+  return id == 0x40000 || id == 0x10001 || id == 0x40003;
+}
+bool isNarrowPhoto51(uint32_t id) {
+  return id == 0x40000 || id == 0x10001;
+}
 
 bool ruleHolds(Rule rule, const WSDK_Preset& preset, const PresetContext& context) {
   const bool dualLens = context.lensMode == LENS_MODE_DUAL;
   const bool model51 = context.model == MODEL_51;
   const uint32_t id = uint32_t(preset.id());
   switch (rule) {
-    case Rule::ALWAYS: return true;
-    case Rule::LOOPING_ONLY: return preset.mode() == wsdk_commands::WSDK_FLAT_MODE_LOOPING;
+    case Rule::ALWAYS:
+      return true;
+    case Rule::LOOPING_ONLY:
+      return preset.mode() == wsdk_commands::WSDK_FLAT_MODE_LOOPING;
     case Rule::NIGHT_PHOTO_ONLY:
       return preset.mode() == wsdk_commands::WSDK_FLAT_MODE_PHOTO_NIGHT ||
              preset.mode() == wsdk_commands::WSDK_FLAT_MODE_NIGHT_LAPSE_PHOTO;
-    case Rule::LENS_SHOWN: return !dualLens || isVexLensSupported(context.model);
-    case Rule::LENS_SHOWN_UNLESS_51: return !(dualLens && model51);
-    case Rule::MODEL_51_WIDE_PHOTO: return model51 && isWidePhoto51(id);
-    case Rule::NOT_51_NARROW_PHOTO: return !(model51 && isNarrowPhoto51(id));
+    case Rule::LENS_SHOWN:
+      return !dualLens || isVexLensSupported(context.model);
+    case Rule::LENS_SHOWN_UNLESS_51:
+      return !(dualLens && model51);
+    case Rule::MODEL_51_WIDE_PHOTO:
+      return model51 && isWidePhoto51(id);
+    case Rule::NOT_51_NARROW_PHOTO:
+      return !(model51 && isNarrowPhoto51(id));
   }
   return false;
 }
@@ -150,7 +162,8 @@ void loadSettings(const ModeSettings (&modes)[N], const int8_t* record, WSDK_Pre
 enum class Family { VIDEO, PHOTO, MULTI_SHOT, NONE };
 
 Family familyOf(int flatMode) {
-  if ((flatMode >= 12 && flatMode <= 15) || (flatMode >= 22 && flatMode <= 25) || flatMode == 27) return Family::VIDEO;
+  if ((flatMode >= 12 && flatMode <= 15) || (flatMode >= 22 && flatMode <= 25) || flatMode == 27)
+    return Family::VIDEO;
   if (flatMode >= 16 && flatMode <= 18) return Family::PHOTO;
   if ((flatMode >= 19 && flatMode <= 21) || flatMode == 26) return Family::MULTI_SHOT;
   return Family::NONE;

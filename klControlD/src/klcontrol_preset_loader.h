@@ -17,45 +17,46 @@ class InfoHandler;
 // The flat mode's settings record at offset 25 of appc_presets_settings_info, by mode family.
 struct appc_video_settings {
   int8_t reserved0[2];
-  int8_t resolution;          // 2: setting 2
-  int8_t fps;                 // 3: setting 3
-  int8_t lens;                // 4: setting 121
+  int8_t resolution;  // 2: setting 2
+  int8_t fps;         // 3: setting 3
+  int8_t lens;        // 4: setting 121
   int8_t reserved5;
-  int8_t setting6;            // 6: setting 6
+  int8_t setting6;  // 6: setting 6
   int8_t reserved7[2];
-  int8_t setting5;            // 9: setting 5
+  int8_t setting5;  // 9: setting 5
   int8_t reserved10[14];
-  int8_t setting111;          // 24: setting 111
+  int8_t setting111;  // 24: setting 111
   int8_t reserved25[29];
 };
 struct appc_photo_settings {
   int8_t reserved0[2];
-  int8_t lens;                // 2: setting 122
+  int8_t lens;  // 2: setting 122
   int8_t reserved3[2];
-  int8_t setting19;           // 5: setting 19
+  int8_t setting19;  // 5: setting 19
   int8_t reserved6[13];
-  int8_t setting105;          // 19: setting 105
+  int8_t setting105;  // 19: setting 105
   int8_t reserved20[34];
 };
 struct appc_multi_shot_settings {
   int8_t reserved0[2];
-  int8_t lens;                // 2: setting 123
-  int8_t setting147;          // 3: setting 147
-  int8_t interval_index;      // 4: index into the interval table, setting 30
+  int8_t lens;                  // 2: setting 123
+  int8_t setting147;            // 3: setting 147
+  int8_t interval_index;        // 4: index into the interval table, setting 30
   int8_t night_interval_index;  // 5: index into the night interval table, setting 32
   int8_t reserved6;
-  int8_t setting31;           // 7: setting 31
+  int8_t setting31;  // 7: setting 31
   int8_t reserved8[20];
   int8_t nightlapse_resolution;  // 28: setting 2 of a night-lapse video
   int8_t reserved29;
-  int8_t nightlapse_lens;     // 30: setting 121 of a night-lapse video
+  int8_t nightlapse_lens;  // 30: setting 121 of a night-lapse video
   int8_t reserved31[23];
 };
 #pragma pack(pop)
 
 static_assert(sizeof(appc_video_settings) == sizeof(appc_presets_settings_info::settings), "video record");
 static_assert(sizeof(appc_photo_settings) == sizeof(appc_presets_settings_info::settings), "photo record");
-static_assert(sizeof(appc_multi_shot_settings) == sizeof(appc_presets_settings_info::settings), "multi-shot record");
+static_assert(sizeof(appc_multi_shot_settings) == sizeof(appc_presets_settings_info::settings),
+              "multi-shot record");
 
 // The firmware's numbering of titles and icons; the same numbers as the client enumerations,
 // except that the firmware has no icons 1000 and 1001.
@@ -75,13 +76,15 @@ struct PresetContext {
 PresetContext presetContext();
 
 // Fills preset from a camera record; the caller sets preset.id first. handler may be null (raw values).
-void populatePresetInfo(appc_presets_settings_info* info, wsdk_commands::WSDK_Preset& preset, InfoHandler* handler,
-                        const PresetContext& context = presetContext());
-// Append the settings of preset.mode (and, for photos, preset.id) to preset.setting_array.
-void loadVideoSettings(appc_video_settings& settings, wsdk_commands::WSDK_Preset& preset, InfoHandler* handler,
-                       const PresetContext& context = presetContext());
-void loadPhotoSettings(appc_photo_settings& settings, wsdk_commands::WSDK_Preset& preset, InfoHandler* handler,
-                       const PresetContext& context = presetContext());
+void populatePresetInfo(appc_presets_settings_info* info, wsdk_commands::WSDK_Preset& preset,
+                        InfoHandler* handler, const PresetContext& context = presetContext());
+// Appends the settings of a video preset's flat mode (preset.mode) to preset.setting_array.
+void loadVideoSettings(appc_video_settings& settings, wsdk_commands::WSDK_Preset& preset,
+                       InfoHandler* handler, const PresetContext& context = presetContext());
+// Appends the settings of a photo preset; some depend on preset.id on model 51.
+void loadPhotoSettings(appc_photo_settings& settings, wsdk_commands::WSDK_Preset& preset,
+                       InfoHandler* handler, const PresetContext& context = presetContext());
+// Appends the settings of a multi-shot preset, intervals taken from their tables.
 void loadMultishotSettings(appc_multi_shot_settings& settings, wsdk_commands::WSDK_Preset& preset,
                            InfoHandler* handler, const PresetContext& context = presetContext());
 // Asks the camera to load the factory preset of a flat mode, or the current preset of group mode-1000.
@@ -100,6 +103,7 @@ bool BypassEditStart(int setting);
 int RemapPresetGroup(int group);
 // Titles are numbered alike on both sides.
 wsdk_commands::WSDK_EnumPresetTitle MapFWTitleToWSDK(PRESET_TITLES_FW title);
+// The firmware title of a client title; callers pass it to the camera.
 PRESET_TITLES_FW MapWSDKTitleToFW(wsdk_commands::WSDK_EnumPresetTitle title);
 // The client icon of a firmware icon: time-lapse and night-lapse photo presets get their own icons.
 wsdk_commands::WSDK_EnumPresetIcon MapFWIconToWSDK(PRESET_ICONS_FW icon, int flatMode);

@@ -91,8 +91,8 @@ TEST(PresetBuild, IconsOfTimeLapseAndNightLapsePhotos) {
     int8_t flatMode;
     int expected;
   };
-  const Case cases[] = {{8, 20, 1000}, {17, 20, 1000}, {8, 13, 8},  {17, 13, 17},
-                        {9, 21, 1001}, {9, 20, 9},     {8, 21, 8},  {3, 20, 3}};
+  const Case cases[] = {{8, 20, 1000}, {17, 20, 1000}, {8, 13, 8}, {17, 13, 17},
+                        {9, 21, 1001}, {9, 20, 9},     {8, 21, 8}, {3, 20, 3}};
   for (const Case& c : cases) {
     EXPECT_EQ(build(record({c.flatMode, 0x20001, 0, c.icon}), {57, 0}).icon(), c.expected)
         << c.icon << " in " << int(c.flatMode);
@@ -166,10 +166,11 @@ TEST(PresetBuild, IntervalTablesWithTheNightRuleAndBounds) {
     int interval;
     int night;
   };
-  const Case cases[] = {{0, true, 0, 10},     {1, true, 1, 15},     {2, true, 2, 20},       {3, true, 5, 30},
-                        {4, true, 10, 60},    {5, true, 30, 120},   {6, true, 60, 300},     {7, true, 120, 1800},
-                        {8, true, 300, 3600}, {9, true, 1800, 3601}, {10, true, 3600, 4},   {11, true, 0, 5},
-                        {12, false, 0, 0},    {-1, false, 0, 0},    {127, false, 0, 0},    {-128, false, 0, 0}};
+  const Case cases[] = {
+      {0, true, 0, 10},     {1, true, 1, 15},      {2, true, 2, 20},    {3, true, 5, 30},
+      {4, true, 10, 60},    {5, true, 30, 120},    {6, true, 60, 300},  {7, true, 120, 1800},
+      {8, true, 300, 3600}, {9, true, 1800, 3601}, {10, true, 3600, 4}, {11, true, 0, 5},
+      {12, false, 0, 0},    {-1, false, 0, 0},     {127, false, 0, 0},  {-128, false, 0, 0}};
   for (const Case& c : cases) {
     appc_presets_settings_info timeLapse = record({20, 0x20001});
     timeLapse.settings[offsetof(appc_multi_shot_settings, interval_index)] = c.index;
@@ -199,28 +200,32 @@ TEST(PresetBuild, HandlerConvertsEveryValue) {
   appc_presets_settings_info nightLapse = record({21, 0x20002});
   nightLapse.settings[offsetof(appc_multi_shot_settings, night_interval_index)] = 9;
   EXPECT_EQ(settingsOf(build(nightLapse, {57, 0}, handler)),
-            (Settings{{31, handler->settingValueToOption(31, 7)}, {32, 3601},
+            (Settings{{31, handler->settingValueToOption(31, 7)},
+                      {32, 3601},
                       {123, handler->settingValueToOption(123, 2)}}));
 }
 
 TEST(PresetMapping, Groups) {
-  const std::pair<int, int> cases[] = {{0, 0}, {2, 2}, {3, 0}, {4, 1}, {5, 2}, {6, 6}, {7, 7}, {8, 0}, {9, 0}, {10, 10}};
+  const std::pair<int, int> cases[] = {{0, 0}, {2, 2}, {3, 0}, {4, 1}, {5, 2},
+                                       {6, 6}, {7, 7}, {8, 0}, {9, 0}, {10, 10}};
   for (const auto& [group, folded] : cases) EXPECT_EQ(RemapPresetGroup(group), folded) << group;
 }
 
 TEST(PresetMapping, TitlesAndIconsWithoutTheModel) {
   EXPECT_EQ(MapWSDKTitleToFW(wsdk_commands::WSDK_PRESET_TITLE_LOOPING), 33);
-  EXPECT_EQ(MapFWTitleToWSDK(static_cast<PRESET_TITLES_FW>(67)), wsdk_commands::WSDK_PRESET_TITLE_STATIONARY_4);
+  EXPECT_EQ(MapFWTitleToWSDK(static_cast<PRESET_TITLES_FW>(67)),
+            wsdk_commands::WSDK_PRESET_TITLE_STATIONARY_4);
   EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_NIGHTLAPSE_PHOTO), FW_PRESET_ICON_NIGHTLAPSE);
   EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_TIMELAPSE_2), 17);
   EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_CUSTOM), 18);
 }
 
 TEST(PresetRules, FactoryPresetsAndModels) {
-  const std::pair<unsigned, bool> ids[] = {{0, true},        {5, true},        {6, false},       {0x10003, true},
-                                           {0x10004, false}, {0x20002, true},  {0x20003, false}, {0x30000, true},
-                                           {0x30001, false}, {0x40001, false}, {0x50001, true},  {0x60000, false},
-                                           {0x80003, true},  {0x90000, true},  {0x90004, false}, {0x11000, false}};
+  const std::pair<unsigned, bool> ids[] = {
+      {0, true},        {5, true},        {6, false},       {0x10003, true},
+      {0x10004, false}, {0x20002, true},  {0x20003, false}, {0x30000, true},
+      {0x30001, false}, {0x40001, false}, {0x50001, true},  {0x60000, false},
+      {0x80003, true},  {0x90000, true},  {0x90004, false}, {0x11000, false}};
   for (const auto& [id, factory] : ids) EXPECT_EQ(IsFactoryPreset(id), factory) << std::hex << id;
   for (int model : {50, 55, 57}) EXPECT_TRUE(IsCreatePresetSupported(model)) << model;
   for (int model : {51, 56, 0}) EXPECT_FALSE(IsCreatePresetSupported(model)) << model;

@@ -19,9 +19,14 @@ struct IdRange {
   unsigned int last;
 };
 
-constexpr IdRange kFactoryPresets[] = {{0, 5},           {0x10000, 0x10003}, {0x20000, 0x20002},
-                                       {0x30000, 0x30000}, {0x40000, 0x40000}, {0x50000, 0x50001},
-                                       {0x80000, 0x80003}, {0x90000, 0x90003}};
+constexpr IdRange kFactoryPresets[] = {{0, 5},
+                                       {0x10000, 0x10003},
+                                       {0x20000, 0x20002},
+                                       {0x30000, 0x30000},
+                                       {0x40000, 0x40000},
+                                       {0x50000, 0x50001},
+                                       {0x80000, 0x80003},
+                                       {0x90000, 0x90003}};
 
 }  // namespace
 
@@ -69,6 +74,10 @@ bool IsFactoryPreset(unsigned int presetId) {
   return false;
 }
 
-bool IsCreatePresetSupported(int model) { return model == 50 || model == 55 || model == 57; }
+bool IsCreatePresetSupported(int model) {
+  return model == 50 || model == 55 || model == 57;
+}
 
-bool isVexLensSupported(unsigned char model) { return model == 55 || model == 57; }
+bool isVexLensSupported(unsigned char model) {
+  return model == 55 || model == 57;
+}

@@ -53,15 +53,24 @@ void editStart(SimCamera& camera, const klc_link_request& request, SimReply& rep
   if (!payloadId(request, id) || !camera.presets().startEdit(id)) reply.status = KL_ERR_INVALID_PARAM;
 }
 
-void editEnd(SimCamera& camera, const klc_link_request&, SimReply&) { camera.presets().endEdit(); }
+void editEnd(SimCamera& camera, const klc_link_request&, SimReply&) {
+  camera.presets().endEdit();
+}
 
 // Status member holding the current preset of a firmware group.
 size_t presetMemberOfGroup(uint8_t group) {
   switch (group) {
-    case 1: case 4: return offsetof(appc_system_all_status, photo_preset_id);
-    case 2: case 5: return offsetof(appc_system_all_status, timelapse_preset_id);
-    case 6: case 7: return offsetof(appc_system_all_status, special_preset_id);
-    default: return offsetof(appc_system_all_status, video_preset_id);
+    case 1:
+    case 4:
+      return offsetof(appc_system_all_status, photo_preset_id);
+    case 2:
+    case 5:
+      return offsetof(appc_system_all_status, timelapse_preset_id);
+    case 6:
+    case 7:
+      return offsetof(appc_system_all_status, special_preset_id);
+    default:
+      return offsetof(appc_system_all_status, video_preset_id);
   }
 }
 
@@ -74,8 +83,10 @@ void load(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
     return;
   }
   camera.write(SimBlock::STATUS, unsigned(presetMemberOfGroup(preset->group)), 4, preset->id);
-  camera.write(SimBlock::STATUS, unsigned(offsetof(appc_system_all_status, active_preset_group)), 4, preset->group);
-  camera.write(SimBlock::STATUS, unsigned(offsetof(appc_system_all_status, modified_preset_id)), 4, preset->id);
+  camera.write(SimBlock::STATUS, unsigned(offsetof(appc_system_all_status, active_preset_group)), 4,
+               preset->group);
+  camera.write(SimBlock::STATUS, unsigned(offsetof(appc_system_all_status, modified_preset_id)), 4,
+               preset->id);
 }
 
 }  // namespace

@@ -15,12 +15,12 @@ struct FactoryPreset {
 // Groups 0..2 video, photo, time-lapse; 3..5 their dual-lens forms; 8 and 9 the power-profile forms
 // of group 0, which model 51 lacks.
 constexpr FactoryPreset kFactoryPresets[] = {
-    {0x00000, 0, 12, 0, 1},    {0x00001, 0, 12, 1, 0},    {0x00002, 0, 12, 2, 2},    {0x00003, 0, 27, 59, 59},
-    {0x00004, 0, 15, 33, 33},  {0x00005, 0, 12, 58, 58},  {0x10000, 1, 17, 3, 3},    {0x10001, 1, 16, 13, 13},
-    {0x10002, 1, 19, 5, 5},    {0x10003, 1, 18, 6, 6},    {0x20000, 2, 24, 7, 7},    {0x20001, 2, 20, 8, 8},
-    {0x20002, 2, 21, 9, 9},    {0x30000, 3, 12, 55, 55},  {0x40000, 4, 17, 56, 56},  {0x50000, 5, 24, 57, 57},
-    {0x50001, 5, 13, 8, 8},    {0x80000, 8, 12, 60, 60},  {0x80001, 8, 12, 61, 61},  {0x80002, 8, 12, 62, 62},
-    {0x80003, 8, 27, 63, 63},  {0x90000, 9, 12, 64, 64},  {0x90001, 9, 12, 65, 65},  {0x90002, 9, 12, 66, 66},
+    {0x00000, 0, 12, 0, 1},   {0x00001, 0, 12, 1, 0},   {0x00002, 0, 12, 2, 2},   {0x00003, 0, 27, 59, 59},
+    {0x00004, 0, 15, 33, 33}, {0x00005, 0, 12, 58, 58}, {0x10000, 1, 17, 3, 3},   {0x10001, 1, 16, 13, 13},
+    {0x10002, 1, 19, 5, 5},   {0x10003, 1, 18, 6, 6},   {0x20000, 2, 24, 7, 7},   {0x20001, 2, 20, 8, 8},
+    {0x20002, 2, 21, 9, 9},   {0x30000, 3, 12, 55, 55}, {0x40000, 4, 17, 56, 56}, {0x50000, 5, 24, 57, 57},
+    {0x50001, 5, 13, 8, 8},   {0x80000, 8, 12, 60, 60}, {0x80001, 8, 12, 61, 61}, {0x80002, 8, 12, 62, 62},
+    {0x80003, 8, 27, 63, 63}, {0x90000, 9, 12, 64, 64}, {0x90001, 9, 12, 65, 65}, {0x90002, 9, 12, 66, 66},
     {0x90003, 9, 12, 67, 67},
 };
 
@@ -32,7 +32,8 @@ constexpr uint32_t kTimeLapseIcon51 = 17;
 enum class Family { VIDEO, PHOTO, MULTI_SHOT, NONE };
 
 Family familyOf(int8_t flatMode) {
-  if ((flatMode >= 12 && flatMode <= 15) || (flatMode >= 22 && flatMode <= 25) || flatMode == 27) return Family::VIDEO;
+  if ((flatMode >= 12 && flatMode <= 15) || (flatMode >= 22 && flatMode <= 25) || flatMode == 27)
+    return Family::VIDEO;
   if (flatMode >= 16 && flatMode <= 18) return Family::PHOTO;
   if ((flatMode >= 19 && flatMode <= 21) || flatMode == 26) return Family::MULTI_SHOT;
   return Family::NONE;
@@ -87,6 +88,8 @@ void SimPresetStore::loadFactory(uint8_t model) {
   mNextCustom = 0;
   mEditOpen = false;
   mEditing = 0;
+  mEvents.clear();
+  mAnnounced = false;
 }
 
 std::vector<uint32_t> SimPresetStore::idsOfGroup(uint8_t group) const {
@@ -97,7 +100,9 @@ std::vector<uint32_t> SimPresetStore::idsOfGroup(uint8_t group) const {
   return ids;
 }
 
-const SimPreset* SimPresetStore::find(uint32_t id) const { return const_cast<SimPresetStore*>(this)->findMutable(id); }
+const SimPreset* SimPresetStore::find(uint32_t id) const {
+  return const_cast<SimPresetStore*>(this)->findMutable(id);
+}
 
 SimPreset* SimPresetStore::findMutable(uint32_t id) {
   for (SimPreset& preset : mPresets) {
@@ -125,6 +130,7 @@ void SimPresetStore::endEdit() {
   SimPreset* preset = findMutable(mEditing);
   if (preset != nullptr) preset->edited = true;
   mEditOpen = false;
+  if (preset != nullptr) mEvents.emplace_back(SIM_PU_PRESET_CHANGED, mEditing);
 }
 
 appc_presets_settings_info simPresetRecord(const SimPreset& preset, const appc_setup_all_settings& settings) {
