@@ -60,29 +60,16 @@ Settings settingsOf(const wsdk_commands::WSDK_Preset& preset) {
 TEST(PresetBuild, IdentityFields) {
   const wsdk_commands::WSDK_Preset plain = build(record({12, 0x10000, 0, 3, 3, 0, 0}), {57, 0});
   EXPECT_FALSE(plain.has_title_number());
-  EXPECT_FALSE(plain.user_defined());
-  EXPECT_FALSE(plain.is_modified());
+  EXPECT_FALSE(plain.user_defined() || plain.is_modified());
   EXPECT_EQ(plain.mode(), wsdk_commands::WSDK_FLAT_MODE_VIDEO);
-  EXPECT_EQ(plain.icon(), 3);
   EXPECT_EQ(plain.title_id(), 3);
-  EXPECT_EQ(plain.id(), 0x10000);
-
-  const wsdk_commands::WSDK_Preset custom = build(record({17, 0x11000, 1, 25, 26, 4, 1}), {57, 0});
+  const wsdk_commands::WSDK_Preset custom = build(record({17, 0x11000, -1, 25, 26, 4, 1}), {57, 0});
   EXPECT_EQ(custom.title_number(), 4);
-  EXPECT_TRUE(custom.user_defined());
-  EXPECT_TRUE(custom.is_modified());
-  EXPECT_EQ(custom.title_id(), 26);
-
-  EXPECT_FALSE(build(record({17, 0x11000, -1, 25, 26, 4, -1}), {57, 0}).is_modified());
-  EXPECT_TRUE(build(record({17, 0x11000, -1, 25, 26, 4, -1}), {57, 0}).user_defined());
-}
-
-TEST(PresetBuild, NumbersTheSchemaDoesNotNameAreLeftOut) {
-  const wsdk_commands::WSDK_Preset preset = build(record({22, 5, 0, 1500, 200, 1, 0}), {57, 0});
-  EXPECT_FALSE(preset.has_mode());
-  EXPECT_FALSE(preset.has_icon());
-  EXPECT_FALSE(preset.has_title_id());
-  EXPECT_EQ(preset.setting_array_size(), 0);
+  EXPECT_TRUE(custom.user_defined() && custom.is_modified());
+  EXPECT_FALSE(build(record({17, 0x11000, 1, 25, 26, 4, -1}), {57, 0}).is_modified());
+  // Numbers the schema does not name are left out.
+  const wsdk_commands::WSDK_Preset unnamed = build(record({22, 5, 0, 1500, 200, 1, 0}), {57, 0});
+  EXPECT_FALSE(unnamed.has_mode() || unnamed.has_icon() || unnamed.has_title_id());
 }
 
 TEST(PresetBuild, IconsOfTimeLapseAndNightLapsePhotos) {
@@ -113,13 +100,10 @@ TEST(PresetBuild, SettingsByFlatModeModelAndLensMode) {
       {15, 57, 0, 4, {{2, 2}, {3, 3}, {6, 6}, {121, 4}}},
       {12, 57, 0, 0, {{2, 2}, {3, 3}, {121, 4}}},
       {12, 57, 1, 0, {{2, 2}, {3, 3}, {121, 4}}},
-      {12, 55, 1, 0, {{2, 2}, {3, 3}, {121, 4}}},
       {12, 51, 1, 0, {{2, 2}, {3, 3}}},
       {12, 51, 0, 0, {{2, 2}, {3, 3}, {121, 4}}},
-      {23, 51, 1, 0, {{2, 2}, {3, 3}}},
       {27, 57, 1, 3, {{2, 2}, {3, 3}, {121, 4}}},
       {13, 57, 1, 0x20001, {{2, 2}, {5, 9}, {121, 4}}},
-      {13, 55, 1, 0x20001, {{2, 2}, {5, 9}, {121, 4}}},
       {13, 51, 1, 0x20001, {{2, 2}, {5, 9}}},
       {13, 51, 0, 0x20001, {{2, 2}, {5, 9}, {121, 4}}},
       {24, 57, 1, 0x20000, {{2, 2}, {111, 24}, {121, 4}}},
@@ -133,16 +117,13 @@ TEST(PresetBuild, SettingsByFlatModeModelAndLensMode) {
       {17, 51, 0, 0x10001, {{105, 19}}},
       {17, 51, 0, 0x40003, {{105, 19}, {122, 2}}},
       {18, 51, 1, 0x40000, {{19, 5}, {105, 19}}},
-      {17, 57, 0, 0x40000, {{122, 2}}},
       {19, 51, 1, 0x10002, {{147, 3}, {123, 2}}},
       {20, 57, 1, 0x20001, {{30, 10}, {123, 2}}},
-      {20, 51, 0, 0x20001, {{30, 10}, {123, 2}}},
       {20, 51, 1, 0x20001, {{30, 10}}},
       {21, 57, 0, 0x20002, {{31, 7}, {32, 120}, {123, 2}}},
       {21, 51, 1, 0x20002, {{31, 7}, {32, 120}}},
       {26, 51, 1, 0x50001, {{2, 28}, {32, 120}, {121, 30}}},
       {4, 57, 0, 0, {}},
-      {5, 57, 0, 0, {}},
   };
   for (const Case& c : cases) {
     const appc_presets_settings_info info = record({c.flatMode, c.id});
@@ -205,37 +186,20 @@ TEST(PresetBuild, HandlerConvertsEveryValue) {
                       {123, handler->settingValueToOption(123, 2)}}));
 }
 
-TEST(PresetMapping, Groups) {
-  const std::pair<int, int> cases[] = {{0, 0}, {2, 2}, {3, 0}, {4, 1}, {5, 2},
-                                       {6, 6}, {7, 7}, {8, 0}, {9, 0}, {10, 10}};
-  for (const auto& [group, folded] : cases) EXPECT_EQ(RemapPresetGroup(group), folded) << group;
-}
-
-TEST(PresetMapping, TitlesAndIconsWithoutTheModel) {
-  EXPECT_EQ(MapWSDKTitleToFW(wsdk_commands::WSDK_PRESET_TITLE_LOOPING), 33);
-  EXPECT_EQ(MapFWTitleToWSDK(static_cast<PRESET_TITLES_FW>(67)),
-            wsdk_commands::WSDK_PRESET_TITLE_STATIONARY_4);
+TEST(PresetMapping, GroupsIconsAndRules) {
+  EXPECT_EQ(RemapPresetGroup(5), 2);
+  EXPECT_EQ(RemapPresetGroup(9), 0);
+  EXPECT_EQ(RemapPresetGroup(6), 6);
   EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_NIGHTLAPSE_PHOTO), FW_PRESET_ICON_NIGHTLAPSE);
   EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_TIMELAPSE_2), 17);
-  EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_CUSTOM), 18);
-}
-
-TEST(PresetRules, FactoryPresetsAndModels) {
-  const std::pair<unsigned, bool> ids[] = {
-      {0, true},        {5, true},        {6, false},       {0x10003, true},
-      {0x10004, false}, {0x20002, true},  {0x20003, false}, {0x30000, true},
-      {0x30001, false}, {0x40001, false}, {0x50001, true},  {0x60000, false},
-      {0x80003, true},  {0x90000, true},  {0x90004, false}, {0x11000, false}};
+  const std::pair<unsigned, bool> ids[] = {{5, true},        {6, false},       {0x10003, true},
+                                           {0x10004, false}, {0x40001, false}, {0x50001, true},
+                                           {0x90004, false}};
   for (const auto& [id, factory] : ids) EXPECT_EQ(IsFactoryPreset(id), factory) << std::hex << id;
-  for (int model : {50, 55, 57}) EXPECT_TRUE(IsCreatePresetSupported(model)) << model;
-  for (int model : {51, 56, 0}) EXPECT_FALSE(IsCreatePresetSupported(model)) << model;
-  for (unsigned char model : {55, 57}) EXPECT_TRUE(isVexLensSupported(model)) << int(model);
-  for (unsigned char model : {50, 51}) EXPECT_FALSE(isVexLensSupported(model)) << int(model);
-}
-
-TEST(PresetRules, EditFreeSettings) {
-  for (int setting : {47, 88, 173}) EXPECT_TRUE(BypassEditStart(setting)) << setting;
-  for (int setting : {-1, 2, 46, 121, 174}) EXPECT_FALSE(BypassEditStart(setting)) << setting;
+  EXPECT_TRUE(IsCreatePresetSupported(50));
+  EXPECT_FALSE(IsCreatePresetSupported(51));
+  EXPECT_TRUE(BypassEditStart(173));
+  EXPECT_FALSE(BypassEditStart(-1));
 }
 
 }  // namespace
