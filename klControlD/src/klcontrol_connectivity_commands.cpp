@@ -1,14 +1,13 @@
 // Connectivity commands: the Wi-Fi access point, its name and band, scanning for and managing the
 // networks the camera joins, remote-control pairing and BLE. Most go to the accessory-port channel
 // as small binary payloads built here.
-#include <cstring>
 #include <string>
 
 #include "klErrno.h"
 #include "klLog.h"
+#include "klcontrol_arg_fields.h"
 #include "klcontrol_if_server.h"
 #include "klcontrol_network_payloads.h"
-#include "klcontrol_tlv_text.h"
 
 #define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
 
@@ -25,22 +24,20 @@ constexpr int kGroupWifi = 6;
 constexpr int kBandSelect = 19;
 constexpr uint8_t kBleSwitch = 0x24;
 
-klc_msg_q_context_t* ctx() { return &KlcontrolCommandServer::m_cameraContext; }
+klc_msg_q_context_t* ctx() {
+  return &KlcontrolCommandServer::m_cameraContext;
+}
 
 int auxpod(const char* code, const void* payload, uint16_t length) {
   return klc_send_auxpod_command(ctx(), code, payload, length, nullptr, nullptr);
 }
 
-std::string nameOf(const MsgElement* arg) { return boundedText(arg->getData(), kNameField); }
-
-std::string passwordOf(const MsgElement* arg, unsigned field) {
-  return boundedText(arg->getData() + kNameField, field);
+std::string nameOf(const MsgElement* arg) {
+  return klcArgText(arg, 0, kNameField);
 }
 
-uint32_t wordAt(const MsgElement* arg, unsigned offset) {
-  uint32_t word = 0;
-  std::memcpy(&word, arg->getData() + offset, sizeof word);
-  return word;
+std::string passwordOf(const MsgElement* arg, unsigned field) {
+  return klcArgText(arg, kNameField, field);
 }
 
 // A value the command does not accept, refused like a missing argument.
@@ -67,7 +64,7 @@ int KlcontrolCommandServer::cmdWifiApSsidConfig(Msg& msg, MsgElement* arg) {
   const std::string password = passwordOf(arg, kApPasswordField);
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_AP_SSID_CONFIG: ssid[%s] password[%s]", name.c_str(), password.c_str());
   if (name.empty() || password.empty()) return answer(msg, KL_ERR_INVALID_PARAM);
-  const std::vector<uint8_t> payload = klcApNamePayload(name, password, wordAt(arg, kApFlagOffset) == 1);
+  const std::vector<uint8_t> payload = klcApNamePayload(name, password, klcArgWord(arg, kApFlagOffset) == 1);
   return answer(msg, auxpod("AP", payload.data(), uint16_t(payload.size())));
 }
 
@@ -111,7 +108,8 @@ int KlcontrolCommandServer::cmdWifiSsidList(Msg& msg, MsgElement* arg) {
   uint16_t length = 0;
   int status = klc_send_auxpod_command(ctx(), "al", request, sizeof request, &reply, &length);
   uint8_t list[KLC_NETWORK_LIST_SIZE] = {};
-  if (status == KL_OK && reply != nullptr && length > 0) status = klcFillNetworkList(offset, reply, length, list);
+  if (status == KL_OK && reply != nullptr && length > 0)
+    status = klcFillNetworkList(offset, reply, length, list);
   sendResponse(msg, status, list, sizeof list);
   return status;
 }
@@ -128,7 +126,7 @@ int KlcontrolCommandServer::cmdWifiSsidSave(Msg& msg, MsgElement* arg) {
 int KlcontrolCommandServer::cmdWifiSsidSelect(Msg& msg, MsgElement* arg) {
   const std::string name = nameOf(arg);
   const std::string password = passwordOf(arg, kPasswordField);
-  const uint32_t auth = wordAt(arg, kAuthOffset);
+  const uint32_t auth = klcArgWord(arg, kAuthOffset);
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_SSID_SELECT: ssid[%s] password[%s] auth_type:%d", name.c_str(),
       password.c_str(), int(auth));
   if (name.empty() || auth > 255) return answer(msg, refused());

@@ -76,7 +76,8 @@ TEST_F(ConnectivityTest, SwitchesReachTheCameraAndChangeItsState) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(requester->call(c.command, c.withArg ? &c.arg : nullptr), KL_OK) << c.command;
-    const std::string request = std::string(c.request).find('/') == std::string::npos ? aux(c.request) : c.request;
+    const std::string request =
+        std::string(c.request).find('/') == std::string::npos ? aux(c.request) : c.request;
     EXPECT_EQ(sent(request), c.payload) << c.command;
     EXPECT_EQ(control(std::string("get ") + c.member), c.after) << c.command;
   }
@@ -96,15 +97,16 @@ TEST_F(ConnectivityTest, RefusalsSendNothing) {
   std::vector<uint8_t> shortSelect = networkArg("Home", "", 67, true, 0);
   shortSelect.pop_back();
   const std::pair<uint32_t, const std::vector<uint8_t>*> refused[] = {
-      {KLCONTROL_WIFI_AP_CONTROL, &shortWord}, {KLCONTROL_WIFI_BAND_SELECT, nullptr},
-      {KLCONTROL_WIFI_SSID_SCAN, nullptr},     {KLCONTROL_WIFI_SSID_LIST, nullptr},
-      {KLCONTROL_WIFI_SSID_SAVE, &longName},   {KLCONTROL_WIFI_SSID_SAVE, &longPassword},
-      {KLCONTROL_WIFI_SSID_SELECT, &emptyName}, {KLCONTROL_WIFI_SSID_SELECT, &auth256},
+      {KLCONTROL_WIFI_AP_CONTROL, &shortWord},    {KLCONTROL_WIFI_BAND_SELECT, nullptr},
+      {KLCONTROL_WIFI_SSID_SCAN, nullptr},        {KLCONTROL_WIFI_SSID_LIST, nullptr},
+      {KLCONTROL_WIFI_SSID_SAVE, &longName},      {KLCONTROL_WIFI_SSID_SAVE, &longPassword},
+      {KLCONTROL_WIFI_SSID_SELECT, &emptyName},   {KLCONTROL_WIFI_SSID_SELECT, &auth256},
       {KLCONTROL_WIFI_SSID_SELECT, &shortSelect}, {KLCONTROL_WIFI_SSID_DELETE, &emptyName},
-      {KLCONTROL_WIFI_SSID_DELETE_ALL, &any},  {KLCONTROL_RC_PAIR, &any},
+      {KLCONTROL_WIFI_SSID_DELETE_ALL, &any},     {KLCONTROL_RC_PAIR, &any},
       {KLCONTROL_RC_PAIR_CANCEL, &any},
   };
-  for (const auto& [command, arg] : refused) EXPECT_EQ(requester->call(command, arg), KL_ERR_INVALID_PARAM) << command;
+  for (const auto& [command, arg] : refused)
+    EXPECT_EQ(requester->call(command, arg), KL_ERR_INVALID_PARAM) << command;
   const std::vector<uint8_t> action3 = word(3);
   const std::vector<uint8_t> band2 = word(2);
   EXPECT_EQ(requester->call(KLCONTROL_WIFI_AP_CONTROL, &action3), KL_ERR_INVALID_PARAM);
@@ -211,7 +213,8 @@ TEST_F(ConnectivityTest, SavedNetworksAreSelectedAndForgotten) {
   EXPECT_EQ(sent(aux("CQ")), hexOf(std::string("CafeGuest")) + "00");
   const std::vector<uint8_t> save = networkArg("HarbourView", "secret12", 67);
   ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SAVE, &save), KL_OK);
-  EXPECT_EQ(sent(aux("CQ")), hexOf(std::string("HarbourView")) + "00" + hexOf(std::string("secret12")) + "00");
+  EXPECT_EQ(sent(aux("CQ")),
+            hexOf(std::string("HarbourView")) + "00" + hexOf(std::string("secret12")) + "00");
 
   const std::vector<uint8_t> selectProtected = networkArg("HarbourView", "secret12", 67, true, 3);
   ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SELECT, &selectProtected), KL_OK);
@@ -222,7 +225,8 @@ TEST_F(ConnectivityTest, SavedNetworksAreSelectedAndForgotten) {
   putField(expected, 4, 32, "HarbourView");
   putField(expected, 37, 63, "secret12");
   EXPECT_EQ(sent(aux("CT")), hexOf(expected));
-  EXPECT_EQ(control("wifi").substr(control("wifi").find(" joined")), " joined=HarbourView saved=CafeGuest,HarbourView");
+  EXPECT_EQ(control("wifi").substr(control("wifi").find(" joined")),
+            " joined=HarbourView saved=CafeGuest,HarbourView");
 
   const std::vector<uint8_t> selectOpen = networkArg("CafeGuest", "", 67, true, 0);
   ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SELECT, &selectOpen), KL_OK);

@@ -1,10 +1,10 @@
 // Media and storage commands: tag a recorded file, delete media on the card, and fetch the result
 // of a list deletion. The camera does the work; every handler answers the library's result.
-#include <cstring>
 #include <string>
 
 #include "klErrno.h"
 #include "klLog.h"
+#include "klcontrol_arg_fields.h"
 #include "klcontrol_if_server.h"
 #include "klcontrol_tlv_text.h"
 
@@ -22,20 +22,11 @@ constexpr int kDeleteLast = 9;
 constexpr int kDeleteAll = 10;
 constexpr int kDeleteListResult = 23;
 
-uint32_t wordAt(const MsgElement* arg, unsigned offset) {
-  uint32_t word = 0;
-  std::memcpy(&word, arg->getData() + offset, sizeof word);
-  return word;
-}
-
-// The file name of a delete argument: up to its first zero byte, or the whole argument.
-std::string fileName(const MsgElement* arg) { return boundedText(arg->getData(), arg->getDataLength()); }
-
 using NamedStorageCall = int (*)(klc_msg_q_context_t* ctx, const char* name, uint32_t nameLength);
 
 // Sends one named storage request after logging its line; the library's result.
 int forwardFileName(const MsgElement* arg, const char* format, NamedStorageCall call) {
-  const std::string name = fileName(arg);
+  const std::string name = klcArgText(arg, 0, arg->getDataLength());
   LOG(UTIL_LOG_DEBUG, format, name.c_str());
   return call(&KlcontrolCommandServer::m_cameraContext, name.c_str(), uint32_t(name.size()));
 }
@@ -48,7 +39,8 @@ int simpleMediaRequest(const char* line, int id) {
 void logListItems(const file_list_item_t* items, unsigned count) {
   if (g_logLevel < UTIL_LOG_DEBUG) return;
   for (unsigned i = 0; i < count; ++i) {
-    const std::string name = boundedText(reinterpret_cast<const uint8_t*>(items[i].name), sizeof items[i].name);
+    const std::string name =
+        boundedText(reinterpret_cast<const uint8_t*>(items[i].name), sizeof items[i].name);
     LOG(UTIL_LOG_DEBUG, "file: %s, (%d)\n", name.c_str(), int(items[i].item));
   }
 }
@@ -56,11 +48,12 @@ void logListItems(const file_list_item_t* items, unsigned count) {
 }  // namespace
 
 int KlcontrolCommandServer::cmdGlintTagPlayback(Msg& msg, MsgElement* arg) {
-  const uint32_t leading = wordAt(arg, 0);
-  const std::string name = boundedText(arg->getData() + kTagNameOffset, kTagNameField);
-  const uint32_t offset = wordAt(arg, kTagOffsetOffset);
+  const uint32_t leading = klcArgWord(arg, 0);
+  const std::string name = klcArgText(arg, kTagNameOffset, kTagNameField);
+  const uint32_t offset = klcArgWord(arg, kTagOffsetOffset);
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_GLINT_TAG_PLAYBACK: filename[%s] offset:%d", name.c_str(), int(offset));
-  return answer(msg, klc_storage_tag_file(&m_cameraContext, name.c_str(), uint32_t(name.size()), offset, leading));
+  return answer(msg,
+                klc_storage_tag_file(&m_cameraContext, name.c_str(), uint32_t(name.size()), offset, leading));
 }
 
 int KlcontrolCommandServer::cmdDelete(Msg& msg, MsgElement* arg) {
@@ -94,8 +87,10 @@ int KlcontrolCommandServer::cmdGetDeleteListResult(Msg& msg, MsgElement*) {
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_GET_DELETE_LIST_RESULT\n");
   uint8_t* reply = nullptr;
   uint16_t length = 0;
-  const int status = klc_send_remote_api_for_response(&m_cameraContext, kGroupMedia, kDeleteListResult, &reply, &length);
-  if (status == KL_OK && reply != nullptr && length > 0) LOG(UTIL_LOG_DEBUG, "DELETE result: %d\n", int(reply[0]));
+  const int status =
+      klc_send_remote_api_for_response(&m_cameraContext, kGroupMedia, kDeleteListResult, &reply, &length);
+  if (status == KL_OK && reply != nullptr && length > 0)
+    LOG(UTIL_LOG_DEBUG, "DELETE result: %d\n", int(reply[0]));
   sendResponse(msg, status, reply, length);
   return status;
 }

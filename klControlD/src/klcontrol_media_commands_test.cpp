@@ -87,8 +87,8 @@ TEST_F(MediaTest, DeletionsReachTheCameraAndChangeTheCard) {
       {KLCONTROL_DELETE, &photo, "264/2", hexOf(std::string("IMG_0002.JPG")),
        "ok VID_0001.MP4 IMG_0003_01.JPG IMG_0003_02.JPG IMG_0003_03.JPG VID_0004.MP4",
        "KLCONTROL_DELETE: filename[IMG_0002.JPG]"},
-      {KLCONTROL_DELETE_LAST, nullptr, "9/9", "", "ok VID_0001.MP4 IMG_0003_01.JPG IMG_0003_02.JPG IMG_0003_03.JPG",
-       "KLCONTROL_DELETE_LAST:"},
+      {KLCONTROL_DELETE_LAST, nullptr, "9/9", "",
+       "ok VID_0001.MP4 IMG_0003_01.JPG IMG_0003_02.JPG IMG_0003_03.JPG", "KLCONTROL_DELETE_LAST:"},
       {KLCONTROL_DELETE_GROUP, &member, "264/3", hexOf(std::string("IMG_0003_02.JPG")), "ok VID_0001.MP4",
        "KLCONTROL_DELETE_GROUP: filename[IMG_0003_02.JPG]"},
       {KLCONTROL_DELETE_ALL, nullptr, "9/10", "", "ok", "KLCONTROL_DELETE_ALL:"},
@@ -109,11 +109,17 @@ TEST_F(MediaTest, RefusedArgumentsDeleteNothing) {
   const std::vector<uint8_t> any = {0};
   const std::vector<uint8_t> empty;
   const std::pair<uint32_t, const std::vector<uint8_t>*> refused[] = {
-      {KLCONTROL_DELETE_LAST, &any}, {KLCONTROL_DELETE_ALL, &any},    {KLCONTROL_GET_DELETE_LIST_RESULT, &any},
-      {KLCONTROL_DELETE, nullptr},   {KLCONTROL_DELETE, &empty},      {KLCONTROL_DELETE_GROUP, nullptr},
-      {KLCONTROL_DELETE_LIST, nullptr}, {KLCONTROL_GLINT_TAG_PLAYBACK, nullptr},
+      {KLCONTROL_DELETE_LAST, &any},
+      {KLCONTROL_DELETE_ALL, &any},
+      {KLCONTROL_GET_DELETE_LIST_RESULT, &any},
+      {KLCONTROL_DELETE, nullptr},
+      {KLCONTROL_DELETE, &empty},
+      {KLCONTROL_DELETE_GROUP, nullptr},
+      {KLCONTROL_DELETE_LIST, nullptr},
+      {KLCONTROL_GLINT_TAG_PLAYBACK, nullptr},
   };
-  for (const auto& [command, arg] : refused) EXPECT_EQ(requester->call(command, arg), KL_ERR_INVALID_PARAM) << command;
+  for (const auto& [command, arg] : refused)
+    EXPECT_EQ(requester->call(command, arg), KL_ERR_INVALID_PARAM) << command;
   for (const char* request : {"264/1", "264/2", "264/3", "264/4", "9/9", "9/10", "9/23"}) {
     EXPECT_EQ(requestCount(request), 0) << request;
   }
@@ -135,7 +141,10 @@ TEST_F(MediaTest, DeleteListCountsWholeItemsAndKeepsTheResult) {
     std::vector<uint8_t> result;
   };
   const Case cases[] = {
-      {listArg({{0, "IMG_0002.JPG"}, {1, "IMG_0003_01.JPG"}}), 46, "ok VID_0001.MP4 VID_0004.MP4", {0, 2, 2, 0, 0}},
+      {listArg({{0, "IMG_0002.JPG"}, {1, "IMG_0003_01.JPG"}}),
+       46,
+       "ok VID_0001.MP4 VID_0004.MP4",
+       {0, 2, 2, 0, 0}},
       {listArg({{0, "VID_0004.MP4"}, {0, "NONE.JPG"}}, 0), 46, "ok VID_0001.MP4", {1, 2, 1, 0, 1}},
       {listArg({{0, "VID_0001.MP4"}}, 22), 23, "ok", {0, 1, 1, 0}},
       {std::vector<uint8_t>(22, 'X'), 0, "ok", {0, 0, 0}},
@@ -163,7 +172,8 @@ TEST_F(MediaTest, CameraFailuresPassThrough) {
   control("set status.sd_status 2");
   EXPECT_EQ(requester->call(KLCONTROL_DELETE_LAST), KL_ERR_NO_SDCARD);
   control("set status.sd_status 0");
-  EXPECT_EQ(card(), "ok VID_0001.MP4 IMG_0002.JPG IMG_0003_01.JPG IMG_0003_02.JPG IMG_0003_03.JPG VID_0004.MP4");
+  EXPECT_EQ(card(),
+            "ok VID_0001.MP4 IMG_0002.JPG IMG_0003_01.JPG IMG_0003_02.JPG IMG_0003_03.JPG VID_0004.MP4");
 
   TestAnswer answer;
   control("fault 9/23 error -1");

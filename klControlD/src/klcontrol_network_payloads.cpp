@@ -17,7 +17,9 @@ void putText(char (&field)[N], const std::string& text) {
   std::snprintf(field, N, "%s", text.c_str());
 }
 
-uint8_t replyByte(const uint8_t* reply, unsigned length, unsigned index) { return index < length ? reply[index] : 0; }
+uint8_t replyByte(const uint8_t* reply, unsigned length, unsigned index) {
+  return index < length ? reply[index] : 0;
+}
 
 void fillEntry(const uint8_t* record, klc_network_entry_t& entry) {
   const std::string name =
@@ -41,7 +43,8 @@ klc_network_payload_t klcNetworkPayload(klc_network_operation_t operation, uint8
   return payload;
 }
 
-std::vector<uint8_t> klcApNamePayload(const std::string& name, const std::string& password, bool keepRunning) {
+std::vector<uint8_t> klcApNamePayload(const std::string& name, const std::string& password,
+                                      bool keepRunning) {
   std::vector<uint8_t> payload = {uint8_t(keepRunning ? 0 : 6), 1, uint8_t(password.size())};
   payload.insert(payload.end(), password.begin(), password.end());
   payload.push_back(uint8_t(name.size()));
@@ -49,7 +52,8 @@ std::vector<uint8_t> klcApNamePayload(const std::string& name, const std::string
   return payload;
 }
 
-bool klcSaveNetworkPayload(const std::string& name, const std::string& password, std::vector<uint8_t>& payload) {
+bool klcSaveNetworkPayload(const std::string& name, const std::string& password,
+                           std::vector<uint8_t>& payload) {
   if (name.empty() || name.size() > kMaxNetworkName || password.size() > kMaxNetworkPassword) return false;
   payload.assign(name.begin(), name.end());
   payload.push_back(0);
@@ -66,7 +70,8 @@ int klcFillNetworkList(uint8_t offset, const uint8_t* reply, unsigned length, ui
   result.scan_id = replyByte(reply, length, 1);
   result.total = replyByte(reply, length, 5);
   const unsigned stated = replyByte(reply, length, 4);
-  const unsigned whole = length > KLC_NETWORK_REPLY_HEADER ? (length - KLC_NETWORK_REPLY_HEADER) / KLC_NETWORK_RECORD_SIZE : 0;
+  const unsigned whole =
+      length > KLC_NETWORK_REPLY_HEADER ? (length - KLC_NETWORK_REPLY_HEADER) / KLC_NETWORK_RECORD_SIZE : 0;
   unsigned count = stated < whole ? stated : whole;
   if (count > KLC_NETWORK_LIST_ENTRIES) count = KLC_NETWORK_LIST_ENTRIES;
   result.count = uint16_t(count);

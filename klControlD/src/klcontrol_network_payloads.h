@@ -18,7 +18,7 @@ constexpr unsigned KLC_NETWORK_RECORD_VALUE = 118;
 #pragma pack(push, 1)
 // One joinable network as listed to clients.
 struct klc_network_entry_t {
-  char name[32];      // at most 31 characters and a zero
+  char name[32];  // at most 31 characters and a zero
   uint8_t pad[4];
   uint32_t auth_type;  // record byte 0
   int32_t signal;      // record bytes 118-121 (dBm on the simulated camera)
@@ -28,12 +28,12 @@ struct klc_network_entry_t {
 
 // Answer payload of KLCONTROL_WIFI_SSID_LIST.
 struct klc_network_list_t {
-  uint8_t offset;       // the request's offset
+  uint8_t offset;  // the request's offset
   uint8_t pad;
-  uint16_t scan_id;     // reply byte 1
-  uint16_t count;       // entries filled
+  uint16_t scan_id;  // reply byte 1
+  uint16_t count;    // entries filled
   uint16_t pad2;
-  uint32_t total;       // reply byte 5: networks the scan found
+  uint32_t total;  // reply byte 5: networks the scan found
   klc_network_entry_t entries[KLC_NETWORK_LIST_ENTRIES];
 };
 
@@ -43,9 +43,9 @@ struct klc_network_payload_t {
   uint8_t record_size;  // always KLC_NETWORK_RECORD_SIZE
   uint8_t auth_type;
   uint8_t pad;
-  char name[32];        // at most 31 characters and a zero
+  char name[32];  // at most 31 characters and a zero
   uint8_t pad2;
-  char password[63];    // at most 62 characters and a zero
+  char password[63];  // at most 62 characters and a zero
   uint8_t pad3[28];
 };
 #pragma pack(pop)
@@ -78,7 +78,8 @@ std::vector<uint8_t> klcApNamePayload(const std::string& name, const std::string
 
 // The "CQ" payload: the name and its zero, then the password and its zero when there is one.
 // False when the name is not 1 to 32 characters or the password is longer than 63.
-bool klcSaveNetworkPayload(const std::string& name, const std::string& password, std::vector<uint8_t>& payload);
+bool klcSaveNetworkPayload(const std::string& name, const std::string& password,
+                           std::vector<uint8_t>& payload);
 
 // Fills list from a reply of length bytes (at least one) of the "al" request: KL_ERR with list left
 // zero when the reply's status byte is not 0, else 0. Only whole records within the reply are read.

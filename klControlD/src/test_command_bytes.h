@@ -17,7 +17,9 @@ inline std::string hexOf(const std::vector<uint8_t>& bytes) {
   return text;
 }
 
-inline std::string hexOf(const std::string& text) { return hexOf(std::vector<uint8_t>(text.begin(), text.end())); }
+inline std::string hexOf(const std::string& text) {
+  return hexOf(std::vector<uint8_t>(text.begin(), text.end()));
+}
 
 // Writes text into a field of size bytes at offset (zero-filled, cut to the field), growing bytes.
 inline void putField(std::vector<uint8_t>& bytes, size_t offset, size_t size, const std::string& text) {

@@ -18,9 +18,13 @@ constexpr unsigned kRecordSize = 127;
 constexpr uint8_t kMaxListed = 10;
 constexpr int8_t kPairing = 1;
 
-uint32_t auxpodKey(const char* code) { return klc_link_key(KLC_LINK_GROUP_AUXPOD, klc_auxpod_id(code[0], code[1])); }
+uint32_t auxpodKey(const char* code) {
+  return klc_link_key(KLC_LINK_GROUP_AUXPOD, klc_auxpod_id(code[0], code[1]));
+}
 
-void setStatus(SimCamera& camera, size_t offset, int64_t value) { camera.write(SimBlock::STATUS, unsigned(offset), 1, value); }
+void setStatus(SimCamera& camera, size_t offset, int64_t value) {
+  camera.write(SimBlock::STATUS, unsigned(offset), 1, value);
+}
 
 std::string textIn(const uint8_t* bytes, size_t field) {
   const char* text = reinterpret_cast<const char*>(bytes);
@@ -59,7 +63,8 @@ bool accessPointSwitch(SimCamera& camera, const klc_link_request& request) {
 }
 
 void accessPoint(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
-  if (!accessPointSwitch(camera, request) && !accessPointName(camera, request)) reply.status = KL_ERR_INVALID_PARAM;
+  if (!accessPointSwitch(camera, request) && !accessPointName(camera, request))
+    reply.status = KL_ERR_INVALID_PARAM;
 }
 
 void band(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
@@ -103,8 +108,13 @@ void list(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
   const size_t offset = request.payload[0];
   const size_t wanted = request.payload[1] < kMaxListed ? request.payload[1] : kMaxListed;
   const size_t count = offset < results.size() ? std::min(wanted, results.size() - offset) : 0;
-  reply.answer = {uint8_t(wireless.scanId() == 0 ? 1 : 0), wireless.scanId(), 0, 0, uint8_t(count),
-                  uint8_t(results.size()), 0};
+  reply.answer = {uint8_t(wireless.scanId() == 0 ? 1 : 0),
+                  wireless.scanId(),
+                  0,
+                  0,
+                  uint8_t(count),
+                  uint8_t(results.size()),
+                  0};
   for (size_t i = 0; i < count; ++i) appendRecord(wireless, results[offset + i], reply.answer);
 }
 
@@ -114,7 +124,8 @@ void save(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
   const size_t length = request.payloadLength;
   const size_t nameLength = strnlen(reinterpret_cast<const char*>(p), length);
   const size_t rest = nameLength < length ? length - nameLength - 1 : 0;
-  const size_t passwordLength = rest > 0 ? strnlen(reinterpret_cast<const char*>(p + nameLength + 1), rest) : 0;
+  const size_t passwordLength =
+      rest > 0 ? strnlen(reinterpret_cast<const char*>(p + nameLength + 1), rest) : 0;
   const bool tiled = nameLength < length && (rest == 0 || (passwordLength > 0 && passwordLength + 1 == rest));
   if (nameLength == 0 || !tiled) {
     reply.status = KL_ERR_INVALID_PARAM;
@@ -124,7 +135,8 @@ void save(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
 }
 
 bool networkPayload(const klc_link_request& request, uint8_t operation) {
-  return request.payloadLength == kNetworkPayload && request.payload[0] == operation && request.payload[1] == kRecordSize;
+  return request.payloadLength == kNetworkPayload && request.payload[0] == operation &&
+         request.payload[1] == kRecordSize;
 }
 
 void join(SimCamera& camera, const klc_link_request& request, SimReply& reply, bool withPassword) {
@@ -136,9 +148,13 @@ void join(SimCamera& camera, const klc_link_request& request, SimReply& reply, b
   reply.status = camera.wireless().join(textIn(request.payload + 4, 32), password, request.payload[2]);
 }
 
-void joinProtected(SimCamera& camera, const klc_link_request& request, SimReply& reply) { join(camera, request, reply, true); }
+void joinProtected(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
+  join(camera, request, reply, true);
+}
 
-void joinOpen(SimCamera& camera, const klc_link_request& request, SimReply& reply) { join(camera, request, reply, false); }
+void joinOpen(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
+  join(camera, request, reply, false);
+}
 
 // Byte 0: 0 forgets the named network, 1 every network.
 void forget(SimCamera& camera, const klc_link_request& request, SimReply& reply) {

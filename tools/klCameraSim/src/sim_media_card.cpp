@@ -31,12 +31,14 @@ void SimMediaCard::loadFactory() {
 
 uint32_t SimMediaCard::addCapture(bool video, unsigned files) {
   const uint32_t capture = mNextCapture++;
-  for (unsigned i = 0; i < files; ++i) mFiles.push_back({fileNameOf(capture, video, i, files), capture, video, {}});
+  for (unsigned i = 0; i < files; ++i)
+    mFiles.push_back({fileNameOf(capture, video, i, files), capture, video, {}});
   return capture;
 }
 
 SimMediaFile* SimMediaCard::findMutable(const std::string& name) {
-  auto it = std::find_if(mFiles.begin(), mFiles.end(), [&name](const SimMediaFile& file) { return file.name == name; });
+  auto it = std::find_if(mFiles.begin(), mFiles.end(),
+                         [&name](const SimMediaFile& file) { return file.name == name; });
   return it == mFiles.end() ? nullptr : &*it;
 }
 
@@ -45,7 +47,8 @@ const SimMediaFile* SimMediaCard::find(const std::string& name) const {
 }
 
 unsigned SimMediaCard::count(bool video) const {
-  return unsigned(std::count_if(mFiles.begin(), mFiles.end(), [video](const SimMediaFile& file) { return file.video == video; }));
+  return unsigned(std::count_if(mFiles.begin(), mFiles.end(),
+                                [video](const SimMediaFile& file) { return file.video == video; }));
 }
 
 int SimMediaCard::tag(const std::string& name, uint32_t offset, uint32_t kind) {
@@ -56,14 +59,16 @@ int SimMediaCard::tag(const std::string& name, uint32_t offset, uint32_t kind) {
 }
 
 int SimMediaCard::deleteFile(const std::string& name) {
-  auto it = std::find_if(mFiles.begin(), mFiles.end(), [&name](const SimMediaFile& file) { return file.name == name; });
+  auto it = std::find_if(mFiles.begin(), mFiles.end(),
+                         [&name](const SimMediaFile& file) { return file.name == name; });
   if (it == mFiles.end()) return KL_ERR_INVALID_PARAM;
   mFiles.erase(it);
   return KL_OK;
 }
 
 int SimMediaCard::deleteCapture(uint32_t capture) {
-  const auto first = std::remove_if(mFiles.begin(), mFiles.end(), [capture](const SimMediaFile& file) { return file.capture == capture; });
+  const auto first = std::remove_if(mFiles.begin(), mFiles.end(),
+                                    [capture](const SimMediaFile& file) { return file.capture == capture; });
   if (first == mFiles.end()) return KL_ERR_INVALID_PARAM;
   mFiles.erase(first, mFiles.end());
   return KL_OK;
@@ -76,7 +81,9 @@ int SimMediaCard::deleteGroup(const std::string& name) {
 
 int SimMediaCard::deleteLast() {
   if (mFiles.empty()) return KL_ERR_INVALID_PARAM;
-  const auto newest = std::max_element(mFiles.begin(), mFiles.end(), [](const SimMediaFile& a, const SimMediaFile& b) { return a.capture < b.capture; });
+  const auto newest =
+      std::max_element(mFiles.begin(), mFiles.end(),
+                       [](const SimMediaFile& a, const SimMediaFile& b) { return a.capture < b.capture; });
   return deleteCapture(newest->capture);
 }
 

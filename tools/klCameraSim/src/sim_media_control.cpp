@@ -35,6 +35,7 @@ std::string simControlTags(SimSimulator& sim, const std::vector<std::string>& wo
   const SimMediaFile* file = sim.camera().card().find(words[1]);
   if (file == nullptr) return "error no file " + words[1];
   std::string reply = "ok";
-  for (const SimMediaTag& tag : file->tags) reply += " " + std::to_string(tag.offset) + ":" + std::to_string(tag.kind);
+  for (const SimMediaTag& tag : file->tags)
+    reply += " " + std::to_string(tag.offset) + ":" + std::to_string(tag.kind);
   return reply;
 }

@@ -14,7 +14,9 @@ constexpr uint16_t kDeleteAll = 10;
 constexpr uint16_t kDeleteListResult = 23;
 constexpr int8_t kCardMissing = 2;
 
-std::string nameFrom(const uint8_t* bytes, unsigned length) { return std::string(reinterpret_cast<const char*>(bytes), length); }
+std::string nameFrom(const uint8_t* bytes, unsigned length) {
+  return std::string(reinterpret_cast<const char*>(bytes), length);
+}
 
 // Runs a change of the card, unless there is none, and shows the new counts in the status block.
 template <typename Change>

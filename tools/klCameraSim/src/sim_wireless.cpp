@@ -50,7 +50,8 @@ void SimWireless::save(const std::string& name, const std::string& password) {
 }
 
 bool SimWireless::isSaved(const std::string& name) const {
-  return std::any_of(mSaved.begin(), mSaved.end(), [&name](const Saved& entry) { return entry.name == name; });
+  return std::any_of(mSaved.begin(), mSaved.end(),
+                     [&name](const Saved& entry) { return entry.name == name; });
 }
 
 int SimWireless::join(const std::string& name, const std::string& password, uint8_t authType) {

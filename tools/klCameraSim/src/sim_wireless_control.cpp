@@ -14,8 +14,8 @@ std::string simControlWifi(SimSimulator& sim, const std::vector<std::string>&, u
 std::string simControlNetwork(SimSimulator& sim, const std::vector<std::string>& words, unsigned) {
   int64_t auth = 0;
   int64_t signal = 0;
-  if (words.size() != 4 || words[1].size() > 115 || !simParseNumber(words[2], auth) || auth < 0 || auth > 255 ||
-      !simParseNumber(words[3], signal) || signal < INT32_MIN || signal > INT32_MAX) {
+  if (words.size() != 4 || words[1].size() > 115 || !simParseNumber(words[2], auth) || auth < 0 ||
+      auth > 255 || !simParseNumber(words[3], signal) || signal < INT32_MIN || signal > INT32_MAX) {
     return "error usage: network NAME AUTH SIGNAL";
   }
   sim.camera().wireless().addInReach({words[1], uint8_t(auth), int32_t(signal)});

@@ -19,8 +19,8 @@ std::string klctlDecodeNetworkList(const std::vector<uint8_t>& payload) {
   if (payload.size() != sizeof list) return "";
   std::memcpy(&list, payload.data(), sizeof list);
   const unsigned count = list.count < KLC_NETWORK_LIST_ENTRIES ? list.count : KLC_NETWORK_LIST_ENTRIES;
-  std::string text = "offset " + std::to_string(list.offset) + ", scan " + std::to_string(list.scan_id) + ", " +
-                     std::to_string(list.count) + " of " + std::to_string(list.total);
+  std::string text = "offset " + std::to_string(list.offset) + ", scan " + std::to_string(list.scan_id) +
+                     ", " + std::to_string(list.count) + " of " + std::to_string(list.total);
   for (unsigned i = 0; i < count; ++i) text += (i == 0 ? ": " : "; ") + entryText(list.entries[i]);
   return text;
 }
