@@ -12,6 +12,7 @@
 #include "sim_control_socket.h"
 #include "sim_events.h"
 #include "sim_log.h"
+#include "sim_preset_events.h"
 #include "sim_state_file.h"
 #include "sim_transcode_control.h"
 
@@ -134,6 +135,7 @@ void SimSimulator::serveRequest() {
   // Progress goes out after the reply; jobs move on with the daemon's status polls unless --fast
   // leaves them to the control interface.
   simTranscodeAfterRequest(mCamera, outcome.key, mOptions.replyDelayMs > 0);
+  simPresetEventsAfterRequest(mCamera);
 }
 
 std::string SimSimulator::startSystemEvent(const std::string& code, unsigned client) {

@@ -1,0 +1,115 @@
+// The preset requests of remote-API group 17 that list groups and change presets, and request 5/28.
+#include <cstring>
+
+#include "klErrno.h"
+#include "sim_handlers.h"
+
+namespace {
+
+constexpr uint16_t kGroupPresets = 17;
+constexpr uint16_t kGroupList = 0;
+constexpr uint16_t kCreate = 3;
+constexpr uint16_t kRemove = 4;
+constexpr uint16_t kSetOrder = 5;
+constexpr uint16_t kRequest9 = 9;
+constexpr uint16_t kFactoryReset = 13;
+constexpr uint16_t kSetTitleIcon = 15;
+constexpr uint16_t kSetFlatMode = 23;
+
+#pragma pack(push, 1)
+struct CreateRecord {
+  uint8_t group;
+  int8_t flatMode;
+  uint32_t icon;
+  uint32_t title;
+  uint32_t titleNumber;
+  uint32_t reserved;
+};
+struct TitleRecord {
+  uint32_t id;
+  uint32_t icon;
+  uint32_t title;
+  uint32_t titleNumber;
+  uint32_t reserved;
+};
+#pragma pack(pop)
+
+// Copies a payload of exactly the record's size.
+template <class Record>
+bool payloadRecord(const klc_link_request& request, Record& record) {
+  if (request.payloadLength != sizeof record) return false;
+  std::memcpy(&record, request.payload, sizeof record);
+  return true;
+}
+
+void refuseUnless(bool done, SimReply& reply) {
+  if (!done) reply.status = KL_ERR_INVALID_PARAM;
+}
+
+void groupList(SimCamera& camera, const klc_link_request&, SimReply& reply) {
+  const std::vector<uint8_t> groups = camera.presets().groups();
+  reply.answer.assign(1, uint8_t(groups.size()));
+  reply.answer.insert(reply.answer.end(), groups.begin(), groups.end());
+}
+
+void create(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
+  CreateRecord record{};
+  uint32_t id = 0;
+  const bool done = payloadRecord(request, record) && SimCamera::groupOfFlatMode(record.flatMode) >= 0 &&
+                    camera.presets().create(record.group, record.flatMode, record.icon, record.title,
+                                            record.titleNumber, id);
+  refuseUnless(done, reply);
+  if (done) simAnswerBytes(reply, &id, sizeof id);
+}
+
+void remove(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
+  int32_t id = 0;
+  refuseUnless(simPayloadWords(request, &id, 1) && camera.presets().remove(uint32_t(id)), reply);
+}
+
+void setOrder(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
+  int32_t words[2] = {};
+  refuseUnless(simPayloadWords(request, words, 2) && camera.presets().moveTo(uint32_t(words[0]), uint32_t(words[1])),
+               reply);
+}
+
+// What the camera does with 17/9 and 5/28 is not known; it takes them without a change.
+void accept(SimCamera&, const klc_link_request&, SimReply&) {}
+
+void factoryReset(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
+  int32_t id = 0;
+  refuseUnless(simPayloadWords(request, &id, 1) && camera.presets().resetToFactory(uint32_t(id), camera.model()),
+               reply);
+}
+
+void setTitleIcon(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
+  TitleRecord record{};
+  refuseUnless(payloadRecord(request, record) &&
+                   camera.presets().setTitleIcon(record.id, record.icon, record.title, record.titleNumber),
+               reply);
+}
+
+// The flat mode of the preset being edited; when that preset is the active one the camera switches too.
+void setFlatMode(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
+  uint8_t flatMode = 0;
+  const bool known = simPayloadByte(request, flatMode) && SimCamera::groupOfFlatMode(flatMode) >= 0;
+  if (!known || !camera.presets().setEditedFlatMode(int8_t(flatMode))) {
+    reply.status = KL_ERR_INVALID_PARAM;
+    return;
+  }
+  if (camera.presets().editedPreset() == camera.status().modified_preset_id) camera.setMode(flatMode);
+}
+
+}  // namespace
+
+void simAddPresetChangeHandlers(SimHandlerTable& table) {
+  table.add(klc_link_key(kGroupPresets, kGroupList), groupList);
+  table.add(klc_link_key(kGroupPresets, kCreate), create);
+  table.add(klc_link_key(kGroupPresets, kRemove), remove);
+  table.add(klc_link_key(kGroupPresets, kSetOrder), setOrder);
+  table.add(klc_link_key(kGroupPresets, kRequest9), accept);
+  table.add(klc_link_key(kGroupPresets, kFactoryReset), factoryReset);
+  table.add(klc_link_key(kGroupPresets, kSetTitleIcon), setTitleIcon);
+  table.add(klc_link_key(kGroupPresets, kSetFlatMode), setFlatMode);
+  table.add(klc_link_key(5, 28), accept);
+}

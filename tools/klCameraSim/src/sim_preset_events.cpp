@@ -1,0 +1,33 @@
+#include "sim_preset_events.h"
+
+#include <fcntl.h>
+#include <mqueue.h>
+
+#include "klTlv.h"
+#include "sim_events.h"
+#include "sim_log.h"
+#include "sim_simulator.h"
+
+namespace {
+
+// The simulator serves the daemon's requests on the same thread: waiting for room in the daemon's queue
+// while the daemon waits for our next reply would stall both.
+void sendWithoutWaiting(uint8_t code, uint32_t id) {
+  uint8_t msg[KLMSG_MAX];
+  const int length = simBuildPresetUpdate(msg, sizeof msg, code, id, SIM_EVENT_QUEUE);
+  const mqd_t queue = length > 0 ? mq_open(SIM_DAEMON_QUEUE, O_WRONLY | O_NONBLOCK) : mqd_t(-1);
+  const bool sent = queue != mqd_t(-1) && mq_send(queue, reinterpret_cast<const char*>(msg), size_t(length), 0) == 0;
+  if (queue != mqd_t(-1)) mq_close(queue);
+  if (!sent) simLog("PU %u 0x%08x not sent", unsigned(code), unsigned(id));
+}
+
+}  // namespace
+
+void simPresetEventsAfterRequest(SimCamera& camera) {
+  for (const auto& [code, id] : camera.presets().takeEvents()) sendWithoutWaiting(code, id);
+  const uint32_t active = camera.status().modified_preset_id;
+  uint32_t announced = 0;
+  const bool known = camera.presets().announcedActive(announced);
+  camera.presets().setAnnouncedActive(active);
+  if (known && announced != active) sendWithoutWaiting(SIM_PU_SWITCHED, active);
+}
