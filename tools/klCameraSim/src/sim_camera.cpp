@@ -38,12 +38,19 @@ constexpr FactoryValue kFactoryCommon[] = {
     {"settings.video_fps", 8},               {"settings.nightlapse_video_resolution", 1},
     {"settings.nightlapse_video_fps", 5},    {"settings.auto_off_enabled", 1},
     {"settings.auto_off_option", 2},
+    // Settings whose value 0 is none of their options on some model: time-lapse interval,
+    // video ISO limits, surge duration, beep volume, screen brightness.
+    {"settings@45:2", 5},                    {"settings@48:1", 1},
+    {"settings@49:1", 8},                    {"settings@52:2", 15},
+    {"settings@164:1", 100},                 {"settings@166:1", 70},
 };
 
 // Model 51 has two lenses; the others one fixed lens of a different type each.
-constexpr FactoryValue kFactory51[] = {{"system.lens_type", 1}, {"system.power_profile", 1}};
-constexpr FactoryValue kFactory55[] = {{"system.lens_type", 0}, {"system.power_profile", 0}};
-constexpr FactoryValue kFactory57[] = {{"system.lens_type", 2}, {"system.power_profile", 2}};
+// Frame rate value 8 and the look-back setting (175) exist only on some models.
+constexpr FactoryValue kFactory51[] = {{"system.lens_type", 1}, {"system.power_profile", 1}, {"settings.video_fps", 9}};
+constexpr FactoryValue kFactory55[] = {
+    {"system.lens_type", 0}, {"system.power_profile", 0}, {"settings.video_fps", 9}, {"settings@175:1", 2}};
+constexpr FactoryValue kFactory57[] = {{"system.lens_type", 2}, {"system.power_profile", 2}, {"settings@175:1", 2}};
 
 template <size_t N>
 void applyValues(SimCamera& camera, const FactoryValue (&values)[N]) {

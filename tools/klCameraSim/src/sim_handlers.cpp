@@ -9,11 +9,13 @@ SimHandlerTable::SimHandlerTable() {
   simAddCaptureHandlers(*this);
   simAddExposureHandlers(*this);
   simAddPresetHandlers(*this);
+  simAddPresetChangeHandlers(*this);
+  simAddTranscodeHandlers(*this);
   simAddSystemHandlers(*this);
   simAddLiveviewHandlers(*this);
-  simAddTranscodeHandlers(*this);
   simAddMediaHandlers(*this);
   simAddConnectivityHandlers(*this);
+  simAddSettingsHandlers(*this);
 }
 
 SimHandler SimHandlerTable::find(uint32_t key) const {

@@ -36,11 +36,13 @@ void simAddModeHandlers(SimHandlerTable& table);
 void simAddCaptureHandlers(SimHandlerTable& table);
 void simAddExposureHandlers(SimHandlerTable& table);
 void simAddPresetHandlers(SimHandlerTable& table);
+void simAddPresetChangeHandlers(SimHandlerTable& table);
+void simAddTranscodeHandlers(SimHandlerTable& table);
 void simAddSystemHandlers(SimHandlerTable& table);
 void simAddLiveviewHandlers(SimHandlerTable& table);
-void simAddTranscodeHandlers(SimHandlerTable& table);
 void simAddMediaHandlers(SimHandlerTable& table);
 void simAddConnectivityHandlers(SimHandlerTable& table);
+void simAddSettingsHandlers(SimHandlerTable& table);
 
 // Payload readers shared by the families: false when the payload is not exactly that long.
 bool simPayloadWords(const klc_link_request& request, int32_t* words, unsigned count);

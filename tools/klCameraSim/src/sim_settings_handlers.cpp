@@ -1,0 +1,112 @@
+// Settings written one by one: a setting by its id-table place, the shutter check that follows a
+// frame-rate change, on-screen controls, audio and microphone options, leaving look-back, and the
+// calibration file name.
+#include <string>
+
+#include "klErrno.h"
+#include "sim_handlers.h"
+
+namespace {
+
+constexpr unsigned kVideoFps = 44;
+constexpr unsigned kVideoShutter = 50;
+constexpr unsigned kOnscreenFirst = 167;  // controls 0..3 at 167..170 (settings 129 to 132)
+constexpr int32_t kOnscreenControls = 4;
+constexpr int32_t kOnscreenMaximum = 31;
+constexpr unsigned kAudioOption = 172;    // setting 149
+constexpr unsigned kMicOption = 173;      // setting 164
+constexpr unsigned kLookback = 175;       // setting 167
+constexpr uint8_t kLookbackExit = 4;
+constexpr uint8_t kOptionMaximum = 2;
+// Frame-rate values below this are too fast for a manual shutter.
+constexpr int8_t kSlowestFastFps = 5;
+constexpr uint32_t kSignedFlag = 1;
+
+constexpr uint16_t kGroupCapture = 2;
+constexpr uint16_t kLookbackExitId = 90;
+constexpr uint16_t kGroupSystem = 8;
+constexpr uint16_t kCalFileName = 35;
+
+bool fitsRow(int64_t value, uint32_t width, bool isSigned) {
+  const int64_t span = int64_t(1) << (8 * width);
+  return isSigned ? value >= -span / 2 && value < span / 2 : value >= 0 && value < span;
+}
+
+// Payload: setting id, offset, width, flags, value. The value lands little-endian at its place.
+void setValueInt(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
+  int32_t words[5] = {};
+  const bool read = simPayloadWords(request, words, 5);
+  const uint32_t offset = uint32_t(words[1]);
+  const uint32_t width = uint32_t(words[2]);
+  const bool isSigned = (uint32_t(words[3]) & kSignedFlag) != 0;
+  if (!read || (width != 1 && width != 2) || offset + width > SimCamera::blockSize(SimBlock::SETTINGS) ||
+      !fitsRow(words[4], width, isSigned)) {
+    reply.status = KL_ERR_INVALID_PARAM;
+    return;
+  }
+  camera.write(SimBlock::SETTINGS, offset, width, words[4]);
+}
+
+// A manual shutter only suits the slower frame rates.
+void validateShutter(SimCamera& camera, const klc_link_request&, SimReply& reply) {
+  const int8_t* settings = reinterpret_cast<const int8_t*>(camera.bytes(SimBlock::SETTINGS));
+  const bool valid = settings[kVideoShutter] == 0 || settings[kVideoFps] >= kSlowestFastFps;
+  reply.answer.assign(1, valid ? 1 : 0);
+}
+
+void onscreenControl(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
+  int32_t words[2] = {};
+  if (!simPayloadWords(request, words, 2) || words[0] < 0 || words[0] > kOnscreenMaximum || words[1] < 0 ||
+      words[1] >= kOnscreenControls) {
+    reply.status = KL_ERR_INVALID_PARAM;
+    return;
+  }
+  camera.write(SimBlock::SETTINGS, kOnscreenFirst + unsigned(words[1]), 1, words[0]);
+}
+
+// Audio options exist on models 55 and 57, the microphone option on 57 only.
+void storeAudio(SimCamera& camera, const klc_link_request& request, SimReply& reply, unsigned place,
+                bool supported) {
+  uint8_t option = 0;
+  if (!supported) {
+    reply.status = KL_ERR_NOT_SUPPORTED;
+  } else if (!simPayloadByte(request, option) || option > kOptionMaximum) {
+    reply.status = KL_ERR_INVALID_PARAM;
+  } else {
+    camera.write(SimBlock::SETTINGS, place, 1, option);
+  }
+}
+
+void audioOption(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
+  storeAudio(camera, request, reply, kAudioOption, camera.model() != 51);
+}
+
+void micOption(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
+  storeAudio(camera, request, reply, kMicOption, camera.model() == 57);
+}
+
+void lookbackExit(SimCamera& camera, const klc_link_request&, SimReply& reply) {
+  if (camera.model() == 51) {
+    reply.status = KL_ERR_NOT_SUPPORTED;
+    return;
+  }
+  camera.write(SimBlock::SETTINGS, kLookback, 1, kLookbackExit);
+}
+
+// The camera's own path of its lens calibration, drive first, zero-terminated.
+void calFileName(SimCamera& camera, const klc_link_request&, SimReply& reply) {
+  const std::string path = "C:\\cal\\lens" + std::to_string(camera.model()) + ".bin";
+  simAnswerBytes(reply, path.c_str(), path.size() + 1);
+}
+
+}  // namespace
+
+void simAddSettingsHandlers(SimHandlerTable& table) {
+  table.add(KLC_OP_SETTINGS_SET_VALUE_INT, setValueInt);
+  table.add(KLC_OP_VIDEO_VALIDATE_SHUTTER, validateShutter);
+  table.add(KLC_OP_SETTINGS_SET_ONSCREEN_CONTROL, onscreenControl);
+  table.add(KLC_OP_AUDIO_SET_AUDIO_OPTION, audioOption);
+  table.add(KLC_OP_AUDIO_SET_MIC_OPTION, micOption);
+  table.add(klc_link_key(kGroupCapture, kLookbackExitId), lookbackExit);
+  table.add(klc_link_key(kGroupSystem, kCalFileName), calFileName);
+}
