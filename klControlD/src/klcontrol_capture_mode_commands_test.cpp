@@ -21,6 +21,11 @@ std::string wordHex(uint32_t value) { return hexOf(words({value})); }
 
 class CaptureModeTest : public ServerTest {
  protected:
+  // Faults are armed only once the worker has made the camera reads it starts with.
+  void SetUp() override {
+    ServerTest::SetUp();
+    if (!HasFatalFailure()) sync();
+  }
   // The last payload of the request in hexadecimal, or the simulator's error.
   std::string sent(const std::string& request) {
     const std::string reply = control("payload " + request);
@@ -198,7 +203,6 @@ TEST_F(CaptureModeTest, ShortOrUnexpectedArgumentsAreRefusedAndNothingIsSent) {
       {KLCONTROL_PHOTO_VANTIX_RESET, &one}, {KLCONTROL_MULTI_VANTIX_RESET, &one},
       {KLCONTROL_GET_EXTENDED_STATUS, &one},
   };
-  sync();  // the worker has read the camera state it starts with
   const std::string before = control("counts");
   for (const auto& [command, arg] : refused) EXPECT_EQ(requester->call(command, arg), KL_ERR_INVALID_PARAM) << command;
   EXPECT_EQ(control("counts"), before);
