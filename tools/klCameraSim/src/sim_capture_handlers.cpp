@@ -11,6 +11,7 @@ constexpr uint16_t kGroupMedia = 9;
 constexpr uint16_t kTagRecording = 12;
 constexpr uint16_t kGroupSystem = 8;
 constexpr uint16_t kExtendedStatus = 34;
+constexpr uint8_t kNakOff = 2;
 // Status place of the number of moments tagged during recordings (16 bits).
 constexpr unsigned kRecordingTags = 72;
 
@@ -60,8 +61,12 @@ const ExtendedItem kExtendedItems[] = {
 
 #undef STATUS_ITEM
 
-// Records of {id, length, value bytes}.
+// Records of {id, length, value bytes}; a camera asleep or off answers NAK-off, as for 8/11.
 void extendedStatus(SimCamera& camera, const klc_link_request&, SimReply& reply) {
+  if (camera.system().power_state != 0) {
+    reply.answer.assign(1, kNakOff);
+    return;
+  }
   for (const ExtendedItem& item : kExtendedItems) {
     const uint8_t* value = camera.bytes(item.block) + item.offset;
     reply.answer.push_back(item.id);
