@@ -1,6 +1,6 @@
-// Live-view, voice and button commands: user actions from outside the camera's own controls (the
-// exposure point picked in the live view, voice control, button presses and the multi-camera
-// shutter and mode buttons), passed on to the camera. Each answers the library's result.
+// Live-view and voice commands: user actions from outside the camera's own controls (the exposure
+// point picked in the live view, voice control), passed on to the camera. Each answers the library's
+// result. The button command of the same family is in klcontrol_button_commands.cpp.
 #include <cstring>
 
 #include "klErrno.h"

@@ -13,10 +13,13 @@ namespace {
 
 constexpr int kGroupSystem = 8;
 constexpr int kPower = 2;
+constexpr int kFactoryReset = 4;
+constexpr int kLocate = 13;
 constexpr int kAnalyticsClear = 20;
 constexpr int kAnalyticsFilename = 21;
 constexpr int kContextualMenu = 30;
 constexpr int kControlStatus = 40;
+constexpr int kWiredUsbControl = 44;
 
 // Commands that send one byte to a system request: a constant, or the 8-bit argument.
 struct SystemByteRequest {
@@ -30,9 +33,9 @@ struct SystemByteRequest {
 constexpr SystemByteRequest kByteRequests[] = {
     {KLCONTROL_SYSTEM_SHUTDOWN, "KLCONTROL_SYSTEM_SHUTDOWN:", kPower, false, 1},
     {KLCONTROL_SYSTEM_SLEEP, "KLCONTROL_SYSTEM_SLEEP:", kPower, false, 0},
-    {KLCONTROL_LOCATE, "KLCONTROL_LOCATE: onOff:%d", 13, true, 0},
-    {KLCONTROL_FACTORY_RESET, "KLCONTROL_FACTORY_RESET: resetType:%d", 4, true, 0},
-    {KLCONTROL_SET_WIRED_USB_CONTROL, "KLCONTROL_SET_WIRED_USB_CONTROL: %d\n", 44, true, 0},
+    {KLCONTROL_LOCATE, "KLCONTROL_LOCATE: onOff:%d", kLocate, true, 0},
+    {KLCONTROL_FACTORY_RESET, "KLCONTROL_FACTORY_RESET: resetType:%d", kFactoryReset, true, 0},
+    {KLCONTROL_SET_WIRED_USB_CONTROL, "KLCONTROL_SET_WIRED_USB_CONTROL: %d\n", kWiredUsbControl, true, 0},
 };
 
 klc_msg_q_context_t* ctx() { return &KlcontrolCommandServer::m_cameraContext; }
