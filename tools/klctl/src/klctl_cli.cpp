@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "klctl_args.h"
+#include "klctl_body_forms.h"
 #include "klctl_commands.h"
 
 namespace {
@@ -57,6 +58,10 @@ bool parseStep(const std::vector<std::string>& words, KlctlStep& step, std::stri
     }
     step.kind = name == "suspend" ? KlctlStepKind::Suspend : KlctlStepKind::Resume;
     return true;
+  }
+  if (klctlIsBodyForm(name)) {
+    step.hasArgument = true;
+    return klctlBuildBodyForm(name, arguments, step.number, step.argument, error);
   }
   if (!klctlFindCommand(name, step.number)) {
     error = "unknown command \"" + name + "\" (klctl --help lists them)";
@@ -138,5 +143,6 @@ std::string klctlUsage() {
          "             With --keep-going the first failure decides.\n"
          "\n"
          "commands (number, name, argument class, description):\n" +
-         klctlCommandList();
+         klctlCommandList() + "\nprotobuf bodies from fields (preset-create --group 1 --mode 12 ...):\n" +
+         klctlBodyFormList();
 }

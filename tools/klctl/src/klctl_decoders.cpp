@@ -5,7 +5,9 @@
 
 #include "klcontrol_command_table.h"
 #include "klctl_wireless_media_decoders.h"
+#include "klctl_preset_decoders.h"
 #include "klctl_status_records.h"
+#include "klctl_settings_status_decoders.h"
 #include "klctl_transcode_decoders.h"
 
 namespace {
@@ -40,6 +42,14 @@ const struct {
     {KLCONTROL_PRESET_GET_ACTIVE_GROUP, decodeWord},      // the preset group
     {KLCONTROL_GET_ALL_SETTINGS_STATUS_IDS, decodeText},  // JSON text
     {KLCONTROL_GET_EXTENDED_STATUS, klctlDecodeStatusRecords},  // status records
+    {KLCONTROL_GET_ALL_SETTINGS, klctlDecodeSettingsBlock},
+    {KLCONTROL_GET_ALL_STATUS, klctlDecodeStatusBlock},
+    {KLCONTROL_GET_ALL_SETTINGS_STATUS, klctlDecodeSnapshot},
+    {KLCONTROL_PRESET_GROUP_LIST, klctlDecodePresetGroups},
+    {KLCONTROL_PRESET_LIST, klctlDecodePresetIds},
+    {KLCONTROL_PRESET_INFO, klctlDecodePreset},
+    {KLCONTROL_PRESET_CUSTOM_CREATE, klctlDecodeCreatedPreset},
+    {KLCONTROL_PRESET_GET_PRESETS, klctlDecodePresetModel},
     {KLCONTROL_TRANSCODE_HISTORY, klctlDecodeTranscodeHistory},
     {KLCONTROL_TRANSCODE_VIDEO_REQUEST, klctlDecodeTranscodeRecord},
     {KLCONTROL_TRANSCODE_PHOTO_TO_VIDEO_REQUEST, klctlDecodeTranscodeRecord},

@@ -1,0 +1,79 @@
+// Preset bodies built from klctl's field words, and the preset answers decoded.
+#include <gtest/gtest.h>
+
+#include "klControlCommands/klControl_presets.pb.h"
+#include "klcontrol_command_table.h"
+#include "klctl_body_forms.h"
+#include "klctl_cli.h"
+#include "klctl_preset_decoders.h"
+#include "wsdkCommands/WSDK_NotifyPresetStatus.pb.h"
+
+namespace {
+
+template <class Message>
+std::vector<uint8_t> bytesOf(const Message& message) {
+  const std::string text = message.SerializeAsString();
+  return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+TEST(KlctlPresetForms, FieldWordsBecomeTheBodyOfTheCommand) {
+  KlctlPlan plan;
+  std::string error;
+  ASSERT_TRUE(klctlParseCommandLine({"preset-create", "--group", "1000", "--mode", "12", "--icon", "20",
+                                     "--title", "0x14", "--preset_name_iterator", "0", "--", "preset-load", "--id",
+                                     "65538"},
+                                    plan, error))
+      << error;
+  ASSERT_EQ(plan.steps.size(), 2u);
+  klcontrol::presets::KLC_Preset_Custom_Create_Req create;
+  create.set_group_id(1000);
+  create.set_flat_mode(12);
+  create.set_preset_icon(20);
+  create.set_preset_name(20);
+  create.set_preset_name_iterator(0);
+  EXPECT_EQ(plan.steps[0].number, uint32_t(KLCONTROL_PRESET_CUSTOM_CREATE));
+  EXPECT_EQ(plan.steps[0].argument, bytesOf(create));
+  klcontrol::presets::KLC_Preset_Load_Req load;
+  load.set_preset_id(0x10002);
+  EXPECT_EQ(plan.steps[1].number, uint32_t(KLCONTROL_PRESET_LOAD));
+  EXPECT_EQ(plan.steps[1].argument, bytesOf(load));
+  EXPECT_TRUE(plan.steps[1].hasArgument);
+}
+
+TEST(KlctlPresetForms, UnknownFieldsMissingAndBadValuesAreUsageErrors) {
+  const std::vector<std::vector<std::string>> refused = {
+      {"preset-load", "--order", "1"},      {"preset-load", "--id"},        {"preset-load", "--id", "-1"},
+      {"preset-load", "--id", "0x100000000"}, {"preset-list", "group", "1"}, {"preset-list", "--include_info", "2"},
+  };
+  for (const auto& words : refused) {
+    KlctlPlan plan;
+    std::string error;
+    EXPECT_FALSE(klctlParseCommandLine(words, plan, error)) << words[1];
+    EXPECT_FALSE(error.empty());
+  }
+}
+
+TEST(KlctlPresetDecoders, ModelTableAndGarbage) {
+  wsdk_commands::WSDK_NotifyPresetStatus model;
+  auto* group = model.add_preset_group_array();
+  group->set_id(wsdk_commands::WSDK_PRESET_GROUP_ID_PHOTO);
+  group->set_can_add_preset(false);
+  auto* preset = group->add_preset_array();
+  preset->set_id(0x10003);
+  preset->set_mode(wsdk_commands::WSDK_FLAT_MODE_PHOTO_NIGHT);
+  preset->set_title_id(wsdk_commands::WSDK_PRESET_TITLE_NIGHT);
+  preset->set_icon(wsdk_commands::WSDK_PRESET_ICON_PHOTO_NIGHT);
+  preset->set_is_modified(true);
+  auto* setting = preset->add_setting_array();
+  setting->set_id(19);
+  setting->set_value(1);
+  EXPECT_EQ(klctlDecodePresetModel(bytesOf(model)),
+            "group 1001 (full)\n  0x00010003 mode 18 title 6 icon 6 edited settings 19=1");
+  EXPECT_EQ(klctlDecodePresetModel({0xFF}), "");
+  klcontrol::presets::KLC_Preset_Group_List_Resp groups;
+  groups.add_preset_groups(1000);
+  groups.add_preset_groups(1008);
+  EXPECT_EQ(klctlDecodePresetGroups(bytesOf(groups)), "groups: 1000 1008");
+}
+
+}  // namespace
