@@ -136,7 +136,7 @@ TEST_F(TranscodeTest, HistoryHoldsTheNewestTwoOldestFirst) {
   EXPECT_EQ(history.payload, expected);
 
   control("transcode step 4");
-  const std::vector<uint8_t> second = start(KLCONTROL_TRANSCODE_VIDEO_REQUEST, "B.MP4").payload;
+  start(KLCONTROL_TRANSCODE_VIDEO_REQUEST, "B.MP4");
   control("transcode step 4");
   const std::vector<uint8_t> third = start(KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST, "C.MP4").payload;
   history = exchange(KLCONTROL_TRANSCODE_HISTORY, nullptr);
@@ -144,7 +144,6 @@ TEST_F(TranscodeTest, HistoryHoldsTheNewestTwoOldestFirst) {
   EXPECT_EQ(std::vector<uint8_t>(history.payload.begin(), history.payload.begin() + kRecord),
             expectedRecord("B.MP4", kFirstJob + 1, 2, 0, 4, 100, "C:/DCIM/100KLCAM/TRN01002.MP4"));
   EXPECT_EQ(std::vector<uint8_t>(history.payload.begin() + kRecord, history.payload.end()), third);
-  EXPECT_NE(second, third);
 
   // Only the newest job answers a status request, although the older one is still recorded.
   const TestAnswer older = status(kFirstJob + 1);
@@ -178,6 +177,8 @@ TEST_F(TranscodeTest, RefusalsAreTranslatedAndNotKept) {
 }
 
 TEST_F(TranscodeTest, ProgressTextsUpdateTheNewestJobUntilItIsFinal) {
+  notify("status=1:1:10:A.MP4");
+  EXPECT_TRUE(logged("Got CSI Notifications for transcode that are unrelated to us. Ignoring!"));
   ASSERT_EQ(start(KLCONTROL_TRANSCODE_VIDEO_REQUEST, "V.MP4").status, KL_OK);
   control("transcode step");
   EXPECT_EQ(status(kFirstJob).payload, expectedRecord("V.MP4", kFirstJob, 1, 0, 4, 25, "C:/DCIM/100KLCAM/TRN01001.MP4"));
@@ -206,15 +207,10 @@ TEST_F(TranscodeTest, ProgressTextsUpdateTheNewestJobUntilItIsFinal) {
   // A camera path with backslashes is stored with slashes; only its first word counts.
   notify("status=1001:2:100:D:\\OUT\\DONE.MP4 trailing words");
   EXPECT_EQ(status(kFirstJob).payload, expectedRecord("V.MP4", kFirstJob, 2, 0, 4, 100, "D:/OUT/DONE.MP4"));
+  lines.clear();
   notify("status=1001:1:10:LATE.MP4");
   EXPECT_TRUE(logged("Got CSI Notifications for transcode that are unrelated to us. Ignoring!"));
   EXPECT_EQ(status(kFirstJob).payload, expectedRecord("V.MP4", kFirstJob, 2, 0, 4, 100, "D:/OUT/DONE.MP4"));
-}
-
-TEST_F(TranscodeTest, ProgressWithoutAnyJobIsIgnored) {
-  notify("status=1:1:10:A.MP4");
-  EXPECT_TRUE(logged("Got CSI Notifications for transcode that are unrelated to us. Ignoring!"));
-  EXPECT_EQ(exchange(KLCONTROL_TRANSCODE_HISTORY, nullptr).payload, std::vector<uint8_t>(2 * kRecord, 0));
 }
 
 TEST_F(TranscodeTest, CancelReachesTheCameraAndItsStateComesBackAsProgress) {

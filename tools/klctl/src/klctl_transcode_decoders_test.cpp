@@ -21,16 +21,13 @@ std::vector<uint8_t> record(uint64_t id, uint32_t state, int32_t reason, const c
   return bytes;
 }
 
-TEST(KlctlTranscodeRecord, FieldsAtTheirOffsets) {
+TEST(KlctlTranscodeRecord, FieldsAtTheirOffsetsNamesWithinTheirFields) {
   EXPECT_EQ(klctlDecodeTranscodeRecord(record(1001, 1, 0, "C:\\A.MP4", "C:/B.MP4")),
             "job 1001, state 1, progress 75, estimate 4 s, reason 0, source C:\\A.MP4, output C:/B.MP4");
   EXPECT_EQ(klctlDecodeTranscodeRecord(record(0, 4, -256, "R.MP4", "")),
             "job 0, state 4 (final), progress 75, estimate 4 s, reason -256, source R.MP4, output ");
   EXPECT_EQ(klctlDecodeTranscodeRecord(std::vector<uint8_t>(552, 0)), "empty");
   EXPECT_EQ(klctlDecodeTranscodeRecord(std::vector<uint8_t>(551, 0)), "");
-}
-
-TEST(KlctlTranscodeRecord, NamesAreBoundedByTheirFields) {
   std::vector<uint8_t> bytes = record(7, 0, 0, "", "");
   std::memset(&bytes[0], 'S', 257);  // no NUL in the field: the padding after it is not read as text
   bytes[257] = 'X';
