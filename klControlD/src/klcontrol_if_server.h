@@ -202,6 +202,17 @@ class KlcontrolCommandServer {
   int cmdVoiceDeleteLast(Msg& msg, MsgElement* arg);
   int cmdSystemButtonSet(Msg& msg, MsgElement* arg);
 
+  // Settings and status commands (klcontrol_settings_status_commands.cpp).
+  int cmdSetSettingId(Msg& msg, MsgElement* arg);
+  int cmdGetSettingId(Msg& msg, MsgElement* arg);
+  int cmdGetAllSettings(Msg& msg, MsgElement* arg);
+  int cmdGetAllStatus(Msg& msg, MsgElement* arg);
+  int cmdGetAllSettingsStatus(Msg& msg, MsgElement* arg);
+  int cmdCalFileNameGet(Msg& msg, MsgElement* arg);
+  int cmdGetAllSettingsStatusIds(Msg& msg, MsgElement* arg);
+  // Answers one remote block read as it came (32, 33): its bytes as payload, its error, or NAK-off.
+  int answerRawBlock(Msg& msg, int group, int id, const char* logLine, const char* nakOffLine);
+
   // Capture and mode commands (klcontrol_capture_mode_commands.cpp, klcontrol_exposure_zoom_commands.cpp).
   int cmdShutter(Msg& msg, MsgElement* arg);
   int cmdMode(Msg& msg, MsgElement* arg);
