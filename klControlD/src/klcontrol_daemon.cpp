@@ -10,6 +10,7 @@
 #include "klCrashHandler.h"
 #include "klDebug.h"
 #include "klLog.h"
+#include "klPresetSchemas.h"
 #include "klPushClient.h"
 #include "klcontrol_if_server.h"
 
@@ -123,6 +124,8 @@ int klControlDRun(const char* argv0) {
 
 int klControlDServe(const char* argv0) {
   LOG(UTIL_LOG_INFO, "Starting klControlD daemon");
+  // Preset bodies are decoded against these descriptors; a build without them cannot serve presets.
+  if (!klRegisterPresetSchemas()) LOG(UTIL_LOG_ERROR, "Preset schemas are not registered");
   const int rc = KlcontrolCommandServer::getInstance()->start();
   if (rc != 0) {
     LOG(UTIL_LOG_ERROR, "Failed to start daemon [%s], ret %d\n", argv0, rc);

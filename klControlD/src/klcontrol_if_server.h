@@ -181,6 +181,52 @@ class KlcontrolCommandServer {
   int cmdRcPairCancel(Msg& msg, MsgElement* arg);
   int cmdBleControl(Msg& msg, MsgElement* arg);
 
+  // Capture and mode commands (klcontrol_capture_mode_commands.cpp, klcontrol_exposure_zoom_commands.cpp).
+  int cmdShutter(Msg& msg, MsgElement* arg);
+  int cmdMode(Msg& msg, MsgElement* arg);
+  int cmdModeSubMode(Msg& msg, MsgElement* arg);
+  int cmdSettingsForward(Msg& msg, MsgElement* arg);
+  int cmdGlintTagRecording(Msg& msg, MsgElement* arg);
+  int cmdGetExtendedStatus(Msg& msg, MsgElement* arg);
+  int cmdModeSetMode(Msg& msg, MsgElement* arg);
+  int cmdSurgeSpeed1xSet(Msg& msg, MsgElement* arg);
+  int cmdSurgeSpeedRampSet(Msg& msg, MsgElement* arg);
+  int cmdSurgeSpeedRampActiveSet(Msg& msg, MsgElement* arg);
+  int cmdVideoVantixReset(Msg& msg, MsgElement* arg);
+  int cmdPhotoVantixReset(Msg& msg, MsgElement* arg);
+  int cmdMultiVantixReset(Msg& msg, MsgElement* arg);
+  int cmdVantixReset(Msg& msg, MsgElement* arg);
+  int cmdCaptureDelay(Msg& msg, MsgElement* arg);
+  int cmdOnscreenShortcutsReset(Msg& msg, MsgElement* arg);
+  int cmdDigitalZoom(Msg& msg, MsgElement* arg);
+  // Opens the zoom phase's preset edit; false (logged) when the camera opens none.
+  bool openZoomEdit();
+  // (Re)arms the zoom timer with mCommandMutex released for the time it takes.
+  void armZoomTimer();
+
+  // Preset commands (klcontrol_preset_*commands.cpp, klcontrol_preset_model_command.cpp).
+  int cmdPresetGroupList(Msg& msg, MsgElement* arg);
+  int cmdPresetList(Msg& msg, MsgElement* arg);
+  int cmdPresetInfo(Msg& msg, MsgElement* arg);
+  int cmdPresetCustomCreate(Msg& msg, MsgElement* arg);
+  int cmdPresetCustomRemove(Msg& msg, MsgElement* arg);
+  int cmdPresetSetOrder(Msg& msg, MsgElement* arg);
+  int cmdPresetLoad(Msg& msg, MsgElement* arg);
+  int cmdPresetEditStart(Msg& msg, MsgElement* arg);
+  int cmdPresetRequest9(Msg& msg, MsgElement* arg);
+  int cmdPresetEditEnd(Msg& msg, MsgElement* arg);
+  int cmdPresetFactoryReset(Msg& msg, MsgElement* arg);
+  int cmdPresetGetPresets(Msg& msg, MsgElement* arg);
+  int cmdPresetSwitchFlatmode(Msg& msg, MsgElement* arg);
+  int cmdPresetSetTitleIcon(Msg& msg, MsgElement* arg);
+  int cmdPresetGetActivePreset(Msg& msg, MsgElement* arg);
+  int cmdPresetGetActiveGroup(Msg& msg, MsgElement* arg);
+  int cmdRemoteQuery528(Msg& msg, MsgElement* arg);
+  // Answers with a serialised preset message as payload; returns status.
+  int answerPresetMessage(Msg& msg, int status, const std::string& bytes);
+  // The camera's 81-byte record of a preset: 0, the call's error, or KL_ERR (logged) for another size.
+  int readPresetRecord(uint32_t id, appc_presets_settings_info& record);
+
   // System commands.
   int cmdFwUpdateStart(Msg& msg, MsgElement* arg);
   int cmdFwUpdateCancel(Msg& msg, MsgElement* arg);
@@ -213,29 +259,27 @@ class KlcontrolCommandServer {
   // Answers one remote block read as it came (32, 33): its bytes as payload, its error, or NAK-off.
   int answerRawBlock(Msg& msg, int group, int id, const char* logLine, const char* nakOffLine);
 
-  // Capture and mode commands (klcontrol_capture_mode_commands.cpp, klcontrol_exposure_zoom_commands.cpp).
-  int cmdShutter(Msg& msg, MsgElement* arg);
-  int cmdMode(Msg& msg, MsgElement* arg);
-  int cmdModeSubMode(Msg& msg, MsgElement* arg);
-  int cmdSettingsForward(Msg& msg, MsgElement* arg);
-  int cmdGlintTagRecording(Msg& msg, MsgElement* arg);
-  int cmdGetExtendedStatus(Msg& msg, MsgElement* arg);
-  int cmdModeSetMode(Msg& msg, MsgElement* arg);
-  int cmdSurgeSpeed1xSet(Msg& msg, MsgElement* arg);
-  int cmdSurgeSpeedRampSet(Msg& msg, MsgElement* arg);
-  int cmdSurgeSpeedRampActiveSet(Msg& msg, MsgElement* arg);
-  int cmdVideoVantixReset(Msg& msg, MsgElement* arg);
-  int cmdPhotoVantixReset(Msg& msg, MsgElement* arg);
-  int cmdMultiVantixReset(Msg& msg, MsgElement* arg);
-  int cmdVantixReset(Msg& msg, MsgElement* arg);
-  int cmdCaptureDelay(Msg& msg, MsgElement* arg);
-  int cmdOnscreenShortcutsReset(Msg& msg, MsgElement* arg);
-  int cmdDigitalZoom(Msg& msg, MsgElement* arg);
-  // Opens the zoom phase's preset edit; false (logged) when the camera opens none.
-  bool openZoomEdit();
-  // (Re)arms the zoom timer with mCommandMutex released for the time it takes.
-  void armZoomTimer();
+  // Transcode jobs.
+ public:
+  // Applies a camera progress text "id:state:progress:file" to the newest job; true when it changed.
+  bool updateTranscodeStatus(const char* text);
+  // The fail_reason recorded for a refused start, from the camera's refusal byte.
+  static int32_t TranslateTranscodeError(int8_t refusal);
+  // What one start command sends: its payload layout, remote id and log lines.
+  struct TranscodeStartKind;
 
+ private:
+  int cmdTranscodeHistory(Msg& msg, MsgElement* arg);
+  int cmdTranscodeVideoRequest(Msg& msg, MsgElement* arg);
+  int cmdTranscodePhotoToVideoRequest(Msg& msg, MsgElement* arg);
+  int cmdTranscodeToPhotoRequest(Msg& msg, MsgElement* arg);
+  int cmdTranscodeStatus(Msg& msg, MsgElement* arg);
+  int cmdTranscodeCancel(Msg& msg, MsgElement* arg);
+  int startTranscode(Msg& msg, const MsgElement* arg, const TranscodeStartKind& kind);
+  // The newest job when its id matches, else a zero record; true when it matched.
+  bool newestTranscodeJob(uint64_t jobId, transcode_status_t& record) const;
+  // Observer of the status interface: transcode progress texts reach updateTranscodeStatus.
+  void onCsiNotification(uint32_t id, const std::string& text);
 
   // Change notifications: polling and broadcast, command 43 (klcontrol_notifications.cpp).
  public:
@@ -263,28 +307,6 @@ class KlcontrolCommandServer {
   void writeFullDocument(std::ostream& out, uint8_t model);
   // Shutdown-pending goes to every client; an update to those whose need of the full state is fullUpdate.
   void notifyClients(std::stringstream& document, bool shutdownPending, bool fullUpdate);
-
-  // Transcode jobs.
- public:
-  // Applies a camera progress text "id:state:progress:file" to the newest job; true when it changed.
-  bool updateTranscodeStatus(const char* text);
-  // The fail_reason recorded for a refused start, from the camera's refusal byte.
-  static int32_t TranslateTranscodeError(int8_t refusal);
-  // What one start command sends: its payload layout, remote id and log lines.
-  struct TranscodeStartKind;
-
- private:
-  int cmdTranscodeHistory(Msg& msg, MsgElement* arg);
-  int cmdTranscodeVideoRequest(Msg& msg, MsgElement* arg);
-  int cmdTranscodePhotoToVideoRequest(Msg& msg, MsgElement* arg);
-  int cmdTranscodeToPhotoRequest(Msg& msg, MsgElement* arg);
-  int cmdTranscodeStatus(Msg& msg, MsgElement* arg);
-  int cmdTranscodeCancel(Msg& msg, MsgElement* arg);
-  int startTranscode(Msg& msg, const MsgElement* arg, const TranscodeStartKind& kind);
-  // The newest job when its id matches, else a zero record; true when it matched.
-  bool newestTranscodeJob(uint64_t jobId, transcode_status_t& record) const;
-  // Observer of the status interface: transcode progress texts reach updateTranscodeStatus.
-  void onCsiNotification(uint32_t id, const std::string& text);
 
   // Camera state.
   bool readLenses();

@@ -1,0 +1,170 @@
+// Preset commands that change presets on the camera: create a custom preset, switch the flat mode of the
+// current preset, and set its title and icon.
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "generic/EnumResultGeneric.pb.h"
+#include "klControlCommands/klControl_presets.pb.h"
+#include "klErrno.h"
+#include "klLog.h"
+#include "klcontrol_if_server.h"
+#include "klcontrol_preset_loader.h"
+#include "klcontrol_preset_wire.h"
+#include "wsdkCommands/WSDK_RequestCreateCustomPreset.pb.h"
+
+#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+
+using namespace klcontrol::presets;
+
+namespace {
+
+// The camera needs a moment after a creation before it takes the new preset's flat mode.
+constexpr std::chrono::milliseconds CREATE_SETTLE_TIME{500};
+constexpr uint32_t NO_TITLE_NUMBER = 0xFFFFFFFF;
+
+#pragma pack(push, 1)
+struct preset_create_record_t {
+  uint8_t group;
+  uint8_t flatMode;
+  uint32_t icon;
+  uint32_t title;
+  uint32_t titleNumber;
+  uint32_t reserved;
+};
+struct preset_title_record_t {
+  uint32_t presetId;
+  uint32_t icon;
+  uint32_t title;
+  uint32_t titleNumber;
+  uint32_t reserved;
+};
+#pragma pack(pop)
+static_assert(sizeof(preset_create_record_t) == 18, "create record");
+static_assert(sizeof(preset_title_record_t) == 20, "title record");
+
+int invalidParameter() {
+  LOG(UTIL_LOG_ERROR, "Invalid parameter");
+  return KL_ERR_INVALID_PARAM;
+}
+
+// The create record of a body, or false for a body without every field or with values out of range.
+bool createRecordOf(const KLC_Preset_Custom_Create_Req& body, preset_create_record_t& record) {
+  if (!body.has_group_id() || !body.has_flat_mode() || !body.has_preset_icon() || !body.has_preset_name() ||
+      !body.has_preset_name_iterator()) {
+    return false;
+  }
+  const uint32_t group = body.group_id() > 999 ? body.group_id() - 1000 : body.group_id();
+  record.group = uint8_t(group);
+  record.flatMode = uint8_t(body.flat_mode());
+  const uint32_t icon = body.preset_icon();
+  const uint32_t title = body.preset_name();
+  if (icon < 18 || icon > 1001 || title < 18 || title > 67 || record.flatMode < 12 || record.flatMode > 27 ||
+      record.group > 2) {
+    return false;
+  }
+  record.icon = uint32_t(MapWSDKIconToFW(wsdk_commands::WSDK_EnumPresetIcon(icon)));
+  record.title = uint32_t(MapWSDKTitleToFW(wsdk_commands::WSDK_EnumPresetTitle(title)));
+  record.reserved = 0;
+  return true;
+}
+
+// The client's icon and title, when given, must be ones the enumerations know.
+bool titleIconValid(const KLC_Preset_Set_Title_Icon_Req& body) {
+  if (!body.has_preset_name() && !body.has_preset_icon()) return false;
+  const bool iconOk = !body.has_preset_icon() ||
+                      (wsdk_commands::WSDK_EnumPresetIcon_IsValid(int(body.preset_icon())) &&
+                       body.preset_icon() != wsdk_commands::WSDK_PRESET_ICON_MAX);
+  const bool titleOk = !body.has_preset_name() ||
+                       (wsdk_commands::WSDK_EnumPresetTitle_IsValid(int(body.preset_name())) &&
+                        body.preset_name() != wsdk_commands::WSDK_PRESET_TITLE_MAX);
+  return iconOk && titleOk;
+}
+
+// Sends the new preset's record; its id, or the failing status.
+int createOnCamera(const preset_create_record_t& record, uint32_t& presetId) {
+  uint8_t* reply = nullptr;
+  uint16_t length = 0;
+  const int rc = presetPayloadResponseRequest(REMOTE_PRESET_CUSTOM_CREATE, &record, sizeof record, &reply, &length);
+  if (rc != KL_OK) {
+    LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload_response error, %d\n", rc);
+    return rc;
+  }
+  if (reply == nullptr || length != sizeof presetId) {
+    LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload_response error, %d\n", -1);
+    return KL_ERR;
+  }
+  std::memcpy(&presetId, reply, sizeof presetId);
+  return KL_OK;
+}
+
+}  // namespace
+
+int KlcontrolCommandServer::cmdPresetCustomCreate(Msg& msg, MsgElement* arg) {
+  uint8_t model = 0;
+  const int modelRc = _get_model_number(&model);
+  if (modelRc != KL_OK) {
+    LOG(UTIL_LOG_ERROR, "Couldn't get model_number - can't get preset list ids");
+    return answer(msg, modelRc);
+  }
+  KLC_Preset_Custom_Create_Req body;
+  preset_create_record_t record{};
+  if (!decodePresetBody(arg, body) || !createRecordOf(body, record)) return answer(msg, invalidParameter());
+  record.titleNumber = GetNextPresetIterator(record.group, record.title);
+  if (record.titleNumber == NO_TITLE_NUMBER) {
+    LOG(UTIL_LOG_ERROR, "Failed to get preset number");
+    return answer(msg, KL_ERR);
+  }
+  uint32_t presetId = 0;
+  const int rc = createOnCamera(record, presetId);
+  if (rc != KL_OK) return answer(msg, rc);
+  std::this_thread::sleep_for(CREATE_SETTLE_TIME);
+  const int status = presetPayloadRequest(REMOTE_PRESET_SET_FLATMODE, &record.flatMode, sizeof record.flatMode) |
+                     presetSimpleRequest(REMOTE_PRESET_EDIT_END);
+  if (status != KL_OK) LOG(UTIL_LOG_ERROR, "klc_send_simple_remote_api error, %d\n", status);
+  wsdk_commands::WSDK_ResponseCreateCustomPreset created;
+  created.set_preset_id(int32_t(presetId));
+  created.set_result(RESULT_SUCCESS);
+  return answerPresetMessage(msg, status, created.SerializeAsString());
+}
+
+int KlcontrolCommandServer::cmdPresetSwitchFlatmode(Msg& msg, MsgElement* arg) {
+  if (mIsZooming) stopZooming("KLCONTROL_PRESET_SWITCH_FLATMODE");
+  KLC_Preset_Switch_Flatmode_Req body;
+  if (!decodePresetBody(arg, body) || !body.has_flat_mode()) return answer(msg, invalidParameter());
+  const uint8_t flatMode = uint8_t(body.flat_mode());
+  if (IsFactoryPreset(GetCurrentPreset())) {
+    LOG(UTIL_LOG_ERROR, "Can't change flatmode for builtin preset");
+    return answer(msg, KL_ERR);
+  }
+  if (!PresetStartEdit(-1)) {
+    LOG(UTIL_LOG_ERROR, "Failed to start preset edit!");
+    return answer(msg, KL_ERR);
+  }
+  const int rc = presetPayloadRequest(REMOTE_PRESET_SET_FLATMODE, &flatMode, sizeof flatMode);
+  PresetEndEdit(-1);
+  return answer(msg, rc);
+}
+
+int KlcontrolCommandServer::cmdPresetSetTitleIcon(Msg& msg, MsgElement* arg) {
+  const uint32_t current = GetCurrentPreset();
+  KLC_Preset_Set_Title_Icon_Req body;
+  if (!decodePresetBody(arg, body) || !titleIconValid(body)) return answer(msg, invalidParameter());
+  appc_presets_settings_info info{};
+  const int readRc = readPresetRecord(current, info);
+  if (readRc != KL_OK) return answer(msg, readRc);
+  preset_title_record_t record{current, info.user_data0, info.user_data1, info.user_data2, 0};
+  if (body.has_preset_icon()) {
+    record.icon = uint32_t(MapWSDKIconToFW(wsdk_commands::WSDK_EnumPresetIcon(body.preset_icon())));
+  }
+  if (body.has_preset_name()) {
+    record.title = uint32_t(MapWSDKTitleToFW(wsdk_commands::WSDK_EnumPresetTitle(body.preset_name())));
+  }
+  if (!PresetStartEdit(-1)) {
+    LOG(UTIL_LOG_ERROR, "Failed to start preset edit!");
+    return answer(msg, KL_ERR);
+  }
+  const int rc = presetPayloadRequest(REMOTE_PRESET_SET_TITLE_ICON, &record, sizeof record);
+  PresetEndEdit(-1);
+  return answer(msg, rc);
+}

@@ -1,0 +1,223 @@
+// Preset commands that read the camera's presets or forward one preset request: group and id lists,
+// one preset, remove, order, load, edit, factory reset, the active preset and group.
+#include <cstring>
+#include <string>
+
+#include "klErrno.h"
+#include "klLog.h"
+#include "klControlCommands/klControl_presets.pb.h"
+#include "klcontrol_if_server.h"
+#include "klcontrol_preset_loader.h"
+#include "klcontrol_preset_wire.h"
+
+#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+
+using namespace klcontrol::presets;
+
+namespace {
+
+constexpr uint32_t NO_ACTIVE_PRESET = 0xFFFFFFFF;
+constexpr uint32_t FIRST_CLIENT_GROUP = 1000;
+constexpr uint32_t LAST_FIRMWARE_GROUP = 9;
+
+int invalidParameter() {
+  LOG(UTIL_LOG_ERROR, "Invalid parameter");
+  return KL_ERR_INVALID_PARAM;
+}
+
+// The dual-lens groups 3..5 are shown to clients as their single-lens forms.
+bool groupListed(uint8_t group) { return group < 3 || group > 5; }
+
+// Sends one payload request with the body's preset id (and order); -3 for a body without them.
+template <class Body>
+int forwardPresetId(const MsgElement* arg, int remoteId) {
+  Body body;
+  if (!decodePresetBody(arg, body) || !body.has_preset_id()) return invalidParameter();
+  const uint32_t id = body.preset_id();
+  const int rc = presetPayloadRequest(remoteId, &id, sizeof id);
+  if (rc != KL_OK) LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload error, %d\n", rc);
+  return rc;
+}
+
+int forwardSimple(int remoteId) {
+  const int rc = presetSimpleRequest(remoteId);
+  if (rc != KL_OK) LOG(UTIL_LOG_ERROR, "klc_send_simple_remote_api error, %d\n", rc);
+  return rc;
+}
+
+// The firmware group a list request names: 1000-based or firmware numbers, folded by lens mode and
+// power profile as the camera keeps them; -1 when it is out of range.
+int firmwareGroupOf(uint32_t requested, int8_t lensMode) {
+  uint32_t group = requested > 999 ? requested - FIRST_CLIENT_GROUP : requested;
+  if (group > LAST_FIRMWARE_GROUP) return -1;
+  if (lensMode == 1 && group <= 2) group += 3;
+  if (group == 0) {
+    int8_t profile = 0;
+    klc_system_get_power_profile(&KlcontrolCommandServer::m_cameraContext, &profile);
+    if (profile == 1) group = 8;
+    if (profile == 2) group = 9;
+  }
+  return int(group);
+}
+
+void logPresetRecord(const appc_presets_settings_info& record) {
+  LOG(UTIL_LOG_DEBUG, "klc_send_remote_api_payload_response, %d, size was %u, expected %u\n", 0,
+      unsigned(sizeof record), unsigned(sizeof record));
+  LOG(UTIL_LOG_DEBUG, "app flat mode is %d\n", record.flat_mode);
+  LOG(UTIL_LOG_DEBUG, "preset type is %d\n", record.preset_type);
+  LOG(UTIL_LOG_DEBUG, "preset id is %u\n", unsigned(record.preset_id));
+  LOG(UTIL_LOG_DEBUG, "predefined preset? %d\n", record.preset_type == 0 ? 1 : 0);
+  LOG(UTIL_LOG_DEBUG, "user data 0 %u\n", unsigned(record.user_data0));
+  LOG(UTIL_LOG_DEBUG, "user data 1 %u\n", unsigned(record.user_data1));
+  LOG(UTIL_LOG_DEBUG, "user data 2 %u\n", unsigned(record.user_data2));
+  LOG(UTIL_LOG_DEBUG, "user data 3 %u\n", unsigned(record.user_data3));
+  LOG(UTIL_LOG_DEBUG, "preset edited %d", record.edited);
+}
+
+}  // namespace
+
+int KlcontrolCommandServer::answerPresetMessage(Msg& msg, int status, const std::string& bytes) {
+  sendResponse(msg, status, bytes.data(), static_cast<unsigned short>(bytes.size()));
+  return status;
+}
+
+int KlcontrolCommandServer::readPresetRecord(uint32_t id, appc_presets_settings_info& record) {
+  uint8_t* reply = nullptr;
+  uint16_t length = 0;
+  const int rc = presetPayloadResponseRequest(REMOTE_PRESET_GET_INFO, &id, sizeof id, &reply, &length);
+  if (rc != KL_OK) {
+    LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload_response error, %d\n", rc);
+    return rc;
+  }
+  if (reply == nullptr || length != sizeof record) {
+    LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload_response error, %d, size was %u, expected %llu\n", -1,
+        unsigned(length), static_cast<unsigned long long>(sizeof record));
+    return KL_ERR;
+  }
+  std::memcpy(&record, reply, sizeof record);
+  return KL_OK;
+}
+
+int KlcontrolCommandServer::cmdPresetGroupList(Msg& msg, MsgElement*) {
+  uint8_t* reply = nullptr;
+  uint16_t length = 0;
+  const int rc = presetResponseRequest(REMOTE_PRESET_GROUP_LIST, &reply, &length);
+  if (rc != KL_OK || length == 0) {
+    LOG(UTIL_LOG_ERROR, "klc_send_remote_api_for_response error, %d\n", rc);
+    return answer(msg, rc);
+  }
+  KLC_Preset_Group_List_Resp groups;
+  const size_t count = listedEntries(reply, length, 1);
+  for (size_t i = 0; i < count; ++i) {
+    const uint8_t group = reply[1 + i];
+    if (groupListed(group)) groups.add_preset_groups(group + FIRST_CLIENT_GROUP);
+  }
+  return answerPresetMessage(msg, KL_OK, groups.SerializeAsString());
+}
+
+int KlcontrolCommandServer::cmdPresetList(Msg& msg, MsgElement* arg) {
+  uint8_t model = 0;
+  const int modelRc = _get_model_number(&model);
+  if (modelRc != KL_OK) {
+    LOG(UTIL_LOG_ERROR, "Couldn't get model_number - can't get preset list ids");
+    return answer(msg, modelRc);
+  }
+  KLC_Preset_List_Req body;
+  if (!decodePresetBody(arg, body) || !body.has_group_id()) return answer(msg, invalidParameter());
+  const int firmwareGroup = firmwareGroupOf(body.group_id(), GetLensMode());
+  if (firmwareGroup < 0) return answer(msg, invalidParameter());
+  const uint8_t group = uint8_t(firmwareGroup);
+  uint8_t* reply = nullptr;
+  uint16_t length = 0;
+  const int rc = presetPayloadResponseRequest(REMOTE_PRESET_LIST_IDS, &group, sizeof group, &reply, &length);
+  if (rc != KL_OK || length == 0) {
+    LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload_response error, %d\n", rc);
+    return answer(msg, rc);
+  }
+  KLC_Preset_List_Resp presets;
+  const size_t count = listedEntries(reply, length, sizeof(uint32_t));
+  // 255 ids may not fit one response: the list is cut at the last id that does.
+  for (size_t i = 0; i < count && presets.ByteSizeLong() + 6 <= KLCONTROL_MAX_PAYLOAD; ++i) {
+    presets.add_presets(listedId(reply, i));
+  }
+  return answerPresetMessage(msg, KL_OK, presets.SerializeAsString());
+}
+
+int KlcontrolCommandServer::cmdPresetInfo(Msg& msg, MsgElement* arg) {
+  if (mCameraInfoHandler == nullptr) {
+    LOG(UTIL_LOG_ERROR, "mCameraInfoHandler is NULL - unable to get preset info");
+    return answer(msg, KL_ERR);
+  }
+  KLC_Preset_Info_Req body;
+  if (!decodePresetBody(arg, body) || !body.has_preset_id()) return answer(msg, invalidParameter());
+  appc_presets_settings_info record{};
+  const int rc = readPresetRecord(body.preset_id(), record);
+  if (rc != KL_OK) return answer(msg, rc);
+  logPresetRecord(record);
+  wsdk_commands::WSDK_Preset preset;
+  preset.set_id(int32_t(record.preset_id));
+  populatePresetInfo(&record, preset, mCameraInfoHandler);
+  std::string bytes;
+  const bool serialized = preset.SerializeToString(&bytes);
+  LOG(UTIL_LOG_DEBUG, "did succeed? %d, size is %lu\n", int(serialized), static_cast<unsigned long>(bytes.size()));
+  return answerPresetMessage(msg, KL_OK, bytes);
+}
+
+int KlcontrolCommandServer::cmdPresetCustomRemove(Msg& msg, MsgElement* arg) {
+  return answer(msg, forwardPresetId<KLC_Preset_Custom_Remove_Req>(arg, REMOTE_PRESET_CUSTOM_REMOVE));
+}
+
+int KlcontrolCommandServer::cmdPresetSetOrder(Msg& msg, MsgElement* arg) {
+  KLC_Preset_Set_Order_Req body;
+  if (!decodePresetBody(arg, body) || !body.has_preset_id() || !body.has_order()) {
+    return answer(msg, invalidParameter());
+  }
+  const uint32_t request[2] = {body.preset_id(), body.order()};
+  const int rc = presetPayloadRequest(REMOTE_PRESET_SET_ORDER, request, sizeof request);
+  if (rc != KL_OK) LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload error, %d\n", rc);
+  return answer(msg, rc);
+}
+
+int KlcontrolCommandServer::cmdPresetLoad(Msg& msg, MsgElement* arg) {
+  if (mIsZooming) stopZooming("KLCONTROL_PRESET_LOAD");
+  return answer(msg, forwardPresetId<KLC_Preset_Load_Req>(arg, REMOTE_PRESET_LOAD));
+}
+
+int KlcontrolCommandServer::cmdPresetEditStart(Msg& msg, MsgElement* arg) {
+  return answer(msg, forwardPresetId<KLC_Preset_Edit_Start_Req>(arg, REMOTE_PRESET_EDIT_START));
+}
+
+int KlcontrolCommandServer::cmdPresetRequest9(Msg& msg, MsgElement*) {
+  return answer(msg, forwardSimple(REMOTE_PRESET_REQUEST_9));
+}
+
+int KlcontrolCommandServer::cmdPresetEditEnd(Msg& msg, MsgElement*) {
+  return answer(msg, forwardSimple(REMOTE_PRESET_EDIT_END));
+}
+
+int KlcontrolCommandServer::cmdPresetFactoryReset(Msg& msg, MsgElement* arg) {
+  return answer(msg, forwardPresetId<KLC_Preset_Factory_Reset_Req>(arg, REMOTE_PRESET_FACTORY_RESET));
+}
+
+int KlcontrolCommandServer::cmdPresetGetActivePreset(Msg& msg, MsgElement*) {
+  LOG(UTIL_LOG_INFO, "KLCONTROL_PRESET_GET_ACTIVE_PRESET");
+  const uint32_t active = GetActivePreset();
+  const uint32_t payload = active == NO_ACTIVE_PRESET ? 0 : active;
+  const int status = active == NO_ACTIVE_PRESET ? KL_ERR : KL_OK;
+  sendResponse(msg, status, &payload, sizeof payload);
+  return status;
+}
+
+int KlcontrolCommandServer::cmdPresetGetActiveGroup(Msg& msg, MsgElement*) {
+  LOG(UTIL_LOG_INFO, "KLCONTROL_PRESET_GET_ACTIVE_GROUP");
+  const uint32_t group = GetActivePresetGroup();
+  sendResponse(msg, KL_OK, &group, sizeof group);
+  return KL_OK;
+}
+
+// What the camera does with 5/28 is its own business; only the result is passed on.
+int KlcontrolCommandServer::cmdRemoteQuery528(Msg& msg, MsgElement*) {
+  uint8_t* reply = nullptr;
+  uint16_t length = 0;
+  return answer(msg, klc_send_remote_api_for_response(&m_cameraContext, 5, 28, &reply, &length));
+}

@@ -1,0 +1,408 @@
+// Preset commands against the simulated camera: what reaches the camera, the decoded answers, the
+// presets left on the camera, and what survives refused bodies and faulty camera answers.
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <functional>
+
+#include "KLCSIListener.h"
+#include "klControlCommands/klControl_presets.pb.h"
+#include "klErrno.h"
+#include "test_command_bytes.h"
+#include "test_preset_camera.h"
+#include "wait_until.h"
+#include "wsdkCommands/WSDK_NotifyPresetStatus.pb.h"
+#include "wsdkCommands/WSDK_RequestCreateCustomPreset.pb.h"
+
+namespace {
+
+using namespace klcontrol::presets;
+using wsdk_commands::WSDK_NotifyPresetStatus;
+
+template <class Body>
+std::vector<uint8_t> bytesOf(const Body& body) {
+  const std::string text = body.SerializeAsString();
+  return std::vector<uint8_t>(text.begin(), text.end());
+}
+
+template <class Body>
+std::vector<uint8_t> idBody(uint32_t id) {
+  Body body;
+  body.set_preset_id(id);
+  return bytesOf(body);
+}
+
+std::vector<uint8_t> listBody(uint32_t group) {
+  KLC_Preset_List_Req body;
+  body.set_group_id(group);
+  return bytesOf(body);
+}
+
+std::vector<uint8_t> createBody(uint32_t group, uint32_t flatMode, uint32_t icon, uint32_t title) {
+  KLC_Preset_Custom_Create_Req body;
+  body.set_group_id(group);
+  body.set_flat_mode(flatMode);
+  body.set_preset_icon(icon);
+  body.set_preset_name(title);
+  body.set_preset_name_iterator(0);
+  return bytesOf(body);
+}
+
+void setSystemByte(SimCamera& camera, size_t offset, int value) {
+  ASSERT_TRUE(camera.write(SimBlock::SYSTEM, unsigned(offset), 1, value));
+}
+
+class PresetCommandsTest : public PresetCameraTest {
+ protected:
+  // A camera on the standard power profile, so that group 0 is the video group, prepared further by extra.
+  void startStandard(const std::function<void(SimCamera&)>& extra = [](SimCamera&) {}) {
+    start([&extra](SimCamera& camera) {
+      setSystemByte(camera, offsetof(sim_system_values, power_profile), 0);
+      extra(camera);
+    });
+  }
+  // Changes lens mode and power profile on the camera; a "PU" event makes the daemon re-read the lenses.
+  void setLensesAndProfile(int lensMode, int powerProfile) {
+    ASSERT_EQ(control("set system.lens_mode " + std::to_string(lensMode)), "ok");
+    ASSERT_EQ(control("set system.power_profile " + std::to_string(powerProfile)), "ok");
+    ASSERT_EQ(control("event PU 1 0"), "ok");
+    sync();
+  }
+  // Sends a command and parses its payload as Answer; the status.
+  template <class Answer>
+  int32_t ask(uint32_t command, const std::vector<uint8_t>* arg, Answer& decoded) {
+    TestAnswer answer;
+    EXPECT_TRUE(requester->sendCommand(command, arg));
+    EXPECT_TRUE(requester->receive(answer));
+    decoded.Clear();
+    EXPECT_TRUE(decoded.ParseFromArray(answer.payload.data(), int(answer.payload.size())));
+    lastPayload = answer.payload;
+    return answer.status;
+  }
+  std::vector<uint32_t> groupList() {
+    KLC_Preset_Group_List_Resp groups;
+    EXPECT_EQ(ask(KLCONTROL_PRESET_GROUP_LIST, nullptr, groups), KL_OK);
+    return {groups.preset_groups().begin(), groups.preset_groups().end()};
+  }
+  std::vector<uint32_t> presetIds(uint32_t group) {
+    const std::vector<uint8_t> body = listBody(group);
+    KLC_Preset_List_Resp presets;
+    EXPECT_EQ(ask(KLCONTROL_PRESET_LIST, &body, presets), KL_OK);
+    return {presets.presets().begin(), presets.presets().end()};
+  }
+  long presetRequests() {
+    long total = 0;
+    for (int id : {0, 1, 2, 3, 4, 5, 8, 9, 10, 12, 13, 15, 23}) total += requestCount("17/" + std::to_string(id));
+    return total;
+  }
+  uint32_t createCustom(uint32_t group, uint32_t title) {
+    const std::vector<uint8_t> body = createBody(group, 12, 20, title);
+    wsdk_commands::WSDK_ResponseCreateCustomPreset created;
+    EXPECT_EQ(ask(KLCONTROL_PRESET_CUSTOM_CREATE, &body, created), KL_OK);
+    EXPECT_EQ(created.result(), RESULT_SUCCESS);
+    return uint32_t(created.preset_id());
+  }
+  std::vector<uint8_t> lastPayload;
+};
+
+TEST_F(PresetCommandsTest, GroupListLeavesOutTheDualLensGroups) {
+  start();
+  EXPECT_EQ(groupList(), (std::vector<uint32_t>{1000, 1001, 1002, 1008, 1009}));
+}
+
+TEST_F(PresetCommandsTest, PresetListFoldsTheGroupByLensModeAndPowerProfile) {
+  struct Case {
+    int lensMode, powerProfile;
+    uint32_t group;
+    const char* sent;
+  };
+  const Case cases[] = {{0, 0, 1001, "01"}, {0, 0, 1, "01"}, {1, 0, 1001, "04"},
+                        {1, 0, 1, "04"},    {0, 2, 0, "09"}, {0, 1, 1000, "08"}};
+  start();
+  for (const Case& c : cases) {
+    setLensesAndProfile(c.lensMode, c.powerProfile);
+    const long requestsBefore = requestCount("17/1");
+    const std::vector<uint32_t> ids = presetIds(c.group);
+    EXPECT_EQ(payload("17/1"), c.sent) << c.group;
+    EXPECT_FALSE(ids.empty());
+    EXPECT_EQ(requestCount("17/1"), requestsBefore + 1);
+  }
+  const std::vector<uint8_t> tooHigh = listBody(10);
+  EXPECT_EQ(requester->call(KLCONTROL_PRESET_LIST, &tooHigh), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(requestCount("17/1"), long(std::size(cases)));
+}
+
+TEST_F(PresetCommandsTest, PresetInfoDescribesTheCamerasRecord) {
+  start();
+  const std::vector<uint8_t> body = idBody<KLC_Preset_Info_Req>(0x10003);
+  wsdk_commands::WSDK_Preset preset;
+  ASSERT_EQ(ask(KLCONTROL_PRESET_INFO, &body, preset), KL_OK);
+  EXPECT_EQ(preset.id(), 0x10003);
+  EXPECT_EQ(preset.mode(), wsdk_commands::WSDK_FLAT_MODE_PHOTO_NIGHT);
+  EXPECT_FALSE(preset.user_defined());
+  ASSERT_GE(preset.setting_array_size(), 1);
+  EXPECT_EQ(preset.setting_array(0).id(), 19);
+  EXPECT_TRUE(logged("predefined preset? 1"));
+}
+
+TEST_F(PresetCommandsTest, CreateSendsTheRecordAndTheNewPresetIsListed) {
+  startStandard();
+  const uint32_t first = createCustom(1000, 20);
+  EXPECT_EQ(payload("17/3"), "000c" "14000000" "14000000" "00000000" "00000000");
+  EXPECT_EQ(payload("17/23"), "0c");
+  EXPECT_EQ(requestCount("17/10"), 1);
+  const uint32_t second = createCustom(0, 20);
+  EXPECT_EQ(payload("17/3"), "000c" "14000000" "14000000" "01000000" "00000000");
+  const std::vector<uint32_t> ids = presetIds(1000);
+  ASSERT_GE(ids.size(), 2u);
+  EXPECT_EQ(ids[ids.size() - 2], first);
+  EXPECT_EQ(ids.back(), second);
+
+  // The time-lapse photo icon goes out in the camera's numbering.
+  const std::vector<uint8_t> timeLapse = createBody(2, 20, 1000, 18);
+  EXPECT_EQ(requester->call(KLCONTROL_PRESET_CUSTOM_CREATE, &timeLapse), KL_OK);
+  EXPECT_EQ(payload("17/3"), "0214" "08000000" "12000000" "00000000" "00000000");
+}
+
+TEST_F(PresetCommandsTest, CreateRefusesValuesOutOfRangeWithoutAskingTheCamera) {
+  start();
+  KLC_Preset_Custom_Create_Req partial;
+  partial.set_group_id(1000);
+  partial.set_flat_mode(12);
+  const std::vector<uint8_t> refused[] = {
+      createBody(1000, 12, 17, 20),   createBody(1000, 12, 1002, 20), createBody(1000, 12, 20, 17),
+      createBody(1000, 12, 20, 68),   createBody(1003, 12, 20, 20),   createBody(3, 12, 20, 20),
+      createBody(1000, 11, 20, 20),   createBody(1000, 28, 20, 20),   bytesOf(partial),
+  };
+  for (const std::vector<uint8_t>& body : refused) {
+    EXPECT_EQ(requester->call(KLCONTROL_PRESET_CUSTOM_CREATE, &body), KL_ERR_INVALID_PARAM) << hexOf(body);
+  }
+  EXPECT_EQ(presetRequests(), 0);
+}
+
+TEST_F(PresetCommandsTest, OrderAndRemoveShowInTheNextList) {
+  startStandard();
+  const uint32_t custom = createCustom(1001, 21);
+  const std::vector<uint8_t> order = [custom] {
+    KLC_Preset_Set_Order_Req body;
+    body.set_preset_id(custom);
+    body.set_order(0);
+    return bytesOf(body);
+  }();
+  EXPECT_EQ(requester->call(KLCONTROL_PRESET_SET_ORDER, &order), KL_OK);
+  EXPECT_EQ(payload("17/5"), hexOf(std::vector<uint8_t>{0x00, 0x10, 0x01, 0x00, 0, 0, 0, 0}));
+  EXPECT_EQ(presetIds(1001), (std::vector<uint32_t>{custom, 0x10000, 0x10001, 0x10002, 0x10003}));
+
+  const std::vector<uint8_t> remove = idBody<KLC_Preset_Custom_Remove_Req>(custom);
+  EXPECT_EQ(requester->call(KLCONTROL_PRESET_CUSTOM_REMOVE, &remove), KL_OK);
+  EXPECT_EQ(presetIds(1001), (std::vector<uint32_t>{0x10000, 0x10001, 0x10002, 0x10003}));
+  // Factory presets stay: the camera's refusal is the answer.
+  const std::vector<uint8_t> factory = idBody<KLC_Preset_Custom_Remove_Req>(0x10000);
+  EXPECT_EQ(requester->call(KLCONTROL_PRESET_CUSTOM_REMOVE, &factory), KL_ERR_INVALID_PARAM);
+  EXPECT_TRUE(logged("klc_send_remote_api_payload error, -3"));
+}
+
+TEST_F(PresetCommandsTest, LoadSwitchesTheActivePresetInTheStatusAndTheEventDrivenCache) {
+  start();
+  const std::vector<uint8_t> load = idBody<KLC_Preset_Load_Req>(0x10002);
+  EXPECT_EQ(requester->call(KLCONTROL_PRESET_LOAD, &load), KL_OK);
+  EXPECT_EQ(control("get status.photo_preset_id"), "ok 65538");
+  EXPECT_TRUE(waitUntil([this] { return server->currentPresetCache() == 0x10002; }));
+  TestAnswer answer;
+  ASSERT_TRUE(requester->sendCommand(KLCONTROL_PRESET_GET_ACTIVE_PRESET));
+  ASSERT_TRUE(requester->receive(answer));
+  EXPECT_EQ(answer.status, KL_OK);
+  EXPECT_EQ(answer.payload, (std::vector<uint8_t>{0x02, 0x00, 0x01, 0x00}));
+  ASSERT_TRUE(requester->sendCommand(KLCONTROL_PRESET_GET_ACTIVE_GROUP));
+  ASSERT_TRUE(requester->receive(answer));
+  EXPECT_EQ(answer.payload, (std::vector<uint8_t>{1, 0, 0, 0}));
+
+  EXPECT_EQ(control("set status.active_preset_group 12"), "ok");
+  ASSERT_TRUE(requester->sendCommand(KLCONTROL_PRESET_GET_ACTIVE_PRESET));
+  ASSERT_TRUE(requester->receive(answer));
+  EXPECT_EQ(answer.status, KL_ERR);
+  EXPECT_EQ(answer.payload, (std::vector<uint8_t>{0, 0, 0, 0}));
+}
+
+TEST_F(PresetCommandsTest, FlatModeAndTitleOfTheCurrentCustomPresetChangeInsideAnEdit) {
+  start();
+  const std::vector<uint8_t> flat = [] {
+    KLC_Preset_Switch_Flatmode_Req body;
+    body.set_flat_mode(13);
+    return bytesOf(body);
+  }();
+  // The current preset is a factory one.
+  EXPECT_EQ(requester->call(KLCONTROL_PRESET_SWITCH_FLATMODE, &flat), KL_ERR);
+  EXPECT_TRUE(logged("Can't change flatmode for builtin preset"));
+
+  const uint32_t custom = createCustom(1000, 22);
+  const std::vector<uint8_t> load = idBody<KLC_Preset_Load_Req>(custom);
+  ASSERT_EQ(requester->call(KLCONTROL_PRESET_LOAD, &load), KL_OK);
+  ASSERT_TRUE(waitUntil([&] { return server->currentPresetCache() == custom; }));
+  EXPECT_EQ(requester->call(KLCONTROL_PRESET_SWITCH_FLATMODE, &flat), KL_OK);
+  EXPECT_EQ(payload("17/8"), hexOf(std::vector<uint8_t>{0x00, 0x10, 0, 0}));
+  EXPECT_EQ(control("get settings.flat_mode"), "ok 13");
+
+  KLC_Preset_Set_Title_Icon_Req title;
+  title.set_preset_name(25);
+  const std::vector<uint8_t> titleBody = bytesOf(title);
+  EXPECT_EQ(requester->call(KLCONTROL_PRESET_SET_TITLE_ICON, &titleBody), KL_OK);
+  EXPECT_EQ(payload("17/15"), "00100000" "14000000" "19000000" "00000000" "00000000");
+  EXPECT_FALSE(sim->camera().presets().editOpen());
+
+  const std::vector<uint8_t> info = idBody<KLC_Preset_Info_Req>(custom);
+  wsdk_commands::WSDK_Preset preset;
+  ASSERT_EQ(ask(KLCONTROL_PRESET_INFO, &info, preset), KL_OK);
+  EXPECT_EQ(preset.mode(), wsdk_commands::WSDK_FLAT_MODE_TIME_LAPSE_VIDEO);
+  EXPECT_EQ(preset.title_id(), wsdk_commands::WSDK_PRESET_TITLE_OUTDOOR);
+  EXPECT_TRUE(preset.user_defined());
+  EXPECT_TRUE(preset.is_modified());
+}
+
+TEST_F(PresetCommandsTest, EditBracketAndFactoryResetReachTheCamera) {
+  start();
+  const std::vector<uint8_t> edit = idBody<KLC_Preset_Edit_Start_Req>(0x20001);
+  EXPECT_EQ(requester->call(KLCONTROL_PRESET_EDIT_START, &edit), KL_OK);
+  EXPECT_TRUE(sim->camera().presets().editOpen());
+  EXPECT_EQ(requester->call(KLCONTROL_PRESET_EDIT_END), KL_OK);
+  EXPECT_TRUE(sim->camera().presets().find(0x20001)->edited);
+  const std::vector<uint8_t> reset = idBody<KLC_Preset_Factory_Reset_Req>(0x20001);
+  EXPECT_EQ(requester->call(KLCONTROL_PRESET_FACTORY_RESET, &reset), KL_OK);
+  EXPECT_FALSE(sim->camera().presets().find(0x20001)->edited);
+  EXPECT_EQ(requester->call(KLCONTROL_PRESET_REQUEST_9), KL_OK);
+  EXPECT_EQ(requester->call(KLCONTROL_REMOTE_QUERY_5_28), KL_OK);
+  EXPECT_EQ(requestCount("5/28"), 1);
+  control("fault 17/10 error -17");
+  EXPECT_EQ(requester->call(KLCONTROL_PRESET_EDIT_END), KL_ERR_ACCESS_DENIED);
+  EXPECT_TRUE(logged("klc_send_simple_remote_api error, -17"));
+}
+
+TEST_F(PresetCommandsTest, WholeModelFollowsLensModeAndPowerProfile) {
+  struct Case {
+    int lensMode, powerProfile;
+    uint8_t model;
+    std::vector<int> groups;
+    std::vector<int> sizes;
+    std::vector<bool> canAdd;
+  };
+  const Case cases[] = {{0, 0, 57, {1000, 1001, 1002}, {6, 4, 3}, {true, true, true}},
+                        {1, 0, 57, {1000, 1001, 1002}, {1, 1, 2}, {false, false, false}},
+                        {0, 1, 57, {1001, 1002, 1000}, {4, 3, 4}, {true, true, false}},
+                        {0, 0, 51, {1000, 1001, 1002}, {6, 4, 3}, {false, false, false}}};
+  start();
+  uint8_t currentModel = 57;
+  for (const Case& c : cases) {
+    if (c.model != currentModel) {
+      ASSERT_EQ(control("model " + std::to_string(c.model)), "ok");
+      _reset_model_number_cache();
+      currentModel = c.model;
+    }
+    ASSERT_EQ(control("set system.lens_type 0"), "ok");
+    setLensesAndProfile(c.lensMode, c.powerProfile);
+    KLCSIListener::GetInstance()->SetCSIValue(7, 0x01000005);
+    WSDK_NotifyPresetStatus model;
+    ASSERT_EQ(ask(KLCONTROL_PRESET_GET_PRESETS, nullptr, model), KL_OK);
+    std::vector<int> groups, sizes;
+    std::vector<bool> canAdd;
+    for (const auto& group : model.preset_group_array()) {
+      groups.push_back(group.id());
+      sizes.push_back(group.preset_array_size());
+      EXPECT_TRUE(group.has_can_add_preset());
+      canAdd.push_back(group.can_add_preset());
+    }
+    EXPECT_EQ(groups, c.groups) << c.lensMode << c.powerProfile;
+    EXPECT_EQ(sizes, c.sizes);
+    EXPECT_EQ(canAdd, c.canAdd);
+    // The value is reset right after the answer went out.
+    EXPECT_TRUE(waitUntil([] {
+      uint32_t csi = 1;
+      return KLCSIListener::GetInstance()->GetCSIValue(7, &csi) && csi == 0;
+    }));
+  }
+}
+
+TEST_F(PresetCommandsTest, TenUserPresetsFillAGroupAndAnOversizedModelIsCutToOneResponse) {
+  startStandard([](SimCamera& camera) {
+    for (uint32_t i = 0; i < 10; ++i) camera.presets().addCustom(1, 17, 20, 20, i);
+    for (uint32_t i = 0; i < 60; ++i) camera.presets().addCustom(2, 20, 20, 20, i);
+  });
+  WSDK_NotifyPresetStatus model;
+  ASSERT_EQ(ask(KLCONTROL_PRESET_GET_PRESETS, nullptr, model), KL_OK);
+  EXPECT_LE(lastPayload.size(), KLCONTROL_BUFFER_SIZE - 20);
+  ASSERT_EQ(model.preset_group_array_size(), 3);
+  EXPECT_TRUE(model.preset_group_array(0).can_add_preset());
+  EXPECT_EQ(model.preset_group_array(1).preset_array_size(), 14);
+  EXPECT_FALSE(model.preset_group_array(1).can_add_preset());
+  // The time-lapse group lost presets from its end, never from its start.
+  const auto& timeLapse = model.preset_group_array(2);
+  EXPECT_GT(timeLapse.preset_array_size(), 3);
+  EXPECT_LT(timeLapse.preset_array_size(), 63);
+  EXPECT_EQ(timeLapse.preset_array(0).id(), 0x20000);
+  EXPECT_FALSE(timeLapse.can_add_preset());
+}
+
+TEST_F(PresetCommandsTest, BodiesThatDoNotDecodeOrLackFieldsAreRefusedBeforeTheCamera) {
+  start();
+  const std::vector<uint8_t> garbage = {0xFF};
+  const std::vector<uint8_t> unknownField = {0x28, 0x01};
+  const std::vector<uint8_t> orderWithoutOrder = idBody<KLC_Preset_Set_Order_Req>(1);
+  const std::vector<uint8_t> badIcon = [] {
+    KLC_Preset_Set_Title_Icon_Req body;
+    body.set_preset_icon(40);
+    return bytesOf(body);
+  }();
+  const uint32_t bodied[] = {KLCONTROL_PRESET_LIST,          KLCONTROL_PRESET_INFO,      KLCONTROL_PRESET_CUSTOM_CREATE,
+                             KLCONTROL_PRESET_CUSTOM_REMOVE, KLCONTROL_PRESET_SET_ORDER, KLCONTROL_PRESET_LOAD,
+                             KLCONTROL_PRESET_EDIT_START,    KLCONTROL_PRESET_FACTORY_RESET,
+                             KLCONTROL_PRESET_SWITCH_FLATMODE, KLCONTROL_PRESET_SET_TITLE_ICON};
+  for (uint32_t command : bodied) {
+    EXPECT_EQ(requester->call(command, &garbage), KL_ERR_INVALID_PARAM) << command;
+    EXPECT_EQ(requester->call(command, &unknownField), KL_ERR_INVALID_PARAM) << command;
+    EXPECT_EQ(requester->call(command), KL_ERR_INVALID_PARAM) << command;
+  }
+  EXPECT_EQ(requester->call(KLCONTROL_PRESET_SET_ORDER, &orderWithoutOrder), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(requester->call(KLCONTROL_PRESET_SET_TITLE_ICON, &badIcon), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(requester->call(KLCONTROL_PRESET_GET_PRESETS, &garbage), KL_ERR_INVALID_PARAM);
+  EXPECT_TRUE(logged("get presets Invalid parameter"));
+  EXPECT_EQ(requester->call(KLCONTROL_PRESET_GROUP_LIST, &garbage), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(presetRequests(), 0);
+}
+
+TEST_F(PresetCommandsTest, CameraAnswersAreReadOnlyAsFarAsTheyGo) {
+  startStandard();
+  control("fault 17/0 error -17");
+  EXPECT_EQ(requester->call(KLCONTROL_PRESET_GROUP_LIST), KL_ERR_ACCESS_DENIED);
+  // The NAK-off byte reads as a count of 2 with no group behind it.
+  control("fault 17/0 nakoff");
+  EXPECT_EQ(groupList(), std::vector<uint32_t>{});
+  control("fault 17/0 size 3");
+  EXPECT_EQ(groupList(), (std::vector<uint32_t>{1000, 1001}));
+  control("fault 17/0 size 0");
+  EXPECT_EQ(groupList(), std::vector<uint32_t>{});
+  EXPECT_TRUE(lastPayload.empty());
+  EXPECT_TRUE(logged("klc_send_remote_api_for_response error, 0"));
+
+  control("fault 17/1 size 7");
+  EXPECT_EQ(presetIds(1001), std::vector<uint32_t>{0x10000});
+
+  const std::vector<uint8_t> info = idBody<KLC_Preset_Info_Req>(0x10000);
+  control("fault 17/2 size 80");
+  EXPECT_EQ(requester->call(KLCONTROL_PRESET_INFO, &info), KL_ERR);
+  EXPECT_TRUE(logged("size was 80, expected 81"));
+
+  const std::vector<uint8_t> create = createBody(1000, 12, 20, 20);
+  control("fault 17/3 size 2");
+  EXPECT_EQ(requester->call(KLCONTROL_PRESET_CUSTOM_CREATE, &create), KL_ERR);
+  EXPECT_EQ(requestCount("17/23"), 0);
+
+  control("fault 17/2 error -1");
+  WSDK_NotifyPresetStatus model;
+  ASSERT_EQ(ask(KLCONTROL_PRESET_GET_PRESETS, nullptr, model), KL_OK);
+  EXPECT_EQ(model.preset_group_array(0).preset_array(0).id(), 1);
+  EXPECT_TRUE(logged("REMOTE_PRESET_GET_INFO error, -1 for preset id 0"));
+  control("fault 17/0 size 1");
+  EXPECT_EQ(requester->call(KLCONTROL_PRESET_GET_PRESETS), KL_ERR);
+  EXPECT_TRUE(logged("No groups returned"));
+}
+
+}  // namespace

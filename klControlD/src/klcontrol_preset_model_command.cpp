@@ -1,0 +1,144 @@
+// Command 81: the whole preset model, every group the camera shows now with its presets and settings.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "KLCSIListener.h"
+#include "klErrno.h"
+#include "klLog.h"
+#include "klcontrol_if_server.h"
+#include "klcontrol_preset_loader.h"
+#include "klcontrol_preset_wire.h"
+#include "wsdkCommands/WSDK_NotifyPresetStatus.pb.h"
+
+#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+
+using wsdk_commands::WSDK_NotifyPresetStatus;
+using wsdk_commands::WSDK_PresetGroup;
+
+namespace {
+
+constexpr uint32_t CSI_PRESET_STATUS_ID = 7;
+constexpr int MAX_USER_PRESETS_BEFORE_FULL = 9;
+
+// What decides which firmware groups the camera shows.
+struct ModelContext {
+  int8_t lensMode;
+  int8_t lensType;
+  int8_t powerProfile;
+  uint8_t model;
+};
+
+bool isOneOf(uint8_t group, uint8_t a, uint8_t b, uint8_t c = 0xFF) { return group == a || group == b || group == c; }
+
+// The firmware groups that are not shown in this lens and power state.
+bool groupDropped(uint8_t group, const ModelContext& context) {
+  if (isOneOf(group, 6, 7) || group > 9) return true;
+  if (context.lensMode == 1 && group <= 2) return true;
+  if (context.lensMode == 0 && isOneOf(group, 3, 4, 5)) return true;
+  if (context.lensType == 1 && isOneOf(group, 8, 9)) return true;
+  if (context.powerProfile == 0 && isOneOf(group, 8, 9)) return true;
+  if (context.powerProfile == 1 && isOneOf(group, 0, 9)) return true;
+  return context.powerProfile == 2 && isOneOf(group, 0, 8);
+}
+
+// The ids of a group, copied out of the library's buffer; false (logged) when the list cannot be read.
+bool groupPresetIds(uint8_t group, std::vector<uint32_t>& ids, uint16_t& length) {
+  uint8_t* reply = nullptr;
+  const int rc = presetPayloadResponseRequest(REMOTE_PRESET_LIST_IDS, &group, sizeof group, &reply, &length);
+  if (rc != KL_OK || length == 0) {
+    LOG(UTIL_LOG_ERROR, "REMOTE_PRESET_LIST_IDS error, %d, ID %d\n", rc, int(group));
+    return false;
+  }
+  const size_t count = listedEntries(reply, length, sizeof(uint32_t));
+  for (size_t i = 0; i < count; ++i) ids.push_back(listedId(reply, i));
+  return true;
+}
+
+// Appends the preset to the group when its record can be read; true when it is user-defined.
+bool appendPreset(WSDK_PresetGroup& group, uint32_t id, InfoHandler* handler, const PresetContext& context) {
+  LOG(UTIL_LOG_DEBUG, "preset id is %u\n", unsigned(id));
+  uint8_t* reply = nullptr;
+  uint16_t length = 0;
+  const int rc = presetPayloadResponseRequest(REMOTE_PRESET_GET_INFO, &id, sizeof id, &reply, &length);
+  if (rc != KL_OK) {
+    LOG(UTIL_LOG_ERROR, "REMOTE_PRESET_GET_INFO error, %d for preset id %d\n", rc, int(id));
+    return false;
+  }
+  appc_presets_settings_info record{};
+  if (reply == nullptr || length != sizeof record) {
+    LOG(UTIL_LOG_ERROR, "REMOTE_PRESET_GET_INFO  response size incorrect\n");
+    return false;
+  }
+  std::memcpy(&record, reply, sizeof record);
+  wsdk_commands::WSDK_Preset* preset = group.add_preset_array();
+  preset->set_id(int32_t(id));
+  populatePresetInfo(&record, *preset, handler, context);
+  return preset->user_defined();
+}
+
+void appendGroup(WSDK_NotifyPresetStatus& model, uint8_t firmwareGroup, InfoHandler* handler,
+                 const ModelContext& context) {
+  std::vector<uint32_t> ids;
+  uint16_t length = 0;
+  if (!groupPresetIds(firmwareGroup, ids, length) || ids.empty()) return;
+  WSDK_PresetGroup* group = model.add_preset_group_array();
+  group->set_id(wsdk_commands::WSDK_EnumPresetGroup(RemapPresetGroup(firmwareGroup) + 1000));
+  LOG(UTIL_LOG_DEBUG, "preset count %u, size is %u\n", unsigned(ids.size()), unsigned(length));
+  int userDefined = 0;
+  const PresetContext presetCtx{context.model, context.lensMode};
+  for (uint32_t id : ids) userDefined += appendPreset(*group, id, handler, presetCtx) ? 1 : 0;
+  group->set_can_add_preset(userDefined <= MAX_USER_PRESETS_BEFORE_FULL && IsCreatePresetSupported(context.model) &&
+                            !isOneOf(firmwareGroup, 3, 4, 5) && !isOneOf(firmwareGroup, 8, 9));
+}
+
+// A model larger than one response loses presets from its end until it fits; every group stays.
+void fitResponse(WSDK_NotifyPresetStatus& model) {
+  for (int g = model.preset_group_array_size() - 1; g >= 0 && model.ByteSizeLong() > KLCONTROL_MAX_PAYLOAD; --g) {
+    WSDK_PresetGroup* group = model.mutable_preset_group_array(g);
+    while (group->preset_array_size() > 0 && model.ByteSizeLong() > KLCONTROL_MAX_PAYLOAD) {
+      group->mutable_preset_array()->RemoveLast();
+    }
+  }
+}
+
+}  // namespace
+
+int KlcontrolCommandServer::cmdPresetGetPresets(Msg& msg, MsgElement*) {
+  if (mCameraInfoHandler == nullptr) {
+    LOG(UTIL_LOG_ERROR, "mCameraInfoHandler is NULL - unable to get presets");
+    return answer(msg, KL_ERR);
+  }
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL: get presets request\n");
+  uint8_t* reply = nullptr;
+  uint16_t length = 0;
+  const int rc = presetResponseRequest(REMOTE_PRESET_GROUP_LIST, &reply, &length);
+  if (rc != KL_OK || length == 0) {
+    LOG(UTIL_LOG_ERROR, "klc_send_remote_api_for_response error, %d\n", rc);
+    answer(msg, rc);
+    LOG(UTIL_LOG_DEBUG, "*************************end of handler\n");
+    return rc;
+  }
+  const size_t count = listedEntries(reply, length, 1);
+  LOG(UTIL_LOG_DEBUG, "group count is %u,\n", unsigned(count));
+  const std::vector<uint8_t> groups(reply + 1, reply + 1 + count);
+  ModelContext context{GetLensMode(), GetLensType(), GetPowerProfile(), 57};
+  _get_model_number(&context.model);
+  if (groups.empty()) {
+    LOG(UTIL_LOG_ERROR, "No groups returned\n");
+    return answer(msg, KL_ERR);
+  }
+  WSDK_NotifyPresetStatus model;
+  for (uint8_t group : groups) {
+    LOG(UTIL_LOG_DEBUG, "group id is %d\n", int(group));
+    if (!groupDropped(group, context)) appendGroup(model, group, mCameraInfoHandler, context);
+  }
+  fitResponse(model);
+  std::string bytes;
+  const bool serialized = model.SerializeToString(&bytes);
+  LOG(UTIL_LOG_DEBUG, "resp size %d, success=%d\n", int(bytes.size()), int(serialized));
+  answerPresetMessage(msg, KL_OK, bytes);
+  KLCSIListener::GetInstance()->SetCSIValue(CSI_PRESET_STATUS_ID, 0);
+  LOG(UTIL_LOG_DEBUG, "*************************end of handler\n");
+  return KL_OK;
+}
