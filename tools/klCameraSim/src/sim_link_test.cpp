@@ -122,7 +122,7 @@ TEST_F(SimLinkTest, BlocksAndStateCallsAnswerWithTheirLayouts) {
   EXPECT_EQ(klc_system_get_lenses(&ctx, &lensMode, &lens), 0);
   EXPECT_EQ(klc_system_get_lens_type(&ctx, &lensType), 0);
   EXPECT_EQ((std::vector<int>{lensMode, lens, lensType}), (std::vector<int>{0, 0, 2}));
-  EXPECT_EQ(klc_send_simple_remote_api(&ctx, 9, 12), KL_ERR_NOT_SUPPORTED);
+  EXPECT_EQ(klc_send_simple_remote_api(&ctx, 8, 200), KL_ERR_NOT_SUPPORTED);
 }
 
 TEST_F(SimLinkTest, ModelNumberFollowsTheModelOption) {
