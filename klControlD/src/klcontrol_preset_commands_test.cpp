@@ -54,6 +54,8 @@ void setSystemByte(SimCamera& camera, size_t offset, int value) {
 
 class PresetCommandsTest : public PresetCameraTest {
  protected:
+  // Only the worker talks to the camera here, so the camera's events may wake it.
+  PresetCommandsTest() { cameraEvents = true; }
   // A camera on the standard power profile, so that group 0 is the video group, prepared further by extra.
   void startStandard(const std::function<void(SimCamera&)>& extra = [](SimCamera&) {}) {
     start([&extra](SimCamera& camera) {

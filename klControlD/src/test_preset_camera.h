@@ -17,6 +17,9 @@ class PresetCameraTest : public ServerTest {
   void start(const std::function<void(SimCamera&)>& prepare = [](SimCamera&) {}) {
     SimOptions options;
     options.replyDelayMs = 0;
+    // The tests call the camera library on their own thread: a worker woken by an event meanwhile
+    // would share the library's reply queue with them.
+    options.presetEvents = cameraEvents;
     sim = std::make_unique<SimSimulator>(options);
     ASSERT_TRUE(sim->open());
     prepare(sim->camera());
@@ -31,6 +34,9 @@ class PresetCameraTest : public ServerTest {
     const std::string reply = control("payload " + request);
     return reply.rfind("ok ", 0) == 0 ? reply.substr(3) : reply;
   }
+
+  // Whether the camera sends "PU" events to the daemon; off unless a test drives only commands.
+  bool cameraEvents = false;
 
   // The camera's record of a preset, as the preset commands read it.
   static bool cameraRecord(uint32_t id, appc_presets_settings_info& info) {

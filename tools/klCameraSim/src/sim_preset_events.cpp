@@ -23,11 +23,13 @@ void sendWithoutWaiting(uint8_t code, uint32_t id) {
 
 }  // namespace
 
-void simPresetEventsAfterRequest(SimCamera& camera) {
-  for (const auto& [code, id] : camera.presets().takeEvents()) sendWithoutWaiting(code, id);
+void simPresetEventsAfterRequest(SimCamera& camera, bool send) {
+  const auto events = camera.presets().takeEvents();
   const uint32_t active = camera.status().modified_preset_id;
   uint32_t announced = 0;
   const bool known = camera.presets().announcedActive(announced);
   camera.presets().setAnnouncedActive(active);
+  if (!send) return;
+  for (const auto& [code, id] : events) sendWithoutWaiting(code, id);
   if (known && announced != active) sendWithoutWaiting(SIM_PU_SWITCHED, active);
 }

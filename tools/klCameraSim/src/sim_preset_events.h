@@ -3,6 +3,7 @@
 
 #include "sim_camera.h"
 
-// Sends the events the last request caused, and a switch event when the active preset changed. The
-// daemon's queue is never waited for: with it full or absent the events are dropped (logged).
-void simPresetEventsAfterRequest(SimCamera& camera);
+// Sends the events the last request caused, and a switch event when the active preset changed (only
+// forgets them when send is false). The daemon's queue is never waited for: with it full or absent the
+// events are dropped (logged).
+void simPresetEventsAfterRequest(SimCamera& camera, bool send);

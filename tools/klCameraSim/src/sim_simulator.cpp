@@ -135,7 +135,7 @@ void SimSimulator::serveRequest() {
   // Progress goes out after the reply; jobs move on with the daemon's status polls unless --fast
   // leaves them to the control interface.
   simTranscodeAfterRequest(mCamera, outcome.key, mOptions.replyDelayMs > 0);
-  simPresetEventsAfterRequest(mCamera);
+  simPresetEventsAfterRequest(mCamera, mOptions.presetEvents);
 }
 
 std::string SimSimulator::startSystemEvent(const std::string& code, unsigned client) {

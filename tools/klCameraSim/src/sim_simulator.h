@@ -20,7 +20,9 @@ constexpr int SIM_EVENT_ANSWER_TIMEOUT_MS = 2000;
 struct SimOptions {
   uint8_t model = 57;
   int replyDelayMs = SIM_DEFAULT_REPLY_DELAY_MS;  // 0 with --fast
-  bool drift = false;  // statuses follow the clock even with --fast (they always do without it)
+  bool drift = false;
+  // "PU" events to the daemon; tests that call the camera library beside a running daemon turn them off.
+  bool presetEvents = true;  // statuses follow the clock even with --fast (they always do without it)
   std::string stateFile;
   std::string controlName;  // abstract socket name; SIM_CONTROL_NAME when empty
 };
