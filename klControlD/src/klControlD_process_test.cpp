@@ -91,7 +91,7 @@ TEST_F(ProcessTest, StopCommandEndsTheProcess) {
   TestRequester requester;
   ASSERT_TRUE(waitUntil([&] { return requester.call(1) == KL_ERR_NOT_SUPPORTED; }, std::chrono::seconds(20)));
   EXPECT_EQ(requester.call(97), KL_OK);
-  EXPECT_EQ(daemon.exitStatus(10000), 0);
+  EXPECT_EQ(daemon.exitStatus(30000), 0);
   EXPECT_FALSE(queueExists("/to_klCtlD"));
 }
 
