@@ -7,42 +7,19 @@
 #include <cstring>
 
 #include "camera_settings_table.h"
-#include "fake_camera_link.h"
-#include "klCtrlD.h"
+#include "camera_link_fixture.h"
 #include "klErrno.h"
-#include "kl_test_namespace.h"
 
 namespace {
 
-class SetValueTest : public ::testing::Test {
+class SetValueTest : public CameraLinkFixture {
  protected:
-  static void SetUpTestSuite() { ASSERT_TRUE(klEnterPrivateNamespaces()); }
-
-  void SetUp() override {
-    g_klc_link_timeout_ms = 300;
-    mq_attr attr{};
-    attr.mq_maxmsg = 5;
-    attr.mq_msgsize = KLMSG_MAX;
-    ctx.reply_queue_name = "/to_klCtlD2";
-    ctx.reply_mqd = mq_open("/to_klCtlD2", O_RDONLY | O_CREAT, 0664, &attr);
-    ASSERT_NE(ctx.reply_mqd, mqd_t(-1));
-  }
-
-  void TearDown() override {
-    camera.reset();
-    if (ctx.klnet_mqd != mqd_t(-1)) mq_close(ctx.klnet_mqd);
-    mq_close(ctx.reply_mqd);
-    mq_unlink("/to_klCtlD2");
-    g_klc_link_timeout_ms = KLC_LINK_TIMEOUT_MS;
-  }
+  SetValueTest() : CameraLinkFixture(300) {}
 
   void startCamera(int32_t status) {
-    camera = std::make_unique<FakeCameraLink>([status](const klc_link_request& request) {
+    CameraLinkFixture::startCamera([status](const klc_link_request& request) {
       return std::vector<FakeReply>{FakeCameraLink::answer(request, status)};
     });
-    ASSERT_TRUE(camera->ready());
-    ctx.klnet_mqd = mq_open("/to_klnet", O_WRONLY);
-    ASSERT_NE(ctx.klnet_mqd, mqd_t(-1));
   }
 
   // Writes a setting of model 57 with the words of its id-table row.
@@ -53,8 +30,6 @@ class SetValueTest : public ::testing::Test {
                                             &settings);
   }
 
-  klc_msg_q_context_t ctx{nullptr, mqd_t(-1), mqd_t(-1), 0, 0, {}};
-  std::unique_ptr<FakeCameraLink> camera;
   appc_setup_all_settings settings{};
 };
 

@@ -3,10 +3,8 @@
 
 #include <cstring>
 
-#include "fake_camera_link.h"
-#include "klCtrlD.h"
+#include "camera_link_fixture.h"
 #include "klErrno.h"
-#include "kl_test_namespace.h"
 
 namespace {
 
@@ -15,34 +13,9 @@ std::vector<uint8_t> bytesOf(const void* data, size_t length) {
   return {p, p + length};
 }
 
-class CameraLinkTest : public ::testing::Test {
+class CameraLinkTest : public CameraLinkFixture {
  protected:
-  static void SetUpTestSuite() { ASSERT_TRUE(klEnterPrivateNamespaces()); }
-
-  void SetUp() override {
-    g_klc_link_timeout_ms = 500;
-    mq_attr attr{};
-    attr.mq_maxmsg = 5;
-    attr.mq_msgsize = KLMSG_MAX;
-    ctx.reply_queue_name = "/to_klCtlD2";
-    ctx.reply_mqd = mq_open("/to_klCtlD2", O_RDONLY | O_CREAT, 0664, &attr);
-    ASSERT_NE(ctx.reply_mqd, mqd_t(-1));
-  }
-
-  void TearDown() override {
-    camera.reset();
-    if (ctx.klnet_mqd != mqd_t(-1)) mq_close(ctx.klnet_mqd);
-    mq_close(ctx.reply_mqd);
-    mq_unlink("/to_klCtlD2");
-    g_klc_link_timeout_ms = KLC_LINK_TIMEOUT_MS;
-  }
-
-  void startCamera(FakeCameraLink::Script script) {
-    camera = std::make_unique<FakeCameraLink>(std::move(script));
-    ASSERT_TRUE(camera->ready());
-    ctx.klnet_mqd = mq_open("/to_klnet", O_WRONLY);
-    ASSERT_NE(ctx.klnet_mqd, mqd_t(-1));
-  }
+  CameraLinkTest() : CameraLinkFixture(500) {}
 
   // A camera that answers every request with status and answer.
   void startAnswering(int32_t status, std::vector<uint8_t> answer) {
@@ -51,8 +24,6 @@ class CameraLinkTest : public ::testing::Test {
     });
   }
 
-  klc_msg_q_context_t ctx{nullptr, mqd_t(-1), mqd_t(-1), 0, 0, {}};
-  std::unique_ptr<FakeCameraLink> camera;
 };
 
 TEST_F(CameraLinkTest, GetterSendsItsOperationAndFillsItsOutParameter) {
