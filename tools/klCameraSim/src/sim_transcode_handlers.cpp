@@ -17,6 +17,7 @@ constexpr size_t kPhotoParams = 2 + 4;
 bool startSource(const klc_link_request& request, std::string& source) {
   const size_t params = request.header.id == KLC_TRANSCODE_VIDEO_START ? kVideoParams : kPhotoParams;
   const size_t searched = std::min<size_t>(request.payloadLength, KLC_TRANSCODE_MAX_NAME + 1);
+  if (searched == 0) return false;  // an empty payload may come with no buffer at all
   const void* nul = std::memchr(request.payload, 0, searched);
   if (nul == nullptr) return false;
   const size_t nameLength = size_t(static_cast<const uint8_t*>(nul) - request.payload);
