@@ -70,8 +70,9 @@ void MQNotificationClient::Dump() const {
 }
 
 bool MQNotificationClient::openQueue() {
-  // Non-blocking: a full client queue fails the delivery instead of stalling the worker.
-  mDescriptor = mq_open(mQueueName.c_str(), O_WRONLY | O_NONBLOCK);
+  // Blocking on purpose: a queue client is a local process that must not lose events, so a full
+  // queue holds the poll until it takes a message.
+  mDescriptor = mq_open(mQueueName.c_str(), O_WRONLY);
   if (mDescriptor == -1) {
     LOG(UTIL_LOG_ERROR, "mq_open() failed for '%s': %s\n", mQueueName.c_str(), strerror(errno));
     return false;

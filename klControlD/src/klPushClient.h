@@ -1,6 +1,7 @@
 // Notification clients: receivers of the daemon's pushed JSON documents, over a TCP connection or
-// a POSIX message queue. Each owns its descriptor. Neither ever blocks the worker: a client that
-// stops reading fails its next delivery and is dropped by the caller.
+// a POSIX message queue. Each owns its descriptor. A socket client never blocks the worker (one that
+// stops reading fails its next delivery and is dropped); a queue client does: a full queue makes the
+// delivery wait until the client takes a message.
 #pragma once
 
 #include <mqueue.h>
@@ -55,7 +56,7 @@ class SocketNotificationClient : public NotificationClient {
   bool mShutdownSent = false;
 };
 
-// One registered queue; it is opened by the first Notify and stays open.
+// One registered queue; it is opened (blocking, write-only) by the first Notify and stays open.
 class MQNotificationClient : public NotificationClient {
  public:
   explicit MQNotificationClient(const std::string& queueName)

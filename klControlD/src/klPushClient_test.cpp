@@ -6,8 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include "wait_until.h"
 
 namespace {
 
@@ -144,11 +148,26 @@ TEST_F(QueueClientTest, MissingQueueFailsAndIsRetriedOnTheNextNotify) {
   EXPECT_TRUE(notify(client, "{}"));
 }
 
-TEST_F(QueueClientTest, FullQueueFailsInsteadOfBlocking) {
+// A queue client must not lose events: a full queue holds the delivery until the client reads.
+TEST_F(QueueClientTest, FullQueueMakesTheDeliveryWaitForTheReader) {
   createQueue(1);
   MQNotificationClient client(kName);
   ASSERT_TRUE(notify(client, "{1}"));
-  EXPECT_FALSE(notify(client, "{2}"));
+  std::atomic<bool> done{false};
+  bool delivered = false;
+  std::thread worker([&] {
+    delivered = notify(client, "{2}");
+    done = true;
+  });
+  EXPECT_FALSE(waitUntil([&] { return done.load(); }, std::chrono::milliseconds(300)));
+  const std::vector<uint8_t> first = receive();
+  worker.join();
+  EXPECT_TRUE(delivered);
+  ASSERT_GT(first.size(), 16u);
+  EXPECT_EQ(std::string(first.begin() + 16, first.begin() + 19), "{1}");
+  const std::vector<uint8_t> second = receive();
+  ASSERT_GT(second.size(), 16u);
+  EXPECT_EQ(std::string(second.begin() + 16, second.begin() + 19), "{2}");
 }
 
 TEST_F(QueueClientTest, DocumentLargerThanOneMessageIsNotDelivered) {
@@ -156,6 +175,9 @@ TEST_F(QueueClientTest, DocumentLargerThanOneMessageIsNotDelivered) {
   MQNotificationClient client(kName);
   EXPECT_FALSE(notify(client, std::string(2000, 'x')));
   EXPECT_TRUE(receive().empty());
+  // The client stays usable: the next document that fits goes out whole.
+  EXPECT_TRUE(notify(client, "{}"));
+  EXPECT_EQ(receive().size(), 22u);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // camera, and what real TCP and queue clients receive.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 #include <thread>
 
@@ -37,8 +38,19 @@ class NotificationTest : public ServerTest {
   }
   void TearDown() override {
     if (daemon.joinable()) {
+      // A full client queue holds the worker in its delivery: keep the queues read until it stops.
+      std::atomic<bool> stopped{false};
+      std::thread reader([&] {
+        std::string document;
+        while (!stopped) {
+          for (const auto& queue : queues) queue->next(document, 0);
+          std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+      });
       server->setRunning(false);
       daemon.join();
+      stopped = true;
+      reader.join();
     }
     // The daemon's own shutdown destroyed the server.
     server = nullptr;
@@ -56,9 +68,12 @@ class NotificationTest : public ServerTest {
     EXPECT_TRUE(waitUntil([this, count] { return server->notificationClientCount() == count; }));
     return client;
   }
-  void registerQueue(const PushQueue& queue) {
-    const std::vector<uint8_t> registration = queueRegistration(1, queue.name());
-    ASSERT_EQ(requester->call(KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &registration), KL_OK);
+  // A queue client registered with command 0; the fixture keeps its queue until the daemon is gone.
+  PushQueue& registerQueue(const std::string& name) {
+    queues.push_back(std::make_unique<PushQueue>(name));
+    const std::vector<uint8_t> registration = queueRegistration(1, name);
+    EXPECT_EQ(requester->call(KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &registration), KL_OK);
+    return *queues.back();
   }
   // Reads the full document that a resumed client gets first.
   template <typename Client>
@@ -73,12 +88,12 @@ class NotificationTest : public ServerTest {
   }
 
   std::thread daemon;
+  std::vector<std::unique_ptr<PushQueue>> queues;
 };
 
 TEST_F(NotificationTest, FullStateFirstThenOnlyChangesToSocketAndQueueClients) {
   auto socket = connectClient(1);
-  PushQueue queue("/kl_push_watch");
-  registerQueue(queue);
+  PushQueue& queue = registerQueue("/kl_push_watch");
   ASSERT_EQ(push("status=1"), KL_OK);
   std::string document;
   ASSERT_TRUE(socket->next(document));
@@ -95,8 +110,7 @@ TEST_F(NotificationTest, FullStateFirstThenOnlyChangesToSocketAndQueueClients) {
 }
 
 TEST_F(NotificationTest, StatusAndSettingsPartsAndTheirSeparator) {
-  PushQueue queue("/kl_push_parts");
-  registerQueue(queue);
+  PushQueue& queue = registerQueue("/kl_push_parts");
   takeFullDocument(queue);
   std::string document;
   // A setting alone: no status part and no separator in front of it.
@@ -115,8 +129,7 @@ TEST_F(NotificationTest, StatusAndSettingsPartsAndTheirSeparator) {
 // The slowly moving statuses are compared with the snapshot of the last once-a-second comparison, so
 // a change shows once, whenever that comparison comes, and never again.
 TEST_F(NotificationTest, PeriodicStatusIsReportedOnceAgainstItsOwnSnapshot) {
-  PushQueue queue("/kl_push_periodic");
-  registerQueue(queue);
+  PushQueue& queue = registerQueue("/kl_push_periodic");
   takeFullDocument(queue);
   // A minute of an idle camera drains one percent of battery.
   control("drift step 60");
@@ -130,8 +143,7 @@ TEST_F(NotificationTest, PeriodicStatusIsReportedOnceAgainstItsOwnSnapshot) {
 
 TEST_F(NotificationTest, ShutdownPendingOnceToSocketsAndOnEveryPollToQueues) {
   auto socket = connectClient(1);
-  PushQueue queue("/kl_push_shutdown");
-  registerQueue(queue);
+  PushQueue& queue = registerQueue("/kl_push_shutdown");
   ASSERT_EQ(push("status=1"), KL_OK);
   takeFullDocument(*socket);
   takeFullDocument(queue);
@@ -203,8 +215,7 @@ TEST_F(NotificationTest, PushNotificationArgumentsPauseAndResumeOnlySocketClient
   EXPECT_EQ(document, "{\"status\":{\"2\":2}}");
   EXPECT_EQ(requester->call(KLCONTROL_PUSH_NOTIFICATIONS), KL_ERR_INVALID_PARAM);
   // Queue clients are not touched: registered active, they stay active through a pause.
-  PushQueue queue("/kl_push_args");
-  registerQueue(queue);
+  PushQueue& queue = registerQueue("/kl_push_args");
   ASSERT_EQ(push("status=0"), KL_OK);
   takeFullDocument(queue);
   control("set status.battery_level 1");
@@ -257,8 +268,7 @@ TEST_F(NotificationTest, ClientThatStopsReadingIsRemovedWhileOthersAreServed) {
 // Answers of the wrong size end the poll: nothing is sent and the snapshots stay as they were, so
 // the next good read reports exactly what changed on the camera.
 TEST_F(NotificationTest, WrongAnswersLeaveTheSnapshotsUntouched) {
-  PushQueue queue("/kl_push_faults");
-  registerQueue(queue);
+  PushQueue& queue = registerQueue("/kl_push_faults");
   takeFullDocument(queue);
   struct Case {
     const char* fault;
