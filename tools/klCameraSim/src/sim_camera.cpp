@@ -102,6 +102,8 @@ void SimCamera::loadFactoryState() {
   mCard.loadFactory();
   syncCardCounts();
   mWireless.loadFactory();
+  // Jobs, their unsent progress texts and armed refusals belong to the camera that was replaced.
+  mTranscodes = SimTranscodeJobs{};
 }
 
 unsigned SimCamera::blockSize(SimBlock block) {

@@ -7,6 +7,7 @@
 #include "klErrno.h"
 #include "sim_simulator.h"
 #include "sim_state_file.h"
+#include "transcode_wire.h"
 
 namespace {
 
@@ -166,6 +167,26 @@ TEST(SimControlCommands, RepliesAndRefusals) {
       {"launch", "error unknown command launch"},
   };
   for (const auto& [command, reply] : exchanges) EXPECT_EQ(sim.execute(command, 1), reply) << command;
+}
+
+// A switched camera starts without the old camera's jobs: none listed, no progress left to send, no
+// busy refusal and no armed refusal, and job ids start over.
+TEST(SimControlCommands, ModelSwitchEndsTheTranscodeJobs) {
+  SimSimulator sim(SimOptions{});
+  SimTranscodeJobs& jobs = sim.camera().transcodes();
+  uint64_t id = 0;
+  uint32_t estimate = 0;
+  int8_t refusal = 0;
+  ASSERT_EQ(jobs.start(KLC_TRANSCODE_VIDEO_START, "VID_0001.MP4", id, estimate, refusal), KL_OK);
+  jobs.step();
+  ASSERT_EQ(sim.execute("transcode refuse 5", 1), "ok");
+  ASSERT_EQ(sim.execute("transcode", 1), "ok 1001:1:25:C:\\DCIM\\100KLCAM\\TRN01001.MP4");
+  ASSERT_EQ(sim.execute("model 55", 1), "ok");
+  EXPECT_EQ(sim.execute("transcode", 1), "ok");
+  EXPECT_TRUE(sim.camera().transcodes().takeProgressTexts().empty());
+  ASSERT_EQ(sim.camera().transcodes().start(KLC_TRANSCODE_VIDEO_START, "VID_0001.MP4", id, estimate, refusal),
+            KL_OK);
+  EXPECT_EQ(id, 1001u);
 }
 
 TEST(SimControlCommands, SameCommandsGiveTheSameState) {
