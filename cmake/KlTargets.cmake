@@ -23,6 +23,7 @@ endfunction()
 
 # Each *_fuzzer.cpp is a libFuzzer target under clang with KL_FUZZ; elsewhere it is linked with a
 # replay main and run as a test over its seed folder (fuzz/corpus/<name>), so seeds stay regression tests.
+# Under KL_FUZZ the replay main is built too (<name>_replay), for the mutation sweep (--sweep).
 function(kl_add_fuzzers dir)
   file(GLOB fuzzers CONFIGURE_DEPENDS "${dir}/*_fuzzer.cpp")
   foreach(src ${fuzzers})
@@ -32,6 +33,8 @@ function(kl_add_fuzzers dir)
       add_executable(${name} ${src})
       target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
       target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+      add_executable(${name}_replay ${src} "${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp")
+      target_link_libraries(${name}_replay PRIVATE ${ARGN})
     else()
       add_executable(${name} ${src} "${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp")
       add_test(NAME ${name}_replay COMMAND ${name} ${corpus})

@@ -1,10 +1,15 @@
 // Runs a fuzz target over every file of the folders (or files) named on the command line, so that seeds
-// and reproducers stay ordinary regression tests in builds without libFuzzer.
+// and reproducers stay ordinary regression tests in builds without libFuzzer. With --sweep first, it
+// also runs a deterministic mutation sweep of each file: every byte set to each of its 255 other
+// values, and every aligned 32-bit field set to 0, 1, 0x7FFFFFFF, 0x80000000 and 0xFFFFFFFF.
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -14,46 +19,91 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
 
 namespace {
 
-int replayFile(const std::string& path) {
+struct Run {
+  bool sweep = false;
+  long files = 0;
+  long inputs = 0;
+};
+
+void runInput(const std::vector<uint8_t>& bytes, Run& run) {
+  // An exact-size copy, so that a read past the input is caught by the sanitizers.
+  const std::vector<uint8_t> input(bytes);
+  LLVMFuzzerTestOneInput(input.empty() ? nullptr : input.data(), input.size());
+  ++run.inputs;
+}
+
+void sweepInput(std::vector<uint8_t> bytes, Run& run) {
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const uint8_t original = bytes[i];
+    for (unsigned value = 0; value < 256; ++value) {
+      if (value == original) continue;
+      bytes[i] = uint8_t(value);
+      runInput(bytes, run);
+    }
+    bytes[i] = original;
+  }
+  static const uint32_t kFieldValues[] = {0, 1, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF};
+  for (size_t offset = 0; offset + 4 <= bytes.size(); offset += 4) {
+    uint8_t original[4];
+    std::memcpy(original, &bytes[offset], 4);
+    for (uint32_t value : kFieldValues) {
+      std::memcpy(&bytes[offset], &value, 4);
+      runInput(bytes, run);
+    }
+    std::memcpy(&bytes[offset], original, 4);
+  }
+}
+
+int replayFile(const std::string& path, Run& run) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     std::fprintf(stderr, "cannot read %s\n", path.c_str());
     return 1;
   }
-  std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
+  const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ++run.files;
+  runInput(bytes, run);
+  if (run.sweep) sweepInput(bytes, run);
   return 0;
 }
 
-int replayPath(const std::string& path, int& count) {
+int replayPath(const std::string& path, Run& run) {
   struct stat st {};
   if (stat(path.c_str(), &st) != 0) {
     std::fprintf(stderr, "no such seed path %s\n", path.c_str());
     return 1;
   }
-  if (!S_ISDIR(st.st_mode)) {
-    ++count;
-    return replayFile(path);
-  }
+  if (!S_ISDIR(st.st_mode)) return replayFile(path, run);
   DIR* dir = opendir(path.c_str());
   if (dir == nullptr) return 1;
-  int failures = 0;
+  std::vector<std::string> names;
   while (const dirent* entry = readdir(dir)) {
-    if (entry->d_name[0] == '.') continue;
-    failures += replayPath(path + "/" + entry->d_name, count);
+    if (entry->d_name[0] != '.') names.push_back(entry->d_name);
   }
   closedir(dir);
+  // A fixed order, so that a target that keeps state between inputs sees the same run every time.
+  std::sort(names.begin(), names.end());
+  int failures = 0;
+  for (const std::string& name : names) failures += replayPath(path + "/" + name, run);
   return failures;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  int count = 0;
+  Run run;
+  int first = 1;
+  if (argc > 1 && std::strcmp(argv[1], "--sweep") == 0) {
+    run.sweep = true;
+    first = 2;
+  }
+  const auto start = std::chrono::steady_clock::now();
   int failures = 0;
-  for (int i = 1; i < argc; ++i) failures += replayPath(argv[i], count);
+  for (int i = first; i < argc; ++i) failures += replayPath(argv[i], run);
   // An empty input is always replayed: the target must cope with it.
-  LLVMFuzzerTestOneInput(nullptr, 0);
-  std::printf("replayed %d inputs\n", count);
+  runInput({}, run);
+  const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+  std::printf("%s %ld files, %ld inputs in %.1f s\n", run.sweep ? "swept" : "replayed", run.files, run.inputs,
+              took.count());
   return failures == 0 ? 0 : 1;
 }

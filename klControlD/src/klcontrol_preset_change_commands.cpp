@@ -17,10 +17,10 @@
 
 using namespace klcontrol::presets;
 
+std::chrono::milliseconds g_presetCreateSettleTime{500};
+
 namespace {
 
-// The camera needs a moment after a creation before it takes the new preset's flat mode.
-constexpr std::chrono::milliseconds CREATE_SETTLE_TIME{500};
 constexpr uint32_t NO_TITLE_NUMBER = 0xFFFFFFFF;
 
 #pragma pack(push, 1)
@@ -118,7 +118,7 @@ int KlcontrolCommandServer::cmdPresetCustomCreate(Msg& msg, MsgElement* arg) {
   uint32_t presetId = 0;
   const int rc = createOnCamera(record, presetId);
   if (rc != KL_OK) return answer(msg, rc);
-  std::this_thread::sleep_for(CREATE_SETTLE_TIME);
+  std::this_thread::sleep_for(g_presetCreateSettleTime);
   const int status = presetPayloadRequest(REMOTE_PRESET_SET_FLATMODE, &record.flatMode, sizeof record.flatMode) |
                      presetSimpleRequest(REMOTE_PRESET_EDIT_END);
   if (status != KL_OK) LOG(UTIL_LOG_ERROR, "klc_send_simple_remote_api error, %d\n", status);

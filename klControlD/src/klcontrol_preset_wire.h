@@ -2,6 +2,7 @@
 // their answers, and the decoding of client bodies.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 
@@ -13,6 +14,10 @@ namespace protobuf {
 class MessageLite;
 }  // namespace protobuf
 }  // namespace google
+
+// The pause after a custom preset is created, before its flat mode is sent (the camera needs it);
+// harnesses against the simulated camera set it to zero.
+extern std::chrono::milliseconds g_presetCreateSettleTime;
 
 enum klc_remote_preset_id : int {
   REMOTE_PRESET_GROUP_LIST = 0,

@@ -1,8 +1,9 @@
 // Reception and classification of whole messages on the daemon queue. Odd first byte: the rest is a
-// message built around the input (category, TLV_CMD, TLV_CMDARG) that names the fuzz reply queue, and
-// exactly the messages that must be answered get one answer. Even first byte: the rest is sent raw,
-// and nothing may be answered twice. A command to the sync queue after each input proves the worker
-// took the input and goes on.
+// message built around the input (category, TLV_CMD, TLV_CMDARG) that names the fuzz answer queue
+// unless bit 1 of the first byte is set; exactly the messages that must be answered get one answer,
+// and a message that names no queue gets none. Even first byte: the rest is sent raw; it may be
+// answered once only when it names the answer queue, and never otherwise. Each exchange ends with a
+// command on a queue of its own, which proves the worker took the input and goes on.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -10,34 +11,28 @@
 #include <thread>
 
 #include "klTlv.h"
-#include "kl_test_namespace.h"
 #include "klcontrol_if_server.h"
 #include "sim_simulator.h"
-#include "test_requester.h"
-#include "wait_until.h"
+#include "test_fuzz_daemon.h"
 
 namespace {
 
 struct Harness {
   std::unique_ptr<SimSimulator> sim;
   std::thread simThread;
-  std::unique_ptr<TestRequester> fuzzQueue;
-  std::unique_ptr<TestRequester> syncQueue;
+  std::unique_ptr<FuzzDaemon> daemon;
 };
 
 Harness& harness() {
   static Harness* h = [] {
-    if (!klEnterPrivateNamespaces()) std::abort();
+    FuzzDaemon::enterNamespaces();
     auto* made = new Harness;
     SimOptions options;
     options.replyDelayMs = 0;
     made->sim = std::make_unique<SimSimulator>(options);
     if (!made->sim->open()) std::abort();
     made->simThread = std::thread([made] { made->sim->run(); });
-    KlcontrolCommandServer* server = KlcontrolCommandServer::getInstance();
-    if (server->start() != 0 || !waitUntil([server] { return server->isRunning(); })) std::abort();
-    made->fuzzQueue = std::make_unique<TestRequester>("/kl_fuzz_answers");
-    made->syncQueue = std::make_unique<TestRequester>("/kl_fuzz_sync");
+    made->daemon = std::make_unique<FuzzDaemon>();
     return made;
   }();
   return *h;
@@ -56,8 +51,18 @@ bool stopsTheWorker(const std::vector<uint8_t>& msg) {
   return number == KLCONTROL_WORKER_EXIT;
 }
 
-// A message around the input and whether the daemon must answer it on the fuzz queue.
-std::vector<uint8_t> built(const uint8_t* data, size_t size, bool& answered) {
+// True when a well-formed message names queue as its requester.
+bool namesQueue(const std::vector<uint8_t>& msg, const std::string& queue) {
+  if (msg.size() < 4 || tlv_msg_check(msg.data(), int(msg.size())) != 0) return false;
+  const uint8_t* source = tlv_find(msg.data(), TLV_SRC);
+  if (source == nullptr) return false;
+  const char* text = reinterpret_cast<const char*>(tlv_value(source));
+  return std::string(text, strnlen(text, tlv_value_len(source))) == queue;
+}
+
+// A message around the input (naming the answer queue when named is set) and whether the daemon
+// must answer it there.
+std::vector<uint8_t> built(const uint8_t* data, size_t size, bool named, bool& answered) {
   uint8_t category = size > 0 ? data[0] : 0;
   uint8_t code[4] = {0, 0, 0, 0};
   for (size_t i = 0; i < 4 && i + 1 < size; ++i) code[i] = data[i + 1];
@@ -66,11 +71,11 @@ std::vector<uint8_t> built(const uint8_t* data, size_t size, bool& answered) {
   sntlv_msg_init(msg, sizeof msg, category);
   sntlv_add_bin(msg, sizeof msg, TLV_CMD, 4, code);
   if (size > argOffset) sntlv_add_bin(msg, 1200, TLV_CMDARG, unsigned(size - argOffset), data + argOffset);
-  const std::string& name = harness().fuzzQueue->name();
-  sntlv_add_bin(msg, sizeof msg, TLV_SRC, unsigned(name.size() + 1), name.c_str());
+  const std::string& name = harness().daemon->answerQueue();
+  if (named) sntlv_add_bin(msg, sizeof msg, TLV_SRC, unsigned(name.size() + 1), name.c_str());
   sntlv_add_bin(msg, sizeof msg, TLV_END, 0, nullptr);
   const bool systemRequest = category == CAT_SYS_CMD && code[0] == 'J' && (code[1] == 'S' || code[1] == 'R');
-  answered = !isCsiCode(code) && (category == CAT_CLIENT_CMD || systemRequest);
+  answered = named && !isCsiCode(code) && (category == CAT_CLIENT_CMD || systemRequest);
   return std::vector<uint8_t>(msg, msg + sntlv_msg_len(msg));
 }
 
@@ -80,15 +85,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Harness& h = harness();
   if (size == 0) return 0;
   const bool buildMessage = (data[0] & 1) != 0;
+  const bool named = (data[0] & 2) == 0;
   bool answered = false;
-  std::vector<uint8_t> msg = buildMessage ? built(data + 1, size - 1, answered)
+  std::vector<uint8_t> msg = buildMessage ? built(data + 1, size - 1, named, answered)
                                           : std::vector<uint8_t>(data + 1, data + size);
   if (msg.size() > KLMSG_MAX || stopsTheWorker(msg)) return 0;
-  if (!TestRequester::sendToDaemon(msg)) std::abort();
-  TestAnswer answer;
-  if (!h.syncQueue->sendCommand(1) || !h.syncQueue->receive(answer) || h.syncQueue->pending() != 0) std::abort();
-  long answers = 0;
-  while (h.fuzzQueue->receive(answer, 0)) ++answers;
-  if (buildMessage ? answers != (answered ? 1 : 0) : answers > 1) std::abort();
+  const long answers = h.daemon->exchange(msg);
+  const long most = namesQueue(msg, h.daemon->answerQueue()) ? 1 : 0;
+  if (buildMessage ? answers != (answered ? 1 : 0) : answers > most) std::abort();
   return 0;
 }

@@ -1,0 +1,66 @@
+// The argument of every command number, run by the daemon against the simulated camera. The input is
+// the command number (one byte, so numbers past the table are tried too), a flag byte whose low bit
+// says whether TLV_CMDARG is present, then the argument bytes. Every command is answered exactly once;
+// the camera is put back to its factory state before each input, so that a finding replays alone.
+#include <cstdint>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+#include "klcontrol_command_table.h"
+#include "klcontrol_preset_wire.h"
+#include "sim_control_socket.h"
+#include "sim_simulator.h"
+#include "test_fuzz_daemon.h"
+
+namespace {
+
+struct Harness {
+  std::unique_ptr<SimSimulator> sim;
+  std::thread simThread;
+  std::unique_ptr<FuzzDaemon> daemon;
+};
+
+Harness& harness() {
+  static Harness* h = [] {
+    FuzzDaemon::enterNamespaces();
+    auto* made = new Harness;
+    SimOptions options;
+    options.replyDelayMs = 0;
+    made->sim = std::make_unique<SimSimulator>(options);
+    if (!made->sim->open()) std::abort();
+    made->simThread = std::thread([made] { made->sim->run(); });
+    // A created preset waits for the camera to settle; the simulator needs no time.
+    g_presetCreateSettleTime = std::chrono::milliseconds(0);
+    made->daemon = std::make_unique<FuzzDaemon>();
+    return made;
+  }();
+  return *h;
+}
+
+void resetCamera() {
+  std::string reply;
+  if (!simControlRequest(SIM_CONTROL_NAME, "model 57", reply, 5000) || reply != "ok") std::abort();
+}
+
+// Inputs that would end the run or point the daemon's documents at the harness queues.
+bool runnable(uint32_t number, const std::vector<uint8_t>& arg) {
+  if (number == KLCONTROL_WORKER_EXIT) return false;
+  if (number != KLCONTROL_NOTIFICATION_QUEUE_REGISTER) return true;
+  const std::string text(arg.begin(), arg.end());
+  return text.find("/kl_fuzz") == std::string::npos;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  Harness& h = harness();
+  if (size < 2 || size > 1200) return 0;
+  const uint32_t number = data[0];
+  const bool withArgument = (data[1] & 1) != 0;
+  const std::vector<uint8_t> arg(data + 2, data + size);
+  if (!runnable(number, arg)) return 0;
+  resetCamera();
+  if (h.daemon->exchange(h.daemon->command(number, withArgument ? &arg : nullptr)) != 1) std::abort();
+  return 0;
+}

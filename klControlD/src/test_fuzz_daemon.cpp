@@ -1,0 +1,38 @@
+#include "test_fuzz_daemon.h"
+
+#include <cstdlib>
+
+#include "klLog.h"
+#include "kl_test_namespace.h"
+#include "klcontrol_if_server.h"
+#include "wait_until.h"
+
+void FuzzDaemon::enterNamespaces() {
+  static const bool entered = klEnterPrivateNamespaces();
+  if (!entered) std::abort();
+}
+
+FuzzDaemon::FuzzDaemon() {
+  // Refusals are logged for most inputs; formatting them for nobody only slows the run.
+  g_logLevel = UTIL_LOG_OFF;
+  KlcontrolCommandServer* server = KlcontrolCommandServer::getInstance();
+  if (server->start() != 0 || !waitUntil([server] { return server->isRunning(); })) std::abort();
+  mAnswers = std::make_unique<TestRequester>("/kl_fuzz_answers");
+  mSync = std::make_unique<TestRequester>("/kl_fuzz_sync");
+}
+
+std::vector<uint8_t> FuzzDaemon::command(uint32_t number, const std::vector<uint8_t>* arg) const {
+  return TestRequester::command(number, arg, mAnswers->name());
+}
+
+long FuzzDaemon::exchange(const std::vector<uint8_t>& msg) {
+  if (!TestRequester::sendToDaemon(msg)) std::abort();
+  // One worker takes the daemon queue in order: once command 1 is answered, msg has been handled.
+  TestAnswer answer;
+  if (!mSync->sendCommand(1) || !mSync->receive(answer) || mSync->pending() != 0) std::abort();
+  long answers = 0;
+  while (mAnswers->receive(answer, 0)) ++answers;
+  // A set-log-level input must not leave the rest of the run logging.
+  g_logLevel = UTIL_LOG_OFF;
+  return answers;
+}

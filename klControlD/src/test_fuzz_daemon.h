@@ -1,0 +1,31 @@
+// The daemon as fuzz targets drive it: the command server started in private namespaces against a
+// camera the target provides, a queue for the answers to fuzz input and one for the round trip that
+// proves the worker has taken each input.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "test_requester.h"
+
+class FuzzDaemon {
+ public:
+  // Enters private namespaces once per process; aborts when it cannot (nothing else may run then).
+  static void enterNamespaces();
+  // Starts the server (the camera must answer by now) and the two queues; aborts on failure.
+  FuzzDaemon();
+
+  // Name of the queue the answers to fuzz input go to.
+  const std::string& answerQueue() const { return mAnswers->name(); }
+  // A client command with the number and optional argument, naming the answer queue.
+  std::vector<uint8_t> command(uint32_t number, const std::vector<uint8_t>* arg) const;
+  // Sends msg to the daemon queue, waits until the worker has taken it and counts the messages that
+  // reached the answer queue. Aborts when the daemon stops serving.
+  long exchange(const std::vector<uint8_t>& msg);
+
+ private:
+  std::unique_ptr<TestRequester> mAnswers;
+  std::unique_ptr<TestRequester> mSync;
+};
