@@ -103,7 +103,7 @@ const KlcontrolCommandServer::DispatchRow KlcontrolCommandServer::kDispatch[] = 
     {KLCONTROL_VOICE_EDIT_MY_STORY, &KlcontrolCommandServer::cmdVoiceRequest},
     {KLCONTROL_VOICE_DELETE_LAST, &KlcontrolCommandServer::cmdVoiceDeleteLast},
     {KLCONTROL_SYSTEM_BUTTON_SET, &KlcontrolCommandServer::cmdSystemButtonSet},
-    {KLCONTROL_SET_SETTING_ID, &KlcontrolCommandServer::cmdSetSettingId},
+    {KLCONTROL_SET_SETTING_ID, &KlcontrolCommandServer::cmdSetSettingId, nullptr, true},
     {KLCONTROL_GET_SETTING_ID, &KlcontrolCommandServer::cmdGetSettingId},
     {KLCONTROL_GET_ALL_SETTINGS, &KlcontrolCommandServer::cmdGetAllSettings},
     {KLCONTROL_GET_ALL_STATUS, &KlcontrolCommandServer::cmdGetAllStatus},
@@ -138,6 +138,11 @@ int KlcontrolCommandServer::answer(Msg& msg, int status) {
   return status;
 }
 
+int KlcontrolCommandServer::refuseArgument(Msg& msg, const char* text) {
+  LOG(UTIL_LOG_ERROR, "%s", text != nullptr ? text : "Invalid parameter");
+  return answer(msg, KL_ERR_INVALID_PARAM);
+}
+
 bool KlcontrolCommandServer::handleCommand(Msg& msg, klcontrol_command_t command) {
   Lock lock(mCommandMutex);
   if (!mProtocolAdapterSet) {
@@ -150,9 +155,8 @@ bool KlcontrolCommandServer::handleCommand(Msg& msg, klcontrol_command_t command
   if (row == nullptr) {
     LOG(UTIL_LOG_ERROR, "Unhandled command %d", int(command));
     status = answer(msg, KL_ERR_NOT_SUPPORTED);
-  } else if (!argumentAcceptable(command, arg)) {
-    LOG(UTIL_LOG_ERROR, "%s", row->argumentRefusal != nullptr ? row->argumentRefusal : "Invalid parameter");
-    status = answer(msg, KL_ERR_INVALID_PARAM);
+  } else if (!row->handlerChecksArgument && !argumentAcceptable(command, arg)) {
+    status = refuseArgument(msg, row->argumentRefusal);
   } else {
     status = (this->*row->handler)(msg, arg);
   }

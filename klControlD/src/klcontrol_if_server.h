@@ -122,6 +122,8 @@ class KlcontrolCommandServer {
     Handler handler;
     // Logged when the frame refuses the argument; "Invalid parameter" when null.
     const char* argumentRefusal = nullptr;
+    // The handler runs checks of its own before the argument's and refuses the argument itself.
+    bool handlerChecksArgument = false;
   };
   static const DispatchRow kDispatch[];
 
@@ -156,6 +158,8 @@ class KlcontrolCommandServer {
   const DispatchRow* findRow(klcontrol_command_t command) const;
   bool argumentAcceptable(klcontrol_command_t command, const MsgElement* arg) const;
   int answer(Msg& msg, int status);
+  // Logs the refusal text ("Invalid parameter" when null) and answers KL_ERR_INVALID_PARAM.
+  int refuseArgument(Msg& msg, const char* text);
   int cmdNotificationQueueRegister(Msg& msg, MsgElement* arg);
 
   // Media and storage commands.

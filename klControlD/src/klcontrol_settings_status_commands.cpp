@@ -288,6 +288,8 @@ int KlcontrolCommandServer::cmdSetSettingId(Msg& msg, MsgElement* arg) {
     LOG(UTIL_LOG_ERROR, "Couldn't get settings_id_table_count");
     return answer(msg, KL_ERR);
   }
+  // The camera-info and model checks above come before the argument's.
+  if (!argumentAcceptable(KLCONTROL_SET_SETTING_ID, arg)) return refuseArgument(msg, nullptr);
   int32_t words[2] = {0, 0};
   std::memcpy(words, arg->getData(), sizeof words);
   const int setting = words[0];

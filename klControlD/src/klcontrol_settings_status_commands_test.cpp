@@ -112,6 +112,21 @@ TEST_P(SettingsStatusTest, RefusalsBeforeTheEditSendNothingToBeWritten) {
   EXPECT_EQ(requestCount("0x106/4"), 0);
 }
 
+// The set-setting handler asks for the model before it looks at its argument: with the model
+// unreadable a request without a usable argument gets the model query's error, not a refusal.
+TEST_P(SettingsStatusTest, ModelCheckComesBeforeTheArgumentCheck) {
+  const Bytes shortArg = {3, 0, 0, 0};
+  const Bytes* args[] = {nullptr, &shortArg};
+  for (const Bytes* arg : args) {
+    _reset_model_number_cache();
+    control("fault 0x100/1 error -17");
+    EXPECT_EQ(requester->call(KLCONTROL_SET_SETTING_ID, arg), -17);
+    EXPECT_TRUE(logged("Couldn't get model_number - not able to set setting ID"));
+    // Once the model is known again, the argument is what is refused.
+    EXPECT_EQ(requester->call(KLCONTROL_SET_SETTING_ID, arg), KL_ERR_INVALID_PARAM);
+  }
+}
+
 TEST_P(SettingsStatusTest, ContextReadsThatFailGoOnAndWrongSizesRefuse) {
   control("fault 7/30 error -17");
   EXPECT_EQ(setSetting(3, 5), KL_OK);
