@@ -50,12 +50,14 @@ void installCrashHandler() {
   }
 }
 
+// A stop command may end the worker before the first check sees it run; the accept loop then
+// ends at once and the daemon stops normally.
 bool waitForWorker() {
   for (int check = 0; check < STARTUP_CHECKS; ++check) {
-    if (KlcontrolCommandServer::getInstance()->isRunning()) return true;
+    if (KlcontrolCommandServer::getInstance()->workerHasRun()) return true;
     sleep(1);
   }
-  return KlcontrolCommandServer::getInstance()->isRunning();
+  return KlcontrolCommandServer::getInstance()->workerHasRun();
 }
 
 int stopServer(int status) {

@@ -144,6 +144,7 @@ void KlcontrolCommandServer::registerWithCsi() {
 int KlcontrolCommandServer::start() {
   if (interfaceOpen() != 0) return -1;
   mCsiListener = KLCSIListener::GetInstance();
+  mWorkerHasRun = false;
   LOG(UTIL_LOG_INFO, "Creating main worker thread");
   const int rc = pthread_create(&mWorkerThread, nullptr, &KlcontrolCommandServer::threadLoop, this);
   if (rc != 0) {
@@ -186,6 +187,7 @@ void KlcontrolCommandServer::workerLoop() {
   mLastSnapshot = all_status_settings_t{};
   mPeriodicSnapshot = all_status_settings_t{};
   mRunning = true;
+  mWorkerHasRun = true;
   LOG(UTIL_LOG_DEBUG, "Command handling thread running!");
   initializeStatusVariables();
   Msg msg(CAT_CLIENT_CMD);

@@ -71,6 +71,9 @@ class KlcontrolCommandServer {
 
   bool isRunning() const { return mRunning; }
   void setRunning(bool running) { mRunning = running; }
+  // True once the worker of the last start has reported running, even when a stop command has
+  // ended it since: the start-up wait must not mistake an early stop for a worker that never ran.
+  bool workerHasRun() const { return mWorkerHasRun; }
 
   // Appends a client (the list then owns it); false when the list is full (the caller keeps it).
   bool addNotificationClient(NotificationClient* client);
@@ -326,6 +329,7 @@ class KlcontrolCommandServer {
   pthread_t mWorkerThread{};
   bool mWorkerStarted = false;
   std::atomic<bool> mRunning{false};
+  std::atomic<bool> mWorkerHasRun{false};
   int64_t mPeriodicTime[2] = {0, 0};
   all_status_settings_t mLastSnapshot{};
   all_status_settings_t mPeriodicSnapshot{};

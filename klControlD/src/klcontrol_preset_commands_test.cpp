@@ -54,8 +54,8 @@ void setSystemByte(SimCamera& camera, size_t offset, int value) {
 
 class PresetCommandsTest : public PresetCameraTest {
  protected:
-  // Only the worker talks to the camera here, so the camera's events may wake it.
-  PresetCommandsTest() { cameraEvents = true; }
+  // Only the worker talks to the camera here.
+  PresetCommandsTest() { workerServes = true; }
   // A camera on the standard power profile, so that group 0 is the video group, prepared further by extra.
   void startStandard(const std::function<void(SimCamera&)>& extra = [](SimCamera&) {}) {
     start([&extra](SimCamera& camera) {
@@ -250,7 +250,7 @@ TEST_F(PresetCommandsTest, FlatModeAndTitleOfTheCurrentCustomPresetChangeInsideA
   const std::vector<uint8_t> titleBody = bytesOf(title);
   EXPECT_EQ(requester->call(KLCONTROL_PRESET_SET_TITLE_ICON, &titleBody), KL_OK);
   EXPECT_EQ(payload("17/15"), "00100000" "14000000" "19000000" "00000000" "00000000");
-  EXPECT_FALSE(sim->camera().presets().editOpen());
+  EXPECT_EQ(control("edit"), "ok closed");
 
   const std::vector<uint8_t> info = idBody<KLC_Preset_Info_Req>(custom);
   wsdk_commands::WSDK_Preset preset;
@@ -265,12 +265,12 @@ TEST_F(PresetCommandsTest, EditBracketAndFactoryResetReachTheCamera) {
   start();
   const std::vector<uint8_t> edit = idBody<KLC_Preset_Edit_Start_Req>(0x20001);
   EXPECT_EQ(requester->call(KLCONTROL_PRESET_EDIT_START, &edit), KL_OK);
-  EXPECT_TRUE(sim->camera().presets().editOpen());
+  EXPECT_EQ(control("edit"), "ok open 131073");
   EXPECT_EQ(requester->call(KLCONTROL_PRESET_EDIT_END), KL_OK);
-  EXPECT_TRUE(sim->camera().presets().find(0x20001)->edited);
+  EXPECT_EQ(control("preset 0x20001"), "ok edited=1");
   const std::vector<uint8_t> reset = idBody<KLC_Preset_Factory_Reset_Req>(0x20001);
   EXPECT_EQ(requester->call(KLCONTROL_PRESET_FACTORY_RESET, &reset), KL_OK);
-  EXPECT_FALSE(sim->camera().presets().find(0x20001)->edited);
+  EXPECT_EQ(control("preset 0x20001"), "ok edited=0");
   EXPECT_EQ(requester->call(KLCONTROL_PRESET_REQUEST_9), KL_OK);
   EXPECT_EQ(requester->call(KLCONTROL_REMOTE_QUERY_5_28), KL_OK);
   EXPECT_EQ(requestCount("5/28"), 1);

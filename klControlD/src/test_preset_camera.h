@@ -17,16 +17,19 @@ class PresetCameraTest : public ServerTest {
   void start(const std::function<void(SimCamera&)>& prepare = [](SimCamera&) {}) {
     SimOptions options;
     options.replyDelayMs = 0;
-    // The tests call the camera library on their own thread: a worker woken by an event meanwhile
-    // would share the library's reply queue with them.
-    options.presetEvents = cameraEvents;
+    // Events would only pile up in the queue of a stopped worker.
+    options.presetEvents = workerServes;
     sim = std::make_unique<SimSimulator>(options);
     ASSERT_TRUE(sim->open());
     prepare(sim->camera());
     simThread = std::thread([this] { sim->run(); });
     startServer();
-    // The worker reads the camera as it starts; the test's own calls share the link with it.
-    sync();
+    if (workerServes) return;
+    // The worker reads the camera as it starts. The test then calls the camera library on its own
+    // thread, with the process's one camera context: the worker is stopped and joined first, and
+    // the queues are opened again for the library alone.
+    server->shutdown();
+    ASSERT_EQ(server->interfaceOpen(), 0);
   }
 
   // The last payload of a request as hexadecimal bytes, or the simulator's error.
@@ -35,8 +38,9 @@ class PresetCameraTest : public ServerTest {
     return reply.rfind("ok ", 0) == 0 ? reply.substr(3) : reply;
   }
 
-  // Whether the camera sends "PU" events to the daemon; off unless a test drives only commands.
-  bool cameraEvents = false;
+  // Whether the worker keeps serving commands (and the camera sends it "PU" events); off for tests
+  // that call the camera library themselves.
+  bool workerServes = false;
 
   // The camera's record of a preset, as the preset commands read it.
   static bool cameraRecord(uint32_t id, appc_presets_settings_info& info) {

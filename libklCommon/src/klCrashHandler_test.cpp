@@ -10,6 +10,20 @@
 #include "child_process.h"
 #include "temp_folder.h"
 
+#if defined(__SANITIZE_THREAD__)
+#define KL_THREAD_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define KL_THREAD_SANITIZER 1
+#endif
+#endif
+
+#ifdef KL_THREAD_SANITIZER
+// The handler writes its report with stdio from inside the signal, knowingly: the process ends right
+// after. ThreadSanitizer would report each of those calls and end the child before its report.
+extern "C" const char* __tsan_default_options() { return "report_signal_unsafe=0"; }
+#endif
+
 namespace {
 
 constexpr uint32_t DAEMON_OPTIONS = 0x0F0001FF;

@@ -8,7 +8,7 @@
 
 #include "klDebug.h"
 
-int g_logLevel = UTIL_LOG_ERROR;
+std::atomic<int> g_logLevel{UTIL_LOG_ERROR};
 
 namespace {
 

@@ -1,6 +1,8 @@
 // The daemon logger: one syslog line per call, "LEVELNAME:" + message + " @file:line".
 #pragma once
 
+#include <atomic>
+
 // Levels; INFO (5) is more verbose than DEBUG (4).
 enum {
   UTIL_LOG_OFF = 0,
@@ -12,8 +14,9 @@ enum {
   UTIL_LOG_TRACE = 6,
 };
 
-// Threshold: a message of level N is emitted when g_logLevel >= N (tested by the caller).
-extern int g_logLevel;
+// Threshold: a message of level N is emitted when g_logLevel >= N (tested by the caller). Every
+// thread tests it and a command changes it at run time, hence atomic.
+extern std::atomic<int> g_logLevel;
 
 // Formats and emits one line whatever the level; level must be 0..6.
 void klUtilKlogMsgLevel(int level, int line, const char* file, const char* format, ...)

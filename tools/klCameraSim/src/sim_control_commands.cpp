@@ -144,6 +144,19 @@ std::string model(SimSimulator& sim, const Words& words, unsigned) {
 
 std::string ping(SimSimulator&, const Words&, unsigned) { return kOk; }
 
+std::string preset(SimSimulator& sim, const Words& words, unsigned) {
+  int64_t id = 0;
+  const SimPreset* found = nullptr;
+  if (simParseNumber(words[1], id) && id >= 0 && id <= 0xFFFFFFFF) found = sim.camera().presets().find(uint32_t(id));
+  if (found == nullptr) return "error unknown preset " + words[1];
+  return std::string("ok edited=") + (found->edited ? "1" : "0");
+}
+
+std::string edit(SimSimulator& sim, const Words&, unsigned) {
+  const SimPresetStore& presets = sim.camera().presets();
+  return presets.editOpen() ? "ok open " + std::to_string(presets.editedPreset()) : "ok closed";
+}
+
 const Command kCommands[] = {
     {"ping", 1, "ping", ping},
     {"fault", 2, "fault G/I error E|nakoff|size LEN|drop [N]; fault clear", fault},
@@ -157,6 +170,8 @@ const Command kCommands[] = {
     {"reset-counts", 1, "reset-counts", resetCounts},
     {"payload", 2, "payload G/I", payload},
     {"model", 2, "model N", model},
+    {"preset", 2, "preset ID", preset},
+    {"edit", 1, "edit", edit},
     {"transcode", 1, "transcode | transcode step [N] | transcode refuse REASON [N]", simControlTranscode},
     {"drift", 1, "drift | drift on|off | drift step [N]", simControlDrift},
     {"card", 1, "card | card add video|photo [FILES]", simControlCard},
