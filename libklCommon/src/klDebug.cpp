@@ -43,9 +43,9 @@ void toSyslog(const char* line) {
     sink(LOG_DEBUG, line);
     return;
   }
-  openlog(nullptr, LOG_CONS | LOG_PERROR, LOG_USER);
+  // The connection to the logger stays open between lines: a message dump is several lines, and
+  // opening and closing a socket for each would cost more than the command being dumped.
   syslog(LOG_DEBUG, "%s", line);
-  closelog();
 }
 
 void emit(const char* line) {

@@ -1,11 +1,11 @@
 #include "klcMsg.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
 #include "klDebug.h"
 #include "klErrno.h"
-#include "klHexdump.h"
 #include "klTlv.h"
 #include "tlv_reader.h"
 
@@ -13,6 +13,9 @@ namespace {
 
 // Debug verbosity above which messages are dumped.
 constexpr unsigned kDumpAbove = 7;
+// A dumped element shows at most this many value bytes, then how many there are in all.
+constexpr uint16_t kDumpBytes = 16;
+constexpr size_t kDumpLineSize = 512;
 
 template <typename T>
 int readWord(const uint8_t* data, uint16_t length, T* value) {
@@ -34,6 +37,21 @@ size_t putRecordHeader(uint8_t* out, uint16_t length, uint8_t type) {
   const uint8_t header[TLV_HDR_LEN] = {0, uint8_t(length >> 8), uint8_t(length), type};
   std::memcpy(out, header, sizeof header);
   return sizeof header;
+}
+
+// Appends " TT=hex" for an element (the first kDumpBytes value bytes, "+N" for the rest) into
+// out of room bytes; what was written, at most room.
+size_t appendElement(char* out, size_t room, const MsgElement& element) {
+  const uint8_t* data = static_cast<const uint8_t*>(element.getData());
+  const uint16_t length = data != nullptr ? element.getDataLength() : 0;
+  int used = std::snprintf(out, room, " %02x=", element.getType());
+  for (uint16_t i = 0; i < length && i < kDumpBytes && used >= 0 && size_t(used) < room; ++i) {
+    used += std::snprintf(out + used, room - size_t(used), "%02x", data[i]);
+  }
+  if (length > kDumpBytes && used >= 0 && size_t(used) < room) {
+    used += std::snprintf(out + used, room - size_t(used), "+%u", unsigned(length - kDumpBytes));
+  }
+  return used < 0 ? 0 : std::min(size_t(used), room);
 }
 
 }  // namespace
@@ -100,12 +118,16 @@ MsgElement* Msg::findElement(uint8_t type) const {
 
 void Msg::dump(const char* title) const {
   if (!kldbg_above(kDumpAbove)) return;
-  kldbg_printf("%s: category 0x%02x, %zu elements\n", title != nullptr ? title : "", mCategory, mElements.size());
+  // One debug line for the whole message: every line is a message to the system logger, and a
+  // command is dumped on arrival, so a line per element would cost more than the command.
+  char line[kDumpLineSize];
+  size_t used = size_t(std::snprintf(line, sizeof line, "%s: category 0x%02x, %zu elements:",
+                                     title != nullptr ? title : "", mCategory, mElements.size()));
   for (const MsgElement* element : mElements) {
-    char label[32];
-    std::snprintf(label, sizeof label, "  type 0x%02x:", element->getType());
-    hexprint_noaddr(label, 0, element->getData(), element->getDataLength());
+    if (used >= sizeof line) break;
+    used += appendElement(line + used, sizeof line - used, *element);
   }
+  kldbg_printf("%s\n", line);
 }
 
 void Msg::addElement(MsgElement* element) {

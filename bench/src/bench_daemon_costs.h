@@ -1,0 +1,42 @@
+// What the daemon costs beside latency: CPU share, memory under load, and how fast a change made on
+// the camera reaches a notification client.
+#pragma once
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "bench_push_client.h"
+#include "bench_requester.h"
+#include "bench_samples.h"
+
+// A window over which a process's CPU share is measured.
+class BenchCpuWindow {
+ public:
+  explicit BenchCpuWindow(pid_t pid);
+  // Percent of one core the process used since construction; -1 when /proc could not be read.
+  double percent() const;
+
+ private:
+  pid_t mPid;
+  double mCpuStart;
+  double mWallStartUs;
+};
+
+// Sends count commands, cycling through the numbers (no argument); false with the reason at the
+// first one left unanswered (a non-zero status is an answer too).
+bool benchCommandLoad(BenchRequester& requester, const std::vector<uint32_t>& cycle, unsigned long count,
+                      std::string& problem);
+
+// A change on the simulated camera: the control line that makes it, and text of the document that shows it.
+struct BenchCameraChange {
+  std::string controlLine;
+  std::string documentText;
+};
+
+// For each change in turn (made at phases spread over one poll period after the last document), the
+// time from sending its control line to the simulator until a document holding its text reaches the
+// client; false with the reason when the simulator refuses or no document comes within 5 periods.
+bool benchChangeLatency(BenchPushClient& client, const std::vector<BenchCameraChange>& changes, unsigned periodMs,
+                        BenchSamples& out, std::string& problem);

@@ -1,0 +1,52 @@
+#include "bench_echo.h"
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "bench_queue.h"
+#include "klTlv.h"
+#include "klcontrol_tlv_text.h"
+
+namespace {
+
+// The child: the answer goes to the first requester's queue, kept open as a server would cache it.
+[[noreturn]] void serve(BenchQueue& requests, const std::vector<uint8_t>& answer) {
+  std::vector<uint8_t> request;
+  BenchQueue requester;
+  while (requests.receive(request, 3600)) {
+    if (!requester.isOpen()) {
+      const uint8_t* src = tlv_find(request.data(), TLV_SRC);
+      if (src == nullptr || !requester.openForWriting(tlvText(src))) break;
+    }
+    if (!requester.send(answer)) break;
+  }
+  _exit(0);
+}
+
+}  // namespace
+
+BenchEcho::~BenchEcho() { stop(); }
+
+std::vector<uint8_t> benchPlainAnswer() {
+  std::vector<uint8_t> bytes(KLMSG_MAX);
+  sntlv_msg_init(bytes.data(), unsigned(bytes.size()), CAT_CLIENT_RSP);
+  sntlv_add_dat(bytes.data(), unsigned(bytes.size()), TLV_RSPCODE, 4, 0);
+  sntlv_add_dat(bytes.data(), unsigned(bytes.size()), TLV_END, 0, 0);
+  bytes.resize(size_t(sntlv_msg_len(bytes.data())));
+  return bytes;
+}
+
+bool BenchEcho::start(const std::vector<uint8_t>& answer) {
+  if (!mRequests.create(benchQueueName("echo"))) return false;
+  mChild = fork();
+  if (mChild == 0) serve(mRequests, answer);
+  return mChild > 0;
+}
+
+void BenchEcho::stop() {
+  if (mChild <= 0) return;
+  kill(mChild, SIGTERM);
+  waitpid(mChild, nullptr, 0);
+  mChild = -1;
+}

@@ -1,0 +1,32 @@
+// The baseline: a child process that answers each request on one queue with a fixed answer on
+// another, doing nothing else. A round trip through it is the least one command can cost.
+#pragma once
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "bench_queue.h"
+
+class BenchEcho {
+ public:
+  BenchEcho() = default;
+  ~BenchEcho();
+  BenchEcho(const BenchEcho&) = delete;
+  BenchEcho& operator=(const BenchEcho&) = delete;
+
+  // Creates the request queue and forks the child, which answers with the given bytes on the queue
+  // named by each request's TLV_SRC (opened once). Call before any thread is started.
+  bool start(const std::vector<uint8_t>& answer);
+  const std::string& requestQueue() const { return mRequests.name(); }
+  // Ends the child and removes the request queue.
+  void stop();
+
+ private:
+  pid_t mChild = -1;
+  BenchQueue mRequests;  // the child's; kept here so that the name lives until stop
+};
+
+// The answer a command without payload gets: CAT_CLIENT_RSP with a 4-byte status 0.
+std::vector<uint8_t> benchPlainAnswer();

@@ -1,0 +1,74 @@
+#include "bench_latency.h"
+
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "bench_report.h"
+
+namespace {
+
+// count timed exchanges of the request; false with the reason at the first missing or failed answer.
+bool measure(BenchRequester& requester, const std::vector<uint8_t>& request, unsigned count, BenchSamples& samples,
+             const char* name, std::string& problem) {
+  KlctlAnswer answer;
+  for (unsigned i = 0; i < count; ++i) {
+    const double start = benchNowUs();
+    const bool answered = requester.exchange(request, answer);
+    samples.add(benchNowUs() - start);
+    if (!answered || answer.status != 0) {
+      problem = benchText("%s: %s", name, answered ? "answered with a non-zero status" : "no answer within 10 s");
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool benchMeasureLatencies(BenchRequester& echo, BenchRequester& daemon, const std::vector<BenchCommandSpec>& specs,
+                           unsigned rounds, unsigned baselinePerRound, BenchLatencies& out, std::string& problem) {
+  // The same bytes for the baseline as for the cheapest command: only the far side differs.
+  const std::vector<uint8_t> raw = echo.request(specs.front().number, nullptr);
+  std::vector<std::vector<uint8_t>> requests;
+  for (const BenchCommandSpec& spec : specs) requests.push_back(daemon.request(spec.number, nullptr));
+  out.commands.assign(specs.size(), BenchSamples());
+  for (unsigned round = 0; round < rounds; ++round) {
+    if (!measure(echo, raw, baselinePerRound, out.baseline, "raw round trip", problem)) return false;
+    for (size_t i = 0; i < specs.size(); ++i) {
+      if (!measure(daemon, requests[i], specs[i].perRound, out.commands[i], specs[i].name, problem)) return false;
+    }
+  }
+  return true;
+}
+
+double benchThroughput(unsigned requesters, uint32_t command, double seconds) {
+  std::vector<std::unique_ptr<BenchRequester>> clients;
+  for (unsigned i = 0; i < requesters; ++i) {
+    clients.push_back(std::make_unique<BenchRequester>());
+    if (!clients.back()->open()) return -1;
+  }
+  std::atomic<bool> running{true};
+  std::atomic<bool> lost{false};
+  std::atomic<unsigned long> answered{0};
+  std::vector<std::thread> threads;
+  const double start = benchNowUs();
+  for (auto& client : clients) {
+    threads.emplace_back([&, requester = client.get()] {
+      const std::vector<uint8_t> request = requester->request(command, nullptr);
+      KlctlAnswer answer;
+      while (running) {
+        if (!requester->exchange(request, answer)) {
+          lost = true;
+          return;
+        }
+        ++answered;
+      }
+    });
+  }
+  std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+  running = false;
+  for (std::thread& thread : threads) thread.join();
+  const double elapsed = (benchNowUs() - start) / 1e6;
+  return lost ? -1 : double(answered) / elapsed;
+}

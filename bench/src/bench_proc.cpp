@@ -1,0 +1,49 @@
+#include "bench_proc.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+}  // namespace
+
+long benchStatTicks(const char* stat) {
+  // The command name may hold blanks and parentheses: the fields start after the last ')'.
+  const char* after = std::strrchr(stat, ')');
+  if (after == nullptr) return -1;
+  std::istringstream fields(after + 1);
+  std::string field;
+  // After the name: state (3), ..., utime (14), stime (15).
+  for (int number = 3; number < 14 && (fields >> field); ++number) {
+  }
+  long user = -1, system = -1;
+  if (!(fields >> user >> system) || user < 0 || system < 0) return -1;
+  return user + system;
+}
+
+double benchCpuSeconds(pid_t pid) {
+  const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+  const long ticks = benchStatTicks(stat.c_str());
+  return ticks < 0 ? -1 : double(ticks) / double(sysconf(_SC_CLK_TCK));
+}
+
+long benchRssKib(pid_t pid) {
+  std::istringstream status(readFile("/proc/" + std::to_string(pid) + "/status"));
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+  }
+  return -1;
+}

@@ -1,0 +1,10 @@
+// What /proc tells about another process: CPU time and resident memory.
+#pragma once
+#include <sys/types.h>
+
+// User plus system CPU time of every thread of the process, in seconds; -1 when unreadable.
+double benchCpuSeconds(pid_t pid);
+// VmRSS in KiB; -1 when unreadable.
+long benchRssKib(pid_t pid);
+// Parses the text of /proc/<pid>/stat: utime + stime in clock ticks, or -1 when malformed.
+long benchStatTicks(const char* stat);

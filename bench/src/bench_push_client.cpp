@@ -1,0 +1,73 @@
+#include "bench_push_client.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "bench_samples.h"
+#include "klcontrol_command_table.h"
+
+namespace {
+constexpr uint16_t NOTIFY_PORT = 8081;
+}
+
+BenchPushClient::~BenchPushClient() {
+  if (mFd >= 0) close(mFd);
+}
+
+bool BenchPushClient::connectAndResume(BenchRequester& requester, int timeoutMs) {
+  mFd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(NOTIFY_PORT);
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  if (mFd < 0 || connect(mFd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) return false;
+  static const char kResume[] = "status=1";
+  const std::vector<uint8_t> argument(kResume, kResume + sizeof kResume);
+  const std::vector<uint8_t> resume = requester.request(KLCONTROL_PUSH_NOTIFICATIONS, &argument);
+  const double deadline = benchNowUs() + timeoutMs * 1e3;
+  std::string document;
+  while (benchNowUs() < deadline) {
+    KlctlAnswer answer;
+    if (!requester.exchange(resume, answer) || answer.status != 0) return false;
+    if (next(document, 1000)) return true;
+  }
+  return false;
+}
+
+bool BenchPushClient::next(std::string& document, int timeoutMs) {
+  const double deadline = benchNowUs() + timeoutMs * 1e3;
+  char buffer[4096];
+  while (!mFrames.next(document)) {
+    const int left = int((deadline - benchNowUs()) / 1e3);
+    pollfd readable{mFd, POLLIN, 0};
+    if (mFrames.broken() || left <= 0 || poll(&readable, 1, left) <= 0) return false;
+    const ssize_t received = recv(mFd, buffer, sizeof buffer, 0);
+    if (received <= 0) return false;
+    mFrames.feed(buffer, size_t(received));
+  }
+  return true;
+}
+
+bool BenchPushClient::waitFor(const std::string& text, int timeoutMs) {
+  const double deadline = benchNowUs() + timeoutMs * 1e3;
+  std::string document;
+  for (int left = timeoutMs; left > 0; left = int((deadline - benchNowUs()) / 1e3)) {
+    if (!next(document, left)) return false;
+    if (document.find(text) != std::string::npos) return true;
+  }
+  return false;
+}
+
+unsigned BenchPushClient::readFor(int milliseconds) {
+  const double deadline = benchNowUs() + milliseconds * 1e3;
+  unsigned documents = 0;
+  std::string document;
+  for (int left = milliseconds; left > 0; left = int((deadline - benchNowUs()) / 1e3)) {
+    if (!next(document, left)) break;
+    ++documents;
+  }
+  return documents;
+}

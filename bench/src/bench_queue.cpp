@@ -1,0 +1,51 @@
+#include "bench_queue.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <ctime>
+
+#include "klTlv.h"
+
+BenchQueue::~BenchQueue() {
+  if (mMqd == -1) return;
+  mq_close(mMqd);
+  if (mOwner) mq_unlink(mName.c_str());
+}
+
+bool BenchQueue::create(const std::string& name) {
+  mq_attr attr{};
+  attr.mq_maxmsg = 2;
+  attr.mq_msgsize = KLMSG_MAX;
+  mMqd = mq_open(name.c_str(), O_RDONLY | O_CREAT | O_EXCL, 0600, &attr);
+  mName = name;
+  mOwner = mMqd != -1;
+  return isOpen();
+}
+
+bool BenchQueue::openForWriting(const std::string& name) {
+  mMqd = mq_open(name.c_str(), O_WRONLY);
+  mName = name;
+  return isOpen();
+}
+
+bool BenchQueue::send(const std::vector<uint8_t>& bytes) {
+  return mq_send(mMqd, reinterpret_cast<const char*>(bytes.data()), bytes.size(), 0) == 0;
+}
+
+bool BenchQueue::receive(std::vector<uint8_t>& buffer, int timeoutS) {
+  timespec deadline{};
+  clock_gettime(CLOCK_REALTIME, &deadline);
+  deadline.tv_sec += timeoutS;
+  buffer.resize(KLMSG_MAX);
+  const ssize_t received = mq_timedreceive(mMqd, reinterpret_cast<char*>(buffer.data()), buffer.size(), nullptr,
+                                           &deadline);
+  buffer.resize(received < 0 ? 0 : size_t(received));
+  return received >= 0;
+}
+
+std::string benchQueueName(const char* tag) {
+  static std::atomic<unsigned> next{0};
+  return "/klbench." + std::to_string(getpid()) + "." + tag + "." + std::to_string(next++);
+}

@@ -1,0 +1,35 @@
+// A POSIX queue descriptor, closed (and removed, when this side created it) on every path.
+#pragma once
+#include <mqueue.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class BenchQueue {
+ public:
+  BenchQueue() = default;
+  ~BenchQueue();
+  BenchQueue(const BenchQueue&) = delete;
+  BenchQueue& operator=(const BenchQueue&) = delete;
+
+  // Creates the queue exclusively for reading: room for two 1500-byte messages, as a requester's.
+  bool create(const std::string& name);
+  // Opens an existing queue for writing.
+  bool openForWriting(const std::string& name);
+  bool isOpen() const { return mMqd != -1; }
+  const std::string& name() const { return mName; }
+
+  // Sends the bytes (blocking while the queue is full); false on failure.
+  bool send(const std::vector<uint8_t>& bytes);
+  // Receives one message into buffer (resized to what came); false after timeoutS seconds or on failure.
+  bool receive(std::vector<uint8_t>& buffer, int timeoutS);
+
+ private:
+  mqd_t mMqd = -1;
+  std::string mName;
+  bool mOwner = false;
+};
+
+// A queue name of this process not used before: "/klbench.<pid>.<tag>.<n>".
+std::string benchQueueName(const char* tag);

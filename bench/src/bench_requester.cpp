@@ -1,0 +1,24 @@
+#include "bench_requester.h"
+
+#include "klTlv.h"
+
+namespace {
+constexpr int ANSWER_TIMEOUT_S = 10;
+}
+
+bool BenchRequester::open(const std::string& destination) {
+  return mReply.create(benchQueueName("reply")) && mDestination.openForWriting(destination);
+}
+
+std::vector<uint8_t> BenchRequester::request(uint32_t command, const std::vector<uint8_t>* argument) const {
+  std::vector<uint8_t> bytes(KLMSG_MAX);
+  const int length = klctlBuildCommand(bytes.data(), unsigned(bytes.size()), command, argument, mReply.name());
+  bytes.resize(size_t(length));
+  return bytes;
+}
+
+bool BenchRequester::exchange(const std::vector<uint8_t>& request, KlctlAnswer& answer) {
+  if (!mDestination.send(request) || !mReply.receive(mBuffer, ANSWER_TIMEOUT_S)) return false;
+  std::string problem;
+  return klctlDecodeAnswer(mBuffer.data(), int(mBuffer.size()), answer, problem);
+}
