@@ -40,6 +40,7 @@ bool parseOptions(const std::vector<std::string>& words, size_t& i, KlctlPlan& p
         error = "bad time-out \"" + value + "\" (seconds, more than 0, at most 3600)";
         return false;
       }
+      plan.timeoutGiven = true;
     } else {
       error = "unknown option " + word;
       return false;
@@ -71,18 +72,29 @@ bool parseStep(const std::vector<std::string>& words, KlctlStep& step, std::stri
   return klctlParseArguments(arguments, step.argument, error);
 }
 
-// "watch [--count N]"
+// "watch [--count N] [--timeout S] [--json]"; --timeout and --json in front of watch count as well.
 bool parseWatch(const std::vector<std::string>& words, KlctlPlan& plan, std::string& error) {
   plan.watch = true;
-  if (words.size() == 1) return true;
-  uint64_t count = 0;
-  if (words.size() == 3 && words[1] == "--count" && klctlParseUnsigned(words[2], UINT32_MAX, count) &&
-      count > 0) {
-    plan.watchCount = static_cast<unsigned>(count);
-    return true;
+  KlctlWatchOptions& options = plan.watchOptions;
+  options.compact = plan.json;
+  if (plan.timeoutGiven) options.timeout = plan.timeout;
+  for (size_t i = 1; i < words.size(); ++i) {
+    const bool hasValue = i + 1 < words.size();
+    uint64_t count = 0;
+    if (words[i] == "--json") {
+      options.compact = true;
+    } else if (words[i] == "--count" && hasValue && klctlParseUnsigned(words[i + 1], UINT32_MAX, count) &&
+               count > 0) {
+      options.count = static_cast<unsigned>(count);
+      ++i;
+    } else if (words[i] == "--timeout" && hasValue && parseTimeout(words[i + 1], options.timeout)) {
+      ++i;
+    } else {
+      error = "watch takes --count N (at least 1), --timeout S (more than 0, at most 3600) and --json";
+      return false;
+    }
   }
-  error = "watch takes only --count N (N at least 1)";
-  return false;
+  return true;
 }
 
 }  // namespace
@@ -120,7 +132,8 @@ std::string klctlUsage() {
          "COMMAND is a number or a name below (case does not matter, the KLCONTROL_ prefix may be left "
          "out),\n"
          "or suspend / resume (\"JS\" / \"JR\"). Commands run in order; the first failure stops the rest.\n"
-         "klctl [--timeout S] watch [--count N] prints the documents pushed on port 8081, one a line.\n"
+         "klctl watch [--count N] [--timeout S] [--json] prints the documents pushed on port 8081 as JSON\n"
+         "(indented; --json: one line each) until N documents came or S seconds passed (default: no limit).\n"
          "\n"
          "ARG (concatenated in order into the command's argument; without ARG none is sent):\n"
          "  u8:N u16:N u32:N   unsigned values in host byte order (decimal or 0x..)\n"
@@ -141,6 +154,7 @@ std::string klctlUsage() {
          "             3 no answer within the time-out (or a malformed one); 4 the daemon's queue is "
          "missing.\n"
          "             With --keep-going the first failure decides.\n"
+         "             watch: 0 when at least one document was printed, 3 when none came.\n"
          "\n"
          "commands (number, name, argument class, description):\n" +
          klctlCommandList() + "\nprotobuf bodies from fields (preset-create --group 1 --mode 12 ...):\n" +

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "klctl_message.h"
+#include "klctl_watch.h"
 
 enum class KlctlStepKind { Command, Suspend, Resume };
 
@@ -18,13 +19,14 @@ struct KlctlStep {
 
 struct KlctlPlan {
   double timeout = 5;  // seconds to wait for each answer
+  bool timeoutGiven = false;
   bool json = false;
   bool keepGoing = false;  // go on after a failed command
   bool help = false;
   bool probe = false;  // only tell whether probeQueue exists
   std::string probeQueue = KLCTL_DAEMON_QUEUE;
-  bool watch = false;       // print pushed documents instead of sending steps
-  unsigned watchCount = 0;  // stop after so many documents; 0: no limit
+  bool watch = false;  // print pushed documents instead of sending steps
+  KlctlWatchOptions watchOptions;
   std::vector<KlctlStep> steps;
 };
 

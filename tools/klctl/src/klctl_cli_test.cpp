@@ -83,9 +83,18 @@ TEST(KlctlCommandLine, DefaultsAndArgumentPresence) {
   EXPECT_EQ(KLCTL_DAEMON_QUEUE, parse({"--probe"}).probeQueue);
   const KlctlPlan watch = parse({"--timeout", "9", "watch", "--count", "2"});
   EXPECT_TRUE(watch.watch);
-  EXPECT_EQ(2u, watch.watchCount);
+  EXPECT_EQ(2u, watch.watchOptions.count);
+  EXPECT_DOUBLE_EQ(9, watch.watchOptions.timeout);
+  EXPECT_FALSE(watch.watchOptions.compact);
   EXPECT_TRUE(watch.steps.empty());
-  EXPECT_EQ(0u, parse({"watch"}).watchCount);
+  const KlctlPlan endless = parse({"--json", "watch"});
+  EXPECT_EQ(0u, endless.watchOptions.count);
+  EXPECT_DOUBLE_EQ(0, endless.watchOptions.timeout);
+  EXPECT_TRUE(endless.watchOptions.compact);
+  const KlctlPlan after = parse({"watch", "--json", "--timeout", "1.5", "--count", "3"});
+  EXPECT_EQ(3u, after.watchOptions.count);
+  EXPECT_DOUBLE_EQ(1.5, after.watchOptions.timeout);
+  EXPECT_TRUE(after.watchOptions.compact);
 }
 
 TEST(KlctlCommandLine, UsageErrorsAreRefusedWithAReason) {
@@ -105,6 +114,8 @@ TEST(KlctlCommandLine, UsageErrorsAreRefusedWithAReason) {
       {"suspend", "u8:1"},
       {"watch", "--count", "0"},
       {"watch", "mode"},
+      {"watch", "--count"},
+      {"watch", "--timeout", "0"},
   };
   for (const auto& words : bad) {
     KlctlPlan plan;

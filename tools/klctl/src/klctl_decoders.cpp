@@ -4,11 +4,11 @@
 #include <cstring>
 
 #include "klcontrol_command_table.h"
-#include "klctl_wireless_media_decoders.h"
 #include "klctl_preset_decoders.h"
-#include "klctl_status_records.h"
 #include "klctl_settings_status_decoders.h"
+#include "klctl_status_records.h"
 #include "klctl_transcode_decoders.h"
+#include "klctl_wireless_media_decoders.h"
 
 namespace {
 
@@ -33,14 +33,14 @@ const struct {
   uint32_t command;
   Decoder decode;
 } kDecoders[] = {
-    {KLCONTROL_WIFI_SSID_SCAN, decodeWord},               // the scan id
+    {KLCONTROL_WIFI_SSID_SCAN, decodeWord},  // the scan id
     {KLCONTROL_WIFI_SSID_LIST, klctlDecodeNetworkList},
     {KLCONTROL_GET_DELETE_LIST_RESULT, klctlDecodeDeleteListResult},
-    {KLCONTROL_CAL_FILE_NAME_GET, decodeText},            // the calibration file path
-    {KLCONTROL_ANALYTICS_FILENAME_GET, decodeText},       // the analytics file path
-    {KLCONTROL_PRESET_GET_ACTIVE_PRESET, decodeWord},     // the preset id
-    {KLCONTROL_PRESET_GET_ACTIVE_GROUP, decodeWord},      // the preset group
-    {KLCONTROL_GET_ALL_SETTINGS_STATUS_IDS, decodeText},  // JSON text
+    {KLCONTROL_CAL_FILE_NAME_GET, decodeText},                  // the calibration file path
+    {KLCONTROL_ANALYTICS_FILENAME_GET, decodeText},             // the analytics file path
+    {KLCONTROL_PRESET_GET_ACTIVE_PRESET, decodeWord},           // the preset id
+    {KLCONTROL_PRESET_GET_ACTIVE_GROUP, decodeWord},            // the preset group
+    {KLCONTROL_GET_ALL_SETTINGS_STATUS_IDS, decodeText},        // JSON text
     {KLCONTROL_GET_EXTENDED_STATUS, klctlDecodeStatusRecords},  // status records
     {KLCONTROL_GET_ALL_SETTINGS, klctlDecodeSettingsBlock},
     {KLCONTROL_GET_ALL_STATUS, klctlDecodeStatusBlock},
@@ -58,7 +58,25 @@ const struct {
     {KLCONTROL_TRANSCODE_CANCEL, klctlDecodeTranscodeRecord},
 };
 
+const struct {
+  uint32_t command;
+  nlohmann::ordered_json (*decode)(const std::vector<uint8_t>& payload);
+} kJsonDecoders[] = {
+    {KLCONTROL_PRESET_GROUP_LIST, klctlPresetGroupsJson},
+    {KLCONTROL_PRESET_LIST, klctlPresetIdsJson},
+    {KLCONTROL_PRESET_INFO, klctlPresetJson},
+    {KLCONTROL_PRESET_CUSTOM_CREATE, klctlCreatedPresetJson},
+    {KLCONTROL_PRESET_GET_PRESETS, klctlPresetModelJson},
+};
+
 }  // namespace
+
+nlohmann::ordered_json klctlDecodePayloadJson(uint32_t command, const std::vector<uint8_t>& payload) {
+  for (const auto& row : kJsonDecoders) {
+    if (row.command == command) return row.decode(payload);
+  }
+  return nullptr;
+}
 
 std::string klctlDecodePayload(uint32_t command, const std::vector<uint8_t>& payload) {
   for (const auto& row : kDecoders) {

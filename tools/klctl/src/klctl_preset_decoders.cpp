@@ -8,6 +8,8 @@
 
 namespace {
 
+using Json = nlohmann::ordered_json;
+
 template <class Message>
 bool parse(const std::vector<uint8_t>& payload, Message& message) {
   return message.ParseFromArray(payload.data(), static_cast<int>(payload.size()));
@@ -19,59 +21,122 @@ std::string hexId(uint32_t id) {
   return text;
 }
 
-// "0x00010003 mode 18 title 6#1 icon 6 custom edited settings 19=1 122=0"
-std::string presetLine(const wsdk_commands::WSDK_Preset& preset) {
-  std::string line = hexId(static_cast<uint32_t>(preset.id())) + " mode " + std::to_string(preset.mode()) +
-                     " title " + std::to_string(preset.title_id());
-  if (preset.has_title_number()) line += "#" + std::to_string(preset.title_number());
-  line += " icon " + std::to_string(preset.icon());
-  if (preset.user_defined()) line += " custom";
-  if (preset.is_modified()) line += " edited";
-  line += " settings";
+// Preset ids are 32-bit numbers that the schema carries as int32.
+uint32_t idOf(int32_t id) {
+  return static_cast<uint32_t>(id);
+}
+
+Json presetObject(const wsdk_commands::WSDK_Preset& preset) {
+  Json object = {{"id", idOf(preset.id())}, {"mode", preset.mode()}, {"title", preset.title_id()}};
+  if (preset.has_title_number()) object["title_number"] = preset.title_number();
+  object["icon"] = preset.icon();
+  object["custom"] = preset.user_defined();
+  object["edited"] = preset.is_modified();
+  Json settings = Json::array();
   for (const auto& setting : preset.setting_array()) {
-    line += " " + std::to_string(setting.id()) + "=" + std::to_string(setting.value());
+    Json entry = {{"id", setting.id()}, {"value", setting.value()}};
+    if (setting.is_caption()) entry["caption"] = true;
+    settings.push_back(std::move(entry));
+  }
+  object["settings"] = std::move(settings);
+  return object;
+}
+
+std::string numberText(const Json& number) {
+  return std::to_string(number.get<int64_t>());
+}
+
+// "0x00010003 mode 18 title 6#1 icon 6 custom edited settings 19=1 122=0"
+std::string presetLine(const Json& preset) {
+  std::string line = hexId(preset["id"].get<uint32_t>()) + " mode " + numberText(preset["mode"]) + " title " +
+                     numberText(preset["title"]);
+  if (preset.contains("title_number")) line += "#" + numberText(preset["title_number"]);
+  line += " icon " + numberText(preset["icon"]);
+  if (preset["custom"].get<bool>()) line += " custom";
+  if (preset["edited"].get<bool>()) line += " edited";
+  line += " settings";
+  for (const Json& setting : preset["settings"]) {
+    line += " " + numberText(setting["id"]) + "=" + numberText(setting["value"]);
   }
   return line;
 }
 
+// "name: a b c" of a list of numbers, each written by format.
+template <class Format>
+std::string listLine(const char* name, const Json& object, Format format) {
+  if (object.is_null()) return "";
+  std::string text = std::string(name) + ":";
+  for (const Json& number : object[name]) text += " " + format(number);
+  return text;
+}
+
 }  // namespace
 
-std::string klctlDecodePresetGroups(const std::vector<uint8_t>& payload) {
+Json klctlPresetGroupsJson(const std::vector<uint8_t>& payload) {
   klcontrol::presets::KLC_Preset_Group_List_Resp groups;
-  if (!parse(payload, groups)) return "";
-  std::string text = "groups:";
-  for (uint32_t group : groups.preset_groups()) text += " " + std::to_string(group);
-  return text;
+  if (!parse(payload, groups)) return nullptr;
+  return {{"groups", std::vector<uint32_t>(groups.preset_groups().begin(), groups.preset_groups().end())}};
+}
+
+Json klctlPresetIdsJson(const std::vector<uint8_t>& payload) {
+  klcontrol::presets::KLC_Preset_List_Resp presets;
+  if (!parse(payload, presets)) return nullptr;
+  return {{"presets", std::vector<uint32_t>(presets.presets().begin(), presets.presets().end())}};
+}
+
+Json klctlPresetJson(const std::vector<uint8_t>& payload) {
+  wsdk_commands::WSDK_Preset preset;
+  return parse(payload, preset) ? presetObject(preset) : Json();
+}
+
+Json klctlCreatedPresetJson(const std::vector<uint8_t>& payload) {
+  wsdk_commands::WSDK_ResponseCreateCustomPreset created;
+  if (!parse(payload, created)) return nullptr;
+  return {{"preset_id", idOf(created.preset_id())}, {"result", created.result()}};
+}
+
+Json klctlPresetModelJson(const std::vector<uint8_t>& payload) {
+  wsdk_commands::WSDK_NotifyPresetStatus model;
+  if (!parse(payload, model)) return nullptr;
+  Json groups = Json::array();
+  for (const auto& group : model.preset_group_array()) {
+    Json presets = Json::array();
+    for (const auto& preset : group.preset_array()) presets.push_back(presetObject(preset));
+    groups.push_back({{"id", group.id()}, {"can_add_preset", group.can_add_preset()}, {"presets", presets}});
+  }
+  return {{"groups", std::move(groups)}};
+}
+
+std::string klctlDecodePresetGroups(const std::vector<uint8_t>& payload) {
+  return listLine("groups", klctlPresetGroupsJson(payload), numberText);
 }
 
 std::string klctlDecodePresetIds(const std::vector<uint8_t>& payload) {
-  klcontrol::presets::KLC_Preset_List_Resp presets;
-  if (!parse(payload, presets)) return "";
-  std::string text = "presets:";
-  for (uint32_t id : presets.presets()) text += " " + hexId(id);
-  return text;
+  return listLine("presets", klctlPresetIdsJson(payload),
+                  [](const Json& id) { return hexId(id.get<uint32_t>()); });
 }
 
 std::string klctlDecodePreset(const std::vector<uint8_t>& payload) {
-  wsdk_commands::WSDK_Preset preset;
-  return parse(payload, preset) ? "preset " + presetLine(preset) : "";
+  const Json preset = klctlPresetJson(payload);
+  return preset.is_null() ? "" : "preset " + presetLine(preset);
 }
 
 std::string klctlDecodeCreatedPreset(const std::vector<uint8_t>& payload) {
-  wsdk_commands::WSDK_ResponseCreateCustomPreset created;
-  if (!parse(payload, created)) return "";
-  return "created " + hexId(static_cast<uint32_t>(created.preset_id())) + " result " +
-         std::to_string(created.result());
+  const Json created = klctlCreatedPresetJson(payload);
+  if (created.is_null()) return "";
+  return "created " + hexId(created["preset_id"].get<uint32_t>()) + " result " +
+         numberText(created["result"]);
 }
 
 std::string klctlDecodePresetModel(const std::vector<uint8_t>& payload) {
-  wsdk_commands::WSDK_NotifyPresetStatus model;
-  if (!parse(payload, model)) return "";
+  const Json model = klctlPresetModelJson(payload);
+  if (model.is_null()) return "";
   std::string text;
-  for (const auto& group : model.preset_group_array()) {
+  for (const Json& group : model["groups"]) {
     if (!text.empty()) text += "\n";
-    text += "group " + std::to_string(group.id()) + (group.can_add_preset() ? " (can add)" : " (full)");
-    for (const auto& preset : group.preset_array()) text += "\n  " + presetLine(preset);
+    text +=
+        "group " + numberText(group["id"]) + (group["can_add_preset"].get<bool>() ? " (can add)" : " (full)");
+    for (const Json& preset : group["presets"]) text += "\n  " + presetLine(preset);
   }
   return text;
 }

@@ -1,8 +1,22 @@
-// Readable forms of the preset commands' protobuf answers; "" when the payload does not decode.
+// The preset commands' protobuf answers as structured JSON, and the readable text made from it. Each
+// function gives null (or "") when the payload does not decode.
 #pragma once
 #include <cstdint>
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
+
+// Command 70: {"groups":[1000,1001]}.
+nlohmann::ordered_json klctlPresetGroupsJson(const std::vector<uint8_t>& payload);
+// Command 71: {"presets":[65536,65537]}.
+nlohmann::ordered_json klctlPresetIdsJson(const std::vector<uint8_t>& payload);
+// Command 72: {"id":..,"mode":..,"title":..,["title_number":..,]"icon":..,"custom":..,"edited":..,
+// "settings":[{"id":..,"value":..},..]}.
+nlohmann::ordered_json klctlPresetJson(const std::vector<uint8_t>& payload);
+// Command 73: {"preset_id":..,"result":..}.
+nlohmann::ordered_json klctlCreatedPresetJson(const std::vector<uint8_t>& payload);
+// Command 81: {"groups":[{"id":..,"can_add_preset":..,"presets":[preset,..]},..]}.
+nlohmann::ordered_json klctlPresetModelJson(const std::vector<uint8_t>& payload);
 
 // Command 70: "groups: 1000 1001".
 std::string klctlDecodePresetGroups(const std::vector<uint8_t>& payload);

@@ -1,12 +1,16 @@
 // Preset bodies built from klctl's field words, and the preset answers decoded.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "klControlCommands/klControl_presets.pb.h"
 #include "klcontrol_command_table.h"
 #include "klctl_body_forms.h"
 #include "klctl_cli.h"
 #include "klctl_preset_decoders.h"
+#include "klctl_report.h"
 #include "wsdkCommands/WSDK_NotifyPresetStatus.pb.h"
+#include "wsdkCommands/WSDK_RequestCreateCustomPreset.pb.h"
 
 namespace {
 
@@ -19,10 +23,10 @@ std::vector<uint8_t> bytesOf(const Message& message) {
 TEST(KlctlPresetForms, FieldWordsBecomeTheBodyOfTheCommand) {
   KlctlPlan plan;
   std::string error;
-  ASSERT_TRUE(klctlParseCommandLine({"preset-create", "--group", "1000", "--mode", "12", "--icon", "20",
-                                     "--title", "0x14", "--preset_name_iterator", "0", "--", "preset-load", "--id",
-                                     "65538"},
-                                    plan, error))
+  ASSERT_TRUE(
+      klctlParseCommandLine({"preset-create", "--group", "1000", "--mode", "12", "--icon", "20", "--title",
+                             "0x14", "--preset_name_iterator", "0", "--", "preset-load", "--id", "65538"},
+                            plan, error))
       << error;
   ASSERT_EQ(plan.steps.size(), 2u);
   klcontrol::presets::KLC_Preset_Custom_Create_Req create;
@@ -42,8 +46,9 @@ TEST(KlctlPresetForms, FieldWordsBecomeTheBodyOfTheCommand) {
 
 TEST(KlctlPresetForms, UnknownFieldsMissingAndBadValuesAreUsageErrors) {
   const std::vector<std::vector<std::string>> refused = {
-      {"preset-load", "--order", "1"},      {"preset-load", "--id"},        {"preset-load", "--id", "-1"},
-      {"preset-load", "--id", "0x100000000"}, {"preset-list", "group", "1"}, {"preset-list", "--include_info", "2"},
+      {"preset-load", "--order", "1"}, {"preset-load", "--id"},
+      {"preset-load", "--id", "-1"},   {"preset-load", "--id", "0x100000000"},
+      {"preset-list", "group", "1"},   {"preset-list", "--include_info", "2"},
   };
   for (const auto& words : refused) {
     KlctlPlan plan;
@@ -67,13 +72,40 @@ TEST(KlctlPresetDecoders, ModelTableAndGarbage) {
   auto* setting = preset->add_setting_array();
   setting->set_id(19);
   setting->set_value(1);
+  preset->set_title_number(2);
   EXPECT_EQ(klctlDecodePresetModel(bytesOf(model)),
-            "group 1001 (full)\n  0x00010003 mode 18 title 6 icon 6 edited settings 19=1");
+            "group 1001 (full)\n  0x00010003 mode 18 title 6#2 icon 6 edited settings 19=1");
+  EXPECT_EQ(klctlPresetModelJson(bytesOf(model)),
+            nlohmann::ordered_json::parse(R"({"groups":[{"id":1001,"can_add_preset":false,"presets":[
+                {"id":65539,"mode":18,"title":6,"title_number":2,"icon":6,"custom":false,"edited":true,
+                 "settings":[{"id":19,"value":1}]}]}]})"));
   EXPECT_EQ(klctlDecodePresetModel({0xFF}), "");
+  EXPECT_TRUE(klctlPresetModelJson({0xFF}).is_null());
   klcontrol::presets::KLC_Preset_Group_List_Resp groups;
   groups.add_preset_groups(1000);
   groups.add_preset_groups(1008);
   EXPECT_EQ(klctlDecodePresetGroups(bytesOf(groups)), "groups: 1000 1008");
+  EXPECT_EQ(klctlPresetGroupsJson(bytesOf(groups)).dump(), R"({"groups":[1000,1008]})");
+}
+
+// With --json a preset answer's "decoded" member is the structured value, not text.
+TEST(KlctlPresetDecoders, JsonReportCarriesTheStructure) {
+  wsdk_commands::WSDK_ResponseCreateCustomPreset created;
+  created.set_preset_id(0x11000);
+  created.set_result(RESULT_SUCCESS);
+  KlctlStep step;
+  step.number = KLCONTROL_PRESET_CUSTOM_CREATE;
+  KlctlResult result;
+  result.outcome = KlctlOutcome::Ok;
+  result.answer.payload = bytesOf(created);
+  std::ostringstream out;
+  std::ostringstream err;
+  klctlReport(step, result, true, out, err);
+  const auto line = nlohmann::ordered_json::parse(out.str());
+  EXPECT_EQ(line["decoded"].dump(), R"({"preset_id":69632,"result":1})");
+  std::ostringstream text;
+  klctlReport(step, result, false, text, err);
+  EXPECT_NE(text.str().find("  created 0x00011000 result 1\n"), std::string::npos) << text.str();
 }
 
 }  // namespace

@@ -53,6 +53,12 @@ nlohmann::ordered_json jsonObject(const KlctlStep& step, const KlctlResult& resu
   object["status"] = result.answer.status;
   object["status_name"] = klErrno2Str(result.answer.status);
   object["payload_hex"] = hexText(result.answer.payload);
+  if (step.kind != KlctlStepKind::Command || result.answer.payload.empty()) return object;
+  nlohmann::ordered_json structured = klctlDecodePayloadJson(step.number, result.answer.payload);
+  if (!structured.is_null()) {
+    object["decoded"] = std::move(structured);
+    return object;
+  }
   const std::string text = decoded(step, result);
   if (!text.empty()) object["decoded"] = text;
   return object;

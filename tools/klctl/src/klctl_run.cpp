@@ -31,7 +31,7 @@ KlctlOutcome klctlRun(const KlctlPlan& plan, std::ostream& out, std::ostream& er
     return KlctlOutcome::Ok;
   }
   if (plan.probe) return probe(plan, out);
-  if (plan.watch) return klctlWatch(plan.watchCount, plan.timeout, out, err);
+  if (plan.watch) return klctlWatch(plan.watchOptions, out, err);
   KlctlOutcome first = KlctlOutcome::Ok;
   for (const KlctlStep& step : plan.steps) {
     const KlctlResult result = send(step, plan.timeout);

@@ -1,0 +1,198 @@
+// The klctl program against the real klControlD and klCameraSim, each test in namespaces of its own.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <mqueue.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <thread>
+
+#include "e2e_process.h"
+#include "kl_test_namespace.h"
+
+namespace {
+
+using Json = nlohmann::json;
+
+// Polls the condition every 10 ms for at most the seconds.
+template <class Condition>
+bool waitFor(Condition condition, double seconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
+}
+
+bool queueExists(const char* name) {
+  const mqd_t mqd = mq_open(name, O_WRONLY);
+  if (mqd == -1) return false;
+  mq_close(mqd);
+  return true;
+}
+
+// True once something listens on TCP port 8081 of this network namespace.
+bool notificationPortListens() {
+  std::ifstream table("/proc/net/tcp");
+  std::string line;
+  while (std::getline(table, line)) {
+    if (line.find(":1F91 00000000:0000 0A") != std::string::npos) return true;
+  }
+  return false;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class KlctlEndToEnd : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(klEnterPrivateNamespaces());
+    mCamera = std::make_unique<E2eProcess>(std::vector<std::string>{KL_CAMERA_SIM_PATH, "--fast"});
+    ASSERT_TRUE(waitFor([] { return queueExists("/to_klnet"); }, 10));
+    mDaemon = std::make_unique<E2eProcess>(std::vector<std::string>{KL_CONTROLD_PATH});
+    ASSERT_TRUE(waitFor([] { return queueExists("/to_klCtlD") && notificationPortListens(); }, 20));
+  }
+
+  static E2eRun klctl(std::vector<std::string> words, double seconds = 30) {
+    words.insert(words.begin(), KLCTL_PATH);
+    return e2eRun(words, seconds);
+  }
+  // The "decoded" member of klctl's one JSON line (null when there is none).
+  static Json decoded(const E2eRun& run) {
+    const Json line = Json::parse(run.out, nullptr, false);
+    return line.is_object() && line.contains("decoded") ? line["decoded"] : Json();
+  }
+  static std::vector<uint32_t> photoGroupIds() {
+    const E2eRun run = klctl({"--json", "preset-list", "--group", "1001"});
+    EXPECT_EQ(0, run.status) << run.err;
+    return decoded(run).value("presets", std::vector<uint32_t>{});
+  }
+
+  std::unique_ptr<E2eProcess> mCamera;
+  std::unique_ptr<E2eProcess> mDaemon;
+};
+
+// Answers of the factory presets, as text and as JSON. Model 57 lists firmware groups 0 to 5, 8 and 9: the
+// group list hides the dual-lens groups 3 to 5; the whole model (lens mode 0, power profile 2) also 0 and 8,
+// and shows group 9 as 1000, where no preset can be added.
+TEST_F(KlctlEndToEnd, PresetAnswersAreDecoded) {
+  const struct {
+    std::vector<std::string> words;
+    int status;
+    std::string printed;
+  } cases[] = {
+      {{"preset_group_list"}, 0, "  groups: 1000 1001 1002 1008 1009\n"},
+      {{"preset-list", "--group", "1001"}, 0, "  presets: 0x00010000 0x00010001 0x00010002 0x00010003\n"},
+      {{"preset-info", "--id", "0x10003"}, 0, "  preset 0x00010003 mode 18 title 6"},
+      {{"preset-create", "--group", "1003", "--mode", "17", "--icon", "20", "--title", "20", "--number", "0"},
+       1,
+       "KLCONTROL_PRESET_CUSTOM_CREATE (73): status -3 (KL_ERR_INVALID_PARAM)\n"},
+  };
+  for (const auto& c : cases) {
+    const E2eRun run = klctl(c.words);
+    EXPECT_EQ(c.status, run.status) << c.words[0] << ": " << run.err;
+    EXPECT_NE(std::string::npos, run.out.find(c.printed)) << run.out;
+  }
+  EXPECT_EQ(Json::parse(R"({"groups":[1000,1001,1002,1008,1009]})"),
+            decoded(klctl({"--json", "preset_group_list"})));
+  const Json preset = decoded(klctl({"--json", "preset-info", "--id", "0x10003"}));
+  EXPECT_EQ(0x10003u, preset.value("id", 0u)) << preset;
+  EXPECT_EQ(18, preset.value("mode", 0));
+  EXPECT_EQ(6, preset.value("title", 0));
+  EXPECT_EQ(6, preset.value("icon", 0));
+  EXPECT_EQ(false, preset.value("custom", true));
+  ASSERT_TRUE(preset.contains("settings") && preset["settings"].is_array() && !preset["settings"].empty());
+  EXPECT_TRUE(preset["settings"][0]["id"].is_number() && preset["settings"][0]["value"].is_number());
+
+  const Json model = decoded(klctl({"--json", "preset_get_presets"}));
+  ASSERT_TRUE(model.contains("groups") && model["groups"].is_array()) << model;
+  std::vector<uint32_t> groupIds;
+  std::vector<bool> canAdd;
+  for (const Json& group : model["groups"]) {
+    groupIds.push_back(group["id"]);
+    canAdd.push_back(group["can_add_preset"]);
+    for (const Json& each : group["presets"])
+      EXPECT_TRUE(each["id"].is_number() && each["settings"].is_array());
+  }
+  EXPECT_EQ((std::vector<uint32_t>{1001, 1002, 1000}), groupIds);
+  EXPECT_EQ((std::vector<bool>{true, true, false}), canAdd);
+  EXPECT_EQ(0x10003u, model["groups"][0]["presets"][3].value("id", 0u));
+}
+
+// A custom preset made, loaded, renamed, moved and removed with klctl; each step shows in the next answer.
+TEST_F(KlctlEndToEnd, PresetChangesReachTheCamera) {
+  const std::vector<uint32_t> factory = photoGroupIds();
+  ASSERT_EQ(4u, factory.size());
+  const E2eRun created = klctl({"--json", "preset-create", "--group", "1001", "--mode", "17", "--icon", "20",
+                                "--title", "20", "--number", "0"});
+  ASSERT_EQ(0, created.status) << created.out << created.err;
+  const uint32_t id = decoded(created).value("preset_id", 0u);
+  EXPECT_EQ(1, decoded(created).value("result", 0));
+  std::vector<uint32_t> withNew = factory;
+  withNew.push_back(id);
+  EXPECT_EQ(withNew, photoGroupIds());
+
+  const std::string idText = std::to_string(id);
+  const E2eRun loaded = klctl({"preset-load", "--id", idText, "--", "preset_get_active_preset"});
+  EXPECT_EQ(0, loaded.status) << loaded.err;
+  EXPECT_NE(std::string::npos, loaded.out.find("  value: " + idText + "\n")) << loaded.out;
+
+  EXPECT_EQ(0, klctl({"preset-title-icon", "--title", "25", "--icon", "21"}).status);
+  const Json renamed = decoded(klctl({"--json", "preset-info", "--id", idText}));
+  EXPECT_EQ(25, renamed.value("title", 0)) << renamed;
+  EXPECT_EQ(21, renamed.value("icon", 0));
+  EXPECT_EQ(true, renamed.value("custom", false));
+
+  EXPECT_EQ(0, klctl({"preset-order", "--id", idText, "--order", "0"}).status);
+  std::vector<uint32_t> moved = {id};
+  moved.insert(moved.end(), factory.begin(), factory.end());
+  EXPECT_EQ(moved, photoGroupIds());
+
+  EXPECT_EQ(0, klctl({"preset-remove", "--id", idText}).status);
+  EXPECT_EQ(factory, photoGroupIds());
+}
+
+// The full document first, then the change made on the camera; the time-out ends a watch that has more to
+// wait for.
+TEST_F(KlctlEndToEnd, WatchPrintsTheFullDocumentAndTheChange) {
+  char path[] = "/tmp/klctl_e2e_watch.XXXXXX";
+  const int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  close(fd);
+  {
+    E2eProcess watch({KLCTL_PATH, "watch", "--json", "--count", "2", "--timeout", "30"}, path);
+    ASSERT_TRUE(waitFor([&] { return readFile(path).find('\n') != std::string::npos; }, 20));
+    const E2eRun set = e2eRun({KL_CAMERA_SIM_PATH, "ctl", "set", "status.battery_percent", "5"}, 10);
+    EXPECT_EQ(0, set.status) << set.out << set.err;
+    EXPECT_EQ(0, watch.exitStatus(20));
+  }
+  std::istringstream lines(readFile(path));
+  unlink(path);
+  std::string full;
+  std::string change;
+  ASSERT_TRUE(std::getline(lines, full) && std::getline(lines, change));
+  const Json fullDocument = Json::parse(full, nullptr, false);
+  ASSERT_TRUE(fullDocument.is_object()) << full;
+  EXPECT_TRUE(fullDocument.contains("status") && fullDocument.contains("settings")) << full;
+  EXPECT_EQ(Json::parse(R"({"status":{"70":5}})"), Json::parse(change, nullptr, false)) << change;
+
+  const auto start = std::chrono::steady_clock::now();
+  const E2eRun timed = klctl({"watch", "--timeout", "2"});
+  const double took = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_EQ(0, timed.status) << timed.err;
+  EXPECT_GE(took, 2.0);
+  EXPECT_EQ(0u, timed.out.find("{\n  \"status\": {\n")) << timed.out;
+  EXPECT_EQ(fullDocument.size(), Json::parse(timed.out, nullptr, false).size());
+}
+
+}  // namespace
