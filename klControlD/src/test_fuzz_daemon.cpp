@@ -1,11 +1,23 @@
 #include "test_fuzz_daemon.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "klLog.h"
 #include "kl_test_namespace.h"
 #include "klcontrol_if_server.h"
 #include "wait_until.h"
+
+namespace {
+
+[[noreturn]] void fail(const char* what) {
+  std::fprintf(stderr, "fuzz daemon: %s (%s)\n", what, std::strerror(errno));
+  std::abort();
+}
+
+}  // namespace
 
 void FuzzDaemon::enterNamespaces() {
   static const bool entered = klEnterPrivateNamespaces();
@@ -26,10 +38,12 @@ std::vector<uint8_t> FuzzDaemon::command(uint32_t number, const std::vector<uint
 }
 
 long FuzzDaemon::exchange(const std::vector<uint8_t>& msg) {
-  if (!TestRequester::sendToDaemon(msg)) std::abort();
+  if (!TestRequester::sendToDaemon(msg)) fail("the daemon queue takes no message");
   // One worker takes the daemon queue in order: once command 1 is answered, msg has been handled.
   TestAnswer answer;
-  if (!mSync->sendCommand(1) || !mSync->receive(answer) || mSync->pending() != 0) std::abort();
+  if (!mSync->sendCommand(1)) fail("the daemon queue takes no message");
+  if (!mSync->receive(answer)) fail("the worker did not answer within 5 s");
+  if (mSync->pending() != 0) fail("a second answer on the sync queue");
   long answers = 0;
   while (mAnswers->receive(answer, 0)) ++answers;
   // A set-log-level input must not leave the rest of the run logging.
