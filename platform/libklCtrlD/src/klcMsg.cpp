@@ -40,18 +40,28 @@ size_t putRecordHeader(uint8_t* out, uint16_t length, uint8_t type) {
 }
 
 // Appends " TT=hex" for an element (the first kDumpBytes value bytes, "+N" for the rest) into
-// out of room bytes; what was written, at most room.
+// out of room bytes; what was written, at most room. The hex is written by hand: a formatted
+// print per byte cost more than the rest of a command.
 size_t appendElement(char* out, size_t room, const MsgElement& element) {
-  const uint8_t* data = static_cast<const uint8_t*>(element.getData());
+  static const char kHex[] = "0123456789abcdef";
+  const uint8_t* data = element.getData();
   const uint16_t length = data != nullptr ? element.getDataLength() : 0;
-  int used = std::snprintf(out, room, " %02x=", element.getType());
-  for (uint16_t i = 0; i < length && i < kDumpBytes && used >= 0 && size_t(used) < room; ++i) {
-    used += std::snprintf(out + used, room - size_t(used), "%02x", data[i]);
+  const uint16_t shown = std::min(length, kDumpBytes);
+  char text[4 + 2 * kDumpBytes + 8];
+  const uint8_t type = element.getType();
+  const char head[] = {' ', kHex[type >> 4], kHex[type & 0xF], '='};
+  std::memcpy(text, head, sizeof head);
+  size_t used = sizeof head;
+  for (uint16_t i = 0; i < shown; ++i) {
+    text[used++] = kHex[data[i] >> 4];
+    text[used++] = kHex[data[i] & 0xF];
   }
-  if (length > kDumpBytes && used >= 0 && size_t(used) < room) {
-    used += std::snprintf(out + used, room - size_t(used), "+%u", unsigned(length - kDumpBytes));
-  }
-  return used < 0 ? 0 : std::min(size_t(used), room);
+  text[used] = '\0';
+  if (length > shown) used += size_t(std::snprintf(text + used, sizeof text - used, "+%u", unsigned(length - shown)));
+  const size_t copied = std::min(used, room - 1);
+  std::memcpy(out, text, copied);
+  out[copied] = '\0';
+  return copied;
 }
 
 }  // namespace
@@ -121,12 +131,10 @@ void Msg::dump(const char* title) const {
   // One debug line for the whole message: every line is a message to the system logger, and a
   // command is dumped on arrival, so a line per element would cost more than the command.
   char line[kDumpLineSize];
-  size_t used = size_t(std::snprintf(line, sizeof line, "%s: category 0x%02x, %zu elements:",
-                                     title != nullptr ? title : "", mCategory, mElements.size()));
-  for (const MsgElement* element : mElements) {
-    if (used >= sizeof line) break;
-    used += appendElement(line + used, sizeof line - used, *element);
-  }
+  const int head = std::snprintf(line, sizeof line, "%s: category 0x%02x, %zu elements:",
+                                 title != nullptr ? title : "", mCategory, mElements.size());
+  size_t used = std::min(size_t(head < 0 ? 0 : head), sizeof line - 1);
+  for (const MsgElement* element : mElements) used += appendElement(line + used, sizeof line - used, *element);
   kldbg_printf("%s\n", line);
 }
 

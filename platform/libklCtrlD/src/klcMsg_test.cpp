@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "klErrno.h"
+#include "klLog.h"
 #include "klTlv.h"
 
 namespace {
@@ -149,6 +152,39 @@ TEST(MsgWrite, ParsedMessageWritesBackTheSameBytes) {
   MemStream out(buf, sizeof buf);
   out << msg;
   EXPECT_EQ(std::vector<uint8_t>(buf, buf + out.getLength()), bytes);
+}
+
+std::vector<std::string> g_dumpLines;
+
+void captureLine(int, const char* line) { g_dumpLines.emplace_back(line); }
+
+// Each debug line goes to the system logger on its own, so a dump is one line whatever the message.
+TEST(MsgDump, WholeMessageInOneBoundedLine) {
+  std::vector<uint8_t> name(40, 'a');
+  name.back() = 0;
+  Msg msg(CAT_CLIENT_CMD);
+  MsgElement cmd(TLV_CMD), src(TLV_SRC);
+  const uint32_t number = 41;
+  cmd.setData(&number, sizeof number);
+  src.setData(name.data(), uint16_t(name.size()));
+  msg.addElement(&cmd);
+  msg.addElement(&src);
+  g_dumpLines.clear();
+  klSetSyslogSink(captureLine);
+  msg.dump("Msg From Client");
+  std::vector<std::unique_ptr<MsgElement>> many;
+  Msg big(CAT_CLIENT_CMD);
+  for (int i = 0; i < 60; ++i) {
+    many.push_back(std::make_unique<MsgElement>(TLV_SRC, uint16_t(name.size()), name.data(), false));
+    big.addElement(many.back().get());
+  }
+  big.dump("big");
+  klSetSyslogSink(nullptr);
+  ASSERT_EQ(g_dumpLines.size(), 2u);
+  EXPECT_EQ(g_dumpLines[0],
+            "Msg From Client: category 0x14, 2 elements: 41=29000000 44=61616161616161616161616161616161+24\n");
+  EXPECT_LT(g_dumpLines[1].size(), 1024u);
+  EXPECT_EQ(g_dumpLines[1].rfind("big: category 0x14, 60 elements: 44=6161", 0), 0u);
 }
 
 }  // namespace
