@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <ctime>
@@ -68,7 +69,12 @@ bool TestRequester::sendToDaemon(const std::vector<uint8_t>& bytes) {
   const timespec deadline = deadlineIn(2000);
   static const char kEmpty[1] = {0};
   const char* data = bytes.empty() ? kEmpty : reinterpret_cast<const char*>(bytes.data());
-  const bool sent = mq_timedsend(daemon, data, bytes.size(), 0, &deadline) == 0;
+  // A signal (a fuzzer's alarm, say) must not pass for a full queue.
+  int rc = 0;
+  do {
+    rc = mq_timedsend(daemon, data, bytes.size(), 0, &deadline);
+  } while (rc != 0 && errno == EINTR);
+  const bool sent = rc == 0;
   mq_close(daemon);
   return sent;
 }
@@ -81,8 +87,10 @@ bool TestRequester::receive(TestAnswer& answer, int timeoutMs) const {
   answer = TestAnswer{};
   std::vector<uint8_t> buffer(KLMSG_MAX);
   const timespec deadline = deadlineIn(timeoutMs);
-  const ssize_t n = mq_timedreceive(mQueue, reinterpret_cast<char*>(buffer.data()), buffer.size(), nullptr,
-                                    &deadline);
+  ssize_t n = 0;
+  do {
+    n = mq_timedreceive(mQueue, reinterpret_cast<char*>(buffer.data()), buffer.size(), nullptr, &deadline);
+  } while (n < 0 && errno == EINTR);
   if (n < 0) return false;
   buffer.resize(size_t(n));
   answer.bytes = buffer;
