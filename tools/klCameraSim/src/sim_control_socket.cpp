@@ -59,7 +59,10 @@ bool simControlReceive(int fd, std::string& reply, int timeoutMs) {
   while (reply.size() < SIM_CONTROL_REPLY_MAX) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     pollfd pfd = {fd, POLLIN, 0};
-    if (left.count() <= 0 || poll(&pfd, 1, int(left.count())) <= 0) return false;
+    if (left.count() <= 0) return false;
+    const int ready = poll(&pfd, 1, int(left.count()));
+    if (ready < 0 && errno == EINTR) continue;  // a signal is no reason to give up on the reply
+    if (ready <= 0) return false;
     char c = 0;
     // One byte at a time: the reply ends at its newline and nothing after it is consumed.
     if (recv(fd, &c, 1, 0) != 1) return false;
