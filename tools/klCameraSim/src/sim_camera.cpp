@@ -21,6 +21,14 @@ struct ModeGroup {
 
 constexpr ModeGroup kGroups[] = {{kVideoModes, 6}, {kPhotoModes, 3}, {kMultiShotModes, 4}};
 
+// Time lapses of photos and the settings block places of their intervals (settings 30 and 32).
+constexpr int32_t kTimeLapsePhoto = 20;
+constexpr int32_t kNightLapsePhoto = 21;
+constexpr unsigned kTimeLapseIntervalPlace = 122;
+constexpr unsigned kNightLapseIntervalPlace = 124;
+constexpr int64_t kNightLapseAutomatic = 3601;
+constexpr int64_t kNightLapseShortest = 4;
+
 struct FactoryValue {
   const char* member;
   int64_t value;
@@ -104,6 +112,8 @@ void SimCamera::loadFactoryState() {
   mWireless.loadFactory();
   // Jobs, their unsent progress texts and armed refusals belong to the camera that was replaced.
   mTranscodes = SimTranscodeJobs{};
+  mLapseRunning = false;
+  mLapseHalfSeconds = 0;
 }
 
 unsigned SimCamera::blockSize(SimBlock block) {
@@ -202,24 +212,55 @@ int SimCamera::setModeSubMode(int32_t mode, int32_t subMode) {
   return KL_OK;
 }
 
+int SimCamera::takePhoto() {
+  if (mStatus.remaining_photos == 0) return KL_ERR_SDCARD_FULL;
+  mCard.addCapture(false);
+  syncCardCounts();
+  mStatus.remaining_photos = mStatus.remaining_photos - 1;
+  return KL_OK;
+}
+
 int SimCamera::shutter(bool start) {
   const bool video = groupOfFlatMode(mSettings.flat_mode) == 0;
-  if (start == (mStatus.encoding != 0) || (!start && !video)) return KL_ERR_INVALID_PARAM;
+  const bool lapse = mSettings.flat_mode == kTimeLapsePhoto || mSettings.flat_mode == kNightLapsePhoto;
+  if (start == (mStatus.encoding != 0) || (!start && !video && !lapse)) return KL_ERR_INVALID_PARAM;
+  // A photo, and the first photo of a time lapse, land on the card at once.
   if (start && !video) {
-    // The photo lands on the card at once.
-    if (mStatus.remaining_photos == 0) return KL_ERR_SDCARD_FULL;
-    mCard.addCapture(false);
-    syncCardCounts();
-    mStatus.remaining_photos = mStatus.remaining_photos - 1;
-    return KL_OK;
+    const int result = takePhoto();
+    if (result != KL_OK || !lapse) return result;
   }
   mStatus.encoding = start ? 1 : 0;
-  if (!start) {
+  mLapseRunning = start && lapse;
+  mLapseHalfSeconds = 0;
+  if (!start && video) {
     mCard.addCapture(true);
     syncCardCounts();
     mStatus.recording_seconds = 0;
   }
   return KL_OK;
+}
+
+// Settings 30 and 32 hold seconds: 0 is half a second for a time lapse, and automatic (0 or 3601)
+// for a night lapse, which the simulated camera takes as its shortest night interval.
+unsigned SimCamera::lapseIntervalHalfSeconds() const {
+  const bool night = mSettings.flat_mode == kNightLapsePhoto;
+  int64_t seconds = 0;
+  read(SimBlock::SETTINGS, night ? kNightLapseIntervalPlace : kTimeLapseIntervalPlace, 2, false, seconds);
+  if (night && (seconds == 0 || seconds == kNightLapseAutomatic)) seconds = kNightLapseShortest;
+  return seconds == 0 ? 1 : unsigned(2 * seconds);
+}
+
+void SimCamera::timeLapseSecond() {
+  if (!timeLapseRunning()) return;
+  mLapseHalfSeconds += 2;
+  const unsigned interval = lapseIntervalHalfSeconds();
+  for (; mLapseHalfSeconds >= interval; mLapseHalfSeconds -= interval) {
+    if (takePhoto() != KL_OK) {
+      mStatus.encoding = 0;
+      mLapseRunning = false;
+      return;
+    }
+  }
 }
 
 void SimCamera::syncCardCounts() {

@@ -88,9 +88,15 @@ class SimCamera {
   // Mode group (0 video, 1 photo, 2 multi-shot) of a flat mode, or -1 when the camera lacks it.
   static int groupOfFlatMode(int32_t flatMode);
 
-  // Starts (true) or stops a capture: a video records until stopped, a photo is taken at once.
-  // 0, or KL_ERR_INVALID_PARAM for a start while busy or a stop with nothing recording.
+  // Starts (true) or stops a capture: a video records until stopped; a time lapse (flat modes 20
+  // and 21) takes a photo at once and one more each interval until stopped; a photo is taken at once.
+  // 0, KL_ERR_SDCARD_FULL for a photo without room, or KL_ERR_INVALID_PARAM for a start while busy
+  // or a stop with nothing running.
   int shutter(bool start);
+  // One second passes for a running time lapse: it takes the photos its interval makes due, and
+  // ends by itself when the card is full.
+  void timeLapseSecond();
+  bool timeLapseRunning() const { return mLapseRunning && mStatus.encoding != 0; }
 
   void setZoom(uint8_t zoom) { mStatus.digital_zoom = zoom; }
   void setOrientationSetting(uint8_t value) { mSystem.orientation_setting = value; }
@@ -102,6 +108,8 @@ class SimCamera {
   void selectFlatMode(int32_t flatMode);
   int8_t& groupFlatMode(unsigned group);
   uint32_t groupPreset(unsigned group) const;
+  int takePhoto();
+  unsigned lapseIntervalHalfSeconds() const;
 
   uint8_t mModel;
   appc_system_all_status mStatus{};
@@ -111,4 +119,6 @@ class SimCamera {
   SimTranscodeJobs mTranscodes;
   SimMediaCard mCard;
   SimWireless mWireless;
+  bool mLapseRunning = false;
+  unsigned mLapseHalfSeconds = 0;  // since the time lapse's last photo
 };

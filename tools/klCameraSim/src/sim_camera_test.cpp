@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "klErrno.h"
+#include "sim_drift.h"
 #include "sim_simulator.h"
 #include "sim_state_file.h"
 #include "transcode_wire.h"
@@ -80,6 +81,82 @@ TEST(SimCameraCapture, ShutterRecordsVideosAndTakesPhotos) {
   ASSERT_TRUE(simApplyAssignment(camera, "status.remaining_photos=0", error));
   EXPECT_EQ(camera.shutter(true), KL_ERR_SDCARD_FULL);
   EXPECT_EQ(copyOf(camera.status().photo_count), 1u);
+}
+
+struct LapseCase {
+  const char* mode;      // flat mode assignment
+  const char* interval;  // interval assignment
+  unsigned seconds;      // that pass while the shutter is on
+  uint32_t photos;       // on the card when it is turned off, the first one taken at the start
+};
+
+TEST(SimCameraCapture, TimeLapseTakesAPhotoEachIntervalUntilTheShutterIsOff) {
+  const LapseCase cases[] = {
+      {"settings.flat_mode=20", "settings@122:2=5", 12, 3},   // 5 s: at 0, 5 and 10
+      {"settings.flat_mode=20", "settings@122:2=0", 3, 7},    // half a second
+      {"settings.flat_mode=21", "settings@124:2=10", 25, 3},  // night lapse, 10 s
+      {"settings.flat_mode=21", "settings@124:2=3601", 9, 3}, // automatic: 4 s
+  };
+  for (const LapseCase& c : cases) {
+    SCOPED_TRACE(c.interval);
+    SimCamera camera(57);
+    SimDrift drift(false);
+    std::string error;
+    ASSERT_TRUE(simApplyAssignment(camera, c.mode, error)) << error;
+    ASSERT_TRUE(simApplyAssignment(camera, c.interval, error)) << error;
+    ASSERT_EQ(camera.shutter(true), KL_OK);
+    EXPECT_EQ(camera.status().encoding, 1);
+    EXPECT_EQ(copyOf(camera.status().photo_count), 1u);
+    drift.advance(camera, c.seconds);
+    ASSERT_EQ(camera.shutter(false), KL_OK);
+    EXPECT_EQ(camera.status().encoding, 0);
+    EXPECT_EQ(copyOf(camera.status().photo_count), c.photos);
+    EXPECT_EQ(copyOf(camera.status().remaining_photos), 4210u - c.photos);
+    // No video counters moved, and nothing more is taken once it is off.
+    EXPECT_EQ(copyOf(camera.status().video_count), 0u);
+    EXPECT_EQ(copyOf(camera.status().recording_seconds), 0u);
+    drift.advance(camera, 60);
+    EXPECT_EQ(copyOf(camera.status().photo_count), c.photos);
+  }
+}
+
+TEST(SimCameraCapture, TimeLapseEndsWhenTheCardIsFullAndAModelSwitchEndsIt) {
+  SimCamera camera(57);
+  SimDrift drift(false);
+  std::string error;
+  ASSERT_TRUE(simApplyAssignment(camera, "settings.flat_mode=20", error)) << error;
+  ASSERT_TRUE(simApplyAssignment(camera, "settings@122:2=1", error)) << error;
+  ASSERT_TRUE(simApplyAssignment(camera, "status.remaining_photos=3", error)) << error;
+  ASSERT_EQ(camera.shutter(true), KL_OK);
+  drift.advance(camera, 10);
+  EXPECT_EQ(copyOf(camera.status().photo_count), 3u);
+  EXPECT_EQ(camera.status().encoding, 0);
+  EXPECT_EQ(camera.shutter(true), KL_ERR_SDCARD_FULL);
+  EXPECT_EQ(camera.status().encoding, 0);
+  ASSERT_TRUE(simApplyAssignment(camera, "status.remaining_photos=100", error)) << error;
+  ASSERT_EQ(camera.shutter(true), KL_OK);
+  ASSERT_TRUE(camera.switchModel(55));
+  EXPECT_FALSE(camera.timeLapseRunning());
+  ASSERT_TRUE(simApplyAssignment(camera, "status.encoding=1", error)) << error;
+  drift.advance(camera, 10);
+  EXPECT_EQ(copyOf(camera.status().photo_count), 0u);
+}
+
+// With the zero-delay option nothing follows the clock: the photos come only with "drift step".
+TEST(SimControlCommands, TimeLapseIsDrivenByDriftStepsWhenFast) {
+  SimOptions fast;
+  fast.replyDelayMs = 0;
+  SimSimulator sim(fast);
+  ASSERT_EQ(sim.execute("set settings.flat_mode 20", 1), "ok");
+  ASSERT_EQ(sim.execute("set settings@122:2 2", 1), "ok");
+  ASSERT_EQ(sim.camera().shutter(true), KL_OK);
+  EXPECT_EQ(sim.execute("get status.photo_count", 1), "ok 1");
+  ASSERT_EQ(sim.execute("drift step 4", 1), "ok");
+  EXPECT_EQ(sim.execute("get status.photo_count", 1), "ok 3");
+  ASSERT_EQ(sim.execute("drift step 1", 1), "ok");
+  EXPECT_EQ(sim.execute("get status.photo_count", 1), "ok 3");
+  ASSERT_EQ(sim.execute("drift step 1", 1), "ok");
+  EXPECT_EQ(sim.execute("get status.photo_count", 1), "ok 4");
 }
 
 TEST(SimCameraState, DialTurnOnTheFlatModeSelectsTheMode) {

@@ -85,7 +85,9 @@ void SimDrift::advance(SimCamera& camera, unsigned seconds) {
 void SimDrift::tick(SimCamera& camera) {
   ++mSeconds;
   const bool recording = camera.status().encoding != 0;
-  if (recording) recordOneSecond(camera);
+  // A time lapse takes photos; only a video fills the recording counters.
+  if (recording && !camera.timeLapseRunning()) recordOneSecond(camera);
+  camera.timeLapseSecond();
   if (mSeconds % (recording ? kRecordingDrainSeconds : kIdleDrainSeconds) == 0) drainBattery(camera);
   changeTemperature(camera, recording, mSeconds);
 }
