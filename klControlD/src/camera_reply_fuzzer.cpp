@@ -86,6 +86,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Command 0 would point documents at a queue; the worker exit would end the run.
   if (number == KLCONTROL_NOTIFICATION_QUEUE_REGISTER || number == KLCONTROL_WORKER_EXIT) return 0;
   h.script.load(data + 4 + argLength, size - 4 - argLength);
-  if (h.daemon->exchange(h.daemon->command(number, withArgument ? &arg : nullptr)) != 1) std::abort();
+  if (h.daemon->exchange(h.daemon->command(number, withArgument ? &arg : nullptr)).size() != 1) std::abort();
   return 0;
 }

@@ -1,12 +1,15 @@
 // The argument of every command number, run by the daemon against the simulated camera. The input is
 // the command number (one byte, so numbers past the table are tried too), a flag byte whose low bit
 // says whether TLV_CMDARG is present, then the argument bytes. Every command is answered exactly once;
-// the camera is put back to its factory state before each input, so that a finding replays alone.
+// an argument the command table says is missing or too short (or present where none is allowed) is refused
+// with KL_ERR_INVALID_PARAM. The camera is put back to its factory state before each input, so that a
+// finding replays alone.
 #include <cstdint>
 #include <cstdlib>
 #include <thread>
 #include <vector>
 
+#include "klErrno.h"
 #include "klcontrol_command_table.h"
 #include "klcontrol_preset_wire.h"
 #include "sim_control_socket.h"
@@ -51,6 +54,18 @@ bool runnable(uint32_t number, const std::vector<uint8_t>& arg) {
   return text.find("/kl_fuzz") == std::string::npos;
 }
 
+// True when the frame must refuse the argument before any handler reads it.
+bool refusedArgument(const klcontrol_command_info_t& info, bool present, size_t length) {
+  switch (info.arg) {
+    case KLCONTROL_ARG_NONE:
+      return present;
+    case KLCONTROL_ARG_IGNORED:
+      return false;
+    default:
+      return !present || length < info.min_arg_len;
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -61,6 +76,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<uint8_t> arg(data + 2, data + size);
   if (!runnable(number, arg)) return 0;
   resetCamera();
-  if (h.daemon->exchange(h.daemon->command(number, withArgument ? &arg : nullptr)) != 1) std::abort();
+  const std::vector<uint8_t> msg = h.daemon->command(number, withArgument ? &arg : nullptr);
+  const std::vector<TestAnswer> answers = h.daemon->exchange(msg);
+  if (answers.size() != 1 || !answers[0].hasStatus) std::abort();
+  const klcontrol_command_info_t* info = klcontrol_command_info(number);
+  const bool refused = klcontrol_command_dispatched(number) && refusedArgument(*info, withArgument, arg.size());
+  if (refused && answers[0].status != KL_ERR_INVALID_PARAM) std::abort();
   return 0;
 }

@@ -21,9 +21,9 @@ class FuzzDaemon {
   const std::string& answerQueue() const { return mAnswers->name(); }
   // A client command with the number and optional argument, naming the answer queue.
   std::vector<uint8_t> command(uint32_t number, const std::vector<uint8_t>* arg) const;
-  // Sends msg to the daemon queue, waits until the worker has taken it and counts the messages that
+  // Sends msg to the daemon queue, waits until the worker has taken it and returns the messages that
   // reached the answer queue. Aborts when the daemon stops serving.
-  long exchange(const std::vector<uint8_t>& msg);
+  std::vector<TestAnswer> exchange(const std::vector<uint8_t>& msg);
 
  private:
   std::unique_ptr<TestRequester> mAnswers;
