@@ -40,10 +40,13 @@ double benchCpuSeconds(pid_t pid) {
   return ticks < 0 ? -1 : double(ticks) / double(sysconf(_SC_CLK_TCK));
 }
 
-long benchRssKib(pid_t pid) {
-  std::istringstream status(readFile("/proc/" + std::to_string(pid) + "/status"));
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
+long benchProcKib(pid_t pid, const char* file, const char* field) {
+  std::istringstream text(readFile("/proc/" + std::to_string(pid) + "/" + file));
+  const std::string name = std::string(field) + ":";
+  for (std::string line; std::getline(text, line);) {
+    if (line.rfind(name, 0) == 0) return std::strtol(line.c_str() + name.size(), nullptr, 10);
   }
   return -1;
 }
+
+long benchRssKib(pid_t pid) { return benchProcKib(pid, "status", "VmRSS"); }

@@ -4,6 +4,9 @@
 
 // User plus system CPU time of every thread of the process, in seconds; -1 when unreadable.
 double benchCpuSeconds(pid_t pid);
+// A "Name:   N kB" field of /proc/<pid>/<file> (status: VmRSS, RssAnon; smaps_rollup: Pss), in KiB;
+// -1 when unreadable.
+long benchProcKib(pid_t pid, const char* file, const char* field);
 // VmRSS in KiB; -1 when unreadable.
 long benchRssKib(pid_t pid);
 // Parses the text of /proc/<pid>/stat: utime + stime in clock ticks, or -1 when malformed.

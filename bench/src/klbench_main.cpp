@@ -121,6 +121,10 @@ bool reportMemory(BenchReport& report, BenchRequester& daemon, const BenchPlan& 
   report.goal(benchText("resident memory after %lu more commands", plan.loadCommands), mib(afterKib), goal,
               afterKib <= limit);
   report.goal("growth over those commands", benchText("%ld KiB", afterKib - warmKib), "0 KiB", afterKib <= warmKib);
+  // Most of VmRSS is pages of shared libraries; what the daemon has to itself is the anonymous part.
+  report.figure("  of which anonymous (RssAnon) / Pss",
+                benchText("%s / %s", mib(benchProcKib(plan.daemon, "status", "RssAnon")).c_str(),
+                          mib(benchProcKib(plan.daemon, "smaps_rollup", "Pss")).c_str()));
   return true;
 }
 
