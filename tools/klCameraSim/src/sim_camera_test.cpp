@@ -92,10 +92,10 @@ struct LapseCase {
 
 TEST(SimCameraCapture, TimeLapseTakesAPhotoEachIntervalUntilTheShutterIsOff) {
   const LapseCase cases[] = {
-      {"settings.flat_mode=20", "settings@122:2=5", 12, 3},   // 5 s: at 0, 5 and 10
-      {"settings.flat_mode=20", "settings@122:2=0", 3, 7},    // half a second
-      {"settings.flat_mode=21", "settings@124:2=10", 25, 3},  // night lapse, 10 s
-      {"settings.flat_mode=21", "settings@124:2=3601", 9, 3}, // automatic: 4 s
+      {"settings.flat_mode=20", "settings@122:2=5", 12, 3},    // 5 s: at 0, 5 and 10
+      {"settings.flat_mode=20", "settings@122:2=0", 3, 7},     // half a second
+      {"settings.flat_mode=21", "settings@124:2=10", 25, 3},   // night lapse, 10 s
+      {"settings.flat_mode=21", "settings@124:2=3601", 9, 3},  // automatic: 4 s
   };
   for (const LapseCase& c : cases) {
     SCOPED_TRACE(c.interval);
