@@ -1,8 +1,5 @@
 // The klctl program against the real klControlD and klCameraSim, each test in namespaces of its own.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <mqueue.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <fstream>
@@ -29,13 +26,6 @@ bool waitFor(Condition condition, double seconds) {
   return true;
 }
 
-bool queueExists(const char* name) {
-  const mqd_t mqd = mq_open(name, O_WRONLY);
-  if (mqd == -1) return false;
-  mq_close(mqd);
-  return true;
-}
-
 // True once something listens on TCP port 8081 of this network namespace.
 bool notificationPortListens() {
   std::ifstream table("/proc/net/tcp");
@@ -46,21 +36,14 @@ bool notificationPortListens() {
   return false;
 }
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 class KlctlEndToEnd : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(klEnterPrivateNamespaces());
     mCamera = std::make_unique<E2eProcess>(std::vector<std::string>{KL_CAMERA_SIM_PATH, "--fast"});
-    ASSERT_TRUE(waitFor([] { return queueExists("/to_klnet"); }, 10));
+    ASSERT_TRUE(waitFor([] { return klctl({"--probe", "/to_klnet"}).status == 0; }, 10));
     mDaemon = std::make_unique<E2eProcess>(std::vector<std::string>{KL_CONTROLD_PATH});
-    ASSERT_TRUE(waitFor([] { return queueExists("/to_klCtlD") && notificationPortListens(); }, 20));
+    ASSERT_TRUE(waitFor([] { return klctl({"--probe"}).status == 0 && notificationPortListens(); }, 20));
   }
 
   static E2eRun klctl(std::vector<std::string> words, double seconds = 30) {
@@ -165,19 +148,16 @@ TEST_F(KlctlEndToEnd, PresetChangesReachTheCamera) {
 // The full document first, then the change made on the camera; the time-out ends a watch that has more to
 // wait for.
 TEST_F(KlctlEndToEnd, WatchPrintsTheFullDocumentAndTheChange) {
-  char path[] = "/tmp/klctl_e2e_watch.XXXXXX";
-  const int fd = mkstemp(path);
-  ASSERT_GE(fd, 0);
-  close(fd);
+  std::string documents;
   {
-    E2eProcess watch({KLCTL_PATH, "watch", "--json", "--count", "2", "--timeout", "30"}, path);
-    ASSERT_TRUE(waitFor([&] { return readFile(path).find('\n') != std::string::npos; }, 20));
+    E2eProcess watch({KLCTL_PATH, "watch", "--json", "--count", "2", "--timeout", "30"});
+    ASSERT_TRUE(waitFor([&] { return watch.out().find('\n') != std::string::npos; }, 20));
     const E2eRun set = e2eRun({KL_CAMERA_SIM_PATH, "ctl", "set", "status.battery_percent", "5"}, 10);
     EXPECT_EQ(0, set.status) << set.out << set.err;
-    EXPECT_EQ(0, watch.exitStatus(20));
+    EXPECT_EQ(0, watch.exitStatus(20)) << watch.err();
+    documents = watch.out();
   }
-  std::istringstream lines(readFile(path));
-  unlink(path);
+  std::istringstream lines(documents);
   std::string full;
   std::string change;
   ASSERT_TRUE(std::getline(lines, full) && std::getline(lines, change));
