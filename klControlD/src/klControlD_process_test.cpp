@@ -3,10 +3,7 @@
 #include <fcntl.h>
 #include <mqueue.h>
 #include <netinet/in.h>
-#include <signal.h>
-#include <spawn.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -17,43 +14,11 @@
 
 #include "klErrno.h"
 #include "kl_test_namespace.h"
+#include "test_process.h"
 #include "test_requester.h"
 #include "wait_until.h"
 
-extern char** environ;
-
 namespace {
-
-class Process {
- public:
-  explicit Process(std::vector<std::string> argv) {
-    std::vector<char*> args;
-    for (std::string& arg : argv) args.push_back(&arg[0]);
-    args.push_back(nullptr);
-    if (posix_spawn(&mPid, args[0], nullptr, nullptr, args.data(), environ) != 0) mPid = -1;
-  }
-  ~Process() {
-    if (mPid <= 0) return;
-    kill(mPid, SIGKILL);
-    waitpid(mPid, nullptr, 0);
-  }
-  Process(const Process&) = delete;
-  Process& operator=(const Process&) = delete;
-
-  bool started() const { return mPid > 0; }
-  // The exit status within the time-out, or -1000 when it is still running (or was killed).
-  int exitStatus(int timeoutMs) {
-    int status = 0;
-    const bool ended = waitUntil([&] { return waitpid(mPid, &status, WNOHANG) == mPid; },
-                                 std::chrono::milliseconds(timeoutMs));
-    if (!ended || !WIFEXITED(status)) return -1000;
-    mPid = -1;
-    return WEXITSTATUS(status);
-  }
-
- private:
-  pid_t mPid = -1;
-};
 
 bool queueExists(const char* name) {
   const mqd_t mqd = mq_open(name, O_WRONLY);
@@ -66,11 +31,11 @@ class ProcessTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(klEnterPrivateNamespaces());
-    camera = std::make_unique<Process>(std::vector<std::string>{KL_CAMERA_SIM_PATH, "--fast"});
+    camera = std::make_unique<TestProcess>(std::vector<std::string>{KL_CAMERA_SIM_PATH, "--fast"});
     ASSERT_TRUE(camera->started());
     ASSERT_TRUE(waitUntil([] { return queueExists("/to_klnet"); }));
   }
-  std::unique_ptr<Process> camera;
+  std::unique_ptr<TestProcess> camera;
 };
 
 TEST_F(ProcessTest, TakenPortExitsWithMinusOneAndRemovesTheQueues) {
@@ -79,7 +44,7 @@ TEST_F(ProcessTest, TakenPortExitsWithMinusOneAndRemovesTheQueues) {
   address.sin_family = AF_INET;
   address.sin_port = htons(8081);
   ASSERT_EQ(bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  Process daemon({KL_CONTROLD_PATH});
+  TestProcess daemon({KL_CONTROLD_PATH});
   EXPECT_EQ(daemon.exitStatus(30000), 255);
   close(blocker);
   EXPECT_FALSE(queueExists("/to_klCtlD"));
@@ -87,7 +52,7 @@ TEST_F(ProcessTest, TakenPortExitsWithMinusOneAndRemovesTheQueues) {
 }
 
 TEST_F(ProcessTest, StopCommandEndsTheProcess) {
-  Process daemon({KL_CONTROLD_PATH});
+  TestProcess daemon({KL_CONTROLD_PATH});
   TestRequester requester;
   ASSERT_TRUE(waitUntil([&] { return requester.call(1) == KL_ERR_NOT_SUPPORTED; }, std::chrono::seconds(20)));
   EXPECT_EQ(requester.call(97), KL_OK);

@@ -1,0 +1,92 @@
+// The zoom timer's life many times over: arm, then cancel, try-cancel under the lock its callback
+// takes, expire, or destroy while armed. A callback after a successful cancel, a second call for one
+// arming, a missing call after an expiry or a hang is a fault.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "KeltoTimer.h"
+#include "load_fixture.h"
+#include "wait_until.h"
+
+namespace {
+
+// Stands for the command server: the callback takes the mutex the owner holds while it cancels.
+struct Owner {
+  std::mutex command;
+  std::atomic<int> calls{0};
+  static void expire(void* self) {
+    auto* owner = static_cast<Owner*>(self);
+    std::lock_guard<std::mutex> lock(owner->command);
+    owner->calls++;
+  }
+};
+
+// Waits for the first call in steps far below the period, so that ten thousand cycles stay short.
+bool expired(const Owner& owner) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+  while (owner.calls == 0) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(std::chrono::microseconds(100));
+  }
+  return true;
+}
+
+enum class End { Cancel, TryCancelUnderLock, Expire, Destroy };
+
+// Runs one cycle; an empty text when the callback count is what the ending allows.
+std::string cycle(int period, End end) {
+  Owner owner;
+  auto timer = std::make_unique<KeltoTimer>();
+  timer->arm(period, &Owner::expire, &owner);
+  int allowed = 1;  // an expiry that beat the cancel
+  switch (end) {
+    case End::Cancel:
+      timer->cancel();
+      allowed = owner.calls;
+      break;
+    case End::TryCancelUnderLock: {
+      std::lock_guard<std::mutex> lock(owner.command);
+      if (timer->tryCancel()) allowed = owner.calls;
+      break;
+    }
+    case End::Expire:
+      if (!expired(owner)) return "no expiry";
+      break;
+    case End::Destroy:
+      break;
+  }
+  timer.reset();
+  if (owner.calls > allowed) return "called after it was cancelled, or twice";
+  return "";
+}
+
+TEST(KeltoTimerCycles, ArmCancelDestroyTenThousandTimes) {
+  const End ends[] = {End::Cancel, End::TryCancelUnderLock, End::Expire, End::Destroy};
+  const int cycles = scaledCount(10000);
+  for (int i = 0; i < cycles; ++i) {
+    const std::string fault = cycle(ends[i % 4] == End::Expire ? 1 : 1 + i % 3, ends[i % 4]);
+    ASSERT_EQ(fault, "") << "cycle " << i;
+  }
+}
+
+// One long-lived timer, re-armed and cancelled over and over as the zoom command does.
+TEST(KeltoTimerCycles, OneTimerReArmedAndCancelledTenThousandTimes) {
+  Owner owner;
+  KeltoTimer timer;
+  const int cycles = scaledCount(10000);
+  int cancelled = 0;
+  for (int i = 0; i < cycles; ++i) {
+    timer.arm(1 + i % 2, &Owner::expire, &owner);
+    std::lock_guard<std::mutex> lock(owner.command);
+    if (i % 2 == 0 && timer.tryCancel()) ++cancelled;
+  }
+  ASSERT_TRUE(waitUntil([&] { return !timer.isArmed(); }));
+  EXPECT_LE(owner.calls, cycles - cancelled);
+}
+
+}  // namespace

@@ -1,0 +1,175 @@
+// The crash report of the daemon's own process for each fatal signal raised on each of its three
+// threads: the main thread (start-up and the notification listener's accept loop), the zoom-timer
+// thread and the worker. Each daemon runs in a forked child of this test, in its own namespaces,
+// with the crash handler installed as klControlD installs it and the report in a private folder.
+#include <fcntl.h>
+#include <mqueue.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <dirent.h>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <vector>
+
+#include "klCrashHandler.h"
+#include "klTlv.h"
+#include "kl_test_namespace.h"
+#include "klcontrol_daemon.h"
+#include "temp_folder.h"
+#include "wait_until.h"
+
+#if defined(__SANITIZE_THREAD__)
+#define KL_THREAD_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define KL_THREAD_SANITIZER 1
+#endif
+#endif
+
+#ifdef KL_THREAD_SANITIZER
+// The handler writes its report with stdio inside the signal, knowingly: the process ends right
+// after. ThreadSanitizer would report each of those calls and end the daemon before its report.
+extern "C" const char* __tsan_default_options() { return "report_signal_unsafe=0"; }
+#endif
+
+namespace {
+
+const std::string kSeparator =
+    " - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - -\n";
+
+// Without a camera the daemon still starts: its worker runs and its listener accepts.
+[[noreturn]] void runDaemonChild(const std::string& folder) {
+  const rlimit noCore{0, 0};
+  setrlimit(RLIMIT_CORE, &noCore);
+  const int out = open((folder + "/stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  dup2(out, STDOUT_FILENO);
+  close(out);
+  g_crash_report_format = strdup((folder + "/crash_report_%s.log").c_str());
+  mq_attr attr{};
+  attr.mq_maxmsg = 10;
+  attr.mq_msgsize = KLMSG_MAX;
+  if (!klEnterPrivateNamespaces() || mq_open("/to_klnet", O_RDONLY | O_CREAT, 0600, &attr) == mqd_t(-1)) _exit(2);
+  _exit(klControlDRun("klControlD") == 0 ? 3 : 4);
+}
+
+std::vector<pid_t> threadsOf(pid_t pid) {
+  std::vector<pid_t> tids;
+  if (DIR* tasks = opendir(("/proc/" + std::to_string(pid) + "/task").c_str())) {
+    while (const dirent* entry = readdir(tasks)) {
+      if (entry->d_name[0] != '.') tids.push_back(pid_t(std::stol(entry->d_name)));
+    }
+    closedir(tasks);
+  }
+  std::sort(tids.begin(), tids.end());
+  return tids;
+}
+
+// The process's network namespace has a socket listening on the notification port.
+bool listening(pid_t pid) {
+  std::ifstream tcp("/proc/" + std::to_string(pid) + "/net/tcp");
+  std::stringstream text;
+  text << tcp.rdbuf();
+  return text.str().find(":1F91 00000000:0000 0A") != std::string::npos;
+}
+
+struct Thread {
+  const char* name;
+  size_t index;          // in creation order: main, the timer (made with the server), the worker
+  const char* function;  // a symbol that only that thread's backtrace holds
+};
+
+struct Crash {
+  int signal;
+  const char* name;
+  const Thread* thread;
+  TempFolder folder;
+  pid_t pid = -1;
+  int status = 0;
+  bool reaped = false;
+  // A daemon left running by a failed check is ended with the test.
+  ~Crash() {
+    if (pid <= 0 || reaped) return;
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
+};
+
+const Thread kThreads[] = {
+    {"main", 0, "klControlDServe"},
+    {"timer", 1, "KeltoTimer"},
+    {"worker", 2, "threadLoop"},
+};
+
+const std::pair<int, const char*> kSignals[] = {
+    {SIGSEGV, "SIGSEGV"}, {SIGBUS, "SIGBUS"}, {SIGFPE, "SIGFPE"}, {SIGILL, "SIGILL"}, {SIGABRT, "SIGABRT"},
+};
+
+void expectInOrder(const std::string& report, std::initializer_list<std::string> parts) {
+  size_t at = 0;
+  for (const std::string& part : parts) {
+    const size_t found = report.find(part, at);
+    ASSERT_NE(found, std::string::npos) << "missing after offset " << at << ": [" << part << "]\n" << report;
+    at = found + part.size();
+  }
+}
+
+void expectCompleteReport(const Crash& crash) {
+  const std::string name = std::string("crash_report_") + program_invocation_short_name + ".log";
+  const std::string report = crash.folder.read(name);
+  EXPECT_EQ(report.find("\n" + kSeparator + "\tKL CRASH HANDLER (Opts: 0x0F0001FF)\n" + kSeparator), 0u) << report;
+  expectInOrder(report, {"     Report file: " + crash.folder.path() + "/" + name + "\n",
+                         "      Process ID: " + std::to_string(crash.pid) + " (Parent: " + std::to_string(getpid()) +
+                             ")\n\n",
+                         std::string("          Signal: ") + crash.name + "\n", kSeparator + " Backtrace (",
+                         crash.thread->function, kSeparator + " Open files:\n", "\tsock\tsocket:[",
+                         "\n" + kSeparator + " Status: \n", "\n\n" + kSeparator + " Maps: \n   "});
+  EXPECT_EQ(report.substr(report.size() - 2), "\n\n");
+  EXPECT_EQ(crash.folder.read("stdout"), report.substr(0, report.find(kSeparator + " Status: ")));
+}
+
+TEST(DaemonCrashReport, EachSignalOnEachThreadEndsTheDaemonWithACompleteReport) {
+  std::vector<std::unique_ptr<Crash>> crashes;
+  for (const Thread& thread : kThreads) {
+    for (const auto& signal : kSignals) {
+      crashes.push_back(std::make_unique<Crash>());
+      Crash& crash = *crashes.back();
+      crash.signal = signal.first;
+      crash.name = signal.second;
+      crash.thread = &thread;
+      fflush(stdout);
+      crash.pid = fork();
+      if (crash.pid == 0) runDaemonChild(crash.folder.path());
+      ASSERT_GT(crash.pid, 0);
+    }
+  }
+  for (auto& crash : crashes) {
+    SCOPED_TRACE(std::string(crash->name) + " on the " + crash->thread->name + " thread");
+    const pid_t pid = crash->pid;
+    ASSERT_TRUE(waitUntil([pid] { return listening(pid) && threadsOf(pid).size() == 3; }, std::chrono::seconds(30)));
+    const pid_t tid = threadsOf(pid)[crash->thread->index];
+    ASSERT_EQ(syscall(SYS_tgkill, pid, tid, crash->signal), 0);
+  }
+  for (auto& crash : crashes) {
+    SCOPED_TRACE(std::string(crash->name) + " on the " + crash->thread->name + " thread");
+    Crash& c = *crash;
+    c.reaped = waitUntil([&c] { return waitpid(c.pid, &c.status, WNOHANG) == c.pid; }, std::chrono::seconds(20));
+    if (!c.reaped) {
+      ADD_FAILURE() << "the crash handler hung";
+      continue;
+    }
+    ASSERT_TRUE(WIFSIGNALED(c.status)) << "status " << c.status;
+    EXPECT_EQ(WTERMSIG(c.status), c.signal);
+    expectCompleteReport(c);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,190 @@
+// Load: concurrent requesters, a flood of random bytes and suspend/resume storms against the real
+// daemon and simulated camera. Counts, never timings, are asserted.
+#include <fcntl.h>
+#include <mqueue.h>
+
+#include <atomic>
+#include <cstring>
+#include <random>
+#include <thread>
+
+#include "klErrno.h"
+#include "klLog.h"
+#include "klTlv.h"
+#include "klcontrol_command_number.h"
+#include "load_fixture.h"
+
+namespace {
+
+std::vector<uint8_t> word(uint32_t value) {
+  std::vector<uint8_t> bytes(4);
+  std::memcpy(bytes.data(), &value, 4);
+  return bytes;
+}
+
+// Commands whose answer does not depend on what the others did before them.
+const CommandCase kMixed[] = {
+    {"no operation", KLCONTROL_REMOTE_API, {}, false, KL_OK, 0},
+    {"status block", KLCONTROL_GET_ALL_STATUS, {}, false, KL_OK, 384},
+    {"settings block", KLCONTROL_GET_ALL_SETTINGS, {}, false, KL_OK, 238},
+    {"log level kept", KLCONTROL_SET_LOG_LEVEL, word(UTIL_LOG_ERROR), true, KL_OK, 0},
+    {"mode without argument", KLCONTROL_MODE, {}, false, KL_ERR_INVALID_PARAM, 0},
+    {"short log level", KLCONTROL_SET_LOG_LEVEL, {2, 0}, true, KL_ERR_INVALID_PARAM, 0},
+    {"argument where none is taken", KLCONTROL_GLINT_TAG_RECORDING, {1}, true, KL_ERR_INVALID_PARAM, 0},
+    {"number without a command", 1, {}, false, KL_ERR_NOT_SUPPORTED, 0},
+    {"number past the table", 98, {}, false, KL_ERR_NOT_SUPPORTED, 0},
+    {"largest number", 0xFFFFFFFFu, {7}, true, KL_ERR_NOT_SUPPORTED, 0},
+};
+constexpr size_t kMixedCount = sizeof kMixed / sizeof kMixed[0];
+
+// Each answer is taken before the next request, so an answer lost, doubled or sent to another
+// requester shows as a mismatch; the last exchange proves nothing else is waiting.
+std::string runMixedRequester(int index, int count) {
+  const TestRequester requester("/kl_load_" + std::to_string(index));
+  std::mt19937 pick(unsigned(index + 1));
+  for (int i = 0; i < count; ++i) {
+    const std::string mismatch = exchange(requester, kMixed[pick() % kMixedCount]);
+    if (!mismatch.empty()) return "request " + std::to_string(i) + ": " + mismatch;
+  }
+  const std::string mismatch = exchange(requester, kMixed[1]);
+  if (!mismatch.empty()) return "last request: " + mismatch;
+  return requester.pending() == 0 ? "" : "answers left over";
+}
+
+class LoadTest : public EndToEndTest {};
+
+TEST_F(LoadTest, FourRequestersEachGetEveryAnswerOnceWithItsStatus) {
+  const int count = scaledCount(5000);
+  std::string results[4];
+  std::vector<std::thread> requesters;
+  for (int i = 0; i < 4; ++i) requesters.emplace_back([&results, i, count] { results[i] = runMixedRequester(i, count); });
+  for (std::thread& t : requesters) t.join();
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(results[i], "") << "requester " << i;
+  EXPECT_EQ(requester->pending(), 0);
+}
+
+// Random messages: raw bytes, well-formed frames of random records, and client commands with
+// numbers outside the table and random arguments, none naming a queue that exists.
+std::vector<uint8_t> randomMessage(std::mt19937& random) {
+  std::vector<uint8_t> msg;
+  auto byte = [&random] { return uint8_t(random()); };
+  switch (random() % 3) {
+    case 0:
+      msg.resize(random() % (KLMSG_MAX + 1));
+      for (uint8_t& b : msg) b = byte();
+      return msg;
+    case 1: {
+      // Client commands come from the third kind only, so that no random frame runs a real command.
+      uint8_t category = byte();
+      if (category == CAT_CLIENT_CMD) category = CAT_CLIENT_RSP;
+      uint8_t frame[KLMSG_MAX];
+      sntlv_msg_init(frame, sizeof frame, category);
+      static const uint8_t kTypes[] = {TLV_CMD, TLV_CMDARG, TLV_DST, TLV_SRC, TLV_RSPARG, TLV_VOID, TLV_RSPCODE};
+      for (int records = 1 + random() % 4; records > 0; --records) {
+        std::vector<uint8_t> value(1 + random() % 63);  // an empty source is refused by the builder
+        for (uint8_t& b : value) b = byte();
+        sntlv_add_bin(frame, sizeof frame, kTypes[random() % sizeof kTypes], unsigned(value.size()), value.data());
+      }
+      sntlv_add_bin(frame, sizeof frame, TLV_END, 0, nullptr);
+      return std::vector<uint8_t>(frame, frame + sntlv_msg_len(frame));
+    }
+    default: {
+      std::vector<uint8_t> arg(random() % 300);
+      for (uint8_t& b : arg) b = byte();
+      const uint32_t number = KLCONTROL_WORKER_EXIT + 1 + random() % 0xFFFF0000u;
+      return TestRequester::command(number, &arg, "/kl_absent_" + std::to_string(random() % 100));
+    }
+  }
+}
+
+// The daemon queue held open for a flood; each send waits at most 2 s for room.
+bool flood(int count, std::mt19937& random) {
+  const mqd_t daemon = mq_open("/to_klCtlD", O_WRONLY);
+  bool sent = daemon != -1;
+  for (int i = 0; sent && i < count; ++i) {
+    const std::vector<uint8_t> msg = randomMessage(random);
+    timespec deadline{};
+    clock_gettime(CLOCK_REALTIME, &deadline);
+    deadline.tv_sec += 2;
+    static const char kEmpty[1] = {0};
+    sent = mq_timedsend(daemon, msg.empty() ? kEmpty : reinterpret_cast<const char*>(msg.data()), msg.size(), 0,
+                        &deadline) == 0;
+  }
+  if (daemon != -1) mq_close(daemon);
+  return sent;
+}
+
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define KL_SANITIZED_MEMORY 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define KL_SANITIZED_MEMORY 1
+#endif
+
+TEST_F(LoadTest, RandomMessagesLeaveMemoryFlatAndTheDaemonServing) {
+  std::mt19937 random(20261205);
+  ASSERT_TRUE(flood(scaledCount(10000), random));
+  ASSERT_EQ(exchange(*requester, kMixed[1]), "");
+  const long before = daemonRssKb();
+  ASSERT_TRUE(flood(scaledCount(100000), random));
+  ASSERT_EQ(exchange(*requester, kMixed[1]), "");
+  const long after = daemonRssKb();
+  EXPECT_EQ(exchange(*requester, kMixed[0]), "");
+  EXPECT_EQ(requester->pending(), 0);
+  std::printf("daemon VmRSS %ld KiB after warm-up, %ld KiB after the flood\n", before, after);
+#ifdef KL_SANITIZED_MEMORY
+  GTEST_SKIP() << "the sanitizer's allocator keeps freed memory in quarantine, so VmRSS is not the daemon's";
+#else
+  ASSERT_GT(before, 0);
+  EXPECT_LE(after - before, 1024);
+#endif
+}
+
+// Suspend and resume requests answered in place, while commands are answered 1 (suspended) or
+// with their own status; after a final resume everything is served again.
+TEST_F(LoadTest, SuspendResumeStormsAnswerEveryRequestAndCommand) {
+  const int cycles = scaledCount(1000);
+  std::atomic<bool> storming{true};
+  std::string storm;
+  std::thread system([&] {
+    const TestRequester sys("/kl_load_system");
+    for (int i = 0; i < 2 * cycles && storm.empty(); ++i) {
+      const char* code = i % 2 == 0 ? "JS" : "JR";
+      TestAnswer answer;
+      if (!TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, code, nullptr, sys.name())) ||
+          !sys.receive(answer) || answer.category != CAT_SYS_RSP || answer.payload != std::vector<uint8_t>{0}) {
+        storm = std::string("no in-place answer to ") + code + " " + std::to_string(i);
+      }
+    }
+    if (storm.empty() && sys.pending() != 0) storm = "answers left over";
+    storming = false;
+  });
+  std::string results[2];
+  std::vector<std::thread> clients;
+  for (int c = 0; c < 2; ++c) {
+    clients.emplace_back([&, c] {
+      const TestRequester client("/kl_load_client_" + std::to_string(c));
+      for (long n = 0; storming && results[c].empty(); ++n) {
+        if (!client.sendCommand(kMixed[c].number)) results[c] = "not sent";
+        TestAnswer answer;
+        if (!client.receive(answer) || !answer.hasStatus) {
+          results[c] = "no answer to command " + std::to_string(n);
+        } else if (!(answer.status == 1 && answer.payload.empty()) &&
+                   !(answer.status == KL_OK && answer.payload.size() == kMixed[c].payloadSize)) {
+          results[c] = "command " + std::to_string(n) + ": status " + std::to_string(answer.status);
+        }
+      }
+      if (results[c].empty() && client.pending() != 0) results[c] = "answers left over";
+    });
+  }
+  system.join();
+  for (std::thread& t : clients) t.join();
+  EXPECT_EQ(storm, "");
+  EXPECT_EQ(results[0], "");
+  EXPECT_EQ(results[1], "");
+  for (const CommandCase& c : kMixed) EXPECT_EQ(exchange(*requester, c), "");
+}
+
+}  // namespace

@@ -1,0 +1,71 @@
+#include "load_fixture.h"
+
+#include <fcntl.h>
+#include <mqueue.h>
+
+#include <cstdlib>
+#include <fstream>
+
+#include "klErrno.h"
+#include "klTlv.h"
+#include "kl_test_namespace.h"
+#include "sim_control_socket.h"
+#include "wait_until.h"
+
+int scaledCount(int full) {
+  const char* scale = std::getenv("KL_LOAD_SCALE");
+  const long percent = scale != nullptr ? std::strtol(scale, nullptr, 10) : 100;
+  return percent > 0 && percent < 100 ? int(full * percent / 100) + 1 : full;
+}
+
+std::string exchange(const TestRequester& requester, const CommandCase& c) {
+  if (!requester.sendCommand(c.number, c.hasArg ? &c.arg : nullptr)) return std::string("not sent: ") + c.name;
+  TestAnswer answer;
+  if (!requester.receive(answer)) return std::string("no answer: ") + c.name;
+  if (answer.category != CAT_CLIENT_RSP || !answer.hasStatus || answer.status != c.status ||
+      answer.payload.size() != c.payloadSize) {
+    return std::string(c.name) + ": status " + std::to_string(answer.status) + ", payload " +
+           std::to_string(answer.payload.size());
+  }
+  return "";
+}
+
+void EndToEndTest::SetUp() {
+  ASSERT_TRUE(klEnterPrivateNamespaces());
+  requester = std::make_unique<TestRequester>();
+  startCamera();
+  startDaemon();
+}
+
+void EndToEndTest::startCamera() {
+  camera = std::make_unique<TestProcess>(std::vector<std::string>{KL_CAMERA_SIM_PATH, "--fast"});
+  ASSERT_TRUE(camera->started());
+  std::string reply;
+  ASSERT_TRUE(waitUntil([&] { return simControlRequest(SIM_CONTROL_NAME, "ping", reply, 1000); }));
+}
+
+// Ready once it answers a number without a handler, which needs the worker and the camera adapter.
+void EndToEndTest::startDaemon() {
+  daemon = std::make_unique<TestProcess>(std::vector<std::string>{KL_CONTROLD_PATH});
+  ASSERT_TRUE(daemon->started());
+  ASSERT_TRUE(waitUntil([this] { return requester->call(1) == KL_ERR_NOT_SUPPORTED; }, std::chrono::seconds(30)));
+}
+
+std::string EndToEndTest::control(const std::string& line) {
+  std::string reply;
+  EXPECT_TRUE(simControlRequest(SIM_CONTROL_NAME, line, reply, 5000)) << line;
+  return reply;
+}
+
+long EndToEndTest::requestCount(const std::string& groupId) {
+  const std::string reply = control("count " + groupId);
+  return reply.rfind("ok ", 0) == 0 ? std::stol(reply.substr(3)) : -1;
+}
+
+long EndToEndTest::daemonRssKb() const {
+  std::ifstream status("/proc/" + std::to_string(daemon->pid()) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+  }
+  return -1;
+}

@@ -1,0 +1,31 @@
+// A real executable (klCameraSim, klControlD) started by a test in the test's namespaces.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+#include <vector>
+
+class TestProcess {
+ public:
+  // Starts argv[0] with the arguments; started() tells whether the fork worked.
+  explicit TestProcess(std::vector<std::string> argv);
+  // Kills (SIGKILL) and reaps a process that is still running.
+  ~TestProcess();
+  TestProcess(const TestProcess&) = delete;
+  TestProcess& operator=(const TestProcess&) = delete;
+
+  bool started() const { return mPid > 0; }
+  pid_t pid() const { return mPid; }
+  // Sends the signal and reaps the process once it ended; the waitpid status, or -1 when it is
+  // still running after timeoutMs.
+  int stop(int signal, int timeoutMs);
+  // The exit status within the time-out, or -1000 when it is still running (or ended by a signal).
+  int exitStatus(int timeoutMs);
+
+ private:
+  // The waitpid status within the time-out, or -1 while it runs.
+  int reap(int timeoutMs);
+
+  pid_t mPid = -1;
+};
