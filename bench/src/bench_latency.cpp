@@ -26,17 +26,17 @@ bool measure(BenchRequester& requester, const std::vector<uint8_t>& request, uns
 
 }  // namespace
 
-bool benchMeasureLatencies(BenchRequester& echo, BenchRequester& daemon, const std::vector<BenchCommandSpec>& specs,
+bool benchMeasureLatencies(BenchRequester& echo, BenchRequester& daemon, const std::vector<BenchCommandPlan>& plans,
                            unsigned rounds, unsigned baselinePerRound, BenchLatencies& out, std::string& problem) {
   // The same bytes for the baseline as for the cheapest command: only the far side differs.
-  const std::vector<uint8_t> raw = echo.request(specs.front().number, nullptr);
+  const std::vector<uint8_t> raw = echo.request(plans.front().number, nullptr);
   std::vector<std::vector<uint8_t>> requests;
-  for (const BenchCommandSpec& spec : specs) requests.push_back(daemon.request(spec.number, nullptr));
-  out.commands.assign(specs.size(), BenchSamples());
+  for (const BenchCommandPlan& plan : plans) requests.push_back(daemon.request(plan.number, nullptr));
+  out.commands.assign(plans.size(), BenchSamples());
   for (unsigned round = 0; round < rounds; ++round) {
     if (!measure(echo, raw, baselinePerRound, out.baseline, "raw round trip", problem)) return false;
-    for (size_t i = 0; i < specs.size(); ++i) {
-      if (!measure(daemon, requests[i], specs[i].perRound, out.commands[i], specs[i].name, problem)) return false;
+    for (size_t i = 0; i < plans.size(); ++i) {
+      if (!measure(daemon, requests[i], plans[i].perRound, out.commands[i], plans[i].name, problem)) return false;
     }
   }
   return true;

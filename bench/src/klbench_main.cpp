@@ -60,7 +60,7 @@ std::string mib(long kib) { return benchText("%.2f MiB", double(kib) / KIB_PER_M
 
 // The latency block: baseline, then each command's p50 and p99 as ratios of the baseline's.
 bool reportLatencies(BenchReport& report, BenchRequester& echo, BenchRequester& daemon, const BenchPlan& plan) {
-  const std::vector<BenchCommandSpec> specs = {
+  const std::vector<BenchCommandPlan> plans = {
       {"command 41 (no camera traffic)", KLCONTROL_REMOTE_API, 500},
       {"command 33 (one camera request)", KLCONTROL_GET_ALL_STATUS, 250},
       {"command 81 (whole preset model)", KLCONTROL_PRESET_GET_PRESETS, 10},
@@ -69,23 +69,23 @@ bool reportLatencies(BenchReport& report, BenchRequester& echo, BenchRequester& 
   const double goals[] = {1.15, 2.2, 0, 0};
   BenchLatencies warmUp, measured;
   std::string problem;
-  if (!benchMeasureLatencies(echo, daemon, specs, 1, 500, warmUp, problem) ||
-      !benchMeasureLatencies(echo, daemon, specs, plan.rounds, 500, measured, problem)) {
+  if (!benchMeasureLatencies(echo, daemon, plans, 1, 500, warmUp, problem) ||
+      !benchMeasureLatencies(echo, daemon, plans, plan.rounds, 500, measured, problem)) {
     report.failed("latencies", problem);
     return false;
   }
   const double base50 = measured.baseline.percentile(50), base99 = measured.baseline.percentile(99);
   report.figure("raw queue round trip p50 / p99 (baseline)", benchText("%.1f / %.1f us", base50, base99));
-  for (size_t i = 0; i < specs.size(); ++i) {
+  for (size_t i = 0; i < plans.size(); ++i) {
     const double p50 = measured.commands[i].percentile(50), p99 = measured.commands[i].percentile(99);
     const std::string p50Text = benchText("%.2f x (%.1f us)", p50 / base50, p50);
-    const std::string name = std::string(specs[i].name) + " p50";
+    const std::string name = std::string(plans[i].name) + " p50";
     if (goals[i] > 0) {
       report.goal(name, p50Text, benchText("<= %.2f x", goals[i]), p50 / base50 <= goals[i]);
     } else {
       report.figure(name, p50Text);
     }
-    report.figure(std::string(specs[i].name) + " p99", benchText("%.2f x (%.1f us)", p99 / base99, p99));
+    report.figure(std::string(plans[i].name) + " p99", benchText("%.2f x (%.1f us)", p99 / base99, p99));
   }
   for (unsigned requesters : {1u, 4u}) {
     const double rate = benchThroughput(requesters, KLCONTROL_REMOTE_API, plan.throughputSeconds);
@@ -164,6 +164,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::cout << "klbench: " << sysconf(_SC_NPROCESSORS_ONLN) << " cores, " << loadAverage() << " at start\n";
+  if (plan.rounds < BenchPlan().rounds) std::cout << "klbench: a quick run: too few samples for the verdicts to mean anything\n";
   BenchReport report(std::cout);
   BenchCpuWindow idle(plan.daemon);
   std::this_thread::sleep_for(std::chrono::milliseconds(plan.cpuWindowMs));
