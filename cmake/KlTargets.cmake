@@ -23,20 +23,25 @@ endfunction()
 
 # Each *_fuzzer.cpp is a libFuzzer target under clang with KL_FUZZ; elsewhere it is linked with a
 # replay main and run as a test over its seed folder (fuzz/corpus/<name>), so seeds stay regression tests.
-# Under KL_FUZZ the replay main is built too (<name>_replay), for the mutation sweep (--sweep).
+# Under KL_FUZZ the replay main is linked too (<name>_replay), for the mutation sweep (--sweep); both
+# programs share one compiled target, whose coverage instrumentation KL_FUZZ gives every source.
 function(kl_add_fuzzers dir)
+  if(NOT TARGET kl_fuzz_replay_main)
+    add_library(kl_fuzz_replay_main OBJECT "${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp")
+  endif()
   file(GLOB fuzzers CONFIGURE_DEPENDS "${dir}/*_fuzzer.cpp")
   foreach(src ${fuzzers})
     get_filename_component(name ${src} NAME_WE)
     set(corpus "${PROJECT_SOURCE_DIR}/fuzz/corpus/${name}")
     if(KL_FUZZ)
-      add_executable(${name} ${src})
-      target_compile_options(${name} PRIVATE -fsanitize=fuzzer)
+      add_library(${name}_target OBJECT ${src})
+      target_link_libraries(${name}_target PRIVATE ${ARGN})
+      add_executable(${name} $<TARGET_OBJECTS:${name}_target>)
       target_link_options(${name} PRIVATE -fsanitize=fuzzer)
-      add_executable(${name}_replay ${src} "${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp")
+      add_executable(${name}_replay $<TARGET_OBJECTS:${name}_target> $<TARGET_OBJECTS:kl_fuzz_replay_main>)
       target_link_libraries(${name}_replay PRIVATE ${ARGN})
     else()
-      add_executable(${name} ${src} "${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp")
+      add_executable(${name} ${src} $<TARGET_OBJECTS:kl_fuzz_replay_main>)
       add_test(NAME ${name}_replay COMMAND ${name} ${corpus})
     endif()
     target_link_libraries(${name} PRIVATE ${ARGN})
