@@ -12,7 +12,6 @@
 #include "fake_camera_link.h"
 #include "klErrno.h"
 #include "klcontrol_command_table.h"
-#include "klcontrol_preset_wire.h"
 #include "test_fuzz_daemon.h"
 
 namespace {
@@ -67,7 +66,6 @@ Harness& harness() {
     made->camera = std::make_unique<FakeCameraLink>(
         [made](const klc_link_request& request) { return made->script.next(request); });
     if (!made->camera->ready()) std::abort();
-    g_presetCreateSettleTime = std::chrono::milliseconds(0);
     made->daemon = std::make_unique<FuzzDaemon>();
     return made;
   }();

@@ -6,37 +6,25 @@
 // finding replays alone.
 #include <cstdint>
 #include <cstdlib>
-#include <thread>
+#include <string>
 #include <vector>
 
 #include "klErrno.h"
 #include "klcontrol_command_table.h"
-#include "klcontrol_preset_wire.h"
 #include "sim_control_socket.h"
-#include "sim_simulator.h"
 #include "test_fuzz_daemon.h"
 
 namespace {
 
 struct Harness {
-  std::unique_ptr<SimSimulator> sim;
-  std::thread simThread;
-  std::unique_ptr<FuzzDaemon> daemon;
+  FuzzCamera camera;
+  FuzzDaemon daemon;
 };
 
 Harness& harness() {
   static Harness* h = [] {
     FuzzDaemon::enterNamespaces();
-    auto* made = new Harness;
-    SimOptions options;
-    options.replyDelayMs = 0;
-    made->sim = std::make_unique<SimSimulator>(options);
-    if (!made->sim->open()) std::abort();
-    made->simThread = std::thread([made] { made->sim->run(); });
-    // A created preset waits for the camera to settle; the simulator needs no time.
-    g_presetCreateSettleTime = std::chrono::milliseconds(0);
-    made->daemon = std::make_unique<FuzzDaemon>();
-    return made;
+    return new Harness;
   }();
   return *h;
 }
@@ -76,8 +64,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<uint8_t> arg(data + 2, data + size);
   if (!runnable(number, arg)) return 0;
   resetCamera();
-  const std::vector<uint8_t> msg = h.daemon->command(number, withArgument ? &arg : nullptr);
-  const std::vector<TestAnswer> answers = h.daemon->exchange(msg);
+  const std::vector<uint8_t> msg = h.daemon.command(number, withArgument ? &arg : nullptr);
+  const std::vector<TestAnswer> answers = h.daemon.exchange(msg);
   if (answers.size() != 1 || !answers[0].hasStatus) std::abort();
   const klcontrol_command_info_t* info = klcontrol_command_info(number);
   const bool refused = klcontrol_command_dispatched(number) && refusedArgument(*info, withArgument, arg.size());

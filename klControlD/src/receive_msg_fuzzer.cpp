@@ -8,32 +8,23 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <thread>
+#include <string>
 
 #include "klTlv.h"
 #include "klcontrol_if_server.h"
-#include "sim_simulator.h"
 #include "test_fuzz_daemon.h"
 
 namespace {
 
 struct Harness {
-  std::unique_ptr<SimSimulator> sim;
-  std::thread simThread;
-  std::unique_ptr<FuzzDaemon> daemon;
+  FuzzCamera camera;
+  FuzzDaemon daemon;
 };
 
 Harness& harness() {
   static Harness* h = [] {
     FuzzDaemon::enterNamespaces();
-    auto* made = new Harness;
-    SimOptions options;
-    options.replyDelayMs = 0;
-    made->sim = std::make_unique<SimSimulator>(options);
-    if (!made->sim->open()) std::abort();
-    made->simThread = std::thread([made] { made->sim->run(); });
-    made->daemon = std::make_unique<FuzzDaemon>();
-    return made;
+    return new Harness;
   }();
   return *h;
 }
@@ -71,7 +62,7 @@ std::vector<uint8_t> built(const uint8_t* data, size_t size, bool named, bool& a
   sntlv_msg_init(msg, sizeof msg, category);
   sntlv_add_bin(msg, sizeof msg, TLV_CMD, 4, code);
   if (size > argOffset) sntlv_add_bin(msg, 1200, TLV_CMDARG, unsigned(size - argOffset), data + argOffset);
-  const std::string& name = harness().daemon->answerQueue();
+  const std::string& name = harness().daemon.answerQueue();
   if (named) sntlv_add_bin(msg, sizeof msg, TLV_SRC, unsigned(name.size() + 1), name.c_str());
   sntlv_add_bin(msg, sizeof msg, TLV_END, 0, nullptr);
   const bool systemRequest = category == CAT_SYS_CMD && code[0] == 'J' && (code[1] == 'S' || code[1] == 'R');
@@ -90,8 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<uint8_t> msg = buildMessage ? built(data + 1, size - 1, named, answered)
                                           : std::vector<uint8_t>(data + 1, data + size);
   if (msg.size() > KLMSG_MAX || stopsTheWorker(msg)) return 0;
-  const long answers = long(h.daemon->exchange(msg).size());
-  const long most = namesQueue(msg, h.daemon->answerQueue()) ? 1 : 0;
+  const long answers = long(h.daemon.exchange(msg).size());
+  const long most = namesQueue(msg, h.daemon.answerQueue()) ? 1 : 0;
   if (buildMessage ? answers != (answered ? 1 : 0) : answers > most) std::abort();
   return 0;
 }

@@ -8,6 +8,7 @@
 #include "klLog.h"
 #include "kl_test_namespace.h"
 #include "klcontrol_if_server.h"
+#include "klcontrol_preset_wire.h"
 #include "wait_until.h"
 
 namespace {
@@ -19,6 +20,14 @@ namespace {
 
 }  // namespace
 
+FuzzCamera::FuzzCamera() {
+  SimOptions options;
+  options.replyDelayMs = 0;
+  sim = std::make_unique<SimSimulator>(options);
+  if (!sim->open()) std::abort();
+  thread = std::thread([this] { sim->run(); });
+}
+
 void FuzzDaemon::enterNamespaces() {
   static const bool entered = klEnterPrivateNamespaces();
   if (!entered) std::abort();
@@ -27,6 +36,7 @@ void FuzzDaemon::enterNamespaces() {
 FuzzDaemon::FuzzDaemon() {
   // Refusals are logged for most inputs; formatting them for nobody only slows the run.
   g_logLevel = UTIL_LOG_OFF;
+  g_presetCreateSettleTime = std::chrono::milliseconds(0);
   KlcontrolCommandServer* server = KlcontrolCommandServer::getInstance();
   if (server->start() != 0 || !waitUntil([server] { return server->isRunning(); })) std::abort();
   mAnswers = std::make_unique<TestRequester>("/kl_fuzz_answers");

@@ -6,15 +6,25 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "sim_simulator.h"
 #include "test_requester.h"
+
+// The simulated camera on a thread of its own, answering without delay; aborts when it cannot start.
+struct FuzzCamera {
+  FuzzCamera();
+  std::unique_ptr<SimSimulator> sim;
+  std::thread thread;
+};
 
 class FuzzDaemon {
  public:
   // Enters private namespaces once per process; aborts when it cannot (nothing else may run then).
   static void enterNamespaces();
-  // Starts the server (the camera must answer by now) and the two queues; aborts on failure.
+  // Starts the server (the camera must answer by now) and the two queues; aborts on failure. Presets
+  // are created without the pause a real camera needs.
   FuzzDaemon();
 
   // Name of the queue the answers to fuzz input go to.
