@@ -69,8 +69,26 @@ std::vector<pid_t> threadsOf(pid_t pid) {
     }
     closedir(tasks);
   }
-  std::sort(tids.begin(), tids.end());
   return tids;
+}
+
+bool waitsOnFutex(pid_t pid, pid_t tid) {
+  std::ifstream call("/proc/" + std::to_string(pid) + "/task/" + std::to_string(tid) + "/syscall");
+  long number = -1;
+  return static_cast<bool>(call >> number) && number == SYS_futex;
+}
+
+// The daemon's threads as main, timer, worker; empty until all three are there and told apart.
+// Thread ids may wrap around, so roles come from what each thread does: the main thread's id is the
+// process id, the idle timer waits on its condition, the worker waits on queues.
+std::vector<pid_t> threadRoles(pid_t pid) {
+  std::vector<pid_t> others;
+  for (pid_t tid : threadsOf(pid)) {
+    if (tid != pid) others.push_back(tid);
+  }
+  if (others.size() != 2 || waitsOnFutex(pid, others[0]) == waitsOnFutex(pid, others[1])) return {};
+  if (!waitsOnFutex(pid, others[0])) std::swap(others[0], others[1]);
+  return {pid, others[0], others[1]};
 }
 
 // The process's network namespace has a socket listening on the notification port.
@@ -83,7 +101,7 @@ bool listening(pid_t pid) {
 
 struct Thread {
   const char* name;
-  size_t index;          // in creation order: main, the timer (made with the server), the worker
+  size_t index;          // in threadRoles
   const char* function;  // a symbol that only that thread's backtrace holds
 };
 
@@ -154,8 +172,9 @@ TEST(DaemonCrashReport, EachSignalOnEachThreadEndsTheDaemonWithACompleteReport) 
   for (auto& crash : crashes) {
     SCOPED_TRACE(std::string(crash->name) + " on the " + crash->thread->name + " thread");
     const pid_t pid = crash->pid;
-    ASSERT_TRUE(waitUntil([pid] { return listening(pid) && threadsOf(pid).size() == 3; }, std::chrono::seconds(30)));
-    const pid_t tid = threadsOf(pid)[crash->thread->index];
+    std::vector<pid_t> roles;
+    ASSERT_TRUE(waitUntil([&] { return listening(pid) && !(roles = threadRoles(pid)).empty(); }, std::chrono::seconds(30)));
+    const pid_t tid = roles[crash->thread->index];
     ASSERT_EQ(syscall(SYS_tgkill, pid, tid, crash->signal), 0);
   }
   for (auto& crash : crashes) {
