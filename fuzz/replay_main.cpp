@@ -16,6 +16,8 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+// Defined by targets that start threads: stops them before static objects are destroyed.
+extern "C" __attribute__((weak)) void klFuzzTeardown();
 
 namespace {
 
@@ -102,6 +104,7 @@ int main(int argc, char** argv) {
   for (int i = first; i < argc; ++i) failures += replayPath(argv[i], run);
   // An empty input is always replayed: the target must cope with it.
   runInput({}, run);
+  if (klFuzzTeardown != nullptr) klFuzzTeardown();
   const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
   std::printf("%s %ld files, %ld inputs in %.1f s\n", run.sweep ? "swept" : "replayed", run.files, run.inputs,
               took.count());

@@ -20,12 +20,34 @@ namespace {
 
 }  // namespace
 
+namespace {
+
+FuzzCamera* gCamera = nullptr;
+bool gServerStarted = false;
+
+}  // namespace
+
+// The replay main calls this before it returns: the threads stop before the static objects they use are
+// destroyed (the daemon first, then the camera it talks to).
+extern "C" void klFuzzTeardown() {
+  if (gServerStarted) {
+    KlcontrolCommandServer* server = KlcontrolCommandServer::getInstance();
+    server->setRunning(false);
+    server->shutdown();
+  }
+  if (gCamera != nullptr) {
+    gCamera->sim->requestStop();
+    gCamera->thread.join();
+  }
+}
+
 FuzzCamera::FuzzCamera() {
   SimOptions options;
   options.replyDelayMs = 0;
   sim = std::make_unique<SimSimulator>(options);
   if (!sim->open()) std::abort();
   thread = std::thread([this] { sim->run(); });
+  gCamera = this;
 }
 
 void FuzzDaemon::enterNamespaces() {
@@ -39,6 +61,7 @@ FuzzDaemon::FuzzDaemon() {
   g_presetCreateSettleTime = std::chrono::milliseconds(0);
   KlcontrolCommandServer* server = KlcontrolCommandServer::getInstance();
   if (server->start() != 0 || !waitUntil([server] { return server->isRunning(); })) std::abort();
+  gServerStarted = true;
   mAnswers = std::make_unique<TestRequester>("/kl_fuzz_answers");
   mSync = std::make_unique<TestRequester>("/kl_fuzz_sync");
 }
