@@ -35,12 +35,6 @@
 #endif
 #endif
 
-#ifdef KL_THREAD_SANITIZER
-// The handler writes its report with stdio inside the signal, knowingly: the process ends right
-// after. ThreadSanitizer would report each of those calls and end the daemon before its report.
-extern "C" const char* __tsan_default_options() { return "report_signal_unsafe=0"; }
-#endif
-
 namespace {
 
 const std::string kSeparator =
@@ -155,6 +149,11 @@ void expectCompleteReport(const Crash& crash) {
 }
 
 TEST(DaemonCrashReport, EachSignalOnEachThreadEndsTheDaemonWithACompleteReport) {
+#ifdef KL_THREAD_SANITIZER
+  // ThreadSanitizer adds a thread of its own and defers signals sent to a thread; the other builds
+  // run this test.
+  GTEST_SKIP() << "signals on chosen threads are not testable under ThreadSanitizer";
+#endif
   std::vector<std::unique_ptr<Crash>> crashes;
   for (const Thread& thread : kThreads) {
     for (const auto& signal : kSignals) {
