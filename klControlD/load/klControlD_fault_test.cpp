@@ -147,6 +147,17 @@ TEST_F(FaultTest, CameraKilledInTheMiddleOfACommandCostsOnlyThatCommand) {
   EXPECT_EQ(requester->pending(), 0);
 }
 
+// A camera stopped cleanly removes its queue, and the restarted one makes a new queue under the
+// same name: the request sent to the old queue is lost, the following ones reach the new camera.
+TEST_F(FaultTest, CameraRestartedWithANewQueueIsReachedAfterOneLostRequest) {
+  EXPECT_EQ(exchange(*requester, kStatusBlock), "");
+  ASSERT_NE(camera->stop(SIGTERM, 5000), -1);
+  startCamera();
+  EXPECT_EQ(requester->call(KLCONTROL_GET_ALL_STATUS), KL_ERR_MQ_FAIL);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(exchange(*requester, kStatusBlock), "") << i;
+  EXPECT_EQ(requester->pending(), 0);
+}
+
 // Ways a requester's queue can fail its answer. Each returns what must outlive the daemon's
 // attempt; meanwhile another requester must be served.
 struct QueueFault {

@@ -44,6 +44,8 @@ constexpr uint16_t KLC_LINK_FIRST_LIBRARY_GROUP = 0x100;
 constexpr uint16_t KLC_REMOTE_GROUP_TRANSCODE = 12;
 // Default time-out of one call in milliseconds.
 constexpr int KLC_LINK_TIMEOUT_MS = 2000;
+// The camera's request queue (klNet's).
+constexpr const char* KLC_LINK_CAMERA_QUEUE = "/to_klnet";
 // Time-out of every call in milliseconds; tests shorten it.
 extern int g_klc_link_timeout_ms;
 

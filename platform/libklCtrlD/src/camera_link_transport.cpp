@@ -4,6 +4,8 @@
 #include <cstring>
 #include <ctime>
 
+#include <fcntl.h>
+
 #include "klCtrlD.h"
 #include "klDebug.h"
 #include "klErrno.h"
@@ -53,6 +55,15 @@ int awaitReply(klc_msg_q_context_t* ctx, const klc_link_header& request, uint8_t
   return KL_ERR_MQ_FAIL;
 }
 
+// A camera that restarted made a new queue under the old name, while the context still holds the
+// removed one: after a failed request the queue is opened again by name, so the next one reaches it.
+void reopenCameraQueue(klc_msg_q_context_t* ctx) {
+  const mqd_t fresh = mq_open(KLC_LINK_CAMERA_QUEUE, O_WRONLY);
+  if (fresh == mqd_t(-1)) return;
+  if (ctx->klnet_mqd != mqd_t(-1)) mq_close(ctx->klnet_mqd);
+  ctx->klnet_mqd = fresh;
+}
+
 // Hands the answer out: by reference into the context, or copied into the caller's buffer.
 int handOut(klc_msg_q_context_t* ctx, const klc_link_reply& reply, uint8_t** answer, uint16_t* answerLength) {
   if (answer == nullptr) return 0;
@@ -79,10 +90,12 @@ int klc_link_call(klc_msg_q_context_t* ctx, uint16_t group, uint16_t id, const v
   const klc_link_header header{++ctx->last_seq, group, id};
   const int encoded = klc_link_encode_request(msg, sizeof msg, header, payload, length, ctx->reply_queue_name);
   if (encoded < 0) return encoded;
-  if (sendRequest(ctx, msg, encoded) != 0) return KL_ERR_MQ_FAIL;
   klc_link_reply reply{};
-  const int received = awaitReply(ctx, header, msg, &reply);
-  if (received != 0) return received;
+  const int received = sendRequest(ctx, msg, encoded) == 0 ? awaitReply(ctx, header, msg, &reply) : KL_ERR_MQ_FAIL;
+  if (received != 0) {
+    reopenCameraQueue(ctx);
+    return received;
+  }
   if (reply.status != 0) {
     // A refused transcode start names its reason in the answer's first byte.
     if (transcode && reply.answerLength > 0) ctx->transcode_refusal = int8_t(reply.answer[0]);
