@@ -25,15 +25,9 @@
 #include "kl_test_namespace.h"
 #include "klcontrol_daemon.h"
 #include "temp_folder.h"
+#include "test_sanitizers.h"
 #include "wait_until.h"
 
-#if defined(__SANITIZE_THREAD__)
-#define KL_THREAD_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define KL_THREAD_SANITIZER 1
-#endif
-#endif
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "klTlv.h"
 #include "klcontrol_command_number.h"
 #include "load_fixture.h"
+#include "test_sanitizers.h"
 
 namespace {
 
@@ -62,15 +63,6 @@ TEST_F(LoadTest, FourRequestersEachGetEveryAnswerOnceWithItsStatus) {
   for (int i = 0; i < 4; ++i) EXPECT_EQ(results[i], "") << "requester " << i;
   EXPECT_EQ(requester->pending(), 0);
 }
-
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define KL_SANITIZED_MEMORY 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define KL_SANITIZED_MEMORY 1
-#endif
 
 // Random messages: raw bytes, well-formed frames of random records, and client commands with
 // numbers outside the table and random arguments, none naming a queue that exists.
@@ -134,7 +126,7 @@ TEST_F(LoadTest, RandomMessagesLeaveMemoryFlatAndTheDaemonServing) {
   EXPECT_EQ(exchange(*requester, kMixed[0]), "");
   EXPECT_EQ(requester->pending(), 0);
   std::printf("daemon VmRSS %ld KiB after warm-up, %ld KiB after the flood\n", before, after);
-#ifdef KL_SANITIZED_MEMORY
+#if defined(KL_ADDRESS_SANITIZER) || defined(KL_THREAD_SANITIZER)
   GTEST_SKIP() << "the sanitizer's allocator keeps freed memory in quarantine, so VmRSS is not the daemon's";
 #else
   ASSERT_GT(before, 0);

@@ -16,19 +16,6 @@
 
 namespace {
 
-struct Harness {
-  FuzzCamera camera;
-  FuzzDaemon daemon;
-};
-
-Harness& harness() {
-  static Harness* h = [] {
-    FuzzDaemon::enterNamespaces();
-    return new Harness;
-  }();
-  return *h;
-}
-
 void resetCamera() {
   std::string reply;
   if (!simControlRequest(SIM_CONTROL_NAME, "model 57", reply, 5000) || reply != "ok") std::abort();
@@ -57,7 +44,7 @@ bool refusedArgument(const klcontrol_command_info_t& info, bool present, size_t 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  Harness& h = harness();
+  FuzzSimHarness& h = fuzzSimHarness();
   if (size < 2 || size > 1200) return 0;
   const uint32_t number = data[0];
   const bool withArgument = (data[1] & 1) != 0;

@@ -16,19 +16,6 @@
 
 namespace {
 
-struct Harness {
-  FuzzCamera camera;
-  FuzzDaemon daemon;
-};
-
-Harness& harness() {
-  static Harness* h = [] {
-    FuzzDaemon::enterNamespaces();
-    return new Harness;
-  }();
-  return *h;
-}
-
 bool isCsiCode(const uint8_t* code) {
   return code[0] == 'C' && (code[1] == 'N' || code[1] == 'U' || code[1] == 'R' || code[1] == 'I');
 }
@@ -62,7 +49,7 @@ std::vector<uint8_t> built(const uint8_t* data, size_t size, bool named, bool& a
   sntlv_msg_init(msg, sizeof msg, category);
   sntlv_add_bin(msg, sizeof msg, TLV_CMD, 4, code);
   if (size > argOffset) sntlv_add_bin(msg, 1200, TLV_CMDARG, unsigned(size - argOffset), data + argOffset);
-  const std::string& name = harness().daemon.answerQueue();
+  const std::string& name = fuzzSimHarness().daemon.answerQueue();
   if (named) sntlv_add_bin(msg, sizeof msg, TLV_SRC, unsigned(name.size() + 1), name.c_str());
   sntlv_add_bin(msg, sizeof msg, TLV_END, 0, nullptr);
   const bool systemRequest = category == CAT_SYS_CMD && code[0] == 'J' && (code[1] == 'S' || code[1] == 'R');
@@ -73,7 +60,7 @@ std::vector<uint8_t> built(const uint8_t* data, size_t size, bool named, bool& a
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  Harness& h = harness();
+  FuzzSimHarness& h = fuzzSimHarness();
   if (size == 0) return 0;
   const bool buildMessage = (data[0] & 1) != 0;
   const bool named = (data[0] & 2) == 0;

@@ -55,6 +55,14 @@ void FuzzDaemon::enterNamespaces() {
   if (!entered) std::abort();
 }
 
+FuzzSimHarness& fuzzSimHarness() {
+  static FuzzSimHarness* harness = [] {
+    FuzzDaemon::enterNamespaces();
+    return new FuzzSimHarness;
+  }();
+  return *harness;
+}
+
 FuzzDaemon::FuzzDaemon() {
   // Refusals are logged for most inputs; formatting them for nobody only slows the run.
   g_logLevel = UTIL_LOG_OFF;

@@ -39,3 +39,11 @@ class FuzzDaemon {
   std::unique_ptr<TestRequester> mAnswers;
   std::unique_ptr<TestRequester> mSync;
 };
+
+// The simulated camera and the daemon serving it, started in private namespaces on first use and
+// kept for the rest of the process.
+struct FuzzSimHarness {
+  FuzzCamera camera;
+  FuzzDaemon daemon;
+};
+FuzzSimHarness& fuzzSimHarness();

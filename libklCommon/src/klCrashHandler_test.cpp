@@ -9,14 +9,8 @@
 
 #include "child_process.h"
 #include "temp_folder.h"
+#include "test_sanitizers.h"
 
-#if defined(__SANITIZE_THREAD__)
-#define KL_THREAD_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define KL_THREAD_SANITIZER 1
-#endif
-#endif
 
 #ifdef KL_THREAD_SANITIZER
 // The handler writes its report with stdio from inside the signal, knowingly: the process ends right
