@@ -9,6 +9,7 @@
 #include "klErrno.h"
 #include "klTlv.h"
 #include "kl_test_namespace.h"
+#include "klcontrol_command_table.h"
 #include "sim_control_socket.h"
 #include "wait_until.h"
 
@@ -35,6 +36,12 @@ void EndToEndTest::SetUp() {
   requester = std::make_unique<TestRequester>();
   startCamera();
   startDaemon();
+}
+
+void EndToEndTest::TearDown() {
+  if (testWrapper() == nullptr || daemon == nullptr || !daemon->started()) return;
+  EXPECT_EQ(requester->call(KLCONTROL_WORKER_EXIT), KL_OK);
+  EXPECT_EQ(daemon->exitStatus(60000), 0);
 }
 
 void EndToEndTest::startCamera() {

@@ -31,6 +31,9 @@ std::string exchange(const TestRequester& requester, const CommandCase& c);
 class EndToEndTest : public ::testing::Test {
  protected:
   void SetUp() override;
+  // Behind a test wrapper the daemon is stopped by its command, so that it ends normally and the
+  // wrapper (a memory checker) reports on a whole run.
+  void TearDown() override;
 
   void startCamera();
   void startDaemon();

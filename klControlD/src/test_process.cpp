@@ -5,10 +5,33 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <iterator>
+#include <sstream>
+#include <utility>
+
 #include "wait_until.h"
 
+namespace {
+
+// A wrapper under a memory checker starts far slower and ends only after its report.
+constexpr int kWrappedStopMs = 60000;
+
+std::vector<std::string> wrapped(std::vector<std::string> argv) {
+  if (testWrapper() == nullptr) return argv;
+  std::istringstream words(testWrapper());
+  std::vector<std::string> all{std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()};
+  all.insert(all.end(), argv.begin(), argv.end());
+  return all;
+}
+
+}  // namespace
+
+const char* testWrapper() { return std::getenv("KL_TEST_WRAPPER"); }
+
 // The child is killed with the test process, so that a test that dies leaves nothing running.
-TestProcess::TestProcess(std::vector<std::string> argv) {
+TestProcess::TestProcess(std::vector<std::string> unwrapped) {
+  std::vector<std::string> argv = wrapped(std::move(unwrapped));
   std::vector<char*> args;
   for (std::string& arg : argv) args.push_back(&arg[0]);
   args.push_back(nullptr);
@@ -22,6 +45,7 @@ TestProcess::TestProcess(std::vector<std::string> argv) {
 
 TestProcess::~TestProcess() {
   if (mPid <= 0) return;
+  if (testWrapper() != nullptr && stop(SIGTERM, kWrappedStopMs) != -1) return;
   kill(mPid, SIGKILL);
   waitpid(mPid, nullptr, 0);
 }

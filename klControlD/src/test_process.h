@@ -6,11 +6,16 @@
 #include <string>
 #include <vector>
 
+// KL_TEST_WRAPPER, when set, is a command (words split at spaces, the first one a full path) put before
+// every started executable, e.g. a memory checker; null when it is not set.
+const char* testWrapper();
+
 class TestProcess {
  public:
-  // Starts argv[0] with the arguments; started() tells whether the fork worked.
+  // Starts argv[0] (behind the wrapper, if any) with the arguments; started() tells whether the fork worked.
   explicit TestProcess(std::vector<std::string> argv);
-  // Kills (SIGKILL) and reaps a process that is still running.
+  // Kills (SIGKILL) and reaps a process that is still running; behind a wrapper it first asks it to end
+  // (SIGTERM), so that the wrapper can report.
   ~TestProcess();
   TestProcess(const TestProcess&) = delete;
   TestProcess& operator=(const TestProcess&) = delete;
