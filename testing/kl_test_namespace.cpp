@@ -3,6 +3,7 @@
 #include <net/if.h>
 #include <sched.h>
 #include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -44,14 +45,27 @@ bool loopbackUp() {
   return up;
 }
 
+// Where no system logger listens, every syslog line of a daemon opened with LOG_CONS is written to
+// the console, which on a serial console takes milliseconds a line and fills the machine's console.
+// In the test's own mount namespace the console is the null device.
+bool consoleToNull() {
+  return mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+         mount("/dev/null", "/dev/console", nullptr, MS_BIND, nullptr) == 0;
+}
+
 }  // namespace
 
 bool klEnterPrivateNamespaces() {
-  if (unshare(CLONE_NEWIPC | CLONE_NEWNET) != 0) {
-    if (errno != EPERM || !enterUserNamespace() || unshare(CLONE_NEWIPC | CLONE_NEWNET) != 0) {
+  constexpr int kNamespaces = CLONE_NEWIPC | CLONE_NEWNET | CLONE_NEWNS;
+  if (unshare(kNamespaces) != 0) {
+    if (errno != EPERM || !enterUserNamespace() || unshare(kNamespaces) != 0) {
       std::fprintf(stderr, "cannot enter private namespaces: %s\n", std::strerror(errno));
       return false;
     }
+  }
+  if (!consoleToNull()) {
+    std::fprintf(stderr, "cannot replace the console: %s\n", std::strerror(errno));
+    return false;
   }
   if (!loopbackUp()) {
     std::fprintf(stderr, "cannot bring loopback up: %s\n", std::strerror(errno));

@@ -1,7 +1,8 @@
 // Isolation for tests that use the daemon's fixed queue names and port.
 #pragma once
 
-// Moves the calling process into fresh IPC and network namespaces with loopback up, so that fixed
-// queue names and TCP ports touch nothing outside the test. Call before any thread is started.
+// Moves the calling process into fresh IPC, network and mount namespaces with loopback up and the
+// console replaced by the null device, so that fixed queue names and TCP ports touch nothing outside
+// the test and log lines that find no logger cost nothing. Call before any thread is started.
 // Returns false (with a message on standard error) when the system refuses.
 bool klEnterPrivateNamespaces();

@@ -43,9 +43,11 @@ void toSyslog(const char* line) {
     sink(LOG_DEBUG, line);
     return;
   }
-  // The connection to the logger stays open between lines: a message dump is several lines, and
-  // opening and closing a socket for each would cost more than the command being dumped.
+  // The library keeps no logger connection between lines (whatever process and thread it runs
+  // in); a line that finds no logger goes to the console and standard error instead.
+  openlog(nullptr, LOG_CONS | LOG_PERROR, LOG_USER);
   syslog(LOG_DEBUG, "%s", line);
+  closelog();
 }
 
 void emit(const char* line) {

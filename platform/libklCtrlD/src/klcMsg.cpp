@@ -5,17 +5,17 @@
 #include <cstring>
 
 #include "klDebug.h"
+#include "klLog.h"
 #include "klErrno.h"
 #include "klTlv.h"
 #include "tlv_reader.h"
 
 namespace {
 
-// Debug verbosity above which messages are dumped.
-constexpr unsigned kDumpAbove = 7;
 // A dumped element shows at most this many value bytes, then how many there are in all.
 constexpr uint16_t kDumpBytes = 16;
-constexpr size_t kDumpLineSize = 512;
+// The daemon logger cuts a message at 349 characters; the dump stops there as well.
+constexpr size_t kDumpLineSize = 350;
 
 template <typename T>
 int readWord(const uint8_t* data, uint16_t length, T* value) {
@@ -69,10 +69,15 @@ size_t appendElement(char* out, size_t room, const MsgElement& element) {
 MsgElement::MsgElement(uint8_t type) : mType(type) {}
 
 MsgElement::MsgElement(uint8_t type, uint16_t length, const void* data, bool copy) : mType(type) {
-  if (!copy) {
+  if (copy) {
+    assignCopy(type, length, data);
+  } else {
     setData(data, length);
-    return;
   }
+}
+
+void MsgElement::assignCopy(uint8_t type, uint16_t length, const void* data) {
+  mType = type;
   mLength = data != nullptr ? length : 0;
   // One spare NUL keeps a copied value readable as a string.
   mOwned.assign(size_t(mLength) + 1, 0);
@@ -108,7 +113,7 @@ Msg::~Msg() = default;
 
 void Msg::clear() {
   mElements.clear();
-  mParsed.clear();
+  mParsedInUse = 0;
 }
 
 unsigned Msg::getSize() const {
@@ -127,15 +132,15 @@ MsgElement* Msg::findElement(uint8_t type) const {
 }
 
 void Msg::dump(const char* title) const {
-  if (!kldbg_above(kDumpAbove)) return;
-  // One debug line for the whole message: every line is a message to the system logger, and a
-  // command is dumped on arrival, so a line per element would cost more than the command.
+  // A dump is a debugging aid, so it goes to the daemon logger at debug level: at the default
+  // threshold a command pays one comparison for it, and command 42 turns it on at run time.
+  if (g_logLevel < UTIL_LOG_DEBUG) return;
   char line[kDumpLineSize];
   const int head = std::snprintf(line, sizeof line, "%s: category 0x%02x, %zu elements:",
                                  title != nullptr ? title : "", mCategory, mElements.size());
   size_t used = std::min(size_t(head < 0 ? 0 : head), sizeof line - 1);
   for (const MsgElement* element : mElements) used += appendElement(line + used, sizeof line - used, *element);
-  kldbg_printf("%s\n", line);
+  KLOG(UTIL_LOG_DEBUG, "klcMsg", "%s", line);
 }
 
 void Msg::addElement(MsgElement* element) {
@@ -175,8 +180,10 @@ MemStream& operator>>(MemStream& stream, Msg& msg) {
   KlcTlvReader reader(stream.mBuffer, stream.mLength);
   KlcTlvRecord record;
   while (reader.next(&record)) {
-    msg.mParsed.push_back(std::make_unique<MsgElement>(record.type, record.length, record.value, true));
-    msg.mElements.push_back(msg.mParsed.back().get());
+    if (msg.mParsedInUse == msg.mParsed.size()) msg.mParsed.push_back(std::make_unique<MsgElement>(record.type));
+    MsgElement* element = msg.mParsed[msg.mParsedInUse++].get();
+    element->assignCopy(record.type, record.length, record.value);
+    msg.mElements.push_back(element);
   }
   stream.mFailed = !reader.complete();
   if (stream.mFailed) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "fake_syslog.h"
 #include "klErrno.h"
 #include "klLog.h"
 #include "klTlv.h"
@@ -154,12 +155,8 @@ TEST(MsgWrite, ParsedMessageWritesBackTheSameBytes) {
   EXPECT_EQ(std::vector<uint8_t>(buf, buf + out.getLength()), bytes);
 }
 
-std::vector<std::string> g_dumpLines;
-
-void captureLine(int, const char* line) { g_dumpLines.emplace_back(line); }
-
-// Each debug line goes to the system logger on its own, so a dump is one line whatever the message.
-TEST(MsgDump, WholeMessageInOneBoundedLine) {
+// A dump is one daemon-logger line at debug level whatever the message, and nothing below it.
+TEST(MsgDump, WholeMessageInOneBoundedDebugLine) {
   std::vector<uint8_t> name(40, 'a');
   name.back() = 0;
   Msg msg(CAT_CLIENT_CMD);
@@ -169,22 +166,24 @@ TEST(MsgDump, WholeMessageInOneBoundedLine) {
   src.setData(name.data(), uint16_t(name.size()));
   msg.addElement(&cmd);
   msg.addElement(&src);
-  g_dumpLines.clear();
-  klSetSyslogSink(captureLine);
-  msg.dump("Msg From Client");
   std::vector<std::unique_ptr<MsgElement>> many;
   Msg big(CAT_CLIENT_CMD);
   for (int i = 0; i < 60; ++i) {
     many.push_back(std::make_unique<MsgElement>(TLV_SRC, uint16_t(name.size()), name.data(), false));
     big.addElement(many.back().get());
   }
+  FakeSyslog syslog;
+  msg.dump("quiet");
+  g_logLevel = UTIL_LOG_DEBUG;
+  msg.dump("Msg From Client");
   big.dump("big");
-  klSetSyslogSink(nullptr);
-  ASSERT_EQ(g_dumpLines.size(), 2u);
-  EXPECT_EQ(g_dumpLines[0],
-            "Msg From Client: category 0x14, 2 elements: 41=29000000 44=61616161616161616161616161616161+24\n");
-  EXPECT_LT(g_dumpLines[1].size(), 1024u);
-  EXPECT_EQ(g_dumpLines[1].rfind("big: category 0x14, 60 elements: 44=6161", 0), 0u);
+  g_logLevel = UTIL_LOG_ERROR;
+  const std::vector<std::string> lines = syslog.texts();
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].rfind("UTIL_LOG_DEBUG:Msg From Client: category 0x14, 2 elements: "
+                                 "41=29000000 44=61616161616161616161616161616161+24 @klcMsg:", 0), 0u);
+  EXPECT_LT(lines[1].size(), 441u);
+  EXPECT_EQ(lines[1].rfind("UTIL_LOG_DEBUG:big: category 0x14, 60 elements: 44=6161", 0), 0u);
 }
 
 }  // namespace
