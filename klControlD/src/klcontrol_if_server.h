@@ -353,7 +353,8 @@ class KlcontrolCommandServer {
   CameraFactory* mCameraFactory = nullptr;
   InfoHandler* mCameraInfoHandler = nullptr;
 
-  // The response's elements, refilled for every answer on the worker thread.
+  // The response and its elements, refilled for every answer on the worker thread.
+  ResponseMsg mResponse;
   MsgElement mRspCode{TLV_RSPCODE};
   MsgElement mRspArg{TLV_RSPARG};
   MsgElement mRspEnd{TLV_END};

@@ -44,16 +44,16 @@ int sendBounded(mqd_t mqd, const uint8_t* bytes, size_t length) {
 
 bool KlcontrolCommandServer::sendResponse(Msg& request, int status, const void* payload, unsigned short length) {
   LOG(UTIL_LOG_DEBUG, "Sending response with err:%d", status);
-  ResponseMsg response;
+  mResponse.clear();
   mRspCode.setData(&status, sizeof status);
-  response.addElement(&mRspCode);
+  mResponse.addElement(&mRspCode);
   if (payload != nullptr && length != 0) {
     mRspArg.setData(payload, length);
-    response.addElement(&mRspArg);
+    mResponse.addElement(&mRspArg);
   }
-  response.addElement(&mRspEnd);
+  mResponse.addElement(&mRspEnd);
   MemStream stream(mTxBuffer.get(), KLCONTROL_BUFFER_SIZE);
-  stream << response;
+  stream << mResponse;
 
   const MsgElement* src = request.findElement(TLV_SRC);
   const std::string requester = src != nullptr ? boundedText(src->getData(), src->getDataLength()) : "";

@@ -32,6 +32,9 @@ class MsgElement {
   virtual int getUint16(uint16_t* value) const;
   virtual int getUint32(uint32_t* value) const;
 
+  // Becomes an element of the type holding a private copy of the bytes, reusing its storage.
+  void assignCopy(uint8_t type, uint16_t length, const void* data);
+
  private:
   uint8_t mType;
   const uint8_t* mData = nullptr;
@@ -47,7 +50,7 @@ class Msg {
   Msg(const Msg&) = delete;
   Msg& operator=(const Msg&) = delete;
 
-  // Drops every element; parsed elements are freed, added ones stay with their owner.
+  // Drops every element; added ones stay with their owner, parsed ones are kept for the next parse.
   virtual void clear();
   // The serialised size in bytes, header included.
   virtual unsigned getSize() const;
@@ -66,7 +69,10 @@ class Msg {
   friend MemStream& operator>>(MemStream& stream, Msg& msg);
   uint8_t mCategory;
   std::vector<MsgElement*> mElements;
+  // Elements made by parsing, the first mParsedInUse of them in the message. A daemon parses
+  // every command into the same Msg, so they are reused rather than allocated per command.
   std::vector<std::unique_ptr<MsgElement>> mParsed;
+  size_t mParsedInUse = 0;
 };
 
 // A client-command response (CAT_CLIENT_RSP).
