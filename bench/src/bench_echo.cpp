@@ -10,18 +10,29 @@
 
 namespace {
 
-// The child: the answer goes to the first requester's queue, kept open as a server would cache it.
-[[noreturn]] void serve(BenchQueue& requests, const std::vector<uint8_t>& answer) {
+constexpr int kIdleS = 3600;
+
+// Raw: the answer goes to the first requester's queue, kept open as a server would cache it.
+void serveRaw(BenchQueue& requests, const std::vector<uint8_t>& answer) {
   std::vector<uint8_t> request;
   BenchQueue requester;
-  while (requests.receive(request, 3600)) {
+  while (requests.receive(request, kIdleS)) {
     if (!requester.isOpen()) {
       const uint8_t* src = tlv_find(request.data(), TLV_SRC);
-      if (src == nullptr || !requester.openForWriting(tlvText(src))) break;
+      if (src == nullptr || !requester.openForWriting(tlvText(src))) return;
     }
-    if (!requester.send(answer)) break;
+    if (!requester.send(answer)) return;
   }
-  _exit(0);
+}
+
+// Daemon: each answer opens the requester's queue by name, sends and closes it.
+void serveAsTheDaemon(BenchQueue& requests, const std::vector<uint8_t>& answer) {
+  std::vector<uint8_t> request;
+  while (requests.waitReadable(kIdleS * 1000) && requests.receive(request, 0)) {
+    const uint8_t* src = tlv_find(request.data(), TLV_SRC);
+    BenchQueue requester;
+    if (src == nullptr || !requester.openForWriting(tlvText(src)) || !requester.send(answer)) return;
+  }
 }
 
 }  // namespace
@@ -37,11 +48,16 @@ std::vector<uint8_t> benchPlainAnswer() {
   return bytes;
 }
 
-bool BenchEcho::start(const std::vector<uint8_t>& answer) {
+bool BenchEcho::start(const std::vector<uint8_t>& answer, BenchEchoCalls calls) {
   if (!mRequests.create(benchQueueName("echo"))) return false;
   mChild = fork();
-  if (mChild == 0) serve(mRequests, answer);
-  return mChild > 0;
+  if (mChild != 0) return mChild > 0;
+  if (calls == BenchEchoCalls::Raw) {
+    serveRaw(mRequests, answer);
+  } else {
+    serveAsTheDaemon(mRequests, answer);
+  }
+  _exit(0);
 }
 
 void BenchEcho::stop() {

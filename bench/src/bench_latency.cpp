@@ -26,17 +26,10 @@ bool measure(BenchRequester& requester, const std::vector<uint8_t>& request, uns
 
 }  // namespace
 
-bool benchMeasureLatencies(BenchRequester& echo, BenchRequester& daemon, const std::vector<BenchCommandPlan>& plans,
-                           unsigned rounds, unsigned baselinePerRound, BenchLatencies& out, std::string& problem) {
-  // The same bytes for the baseline as for the cheapest command: only the far side differs.
-  const std::vector<uint8_t> raw = echo.request(plans.front().number, nullptr);
-  std::vector<std::vector<uint8_t>> requests;
-  for (const BenchCommandPlan& plan : plans) requests.push_back(daemon.request(plan.number, nullptr));
-  out.commands.assign(plans.size(), BenchSamples());
+bool benchMeasureRounds(std::vector<BenchSeries>& series, unsigned rounds, std::string& problem) {
   for (unsigned round = 0; round < rounds; ++round) {
-    if (!measure(echo, raw, baselinePerRound, out.baseline, "raw round trip", problem)) return false;
-    for (size_t i = 0; i < plans.size(); ++i) {
-      if (!measure(daemon, requests[i], plans[i].perRound, out.commands[i], plans[i].name, problem)) return false;
+    for (BenchSeries& one : series) {
+      if (!measure(*one.requester, one.request, one.perRound, one.samples, one.name.c_str(), problem)) return false;
     }
   }
   return true;

@@ -1,5 +1,5 @@
-// Round-trip latencies of commands, measured in rounds alternating with the raw queue round trip,
-// and the throughput of concurrent requesters.
+// Round-trip latencies of commands, measured in rounds alternating with the baselines, and the
+// throughput of concurrent requesters.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -8,22 +8,19 @@
 #include "bench_requester.h"
 #include "bench_samples.h"
 
-struct BenchCommandPlan {
-  const char* name;
-  uint32_t number;
-  unsigned perRound;  // exchanges in each round
+// One measured figure: prepared request bytes exchanged through one requester, perRound times in
+// each round.
+struct BenchSeries {
+  std::string name;
+  BenchRequester* requester;
+  std::vector<uint8_t> request;
+  unsigned perRound;
+  BenchSamples samples;
 };
 
-struct BenchLatencies {
-  BenchSamples baseline;
-  std::vector<BenchSamples> commands;  // in the order of the plans
-};
-
-// Each round measures baselinePerRound raw round trips through echo, then every command in turn
-// through daemon, so that a change of the machine's load touches all figures alike. Every answer
-// must carry status 0; false with the reason otherwise.
-bool benchMeasureLatencies(BenchRequester& echo, BenchRequester& daemon, const std::vector<BenchCommandPlan>& plans,
-                           unsigned rounds, unsigned baselinePerRound, BenchLatencies& out, std::string& problem);
+// Each round measures every series in turn, so that a change of the machine's load touches all
+// figures alike. Every answer must carry status 0; false with the reason otherwise.
+bool benchMeasureRounds(std::vector<BenchSeries>& series, unsigned rounds, std::string& problem);
 
 // Commands per second answered to requesters concurrent requesters of the command, each with its
 // own reply queue and one request outstanding, over the seconds; -1 when one went unanswered.

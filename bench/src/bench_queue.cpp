@@ -1,6 +1,7 @@
 #include "bench_queue.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -43,6 +44,11 @@ bool BenchQueue::receive(std::vector<uint8_t>& buffer, int timeoutS) {
                                            &deadline);
   buffer.resize(received < 0 ? 0 : size_t(received));
   return received >= 0;
+}
+
+bool BenchQueue::waitReadable(int timeoutMs) {
+  pollfd readable{mMqd, POLLIN, 0};
+  return poll(&readable, 1, timeoutMs) == 1;
 }
 
 std::string benchQueueName(const char* tag) {

@@ -24,6 +24,8 @@ class BenchQueue {
   bool send(const std::vector<uint8_t>& bytes);
   // Receives one message into buffer (resized to what came); false after timeoutS seconds or on failure.
   bool receive(std::vector<uint8_t>& buffer, int timeoutS);
+  // Waits until a message can be received, as the daemon does before each receive.
+  bool waitReadable(int timeoutMs);
 
  private:
   mqd_t mMqd = -1;
