@@ -1,13 +1,8 @@
 // Faults around the daemon: a notification client that stops reading, a camera killed in the
 // middle of a command, requesters whose queues are gone or full.
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <mqueue.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <fstream>
@@ -25,48 +20,6 @@ namespace {
 
 const CommandCase kNoOperation = {"no operation", KLCONTROL_REMOTE_API, {}, false, KL_OK, 0};
 const CommandCase kStatusBlock = {"status block", KLCONTROL_GET_ALL_STATUS, {}, false, KL_OK, 384};
-
-// A TCP client that reads nothing until it is told to read everything.
-class StalledClient {
- public:
-  StalledClient() {
-    waitUntil([this] {
-      mFd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-      const int smallest = 1024;
-      setsockopt(mFd, SOL_SOCKET, SO_RCVBUF, &smallest, sizeof smallest);
-      sockaddr_in address{};
-      address.sin_family = AF_INET;
-      address.sin_port = htons(KLCONTROL_NOTIFICATION_PORT);
-      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      if (connect(mFd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return true;
-      close(mFd);
-      return false;
-    });
-  }
-  ~StalledClient() { close(mFd); }
-  StalledClient(const StalledClient&) = delete;
-  StalledClient& operator=(const StalledClient&) = delete;
-  // Reads what the daemon had queued; the documents framed in it, or -1 when the connection
-  // was still open after that (the daemon closes it only behind the data it had queued).
-  int readToTheEnd() {
-    std::string text;
-    char chunk[4096];
-    for (pollfd readable{mFd, POLLIN, 0}; poll(&readable, 1, 2000) == 1;) {
-      const ssize_t got = recv(mFd, chunk, sizeof chunk, 0);
-      if (got <= 0) return got == 0 ? documents(text) : -1;
-      text.append(chunk, size_t(got));
-    }
-    return -1;
-  }
-
- private:
-  static int documents(const std::string& text) {
-    int count = 0;
-    for (size_t at = text.find("LENGTH:"); at != std::string::npos; at = text.find("LENGTH:", at + 1)) ++count;
-    return count;
-  }
-  int mFd = -1;
-};
 
 class FaultTest : public EndToEndTest {
  protected:
@@ -94,7 +47,7 @@ bool isFullDocument(const std::string& document) {
 // while one client never reads and is dropped for it; the commands go on being answered.
 TEST_F(FaultTest, StalledSocketClientIsDroppedWhileNineOthersGetEveryDocument) {
   ASSERT_TRUE(capTcpSendBuffers());
-  StalledClient stalled;
+  PushSocket stalled(1024);  // reads nothing until the end
   std::vector<std::unique_ptr<PushSocket>> readers;
   for (int i = 0; i < 9; ++i) readers.push_back(std::make_unique<PushSocket>());
   const int rounds = 80;  // the stall shows after about 45 on Linux 6
@@ -120,7 +73,7 @@ TEST_F(FaultTest, StalledSocketClientIsDroppedWhileNineOthersGetEveryDocument) {
   }
   ASSERT_EQ(exchange(*requester, kStatusBlock), "");
   for (auto& reader : readers) EXPECT_EQ(reader->drain(), 0);
-  const int stalledDocuments = stalled.readToTheEnd();
+  const int stalledDocuments = stalled.readToTheEnd(2000);
   EXPECT_GE(stalledDocuments, 0) << "the stalled client is still connected";
   EXPECT_LT(stalledDocuments, 2 * rounds);
   std::printf("full document %zu bytes; the stalled client got %d of %d documents\n", fullSize, stalledDocuments,

@@ -58,17 +58,6 @@ void EndToEndTest::startDaemon() {
   ASSERT_TRUE(waitUntil([this] { return requester->call(1) == KL_ERR_NOT_SUPPORTED; }, std::chrono::seconds(30)));
 }
 
-std::string EndToEndTest::control(const std::string& line) {
-  std::string reply;
-  EXPECT_TRUE(simControlRequest(SIM_CONTROL_NAME, line, reply, 5000)) << line;
-  return reply;
-}
-
-long EndToEndTest::requestCount(const std::string& groupId) {
-  const std::string reply = control("count " + groupId);
-  return reply.rfind("ok ", 0) == 0 ? std::stol(reply.substr(3)) : -1;
-}
-
 long EndToEndTest::daemonRssKb() const {
   std::ifstream status("/proc/" + std::to_string(daemon->pid()) + "/status");
   for (std::string line; std::getline(status, line);) {

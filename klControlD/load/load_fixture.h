@@ -11,6 +11,7 @@
 
 #include "test_process.h"
 #include "test_requester.h"
+#include "test_sim_control.h"
 
 // Full counts are the default; KL_LOAD_SCALE (a percentage) shrinks them for a quick look.
 int scaledCount(int full);
@@ -28,7 +29,7 @@ struct CommandCase {
 // Sends the case from the requester and checks its answer; an empty text when it matched.
 std::string exchange(const TestRequester& requester, const CommandCase& c);
 
-class EndToEndTest : public ::testing::Test {
+class EndToEndTest : public ::testing::Test, public SimControlAccess {
  protected:
   void SetUp() override;
   // Behind a test wrapper the daemon is stopped by its command, so that it ends normally and the
@@ -39,10 +40,6 @@ class EndToEndTest : public ::testing::Test {
   void startDaemon();
 
  public:
-  // One control command to the simulator; its reply line.
-  std::string control(const std::string& line);
-  // Requests of group/id the simulator has seen; -1 when it does not answer.
-  long requestCount(const std::string& groupId);
   // The daemon's resident memory in KiB (VmRSS), or -1.
   long daemonRssKb() const;
 

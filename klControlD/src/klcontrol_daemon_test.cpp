@@ -3,7 +3,6 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -11,32 +10,15 @@
 
 #include <atomic>
 #include <cerrno>
+#include <memory>
 #include <vector>
 
 #include "klErrno.h"
+#include "test_push_clients.h"
 #include "test_server_fixture.h"
 #include "wait_until.h"
 
 namespace {
-
-int connectToListener() {
-  const int fd = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(KLCONTROL_NOTIFICATION_PORT);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return fd;
-  close(fd);
-  return -1;
-}
-
-// True when the peer closed the connection within the time-out.
-bool closedByPeer(int fd, int timeoutMs) {
-  pollfd readable{fd, POLLIN, 0};
-  if (poll(&readable, 1, timeoutMs) <= 0) return false;
-  char byte;
-  return recv(fd, &byte, 1, 0) == 0;
-}
 
 bool queueExists(const char* name) {
   const mqd_t mqd = mq_open(name, O_WRONLY);
@@ -69,19 +51,16 @@ TEST_F(DaemonServeTest, TakenPortEndsStartupAndRemovesTheQueues) {
 TEST_F(DaemonServeTest, EleventhClientIsClosedAndStopEndsTheLoop) {
   std::atomic<int> result{1};
   std::thread daemon([&result] { result = klControlDServe("klControlD"); });
-  std::vector<int> clients;
-  int first = -1;
-  ASSERT_TRUE(waitUntil([&first] { return (first = connectToListener()) >= 0; }));
-  clients.push_back(first);
-  for (int i = 1; i < 11; ++i) clients.push_back(connectToListener());
-  EXPECT_TRUE(closedByPeer(clients[10], 5000));
+  std::vector<std::unique_ptr<PushSocket>> clients;
+  for (int i = 0; i < 11; ++i) clients.push_back(std::make_unique<PushSocket>());
+  ASSERT_TRUE(clients[0]->connected());
+  EXPECT_TRUE(clients[10]->closedByPeer(5000));
   EXPECT_TRUE(logged("Failed to add notification client"));
-  EXPECT_FALSE(closedByPeer(clients[9], 0));
+  EXPECT_FALSE(clients[9]->closedByPeer(0));
   EXPECT_EQ(requester->call(97), KL_OK);
   daemon.join();
   EXPECT_EQ(result, 0);
   EXPECT_TRUE(logged("Exiting klControlD daemon"));
-  for (int fd : clients) close(fd);
 }
 
 }  // namespace

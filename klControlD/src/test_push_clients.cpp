@@ -101,6 +101,18 @@ bool PushSocket::closedByPeer(int timeoutMs) {
       std::chrono::milliseconds(timeoutMs));
 }
 
+int PushSocket::readToTheEnd(int idleMs) {
+  for (pollfd readable{mFd, POLLIN, 0}; poll(&readable, 1, idleMs) == 1;) {
+    char chunk[4096];
+    const ssize_t got = recv(mFd, chunk, sizeof chunk, 0);
+    if (got < 0) return -1;
+    if (got == 0) return drain();
+    mRaw.append(chunk, size_t(got));
+    mPending.append(chunk, size_t(got));
+  }
+  return -1;
+}
+
 PushQueue::PushQueue(const std::string& name) : mName(name) {
   mq_attr attr{};
   attr.mq_maxmsg = 10;

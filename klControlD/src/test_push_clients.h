@@ -22,6 +22,9 @@ class PushSocket {
   int drain();
   // True when the daemon closed the connection within timeoutMs.
   bool closedByPeer(int timeoutMs);
+  // Reads until the daemon closes the connection; the complete documents received, or -1 when it
+  // was still open after idleMs without data.
+  int readToTheEnd(int idleMs);
   void close();
   // Every byte received so far.
   const std::string& raw() const { return mRaw; }

@@ -2,7 +2,6 @@
 
 #include "kl_test_namespace.h"
 #include "klErrno.h"
-#include "sim_control_socket.h"
 #include "wait_until.h"
 
 void ServerTest::SetUp() {
@@ -45,17 +44,6 @@ void ServerTest::startServer() {
   server = KlcontrolCommandServer::getInstance();
   ASSERT_EQ(server->start(), 0);
   ASSERT_TRUE(waitUntil([this] { return server->isRunning(); }));
-}
-
-std::string ServerTest::control(const std::string& line) {
-  std::string reply;
-  EXPECT_TRUE(simControlRequest(SIM_CONTROL_NAME, line, reply, 5000)) << line;
-  return reply;
-}
-
-long ServerTest::requestCount(const std::string& groupId) {
-  const std::string reply = control("count " + groupId);
-  return reply.rfind("ok ", 0) == 0 ? std::stol(reply.substr(3)) : -1;
 }
 
 bool ServerTest::loggedSoFar(const std::string& text) {

@@ -11,8 +11,9 @@
 #include "klcontrol_if_server.h"
 #include "sim_simulator.h"
 #include "test_requester.h"
+#include "test_sim_control.h"
 
-class ServerTest : public ::testing::Test {
+class ServerTest : public ::testing::Test, public SimControlAccess {
  protected:
   void SetUp() override;
   void TearDown() override;
@@ -21,10 +22,6 @@ class ServerTest : public ::testing::Test {
   // Starts the simulator (and the server, unless serverToo is false); fails the test on error.
   void startCamera();
   void startServer();
-  // One control command to the simulator; its reply line.
-  std::string control(const std::string& line);
-  // Requests of group/id the simulator has seen.
-  long requestCount(const std::string& groupId);
   // True when a captured log line contains text, waiting a little for it.
   bool logged(const std::string& text);
   // True when a log line captured up to now contains text.
