@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "klDebug.h"
-#include "klLog.h"
 #include "klErrno.h"
+#include "klLog.h"
 #include "klTlv.h"
 #include "tlv_reader.h"
 

@@ -58,7 +58,7 @@ class Msg {
   virtual uint8_t getCategory() const;
   // The first element of the type, or null.
   virtual MsgElement* findElement(uint8_t type) const;
-  // Writes the message on the library debug channel under the title.
+  // Writes the message as one daemon-logger line at debug level under the title.
   virtual void dump(const char* title) const;
   // Appends an element that stays owned by the caller.
   void addElement(MsgElement* element);
