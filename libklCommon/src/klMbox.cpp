@@ -60,7 +60,7 @@ bool wait_readable(mqd_t mqd, struct timespec timeout) {
 // Waits whole seconds for a message and reports a time-out.
 bool msg_available(mqd_t mqd, time_t seconds) {
   if (wait_readable(mqd, {seconds, 0})) return true;
-  kldbg_trace(kTraceAbove, __func__, __LINE__, "%d seconds timeout expired\n", static_cast<int>(seconds));
+  kldbg_trace(kTraceAbove, __func__, __LINE__, "%d seconds timeout expired", static_cast<int>(seconds));
   return false;
 }
 
@@ -76,11 +76,11 @@ int klMbox_rxopen_ext(const char* name, long maxMessages, long messageSize, klMb
   for (int attempt = 0; attempt < kRxAttempts; ++attempt) {
     error = open_rx(mbox, 0);
     if (error == 0) return 0;
-    kldbg_trace(kTraceAbove, __func__, __LINE__, "target Mbox=\"%s\" errno=\"%d\"  retry(%d)\n", name, error,
+    kldbg_trace(kTraceAbove, __func__, __LINE__, "target Mbox=\"%s\" errno=\"%d\"  retry(%d)", name, error,
                 attempt);
     sleep_ms(kRxRetryMs);
   }
-  kldbg_trace(kTraceAbove, __func__, __LINE__, "target Mbox=\"%s\" errno=\"%s\"\n", name, strerror(error));
+  kldbg_trace(kTraceAbove, __func__, __LINE__, "target Mbox=\"%s\" errno=\"%s\"", name, strerror(error));
   return -1;
 }
 
@@ -94,13 +94,13 @@ int klMbox_rxopen_shared_ext(const char* name, long maxMessages, long messageSiz
   // The owner usually lets go of the name soon: wait a little longer after each refusal.
   for (int retry = 1; error != 0 && retry <= kSharedRetries; ++retry) {
     kldbg_trace(kTraceAbove, __func__, __LINE__,
-                "Warning: Shared Mbox in use (retry) =\"%s\" errno=\"%s\"  retry(%d)\n", name,
-                strerror(error), retry);
+                "Warning: Shared Mbox in use (retry) =\"%s\" errno=\"%s\"  retry(%d)", name, strerror(error),
+                retry);
     sleep_ms(kSharedRetryStepMs * retry);
     error = open_rx(mbox, O_EXCL);
   }
   if (error == 0) return 0;
-  kldbg_trace(kTraceAbove, __func__, __LINE__, "Error: Shared Mbox will not open =\"%s\" errno=%d\"%s\"\n",
+  kldbg_trace(kTraceAbove, __func__, __LINE__, "Error: Shared Mbox will not open =\"%s\" errno=%d\"%s\"",
               name, error, strerror(error));
   return -1;
 }
@@ -114,7 +114,7 @@ int klMbox_txopen(const char* name, klMbox_t* mbox) {
   mbox->mqd = mq_open(name, O_WRONLY);
   if (mbox->mqd != -1) return 0;
   const int error = errno;
-  kldbg_trace(kTraceAbove, __func__, __LINE__, "target Mbox=\"%s\" errno=\"%s\"\n", name, strerror(error));
+  kldbg_trace(kTraceAbove, __func__, __LINE__, "target Mbox=\"%s\" errno=\"%s\"", name, strerror(error));
   return -1;
 }
 
@@ -127,8 +127,7 @@ int klMbox_close(klMbox_t* mbox) {
 int klMbox_unlink(const char* name) {
   if (mq_unlink(name) == 0) return 0;
   const int error = errno;
-  kldbg_trace(kTraceAbove, __func__, __LINE__, "Mbox unlink fail=\"%s\" errno=\"%s\"\n", name,
-              strerror(error));
+  kldbg_trace(kTraceAbove, __func__, __LINE__, "Mbox unlink fail=\"%s\" errno=\"%s\"", name, strerror(error));
   return -1;
 }
 
@@ -149,7 +148,7 @@ int klMbox_send(const void* msg, int length, klMbox_t* mbox) {
   if (mbox->attr.mq_curmsgs < mbox->attr.mq_maxmsg)
     return mq_send(mbox->mqd, static_cast<const char*>(msg), static_cast<size_t>(length), 0);
   kldbg_trace(kTraceAbove, __func__, __LINE__,
-              "No Longer an ASSERT: Mailbox Full: mbox=\"%s\" >= %ld messages\n", mbox->name,
+              "No Longer an ASSERT: Mailbox Full: mbox=\"%s\" >= %ld messages", mbox->name,
               mbox->attr.mq_maxmsg);
   return 0;
 }
