@@ -122,9 +122,10 @@ uint32_t klmsg_send_timedreceive(klmsg_iobuf_t* io, const char* from, const char
   io->len = static_cast<uint32_t>(received);
   // After a time-out the buffer still holds the request.
   if (received < 0 || valid_answer(io, received)) return io->len;
-  // A peer's malformed answer must not end this process: report it and fail the request.
+  // An answer that does not validate is reported, then ends the process as any failed check here.
   report_bad_answer(io, received);
-  return static_cast<uint32_t>(-1);
+  KL_ASSERT_TEXT(valid_answer(io, received), "0 == tlv_validate(iobuf->buf)");
+  return io->len;
 }
 
 uint8_t* klmsg_response(klmsg_iobuf_t* io, uint8_t** arg, uint16_t* length) {
