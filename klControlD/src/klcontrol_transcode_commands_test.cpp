@@ -204,13 +204,13 @@ TEST_F(TranscodeTest, ProgressTextsUpdateTheNewestJobUntilItIsFinal) {
     EXPECT_EQ(status(kFirstJob).payload, before) << c.text;
   }
 
-  // A camera path with backslashes is stored with slashes; only its first word counts.
-  notify("status=1001:2:100:D:\\OUT\\DONE.MP4 trailing words");
-  EXPECT_EQ(status(kFirstJob).payload, expectedRecord("V.MP4", kFirstJob, 2, 0, 4, 100, "D:/OUT/DONE.MP4"));
+  // A camera path with backslashes is stored with slashes; only its first word counts, "&" included.
+  notify("status=1001:2:100:D:\\OUT\\R&D.MP4 trailing words");
+  EXPECT_EQ(status(kFirstJob).payload, expectedRecord("V.MP4", kFirstJob, 2, 0, 4, 100, "D:/OUT/R&D.MP4"));
   lines.clear();
   notify("status=1001:1:10:LATE.MP4");
   EXPECT_TRUE(logged("Got CSI Notifications for transcode that are unrelated to us. Ignoring!"));
-  EXPECT_EQ(status(kFirstJob).payload, expectedRecord("V.MP4", kFirstJob, 2, 0, 4, 100, "D:/OUT/DONE.MP4"));
+  EXPECT_EQ(status(kFirstJob).payload, expectedRecord("V.MP4", kFirstJob, 2, 0, 4, 100, "D:/OUT/R&D.MP4"));
 }
 
 TEST_F(TranscodeTest, CancelReachesTheCameraAndItsStateComesBackAsProgress) {

@@ -107,5 +107,5 @@ int klc_send_remote_api_payload_response(klc_msg_q_context_t* ctx, int group, in
 int klc_send_auxpod_command(klc_msg_q_context_t* ctx, const char* code, const void* payload, uint16_t length,
                             uint8_t** answer, uint16_t* answerLength);
 
-// True when key occurs in text; value gets the characters after it, up to '&' or the end.
+// True when key occurs in text; value gets every character after it.
 bool parseParam(const char* text, const char* key, std::string& value);
