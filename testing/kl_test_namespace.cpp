@@ -73,3 +73,13 @@ bool klEnterPrivateNamespaces() {
   }
   return true;
 }
+
+bool klPortListens(unsigned short port, const std::string& table) {
+  std::ifstream in(table);
+  char listening[32];
+  std::snprintf(listening, sizeof listening, ":%04X 00000000:0000 0A", static_cast<unsigned>(port));
+  for (std::string line; std::getline(in, line);) {
+    if (line.find(listening) != std::string::npos) return true;
+  }
+  return false;
+}

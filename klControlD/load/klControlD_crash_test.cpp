@@ -79,14 +79,6 @@ std::vector<pid_t> threadRoles(pid_t pid) {
   return {pid, others[0], others[1]};
 }
 
-// The process's network namespace has a socket listening on the notification port.
-bool listening(pid_t pid) {
-  std::ifstream tcp("/proc/" + std::to_string(pid) + "/net/tcp");
-  std::stringstream text;
-  text << tcp.rdbuf();
-  return text.str().find(":1F91 00000000:0000 0A") != std::string::npos;
-}
-
 struct Thread {
   const char* name;
   size_t index;          // in threadRoles
@@ -166,7 +158,12 @@ TEST(DaemonCrashReport, EachSignalOnEachThreadEndsTheDaemonWithACompleteReport) 
     SCOPED_TRACE(std::string(crash->name) + " on the " + crash->thread->name + " thread");
     const pid_t pid = crash->pid;
     std::vector<pid_t> roles;
-    ASSERT_TRUE(waitUntil([&] { return listening(pid) && !(roles = threadRoles(pid)).empty(); }, std::chrono::seconds(30)));
+    const std::string tcpTable = "/proc/" + std::to_string(pid) + "/net/tcp";
+    ASSERT_TRUE(waitUntil(
+        [&] {
+          return klPortListens(KLCONTROL_NOTIFICATION_PORT, tcpTable) && !(roles = threadRoles(pid)).empty();
+        },
+        std::chrono::seconds(30)));
     const pid_t tid = roles[crash->thread->index];
     ASSERT_EQ(syscall(SYS_tgkill, pid, tid, crash->signal), 0);
   }

@@ -1,5 +1,7 @@
 #include "test_server_fixture.h"
 
+#include <algorithm>
+
 #include "kl_test_namespace.h"
 #include "klErrno.h"
 #include "wait_until.h"
@@ -47,7 +49,7 @@ void ServerTest::startServer() {
 }
 
 bool ServerTest::loggedSoFar(const std::string& text) {
-  for (const std::string& line : syslog.texts()) lines.push_back(line);
+  collectLog();
   for (const std::string& line : lines) {
     if (line.find(text) != std::string::npos) return true;
   }
@@ -57,6 +59,29 @@ bool ServerTest::loggedSoFar(const std::string& text) {
 // Lines after an answer may still be on their way: the worker logs once it has sent it.
 bool ServerTest::logged(const std::string& text) {
   return waitUntil([&] { return loggedSoFar(text); }, std::chrono::seconds(2));
+}
+
+void ServerTest::collectLog() {
+  for (const std::string& line : syslog.texts()) lines.push_back(line);
+}
+
+void ServerTest::forgetLog() {
+  syslog.taken();
+  lines.clear();
+}
+
+bool ServerTest::loggedLine(int level, const std::string& text, const std::string& file) {
+  const std::string head = std::string(klLogLevelName(level)) + ":" + text + " @" + file + ":";
+  const auto matches = [&head](const std::string& line) {
+    return line.size() > head.size() && line.compare(0, head.size(), head) == 0 &&
+           line.find_first_not_of("0123456789", head.size()) == std::string::npos;
+  };
+  return waitUntil(
+      [&] {
+        collectLog();
+        return std::any_of(lines.begin(), lines.end(), matches);
+      },
+      std::chrono::seconds(2));
 }
 
 void ServerTest::keepClientsUnserved() { EXPECT_EQ(control("fault 8/11 error -1 1000"), "ok"); }

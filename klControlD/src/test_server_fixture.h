@@ -26,12 +26,20 @@ class ServerTest : public ::testing::Test, public SimControlAccess {
   bool logged(const std::string& text);
   // True when a log line captured up to now contains text.
   bool loggedSoFar(const std::string& text);
+  // Drops the lines captured so far, so that loggedLine sees only those of the next action.
+  void forgetLog();
+  // True when a whole line of the level and text ("LEVEL:text @file:N") is logged after forgetLog,
+  // waiting a little for it.
+  bool loggedLine(int level, const std::string& text, const std::string& file = "klcontrol_if_server");
   // Registered clients would be dropped by change polling when their queues take no document: make
   // every status read fail, so that polls end before delivering and the client list only changes
   // by registration.
   void keepClientsUnserved();
   // Waits until the worker has taken everything sent before, by a round trip of command 1.
   void sync();
+
+  // Moves the lines logged since the last call into lines.
+  void collectLog();
 
   FakeSyslog syslog;
   std::vector<std::string> lines;

@@ -37,9 +37,8 @@ void writeSuffix(char* suffix, int room, const char* file, int line) {
 }  // namespace
 
 void klUtilKlogMsgLevel(int level, int line, const char* file, const char* format, ...) {
-  KL_ASSERT(level >= UTIL_LOG_OFF && level <= UTIL_LOG_TRACE);
   char text[kLineSize] = {};
-  int prefix = snprintf(text, sizeof text, "%s:", kLevelNames[level]);
+  int prefix = snprintf(text, sizeof text, "%s:", klLogLevelName(level));
   va_list args;
   va_start(args, format);
   int message = vsnprintf(text + prefix, static_cast<size_t>(kMessageEnd - prefix), format, args);
@@ -55,6 +54,11 @@ void klUtilKlogMsgLevel(int level, int line, const char* file, const char* forma
     sink(LOG_ERR, text);
   else
     syslog(LOG_ERR, "%s", text);
+}
+
+const char* klLogLevelName(int level) {
+  KL_ASSERT(level >= UTIL_LOG_OFF && level <= UTIL_LOG_TRACE);
+  return kLevelNames[level];
 }
 
 void klUtilSetLogLevel(unsigned level) {

@@ -22,6 +22,9 @@ extern std::atomic<int> g_logLevel;
 void klUtilKlogMsgLevel(int level, int line, const char* file, const char* format, ...)
     __attribute__((format(printf, 4, 5)));
 
+// The level's name as lines carry it, padded to 14 characters; level must be 0..6.
+const char* klLogLevelName(int level);
+
 // Stores level in g_logLevel when it is below 7; larger values are ignored.
 void klUtilSetLogLevel(unsigned level);
 

@@ -27,14 +27,6 @@ bool waitFor(Condition condition, double seconds) {
 }
 
 // True once something listens on TCP port 8081 of this network namespace.
-bool notificationPortListens() {
-  std::ifstream table("/proc/net/tcp");
-  std::string line;
-  while (std::getline(table, line)) {
-    if (line.find(":1F91 00000000:0000 0A") != std::string::npos) return true;
-  }
-  return false;
-}
 
 class KlctlEndToEnd : public testing::Test {
  protected:
@@ -43,7 +35,7 @@ class KlctlEndToEnd : public testing::Test {
     mCamera = std::make_unique<E2eProcess>(std::vector<std::string>{KL_CAMERA_SIM_PATH, "--fast"});
     ASSERT_TRUE(waitFor([] { return klctl({"--probe", "/to_klnet"}).status == 0; }, 10));
     mDaemon = std::make_unique<E2eProcess>(std::vector<std::string>{KL_CONTROLD_PATH});
-    ASSERT_TRUE(waitFor([] { return klctl({"--probe"}).status == 0 && notificationPortListens(); }, 20));
+    ASSERT_TRUE(waitFor([] { return klctl({"--probe"}).status == 0 && klPortListens(8081); }, 20));
   }
 
   static E2eRun klctl(std::vector<std::string> words, double seconds = 30) {
