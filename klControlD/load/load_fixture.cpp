@@ -51,11 +51,13 @@ void EndToEndTest::startCamera() {
   ASSERT_TRUE(waitUntil([&] { return simControlRequest(SIM_CONTROL_NAME, "ping", reply, 1000); }));
 }
 
-// Ready once it answers a number without a handler, which needs the worker and the camera adapter.
+// Ready once it answers a number without a handler, which needs the worker and the camera adapter,
+// and listens, which its start-up wait must have passed before a stop command may come.
 void EndToEndTest::startDaemon() {
   daemon = std::make_unique<TestProcess>(std::vector<std::string>{KL_CONTROLD_PATH});
   ASSERT_TRUE(daemon->started());
-  ASSERT_TRUE(waitUntil([this] { return requester->call(1) == KL_ERR_NOT_SUPPORTED; }, std::chrono::seconds(30)));
+  ASSERT_TRUE(waitUntil([this] { return requester->call(1) == KL_ERR_NOT_SUPPORTED && klPortListens(8081); },
+                        std::chrono::seconds(30)));
 }
 
 long EndToEndTest::daemonRssKb() const {

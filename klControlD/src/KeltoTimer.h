@@ -26,13 +26,8 @@ class KeltoTimer {
     if (rc != 0) KLOG(UTIL_LOG_ERROR, "KeltoTimer", "KeltoTimer thread init failed %d", rc);
   }
 
-  // Stops the thread without calling a pending callback.
   virtual ~KeltoTimer() {
-    pthread_mutex_lock(&mMutex);
-    mStop = true;
-    pthread_cond_broadcast(&mCond);
-    pthread_mutex_unlock(&mMutex);
-    if (mThreadStarted) pthread_join(mThread, nullptr);
+    stop();
     pthread_mutex_destroy(&mMutex);
     pthread_cond_destroy(&mCond);
     pthread_condattr_destroy(&mCondAttr);
@@ -67,6 +62,17 @@ class KeltoTimer {
     disarmLocked();
     pthread_mutex_unlock(&mMutex);
     return true;
+  }
+
+  // Ends the timer thread without calling a pending callback; the owner calls it before it
+  // destroys what the callback uses. Later calls do nothing.
+  void stop() {
+    pthread_mutex_lock(&mMutex);
+    mStop = true;
+    pthread_cond_broadcast(&mCond);
+    pthread_mutex_unlock(&mMutex);
+    if (mThreadStarted) pthread_join(mThread, nullptr);
+    mThreadStarted = false;
   }
 
   // True while armed and not yet expired.

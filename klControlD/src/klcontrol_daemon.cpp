@@ -50,14 +50,14 @@ void installCrashHandler() {
   }
 }
 
-// A stop command may end the worker before the first check sees it run; the accept loop then
-// ends at once and the daemon stops normally.
+// At most STARTUP_CHECKS looks at the running flag, one second apart. A stop command that ends
+// the worker before the first look makes the daemon exit as if the worker never ran.
 bool waitForWorker() {
   for (int check = 0; check < STARTUP_CHECKS; ++check) {
-    if (KlcontrolCommandServer::getInstance()->workerHasRun()) return true;
+    if (KlcontrolCommandServer::getInstance()->isRunning()) return true;
     sleep(1);
   }
-  return KlcontrolCommandServer::getInstance()->workerHasRun();
+  return false;
 }
 
 int stopServer(int status) {
@@ -73,6 +73,10 @@ int openListener() {
     LOG(UTIL_LOG_ERROR, "Failed to create server socket, Exiting daemon");
     return -1;
   }
+  // A restarted daemon listens again at once, not only when its predecessor's connections have left
+  // TIME_WAIT; a port held by another listener still fails the bind.
+  const int reuse = 1;
+  setsockopt(listener.get(), SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_addr.s_addr = htonl(INADDR_ANY);

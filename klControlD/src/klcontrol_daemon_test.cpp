@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "klErrno.h"
+#include "kl_test_namespace.h"
 #include "test_push_clients.h"
 #include "test_server_fixture.h"
 #include "wait_until.h"
@@ -41,6 +42,7 @@ TEST_F(DaemonServeTest, TakenPortEndsStartupAndRemovesTheQueues) {
   address.sin_family = AF_INET;
   address.sin_port = htons(KLCONTROL_NOTIFICATION_PORT);
   ASSERT_EQ(bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(blocker, 1), 0);
   EXPECT_EQ(klControlDServe("klControlD"), -1);
   close(blocker);
   EXPECT_TRUE(logged("bind() failed on socket, Exiting daemon"));
@@ -61,6 +63,12 @@ TEST_F(DaemonServeTest, EleventhClientIsClosedAndStopEndsTheLoop) {
   daemon.join();
   EXPECT_EQ(result, 0);
   EXPECT_TRUE(logged("Exiting klControlD daemon"));
+  // Restarted at once, while the connections it closed still hold the port, it listens again.
+  daemon = std::thread([&result] { result = klControlDServe("klControlD"); });
+  EXPECT_TRUE(waitUntil([] { return klPortListens(KLCONTROL_NOTIFICATION_PORT); }));
+  EXPECT_EQ(requester->call(97), KL_OK);
+  daemon.join();
+  EXPECT_EQ(result, 0);
 }
 
 }  // namespace

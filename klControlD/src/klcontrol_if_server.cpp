@@ -50,8 +50,11 @@ void KlcontrolCommandServer::destroy() {
 
 KlcontrolCommandServer::KlcontrolCommandServer() = default;
 
-// The zoom timer member stops its thread in its own destructor; clients belong to shutdown.
-KlcontrolCommandServer::~KlcontrolCommandServer() = default;
+// The zoom timer's callback takes mCommandMutex, which is destroyed before the timer member: the
+// timer thread ends first. Clients belong to shutdown.
+KlcontrolCommandServer::~KlcontrolCommandServer() {
+  mZoomTimer.stop();
+}
 
 int KlcontrolCommandServer::openDaemonQueue(const char* name, mqd_t* descriptor) {
   mq_attr attr{};
@@ -144,7 +147,6 @@ void KlcontrolCommandServer::registerWithCsi() {
 int KlcontrolCommandServer::start() {
   if (interfaceOpen() != 0) return -1;
   mCsiListener = KLCSIListener::GetInstance();
-  mWorkerHasRun = false;
   LOG(UTIL_LOG_INFO, "Creating main worker thread");
   const int rc = pthread_create(&mWorkerThread, nullptr, &KlcontrolCommandServer::threadLoop, this);
   if (rc != 0) {
@@ -187,7 +189,6 @@ void KlcontrolCommandServer::workerLoop() {
   mLastSnapshot = all_status_settings_t{};
   mPeriodicSnapshot = all_status_settings_t{};
   mRunning = true;
-  mWorkerHasRun = true;
   LOG(UTIL_LOG_DEBUG, "Command handling thread running!");
   initializeStatusVariables();
   Msg msg(CAT_CLIENT_CMD);

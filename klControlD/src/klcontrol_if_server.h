@@ -71,16 +71,14 @@ class KlcontrolCommandServer {
 
   bool isRunning() const { return mRunning; }
   void setRunning(bool running) { mRunning = running; }
-  // True once the worker of the last start has reported running, even when a stop command has
-  // ended it since: the start-up wait must not mistake an early stop for a worker that never ran.
-  bool workerHasRun() const { return mWorkerHasRun; }
 
   // Appends a client (the list then owns it); false when the list is full (the caller keeps it).
   bool addNotificationClient(NotificationClient* client);
 
   // Receives and classifies one message; true when msg holds a client command numbered command.
   bool receiveMsg(Msg& msg, klcontrol_command_t& command, unsigned timeoutMs, bool& timedOut);
-  // Runs one client command under mCommandMutex and answers it (unless the adapter is unset).
+  // Runs one client command under mCommandMutex and answers it (unless the adapter is unset);
+  // true only when command 0 added a new client.
   bool handleCommand(Msg& msg, klcontrol_command_t command);
   // Answers a client command on the requester's queue; true when the response was queued.
   bool sendResponse(Msg& request, int status, const void* payload, unsigned short length);
@@ -329,7 +327,6 @@ class KlcontrolCommandServer {
   pthread_t mWorkerThread{};
   bool mWorkerStarted = false;
   std::atomic<bool> mRunning{false};
-  std::atomic<bool> mWorkerHasRun{false};
   int64_t mPeriodicTime[2] = {0, 0};
   all_status_settings_t mLastSnapshot{};
   all_status_settings_t mPeriodicSnapshot{};

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "klErrno.h"
+#include "kl_test_namespace.h"
 #include "klcontrol_daemon.h"
 #include "test_push_clients.h"
 #include "test_server_fixture.h"
@@ -34,7 +35,9 @@ class NotificationTest : public ServerTest {
     startCamera();
     server = KlcontrolCommandServer::getInstance();
     daemon = std::thread([] { klControlDServe("klControlD"); });
-    ASSERT_TRUE(waitUntil([this] { return server->isRunning(); }));
+    // Up once listening: the stop of TearDown must not come before the start-up wait saw the worker.
+    ASSERT_TRUE(
+        waitUntil([this] { return server->isRunning() && klPortListens(KLCONTROL_NOTIFICATION_PORT); }));
   }
   void TearDown() override {
     if (daemon.joinable()) {
