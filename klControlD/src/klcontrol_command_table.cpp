@@ -65,7 +65,7 @@ const klcontrol_command_info_t kCommands[KLCONTROL_COMMAND_COUNT] = {
     CMD(KLCONTROL_ANALYTICS_CLEAR, NONE, 0, "clear the analytics file"),
     CMD(KLCONTROL_REMOTE_API, IGNORED, 0, "no operation, answers 0"),
     CMD(KLCONTROL_SET_LOG_LEVEL, U32, 4, "set the daemon's log level 0-6"),
-    CMD(KLCONTROL_PUSH_NOTIFICATIONS, STRING, 1, "pause or resume socket clients: \"status=N\""),
+    CMD(KLCONTROL_PUSH_NOTIFICATIONS, STRING, 0, "pause or resume socket clients: \"status=N\""),
     CMD(KLCONTROL_TRANSCODE_HISTORY, NONE, 0, "the last two transcode jobs"),
     NO_CMD(45),
     CMD(KLCONTROL_TRANSCODE_VIDEO_REQUEST, RAW, 304,

@@ -151,6 +151,7 @@ bool KlcontrolCommandServer::handleCommand(Msg& msg, klcontrol_command_t command
   }
   MsgElement* arg = msg.findElement(TLV_CMDARG);
   const DispatchRow* row = findRow(command);
+  mQueueClientAdded = false;
   int status = KL_OK;
   if (row == nullptr) {
     LOG(UTIL_LOG_ERROR, "Unhandled command %d", int(command));
@@ -163,18 +164,15 @@ bool KlcontrolCommandServer::handleCommand(Msg& msg, klcontrol_command_t command
   if (status != KL_OK) {
     LOG(UTIL_LOG_ERROR, "Command:%d returned klErrno:(%d=%s)", int(command), status, klErrno2Str(status));
   }
-  return status == KL_OK;
+  return mQueueClientAdded;
 }
 
-// Argument: 32-bit enable flag, then the client's queue name.
+// Argument: 32-bit enable flag, then the client's queue name (the frame refuses one too short for
+// a flag and a terminator; an empty name is a name like any other).
 int KlcontrolCommandServer::cmdNotificationQueueRegister(Msg& msg, MsgElement* arg) {
   uint32_t enable = 0;
   std::memcpy(&enable, arg->getData(), sizeof enable);
   const std::string name = boundedText(arg->getData() + sizeof enable, arg->getDataLength() - sizeof enable);
-  if (name.empty()) {
-    LOG(UTIL_LOG_ERROR, "Invalid parameter");
-    return answer(msg, KL_ERR_INVALID_PARAM);
-  }
   {
     Lock lock(mClientsLock);
     auto found = std::find_if(mNotificationClients.begin(), mNotificationClients.end(),
@@ -196,6 +194,7 @@ int KlcontrolCommandServer::cmdNotificationQueueRegister(Msg& msg, MsgElement* a
     delete client;
     return answer(msg, KL_ERR);
   }
+  mQueueClientAdded = true;
   Lock lock(mClientsLock);
   client->Pause(false);
   return answer(msg, KL_OK);

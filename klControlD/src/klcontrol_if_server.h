@@ -342,6 +342,8 @@ class KlcontrolCommandServer {
   std::atomic<bool> mNeedLenses{false};
   std::atomic<bool> mPresetsModified{true};
   bool mIsZooming = false;
+  // Set by command 0 when it added a client: the result of handleCommand.
+  bool mQueueClientAdded = false;
   KeltoTimer mZoomTimer;
   std::vector<std::string> mCameraInfoCache;
   uint8_t mInContextualMenu = 0;

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "KLCSIListener.h"
+#include "csi_test_messages.h"
 #include "klErrno.h"
 #include "klTlv.h"
 #include "test_server_fixture.h"
@@ -36,7 +37,6 @@ TEST_F(ServerTest, RefusalResponseBytes) {
 
 TEST_F(ServerTest, FrameRefusals) {
   const std::vector<uint8_t> flagOnly = {1, 0, 0, 0};
-  const std::vector<uint8_t> emptyName = {1, 0, 0, 0, 0};
   struct Case {
     uint32_t number;
     const std::vector<uint8_t>* arg;
@@ -50,12 +50,12 @@ TEST_F(ServerTest, FrameRefusals) {
       {98, nullptr, KL_ERR_NOT_SUPPORTED, "Command:98 returned klErrno:(-104=KL_ERR_NOT_SUPPORTED)"},
       {0xFFFFFFFFu, nullptr, KL_ERR_NOT_SUPPORTED, "Unhandled command -1"},
       {0, nullptr, KL_ERR_INVALID_PARAM, "Command:0 returned klErrno:(-3=KL_ERR_INVALID_PARAM)"},
-      {0, &flagOnly, KL_ERR_INVALID_PARAM, "Invalid parameter"},
-      {0, &emptyName, KL_ERR_INVALID_PARAM, "Invalid parameter"},
+      {0, &flagOnly, KL_ERR_INVALID_PARAM, "Invalid parameter"},  // no room for a terminated name
   };
   for (const Case& c : cases) {
+    forgetLog();
     EXPECT_EQ(requester->call(c.number, c.arg), c.status) << c.number;
-    EXPECT_TRUE(logged(c.line)) << c.line;
+    EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, c.line)) << c.line;
   }
   EXPECT_EQ(server->notificationClientCount(), 0u);
 }
@@ -97,23 +97,35 @@ TEST_F(ServerTest, SuspendIsAnsweredInPlaceAndDropsEveryClient) {
 
 TEST_F(ServerTest, MessagesHandledWithoutAnswer) {
   struct Case {
-    uint8_t category;
-    const char* code;
+    std::vector<uint8_t> message;
+    int level;
     const char* line;
+    const char* file;
   };
+  const std::string me = requester->name();
+  const char* const ours = "klcontrol_if_server";
   const Case cases[] = {
-      {CAT_CLIENT_CMD, "CN", "Processing CSI event"},
-      {CAT_RTOS_CMD, "CU", "Processing CSI event"},
-      {CAT_SYS_RSP, "ZZ", "Unexpected Response type on CSI subscribe response [ZZ]"},
-      {CAT_SYS_CMD, "JX", "Unexpected Response type on CSI subscribe response [JX]"},
-      {CAT_RTOS_CMD, "PX", "Unexpected type expected PU [PX]"},
-      {CAT_RTOS_CMD, "PU", "Failed to find TLV_CMDARG in message from klNet"},
+      {TestRequester::coded(CAT_CLIENT_CMD, "CN", nullptr, me), UTIL_LOG_DEBUG, "Processing CSI event", ours},
+      {TestRequester::coded(CAT_RTOS_CMD, "CU", nullptr, me), UTIL_LOG_DEBUG, "Processing CSI event", ours},
+      // Status-interface answers reach the listener whatever their category: it reports refusals.
+      {csi_test::answer("CR", -5), UTIL_LOG_ERROR, "CSI subscription refused: -5", "KLCSIListener"},
+      {csi_test::answer("CI", -5, csi_test::words({7})), UTIL_LOG_ERROR, "CSI value 7 refused: -5",
+       "KLCSIListener"},
+      {TestRequester::coded(CAT_SYS_RSP, "ZZ", nullptr, me), UTIL_LOG_ERROR,
+       "Unexpected Response type on CSI subscribe response [ZZ]", ours},
+      {TestRequester::coded(CAT_SYS_CMD, "JX", nullptr, me), UTIL_LOG_ERROR,
+       "Unexpected Response type on CSI subscribe response [JX]", ours},
+      {TestRequester::coded(CAT_RTOS_CMD, "PX", nullptr, me), UTIL_LOG_ERROR,
+       "Unexpected type expected PU [PX]", ours},
+      {TestRequester::coded(CAT_RTOS_CMD, "PU", nullptr, me), UTIL_LOG_ERROR,
+       "Failed to find TLV_CMDARG in message from klNet", ours},
   };
   for (const Case& c : cases) {
-    ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(c.category, c.code, nullptr, requester->name())));
+    forgetLog();
+    ASSERT_TRUE(TestRequester::sendToDaemon(c.message));
     sync();
-    EXPECT_EQ(requester->pending(), 0) << c.code;
-    EXPECT_TRUE(logged(c.line)) << c.line;
+    EXPECT_EQ(requester->pending(), 0) << c.line;
+    EXPECT_TRUE(loggedLine(c.level, c.line, c.file)) << c.line;
   }
 }
 
@@ -177,18 +189,32 @@ TEST_F(PresetUpdateTest, DroppedWhileSuspended) {
   EXPECT_TRUE(logged("klcontrol dropped CAT_RTOS_CMD for preset update while suspended"));
 }
 
+// Run on the test's thread to see handleCommand's result: true only when command 0 added a client.
 TEST_F(ServerTest, QueueClientRegistration) {
   keepClientsUnserved();
-  const std::vector<uint8_t> add = queueRegistration(1, "/kl_client");
-  const std::vector<uint8_t> remove = queueRegistration(0, "/kl_client");
-  const std::vector<uint8_t> removeUnknown = queueRegistration(0, "/kl_nobody");
-  EXPECT_EQ(requester->call(0, &add), 0);
-  EXPECT_EQ(requester->call(0, &add), 0);
-  EXPECT_EQ(server->notificationClientCount(), 1u);
-  EXPECT_EQ(requester->call(0, &removeUnknown), 0);
-  EXPECT_EQ(server->notificationClientCount(), 1u);
-  EXPECT_EQ(requester->call(0, &remove), 0);
-  EXPECT_EQ(server->notificationClientCount(), 0u);
+  struct Case {
+    uint32_t enable;
+    const char* name;
+    bool added;
+    size_t clients;
+  };
+  // An empty name (the lone zero byte) is a name like any other.
+  const Case cases[] = {{1, "/kl_client", true, 1}, {1, "/kl_client", false, 1}, {0, "/kl_nobody", false, 1},
+                        {0, "/kl_client", false, 0}, {0, "", false, 0},           {1, "", true, 1},
+                        {0, "", false, 0}};
+  for (const Case& c : cases) {
+    const std::vector<uint8_t> arg = queueRegistration(c.enable, c.name);
+    std::vector<uint8_t> bytes =
+        TestRequester::command(KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &arg, requester->name());
+    Msg msg(CAT_CLIENT_CMD);
+    MemStream stream(bytes.data(), uint16_t(bytes.size()));
+    stream >> msg;
+    EXPECT_EQ(server->handleCommand(msg, KLCONTROL_NOTIFICATION_QUEUE_REGISTER), c.added) << c.name;
+    TestAnswer answer;
+    ASSERT_TRUE(requester->receive(answer));
+    EXPECT_EQ(answer.status, KL_OK) << c.name;
+    EXPECT_EQ(server->notificationClientCount(), c.clients) << c.name;
+  }
 }
 
 TEST_F(ServerTest, EleventhQueueClientIsRefused) {
@@ -222,9 +248,6 @@ TEST_F(ServerTest, BadInputIsDroppedAndTheNextCommandAnsweredOnce) {
       {0x00},
       {0x00, 0xC8, 0x00, 0x14, 0x00, 0x00, 0x04, 0x41, 1, 0, 0, 0},  // claims 200 bytes
       {0x00, 0x02, 0x00, 0x14},                                      // claims less than a header
-      TestRequester::command(1, nullptr, "/kl_nobody"),
-      TestRequester::command(1, nullptr, "/to_klCtlD"),
-      TestRequester::command(1, nullptr, ""),
   };
   const std::vector<uint8_t> good = TestRequester::command(1, nullptr, requester->name());
   inputs.emplace_back(good.begin(), good.begin() + 10);  // truncated
@@ -242,17 +265,41 @@ TEST_F(ServerTest, BadInputIsDroppedAndTheNextCommandAnsweredOnce) {
   EXPECT_TRUE(server->isRunning());
 }
 
-TEST_F(ServerTest, SourceWithoutTerminatorIsStillAnswered) {
-  uint8_t msg[KLMSG_MAX];
-  const uint32_t number = 1;
-  sntlv_msg_init(msg, sizeof msg, CAT_CLIENT_CMD);
-  sntlv_add_bin(msg, sizeof msg, TLV_CMD, sizeof number, &number);
-  sntlv_add_bin(msg, sizeof msg, TLV_SRC, unsigned(requester->name().size()), requester->name().data());
-  sntlv_add_bin(msg, sizeof msg, TLV_END, 0, nullptr);
-  ASSERT_TRUE(TestRequester::sendToDaemon(std::vector<uint8_t>(msg, msg + sntlv_msg_len(msg))));
-  TestAnswer answer;
-  ASSERT_TRUE(requester->receive(answer));
-  EXPECT_EQ(answer.status, KL_ERR_NOT_SUPPORTED);
+// Where the answer goes is what TLV_SRC holds; a requester that cannot be reached costs only its answer.
+TEST_F(ServerTest, AnswersGoWhereTheSourceNames) {
+  struct Case {
+    const char* source;  // the value bytes of TLV_SRC; nullptr: none
+    size_t length;
+    const char* line;  // nullptr: answered
+  };
+  const std::string& me = requester->name();
+  const Case cases[] = {
+      {nullptr, 0, "No requester SRC in the message received."},
+      {"", 1, "mq_open() failed for '': Invalid argument\n"},
+      {"/kl_nobody", 11, "mq_open() failed for '/kl_nobody': No such file or directory\n"},
+      // The daemon's own queue takes the answer as a message of another category.
+      {"/to_klCtlD", 11, "Invalid command category received: 21"},
+      {me.c_str(), me.size(), nullptr},  // no terminator
+  };
+  for (const Case& c : cases) {
+    uint8_t msg[KLMSG_MAX];
+    const uint32_t number = 1;
+    sntlv_msg_init(msg, sizeof msg, CAT_CLIENT_CMD);
+    sntlv_add_bin(msg, sizeof msg, TLV_CMD, sizeof number, &number);
+    if (c.source != nullptr) sntlv_add_bin(msg, sizeof msg, TLV_SRC, unsigned(c.length), c.source);
+    sntlv_add_bin(msg, sizeof msg, TLV_END, 0, nullptr);
+    forgetLog();
+    ASSERT_TRUE(TestRequester::sendToDaemon(std::vector<uint8_t>(msg, msg + sntlv_msg_len(msg))));
+    if (c.line == nullptr) {
+      TestAnswer answer;
+      ASSERT_TRUE(requester->receive(answer));
+      EXPECT_EQ(answer.status, KL_ERR_NOT_SUPPORTED);
+      continue;
+    }
+    EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, c.line)) << c.line;
+    sync();
+    EXPECT_EQ(requester->pending(), 0) << c.line;
+  }
 }
 
 class UnreadableModelTest : public ServerTest {

@@ -217,6 +217,11 @@ TEST_F(NotificationTest, PushNotificationArgumentsPauseAndResumeOnlySocketClient
   ASSERT_TRUE(socket->next(document));
   EXPECT_EQ(document, "{\"status\":{\"2\":2}}");
   EXPECT_EQ(requester->call(KLCONTROL_PUSH_NOTIFICATIONS), KL_ERR_INVALID_PARAM);
+  // An empty argument is an argument: the handler finds no key in it.
+  const std::vector<uint8_t> empty;
+  forgetLog();
+  EXPECT_EQ(requester->call(KLCONTROL_PUSH_NOTIFICATIONS, &empty), KL_ERR_INVALID_PARAM);
+  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "KLCONTROL_PUSH_NOTIFICATIONS: "));
   // Queue clients are not touched: registered active, they stay active through a pause.
   PushQueue& queue = registerQueue("/kl_push_args");
   ASSERT_EQ(push("status=0"), KL_OK);

