@@ -110,8 +110,15 @@ TEST_F(CaptureModeTest, ForwardedCommandsReachTheCameraAndChangeIt) {
   EXPECT_TRUE(logged("Command:66 returned klErrno:(-3=KL_ERR_INVALID_PARAM)"));
   control("fault 266/1 error -17");
   EXPECT_EQ(requester->call(KLCONTROL_ONSCREEN_SHORTCUTS_RESET), KL_ERR_ACCESS_DENIED);
-  EXPECT_TRUE(logged("KLCONTROL_ONSCREEN_SHORTCUTS_RESET klc_send_simple_remote_api error, -17"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR,
+                         "KLCONTROL_ONSCREEN_SHORTCUTS_RESET klc_send_simple_remote_api error, -17\n"));
   EXPECT_EQ(requestCount("17/10"), 4);
+  // An edit that cannot be opened resets nothing: only the edit's failure is logged.
+  control("fault 17/8 error -17");
+  forgetLog();
+  EXPECT_EQ(requester->call(KLCONTROL_ONSCREEN_SHORTCUTS_RESET), KL_ERR);
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Failed to start preset edit!"));
+  EXPECT_FALSE(loggedSoFar("klc_send_simple_remote_api error"));
 }
 
 TEST_F(CaptureModeTest, LegacyModeBecomesTheFlatModeLastSelectedOnEveryModel) {
@@ -264,21 +271,38 @@ TEST_F(CaptureModeTest, ZoomPhaseIsOneEditEndedByTheTimerAfterTheLastZoom) {
 }
 
 TEST_F(CaptureModeTest, ModeCommandsEndAnOpenZoomPhase) {
+  const std::vector<uint8_t> video = words({0});
   const std::vector<uint8_t> subMode = words({1, 0});
   const std::vector<uint8_t> loadMode = {16, 0};
-  const std::pair<uint32_t, const std::vector<uint8_t>*> commands[] = {
-      {KLCONTROL_MODE, nullptr}, {KLCONTROL_MODE_SUB_MODE, &subMode}, {KLCONTROL_MODE_SET_MODE, &loadMode}};
-  const char* names[] = {"KLCONTROL_MODE", "KLCONTROL_MODE_SUB_MODE", "KLCONTROL_MODE_SET_MODE"};
-  long edits = 0;
-  for (size_t i = 0; i < 3; ++i) {
-    ASSERT_EQ(control("set settings.flat_mode 12"), "ok");
+  // Setting the zoom (91) keeps the phase; any other setting (90) ends it first, then brackets its own edit.
+  const std::vector<uint8_t> zoomSetting = words({91, 40});
+  const std::vector<uint8_t> otherSetting = words({90, 0});
+  const struct {
+    uint32_t command;
+    const std::vector<uint8_t>* arg;
+    const char* name;
+    long editEnds;  // right after the command; 0: the phase is left to the timer
+  } cases[] = {{KLCONTROL_MODE, &video, "KLCONTROL_MODE", 1},
+               {KLCONTROL_MODE_SUB_MODE, &subMode, "KLCONTROL_MODE_SUB_MODE", 1},
+               {KLCONTROL_MODE_SET_MODE, &loadMode, "KLCONTROL_MODE_SET_MODE", 1},
+               {KLCONTROL_SET_SETTING_ID, &otherSetting, "KLCONTROL_SET_SETTING_ID", 2},
+               {KLCONTROL_SET_SETTING_ID, &zoomSetting, "KLCONTROL_SET_SETTING_ID", 0}};
+  for (const auto& c : cases) {
+    set("settings.flat_mode", 12);
+    control("reset-counts");
     EXPECT_EQ(zoom(50), KL_OK);
-    EXPECT_EQ(requestCount("17/8"), ++edits);
-    const std::vector<uint8_t> video = words({0});
-    EXPECT_EQ(requester->call(commands[i].first, commands[i].second ? commands[i].second : &video), KL_OK);
-    // Ended before the mode changed, not by the timer.
-    EXPECT_EQ(requestCount("17/10"), edits) << names[i];
-    EXPECT_TRUE(logged(std::string(names[i]) + " change wile zoomin, you are an aggressive user"));
+    EXPECT_EQ(requestCount("17/8"), 1);
+    forgetLog();
+    requester->call(c.command, c.arg);
+    const std::string line = std::string(c.name) + " change wile zoomin, you are an aggressive user";
+    if (c.editEnds == 0) {
+      EXPECT_FALSE(loggedSoFar(line));
+      EXPECT_TRUE(waitUntil([&] { return requestCount("17/10") == 1; }));
+      continue;
+    }
+    // Ended before the command's own change, not by the timer.
+    EXPECT_EQ(requestCount("17/10"), c.editEnds) << c.name;
+    EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, line)) << c.name;
   }
 }
 
@@ -330,7 +354,7 @@ TEST_F(CaptureModeTest, VantixResetsRestoreTheExposureOfTheirFamilyInsideAnEdit)
   // A flat mode without manual exposure: an edit, no reset, success.
   set("settings.flat_mode", 5);
   EXPECT_EQ(requester->call(KLCONTROL_VANTIX_RESET), KL_OK);
-  EXPECT_TRUE(logged("Flat mode 5, doesn't support vantix reset."));
+  EXPECT_TRUE(logged("Flat mode 5, doesn't support vantix reset. @ klControlD/src/klcontrol_if_server:"));
   EXPECT_EQ(requestCount("17/10"), edits + 1);
   // Playback opens no edit: refused before anything is reset.
   set("settings.flat_mode", 4);
@@ -341,7 +365,7 @@ TEST_F(CaptureModeTest, VantixResetsRestoreTheExposureOfTheirFamilyInsideAnEdit)
   EXPECT_EQ(requester->call(KLCONTROL_VANTIX_RESET), KL_ERR_MQ_FAIL);
   control("fault 7/30 size 237");
   EXPECT_EQ(requester->call(KLCONTROL_VANTIX_RESET), KL_OK);
-  EXPECT_TRUE(logged("klc_send_remote_api_for_response error, 0 @ "));
+  EXPECT_TRUE(logged("klc_send_remote_api_for_response error, 0 @ klControlD/src/klcontrol_if_server:"));
   EXPECT_EQ(requestCount("17/10"), edits + 1);
 }
 

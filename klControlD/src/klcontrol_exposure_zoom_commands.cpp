@@ -75,7 +75,8 @@ bool readCurrentFlatMode(int& flatMode, int& rc) {
   rc = klc_send_remote_api_for_response(context(), REMOTE_GROUP_SETTINGS, REMOTE_SYSTEM_ALL_SETTINGS_GET, &reply,
                                         &length);
   if (rc != KL_OK || reply == nullptr || length != SETTINGS_BLOCK_SIZE) {
-    LOG(UTIL_LOG_ERROR, "klc_send_remote_api_for_response error, %d @ %s:%d\n", rc, __FILE__, __LINE__);
+    LOG(UTIL_LOG_ERROR, "klc_send_remote_api_for_response error, %d @ %s:%d\n", rc,
+        KLCONTROL_SERVER_SOURCE_PATH, __LINE__);
     return false;
   }
   flatMode = int8_t(reply[offsetof(appc_setup_all_settings, flat_mode)]);
@@ -85,10 +86,20 @@ bool readCurrentFlatMode(int& flatMode, int& rc) {
 int resetVantixOfFlatMode(int flatMode) {
   const VantixFamily* family = vantixFamilyOf(flatMode);
   if (family == nullptr) {
-    LOG(UTIL_LOG_ERROR, "Flat mode %d, doesn't support vantix reset. @ %s:%d\n", flatMode, __FILE__, __LINE__);
+    LOG(UTIL_LOG_ERROR, "Flat mode %d, doesn't support vantix reset. @ %s:%d\n", flatMode,
+        KLCONTROL_SERVER_SOURCE_PATH, __LINE__);
     return KL_OK;
   }
   return family->reset(context());
+}
+
+// The reset's own failure is logged; an edit that could not be opened is not the reset's.
+int resetShortcuts() {
+  const int rc = klc_preset_onscreen_shortcuts_reset(context());
+  if (rc != KL_OK) {
+    LOG(UTIL_LOG_ERROR, "KLCONTROL_ONSCREEN_SHORTCUTS_RESET klc_send_simple_remote_api error, %d\n", rc);
+  }
+  return rc;
 }
 
 }  // namespace
@@ -122,9 +133,7 @@ int KlcontrolCommandServer::cmdCaptureDelay(Msg& msg, MsgElement* arg) {
 
 int KlcontrolCommandServer::cmdOnscreenShortcutsReset(Msg& msg, MsgElement*) {
   LOG(UTIL_LOG_INFO, "KLCONTROL_ONSCREEN_SHORTCUTS_RESET: shortcuts_reset");
-  const int rc = inPresetEdit([] { return klc_preset_onscreen_shortcuts_reset(context()); });
-  if (rc != KL_OK) LOG(UTIL_LOG_ERROR, "KLCONTROL_ONSCREEN_SHORTCUTS_RESET klc_send_simple_remote_api error, %d\n", rc);
-  return answer(msg, rc);
+  return answer(msg, inPresetEdit(resetShortcuts));
 }
 
 // A zoom keeps one preset edit open across a burst of zoom commands; the zoom timer closes it

@@ -34,6 +34,8 @@ constexpr long KLCONTROL_QUEUE_DEPTH = 5;
 constexpr unsigned KLCONTROL_BUFFER_SIZE = 1500;
 constexpr size_t KLCONTROL_MAX_CLIENTS = 10;
 constexpr unsigned KLCONTROL_RECEIVE_TIMEOUT_MS = 500;
+// The command server's source path, for the lines that name where they were logged in their text.
+constexpr const char* KLCONTROL_SERVER_SOURCE_PATH = "klControlD/src/klcontrol_if_server";
 
 // The camera model number, cached after the first successful read; 0 or the read's error number.
 int _get_model_number(uint8_t* model);

@@ -55,7 +55,8 @@ KlcontrolCommandServer::BlockRead KlcontrolCommandServer::readBlock(int group, i
   uint16_t length = 0;
   const int rc = klc_send_remote_api_for_response(&m_cameraContext, group, id, &answer, &length);
   if (rc != 0) {
-    LOG(UTIL_LOG_ERROR, "klc_send_remote_api_for_response error, %d @ %s:%d\n", rc, __FILE__, __LINE__);
+    LOG(UTIL_LOG_ERROR, "klc_send_remote_api_for_response error, %d @ %s:%d\n", rc,
+        KLCONTROL_SERVER_SOURCE_PATH, __LINE__);
     return BlockRead::FAILED;
   }
   if (answer != nullptr && length == 1 && answer[0] == NAK_OFF) {
