@@ -69,18 +69,6 @@ bool createRecordOf(const KLC_Preset_Custom_Create_Req& body, preset_create_reco
   return true;
 }
 
-// The client's icon and title, when given, must be ones the enumerations know.
-bool titleIconValid(const KLC_Preset_Set_Title_Icon_Req& body) {
-  if (!body.has_preset_name() && !body.has_preset_icon()) return false;
-  const bool iconOk = !body.has_preset_icon() ||
-                      (wsdk_commands::WSDK_EnumPresetIcon_IsValid(int(body.preset_icon())) &&
-                       body.preset_icon() != wsdk_commands::WSDK_PRESET_ICON_MAX);
-  const bool titleOk = !body.has_preset_name() ||
-                       (wsdk_commands::WSDK_EnumPresetTitle_IsValid(int(body.preset_name())) &&
-                        body.preset_name() != wsdk_commands::WSDK_PRESET_TITLE_MAX);
-  return iconOk && titleOk;
-}
-
 // Sends the new preset's record; its id, or the failing status.
 int createOnCamera(const preset_create_record_t& record, uint32_t& presetId) {
   uint8_t* reply = nullptr;
@@ -149,7 +137,10 @@ int KlcontrolCommandServer::cmdPresetSwitchFlatmode(Msg& msg, MsgElement* arg) {
 int KlcontrolCommandServer::cmdPresetSetTitleIcon(Msg& msg, MsgElement* arg) {
   const uint32_t current = GetCurrentPreset();
   KLC_Preset_Set_Title_Icon_Req body;
-  if (!decodePresetBody(arg, body) || !titleIconValid(body)) return answer(msg, invalidParameter());
+  // Values the enumerations do not list go to the camera, which decides.
+  if (!decodePresetBody(arg, body) || (!body.has_preset_name() && !body.has_preset_icon())) {
+    return answer(msg, invalidParameter());
+  }
   appc_presets_settings_info info{};
   const int readRc = readPresetRecord(current, info);
   if (readRc != KL_OK) return answer(msg, readRc);

@@ -227,7 +227,7 @@ TEST_F(PresetCommandsTest, LoadSwitchesTheActivePresetInTheStatusAndTheEventDriv
 }
 
 TEST_F(PresetCommandsTest, FlatModeAndTitleOfTheCurrentCustomPresetChangeInsideAnEdit) {
-  start();
+  startStandard();
   const std::vector<uint8_t> flat = [] {
     KLC_Preset_Switch_Flatmode_Req body;
     body.set_flat_mode(13);
@@ -245,13 +245,21 @@ TEST_F(PresetCommandsTest, FlatModeAndTitleOfTheCurrentCustomPresetChangeInsideA
   EXPECT_EQ(payload("17/8"), hexOf(std::vector<uint8_t>{0x00, 0x10, 0, 0}));
   EXPECT_EQ(control("get settings.flat_mode"), "ok 13");
 
+  // Icon 40 is one the enumeration does not list: the camera decides, and keeps it.
   KLC_Preset_Set_Title_Icon_Req title;
   title.set_preset_name(25);
+  title.set_preset_icon(40);
   const std::vector<uint8_t> titleBody = bytesOf(title);
   EXPECT_EQ(requester->call(KLCONTROL_PRESET_SET_TITLE_ICON, &titleBody), KL_OK);
-  EXPECT_EQ(payload("17/15"), "00100000" "14000000" "19000000" "00000000" "00000000");
+  EXPECT_EQ(payload("17/15"), "00100000" "28000000" "19000000" "00000000" "00000000");
   EXPECT_EQ(control("edit"), "ok closed");
 
+  // Both descriptions carry the icon as the camera holds it: a client's parser keeps it as field 6.
+  const auto unlistedIcon = [](const wsdk_commands::WSDK_Preset& described) {
+    const google::protobuf::UnknownFieldSet& unknown = described.unknown_fields();
+    if (unknown.field_count() != 1 || unknown.field(0).number() != 6) return int64_t(-1);
+    return int64_t(unknown.field(0).varint());
+  };
   const std::vector<uint8_t> info = idBody<KLC_Preset_Info_Req>(custom);
   wsdk_commands::WSDK_Preset preset;
   ASSERT_EQ(ask(KLCONTROL_PRESET_INFO, &info, preset), KL_OK);
@@ -259,6 +267,18 @@ TEST_F(PresetCommandsTest, FlatModeAndTitleOfTheCurrentCustomPresetChangeInsideA
   EXPECT_EQ(preset.title_id(), wsdk_commands::WSDK_PRESET_TITLE_OUTDOOR);
   EXPECT_TRUE(preset.user_defined());
   EXPECT_TRUE(preset.is_modified());
+  EXPECT_EQ(unlistedIcon(preset), 40);
+  WSDK_NotifyPresetStatus model;
+  ASSERT_EQ(ask(KLCONTROL_PRESET_GET_PRESETS, nullptr, model), KL_OK);
+  int listed = 0;
+  for (const auto& group : model.preset_group_array()) {
+    for (const auto& entry : group.preset_array()) {
+      if (uint32_t(entry.id()) != custom) continue;
+      ++listed;
+      EXPECT_EQ(unlistedIcon(entry), 40);
+    }
+  }
+  EXPECT_EQ(listed, 1);
 }
 
 TEST_F(PresetCommandsTest, EditBracketAndFactoryResetReachTheCamera) {
@@ -348,11 +368,7 @@ TEST_F(PresetCommandsTest, BodiesThatDoNotDecodeOrLackFieldsAreRefusedBeforeTheC
   const std::vector<uint8_t> garbage = {0xFF};
   const std::vector<uint8_t> unknownField = {0x28, 0x01};
   const std::vector<uint8_t> orderWithoutOrder = idBody<KLC_Preset_Set_Order_Req>(1);
-  const std::vector<uint8_t> badIcon = [] {
-    KLC_Preset_Set_Title_Icon_Req body;
-    body.set_preset_icon(40);
-    return bytesOf(body);
-  }();
+  const std::vector<uint8_t> neitherTitleNorIcon;
   const uint32_t bodied[] = {KLCONTROL_PRESET_LIST,          KLCONTROL_PRESET_INFO,      KLCONTROL_PRESET_CUSTOM_CREATE,
                              KLCONTROL_PRESET_CUSTOM_REMOVE, KLCONTROL_PRESET_SET_ORDER, KLCONTROL_PRESET_LOAD,
                              KLCONTROL_PRESET_EDIT_START,    KLCONTROL_PRESET_FACTORY_RESET,
@@ -363,7 +379,7 @@ TEST_F(PresetCommandsTest, BodiesThatDoNotDecodeOrLackFieldsAreRefusedBeforeTheC
     EXPECT_EQ(requester->call(command), KL_ERR_INVALID_PARAM) << command;
   }
   EXPECT_EQ(requester->call(KLCONTROL_PRESET_SET_ORDER, &orderWithoutOrder), KL_ERR_INVALID_PARAM);
-  EXPECT_EQ(requester->call(KLCONTROL_PRESET_SET_TITLE_ICON, &badIcon), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(requester->call(KLCONTROL_PRESET_SET_TITLE_ICON, &neitherTitleNorIcon), KL_ERR_INVALID_PARAM);
   EXPECT_EQ(requester->call(KLCONTROL_PRESET_GET_PRESETS, &garbage), KL_ERR_INVALID_PARAM);
   EXPECT_TRUE(logged("get presets Invalid parameter"));
   EXPECT_EQ(requester->call(KLCONTROL_PRESET_GROUP_LIST, &garbage), KL_ERR_INVALID_PARAM);

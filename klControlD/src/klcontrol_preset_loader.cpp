@@ -159,6 +159,18 @@ void loadSettings(const ModeSettings (&modes)[N], const int8_t* record, WSDK_Pre
   }
 }
 
+// Copies a camera number into an enum field. The generated setter holds only numbers the enum
+// lists; any other goes out as the same field and varint, so that the client gets it as it is.
+template <typename Enum>
+void setEnumField(WSDK_Preset& preset, int field, int32_t value, bool (*listed)(int),
+                  void (WSDK_Preset::*set)(Enum)) {
+  if (listed(value)) {
+    (preset.*set)(static_cast<Enum>(value));
+  } else {
+    preset.mutable_unknown_fields()->AddVarint(field, uint64_t(int64_t(value)));
+  }
+}
+
 enum class Family { VIDEO, PHOTO, MULTI_SHOT, NONE };
 
 Family familyOf(int flatMode) {
@@ -196,18 +208,14 @@ void loadMultishotSettings(appc_multi_shot_settings& settings, WSDK_Preset& pres
 void populatePresetInfo(appc_presets_settings_info* info, WSDK_Preset& preset, InfoHandler* handler,
                         const PresetContext& context) {
   const int flatMode = info->flat_mode;
-  // Numbers the schema does not name are left out: a client's parser would drop them anyway.
-  if (wsdk_commands::WSDK_EnumFlatMode_IsValid(flatMode)) {
-    preset.set_mode(static_cast<wsdk_commands::WSDK_EnumFlatMode>(flatMode));
-  }
+  setEnumField(preset, WSDK_Preset::kModeFieldNumber, flatMode, wsdk_commands::WSDK_EnumFlatMode_IsValid,
+               &WSDK_Preset::set_mode);
   preset.set_user_defined(info->preset_type != 0);
-  const wsdk_commands::WSDK_EnumPresetIcon icon =
-      MapFWIconToWSDK(static_cast<PRESET_ICONS_FW>(info->user_data0), flatMode);
-  if (wsdk_commands::WSDK_EnumPresetIcon_IsValid(icon)) preset.set_icon(icon);
-  const int32_t title = int32_t(info->user_data1);
-  if (wsdk_commands::WSDK_EnumPresetTitle_IsValid(title)) {
-    preset.set_title_id(static_cast<wsdk_commands::WSDK_EnumPresetTitle>(title));
-  }
+  setEnumField(preset, WSDK_Preset::kIconFieldNumber,
+               MapFWIconToWSDK(static_cast<PRESET_ICONS_FW>(info->user_data0), flatMode),
+               wsdk_commands::WSDK_EnumPresetIcon_IsValid, &WSDK_Preset::set_icon);
+  setEnumField(preset, WSDK_Preset::kTitleIdFieldNumber, int32_t(info->user_data1),
+               wsdk_commands::WSDK_EnumPresetTitle_IsValid, &WSDK_Preset::set_title_id);
   if (info->user_data2 != 0) preset.set_title_number(int32_t(info->user_data2));
   preset.set_is_modified(info->edited > 0);
 

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 #include <utility>
 #include <vector>
 
 #include "CameraFactory.h"
+#include "google/protobuf/unknown_field_set.h"
 
 namespace {
 
@@ -67,9 +69,16 @@ TEST(PresetBuild, IdentityFields) {
   EXPECT_EQ(custom.title_number(), 4);
   EXPECT_TRUE(custom.user_defined() && custom.is_modified());
   EXPECT_FALSE(build(record({17, 0x11000, 1, 25, 26, 4, -1}), {57, 0}).is_modified());
-  // Numbers the schema does not name are left out.
-  const wsdk_commands::WSDK_Preset unnamed = build(record({22, 5, 0, 1500, 200, 1, 0}), {57, 0});
+  // Numbers the schema does not name go out as they are, under their fields' numbers.
+  const wsdk_commands::WSDK_Preset unnamed = build(record({-5, 5, 0, 1500, 200, 1, 0}), {57, 0});
   EXPECT_FALSE(unnamed.has_mode() || unnamed.has_icon() || unnamed.has_title_id());
+  google::protobuf::UnknownFieldSet wire;
+  ASSERT_TRUE(wire.ParseFromString(unnamed.SerializeAsString()));
+  std::map<int, int64_t> varints;
+  for (int i = 0; i < wire.field_count(); ++i) {
+    varints[wire.field(i).number()] = int64_t(wire.field(i).varint());
+  }
+  EXPECT_EQ(varints, (std::map<int, int64_t>{{1, 5}, {2, -5}, {3, 200}, {4, 1}, {5, 0}, {6, 1500}, {8, 0}}));
 }
 
 TEST(PresetBuild, IconsOfTimeLapseAndNightLapsePhotos) {
