@@ -114,7 +114,7 @@ KlctlResult klctlSendSystem(const char* code, double timeout) {
   const std::string reply = klctlReplyQueueName();
   const uint32_t received = klmsg_send_timedreceive(&io, reply.c_str(), KLCTL_DAEMON_QUEUE, nullptr, 0);
   if (received == static_cast<uint32_t>(-1)) {
-    return failure(KlctlOutcome::NoAnswer, "no valid answer within " + std::to_string(g_timedreceive) + " s");
+    return failure(KlctlOutcome::NoAnswer, "no answer within " + std::to_string(g_timedreceive) + " s");
   }
   KlctlAnswer answer;
   std::string problem;
