@@ -302,6 +302,23 @@ TEST_F(ServerTest, AnswersGoWhereTheSourceNames) {
   }
 }
 
+class NoCameraTest : public ServerTest {
+ protected:
+  void SetUp() override { enterFreshNamespaces(); }
+};
+
+TEST_F(NoCameraTest, StartWithoutTheCameraQueueTriesFiveTimesAndLeavesNoQueue) {
+  server = KlcontrolCommandServer::getInstance();
+  EXPECT_EQ(server->start(), -1);
+  const std::string failed = "mq_open() failed for '/to_klnet': No such file or directory";
+  for (int left = 5; left > 0; --left) {
+    EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, failed + ", Retrying " + std::to_string(left) + "\n")) << left;
+  }
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, failed + "\n"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "interfaceOpen failed -1"));
+  for (const char* name : {"/to_klCtlD", "/to_klCtlD2"}) EXPECT_EQ(mq_open(name, O_WRONLY), mqd_t(-1)) << name;
+}
+
 class UnreadableModelTest : public ServerTest {
  protected:
   void SetUp() override {
