@@ -55,7 +55,6 @@ bool KlcontrolCommandServer::sendResponse(Msg& request, int status, const void* 
   MemStream stream(mTxBuffer.get(), KLCONTROL_BUFFER_SIZE);
   stream << mResponse;
 
-  // A response too large for the buffer is the message library's to report; what it wrote goes out.
   const MsgElement* src = request.findElement(TLV_SRC);
   if (src == nullptr || src->getData() == nullptr) {
     LOG(UTIL_LOG_ERROR, "No requester SRC in the message received.");
@@ -67,6 +66,7 @@ bool KlcontrolCommandServer::sendResponse(Msg& request, int status, const void* 
     LOG(UTIL_LOG_ERROR, "mq_open() failed for '%s': %s\n", requester.c_str(), strerror(errno));
     return false;
   }
+  // What the message library wrote goes out; a response too large for the buffer is its to handle.
   if (sendBounded(queue.get(), stream.getBuffer(), stream.getLength()) != 0) {
     LOG(UTIL_LOG_ERROR, "mq_send() failed for '%s': %s\n", requester.c_str(), strerror(errno));
     return false;
