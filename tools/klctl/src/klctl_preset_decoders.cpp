@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include <google/protobuf/unknown_field_set.h>
+
 #include "klControlCommands/klControl_presets.pb.h"
 #include "wsdkCommands/WSDK_NotifyPresetStatus.pb.h"
 #include "wsdkCommands/WSDK_RequestCreateCustomPreset.pb.h"
@@ -26,10 +28,26 @@ uint32_t idOf(int32_t id) {
   return static_cast<uint32_t>(id);
 }
 
+// An enum field as the camera sent it: a number the enumeration does not list is kept by the parser
+// among the unknown fields, under the field's number.
+int64_t enumOnWire(const wsdk_commands::WSDK_Preset& preset, int field, int64_t listed) {
+  const google::protobuf::UnknownFieldSet& unknown = preset.unknown_fields();
+  for (int i = 0; i < unknown.field_count(); ++i) {
+    if (unknown.field(i).number() == field &&
+        unknown.field(i).type() == google::protobuf::UnknownField::TYPE_VARINT) {
+      return static_cast<int32_t>(unknown.field(i).varint());
+    }
+  }
+  return listed;
+}
+
 Json presetObject(const wsdk_commands::WSDK_Preset& preset) {
-  Json object = {{"id", idOf(preset.id())}, {"mode", preset.mode()}, {"title", preset.title_id()}};
+  using wsdk_commands::WSDK_Preset;
+  Json object = {{"id", idOf(preset.id())},
+                 {"mode", enumOnWire(preset, WSDK_Preset::kModeFieldNumber, preset.mode())},
+                 {"title", enumOnWire(preset, WSDK_Preset::kTitleIdFieldNumber, preset.title_id())}};
   if (preset.has_title_number()) object["title_number"] = preset.title_number();
-  object["icon"] = preset.icon();
+  object["icon"] = enumOnWire(preset, WSDK_Preset::kIconFieldNumber, preset.icon());
   object["custom"] = preset.user_defined();
   object["edited"] = preset.is_modified();
   Json settings = Json::array();

@@ -67,17 +67,18 @@ TEST(KlctlPresetDecoders, ModelTableAndGarbage) {
   preset->set_id(0x10003);
   preset->set_mode(wsdk_commands::WSDK_FLAT_MODE_PHOTO_NIGHT);
   preset->set_title_id(wsdk_commands::WSDK_PRESET_TITLE_NIGHT);
-  preset->set_icon(wsdk_commands::WSDK_PRESET_ICON_PHOTO_NIGHT);
+  // Icon 40 is not listed: the parser keeps it as an unknown field 6.
+  preset->mutable_unknown_fields()->AddVarint(wsdk_commands::WSDK_Preset::kIconFieldNumber, 40);
   preset->set_is_modified(true);
   auto* setting = preset->add_setting_array();
   setting->set_id(19);
   setting->set_value(1);
   preset->set_title_number(2);
   EXPECT_EQ(klctlDecodePresetModel(bytesOf(model)),
-            "group 1001 (full)\n  0x00010003 mode 18 title 6#2 icon 6 edited settings 19=1");
+            "group 1001 (full)\n  0x00010003 mode 18 title 6#2 icon 40 edited settings 19=1");
   EXPECT_EQ(klctlPresetModelJson(bytesOf(model)),
             nlohmann::ordered_json::parse(R"({"groups":[{"id":1001,"can_add_preset":false,"presets":[
-                {"id":65539,"mode":18,"title":6,"title_number":2,"icon":6,"custom":false,"edited":true,
+                {"id":65539,"mode":18,"title":6,"title_number":2,"icon":40,"custom":false,"edited":true,
                  "settings":[{"id":19,"value":1}]}]}]})"));
   EXPECT_EQ(klctlDecodePresetModel({0xFF}), "");
   EXPECT_TRUE(klctlPresetModelJson({0xFF}).is_null());
