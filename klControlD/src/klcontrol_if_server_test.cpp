@@ -98,27 +98,24 @@ TEST_F(ServerTest, SuspendIsAnsweredInPlaceAndDropsEveryClient) {
 TEST_F(ServerTest, MessagesHandledWithoutAnswer) {
   struct Case {
     std::vector<uint8_t> message;
-    int level;
     const char* line;
-    const char* file;
+    int level = UTIL_LOG_ERROR;
+    const char* file = "klcontrol_if_server";
   };
-  const std::string me = requester->name();
-  const char* const ours = "klcontrol_if_server";
+  const auto coded = [this](uint8_t category, const char* code) {
+    return TestRequester::coded(category, code, nullptr, requester->name());
+  };
   const Case cases[] = {
-      {TestRequester::coded(CAT_CLIENT_CMD, "CN", nullptr, me), UTIL_LOG_DEBUG, "Processing CSI event", ours},
-      {TestRequester::coded(CAT_RTOS_CMD, "CU", nullptr, me), UTIL_LOG_DEBUG, "Processing CSI event", ours},
+      {coded(CAT_CLIENT_CMD, "CN"), "Processing CSI event", UTIL_LOG_DEBUG},
+      {coded(CAT_RTOS_CMD, "CU"), "Processing CSI event", UTIL_LOG_DEBUG},
       // Status-interface answers reach the listener whatever their category: it reports refusals.
-      {csi_test::answer("CR", -5), UTIL_LOG_ERROR, "CSI subscription refused: -5", "KLCSIListener"},
-      {csi_test::answer("CI", -5, csi_test::words({7})), UTIL_LOG_ERROR, "CSI value 7 refused: -5",
+      {csi_test::answer("CR", -5), "CSI subscription refused: -5", UTIL_LOG_ERROR, "KLCSIListener"},
+      {csi_test::answer("CI", -5, csi_test::words({7})), "CSI value 7 refused: -5", UTIL_LOG_ERROR,
        "KLCSIListener"},
-      {TestRequester::coded(CAT_SYS_RSP, "ZZ", nullptr, me), UTIL_LOG_ERROR,
-       "Unexpected Response type on CSI subscribe response [ZZ]", ours},
-      {TestRequester::coded(CAT_SYS_CMD, "JX", nullptr, me), UTIL_LOG_ERROR,
-       "Unexpected Response type on CSI subscribe response [JX]", ours},
-      {TestRequester::coded(CAT_RTOS_CMD, "PX", nullptr, me), UTIL_LOG_ERROR,
-       "Unexpected type expected PU [PX]", ours},
-      {TestRequester::coded(CAT_RTOS_CMD, "PU", nullptr, me), UTIL_LOG_ERROR,
-       "Failed to find TLV_CMDARG in message from klNet", ours},
+      {coded(CAT_SYS_RSP, "ZZ"), "Unexpected Response type on CSI subscribe response [ZZ]"},
+      {coded(CAT_SYS_CMD, "JX"), "Unexpected Response type on CSI subscribe response [JX]"},
+      {coded(CAT_RTOS_CMD, "PX"), "Unexpected type expected PU [PX]"},
+      {coded(CAT_RTOS_CMD, "PU"), "Failed to find TLV_CMDARG in message from klNet"},
   };
   for (const Case& c : cases) {
     forgetLog();
