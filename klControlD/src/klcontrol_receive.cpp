@@ -12,6 +12,7 @@
 #include "klLog.h"
 #include "klMbox.h"
 #include "klcontrol_if_server.h"
+#include "klcontrol_peer_queue.h"
 #include "klcontrol_preset_loader.h"
 #include "klcontrol_tlv_text.h"
 
@@ -175,7 +176,10 @@ void KlcontrolCommandServer::answerSystemCommandInPlace(const std::string& reque
     hexprint("ERROR", 0, buffer, sntlv_msg_len(buffer));
     return;
   }
-  klMbox_send(buffer, sntlv_msg_len(buffer), &mbox);
+  // Bounded like every answer: the requester's queue may fill up after any check for room.
+  if (klcontrol_send_to_peer(mbox.mqd, buffer, sntlv_msg_len(buffer)) != 0) {
+    LOG(UTIL_LOG_ERROR, "mq_send() failed for '%s': %s\n", requester.c_str(), strerror(errno));
+  }
   klMbox_close(&mbox);
 }
 
