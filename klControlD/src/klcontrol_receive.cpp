@@ -59,12 +59,16 @@ bool KlcontrolCommandServer::receiveMsg(Msg& msg, klcontrol_command_t& command, 
 
 bool KlcontrolCommandServer::waitForMessage(unsigned timeoutMs, bool& timedOut, int& received) {
   timedOut = false;
-  pollfd queue{mDaemonQueue, POLLIN, 0};
+  mWaitSet.assign(1, pollfd{mDaemonQueue, POLLIN, 0});
+  watchSocketClients(mWaitSet);
   errno = 0;
   ssize_t length = -1;
-  if (poll(&queue, 1, int(timeoutMs)) > 0) {
-    length = mq_receive(mDaemonQueue, reinterpret_cast<char*>(mRxBuffer.get()), KLCONTROL_BUFFER_SIZE,
-                        nullptr);
+  if (poll(mWaitSet.data(), mWaitSet.size(), int(timeoutMs)) > 0) {
+    removeHungUpClients(mWaitSet);
+    if (mWaitSet[0].revents != 0) {
+      length =
+          mq_receive(mDaemonQueue, reinterpret_cast<char*>(mRxBuffer.get()), KLCONTROL_BUFFER_SIZE, nullptr);
+    }
   }
   if (length >= 0) {
     received = int(length);
