@@ -76,8 +76,10 @@ int KLCSIListener::HandleCSIMessage(const uint8_t* msg, size_t size) {
   NotificationObserver observer;
   {
     std::lock_guard<std::mutex> lock(mMutex);
-    if (isUpdate) mValues[message.id] = message.value;
-    if (mSuspended || mSubscribed.count(message.id) == 0) return KL_OK;
+    const bool subscribed = mSubscribed.count(message.id) != 0;
+    // Values of ids nobody asked for are not kept: a stream of new ids must not grow the map.
+    if (isUpdate && (subscribed || mValues.count(message.id) != 0)) mValues[message.id] = message.value;
+    if (mSuspended || !subscribed) return KL_OK;
     observer = mObserver;
   }
   // Called without the lock, so that the observer may use the listener.
