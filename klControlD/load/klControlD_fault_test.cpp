@@ -1,12 +1,14 @@
-// Faults around the daemon: a notification client that stops reading, a camera killed in the
-// middle of a command, requesters whose queues are gone or full.
+// Faults around the daemon: notification clients that stop reading, close or die, a camera killed
+// in the middle of a command, requesters whose queues are gone or full, a standard error nobody reads.
 #include <fcntl.h>
 #include <mqueue.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <thread>
 
 #include "klErrno.h"
 #include "klTlv.h"
@@ -26,6 +28,17 @@ class FaultTest : public EndToEndTest {
   int32_t push(const char* text) {
     const std::vector<uint8_t> arg(text, text + std::strlen(text) + 1);
     return requester->call(KLCONTROL_PUSH_NOTIFICATIONS, &arg);
+  }
+  // True once the status block goes unread for 1.5 s (a listened-to camera is read twice a
+  // second): no client is left to poll for.
+  bool cameraLeftIdle() {
+    return waitUntil(
+        [this] {
+          const long before = requestCount("8/11");
+          std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+          return requestCount("8/11") == before;
+        },
+        std::chrono::seconds(15));
   }
 };
 
@@ -78,6 +91,39 @@ TEST_F(FaultTest, StalledSocketClientIsDroppedWhileNineOthersGetEveryDocument) {
   EXPECT_LT(stalledDocuments, 2 * rounds);
   std::printf("full document %zu bytes; the stalled client got %d of %d documents\n", fullSize, stalledDocuments,
               2 * rounds);
+}
+
+// Watchers that each take one full document and close, as `klctl watch --count 1` does, while the
+// camera's state does not change: each close frees its place at once, so all twelve are served,
+// and once the last has gone the camera is no longer polled.
+TEST_F(FaultTest, ClosedSocketClientsFreeTheirPlacesAtOnce) {
+  for (int watcher = 0; watcher < 12; ++watcher) {
+    PushSocket socket;
+    std::string document;
+    // Resumed once the accept loop has listed it; until then it is not sent anything.
+    ASSERT_TRUE(waitUntil([&] { return push("status=1") == KL_OK && socket.next(document, 300); }))
+        << "watcher " << watcher;
+    EXPECT_TRUE(isFullDocument(document)) << document;
+  }
+  EXPECT_TRUE(cameraLeftIdle());
+}
+
+// A queue client that dies: its queue removed unread after one document, as a crashed client's
+// would be (the daemon's descriptor keeps it alive). Once it is full, a delivery waits 2 s, fails
+// and removes the client; every command is answered meanwhile and the camera is left idle.
+TEST_F(FaultTest, QueueClientThatStopsReadingIsRemovedOnceItsQueueStaysFull) {
+  {
+    PushQueue crashed("/kl_crashed");
+    const std::vector<uint8_t> registration = queueRegistration(1, crashed.name());
+    ASSERT_EQ(requester->call(KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &registration), KL_OK);
+    std::string document;
+    ASSERT_TRUE(crashed.next(document));
+  }
+  for (int change = 0; change < 15; ++change) {  // the queue holds 10
+    ASSERT_EQ(control("set status.battery_level " + std::to_string(change % 4)), "ok");
+    ASSERT_EQ(exchange(*requester, kNoOperation), "") << "change " << change;
+  }
+  EXPECT_TRUE(cameraLeftIdle());
 }
 
 // The camera dies while the daemon waits for its reply: that command is answered with the link's
@@ -167,6 +213,31 @@ TEST_F(FaultTest, RequesterWhoseQueueFailsCostsOnlyItsAnswer) {
     }
   }
   EXPECT_EQ(requester->pending(), 0);
+}
+
+// Log lines reach standard error once the library's debug channel has written there (at start-up
+// while the status-interface service is not up, and for an in-place answer that cannot be sent).
+// With a pipe whose reader has gone, each such write must cost only itself: the daemon starts, the
+// suspend and resume are handled and the commands after them answered.
+TEST_F(FaultTest, StandardErrorWithoutAReaderCostsOnlyTheLines) {
+  ASSERT_EQ(requester->call(KLCONTROL_WORKER_EXIT), KL_OK);
+  ASSERT_EQ(daemon->exitStatus(10000), 0);
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  close(ends[0]);
+  startDaemon(ends[1]);
+  close(ends[1]);
+  // A mode change without its argument: refused while suspended, then refused for the argument.
+  const struct {
+    const char* code;
+    int32_t status;
+  } steps[] = {{"JS", 1}, {"JR", KL_ERR_INVALID_PARAM}};
+  for (const auto& step : steps) {
+    ASSERT_TRUE(
+        TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, step.code, nullptr, "/kl_never")));
+    EXPECT_EQ(requester->call(KLCONTROL_MODE), step.status) << "after " << step.code;
+  }
+  EXPECT_EQ(exchange(*requester, kStatusBlock), "");
 }
 
 }  // namespace

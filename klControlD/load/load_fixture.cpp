@@ -52,8 +52,8 @@ void EndToEndTest::startCamera() {
 }
 
 // Ready once it answers a number without a handler, which needs the worker and the camera adapter.
-void EndToEndTest::startDaemon() {
-  daemon = std::make_unique<TestProcess>(std::vector<std::string>{KL_CONTROLD_PATH});
+void EndToEndTest::startDaemon(int standardError) {
+  daemon = std::make_unique<TestProcess>(std::vector<std::string>{KL_CONTROLD_PATH}, standardError);
   ASSERT_TRUE(daemon->started());
   ASSERT_TRUE(waitUntil([this] { return requester->call(1) == KL_ERR_NOT_SUPPORTED; }, std::chrono::seconds(30)));
 }
