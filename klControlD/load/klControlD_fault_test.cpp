@@ -5,6 +5,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <functional>
@@ -119,11 +121,16 @@ TEST_F(FaultTest, QueueClientThatStopsReadingIsRemovedOnceItsQueueStaysFull) {
     std::string document;
     ASSERT_TRUE(crashed.next(document));
   }
+  auto longest = std::chrono::steady_clock::duration::zero();
   for (int change = 0; change < 15; ++change) {  // the queue holds 10
     ASSERT_EQ(control("set status.battery_level " + std::to_string(change % 4)), "ok");
+    const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(exchange(*requester, kNoOperation), "") << "change " << change;
+    longest = std::max(longest, std::chrono::steady_clock::now() - start);
   }
   EXPECT_TRUE(cameraLeftIdle());
+  std::printf("longest wait for an answer: %lld ms\n",
+              static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(longest).count()));
 }
 
 // The camera dies while the daemon waits for its reply: that command is answered with the link's
