@@ -3,11 +3,13 @@
 #include <fcntl.h>
 #include <mqueue.h>
 #include <signal.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <thread>
@@ -42,7 +44,24 @@ class FaultTest : public EndToEndTest {
         },
         std::chrono::seconds(15));
   }
+  // True when a thread of the daemon is blocked in a queue send.
+  bool daemonWaitsInQueueSend() {
+    const std::string tasks = "/proc/" + std::to_string(daemon->pid()) + "/task";
+    for (const auto& task : std::filesystem::directory_iterator(tasks)) {
+      long call = -1;
+      if (std::ifstream(task.path() / "syscall") >> call && call == SYS_mq_timedsend) return true;
+    }
+    return false;
+  }
 };
+
+// Fills a queue to its limit with one-byte messages.
+void fillQueue(const std::string& name) {
+  const mqd_t queue = mq_open(name.c_str(), O_WRONLY | O_NONBLOCK);
+  while (queue != -1 && mq_send(queue, "x", 1, 0) == 0) {
+  }
+  if (queue != -1) mq_close(queue);
+}
 
 // The namespace's TCP send buffers may grow to 4 MiB by default: capped at 64 KiB, a stall shows
 // after tens of documents instead of thousands.
@@ -131,6 +150,25 @@ TEST_F(FaultTest, QueueClientThatStopsReadingIsRemovedOnceItsQueueStaysFull) {
   EXPECT_TRUE(cameraLeftIdle());
   std::printf("longest wait for an answer: %lld ms\n",
               static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(longest).count()));
+}
+
+// The in-place answer to "JS"/"JR" takes the bounded send of every answer: a check for room and then
+// a blocking send waited for good when the queue filled in between. A full queue now holds the
+// answer until the requester reads, then it goes out; one never read costs it after 2 s.
+TEST_F(FaultTest, InPlaceAnswerWaitsForRoomAtMostTwoSeconds) {
+  const TestRequester system("/kl_fault_system");
+  fillQueue(system.name());
+  ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, "JS", nullptr, system.name())));
+  ASSERT_TRUE(waitUntil([this] { return daemonWaitsInQueueSend(); }));
+  TestAnswer answer;
+  for (int filler = 0; filler < 10; ++filler) ASSERT_TRUE(system.receive(answer));
+  ASSERT_TRUE(system.receive(answer));
+  EXPECT_EQ(answer.category, CAT_SYS_RSP);
+  EXPECT_EQ(answer.payload, std::vector<uint8_t>{0});
+  fillQueue(system.name());
+  ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, "JR", nullptr, system.name())));
+  EXPECT_EQ(exchange(*requester, kNoOperation), "");
+  EXPECT_EQ(system.pending(), 10);
 }
 
 // The camera dies while the daemon waits for its reply: that command is answered with the link's
