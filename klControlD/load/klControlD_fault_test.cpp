@@ -1,12 +1,18 @@
-// Faults around the daemon: a notification client that stops reading, a camera killed in the
-// middle of a command, requesters whose queues are gone or full.
+// Faults around the daemon: notification clients that stop reading, close or die, a camera killed
+// in the middle of a command, requesters whose queues are gone or full, a standard error nobody reads.
 #include <fcntl.h>
 #include <mqueue.h>
 #include <signal.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <functional>
+#include <thread>
 
 #include "klErrno.h"
 #include "klTlv.h"
@@ -27,7 +33,35 @@ class FaultTest : public EndToEndTest {
     const std::vector<uint8_t> arg(text, text + std::strlen(text) + 1);
     return requester->call(KLCONTROL_PUSH_NOTIFICATIONS, &arg);
   }
+  // True once the status block goes unread for 1.5 s (a listened-to camera is read twice a
+  // second): no client is left to poll for.
+  bool cameraLeftIdle() {
+    return waitUntil(
+        [this] {
+          const long before = requestCount("8/11");
+          std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+          return requestCount("8/11") == before;
+        },
+        std::chrono::seconds(15));
+  }
+  // True when a thread of the daemon is blocked in a queue send.
+  bool daemonWaitsInQueueSend() {
+    const std::string tasks = "/proc/" + std::to_string(daemon->pid()) + "/task";
+    for (const auto& task : std::filesystem::directory_iterator(tasks)) {
+      long call = -1;
+      if (std::ifstream(task.path() / "syscall") >> call && call == SYS_mq_timedsend) return true;
+    }
+    return false;
+  }
 };
+
+// Fills a queue to its limit with one-byte messages.
+void fillQueue(const std::string& name) {
+  const mqd_t queue = mq_open(name.c_str(), O_WRONLY | O_NONBLOCK);
+  while (queue != -1 && mq_send(queue, "x", 1, 0) == 0) {
+  }
+  if (queue != -1) mq_close(queue);
+}
 
 // The namespace's TCP send buffers may grow to 4 MiB by default: capped at 64 KiB, a stall shows
 // after tens of documents instead of thousands.
@@ -78,6 +112,63 @@ TEST_F(FaultTest, StalledSocketClientIsDroppedWhileNineOthersGetEveryDocument) {
   EXPECT_LT(stalledDocuments, 2 * rounds);
   std::printf("full document %zu bytes; the stalled client got %d of %d documents\n", fullSize, stalledDocuments,
               2 * rounds);
+}
+
+// Watchers that each take one full document and close, as `klctl watch --count 1` does, while the
+// camera's state does not change: each close frees its place at once, so all twelve are served,
+// and once the last has gone the camera is no longer polled.
+TEST_F(FaultTest, ClosedSocketClientsFreeTheirPlacesAtOnce) {
+  for (int watcher = 0; watcher < 12; ++watcher) {
+    PushSocket socket;
+    std::string document;
+    // Resumed once the accept loop has listed it; until then it is not sent anything.
+    ASSERT_TRUE(waitUntil([&] { return push("status=1") == KL_OK && socket.next(document, 300); }))
+        << "watcher " << watcher;
+    EXPECT_TRUE(isFullDocument(document)) << document;
+  }
+  EXPECT_TRUE(cameraLeftIdle());
+}
+
+// A queue client that dies: its queue removed unread after one document, as a crashed client's
+// would be (the daemon's descriptor keeps it alive). Once it is full, a delivery waits 2 s, fails
+// and removes the client; every command is answered meanwhile and the camera is left idle.
+TEST_F(FaultTest, QueueClientThatStopsReadingIsRemovedOnceItsQueueStaysFull) {
+  {
+    PushQueue crashed("/kl_crashed");
+    const std::vector<uint8_t> registration = queueRegistration(1, crashed.name());
+    ASSERT_EQ(requester->call(KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &registration), KL_OK);
+    std::string document;
+    ASSERT_TRUE(crashed.next(document));
+  }
+  auto longest = std::chrono::steady_clock::duration::zero();
+  for (int change = 0; change < 15; ++change) {  // the queue holds 10
+    ASSERT_EQ(control("set status.battery_level " + std::to_string(change % 4)), "ok");
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(exchange(*requester, kNoOperation), "") << "change " << change;
+    longest = std::max(longest, std::chrono::steady_clock::now() - start);
+  }
+  EXPECT_TRUE(cameraLeftIdle());
+  std::printf("longest wait for an answer: %lld ms\n",
+              static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(longest).count()));
+}
+
+// The in-place answer to "JS"/"JR" takes the bounded send of every answer: a check for room and then
+// a blocking send waited for good when the queue filled in between. A full queue now holds the
+// answer until the requester reads, then it goes out; one never read costs it after 2 s.
+TEST_F(FaultTest, InPlaceAnswerWaitsForRoomAtMostTwoSeconds) {
+  const TestRequester system("/kl_fault_system");
+  fillQueue(system.name());
+  ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, "JS", nullptr, system.name())));
+  ASSERT_TRUE(waitUntil([this] { return daemonWaitsInQueueSend(); }));
+  TestAnswer answer;
+  for (int filler = 0; filler < 10; ++filler) ASSERT_TRUE(system.receive(answer));
+  ASSERT_TRUE(system.receive(answer));
+  EXPECT_EQ(answer.category, CAT_SYS_RSP);
+  EXPECT_EQ(answer.payload, std::vector<uint8_t>{0});
+  fillQueue(system.name());
+  ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, "JR", nullptr, system.name())));
+  EXPECT_EQ(exchange(*requester, kNoOperation), "");
+  EXPECT_EQ(system.pending(), 10);
 }
 
 // The camera dies while the daemon waits for its reply: that command is answered with the link's
@@ -167,6 +258,25 @@ TEST_F(FaultTest, RequesterWhoseQueueFailsCostsOnlyItsAnswer) {
     }
   }
   EXPECT_EQ(requester->pending(), 0);
+}
+
+// Log lines reach standard error once the library's debug channel has written there (at start-up
+// while the status-interface service is not up, and for an in-place answer that cannot be sent).
+// With a pipe whose reader has gone, each such write must cost only itself: the daemon starts, the
+// suspend and resume are handled and the commands after them answered.
+TEST_F(FaultTest, StandardErrorWithoutAReaderCostsOnlyTheLines) {
+  ASSERT_EQ(requester->call(KLCONTROL_WORKER_EXIT), KL_OK);
+  ASSERT_EQ(daemon->exitStatus(10000), 0);
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  close(ends[0]);
+  startDaemon(ends[1]);
+  close(ends[1]);
+  for (const char* code : {"JS", "JR"}) {
+    ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, code, nullptr, "/kl_never")));
+  }
+  EXPECT_EQ(requester->call(KLCONTROL_MODE), KL_ERR_INVALID_PARAM);  // "Invalid parameter" is logged
+  EXPECT_EQ(exchange(*requester, kStatusBlock), "");
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <random>
 #include <thread>
 
+#include "csi_test_messages.h"
 #include "klErrno.h"
 #include "klLog.h"
 #include "klTlv.h"
@@ -64,12 +65,13 @@ TEST_F(LoadTest, FourRequestersEachGetEveryAnswerOnceWithItsStatus) {
   EXPECT_EQ(requester->pending(), 0);
 }
 
-// Random messages: raw bytes, well-formed frames of random records, and client commands with
-// numbers outside the table and random arguments, none naming a queue that exists.
+// Random messages: raw bytes, well-formed frames of random records, status-interface value
+// updates of random ids, and client commands with numbers outside the table and random arguments,
+// none naming a queue that exists.
 std::vector<uint8_t> randomMessage(std::mt19937& random) {
   std::vector<uint8_t> msg;
   auto byte = [&random] { return uint8_t(random()); };
-  switch (random() % 3) {
+  switch (random() % 4) {
     case 0:
       msg.resize(random() % (KLMSG_MAX + 1));
       for (uint8_t& b : msg) b = byte();
@@ -89,6 +91,8 @@ std::vector<uint8_t> randomMessage(std::mt19937& random) {
       sntlv_add_bin(frame, sizeof frame, TLV_END, 0, nullptr);
       return std::vector<uint8_t>(frame, frame + sntlv_msg_len(frame));
     }
+    case 2:
+      return csi_test::update(uint32_t(random()), uint32_t(random()));
     default: {
       std::vector<uint8_t> arg(random() % 300);
       for (uint8_t& b : arg) b = byte();

@@ -53,8 +53,8 @@ void EndToEndTest::startCamera() {
 
 // Ready once it answers a number without a handler, which needs the worker and the camera adapter,
 // and listens, which its start-up wait must have passed before a stop command may come.
-void EndToEndTest::startDaemon() {
-  daemon = std::make_unique<TestProcess>(std::vector<std::string>{KL_CONTROLD_PATH});
+void EndToEndTest::startDaemon(int standardError) {
+  daemon = std::make_unique<TestProcess>(std::vector<std::string>{KL_CONTROLD_PATH}, standardError);
   ASSERT_TRUE(daemon->started());
   ASSERT_TRUE(waitUntil([this] { return requester->call(1) == KL_ERR_NOT_SUPPORTED && klPortListens(8081); },
                         std::chrono::seconds(30)));

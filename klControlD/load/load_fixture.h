@@ -37,7 +37,8 @@ class EndToEndTest : public ::testing::Test, public SimControlAccess {
   void TearDown() override;
 
   void startCamera();
-  void startDaemon();
+  // The daemon's standard error goes to standardError when that is not -1.
+  void startDaemon(int standardError = -1);
 
  public:
   // The daemon's resident memory in KiB (VmRSS), or -1.

@@ -1,7 +1,8 @@
 // Notification clients: receivers of the daemon's pushed JSON documents, over a TCP connection or
 // a POSIX message queue. Each owns its descriptor. A socket client never blocks the worker (one that
-// stops reading fails its next delivery and is dropped); a queue client does: a full queue makes the
-// delivery wait until the client takes a message.
+// stops reading fails its next delivery and is dropped); a queue client does, for a while: a full
+// queue makes the delivery wait until the client takes a message, at most
+// KLCONTROL_PEER_SEND_TIMEOUT_S, after which the delivery fails and the client is dropped.
 #pragma once
 
 #include <mqueue.h>
@@ -33,6 +34,7 @@ class NotificationClient {
   uint32_t clientType() const { return mClientType; }
   bool needsFullUpdate() const { return mNeedsFullUpdate; }
   uint32_t bytesSent() const { return mBytesSent; }
+  int descriptor() const { return mDescriptor; }
 
  protected:
   NotificationClient(uint32_t clientType, int descriptor) : mClientType(clientType), mDescriptor(descriptor) {}
@@ -56,7 +58,7 @@ class SocketNotificationClient : public NotificationClient {
   bool mShutdownSent = false;
 };
 
-// One registered queue; it is opened (blocking, write-only) by the first Notify and stays open.
+// One registered queue; it is opened (write-only) by the first Notify and stays open.
 class MQNotificationClient : public NotificationClient {
  public:
   explicit MQNotificationClient(const std::string& queueName)

@@ -148,7 +148,8 @@ TEST_F(QueueClientTest, MissingQueueFailsAndIsRetriedOnTheNextNotify) {
   EXPECT_TRUE(notify(client, "{}"));
 }
 
-// A queue client must not lose events: a full queue holds the delivery until the client reads.
+// A queue client must not lose events: a full queue holds the delivery until the client reads
+// (up to 2 s).
 TEST_F(QueueClientTest, FullQueueMakesTheDeliveryWaitForTheReader) {
   createQueue(1);
   MQNotificationClient client(kName);

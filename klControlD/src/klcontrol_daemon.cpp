@@ -4,6 +4,7 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -125,6 +126,9 @@ void acceptUntilStopped(int listener) {
 
 int klControlDRun(const char* argv0) {
   installCrashHandler();
+  // A write to a pipe whose reader has gone (a standard error that log lines also reach) must
+  // cost that write, not the daemon.
+  signal(SIGPIPE, SIG_IGN);
   return klControlDServe(argv0);
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <mqueue.h>
+#include <poll.h>
 #include <pthread.h>
 
 #include <atomic>
@@ -143,6 +144,10 @@ class KlcontrolCommandServer {
   void selectProtocolAdapter();
   void registerWithCsi();
   void deleteAllClients();
+  // Adds a hang-up watch for each TCP client to the worker's wait.
+  void watchSocketClients(std::vector<pollfd>& watched);
+  // Removes the TCP clients whose peer closed or reset the connection during the wait.
+  void removeHungUpClients(const std::vector<pollfd>& watched);
 
   // Reception, by message kind.
   bool waitForMessage(unsigned timeoutMs, bool& timedOut, int& received);
@@ -334,6 +339,8 @@ class KlcontrolCommandServer {
   all_status_settings_t mPeriodicSnapshot{};
   std::vector<NotificationClient*> mNotificationClients;
   std::mutex mClientsLock;
+  // What the worker's receive waits on: the daemon queue, then the TCP clients; reused every turn.
+  std::vector<pollfd> mWaitSet;
   std::deque<transcode_status_t> mTranscodeJobs;
   std::atomic<bool> mProtocolAdapterSet{false};
   std::atomic<bool> mSuspended{false};

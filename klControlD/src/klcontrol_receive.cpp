@@ -12,6 +12,7 @@
 #include "klLog.h"
 #include "klMbox.h"
 #include "klcontrol_if_server.h"
+#include "klcontrol_peer_queue.h"
 #include "klcontrol_preset_loader.h"
 #include "klcontrol_tlv_text.h"
 
@@ -58,12 +59,16 @@ bool KlcontrolCommandServer::receiveMsg(Msg& msg, klcontrol_command_t& command, 
 
 bool KlcontrolCommandServer::waitForMessage(unsigned timeoutMs, bool& timedOut, int& received) {
   timedOut = false;
-  pollfd queue{mDaemonQueue, POLLIN, 0};
+  mWaitSet.assign(1, pollfd{mDaemonQueue, POLLIN, 0});
+  watchSocketClients(mWaitSet);
   errno = 0;
   ssize_t length = -1;
-  if (poll(&queue, 1, int(timeoutMs)) > 0) {
-    length = mq_receive(mDaemonQueue, reinterpret_cast<char*>(mRxBuffer.get()), KLCONTROL_BUFFER_SIZE,
-                        nullptr);
+  if (poll(mWaitSet.data(), mWaitSet.size(), int(timeoutMs)) > 0) {
+    removeHungUpClients(mWaitSet);
+    if (mWaitSet[0].revents != 0) {
+      length =
+          mq_receive(mDaemonQueue, reinterpret_cast<char*>(mRxBuffer.get()), KLCONTROL_BUFFER_SIZE, nullptr);
+    }
   }
   if (length >= 0) {
     received = int(length);
@@ -175,7 +180,10 @@ void KlcontrolCommandServer::answerSystemCommandInPlace(const std::string& reque
     hexprint("ERROR", 0, buffer, sntlv_msg_len(buffer));
     return;
   }
-  klMbox_send(buffer, sntlv_msg_len(buffer), &mbox);
+  // Bounded like every answer: the requester's queue may fill up after any check for room.
+  if (klcontrol_send_to_peer(mbox.mqd, buffer, sntlv_msg_len(buffer)) != 0) {
+    LOG(UTIL_LOG_ERROR, "mq_send() failed for '%s': %s\n", requester.c_str(), strerror(errno));
+  }
   klMbox_close(&mbox);
 }
 

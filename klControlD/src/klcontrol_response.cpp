@@ -3,19 +3,16 @@
 
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 
 #include "klErrno.h"
 #include "klLog.h"
 #include "klcontrol_if_server.h"
+#include "klcontrol_peer_queue.h"
 #include "klcontrol_tlv_text.h"
 
 #define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
 
 namespace {
-
-// A requester that never reads its full queue costs the worker at most this long per answer.
-constexpr int RESPONSE_SEND_TIMEOUT_S = 2;
 
 // A queue opened for one send and closed on every path.
 class ScopedQueue {
@@ -32,13 +29,6 @@ class ScopedQueue {
  private:
   mqd_t mMqd;
 };
-
-int sendBounded(mqd_t mqd, const uint8_t* bytes, size_t length) {
-  timespec deadline{};
-  clock_gettime(CLOCK_REALTIME, &deadline);
-  deadline.tv_sec += RESPONSE_SEND_TIMEOUT_S;
-  return mq_timedsend(mqd, reinterpret_cast<const char*>(bytes), length, 0, &deadline);
-}
 
 }  // namespace
 
@@ -67,7 +57,7 @@ bool KlcontrolCommandServer::sendResponse(Msg& request, int status, const void* 
     return false;
   }
   // What the message library wrote goes out; a response too large for the buffer is its to handle.
-  if (sendBounded(queue.get(), stream.getBuffer(), stream.getLength()) != 0) {
+  if (klcontrol_send_to_peer(queue.get(), stream.getBuffer(), stream.getLength()) != 0) {
     LOG(UTIL_LOG_ERROR, "mq_send() failed for '%s': %s\n", requester.c_str(), strerror(errno));
     return false;
   }

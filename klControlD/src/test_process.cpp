@@ -30,7 +30,7 @@ std::vector<std::string> wrapped(std::vector<std::string> argv) {
 const char* testWrapper() { return std::getenv("KL_TEST_WRAPPER"); }
 
 // The child is killed with the test process, so that a test that dies leaves nothing running.
-TestProcess::TestProcess(std::vector<std::string> unwrapped) {
+TestProcess::TestProcess(std::vector<std::string> unwrapped, int standardError) {
   std::vector<std::string> argv = wrapped(std::move(unwrapped));
   std::vector<char*> args;
   for (std::string& arg : argv) args.push_back(&arg[0]);
@@ -39,6 +39,7 @@ TestProcess::TestProcess(std::vector<std::string> unwrapped) {
   mPid = fork();
   if (mPid != 0) return;
   if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != parent) _exit(127);
+  if (standardError != -1 && dup2(standardError, STDERR_FILENO) == -1) _exit(127);
   execv(args[0], args.data());
   _exit(127);
 }

@@ -12,8 +12,9 @@ const char* testWrapper();
 
 class TestProcess {
  public:
-  // Starts argv[0] (behind the wrapper, if any) with the arguments; started() tells whether the fork worked.
-  explicit TestProcess(std::vector<std::string> argv);
+  // Starts argv[0] (behind the wrapper, if any) with the arguments, its standard error on
+  // standardError when that is not -1; started() tells whether the fork worked.
+  explicit TestProcess(std::vector<std::string> argv, int standardError = -1);
   // Kills (SIGKILL) and reaps a process that is still running; behind a wrapper it first asks it to end
   // (SIGTERM), so that the wrapper can report.
   ~TestProcess();

@@ -1,5 +1,8 @@
 #include "KLCSIListener.h"
 
+#include <fcntl.h>
+#include <mqueue.h>
+
 #include "csi_message.h"
 #include "klErrno.h"
 #include "klLog.h"
@@ -14,10 +17,17 @@ bool decodeAs(const uint8_t* msg, size_t size, csi_kind kind, csi_message* out) 
   return csi_decode(msg, size, out) == KL_OK && out->kind == kind;
 }
 
-// Closes the service queue on every path.
+// Closes the service queue on every path. Non-blocking: the caller's thread is the daemon's worker,
+// and a service queue that fills up after the mailbox's check for room must fail the request, not
+// hold the worker.
 class ServiceMailbox {
  public:
-  ServiceMailbox() { mOpen = klMbox_txopen(KLCSI_SERVICE_QUEUE, &mMbox) == 0; }
+  ServiceMailbox() {
+    mOpen = klMbox_txopen(KLCSI_SERVICE_QUEUE, &mMbox) == 0;
+    mq_attr nonBlocking{};
+    nonBlocking.mq_flags = O_NONBLOCK;
+    if (mOpen) mq_setattr(mMbox.mqd, &nonBlocking, nullptr);
+  }
   ~ServiceMailbox() {
     if (mOpen) klMbox_close(&mMbox);
   }
@@ -66,8 +76,10 @@ int KLCSIListener::HandleCSIMessage(const uint8_t* msg, size_t size) {
   NotificationObserver observer;
   {
     std::lock_guard<std::mutex> lock(mMutex);
-    if (isUpdate) mValues[message.id] = message.value;
-    if (mSuspended || mSubscribed.count(message.id) == 0) return KL_OK;
+    const bool subscribed = mSubscribed.count(message.id) != 0;
+    // Values of ids nobody asked for are not kept: a stream of new ids must not grow the map.
+    if (isUpdate && (subscribed || mValues.count(message.id) != 0)) mValues[message.id] = message.value;
+    if (mSuspended || !subscribed) return KL_OK;
     observer = mObserver;
   }
   // Called without the lock, so that the observer may use the listener.

@@ -1,6 +1,6 @@
 // The camera-status-interface listener: subscribes to CSI notifications, takes the CSI messages the
-// daemon receives on its own queue, keeps the last value of each id and hands notifications to an
-// observer. Requests go to the CSI service queue; see docs/csi.md.
+// daemon receives on its own queue, keeps the last value of each id it subscribed to or set and
+// hands notifications to an observer. Requests go to the CSI service queue; see docs/csi.md.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -49,7 +49,8 @@ class KLCSIListener {
 
   // Installs the observer (an empty function removes it).
   void SetNotificationObserver(NotificationObserver observer);
-  // The last value of the id, set locally or received; false when none is known.
+  // The last value of the id, set locally or received ("CU" values are kept for subscribed ids and
+  // ids set locally only); false when none is known.
   bool GetCSIValue(uint32_t id, uint32_t* value) const;
   // True once the service has accepted the current subscription.
   bool IsSubscribed() const;

@@ -77,11 +77,13 @@ TEST_F(ListenerTest, ObserverReceivesSubscribedNotificationsOnly) {
   EXPECT_EQ(hand(notification(151, "status=12:1:40:C:\\DCIM\\A.MP4")), KL_OK);
   EXPECT_EQ(hand(notification(99, "not ours")), KL_OK);
   EXPECT_EQ(hand(update(7, 0x06010002)), KL_OK);
+  EXPECT_EQ(hand(update(99, 1)), KL_OK);
   const decltype(seen) expected = {{151, "status=12:1:40:C:\\DCIM\\A.MP4"}, {7, "100728834"}};
   EXPECT_EQ(seen, expected);
   uint32_t value = 0;
   ASSERT_TRUE(listener.GetCSIValue(7, &value));
   EXPECT_EQ(value, 0x06010002u);
+  EXPECT_FALSE(listener.GetCSIValue(99, &value)) << "an id nobody asked for is kept";
 }
 
 TEST_F(ListenerTest, TruncatedOrForeignMessagesReachNoObserver) {

@@ -27,11 +27,16 @@ bool sameRequest(const klc_link_header& a, const klc_link_header& b) {
   return a.seq == b.seq && a.group == b.group && a.id == b.id;
 }
 
+// Bounded like the wait for the reply: a check for room and then a blocking send would hold the
+// caller for good if the camera's queue filled in between and the camera stopped reading.
 int sendRequest(klc_msg_q_context_t* ctx, const uint8_t* msg, int length) {
-  klMbox_t mbox;
-  mbox.mqd = ctx->klnet_mqd;
-  mbox.name = "klnet";
-  return klMbox_send(msg, length, &mbox) == 0 ? 0 : KL_ERR_MQ_FAIL;
+  timespec deadline{};
+  clock_gettime(CLOCK_REALTIME, &deadline);
+  const long long nanoseconds = deadline.tv_nsec + g_klc_link_timeout_ms % 1000 * 1000000LL;
+  deadline.tv_sec += g_klc_link_timeout_ms / 1000 + time_t(nanoseconds / 1000000000);
+  deadline.tv_nsec = long(nanoseconds % 1000000000);
+  const char* bytes = reinterpret_cast<const char*>(msg);
+  return mq_timedsend(ctx->klnet_mqd, bytes, size_t(length), 0, &deadline) == 0 ? 0 : KL_ERR_MQ_FAIL;
 }
 
 // Receives until the reply to request arrives in buf; replies to earlier, abandoned requests and
