@@ -17,9 +17,9 @@ inline Bytes tlv(uint8_t type, const std::string& value = "") {
   out[2] = static_cast<uint8_t>(value.size());
   out[3] = type;
   // gcc 12 at -O3 has this copy write past the vector, which is sized for it: a false report.
-  KL_GCC_IGNORE_BEGIN("-Wstringop-overflow")
+  KL_GCC_FALSE_BOUNDS_BEGIN
   std::copy(value.begin(), value.end(), out.begin() + 4);
-  KL_GCC_IGNORE_END
+  KL_GCC_FALSE_BOUNDS_END
   return out;
 }
 
