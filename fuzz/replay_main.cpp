@@ -29,7 +29,7 @@ struct Run {
 
 void runInput(const std::vector<uint8_t>& bytes, Run& run) {
   // An exact-size copy, so that a read past the input is caught by the sanitizers.
-  const std::vector<uint8_t> input(bytes);
+  const std::vector<uint8_t> input(bytes);  // NOLINT(performance-unnecessary-copy-initialization)
   LLVMFuzzerTestOneInput(input.empty() ? nullptr : input.data(), input.size());
   ++run.inputs;
 }

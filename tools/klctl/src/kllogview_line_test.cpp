@@ -9,7 +9,7 @@ TEST(KllogviewLine, OneDatagramBecomesOnePrintableLine) {
   } cases[] = {
       {"<11>Dec  5 21:00:00 klControlD: UTIL_LOG_ERROR:x @f:1\n",
        "Dec  5 21:00:00 klControlD: UTIL_LOG_ERROR:x @f:1"},
-      {std::string("<15>a\nb\0\0", 10), "a b"},
+      {std::string("<15>a\nb\0\0", 9), "a b"},
       {"<1x>kept", "<1x>kept"},
       {"<>kept", "<>kept"},
       {"no priority\r\n", "no priority"},
