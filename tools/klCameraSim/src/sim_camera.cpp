@@ -4,10 +4,9 @@
 
 #include "klErrno.h"
 #include "sim_members.h"
+#include "sim_model_profile.h"
 
 namespace {
-
-constexpr unsigned kKnownModels[] = {51, 55, 57};
 
 // Flat modes of each mode group, in sub-mode order; the first is the group's default.
 constexpr int32_t kVideoModes[] = {12, 13, 15, 24, 25, 27};
@@ -43,22 +42,18 @@ constexpr FactoryValue kFactoryCommon[] = {
     {"status.battery_percent", 100},         {"status.remaining_photos", 4210},
     {"status.remaining_video_seconds", 7380}, {"status.remaining_space_kb", 61440000},
     {"status.internal_temperature_c", 31},   {"settings.video_resolution", 1},
-    {"settings.video_fps", 8},               {"settings.nightlapse_video_resolution", 1},
-    {"settings.nightlapse_video_fps", 5},    {"settings.auto_off_enabled", 1},
-    {"settings.auto_off_option", 2},
+    {"settings.nightlapse_video_resolution", 1}, {"settings.nightlapse_video_fps", 5},
+    {"settings.auto_off_enabled", 1},        {"settings.auto_off_option", 2},
     // Settings whose value 0 is none of their options on some model: time-lapse interval,
-    // video ISO limits, surge duration, beep volume, screen brightness.
+    // video ISO limits, surge duration (in quarter minutes), beep volume, screen brightness.
     {"settings@45:2", 5},                    {"settings@48:1", 1},
-    {"settings@49:1", 8},                    {"settings@52:2", 15},
+    {"settings@49:1", 8},                    {"settings@52:2", 1},
     {"settings@164:1", 100},                 {"settings@166:1", 70},
 };
 
-// Model 51 has two lenses; the others one fixed lens of a different type each.
-// Frame rate value 8 and the look-back setting (175) exist only on some models.
-constexpr FactoryValue kFactory51[] = {{"system.lens_type", 1}, {"system.power_profile", 1}, {"settings.video_fps", 9}};
-constexpr FactoryValue kFactory55[] = {
-    {"system.lens_type", 0}, {"system.power_profile", 0}, {"settings.video_fps", 9}, {"settings@175:1", 2}};
-constexpr FactoryValue kFactory57[] = {{"system.lens_type", 2}, {"system.power_profile", 2}, {"settings@175:1", 2}};
+// The look-back setting (175) holds its first option where the model has it.
+constexpr unsigned kLookbackPlace = 175;
+constexpr int8_t kLookbackFactory = 2;
 
 template <size_t N>
 void applyValues(SimCamera& camera, const FactoryValue (&values)[N]) {
@@ -83,15 +78,8 @@ bool fitsWidth(int64_t value, unsigned width) {
 
 SimCamera::SimCamera(uint8_t model) : mModel(model) { loadFactoryState(); }
 
-bool SimCamera::isKnownModel(unsigned model) {
-  for (unsigned known : kKnownModels) {
-    if (known == model) return true;
-  }
-  return false;
-}
-
 bool SimCamera::switchModel(unsigned model) {
-  if (!isKnownModel(model)) return false;
+  if (!simIsModel(model)) return false;
   mModel = uint8_t(model);
   loadFactoryState();
   return true;
@@ -102,9 +90,10 @@ void SimCamera::loadFactoryState() {
   mSettings = appc_setup_all_settings{};
   mSystem = sim_system_values{};
   applyValues(*this, kFactoryCommon);
-  if (mModel == 51) applyValues(*this, kFactory51);
-  if (mModel == 55) applyValues(*this, kFactory55);
-  if (mModel == 57) applyValues(*this, kFactory57);
+  const SimModelProfile& profile = simModelProfile(mModel);
+  mSystem.lens_type = profile.lensType;
+  mSettings.video_fps = profile.fpsValue;
+  if (profile.lookback) write(SimBlock::SETTINGS, kLookbackPlace, 1, kLookbackFactory);
   selectFlatMode(kVideoModes[0]);
   mPresets.loadFactory(mModel);
   mCard.loadFactory();

@@ -48,9 +48,7 @@ class SimCamera {
   // A camera of the model in its factory state.
   explicit SimCamera(uint8_t model);
 
-  // Models the simulator knows (51, 55, 57).
-  static bool isKnownModel(unsigned model);
-  // Replaces the whole state by the factory state of another model; false for an unknown model.
+  // Replaces the whole state by the factory state of another model; false for a number that is no model.
   bool switchModel(unsigned model);
   uint8_t model() const { return mModel; }
 

@@ -172,7 +172,7 @@ TEST(SimCameraState, DialTurnOnTheFlatModeSelectsTheMode) {
 TEST(SimCameraState, AssignmentsAreBoundedAndRefusedWhole) {
   const char* refused[] = {
       "status.battery_percent=256", "status.orientation=-129", "status.nothing=1", "status@383:2=1",
-      "status@10:3=1",              "settings@-1:1=1",         "model=52",         "status.busy=1x",
+      "status@10:3=1",              "settings@-1:1=1",         "model=256",        "status.busy=1x",
       "status.busy= +1",            "no equals sign",
   };
   for (const char* line : refused) {
@@ -235,7 +235,7 @@ TEST(SimControlCommands, RepliesAndRefusals) {
       {"count 8/11", "ok 0"},
       {"payload 8/11", "error no request 8/11 seen"},
       {"counts", "ok malformed=0"},
-      {"model 52", "error unknown model 52"},
+      {"model 256", "error unknown model 256"},
       {"model 55", "ok"},
       {"get status.battery_percent", "ok 100"},
       {"event PU 300 1", "error usage: event JS|JR|PU CODE ID"},

@@ -2,6 +2,7 @@
 
 #include "sim_camera.h"
 #include "sim_members.h"
+#include "sim_model_profile.h"
 
 namespace {
 
@@ -34,8 +35,8 @@ bool parseOption(int argc, const char* const* argv, int& i, SimOptions& options,
   }
   int64_t model = 0;
   if (!takeValue(argc, argv, i, value, error)) return false;
-  if (!simParseNumber(value, model) || model < 0 || !SimCamera::isKnownModel(unsigned(model))) {
-    error = "unknown model " + value + " (51, 55 or 57)";
+  if (!simParseNumber(value, model) || model < 0 || !simIsModel(unsigned(model))) {
+    error = "unknown model " + value + " (1 to 255)";
     return false;
   }
   options.model = uint8_t(model);
@@ -59,6 +60,6 @@ bool simParseCommandLine(int argc, const char* const* argv, SimCommandLine& line
 }
 
 const char* simUsage() {
-  return "usage: klCameraSim [--model 51|55|57] [--fast] [--drift] [--state FILE] [--control NAME]\n"
+  return "usage: klCameraSim [--model N] [--fast] [--drift] [--state FILE] [--control NAME]\n"
          "       klCameraSim [--control NAME] ctl COMMAND [WORDS...]\n";
 }

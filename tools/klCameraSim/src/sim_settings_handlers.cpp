@@ -5,13 +5,16 @@
 
 #include "klErrno.h"
 #include "sim_handlers.h"
+#include "sim_model_profile.h"
 
 namespace {
 
 constexpr unsigned kVideoFps = 44;
 constexpr unsigned kVideoShutter = 50;
-constexpr unsigned kOnscreenFirst = 167;  // controls 0..3 at 167..170 (settings 129 to 132)
+constexpr unsigned kOnscreenFirst = 167;   // controls 0..3 at 167..170 (settings 129 to 132)
+constexpr unsigned kShortcutsFirst = 169;  // where a model without controls numbers its shortcuts 0, 1
 constexpr int32_t kOnscreenControls = 4;
+constexpr int32_t kShortcutsOnly = 2;
 constexpr int32_t kOnscreenMaximum = 31;
 constexpr unsigned kAudioOption = 172;    // setting 149
 constexpr unsigned kMicOption = 173;      // setting 164
@@ -54,17 +57,19 @@ void validateShutter(SimCamera& camera, const klc_link_request&, SimReply& reply
   reply.answer.assign(1, valid ? 1 : 0);
 }
 
+// A model with shortcuts only numbers them 0 and 1; the others number controls first, then shortcuts.
 void onscreenControl(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
+  const bool shortcutsOnly = simModelProfile(camera.model()).shortcutsFirst;
   int32_t words[2] = {};
   if (!simPayloadWords(request, words, 2) || words[0] < 0 || words[0] > kOnscreenMaximum || words[1] < 0 ||
-      words[1] >= kOnscreenControls) {
+      words[1] >= (shortcutsOnly ? kShortcutsOnly : kOnscreenControls)) {
     reply.status = KL_ERR_INVALID_PARAM;
     return;
   }
-  camera.write(SimBlock::SETTINGS, kOnscreenFirst + unsigned(words[1]), 1, words[0]);
+  camera.write(SimBlock::SETTINGS, (shortcutsOnly ? kShortcutsFirst : kOnscreenFirst) + unsigned(words[1]), 1,
+               words[0]);
 }
 
-// Audio options exist on models 55 and 57, the microphone option on 57 only.
 void storeAudio(SimCamera& camera, const klc_link_request& request, SimReply& reply, unsigned place,
                 bool supported) {
   uint8_t option = 0;
@@ -78,15 +83,15 @@ void storeAudio(SimCamera& camera, const klc_link_request& request, SimReply& re
 }
 
 void audioOption(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
-  storeAudio(camera, request, reply, kAudioOption, camera.model() != 51);
+  storeAudio(camera, request, reply, kAudioOption, simModelProfile(camera.model()).audioOption);
 }
 
 void micOption(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
-  storeAudio(camera, request, reply, kMicOption, camera.model() == 57);
+  storeAudio(camera, request, reply, kMicOption, simModelProfile(camera.model()).micOption);
 }
 
 void lookbackExit(SimCamera& camera, const klc_link_request&, SimReply& reply) {
-  if (camera.model() == 51) {
+  if (!simModelProfile(camera.model()).lookback) {
     reply.status = KL_ERR_NOT_SUPPORTED;
     return;
   }

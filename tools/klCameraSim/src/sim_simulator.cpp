@@ -22,8 +22,10 @@ constexpr long kLinkQueueDepth = 10;
 constexpr long kEventQueueDepth = 2;
 constexpr size_t kMaxClients = 8;
 
-// Opens a queue for reading; its message size must fit one TLV message buffer.
+// Opens a fresh queue for reading; its message size must fit one TLV message buffer.
 bool openQueue(const char* name, long depth, klMbox_t& mbox) {
+  // A simulator that was killed left its queue, maybe with requests nobody will answer.
+  klMbox_unlink(name);
   mq_attr attr{};
   if (klMbox_rxopen(name, depth, &mbox) != 0 || mq_getattr(mbox.mqd, &attr) != 0 || attr.mq_msgsize > KLMSG_MAX) {
     simLog("cannot open queue %s: %s", name, std::strerror(errno));

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -38,12 +39,22 @@ bool notificationPortListens() {
 
 class KlctlEndToEnd : public testing::Test {
  protected:
-  void SetUp() override {
+  void SetUp() override { start("57"); }
+
+  // A camera of the model and a daemon, in namespaces of their own (a camera started before is gone).
+  void start(const std::string& model) {
+    mDaemon.reset();
+    mCamera.reset();
     ASSERT_TRUE(klEnterPrivateNamespaces());
-    mCamera = std::make_unique<E2eProcess>(std::vector<std::string>{KL_CAMERA_SIM_PATH, "--fast"});
+    mCamera = std::make_unique<E2eProcess>(std::vector<std::string>{KL_CAMERA_SIM_PATH, "--fast", "--model", model});
     ASSERT_TRUE(waitFor([] { return klctl({"--probe", "/to_klnet"}).status == 0; }, 10));
     mDaemon = std::make_unique<E2eProcess>(std::vector<std::string>{KL_CONTROLD_PATH});
     ASSERT_TRUE(waitFor([] { return klctl({"--probe"}).status == 0 && notificationPortListens(); }, 20));
+  }
+  static E2eRun control(const std::vector<std::string>& words) {
+    std::vector<std::string> line = {KL_CAMERA_SIM_PATH, "ctl"};
+    line.insert(line.end(), words.begin(), words.end());
+    return e2eRun(line, 10);
   }
 
   static E2eRun klctl(std::vector<std::string> words, double seconds = 30) {
@@ -66,8 +77,7 @@ class KlctlEndToEnd : public testing::Test {
 };
 
 // Answers of the factory presets, as text and as JSON. Model 57 lists firmware groups 0 to 5, 8 and 9: the
-// group list hides the dual-lens groups 3 to 5; the whole model (lens mode 0, power profile 2) also 0 and 8,
-// and shows group 9 as 1000, where no preset can be added.
+// group list hides the dual-lens groups 3 to 5.
 TEST_F(KlctlEndToEnd, PresetAnswersAreDecoded) {
   const struct {
     std::vector<std::string> words;
@@ -97,19 +107,56 @@ TEST_F(KlctlEndToEnd, PresetAnswersAreDecoded) {
   ASSERT_TRUE(preset.contains("settings") && preset["settings"].is_array() && !preset["settings"].empty());
   EXPECT_TRUE(preset["settings"][0]["id"].is_number() && preset["settings"][0]["value"].is_number());
 
-  const Json model = decoded(klctl({"--json", "preset_get_presets"}));
-  ASSERT_TRUE(model.contains("groups") && model["groups"].is_array()) << model;
-  std::vector<uint32_t> groupIds;
-  std::vector<bool> canAdd;
-  for (const Json& group : model["groups"]) {
-    groupIds.push_back(group["id"]);
-    canAdd.push_back(group["can_add_preset"]);
-    for (const Json& each : group["presets"])
-      EXPECT_TRUE(each["id"].is_number() && each["settings"].is_array());
+}
+
+// Every model serves the daemon: the whole preset model shows the groups a client should see, with the
+// active preset in one of them and valid values only; where presets can be created, a new one shows in
+// its group marked custom until it is removed; the flat-mode override of mode 1 reaches the camera.
+TEST_F(KlctlEndToEnd, EveryModelServesTheDaemon) {
+  const struct {
+    const char* model;
+    bool known;      // the camera-info side knows it (the whole model needs that)
+    bool canCreate;
+    const char* setMode;  // what mode 1 sends: 17 with the override (photo group last on 17), else 1
+  } cases[] = {
+      {"19", true, false, "ok 11000000"}, {"20", true, false, "ok 01000000"}, {"50", true, true, "ok 11000000"},
+      {"51", true, false, "ok 11000000"}, {"55", true, true, "ok 11000000"},  {"57", true, true, "ok 11000000"},
+      {"77", false, false, "ok 01000000"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.model);
+    start(c.model);
+    ASSERT_EQ(0, control({"set", "status.photo_selected_flatmode", "17"}).status);
+    EXPECT_EQ(0, klctl({"mode", "u32:1"}).status);
+    EXPECT_EQ(c.setMode + std::string("\n"), control({"payload", "0x101/2"}).out);
+    const std::string active = klctl({"preset_get_active_preset"}).out;
+    const size_t value = active.find("value: ");
+    const E2eRun created = klctl({"--json", "preset-create", "--group", "1000", "--mode", "12", "--icon", "20",
+                                  "--title", "20", "--number", "0"});
+    ASSERT_EQ(c.canCreate ? 0 : 1, created.status) << created.out;
+    const uint32_t id = c.canCreate ? decoded(created).value("preset_id", 0u) : 0;
+    const E2eRun whole = klctl({"--json", "preset_get_presets"});
+    ASSERT_EQ(c.known ? 0 : 1, whole.status) << whole.out;
+    if (!c.known) continue;
+    std::vector<uint32_t> groups;
+    std::map<uint32_t, bool> custom;  // every preset listed, by id
+    const Json model = decoded(whole);
+    for (const Json& group : model["groups"]) {
+      groups.push_back(group["id"]);
+      EXPECT_EQ(c.canCreate, group["can_add_preset"].get<bool>()) << group["id"];
+      for (const Json& preset : group["presets"]) {
+        custom[preset["id"]] = preset["custom"];
+        for (const Json& setting : preset["settings"]) EXPECT_NE(-1, setting["value"].get<int>()) << preset;
+      }
+    }
+    EXPECT_EQ((std::vector<uint32_t>{1000, 1001, 1002}), groups);
+    ASSERT_NE(std::string::npos, value) << active;
+    EXPECT_EQ(1u, custom.count(uint32_t(std::stoul(active.substr(value + 7))))) << active;
+    if (!c.canCreate) continue;
+    EXPECT_TRUE(custom[id]) << id;
+    EXPECT_EQ(0, klctl({"preset-remove", "--id", std::to_string(id)}).status);
+    EXPECT_EQ(std::string::npos, klctl({"preset_get_presets"}).out.find(std::to_string(id)));
   }
-  EXPECT_EQ((std::vector<uint32_t>{1001, 1002, 1000}), groupIds);
-  EXPECT_EQ((std::vector<bool>{true, true, false}), canAdd);
-  EXPECT_EQ(0x10003u, model["groups"][0]["presets"][3].value("id", 0u));
 }
 
 // A custom preset made, loaded, renamed, moved and removed with klctl; each step shows in the next answer.
