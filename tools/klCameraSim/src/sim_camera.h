@@ -43,6 +43,9 @@ struct sim_system_values {
 
 enum class SimBlock { STATUS, SETTINGS, SYSTEM };
 
+// system.power_state: a camera asleep or off answers NAK-off to whatever needs it awake.
+enum : uint8_t { SIM_POWER_ON = 0, SIM_POWER_ASLEEP = 1, SIM_POWER_OFF = 2 };
+
 class SimCamera {
  public:
   // A camera of the model in its factory state.

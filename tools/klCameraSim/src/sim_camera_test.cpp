@@ -238,7 +238,7 @@ TEST(SimControlCommands, RepliesAndRefusals) {
       {"model 256", "error unknown model 256"},
       {"model 55", "ok"},
       {"get status.battery_percent", "ok 100"},
-      {"event PU 300 1", "error usage: event JS|JR|PU CODE ID"},
+      {"event PU 300 1", "error usage: event JS|JR|PU [CODE ID]"},
       {"set status.busy", "error usage: set MEMBER VALUE"},
       {"", "error empty command"},
       {"launch", "error unknown command launch"},

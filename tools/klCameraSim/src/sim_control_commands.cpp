@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "camera_link.h"
+#include "sim_csi_control.h"
 #include "sim_family_control.h"
 #include "sim_members.h"
 #include "sim_simulator.h"
@@ -84,14 +85,17 @@ std::string fault(SimSimulator& sim, const Words& words, unsigned) {
 
 std::string faults(SimSimulator& sim, const Words&, unsigned) { return "ok " + sim.router().faults().describe(); }
 
-// event JS | event JR | event PU CODE ID
+// event JS | event JR | event PU CODE ID | event PU (no argument)
 std::string event(SimSimulator& sim, const Words& words, unsigned client) {
   if ((words[1] == "JS" || words[1] == "JR") && words.size() == 2) return sim.startSystemEvent(words[1], client);
+  if (words[1] == "PU" && words.size() == 2) {
+    return sim.sendPresetUpdate(0, 0, false) == 0 ? kOk : "error cannot send to the daemon";
+  }
   int64_t code = 0;
   int64_t id = 0;
   if (words[1] != "PU" || words.size() != 4 || !simParseNumber(words[2], code) || !simParseNumber(words[3], id) ||
       code < 0 || code > 0xFF || id < 0 || id > 0xFFFFFFFF) {
-    return "error usage: event JS|JR|PU CODE ID";
+    return "error usage: event JS|JR|PU [CODE ID]";
   }
   return sim.sendPresetUpdate(uint8_t(code), uint32_t(id)) == 0 ? kOk : "error cannot send to the daemon";
 }
@@ -161,7 +165,9 @@ const Command kCommands[] = {
     {"ping", 1, "ping", ping},
     {"fault", 2, "fault G/I error E|nakoff|size LEN|drop [N]; fault clear", fault},
     {"faults", 1, "faults", faults},
-    {"event", 2, "event JS|JR|PU CODE ID", event},
+    {"event", 2, "event JS|JR|PU [CODE ID]", event},
+    {"csi", 1, "csi | csi send CN ID TEXT|CU ID VALUE|CR STATUS|CI ID STATUS|CODE", simControlCsi},
+    {"sleep-events", 1, "sleep-events | sleep-events on|off", simControlSleepEvents},
     {"set", 3, "set MEMBER VALUE", set},
     {"get", 2, "get MEMBER", get},
     {"dump", 1, "dump", dump},
@@ -190,7 +196,11 @@ std::string SimSimulator::execute(const std::string& line, unsigned client) {
   for (const Command& command : kCommands) {
     if (words[0] != command.name) continue;
     if (words.size() < command.minWords) return std::string("error usage: ") + command.usage;
-    return command.run(*this, words, client);
+    // A camera woken from the control interface tells the daemon, as one woken by a request does.
+    const uint8_t powerBefore = mCamera.system().power_state;
+    const std::string reply = command.run(*this, words, client);
+    announcePower(powerBefore);
+    return reply;
   }
   return "error unknown command " + words[0];
 }

@@ -23,6 +23,10 @@ bool parseOption(int argc, const char* const* argv, int& i, SimOptions& options,
     options.drift = true;
     return true;
   }
+  if (option == "--no-sleep-events") {
+    options.sleepEvents = false;
+    return true;
+  }
   if (option == "--fast") {
     options.replyDelayMs = 0;
     return true;
@@ -46,6 +50,7 @@ bool parseOption(int argc, const char* const* argv, int& i, SimOptions& options,
 }  // namespace
 
 bool simParseCommandLine(int argc, const char* const* argv, SimCommandLine& line, std::string& error) {
+  line.options.sleepEvents = true;
   for (int i = 1; i < argc; ++i) {
     if (std::string(argv[i]) != "ctl") {
       if (!parseOption(argc, argv, i, line.options, error)) return false;
@@ -60,6 +65,6 @@ bool simParseCommandLine(int argc, const char* const* argv, SimCommandLine& line
 }
 
 const char* simUsage() {
-  return "usage: klCameraSim [--model N] [--fast] [--drift] [--state FILE] [--control NAME]\n"
+  return "usage: klCameraSim [--model N] [--fast] [--drift] [--no-sleep-events] [--state FILE] [--control NAME]\n"
          "       klCameraSim [--control NAME] ctl COMMAND [WORDS...]\n";
 }

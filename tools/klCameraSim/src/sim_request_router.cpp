@@ -5,7 +5,20 @@
 
 namespace {
 
-constexpr uint8_t kNakOff = 2;
+// What a camera asleep or off still answers: the reads the daemon makes at start and resume, and the
+// power request itself.
+constexpr uint32_t kAnsweredAsleep[] = {
+    KLC_OP_STATE_GET_MODEL_NUMBER, KLC_OP_STATE_SELECT_PROTOCOL_ADAPTER, KLC_OP_SYSTEM_GET_LENSES,
+    KLC_OP_SYSTEM_GET_LENS_TYPE,   KLC_OP_SYSTEM_GET_POWER_PROFILE,       KLC_OP_SETUP_GET_ORIENTATION,
+    klc_link_key(8, 2),
+};
+
+bool needsCameraAwake(uint32_t key) {
+  for (uint32_t answered : kAnsweredAsleep) {
+    if (answered == key) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -25,8 +38,11 @@ bool SimRequestRouter::handle(const uint8_t* msg, unsigned length, SimOutcome& o
   SimFault fault{};
   const bool faulted = mFaults.take(header.group, header.id, fault);
   // A refused request leaves the camera as it was; a garbled or lost reply does not undo the work.
-  const bool refused = faulted && (fault.kind == SimFaultKind::ERROR_STATUS || fault.kind == SimFaultKind::NAK_OFF);
+  const bool asleep = mCamera.system().power_state != SIM_POWER_ON && needsCameraAwake(key);
+  const bool refused = asleep || (faulted && (fault.kind == SimFaultKind::ERROR_STATUS ||
+                                              fault.kind == SimFaultKind::NAK_OFF));
   SimReply reply;
+  if (asleep) reply.answer.assign(1, KLC_LINK_NAK_OFF);
   if (!refused) {
     const SimHandler handler = mHandlers.find(key);
     if (handler != nullptr) {
@@ -56,7 +72,7 @@ void SimRequestRouter::applyFault(const SimFault& fault, SimReply& reply) const 
       break;
     case SimFaultKind::NAK_OFF:
       reply.status = KL_OK;
-      reply.answer.assign(1, kNakOff);
+      reply.answer.assign(1, KLC_LINK_NAK_OFF);
       break;
     case SimFaultKind::WRONG_SIZE:
       reply.answer.resize(size_t(fault.value), 0);

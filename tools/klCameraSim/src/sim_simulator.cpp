@@ -8,6 +8,7 @@
 #include <cstring>
 #include <thread>
 
+#include "KLCSIListener.h"
 #include "klTlv.h"
 #include "sim_control_socket.h"
 #include "sim_events.h"
@@ -20,12 +21,14 @@ namespace {
 
 constexpr long kLinkQueueDepth = 10;
 constexpr long kEventQueueDepth = 2;
+constexpr long kCsiQueueDepth = 10;
 constexpr size_t kMaxClients = 8;
 
 // Opens a fresh queue for reading; its message size must fit one TLV message buffer.
 bool openQueue(const char* name, long depth, klMbox_t& mbox) {
-  // A simulator that was killed left its queue, maybe with requests nobody will answer.
-  klMbox_unlink(name);
+  // A simulator that was killed left its queue, maybe with requests nobody will answer; usually there is
+  // none, which is no failure worth a line.
+  mq_unlink(name);
   mq_attr attr{};
   if (klMbox_rxopen(name, depth, &mbox) != 0 || mq_getattr(mbox.mqd, &attr) != 0 || attr.mq_msgsize > KLMSG_MAX) {
     simLog("cannot open queue %s: %s", name, std::strerror(errno));
@@ -53,6 +56,7 @@ SimSimulator::SimSimulator(const SimOptions& options)
 SimSimulator::~SimSimulator() {
   closeQueue(mLink, SIM_LINK_QUEUE);
   closeQueue(mEvents, SIM_EVENT_QUEUE);
+  closeQueue(mCsiQueue, KLCSI_SERVICE_QUEUE);
 }
 
 bool SimSimulator::open() {
@@ -69,7 +73,8 @@ bool SimSimulator::open() {
     return false;
   }
   if (!mStop.valid() || !openQueue(SIM_LINK_QUEUE, kLinkQueueDepth, mLink) ||
-      !openQueue(SIM_EVENT_QUEUE, kEventQueueDepth, mEvents)) {
+      !openQueue(SIM_EVENT_QUEUE, kEventQueueDepth, mEvents) ||
+      !openQueue(KLCSI_SERVICE_QUEUE, kCsiQueueDepth, mCsiQueue)) {
     return false;
   }
   simLog("model %u camera on %s, control @%s", mCamera.model(), SIM_LINK_QUEUE, mOptions.controlName.c_str());
@@ -91,7 +96,7 @@ int SimSimulator::pollTimeoutMs() const {
 int SimSimulator::run() {
   for (;;) {
     std::vector<pollfd> fds = {{mStop.get(), POLLIN, 0}, {mLink.mqd, POLLIN, 0}, {mEvents.mqd, POLLIN, 0},
-                               {mListen.get(), POLLIN, 0}};
+                               {mListen.get(), POLLIN, 0}, {mCsiQueue.mqd, POLLIN, 0}};
     for (const Client& client : mClients) fds.push_back({client.fd.get(), POLLIN, 0});
     if (poll(fds.data(), fds.size(), pollTimeoutMs()) < 0 && errno != EINTR) {
       simLog("poll failed: %s", std::strerror(errno));
@@ -102,12 +107,13 @@ int SimSimulator::run() {
     mDrift.catchUp(mCamera);
     if (fds[1].revents & POLLIN) serveRequest();
     if (fds[2].revents & POLLIN) receiveEventAnswer();
+    if (fds[4].revents & POLLIN) serveCsiRequest();
     if (mPending.active && std::chrono::steady_clock::now() >= mPending.deadline) {
       finishPendingEvent("error no answer to " + mPending.code);
     }
     // Clients read before a new one is accepted, so the pollfd indexes still match.
     for (size_t i = mClients.size(); i-- > 0;) {
-      if (fds[4 + i].revents != 0 && !readClient(mClients[i])) mClients.erase(mClients.begin() + long(i));
+      if (fds[5 + i].revents != 0 && !readClient(mClients[i])) mClients.erase(mClients.begin() + long(i));
     }
     if (fds[3].revents & POLLIN) acceptClient();
   }
@@ -120,6 +126,7 @@ void SimSimulator::serveRequest() {
   const ssize_t length = mq_receive(mLink.mqd, reinterpret_cast<char*>(msg), sizeof msg, nullptr);
   if (length < 0) return;
   SimOutcome outcome;
+  const uint8_t powerBefore = mCamera.system().power_state;
   if (!mRouter.handle(msg, unsigned(length), outcome)) {
     simLog("ignored a malformed request of %zd bytes", length);
     return;
@@ -138,6 +145,50 @@ void SimSimulator::serveRequest() {
   // leaves them to the control interface.
   simTranscodeAfterRequest(mCamera, outcome.key, mOptions.replyDelayMs > 0);
   simPresetEventsAfterRequest(mCamera, mOptions.presetEvents);
+  announcePower(powerBefore);
+}
+
+void SimSimulator::serveCsiRequest() {
+  uint8_t msg[KLMSG_MAX];
+  const ssize_t length = mq_receive(mCsiQueue.mqd, reinterpret_cast<char*>(msg), sizeof msg, nullptr);
+  SimCsiMessage answer;
+  std::string replyQueue;
+  if (length < 0 || !mCsi.handle(msg, unsigned(length), answer, replyQueue)) {
+    simLog("ignored a malformed request on %s", KLCSI_SERVICE_QUEUE);
+    return;
+  }
+  uint8_t reply[KLMSG_MAX];
+  const int replyLength = simBuildCsiMessage(reply, sizeof reply, answer);
+  klMbox_t mbox;
+  if (replyLength <= 0 || klMbox_txopen(replyQueue.c_str(), &mbox) != 0) {
+    simLog("cannot answer %s on %s", answer.code.c_str(), replyQueue.c_str());
+    return;
+  }
+  klMbox_send(reply, replyLength, &mbox);
+  klMbox_close(&mbox);
+}
+
+int SimSimulator::sendCsi(const SimCsiMessage& message) {
+  uint8_t msg[KLMSG_MAX];
+  const int length = simBuildCsiMessage(msg, sizeof msg, message);
+  return length > 0 ? simSendToDaemon(msg, length) : -1;
+}
+
+void SimSimulator::announcePower(uint8_t powerBefore) {
+  const uint8_t now = mCamera.system().power_state;
+  const bool fellAsleep = powerBefore == SIM_POWER_ON && now == SIM_POWER_ASLEEP;
+  const bool woke = powerBefore == SIM_POWER_ASLEEP && now == SIM_POWER_ON;
+  if (!mOptions.sleepEvents || (!fellAsleep && !woke)) return;
+  const std::string code = fellAsleep ? "JS" : "JR";
+  // Client 0 is nobody: the daemon's answer is taken and dropped.
+  if (!mPending.active) {
+    if (!startSystemEvent(code, 0).empty()) simLog("%s not sent", code.c_str());
+    return;
+  }
+  // A control client waits for an answer of its own; this one goes out without waiting.
+  uint8_t msg[KLMSG_MAX];
+  const int length = simBuildSystemEvent(msg, sizeof msg, code.c_str(), SIM_EVENT_QUEUE);
+  if (length <= 0 || simSendToDaemon(msg, length) != 0) simLog("%s not sent", code.c_str());
 }
 
 std::string SimSimulator::startSystemEvent(const std::string& code, unsigned client) {
@@ -152,9 +203,9 @@ std::string SimSimulator::startSystemEvent(const std::string& code, unsigned cli
   return std::string();
 }
 
-int SimSimulator::sendPresetUpdate(uint8_t event, uint32_t id) {
+int SimSimulator::sendPresetUpdate(uint8_t event, uint32_t id, bool withArgument) {
   uint8_t msg[KLMSG_MAX];
-  const int length = simBuildPresetUpdate(msg, sizeof msg, event, id, SIM_EVENT_QUEUE);
+  const int length = simBuildPresetUpdate(msg, sizeof msg, event, id, SIM_EVENT_QUEUE, withArgument);
   return length > 0 ? simSendToDaemon(msg, length) : -1;
 }
 

@@ -4,6 +4,7 @@
 
 #include "camera_link.h"
 #include "klTlv.h"
+#include "sim_csi_service.h"
 #include "sim_events.h"
 #include "sim_log.h"
 #include "sim_members.h"
@@ -17,7 +18,7 @@ constexpr int64_t kMaxRepeat = 1000;
 void sendProgress(SimCamera& camera) {
   for (const std::string& text : camera.transcodes().takeProgressTexts()) {
     uint8_t msg[KLMSG_MAX];
-    const int length = simBuildCsiNotification(msg, sizeof msg, SIM_CSI_TRANSCODE_PROGRESS, text);
+    const int length = simBuildCsiMessage(msg, sizeof msg, simCsiNotification(SIM_CSI_TRANSCODE_PROGRESS, text));
     if (length <= 0 || simSendToDaemon(msg, length) != 0) simLog("transcode progress not sent: %s", text.c_str());
   }
 }
@@ -62,18 +63,4 @@ std::string simControlTranscode(SimSimulator& sim, const std::vector<std::string
 void simTranscodeAfterRequest(SimCamera& camera, uint32_t key, bool stepOnPoll) {
   if (stepOnPoll && key == kStatusPoll) camera.transcodes().step();
   sendProgress(camera);
-}
-
-int simBuildCsiNotification(uint8_t* msg, unsigned capacity, uint32_t id, const std::string& text) {
-  uint8_t argument[KLMSG_MAX];
-  if (text.size() > sizeof argument - sizeof id) return 0;
-  std::memcpy(argument, &id, sizeof id);
-  std::memcpy(argument + sizeof id, text.data(), text.size());
-  sntlv_msg_init(msg, capacity, CAT_CLIENT_EVENT);
-  if (sntlv_add_bin(msg, capacity, TLV_CMD, 2, "CN") == 0 ||
-      sntlv_add_bin(msg, capacity, TLV_CMDARG, unsigned(sizeof id + text.size()), argument) == 0 ||
-      sntlv_add_dat(msg, capacity, TLV_END, 0, 0) == 0) {
-    return 0;
-  }
-  return sntlv_msg_len(msg);
 }

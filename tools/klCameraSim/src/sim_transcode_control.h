@@ -17,5 +17,3 @@ std::string simControlTranscode(SimSimulator& sim, const std::vector<std::string
 // After each served request: a status-block read moves the jobs on when stepOnPoll; then every
 // pending progress text goes to the daemon.
 void simTranscodeAfterRequest(SimCamera& camera, uint32_t key, bool stepOnPoll);
-// A "CN" notification of the id with the text; its length, or 0 when it does not fit.
-int simBuildCsiNotification(uint8_t* msg, unsigned capacity, uint32_t id, const std::string& text);

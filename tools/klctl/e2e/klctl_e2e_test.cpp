@@ -150,6 +150,8 @@ TEST_F(KlctlEndToEnd, EveryModelServesTheDaemon) {
       }
     }
     EXPECT_EQ((std::vector<uint32_t>{1000, 1001, 1002}), groups);
+    // The status service took the subscription and the preset-status reset of the whole model.
+    EXPECT_EQ(0u, control({"csi"}).out.find("ok subscribed=7,138,143,151,152 values=7:0 ")) << control({"csi"}).out;
     ASSERT_NE(std::string::npos, value) << active;
     EXPECT_EQ(1u, custom.count(uint32_t(std::stoul(active.substr(value + 7))))) << active;
     if (!c.canCreate) continue;
@@ -157,6 +159,33 @@ TEST_F(KlctlEndToEnd, EveryModelServesTheDaemon) {
     EXPECT_EQ(0, klctl({"preset-remove", "--id", std::to_string(id)}).status);
     EXPECT_EQ(std::string::npos, klctl({"preset_get_presets"}).out.find(std::to_string(id)));
   }
+}
+
+// A camera asleep or off answers NAK-off to everything that needs it awake, until it wakes; sleeping and
+// waking suspend and resume the daemon unless switched apart; an empty battery switches the camera off.
+TEST_F(KlctlEndToEnd, PowerStatesAnswerAsACameraDoes) {
+  const std::vector<std::vector<std::string>> needAwake = {
+      {"get_all_settings"}, {"command_shutter", "u8:1"}, {"delete_all"}, {"wifi_ap_control", "u32:1"},
+      {"mode", "u32:12"},   {"get_all_status"},
+  };
+  ASSERT_EQ("ok\n", control({"sleep-events", "off"}).out);
+  ASSERT_EQ(0, klctl({"system_sleep"}).status);
+  for (const auto& words : needAwake) {
+    EXPECT_NE(std::string::npos, klctl(words).out.find("status -103 (KL_ERR_NAK_OFF)")) << words[0];
+  }
+  ASSERT_EQ("ok\n", control({"set", "system.power_state", "0"}).out);
+  for (const auto& words : needAwake) EXPECT_EQ(0, klctl(words).status) << words[0];
+
+  ASSERT_EQ("ok\n", control({"sleep-events", "on"}).out);
+  ASSERT_EQ(0, klctl({"system_sleep"}).status);
+  EXPECT_NE(std::string::npos, klctl({"get_all_status"}).out.find("status 1 (refused)"));  // suspended by "JS"
+  ASSERT_EQ("ok\n", control({"set", "system.power_state", "0"}).out);
+  EXPECT_EQ(0, klctl({"get_all_status"}).status);  // resumed by "JR"
+
+  ASSERT_EQ("ok\n", control({"set", "status.battery_percent", "1"}).out);
+  ASSERT_EQ("ok\n", control({"drift", "step", "60"}).out);
+  EXPECT_EQ("ok 2\n", control({"get", "system.power_state"}).out);
+  EXPECT_NE(std::string::npos, klctl({"get_all_status"}).out.find("status -103 (KL_ERR_NAK_OFF)"));
 }
 
 // A custom preset made, loaded, renamed, moved and removed with klctl; each step shows in the next answer.
