@@ -54,14 +54,36 @@ bool SimRequestRouter::handle(const uint8_t* msg, unsigned length, SimOutcome& o
   if (faulted) applyFault(fault, reply);
   if (faulted && fault.kind == SimFaultKind::NO_REPLY) return true;
 
+  klc_link_header replyHeader = header;
+  if (faulted && fault.kind == SimFaultKind::WRONG_SEQUENCE) ++replyHeader.seq;
   outcome.message.resize(KLMSG_MAX);
-  const int size = klc_link_encode_reply(outcome.message.data(), KLMSG_MAX, header, reply.status,
+  const int size = klc_link_encode_reply(outcome.message.data(), KLMSG_MAX, replyHeader, reply.status,
                                          reply.answer.data(), uint16_t(reply.answer.size()));
   if (size <= 0) return true;
   outcome.message.resize(unsigned(size));
   outcome.replyQueue = request.replyQueue;
   outcome.send = true;
+  if (faulted) applyToMessage(fault, outcome);
   return true;
+}
+
+void SimRequestRouter::applyToMessage(const SimFault& fault, SimOutcome& outcome) {
+  std::vector<uint8_t>& message = outcome.message;
+  if (fault.kind == SimFaultKind::DUPLICATE) outcome.copies = 2;
+  if (fault.kind == SimFaultKind::LATE) outcome.delayMs = fault.value;
+  if (fault.kind != SimFaultKind::MALFORMED) return;
+  if (fault.value == SIM_MALFORMED_SHORT) {
+    message.resize(TLV_HDR_LEN - 1);
+  } else if (fault.value == SIM_MALFORMED_LYING) {
+    // The length field claims more than the message holds.
+    const unsigned claimed = unsigned(message.size()) + 16;
+    message[0] = uint8_t(claimed >> 8);
+    message[1] = uint8_t(claimed);
+  } else {
+    // The same bytes every time: a test sees the same garbage.
+    uint32_t state = uint32_t(message.size());
+    for (uint8_t& byte : message) byte = uint8_t((state = state * 1103515245u + 12345u) >> 16);
+  }
 }
 
 void SimRequestRouter::applyFault(const SimFault& fault, SimReply& reply) const {
@@ -78,6 +100,11 @@ void SimRequestRouter::applyFault(const SimFault& fault, SimReply& reply) const 
       reply.answer.resize(size_t(fault.value), 0);
       break;
     case SimFaultKind::NO_REPLY:
+    case SimFaultKind::LATE:
+    case SimFaultKind::WRONG_SEQUENCE:
+    case SimFaultKind::MALFORMED:
+    case SimFaultKind::DUPLICATE:
+      // These spoil the encoded reply or its sending (applyToMessage).
       break;
   }
 }

@@ -4,6 +4,7 @@
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <thread>
@@ -88,8 +89,12 @@ void SimSimulator::requestStop() {
 }
 
 int SimSimulator::pollTimeoutMs() const {
-  if (!mPending.active) return -1;
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(mPending.deadline - std::chrono::steady_clock::now());
+  std::vector<std::chrono::steady_clock::time_point> deadlines;
+  if (mPending.active) deadlines.push_back(mPending.deadline);
+  for (const LateReply& late : mLateReplies) deadlines.push_back(late.due);
+  if (deadlines.empty()) return -1;
+  const auto first = *std::min_element(deadlines.begin(), deadlines.end());
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(first - std::chrono::steady_clock::now());
   return left.count() > 0 ? int(left.count()) + 1 : 0;
 }
 
@@ -108,6 +113,7 @@ int SimSimulator::run() {
     if (fds[1].revents & POLLIN) serveRequest();
     if (fds[2].revents & POLLIN) receiveEventAnswer();
     if (fds[4].revents & POLLIN) serveCsiRequest();
+    sendDueLateReplies();
     if (mPending.active && std::chrono::steady_clock::now() >= mPending.deadline) {
       finishPendingEvent("error no answer to " + mPending.code);
     }
@@ -131,21 +137,41 @@ void SimSimulator::serveRequest() {
     simLog("ignored a malformed request of %zd bytes", length);
     return;
   }
-  if (!outcome.send) return;
-  // A real camera takes a few milliseconds to answer; --fast skips that.
-  if (mOptions.replyDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(mOptions.replyDelayMs));
-  klMbox_t reply;
-  if (klMbox_txopen(outcome.replyQueue.c_str(), &reply) != 0) {
-    simLog("reply queue %s is gone", outcome.replyQueue.c_str());
-    return;
+  if (outcome.send && outcome.delayMs > 0) {
+    const auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(outcome.delayMs);
+    mLateReplies.push_back(LateReply{due, outcome.replyQueue, outcome.message});
+  } else if (outcome.send) {
+    // A real camera takes a few milliseconds to answer; --fast skips that.
+    if (mOptions.replyDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(mOptions.replyDelayMs));
+    for (unsigned i = 0; i < outcome.copies; ++i) sendReply(outcome.replyQueue, outcome.message);
   }
-  klMbox_send(outcome.message.data(), int(outcome.message.size()), &reply);
-  klMbox_close(&reply);
   // Progress goes out after the reply; jobs move on with the daemon's status polls unless --fast
   // leaves them to the control interface.
   simTranscodeAfterRequest(mCamera, outcome.key, mOptions.replyDelayMs > 0);
   simPresetEventsAfterRequest(mCamera, mOptions.presetEvents);
   announcePower(powerBefore);
+}
+
+void SimSimulator::sendReply(const std::string& queue, const std::vector<uint8_t>& message) {
+  klMbox_t reply;
+  if (klMbox_txopen(queue.c_str(), &reply) != 0) {
+    simLog("reply queue %s is gone", queue.c_str());
+    return;
+  }
+  klMbox_send(message.data(), int(message.size()), &reply);
+  klMbox_close(&reply);
+}
+
+void SimSimulator::sendDueLateReplies() {
+  const auto now = std::chrono::steady_clock::now();
+  for (auto late = mLateReplies.begin(); late != mLateReplies.end();) {
+    if (late->due > now) {
+      ++late;
+      continue;
+    }
+    sendReply(late->queue, late->message);
+    late = mLateReplies.erase(late);
+  }
 }
 
 void SimSimulator::serveCsiRequest() {

@@ -68,6 +68,11 @@ class SimSimulator {
     unsigned serial;
     std::string input;
   };
+  struct LateReply {
+    std::chrono::steady_clock::time_point due;
+    std::string queue;
+    std::vector<uint8_t> message;
+  };
   struct PendingEvent {
     bool active = false;
     unsigned client = 0;
@@ -76,6 +81,9 @@ class SimSimulator {
   };
 
   void serveRequest();
+  void sendReply(const std::string& queue, const std::vector<uint8_t>& message);
+  // Sends the late replies whose time has come, oldest first.
+  void sendDueLateReplies();
   void serveCsiRequest();
   // Sends "JS" or "JR" when the camera fell asleep or woke from sleep since it was in powerBefore.
   void announcePower(uint8_t powerBefore);
@@ -99,4 +107,5 @@ class SimSimulator {
   std::vector<Client> mClients;
   unsigned mNextSerial = 1;
   PendingEvent mPending;
+  std::vector<LateReply> mLateReplies;
 };

@@ -188,6 +188,45 @@ TEST_F(KlctlEndToEnd, PowerStatesAnswerAsACameraDoes) {
   EXPECT_NE(std::string::npos, klctl({"get_all_status"}).out.find("status -103 (KL_ERR_NAK_OFF)"));
 }
 
+// Every fault of the camera link costs only its own request: the client gets the refusal or the
+// library's time-out, and the next status read is answered with the status block (a late, duplicated or
+// misnumbered reply is never taken for it). A lasting fault stays until cleared.
+TEST_F(KlctlEndToEnd, CameraFaultsCostOnlyTheirRequest) {
+  const char* timedOut = "status -5 (KL_ERR_MQ_FAIL)";
+  const struct {
+    std::vector<std::string> fault;
+    const char* answer;
+  } cases[] = {
+      {{"error", "-17"}, "status -17 (KL_ERR_ACCESS_DENIED)"},
+      {{"nakoff"}, "status -103 (KL_ERR_NAK_OFF)"},
+      {{"drop"}, timedOut},
+      {{"late", "2500"}, timedOut},
+      {{"seq"}, timedOut},
+      {{"malformed", "short"}, timedOut},
+      {{"malformed", "lying"}, timedOut},
+      {{"malformed", "random"}, timedOut},
+      {{"dup"}, "status 0 (KL_OK), payload 384 bytes"},
+  };
+  int battery = 10;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault[0]);
+    std::vector<std::string> arm = {"fault", "8/11"};
+    arm.insert(arm.end(), c.fault.begin(), c.fault.end());
+    ASSERT_EQ("ok\n", control(arm).out);
+    EXPECT_NE(std::string::npos, klctl({"get_all_status"}).out.find(c.answer));
+    // The next read shows the block as it is now (status byte 6, the battery), not a stale reply.
+    ASSERT_EQ("ok\n", control({"set", "status.battery_percent", std::to_string(++battery)}).out);
+    const Json next = Json::parse(klctl({"--json", "get_all_status"}).out, nullptr, false);
+    const std::string hex = next.is_object() ? next.value("payload_hex", std::string()) : std::string();
+    ASSERT_EQ(768u, hex.size());
+    EXPECT_EQ(battery, std::stoi(hex.substr(12, 2), nullptr, 16));
+  }
+  ASSERT_EQ("ok\n", control({"fault", "8/11", "error", "-17", "always"}).out);
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(1, klctl({"get_all_status"}).status);
+  ASSERT_EQ("ok\n", control({"fault", "clear"}).out);
+  EXPECT_EQ(0, klctl({"get_all_status"}).status);
+}
+
 // A custom preset made, loaded, renamed, moved and removed with klctl; each step shows in the next answer.
 TEST_F(KlctlEndToEnd, PresetChangesReachTheCamera) {
   const std::vector<uint32_t> factory = photoGroupIds();
