@@ -8,8 +8,10 @@
 
 namespace {
 
-// Flat modes of each mode group, in sub-mode order; the first is the group's default.
-constexpr int32_t kVideoModes[] = {12, 13, 15, 24, 25, 27};
+// Flat modes of each mode group, in sub-mode order (video 3 looping, 4 surge); the first is the group's
+// default. Broadcast (23) exists only on some models.
+constexpr int32_t kVideoModes[] = {12, 13, 27, 15, 24, 25, 23};
+constexpr int32_t kBroadcast = 23;
 constexpr int32_t kPhotoModes[] = {16, 17, 18};
 constexpr int32_t kMultiShotModes[] = {20, 19, 21, 26};
 
@@ -18,7 +20,15 @@ struct ModeGroup {
   unsigned count;
 };
 
-constexpr ModeGroup kGroups[] = {{kVideoModes, 6}, {kPhotoModes, 3}, {kMultiShotModes, 4}};
+constexpr ModeGroup kGroups[] = {{kVideoModes, 7}, {kPhotoModes, 3}, {kMultiShotModes, 4}};
+
+// The position of a flat mode in its group, which is its sub-mode.
+int subModeOf(int32_t flatMode, unsigned group) {
+  for (unsigned i = 0; i < kGroups[group].count; ++i) {
+    if (kGroups[group].modes[i] == flatMode) return int(i);
+  }
+  return 0;
+}
 
 // Time lapses of photos and the settings block places of their intervals (settings 30 and 32).
 constexpr int32_t kTimeLapsePhoto = 20;
@@ -147,7 +157,7 @@ bool SimCamera::write(SimBlock block, unsigned offset, unsigned width, int64_t v
   // A dial turned on the camera has the effects the camera's own menus would have.
   const auto covers = [&](SimBlock b, size_t place) { return block == b && offset <= place && place < offset + width; };
   if (covers(SimBlock::SETTINGS, offsetof(appc_setup_all_settings, flat_mode)) &&
-      groupOfFlatMode(mSettings.flat_mode) >= 0) {
+      hasFlatMode(mSettings.flat_mode)) {
     selectFlatMode(mSettings.flat_mode);
   }
   if (covers(SimBlock::SYSTEM, offsetof(sim_system_values, lens_mode))) mStatus.lens_mode = mSystem.lens_mode;
@@ -161,6 +171,10 @@ int SimCamera::groupOfFlatMode(int32_t flatMode) {
     }
   }
   return -1;
+}
+
+bool SimCamera::hasFlatMode(int32_t flatMode) const {
+  return groupOfFlatMode(flatMode) >= 0 && (flatMode != kBroadcast || simModelProfile(mModel).broadcast);
 }
 
 int8_t& SimCamera::groupFlatMode(unsigned group) {
@@ -177,7 +191,7 @@ void SimCamera::selectFlatMode(int32_t flatMode) {
   const unsigned group = unsigned(groupOfFlatMode(flatMode));
   mSettings.flat_mode = int8_t(flatMode);
   mStatus.mode = int8_t(group);
-  mStatus.sub_mode = flatMode == 24 ? 4 : 0;
+  mStatus.sub_mode = int8_t(subModeOf(flatMode, group));
   groupFlatMode(group) = int8_t(flatMode);
   mStatus.active_preset_group = group;
   mStatus.modified_preset_id = groupPreset(group);
@@ -190,13 +204,16 @@ int SimCamera::setMode(int32_t mode) {
     const int32_t last = groupFlatMode(unsigned(mode));
     mode = groupOfFlatMode(last) == mode ? last : kGroups[mode].modes[0];
   }
-  if (groupOfFlatMode(mode) < 0) return KL_ERR_INVALID_PARAM;
+  if (!hasFlatMode(mode)) return KL_ERR_INVALID_PARAM;
   selectFlatMode(mode);
   return KL_OK;
 }
 
 int SimCamera::setModeSubMode(int32_t mode, int32_t subMode) {
-  if (mode < 0 || mode > 2 || subMode < 0 || unsigned(subMode) >= kGroups[mode].count) return KL_ERR_INVALID_PARAM;
+  if (mode < 0 || mode > 2 || subMode < 0 || unsigned(subMode) >= kGroups[mode].count ||
+      !hasFlatMode(kGroups[mode].modes[subMode])) {
+    return KL_ERR_INVALID_PARAM;
+  }
   selectFlatMode(kGroups[mode].modes[subMode]);
   return KL_OK;
 }

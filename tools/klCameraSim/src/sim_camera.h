@@ -86,8 +86,10 @@ class SimCamera {
   int setMode(int32_t mode);
   // Selects the sub-mode-th flat mode of a legacy mode group; 0 or KL_ERR_INVALID_PARAM.
   int setModeSubMode(int32_t mode, int32_t subMode);
-  // Mode group (0 video, 1 photo, 2 multi-shot) of a flat mode, or -1 when the camera lacks it.
+  // Mode group (0 video, 1 photo, 2 multi-shot) of a flat mode, or -1 when no camera has it.
   static int groupOfFlatMode(int32_t flatMode);
+  // Whether this camera's model has the flat mode.
+  bool hasFlatMode(int32_t flatMode) const;
 
   // Starts (true) or stops a capture: a video records until stopped; a time lapse (flat modes 20
   // and 21) takes a photo at once and one more each interval until stopped; a photo is taken at once.

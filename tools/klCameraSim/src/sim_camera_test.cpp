@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 
 #include "klErrno.h"
 #include "sim_drift.h"
@@ -27,7 +28,7 @@ struct ModeCase {
 TEST(SimCameraMode, ModeRequestsChangeTheBlocksTheDaemonReads) {
   const ModeCase cases[] = {
       {17, 17, 1}, {1, 17, 1},  // a legacy mode picks the flat mode last used in its group
-      {0, 12, 0},  {24, 24, 0}, {2, 20, 2}, {26, 26, 2}, {2, 26, 2}, {0, 24, 0},
+      {0, 12, 0},  {24, 24, 0}, {2, 20, 2}, {26, 26, 2}, {2, 26, 2}, {0, 24, 0}, {15, 15, 0}, {23, 23, 0},
       {99, -1, 0}, {-1, -1, 0}, {14, -1, 0},
   };
   SimCamera camera(57);
@@ -50,17 +51,25 @@ TEST(SimCameraMode, ModeRequestsChangeTheBlocksTheDaemonReads) {
     const uint32_t presets[] = {camera.status().video_preset_id, camera.status().photo_preset_id,
                                 camera.status().timelapse_preset_id};
     EXPECT_EQ(copyOf(camera.status().modified_preset_id), presets[c.group]);
-    EXPECT_EQ(camera.status().sub_mode, c.expected == 24 ? 4 : 0);
+    // The flat mode's place in its group; video 3 is looping, 4 surge.
+    const std::map<int, int> subModes = {{17, 1}, {15, 3}, {24, 4}, {23, 6}, {26, 3}};
+    EXPECT_EQ(camera.status().sub_mode, subModes.count(c.expected) != 0 ? subModes.at(c.expected) : 0);
   }
 }
 
+// Video sub-mode 3 is looping, 4 surge; broadcast (23) only where the model has it.
 TEST(SimCameraMode, SubModeIndexesTheGroupsModes) {
   SimCamera camera(55);
   EXPECT_EQ(camera.setModeSubMode(0, 3), KL_OK);
+  EXPECT_EQ(camera.settings().flat_mode, 15);
+  EXPECT_EQ(camera.setModeSubMode(0, 4), KL_OK);
   EXPECT_EQ(camera.settings().flat_mode, 24);
   EXPECT_EQ(camera.setModeSubMode(1, 3), KL_ERR_INVALID_PARAM);
   EXPECT_EQ(camera.setModeSubMode(3, 0), KL_ERR_INVALID_PARAM);
   EXPECT_EQ(camera.settings().flat_mode, 24);
+  SimCamera older(51);
+  EXPECT_EQ(older.setMode(23), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(older.setModeSubMode(0, 6), KL_ERR_INVALID_PARAM);
 }
 
 TEST(SimCameraCapture, ShutterRecordsVideosAndTakesPhotos) {

@@ -154,6 +154,13 @@ TEST_F(SimLinkTest, ModeChangeShowsInTheNextStatusRead) {
   EXPECT_EQ(readStatus().video_selected_flatmode, 13);
   EXPECT_EQ(klc_app_set_mode(&ctx, 99), KL_ERR_INVALID_PARAM);
   EXPECT_EQ(ctl("payload 0x101/2"), "ok 63000000");
+  // A single setting takes only values the camera has: flat mode 14 or -1 is none, 20 is; a frame rate
+  // value of 8 exists on this model (57), 12 does not.
+  EXPECT_EQ(klc_settings_set_value_int(&ctx, 144, 25, 1, 1, -1), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(klc_settings_set_value_int(&ctx, 144, 25, 1, 1, 14), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(klc_settings_set_value_int(&ctx, 3, 44, 1, 0, 12), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(klc_settings_set_value_int(&ctx, 3, 44, 1, 0, 8), 0);
+  EXPECT_EQ(ctl("get settings.flat_mode"), "ok 13");
   EXPECT_EQ(ctl("count 0x101/2"), "ok 2");
   // A dial turned on the camera is seen the same way.
   ASSERT_EQ(ctl("set settings.flat_mode 20"), "ok");

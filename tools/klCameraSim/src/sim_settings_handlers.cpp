@@ -1,8 +1,11 @@
 // Settings written one by one: a setting by its id-table place, the shutter check that follows a
 // frame-rate change, on-screen controls, audio and microphone options, leaving look-back, and the
 // calibration file name.
+#include <cstddef>
 #include <string>
 
+#include "CameraFactory.h"
+#include "InfoHandler.h"
 #include "klErrno.h"
 #include "sim_handlers.h"
 #include "sim_model_profile.h"
@@ -35,6 +38,15 @@ bool fitsRow(int64_t value, uint32_t width, bool isSigned) {
   return isSigned ? value >= -span / 2 && value < span / 2 : value >= 0 && value < span;
 }
 
+// Whether the camera has the value for the setting: a flat mode of its model, or a value the
+// camera-info side lists for the model. A model that side does not know takes any value that fits.
+bool hasValue(const SimCamera& camera, int32_t setting, uint32_t offset, int32_t value) {
+  if (offset == offsetof(appc_setup_all_settings, flat_mode)) return camera.hasFlatMode(value);
+  static CameraFactory factory;
+  CameraPlatform* platform = factory.setupCamera(camera.model());
+  return platform == nullptr || platform->getInfoHandler()->settingValueToOption(setting, value) != CAMERA_NO_OPTION;
+}
+
 // Payload: setting id, offset, width, flags, value. The value lands little-endian at its place.
 void setValueInt(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
   int32_t words[5] = {};
@@ -43,7 +55,7 @@ void setValueInt(SimCamera& camera, const klc_link_request& request, SimReply& r
   const uint32_t width = uint32_t(words[2]);
   const bool isSigned = (uint32_t(words[3]) & kSignedFlag) != 0;
   if (!read || (width != 1 && width != 2) || offset + width > SimCamera::blockSize(SimBlock::SETTINGS) ||
-      !fitsRow(words[4], width, isSigned)) {
+      !fitsRow(words[4], width, isSigned) || !hasValue(camera, words[0], offset, words[4])) {
     reply.status = KL_ERR_INVALID_PARAM;
     return;
   }
