@@ -61,6 +61,8 @@ constexpr FactoryValue kFactoryCommon[] = {
     {"settings@164:1", 100},                 {"settings@166:1", 70},
 };
 
+// Setting 91, the digital zoom, in the settings block.
+constexpr size_t kZoomSetting = 55;
 // The look-back setting (175) holds its first option where the model has it.
 constexpr unsigned kLookbackPlace = 175;
 constexpr int8_t kLookbackFactory = 2;
@@ -115,6 +117,28 @@ void SimCamera::loadFactoryState() {
   mLapseHalfSeconds = 0;
 }
 
+void SimCamera::factoryReset() {
+  const SimMediaCard card = mCard;
+  const appc_system_all_status status = mStatus;
+  loadFactoryState();
+  mCard = card;
+  syncCardCounts();
+  mStatus.sd_status = status.sd_status;
+  mStatus.remaining_photos = status.remaining_photos;
+  mStatus.remaining_video_seconds = status.remaining_video_seconds;
+  mStatus.remaining_space_kb = status.remaining_space_kb;
+}
+
+void SimCamera::syncPresetModified() {
+  const SimPreset* active = mPresets.find(mStatus.modified_preset_id);
+  mStatus.preset_modified = active != nullptr && active->edited ? 1 : 0;
+}
+
+void SimCamera::setZoom(uint8_t zoom) {
+  mStatus.digital_zoom = zoom;
+  mutableBytes(SimBlock::SETTINGS)[kZoomSetting] = zoom;
+}
+
 unsigned SimCamera::blockSize(SimBlock block) {
   switch (block) {
     case SimBlock::STATUS:
@@ -161,6 +185,8 @@ bool SimCamera::write(SimBlock block, unsigned offset, unsigned width, int64_t v
     selectFlatMode(mSettings.flat_mode);
   }
   if (covers(SimBlock::SYSTEM, offsetof(sim_system_values, lens_mode))) mStatus.lens_mode = mSystem.lens_mode;
+  if (covers(SimBlock::SETTINGS, kZoomSetting)) setZoom(uint8_t(bytes(SimBlock::SETTINGS)[kZoomSetting]));
+  if (covers(SimBlock::STATUS, offsetof(appc_system_all_status, digital_zoom))) setZoom(mStatus.digital_zoom);
   return true;
 }
 
@@ -196,7 +222,7 @@ void SimCamera::selectFlatMode(int32_t flatMode) {
   mStatus.active_preset_group = group;
   mStatus.modified_preset_id = groupPreset(group);
   // A zoom belongs to the mode it was set in.
-  mStatus.digital_zoom = 0;
+  setZoom(0);
 }
 
 int SimCamera::setMode(int32_t mode) {

@@ -51,6 +51,10 @@ class SimCamera {
   // A camera of the model in its factory state.
   explicit SimCamera(uint8_t model);
 
+  // The factory state of the camera's own model with the media card (and what it has room for) kept.
+  void factoryReset();
+  // Status byte 33 follows whether the active preset carries edits.
+  void syncPresetModified();
   // Replaces the whole state by the factory state of another model; false for a number that is no model.
   bool switchModel(unsigned model);
   uint8_t model() const { return mModel; }
@@ -101,7 +105,8 @@ class SimCamera {
   void timeLapseSecond();
   bool timeLapseRunning() const { return mLapseRunning && mStatus.encoding != 0; }
 
-  void setZoom(uint8_t zoom) { mStatus.digital_zoom = zoom; }
+  // The zoom status and setting 91 are one value.
+  void setZoom(uint8_t zoom);
   void setOrientationSetting(uint8_t value) { mSystem.orientation_setting = value; }
   void selectProtocolAdapter(uint8_t model) { mSystem.protocol_adapter = model; }
 

@@ -178,6 +178,34 @@ TEST(SimCameraState, DialTurnOnTheFlatModeSelectsTheMode) {
   EXPECT_EQ(camera.status().lens_mode, 1);
 }
 
+// Values that are one on a camera follow each other: the zoom status and setting 91, the
+// preset-modified status and the edits of the active preset; a factory reset keeps the card.
+TEST(SimCameraState, LinkedValuesFollowEachOther) {
+  SimCamera camera(57);
+  std::string error;
+  int64_t value = 0;
+  ASSERT_TRUE(simApplyAssignment(camera, "settings@55:1=40", error));
+  EXPECT_EQ(camera.status().digital_zoom, 40);
+  camera.setZoom(7);
+  EXPECT_TRUE(camera.read(SimBlock::SETTINGS, 55, 1, false, value) && value == 7) << value;
+
+  ASSERT_TRUE(camera.presets().startEdit(camera.status().modified_preset_id));
+  camera.presets().endEdit();
+  camera.syncPresetModified();
+  EXPECT_EQ(camera.status().preset_modified, 1);
+  ASSERT_EQ(camera.setMode(17), KL_OK);  // the photo group's preset, unedited, is active now
+  camera.syncPresetModified();
+  EXPECT_EQ(camera.status().preset_modified, 0);
+
+  camera.card().addCapture(true);
+  camera.syncCardCounts();
+  ASSERT_TRUE(simApplyAssignment(camera, "settings@82:1=3", error));
+  camera.factoryReset();
+  EXPECT_EQ(copyOf(camera.status().video_count), 1u);
+  EXPECT_TRUE(camera.read(SimBlock::SETTINGS, 82, 1, false, value) && value == 0) << value;
+  EXPECT_EQ(camera.settings().flat_mode, 12);
+}
+
 TEST(SimCameraState, AssignmentsAreBoundedAndRefusedWhole) {
   const char* refused[] = {
       "status.battery_percent=256", "status.orientation=-129", "status.nothing=1", "status@383:2=1",

@@ -58,11 +58,11 @@ void locate(SimCamera& camera, const klc_link_request& request, SimReply& reply)
   if (flagPayload(request, 1, on, reply)) simSetSystem(camera, SIM_SYSTEM_VALUE(locate), on);
 }
 
-// Every reset type brings back the factory state of the camera's model.
+// Every reset type brings back the factory state of the camera's model; the media card stays.
 void factoryReset(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
   uint8_t type = 0;
   if (!simPayloadByte(request, type)) return refuse(reply);
-  camera.switchModel(camera.model());
+  camera.factoryReset();
 }
 
 // The path of the current analytics file, zero-terminated.
