@@ -30,9 +30,7 @@ int subModeOf(int32_t flatMode, unsigned group) {
   return 0;
 }
 
-// Time lapses of photos and the settings block places of their intervals (settings 30 and 32).
-constexpr int32_t kTimeLapsePhoto = 20;
-constexpr int32_t kNightLapsePhoto = 21;
+// The settings block places of the time-lapse intervals (settings 30 and 32).
 constexpr unsigned kTimeLapseIntervalPlace = 122;
 constexpr unsigned kNightLapseIntervalPlace = 124;
 constexpr int64_t kNightLapseAutomatic = 3601;
@@ -245,16 +243,18 @@ int SimCamera::setModeSubMode(int32_t mode, int32_t subMode) {
 }
 
 int SimCamera::takePhoto() {
-  if (mStatus.remaining_photos == 0) return KL_ERR_SDCARD_FULL;
-  mCard.addCapture(false);
+  // A burst is one capture of several photos, kept together as a group.
+  const unsigned photos = mSettings.flat_mode == SIM_FLAT_BURST ? SIM_BURST_PHOTOS : 1;
+  if (mStatus.remaining_photos < photos) return KL_ERR_SDCARD_FULL;
+  mCard.addCapture(false, photos);
   syncCardCounts();
-  mStatus.remaining_photos = mStatus.remaining_photos - 1;
+  mStatus.remaining_photos = mStatus.remaining_photos - photos;
   return KL_OK;
 }
 
 int SimCamera::shutter(bool start) {
   const bool video = groupOfFlatMode(mSettings.flat_mode) == 0;
-  const bool lapse = mSettings.flat_mode == kTimeLapsePhoto || mSettings.flat_mode == kNightLapsePhoto;
+  const bool lapse = mSettings.flat_mode == SIM_FLAT_TIME_LAPSE_PHOTO || mSettings.flat_mode == SIM_FLAT_NIGHT_LAPSE_PHOTO;
   if (start == (mStatus.encoding != 0) || (!start && !video && !lapse)) return KL_ERR_INVALID_PARAM;
   // A photo, and the first photo of a time lapse, land on the card at once.
   if (start && !video) {
@@ -275,7 +275,7 @@ int SimCamera::shutter(bool start) {
 // Settings 30 and 32 hold seconds: 0 is half a second for a time lapse, and automatic (0 or 3601)
 // for a night lapse, which the simulated camera takes as its shortest night interval.
 unsigned SimCamera::lapseIntervalHalfSeconds() const {
-  const bool night = mSettings.flat_mode == kNightLapsePhoto;
+  const bool night = mSettings.flat_mode == SIM_FLAT_NIGHT_LAPSE_PHOTO;
   int64_t seconds = 0;
   read(SimBlock::SETTINGS, night ? kNightLapseIntervalPlace : kTimeLapseIntervalPlace, 2, false, seconds);
   if (night && (seconds == 0 || seconds == kNightLapseAutomatic)) seconds = kNightLapseShortest;

@@ -43,6 +43,13 @@ struct sim_system_values {
 
 enum class SimBlock { STATUS, SETTINGS, SYSTEM };
 
+// Flat modes the camera's capture rules single out.
+constexpr int32_t SIM_FLAT_BURST = 19;
+constexpr int32_t SIM_FLAT_TIME_LAPSE_PHOTO = 20;
+constexpr int32_t SIM_FLAT_NIGHT_LAPSE_PHOTO = 21;
+// Photos one burst takes, stored as one group.
+constexpr unsigned SIM_BURST_PHOTOS = 10;
+
 // system.power_state: a camera asleep or off answers NAK-off to whatever needs it awake.
 enum : uint8_t { SIM_POWER_ON = 0, SIM_POWER_ASLEEP = 1, SIM_POWER_OFF = 2 };
 

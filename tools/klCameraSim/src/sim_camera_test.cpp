@@ -90,6 +90,12 @@ TEST(SimCameraCapture, ShutterRecordsVideosAndTakesPhotos) {
   ASSERT_TRUE(simApplyAssignment(camera, "status.remaining_photos=0", error));
   EXPECT_EQ(camera.shutter(true), KL_ERR_SDCARD_FULL);
   EXPECT_EQ(copyOf(camera.status().photo_count), 1u);
+  // A burst is one capture of ten photos.
+  ASSERT_TRUE(simApplyAssignment(camera, "status.remaining_photos=10", error));
+  ASSERT_EQ(camera.setMode(19), KL_OK);
+  ASSERT_EQ(camera.shutter(true), KL_OK);
+  EXPECT_EQ(copyOf(camera.status().photo_count), 11u);
+  EXPECT_EQ(camera.card().files().back().name, "IMG_0003_10.JPG");
 }
 
 struct LapseCase {

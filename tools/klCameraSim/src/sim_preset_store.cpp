@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "sim_camera.h"
 #include "sim_model_profile.h"
 
 namespace {
@@ -29,7 +30,6 @@ constexpr FactoryPreset kFactoryPresets[] = {
 // Custom ids sit above every factory id of their group.
 constexpr uint32_t kFirstCustomLow = 0x1000;
 constexpr uint8_t kFirstPowerGroup = 8;
-constexpr int8_t kTimeLapsePhoto = 20;
 
 enum class Family { VIDEO, PHOTO, MULTI_SHOT, NONE };
 
@@ -106,7 +106,7 @@ void SimPresetStore::loadFactory(uint8_t model) {
   for (const FactoryPreset& entry : kFactoryPresets) {
     if (!profile.powerGroups && entry.group >= kFirstPowerGroup) continue;
     SimPreset preset{entry.id, entry.group, entry.flatMode, entry.icon, entry.title, 0, false, false};
-    if (entry.flatMode == kTimeLapsePhoto) preset.icon = profile.timeLapseIcon;
+    if (entry.flatMode == SIM_FLAT_TIME_LAPSE_PHOTO) preset.icon = profile.timeLapseIcon;
     mPresets.push_back(preset);
   }
   mNextCustom = 0;
