@@ -315,7 +315,8 @@ TEST(SimControlCommands, ModelSwitchEndsTheTranscodeJobs) {
 
 TEST(SimControlCommands, SameCommandsGiveTheSameState) {
   const char* script[] = {"model 51", "set settings.flat_mode 19", "set system.lens_mode 1",
-                          "set status.encoding 1", "set status.recording_seconds 93", "set settings.flat_mode 13"};
+                          "set status.encoding 1", "set status.recording_seconds 93", "set settings.flat_mode 13",
+                          "drift step 7200"};
   SimSimulator first(SimOptions{});
   SimSimulator second(SimOptions{});
   for (const char* command : script) {

@@ -92,6 +92,8 @@ void SimDrift::tick(SimCamera& camera) {
   // A time lapse takes photos; only a video fills the recording counters.
   if (recording && !camera.timeLapseRunning()) recordOneSecond(camera);
   camera.timeLapseSecond();
+  // A transcode job moves one step a second.
+  camera.transcodes().step();
   if (mSeconds % (recording ? kRecordingDrainSeconds : kIdleDrainSeconds) == 0) drainBattery(camera);
   changeTemperature(camera, recording, mSeconds);
 }

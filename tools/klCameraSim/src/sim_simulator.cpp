@@ -91,6 +91,9 @@ void SimSimulator::requestStop() {
 int SimSimulator::pollTimeoutMs() const {
   std::vector<std::chrono::steady_clock::time_point> deadlines;
   if (mPending.active) deadlines.push_back(mPending.deadline);
+  // A running transcode job moves on each second while the camera follows the clock.
+  constexpr auto kSecond = std::chrono::seconds(1);
+  if (mDrift.running() && mCamera.transcodes().running()) deadlines.push_back(std::chrono::steady_clock::now() + kSecond);
   for (const LateReply& late : mLateReplies) deadlines.push_back(late.due);
   if (deadlines.empty()) return -1;
   const auto first = *std::min_element(deadlines.begin(), deadlines.end());
@@ -122,6 +125,8 @@ int SimSimulator::run() {
       if (fds[5 + i].revents != 0 && !readClient(mClients[i])) mClients.erase(mClients.begin() + long(i));
     }
     if (fds[3].revents & POLLIN) acceptClient();
+    // Progress a request, the clock or the control interface made, after any reply.
+    simSendTranscodeProgress(mCamera);
   }
   simLog("stopping");
   return 0;
@@ -145,9 +150,6 @@ void SimSimulator::serveRequest() {
     if (mOptions.replyDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(mOptions.replyDelayMs));
     for (unsigned i = 0; i < outcome.copies; ++i) sendReply(outcome.replyQueue, outcome.message);
   }
-  // Progress goes out after the reply; jobs move on with the daemon's status polls unless --fast
-  // leaves them to the control interface.
-  simTranscodeAfterRequest(mCamera, outcome.key, mOptions.replyDelayMs > 0);
   simPresetEventsAfterRequest(mCamera, mOptions.presetEvents);
   announcePower(powerBefore);
 }

@@ -12,16 +12,7 @@
 
 namespace {
 
-constexpr uint32_t kStatusPoll = klc_link_key(8, 11);
 constexpr int64_t kMaxRepeat = 1000;
-
-void sendProgress(SimCamera& camera) {
-  for (const std::string& text : camera.transcodes().takeProgressTexts()) {
-    uint8_t msg[KLMSG_MAX];
-    const int length = simBuildCsiMessage(msg, sizeof msg, simCsiNotification(SIM_CSI_TRANSCODE_PROGRESS, text));
-    if (length <= 0 || simSendToDaemon(msg, length) != 0) simLog("transcode progress not sent: %s", text.c_str());
-  }
-}
 
 // The optional count at index: 1 when absent.
 bool repeatCount(const std::vector<std::string>& words, size_t index, int64_t& count) {
@@ -49,7 +40,7 @@ std::string simControlTranscode(SimSimulator& sim, const std::vector<std::string
   if (words.size() == 1) return listJobs(camera);
   if (words[1] == "step" && repeatCount(words, 2, count)) {
     for (int64_t i = 0; i < count; ++i) camera.transcodes().step();
-    sendProgress(camera);
+    simSendTranscodeProgress(camera);
     return "ok";
   }
   if (words[1] == "refuse" && words.size() >= 3 && simParseNumber(words[2], reason) && reason >= -128 &&
@@ -60,7 +51,10 @@ std::string simControlTranscode(SimSimulator& sim, const std::vector<std::string
   return "error usage: transcode | transcode step [N] | transcode refuse REASON [N]";
 }
 
-void simTranscodeAfterRequest(SimCamera& camera, uint32_t key, bool stepOnPoll) {
-  if (stepOnPoll && key == kStatusPoll) camera.transcodes().step();
-  sendProgress(camera);
+void simSendTranscodeProgress(SimCamera& camera) {
+  for (const std::string& text : camera.transcodes().takeProgressTexts()) {
+    uint8_t msg[KLMSG_MAX];
+    const int length = simBuildCsiMessage(msg, sizeof msg, simCsiNotification(SIM_CSI_TRANSCODE_PROGRESS, text));
+    if (length <= 0 || simSendToDaemon(msg, length) != 0) simLog("transcode progress not sent: %s", text.c_str());
+  }
 }

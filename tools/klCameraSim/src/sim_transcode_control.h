@@ -14,6 +14,5 @@ constexpr uint32_t SIM_CSI_TRANSCODE_PROGRESS = 151;
 // transcode: the jobs; transcode step [N]: N steps; transcode refuse REASON [N]: the next N starts
 // are refused with the reason byte.
 std::string simControlTranscode(SimSimulator& sim, const std::vector<std::string>& words, unsigned client);
-// After each served request: a status-block read moves the jobs on when stepOnPoll; then every
-// pending progress text goes to the daemon.
-void simTranscodeAfterRequest(SimCamera& camera, uint32_t key, bool stepOnPoll);
+// Sends every pending progress text to the daemon.
+void simSendTranscodeProgress(SimCamera& camera);
