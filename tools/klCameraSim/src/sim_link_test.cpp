@@ -167,36 +167,6 @@ TEST_F(SimLinkTest, ModeChangeShowsInTheNextStatusRead) {
   EXPECT_EQ(copyOf(readStatus().active_preset_group), 2u);
 }
 
-struct FaultCase {
-  const char* arm;
-  int status;
-  std::vector<uint8_t> answer;  // checked when status is 0
-  size_t answerLength;
-};
-
-TEST_F(SimLinkTest, EachFaultKindReachesTheLibraryOnceThenTheCameraAnswersAgain) {
-  const FaultCase cases[] = {
-      {"fault 8/11 error -17", KL_ERR_ACCESS_DENIED, {}, 0},
-      {"fault 8/11 nakoff", 0, {2}, 1},
-      {"fault 8/11 size 100", 0, {}, 100},
-      {"fault 8/11 drop", KL_ERR_MQ_FAIL, {}, 0},
-  };
-  start();
-  for (const FaultCase& c : cases) {
-    SCOPED_TRACE(c.arm);
-    ASSERT_EQ(ctl(c.arm), "ok");
-    std::vector<uint8_t> answer;
-    EXPECT_EQ(readRemote(8, 11, answer), c.status);
-    EXPECT_EQ(answer.size(), c.answerLength);
-    if (!c.answer.empty()) {
-      EXPECT_EQ(answer, c.answer);
-    }
-    EXPECT_EQ(readRemote(8, 11, answer), 0);
-    EXPECT_EQ(answer.size(), sizeof(appc_system_all_status));
-  }
-  EXPECT_EQ(ctl("count 8/11"), "ok 8");
-}
-
 TEST_F(SimLinkTest, WrongSizedGetterAnswerIsRefusedByTheLibrary) {
   start();
   ASSERT_EQ(ctl("fault 0x105/1 size 3 2"), "ok");

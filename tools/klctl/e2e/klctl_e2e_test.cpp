@@ -199,6 +199,7 @@ TEST_F(KlctlEndToEnd, CameraFaultsCostOnlyTheirRequest) {
   } cases[] = {
       {{"error", "-17"}, "status -17 (KL_ERR_ACCESS_DENIED)"},
       {{"nakoff"}, "status -103 (KL_ERR_NAK_OFF)"},
+      {{"size", "100"}, "status 0 (KL_OK), payload 100 bytes"},
       {{"drop"}, timedOut},
       {{"late", "2500"}, timedOut},
       {{"seq"}, timedOut},
