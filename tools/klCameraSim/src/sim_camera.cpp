@@ -254,7 +254,8 @@ int SimCamera::takePhoto() {
 
 int SimCamera::shutter(bool start) {
   const bool video = groupOfFlatMode(mSettings.flat_mode) == 0;
-  const bool lapse = mSettings.flat_mode == SIM_FLAT_TIME_LAPSE_PHOTO || mSettings.flat_mode == SIM_FLAT_NIGHT_LAPSE_PHOTO;
+  const int8_t flatMode = mSettings.flat_mode;
+  const bool lapse = flatMode == SIM_FLAT_TIME_LAPSE_PHOTO || flatMode == SIM_FLAT_NIGHT_LAPSE_PHOTO;
   if (start == (mStatus.encoding != 0) || (!start && !video && !lapse)) return KL_ERR_INVALID_PARAM;
   // A photo, and the first photo of a time lapse, land on the card at once.
   if (start && !video) {

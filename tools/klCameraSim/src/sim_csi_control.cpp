@@ -15,7 +15,8 @@ const char kCsiUsage[] = "error usage: csi | csi send CN ID TEXT|CU ID VALUE|CR 
 bool appendWords(const Words& words, size_t from, size_t count, std::vector<uint8_t>& bytes) {
   for (size_t i = from; i < from + count; ++i) {
     int64_t value = 0;
-    if (i >= words.size() || !simParseNumber(words[i], value) || value < INT32_MIN || value > UINT32_MAX) return false;
+    if (i >= words.size() || !simParseNumber(words[i], value) || value < INT32_MIN || value > UINT32_MAX)
+      return false;
     const uint32_t word = uint32_t(value);
     const uint8_t* raw = reinterpret_cast<const uint8_t*>(&word);
     bytes.insert(bytes.end(), raw, raw + sizeof word);
@@ -62,7 +63,8 @@ std::string simControlCsi(SimSimulator& sim, const Words& words, unsigned) {
 
 std::string simControlSleepEvents(SimSimulator& sim, const Words& words, unsigned) {
   if (words.size() == 1) return sim.sleepEvents() ? "ok on" : "ok off";
-  if (words.size() != 2 || (words[1] != "on" && words[1] != "off")) return "error usage: sleep-events [on|off]";
+  if (words.size() != 2 || (words[1] != "on" && words[1] != "off"))
+    return "error usage: sleep-events [on|off]";
   sim.setSleepEvents(words[1] == "on");
   return "ok";
 }

@@ -62,7 +62,8 @@ SimCsiMessage simCsiNotification(uint32_t id, const std::string& text) {
   return message;
 }
 
-bool SimCsiService::handle(const uint8_t* msg, unsigned length, SimCsiMessage& answer, std::string& replyQueue) {
+bool SimCsiService::handle(const uint8_t* msg, unsigned length, SimCsiMessage& answer,
+                           std::string& replyQueue) {
   Request request;
   const bool parsed = parseRequest(msg, length, request);
   const bool subscribe = parsed && request.code == CSI_CODE_SUBSCRIBE;

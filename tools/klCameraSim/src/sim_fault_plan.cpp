@@ -22,6 +22,13 @@ constexpr KindName kKindNames[] = {
 
 constexpr const char* kMalformedNames[] = {"short", "lying", "random"};
 
+// "kind" or "kind:value" of one fault.
+std::string describeFault(const SimFault& fault) {
+  std::string text = simFaultKindName(fault.kind);
+  if (fault.kind == SimFaultKind::MALFORMED) return text + ":" + kMalformedNames[fault.value];
+  return simFaultHasValue(fault.kind) ? text + ":" + std::to_string(fault.value) : text;
+}
+
 }  // namespace
 
 bool simFaultHasValue(SimFaultKind kind) {
@@ -79,12 +86,7 @@ std::string SimFaultPlan::describe() const {
       size_t run = 1;
       while (i + run < queue.size() && queue[i + run].kind == queue[i].kind && queue[i + run].value == queue[i].value) ++run;
       if (!text.empty()) text += ' ';
-      text += std::to_string(klc_link_group(key)) + '/' + std::to_string(klc_link_id(key)) + ':' + simFaultKindName(queue[i].kind);
-      if (queue[i].kind == SimFaultKind::MALFORMED) {
-        text += std::string(":") + kMalformedNames[queue[i].value];
-      } else if (simFaultHasValue(queue[i].kind)) {
-        text += ':' + std::to_string(queue[i].value);
-      }
+      text += std::to_string(klc_link_group(key)) + '/' + std::to_string(klc_link_id(key)) + ':' + describeFault(queue[i]);
       text += queue[i].lasting ? std::string("xalways") : 'x' + std::to_string(run);
       i += run;
     }

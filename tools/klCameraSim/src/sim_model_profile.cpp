@@ -26,4 +26,6 @@ const SimModelProfile& simModelProfile(uint8_t model) {
   return kOlderCamera;
 }
 
-bool simIsModel(unsigned model) { return model >= 1 && model <= 255; }
+bool simIsModel(unsigned model) {
+  return model >= 1 && model <= 255;
+}

@@ -6,15 +6,15 @@
 
 struct SimModelProfile {
   uint8_t lensType;
-  int8_t fpsValue;        // the factory frame-rate value (value 8 exists on the newest model only)
-  bool powerGroups;       // video presets in the power-profile groups 8 and 9
-  bool customPresets;     // clients may create presets
-  bool shortcutsFirst;    // on-screen controls 0 and 1 are the shortcuts, and there are no others
+  int8_t fpsValue;      // the factory frame-rate value (value 8 exists on the newest model only)
+  bool powerGroups;     // video presets in the power-profile groups 8 and 9
+  bool customPresets;   // clients may create presets
+  bool shortcutsFirst;  // on-screen controls 0 and 1 are the shortcuts, and there are no others
   bool audioOption;
   bool micOption;
   bool lookback;
-  bool broadcast;         // flat mode 23
-  uint32_t timeLapseIcon; // firmware icon of the time-lapse photo preset
+  bool broadcast;          // flat mode 23
+  uint32_t timeLapseIcon;  // firmware icon of the time-lapse photo preset
 };
 
 // The profile of a model; model 0 is no model (the daemon takes 0 as "not known yet").

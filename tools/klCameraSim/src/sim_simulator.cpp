@@ -92,8 +92,9 @@ int SimSimulator::pollTimeoutMs() const {
   std::vector<std::chrono::steady_clock::time_point> deadlines;
   if (mPending.active) deadlines.push_back(mPending.deadline);
   // A running transcode job moves on each second while the camera follows the clock.
-  constexpr auto kSecond = std::chrono::seconds(1);
-  if (mDrift.running() && mCamera.transcodes().running()) deadlines.push_back(std::chrono::steady_clock::now() + kSecond);
+  if (mDrift.running() && mCamera.transcodes().running()) {
+    deadlines.push_back(std::chrono::steady_clock::now() + std::chrono::seconds(1));
+  }
   for (const LateReply& late : mLateReplies) deadlines.push_back(late.due);
   if (deadlines.empty()) return -1;
   const auto first = *std::min_element(deadlines.begin(), deadlines.end());
