@@ -32,7 +32,6 @@ bool SimRequestRouter::handle(const uint8_t* msg, unsigned length, SimOutcome& o
   const klc_link_header& header = request.header;
   const uint32_t key = klc_link_key(header.group, header.id);
   ++mCounts[key];
-  outcome.key = key;
   mLastPayloads[key].assign(request.payload, request.payload + request.payloadLength);
 
   SimFault fault{};

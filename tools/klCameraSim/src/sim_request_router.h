@@ -13,7 +13,6 @@
 // A reply ready to send, or nothing to send (a dropped reply).
 struct SimOutcome {
   bool send = false;
-  uint32_t key = 0;  // group and id of the request (klc_link_key)
   std::string replyQueue;
   std::vector<uint8_t> message;
   unsigned copies = 1;  // 2 for a duplicated reply
