@@ -261,7 +261,8 @@ TEST_F(ConnectivityTest, PairingCancelNeedsOneZeroByte) {
   control("fault " + aux("PX") + " error -17");
   EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_ERR_ACCESS_DENIED);
   control("fault " + aux("PD") + " nakoff");
-  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR), KL_OK);  // a reply this command never reads
+  // A reply this command never reads: the library passes the refusal on.
+  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR), KL_ERR_NAK_OFF);
   EXPECT_TRUE(logged("Command:26 returned klErrno:(-1=KL_ERR)"));
 }
 

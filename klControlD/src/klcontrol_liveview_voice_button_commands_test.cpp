@@ -33,7 +33,7 @@ TEST_F(ServerTest, VoiceCommandsDriveTheCamera) {
       {55, "15/3", "Voice Timelapse Start:", "settings.flat_mode", "ok 20"},
       {56, "15/4", "Voice Timelapse_Stop:", "status.photo_count", "ok 2"},
       {57, "15/5", "Voice Burst Take:", "settings.flat_mode", "ok 19"},
-      {62, "15/10", "Voice Edit My Story:", "status.photo_count", "ok 3"},
+      {62, "15/10", "Voice Edit My Story:", "status.photo_count", "ok 12"},  // the burst took ten
   };
   for (const Case& c : cases) {
     EXPECT_EQ(requester->call(c.command), KL_OK) << c.command;

@@ -73,7 +73,7 @@ TEST_P(SettingsStatusTest, SetSettingWritesTheCameraValueInsideTheEditBracket) {
   };
   const Case cases[] = {
       {0, 3, 5, KL_OK, "ok 03000000" "2c000000" "01000000" "00000000" "05000000", "settings@44:1", "ok 5", 1, 1},
-      {0, 5, 3, KL_OK, nullptr, "settings@45:2", "ok 50", 1, 1},
+      {0, 5, 3, KL_OK, nullptr, "settings@45:2", "ok 5", 1, 1},
       {0, 32, 3601, KL_OK, "ok 20000000" "7c000000" "02000000" "00000000" "00000000", "settings@124:2", "ok 0", 1, 1},
       {0, 86, 2, KL_OK, nullptr, "settings@164:1", "ok 40", 0, 0},      // edit-free
       // The old zoom id has no options of its own; the edit it opened ends as 91, which is edit-free.

@@ -24,12 +24,12 @@ TEST_F(ServerTest, SystemByteRequestsReachTheCameraAndChangeIt) {
     const char* line;
   };
   const Case cases[] = {
-      {36, nullptr, "8/2", "ok 00", "system.power_state", "ok 1", "KLCONTROL_SYSTEM_SLEEP:"},
       {37, &kOne, "8/13", "ok 01", "system.locate", "ok 1", "KLCONTROL_LOCATE: onOff:1"},
       {96, &kOne, "8/44", "ok 01", "system.wired_usb_control", "ok 1", "KLCONTROL_SET_WIRED_USB_CONTROL: 1"},
       {90, &kOne, "8/30", "ok 01", "status.in_contextual_menu", "ok 1", "KLCONTROL_SET_IN_CONTEXTUAL_MENU: 1"},
       {92, &kOne, "8/40", "ok 01", "system.camera_control", "ok 1", "KLCONTROL_SET_CAMERA_CONTROL_STATUS: 1"},
       {13, nullptr, "0x109/1", "ok ", "system.fw_update_state", "ok 1", "KLCONTROL_FW_UPDATE_START:"},
+      {36, nullptr, "8/2", "ok 00", "system.power_state", "ok 1", "KLCONTROL_SYSTEM_SLEEP:"},  // last: asleep
   };
   for (const Case& c : cases) {
     EXPECT_EQ(requester->call(c.command, c.arg), KL_OK) << c.command;

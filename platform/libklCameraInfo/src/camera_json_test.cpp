@@ -90,7 +90,7 @@ TEST(FullDocument, SettingsAreOptionIdsWithAHandlerAndRawValuesWithout) {
 }
 
 TEST(FullDocument, UnknownModelGivesEmptyObjects) {
-  EXPECT_EQ(fullDocument(sampleSnapshot(), 19, nullptr), "{\"status\":{},\n\"settings\":{}}");
+  EXPECT_EQ(fullDocument(sampleSnapshot(), 77, nullptr), "{\"status\":{},\n\"settings\":{}}");
 }
 
 // The largest document a model can produce must travel as one queue event: header, a 4-byte
@@ -197,10 +197,10 @@ TEST(ChangeLists, UnknownModelReportsNoChange) {
   all_status_settings_t now = sampleSnapshot();
   std::vector<std::string> cache;
   int count = -1;
-  EXPECT_EQ(statusChanges(CAMERA_STATUS_CLASS_EVERY_POLL, now, before, 19, cache, &count), "");
+  EXPECT_EQ(statusChanges(CAMERA_STATUS_CLASS_EVERY_POLL, now, before, 77, cache, &count), "");
   EXPECT_EQ(count, 0);
   std::ostringstream out;
-  EXPECT_EQ(camera_status_serialize_settings_changes_to_json(out, &now, &before, 19, nullptr), 0);
+  EXPECT_EQ(camera_status_serialize_settings_changes_to_json(out, &now, &before, 77, nullptr), 0);
 }
 
 }  // namespace

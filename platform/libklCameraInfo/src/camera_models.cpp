@@ -28,8 +28,8 @@ constexpr camera_option kFps57[] = {{0, 9}, {13, 8}, {1, 7}, {2, 6}, {5, 5}, {6,
 constexpr camera_option kLens51[] = {{0, 0}, {2, 2}, {3, 3}, {4, 1}};
 constexpr camera_option kLens55[] = {{0, 0}, {2, 2}, {3, 3}, {4, 1}, {8, 5}, {9, 4}};
 constexpr camera_option kLens57[] = {{0, 0}, {3, 3}, {4, 1}, {7, 7}, {8, 5}, {9, 4}, {10, 6}};
-constexpr camera_option kTimeLapseVideoInterval[] = {{0, 5},   {1, 10},  {2, 20}, {3, 50},
-                                                     {4, 100}, {5, 300}, {6, 600}};
+// Seconds, 0 standing for half a second: small enough for a preset record's 8-bit field.
+constexpr camera_option kTimeLapseVideoInterval[] = {{0, 0}, {1, 1}, {2, 2}, {3, 5}, {4, 10}, {5, 30}, {6, 60}};
 constexpr camera_option kLoopInterval[] = {{0, 0}, {1, 5}, {2, 20}, {3, 60}, {4, 120}};
 // ISO limits: video and photo store different values for the same ISO (100 to 6400 by option
 // 3, 2, 1, 0, 4, 7, 8).
@@ -45,7 +45,8 @@ constexpr camera_option kShutter57[] = {{0, 0},  {3, 1},  {5, 2},  {6, 3},  {8, 
 constexpr camera_option kWhiteBalance51[] = {{0, 0}, {1, 30}, {2, 55}, {3, 65}, {4, 1}, {5, 40}};
 constexpr camera_option kWhiteBalance55[] = {{0, 0},   {8, 23}, {9, 28},  {1, 30}, {10, 32}, {5, 40},
                                              {11, 45}, {2, 55}, {12, 60}, {3, 65}, {4, 1}};
-constexpr camera_option kSurgeDuration[] = {{0, 15}, {1, 30}, {2, 60}, {3, 300}, {4, 900}, {5, 1800}};
+// Quarter minutes (15 s to 30 min), to fit a preset record's 8-bit field.
+constexpr camera_option kSurgeDuration[] = {{0, 1}, {1, 2}, {2, 4}, {3, 20}, {4, 60}, {5, 120}};
 constexpr camera_option kStabilizer51[] = {{0, 0}, {1, 1}, {2, 2}, {3, 3}};
 constexpr camera_option kStabilizer57[] = {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}};
 constexpr camera_option kPhotoLens51[] = {{0, 0}, {10, 1}, {19, 2}};
@@ -89,8 +90,10 @@ constexpr camera_option kLookback[] = {{2, 2}, {3, 3}, {4, 4}};
       withRange(kAutoOffEnabled, 0, 1), withOptions(kAutoOff, opt::kAutoOff), withRange(kGps, 0, 1),    \
       withRange(kLanguage, 0, 12), withOptions(kBeeps, opt::kBeeps), withOptions(kLed, opt::kLed),      \
       withRange(kLcdBrightness, 10, 100), withOptions(kOrientationLock, opt::kOrientationLock),         \
-      withRange(kControlLeft, 0, 31), withRange(kControlRight, 0, 31), withRange(kShortcutLeft, 0, 31), \
-      withRange(kShortcutRight, 0, 31), withOptions(kAntiFlicker, opt::kAntiFlicker)
+      withRange(kShortcutLeft, 0, 31), withRange(kShortcutRight, 0, 31),                                \
+      withOptions(kAntiFlicker, opt::kAntiFlicker)
+// On-screen controls beside the shortcuts; model 51 has the shortcuts only.
+#define KL_ONSCREEN_CONTROLS withRange(kControlLeft, 0, 31), withRange(kControlRight, 0, 31)
 
 constexpr camera_setting_support kSettings51[] = {
     KL_COMMON_SETTINGS,
@@ -112,6 +115,7 @@ constexpr camera_setting_support kSettings51[] = {
 };
 constexpr camera_setting_support kSettings55[] = {
     KL_COMMON_SETTINGS,
+    KL_ONSCREEN_CONTROLS,
     withOptions(kVideoResolution, opt::kResolution55),
     withOptions(kVideoFps, opt::kFps51),
     withOptions(kVideoLens, opt::kLens55),
@@ -132,6 +136,7 @@ constexpr camera_setting_support kSettings55[] = {
 };
 constexpr camera_setting_support kSettings57[] = {
     KL_COMMON_SETTINGS,
+    KL_ONSCREEN_CONTROLS,
     withOptions(kVideoResolution, opt::kResolution57),
     withOptions(kVideoFps, opt::kFps57),
     withOptions(kVideoLens, opt::kLens57),
@@ -152,6 +157,7 @@ constexpr camera_setting_support kSettings57[] = {
     withRange(kMaxLensMod, 0, 1),
     withOptions(kLookback, opt::kLookback),
 };
+#undef KL_ONSCREEN_CONTROLS
 #undef KL_COMMON_SETTINGS
 
 #define KL_COMMON_STATUSES                                                                                  \
@@ -177,7 +183,11 @@ constexpr size_t countOf(const T (&)[N]) {
   return N;
 }
 
+// Models 19, 20 and 50 offer the settings and statuses of 55.
 constexpr camera_model_desc kModels[] = {
+    {19, kSettings55, countOf(kSettings55), kStatuses51, countOf(kStatuses51), kExtras51, countOf(kExtras51)},
+    {20, kSettings55, countOf(kSettings55), kStatuses51, countOf(kStatuses51), kExtras51, countOf(kExtras51)},
+    {50, kSettings55, countOf(kSettings55), kStatuses55, countOf(kStatuses55), kExtras51, countOf(kExtras51)},
     {51, kSettings51, countOf(kSettings51), kStatuses51, countOf(kStatuses51), kExtras51, countOf(kExtras51)},
     {55, kSettings55, countOf(kSettings55), kStatuses55, countOf(kStatuses55), kExtras51, countOf(kExtras51)},
     {57, kSettings57, countOf(kSettings57), kStatuses57, countOf(kStatuses57), kExtras57, countOf(kExtras57)},

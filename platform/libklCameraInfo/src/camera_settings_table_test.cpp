@@ -53,7 +53,7 @@ TEST(SettingsIdTable, RowCountCoversTheHighestSettingOfTheModel) {
     EXPECT_EQ(count, expected) << model;
   }
   unsigned count = 99;
-  EXPECT_EQ(camera_settings_id_table(19, &count), nullptr);
+  EXPECT_EQ(camera_settings_id_table(77, &count), nullptr);
   EXPECT_EQ(count, 0u);
 }
 
@@ -109,7 +109,7 @@ TEST(InfoHandler, TranslatesOptionsToValuesAndBack) {
       {55, 121, 9, 4},   {57, 13, 8, 0},  {57, 102, 3, 8}, {57, 24, 8, 6},    {51, 75, 7, 5},
       {57, 145, 23, 10}, {55, 11, 9, 28}, {51, 22, 4, 1},  {57, 30, 9, 1800}, {51, 32, 1800, 1800},
       {57, 112, 1, 255}, {57, 112, 6, 4}, {55, 59, 0, 3},  {57, 86, 3, 0},    {57, 91, 50, 50},
-      {51, 144, 24, 24}, {57, 134, 3, 1}, {57, 5, 6, 600}, {55, 111, 3, 300}, {57, 167, 4, 4},
+      {51, 144, 24, 24}, {57, 134, 3, 1}, {57, 5, 6, 60},  {55, 111, 3, 20}, {57, 167, 4, 4},
   };
   for (const MappingCase& c : cases) {
     InfoHandler* handler = handlerOf(c.model);
@@ -173,7 +173,7 @@ TEST(CameraFactory, HasAPlatformForEachKnownModelOnly) {
     EXPECT_EQ(platform->model(), model);
     EXPECT_NE(platform->getInfoHandler(), nullptr);
   }
-  EXPECT_EQ(factory.setupCamera(19), nullptr);
+  EXPECT_EQ(factory.setupCamera(77), nullptr);
   EXPECT_EQ(factory.setupCamera(0), nullptr);
   EXPECT_EQ(CameraFactory::mInstance, nullptr);
 }

@@ -151,6 +151,11 @@ static_assert(sizeof(all_status_settings_t) == 624, "snapshot");
 static_assert(offsetof(all_status_settings_t, settings) == 384, "snapshot settings");
 static_assert(offsetof(all_status_settings_t, system) == 622, "snapshot system settings");
 
+// The multi-shot settings record keeps the time-lapse intervals (settings 30 and 32, in seconds) as
+// indexes into these tables; 0 in the night table stands for automatic.
+inline constexpr int32_t kPresetIntervals[12] = {0, 1, 2, 5, 10, 30, 60, 120, 300, 1800, 3600, 0};
+inline constexpr int32_t kPresetNightIntervals[12] = {10, 15, 20, 30, 60, 120, 300, 1800, 3600, 0, 4, 5};
+
 static_assert(sizeof(appc_presets_settings_info) == 81, "preset record");
 static_assert(offsetof(appc_presets_settings_info, preset_id) == 2, "preset id");
 static_assert(offsetof(appc_presets_settings_info, user_data0) == 8, "icon");

@@ -42,6 +42,8 @@ constexpr uint16_t KLC_LINK_MAX_PAYLOAD = KLMSG_MAX - (TLV_HDR_LEN + (TLV_HDR_LE
 constexpr uint16_t KLC_LINK_FIRST_LIBRARY_GROUP = 0x100;
 // Remote-API group of the transcode requests; their refusals carry a reason byte.
 constexpr uint16_t KLC_REMOTE_GROUP_TRANSCODE = 12;
+// The one-byte answer of a camera that is off or asleep (NAK-off).
+constexpr uint8_t KLC_LINK_NAK_OFF = 2;
 // Default time-out of one call in milliseconds.
 constexpr int KLC_LINK_TIMEOUT_MS = 2000;
 // The camera's request queue (klNet's).

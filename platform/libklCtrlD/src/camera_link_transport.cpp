@@ -71,7 +71,10 @@ void reopenCameraQueue(klc_msg_q_context_t* ctx) {
 
 // Hands the answer out: by reference into the context, or copied into the caller's buffer.
 int handOut(klc_msg_q_context_t* ctx, const klc_link_reply& reply, uint8_t** answer, uint16_t* answerLength) {
-  if (answer == nullptr) return 0;
+  // A caller that takes no answer would never see the camera's refusal otherwise.
+  if (answer == nullptr) {
+    return reply.answerLength == 1 && reply.answer[0] == KLC_LINK_NAK_OFF ? KL_ERR_NAK_OFF : 0;
+  }
   KL_ASSERT(answerLength != nullptr);
   if (*answer == nullptr) {
     *answer = ctx->answer;

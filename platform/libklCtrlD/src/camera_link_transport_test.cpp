@@ -103,12 +103,14 @@ TEST_F(CameraLinkTest, AnswerIsCopiedIntoTheCallersBufferOnlyWhenItFits) {
   EXPECT_EQ(bytesOf(small, sizeof small), std::vector<uint8_t>(sizeof small, 0));
 }
 
+// Taken as an answer by a caller that reads it, as the refusal by one that does not.
 TEST_F(CameraLinkTest, NakOffReplyPassesThroughAsAOneByteAnswer) {
   startAnswering(0, {2});
   uint8_t* answer = nullptr;
   uint16_t length = 0;
   ASSERT_EQ(klc_send_remote_api_for_response(&ctx, 8, 11, &answer, &length), 0);
   EXPECT_EQ(bytesOf(answer, length), std::vector<uint8_t>{2});
+  EXPECT_EQ(klc_send_simple_remote_api(&ctx, 8, 13), KL_ERR_NAK_OFF);
 }
 
 TEST_F(CameraLinkTest, RefusedTranscodeLeavesItsReasonInTheContext) {

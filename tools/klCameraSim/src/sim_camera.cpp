@@ -4,13 +4,14 @@
 
 #include "klErrno.h"
 #include "sim_members.h"
+#include "sim_model_profile.h"
 
 namespace {
 
-constexpr unsigned kKnownModels[] = {51, 55, 57};
-
-// Flat modes of each mode group, in sub-mode order; the first is the group's default.
-constexpr int32_t kVideoModes[] = {12, 13, 15, 24, 25, 27};
+// Flat modes of each mode group, in sub-mode order (video 3 looping, 4 surge); the first is the group's
+// default. Broadcast (23) exists only on some models.
+constexpr int32_t kVideoModes[] = {12, 13, 27, 15, 24, 25, 23};
+constexpr int32_t kBroadcast = 23;
 constexpr int32_t kPhotoModes[] = {16, 17, 18};
 constexpr int32_t kMultiShotModes[] = {20, 19, 21, 26};
 
@@ -19,11 +20,17 @@ struct ModeGroup {
   unsigned count;
 };
 
-constexpr ModeGroup kGroups[] = {{kVideoModes, 6}, {kPhotoModes, 3}, {kMultiShotModes, 4}};
+constexpr ModeGroup kGroups[] = {{kVideoModes, 7}, {kPhotoModes, 3}, {kMultiShotModes, 4}};
 
-// Time lapses of photos and the settings block places of their intervals (settings 30 and 32).
-constexpr int32_t kTimeLapsePhoto = 20;
-constexpr int32_t kNightLapsePhoto = 21;
+// The position of a flat mode in its group, which is its sub-mode.
+int subModeOf(int32_t flatMode, unsigned group) {
+  for (unsigned i = 0; i < kGroups[group].count; ++i) {
+    if (kGroups[group].modes[i] == flatMode) return int(i);
+  }
+  return 0;
+}
+
+// The settings block places of the time-lapse intervals (settings 30 and 32).
 constexpr unsigned kTimeLapseIntervalPlace = 122;
 constexpr unsigned kNightLapseIntervalPlace = 124;
 constexpr int64_t kNightLapseAutomatic = 3601;
@@ -43,22 +50,20 @@ constexpr FactoryValue kFactoryCommon[] = {
     {"status.battery_percent", 100},         {"status.remaining_photos", 4210},
     {"status.remaining_video_seconds", 7380}, {"status.remaining_space_kb", 61440000},
     {"status.internal_temperature_c", 31},   {"settings.video_resolution", 1},
-    {"settings.video_fps", 8},               {"settings.nightlapse_video_resolution", 1},
-    {"settings.nightlapse_video_fps", 5},    {"settings.auto_off_enabled", 1},
-    {"settings.auto_off_option", 2},
+    {"settings.nightlapse_video_resolution", 1}, {"settings.nightlapse_video_fps", 5},
+    {"settings.auto_off_enabled", 1},        {"settings.auto_off_option", 2},
     // Settings whose value 0 is none of their options on some model: time-lapse interval,
-    // video ISO limits, surge duration, beep volume, screen brightness.
+    // video ISO limits, surge duration (in quarter minutes), beep volume, screen brightness.
     {"settings@45:2", 5},                    {"settings@48:1", 1},
-    {"settings@49:1", 8},                    {"settings@52:2", 15},
+    {"settings@49:1", 8},                    {"settings@52:2", 1},
     {"settings@164:1", 100},                 {"settings@166:1", 70},
 };
 
-// Model 51 has two lenses; the others one fixed lens of a different type each.
-// Frame rate value 8 and the look-back setting (175) exist only on some models.
-constexpr FactoryValue kFactory51[] = {{"system.lens_type", 1}, {"system.power_profile", 1}, {"settings.video_fps", 9}};
-constexpr FactoryValue kFactory55[] = {
-    {"system.lens_type", 0}, {"system.power_profile", 0}, {"settings.video_fps", 9}, {"settings@175:1", 2}};
-constexpr FactoryValue kFactory57[] = {{"system.lens_type", 2}, {"system.power_profile", 2}, {"settings@175:1", 2}};
+// Setting 91, the digital zoom, in the settings block.
+constexpr size_t kZoomSetting = 55;
+// The look-back setting (175) holds its first option where the model has it.
+constexpr unsigned kLookbackPlace = 175;
+constexpr int8_t kLookbackFactory = 2;
 
 template <size_t N>
 void applyValues(SimCamera& camera, const FactoryValue (&values)[N]) {
@@ -83,15 +88,8 @@ bool fitsWidth(int64_t value, unsigned width) {
 
 SimCamera::SimCamera(uint8_t model) : mModel(model) { loadFactoryState(); }
 
-bool SimCamera::isKnownModel(unsigned model) {
-  for (unsigned known : kKnownModels) {
-    if (known == model) return true;
-  }
-  return false;
-}
-
 bool SimCamera::switchModel(unsigned model) {
-  if (!isKnownModel(model)) return false;
+  if (!simIsModel(model)) return false;
   mModel = uint8_t(model);
   loadFactoryState();
   return true;
@@ -102,9 +100,10 @@ void SimCamera::loadFactoryState() {
   mSettings = appc_setup_all_settings{};
   mSystem = sim_system_values{};
   applyValues(*this, kFactoryCommon);
-  if (mModel == 51) applyValues(*this, kFactory51);
-  if (mModel == 55) applyValues(*this, kFactory55);
-  if (mModel == 57) applyValues(*this, kFactory57);
+  const SimModelProfile& profile = simModelProfile(mModel);
+  mSystem.lens_type = profile.lensType;
+  mSettings.video_fps = profile.fpsValue;
+  if (profile.lookback) write(SimBlock::SETTINGS, kLookbackPlace, 1, kLookbackFactory);
   selectFlatMode(kVideoModes[0]);
   mPresets.loadFactory(mModel);
   mCard.loadFactory();
@@ -114,6 +113,28 @@ void SimCamera::loadFactoryState() {
   mTranscodes = SimTranscodeJobs{};
   mLapseRunning = false;
   mLapseHalfSeconds = 0;
+}
+
+void SimCamera::factoryReset() {
+  const SimMediaCard card = mCard;
+  const appc_system_all_status status = mStatus;
+  loadFactoryState();
+  mCard = card;
+  syncCardCounts();
+  mStatus.sd_status = status.sd_status;
+  mStatus.remaining_photos = status.remaining_photos;
+  mStatus.remaining_video_seconds = status.remaining_video_seconds;
+  mStatus.remaining_space_kb = status.remaining_space_kb;
+}
+
+void SimCamera::syncPresetModified() {
+  const SimPreset* active = mPresets.find(mStatus.modified_preset_id);
+  mStatus.preset_modified = active != nullptr && active->edited ? 1 : 0;
+}
+
+void SimCamera::setZoom(uint8_t zoom) {
+  mStatus.digital_zoom = zoom;
+  mutableBytes(SimBlock::SETTINGS)[kZoomSetting] = zoom;
 }
 
 unsigned SimCamera::blockSize(SimBlock block) {
@@ -158,10 +179,12 @@ bool SimCamera::write(SimBlock block, unsigned offset, unsigned width, int64_t v
   // A dial turned on the camera has the effects the camera's own menus would have.
   const auto covers = [&](SimBlock b, size_t place) { return block == b && offset <= place && place < offset + width; };
   if (covers(SimBlock::SETTINGS, offsetof(appc_setup_all_settings, flat_mode)) &&
-      groupOfFlatMode(mSettings.flat_mode) >= 0) {
+      hasFlatMode(mSettings.flat_mode)) {
     selectFlatMode(mSettings.flat_mode);
   }
   if (covers(SimBlock::SYSTEM, offsetof(sim_system_values, lens_mode))) mStatus.lens_mode = mSystem.lens_mode;
+  if (covers(SimBlock::SETTINGS, kZoomSetting)) setZoom(uint8_t(bytes(SimBlock::SETTINGS)[kZoomSetting]));
+  if (covers(SimBlock::STATUS, offsetof(appc_system_all_status, digital_zoom))) setZoom(mStatus.digital_zoom);
   return true;
 }
 
@@ -172,6 +195,10 @@ int SimCamera::groupOfFlatMode(int32_t flatMode) {
     }
   }
   return -1;
+}
+
+bool SimCamera::hasFlatMode(int32_t flatMode) const {
+  return groupOfFlatMode(flatMode) >= 0 && (flatMode != kBroadcast || simModelProfile(mModel).broadcast);
 }
 
 int8_t& SimCamera::groupFlatMode(unsigned group) {
@@ -188,12 +215,12 @@ void SimCamera::selectFlatMode(int32_t flatMode) {
   const unsigned group = unsigned(groupOfFlatMode(flatMode));
   mSettings.flat_mode = int8_t(flatMode);
   mStatus.mode = int8_t(group);
-  mStatus.sub_mode = flatMode == 24 ? 4 : 0;
+  mStatus.sub_mode = int8_t(subModeOf(flatMode, group));
   groupFlatMode(group) = int8_t(flatMode);
   mStatus.active_preset_group = group;
   mStatus.modified_preset_id = groupPreset(group);
   // A zoom belongs to the mode it was set in.
-  mStatus.digital_zoom = 0;
+  setZoom(0);
 }
 
 int SimCamera::setMode(int32_t mode) {
@@ -201,28 +228,34 @@ int SimCamera::setMode(int32_t mode) {
     const int32_t last = groupFlatMode(unsigned(mode));
     mode = groupOfFlatMode(last) == mode ? last : kGroups[mode].modes[0];
   }
-  if (groupOfFlatMode(mode) < 0) return KL_ERR_INVALID_PARAM;
+  if (!hasFlatMode(mode)) return KL_ERR_INVALID_PARAM;
   selectFlatMode(mode);
   return KL_OK;
 }
 
 int SimCamera::setModeSubMode(int32_t mode, int32_t subMode) {
-  if (mode < 0 || mode > 2 || subMode < 0 || unsigned(subMode) >= kGroups[mode].count) return KL_ERR_INVALID_PARAM;
+  if (mode < 0 || mode > 2 || subMode < 0 || unsigned(subMode) >= kGroups[mode].count ||
+      !hasFlatMode(kGroups[mode].modes[subMode])) {
+    return KL_ERR_INVALID_PARAM;
+  }
   selectFlatMode(kGroups[mode].modes[subMode]);
   return KL_OK;
 }
 
 int SimCamera::takePhoto() {
-  if (mStatus.remaining_photos == 0) return KL_ERR_SDCARD_FULL;
-  mCard.addCapture(false);
+  // A burst is one capture of several photos, kept together as a group.
+  const unsigned photos = mSettings.flat_mode == SIM_FLAT_BURST ? SIM_BURST_PHOTOS : 1;
+  if (mStatus.remaining_photos < photos) return KL_ERR_SDCARD_FULL;
+  mCard.addCapture(false, photos);
   syncCardCounts();
-  mStatus.remaining_photos = mStatus.remaining_photos - 1;
+  mStatus.remaining_photos = mStatus.remaining_photos - photos;
   return KL_OK;
 }
 
 int SimCamera::shutter(bool start) {
   const bool video = groupOfFlatMode(mSettings.flat_mode) == 0;
-  const bool lapse = mSettings.flat_mode == kTimeLapsePhoto || mSettings.flat_mode == kNightLapsePhoto;
+  const int8_t flatMode = mSettings.flat_mode;
+  const bool lapse = flatMode == SIM_FLAT_TIME_LAPSE_PHOTO || flatMode == SIM_FLAT_NIGHT_LAPSE_PHOTO;
   if (start == (mStatus.encoding != 0) || (!start && !video && !lapse)) return KL_ERR_INVALID_PARAM;
   // A photo, and the first photo of a time lapse, land on the card at once.
   if (start && !video) {
@@ -243,7 +276,7 @@ int SimCamera::shutter(bool start) {
 // Settings 30 and 32 hold seconds: 0 is half a second for a time lapse, and automatic (0 or 3601)
 // for a night lapse, which the simulated camera takes as its shortest night interval.
 unsigned SimCamera::lapseIntervalHalfSeconds() const {
-  const bool night = mSettings.flat_mode == kNightLapsePhoto;
+  const bool night = mSettings.flat_mode == SIM_FLAT_NIGHT_LAPSE_PHOTO;
   int64_t seconds = 0;
   read(SimBlock::SETTINGS, night ? kNightLapseIntervalPlace : kTimeLapseIntervalPlace, 2, false, seconds);
   if (night && (seconds == 0 || seconds == kNightLapseAutomatic)) seconds = kNightLapseShortest;

@@ -43,14 +43,26 @@ struct sim_system_values {
 
 enum class SimBlock { STATUS, SETTINGS, SYSTEM };
 
+// Flat modes the camera's capture rules single out.
+constexpr int32_t SIM_FLAT_BURST = 19;
+constexpr int32_t SIM_FLAT_TIME_LAPSE_PHOTO = 20;
+constexpr int32_t SIM_FLAT_NIGHT_LAPSE_PHOTO = 21;
+// Photos one burst takes, stored as one group.
+constexpr unsigned SIM_BURST_PHOTOS = 10;
+
+// system.power_state: a camera asleep or off answers NAK-off to whatever needs it awake.
+enum : uint8_t { SIM_POWER_ON = 0, SIM_POWER_ASLEEP = 1, SIM_POWER_OFF = 2 };
+
 class SimCamera {
  public:
   // A camera of the model in its factory state.
   explicit SimCamera(uint8_t model);
 
-  // Models the simulator knows (51, 55, 57).
-  static bool isKnownModel(unsigned model);
-  // Replaces the whole state by the factory state of another model; false for an unknown model.
+  // The factory state of the camera's own model with the media card (and what it has room for) kept.
+  void factoryReset();
+  // Status byte 33 follows whether the active preset carries edits.
+  void syncPresetModified();
+  // Replaces the whole state by the factory state of another model; false for a number that is no model.
   bool switchModel(unsigned model);
   uint8_t model() const { return mModel; }
 
@@ -85,8 +97,10 @@ class SimCamera {
   int setMode(int32_t mode);
   // Selects the sub-mode-th flat mode of a legacy mode group; 0 or KL_ERR_INVALID_PARAM.
   int setModeSubMode(int32_t mode, int32_t subMode);
-  // Mode group (0 video, 1 photo, 2 multi-shot) of a flat mode, or -1 when the camera lacks it.
+  // Mode group (0 video, 1 photo, 2 multi-shot) of a flat mode, or -1 when no camera has it.
   static int groupOfFlatMode(int32_t flatMode);
+  // Whether this camera's model has the flat mode.
+  bool hasFlatMode(int32_t flatMode) const;
 
   // Starts (true) or stops a capture: a video records until stopped; a time lapse (flat modes 20
   // and 21) takes a photo at once and one more each interval until stopped; a photo is taken at once.
@@ -98,7 +112,8 @@ class SimCamera {
   void timeLapseSecond();
   bool timeLapseRunning() const { return mLapseRunning && mStatus.encoding != 0; }
 
-  void setZoom(uint8_t zoom) { mStatus.digital_zoom = zoom; }
+  // The zoom status and setting 91 are one value.
+  void setZoom(uint8_t zoom);
   void setOrientationSetting(uint8_t value) { mSystem.orientation_setting = value; }
   void selectProtocolAdapter(uint8_t model) { mSystem.protocol_adapter = model; }
 

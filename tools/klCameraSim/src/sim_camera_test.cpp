@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 
 #include "klErrno.h"
 #include "sim_drift.h"
@@ -27,7 +28,7 @@ struct ModeCase {
 TEST(SimCameraMode, ModeRequestsChangeTheBlocksTheDaemonReads) {
   const ModeCase cases[] = {
       {17, 17, 1}, {1, 17, 1},  // a legacy mode picks the flat mode last used in its group
-      {0, 12, 0},  {24, 24, 0}, {2, 20, 2}, {26, 26, 2}, {2, 26, 2}, {0, 24, 0},
+      {0, 12, 0},  {24, 24, 0}, {2, 20, 2}, {26, 26, 2}, {2, 26, 2}, {0, 24, 0}, {15, 15, 0}, {23, 23, 0},
       {99, -1, 0}, {-1, -1, 0}, {14, -1, 0},
   };
   SimCamera camera(57);
@@ -50,17 +51,25 @@ TEST(SimCameraMode, ModeRequestsChangeTheBlocksTheDaemonReads) {
     const uint32_t presets[] = {camera.status().video_preset_id, camera.status().photo_preset_id,
                                 camera.status().timelapse_preset_id};
     EXPECT_EQ(copyOf(camera.status().modified_preset_id), presets[c.group]);
-    EXPECT_EQ(camera.status().sub_mode, c.expected == 24 ? 4 : 0);
+    // The flat mode's place in its group; video 3 is looping, 4 surge.
+    const std::map<int, int> subModes = {{17, 1}, {15, 3}, {24, 4}, {23, 6}, {26, 3}};
+    EXPECT_EQ(camera.status().sub_mode, subModes.count(c.expected) != 0 ? subModes.at(c.expected) : 0);
   }
 }
 
+// Video sub-mode 3 is looping, 4 surge; broadcast (23) only where the model has it.
 TEST(SimCameraMode, SubModeIndexesTheGroupsModes) {
   SimCamera camera(55);
   EXPECT_EQ(camera.setModeSubMode(0, 3), KL_OK);
+  EXPECT_EQ(camera.settings().flat_mode, 15);
+  EXPECT_EQ(camera.setModeSubMode(0, 4), KL_OK);
   EXPECT_EQ(camera.settings().flat_mode, 24);
   EXPECT_EQ(camera.setModeSubMode(1, 3), KL_ERR_INVALID_PARAM);
   EXPECT_EQ(camera.setModeSubMode(3, 0), KL_ERR_INVALID_PARAM);
   EXPECT_EQ(camera.settings().flat_mode, 24);
+  SimCamera older(51);
+  EXPECT_EQ(older.setMode(23), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(older.setModeSubMode(0, 6), KL_ERR_INVALID_PARAM);
 }
 
 TEST(SimCameraCapture, ShutterRecordsVideosAndTakesPhotos) {
@@ -81,6 +90,12 @@ TEST(SimCameraCapture, ShutterRecordsVideosAndTakesPhotos) {
   ASSERT_TRUE(simApplyAssignment(camera, "status.remaining_photos=0", error));
   EXPECT_EQ(camera.shutter(true), KL_ERR_SDCARD_FULL);
   EXPECT_EQ(copyOf(camera.status().photo_count), 1u);
+  // A burst is one capture of ten photos.
+  ASSERT_TRUE(simApplyAssignment(camera, "status.remaining_photos=10", error));
+  ASSERT_EQ(camera.setMode(19), KL_OK);
+  ASSERT_EQ(camera.shutter(true), KL_OK);
+  EXPECT_EQ(copyOf(camera.status().photo_count), 11u);
+  EXPECT_EQ(camera.card().files().back().name, "IMG_0003_10.JPG");
 }
 
 struct LapseCase {
@@ -169,10 +184,38 @@ TEST(SimCameraState, DialTurnOnTheFlatModeSelectsTheMode) {
   EXPECT_EQ(camera.status().lens_mode, 1);
 }
 
+// Values that are one on a camera follow each other: the zoom status and setting 91, the
+// preset-modified status and the edits of the active preset; a factory reset keeps the card.
+TEST(SimCameraState, LinkedValuesFollowEachOther) {
+  SimCamera camera(57);
+  std::string error;
+  int64_t value = 0;
+  ASSERT_TRUE(simApplyAssignment(camera, "settings@55:1=40", error));
+  EXPECT_EQ(camera.status().digital_zoom, 40);
+  camera.setZoom(7);
+  EXPECT_TRUE(camera.read(SimBlock::SETTINGS, 55, 1, false, value) && value == 7) << value;
+
+  ASSERT_TRUE(camera.presets().startEdit(camera.status().modified_preset_id));
+  camera.presets().endEdit();
+  camera.syncPresetModified();
+  EXPECT_EQ(camera.status().preset_modified, 1);
+  ASSERT_EQ(camera.setMode(17), KL_OK);  // the photo group's preset, unedited, is active now
+  camera.syncPresetModified();
+  EXPECT_EQ(camera.status().preset_modified, 0);
+
+  camera.card().addCapture(true);
+  camera.syncCardCounts();
+  ASSERT_TRUE(simApplyAssignment(camera, "settings@82:1=3", error));
+  camera.factoryReset();
+  EXPECT_EQ(copyOf(camera.status().video_count), 1u);
+  EXPECT_TRUE(camera.read(SimBlock::SETTINGS, 82, 1, false, value) && value == 0) << value;
+  EXPECT_EQ(camera.settings().flat_mode, 12);
+}
+
 TEST(SimCameraState, AssignmentsAreBoundedAndRefusedWhole) {
   const char* refused[] = {
       "status.battery_percent=256", "status.orientation=-129", "status.nothing=1", "status@383:2=1",
-      "status@10:3=1",              "settings@-1:1=1",         "model=52",         "status.busy=1x",
+      "status@10:3=1",              "settings@-1:1=1",         "model=256",        "status.busy=1x",
       "status.busy= +1",            "no equals sign",
   };
   for (const char* line : refused) {
@@ -226,19 +269,23 @@ TEST(SimControlCommands, RepliesAndRefusals) {
       {"set status.battery_percent 400", "error value 400 does not fit status.battery_percent"},
       {"fault 8/11 error -17 2", "ok"},
       {"fault 0x105/1 size 3", "ok"},
-      {"faults", "ok 8/11:error:-17x2 261/1:size:3x1"},
+      {"fault 7/30 malformed lying always", "ok"},
+      {"faults", "ok 7/30:malformed:lyingxalways 8/11:error:-17x2 261/1:size:3x1"},
       {"fault 8/11 size 5000", "error bad size"},
+      {"fault 8/11 late 60001", "error bad delay"},
+      {"fault 8/11 malformed bent", "error malformed short|lying|random"},
       {"fault 8/11 drop 0", "error bad count"},
-      {"fault 8/11 explode", "error usage: fault G/I error E|nakoff|size LEN|drop [N]"},
+      {"fault 8/11 explode", "error usage: fault G/I error E|nakoff|size LEN|drop|late MS|seq|malformed "
+                             "short|lying|random|dup [N|always]; fault clear"},
       {"fault clear", "ok"},
       {"faults", "ok "},
       {"count 8/11", "ok 0"},
       {"payload 8/11", "error no request 8/11 seen"},
       {"counts", "ok malformed=0"},
-      {"model 52", "error unknown model 52"},
+      {"model 256", "error unknown model 256"},
       {"model 55", "ok"},
       {"get status.battery_percent", "ok 100"},
-      {"event PU 300 1", "error usage: event JS|JR|PU CODE ID"},
+      {"event PU 300 1", "error usage: event JS|JR|PU [CODE ID]"},
       {"set status.busy", "error usage: set MEMBER VALUE"},
       {"", "error empty command"},
       {"launch", "error unknown command launch"},
@@ -268,7 +315,8 @@ TEST(SimControlCommands, ModelSwitchEndsTheTranscodeJobs) {
 
 TEST(SimControlCommands, SameCommandsGiveTheSameState) {
   const char* script[] = {"model 51", "set settings.flat_mode 19", "set system.lens_mode 1",
-                          "set status.encoding 1", "set status.recording_seconds 93", "set settings.flat_mode 13"};
+                          "set status.encoding 1", "set status.recording_seconds 93", "set settings.flat_mode 13",
+                          "drift step 7200"};
   SimSimulator first(SimOptions{});
   SimSimulator second(SimOptions{});
   for (const char* command : script) {

@@ -11,7 +11,6 @@ constexpr uint16_t kGroupMedia = 9;
 constexpr uint16_t kTagRecording = 12;
 constexpr uint16_t kGroupSystem = 8;
 constexpr uint16_t kExtendedStatus = 34;
-constexpr uint8_t kNakOff = 2;
 // Status place of the number of moments tagged during recordings (16 bits).
 constexpr unsigned kRecordingTags = 72;
 
@@ -61,12 +60,8 @@ const ExtendedItem kExtendedItems[] = {
 
 #undef STATUS_ITEM
 
-// Records of {id, length, value bytes}; a camera asleep or off answers NAK-off, as for 8/11.
+// Records of {id, length, value bytes}.
 void extendedStatus(SimCamera& camera, const klc_link_request&, SimReply& reply) {
-  if (camera.system().power_state != 0) {
-    reply.answer.assign(1, kNakOff);
-    return;
-  }
   for (const ExtendedItem& item : kExtendedItems) {
     const uint8_t* value = camera.bytes(item.block) + item.offset;
     reply.answer.push_back(item.id);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "camera_link.h"
+#include "sim_csi_control.h"
 #include "sim_family_control.h"
 #include "sim_members.h"
 #include "sim_simulator.h"
@@ -22,6 +23,9 @@ struct Command {
 };
 
 const std::string kOk = "ok";
+const char kFaultUsage[] =
+    "fault G/I error E|nakoff|size LEN|drop|late MS|seq|malformed short|lying|random|dup [N|always]; fault clear";
+constexpr int64_t kMaxLateMs = 60000;
 
 std::string hexOf(const std::vector<uint8_t>& bytes) {
   static const char kDigits[] = "0123456789abcdef";
@@ -47,8 +51,13 @@ bool parseRequest(const std::string& text, uint16_t& group, uint16_t& id) {
   return true;
 }
 
-// The optional count word at index; 1 when absent.
-bool parseCount(const Words& words, size_t index, unsigned& count) {
+// The optional count word at index; 1 when absent, "always" for a lasting fault.
+bool parseCount(const Words& words, size_t index, unsigned& count, bool* lasting = nullptr) {
+  if (lasting != nullptr && words.size() == index + 1 && words[index] == "always") {
+    *lasting = true;
+    count = 1;
+    return true;
+  }
   int64_t value = 1;
   if (words.size() > index + 1 || (words.size() == index + 1 && !simParseNumber(words[index], value)) || value < 1 ||
       value > 1000) {
@@ -58,7 +67,28 @@ bool parseCount(const Words& words, size_t index, unsigned& count) {
   return true;
 }
 
-// fault G/I error E [N] | nakoff [N] | size LEN [N] | drop [N]; fault clear
+// The value word of a fault kind that takes one; false with the reason.
+bool faultValue(SimFault& armed, const Words& words, std::string& error) {
+  int64_t value = 0;
+  if (words.size() < 4) {
+    error = "error missing value";
+  } else if (armed.kind == SimFaultKind::MALFORMED) {
+    if (!simMalformedFromName(words[3], armed.value)) error = "error malformed short|lying|random";
+    return error.empty();
+  } else if (!simParseNumber(words[3], value)) {
+    error = "error missing value";
+  } else if (armed.kind == SimFaultKind::WRONG_SIZE && (value < 0 || value > KLC_LINK_MAX_ANSWER)) {
+    error = "error bad size";
+  } else if (armed.kind == SimFaultKind::LATE && (value < 0 || value > kMaxLateMs)) {
+    error = "error bad delay";
+  } else if (value < INT32_MIN || value > INT32_MAX) {
+    error = "error bad status";
+  }
+  armed.value = int32_t(value);
+  return error.empty();
+}
+
+// fault G/I KIND [VALUE] [N|always]; fault clear
 std::string fault(SimSimulator& sim, const Words& words, unsigned) {
   if (words[1] == "clear") {
     sim.router().faults().clear();
@@ -68,30 +98,30 @@ std::string fault(SimSimulator& sim, const Words& words, unsigned) {
   uint16_t id = 0;
   SimFault armed{};
   if (words.size() < 3 || !parseRequest(words[1], group, id) || !simFaultKindFromName(words[2], armed.kind)) {
-    return "error usage: fault G/I error E|nakoff|size LEN|drop [N]";
+    return std::string("error usage: ") + kFaultUsage;
   }
-  const bool valued = armed.kind == SimFaultKind::ERROR_STATUS || armed.kind == SimFaultKind::WRONG_SIZE;
-  int64_t value = 0;
-  if (valued && (words.size() < 4 || !simParseNumber(words[3], value))) return "error missing value";
-  if (armed.kind == SimFaultKind::WRONG_SIZE && (value < 0 || value > KLC_LINK_MAX_ANSWER)) return "error bad size";
-  if (armed.kind == SimFaultKind::ERROR_STATUS && (value < INT32_MIN || value > INT32_MAX)) return "error bad status";
-  armed.value = int32_t(value);
+  const bool valued = simFaultHasValue(armed.kind);
+  std::string error;
+  if (valued && !faultValue(armed, words, error)) return error;
   unsigned count = 0;
-  if (!parseCount(words, valued ? 4 : 3, count)) return "error bad count";
+  if (!parseCount(words, valued ? 4 : 3, count, &armed.lasting)) return "error bad count";
   sim.router().faults().arm(group, id, armed, count);
   return kOk;
 }
 
 std::string faults(SimSimulator& sim, const Words&, unsigned) { return "ok " + sim.router().faults().describe(); }
 
-// event JS | event JR | event PU CODE ID
+// event JS | event JR | event PU CODE ID | event PU (no argument)
 std::string event(SimSimulator& sim, const Words& words, unsigned client) {
   if ((words[1] == "JS" || words[1] == "JR") && words.size() == 2) return sim.startSystemEvent(words[1], client);
+  if (words[1] == "PU" && words.size() == 2) {
+    return sim.sendPresetUpdate(0, 0, false) == 0 ? kOk : "error cannot send to the daemon";
+  }
   int64_t code = 0;
   int64_t id = 0;
   if (words[1] != "PU" || words.size() != 4 || !simParseNumber(words[2], code) || !simParseNumber(words[3], id) ||
       code < 0 || code > 0xFF || id < 0 || id > 0xFFFFFFFF) {
-    return "error usage: event JS|JR|PU CODE ID";
+    return "error usage: event JS|JR|PU [CODE ID]";
   }
   return sim.sendPresetUpdate(uint8_t(code), uint32_t(id)) == 0 ? kOk : "error cannot send to the daemon";
 }
@@ -159,9 +189,11 @@ std::string edit(SimSimulator& sim, const Words&, unsigned) {
 
 const Command kCommands[] = {
     {"ping", 1, "ping", ping},
-    {"fault", 2, "fault G/I error E|nakoff|size LEN|drop [N]; fault clear", fault},
+    {"fault", 2, kFaultUsage, fault},
     {"faults", 1, "faults", faults},
-    {"event", 2, "event JS|JR|PU CODE ID", event},
+    {"event", 2, "event JS|JR|PU [CODE ID]", event},
+    {"csi", 1, "csi | csi send CN ID TEXT|CU ID VALUE|CR STATUS|CI ID STATUS|CODE", simControlCsi},
+    {"sleep-events", 1, "sleep-events | sleep-events on|off", simControlSleepEvents},
     {"set", 3, "set MEMBER VALUE", set},
     {"get", 2, "get MEMBER", get},
     {"dump", 1, "dump", dump},
@@ -190,7 +222,11 @@ std::string SimSimulator::execute(const std::string& line, unsigned client) {
   for (const Command& command : kCommands) {
     if (words[0] != command.name) continue;
     if (words.size() < command.minWords) return std::string("error usage: ") + command.usage;
-    return command.run(*this, words, client);
+    // A camera woken from the control interface tells the daemon, as one woken by a request does.
+    const uint8_t powerBefore = mCamera.system().power_state;
+    const std::string reply = command.run(*this, words, client);
+    announcePower(powerBefore);
+    return reply;
   }
   return "error unknown command " + words[0];
 }

@@ -38,6 +38,10 @@ void drainBattery(SimCamera& camera) {
   if (status.battery_level == kCharging || percent == 0) return;
   put(camera, SIM_STATUS(battery_percent), percent - 1);
   put(camera, SIM_STATUS(battery_level), batteryBars(percent - 1));
+  // An empty battery switches the camera off.
+  if (percent == 1) {
+    camera.write(SimBlock::SYSTEM, offsetof(sim_system_values, power_state), 1, SIM_POWER_OFF);
+  }
 }
 
 void recordOneSecond(SimCamera& camera) {
@@ -88,6 +92,8 @@ void SimDrift::tick(SimCamera& camera) {
   // A time lapse takes photos; only a video fills the recording counters.
   if (recording && !camera.timeLapseRunning()) recordOneSecond(camera);
   camera.timeLapseSecond();
+  // A transcode job moves one step a second.
+  camera.transcodes().step();
   if (mSeconds % (recording ? kRecordingDrainSeconds : kIdleDrainSeconds) == 0) drainBattery(camera);
   changeTemperature(camera, recording, mSeconds);
 }

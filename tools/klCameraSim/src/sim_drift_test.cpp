@@ -6,6 +6,7 @@
 
 #include "sim_camera.h"
 #include "sim_simulator.h"
+#include "transcode_wire.h"
 
 namespace {
 
@@ -53,6 +54,13 @@ TEST(SimDrift, ControlCommandsAndTheClockFollowingDefault) {
     EXPECT_EQ(sim.execute(bad, 1).rfind("error", 0), 0u) << bad;
   }
   EXPECT_EQ(sim.camera().status().battery_percent, 99);
+  // A transcode job moves a step a second of the camera's clock, not with status reads.
+  uint64_t id = 0;
+  uint32_t estimate = 0;
+  int8_t refusal = 0;
+  ASSERT_EQ(sim.camera().transcodes().start(KLC_TRANSCODE_VIDEO_START, "VID_0001.MP4", id, estimate, refusal), 0);
+  EXPECT_EQ(sim.execute("drift step 2", 1), "ok");
+  EXPECT_EQ(sim.execute("transcode", 1).rfind("ok 1001:1:50:", 0), 0u) << sim.execute("transcode", 1);
   fast.drift = true;
   EXPECT_EQ(SimSimulator(fast).execute("drift", 1), "ok on");
   EXPECT_EQ(SimSimulator(SimOptions{}).execute("drift", 1), "ok on");

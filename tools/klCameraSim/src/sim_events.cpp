@@ -36,12 +36,13 @@ int simBuildSystemEvent(uint8_t* msg, unsigned capacity, const char* code, const
   return finishMessage(msg, capacity, replyQueue);
 }
 
-int simBuildPresetUpdate(uint8_t* msg, unsigned capacity, uint8_t event, uint32_t id, const char* sourceQueue) {
+int simBuildPresetUpdate(uint8_t* msg, unsigned capacity, uint8_t event, uint32_t id, const char* sourceQueue,
+                         bool withArgument) {
   uint8_t argument[5] = {event};
   std::memcpy(argument + 1, &id, sizeof id);
   sntlv_msg_init(msg, capacity, CAT_RTOS_CMD);
   if (sntlv_add_bin(msg, capacity, TLV_CMD, 2, "PU") == 0 ||
-      sntlv_add_bin(msg, capacity, TLV_CMDARG, sizeof argument, argument) == 0) {
+      (withArgument && sntlv_add_bin(msg, capacity, TLV_CMDARG, sizeof argument, argument) == 0)) {
     return 0;
   }
   return finishMessage(msg, capacity, sourceQueue);

@@ -10,8 +10,10 @@ constexpr const char* SIM_DAEMON_QUEUE = "/to_klCtlD";
 // Builds a CAT_SYS_CMD request with the two-character code ("JS", "JR"); the daemon answers on
 // replyQueue. Returns the message length, or 0 when it does not fit.
 int simBuildSystemEvent(uint8_t* msg, unsigned capacity, const char* code, const char* replyQueue);
-// Builds a CAT_RTOS_CMD "PU" event: byte 0 the event code, bytes 1..4 the id in host byte order.
-int simBuildPresetUpdate(uint8_t* msg, unsigned capacity, uint8_t event, uint32_t id, const char* sourceQueue);
+// Builds a CAT_RTOS_CMD "PU" event: byte 0 the event code, bytes 1..4 the id in host byte order; without
+// withArgument the event carries no argument at all.
+int simBuildPresetUpdate(uint8_t* msg, unsigned capacity, uint8_t event, uint32_t id, const char* sourceQueue,
+                         bool withArgument = true);
 // Sends one message to the daemon queue; 0, or -1 when the queue cannot be opened or the send fails.
 int simSendToDaemon(const uint8_t* msg, int length);
 

@@ -2,7 +2,6 @@
 
 #include "camera_link.h"
 
-
 namespace {
 
 struct KindName {
@@ -15,11 +14,37 @@ constexpr KindName kKindNames[] = {
     {SimFaultKind::NAK_OFF, "nakoff"},
     {SimFaultKind::WRONG_SIZE, "size"},
     {SimFaultKind::NO_REPLY, "drop"},
+    {SimFaultKind::LATE, "late"},
+    {SimFaultKind::WRONG_SEQUENCE, "seq"},
+    {SimFaultKind::MALFORMED, "malformed"},
+    {SimFaultKind::DUPLICATE, "dup"},
 };
 
-bool hasValue(SimFaultKind kind) { return kind == SimFaultKind::ERROR_STATUS || kind == SimFaultKind::WRONG_SIZE; }
+constexpr const char* kMalformedNames[] = {"short", "lying", "random"};
+
+// "kind" or "kind:value" of one fault.
+std::string describeFault(const SimFault& fault) {
+  std::string text = simFaultKindName(fault.kind);
+  if (fault.kind == SimFaultKind::MALFORMED) return text + ":" + kMalformedNames[fault.value];
+  return simFaultHasValue(fault.kind) ? text + ":" + std::to_string(fault.value) : text;
+}
 
 }  // namespace
+
+bool simFaultHasValue(SimFaultKind kind) {
+  return kind == SimFaultKind::ERROR_STATUS || kind == SimFaultKind::WRONG_SIZE || kind == SimFaultKind::LATE ||
+         kind == SimFaultKind::MALFORMED;
+}
+
+bool simMalformedFromName(const std::string& name, int32_t& value) {
+  for (int32_t i = 0; i < 3; ++i) {
+    if (name == kMalformedNames[i]) {
+      value = i;
+      return true;
+    }
+  }
+  return false;
+}
 
 const char* simFaultKindName(SimFaultKind kind) {
   for (const KindName& entry : kKindNames) {
@@ -47,6 +72,7 @@ bool SimFaultPlan::take(uint16_t group, uint16_t id, SimFault& fault) {
   auto it = mPending.find(klc_link_key(group, id));
   if (it == mPending.end()) return false;
   fault = it->second.front();
+  if (fault.lasting) return true;
   it->second.pop_front();
   if (it->second.empty()) mPending.erase(it);
   return true;
@@ -60,9 +86,8 @@ std::string SimFaultPlan::describe() const {
       size_t run = 1;
       while (i + run < queue.size() && queue[i + run].kind == queue[i].kind && queue[i + run].value == queue[i].value) ++run;
       if (!text.empty()) text += ' ';
-      text += std::to_string(klc_link_group(key)) + '/' + std::to_string(klc_link_id(key)) + ':' + simFaultKindName(queue[i].kind);
-      if (hasValue(queue[i].kind)) text += ':' + std::to_string(queue[i].value);
-      text += 'x' + std::to_string(run);
+      text += std::to_string(klc_link_group(key)) + '/' + std::to_string(klc_link_id(key)) + ':' + describeFault(queue[i]);
+      text += queue[i].lasting ? std::string("xalways") : 'x' + std::to_string(run);
       i += run;
     }
   }

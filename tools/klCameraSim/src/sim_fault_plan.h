@@ -5,16 +5,23 @@
 #include <map>
 #include <string>
 
-enum class SimFaultKind { ERROR_STATUS, NAK_OFF, WRONG_SIZE, NO_REPLY };
+enum class SimFaultKind { ERROR_STATUS, NAK_OFF, WRONG_SIZE, NO_REPLY, LATE, WRONG_SEQUENCE, MALFORMED, DUPLICATE };
+
+// How a MALFORMED reply is spoiled.
+enum : int32_t { SIM_MALFORMED_SHORT = 0, SIM_MALFORMED_LYING = 1, SIM_MALFORMED_RANDOM = 2 };
 
 struct SimFault {
   SimFaultKind kind = SimFaultKind::ERROR_STATUS;
-  int32_t value = 0;  // the status for ERROR_STATUS, the answer length for WRONG_SIZE
+  // The status for ERROR_STATUS, the answer length for WRONG_SIZE, the delay in milliseconds for LATE,
+  // the spoiling for MALFORMED.
+  int32_t value = 0;
+  bool lasting = false;  // applies to every reply until cleared
 };
 
 class SimFaultPlan {
  public:
-  // Queues count faults for the request; they apply to its next count replies, after earlier ones.
+  // Queues count faults for the request; they apply to its next count replies, after earlier ones. A
+  // lasting fault stays, once the ones before it are used up, until clear.
   void arm(uint16_t group, uint16_t id, const SimFault& fault, unsigned count);
   // Takes the fault for the request's reply now being made; false when none is armed.
   bool take(uint16_t group, uint16_t id, SimFault& fault);
@@ -27,7 +34,12 @@ class SimFaultPlan {
   std::map<uint32_t, std::deque<SimFault>> mPending;
 };
 
-// The control-interface word of a fault kind ("error", "nakoff", "size", "drop").
+// The control-interface word of a fault kind ("error", "nakoff", "size", "drop", "late", "seq",
+// "malformed", "dup").
 const char* simFaultKindName(SimFaultKind kind);
 // Parses a fault kind word; false for an unknown word.
 bool simFaultKindFromName(const std::string& name, SimFaultKind& kind);
+// Whether the kind takes a value word after it.
+bool simFaultHasValue(SimFaultKind kind);
+// The MALFORMED value of "short", "lying" or "random"; false for another word.
+bool simMalformedFromName(const std::string& name, int32_t& value);

@@ -17,7 +17,6 @@ constexpr uint16_t kMixPreset = 25;
 
 constexpr int8_t kUpsideDown = 2;
 constexpr uint8_t kMaxCoordinate = 100;
-constexpr int32_t kBurstFlatMode = 19;
 constexpr int kMultiShotGroup = 2;
 
 void refuse(SimReply& reply) { reply.status = KL_ERR_INVALID_PARAM; }
@@ -47,10 +46,6 @@ void clearPoint(SimCamera& camera, const klc_link_request&, SimReply&) {
 
 bool encoding(const SimCamera& camera) { return camera.status().encoding != 0; }
 
-void setEncoding(SimCamera& camera, bool on) {
-  camera.write(SimBlock::STATUS, unsigned(offsetof(appc_system_all_status, encoding)), 1, on ? 1 : 0);
-}
-
 // Voice captures switch to the mode they need first; nothing is switched while a capture runs.
 int captureIn(SimCamera& camera, int32_t mode) {
   if (encoding(camera)) return KL_ERR_INVALID_PARAM;
@@ -62,20 +57,15 @@ bool inMultiShot(const SimCamera& camera) {
   return SimCamera::groupOfFlatMode(camera.settings().flat_mode) == kMultiShotGroup;
 }
 
+// A time lapse as the shutter starts it, in the time-lapse flat mode last used (night or not), so
+// that the shutter stops it too.
 int timeLapseStart(SimCamera& camera) {
-  if (encoding(camera)) return KL_ERR_INVALID_PARAM;
-  camera.setMode(kMultiShotGroup);
-  setEncoding(camera, true);
-  return KL_OK;
+  const int32_t last = camera.status().timelapse_selected_flatmode;
+  return captureIn(camera, last == SIM_FLAT_NIGHT_LAPSE_PHOTO ? last : SIM_FLAT_TIME_LAPSE_PHOTO);
 }
 
-// The frames of a time lapse become one file when it stops.
 int timeLapseStop(SimCamera& camera) {
-  if (!encoding(camera) || !inMultiShot(camera)) return KL_ERR_INVALID_PARAM;
-  setEncoding(camera, false);
-  camera.card().addCapture(false);
-  camera.syncCardCounts();
-  return KL_OK;
+  return inMultiShot(camera) ? camera.shutter(false) : KL_ERR_INVALID_PARAM;
 }
 
 int tag(SimCamera& camera) {
@@ -92,7 +82,7 @@ int voiceAction(SimCamera& camera, uint16_t id) {
     case 2: return camera.shutter(false);
     case 3: return timeLapseStart(camera);
     case 4: return timeLapseStop(camera);
-    case 5: return captureIn(camera, kBurstFlatMode);
+    case 5: return captureIn(camera, SIM_FLAT_BURST);
     case 6: return tag(camera);
     default: return KL_OK;  // 10: the story is edited on the phone; the camera only hears of it
   }

@@ -2,6 +2,7 @@
 
 #include "sim_camera.h"
 #include "sim_members.h"
+#include "sim_model_profile.h"
 
 namespace {
 
@@ -22,6 +23,10 @@ bool parseOption(int argc, const char* const* argv, int& i, SimOptions& options,
     options.drift = true;
     return true;
   }
+  if (option == "--no-sleep-events") {
+    options.sleepEvents = false;
+    return true;
+  }
   if (option == "--fast") {
     options.replyDelayMs = 0;
     return true;
@@ -34,8 +39,8 @@ bool parseOption(int argc, const char* const* argv, int& i, SimOptions& options,
   }
   int64_t model = 0;
   if (!takeValue(argc, argv, i, value, error)) return false;
-  if (!simParseNumber(value, model) || model < 0 || !SimCamera::isKnownModel(unsigned(model))) {
-    error = "unknown model " + value + " (51, 55 or 57)";
+  if (!simParseNumber(value, model) || model < 0 || !simIsModel(unsigned(model))) {
+    error = "unknown model " + value + " (1 to 255)";
     return false;
   }
   options.model = uint8_t(model);
@@ -45,6 +50,7 @@ bool parseOption(int argc, const char* const* argv, int& i, SimOptions& options,
 }  // namespace
 
 bool simParseCommandLine(int argc, const char* const* argv, SimCommandLine& line, std::string& error) {
+  line.options.sleepEvents = true;
   for (int i = 1; i < argc; ++i) {
     if (std::string(argv[i]) != "ctl") {
       if (!parseOption(argc, argv, i, line.options, error)) return false;
@@ -59,6 +65,6 @@ bool simParseCommandLine(int argc, const char* const* argv, SimCommandLine& line
 }
 
 const char* simUsage() {
-  return "usage: klCameraSim [--model 51|55|57] [--fast] [--drift] [--state FILE] [--control NAME]\n"
+  return "usage: klCameraSim [--model N] [--fast] [--drift] [--no-sleep-events] [--state FILE] [--control NAME]\n"
          "       klCameraSim [--control NAME] ctl COMMAND [WORDS...]\n";
 }

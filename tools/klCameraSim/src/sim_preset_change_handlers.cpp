@@ -3,6 +3,7 @@
 
 #include "klErrno.h"
 #include "sim_handlers.h"
+#include "sim_model_profile.h"
 
 namespace {
 
@@ -53,6 +54,10 @@ void groupList(SimCamera& camera, const klc_link_request&, SimReply& reply) {
 }
 
 void create(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
+  if (!simModelProfile(camera.model()).customPresets) {
+    reply.status = KL_ERR_NOT_SUPPORTED;
+    return;
+  }
   CreateRecord record{};
   uint32_t id = 0;
   const bool done = payloadRecord(request, record) && SimCamera::groupOfFlatMode(record.flatMode) >= 0 &&

@@ -24,6 +24,7 @@ void sendWithoutWaiting(uint8_t code, uint32_t id) {
 }  // namespace
 
 void simPresetEventsAfterRequest(SimCamera& camera, bool send) {
+  camera.syncPresetModified();
   const auto events = camera.presets().takeEvents();
   const uint32_t active = camera.status().modified_preset_id;
   uint32_t announced = 0;

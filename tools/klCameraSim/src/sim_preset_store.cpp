@@ -2,6 +2,9 @@
 
 #include <cstring>
 
+#include "sim_camera.h"
+#include "sim_model_profile.h"
+
 namespace {
 
 struct FactoryPreset {
@@ -13,7 +16,7 @@ struct FactoryPreset {
 };
 
 // Groups 0..2 video, photo, time-lapse; 3..5 their dual-lens forms; 8 and 9 the power-profile forms
-// of group 0, which model 51 lacks.
+// of group 0, which only some models have.
 constexpr FactoryPreset kFactoryPresets[] = {
     {0x00000, 0, 12, 0, 1},   {0x00001, 0, 12, 1, 0},   {0x00002, 0, 12, 2, 2},   {0x00003, 0, 27, 59, 59},
     {0x00004, 0, 15, 33, 33}, {0x00005, 0, 12, 58, 58}, {0x10000, 1, 17, 3, 3},   {0x10001, 1, 16, 13, 13},
@@ -26,8 +29,7 @@ constexpr FactoryPreset kFactoryPresets[] = {
 
 // Custom ids sit above every factory id of their group.
 constexpr uint32_t kFirstCustomLow = 0x1000;
-// The time-lapse icon model 51 uses for its time-lapse photo preset.
-constexpr uint32_t kTimeLapseIcon51 = 17;
+constexpr uint8_t kFirstPowerGroup = 8;
 
 enum class Family { VIDEO, PHOTO, MULTI_SHOT, NONE };
 
@@ -39,37 +41,58 @@ Family familyOf(int8_t flatMode) {
   return Family::NONE;
 }
 
-struct SettingByte {
-  unsigned offset;
-  int8_t value;
+// A record byte and the settings-block place whose value it carries.
+struct RecordPlace {
+  uint8_t record;
+  uint8_t settings;
 };
 
-// Values the settings block does not carry by name are the factory ones.
-constexpr SettingByte kVideoDefaults[] = {{6, 1}, {9, 3}, {24, 1}};
-constexpr SettingByte kPhotoDefaults[] = {{2, 0}, {5, 1}, {19, 1}};
-constexpr SettingByte kMultiShotDefaults[] = {{2, 0}, {3, 2}, {4, 3}, {5, 4}, {7, 1}};
+// Video: resolution, frame rate, lens, loop interval, time-lapse interval, surge duration.
+constexpr RecordPlace kVideoPlaces[] = {{2, 42}, {3, 44}, {4, 43}, {6, 47}, {9, 45}, {24, 52}};
+// Photo: lens, night exposure, timer.
+constexpr RecordPlace kPhotoPlaces[] = {{2, 80}, {5, 81}, {19, 82}};
+// Multi-shot: lens, burst rate, night-lapse exposure, night-lapse video resolution and lens.
+constexpr RecordPlace kMultiShotPlaces[] = {{2, 120}, {3, 121}, {7, 126}, {28, 158}, {30, 43}};
+// The multi-shot intervals (settings 30 and 32) sit as two-byte seconds in the settings block.
+constexpr unsigned kIntervalPlace = 122;
+constexpr unsigned kNightIntervalPlace = 124;
+constexpr int32_t kNightAutomatic = 3601;
 
 template <size_t N>
-void putBytes(int8_t* record, const SettingByte (&bytes)[N]) {
-  for (const SettingByte& entry : bytes) record[entry.offset] = entry.value;
+void copyPlaces(int8_t* record, const appc_setup_all_settings& settings, const RecordPlace (&places)[N]) {
+  const int8_t* block = reinterpret_cast<const int8_t*>(&settings);
+  for (const RecordPlace& place : places) record[place.record] = block[place.settings];
 }
 
+// The index of the seconds in an interval table; the first entry when the table lacks them.
+int8_t intervalIndex(const int32_t (&table)[12], int32_t seconds) {
+  for (size_t i = 0; i < 12; ++i) {
+    if (table[i] == seconds) return int8_t(i);
+  }
+  return 0;
+}
+
+int32_t settingsWord(const appc_setup_all_settings& settings, unsigned place) {
+  const uint8_t* block = reinterpret_cast<const uint8_t*>(&settings);
+  return int32_t(block[place] | (block[place + 1] << 8));
+}
+
+// The record carries the camera's current values of the flat mode's settings.
 void fillSettings(int8_t* record, int8_t flatMode, const appc_setup_all_settings& settings) {
   switch (familyOf(flatMode)) {
     case Family::VIDEO:
-      putBytes(record, kVideoDefaults);
-      record[2] = settings.video_resolution;
-      record[3] = settings.video_fps;
-      record[4] = settings.video_lens;
+      copyPlaces(record, settings, kVideoPlaces);
       break;
     case Family::PHOTO:
-      putBytes(record, kPhotoDefaults);
+      copyPlaces(record, settings, kPhotoPlaces);
       break;
-    case Family::MULTI_SHOT:
-      putBytes(record, kMultiShotDefaults);
-      record[28] = settings.nightlapse_video_resolution;
-      record[30] = settings.video_lens;
+    case Family::MULTI_SHOT: {
+      copyPlaces(record, settings, kMultiShotPlaces);
+      record[4] = intervalIndex(kPresetIntervals, settingsWord(settings, kIntervalPlace));
+      const int32_t night = settingsWord(settings, kNightIntervalPlace);
+      record[5] = intervalIndex(kPresetNightIntervals, night == kNightAutomatic ? 0 : night);
       break;
+    }
     case Family::NONE:
       break;
   }
@@ -79,10 +102,11 @@ void fillSettings(int8_t* record, int8_t flatMode, const appc_setup_all_settings
 
 void SimPresetStore::loadFactory(uint8_t model) {
   mPresets.clear();
+  const SimModelProfile& profile = simModelProfile(model);
   for (const FactoryPreset& entry : kFactoryPresets) {
-    if (model == 51 && entry.group >= 8) continue;
+    if (!profile.powerGroups && entry.group >= kFirstPowerGroup) continue;
     SimPreset preset{entry.id, entry.group, entry.flatMode, entry.icon, entry.title, 0, false, false};
-    if (model == 51 && entry.flatMode == 20) preset.icon = kTimeLapseIcon51;
+    if (entry.flatMode == SIM_FLAT_TIME_LAPSE_PHOTO) preset.icon = profile.timeLapseIcon;
     mPresets.push_back(preset);
   }
   mNextCustom = 0;

@@ -18,7 +18,7 @@ namespace {
 
 class SimProcessTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { ASSERT_TRUE(klEnterPrivateNamespaces()); }
+  void SetUp() override { ASSERT_TRUE(klEnterPrivateNamespaces()); }
 
   // Starts the program and waits until its control socket answers.
   void start(std::vector<std::string> args) {
@@ -103,7 +103,7 @@ TEST_F(SimProcessTest, SecondSimulatorRefusesToStartAndLeavesTheFirstServing) {
 }
 
 TEST_F(SimProcessTest, BadOptionsAndBadStateFilesStopTheStart) {
-  const char* const cases[][3] = {{"--model", "52", nullptr}, {"--state", "/nonexistent/state", nullptr},
+  const char* const cases[][3] = {{"--model", "0", nullptr}, {"--state", "/nonexistent/state", nullptr},
                                   {"--colour", nullptr, nullptr}, {"ctl", nullptr, nullptr}};
   for (const auto& args : cases) {
     const ChildResult result = run_in_child([&] {

@@ -5,7 +5,20 @@
 
 namespace {
 
-constexpr uint8_t kNakOff = 2;
+// What a camera asleep or off still answers: the reads the daemon makes at start and resume, and the
+// power request itself.
+constexpr uint32_t kAnsweredAsleep[] = {
+    KLC_OP_STATE_GET_MODEL_NUMBER, KLC_OP_STATE_SELECT_PROTOCOL_ADAPTER, KLC_OP_SYSTEM_GET_LENSES,
+    KLC_OP_SYSTEM_GET_LENS_TYPE,   KLC_OP_SYSTEM_GET_POWER_PROFILE,       KLC_OP_SETUP_GET_ORIENTATION,
+    klc_link_key(8, 2),
+};
+
+bool needsCameraAwake(uint32_t key) {
+  for (uint32_t answered : kAnsweredAsleep) {
+    if (answered == key) return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -19,14 +32,16 @@ bool SimRequestRouter::handle(const uint8_t* msg, unsigned length, SimOutcome& o
   const klc_link_header& header = request.header;
   const uint32_t key = klc_link_key(header.group, header.id);
   ++mCounts[key];
-  outcome.key = key;
   mLastPayloads[key].assign(request.payload, request.payload + request.payloadLength);
 
   SimFault fault{};
   const bool faulted = mFaults.take(header.group, header.id, fault);
   // A refused request leaves the camera as it was; a garbled or lost reply does not undo the work.
-  const bool refused = faulted && (fault.kind == SimFaultKind::ERROR_STATUS || fault.kind == SimFaultKind::NAK_OFF);
+  const bool asleep = mCamera.system().power_state != SIM_POWER_ON && needsCameraAwake(key);
+  const bool refused = asleep || (faulted && (fault.kind == SimFaultKind::ERROR_STATUS ||
+                                              fault.kind == SimFaultKind::NAK_OFF));
   SimReply reply;
+  if (asleep) reply.answer.assign(1, KLC_LINK_NAK_OFF);
   if (!refused) {
     const SimHandler handler = mHandlers.find(key);
     if (handler != nullptr) {
@@ -38,14 +53,36 @@ bool SimRequestRouter::handle(const uint8_t* msg, unsigned length, SimOutcome& o
   if (faulted) applyFault(fault, reply);
   if (faulted && fault.kind == SimFaultKind::NO_REPLY) return true;
 
+  klc_link_header replyHeader = header;
+  if (faulted && fault.kind == SimFaultKind::WRONG_SEQUENCE) ++replyHeader.seq;
   outcome.message.resize(KLMSG_MAX);
-  const int size = klc_link_encode_reply(outcome.message.data(), KLMSG_MAX, header, reply.status,
+  const int size = klc_link_encode_reply(outcome.message.data(), KLMSG_MAX, replyHeader, reply.status,
                                          reply.answer.data(), uint16_t(reply.answer.size()));
   if (size <= 0) return true;
   outcome.message.resize(unsigned(size));
   outcome.replyQueue = request.replyQueue;
   outcome.send = true;
+  if (faulted) applyToMessage(fault, outcome);
   return true;
+}
+
+void SimRequestRouter::applyToMessage(const SimFault& fault, SimOutcome& outcome) {
+  std::vector<uint8_t>& message = outcome.message;
+  if (fault.kind == SimFaultKind::DUPLICATE) outcome.copies = 2;
+  if (fault.kind == SimFaultKind::LATE) outcome.delayMs = fault.value;
+  if (fault.kind != SimFaultKind::MALFORMED) return;
+  if (fault.value == SIM_MALFORMED_SHORT) {
+    message.resize(TLV_HDR_LEN - 1);
+  } else if (fault.value == SIM_MALFORMED_LYING) {
+    // The length field claims more than the message holds.
+    const unsigned claimed = unsigned(message.size()) + 16;
+    message[0] = uint8_t(claimed >> 8);
+    message[1] = uint8_t(claimed);
+  } else {
+    // The same bytes every time: a test sees the same garbage.
+    uint32_t state = uint32_t(message.size());
+    for (uint8_t& byte : message) byte = uint8_t((state = state * 1103515245u + 12345u) >> 16);
+  }
 }
 
 void SimRequestRouter::applyFault(const SimFault& fault, SimReply& reply) const {
@@ -56,12 +93,17 @@ void SimRequestRouter::applyFault(const SimFault& fault, SimReply& reply) const 
       break;
     case SimFaultKind::NAK_OFF:
       reply.status = KL_OK;
-      reply.answer.assign(1, kNakOff);
+      reply.answer.assign(1, KLC_LINK_NAK_OFF);
       break;
     case SimFaultKind::WRONG_SIZE:
       reply.answer.resize(size_t(fault.value), 0);
       break;
     case SimFaultKind::NO_REPLY:
+    case SimFaultKind::LATE:
+    case SimFaultKind::WRONG_SEQUENCE:
+    case SimFaultKind::MALFORMED:
+    case SimFaultKind::DUPLICATE:
+      // These spoil the encoded reply or its sending (applyToMessage).
       break;
   }
 }

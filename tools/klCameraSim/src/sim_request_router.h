@@ -13,9 +13,10 @@
 // A reply ready to send, or nothing to send (a dropped reply).
 struct SimOutcome {
   bool send = false;
-  uint32_t key = 0;  // group and id of the request (klc_link_key)
   std::string replyQueue;
   std::vector<uint8_t> message;
+  unsigned copies = 1;  // 2 for a duplicated reply
+  int delayMs = 0;      // a late reply waits this long before it goes
 };
 
 class SimRequestRouter {
@@ -40,6 +41,8 @@ class SimRequestRouter {
 
  private:
   void applyFault(const SimFault& fault, SimReply& reply) const;
+  // What a fault does to the encoded reply and to its sending.
+  static void applyToMessage(const SimFault& fault, SimOutcome& outcome);
 
   SimCamera& mCamera;
   SimHandlerTable mHandlers;

@@ -1,17 +1,23 @@
 // Settings written one by one: a setting by its id-table place, the shutter check that follows a
 // frame-rate change, on-screen controls, audio and microphone options, leaving look-back, and the
 // calibration file name.
+#include <cstddef>
 #include <string>
 
+#include "CameraFactory.h"
+#include "InfoHandler.h"
 #include "klErrno.h"
 #include "sim_handlers.h"
+#include "sim_model_profile.h"
 
 namespace {
 
 constexpr unsigned kVideoFps = 44;
 constexpr unsigned kVideoShutter = 50;
-constexpr unsigned kOnscreenFirst = 167;  // controls 0..3 at 167..170 (settings 129 to 132)
+constexpr unsigned kOnscreenFirst = 167;   // controls 0..3 at 167..170 (settings 129 to 132)
+constexpr unsigned kShortcutsFirst = 169;  // where a model without controls numbers its shortcuts 0, 1
 constexpr int32_t kOnscreenControls = 4;
+constexpr int32_t kShortcutsOnly = 2;
 constexpr int32_t kOnscreenMaximum = 31;
 constexpr unsigned kAudioOption = 172;    // setting 149
 constexpr unsigned kMicOption = 173;      // setting 164
@@ -32,6 +38,15 @@ bool fitsRow(int64_t value, uint32_t width, bool isSigned) {
   return isSigned ? value >= -span / 2 && value < span / 2 : value >= 0 && value < span;
 }
 
+// Whether the camera has the value for the setting: a flat mode of its model, or a value the
+// camera-info side lists for the model. A model that side does not know takes any value that fits.
+bool hasValue(const SimCamera& camera, int32_t setting, uint32_t offset, int32_t value) {
+  if (offset == offsetof(appc_setup_all_settings, flat_mode)) return camera.hasFlatMode(value);
+  static CameraFactory factory;
+  CameraPlatform* platform = factory.setupCamera(camera.model());
+  return platform == nullptr || platform->getInfoHandler()->settingValueToOption(setting, value) != CAMERA_NO_OPTION;
+}
+
 // Payload: setting id, offset, width, flags, value. The value lands little-endian at its place.
 void setValueInt(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
   int32_t words[5] = {};
@@ -40,7 +55,7 @@ void setValueInt(SimCamera& camera, const klc_link_request& request, SimReply& r
   const uint32_t width = uint32_t(words[2]);
   const bool isSigned = (uint32_t(words[3]) & kSignedFlag) != 0;
   if (!read || (width != 1 && width != 2) || offset + width > SimCamera::blockSize(SimBlock::SETTINGS) ||
-      !fitsRow(words[4], width, isSigned)) {
+      !fitsRow(words[4], width, isSigned) || !hasValue(camera, words[0], offset, words[4])) {
     reply.status = KL_ERR_INVALID_PARAM;
     return;
   }
@@ -54,17 +69,19 @@ void validateShutter(SimCamera& camera, const klc_link_request&, SimReply& reply
   reply.answer.assign(1, valid ? 1 : 0);
 }
 
+// A model with shortcuts only numbers them 0 and 1; the others number controls first, then shortcuts.
 void onscreenControl(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
+  const bool shortcutsOnly = simModelProfile(camera.model()).shortcutsFirst;
   int32_t words[2] = {};
   if (!simPayloadWords(request, words, 2) || words[0] < 0 || words[0] > kOnscreenMaximum || words[1] < 0 ||
-      words[1] >= kOnscreenControls) {
+      words[1] >= (shortcutsOnly ? kShortcutsOnly : kOnscreenControls)) {
     reply.status = KL_ERR_INVALID_PARAM;
     return;
   }
-  camera.write(SimBlock::SETTINGS, kOnscreenFirst + unsigned(words[1]), 1, words[0]);
+  camera.write(SimBlock::SETTINGS, (shortcutsOnly ? kShortcutsFirst : kOnscreenFirst) + unsigned(words[1]), 1,
+               words[0]);
 }
 
-// Audio options exist on models 55 and 57, the microphone option on 57 only.
 void storeAudio(SimCamera& camera, const klc_link_request& request, SimReply& reply, unsigned place,
                 bool supported) {
   uint8_t option = 0;
@@ -78,15 +95,15 @@ void storeAudio(SimCamera& camera, const klc_link_request& request, SimReply& re
 }
 
 void audioOption(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
-  storeAudio(camera, request, reply, kAudioOption, camera.model() != 51);
+  storeAudio(camera, request, reply, kAudioOption, simModelProfile(camera.model()).audioOption);
 }
 
 void micOption(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
-  storeAudio(camera, request, reply, kMicOption, camera.model() == 57);
+  storeAudio(camera, request, reply, kMicOption, simModelProfile(camera.model()).micOption);
 }
 
 void lookbackExit(SimCamera& camera, const klc_link_request&, SimReply& reply) {
-  if (camera.model() == 51) {
+  if (!simModelProfile(camera.model()).lookback) {
     reply.status = KL_ERR_NOT_SUPPORTED;
     return;
   }

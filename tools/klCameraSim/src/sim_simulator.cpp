@@ -4,10 +4,12 @@
 #include <sys/eventfd.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <thread>
 
+#include "KLCSIListener.h"
 #include "klTlv.h"
 #include "sim_control_socket.h"
 #include "sim_events.h"
@@ -20,10 +22,14 @@ namespace {
 
 constexpr long kLinkQueueDepth = 10;
 constexpr long kEventQueueDepth = 2;
+constexpr long kCsiQueueDepth = 10;
 constexpr size_t kMaxClients = 8;
 
-// Opens a queue for reading; its message size must fit one TLV message buffer.
+// Opens a fresh queue for reading; its message size must fit one TLV message buffer.
 bool openQueue(const char* name, long depth, klMbox_t& mbox) {
+  // A simulator that was killed left its queue, maybe with requests nobody will answer; usually there is
+  // none, which is no failure worth a line.
+  mq_unlink(name);
   mq_attr attr{};
   if (klMbox_rxopen(name, depth, &mbox) != 0 || mq_getattr(mbox.mqd, &attr) != 0 || attr.mq_msgsize > KLMSG_MAX) {
     simLog("cannot open queue %s: %s", name, std::strerror(errno));
@@ -51,6 +57,7 @@ SimSimulator::SimSimulator(const SimOptions& options)
 SimSimulator::~SimSimulator() {
   closeQueue(mLink, SIM_LINK_QUEUE);
   closeQueue(mEvents, SIM_EVENT_QUEUE);
+  closeQueue(mCsiQueue, KLCSI_SERVICE_QUEUE);
 }
 
 bool SimSimulator::open() {
@@ -67,7 +74,8 @@ bool SimSimulator::open() {
     return false;
   }
   if (!mStop.valid() || !openQueue(SIM_LINK_QUEUE, kLinkQueueDepth, mLink) ||
-      !openQueue(SIM_EVENT_QUEUE, kEventQueueDepth, mEvents)) {
+      !openQueue(SIM_EVENT_QUEUE, kEventQueueDepth, mEvents) ||
+      !openQueue(KLCSI_SERVICE_QUEUE, kCsiQueueDepth, mCsiQueue)) {
     return false;
   }
   simLog("model %u camera on %s, control @%s", mCamera.model(), SIM_LINK_QUEUE, mOptions.controlName.c_str());
@@ -81,15 +89,23 @@ void SimSimulator::requestStop() {
 }
 
 int SimSimulator::pollTimeoutMs() const {
-  if (!mPending.active) return -1;
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(mPending.deadline - std::chrono::steady_clock::now());
+  std::vector<std::chrono::steady_clock::time_point> deadlines;
+  if (mPending.active) deadlines.push_back(mPending.deadline);
+  // A running transcode job moves on each second while the camera follows the clock.
+  if (mDrift.running() && mCamera.transcodes().running()) {
+    deadlines.push_back(std::chrono::steady_clock::now() + std::chrono::seconds(1));
+  }
+  for (const LateReply& late : mLateReplies) deadlines.push_back(late.due);
+  if (deadlines.empty()) return -1;
+  const auto first = *std::min_element(deadlines.begin(), deadlines.end());
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(first - std::chrono::steady_clock::now());
   return left.count() > 0 ? int(left.count()) + 1 : 0;
 }
 
 int SimSimulator::run() {
   for (;;) {
     std::vector<pollfd> fds = {{mStop.get(), POLLIN, 0}, {mLink.mqd, POLLIN, 0}, {mEvents.mqd, POLLIN, 0},
-                               {mListen.get(), POLLIN, 0}};
+                               {mListen.get(), POLLIN, 0}, {mCsiQueue.mqd, POLLIN, 0}};
     for (const Client& client : mClients) fds.push_back({client.fd.get(), POLLIN, 0});
     if (poll(fds.data(), fds.size(), pollTimeoutMs()) < 0 && errno != EINTR) {
       simLog("poll failed: %s", std::strerror(errno));
@@ -100,14 +116,18 @@ int SimSimulator::run() {
     mDrift.catchUp(mCamera);
     if (fds[1].revents & POLLIN) serveRequest();
     if (fds[2].revents & POLLIN) receiveEventAnswer();
+    if (fds[4].revents & POLLIN) serveCsiRequest();
+    sendDueLateReplies();
     if (mPending.active && std::chrono::steady_clock::now() >= mPending.deadline) {
       finishPendingEvent("error no answer to " + mPending.code);
     }
     // Clients read before a new one is accepted, so the pollfd indexes still match.
     for (size_t i = mClients.size(); i-- > 0;) {
-      if (fds[4 + i].revents != 0 && !readClient(mClients[i])) mClients.erase(mClients.begin() + long(i));
+      if (fds[5 + i].revents != 0 && !readClient(mClients[i])) mClients.erase(mClients.begin() + long(i));
     }
     if (fds[3].revents & POLLIN) acceptClient();
+    // Progress a request, the clock or the control interface made, after any reply.
+    simSendTranscodeProgress(mCamera);
   }
   simLog("stopping");
   return 0;
@@ -118,24 +138,86 @@ void SimSimulator::serveRequest() {
   const ssize_t length = mq_receive(mLink.mqd, reinterpret_cast<char*>(msg), sizeof msg, nullptr);
   if (length < 0) return;
   SimOutcome outcome;
+  const uint8_t powerBefore = mCamera.system().power_state;
   if (!mRouter.handle(msg, unsigned(length), outcome)) {
     simLog("ignored a malformed request of %zd bytes", length);
     return;
   }
-  if (!outcome.send) return;
-  // A real camera takes a few milliseconds to answer; --fast skips that.
-  if (mOptions.replyDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(mOptions.replyDelayMs));
+  if (outcome.send && outcome.delayMs > 0) {
+    const auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(outcome.delayMs);
+    mLateReplies.push_back(LateReply{due, outcome.replyQueue, outcome.message});
+  } else if (outcome.send) {
+    // A real camera takes a few milliseconds to answer; --fast skips that.
+    if (mOptions.replyDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(mOptions.replyDelayMs));
+    for (unsigned i = 0; i < outcome.copies; ++i) sendReply(outcome.replyQueue, outcome.message);
+  }
+  simPresetEventsAfterRequest(mCamera, mOptions.presetEvents);
+  announcePower(powerBefore);
+}
+
+void SimSimulator::sendReply(const std::string& queue, const std::vector<uint8_t>& message) {
   klMbox_t reply;
-  if (klMbox_txopen(outcome.replyQueue.c_str(), &reply) != 0) {
-    simLog("reply queue %s is gone", outcome.replyQueue.c_str());
+  if (klMbox_txopen(queue.c_str(), &reply) != 0) {
+    simLog("reply queue %s is gone", queue.c_str());
     return;
   }
-  klMbox_send(outcome.message.data(), int(outcome.message.size()), &reply);
+  klMbox_send(message.data(), int(message.size()), &reply);
   klMbox_close(&reply);
-  // Progress goes out after the reply; jobs move on with the daemon's status polls unless --fast
-  // leaves them to the control interface.
-  simTranscodeAfterRequest(mCamera, outcome.key, mOptions.replyDelayMs > 0);
-  simPresetEventsAfterRequest(mCamera, mOptions.presetEvents);
+}
+
+void SimSimulator::sendDueLateReplies() {
+  const auto now = std::chrono::steady_clock::now();
+  for (auto late = mLateReplies.begin(); late != mLateReplies.end();) {
+    if (late->due > now) {
+      ++late;
+      continue;
+    }
+    sendReply(late->queue, late->message);
+    late = mLateReplies.erase(late);
+  }
+}
+
+void SimSimulator::serveCsiRequest() {
+  uint8_t msg[KLMSG_MAX];
+  const ssize_t length = mq_receive(mCsiQueue.mqd, reinterpret_cast<char*>(msg), sizeof msg, nullptr);
+  SimCsiMessage answer;
+  std::string replyQueue;
+  if (length < 0 || !mCsi.handle(msg, unsigned(length), answer, replyQueue)) {
+    simLog("ignored a malformed request on %s", KLCSI_SERVICE_QUEUE);
+    return;
+  }
+  uint8_t reply[KLMSG_MAX];
+  const int replyLength = simBuildCsiMessage(reply, sizeof reply, answer);
+  klMbox_t mbox;
+  if (replyLength <= 0 || klMbox_txopen(replyQueue.c_str(), &mbox) != 0) {
+    simLog("cannot answer %s on %s", answer.code.c_str(), replyQueue.c_str());
+    return;
+  }
+  klMbox_send(reply, replyLength, &mbox);
+  klMbox_close(&mbox);
+}
+
+int SimSimulator::sendCsi(const SimCsiMessage& message) {
+  uint8_t msg[KLMSG_MAX];
+  const int length = simBuildCsiMessage(msg, sizeof msg, message);
+  return length > 0 ? simSendToDaemon(msg, length) : -1;
+}
+
+void SimSimulator::announcePower(uint8_t powerBefore) {
+  const uint8_t now = mCamera.system().power_state;
+  const bool fellAsleep = powerBefore == SIM_POWER_ON && now == SIM_POWER_ASLEEP;
+  const bool woke = powerBefore == SIM_POWER_ASLEEP && now == SIM_POWER_ON;
+  if (!mOptions.sleepEvents || (!fellAsleep && !woke)) return;
+  const std::string code = fellAsleep ? "JS" : "JR";
+  // Client 0 is nobody: the daemon's answer is taken and dropped.
+  if (!mPending.active) {
+    if (!startSystemEvent(code, 0).empty()) simLog("%s not sent", code.c_str());
+    return;
+  }
+  // A control client waits for an answer of its own; this one goes out without waiting.
+  uint8_t msg[KLMSG_MAX];
+  const int length = simBuildSystemEvent(msg, sizeof msg, code.c_str(), SIM_EVENT_QUEUE);
+  if (length <= 0 || simSendToDaemon(msg, length) != 0) simLog("%s not sent", code.c_str());
 }
 
 std::string SimSimulator::startSystemEvent(const std::string& code, unsigned client) {
@@ -150,9 +232,9 @@ std::string SimSimulator::startSystemEvent(const std::string& code, unsigned cli
   return std::string();
 }
 
-int SimSimulator::sendPresetUpdate(uint8_t event, uint32_t id) {
+int SimSimulator::sendPresetUpdate(uint8_t event, uint32_t id, bool withArgument) {
   uint8_t msg[KLMSG_MAX];
-  const int length = simBuildPresetUpdate(msg, sizeof msg, event, id, SIM_EVENT_QUEUE);
+  const int length = simBuildPresetUpdate(msg, sizeof msg, event, id, SIM_EVENT_QUEUE, withArgument);
   return length > 0 ? simSendToDaemon(msg, length) : -1;
 }
 

@@ -8,6 +8,7 @@
 
 #include "klMbox.h"
 #include "sim_camera.h"
+#include "sim_csi_service.h"
 #include "sim_fd.h"
 #include "sim_drift.h"
 #include "sim_request_router.h"
@@ -22,7 +23,9 @@ struct SimOptions {
   int replyDelayMs = SIM_DEFAULT_REPLY_DELAY_MS;  // 0 with --fast
   bool drift = false;
   // "PU" events to the daemon; tests that call the camera library beside a running daemon turn them off.
-  bool presetEvents = true;  // statuses follow the clock even with --fast (they always do without it)
+  bool presetEvents = true;
+  // "JS" as the camera falls asleep and "JR" as it wakes; the program sends them unless told not to.
+  bool sleepEvents = false;
   std::string stateFile;
   std::string controlName;  // abstract socket name; SIM_CONTROL_NAME when empty
 };
@@ -51,14 +54,24 @@ class SimSimulator {
   SimDrift& drift() { return mDrift; }
   // Sends "JS" or "JR" and makes client wait for the answer; an error reply, or empty when waiting.
   std::string startSystemEvent(const std::string& code, unsigned client);
-  // Sends a "PU" event; 0 or -1.
-  int sendPresetUpdate(uint8_t event, uint32_t id);
+  // Sends a "PU" event (without an argument unless withArgument); 0 or -1.
+  int sendPresetUpdate(uint8_t event, uint32_t id, bool withArgument = true);
+  // Sends a message of the camera-status service to the daemon; 0 or -1.
+  int sendCsi(const SimCsiMessage& message);
+  SimCsiService& csi() { return mCsi; }
+  bool sleepEvents() const { return mOptions.sleepEvents; }
+  void setSleepEvents(bool on) { mOptions.sleepEvents = on; }
 
  private:
   struct Client {
     SimFd fd;
     unsigned serial;
     std::string input;
+  };
+  struct LateReply {
+    std::chrono::steady_clock::time_point due;
+    std::string queue;
+    std::vector<uint8_t> message;
   };
   struct PendingEvent {
     bool active = false;
@@ -68,6 +81,12 @@ class SimSimulator {
   };
 
   void serveRequest();
+  void sendReply(const std::string& queue, const std::vector<uint8_t>& message);
+  // Sends the late replies whose time has come, oldest first.
+  void sendDueLateReplies();
+  void serveCsiRequest();
+  // Sends "JS" or "JR" when the camera fell asleep or woke from sleep since it was in powerBefore.
+  void announcePower(uint8_t powerBefore);
   void receiveEventAnswer();
   void finishPendingEvent(const std::string& reply);
   void acceptClient();
@@ -81,9 +100,12 @@ class SimSimulator {
   SimDrift mDrift;
   klMbox_t mLink;
   klMbox_t mEvents;
+  klMbox_t mCsiQueue;
+  SimCsiService mCsi;
   SimFd mStop;
   SimFd mListen;
   std::vector<Client> mClients;
   unsigned mNextSerial = 1;
   PendingEvent mPending;
+  std::vector<LateReply> mLateReplies;
 };

@@ -5,14 +5,8 @@ namespace {
 
 constexpr uint16_t kGroupSettings = 7;
 constexpr uint16_t kGroupSystem = 8;
-constexpr uint8_t kNakOff = 2;
 
 void allStatus(SimCamera& camera, const klc_link_request&, SimReply& reply) {
-  // A camera asleep or switched off answers with the one-byte NAK-off reply.
-  if (camera.system().power_state != 0) {
-    reply.answer.assign(1, kNakOff);
-    return;
-  }
   simAnswerBytes(reply, &camera.status(), sizeof(appc_system_all_status));
 }
 

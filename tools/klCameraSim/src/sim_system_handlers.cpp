@@ -19,7 +19,6 @@ constexpr uint16_t kControlStatus = 40;
 constexpr uint16_t kWiredUsb = 44;
 
 enum : uint8_t { FW_IDLE = 0, FW_DOWNLOADING = 1, FW_DOWNLOADED = 2, FW_FAILED = 3 };
-enum : uint8_t { POWER_ON = 0, POWER_ASLEEP = 1, POWER_OFF = 2 };
 
 void refuse(SimReply& reply) { reply.status = KL_ERR_INVALID_PARAM; }
 
@@ -51,7 +50,7 @@ void fwDone(SimCamera& camera, const klc_link_request& request, SimReply& reply)
 void power(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
   uint8_t off = 0;
   if (!flagPayload(request, 1, off, reply)) return;
-  simSetSystem(camera, SIM_SYSTEM_VALUE(power_state), off != 0 ? POWER_OFF : POWER_ASLEEP);
+  simSetSystem(camera, SIM_SYSTEM_VALUE(power_state), off != 0 ? SIM_POWER_OFF : SIM_POWER_ASLEEP);
 }
 
 void locate(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
@@ -59,11 +58,11 @@ void locate(SimCamera& camera, const klc_link_request& request, SimReply& reply)
   if (flagPayload(request, 1, on, reply)) simSetSystem(camera, SIM_SYSTEM_VALUE(locate), on);
 }
 
-// Every reset type brings back the factory state of the camera's model.
+// Every reset type brings back the factory state of the camera's model; the media card stays.
 void factoryReset(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
   uint8_t type = 0;
   if (!simPayloadByte(request, type)) return refuse(reply);
-  camera.switchModel(camera.model());
+  camera.factoryReset();
 }
 
 // The path of the current analytics file, zero-terminated.

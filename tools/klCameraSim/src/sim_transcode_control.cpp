@@ -4,6 +4,7 @@
 
 #include "camera_link.h"
 #include "klTlv.h"
+#include "sim_csi_service.h"
 #include "sim_events.h"
 #include "sim_log.h"
 #include "sim_members.h"
@@ -11,16 +12,7 @@
 
 namespace {
 
-constexpr uint32_t kStatusPoll = klc_link_key(8, 11);
 constexpr int64_t kMaxRepeat = 1000;
-
-void sendProgress(SimCamera& camera) {
-  for (const std::string& text : camera.transcodes().takeProgressTexts()) {
-    uint8_t msg[KLMSG_MAX];
-    const int length = simBuildCsiNotification(msg, sizeof msg, SIM_CSI_TRANSCODE_PROGRESS, text);
-    if (length <= 0 || simSendToDaemon(msg, length) != 0) simLog("transcode progress not sent: %s", text.c_str());
-  }
-}
 
 // The optional count at index: 1 when absent.
 bool repeatCount(const std::vector<std::string>& words, size_t index, int64_t& count) {
@@ -48,7 +40,7 @@ std::string simControlTranscode(SimSimulator& sim, const std::vector<std::string
   if (words.size() == 1) return listJobs(camera);
   if (words[1] == "step" && repeatCount(words, 2, count)) {
     for (int64_t i = 0; i < count; ++i) camera.transcodes().step();
-    sendProgress(camera);
+    simSendTranscodeProgress(camera);
     return "ok";
   }
   if (words[1] == "refuse" && words.size() >= 3 && simParseNumber(words[2], reason) && reason >= -128 &&
@@ -59,21 +51,10 @@ std::string simControlTranscode(SimSimulator& sim, const std::vector<std::string
   return "error usage: transcode | transcode step [N] | transcode refuse REASON [N]";
 }
 
-void simTranscodeAfterRequest(SimCamera& camera, uint32_t key, bool stepOnPoll) {
-  if (stepOnPoll && key == kStatusPoll) camera.transcodes().step();
-  sendProgress(camera);
-}
-
-int simBuildCsiNotification(uint8_t* msg, unsigned capacity, uint32_t id, const std::string& text) {
-  uint8_t argument[KLMSG_MAX];
-  if (text.size() > sizeof argument - sizeof id) return 0;
-  std::memcpy(argument, &id, sizeof id);
-  std::memcpy(argument + sizeof id, text.data(), text.size());
-  sntlv_msg_init(msg, capacity, CAT_CLIENT_EVENT);
-  if (sntlv_add_bin(msg, capacity, TLV_CMD, 2, "CN") == 0 ||
-      sntlv_add_bin(msg, capacity, TLV_CMDARG, unsigned(sizeof id + text.size()), argument) == 0 ||
-      sntlv_add_dat(msg, capacity, TLV_END, 0, 0) == 0) {
-    return 0;
+void simSendTranscodeProgress(SimCamera& camera) {
+  for (const std::string& text : camera.transcodes().takeProgressTexts()) {
+    uint8_t msg[KLMSG_MAX];
+    const int length = simBuildCsiMessage(msg, sizeof msg, simCsiNotification(SIM_CSI_TRANSCODE_PROGRESS, text));
+    if (length <= 0 || simSendToDaemon(msg, length) != 0) simLog("transcode progress not sent: %s", text.c_str());
   }
-  return sntlv_msg_len(msg);
 }

@@ -14,8 +14,5 @@ constexpr uint32_t SIM_CSI_TRANSCODE_PROGRESS = 151;
 // transcode: the jobs; transcode step [N]: N steps; transcode refuse REASON [N]: the next N starts
 // are refused with the reason byte.
 std::string simControlTranscode(SimSimulator& sim, const std::vector<std::string>& words, unsigned client);
-// After each served request: a status-block read moves the jobs on when stepOnPoll; then every
-// pending progress text goes to the daemon.
-void simTranscodeAfterRequest(SimCamera& camera, uint32_t key, bool stepOnPoll);
-// A "CN" notification of the id with the text; its length, or 0 when it does not fit.
-int simBuildCsiNotification(uint8_t* msg, unsigned capacity, uint32_t id, const std::string& text);
+// Sends every pending progress text to the daemon.
+void simSendTranscodeProgress(SimCamera& camera);

@@ -33,9 +33,10 @@ class SimTranscodeJobs {
   // Progress texts ("status=ID:STATE:PROGRESS:OUTPUT") not sent yet, oldest first; taken once.
   std::vector<std::string> takeProgressTexts();
   const std::vector<SimTranscodeJob>& jobs() const { return mJobs; }
+  // Whether a job is running.
+  bool running() const;
 
  private:
-  bool running() const;
   void report(const SimTranscodeJob& job);
 
   std::vector<SimTranscodeJob> mJobs;

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
@@ -30,12 +31,22 @@ bool waitFor(Condition condition, double seconds) {
 
 class KlctlEndToEnd : public testing::Test {
  protected:
-  void SetUp() override {
+  void SetUp() override { start("57"); }
+
+  // A camera of the model and a daemon, in namespaces of their own (a camera started before is gone).
+  void start(const std::string& model) {
+    mDaemon.reset();
+    mCamera.reset();
     ASSERT_TRUE(klEnterPrivateNamespaces());
-    mCamera = std::make_unique<E2eProcess>(std::vector<std::string>{KL_CAMERA_SIM_PATH, "--fast"});
+    mCamera = std::make_unique<E2eProcess>(std::vector<std::string>{KL_CAMERA_SIM_PATH, "--fast", "--model", model});
     ASSERT_TRUE(waitFor([] { return klctl({"--probe", "/to_klnet"}).status == 0; }, 10));
     mDaemon = std::make_unique<E2eProcess>(std::vector<std::string>{KL_CONTROLD_PATH});
     ASSERT_TRUE(waitFor([] { return klctl({"--probe"}).status == 0 && klPortListens(8081); }, 20));
+  }
+  static E2eRun control(const std::vector<std::string>& words) {
+    std::vector<std::string> line = {KL_CAMERA_SIM_PATH, "ctl"};
+    line.insert(line.end(), words.begin(), words.end());
+    return e2eRun(line, 10);
   }
 
   static E2eRun klctl(std::vector<std::string> words, double seconds = 30) {
@@ -58,8 +69,7 @@ class KlctlEndToEnd : public testing::Test {
 };
 
 // Answers of the factory presets, as text and as JSON. Model 57 lists firmware groups 0 to 5, 8 and 9: the
-// group list hides the dual-lens groups 3 to 5; the whole model (lens mode 0, power profile 2) also 0 and 8,
-// and shows group 9 as 1000, where no preset can be added.
+// group list hides the dual-lens groups 3 to 5.
 TEST_F(KlctlEndToEnd, PresetAnswersAreDecoded) {
   const struct {
     std::vector<std::string> words;
@@ -89,19 +99,125 @@ TEST_F(KlctlEndToEnd, PresetAnswersAreDecoded) {
   ASSERT_TRUE(preset.contains("settings") && preset["settings"].is_array() && !preset["settings"].empty());
   EXPECT_TRUE(preset["settings"][0]["id"].is_number() && preset["settings"][0]["value"].is_number());
 
-  const Json model = decoded(klctl({"--json", "preset_get_presets"}));
-  ASSERT_TRUE(model.contains("groups") && model["groups"].is_array()) << model;
-  std::vector<uint32_t> groupIds;
-  std::vector<bool> canAdd;
-  for (const Json& group : model["groups"]) {
-    groupIds.push_back(group["id"]);
-    canAdd.push_back(group["can_add_preset"]);
-    for (const Json& each : group["presets"])
-      EXPECT_TRUE(each["id"].is_number() && each["settings"].is_array());
+}
+
+// Every model serves the daemon: the whole preset model shows the groups a client should see, with the
+// active preset in one of them and valid values only; where presets can be created, a new one shows in
+// its group marked custom until it is removed; the flat-mode override of mode 1 reaches the camera.
+TEST_F(KlctlEndToEnd, EveryModelServesTheDaemon) {
+  const struct {
+    const char* model;
+    bool known;      // the camera-info side knows it (the whole model needs that)
+    bool canCreate;
+    const char* setMode;  // what mode 1 sends: 17 with the override (photo group last on 17), else 1
+  } cases[] = {
+      {"19", true, false, "ok 11000000"}, {"20", true, false, "ok 01000000"}, {"50", true, true, "ok 11000000"},
+      {"51", true, false, "ok 11000000"}, {"55", true, true, "ok 11000000"},  {"57", true, true, "ok 11000000"},
+      {"77", false, false, "ok 01000000"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.model);
+    start(c.model);
+    ASSERT_EQ(0, control({"set", "status.photo_selected_flatmode", "17"}).status);
+    EXPECT_EQ(0, klctl({"mode", "u32:1"}).status);
+    EXPECT_EQ(c.setMode + std::string("\n"), control({"payload", "0x101/2"}).out);
+    const std::string active = klctl({"preset_get_active_preset"}).out;
+    const size_t value = active.find("value: ");
+    const E2eRun created = klctl({"--json", "preset-create", "--group", "1000", "--mode", "12", "--icon", "20",
+                                  "--title", "20", "--number", "0"});
+    ASSERT_EQ(c.canCreate ? 0 : 1, created.status) << created.out;
+    const uint32_t id = c.canCreate ? decoded(created).value("preset_id", 0u) : 0;
+    const E2eRun whole = klctl({"--json", "preset_get_presets"});
+    ASSERT_EQ(c.known ? 0 : 1, whole.status) << whole.out;
+    if (!c.known) continue;
+    std::vector<uint32_t> groups;
+    std::map<uint32_t, bool> custom;  // every preset listed, by id
+    const Json model = decoded(whole);
+    for (const Json& group : model["groups"]) {
+      groups.push_back(group["id"]);
+      EXPECT_EQ(c.canCreate, group["can_add_preset"].get<bool>()) << group["id"];
+      for (const Json& preset : group["presets"]) {
+        custom[preset["id"]] = preset["custom"];
+        for (const Json& setting : preset["settings"]) EXPECT_NE(-1, setting["value"].get<int>()) << preset;
+      }
+    }
+    EXPECT_EQ((std::vector<uint32_t>{1000, 1001, 1002}), groups);
+    // The status service took the subscription and the preset-status reset of the whole model.
+    EXPECT_EQ(0u, control({"csi"}).out.find("ok subscribed=7,138,143,151,152 values=7:0 ")) << control({"csi"}).out;
+    ASSERT_NE(std::string::npos, value) << active;
+    EXPECT_EQ(1u, custom.count(uint32_t(std::stoul(active.substr(value + 7))))) << active;
+    if (!c.canCreate) continue;
+    EXPECT_TRUE(custom[id]) << id;
+    EXPECT_EQ(0, klctl({"preset-remove", "--id", std::to_string(id)}).status);
+    EXPECT_EQ(std::string::npos, klctl({"preset_get_presets"}).out.find(std::to_string(id)));
   }
-  EXPECT_EQ((std::vector<uint32_t>{1001, 1002, 1000}), groupIds);
-  EXPECT_EQ((std::vector<bool>{true, true, false}), canAdd);
-  EXPECT_EQ(0x10003u, model["groups"][0]["presets"][3].value("id", 0u));
+}
+
+// A camera asleep or off answers NAK-off to everything that needs it awake, until it wakes; sleeping and
+// waking suspend and resume the daemon unless switched apart; an empty battery switches the camera off.
+TEST_F(KlctlEndToEnd, PowerStatesAnswerAsACameraDoes) {
+  const std::vector<std::vector<std::string>> needAwake = {
+      {"get_all_settings"}, {"command_shutter", "u8:1"}, {"delete_all"}, {"wifi_ap_control", "u32:1"},
+      {"mode", "u32:12"},   {"get_all_status"},
+  };
+  ASSERT_EQ("ok\n", control({"sleep-events", "off"}).out);
+  ASSERT_EQ(0, klctl({"system_sleep"}).status);
+  for (const auto& words : needAwake) {
+    EXPECT_NE(std::string::npos, klctl(words).out.find("status -103 (KL_ERR_NAK_OFF)")) << words[0];
+  }
+  ASSERT_EQ("ok\n", control({"set", "system.power_state", "0"}).out);
+  for (const auto& words : needAwake) EXPECT_EQ(0, klctl(words).status) << words[0];
+
+  ASSERT_EQ("ok\n", control({"sleep-events", "on"}).out);
+  ASSERT_EQ(0, klctl({"system_sleep"}).status);
+  EXPECT_NE(std::string::npos, klctl({"get_all_status"}).out.find("status 1 (refused)"));  // suspended by "JS"
+  ASSERT_EQ("ok\n", control({"set", "system.power_state", "0"}).out);
+  EXPECT_EQ(0, klctl({"get_all_status"}).status);  // resumed by "JR"
+
+  ASSERT_EQ("ok\n", control({"set", "status.battery_percent", "1"}).out);
+  ASSERT_EQ("ok\n", control({"drift", "step", "60"}).out);
+  EXPECT_EQ("ok 2\n", control({"get", "system.power_state"}).out);
+  EXPECT_NE(std::string::npos, klctl({"get_all_status"}).out.find("status -103 (KL_ERR_NAK_OFF)"));
+}
+
+// Every fault of the camera link costs only its own request: the client gets the refusal or the
+// library's time-out, and the next status read is answered with the status block (a late, duplicated or
+// misnumbered reply is never taken for it). A lasting fault stays until cleared.
+TEST_F(KlctlEndToEnd, CameraFaultsCostOnlyTheirRequest) {
+  const char* timedOut = "status -5 (KL_ERR_MQ_FAIL)";
+  const struct {
+    std::vector<std::string> fault;
+    const char* answer;
+  } cases[] = {
+      {{"error", "-17"}, "status -17 (KL_ERR_ACCESS_DENIED)"},
+      {{"nakoff"}, "status -103 (KL_ERR_NAK_OFF)"},
+      {{"size", "100"}, "status 0 (KL_OK), payload 100 bytes"},
+      {{"drop"}, timedOut},
+      {{"late", "2500"}, timedOut},
+      {{"seq"}, timedOut},
+      {{"malformed", "short"}, timedOut},
+      {{"malformed", "lying"}, timedOut},
+      {{"malformed", "random"}, timedOut},
+      {{"dup"}, "status 0 (KL_OK), payload 384 bytes"},
+  };
+  int battery = 10;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fault[0]);
+    std::vector<std::string> arm = {"fault", "8/11"};
+    arm.insert(arm.end(), c.fault.begin(), c.fault.end());
+    ASSERT_EQ("ok\n", control(arm).out);
+    EXPECT_NE(std::string::npos, klctl({"get_all_status"}).out.find(c.answer));
+    // The next read shows the block as it is now (status byte 6, the battery), not a stale reply.
+    ASSERT_EQ("ok\n", control({"set", "status.battery_percent", std::to_string(++battery)}).out);
+    const Json next = Json::parse(klctl({"--json", "get_all_status"}).out, nullptr, false);
+    const std::string hex = next.is_object() ? next.value("payload_hex", std::string()) : std::string();
+    ASSERT_EQ(768u, hex.size());
+    EXPECT_EQ(battery, std::stoi(hex.substr(12, 2), nullptr, 16));
+  }
+  ASSERT_EQ("ok\n", control({"fault", "8/11", "error", "-17", "always"}).out);
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(1, klctl({"get_all_status"}).status);
+  ASSERT_EQ("ok\n", control({"fault", "clear"}).out);
+  EXPECT_EQ(0, klctl({"get_all_status"}).status);
 }
 
 // A custom preset made, loaded, renamed, moved and removed with klctl; each step shows in the next answer.
