@@ -25,11 +25,10 @@ constexpr long kEventQueueDepth = 2;
 constexpr long kCsiQueueDepth = 10;
 constexpr size_t kMaxClients = 8;
 
-// Opens a fresh queue for reading; its message size must fit one TLV message buffer.
+// Opens a queue for reading; its message size must fit one TLV message buffer. A queue a killed
+// simulator left behind is taken over, not replaced: the daemon's descriptor for it stays good, so the
+// kill costs only the request in hand (replies to stale requests carry old sequence numbers).
 bool openQueue(const char* name, long depth, klMbox_t& mbox) {
-  // A simulator that was killed left its queue, maybe with requests nobody will answer; usually there is
-  // none, which is no failure worth a line.
-  mq_unlink(name);
   mq_attr attr{};
   if (klMbox_rxopen(name, depth, &mbox) != 0 || mq_getattr(mbox.mqd, &attr) != 0 || attr.mq_msgsize > KLMSG_MAX) {
     simLog("cannot open queue %s: %s", name, std::strerror(errno));
