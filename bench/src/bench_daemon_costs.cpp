@@ -7,7 +7,8 @@
 #include "bench_report.h"
 #include "sim_control_socket.h"
 
-BenchCpuWindow::BenchCpuWindow(pid_t pid) : mPid(pid), mCpuStart(benchCpuSeconds(pid)), mWallStartUs(benchNowUs()) {}
+BenchCpuWindow::BenchCpuWindow(pid_t pid)
+    : mPid(pid), mCpuStart(benchCpuSeconds(pid)), mWallStartUs(benchNowUs()) {}
 
 double BenchCpuWindow::percent() const {
   const double cpu = benchCpuSeconds(mPid);
@@ -29,8 +30,8 @@ bool benchCommandLoad(BenchRequester& requester, const std::vector<uint32_t>& cy
   return true;
 }
 
-bool benchChangeLatency(BenchPushClient& client, const std::vector<BenchCameraChange>& changes, unsigned periodMs,
-                        BenchSamples& out, std::string& problem) {
+bool benchChangeLatency(BenchPushClient& client, const std::vector<BenchCameraChange>& changes,
+                        unsigned periodMs, BenchSamples& out, std::string& problem) {
   SimFd control = simControlConnect(SIM_CONTROL_NAME);
   if (!control.valid()) {
     problem = "no simulator control socket";
@@ -41,7 +42,8 @@ bool benchChangeLatency(BenchPushClient& client, const std::vector<BenchCameraCh
     std::this_thread::sleep_for(std::chrono::microseconds(periodMs * 1000ull * i / changes.size()));
     const double start = benchNowUs();
     std::string reply;
-    if (!simControlExchange(control.get(), changes[i].controlLine, reply, 2000) || reply.rfind("ok", 0) != 0) {
+    if (!simControlExchange(control.get(), changes[i].controlLine, reply, 2000) ||
+        reply.rfind("ok", 0) != 0) {
       problem = "the simulator refused \"" + changes[i].controlLine + "\": " + reply;
       return false;
     }

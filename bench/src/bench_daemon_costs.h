@@ -38,5 +38,5 @@ struct BenchCameraChange {
 // For each change in turn (made at phases spread over one poll period after the last document), the
 // time from sending its control line to the simulator until a document holding its text reaches the
 // client; false with the reason when the simulator refuses or no document comes within 5 periods.
-bool benchChangeLatency(BenchPushClient& client, const std::vector<BenchCameraChange>& changes, unsigned periodMs,
-                        BenchSamples& out, std::string& problem);
+bool benchChangeLatency(BenchPushClient& client, const std::vector<BenchCameraChange>& changes,
+                        unsigned periodMs, BenchSamples& out, std::string& problem);

@@ -37,7 +37,9 @@ void serveAsTheDaemon(BenchQueue& requests, const std::vector<uint8_t>& answer) 
 
 }  // namespace
 
-BenchEcho::~BenchEcho() { stop(); }
+BenchEcho::~BenchEcho() {
+  stop();
+}
 
 std::vector<uint8_t> benchPlainAnswer() {
   std::vector<uint8_t> bytes(KLMSG_MAX);

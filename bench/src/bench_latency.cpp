@@ -9,15 +9,16 @@
 namespace {
 
 // count timed exchanges of the request; false with the reason at the first missing or failed answer.
-bool measure(BenchRequester& requester, const std::vector<uint8_t>& request, unsigned count, BenchSamples& samples,
-             const char* name, std::string& problem) {
+bool measure(BenchRequester& requester, const std::vector<uint8_t>& request, unsigned count,
+             BenchSamples& samples, const char* name, std::string& problem) {
   KlctlAnswer answer;
   for (unsigned i = 0; i < count; ++i) {
     const double start = benchNowUs();
     const bool answered = requester.exchange(request, answer);
     samples.add(benchNowUs() - start);
     if (!answered || answer.status != 0) {
-      problem = benchText("%s: %s", name, answered ? "answered with a non-zero status" : "no answer within 10 s");
+      problem =
+          benchText("%s: %s", name, answered ? "answered with a non-zero status" : "no answer within 10 s");
       return false;
     }
   }
@@ -29,7 +30,8 @@ bool measure(BenchRequester& requester, const std::vector<uint8_t>& request, uns
 bool benchMeasureRounds(std::vector<BenchSeries>& series, unsigned rounds, std::string& problem) {
   for (unsigned round = 0; round < rounds; ++round) {
     for (BenchSeries& one : series) {
-      if (!measure(*one.requester, one.request, one.perRound, one.samples, one.name.c_str(), problem)) return false;
+      if (!measure(*one.requester, one.request, one.perRound, one.samples, one.name.c_str(), problem))
+        return false;
     }
   }
   return true;

@@ -49,4 +49,6 @@ long benchProcKib(pid_t pid, const char* file, const char* field) {
   return -1;
 }
 
-long benchRssKib(pid_t pid) { return benchProcKib(pid, "status", "VmRSS"); }
+long benchRssKib(pid_t pid) {
+  return benchProcKib(pid, "status", "VmRSS");
+}

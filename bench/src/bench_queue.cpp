@@ -40,8 +40,8 @@ bool BenchQueue::receive(std::vector<uint8_t>& buffer, int timeoutS) {
   clock_gettime(CLOCK_REALTIME, &deadline);
   deadline.tv_sec += timeoutS;
   buffer.resize(KLMSG_MAX);
-  const ssize_t received = mq_timedreceive(mMqd, reinterpret_cast<char*>(buffer.data()), buffer.size(), nullptr,
-                                           &deadline);
+  const ssize_t received =
+      mq_timedreceive(mMqd, reinterpret_cast<char*>(buffer.data()), buffer.size(), nullptr, &deadline);
   buffer.resize(received < 0 ? 0 : size_t(received));
   return received >= 0;
 }

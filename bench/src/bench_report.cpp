@@ -14,10 +14,13 @@ std::string benchText(const char* format, ...) {
 
 void BenchReport::line(const std::string& name, const std::string& value, const std::string& goal,
                        const char* verdict) {
-  mOut << benchText("%-44s %-30s %-22s %s\n", name.c_str(), value.c_str(), goal.c_str(), verdict) << std::flush;
+  mOut << benchText("%-44s %-30s %-22s %s\n", name.c_str(), value.c_str(), goal.c_str(), verdict)
+       << std::flush;
 }
 
-void BenchReport::figure(const std::string& name, const std::string& value) { line(name, value, "", ""); }
+void BenchReport::figure(const std::string& name, const std::string& value) {
+  line(name, value, "", "");
+}
 
 void BenchReport::goal(const std::string& name, const std::string& value, const std::string& goal, bool met) {
   if (!met) ++mMisses;

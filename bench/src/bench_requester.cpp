@@ -12,7 +12,8 @@ bool BenchRequester::open(const std::string& destination) {
 
 std::vector<uint8_t> BenchRequester::request(uint32_t command, const std::vector<uint8_t>* argument) const {
   std::vector<uint8_t> bytes(KLMSG_MAX);
-  const int length = klctlBuildCommand(bytes.data(), unsigned(bytes.size()), command, argument, mReply.name());
+  const int length =
+      klctlBuildCommand(bytes.data(), unsigned(bytes.size()), command, argument, mReply.name());
   bytes.resize(size_t(length));
   return bytes;
 }

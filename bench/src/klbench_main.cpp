@@ -56,13 +56,16 @@ std::string loadAverage() {
   return benchText("load average %.2f (1 min), %.2f (5 min)", one, five);
 }
 
-std::string mib(long kib) { return benchText("%.2f MiB", double(kib) / KIB_PER_MIB); }
+std::string mib(long kib) {
+  return benchText("%.2f MiB", double(kib) / KIB_PER_MIB);
+}
 
 // Command 41 from one and from four requesters; the rate also as a ratio of the raw round trip's.
 bool reportThroughput(BenchReport& report, double base50, const BenchPlan& plan) {
   for (unsigned requesters : {1u, 4u}) {
     const double rate = benchThroughput(requesters, KLCONTROL_REMOTE_API, plan.throughputSeconds);
-    const std::string name = benchText("throughput, %u requester%s, command 41", requesters, requesters > 1 ? "s" : "");
+    const std::string name =
+        benchText("throughput, %u requester%s, command 41", requesters, requesters > 1 ? "s" : "");
     if (rate < 0) {
       report.failed(name, "a request went unanswered");
       return false;
@@ -74,8 +77,8 @@ bool reportThroughput(BenchReport& report, double base50, const BenchPlan& plan)
 
 // The latency block: the baselines, then each command's p50 and p99 as ratios of the raw round
 // trip's, and command 41 against the round trip with the daemon's own queue calls.
-bool reportLatencies(BenchReport& report, BenchRequester& raw, BenchRequester& daemonCalls, BenchRequester& daemon,
-                     const BenchPlan& plan) {
+bool reportLatencies(BenchReport& report, BenchRequester& raw, BenchRequester& daemonCalls,
+                     BenchRequester& daemon, const BenchPlan& plan) {
   struct Command {
     const char* name;
     uint32_t number;
@@ -105,7 +108,8 @@ bool reportLatencies(BenchReport& report, BenchRequester& raw, BenchRequester& d
   const double base50 = series[0].samples.percentile(50), base99 = series[0].samples.percentile(99);
   report.figure("raw queue round trip p50 / p99 (baseline)", benchText("%.1f / %.1f us", base50, base99));
   const double calls50 = series[1].samples.percentile(50);
-  report.figure("  with the daemon's queue calls, p50", benchText("%.2f x (%.1f us)", calls50 / base50, calls50));
+  report.figure("  with the daemon's queue calls, p50",
+                benchText("%.2f x (%.1f us)", calls50 / base50, calls50));
   for (size_t i = 0; i < sizeof commands / sizeof commands[0]; ++i) {
     const BenchSamples& samples = series[i + 2].samples;
     const double p50 = samples.percentile(50), p99 = samples.percentile(99);
@@ -144,7 +148,8 @@ bool reportMemory(BenchReport& report, BenchRequester& daemon, const BenchPlan& 
   report.goal("resident memory after warm-up", mib(warmKib), goal, warmKib <= limit);
   report.goal(benchText("resident memory after %lu more commands", plan.loadCommands), mib(afterKib), goal,
               afterKib <= limit);
-  report.goal("growth over those commands", benchText("%ld KiB", afterKib - warmKib), "0 KiB", afterKib <= warmKib);
+  report.goal("growth over those commands", benchText("%ld KiB", afterKib - warmKib), "0 KiB",
+              afterKib <= warmKib);
   // Most of VmRSS is pages of shared libraries; what the daemon has to itself is the anonymous part.
   report.figure("  of which anonymous (RssAnon) / Pss",
                 benchText("%s / %s", mib(benchProcKib(plan.daemon, "status", "RssAnon")).c_str(),
@@ -155,7 +160,8 @@ bool reportMemory(BenchReport& report, BenchRequester& daemon, const BenchPlan& 
 // The active-client block: CPU while one TCP client listens, then change latencies at it.
 void reportActiveClient(BenchReport& report, BenchRequester& daemon, const BenchPlan& plan) {
   BenchPushClient client;
-  if (!client.connectAndResume(daemon, 10000)) return report.failed("notification client", "no first document");
+  if (!client.connectAndResume(daemon, 10000))
+    return report.failed("notification client", "no first document");
   BenchCpuWindow window(plan.daemon);
   client.readFor(plan.cpuWindowMs);
   reportCpu(report, "daemon CPU, one active notification client", window.percent(), 2.0);
@@ -166,9 +172,11 @@ void reportActiveClient(BenchReport& report, BenchRequester& daemon, const Bench
   BenchSamples latency;
   std::string problem;
   const unsigned period = KLCONTROL_RECEIVE_TIMEOUT_MS;
-  if (!benchChangeLatency(client, changes, period, latency, problem)) return report.failed("change latency", problem);
+  if (!benchChangeLatency(client, changes, period, latency, problem))
+    return report.failed("change latency", problem);
   const double worstMs = latency.max() / 1e3;
-  report.goal("camera change to client, worst", benchText("%.1f ms (p50 %.1f ms)", worstMs, latency.percentile(50) / 1e3),
+  report.goal("camera change to client, worst",
+              benchText("%.1f ms (p50 %.1f ms)", worstMs, latency.percentile(50) / 1e3),
               benchText("<= %u + 5 ms", period), worstMs <= period + 5);
 }
 
@@ -190,7 +198,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::cout << "klbench: " << sysconf(_SC_NPROCESSORS_ONLN) << " cores, " << loadAverage() << " at start\n";
-  if (plan.rounds < BenchPlan().rounds) std::cout << "klbench: a quick run: too few samples for the verdicts to mean anything\n";
+  if (plan.rounds < BenchPlan().rounds)
+    std::cout << "klbench: a quick run: too few samples for the verdicts to mean anything\n";
   BenchReport report(std::cout);
   BenchCpuWindow idle(plan.daemon);
   std::this_thread::sleep_for(std::chrono::milliseconds(plan.cpuWindowMs));

@@ -2,7 +2,9 @@
 // threads: the main thread (start-up and the notification listener's accept loop), the zoom-timer
 // thread and the worker. Each daemon runs in a forked child of this test, in its own namespaces,
 // with the crash handler installed as klControlD installs it and the report in a private folder.
+#include <dirent.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <mqueue.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -10,11 +12,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cstring>
-#include <dirent.h>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -27,7 +26,6 @@
 #include "temp_folder.h"
 #include "test_sanitizers.h"
 #include "wait_until.h"
-
 
 namespace {
 
@@ -45,7 +43,8 @@ const std::string kSeparator =
   mq_attr attr{};
   attr.mq_maxmsg = 10;
   attr.mq_msgsize = KLMSG_MAX;
-  if (!klEnterPrivateNamespaces() || mq_open("/to_klnet", O_RDONLY | O_CREAT, 0600, &attr) == mqd_t(-1)) _exit(2);
+  if (!klEnterPrivateNamespaces() || mq_open("/to_klnet", O_RDONLY | O_CREAT, 0600, &attr) == mqd_t(-1))
+    _exit(2);
   _exit(klControlDRun("klControlD") == 0 ? 3 : 4);
 }
 
@@ -123,10 +122,11 @@ void expectInOrder(const std::string& report, std::initializer_list<std::string>
 void expectCompleteReport(const Crash& crash) {
   const std::string name = std::string("crash_report_") + program_invocation_short_name + ".log";
   const std::string report = crash.folder.read(name);
-  EXPECT_EQ(report.find("\n" + kSeparator + "\tKL CRASH HANDLER (Opts: 0x0F0001FF)\n" + kSeparator), 0u) << report;
+  EXPECT_EQ(report.find("\n" + kSeparator + "\tKL CRASH HANDLER (Opts: 0x0F0001FF)\n" + kSeparator), 0u)
+      << report;
   expectInOrder(report, {"     Report file: " + crash.folder.path() + "/" + name + "\n",
-                         "      Process ID: " + std::to_string(crash.pid) + " (Parent: " + std::to_string(getpid()) +
-                             ")\n\n",
+                         "      Process ID: " + std::to_string(crash.pid) +
+                             " (Parent: " + std::to_string(getpid()) + ")\n\n",
                          std::string("          Signal: ") + crash.name + "\n", kSeparator + " Backtrace (",
                          crash.thread->function, kSeparator + " Open files:\n", "\tsock\tsocket:[",
                          "\n" + kSeparator + " Status: \n", "\n\n" + kSeparator + " Maps: \n   "});
@@ -170,7 +170,8 @@ TEST(DaemonCrashReport, EachSignalOnEachThreadEndsTheDaemonWithACompleteReport) 
   for (auto& crash : crashes) {
     SCOPED_TRACE(std::string(crash->name) + " on the " + crash->thread->name + " thread");
     Crash& c = *crash;
-    c.reaped = waitUntil([&c] { return waitpid(c.pid, &c.status, WNOHANG) == c.pid; }, std::chrono::seconds(20));
+    c.reaped =
+        waitUntil([&c] { return waitpid(c.pid, &c.status, WNOHANG) == c.pid; }, std::chrono::seconds(20));
     if (!c.reaped) {
       ADD_FAILURE() << "the crash handler hung";
       continue;

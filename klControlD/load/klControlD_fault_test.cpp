@@ -74,7 +74,8 @@ bool capTcpSendBuffers() {
 }
 
 bool isFullDocument(const std::string& document) {
-  return document.rfind("{\"status\":{\"", 0) == 0 && document.find("},\n\"settings\":{\"") != std::string::npos;
+  return document.rfind("{\"status\":{\"", 0) == 0 &&
+         document.find("},\n\"settings\":{\"") != std::string::npos;
 }
 
 // Every reader must see each full state (after a pause and resume) and each change, in order,
@@ -110,8 +111,8 @@ TEST_F(FaultTest, StalledSocketClientIsDroppedWhileNineOthersGetEveryDocument) {
   const int stalledDocuments = stalled.readToTheEnd(2000);
   EXPECT_GE(stalledDocuments, 0) << "the stalled client is still connected";
   EXPECT_LT(stalledDocuments, 2 * rounds);
-  std::printf("full document %zu bytes; the stalled client got %d of %d documents\n", fullSize, stalledDocuments,
-              2 * rounds);
+  std::printf("full document %zu bytes; the stalled client got %d of %d documents\n", fullSize,
+              stalledDocuments, 2 * rounds);
 }
 
 // Watchers that each take one full document and close, as `klctl watch --count 1` does, while the

@@ -59,7 +59,8 @@ TEST_F(LoadTest, FourRequestersEachGetEveryAnswerOnceWithItsStatus) {
   const int count = scaledCount(5000);
   std::string results[4];
   std::vector<std::thread> requesters;
-  for (int i = 0; i < 4; ++i) requesters.emplace_back([&results, i, count] { results[i] = runMixedRequester(i, count); });
+  for (int i = 0; i < 4; ++i)
+    requesters.emplace_back([&results, i, count] { results[i] = runMixedRequester(i, count); });
   for (std::thread& t : requesters) t.join();
   for (int i = 0; i < 4; ++i) EXPECT_EQ(results[i], "") << "requester " << i;
   EXPECT_EQ(requester->pending(), 0);
@@ -82,11 +83,13 @@ std::vector<uint8_t> randomMessage(std::mt19937& random) {
       if (category == CAT_CLIENT_CMD) category = CAT_CLIENT_RSP;
       uint8_t frame[KLMSG_MAX];
       sntlv_msg_init(frame, sizeof frame, category);
-      static const uint8_t kTypes[] = {TLV_CMD, TLV_CMDARG, TLV_DST, TLV_SRC, TLV_RSPARG, TLV_VOID, TLV_RSPCODE};
+      static const uint8_t kTypes[] = {TLV_CMD,    TLV_CMDARG, TLV_DST,    TLV_SRC,
+                                       TLV_RSPARG, TLV_VOID,   TLV_RSPCODE};
       for (int records = 1 + random() % 4; records > 0; --records) {
         std::vector<uint8_t> value(1 + random() % 63);  // an empty source is refused by the builder
         for (uint8_t& b : value) b = byte();
-        sntlv_add_bin(frame, sizeof frame, kTypes[random() % sizeof kTypes], unsigned(value.size()), value.data());
+        sntlv_add_bin(frame, sizeof frame, kTypes[random() % sizeof kTypes], unsigned(value.size()),
+                      value.data());
       }
       sntlv_add_bin(frame, sizeof frame, TLV_END, 0, nullptr);
       return std::vector<uint8_t>(frame, frame + sntlv_msg_len(frame));
@@ -112,8 +115,8 @@ bool flood(int count, std::mt19937& random) {
     clock_gettime(CLOCK_REALTIME, &deadline);
     deadline.tv_sec += 2;
     static const char kEmpty[1] = {0};
-    sent = mq_timedsend(daemon, msg.empty() ? kEmpty : reinterpret_cast<const char*>(msg.data()), msg.size(), 0,
-                        &deadline) == 0;
+    sent = mq_timedsend(daemon, msg.empty() ? kEmpty : reinterpret_cast<const char*>(msg.data()), msg.size(),
+                        0, &deadline) == 0;
   }
   if (daemon != -1) mq_close(daemon);
   return sent;
@@ -150,7 +153,8 @@ TEST_F(LoadTest, SuspendResumeStormsAnswerEveryRequestAndCommand) {
       const char* code = i % 2 == 0 ? "JS" : "JR";
       TestAnswer answer;
       if (!TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, code, nullptr, sys.name())) ||
-          !sys.receive(answer) || answer.category != CAT_SYS_RSP || answer.payload != std::vector<uint8_t>{0}) {
+          !sys.receive(answer) || answer.category != CAT_SYS_RSP ||
+          answer.payload != std::vector<uint8_t>{0}) {
         storm = std::string("no in-place answer to ") + code + " " + std::to_string(i);
       }
     }

@@ -20,7 +20,8 @@ int scaledCount(int full) {
 }
 
 std::string exchange(const TestRequester& requester, const CommandCase& c) {
-  if (!requester.sendCommand(c.number, c.hasArg ? &c.arg : nullptr)) return std::string("not sent: ") + c.name;
+  if (!requester.sendCommand(c.number, c.hasArg ? &c.arg : nullptr))
+    return std::string("not sent: ") + c.name;
   TestAnswer answer;
   if (!requester.receive(answer)) return std::string("no answer: ") + c.name;
   if (answer.category != CAT_CLIENT_RSP || !answer.hasStatus || answer.status != c.status ||

@@ -55,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<TestAnswer> answers = h.daemon.exchange(msg);
   if (answers.size() != 1 || !answers[0].hasStatus) std::abort();
   const klcontrol_command_info_t* info = klcontrol_command_info(number);
-  const bool refused = klcontrol_command_dispatched(number) && refusedArgument(*info, withArgument, arg.size());
+  const bool refused =
+      klcontrol_command_dispatched(number) && refusedArgument(*info, withArgument, arg.size());
   if (refused && answers[0].status != KL_ERR_INVALID_PARAM) std::abort();
   return 0;
 }

@@ -1,4 +1,6 @@
 // klControlD: the camera-control daemon.
 #include "klcontrol_daemon.h"
 
-int main(int, char** argv) { return klControlDRun(argv[0]); }
+int main(int, char** argv) {
+  return klControlDRun(argv[0]);
+}

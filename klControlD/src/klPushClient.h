@@ -37,7 +37,8 @@ class NotificationClient {
   int descriptor() const { return mDescriptor; }
 
  protected:
-  NotificationClient(uint32_t clientType, int descriptor) : mClientType(clientType), mDescriptor(descriptor) {}
+  NotificationClient(uint32_t clientType, int descriptor)
+      : mClientType(clientType), mDescriptor(descriptor) {}
 
   uint32_t mBytesSent = 0;
   uint32_t mClientType;

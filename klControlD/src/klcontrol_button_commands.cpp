@@ -21,7 +21,9 @@ constexpr int kPresetLoad = 12;
 constexpr int kMixPreset = 25;
 constexpr uint32_t kMixGroup = 10;
 
-klc_msg_q_context_t* ctx() { return &KlcontrolCommandServer::m_cameraContext; }
+klc_msg_q_context_t* ctx() {
+  return &KlcontrolCommandServer::m_cameraContext;
+}
 
 uint32_t wordOf(const MsgElement* arg, unsigned index) {
   uint32_t word = 0;
@@ -38,7 +40,8 @@ int pressButton(uint32_t type, uint8_t state) {
   }
   const uint8_t id = kIds[type];
   const uint8_t libraryState = state == 1 && type == 1 ? 2 : 3;
-  LOG(UTIL_LOG_DEBUG, "KLCONTROL_SYSTEM_BUTTON_SET: button type:%d  button state:%d", int(id), int(libraryState));
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL_SYSTEM_BUTTON_SET: button type:%d  button state:%d", int(id),
+      int(libraryState));
   return klc_system_set_button(ctx(), id, libraryState);
 }
 
@@ -72,10 +75,22 @@ int presetOfActiveGroup(const appc_system_all_status& status, uint32_t& preset) 
     return KL_ERR;
   }
   switch (group) {
-    case 0: case 3: case 8: case 9: preset = status.video_preset_id; return KL_OK;
-    case 1: case 4: preset = status.photo_preset_id; return KL_OK;
-    case 2: case 5: preset = status.timelapse_preset_id; return KL_OK;
-    default: break;
+    case 0:
+    case 3:
+    case 8:
+    case 9:
+      preset = status.video_preset_id;
+      return KL_OK;
+    case 1:
+    case 4:
+      preset = status.photo_preset_id;
+      return KL_OK;
+    case 2:
+    case 5:
+      preset = status.timelapse_preset_id;
+      return KL_OK;
+    default:
+      break;
   }
   if (group != kMixGroup) {
     LOG(UTIL_LOG_ERROR, "Group_id[%ld] was not found for Multi-Cam Mix", long(group));
@@ -90,11 +105,19 @@ int presetOfActiveGroup(const appc_system_all_status& status, uint32_t& preset) 
 // States 0, 1, 2 pick the video, photo or time-lapse preset; 3 the active group's.
 int presetForState(const appc_system_all_status& status, uint8_t state, uint32_t& preset) {
   switch (state) {
-    case 0: preset = status.video_preset_id; return KL_OK;
-    case 1: preset = status.photo_preset_id; return KL_OK;
-    case 2: preset = status.timelapse_preset_id; return KL_OK;
-    case 3: return presetOfActiveGroup(status, preset);
-    default: break;
+    case 0:
+      preset = status.video_preset_id;
+      return KL_OK;
+    case 1:
+      preset = status.photo_preset_id;
+      return KL_OK;
+    case 2:
+      preset = status.timelapse_preset_id;
+      return KL_OK;
+    case 3:
+      return presetOfActiveGroup(status, preset);
+    default:
+      break;
   }
   LOG(UTIL_LOG_ERROR, "Invalid mode:%d button type:%d", int(state), int(kMultiCamMode));
   return KL_ERR_INVALID_PARAM;
@@ -115,8 +138,8 @@ int multiCamMode(uint8_t state) {
   LOG(UTIL_LOG_DEBUG,
       "MULTI_CAM_MODE_TYPE[%02X] active: video preset[%ld]  photo preset[%ld] time_lapse preset[%ld] "
       "presets_group[%ld]",
-      unsigned(state), long(status.video_preset_id), long(status.photo_preset_id), long(status.timelapse_preset_id),
-      long(status.active_preset_group));
+      unsigned(state), long(status.video_preset_id), long(status.photo_preset_id),
+      long(status.timelapse_preset_id), long(status.active_preset_group));
   uint32_t preset = 0;
   const int chosen = presetForState(status, state, preset);
   if (chosen != KL_OK) return chosen;

@@ -22,20 +22,35 @@ uint32_t wordAt(const uint8_t* bytes, size_t offset) {
   return value;
 }
 
-void putWord(uint8_t* bytes, size_t offset, uint32_t value) { std::memcpy(bytes + offset, &value, sizeof value); }
+void putWord(uint8_t* bytes, size_t offset, uint32_t value) {
+  std::memcpy(bytes + offset, &value, sizeof value);
+}
 
 // Offset of the preset id that the group selector at 19 points to; 0 when it names none.
 size_t presetOffsetForSelector(uint32_t selector, bool withSpecialGroups) {
   switch (selector) {
-    case 0: case 3: case 8: case 9: return 7;
-    case 1: case 4: return 11;
-    case 2: case 5: return 15;
-    case 6: case 7: return withSpecialGroups ? 23 : 0;
-    default: return 0;
+    case 0:
+    case 3:
+    case 8:
+    case 9:
+      return 7;
+    case 1:
+    case 4:
+      return 11;
+    case 2:
+    case 5:
+      return 15;
+    case 6:
+    case 7:
+      return withSpecialGroups ? 23 : 0;
+    default:
+      return 0;
   }
 }
 
-bool isNakOff(const uint8_t* answer, uint16_t length) { return length == 1 && answer != nullptr && answer[0] == 2; }
+bool isNakOff(const uint8_t* answer, uint16_t length) {
+  return length == 1 && answer != nullptr && answer[0] == 2;
+}
 
 }  // namespace
 
@@ -76,7 +91,8 @@ int8_t KlcontrolCommandServer::GetPowerProfile() {
 }
 
 // Asks for the status block; false (after logging failureFormat) when the call fails.
-bool KlcontrolCommandServer::readStatusBlock(const uint8_t** status, uint16_t* length, const char* failureFormat) {
+bool KlcontrolCommandServer::readStatusBlock(const uint8_t** status, uint16_t* length,
+                                             const char* failureFormat) {
   uint8_t* answer = nullptr;
   *length = 0;
   const int rc = klc_send_remote_api_for_response(&m_cameraContext, 8, 11, &answer, length);
@@ -85,7 +101,8 @@ bool KlcontrolCommandServer::readStatusBlock(const uint8_t** status, uint16_t* l
     return false;
   }
   *status = answer;
-  if (isNakOff(answer, *length)) LOG(UTIL_LOG_ERROR, "Response was null or size was bad for get%d\n", int(*length));
+  if (isNakOff(answer, *length))
+    LOG(UTIL_LOG_ERROR, "Response was null or size was bad for get%d\n", int(*length));
   return true;
 }
 
@@ -153,7 +170,8 @@ void KlcontrolCommandServer::modSettingsAndStatuses(all_status_settings_t& snaps
 void KlcontrolCommandServer::GetDigitalZoom(all_status_settings_t& snapshot) {
   uint8_t* bytes = reinterpret_cast<uint8_t*>(&snapshot);
   const int8_t flatMode = int8_t(bytes[409]);
-  const bool zoomMode = flatMode == 12 || flatMode == 13 || flatMode == 15 || (flatMode >= 24 && flatMode <= 27);
+  const bool zoomMode =
+      flatMode == 12 || flatMode == 13 || flatMode == 15 || (flatMode >= 24 && flatMode <= 27);
   const uint8_t lens = bytes[426];
   const bool zoomLens = lens == 1 || lens == 4 || lens == 6 || lens == 18 || lens == 24;
   if (zoomMode && zoomLens && bytes[5] <= 102) bytes[5] = uint8_t(bytes[5] * 25 / 10);
@@ -162,7 +180,8 @@ void KlcontrolCommandServer::GetDigitalZoom(all_status_settings_t& snapshot) {
 void KlcontrolCommandServer::initializeStatusVariables() {
   Lock lock(mCommandMutex);
   mNeedLenses = !readLenses();
-  LOG(UTIL_LOG_DEBUG, "Lens Mode is %d/Lens is %d, need lenses:%d\n", mLensMode, mLens, int(mNeedLenses.load()));
+  LOG(UTIL_LOG_DEBUG, "Lens Mode is %d/Lens is %d, need lenses:%d\n", mLensMode, mLens,
+      int(mNeedLenses.load()));
   GetCurrentPreset();
   uint8_t orientation = 0;
   klc_setup_get_orientation(&m_cameraContext, &orientation);

@@ -21,13 +21,16 @@ class CameraStateTest : public ServerTest {
     server = KlcontrolCommandServer::getInstance();
     ASSERT_EQ(server->interfaceOpen(), 0);
   }
-  void selectGroup(uint32_t selector) { control("set status.active_preset_group " + std::to_string(selector)); }
+  void selectGroup(uint32_t selector) {
+    control("set status.active_preset_group " + std::to_string(selector));
+  }
 };
 
 TEST_F(CameraStateTest, ActivePresetFollowsTheGroupSelector) {
   openOnly();
-  const std::pair<uint32_t, uint32_t> cases[] = {{0, 17}, {3, 17}, {8, 17}, {9, 17}, {1, 34}, {4, 34},
-                                                 {2, 51}, {5, 51}, {6, 68}, {7, 68}, {12, 0xFFFFFFFFu}};
+  const std::pair<uint32_t, uint32_t> cases[] = {{0, 17}, {3, 17}, {8, 17},          {9, 17},
+                                                 {1, 34}, {4, 34}, {2, 51},          {5, 51},
+                                                 {6, 68}, {7, 68}, {12, 0xFFFFFFFFu}};
   for (const auto& c : cases) {
     selectGroup(c.first);
     EXPECT_EQ(server->GetActivePreset(), c.second) << c.first;
@@ -107,7 +110,8 @@ TEST_F(CameraStateTest, DigitalZoomScaledOnlyInZoomModesAndLenses) {
   struct Case {
     uint8_t flatMode, lens, zoom, expected;
   };
-  const Case cases[] = {{12, 1, 40, 100}, {27, 24, 102, 255}, {12, 1, 103, 103}, {16, 1, 40, 40}, {12, 2, 40, 40}};
+  const Case cases[] = {
+      {12, 1, 40, 100}, {27, 24, 102, 255}, {12, 1, 103, 103}, {16, 1, 40, 40}, {12, 2, 40, 40}};
   for (const Case& c : cases) {
     all_status_settings_t snapshot{};
     uint8_t* bytes = reinterpret_cast<uint8_t*>(&snapshot);

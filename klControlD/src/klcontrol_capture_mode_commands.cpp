@@ -36,7 +36,9 @@ constexpr int SUB_MODE_SURGE = 4;
 // Models whose camera only knows flat modes: a legacy mode becomes the flat mode last used.
 constexpr uint8_t kFlatModeModels[] = {19, 21, 22, 23, 24, 30, 32, 33, 34, 50, 51, 55, 57};
 
-klc_msg_q_context_t* context() { return &KlcontrolCommandServer::m_cameraContext; }
+klc_msg_q_context_t* context() {
+  return &KlcontrolCommandServer::m_cameraContext;
+}
 
 bool hasFlatModeOverride(uint8_t model) {
   for (uint8_t known : kFlatModeModels) {
@@ -62,8 +64,8 @@ const LegacyMode kLegacyModes[] = {
      "Got mode :%d, for model number %d - updating mode to video_selected_flatmode %d", FLAT_MODE_VIDEO,
      "Got mode :%d, for model number %d - defaulting mode to video video"},
     {offsetof(appc_system_all_status, photo_selected_flatmode),
-     "Got mode :%d, for model number %d - updating mode to photo_selected_flatmode %d", FLAT_MODE_PHOTO_SINGLE,
-     "Got mode :%d, for model number %d - defaulting mode photo continuous"},
+     "Got mode :%d, for model number %d - updating mode to photo_selected_flatmode %d",
+     FLAT_MODE_PHOTO_SINGLE, "Got mode :%d, for model number %d - defaulting mode photo continuous"},
     {offsetof(appc_system_all_status, timelapse_selected_flatmode),
      "Got mode :%d, for model number %d - updating mode to timelapse_selected_flatmode %d",
      FLAT_MODE_TIME_LAPSE_PHOTO, "Got mode :%d, for model number %d - defaulting mode to timelapse photo"},
@@ -78,8 +80,8 @@ const LegacyMode* legacyMode(int mode) {
 void takeSelectedFlatMode(int& mode, uint8_t model) {
   uint8_t* reply = nullptr;
   uint16_t length = 0;
-  const int rc =
-      klc_send_remote_api_for_response(context(), REMOTE_GROUP_SYSTEM, REMOTE_SYSTEM_ALL_STATUS_GET, &reply, &length);
+  const int rc = klc_send_remote_api_for_response(context(), REMOTE_GROUP_SYSTEM,
+                                                  REMOTE_SYSTEM_ALL_STATUS_GET, &reply, &length);
   if (rc != KL_OK) {
     LOG(UTIL_LOG_ERROR, "klc_send_remote_api_for_response error, %d, leaving mode as %d", rc, mode);
     return;
@@ -124,7 +126,9 @@ int resetVideoFormat(int mode, int subMode, int level) {
   return rc == KL_ERR_NOT_SUPPORTED ? KL_OK : rc;
 }
 
-bool isVideoMode(int mode) { return mode == LEGACY_VIDEO || (mode >= FLAT_MODE_VIDEO && mode <= FLAT_MODE_LOOPING); }
+bool isVideoMode(int mode) {
+  return mode == LEGACY_VIDEO || (mode >= FLAT_MODE_VIDEO && mode <= FLAT_MODE_LOOPING);
+}
 
 uint32_t wordAt(const MsgElement* arg, unsigned index) {
   uint32_t word = 0;
@@ -191,13 +195,15 @@ int KlcontrolCommandServer::cmdModeSubMode(Msg& msg, MsgElement* arg) {
 }
 
 int KlcontrolCommandServer::cmdSettingsForward(Msg& msg, MsgElement* arg) {
-  return answer(msg, klc_send_remote_api_payload(&m_cameraContext, REMOTE_GROUP_SETTINGS, REMOTE_SETTINGS_FORWARD,
-                                                 arg->getData(), arg->getDataLength()));
+  return answer(msg,
+                klc_send_remote_api_payload(&m_cameraContext, REMOTE_GROUP_SETTINGS, REMOTE_SETTINGS_FORWARD,
+                                            arg->getData(), arg->getDataLength()));
 }
 
 int KlcontrolCommandServer::cmdGlintTagRecording(Msg& msg, MsgElement*) {
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_GLINT_TAG_RECORDING:");
-  return answer(msg, klc_send_simple_remote_api(&m_cameraContext, REMOTE_GROUP_MEDIA, REMOTE_MEDIA_TAG_RECORDING));
+  return answer(msg,
+                klc_send_simple_remote_api(&m_cameraContext, REMOTE_GROUP_MEDIA, REMOTE_MEDIA_TAG_RECORDING));
 }
 
 // The camera's reply goes to the client as it came, within the buffer handed to the library.

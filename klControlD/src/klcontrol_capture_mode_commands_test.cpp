@@ -17,7 +17,9 @@ std::vector<uint8_t> words(std::initializer_list<uint32_t> values) {
   return bytes;
 }
 
-std::string wordHex(uint32_t value) { return hexOf(words({value})); }
+std::string wordHex(uint32_t value) {
+  return hexOf(words({value}));
+}
 
 class CaptureModeTest : public ServerTest {
  protected:
@@ -74,11 +76,34 @@ TEST_F(CaptureModeTest, ForwardedCommandsReachTheCameraAndChangeIt) {
     const char* line;
   };
   const Case cases[] = {
-      {KLCONTROL_COMMAND_SHUTTER, {1}, "257/1", "01", "status.encoding", "ok 1", "KLCONTROL_COMMAND_SHUTTER: value:1"},
-      {KLCONTROL_GLINT_TAG_RECORDING, {}, "9/12", "", "status@72:2", "ok 1", "KLCONTROL_GLINT_TAG_RECORDING:"},
-      {KLCONTROL_COMMAND_SHUTTER, {0}, "257/1", "00", "status.video_count", "ok 1", "KLCONTROL_COMMAND_SHUTTER: value:0"},
+      {KLCONTROL_COMMAND_SHUTTER,
+       {1},
+       "257/1",
+       "01",
+       "status.encoding",
+       "ok 1",
+       "KLCONTROL_COMMAND_SHUTTER: value:1"},
+      {KLCONTROL_GLINT_TAG_RECORDING,
+       {},
+       "9/12",
+       "",
+       "status@72:2",
+       "ok 1",
+       "KLCONTROL_GLINT_TAG_RECORDING:"},
+      {KLCONTROL_COMMAND_SHUTTER,
+       {0},
+       "257/1",
+       "00",
+       "status.video_count",
+       "ok 1",
+       "KLCONTROL_COMMAND_SHUTTER: value:0"},
       {KLCONTROL_SETTINGS_FORWARD, {51, 2, 167, 5}, "7/27", "3302a705", "settings@167:1", "ok 5", nullptr},
-      {KLCONTROL_ONSCREEN_SHORTCUTS_RESET, {1, 2}, "266/1", "", "settings@167:1", "ok 0",
+      {KLCONTROL_ONSCREEN_SHORTCUTS_RESET,
+       {1, 2},
+       "266/1",
+       "",
+       "settings@167:1",
+       "ok 0",
        "KLCONTROL_ONSCREEN_SHORTCUTS_RESET: shortcuts_reset"},
       {KLCONTROL_CAPTURE_DELAY, words({10}), "257/5", wordHex(10), "settings@82:1", "ok 10",
        "KLCONTROL_CAPTURE_DELAY: photo timer:10"},
@@ -156,11 +181,15 @@ TEST_F(CaptureModeTest, ModeFallsBackToDefaultsWhenTheStatusGivesNoFlatMode) {
     const char* line;
   };
   const Case cases[] = {
-      {"fault 8/11 error -5", 1, 16, KL_OK, 0, "klc_send_remote_api_for_response error, -5, leaving mode as 1"},
-      {"fault 8/11 nakoff", 0, 12, KL_OK, 1, "Camera status returning KL_ERR_NACK_OFF, skipping flatmode update"},
-      {"fault 8/11 size 4", 2, 20, KL_OK, 0, "Got mode :2, for model number 57 - defaulting mode to timelapse photo"},
+      {"fault 8/11 error -5", 1, 16, KL_OK, 0,
+       "klc_send_remote_api_for_response error, -5, leaving mode as 1"},
+      {"fault 8/11 nakoff", 0, 12, KL_OK, 1,
+       "Camera status returning KL_ERR_NACK_OFF, skipping flatmode update"},
+      {"fault 8/11 size 4", 2, 20, KL_OK, 0,
+       "Got mode :2, for model number 57 - defaulting mode to timelapse photo"},
       {"fault clear", 7, 7, KL_ERR_INVALID_PARAM, 0, "KLCONTROL_MODE: mode:7"},
-      {"fault 258/16 error -104", 12, 12, KL_OK, 1, "Setting Resolution to enforce parameter correctness Mode:12"},
+      {"fault 258/16 error -104", 12, 12, KL_OK, 1,
+       "Setting Resolution to enforce parameter correctness Mode:12"},
       {"fault 258/16 error -5", 13, 13, KL_ERR_MQ_FAIL, 1, "Command:4 returned klErrno:(-5=KL_ERR_MQ_FAIL)"},
       {"fault 257/2 error -17", 12, 12, KL_ERR_ACCESS_DENIED, 0, "Command:4 returned klErrno:(-17="},
       {"fault 256/1 error -1", 0, 0, KL_OK, 1, "Couldn't get model_number - no flat mode override"},
@@ -241,15 +270,17 @@ TEST_F(CaptureModeTest, ModeSetModeLoadsThePresetOfAFlatModeOrGroup) {
 TEST_F(CaptureModeTest, ShortOrUnexpectedArgumentsAreRefusedAndNothingIsSent) {
   const std::vector<uint8_t> one = {1}, three = {1, 2, 3}, seven(7, 0);
   const std::pair<uint32_t, const std::vector<uint8_t>*> refused[] = {
-      {KLCONTROL_COMMAND_SHUTTER, nullptr}, {KLCONTROL_MODE, &three},          {KLCONTROL_MODE_SUB_MODE, &seven},
-      {KLCONTROL_SETTINGS_FORWARD, nullptr}, {KLCONTROL_DIGITAL_ZOOM, &three},  {KLCONTROL_CAPTURE_DELAY, &one},
-      {KLCONTROL_MODE_SET_MODE, &one},      {KLCONTROL_VIDEO_SURGE_SPEED_RAMP_SET, &three},
+      {KLCONTROL_COMMAND_SHUTTER, nullptr},  {KLCONTROL_MODE, &three},
+      {KLCONTROL_MODE_SUB_MODE, &seven},     {KLCONTROL_SETTINGS_FORWARD, nullptr},
+      {KLCONTROL_DIGITAL_ZOOM, &three},      {KLCONTROL_CAPTURE_DELAY, &one},
+      {KLCONTROL_MODE_SET_MODE, &one},       {KLCONTROL_VIDEO_SURGE_SPEED_RAMP_SET, &three},
       {KLCONTROL_GLINT_TAG_RECORDING, &one}, {KLCONTROL_VIDEO_VANTIX_RESET, &one},
-      {KLCONTROL_PHOTO_VANTIX_RESET, &one}, {KLCONTROL_MULTI_VANTIX_RESET, &one},
+      {KLCONTROL_PHOTO_VANTIX_RESET, &one},  {KLCONTROL_MULTI_VANTIX_RESET, &one},
       {KLCONTROL_GET_EXTENDED_STATUS, &one},
   };
   const std::string before = control("counts");
-  for (const auto& [command, arg] : refused) EXPECT_EQ(requester->call(command, arg), KL_ERR_INVALID_PARAM) << command;
+  for (const auto& [command, arg] : refused)
+    EXPECT_EQ(requester->call(command, arg), KL_ERR_INVALID_PARAM) << command;
   EXPECT_EQ(control("counts"), before);
 }
 

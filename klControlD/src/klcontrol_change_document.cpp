@@ -15,7 +15,9 @@ std::string klcontrol_change_body(const klcontrol_change_texts_t& texts) {
   return body;
 }
 
-void klcontrol_write_document(std::ostream& out, const std::string& body) { out << '{' << body << '}' << '\0'; }
+void klcontrol_write_document(std::ostream& out, const std::string& body) {
+  out << '{' << body << '}' << '\0';
+}
 
 bool klcontrol_periodic_due(const int64_t last[2], const int64_t now[2]) {
   if (last[0] == 0 && last[1] == 0) return true;

@@ -11,11 +11,11 @@ extern const char* const KLCONTROL_SHUTDOWN_PENDING_BODY;
 
 // What the serialisers found in one poll: each text with the number of members it holds.
 struct klcontrol_change_texts_t {
-  int periodicCount = 0;   // class-2 statuses, against the once-a-second snapshot
+  int periodicCount = 0;  // class-2 statuses, against the once-a-second snapshot
   std::string periodic;
   int everyPollCount = 0;  // class-1 statuses, against the last poll
   std::string everyPoll;
-  int settingsCount = 0;   // settings, against the last poll
+  int settingsCount = 0;  // settings, against the last poll
   std::string settings;
 };
 

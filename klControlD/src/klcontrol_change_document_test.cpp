@@ -32,14 +32,14 @@ TEST(ChangeDocument, PeriodicComparisonAtMostOnceASecond) {
     bool due;
   };
   const Case cases[] = {
-      {{0, 0}, {5, 0}, true},               // never compared
+      {{0, 0}, {5, 0}, true},  // never compared
       {{0, 0}, {0, 0}, true},
       {{100, 500000}, {100, 999999}, false},
       {{100, 500000}, {101, 499999}, false},  // borrow from the microseconds
       {{100, 500000}, {101, 500000}, true},
       {{100, 0}, {101, 0}, true},
       {{100, 999999}, {102, 0}, true},
-      {{0, 1}, {0, 999999}, false},           // only both words zero mean never
+      {{0, 1}, {0, 999999}, false},  // only both words zero mean never
   };
   for (const Case& c : cases) {
     EXPECT_EQ(klcontrol_periodic_due(c.last, c.now), c.due)

@@ -5,8 +5,10 @@
 namespace {
 
 // The name is the enumerator's own spelling, so table and enum cannot drift apart.
-#define CMD(id, cls, min_len, desc) {id, #id, cls, min_len, desc}
-#define NO_CMD(number) {number, nullptr, KLCONTROL_ARG_IGNORED, 0, "no command; refused as unhandled"}
+#define CMD(id, cls, min_len, desc) \
+  { id, #id, cls, min_len, desc }
+#define NO_CMD(number) \
+  { number, nullptr, KLCONTROL_ARG_IGNORED, 0, "no command; refused as unhandled" }
 
 constexpr klcontrol_arg_class_t NONE = KLCONTROL_ARG_NONE;
 constexpr klcontrol_arg_class_t IGNORED = KLCONTROL_ARG_IGNORED;
@@ -76,8 +78,7 @@ const klcontrol_command_info_t kCommands[KLCONTROL_COMMAND_COUNT] = {
         "start a to-photo transcode: 257-byte source name, pad, u32 parameters P0-P10 at 260-300"),
     CMD(KLCONTROL_TRANSCODE_STATUS, RAW, 8, "status of a transcode job: u64 job id"),
     CMD(KLCONTROL_TRANSCODE_CANCEL, RAW, 8, "cancel a transcode job: u64 job id"),
-    CMD(KLCONTROL_LIVEVIEW_MODE_SET, RAW, 16,
-        "live-view exposure point: u32 mode, u32 x, u32 y, u32 lens"),
+    CMD(KLCONTROL_LIVEVIEW_MODE_SET, RAW, 16, "live-view exposure point: u32 mode, u32 x, u32 y, u32 lens"),
     CMD(KLCONTROL_VOICE_PHOTO_TAKE, NONE, 0, "voice: take a photo"),
     CMD(KLCONTROL_VOICE_VIDEO_START, NONE, 0, "voice: start video"),
     CMD(KLCONTROL_VOICE_VIDEO_STOP, NONE, 0, "voice: stop video"),
@@ -149,14 +150,22 @@ bool klcontrol_command_dispatched(uint32_t number) {
 
 const char* klcontrol_arg_class_name(klcontrol_arg_class_t cls) {
   switch (cls) {
-    case KLCONTROL_ARG_NONE: return "none";
-    case KLCONTROL_ARG_IGNORED: return "ignored";
-    case KLCONTROL_ARG_U8: return "u8";
-    case KLCONTROL_ARG_U16: return "u16";
-    case KLCONTROL_ARG_U32: return "u32";
-    case KLCONTROL_ARG_RAW: return "raw";
-    case KLCONTROL_ARG_STRING: return "string";
-    case KLCONTROL_ARG_PROTOBUF: return "protobuf";
+    case KLCONTROL_ARG_NONE:
+      return "none";
+    case KLCONTROL_ARG_IGNORED:
+      return "ignored";
+    case KLCONTROL_ARG_U8:
+      return "u8";
+    case KLCONTROL_ARG_U16:
+      return "u16";
+    case KLCONTROL_ARG_U32:
+      return "u32";
+    case KLCONTROL_ARG_RAW:
+      return "raw";
+    case KLCONTROL_ARG_STRING:
+      return "string";
+    case KLCONTROL_ARG_PROTOBUF:
+      return "protobuf";
   }
   return "unknown";
 }

@@ -119,7 +119,7 @@ enum klcontrol_arg_class_t {
 
 struct klcontrol_command_info_t {
   uint32_t number;
-  const char* name;         // nullptr for numbers that name no command (1, 2, 45)
+  const char* name;  // nullptr for numbers that name no command (1, 2, 45)
   klcontrol_arg_class_t arg;
   uint32_t min_arg_len;     // shortest argument the handler can read; 0 when any length will do
   const char* description;  // one line for help texts; for RAW it gives the layout

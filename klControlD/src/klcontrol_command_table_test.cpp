@@ -54,18 +54,31 @@ TEST(CommandTable, MinimumLengthsMatchFixedWidthClasses) {
   for (uint32_t n = 0; n < KLCONTROL_COMMAND_COUNT; ++n) {
     const klcontrol_command_info_t* row = klcontrol_command_info(n);
     switch (row->arg) {
-      case KLCONTROL_ARG_U8: EXPECT_EQ(row->min_arg_len, 1u) << n; break;
-      case KLCONTROL_ARG_U16: EXPECT_EQ(row->min_arg_len, 2u) << n; break;
-      case KLCONTROL_ARG_U32: EXPECT_EQ(row->min_arg_len, 4u) << n; break;
+      case KLCONTROL_ARG_U8:
+        EXPECT_EQ(row->min_arg_len, 1u) << n;
+        break;
+      case KLCONTROL_ARG_U16:
+        EXPECT_EQ(row->min_arg_len, 2u) << n;
+        break;
+      case KLCONTROL_ARG_U32:
+        EXPECT_EQ(row->min_arg_len, 4u) << n;
+        break;
       case KLCONTROL_ARG_NONE:
-      case KLCONTROL_ARG_IGNORED: EXPECT_EQ(row->min_arg_len, 0u) << n; break;
-      default: break;
+      case KLCONTROL_ARG_IGNORED:
+        EXPECT_EQ(row->min_arg_len, 0u) << n;
+        break;
+      default:
+        break;
     }
   }
 }
 
 TEST(CommandTable, SampleRowsCarryTheirArgumentLayouts) {
-  struct Expect { uint32_t n; klcontrol_arg_class_t cls; uint32_t min; };
+  struct Expect {
+    uint32_t n;
+    klcontrol_arg_class_t cls;
+    uint32_t min;
+  };
   const Expect rows[] = {
       {KLCONTROL_NOTIFICATION_QUEUE_REGISTER, KLCONTROL_ARG_RAW, 5},
       {KLCONTROL_MODE_SUB_MODE, KLCONTROL_ARG_RAW, 8},

@@ -24,7 +24,8 @@ const KlcontrolCommandServer::DispatchRow KlcontrolCommandServer::kDispatch[] = 
     {KLCONTROL_PRESET_REQUEST_9, &KlcontrolCommandServer::cmdPresetRequest9},
     {KLCONTROL_PRESET_EDIT_END, &KlcontrolCommandServer::cmdPresetEditEnd},
     {KLCONTROL_PRESET_FACTORY_RESET, &KlcontrolCommandServer::cmdPresetFactoryReset},
-    {KLCONTROL_PRESET_GET_PRESETS, &KlcontrolCommandServer::cmdPresetGetPresets, "get presets Invalid parameter"},
+    {KLCONTROL_PRESET_GET_PRESETS, &KlcontrolCommandServer::cmdPresetGetPresets,
+     "get presets Invalid parameter"},
     {KLCONTROL_PRESET_SWITCH_FLATMODE, &KlcontrolCommandServer::cmdPresetSwitchFlatmode},
     {KLCONTROL_PRESET_SET_TITLE_ICON, &KlcontrolCommandServer::cmdPresetSetTitleIcon},
     {KLCONTROL_PRESET_GET_ACTIVE_PRESET, &KlcontrolCommandServer::cmdPresetGetActivePreset},
@@ -112,7 +113,8 @@ const KlcontrolCommandServer::DispatchRow KlcontrolCommandServer::kDispatch[] = 
     {KLCONTROL_GET_ALL_SETTINGS_STATUS_IDS, &KlcontrolCommandServer::cmdGetAllSettingsStatusIds},
 };
 
-const KlcontrolCommandServer::DispatchRow* KlcontrolCommandServer::findRow(klcontrol_command_t command) const {
+const KlcontrolCommandServer::DispatchRow* KlcontrolCommandServer::findRow(
+    klcontrol_command_t command) const {
   if (!klcontrol_command_dispatched(command)) return nullptr;
   for (const DispatchRow& row : kDispatch) {
     if (row.command == command) return &row;

@@ -19,7 +19,9 @@ constexpr int EDIT_ANY_SETTING = -1;
 constexpr int FLAT_MODE_BROADCAST = 23;
 constexpr int ZOOM_PHASE_MS = 200;
 
-klc_msg_q_context_t* context() { return &KlcontrolCommandServer::m_cameraContext; }
+klc_msg_q_context_t* context() {
+  return &KlcontrolCommandServer::m_cameraContext;
+}
 
 bool startEdit() {
   if (PresetStartEdit(EDIT_ANY_SETTING)) return true;
@@ -65,15 +67,16 @@ const VantixFamily* vantixFamilyOf(int flatMode) {
 
 int resetVantixFamily(const VantixFamily& family) {
   LOG(UTIL_LOG_DEBUG, "%s", family.logLine);
-  return inPresetEdit([&] { return klc_send_simple_remote_api(context(), family.remoteGroup, family.remoteId); });
+  return inPresetEdit(
+      [&] { return klc_send_simple_remote_api(context(), family.remoteGroup, family.remoteId); });
 }
 
 // The current flat mode from the settings block; false (rc set) when the block cannot be read whole.
 bool readCurrentFlatMode(int& flatMode, int& rc) {
   uint8_t* reply = nullptr;
   uint16_t length = 0;
-  rc = klc_send_remote_api_for_response(context(), REMOTE_GROUP_SETTINGS, REMOTE_SYSTEM_ALL_SETTINGS_GET, &reply,
-                                        &length);
+  rc = klc_send_remote_api_for_response(context(), REMOTE_GROUP_SETTINGS, REMOTE_SYSTEM_ALL_SETTINGS_GET,
+                                        &reply, &length);
   if (rc != KL_OK || reply == nullptr || length != SETTINGS_BLOCK_SIZE) {
     LOG(UTIL_LOG_ERROR, "klc_send_remote_api_for_response error, %d @ %s:%d\n", rc,
         KLCONTROL_SERVER_SOURCE_PATH, __LINE__);

@@ -36,7 +36,9 @@ int _get_model_number(uint8_t* model) {
   return 0;
 }
 
-void _reset_model_number_cache() { s_modelNumber = 0; }
+void _reset_model_number_cache() {
+  s_modelNumber = 0;
+}
 
 KlcontrolCommandServer* KlcontrolCommandServer::getInstance() {
   if (m_pInstance == nullptr) m_pInstance = new KlcontrolCommandServer();
@@ -139,7 +141,8 @@ int KlcontrolCommandServer::interfaceClose() {
 
 void KlcontrolCommandServer::registerWithCsi() {
   // Transcode progress texts come as notifications, delivered on the worker thread during reception.
-  mCsiListener->SetNotificationObserver([this](uint32_t id, const std::string& text) { onCsiNotification(id, text); });
+  mCsiListener->SetNotificationObserver(
+      [this](uint32_t id, const std::string& text) { onCsiNotification(id, text); });
   mCsiListener->Init(false, KLCONTROL_DAEMON_QUEUE);
   mCsiListener->RegisterForCSINotifications(kCsiNotificationIds);
 }

@@ -23,7 +23,8 @@ std::vector<uint8_t> presetUpdate(uint8_t event, uint32_t id) {
 std::string tlvString(const std::vector<uint8_t>& msg, uint8_t type) {
   const uint8_t* tlv = tlv_find(msg.data(), type);
   if (tlv == nullptr) return "<none>";
-  return std::string(reinterpret_cast<const char*>(tlv_value(tlv)), strnlen(reinterpret_cast<const char*>(tlv_value(tlv)), tlv_value_len(tlv)));
+  return std::string(reinterpret_cast<const char*>(tlv_value(tlv)),
+                     strnlen(reinterpret_cast<const char*>(tlv_value(tlv)), tlv_value_len(tlv)));
 }
 
 TEST_F(ServerTest, RefusalResponseBytes) {
@@ -80,7 +81,8 @@ TEST_F(ServerTest, SuspendIsAnsweredInPlaceAndDropsEveryClient) {
     const std::vector<uint8_t> registration = queueRegistration(1, name);
     ASSERT_EQ(requester->call(0, &registration), 0);
   }
-  ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, "JS", nullptr, requester->name())));
+  ASSERT_TRUE(
+      TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, "JS", nullptr, requester->name())));
   TestAnswer answer;
   ASSERT_TRUE(requester->receive(answer));
   EXPECT_EQ(answer.category, CAT_SYS_RSP);
@@ -156,7 +158,9 @@ TEST_F(PresetUpdateTest, ModifiedEventsRereadLensesExceptEventSeven) {
     uint32_t published;
   };
   // Event 3 is not published: the value of the event before it stays.
-  const Case cases[] = {{7, 0, false, 0x07010001}, {1, 1, false, 0x01010001}, {8, 1, false, 0x08010001},
+  const Case cases[] = {{7, 0, false, 0x07010001},
+                        {1, 1, false, 0x01010001},
+                        {8, 1, false, 0x08010001},
                         {3, 1, true, 0x08010001}};
   for (const Case& c : cases) {
     send(6, 0x00010001);  // a switch clears the modified flag
@@ -196,8 +200,12 @@ TEST_F(ServerTest, QueueClientRegistration) {
     size_t clients;
   };
   // An empty name (the lone zero byte) is a name like any other.
-  const Case cases[] = {{1, "/kl_client", true, 1}, {1, "/kl_client", false, 1}, {0, "/kl_nobody", false, 1},
-                        {0, "/kl_client", false, 0}, {0, "", false, 0},           {1, "", true, 1},
+  const Case cases[] = {{1, "/kl_client", true, 1},
+                        {1, "/kl_client", false, 1},
+                        {0, "/kl_nobody", false, 1},
+                        {0, "/kl_client", false, 0},
+                        {0, "", false, 0},
+                        {1, "", true, 1},
                         {0, "", false, 0}};
   for (const Case& c : cases) {
     const std::vector<uint8_t> arg = queueRegistration(c.enable, c.name);
@@ -313,7 +321,8 @@ TEST_F(NoCameraTest, StartWithoutTheCameraQueueTriesFiveTimesAndLeavesNoQueue) {
   }
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, failed + "\n"));
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "interfaceOpen failed -1"));
-  for (const char* name : {"/to_klCtlD", "/to_klCtlD2"}) EXPECT_EQ(mq_open(name, O_WRONLY), mqd_t(-1)) << name;
+  for (const char* name : {"/to_klCtlD", "/to_klCtlD2"})
+    EXPECT_EQ(mq_open(name, O_WRONLY), mqd_t(-1)) << name;
 }
 
 class UnreadableModelTest : public ServerTest {

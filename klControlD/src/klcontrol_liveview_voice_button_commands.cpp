@@ -43,7 +43,9 @@ constexpr VoiceRequest kVoiceRequests[] = {
     {KLCONTROL_VOICE_EDIT_MY_STORY, "Voice Edit My Story:", 10},
 };
 
-klc_msg_q_context_t* ctx() { return &KlcontrolCommandServer::m_cameraContext; }
+klc_msg_q_context_t* ctx() {
+  return &KlcontrolCommandServer::m_cameraContext;
+}
 
 // The 32-bit word at index of a raw argument; the frame refused arguments shorter than their layout.
 uint32_t wordOf(const MsgElement* arg, unsigned index) {
@@ -61,7 +63,8 @@ uint8_t modelNumber() {
 void correctForInvertedStream(uint32_t& x, uint32_t& y) {
   uint8_t* reply = nullptr;
   uint16_t length = 0;
-  const int result = klc_send_remote_api_for_response(ctx(), kGroupStream, kStreamOrientation, &reply, &length);
+  const int result =
+      klc_send_remote_api_for_response(ctx(), kGroupStream, kStreamOrientation, &reply, &length);
   if (result != 0 || reply == nullptr || length != 1) {
     LOG(UTIL_LOG_ERROR, "Failed to get stream orientation vis REMOTE_API");
     return;

@@ -89,7 +89,8 @@ class LiveviewTest : public ServerTest {
 TEST_F(LiveviewTest, LiveviewPointOnASingleLensCamera) {
   const LiveviewCase cases[] = {
       {1, 30, 40, 9, 0, KL_OK, "ok 001e28ff", "KLCONTROL_LIVEVIEW_MODE_SET: 1"},
-      {2, 30, 40, 0, 2, KL_OK, "ok 01463cff", "Translating select pos because stream is inverted (30 -> 70, 40 -> 60"},
+      {2, 30, 40, 0, 2, KL_OK, "ok 01463cff",
+       "Translating select pos because stream is inverted (30 -> 70, 40 -> 60"},
       {2, 101, 40, 0, 0, KL_ERR, nullptr, "Invalid coords x:101 y:40"},
       {3, 30, 40, 1, 0, KL_ERR_INVALID_PARAM, nullptr, "Invalid exposure mode 3 in lens_mode[0]"},
   };
@@ -146,15 +147,17 @@ TEST_F(ServerTest, PhysicalButtons) {
     const char* sent;  // payload of the button request, or null when none may be sent
   };
   const Case cases[] = {
-      {1, 0x11, KL_OK, "ok 0002"}, {1, 0x10, KL_OK, "ok 0003"},  {0, 0x01, KL_OK, "ok 0103"},
-      {0, 0x00, KL_OK, "ok 0103"}, {2, 0x21, KL_OK, "ok 0203"},  {1, 0x02, KL_ERR_INVALID_PARAM, nullptr},
+      {1, 0x11, KL_OK, "ok 0002"}, {1, 0x10, KL_OK, "ok 0003"},
+      {0, 0x01, KL_OK, "ok 0103"}, {0, 0x00, KL_OK, "ok 0103"},
+      {2, 0x21, KL_OK, "ok 0203"}, {1, 0x02, KL_ERR_INVALID_PARAM, nullptr},
       {18, 0x00, KL_OK, nullptr},  {3, 0x00, KL_ERR_INVALID_PARAM, nullptr},
   };
   for (const Case& c : cases) {
     control("reset-counts");
     const Bytes arg = words({c.type, c.raw});
     EXPECT_EQ(requester->call(88, &arg), c.status) << c.type << "/" << c.raw;
-    EXPECT_EQ(control("payload 0x105/4"), c.sent != nullptr ? c.sent : "error no request 0x105/4 seen") << c.type;
+    EXPECT_EQ(control("payload 0x105/4"), c.sent != nullptr ? c.sent : "error no request 0x105/4 seen")
+        << c.type;
   }
   EXPECT_EQ(control("get system.button_presses"), "ok 5");
   EXPECT_TRUE(logged("KLCONTROL_SYSTEM_BUTTON_SET: button type:0  button state:2"));
@@ -202,12 +205,14 @@ TEST_F(ServerTest, MultiCameraModeLoadsThePresetOfTheChosenMode) {
     for (const std::string& line : c.setup) control(line);
     const Bytes arg = words({17, c.state});
     EXPECT_EQ(requester->call(88, &arg), c.status) << "state " << c.state;
-    EXPECT_EQ(control("payload 17/12"), c.loaded != nullptr ? c.loaded : "error no request 17/12 seen") << c.state;
+    EXPECT_EQ(control("payload 17/12"), c.loaded != nullptr ? c.loaded : "error no request 17/12 seen")
+        << c.state;
   }
   EXPECT_TRUE(logged("Group_id[6] was not found for Multi-Cam Mix"));
   EXPECT_TRUE(logged("Invalid mode:4 button type:17"));
   EXPECT_TRUE(logged("Could not get status, -17"));
-  EXPECT_TRUE(logged("MULTI_CAM_MODE_TYPE[02] active: video preset[1]  photo preset[65537] time_lapse preset[131073]"));
+  EXPECT_TRUE(logged(
+      "MULTI_CAM_MODE_TYPE[02] active: video preset[1]  photo preset[65537] time_lapse preset[131073]"));
 }
 
 TEST_F(ServerTest, MultiCameraMixPresetErrorIsTheAnswer) {

@@ -49,8 +49,8 @@ bool KlcontrolCommandServer::anyClientActive() {
 }
 
 // One whole-block read; the answer is copied into block only when it has exactly the block's size.
-KlcontrolCommandServer::BlockRead KlcontrolCommandServer::readBlock(int group, int id, void* block, uint16_t size,
-                                                                    const char* sizeFormat) {
+KlcontrolCommandServer::BlockRead KlcontrolCommandServer::readBlock(int group, int id, void* block,
+                                                                    uint16_t size, const char* sizeFormat) {
   uint8_t* answer = nullptr;
   uint16_t length = 0;
   const int rc = klc_send_remote_api_for_response(&m_cameraContext, group, id, &answer, &length);
@@ -80,8 +80,10 @@ KlcontrolCommandServer::BlockRead KlcontrolCommandServer::readSnapshot(all_statu
                    "ASSERT ERROR - settings_all size does not match rsp size=%d");
 }
 
-int KlcontrolCommandServer::processStatusChangeNotifications(std::stringstream& out, all_status_settings_t& current,
-                                                             all_status_settings_t& previous, int notificationType) {
+int KlcontrolCommandServer::processStatusChangeNotifications(std::stringstream& out,
+                                                             all_status_settings_t& current,
+                                                             all_status_settings_t& previous,
+                                                             int notificationType) {
   return camera_status_serialize_status_changes_to_json(out, notificationType, &current, &previous,
                                                         modelOrDefault(), mCameraInfoCache);
 }
@@ -103,8 +105,8 @@ std::string KlcontrolCommandServer::changeBody(all_status_settings_t& snapshot) 
     mPeriodicTime[0] = now[0];
     mPeriodicTime[1] = now[1];
     std::stringstream periodic;
-    texts.periodicCount = processStatusChangeNotifications(periodic, snapshot, mPeriodicSnapshot,
-                                                           CAMERA_STATUS_CLASS_PERIODIC);
+    texts.periodicCount =
+        processStatusChangeNotifications(periodic, snapshot, mPeriodicSnapshot, CAMERA_STATUS_CLASS_PERIODIC);
     texts.periodic = periodic.str();
     mPeriodicSnapshot = snapshot;
   }
@@ -123,15 +125,17 @@ void KlcontrolCommandServer::writeFullDocument(std::ostream& out, uint8_t model)
   out << '{';
   camera_status_serialize_status_to_json(out, &mLastSnapshot.status, model);
   out << ",\n";
-  camera_settings_serialize_to_json(out, &mLastSnapshot.settings, &mLastSnapshot.status, &mLastSnapshot.system, model,
-                                    mCameraInfoHandler);
+  camera_settings_serialize_to_json(out, &mLastSnapshot.settings, &mLastSnapshot.status,
+                                    &mLastSnapshot.system, model, mCameraInfoHandler);
   out << '}' << '\0';
 }
 
 // Caller holds mClientsLock. A client whose delivery fails is dropped; the others are still served.
-void KlcontrolCommandServer::notifyClients(std::stringstream& document, bool shutdownPending, bool fullUpdate) {
-  const NotificationClient::eNotificationType_t type =
-      shutdownPending ? NotificationClient::NOTIFICATION_SHUTDOWN_PENDING : NotificationClient::NOTIFICATION_UPDATE;
+void KlcontrolCommandServer::notifyClients(std::stringstream& document, bool shutdownPending,
+                                           bool fullUpdate) {
+  const NotificationClient::eNotificationType_t type = shutdownPending
+                                                           ? NotificationClient::NOTIFICATION_SHUTDOWN_PENDING
+                                                           : NotificationClient::NOTIFICATION_UPDATE;
   for (auto it = mNotificationClients.begin(); it != mNotificationClients.end();) {
     NotificationClient* client = *it;
     if ((!shutdownPending && client->needsFullUpdate() != fullUpdate) || client->Notify(type, document)) {
@@ -159,15 +163,17 @@ bool KlcontrolCommandServer::pollStatusSettingsAndNotify() {
   const BlockRead read = readSnapshot(snapshot);
   if (read == BlockRead::FAILED) return false;
   const bool shutdownPending = read == BlockRead::SHUTTING_DOWN;
-  const std::string body = shutdownPending ? std::string(KLCONTROL_SHUTDOWN_PENDING_BODY) : changeBody(snapshot);
+  const std::string body =
+      shutdownPending ? std::string(KLCONTROL_SHUTDOWN_PENDING_BODY) : changeBody(snapshot);
   Lock clients(mClientsLock);
   if (!body.empty()) {
     std::stringstream document;
     klcontrol_write_document(document, body);
     notifyClients(document, shutdownPending, false);
   }
-  const bool fullWanted = std::any_of(mNotificationClients.begin(), mNotificationClients.end(),
-                                      [](const NotificationClient* client) { return client->needsFullUpdate(); });
+  const bool fullWanted =
+      std::any_of(mNotificationClients.begin(), mNotificationClients.end(),
+                  [](const NotificationClient* client) { return client->needsFullUpdate(); });
   if (!shutdownPending && fullWanted) {
     std::stringstream document;
     writeFullDocument(document, model);

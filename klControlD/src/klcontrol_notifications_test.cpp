@@ -24,8 +24,9 @@ std::vector<uint8_t> textArgument(const std::string& text) {
 }
 
 bool isFullDocument(const std::string& document) {
-  return document.rfind("{\"status\":{\"", 0) == 0 && document.find("},\n\"settings\":{\"") != std::string::npos &&
-         document.size() > 2 && document.compare(document.size() - 2, 2, "}}") == 0;
+  return document.rfind("{\"status\":{\"", 0) == 0 &&
+         document.find("},\n\"settings\":{\"") != std::string::npos && document.size() > 2 &&
+         document.compare(document.size() - 2, 2, "}}") == 0;
 }
 
 class NotificationTest : public ServerTest {
@@ -198,9 +199,14 @@ TEST_F(NotificationTest, PushNotificationArgumentsPauseAndResumeOnlySocketClient
     bool active;  // the socket client is active afterwards
   };
   const Case cases[] = {
-      {"status=1", KL_OK, true},  {"status=0", KL_OK, false},        {"status=1", KL_OK, true},
-      {"status=x", KL_OK, false}, {"status=1", KL_OK, true},         {"status=2", KL_ERR_INVALID_PARAM, true},
-      {"status=-5", KL_ERR_INVALID_PARAM, true}, {"mode=0", KL_ERR_INVALID_PARAM, true},
+      {"status=1", KL_OK, true},
+      {"status=0", KL_OK, false},
+      {"status=1", KL_OK, true},
+      {"status=x", KL_OK, false},
+      {"status=1", KL_OK, true},
+      {"status=2", KL_ERR_INVALID_PARAM, true},
+      {"status=-5", KL_ERR_INVALID_PARAM, true},
+      {"mode=0", KL_ERR_INVALID_PARAM, true},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(push(c.text), c.status) << c.text;

@@ -73,7 +73,8 @@ bool createRecordOf(const KLC_Preset_Custom_Create_Req& body, preset_create_reco
 int createOnCamera(const preset_create_record_t& record, uint32_t& presetId) {
   uint8_t* reply = nullptr;
   uint16_t length = 0;
-  const int rc = presetPayloadResponseRequest(REMOTE_PRESET_CUSTOM_CREATE, &record, sizeof record, &reply, &length);
+  const int rc =
+      presetPayloadResponseRequest(REMOTE_PRESET_CUSTOM_CREATE, &record, sizeof record, &reply, &length);
   if (rc != KL_OK) {
     LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload_response error, %d\n", rc);
     return rc;
@@ -107,8 +108,9 @@ int KlcontrolCommandServer::cmdPresetCustomCreate(Msg& msg, MsgElement* arg) {
   const int rc = createOnCamera(record, presetId);
   if (rc != KL_OK) return answer(msg, rc);
   std::this_thread::sleep_for(g_presetCreateSettleTime);
-  const int status = presetPayloadRequest(REMOTE_PRESET_SET_FLATMODE, &record.flatMode, sizeof record.flatMode) |
-                     presetSimpleRequest(REMOTE_PRESET_EDIT_END);
+  const int status =
+      presetPayloadRequest(REMOTE_PRESET_SET_FLATMODE, &record.flatMode, sizeof record.flatMode) |
+      presetSimpleRequest(REMOTE_PRESET_EDIT_END);
   if (status != KL_OK) LOG(UTIL_LOG_ERROR, "klc_send_simple_remote_api error, %d\n", status);
   wsdk_commands::WSDK_ResponseCreateCustomPreset created;
   created.set_preset_id(int32_t(presetId));

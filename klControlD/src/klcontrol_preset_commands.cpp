@@ -3,9 +3,9 @@
 #include <cstring>
 #include <string>
 
+#include "klControlCommands/klControl_presets.pb.h"
 #include "klErrno.h"
 #include "klLog.h"
-#include "klControlCommands/klControl_presets.pb.h"
 #include "klcontrol_if_server.h"
 #include "klcontrol_preset_loader.h"
 #include "klcontrol_preset_wire.h"
@@ -26,7 +26,9 @@ int invalidParameter() {
 }
 
 // The dual-lens groups 3..5 are shown to clients as their single-lens forms.
-bool groupListed(uint8_t group) { return group < 3 || group > 5; }
+bool groupListed(uint8_t group) {
+  return group < 3 || group > 5;
+}
 
 // Sends one payload request with the body's preset id (and order); -3 for a body without them.
 template <class Body>
@@ -159,7 +161,8 @@ int KlcontrolCommandServer::cmdPresetInfo(Msg& msg, MsgElement* arg) {
   populatePresetInfo(&record, preset, mCameraInfoHandler);
   std::string bytes;
   const bool serialized = preset.SerializeToString(&bytes);
-  LOG(UTIL_LOG_DEBUG, "did succeed? %d, size is %lu\n", int(serialized), static_cast<unsigned long>(bytes.size()));
+  LOG(UTIL_LOG_DEBUG, "did succeed? %d, size is %lu\n", int(serialized),
+      static_cast<unsigned long>(bytes.size()));
   return answerPresetMessage(msg, KL_OK, bytes);
 }
 

@@ -94,7 +94,8 @@ class PresetCommandsTest : public PresetCameraTest {
   }
   long presetRequests() {
     long total = 0;
-    for (int id : {0, 1, 2, 3, 4, 5, 8, 9, 10, 12, 13, 15, 23}) total += requestCount("17/" + std::to_string(id));
+    for (int id : {0, 1, 2, 3, 4, 5, 8, 9, 10, 12, 13, 15, 23})
+      total += requestCount("17/" + std::to_string(id));
     return total;
   }
   uint32_t createCustom(uint32_t group, uint32_t title) {
@@ -150,11 +151,21 @@ TEST_F(PresetCommandsTest, PresetInfoDescribesTheCamerasRecord) {
 TEST_F(PresetCommandsTest, CreateSendsTheRecordAndTheNewPresetIsListed) {
   startStandard();
   const uint32_t first = createCustom(1000, 20);
-  EXPECT_EQ(payload("17/3"), "000c" "14000000" "14000000" "00000000" "00000000");
+  EXPECT_EQ(payload("17/3"),
+            "000c"
+            "14000000"
+            "14000000"
+            "00000000"
+            "00000000");
   EXPECT_EQ(payload("17/23"), "0c");
   EXPECT_EQ(requestCount("17/10"), 1);
   const uint32_t second = createCustom(0, 20);
-  EXPECT_EQ(payload("17/3"), "000c" "14000000" "14000000" "01000000" "00000000");
+  EXPECT_EQ(payload("17/3"),
+            "000c"
+            "14000000"
+            "14000000"
+            "01000000"
+            "00000000");
   const std::vector<uint32_t> ids = presetIds(1000);
   ASSERT_GE(ids.size(), 2u);
   EXPECT_EQ(ids[ids.size() - 2], first);
@@ -163,7 +174,12 @@ TEST_F(PresetCommandsTest, CreateSendsTheRecordAndTheNewPresetIsListed) {
   // The time-lapse photo icon goes out in the camera's numbering.
   const std::vector<uint8_t> timeLapse = createBody(2, 20, 1000, 18);
   EXPECT_EQ(requester->call(KLCONTROL_PRESET_CUSTOM_CREATE, &timeLapse), KL_OK);
-  EXPECT_EQ(payload("17/3"), "0214" "08000000" "12000000" "00000000" "00000000");
+  EXPECT_EQ(payload("17/3"),
+            "0214"
+            "08000000"
+            "12000000"
+            "00000000"
+            "00000000");
 }
 
 TEST_F(PresetCommandsTest, CreateRefusesValuesOutOfRangeWithoutAskingTheCamera) {
@@ -172,9 +188,9 @@ TEST_F(PresetCommandsTest, CreateRefusesValuesOutOfRangeWithoutAskingTheCamera) 
   partial.set_group_id(1000);
   partial.set_flat_mode(12);
   const std::vector<uint8_t> refused[] = {
-      createBody(1000, 12, 17, 20),   createBody(1000, 12, 1002, 20), createBody(1000, 12, 20, 17),
-      createBody(1000, 12, 20, 68),   createBody(1003, 12, 20, 20),   createBody(3, 12, 20, 20),
-      createBody(1000, 11, 20, 20),   createBody(1000, 28, 20, 20),   bytesOf(partial),
+      createBody(1000, 12, 17, 20), createBody(1000, 12, 1002, 20), createBody(1000, 12, 20, 17),
+      createBody(1000, 12, 20, 68), createBody(1003, 12, 20, 20),   createBody(3, 12, 20, 20),
+      createBody(1000, 11, 20, 20), createBody(1000, 28, 20, 20),   bytesOf(partial),
   };
   for (const std::vector<uint8_t>& body : refused) {
     EXPECT_EQ(requester->call(KLCONTROL_PRESET_CUSTOM_CREATE, &body), KL_ERR_INVALID_PARAM) << hexOf(body);
@@ -251,7 +267,12 @@ TEST_F(PresetCommandsTest, FlatModeAndTitleOfTheCurrentCustomPresetChangeInsideA
   title.set_preset_icon(40);
   const std::vector<uint8_t> titleBody = bytesOf(title);
   EXPECT_EQ(requester->call(KLCONTROL_PRESET_SET_TITLE_ICON, &titleBody), KL_OK);
-  EXPECT_EQ(payload("17/15"), "00100000" "28000000" "19000000" "00000000" "00000000");
+  EXPECT_EQ(payload("17/15"),
+            "00100000"
+            "28000000"
+            "19000000"
+            "00000000"
+            "00000000");
   EXPECT_EQ(control("edit"), "ok closed");
 
   // Both descriptions carry the icon as the camera holds it: a client's parser keeps it as field 6.
@@ -369,10 +390,11 @@ TEST_F(PresetCommandsTest, BodiesThatDoNotDecodeOrLackFieldsAreRefusedBeforeTheC
   const std::vector<uint8_t> unknownField = {0x28, 0x01};
   const std::vector<uint8_t> orderWithoutOrder = idBody<KLC_Preset_Set_Order_Req>(1);
   const std::vector<uint8_t> neitherTitleNorIcon;
-  const uint32_t bodied[] = {KLCONTROL_PRESET_LIST,          KLCONTROL_PRESET_INFO,      KLCONTROL_PRESET_CUSTOM_CREATE,
-                             KLCONTROL_PRESET_CUSTOM_REMOVE, KLCONTROL_PRESET_SET_ORDER, KLCONTROL_PRESET_LOAD,
-                             KLCONTROL_PRESET_EDIT_START,    KLCONTROL_PRESET_FACTORY_RESET,
-                             KLCONTROL_PRESET_SWITCH_FLATMODE, KLCONTROL_PRESET_SET_TITLE_ICON};
+  const uint32_t bodied[] = {
+      KLCONTROL_PRESET_LIST,          KLCONTROL_PRESET_INFO,          KLCONTROL_PRESET_CUSTOM_CREATE,
+      KLCONTROL_PRESET_CUSTOM_REMOVE, KLCONTROL_PRESET_SET_ORDER,     KLCONTROL_PRESET_LOAD,
+      KLCONTROL_PRESET_EDIT_START,    KLCONTROL_PRESET_FACTORY_RESET, KLCONTROL_PRESET_SWITCH_FLATMODE,
+      KLCONTROL_PRESET_SET_TITLE_ICON};
   for (uint32_t command : bodied) {
     EXPECT_EQ(requester->call(command, &garbage), KL_ERR_INVALID_PARAM) << command;
     EXPECT_EQ(requester->call(command, &unknownField), KL_ERR_INVALID_PARAM) << command;

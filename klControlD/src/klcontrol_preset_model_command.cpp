@@ -29,7 +29,9 @@ struct ModelContext {
   uint8_t model;
 };
 
-bool isOneOf(uint8_t group, uint8_t a, uint8_t b, uint8_t c = 0xFF) { return group == a || group == b || group == c; }
+bool isOneOf(uint8_t group, uint8_t a, uint8_t b, uint8_t c = 0xFF) {
+  return group == a || group == b || group == c;
+}
 
 // The firmware groups that are not shown in this lens and power state.
 bool groupDropped(uint8_t group, const ModelContext& context) {
@@ -88,13 +90,15 @@ void appendGroup(WSDK_NotifyPresetStatus& model, uint8_t firmwareGroup, InfoHand
   int userDefined = 0;
   const PresetContext presetCtx{context.model, context.lensMode};
   for (uint32_t id : ids) userDefined += appendPreset(*group, id, handler, presetCtx) ? 1 : 0;
-  group->set_can_add_preset(userDefined <= MAX_USER_PRESETS_BEFORE_FULL && IsCreatePresetSupported(context.model) &&
-                            !isOneOf(firmwareGroup, 3, 4, 5) && !isOneOf(firmwareGroup, 8, 9));
+  group->set_can_add_preset(userDefined <= MAX_USER_PRESETS_BEFORE_FULL &&
+                            IsCreatePresetSupported(context.model) && !isOneOf(firmwareGroup, 3, 4, 5) &&
+                            !isOneOf(firmwareGroup, 8, 9));
 }
 
 // A model larger than one response loses presets from its end until it fits; every group stays.
 void fitResponse(WSDK_NotifyPresetStatus& model) {
-  for (int g = model.preset_group_array_size() - 1; g >= 0 && model.ByteSizeLong() > KLCONTROL_MAX_PAYLOAD; --g) {
+  for (int g = model.preset_group_array_size() - 1; g >= 0 && model.ByteSizeLong() > KLCONTROL_MAX_PAYLOAD;
+       --g) {
     WSDK_PresetGroup* group = model.mutable_preset_group_array(g);
     while (group->preset_array_size() > 0 && model.ByteSizeLong() > KLCONTROL_MAX_PAYLOAD) {
       group->mutable_preset_array()->RemoveLast();

@@ -8,11 +8,15 @@
 
 namespace {
 
-klc_msg_q_context_t* ctx() { return &KlcontrolCommandServer::m_cameraContext; }
+klc_msg_q_context_t* ctx() {
+  return &KlcontrolCommandServer::m_cameraContext;
+}
 
 }  // namespace
 
-int presetSimpleRequest(int id) { return klc_send_simple_remote_api(ctx(), REMOTE_PRESET_GROUP, id); }
+int presetSimpleRequest(int id) {
+  return klc_send_simple_remote_api(ctx(), REMOTE_PRESET_GROUP, id);
+}
 
 int presetPayloadRequest(int id, const void* payload, uint16_t length) {
   return klc_send_remote_api_payload(ctx(), REMOTE_PRESET_GROUP, id, payload, length);

@@ -38,14 +38,20 @@ void removeTrailingEnd(uint8_t* msg) {
   sntlv_remove(msg, KLCONTROL_BUFFER_SIZE, TLV_END);
 }
 
-bool isGroupEvent(uint8_t event) { return event >= 3 && event <= 5; }
+bool isGroupEvent(uint8_t event) {
+  return event >= 3 && event <= 5;
+}
 
 bool isModifiedEvent(uint8_t event) {
   return event == 1 || isGroupEvent(event) || event == 7 || event == 8;
 }
 
-bool isFactoryGroupRange(unsigned group) { return group <= 2; }
-bool isCustomGroupRange(unsigned group) { return group >= 3 && group <= 5; }
+bool isFactoryGroupRange(unsigned group) {
+  return group <= 2;
+}
+bool isCustomGroupRange(unsigned group) {
+  return group >= 3 && group <= 5;
+}
 
 }  // namespace
 
@@ -156,7 +162,8 @@ void KlcontrolCommandServer::handleResume() {
   mCsiListener->Resume();
   if (rc != 0) {
     LOG(UTIL_LOG_ERROR,
-        "Unable to set protocol adapter - Cannot get CSI_MODEL_NUMBER, err %d - try again on next resume", rc);
+        "Unable to set protocol adapter - Cannot get CSI_MODEL_NUMBER, err %d - try again on next resume",
+        rc);
     return;
   }
   klc_select_protocol_adapter(&m_cameraContext, model);

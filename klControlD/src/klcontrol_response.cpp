@@ -32,7 +32,8 @@ class ScopedQueue {
 
 }  // namespace
 
-bool KlcontrolCommandServer::sendResponse(Msg& request, int status, const void* payload, unsigned short length) {
+bool KlcontrolCommandServer::sendResponse(Msg& request, int status, const void* payload,
+                                          unsigned short length) {
   LOG(UTIL_LOG_DEBUG, "Sending response with err:%d", status);
   mResponse.clear();
   mRspCode.setData(&status, sizeof status);

@@ -42,9 +42,13 @@ enum : int {
 constexpr int LOOKBACK_EXIT_VALUE = 4;
 constexpr int8_t AUDIO_INPUT_NO_OPTIONS = 3;
 
-klc_msg_q_context_t* context() { return &KlcontrolCommandServer::m_cameraContext; }
+klc_msg_q_context_t* context() {
+  return &KlcontrolCommandServer::m_cameraContext;
+}
 
-bool isNakOff(const uint8_t* reply, uint16_t length) { return reply != nullptr && length == 1 && reply[0] == NAK_OFF; }
+bool isNakOff(const uint8_t* reply, uint16_t length) {
+  return reply != nullptr && length == 1 && reply[0] == NAK_OFF;
+}
 
 // What the follow-ups of one write see and change.
 struct FollowUp {
@@ -66,8 +70,8 @@ int validateShutter(FollowUp& f) {
   }
   if (valid) return rc;
   const camera_settings_id_row& row = f.table[SETTING_SHUTTER];
-  const int autoRc =
-      camera_if_settings_set_value_int(context(), SETTING_SHUTTER, row.offset, row.width, 0, row.flags, &f.settings);
+  const int autoRc = camera_if_settings_set_value_int(context(), SETTING_SHUTTER, row.offset, row.width, 0,
+                                                      row.flags, &f.settings);
   if (autoRc != KL_OK) {
     LOG(UTIL_LOG_ERROR, "camera_if_settings_set_value_int error, %d, couldn't set auto shutter\n", autoRc);
   }
@@ -88,7 +92,8 @@ const IsoLimit kIsoLimits[] = {
     {102, klc_video_vantix_iso_get, klc_video_vantix_iso_set, klc_video_vantix_iso_number, false},
     {24, klc_photo_vantix_iso_min_get, klc_photo_vantix_iso_min_set, klc_photo_vantix_iso_number, true},
     {75, klc_photo_vantix_iso_get, klc_photo_vantix_iso_set, klc_photo_vantix_iso_number, false},
-    {37, klc_multishot_vantix_iso_min_get, klc_multishot_vantix_iso_min_set, klc_photo_vantix_iso_number, true},
+    {37, klc_multishot_vantix_iso_min_get, klc_multishot_vantix_iso_min_set, klc_photo_vantix_iso_number,
+     true},
     {76, klc_multishot_vantix_iso_get, klc_multishot_vantix_iso_set, klc_photo_vantix_iso_number, false},
 };
 
@@ -105,7 +110,9 @@ int adjustIsoLimit(FollowUp& f) {
   return limit->setOther(context(), f.value);
 }
 
-int setCaptureDelay(FollowUp& f) { return klc_app_set_capture_delay(context(), f.value); }
+int setCaptureDelay(FollowUp& f) {
+  return klc_app_set_capture_delay(context(), f.value);
+}
 
 // On-screen controls 129, 130 and shortcuts 131, 132; model 51 numbers its shortcuts like controls.
 struct OnscreenControl {
@@ -117,8 +124,9 @@ struct OnscreenControl {
 const OnscreenControl kOnscreenControls[] = {{129, 0, 0}, {130, 1, 1}, {131, 0, 2}, {132, 1, 3}};
 
 int setOnscreenControl(FollowUp& f) {
-  const OnscreenControl* entry = std::find_if(std::begin(kOnscreenControls), std::end(kOnscreenControls),
-                                              [&f](const OnscreenControl& c) { return c.setting == f.setting; });
+  const OnscreenControl* entry =
+      std::find_if(std::begin(kOnscreenControls), std::end(kOnscreenControls),
+                   [&f](const OnscreenControl& c) { return c.setting == f.setting; });
   int control = entry->control;
   if (entry->control51 != entry->control) {
     uint8_t model = 0;
@@ -147,11 +155,16 @@ int setMicOption(FollowUp& f) {
 uint8_t orientationToLock(int8_t current, uint8_t remembered) {
   if (remembered == 5) return current == 0 || current == 2 ? 1 : 2;
   switch (current) {
-    case 0: return 1;
-    case 1: return 2;
-    case 2: return 4;
-    case 3: return 3;
-    default: break;
+    case 0:
+      return 1;
+    case 1:
+      return 2;
+    case 2:
+      return 4;
+    case 3:
+      return 3;
+    default:
+      break;
   }
   LOG(UTIL_LOG_ERROR, "Orientation[%d] is unrecognized", current);
   return 255;
@@ -160,7 +173,8 @@ uint8_t orientationToLock(int8_t current, uint8_t remembered) {
 int lockOrientation(FollowUp& f) {
   const uint8_t option = uint8_t(f.value);
   if (option == 0 || option == 5) f.orientationSetting = option;
-  const uint8_t lock = f.value == 255 ? orientationToLock(f.status.orientation, f.orientationSetting) : option;
+  const uint8_t lock =
+      f.value == 255 ? orientationToLock(f.status.orientation, f.orientationSetting) : option;
   return klc_setup_set_orientation(context(), lock);
 }
 
@@ -170,10 +184,12 @@ struct FollowUpRow {
 };
 
 const FollowUpRow kFollowUps[] = {
-    {2, validateShutter},       {3, validateShutter},       {13, adjustIsoLimit},       {102, adjustIsoLimit},
-    {24, adjustIsoLimit},       {75, adjustIsoLimit},       {37, adjustIsoLimit},       {76, adjustIsoLimit},
-    {105, setCaptureDelay},     {129, setOnscreenControl},  {130, setOnscreenControl},  {131, setOnscreenControl},
-    {132, setOnscreenControl},  {149, setAudioOption},      {164, setMicOption},        {112, lockOrientation},
+    {2, validateShutter},      {3, validateShutter},      {13, adjustIsoLimit},
+    {102, adjustIsoLimit},     {24, adjustIsoLimit},      {75, adjustIsoLimit},
+    {37, adjustIsoLimit},      {76, adjustIsoLimit},      {105, setCaptureDelay},
+    {129, setOnscreenControl}, {130, setOnscreenControl}, {131, setOnscreenControl},
+    {132, setOnscreenControl}, {149, setAudioOption},     {164, setMicOption},
+    {112, lockOrientation},
 };
 
 int runFollowUp(FollowUp& f) {
@@ -263,7 +279,8 @@ int readSnapshotPart(int group, int id, void* part, uint16_t size) {
 int readCommandSnapshot(KlcontrolCommandServer& server, all_status_settings_t& snapshot) {
   int rc = readSnapshotPart(REMOTE_GROUP_SYSTEM, REMOTE_SYSTEM_ALL_STATUS_GET, &snapshot.status, STATUS_SIZE);
   if (rc == KL_OK) {
-    rc = readSnapshotPart(REMOTE_GROUP_SETTINGS, REMOTE_SYSTEM_ALL_SETTINGS_GET, &snapshot.settings, SETTINGS_SIZE);
+    rc = readSnapshotPart(REMOTE_GROUP_SETTINGS, REMOTE_SYSTEM_ALL_SETTINGS_GET, &snapshot.settings,
+                          SETTINGS_SIZE);
   }
   if (rc == KL_OK) server.modSettingsAndStatuses(snapshot, context());
   return rc;
@@ -294,8 +311,8 @@ int KlcontrolCommandServer::cmdSetSettingId(Msg& msg, MsgElement* arg) {
   std::memcpy(words, arg->getData(), sizeof words);
   const int setting = words[0];
   const int value = mCameraInfoHandler->settingOptionToValue(setting, words[1]);
-  LOG(UTIL_LOG_DEBUG, "KLCONTROL_SET_SETTING_ID: setting:%d, option_id:%u value:%d", setting, uint32_t(words[1]),
-      value);
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL_SET_SETTING_ID: setting:%d, option_id:%u value:%d", setting,
+      uint32_t(words[1]), value);
   if (setting == SETTING_FLAT_MODE && IsFactoryPreset(GetCurrentPreset())) {
     LOG(UTIL_LOG_ERROR, "Cant set flat mode for factory preset");
     return answer(msg, KL_ERR);
@@ -313,7 +330,8 @@ int KlcontrolCommandServer::cmdGetSettingId(Msg& msg, MsgElement*) {
   return answer(msg, KL_OK);
 }
 
-int KlcontrolCommandServer::answerRawBlock(Msg& msg, int group, int id, const char* logLine, const char* nakOffLine) {
+int KlcontrolCommandServer::answerRawBlock(Msg& msg, int group, int id, const char* logLine,
+                                           const char* nakOffLine) {
   LOG(UTIL_LOG_DEBUG, "%s", logLine);
   uint8_t* reply = nullptr;
   uint16_t length = 0;
@@ -331,13 +349,13 @@ int KlcontrolCommandServer::answerRawBlock(Msg& msg, int group, int id, const ch
 }
 
 int KlcontrolCommandServer::cmdGetAllSettings(Msg& msg, MsgElement*) {
-  return answerRawBlock(msg, REMOTE_GROUP_SETTINGS, REMOTE_SYSTEM_ALL_SETTINGS_GET, "KLCONTROL_GET_ALL_SETTINGS:",
-                        "Camera status returning KL_ERR_NAK_OFF\n");
+  return answerRawBlock(msg, REMOTE_GROUP_SETTINGS, REMOTE_SYSTEM_ALL_SETTINGS_GET,
+                        "KLCONTROL_GET_ALL_SETTINGS:", "Camera status returning KL_ERR_NAK_OFF\n");
 }
 
 int KlcontrolCommandServer::cmdGetAllStatus(Msg& msg, MsgElement*) {
-  return answerRawBlock(msg, REMOTE_GROUP_SYSTEM, REMOTE_SYSTEM_ALL_STATUS_GET, "KLCONTROL_GET_ALL_STATUS:",
-                        "Camera status returning KL_ERR_NACK_OFF\n");
+  return answerRawBlock(msg, REMOTE_GROUP_SYSTEM, REMOTE_SYSTEM_ALL_STATUS_GET,
+                        "KLCONTROL_GET_ALL_STATUS:", "Camera status returning KL_ERR_NACK_OFF\n");
 }
 
 int KlcontrolCommandServer::cmdGetAllSettingsStatus(Msg& msg, MsgElement*) {
@@ -353,8 +371,8 @@ int KlcontrolCommandServer::cmdCalFileNameGet(Msg& msg, MsgElement*) {
   LOG(UTIL_LOG_DEBUG, "REMOTE_SYSTEM_CAL_FILE_NAME_GET:");
   uint8_t* reply = nullptr;
   uint16_t length = 0;
-  const int rc =
-      klc_send_remote_api_for_response(context(), REMOTE_GROUP_SYSTEM, REMOTE_SYSTEM_CAL_FILE_NAME_GET, &reply, &length);
+  const int rc = klc_send_remote_api_for_response(context(), REMOTE_GROUP_SYSTEM,
+                                                  REMOTE_SYSTEM_CAL_FILE_NAME_GET, &reply, &length);
   char name[KLCONTROL_CAL_FILE_NAME_SIZE];
   klcontrol_cal_file_name(rc == KL_OK ? reply : nullptr, rc == KL_OK ? length : 0, name);
   sendResponse(msg, rc, name, sizeof name);

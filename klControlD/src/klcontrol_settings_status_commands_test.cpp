@@ -8,8 +8,8 @@
 #include "klCameraInfo.h"
 #include "klErrno.h"
 #include "klcontrol_settings_status_text.h"
-#include "test_command_bytes.h"
 #include "sim_camera.h"
+#include "test_command_bytes.h"
 #include "test_server_fixture.h"
 
 namespace {
@@ -65,22 +65,35 @@ TEST_P(SettingsStatusTest, SetSettingWritesTheCameraValueInsideTheEditBracket) {
     uint32_t setting;
     uint32_t option;
     int32_t status;
-    const char* written;   // payload of the set-value request; nullptr: none sent
-    const char* place;     // settings block place read back
+    const char* written;  // payload of the set-value request; nullptr: none sent
+    const char* place;    // settings block place read back
     const char* stored;
     long editStarts;
     long editEnds;
   };
   const Case cases[] = {
-      {0, 3, 5, KL_OK, "ok 03000000" "2c000000" "01000000" "00000000" "05000000", "settings@44:1", "ok 5", 1, 1},
+      {0, 3, 5, KL_OK,
+       "ok 03000000"
+       "2c000000"
+       "01000000"
+       "00000000"
+       "05000000",
+       "settings@44:1", "ok 5", 1, 1},
       {0, 5, 3, KL_OK, nullptr, "settings@45:2", "ok 5", 1, 1},
-      {0, 32, 3601, KL_OK, "ok 20000000" "7c000000" "02000000" "00000000" "00000000", "settings@124:2", "ok 0", 1, 1},
-      {0, 86, 2, KL_OK, nullptr, "settings@164:1", "ok 40", 0, 0},      // edit-free
+      {0, 32, 3601, KL_OK,
+       "ok 20000000"
+       "7c000000"
+       "02000000"
+       "00000000"
+       "00000000",
+       "settings@124:2", "ok 0", 1, 1},
+      {0, 86, 2, KL_OK, nullptr, "settings@164:1", "ok 40", 0, 0},  // edit-free
       // The old zoom id has no options of its own; the edit it opened ends as 91, which is edit-free.
       {0, 55, 40, KL_ERR_INVALID_PARAM, nullptr, "settings@55:1", "ok 0", 1, 0},
-      {0, 86, 9, KL_ERR_INVALID_PARAM, nullptr, "settings@164:1", "ok 40", 0, 0},  // no such option: unchanged
-      {0, 200, 0, KL_ERR_INVALID_PARAM, nullptr, "settings@0:1", "ok 0", 1, 1},     // beyond the table
-      {57, 2, 28, KL_OK, nullptr, "settings@42:1", "ok 13", 1, 1},      // 17 is written as 13
+      {0, 86, 9, KL_ERR_INVALID_PARAM, nullptr, "settings@164:1", "ok 40", 0,
+       0},                                                                       // no such option: unchanged
+      {0, 200, 0, KL_ERR_INVALID_PARAM, nullptr, "settings@0:1", "ok 0", 1, 1},  // beyond the table
+      {57, 2, 28, KL_OK, nullptr, "settings@42:1", "ok 13", 1, 1},               // 17 is written as 13
       {55, 149, 1, KL_OK, nullptr, "settings@172:1", "ok 1", 1, 1},
       {51, 149, 1, KL_ERR_INVALID_PARAM, nullptr, "settings@172:1", "ok 0", 1, 1},  // beyond model 51's table
   };
@@ -198,7 +211,8 @@ TEST_P(SettingsStatusTest, RawBlocksAndTheSnapshotMatchTheCameraBytes) {
   ASSERT_EQ(snapshot.status, KL_OK);
   ASSERT_EQ(snapshot.payload.size(), sizeof(all_status_settings_t));
   EXPECT_EQ(Bytes(snapshot.payload.begin() + 384, snapshot.payload.begin() + 622), settings);
-  EXPECT_EQ(Bytes(snapshot.payload.begin() + 34, snapshot.payload.begin() + 215), Bytes(status.begin() + 34, status.begin() + 215));
+  EXPECT_EQ(Bytes(snapshot.payload.begin() + 34, snapshot.payload.begin() + 215),
+            Bytes(status.begin() + 34, status.begin() + 215));
   EXPECT_EQ(snapshot.payload[0], settings[25]);  // the flat mode replaces the mode
 }
 
@@ -233,8 +247,8 @@ TEST_P(SettingsStatusTest, JsonSnapshotParsesWithTheCameraValues) {
   EXPECT_EQ(answer.payload.back(), 0);
   const std::string text(answer.payload.begin(), answer.payload.end() - 1);
   const nlohmann::json document = nlohmann::json::parse(text);
-  EXPECT_EQ(document["status"]["43"], 12);                  // current flat mode
-  EXPECT_EQ(document["status"]["70"], 100);                 // battery percent
+  EXPECT_EQ(document["status"]["43"], 12);   // current flat mode
+  EXPECT_EQ(document["status"]["70"], 100);  // battery percent
   EXPECT_EQ(document["settings"]["144"], 12);
   EXPECT_EQ(document["settings"]["3"], isModel(57) ? 13 : 0);  // frame rate as an option id
   control("fault 8/11 error -17");

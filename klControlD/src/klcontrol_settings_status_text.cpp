@@ -13,7 +13,8 @@ constexpr uint16_t CAL_REPLY_MAX = 244;
 
 }  // namespace
 
-void klcontrol_cal_file_name(const uint8_t* reply, uint16_t length, char (&name)[KLCONTROL_CAL_FILE_NAME_SIZE]) {
+void klcontrol_cal_file_name(const uint8_t* reply, uint16_t length,
+                             char (&name)[KLCONTROL_CAL_FILE_NAME_SIZE]) {
   std::memset(name, 0, sizeof name);
   std::memcpy(name, CAL_FILE_PREFIX, CAL_PREFIX_LENGTH);
   if (reply == nullptr || length == 0 || length > CAL_REPLY_MAX) return;

@@ -38,7 +38,9 @@ constexpr SystemByteRequest kByteRequests[] = {
     {KLCONTROL_SET_WIRED_USB_CONTROL, "KLCONTROL_SET_WIRED_USB_CONTROL: %d\n", kWiredUsbControl, true, 0},
 };
 
-klc_msg_q_context_t* ctx() { return &KlcontrolCommandServer::m_cameraContext; }
+klc_msg_q_context_t* ctx() {
+  return &KlcontrolCommandServer::m_cameraContext;
+}
 
 uint8_t byteOf(const MsgElement* arg) {
   uint8_t value = 0;
@@ -46,7 +48,9 @@ uint8_t byteOf(const MsgElement* arg) {
   return value;
 }
 
-int sendSystemByte(int id, uint8_t value) { return klc_send_remote_api_payload(ctx(), kGroupSystem, id, &value, 1); }
+int sendSystemByte(int id, uint8_t value) {
+  return klc_send_remote_api_payload(ctx(), kGroupSystem, id, &value, 1);
+}
 
 const SystemByteRequest* byteRequestOf(klcontrol_command_t command) {
   for (const SystemByteRequest& row : kByteRequests) {
@@ -99,7 +103,8 @@ int KlcontrolCommandServer::cmdAnalyticsFilenameGet(Msg& msg, MsgElement*) {
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_ANALYTICS_FILENAME_GET:");
   uint8_t* reply = nullptr;
   uint16_t length = 0;
-  const int status = klc_send_remote_api_for_response(ctx(), kGroupSystem, kAnalyticsFilename, &reply, &length);
+  const int status =
+      klc_send_remote_api_for_response(ctx(), kGroupSystem, kAnalyticsFilename, &reply, &length);
   sendResponse(msg, status, status == KL_OK ? reply : nullptr, length);
   return status;
 }

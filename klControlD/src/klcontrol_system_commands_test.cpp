@@ -11,7 +11,9 @@ using Bytes = std::vector<uint8_t>;
 
 const Bytes kOne = {1};
 
-std::string text(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string text(const Bytes& bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
 
 TEST_F(ServerTest, SystemByteRequestsReachTheCameraAndChangeIt) {
   struct Case {
@@ -26,7 +28,8 @@ TEST_F(ServerTest, SystemByteRequestsReachTheCameraAndChangeIt) {
   const Case cases[] = {
       {37, &kOne, "8/13", "ok 01", "system.locate", "ok 1", "KLCONTROL_LOCATE: onOff:1"},
       {96, &kOne, "8/44", "ok 01", "system.wired_usb_control", "ok 1", "KLCONTROL_SET_WIRED_USB_CONTROL: 1"},
-      {90, &kOne, "8/30", "ok 01", "status.in_contextual_menu", "ok 1", "KLCONTROL_SET_IN_CONTEXTUAL_MENU: 1"},
+      {90, &kOne, "8/30", "ok 01", "status.in_contextual_menu", "ok 1",
+       "KLCONTROL_SET_IN_CONTEXTUAL_MENU: 1"},
       {92, &kOne, "8/40", "ok 01", "system.camera_control", "ok 1", "KLCONTROL_SET_CAMERA_CONTROL_STATUS: 1"},
       {13, nullptr, "0x109/1", "ok ", "system.fw_update_state", "ok 1", "KLCONTROL_FW_UPDATE_START:"},
       {36, nullptr, "8/2", "ok 00", "system.power_state", "ok 1", "KLCONTROL_SYSTEM_SLEEP:"},  // last: asleep
@@ -101,8 +104,9 @@ TEST_F(ServerTest, SystemArgumentsOutsideTheirClassAreRefusedBeforeTheCamera) {
     uint32_t command;
     const Bytes* arg;
   } cases[] = {
-      {13, &kOne},   {14, &kOne},   {35, &kOne},   {36, &kOne},   {39, &kOne},   {40, &kOne},       {15, nullptr},
-      {37, nullptr}, {38, nullptr}, {90, nullptr}, {92, nullptr}, {96, nullptr}, {42, &shortLevel}, {42, nullptr},
+      {13, &kOne},   {14, &kOne},   {35, &kOne},       {36, &kOne},   {39, &kOne},
+      {40, &kOne},   {15, nullptr}, {37, nullptr},     {38, nullptr}, {90, nullptr},
+      {92, nullptr}, {96, nullptr}, {42, &shortLevel}, {42, nullptr},
   };
   sync();
   control("reset-counts");

@@ -29,9 +29,9 @@ struct ParamField {
 }  // namespace
 
 struct KlcontrolCommandServer::TranscodeStartKind {
-  const char* name;           // logged once the argument is accepted
-  int remoteId;               // of group 12
-  ParamField fields[11];      // in payload order, after the name and its NUL
+  const char* name;       // logged once the argument is accepted
+  int remoteId;           // of group 12
+  ParamField fields[11];  // in payload order, after the name and its NUL
   size_t fieldCount;
   const char* startedFormat;  // id and estimate of an accepted job; null when not logged
   bool logsFailure;
@@ -41,16 +41,34 @@ namespace {
 
 using Kind = KlcontrolCommandServer::TranscodeStartKind;
 
-const Kind kVideo = {"KLCONTROL_TRANSCODE_VIDEO_REQUEST:", KLC_TRANSCODE_VIDEO_START,
-                     {{1, kByte}, {2, kByte}, {0, kByte}, {3, kByte}, {4, kByte}, {5, kBigEndianWord},
-                      {6, kBigEndianWord}, {7, kBigEndianWord}, {8, kBigEndianWord}, {9, kBigEndianWord},
+const Kind kVideo = {"KLCONTROL_TRANSCODE_VIDEO_REQUEST:",
+                     KLC_TRANSCODE_VIDEO_START,
+                     {{1, kByte},
+                      {2, kByte},
+                      {0, kByte},
+                      {3, kByte},
+                      {4, kByte},
+                      {5, kBigEndianWord},
+                      {6, kBigEndianWord},
+                      {7, kBigEndianWord},
+                      {8, kBigEndianWord},
+                      {9, kBigEndianWord},
                       {10, kBigEndianWord}},
-                     11, "Transcode started, id=%lld, completion estimation:%d seconds.", true};
-const Kind kPhotoToVideo = {"KLCONTROL_TRANSCODE_PHOTO_TO_VIDEO_REQUEST:", KLC_TRANSCODE_PHOTO_START,
-                            {{0, kByte}, {1, kBigEndianWord}, {2, kByte}}, 3,
-                            "Transcode photo_to_video started, id=%lld, completion estimation:%d seconds.", false};
-const Kind kToPhoto = {"KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST:", KLC_TRANSCODE_PHOTO_START,
-                       {{0, kByte}, {1, kByte}, {2, kBigEndianWord}}, 3, nullptr, false};
+                     11,
+                     "Transcode started, id=%lld, completion estimation:%d seconds.",
+                     true};
+const Kind kPhotoToVideo = {"KLCONTROL_TRANSCODE_PHOTO_TO_VIDEO_REQUEST:",
+                            KLC_TRANSCODE_PHOTO_START,
+                            {{0, kByte}, {1, kBigEndianWord}, {2, kByte}},
+                            3,
+                            "Transcode photo_to_video started, id=%lld, completion estimation:%d seconds.",
+                            false};
+const Kind kToPhoto = {"KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST:",
+                       KLC_TRANSCODE_PHOTO_START,
+                       {{0, kByte}, {1, kByte}, {2, kBigEndianWord}},
+                       3,
+                       nullptr,
+                       false};
 
 uint32_t paramAt(const uint8_t* arg, unsigned index) {
   uint32_t value = 0;
@@ -100,11 +118,16 @@ std::string sourceNameOf(const transcode_status_t& record) {
 
 int32_t KlcontrolCommandServer::TranslateTranscodeError(int8_t refusal) {
   switch (refusal) {
-    case -7: return -1;
-    case -8: return -2;
-    case -9: return -3;
-    case -10: return -4;
-    default: return -256;
+    case -7:
+      return -1;
+    case -8:
+      return -2;
+    case -9:
+      return -3;
+    case -10:
+      return -4;
+    default:
+      return -256;
   }
 }
 
@@ -116,14 +139,15 @@ int KlcontrolCommandServer::startTranscode(Msg& msg, const MsgElement* arg, cons
   const uint16_t length = buildStartPayload(arg->getData(), kind, payload);
   uint8_t* answer = nullptr;
   uint16_t answerLength = 0;
-  const int status = klc_send_remote_api_payload_response(&m_cameraContext, KLC_REMOTE_GROUP_TRANSCODE, kind.remoteId,
-                                                          payload, length, &answer, &answerLength);
+  const int status = klc_send_remote_api_payload_response(
+      &m_cameraContext, KLC_REMOTE_GROUP_TRANSCODE, kind.remoteId, payload, length, &answer, &answerLength);
   if (status != KL_OK) {
     LOG(UTIL_LOG_ERROR, "Got a NAK on transcode request");
     record.job_status = KLC_TRANSCODE_REFUSED;
     record.fail_reason = TranslateTranscodeError(m_cameraContext.transcode_refusal);
     if (kind.logsFailure) {
-      LOG(UTIL_LOG_ERROR, "Transcode on %s FAILED. Failure reason:%d", sourceNameOf(record).c_str(), record.fail_reason);
+      LOG(UTIL_LOG_ERROR, "Transcode on %s FAILED. Failure reason:%d", sourceNameOf(record).c_str(),
+          record.fail_reason);
     }
     sendResponse(msg, status, &record, sizeof record);
     return status;
@@ -182,8 +206,8 @@ int KlcontrolCommandServer::cmdTranscodeCancel(Msg& msg, MsgElement* arg) {
   const uint64_t jobId = jobIdOf(arg);
   uint8_t payload[sizeof jobId];
   klc_put_be64(payload, jobId);
-  const int status = klc_send_remote_api_payload(&m_cameraContext, KLC_REMOTE_GROUP_TRANSCODE, KLC_TRANSCODE_CANCEL,
-                                                 payload, sizeof payload);
+  const int status = klc_send_remote_api_payload(&m_cameraContext, KLC_REMOTE_GROUP_TRANSCODE,
+                                                 KLC_TRANSCODE_CANCEL, payload, sizeof payload);
   transcode_status_t record{};
   newestTranscodeJob(jobId, record);
   sendResponse(msg, status, &record, sizeof record);

@@ -34,7 +34,8 @@ std::vector<uint8_t> idArgument(uint64_t id) {
 
 std::vector<uint8_t> bytesOfHex(const std::string& hex) {
   std::vector<uint8_t> bytes;
-  for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes.push_back(uint8_t(std::stoul(hex.substr(i, 2), nullptr, 16)));
+  for (size_t i = 0; i + 1 < hex.size(); i += 2)
+    bytes.push_back(uint8_t(std::stoul(hex.substr(i, 2), nullptr, 16)));
   return bytes;
 }
 
@@ -82,9 +83,9 @@ class TranscodeTest : public ServerTest {
 TEST_F(TranscodeTest, StartsSendTheirPayloadsAndAnswerTheNewRecord) {
   const std::string name256(256, 'N');
   // After the name's NUL: the parameters in the order and widths of each command.
-  const std::vector<uint8_t> videoTail = {0x01, 0x02, 0x00, 0x03, 0x04, 0xA0, 0xB0, 0xC0, 0x05, 0xA0, 0xB0, 0xC0, 0x06,
-                                          0xA0, 0xB0, 0xC0, 0x07, 0xA0, 0xB0, 0xC0, 0x08, 0xA0, 0xB0, 0xC0, 0x09,
-                                          0xA0, 0xB0, 0xC0, 0x0A};
+  const std::vector<uint8_t> videoTail = {0x01, 0x02, 0x00, 0x03, 0x04, 0xA0, 0xB0, 0xC0, 0x05, 0xA0,
+                                          0xB0, 0xC0, 0x06, 0xA0, 0xB0, 0xC0, 0x07, 0xA0, 0xB0, 0xC0,
+                                          0x08, 0xA0, 0xB0, 0xC0, 0x09, 0xA0, 0xB0, 0xC0, 0x0A};
   const std::vector<uint8_t> photoToVideoTail = {0x00, 0xA0, 0xB0, 0xC0, 0x01, 0x02};
   const std::vector<uint8_t> toPhotoTail = {0x00, 0x01, 0xA0, 0xB0, 0xC0, 0x02};
   struct Case {
@@ -98,12 +99,13 @@ TEST_F(TranscodeTest, StartsSendTheirPayloadsAndAnswerTheNewRecord) {
   const Case cases[] = {
       {KLCONTROL_TRANSCODE_VIDEO_REQUEST, "12/5", "C:\\DCIM\\100KLCAM\\GX010001.MP4", videoTail,
        "Transcode started, id=1001, completion estimation:4 seconds.", "C:/DCIM/100KLCAM/TRN01001.MP4"},
-      {KLCONTROL_TRANSCODE_VIDEO_REQUEST, "12/5", name256, videoTail, "id=1002", "C:/DCIM/100KLCAM/TRN01002.MP4"},
+      {KLCONTROL_TRANSCODE_VIDEO_REQUEST, "12/5", name256, videoTail, "id=1002",
+       "C:/DCIM/100KLCAM/TRN01002.MP4"},
       {KLCONTROL_TRANSCODE_PHOTO_TO_VIDEO_REQUEST, "12/6", "G0010001.JPG", photoToVideoTail,
        "Transcode photo_to_video started, id=1003, completion estimation:4 seconds.",
        "C:/DCIM/100KLCAM/TRN01003.MP4"},
-      {KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST, "12/6", name256, toPhotoTail, "KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST:",
-       "C:/DCIM/100KLCAM/TRN01004.MP4"},
+      {KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST, "12/6", name256, toPhotoTail,
+       "KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST:", "C:/DCIM/100KLCAM/TRN01004.MP4"},
   };
   uint64_t id = kFirstJob;
   for (const Case& c : cases) {
@@ -181,7 +183,8 @@ TEST_F(TranscodeTest, ProgressTextsUpdateTheNewestJobUntilItIsFinal) {
   EXPECT_TRUE(logged("Got CSI Notifications for transcode that are unrelated to us. Ignoring!"));
   ASSERT_EQ(start(KLCONTROL_TRANSCODE_VIDEO_REQUEST, "V.MP4").status, KL_OK);
   control("transcode step");
-  EXPECT_EQ(status(kFirstJob).payload, expectedRecord("V.MP4", kFirstJob, 1, 0, 4, 25, "C:/DCIM/100KLCAM/TRN01001.MP4"));
+  EXPECT_EQ(status(kFirstJob).payload,
+            expectedRecord("V.MP4", kFirstJob, 1, 0, 4, 25, "C:/DCIM/100KLCAM/TRN01001.MP4"));
   EXPECT_TRUE(logged("Updating status for Id:1001"));
 
   // Texts for another id, or that cannot be read, change nothing.
@@ -226,7 +229,8 @@ TEST_F(TranscodeTest, CancelReachesTheCameraAndItsStateComesBackAsProgress) {
   EXPECT_EQ(cancel.payload, expectedRecord("V.MP4", kFirstJob, 0, 0, 4, 0, ""));
   EXPECT_EQ(cameraPayload("12/3"), (std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0x03, 0xE9}));
   // The camera reports the cancelled state right after its reply.
-  const std::vector<uint8_t> cancelled = expectedRecord("V.MP4", kFirstJob, 3, 0, 4, 0, "C:/DCIM/100KLCAM/TRN01001.MP4");
+  const std::vector<uint8_t> cancelled =
+      expectedRecord("V.MP4", kFirstJob, 3, 0, 4, 0, "C:/DCIM/100KLCAM/TRN01001.MP4");
   EXPECT_TRUE(waitUntil([&] { return status(kFirstJob).payload == cancelled; }));
 }
 

@@ -21,7 +21,8 @@ bool isCsiCode(const uint8_t* code) {
 }
 
 bool stopsTheWorker(const std::vector<uint8_t>& msg) {
-  if (msg.size() < 4 || tlv_msg_check(msg.data(), int(msg.size())) != 0 || msg[3] != CAT_CLIENT_CMD) return false;
+  if (msg.size() < 4 || tlv_msg_check(msg.data(), int(msg.size())) != 0 || msg[3] != CAT_CLIENT_CMD)
+    return false;
   const uint8_t* cmd = tlv_find(msg.data(), TLV_CMD);
   uint32_t number = 0;
   if (cmd == nullptr || tlv_value_len(cmd) < 4) return false;
@@ -65,8 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool buildMessage = (data[0] & 1) != 0;
   const bool named = (data[0] & 2) == 0;
   bool answered = false;
-  std::vector<uint8_t> msg = buildMessage ? built(data + 1, size - 1, named, answered)
-                                          : std::vector<uint8_t>(data + 1, data + size);
+  std::vector<uint8_t> msg =
+      buildMessage ? built(data + 1, size - 1, named, answered) : std::vector<uint8_t>(data + 1, data + size);
   if (msg.size() > KLMSG_MAX || stopsTheWorker(msg)) return 0;
   const long answers = long(h.daemon.exchange(msg).size());
   const long most = namesQueue(msg, h.daemon.answerQueue()) ? 1 : 0;

@@ -20,14 +20,17 @@ constexpr int kWrappedStopMs = 60000;
 std::vector<std::string> wrapped(std::vector<std::string> argv) {
   if (testWrapper() == nullptr) return argv;
   std::istringstream words(testWrapper());
-  std::vector<std::string> all{std::istream_iterator<std::string>(words), std::istream_iterator<std::string>()};
+  std::vector<std::string> all{std::istream_iterator<std::string>(words),
+                               std::istream_iterator<std::string>()};
   all.insert(all.end(), argv.begin(), argv.end());
   return all;
 }
 
 }  // namespace
 
-const char* testWrapper() { return std::getenv("KL_TEST_WRAPPER"); }
+const char* testWrapper() {
+  return std::getenv("KL_TEST_WRAPPER");
+}
 
 // The child is killed with the test process, so that a test that dies leaves nothing running.
 TestProcess::TestProcess(std::vector<std::string> unwrapped, int standardError) {
@@ -54,7 +57,8 @@ TestProcess::~TestProcess() {
 int TestProcess::reap(int timeoutMs) {
   int status = 0;
   if (mPid <= 0) return -1;
-  if (!waitUntil([&] { return waitpid(mPid, &status, WNOHANG) == mPid; }, std::chrono::milliseconds(timeoutMs)))
+  if (!waitUntil([&] { return waitpid(mPid, &status, WNOHANG) == mPid; },
+                 std::chrono::milliseconds(timeoutMs)))
     return -1;
   mPid = -1;
   return status;

@@ -36,7 +36,9 @@ PushSocket::PushSocket(int receiveBuffer) {
   waitUntil([this, receiveBuffer] { return (mFd = connectOnce(receiveBuffer)) >= 0; });
 }
 
-PushSocket::~PushSocket() { close(); }
+PushSocket::~PushSocket() {
+  close();
+}
 
 void PushSocket::close() {
   if (mFd >= 0) ::close(mFd);
@@ -77,7 +79,8 @@ bool PushSocket::takeFrame(std::string& document) {
 bool PushSocket::next(std::string& document, int timeoutMs) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (!takeFrame(document)) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (mBroken || left.count() <= 0 || !receiveSome(int(left.count()))) return false;
   }
   return true;
@@ -130,10 +133,12 @@ bool PushQueue::next(std::string& document, int timeoutMs) {
   clock_gettime(CLOCK_REALTIME, &deadline);
   deadline.tv_sec += (timeoutMs + 999) / 1000;
   std::vector<uint8_t> bytes(1500);
-  const ssize_t got = mq_timedreceive(mQueue, reinterpret_cast<char*>(bytes.data()), bytes.size(), nullptr, &deadline);
+  const ssize_t got =
+      mq_timedreceive(mQueue, reinterpret_cast<char*>(bytes.data()), bytes.size(), nullptr, &deadline);
   if (got <= 0 || tlv_msg_check(bytes.data(), int(got)) != 0 || bytes[3] != CAT_CLIENT_EVENT) return false;
   const uint8_t* text = tlv_find(bytes.data(), TLV_RSPARG);
-  if (text == nullptr || tlv_value_len(text) == 0 || tlv_value(text)[tlv_value_len(text) - 1] != '\0') return false;
+  if (text == nullptr || tlv_value_len(text) == 0 || tlv_value(text)[tlv_value_len(text) - 1] != '\0')
+    return false;
   document.assign(reinterpret_cast<const char*>(tlv_value(text)), tlv_value_len(text) - 1u);
   return true;
 }

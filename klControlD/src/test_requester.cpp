@@ -102,7 +102,8 @@ bool TestRequester::receive(TestAnswer& answer, int timeoutMs) const {
     std::memcpy(&answer.status, tlv_value(code), 4);
   }
   const uint8_t* payload = tlv_find(buffer.data(), TLV_RSPARG);
-  if (payload != nullptr) answer.payload.assign(tlv_value(payload), tlv_value(payload) + tlv_value_len(payload));
+  if (payload != nullptr)
+    answer.payload.assign(tlv_value(payload), tlv_value(payload) + tlv_value_len(payload));
   return true;
 }
 

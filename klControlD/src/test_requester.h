@@ -26,7 +26,8 @@ class TestRequester {
 
   const std::string& name() const { return mName; }
   // A CAT_CLIENT_CMD with TLV_CMD (32-bit number), an optional TLV_CMDARG and TLV_SRC = source.
-  static std::vector<uint8_t> command(uint32_t number, const std::vector<uint8_t>* arg, const std::string& source);
+  static std::vector<uint8_t> command(uint32_t number, const std::vector<uint8_t>* arg,
+                                      const std::string& source);
   // A message of the category with TLV_CMD holding the two-character code and TLV_SRC = source.
   static std::vector<uint8_t> coded(uint8_t category, const char* code, const std::vector<uint8_t>* arg,
                                     const std::string& source);

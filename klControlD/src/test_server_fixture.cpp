@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "kl_test_namespace.h"
 #include "klErrno.h"
+#include "kl_test_namespace.h"
 #include "wait_until.h"
 
 void ServerTest::SetUp() {
@@ -84,6 +84,10 @@ bool ServerTest::loggedLine(int level, const std::string& text, const std::strin
       std::chrono::seconds(2));
 }
 
-void ServerTest::keepClientsUnserved() { EXPECT_EQ(control("fault 8/11 error -1 1000"), "ok"); }
+void ServerTest::keepClientsUnserved() {
+  EXPECT_EQ(control("fault 8/11 error -1 1000"), "ok");
+}
 
-void ServerTest::sync() { ASSERT_EQ(requester->call(1), KL_ERR_NOT_SUPPORTED); }
+void ServerTest::sync() {
+  ASSERT_EQ(requester->call(1), KL_ERR_NOT_SUPPORTED);
+}

@@ -11,11 +11,12 @@
 #include "temp_folder.h"
 #include "test_sanitizers.h"
 
-
 #ifdef KL_THREAD_SANITIZER
 // The handler writes its report with stdio from inside the signal, knowingly: the process ends right
 // after. ThreadSanitizer would report each of those calls and end the child before its report.
-extern "C" const char* __tsan_default_options() { return "report_signal_unsafe=0"; }
+extern "C" const char* __tsan_default_options() {
+  return "report_signal_unsafe=0";
+}
 #endif
 
 namespace {

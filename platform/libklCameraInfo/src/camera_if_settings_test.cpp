@@ -6,8 +6,8 @@
 
 #include <cstring>
 
-#include "camera_settings_table.h"
 #include "camera_link_fixture.h"
+#include "camera_settings_table.h"
 #include "klErrno.h"
 
 namespace {

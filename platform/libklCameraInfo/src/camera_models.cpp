@@ -29,7 +29,8 @@ constexpr camera_option kLens51[] = {{0, 0}, {2, 2}, {3, 3}, {4, 1}};
 constexpr camera_option kLens55[] = {{0, 0}, {2, 2}, {3, 3}, {4, 1}, {8, 5}, {9, 4}};
 constexpr camera_option kLens57[] = {{0, 0}, {3, 3}, {4, 1}, {7, 7}, {8, 5}, {9, 4}, {10, 6}};
 // Seconds, 0 standing for half a second: small enough for a preset record's 8-bit field.
-constexpr camera_option kTimeLapseVideoInterval[] = {{0, 0}, {1, 1}, {2, 2}, {3, 5}, {4, 10}, {5, 30}, {6, 60}};
+constexpr camera_option kTimeLapseVideoInterval[] = {{0, 0},  {1, 1},  {2, 2}, {3, 5},
+                                                     {4, 10}, {5, 30}, {6, 60}};
 constexpr camera_option kLoopInterval[] = {{0, 0}, {1, 5}, {2, 20}, {3, 60}, {4, 120}};
 // ISO limits: video and photo store different values for the same ISO (100 to 6400 by option
 // 3, 2, 1, 0, 4, 7, 8).

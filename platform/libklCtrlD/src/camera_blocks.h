@@ -55,21 +55,21 @@ struct appc_system_all_status {
 
 // Answer of remote API 7/30 (REMOTE_SYSTEM_ALL_SETTINGS_GET). Setting values are signed bytes.
 struct appc_setup_all_settings {
-  int8_t setting[25];              // 0..24: settings addressed by the id table only
-  int8_t flat_mode;                // 25: current flat mode (setting 144)
-  int8_t setting26[16];            // 26..41
-  int8_t video_resolution;         // 42 (setting 2)
-  int8_t video_lens;               // 43 (setting 121)
-  int8_t video_fps;                // 44 (setting 3)
-  int8_t setting45[113];           // 45..157
+  int8_t setting[25];                  // 0..24: settings addressed by the id table only
+  int8_t flat_mode;                    // 25: current flat mode (setting 144)
+  int8_t setting26[16];                // 26..41
+  int8_t video_resolution;             // 42 (setting 2)
+  int8_t video_lens;                   // 43 (setting 121)
+  int8_t video_fps;                    // 44 (setting 3)
+  int8_t setting45[113];               // 45..157
   int8_t nightlapse_video_resolution;  // 158
-  int8_t setting159;               // 159
-  int8_t nightlapse_video_fps;     // 160
-  int8_t setting161[66];           // 161..226
-  int8_t auto_off_enabled;         // 227
-  int8_t setting228;               // 228
-  int8_t auto_off_option;          // 229: forced to 3 while auto-off is disabled
-  int8_t setting230[8];            // 230..237
+  int8_t setting159;                   // 159
+  int8_t nightlapse_video_fps;         // 160
+  int8_t setting161[66];               // 161..226
+  int8_t auto_off_enabled;             // 227
+  int8_t setting228;                   // 228
+  int8_t auto_off_option;              // 229: forced to 3 while auto-off is disabled
+  int8_t setting230[8];                // 230..237
 };
 
 // The daemon's own two bytes behind the blocks.
@@ -87,18 +87,18 @@ struct all_status_settings_t {
 
 // One preset as the camera reports it (remote API 17/2).
 struct appc_presets_settings_info {
-  int8_t flat_mode;          // 0
-  int8_t preset_type;        // 1: 0 factory, else custom
-  uint32_t preset_id;        // 2
-  uint8_t reserved6[2];      // 6
-  uint32_t user_data0;       // 8: icon, firmware numbering
-  uint32_t user_data1;       // 12: title id, firmware numbering
-  uint32_t user_data2;       // 16: title number
-  uint32_t user_data3;       // 20
-  uint8_t reserved24;        // 24
-  int8_t settings[54];       // 25: video, photo or multi-shot settings record
-  int8_t edited;             // 79
-  uint8_t reserved80;        // 80
+  int8_t flat_mode;      // 0
+  int8_t preset_type;    // 1: 0 factory, else custom
+  uint32_t preset_id;    // 2
+  uint8_t reserved6[2];  // 6
+  uint32_t user_data0;   // 8: icon, firmware numbering
+  uint32_t user_data1;   // 12: title id, firmware numbering
+  uint32_t user_data2;   // 16: title number
+  uint32_t user_data3;   // 20
+  uint8_t reserved24;    // 24
+  int8_t settings[54];   // 25: video, photo or multi-shot settings record
+  int8_t edited;         // 79
+  uint8_t reserved80;    // 80
 };
 
 // One transcode job as reported to clients.
@@ -106,7 +106,7 @@ struct transcode_status_t {
   char source_name[257];
   uint8_t pad0[7];
   uint64_t job_id;
-  uint32_t job_status;   // 0 accepted, 4 refused; 2, 3, 4 final
+  uint32_t job_status;  // 0 accepted, 4 refused; 2, 3, 4 final
   int32_t fail_reason;
   uint32_t estimate_s;
   uint32_t progress;

@@ -28,16 +28,16 @@ enum : uint8_t {
 // Bytes of the TLV_CMD value of requests and replies.
 constexpr uint16_t KLC_LINK_CMD_LEN = 8;
 // Framing around a reply's answer: header, CMD, RSPCODE, RSPARG header and END.
-constexpr uint16_t KLC_LINK_REPLY_OVERHEAD = TLV_HDR_LEN + (TLV_HDR_LEN + KLC_LINK_CMD_LEN) +
-                                             (TLV_HDR_LEN + 4) + TLV_HDR_LEN + TLV_HDR_LEN;
+constexpr uint16_t KLC_LINK_REPLY_OVERHEAD =
+    TLV_HDR_LEN + (TLV_HDR_LEN + KLC_LINK_CMD_LEN) + (TLV_HDR_LEN + 4) + TLV_HDR_LEN + TLV_HDR_LEN;
 // Largest answer one reply can carry.
 constexpr uint16_t KLC_LINK_MAX_ANSWER = KLMSG_MAX - KLC_LINK_REPLY_OVERHEAD;
 // Longest reply-queue name carried in TLV_SRC (NUL not included).
 constexpr uint16_t KLC_LINK_MAX_QUEUE_NAME = 63;
 // Largest request payload, whatever the reply-queue name.
-constexpr uint16_t KLC_LINK_MAX_PAYLOAD = KLMSG_MAX - (TLV_HDR_LEN + (TLV_HDR_LEN + KLC_LINK_CMD_LEN) +
-                                                       TLV_HDR_LEN + (TLV_HDR_LEN + KLC_LINK_MAX_QUEUE_NAME) +
-                                                       TLV_HDR_LEN);
+constexpr uint16_t KLC_LINK_MAX_PAYLOAD =
+    KLMSG_MAX - (TLV_HDR_LEN + (TLV_HDR_LEN + KLC_LINK_CMD_LEN) + TLV_HDR_LEN +
+                 (TLV_HDR_LEN + KLC_LINK_MAX_QUEUE_NAME) + TLV_HDR_LEN);
 // Groups below this are remote-API groups.
 constexpr uint16_t KLC_LINK_FIRST_LIBRARY_GROUP = 0x100;
 // Remote-API group of the transcode requests; their refusals carry a reason byte.
@@ -51,9 +51,15 @@ constexpr const char* KLC_LINK_CAMERA_QUEUE = "/to_klnet";
 // Time-out of every call in milliseconds; tests shorten it.
 extern int g_klc_link_timeout_ms;
 
-constexpr uint32_t klc_link_key(uint16_t group, uint16_t id) { return (uint32_t(group) << 16) | id; }
-constexpr uint16_t klc_link_group(uint32_t key) { return uint16_t(key >> 16); }
-constexpr uint16_t klc_link_id(uint32_t key) { return uint16_t(key & 0xFFFF); }
+constexpr uint32_t klc_link_key(uint16_t group, uint16_t id) {
+  return (uint32_t(group) << 16) | id;
+}
+constexpr uint16_t klc_link_group(uint32_t key) {
+  return uint16_t(key >> 16);
+}
+constexpr uint16_t klc_link_id(uint32_t key) {
+  return uint16_t(key & 0xFFFF);
+}
 // The id of an accessory-port command: its two characters, the first in the high byte.
 constexpr uint16_t klc_auxpod_id(char first, char second) {
   return uint16_t((uint8_t(first) << 8) | uint8_t(second));

@@ -18,7 +18,8 @@ int encode(uint8_t* buf, unsigned capacity, uint8_t category, std::initializer_l
   if (capacity > KLMSG_MAX) capacity = KLMSG_MAX;
   sntlv_msg_init(buf, capacity, category);
   for (const KlcTlvRecord& record : records) {
-    if (sntlv_add_bin(buf, capacity, record.type, record.length, record.value) == 0) return KL_ERR_INVALID_PARAM;
+    if (sntlv_add_bin(buf, capacity, record.type, record.length, record.value) == 0)
+      return KL_ERR_INVALID_PARAM;
   }
   return sntlv_msg_len(buf);
 }
@@ -45,8 +46,8 @@ bool walk(const uint8_t* msg, unsigned length, uint8_t category, Collect collect
 
 }  // namespace
 
-int klc_link_encode_request(uint8_t* buf, unsigned capacity, const klc_link_header& header, const void* payload,
-                            uint16_t length, const char* replyQueue) {
+int klc_link_encode_request(uint8_t* buf, unsigned capacity, const klc_link_header& header,
+                            const void* payload, uint16_t length, const char* replyQueue) {
   const size_t nameLength = replyQueue != nullptr ? std::strlen(replyQueue) : 0;
   if (nameLength == 0 || nameLength > KLC_LINK_MAX_QUEUE_NAME) return KL_ERR_INVALID_PARAM;
   if (length > 0 && payload == nullptr) return KL_ERR_INVALID_PARAM;
@@ -72,14 +73,19 @@ int klc_link_decode_request(const uint8_t* msg, unsigned length, klc_link_reques
   bool haveCmd = false, haveArg = false, haveSrc = false;
   const bool wellFormed = walk(msg, length, CAT_CAMLINK_REQ, [&](const KlcTlvRecord& record) {
     switch (record.type) {
-      case TLV_CMD: return takeOnce(record, &cmd, &haveCmd);
-      case TLV_CMDARG: return takeOnce(record, &arg, &haveArg);
-      case TLV_SRC: return takeOnce(record, &src, &haveSrc);
-      default: return true;
+      case TLV_CMD:
+        return takeOnce(record, &cmd, &haveCmd);
+      case TLV_CMDARG:
+        return takeOnce(record, &arg, &haveArg);
+      case TLV_SRC:
+        return takeOnce(record, &src, &haveSrc);
+      default:
+        return true;
     }
   });
   if (!wellFormed || !haveCmd || cmd.length != KLC_LINK_CMD_LEN || !haveSrc) return KL_ERR_INVALID_PARAM;
-  if (src.length == 0 || src.length > KLC_LINK_MAX_QUEUE_NAME || std::memchr(src.value, 0, src.length) != nullptr)
+  if (src.length == 0 || src.length > KLC_LINK_MAX_QUEUE_NAME ||
+      std::memchr(src.value, 0, src.length) != nullptr)
     return KL_ERR_INVALID_PARAM;
   std::memcpy(&request->header, cmd.value, KLC_LINK_CMD_LEN);
   request->payload = arg.value;
@@ -94,13 +100,18 @@ int klc_link_decode_reply(const uint8_t* msg, unsigned length, klc_link_reply* r
   bool haveCmd = false, haveCode = false, haveArg = false;
   const bool wellFormed = walk(msg, length, CAT_CAMLINK_RSP, [&](const KlcTlvRecord& record) {
     switch (record.type) {
-      case TLV_CMD: return takeOnce(record, &cmd, &haveCmd);
-      case TLV_RSPCODE: return takeOnce(record, &code, &haveCode);
-      case TLV_RSPARG: return takeOnce(record, &arg, &haveArg);
-      default: return true;
+      case TLV_CMD:
+        return takeOnce(record, &cmd, &haveCmd);
+      case TLV_RSPCODE:
+        return takeOnce(record, &code, &haveCode);
+      case TLV_RSPARG:
+        return takeOnce(record, &arg, &haveArg);
+      default:
+        return true;
     }
   });
-  if (!wellFormed || !haveCmd || cmd.length != KLC_LINK_CMD_LEN || !haveCode || code.length != sizeof(int32_t))
+  if (!wellFormed || !haveCmd || cmd.length != KLC_LINK_CMD_LEN || !haveCode ||
+      code.length != sizeof(int32_t))
     return KL_ERR_INVALID_PARAM;
   std::memcpy(&reply->header, cmd.value, KLC_LINK_CMD_LEN);
   std::memcpy(&reply->status, code.value, sizeof(int32_t));

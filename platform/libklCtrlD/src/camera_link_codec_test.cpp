@@ -26,12 +26,12 @@ std::vector<uint8_t> reply(int32_t status, const void* answer, uint16_t length) 
 }
 
 TEST(CameraLinkCodec, RequestWireBytes) {
-  const std::vector<uint8_t> expected = {
-      0x00, 0x20, 0x00, 0x30,                                                  // length 32, CAT_CAMLINK_REQ
-      0x00, 0x00, 0x08, 0x41, 0x04, 0x03, 0x02, 0x01, 0x11, 0x00, 0x02, 0x00,  // seq, group 17, id 2
-      0x00, 0x00, 0x01, 0x42, 0x07,                                            // payload
-      0x00, 0x00, 0x03, 0x44, '/',  'q',  '2',                                 // reply queue
-      0x00, 0x00, 0x00, 0xEE};
+  const std::vector<uint8_t> expected = {0x00, 0x20, 0x00, 0x30,  // length 32, CAT_CAMLINK_REQ
+                                         0x00, 0x00, 0x08, 0x41, 0x04, 0x03, 0x02,
+                                         0x01, 0x11, 0x00, 0x02, 0x00,             // seq, group 17, id 2
+                                         0x00, 0x00, 0x01, 0x42, 0x07,             // payload
+                                         0x00, 0x00, 0x03, 0x44, '/',  'q',  '2',  // reply queue
+                                         0x00, 0x00, 0x00, 0xEE};
   const uint8_t payload = 7;
   EXPECT_EQ(request(&payload, 1, "/q2"), expected);
 }
@@ -104,10 +104,12 @@ TEST(CameraLinkCodec, DecodersRefuseMalformedMessages) {
     SCOPED_TRACE(c.what);
     if (c.isReply) {
       klc_link_reply decoded{};
-      EXPECT_EQ(klc_link_decode_reply(c.bytes.data(), unsigned(c.bytes.size()), &decoded), KL_ERR_INVALID_PARAM);
+      EXPECT_EQ(klc_link_decode_reply(c.bytes.data(), unsigned(c.bytes.size()), &decoded),
+                KL_ERR_INVALID_PARAM);
     } else {
       klc_link_request decoded{};
-      EXPECT_EQ(klc_link_decode_request(c.bytes.data(), unsigned(c.bytes.size()), &decoded), KL_ERR_INVALID_PARAM);
+      EXPECT_EQ(klc_link_decode_request(c.bytes.data(), unsigned(c.bytes.size()), &decoded),
+                KL_ERR_INVALID_PARAM);
     }
   }
 }

@@ -1,10 +1,10 @@
 // One request and its reply over the context's queues, with a sequence number, a bounded wait
 // and library-owned answers.
+#include <fcntl.h>
+
 #include <cerrno>
 #include <cstring>
 #include <ctime>
-
-#include <fcntl.h>
 
 #include "klCtrlD.h"
 #include "klDebug.h"
@@ -41,17 +41,20 @@ int sendRequest(klc_msg_q_context_t* ctx, const uint8_t* msg, int length) {
 
 // Receives until the reply to request arrives in buf; replies to earlier, abandoned requests and
 // malformed messages are dropped. KL_ERR_MQ_FAIL when the time-out passes first.
-int awaitReply(klc_msg_q_context_t* ctx, const klc_link_header& request, uint8_t* buf, klc_link_reply* reply) {
+int awaitReply(klc_msg_q_context_t* ctx, const klc_link_header& request, uint8_t* buf,
+               klc_link_reply* reply) {
   const long long deadline = nowMs() + g_klc_link_timeout_ms;
   for (long long left; (left = deadline - nowMs()) > 0;) {
     const timespec wait{time_t(left / 1000), long(left % 1000) * 1000000};
-    const ssize_t length = kl_mq_timedreceive2(ctx->reply_mqd, reinterpret_cast<char*>(buf), KLMSG_MAX, nullptr, &wait);
+    const ssize_t length =
+        kl_mq_timedreceive2(ctx->reply_mqd, reinterpret_cast<char*>(buf), KLMSG_MAX, nullptr, &wait);
     if (length < 0 && errno != ETIMEDOUT && errno != EINTR) return KL_ERR_MQ_FAIL;
     if (length < 0) continue;
     if (klc_link_decode_reply(buf, unsigned(length), reply) != 0) {
       kldbg_trace(kTraceAbove, __func__, __LINE__, "dropped a malformed camera reply of %zd bytes\n", length);
     } else if (!sameRequest(reply->header, request)) {
-      kldbg_trace(kTraceAbove, __func__, __LINE__, "dropped a late camera reply, seq %u\n", reply->header.seq);
+      kldbg_trace(kTraceAbove, __func__, __LINE__, "dropped a late camera reply, seq %u\n",
+                  reply->header.seq);
     } else {
       return 0;
     }
@@ -96,10 +99,12 @@ int klc_link_call(klc_msg_q_context_t* ctx, uint16_t group, uint16_t id, const v
   if (transcode) ctx->transcode_refusal = 0;
   uint8_t msg[KLMSG_MAX];
   const klc_link_header header{++ctx->last_seq, group, id};
-  const int encoded = klc_link_encode_request(msg, sizeof msg, header, payload, length, ctx->reply_queue_name);
+  const int encoded =
+      klc_link_encode_request(msg, sizeof msg, header, payload, length, ctx->reply_queue_name);
   if (encoded < 0) return encoded;
   klc_link_reply reply{};
-  const int received = sendRequest(ctx, msg, encoded) == 0 ? awaitReply(ctx, header, msg, &reply) : KL_ERR_MQ_FAIL;
+  const int received =
+      sendRequest(ctx, msg, encoded) == 0 ? awaitReply(ctx, header, msg, &reply) : KL_ERR_MQ_FAIL;
   if (received != 0) {
     reopenCameraQueue(ctx);
     return received;

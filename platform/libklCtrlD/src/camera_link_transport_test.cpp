@@ -23,7 +23,6 @@ class CameraLinkTest : public CameraLinkFixture {
       return std::vector<FakeReply>{FakeCameraLink::answer(request, status, answer)};
     });
   }
-
 };
 
 TEST_F(CameraLinkTest, GetterSendsItsOperationAndFillsItsOutParameter) {
@@ -98,7 +97,8 @@ TEST_F(CameraLinkTest, AnswerIsCopiedIntoTheCallersBufferOnlyWhenItFits) {
   uint8_t small[80 + 4] = {};
   answer = small;
   length = 80;
-  EXPECT_EQ(klc_send_remote_api_payload_response(&ctx, 17, 2, "\1\0\0\0", 4, &answer, &length), KL_ERR_OUTOFMEM);
+  EXPECT_EQ(klc_send_remote_api_payload_response(&ctx, 17, 2, "\1\0\0\0", 4, &answer, &length),
+            KL_ERR_OUTOFMEM);
   EXPECT_EQ(length, 80);
   EXPECT_EQ(bytesOf(small, sizeof small), std::vector<uint8_t>(sizeof small, 0));
 }
@@ -137,22 +137,36 @@ struct WireCase {
 TEST_F(CameraLinkTest, CallsSendTheirOperationAndPayloadBytes) {
   const file_list_item_t items[2] = {{1, "GX01.MP4"}, {2, "GX02.MP4"}};
   const std::vector<WireCase> cases = {
-      {"mode and sub-mode", [](auto* c) { return klc_app_set_mode_sub_mode(c, 12, 3); },
-       uint32_t(KLC_OP_APP_SET_MODE_SUB_MODE), {12, 0, 0, 0, 3, 0, 0, 0}},
-      {"button", [](auto* c) { return klc_system_set_button(c, 1, 3); }, uint32_t(KLC_OP_SYSTEM_SET_BUTTON), {1, 3}},
-      {"tag file", [](auto* c) { return klc_storage_tag_file(c, "ab", 2, 7, 9); }, uint32_t(KLC_OP_STORAGE_TAG_FILE),
+      {"mode and sub-mode",
+       [](auto* c) { return klc_app_set_mode_sub_mode(c, 12, 3); },
+       uint32_t(KLC_OP_APP_SET_MODE_SUB_MODE),
+       {12, 0, 0, 0, 3, 0, 0, 0}},
+      {"button",
+       [](auto* c) { return klc_system_set_button(c, 1, 3); },
+       uint32_t(KLC_OP_SYSTEM_SET_BUTTON),
+       {1, 3}},
+      {"tag file",
+       [](auto* c) { return klc_storage_tag_file(c, "ab", 2, 7, 9); },
+       uint32_t(KLC_OP_STORAGE_TAG_FILE),
        {7, 0, 0, 0, 9, 0, 0, 0, 'a', 'b'}},
       {"delete list", [&items](auto* c) { return klc_storage_delete_list(c, items, 2); },
        uint32_t(KLC_OP_STORAGE_DELETE_LIST), bytesOf(items, sizeof items)},
-      {"set setting", [](auto* c) { return klc_settings_set_value_int(c, 145, 1, 2, 3, -1); },
+      {"set setting",
+       [](auto* c) { return klc_settings_set_value_int(c, 145, 1, 2, 3, -1); },
        uint32_t(KLC_OP_SETTINGS_SET_VALUE_INT),
        {145, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 3, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF}},
-      {"firmware done", [](auto* c) { return klc_fwupdate_download_done(c, true); },
-       uint32_t(KLC_OP_FWUPDATE_DOWNLOAD_DONE), {1}},
-      {"remote payload", [](auto* c) { return klc_send_remote_api_payload(c, 8, 2, "\1", 1); }, klc_link_key(8, 2),
+      {"firmware done",
+       [](auto* c) { return klc_fwupdate_download_done(c, true); },
+       uint32_t(KLC_OP_FWUPDATE_DOWNLOAD_DONE),
        {1}},
-      {"auxpod", [](auto* c) { return klc_send_auxpod_command(c, "PD", "\1\2", 2, nullptr, nullptr); },
-       klc_link_key(KLC_LINK_GROUP_AUXPOD, klc_auxpod_id('P', 'D')), {1, 2}},
+      {"remote payload",
+       [](auto* c) { return klc_send_remote_api_payload(c, 8, 2, "\1", 1); },
+       klc_link_key(8, 2),
+       {1}},
+      {"auxpod",
+       [](auto* c) { return klc_send_auxpod_command(c, "PD", "\1\2", 2, nullptr, nullptr); },
+       klc_link_key(KLC_LINK_GROUP_AUXPOD, klc_auxpod_id('P', 'D')),
+       {1, 2}},
   };
   startAnswering(0, {});
   for (size_t i = 0; i < cases.size(); ++i) {

@@ -59,7 +59,8 @@ class FakeCameraLink {
     uint8_t buf[KLMSG_MAX];
     while (!mStop) {
       const timespec wait{0, 20 * 1000000};
-      const ssize_t length = kl_mq_timedreceive2(mQueue, reinterpret_cast<char*>(buf), sizeof buf, nullptr, &wait);
+      const ssize_t length =
+          kl_mq_timedreceive2(mQueue, reinterpret_cast<char*>(buf), sizeof buf, nullptr, &wait);
       klc_link_request request{};
       if (length < 0 || klc_link_decode_request(buf, unsigned(length), &request) != 0) continue;
       {

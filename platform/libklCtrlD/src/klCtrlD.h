@@ -13,11 +13,11 @@
 
 // The daemon fills the first three fields; the rest belongs to the library.
 struct klc_msg_q_context_t {
-  const char* reply_queue_name;  // sent as TLV_SRC of every request
-  mqd_t klnet_mqd;               // requests go here
-  mqd_t reply_mqd;               // replies arrive here
-  int8_t transcode_refusal;      // reason byte of the last refused transcode start, 0 if none given
-  uint32_t last_seq;             // sequence number of the last request
+  const char* reply_queue_name;         // sent as TLV_SRC of every request
+  mqd_t klnet_mqd;                      // requests go here
+  mqd_t reply_mqd;                      // replies arrive here
+  int8_t transcode_refusal;             // reason byte of the last refused transcode start, 0 if none given
+  uint32_t last_seq;                    // sequence number of the last request
   uint8_t answer[KLC_LINK_MAX_ANSWER];  // the last answer handed out by reference
 };
 

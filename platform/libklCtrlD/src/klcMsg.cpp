@@ -57,7 +57,8 @@ size_t appendElement(char* out, size_t room, const MsgElement& element) {
     text[used++] = kHex[data[i] & 0xF];
   }
   text[used] = '\0';
-  if (length > shown) used += size_t(std::snprintf(text + used, sizeof text - used, "+%u", unsigned(length - shown)));
+  if (length > shown)
+    used += size_t(std::snprintf(text + used, sizeof text - used, "+%u", unsigned(length - shown)));
   const size_t copied = std::min(used, room - 1);
   std::memcpy(out, text, copied);
   out[copied] = '\0';
@@ -87,7 +88,9 @@ void MsgElement::assignCopy(uint8_t type, uint16_t length, const void* data) {
 
 MsgElement::~MsgElement() = default;
 
-uint8_t MsgElement::getType() const { return mType; }
+uint8_t MsgElement::getType() const {
+  return mType;
+}
 
 void MsgElement::setData(const void* data, uint16_t length) {
   mOwned.clear();
@@ -95,17 +98,29 @@ void MsgElement::setData(const void* data, uint16_t length) {
   mLength = data != nullptr ? length : 0;
 }
 
-void MsgElement::clear() { setData(nullptr, 0); }
+void MsgElement::clear() {
+  setData(nullptr, 0);
+}
 
-const uint8_t* MsgElement::getData() const { return mLength > 0 ? mData : nullptr; }
+const uint8_t* MsgElement::getData() const {
+  return mLength > 0 ? mData : nullptr;
+}
 
-uint16_t MsgElement::getDataLength() const { return mLength; }
+uint16_t MsgElement::getDataLength() const {
+  return mLength;
+}
 
-int MsgElement::getUint8(uint8_t* value) const { return readWord(mData, mLength, value); }
+int MsgElement::getUint8(uint8_t* value) const {
+  return readWord(mData, mLength, value);
+}
 
-int MsgElement::getUint16(uint16_t* value) const { return readWord(mData, mLength, value); }
+int MsgElement::getUint16(uint16_t* value) const {
+  return readWord(mData, mLength, value);
+}
 
-int MsgElement::getUint32(uint32_t* value) const { return readWord(mData, mLength, value); }
+int MsgElement::getUint32(uint32_t* value) const {
+  return readWord(mData, mLength, value);
+}
 
 Msg::Msg(uint8_t category) : mCategory(category) {}
 
@@ -122,7 +137,9 @@ unsigned Msg::getSize() const {
   return size;
 }
 
-uint8_t Msg::getCategory() const { return mCategory; }
+uint8_t Msg::getCategory() const {
+  return mCategory;
+}
 
 MsgElement* Msg::findElement(uint8_t type) const {
   for (MsgElement* element : mElements) {
@@ -136,10 +153,12 @@ void Msg::dump(const char* title) const {
   // threshold a command pays one comparison for it, and command 42 turns it on at run time.
   if (g_logLevel < UTIL_LOG_DEBUG) return;
   char line[kDumpLineSize];
-  const int head = std::snprintf(line, sizeof line, "%s: category 0x%02x, %zu elements:",
-                                 title != nullptr ? title : "", mCategory, mElements.size());
+  const int head =
+      std::snprintf(line, sizeof line, "%s: category 0x%02x, %zu elements:", title != nullptr ? title : "",
+                    mCategory, mElements.size());
   size_t used = std::min(size_t(head < 0 ? 0 : head), sizeof line - 1);
-  for (const MsgElement* element : mElements) used += appendElement(line + used, sizeof line - used, *element);
+  for (const MsgElement* element : mElements)
+    used += appendElement(line + used, sizeof line - used, *element);
   KLOG(UTIL_LOG_DEBUG, "klcMsg", "%s", line);
 }
 
@@ -180,7 +199,8 @@ MemStream& operator>>(MemStream& stream, Msg& msg) {
   KlcTlvReader reader(stream.mBuffer, stream.mLength);
   KlcTlvRecord record;
   while (reader.next(&record)) {
-    if (msg.mParsedInUse == msg.mParsed.size()) msg.mParsed.push_back(std::make_unique<MsgElement>(record.type));
+    if (msg.mParsedInUse == msg.mParsed.size())
+      msg.mParsed.push_back(std::make_unique<MsgElement>(record.type));
     MsgElement* element = msg.mParsed[msg.mParsedInUse++].get();
     element->assignCopy(record.type, record.length, record.value);
     msg.mElements.push_back(element);

@@ -63,7 +63,6 @@ class Msg {
   // Appends an element that stays owned by the caller.
   void addElement(MsgElement* element);
 
-
  private:
   friend MemStream& operator<<(MemStream& stream, const Msg& msg);
   friend MemStream& operator>>(MemStream& stream, Msg& msg);

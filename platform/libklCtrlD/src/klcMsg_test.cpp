@@ -16,13 +16,12 @@
 namespace {
 
 // A client command: TLV_CMD 4, TLV_CMDARG 12 (32-bit), TLV_SRC "/q", TLV_END.
-const std::vector<uint8_t> kCommand = {
-    0x00, 0x24, 0x00, 0x14,                          // length 36, category 0x14
-    0x00, 0x00, 0x04, 0x41, 0x04, 0x00, 0x00, 0x00,  // TLV_CMD
-    0x00, 0x00, 0x04, 0x42, 0x0C, 0x00, 0x00, 0x00,  // TLV_CMDARG
-    0x00, 0x00, 0x02, 0x44, '/',  'q',               // TLV_SRC
-    0x00, 0x00, 0x00, 0xEE,                          // TLV_END
-    0x00, 0x00, 0x00, 0x00, 0x00, 0x00};             // padding to the stated length
+const std::vector<uint8_t> kCommand = {0x00, 0x24, 0x00, 0x14,  // length 36, category 0x14
+                                       0x00, 0x00, 0x04, 0x41, 0x04, 0x00, 0x00, 0x00,  // TLV_CMD
+                                       0x00, 0x00, 0x04, 0x42, 0x0C, 0x00, 0x00, 0x00,  // TLV_CMDARG
+                                       0x00, 0x00, 0x02, 0x44, '/',  'q',               // TLV_SRC
+                                       0x00, 0x00, 0x00, 0xEE,                          // TLV_END
+                                       0x00, 0x00, 0x00, 0x00, 0x00, 0x00};  // padding to the stated length
 
 std::vector<uint8_t> command() {
   std::vector<uint8_t> bytes(kCommand.begin(), kCommand.end() - 6);
@@ -125,8 +124,9 @@ TEST(MsgWrite, ResponseIsWrittenInElementOrder) {
   uint8_t buf[64];
   MemStream stream(buf, sizeof buf);
   stream << response;
-  const std::vector<uint8_t> expected = {0x00, 0x17, 0x00, 0x15, 0x00, 0x00, 0x04, 0xEC, 0xFD, 0xFF, 0xFF, 0xFF,
-                                         0x00, 0x00, 0x03, 0x45, 'o',  'k',  0x00, 0x00, 0x00, 0x00, 0xEE};
+  const std::vector<uint8_t> expected = {0x00, 0x17, 0x00, 0x15, 0x00, 0x00, 0x04, 0xEC,
+                                         0xFD, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x03, 0x45,
+                                         'o',  'k',  0x00, 0x00, 0x00, 0x00, 0xEE};
   ASSERT_FALSE(stream.failed());
   EXPECT_EQ(std::vector<uint8_t>(buf, buf + stream.getLength()), expected);
 }
@@ -181,7 +181,9 @@ TEST(MsgDump, WholeMessageInOneBoundedDebugLine) {
   const std::vector<std::string> lines = syslog.texts();
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0].rfind("UTIL_LOG_DEBUG:Msg From Client: category 0x14, 2 elements: "
-                                 "41=29000000 44=61616161616161616161616161616161+24 @klcMsg:", 0), 0u);
+                           "41=29000000 44=61616161616161616161616161616161+24 @klcMsg:",
+                           0),
+            0u);
   EXPECT_LT(lines[1].size(), 441u);
   EXPECT_EQ(lines[1].rfind("UTIL_LOG_DEBUG:big: category 0x14, 60 elements: 44=6161", 0), 0u);
 }

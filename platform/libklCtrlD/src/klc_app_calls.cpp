@@ -11,9 +11,13 @@ int klc_select_protocol_adapter(klc_msg_q_context_t* ctx, uint8_t model) {
   return klc_call_with(ctx, KLC_OP_STATE_SELECT_PROTOCOL_ADAPTER, model);
 }
 
-int klc_shutter(klc_msg_q_context_t* ctx, uint8_t value) { return klc_call_with(ctx, KLC_OP_APP_SHUTTER, value); }
+int klc_shutter(klc_msg_q_context_t* ctx, uint8_t value) {
+  return klc_call_with(ctx, KLC_OP_APP_SHUTTER, value);
+}
 
-int klc_app_set_mode(klc_msg_q_context_t* ctx, int mode) { return klc_call_with(ctx, KLC_OP_APP_SET_MODE, mode); }
+int klc_app_set_mode(klc_msg_q_context_t* ctx, int mode) {
+  return klc_call_with(ctx, KLC_OP_APP_SET_MODE, mode);
+}
 
 int klc_app_set_mode_sub_mode(klc_msg_q_context_t* ctx, int mode, int subMode) {
   const int32_t payload[2] = {mode, subMode};

@@ -3,10 +3,11 @@
 
 namespace {
 
-int remote(klc_msg_q_context_t* ctx, int group, int id, const void* payload, uint16_t length, uint8_t** answer,
-           uint16_t* answerLength) {
+int remote(klc_msg_q_context_t* ctx, int group, int id, const void* payload, uint16_t length,
+           uint8_t** answer, uint16_t* answerLength) {
   // Groups from 0x100 on belong to the library's own operations.
-  if (group < 0 || group >= KLC_LINK_FIRST_LIBRARY_GROUP || id < 0 || id > 0xFFFF) return KL_ERR_INVALID_PARAM;
+  if (group < 0 || group >= KLC_LINK_FIRST_LIBRARY_GROUP || id < 0 || id > 0xFFFF)
+    return KL_ERR_INVALID_PARAM;
   return klc_link_call(ctx, uint16_t(group), uint16_t(id), payload, length, answer, answerLength);
 }
 
@@ -16,7 +17,8 @@ int klc_send_simple_remote_api(klc_msg_q_context_t* ctx, int group, int id) {
   return remote(ctx, group, id, nullptr, 0, nullptr, nullptr);
 }
 
-int klc_send_remote_api_payload(klc_msg_q_context_t* ctx, int group, int id, const void* payload, uint16_t length) {
+int klc_send_remote_api_payload(klc_msg_q_context_t* ctx, int group, int id, const void* payload,
+                                uint16_t length) {
   return remote(ctx, group, id, payload, length, nullptr, nullptr);
 }
 

@@ -4,10 +4,11 @@
 namespace {
 
 // Sends the words followed by the name (without its NUL) as one payload.
-int sendNamed(klc_msg_q_context_t* ctx, klc_link_op op, const uint32_t* words, size_t wordCount, const char* name,
-              uint32_t nameLength) {
+int sendNamed(klc_msg_q_context_t* ctx, klc_link_op op, const uint32_t* words, size_t wordCount,
+              const char* name, uint32_t nameLength) {
   const size_t head = wordCount * sizeof(uint32_t);
-  if ((name == nullptr && nameLength > 0) || nameLength > KLC_LINK_MAX_PAYLOAD - head) return KL_ERR_INVALID_PARAM;
+  if ((name == nullptr && nameLength > 0) || nameLength > KLC_LINK_MAX_PAYLOAD - head)
+    return KL_ERR_INVALID_PARAM;
   uint8_t payload[KLC_LINK_MAX_PAYLOAD];
   if (head > 0) std::memcpy(payload, words, head);
   if (nameLength > 0) std::memcpy(payload + head, name, nameLength);

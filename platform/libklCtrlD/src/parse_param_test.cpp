@@ -11,8 +11,11 @@ TEST(ParseParam, FindsTheValueAfterTheKey) {
     bool found;
     const char* value;
   };
-  const Case cases[] = {{"status=1", true, "1"}, {"a=2&status=0&b=3", true, "0&b=3"}, {"status=", true, ""},
-                        {"stat=1", false, ""},   {"", false, ""}};
+  const Case cases[] = {{"status=1", true, "1"},
+                        {"a=2&status=0&b=3", true, "0&b=3"},
+                        {"status=", true, ""},
+                        {"stat=1", false, ""},
+                        {"", false, ""}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
     std::string value;

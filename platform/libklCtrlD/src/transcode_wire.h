@@ -6,9 +6,9 @@
 
 #include "camera_link.h"
 
-constexpr uint16_t KLC_TRANSCODE_CANCEL = 3;        // payload: job id, 8 bytes big-endian
-constexpr uint16_t KLC_TRANSCODE_VIDEO_START = 5;   // payload: name, NUL, P1 P2 P0 P3 P4 (bytes), P5-P10
-constexpr uint16_t KLC_TRANSCODE_PHOTO_START = 6;   // payload: name, NUL, then the kind's parameters
+constexpr uint16_t KLC_TRANSCODE_CANCEL = 3;       // payload: job id, 8 bytes big-endian
+constexpr uint16_t KLC_TRANSCODE_VIDEO_START = 5;  // payload: name, NUL, P1 P2 P0 P3 P4 (bytes), P5-P10
+constexpr uint16_t KLC_TRANSCODE_PHOTO_START = 6;  // payload: name, NUL, then the kind's parameters
 // Answer of an accepted start: job id (64-bit big-endian), completion estimate in s (32-bit big-endian).
 constexpr uint16_t KLC_TRANSCODE_START_ANSWER = 12;
 // Longest source name of a start request (its NUL not included).

@@ -21,6 +21,10 @@ int ordinal(const int (&values)[N], int value) {
 
 }  // namespace
 
-int klc_video_vantix_iso_number(int value) { return ordinal(kVideoIsoValues, value); }
+int klc_video_vantix_iso_number(int value) {
+  return ordinal(kVideoIsoValues, value);
+}
 
-int klc_photo_vantix_iso_number(int value) { return ordinal(kPhotoIsoValues, value); }
+int klc_photo_vantix_iso_number(int value) {
+  return ordinal(kPhotoIsoValues, value);
+}

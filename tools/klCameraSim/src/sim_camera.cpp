@@ -43,20 +43,32 @@ struct FactoryValue {
 
 // A camera freshly switched on: full battery, card inserted, one factory preset active per group.
 constexpr FactoryValue kFactoryCommon[] = {
-    {"status.video_selected_flatmode", 12}, {"status.photo_selected_flatmode", 16},
-    {"status.timelapse_selected_flatmode", 20}, {"status.video_preset_id", 0x00000001},
-    {"status.photo_preset_id", 0x00010001},  {"status.timelapse_preset_id", 0x00020001},
-    {"status.battery_present", 1},           {"status.battery_level", 3},
-    {"status.battery_percent", 100},         {"status.remaining_photos", 4210},
-    {"status.remaining_video_seconds", 7380}, {"status.remaining_space_kb", 61440000},
-    {"status.internal_temperature_c", 31},   {"settings.video_resolution", 1},
-    {"settings.nightlapse_video_resolution", 1}, {"settings.nightlapse_video_fps", 5},
-    {"settings.auto_off_enabled", 1},        {"settings.auto_off_option", 2},
+    {"status.video_selected_flatmode", 12},
+    {"status.photo_selected_flatmode", 16},
+    {"status.timelapse_selected_flatmode", 20},
+    {"status.video_preset_id", 0x00000001},
+    {"status.photo_preset_id", 0x00010001},
+    {"status.timelapse_preset_id", 0x00020001},
+    {"status.battery_present", 1},
+    {"status.battery_level", 3},
+    {"status.battery_percent", 100},
+    {"status.remaining_photos", 4210},
+    {"status.remaining_video_seconds", 7380},
+    {"status.remaining_space_kb", 61440000},
+    {"status.internal_temperature_c", 31},
+    {"settings.video_resolution", 1},
+    {"settings.nightlapse_video_resolution", 1},
+    {"settings.nightlapse_video_fps", 5},
+    {"settings.auto_off_enabled", 1},
+    {"settings.auto_off_option", 2},
     // Settings whose value 0 is none of their options on some model: time-lapse interval,
     // video ISO limits, surge duration (in quarter minutes), beep volume, screen brightness.
-    {"settings@45:2", 5},                    {"settings@48:1", 1},
-    {"settings@49:1", 8},                    {"settings@52:2", 1},
-    {"settings@164:1", 100},                 {"settings@166:1", 70},
+    {"settings@45:2", 5},
+    {"settings@48:1", 1},
+    {"settings@49:1", 8},
+    {"settings@52:2", 1},
+    {"settings@164:1", 100},
+    {"settings@166:1", 70},
 };
 
 // Setting 91, the digital zoom, in the settings block.
@@ -75,7 +87,8 @@ void applyValues(SimCamera& camera, const FactoryValue (&values)[N]) {
 }
 
 bool validPlace(SimBlock block, unsigned offset, unsigned width) {
-  return (width == 1 || width == 2 || width == 4 || width == 8) && offset + width <= SimCamera::blockSize(block);
+  return (width == 1 || width == 2 || width == 4 || width == 8) &&
+         offset + width <= SimCamera::blockSize(block);
 }
 
 bool fitsWidth(int64_t value, unsigned width) {
@@ -86,7 +99,9 @@ bool fitsWidth(int64_t value, unsigned width) {
 
 }  // namespace
 
-SimCamera::SimCamera(uint8_t model) : mModel(model) { loadFactoryState(); }
+SimCamera::SimCamera(uint8_t model) : mModel(model) {
+  loadFactoryState();
+}
 
 bool SimCamera::switchModel(unsigned model) {
   if (!simIsModel(model)) return false;
@@ -149,7 +164,9 @@ unsigned SimCamera::blockSize(SimBlock block) {
   return sizeof(sim_system_values);
 }
 
-const uint8_t* SimCamera::bytes(SimBlock block) const { return const_cast<SimCamera*>(this)->mutableBytes(block); }
+const uint8_t* SimCamera::bytes(SimBlock block) const {
+  return const_cast<SimCamera*>(this)->mutableBytes(block);
+}
 
 uint8_t* SimCamera::mutableBytes(SimBlock block) {
   switch (block) {
@@ -163,7 +180,8 @@ uint8_t* SimCamera::mutableBytes(SimBlock block) {
   return reinterpret_cast<uint8_t*>(&mSystem);
 }
 
-bool SimCamera::read(SimBlock block, unsigned offset, unsigned width, bool signedValue, int64_t& value) const {
+bool SimCamera::read(SimBlock block, unsigned offset, unsigned width, bool signedValue,
+                     int64_t& value) const {
   if (!validPlace(block, offset, width)) return false;
   uint64_t word = 0;
   for (unsigned i = 0; i < width; ++i) word |= uint64_t(bytes(block)[offset + i]) << (8 * i);
@@ -177,7 +195,9 @@ bool SimCamera::write(SimBlock block, unsigned offset, unsigned width, int64_t v
   if (!validPlace(block, offset, width) || !fitsWidth(value, width)) return false;
   for (unsigned i = 0; i < width; ++i) mutableBytes(block)[offset + i] = uint8_t(uint64_t(value) >> (8 * i));
   // A dial turned on the camera has the effects the camera's own menus would have.
-  const auto covers = [&](SimBlock b, size_t place) { return block == b && offset <= place && place < offset + width; };
+  const auto covers = [&](SimBlock b, size_t place) {
+    return block == b && offset <= place && place < offset + width;
+  };
   if (covers(SimBlock::SETTINGS, offsetof(appc_setup_all_settings, flat_mode)) &&
       hasFlatMode(mSettings.flat_mode)) {
     selectFlatMode(mSettings.flat_mode);

@@ -20,23 +20,23 @@ struct sim_system_values {
   uint8_t orientation_setting;  // orientation lock: 0 all, 1..4 locked, 5 all but upside down
   uint8_t protocol_adapter;     // model number of the selected adapter, 0 until one is selected
   // What the system, live-view, voice and button requests leave behind.
-  uint8_t power_state;          // 0 on, 1 asleep, 2 off; the status read answers NAK-off unless on
-  uint8_t locate;               // 1 while the camera signals where it is
-  uint8_t fw_update_state;      // 0 idle, 1 downloading, 2 downloaded, 3 download failed
-  uint8_t camera_control;       // the control status a client reported last
-  uint8_t wired_usb_control;    // 1 while a wired client controls the camera
-  uint16_t analytics_file;      // number in the analytics file name; a clear starts the next file
-  uint32_t analytics_bytes;     // size of the current analytics file
-  uint8_t liveview_selected;    // 1 while a live-view exposure point is set
-  uint8_t liveview_exposure;    // the point: exposure type, x, y (0..100), lens
+  uint8_t power_state;        // 0 on, 1 asleep, 2 off; the status read answers NAK-off unless on
+  uint8_t locate;             // 1 while the camera signals where it is
+  uint8_t fw_update_state;    // 0 idle, 1 downloading, 2 downloaded, 3 download failed
+  uint8_t camera_control;     // the control status a client reported last
+  uint8_t wired_usb_control;  // 1 while a wired client controls the camera
+  uint16_t analytics_file;    // number in the analytics file name; a clear starts the next file
+  uint32_t analytics_bytes;   // size of the current analytics file
+  uint8_t liveview_selected;  // 1 while a live-view exposure point is set
+  uint8_t liveview_exposure;  // the point: exposure type, x, y (0..100), lens
   uint8_t liveview_x;
   uint8_t liveview_y;
   uint8_t liveview_lens;
-  uint16_t button_presses;      // button requests taken, and the last one's library id and state
+  uint16_t button_presses;  // button requests taken, and the last one's library id and state
   uint8_t button_id;
   uint8_t button_state;
-  uint16_t voice_tags;          // moments tagged by voice while recording
-  uint8_t mix_preset;           // the one-byte preset id of the multi-camera mix group (17/25)
+  uint16_t voice_tags;  // moments tagged by voice while recording
+  uint8_t mix_preset;   // the one-byte preset id of the multi-camera mix group (17/25)
   uint8_t reserved[2];
 };
 #pragma pack(pop)

@@ -28,8 +28,8 @@ struct ModeCase {
 TEST(SimCameraMode, ModeRequestsChangeTheBlocksTheDaemonReads) {
   const ModeCase cases[] = {
       {17, 17, 1}, {1, 17, 1},  // a legacy mode picks the flat mode last used in its group
-      {0, 12, 0},  {24, 24, 0}, {2, 20, 2}, {26, 26, 2}, {2, 26, 2}, {0, 24, 0}, {15, 15, 0}, {23, 23, 0},
-      {99, -1, 0}, {-1, -1, 0}, {14, -1, 0},
+      {0, 12, 0},  {24, 24, 0}, {2, 20, 2},  {26, 26, 2}, {2, 26, 2},  {0, 24, 0},
+      {15, 15, 0}, {23, 23, 0}, {99, -1, 0}, {-1, -1, 0}, {14, -1, 0},
   };
   SimCamera camera(57);
   for (const ModeCase& c : cases) {
@@ -45,7 +45,8 @@ TEST(SimCameraMode, ModeRequestsChangeTheBlocksTheDaemonReads) {
     EXPECT_EQ(camera.settings().flat_mode, c.expected);
     EXPECT_EQ(camera.status().mode, c.group);
     EXPECT_EQ(copyOf(camera.status().active_preset_group), uint32_t(c.group));
-    const int8_t selected[] = {camera.status().video_selected_flatmode, camera.status().photo_selected_flatmode,
+    const int8_t selected[] = {camera.status().video_selected_flatmode,
+                               camera.status().photo_selected_flatmode,
                                camera.status().timelapse_selected_flatmode};
     EXPECT_EQ(selected[c.group], c.expected);
     const uint32_t presets[] = {camera.status().video_preset_id, camera.status().photo_preset_id,
@@ -214,9 +215,16 @@ TEST(SimCameraState, LinkedValuesFollowEachOther) {
 
 TEST(SimCameraState, AssignmentsAreBoundedAndRefusedWhole) {
   const char* refused[] = {
-      "status.battery_percent=256", "status.orientation=-129", "status.nothing=1", "status@383:2=1",
-      "status@10:3=1",              "settings@-1:1=1",         "model=256",        "status.busy=1x",
-      "status.busy= +1",            "no equals sign",
+      "status.battery_percent=256",
+      "status.orientation=-129",
+      "status.nothing=1",
+      "status@383:2=1",
+      "status@10:3=1",
+      "settings@-1:1=1",
+      "model=256",
+      "status.busy=1x",
+      "status.busy= +1",
+      "no equals sign",
   };
   for (const char* line : refused) {
     SimCamera camera(57);
@@ -275,8 +283,9 @@ TEST(SimControlCommands, RepliesAndRefusals) {
       {"fault 8/11 late 60001", "error bad delay"},
       {"fault 8/11 malformed bent", "error malformed short|lying|random"},
       {"fault 8/11 drop 0", "error bad count"},
-      {"fault 8/11 explode", "error usage: fault G/I error E|nakoff|size LEN|drop|late MS|seq|malformed "
-                             "short|lying|random|dup [N|always]; fault clear"},
+      {"fault 8/11 explode",
+       "error usage: fault G/I error E|nakoff|size LEN|drop|late MS|seq|malformed "
+       "short|lying|random|dup [N|always]; fault clear"},
       {"fault clear", "ok"},
       {"faults", "ok "},
       {"count 8/11", "ok 0"},
@@ -314,8 +323,12 @@ TEST(SimControlCommands, ModelSwitchEndsTheTranscodeJobs) {
 }
 
 TEST(SimControlCommands, SameCommandsGiveTheSameState) {
-  const char* script[] = {"model 51", "set settings.flat_mode 19", "set system.lens_mode 1",
-                          "set status.encoding 1", "set status.recording_seconds 93", "set settings.flat_mode 13",
+  const char* script[] = {"model 51",
+                          "set settings.flat_mode 19",
+                          "set system.lens_mode 1",
+                          "set status.encoding 1",
+                          "set status.recording_seconds 93",
+                          "set settings.flat_mode 13",
                           "drift step 7200"};
   SimSimulator first(SimOptions{});
   SimSimulator second(SimOptions{});
@@ -324,8 +337,11 @@ TEST(SimControlCommands, SameCommandsGiveTheSameState) {
     ASSERT_EQ(second.execute(command, 1), "ok");
   }
   EXPECT_EQ(first.execute("dump", 1), second.execute("dump", 1));
-  EXPECT_EQ(std::memcmp(first.camera().bytes(SimBlock::STATUS), second.camera().bytes(SimBlock::STATUS), 384), 0);
-  EXPECT_EQ(std::memcmp(first.camera().bytes(SimBlock::SETTINGS), second.camera().bytes(SimBlock::SETTINGS), 238), 0);
+  EXPECT_EQ(std::memcmp(first.camera().bytes(SimBlock::STATUS), second.camera().bytes(SimBlock::STATUS), 384),
+            0);
+  EXPECT_EQ(
+      std::memcmp(first.camera().bytes(SimBlock::SETTINGS), second.camera().bytes(SimBlock::SETTINGS), 238),
+      0);
   EXPECT_NE(first.execute("dump", 1).find("settings.flat_mode=13"), std::string::npos);
 }
 

@@ -16,7 +16,8 @@ constexpr unsigned kRecordingTags = 72;
 
 void shutter(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
   uint8_t value = 0;
-  reply.status = simPayloadByte(request, value) && value <= 1 ? camera.shutter(value == 1) : KL_ERR_INVALID_PARAM;
+  reply.status =
+      simPayloadByte(request, value) && value <= 1 ? camera.shutter(value == 1) : KL_ERR_INVALID_PARAM;
 }
 
 // Only a running recording can be tagged.

@@ -4,10 +4,10 @@
 
 #include "camera_link.h"
 #include "sim_csi_control.h"
+#include "sim_drift.h"
 #include "sim_family_control.h"
 #include "sim_members.h"
 #include "sim_simulator.h"
-#include "sim_drift.h"
 #include "sim_state_file.h"
 #include "sim_transcode_control.h"
 
@@ -24,7 +24,8 @@ struct Command {
 
 const std::string kOk = "ok";
 const char kFaultUsage[] =
-    "fault G/I error E|nakoff|size LEN|drop|late MS|seq|malformed short|lying|random|dup [N|always]; fault clear";
+    "fault G/I error E|nakoff|size LEN|drop|late MS|seq|malformed short|lying|random|dup [N|always]; fault "
+    "clear";
 constexpr int64_t kMaxLateMs = 60000;
 
 std::string hexOf(const std::vector<uint8_t>& bytes) {
@@ -42,8 +43,8 @@ bool parseRequest(const std::string& text, uint16_t& group, uint16_t& id) {
   const size_t slash = text.find('/');
   int64_t g = 0;
   int64_t i = 0;
-  if (slash == std::string::npos || !simParseNumber(text.substr(0, slash), g) || !simParseNumber(text.substr(slash + 1), i) ||
-      g < 0 || g > 0xFFFF || i < 0 || i > 0xFFFF) {
+  if (slash == std::string::npos || !simParseNumber(text.substr(0, slash), g) ||
+      !simParseNumber(text.substr(slash + 1), i) || g < 0 || g > 0xFFFF || i < 0 || i > 0xFFFF) {
     return false;
   }
   group = uint16_t(g);
@@ -59,8 +60,8 @@ bool parseCount(const Words& words, size_t index, unsigned& count, bool* lasting
     return true;
   }
   int64_t value = 1;
-  if (words.size() > index + 1 || (words.size() == index + 1 && !simParseNumber(words[index], value)) || value < 1 ||
-      value > 1000) {
+  if (words.size() > index + 1 || (words.size() == index + 1 && !simParseNumber(words[index], value)) ||
+      value < 1 || value > 1000) {
     return false;
   }
   count = unsigned(value);
@@ -109,18 +110,21 @@ std::string fault(SimSimulator& sim, const Words& words, unsigned) {
   return kOk;
 }
 
-std::string faults(SimSimulator& sim, const Words&, unsigned) { return "ok " + sim.router().faults().describe(); }
+std::string faults(SimSimulator& sim, const Words&, unsigned) {
+  return "ok " + sim.router().faults().describe();
+}
 
 // event JS | event JR | event PU CODE ID | event PU (no argument)
 std::string event(SimSimulator& sim, const Words& words, unsigned client) {
-  if ((words[1] == "JS" || words[1] == "JR") && words.size() == 2) return sim.startSystemEvent(words[1], client);
+  if ((words[1] == "JS" || words[1] == "JR") && words.size() == 2)
+    return sim.startSystemEvent(words[1], client);
   if (words[1] == "PU" && words.size() == 2) {
     return sim.sendPresetUpdate(0, 0, false) == 0 ? kOk : "error cannot send to the daemon";
   }
   int64_t code = 0;
   int64_t id = 0;
-  if (words[1] != "PU" || words.size() != 4 || !simParseNumber(words[2], code) || !simParseNumber(words[3], id) ||
-      code < 0 || code > 0xFF || id < 0 || id > 0xFFFFFFFF) {
+  if (words[1] != "PU" || words.size() != 4 || !simParseNumber(words[2], code) ||
+      !simParseNumber(words[3], id) || code < 0 || code > 0xFF || id < 0 || id > 0xFFFFFFFF) {
     return "error usage: event JS|JR|PU [CODE ID]";
   }
   return sim.sendPresetUpdate(uint8_t(code), uint32_t(id)) == 0 ? kOk : "error cannot send to the daemon";
@@ -139,7 +143,9 @@ std::string get(SimSimulator& sim, const Words& words, unsigned) {
   return "ok " + std::to_string(value);
 }
 
-std::string dump(SimSimulator& sim, const Words&, unsigned) { return "ok " + simDumpMembers(sim.camera()); }
+std::string dump(SimSimulator& sim, const Words&, unsigned) {
+  return "ok " + simDumpMembers(sim.camera());
+}
 
 std::string count(SimSimulator& sim, const Words& words, unsigned) {
   uint16_t group = 0;
@@ -148,7 +154,9 @@ std::string count(SimSimulator& sim, const Words& words, unsigned) {
   return "ok " + std::to_string(sim.router().count(group, id));
 }
 
-std::string counts(SimSimulator& sim, const Words&, unsigned) { return "ok " + sim.router().describeCounts(); }
+std::string counts(SimSimulator& sim, const Words&, unsigned) {
+  return "ok " + sim.router().describeCounts();
+}
 
 std::string resetCounts(SimSimulator& sim, const Words&, unsigned) {
   sim.router().resetCounters();
@@ -172,12 +180,15 @@ std::string model(SimSimulator& sim, const Words& words, unsigned) {
   return kOk;
 }
 
-std::string ping(SimSimulator&, const Words&, unsigned) { return kOk; }
+std::string ping(SimSimulator&, const Words&, unsigned) {
+  return kOk;
+}
 
 std::string preset(SimSimulator& sim, const Words& words, unsigned) {
   int64_t id = 0;
   const SimPreset* found = nullptr;
-  if (simParseNumber(words[1], id) && id >= 0 && id <= 0xFFFFFFFF) found = sim.camera().presets().find(uint32_t(id));
+  if (simParseNumber(words[1], id) && id >= 0 && id <= 0xFFFFFFFF)
+    found = sim.camera().presets().find(uint32_t(id));
   if (found == nullptr) return "error unknown preset " + words[1];
   return std::string("ok edited=") + (found->edited ? "1" : "0");
 }

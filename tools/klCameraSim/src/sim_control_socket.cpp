@@ -37,7 +37,8 @@ SimFd simControlListen(const std::string& name) {
   SimFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
   sockaddr_un address;
   const socklen_t length = abstractAddress(name, address);
-  if (!fd.valid() || bind(fd.get(), reinterpret_cast<sockaddr*>(&address), length) != 0 || listen(fd.get(), 8) != 0) {
+  if (!fd.valid() || bind(fd.get(), reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+      listen(fd.get(), 8) != 0) {
     return SimFd();
   }
   return fd;
@@ -51,13 +52,16 @@ SimFd simControlConnect(const std::string& name) {
   return fd;
 }
 
-bool simControlSend(int fd, const std::string& command) { return sendAll(fd, command + "\n"); }
+bool simControlSend(int fd, const std::string& command) {
+  return sendAll(fd, command + "\n");
+}
 
 bool simControlReceive(int fd, std::string& reply, int timeoutMs) {
   reply.clear();
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   while (reply.size() < SIM_CONTROL_REPLY_MAX) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     pollfd pfd = {fd, POLLIN, 0};
     if (left.count() <= 0) return false;
     const int ready = poll(&pfd, 1, int(left.count()));
@@ -76,7 +80,8 @@ bool simControlExchange(int fd, const std::string& command, std::string& reply, 
   return simControlSend(fd, command) && simControlReceive(fd, reply, timeoutMs);
 }
 
-bool simControlRequest(const std::string& name, const std::string& command, std::string& reply, int timeoutMs) {
+bool simControlRequest(const std::string& name, const std::string& command, std::string& reply,
+                       int timeoutMs) {
   SimFd fd = simControlConnect(name);
   return fd.valid() && simControlExchange(fd.get(), command, reply, timeoutMs);
 }

@@ -21,4 +21,5 @@ bool simControlReceive(int fd, std::string& reply, int timeoutMs);
 // False when the connection fails, closes or times out.
 bool simControlExchange(int fd, const std::string& command, std::string& reply, int timeoutMs);
 // Connects, exchanges one line and disconnects.
-bool simControlRequest(const std::string& name, const std::string& command, std::string& reply, int timeoutMs);
+bool simControlRequest(const std::string& name, const std::string& command, std::string& reply,
+                       int timeoutMs);

@@ -16,8 +16,9 @@ using Status = std::tuple<int64_t, int64_t, int64_t, int64_t, int64_t, int64_t>;
 Status statusOf(const SimCamera& camera) {
   const appc_system_all_status& s = camera.status();
   // Copies: packed members cannot be bound to references.
-  return {int64_t(s.battery_percent), int64_t(s.battery_level), int64_t(s.recording_seconds),
-          int64_t(s.remaining_video_seconds), int64_t(s.remaining_space_kb), int64_t(s.internal_temperature_c)};
+  return {int64_t(s.battery_percent),    int64_t(s.battery_level),
+          int64_t(s.recording_seconds),  int64_t(s.remaining_video_seconds),
+          int64_t(s.remaining_space_kb), int64_t(s.internal_temperature_c)};
 }
 
 TEST(SimDrift, BatteryCardAndTemperatureFollowTheSeconds) {
@@ -58,7 +59,8 @@ TEST(SimDrift, ControlCommandsAndTheClockFollowingDefault) {
   uint64_t id = 0;
   uint32_t estimate = 0;
   int8_t refusal = 0;
-  ASSERT_EQ(sim.camera().transcodes().start(KLC_TRANSCODE_VIDEO_START, "VID_0001.MP4", id, estimate, refusal), 0);
+  ASSERT_EQ(sim.camera().transcodes().start(KLC_TRANSCODE_VIDEO_START, "VID_0001.MP4", id, estimate, refusal),
+            0);
   EXPECT_EQ(sim.execute("drift step 2", 1), "ok");
   EXPECT_EQ(sim.execute("transcode", 1).rfind("ok 1001:1:50:", 0), 0u) << sim.execute("transcode", 1);
   fast.drift = true;

@@ -30,7 +30,8 @@ std::string textOf(uint8_t* msg, uint8_t type) {
 int simBuildSystemEvent(uint8_t* msg, unsigned capacity, const char* code, const char* replyQueue) {
   sntlv_msg_init(msg, capacity, CAT_SYS_CMD);
   // The command argument is empty but present: validation on the daemon's side requires it.
-  if (sntlv_add_bin(msg, capacity, TLV_CMD, 2, code) == 0 || sntlv_add_bin(msg, capacity, TLV_CMDARG, 0, "") == 0) {
+  if (sntlv_add_bin(msg, capacity, TLV_CMD, 2, code) == 0 ||
+      sntlv_add_bin(msg, capacity, TLV_CMDARG, 0, "") == 0) {
     return 0;
   }
   return finishMessage(msg, capacity, replyQueue);

@@ -8,20 +8,20 @@
 namespace {
 
 // Settings-block places of the values below (those with a setting id match the id table).
-constexpr unsigned kVideoIsoMax = 48;    // setting 13
-constexpr unsigned kVideoIsoMin = 49;    // setting 102
-constexpr unsigned kVideoShutter = 50;   // setting 145
+constexpr unsigned kVideoIsoMax = 48;        // setting 13
+constexpr unsigned kVideoIsoMin = 49;        // setting 102
+constexpr unsigned kVideoShutter = 50;       // setting 145
 constexpr unsigned kVideoWhiteBalance = 51;  // setting 11
 constexpr unsigned kSurgeSpeed1x = 56;
 constexpr unsigned kSurgeSpeedRamp = 57;
 constexpr unsigned kSurgeSpeedRampActive = 58;
-constexpr unsigned kPhotoTimer = 82;     // setting 105
-constexpr unsigned kPhotoIsoMax = 83;    // setting 24
-constexpr unsigned kPhotoIsoMin = 84;    // setting 75
+constexpr unsigned kPhotoTimer = 82;         // setting 105
+constexpr unsigned kPhotoIsoMax = 83;        // setting 24
+constexpr unsigned kPhotoIsoMin = 84;        // setting 75
 constexpr unsigned kPhotoWhiteBalance = 85;  // setting 22
-constexpr unsigned kMultiIsoMax = 127;   // setting 37
-constexpr unsigned kMultiIsoMin = 128;   // setting 76
-constexpr unsigned kShortcutsFirst = 167;  // settings 129 to 132
+constexpr unsigned kMultiIsoMax = 127;       // setting 37
+constexpr unsigned kMultiIsoMin = 128;       // setting 76
+constexpr unsigned kShortcutsFirst = 167;    // settings 129 to 132
 constexpr unsigned kShortcutsCount = 4;
 
 constexpr uint16_t kGroupSettings = 7;
@@ -43,7 +43,15 @@ struct ExposureFamily {
 };
 
 const ExposureFamily kFamilies[] = {
-    {0x102, 2, 26, kVideoIsoMax, kVideoIsoMin, klc_video_vantix_iso_number, 1, 8, {kVideoShutter, kVideoWhiteBalance}},
+    {0x102,
+     2,
+     26,
+     kVideoIsoMax,
+     kVideoIsoMin,
+     klc_video_vantix_iso_number,
+     1,
+     8,
+     {kVideoShutter, kVideoWhiteBalance}},
     {0x103, 3, 22, kPhotoIsoMax, kPhotoIsoMin, klc_photo_vantix_iso_number, 4, 3, {kPhotoWhiteBalance, 0}},
     {0x104, 4, 26, kMultiIsoMax, kMultiIsoMin, klc_photo_vantix_iso_number, 4, 3, {0, 0}},
 };
@@ -51,7 +59,9 @@ const ExposureFamily kFamilies[] = {
 // Library ids within a family's group (camera_link.h).
 enum : uint16_t { kReset = 1, kIsoGet = 2, kIsoSet = 3, kIsoMinGet = 4, kIsoMinSet = 5 };
 
-void setSetting(SimCamera& camera, unsigned offset, int64_t value) { camera.write(SimBlock::SETTINGS, offset, 1, value); }
+void setSetting(SimCamera& camera, unsigned offset, int64_t value) {
+  camera.write(SimBlock::SETTINGS, offset, 1, value);
+}
 
 const ExposureFamily* familyOfGroup(uint16_t group) {
   for (const ExposureFamily& family : kFamilies) {

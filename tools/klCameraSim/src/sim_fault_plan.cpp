@@ -10,14 +10,10 @@ struct KindName {
 };
 
 constexpr KindName kKindNames[] = {
-    {SimFaultKind::ERROR_STATUS, "error"},
-    {SimFaultKind::NAK_OFF, "nakoff"},
-    {SimFaultKind::WRONG_SIZE, "size"},
-    {SimFaultKind::NO_REPLY, "drop"},
-    {SimFaultKind::LATE, "late"},
-    {SimFaultKind::WRONG_SEQUENCE, "seq"},
-    {SimFaultKind::MALFORMED, "malformed"},
-    {SimFaultKind::DUPLICATE, "dup"},
+    {SimFaultKind::ERROR_STATUS, "error"},  {SimFaultKind::NAK_OFF, "nakoff"},
+    {SimFaultKind::WRONG_SIZE, "size"},     {SimFaultKind::NO_REPLY, "drop"},
+    {SimFaultKind::LATE, "late"},           {SimFaultKind::WRONG_SEQUENCE, "seq"},
+    {SimFaultKind::MALFORMED, "malformed"}, {SimFaultKind::DUPLICATE, "dup"},
 };
 
 constexpr const char* kMalformedNames[] = {"short", "lying", "random"};
@@ -32,8 +28,8 @@ std::string describeFault(const SimFault& fault) {
 }  // namespace
 
 bool simFaultHasValue(SimFaultKind kind) {
-  return kind == SimFaultKind::ERROR_STATUS || kind == SimFaultKind::WRONG_SIZE || kind == SimFaultKind::LATE ||
-         kind == SimFaultKind::MALFORMED;
+  return kind == SimFaultKind::ERROR_STATUS || kind == SimFaultKind::WRONG_SIZE ||
+         kind == SimFaultKind::LATE || kind == SimFaultKind::MALFORMED;
 }
 
 bool simMalformedFromName(const std::string& name, int32_t& value) {
@@ -84,9 +80,12 @@ std::string SimFaultPlan::describe() const {
     // Runs of equal faults are shown once with their count.
     for (size_t i = 0; i < queue.size();) {
       size_t run = 1;
-      while (i + run < queue.size() && queue[i + run].kind == queue[i].kind && queue[i + run].value == queue[i].value) ++run;
+      while (i + run < queue.size() && queue[i + run].kind == queue[i].kind &&
+             queue[i + run].value == queue[i].value)
+        ++run;
       if (!text.empty()) text += ' ';
-      text += std::to_string(klc_link_group(key)) + '/' + std::to_string(klc_link_id(key)) + ':' + describeFault(queue[i]);
+      text += std::to_string(klc_link_group(key)) + '/' + std::to_string(klc_link_id(key)) + ':' +
+              describeFault(queue[i]);
       text += queue[i].lasting ? std::string("xalways") : 'x' + std::to_string(run);
       i += run;
     }

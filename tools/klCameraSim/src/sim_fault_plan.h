@@ -5,7 +5,16 @@
 #include <map>
 #include <string>
 
-enum class SimFaultKind { ERROR_STATUS, NAK_OFF, WRONG_SIZE, NO_REPLY, LATE, WRONG_SEQUENCE, MALFORMED, DUPLICATE };
+enum class SimFaultKind {
+  ERROR_STATUS,
+  NAK_OFF,
+  WRONG_SIZE,
+  NO_REPLY,
+  LATE,
+  WRONG_SEQUENCE,
+  MALFORMED,
+  DUPLICATE
+};
 
 // How a MALFORMED reply is spoiled.
 enum : int32_t { SIM_MALFORMED_SHORT = 0, SIM_MALFORMED_LYING = 1, SIM_MALFORMED_RANDOM = 2 };

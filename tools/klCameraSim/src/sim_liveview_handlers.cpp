@@ -19,7 +19,9 @@ constexpr int8_t kUpsideDown = 2;
 constexpr uint8_t kMaxCoordinate = 100;
 constexpr int kMultiShotGroup = 2;
 
-void refuse(SimReply& reply) { reply.status = KL_ERR_INVALID_PARAM; }
+void refuse(SimReply& reply) {
+  reply.status = KL_ERR_INVALID_PARAM;
+}
 
 // 0 while the camera hangs upside down (the stream is then inverted), else 1.
 void streamOrientation(SimCamera& camera, const klc_link_request&, SimReply& reply) {
@@ -44,7 +46,9 @@ void clearPoint(SimCamera& camera, const klc_link_request&, SimReply&) {
   simSetSystem(camera, SIM_SYSTEM_VALUE(liveview_selected), 0);
 }
 
-bool encoding(const SimCamera& camera) { return camera.status().encoding != 0; }
+bool encoding(const SimCamera& camera) {
+  return camera.status().encoding != 0;
+}
 
 // Voice captures switch to the mode they need first; nothing is switched while a capture runs.
 int captureIn(SimCamera& camera, int32_t mode) {
@@ -77,14 +81,22 @@ int tag(SimCamera& camera) {
 // Voice requests 15/0 to 15/6 and 15/10, by id.
 int voiceAction(SimCamera& camera, uint16_t id) {
   switch (id) {
-    case 0: return captureIn(camera, 1);
-    case 1: return captureIn(camera, 0);
-    case 2: return camera.shutter(false);
-    case 3: return timeLapseStart(camera);
-    case 4: return timeLapseStop(camera);
-    case 5: return captureIn(camera, SIM_FLAT_BURST);
-    case 6: return tag(camera);
-    default: return KL_OK;  // 10: the story is edited on the phone; the camera only hears of it
+    case 0:
+      return captureIn(camera, 1);
+    case 1:
+      return captureIn(camera, 0);
+    case 2:
+      return camera.shutter(false);
+    case 3:
+      return timeLapseStart(camera);
+    case 4:
+      return timeLapseStop(camera);
+    case 5:
+      return captureIn(camera, SIM_FLAT_BURST);
+    case 6:
+      return tag(camera);
+    default:
+      return KL_OK;  // 10: the story is edited on the phone; the camera only hears of it
   }
 }
 

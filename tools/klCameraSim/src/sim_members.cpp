@@ -9,8 +9,11 @@
 namespace {
 
 // Named members come from the block layouts themselves, so names and offsets cannot drift apart.
-#define SIM_MEMBER(prefix, block, type, field) \
-  { prefix #field, block, offsetof(type, field), sizeof(type::field), std::is_signed<decltype(type::field)>::value }
+#define SIM_MEMBER(prefix, block, type, field)                        \
+  {                                                                   \
+    prefix #field, block, offsetof(type, field), sizeof(type::field), \
+        std::is_signed<decltype(type::field)>::value                  \
+  }
 #define SIM_STATUS(field) SIM_MEMBER("status.", SimBlock::STATUS, appc_system_all_status, field)
 #define SIM_SETTING(field) SIM_MEMBER("settings.", SimBlock::SETTINGS, appc_setup_all_settings, field)
 #define SIM_SYSTEM(field) SIM_MEMBER("system.", SimBlock::SYSTEM, sim_system_values, field)
@@ -101,7 +104,8 @@ bool parseRawPlace(const std::string& text, SimMember& member) {
   if (at == std::string::npos || colon == std::string::npos) return false;
   int64_t offset = 0;
   int64_t width = 0;
-  if (!simBlockFromName(text.substr(0, at), member.block) || !simParseNumber(text.substr(at + 1, colon - at - 1), offset) ||
+  if (!simBlockFromName(text.substr(0, at), member.block) ||
+      !simParseNumber(text.substr(at + 1, colon - at - 1), offset) ||
       !simParseNumber(text.substr(colon + 1), width)) {
     return false;
   }

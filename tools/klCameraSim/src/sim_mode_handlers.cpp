@@ -13,7 +13,8 @@ void setMode(SimCamera& camera, const klc_link_request& request, SimReply& reply
 
 void setModeSubMode(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
   int32_t words[2] = {};
-  reply.status = simPayloadWords(request, words, 2) ? camera.setModeSubMode(words[0], words[1]) : KL_ERR_INVALID_PARAM;
+  reply.status =
+      simPayloadWords(request, words, 2) ? camera.setModeSubMode(words[0], words[1]) : KL_ERR_INVALID_PARAM;
 }
 
 void getModeFlatMode(SimCamera& camera, const klc_link_request&, SimReply& reply) {

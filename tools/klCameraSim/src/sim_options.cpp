@@ -65,6 +65,7 @@ bool simParseCommandLine(int argc, const char* const* argv, SimCommandLine& line
 }
 
 const char* simUsage() {
-  return "usage: klCameraSim [--model N] [--fast] [--drift] [--no-sleep-events] [--state FILE] [--control NAME]\n"
+  return "usage: klCameraSim [--model N] [--fast] [--drift] [--no-sleep-events] [--state FILE] [--control "
+         "NAME]\n"
          "       klCameraSim [--control NAME] ctl COMMAND [WORDS...]\n";
 }

@@ -6,8 +6,8 @@
 #include "sim_simulator.h"
 
 struct SimCommandLine {
-  bool control = false;      // "ctl": act as a control client
-  std::string controlLine;   // the words after "ctl", joined by blanks
+  bool control = false;     // "ctl": act as a control client
+  std::string controlLine;  // the words after "ctl", joined by blanks
   SimOptions options;
 };
 

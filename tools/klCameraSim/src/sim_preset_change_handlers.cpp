@@ -74,8 +74,9 @@ void remove(SimCamera& camera, const klc_link_request& request, SimReply& reply)
 
 void setOrder(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
   int32_t words[2] = {};
-  refuseUnless(simPayloadWords(request, words, 2) && camera.presets().moveTo(uint32_t(words[0]), uint32_t(words[1])),
-               reply);
+  refuseUnless(
+      simPayloadWords(request, words, 2) && camera.presets().moveTo(uint32_t(words[0]), uint32_t(words[1])),
+      reply);
 }
 
 // What the camera does with 17/9 and 5/28 is not known; it takes them without a change.
@@ -83,8 +84,9 @@ void accept(SimCamera&, const klc_link_request&, SimReply&) {}
 
 void factoryReset(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
   int32_t id = 0;
-  refuseUnless(simPayloadWords(request, &id, 1) && camera.presets().resetToFactory(uint32_t(id), camera.model()),
-               reply);
+  refuseUnless(
+      simPayloadWords(request, &id, 1) && camera.presets().resetToFactory(uint32_t(id), camera.model()),
+      reply);
 }
 
 void setTitleIcon(SimCamera& camera, const klc_link_request& request, SimReply& reply) {

@@ -17,8 +17,8 @@ std::vector<uint8_t> SimPresetStore::groups() const {
   return std::vector<uint8_t>(present.begin(), present.end());
 }
 
-bool SimPresetStore::create(uint8_t group, int8_t flatMode, uint32_t icon, uint32_t title, uint32_t titleNumber,
-                            uint32_t& id) {
+bool SimPresetStore::create(uint8_t group, int8_t flatMode, uint32_t icon, uint32_t title,
+                            uint32_t titleNumber, uint32_t& id) {
   if (group > kLastCustomGroup) return false;
   id = addCustom(group, flatMode, icon, title, titleNumber);
   mEditOpen = true;
@@ -28,7 +28,8 @@ bool SimPresetStore::create(uint8_t group, int8_t flatMode, uint32_t icon, uint3
 }
 
 bool SimPresetStore::remove(uint32_t id) {
-  auto found = std::find_if(mPresets.begin(), mPresets.end(), [id](const SimPreset& p) { return p.id == id; });
+  auto found =
+      std::find_if(mPresets.begin(), mPresets.end(), [id](const SimPreset& p) { return p.id == id; });
   if (found == mPresets.end() || !found->custom) return false;
   const uint8_t group = found->group;
   mPresets.erase(found);
@@ -38,7 +39,8 @@ bool SimPresetStore::remove(uint32_t id) {
 }
 
 bool SimPresetStore::moveTo(uint32_t id, uint32_t order) {
-  auto found = std::find_if(mPresets.begin(), mPresets.end(), [id](const SimPreset& p) { return p.id == id; });
+  auto found =
+      std::find_if(mPresets.begin(), mPresets.end(), [id](const SimPreset& p) { return p.id == id; });
   if (found == mPresets.end()) return false;
   const SimPreset moved = *found;
   mPresets.erase(found);

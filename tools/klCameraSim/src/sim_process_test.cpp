@@ -29,7 +29,8 @@ class SimProcessTest : public ::testing::Test {
     ASSERT_EQ(posix_spawn(&pid, KL_CAMERA_SIM_PATH, nullptr, nullptr, argv.data(), environ), 0);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     std::string reply;
-    while (!simControlRequest(SIM_CONTROL_NAME, "ping", reply, 200) && std::chrono::steady_clock::now() < deadline) {
+    while (!simControlRequest(SIM_CONTROL_NAME, "ping", reply, 200) &&
+           std::chrono::steady_clock::now() < deadline) {
       poll(nullptr, 0, 5);  // back off between attempts
     }
     ASSERT_EQ(reply, "ok");
@@ -94,7 +95,8 @@ TEST_F(SimProcessTest, SignalEndsItCleanlyAndRemovesTheLinkQueue) {
 
 TEST_F(SimProcessTest, SecondSimulatorRefusesToStartAndLeavesTheFirstServing) {
   start({"--fast"});
-  const ChildResult second = run_in_child([] { execl(KL_CAMERA_SIM_PATH, KL_CAMERA_SIM_PATH, static_cast<char*>(nullptr)); });
+  const ChildResult second =
+      run_in_child([] { execl(KL_CAMERA_SIM_PATH, KL_CAMERA_SIM_PATH, static_cast<char*>(nullptr)); });
   EXPECT_EQ(WEXITSTATUS(second.status), 1);
   const mqd_t link = mq_open(SIM_LINK_QUEUE, O_WRONLY);
   EXPECT_NE(link, mqd_t(-1));
@@ -103,8 +105,10 @@ TEST_F(SimProcessTest, SecondSimulatorRefusesToStartAndLeavesTheFirstServing) {
 }
 
 TEST_F(SimProcessTest, BadOptionsAndBadStateFilesStopTheStart) {
-  const char* const cases[][3] = {{"--model", "0", nullptr}, {"--state", "/nonexistent/state", nullptr},
-                                  {"--colour", nullptr, nullptr}, {"ctl", nullptr, nullptr}};
+  const char* const cases[][3] = {{"--model", "0", nullptr},
+                                  {"--state", "/nonexistent/state", nullptr},
+                                  {"--colour", nullptr, nullptr},
+                                  {"ctl", nullptr, nullptr}};
   for (const auto& args : cases) {
     const ChildResult result = run_in_child([&] {
       execl(KL_CAMERA_SIM_PATH, KL_CAMERA_SIM_PATH, args[0], args[1], args[2], static_cast<char*>(nullptr));

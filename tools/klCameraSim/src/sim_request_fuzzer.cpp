@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (router.handle(data, unsigned(size), outcome) != decodes) std::abort();
   if (!outcome.send) return 0;
   klc_link_reply reply{};
-  if (klc_link_decode_reply(outcome.message.data(), unsigned(outcome.message.size()), &reply) != 0) std::abort();
+  if (klc_link_decode_reply(outcome.message.data(), unsigned(outcome.message.size()), &reply) != 0)
+    std::abort();
   if (reply.header.seq != request.header.seq || reply.header.group != request.header.group ||
       reply.header.id != request.header.id || outcome.replyQueue != request.replyQueue) {
     std::abort();

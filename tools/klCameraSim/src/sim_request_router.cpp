@@ -8,8 +8,12 @@ namespace {
 // What a camera asleep or off still answers: the reads the daemon makes at start and resume, and the
 // power request itself.
 constexpr uint32_t kAnsweredAsleep[] = {
-    KLC_OP_STATE_GET_MODEL_NUMBER, KLC_OP_STATE_SELECT_PROTOCOL_ADAPTER, KLC_OP_SYSTEM_GET_LENSES,
-    KLC_OP_SYSTEM_GET_LENS_TYPE,   KLC_OP_SYSTEM_GET_POWER_PROFILE,       KLC_OP_SETUP_GET_ORIENTATION,
+    KLC_OP_STATE_GET_MODEL_NUMBER,
+    KLC_OP_STATE_SELECT_PROTOCOL_ADAPTER,
+    KLC_OP_SYSTEM_GET_LENSES,
+    KLC_OP_SYSTEM_GET_LENS_TYPE,
+    KLC_OP_SYSTEM_GET_POWER_PROFILE,
+    KLC_OP_SETUP_GET_ORIENTATION,
     klc_link_key(8, 2),
 };
 
@@ -38,8 +42,9 @@ bool SimRequestRouter::handle(const uint8_t* msg, unsigned length, SimOutcome& o
   const bool faulted = mFaults.take(header.group, header.id, fault);
   // A refused request leaves the camera as it was; a garbled or lost reply does not undo the work.
   const bool asleep = mCamera.system().power_state != SIM_POWER_ON && needsCameraAwake(key);
-  const bool refused = asleep || (faulted && (fault.kind == SimFaultKind::ERROR_STATUS ||
-                                              fault.kind == SimFaultKind::NAK_OFF));
+  const bool refused =
+      asleep ||
+      (faulted && (fault.kind == SimFaultKind::ERROR_STATUS || fault.kind == SimFaultKind::NAK_OFF));
   SimReply reply;
   if (asleep) reply.answer.assign(1, KLC_LINK_NAK_OFF);
   if (!refused) {

@@ -19,9 +19,9 @@ constexpr unsigned kShortcutsFirst = 169;  // where a model without controls num
 constexpr int32_t kOnscreenControls = 4;
 constexpr int32_t kShortcutsOnly = 2;
 constexpr int32_t kOnscreenMaximum = 31;
-constexpr unsigned kAudioOption = 172;    // setting 149
-constexpr unsigned kMicOption = 173;      // setting 164
-constexpr unsigned kLookback = 175;       // setting 167
+constexpr unsigned kAudioOption = 172;  // setting 149
+constexpr unsigned kMicOption = 173;    // setting 164
+constexpr unsigned kLookback = 175;     // setting 167
 constexpr uint8_t kLookbackExit = 4;
 constexpr uint8_t kOptionMaximum = 2;
 // Frame-rate values below this are too fast for a manual shutter.
@@ -44,7 +44,8 @@ bool hasValue(const SimCamera& camera, int32_t setting, uint32_t offset, int32_t
   if (offset == offsetof(appc_setup_all_settings, flat_mode)) return camera.hasFlatMode(value);
   static CameraFactory factory;
   CameraPlatform* platform = factory.setupCamera(camera.model());
-  return platform == nullptr || platform->getInfoHandler()->settingValueToOption(setting, value) != CAMERA_NO_OPTION;
+  return platform == nullptr ||
+         platform->getInfoHandler()->settingValueToOption(setting, value) != CAMERA_NO_OPTION;
 }
 
 // Payload: setting id, offset, width, flags, value. The value lands little-endian at its place.

@@ -30,7 +30,8 @@ constexpr size_t kMaxClients = 8;
 // kill costs only the request in hand (replies to stale requests carry old sequence numbers).
 bool openQueue(const char* name, long depth, klMbox_t& mbox) {
   mq_attr attr{};
-  if (klMbox_rxopen(name, depth, &mbox) != 0 || mq_getattr(mbox.mqd, &attr) != 0 || attr.mq_msgsize > KLMSG_MAX) {
+  if (klMbox_rxopen(name, depth, &mbox) != 0 || mq_getattr(mbox.mqd, &attr) != 0 ||
+      attr.mq_msgsize > KLMSG_MAX) {
     simLog("cannot open queue %s: %s", name, std::strerror(errno));
     return false;
   }
@@ -47,7 +48,9 @@ void closeQueue(klMbox_t& mbox, const char* name) {
 }  // namespace
 
 SimSimulator::SimSimulator(const SimOptions& options)
-    : mOptions(options), mCamera(options.model), mRouter(mCamera),
+    : mOptions(options),
+      mCamera(options.model),
+      mRouter(mCamera),
       mDrift(options.drift || options.replyDelayMs > 0),
       mStop(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
   if (mOptions.controlName.empty()) mOptions.controlName = SIM_CONTROL_NAME;
@@ -97,14 +100,18 @@ int SimSimulator::pollTimeoutMs() const {
   for (const LateReply& late : mLateReplies) deadlines.push_back(late.due);
   if (deadlines.empty()) return -1;
   const auto first = *std::min_element(deadlines.begin(), deadlines.end());
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(first - std::chrono::steady_clock::now());
+  const auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(first - std::chrono::steady_clock::now());
   return left.count() > 0 ? int(left.count()) + 1 : 0;
 }
 
 int SimSimulator::run() {
   for (;;) {
-    std::vector<pollfd> fds = {{mStop.get(), POLLIN, 0}, {mLink.mqd, POLLIN, 0}, {mEvents.mqd, POLLIN, 0},
-                               {mListen.get(), POLLIN, 0}, {mCsiQueue.mqd, POLLIN, 0}};
+    std::vector<pollfd> fds = {{mStop.get(), POLLIN, 0},
+                               {mLink.mqd, POLLIN, 0},
+                               {mEvents.mqd, POLLIN, 0},
+                               {mListen.get(), POLLIN, 0},
+                               {mCsiQueue.mqd, POLLIN, 0}};
     for (const Client& client : mClients) fds.push_back({client.fd.get(), POLLIN, 0});
     if (poll(fds.data(), fds.size(), pollTimeoutMs()) < 0 && errno != EINTR) {
       simLog("poll failed: %s", std::strerror(errno));
@@ -147,7 +154,8 @@ void SimSimulator::serveRequest() {
     mLateReplies.push_back(LateReply{due, outcome.replyQueue, outcome.message});
   } else if (outcome.send) {
     // A real camera takes a few milliseconds to answer; --fast skips that.
-    if (mOptions.replyDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(mOptions.replyDelayMs));
+    if (mOptions.replyDelayMs > 0)
+      std::this_thread::sleep_for(std::chrono::milliseconds(mOptions.replyDelayMs));
     for (unsigned i = 0; i < outcome.copies; ++i) sendReply(outcome.replyQueue, outcome.message);
   }
   simPresetEventsAfterRequest(mCamera, mOptions.presetEvents);
@@ -223,11 +231,13 @@ std::string SimSimulator::startSystemEvent(const std::string& code, unsigned cli
   if (mPending.active) return "error an event is already waiting for its answer";
   uint8_t msg[KLMSG_MAX];
   const int length = simBuildSystemEvent(msg, sizeof msg, code.c_str(), SIM_EVENT_QUEUE);
-  if (length <= 0 || simSendToDaemon(msg, length) != 0) return "error cannot send to " + std::string(SIM_DAEMON_QUEUE);
+  if (length <= 0 || simSendToDaemon(msg, length) != 0)
+    return "error cannot send to " + std::string(SIM_DAEMON_QUEUE);
   mPending.active = true;
   mPending.client = client;
   mPending.code = code;
-  mPending.deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(SIM_EVENT_ANSWER_TIMEOUT_MS);
+  mPending.deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(SIM_EVENT_ANSWER_TIMEOUT_MS);
   return std::string();
 }
 
@@ -250,7 +260,8 @@ void SimSimulator::receiveEventAnswer() {
     return;
   }
   char line[128];
-  std::snprintf(line, sizeof line, "ok %s answered category=0x%02x rsparg=", answer.code.c_str(), answer.category);
+  std::snprintf(line, sizeof line, "ok %s answered category=0x%02x rsparg=", answer.code.c_str(),
+                answer.category);
   std::string reply = line;
   for (uint8_t byte : answer.rsparg) {
     std::snprintf(line, sizeof line, "%02x", byte);

@@ -9,8 +9,8 @@
 #include "klMbox.h"
 #include "sim_camera.h"
 #include "sim_csi_service.h"
-#include "sim_fd.h"
 #include "sim_drift.h"
+#include "sim_fd.h"
 #include "sim_request_router.h"
 
 constexpr const char* SIM_LINK_QUEUE = "/to_klnet";

@@ -20,7 +20,9 @@ constexpr uint16_t kWiredUsb = 44;
 
 enum : uint8_t { FW_IDLE = 0, FW_DOWNLOADING = 1, FW_DOWNLOADED = 2, FW_FAILED = 3 };
 
-void refuse(SimReply& reply) { reply.status = KL_ERR_INVALID_PARAM; }
+void refuse(SimReply& reply) {
+  reply.status = KL_ERR_INVALID_PARAM;
+}
 
 // A one-byte payload of at most max, or a refusal.
 bool flagPayload(const klc_link_request& request, uint8_t max, uint8_t& value, SimReply& reply) {

@@ -25,8 +25,8 @@ bool repeatCount(const std::vector<std::string>& words, size_t index, int64_t& c
 std::string listJobs(const SimCamera& camera) {
   std::string reply = "ok";
   for (const SimTranscodeJob& job : camera.transcodes().jobs()) {
-    reply += " " + std::to_string(job.id) + ":" + std::to_string(job.state) + ":" + std::to_string(job.progress) +
-             ":" + job.output;
+    reply += " " + std::to_string(job.id) + ":" + std::to_string(job.state) + ":" +
+             std::to_string(job.progress) + ":" + job.output;
   }
   return reply;
 }
@@ -54,7 +54,9 @@ std::string simControlTranscode(SimSimulator& sim, const std::vector<std::string
 void simSendTranscodeProgress(SimCamera& camera) {
   for (const std::string& text : camera.transcodes().takeProgressTexts()) {
     uint8_t msg[KLMSG_MAX];
-    const int length = simBuildCsiMessage(msg, sizeof msg, simCsiNotification(SIM_CSI_TRANSCODE_PROGRESS, text));
-    if (length <= 0 || simSendToDaemon(msg, length) != 0) simLog("transcode progress not sent: %s", text.c_str());
+    const int length =
+        simBuildCsiMessage(msg, sizeof msg, simCsiNotification(SIM_CSI_TRANSCODE_PROGRESS, text));
+    if (length <= 0 || simSendToDaemon(msg, length) != 0)
+      simLog("transcode progress not sent: %s", text.c_str());
   }
 }

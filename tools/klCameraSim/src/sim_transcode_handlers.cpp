@@ -47,8 +47,8 @@ void start(SimCamera& camera, const klc_link_request& request, SimReply& reply) 
 }
 
 void cancel(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
-  const bool known = request.payloadLength == sizeof(uint64_t) &&
-                     camera.transcodes().cancel(klc_get_be64(request.payload));
+  const bool known =
+      request.payloadLength == sizeof(uint64_t) && camera.transcodes().cancel(klc_get_be64(request.payload));
   if (!known) reply.status = KL_ERR_INVALID_PARAM;
 }
 

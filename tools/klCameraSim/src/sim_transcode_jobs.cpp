@@ -17,7 +17,8 @@ bool endsWith(const std::string& text, const char* suffix) {
 // Videos come out of the video request and out of photos; a video given to the photo request
 // gives a photo.
 std::string outputName(uint16_t requestId, const std::string& source, uint64_t id) {
-  const bool photo = requestId == KLC_TRANSCODE_PHOTO_START && (endsWith(source, ".MP4") || endsWith(source, ".mp4"));
+  const bool photo =
+      requestId == KLC_TRANSCODE_PHOTO_START && (endsWith(source, ".MP4") || endsWith(source, ".mp4"));
   char name[64];
   std::snprintf(name, sizeof name, "C:\\DCIM\\100KLCAM\\TRN%05llu.%s", static_cast<unsigned long long>(id),
                 photo ? "JPG" : "MP4");

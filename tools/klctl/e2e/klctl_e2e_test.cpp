@@ -38,7 +38,8 @@ class KlctlEndToEnd : public testing::Test {
     mDaemon.reset();
     mCamera.reset();
     ASSERT_TRUE(klEnterPrivateNamespaces());
-    mCamera = std::make_unique<E2eProcess>(std::vector<std::string>{KL_CAMERA_SIM_PATH, "--fast", "--model", model});
+    mCamera = std::make_unique<E2eProcess>(
+        std::vector<std::string>{KL_CAMERA_SIM_PATH, "--fast", "--model", model});
     ASSERT_TRUE(waitFor([] { return klctl({"--probe", "/to_klnet"}).status == 0; }, 10));
     mDaemon = std::make_unique<E2eProcess>(std::vector<std::string>{KL_CONTROLD_PATH});
     ASSERT_TRUE(waitFor([] { return klctl({"--probe"}).status == 0 && klPortListens(8081); }, 20));
@@ -98,7 +99,6 @@ TEST_F(KlctlEndToEnd, PresetAnswersAreDecoded) {
   EXPECT_EQ(false, preset.value("custom", true));
   ASSERT_TRUE(preset.contains("settings") && preset["settings"].is_array() && !preset["settings"].empty());
   EXPECT_TRUE(preset["settings"][0]["id"].is_number() && preset["settings"][0]["value"].is_number());
-
 }
 
 // Every model serves the daemon: the whole preset model shows the groups a client should see, with the
@@ -107,12 +107,13 @@ TEST_F(KlctlEndToEnd, PresetAnswersAreDecoded) {
 TEST_F(KlctlEndToEnd, EveryModelServesTheDaemon) {
   const struct {
     const char* model;
-    bool known;      // the camera-info side knows it (the whole model needs that)
+    bool known;  // the camera-info side knows it (the whole model needs that)
     bool canCreate;
     const char* setMode;  // what mode 1 sends: 17 with the override (photo group last on 17), else 1
   } cases[] = {
-      {"19", true, false, "ok 11000000"}, {"20", true, false, "ok 01000000"}, {"50", true, true, "ok 11000000"},
-      {"51", true, false, "ok 11000000"}, {"55", true, true, "ok 11000000"},  {"57", true, true, "ok 11000000"},
+      {"19", true, false, "ok 11000000"},  {"20", true, false, "ok 01000000"},
+      {"50", true, true, "ok 11000000"},   {"51", true, false, "ok 11000000"},
+      {"55", true, true, "ok 11000000"},   {"57", true, true, "ok 11000000"},
       {"77", false, false, "ok 01000000"},
   };
   for (const auto& c : cases) {
@@ -123,8 +124,8 @@ TEST_F(KlctlEndToEnd, EveryModelServesTheDaemon) {
     EXPECT_EQ(c.setMode + std::string("\n"), control({"payload", "0x101/2"}).out);
     const std::string active = klctl({"preset_get_active_preset"}).out;
     const size_t value = active.find("value: ");
-    const E2eRun created = klctl({"--json", "preset-create", "--group", "1000", "--mode", "12", "--icon", "20",
-                                  "--title", "20", "--number", "0"});
+    const E2eRun created = klctl({"--json", "preset-create", "--group", "1000", "--mode", "12", "--icon",
+                                  "20", "--title", "20", "--number", "0"});
     ASSERT_EQ(c.canCreate ? 0 : 1, created.status) << created.out;
     const uint32_t id = c.canCreate ? decoded(created).value("preset_id", 0u) : 0;
     const E2eRun whole = klctl({"--json", "preset_get_presets"});
@@ -143,7 +144,8 @@ TEST_F(KlctlEndToEnd, EveryModelServesTheDaemon) {
     }
     EXPECT_EQ((std::vector<uint32_t>{1000, 1001, 1002}), groups);
     // The status service took the subscription and the preset-status reset of the whole model.
-    EXPECT_EQ(0u, control({"csi"}).out.find("ok subscribed=7,138,143,151,152 values=7:0 ")) << control({"csi"}).out;
+    EXPECT_EQ(0u, control({"csi"}).out.find("ok subscribed=7,138,143,151,152 values=7:0 "))
+        << control({"csi"}).out;
     ASSERT_NE(std::string::npos, value) << active;
     EXPECT_EQ(1u, custom.count(uint32_t(std::stoul(active.substr(value + 7))))) << active;
     if (!c.canCreate) continue;
@@ -157,8 +159,8 @@ TEST_F(KlctlEndToEnd, EveryModelServesTheDaemon) {
 // waking suspend and resume the daemon unless switched apart; an empty battery switches the camera off.
 TEST_F(KlctlEndToEnd, PowerStatesAnswerAsACameraDoes) {
   const std::vector<std::vector<std::string>> needAwake = {
-      {"get_all_settings"}, {"command_shutter", "u8:1"}, {"delete_all"}, {"wifi_ap_control", "u32:1"},
-      {"mode", "u32:12"},   {"get_all_status"},
+      {"get_all_settings"},         {"command_shutter", "u8:1"}, {"delete_all"},
+      {"wifi_ap_control", "u32:1"}, {"mode", "u32:12"},          {"get_all_status"},
   };
   ASSERT_EQ("ok\n", control({"sleep-events", "off"}).out);
   ASSERT_EQ(0, klctl({"system_sleep"}).status);
@@ -170,7 +172,8 @@ TEST_F(KlctlEndToEnd, PowerStatesAnswerAsACameraDoes) {
 
   ASSERT_EQ("ok\n", control({"sleep-events", "on"}).out);
   ASSERT_EQ(0, klctl({"system_sleep"}).status);
-  EXPECT_NE(std::string::npos, klctl({"get_all_status"}).out.find("status 1 (refused)"));  // suspended by "JS"
+  EXPECT_NE(std::string::npos,
+            klctl({"get_all_status"}).out.find("status 1 (refused)"));  // suspended by "JS"
   ASSERT_EQ("ok\n", control({"set", "system.power_state", "0"}).out);
   EXPECT_EQ(0, klctl({"get_all_status"}).status);  // resumed by "JR"
 

@@ -31,16 +31,18 @@ const BodyForm kForms[] = {
     {"preset-edit-start", KLCONTROL_PRESET_EDIT_START, &kp::KLC_Preset_Edit_Start_Req::default_instance()},
     {"preset-factory-reset", KLCONTROL_PRESET_FACTORY_RESET,
      &kp::KLC_Preset_Factory_Reset_Req::default_instance()},
-    {"preset-flatmode", KLCONTROL_PRESET_SWITCH_FLATMODE, &kp::KLC_Preset_Switch_Flatmode_Req::default_instance()},
-    {"preset-title-icon", KLCONTROL_PRESET_SET_TITLE_ICON, &kp::KLC_Preset_Set_Title_Icon_Req::default_instance()},
+    {"preset-flatmode", KLCONTROL_PRESET_SWITCH_FLATMODE,
+     &kp::KLC_Preset_Switch_Flatmode_Req::default_instance()},
+    {"preset-title-icon", KLCONTROL_PRESET_SET_TITLE_ICON,
+     &kp::KLC_Preset_Set_Title_Icon_Req::default_instance()},
 };
 
 // Short option names for the schema's field names; the field names work as well.
 const struct {
   const char* option;
   const char* field;
-} kAliases[] = {{"group", "group_id"},     {"id", "preset_id"},  {"mode", "flat_mode"},
-                {"icon", "preset_icon"},   {"title", "preset_name"}, {"number", "preset_name_iterator"}};
+} kAliases[] = {{"group", "group_id"},   {"id", "preset_id"},      {"mode", "flat_mode"},
+                {"icon", "preset_icon"}, {"title", "preset_name"}, {"number", "preset_name_iterator"}};
 
 const BodyForm* findForm(const std::string& name) {
   for (const BodyForm& form : kForms) {
@@ -72,7 +74,9 @@ bool setField(Message& body, const FieldDescriptor* field, const std::string& te
 
 }  // namespace
 
-bool klctlIsBodyForm(const std::string& word) { return findForm(word) != nullptr; }
+bool klctlIsBodyForm(const std::string& word) {
+  return findForm(word) != nullptr;
+}
 
 bool klctlBuildBodyForm(const std::string& formName, const std::vector<std::string>& words, uint32_t& command,
                         std::vector<uint8_t>& body, std::string& error) {

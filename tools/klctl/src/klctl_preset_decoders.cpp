@@ -1,8 +1,8 @@
 #include "klctl_preset_decoders.h"
 
-#include <cstdio>
-
 #include <google/protobuf/unknown_field_set.h>
+
+#include <cstdio>
 
 #include "klControlCommands/klControl_presets.pb.h"
 #include "wsdkCommands/WSDK_NotifyPresetStatus.pb.h"

@@ -7,7 +7,8 @@
 
 namespace {
 
-std::vector<uint8_t> record(uint64_t id, uint32_t state, int32_t reason, const char* source, const char* output) {
+std::vector<uint8_t> record(uint64_t id, uint32_t state, int32_t reason, const char* source,
+                            const char* output) {
   std::vector<uint8_t> bytes(552, 0);
   const uint32_t estimate = 4;
   const uint32_t progress = 75;
@@ -31,15 +32,17 @@ TEST(KlctlTranscodeRecord, FieldsAtTheirOffsetsNamesWithinTheirFields) {
   std::vector<uint8_t> bytes = record(7, 0, 0, "", "");
   std::memset(&bytes[0], 'S', 257);  // no NUL in the field: the padding after it is not read as text
   bytes[257] = 'X';
-  EXPECT_EQ(klctlDecodeTranscodeRecord(bytes),
-            "job 7, state 0, progress 75, estimate 4 s, reason 0, source " + std::string(257, 'S') + ", output ");
+  EXPECT_EQ(
+      klctlDecodeTranscodeRecord(bytes),
+      "job 7, state 0, progress 75, estimate 4 s, reason 0, source " + std::string(257, 'S') + ", output ");
 }
 
 TEST(KlctlTranscodeHistory, TwoSlots) {
   std::vector<uint8_t> history = record(5, 2, 0, "A", "B");
   history.resize(1104, 0);
   EXPECT_EQ(klctlDecodeTranscodeHistory(history),
-            "slot 0: job 5, state 2 (final), progress 75, estimate 4 s, reason 0, source A, output B; slot 1: empty");
+            "slot 0: job 5, state 2 (final), progress 75, estimate 4 s, reason 0, source A, output B; slot "
+            "1: empty");
   EXPECT_EQ(klctlDecodeTranscodeHistory(std::vector<uint8_t>(552, 0)), "");
 }
 
