@@ -1,5 +1,5 @@
-// klbench: the figures of scripts/bench, each a ratio of a raw queue round trip measured in the
-// same run or an absolute cost, with its goal. Run it beside a daemon and a simulator (--fast)
+// klbench: the figures of scripts/bench, each a ratio of a baseline measured in the same run or an
+// absolute cost, with its goal. Run it beside a daemon and a simulator (--fast)
 // that it alone uses. Exit status: 0 every goal met, 1 a goal missed, 2 a measurement failed.
 #include <unistd.h>
 
@@ -8,8 +8,10 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <memory>
 #include <thread>
 
+#include "bench_camera_requests.h"
 #include "bench_daemon_costs.h"
 #include "bench_echo.h"
 #include "bench_latency.h"
@@ -22,6 +24,8 @@ namespace {
 
 constexpr double KIB_PER_MIB = 1024;
 constexpr double RSS_GOAL_MIB = 6;
+// The goal of a command in floors: each round trip it makes may cost 15 % above the floor.
+constexpr double GOAL_PER_FLOOR = 1.15;
 
 struct BenchPlan {
   pid_t daemon = 0;
@@ -56,71 +60,120 @@ std::string loadAverage() {
   return benchText("load average %.2f (1 min), %.2f (5 min)", one, five);
 }
 
-std::string mib(long kib) { return benchText("%.2f MiB", double(kib) / KIB_PER_MIB); }
+std::string mib(long kib) {
+  return benchText("%.2f MiB", double(kib) / KIB_PER_MIB);
+}
 
-// Command 41 from one and from four requesters; the rate also as a ratio of the raw round trip's.
-bool reportThroughput(BenchReport& report, double base50, const BenchPlan& plan) {
-  for (unsigned requesters : {1u, 4u}) {
-    const double rate = benchThroughput(requesters, KLCONTROL_REMOTE_API, plan.throughputSeconds);
-    const std::string name = benchText("throughput, %u requester%s, command 41", requesters, requesters > 1 ? "s" : "");
+// Command 41 per second from one and from four requesters, each with its own reply queue.
+bool reportThroughput(BenchReport& report, const BenchPlan& plan) {
+  for (unsigned count : {1u, 4u}) {
+    std::vector<std::unique_ptr<BenchRequester>> requesters;
+    std::vector<BenchExchange> exchanges;
+    for (unsigned i = 0; i < count; ++i) {
+      requesters.push_back(std::make_unique<BenchRequester>());
+      if (!requesters.back()->open()) {
+        report.failed("throughput", "cannot open a reply queue");
+        return false;
+      }
+      exchanges.push_back(
+          benchQueueExchange(*requesters.back(), requesters.back()->request(KLCONTROL_REMOTE_API, nullptr)));
+    }
+    const double rate = benchThroughput(exchanges, plan.throughputSeconds);
+    const std::string name = benchText("throughput, %u requester%s, command 41", count, count > 1 ? "s" : "");
     if (rate < 0) {
       report.failed(name, "a request went unanswered");
       return false;
     }
-    report.figure(name, benchText("%.0f /s (%.2f x raw rate)", rate, rate * base50 / 1e6));
+    report.figure(name, benchText("%.0f /s", rate));
   }
   return true;
 }
 
-// The latency block: the baselines, then each command's p50 and p99 as ratios of the raw round
-// trip's, and command 41 against the round trip with the daemon's own queue calls.
-bool reportLatencies(BenchReport& report, BenchRequester& raw, BenchRequester& daemonCalls, BenchRequester& daemon,
-                     const BenchPlan& plan) {
-  struct Command {
-    const char* name;
-    uint32_t number;
-    unsigned perRound;
-    double goal;  // 0: a figure without a goal
-  };
-  const Command commands[] = {
-      {"command 41 (no camera traffic)", KLCONTROL_REMOTE_API, 500, 1.15},
-      {"command 33 (one camera request)", KLCONTROL_GET_ALL_STATUS, 250, 2.2},
-      {"command 81 (whole preset model)", KLCONTROL_PRESET_GET_PRESETS, 10, 0},
-      {"command 95 (JSON snapshot)", KLCONTROL_GET_ALL_SETTINGS_STATUS_IDS, 50, 0},
-  };
-  // The same bytes for the baselines as for the cheapest command: only the far side differs.
-  std::vector<BenchSeries> series = {
-      {"raw round trip", &raw, raw.request(KLCONTROL_REMOTE_API, nullptr), 500, {}},
-      {"daemon's queue calls", &daemonCalls, daemonCalls.request(KLCONTROL_REMOTE_API, nullptr), 500, {}},
-  };
-  for (const Command& command : commands) {
-    series.push_back({command.name, &daemon, daemon.request(command.number, nullptr), command.perRound, {}});
+struct Command {
+  uint32_t number;
+  unsigned perRound;
+  int roundTrips;  // the goal in floors: 1 + its camera requests; -1: counted in the run; 0: no goal
+};
+
+const Command kCommands[] = {
+    {KLCONTROL_REMOTE_API, 500, 1},
+    {KLCONTROL_GET_ALL_STATUS, 250, 2},
+    {KLCONTROL_PRESET_GET_PRESETS, 10, -1},
+    {KLCONTROL_GET_ALL_SETTINGS_STATUS_IDS, 50, 0},
+};
+constexpr size_t kCommandCount = sizeof kCommands / sizeof kCommands[0];
+
+// A command's p50 and p99 as ratios of the floor's, and the p50 against its goal: the floor once
+// for the client's round trip and once for each camera request, each with 15 % of the daemon's own work.
+void reportCommand(BenchReport& report, const Command& command, const BenchSamples& samples,
+                   const BenchSamples& floor, long requests) {
+  const double p50 = samples.percentile(50), ratio = p50 / floor.percentile(50);
+  const std::string name = benchText("command %u p50 / floor p50", command.number);
+  const std::string value = benchText("%.2f x (%.1f us)", ratio, p50);
+  const int roundTrips = command.roundTrips < 0 ? int(requests) + 1 : command.roundTrips;
+  report.figure(benchText("command %u, camera requests of one", command.number), benchText("%ld", requests));
+  if (roundTrips > 0) {
+    const double goal = roundTrips * GOAL_PER_FLOOR;
+    report.goal(name, value, benchText("<= %.2f x (%d x %.2f)", goal, roundTrips, GOAL_PER_FLOOR),
+                ratio <= goal);
+  } else {
+    report.figure(name, value);
   }
+  const double p99 = samples.percentile(99);
+  report.figure(benchText("command %u p99 / floor p99", command.number),
+                benchText("%.2f x (%.1f us)", p99 / floor.percentile(99), p99));
+}
+
+// A warm-up round, the camera requests of one of each command, then the measured rounds.
+bool measureLatencies(BenchReport& report, std::vector<BenchSeries>& series, std::vector<long>& requests,
+                      const BenchPlan& plan) {
   std::vector<BenchSeries> warmUp = series;
   std::string problem;
-  if (!benchMeasureRounds(warmUp, 1, problem) || !benchMeasureRounds(series, plan.rounds, problem)) {
+  if (!benchMeasureRounds(warmUp, 1, problem)) {
     report.failed("latencies", problem);
     return false;
   }
-  const double base50 = series[0].samples.percentile(50), base99 = series[0].samples.percentile(99);
-  report.figure("raw queue round trip p50 / p99 (baseline)", benchText("%.1f / %.1f us", base50, base99));
-  const double calls50 = series[1].samples.percentile(50);
-  report.figure("  with the daemon's queue calls, p50", benchText("%.2f x (%.1f us)", calls50 / base50, calls50));
-  for (size_t i = 0; i < sizeof commands / sizeof commands[0]; ++i) {
-    const BenchSamples& samples = series[i + 2].samples;
-    const double p50 = samples.percentile(50), p99 = samples.percentile(99);
-    const std::string p50Text = benchText("%.2f x (%.1f us)", p50 / base50, p50);
-    const std::string name = std::string(commands[i].name) + " p50";
-    if (commands[i].goal > 0) {
-      report.goal(name, p50Text, benchText("<= %.2f x", commands[i].goal), p50 / base50 <= commands[i].goal);
-    } else {
-      report.figure(name, p50Text);
+  for (size_t i = 0; i < kCommandCount; ++i) {
+    requests.push_back(benchCameraRequests(series[i + 2].exchange, problem));
+    if (requests.back() < 0) {
+      report.failed(benchText("command %u, camera requests", kCommands[i].number), problem);
+      return false;
     }
-    report.figure(std::string(commands[i].name) + " p99", benchText("%.2f x (%.1f us)", p99 / base99, p99));
   }
-  report.figure("command 41 p50 / queue-calls p50",
-                benchText("%.2f x", series[2].samples.percentile(50) / calls50));
-  return reportThroughput(report, base50, plan);
+  if (!benchMeasureRounds(series, plan.rounds, problem)) {
+    report.failed("latencies", problem);
+    return false;
+  }
+  return true;
+}
+
+// The latency block: the raw round trip, the floor (a server making the daemon's queue calls and
+// nothing else) and each command against the floor.
+bool reportLatencies(BenchReport& report, BenchRequester& raw, BenchRequester& floor, BenchRequester& daemon,
+                     const BenchPlan& plan) {
+  // The same bytes for the baselines as for the cheapest command: only the far side differs.
+  std::vector<BenchSeries> series = {
+      {"raw round trip", benchQueueExchange(raw, raw.request(KLCONTROL_REMOTE_API, nullptr)), 500, {}},
+      {"floor", benchQueueExchange(floor, floor.request(KLCONTROL_REMOTE_API, nullptr)), 500, {}},
+  };
+  for (const Command& command : kCommands) {
+    series.push_back({benchText("command %u", command.number),
+                      benchQueueExchange(daemon, daemon.request(command.number, nullptr)),
+                      command.perRound,
+                      {}});
+  }
+  std::vector<long> requests;
+  if (!measureLatencies(report, series, requests, plan)) return false;
+  const BenchSamples &rawSamples = series[0].samples, &floorSamples = series[1].samples;
+  const double raw50 = rawSamples.percentile(50);
+  report.figure("raw queue round trip p50 / p99",
+                benchText("%.1f / %.1f us", raw50, rawSamples.percentile(99)));
+  report.figure("floor (the daemon's queue calls) p50 / p99",
+                benchText("%.2f x raw (%.1f / %.1f us)", floorSamples.percentile(50) / raw50,
+                          floorSamples.percentile(50), floorSamples.percentile(99)));
+  for (size_t i = 0; i < kCommandCount; ++i)
+    reportCommand(report, kCommands[i], series[i + 2].samples, floorSamples, requests[i]);
+  return reportThroughput(report, plan);
 }
 
 void reportCpu(BenchReport& report, const char* name, double percent, double goal) {
@@ -144,7 +197,8 @@ bool reportMemory(BenchReport& report, BenchRequester& daemon, const BenchPlan& 
   report.goal("resident memory after warm-up", mib(warmKib), goal, warmKib <= limit);
   report.goal(benchText("resident memory after %lu more commands", plan.loadCommands), mib(afterKib), goal,
               afterKib <= limit);
-  report.goal("growth over those commands", benchText("%ld KiB", afterKib - warmKib), "0 KiB", afterKib <= warmKib);
+  report.goal("growth over those commands", benchText("%ld KiB", afterKib - warmKib), "0 KiB",
+              afterKib <= warmKib);
   // Most of VmRSS is pages of shared libraries; what the daemon has to itself is the anonymous part.
   report.figure("  of which anonymous (RssAnon) / Pss",
                 benchText("%s / %s", mib(benchProcKib(plan.daemon, "status", "RssAnon")).c_str(),
@@ -155,7 +209,8 @@ bool reportMemory(BenchReport& report, BenchRequester& daemon, const BenchPlan& 
 // The active-client block: CPU while one TCP client listens, then change latencies at it.
 void reportActiveClient(BenchReport& report, BenchRequester& daemon, const BenchPlan& plan) {
   BenchPushClient client;
-  if (!client.connectAndResume(daemon, 10000)) return report.failed("notification client", "no first document");
+  if (!client.connectAndResume(daemon, 10000))
+    return report.failed("notification client", "no first document");
   BenchCpuWindow window(plan.daemon);
   client.readFor(plan.cpuWindowMs);
   reportCpu(report, "daemon CPU, one active notification client", window.percent(), 2.0);
@@ -166,9 +221,11 @@ void reportActiveClient(BenchReport& report, BenchRequester& daemon, const Bench
   BenchSamples latency;
   std::string problem;
   const unsigned period = KLCONTROL_RECEIVE_TIMEOUT_MS;
-  if (!benchChangeLatency(client, changes, period, latency, problem)) return report.failed("change latency", problem);
+  if (!benchChangeLatency(client, changes, period, latency, problem))
+    return report.failed("change latency", problem);
   const double worstMs = latency.max() / 1e3;
-  report.goal("camera change to client, worst", benchText("%.1f ms (p50 %.1f ms)", worstMs, latency.percentile(50) / 1e3),
+  report.goal("camera change to client, worst",
+              benchText("%.1f ms (p50 %.1f ms)", worstMs, latency.percentile(50) / 1e3),
               benchText("<= %u + 5 ms", period), worstMs <= period + 5);
 }
 
@@ -181,21 +238,22 @@ int main(int argc, char** argv) {
     return 2;
   }
   const long startKib = benchRssKib(plan.daemon);
-  BenchEcho rawServer, daemonCallsServer;
-  BenchRequester raw, daemonCalls, daemon;
+  BenchEcho rawServer, floorServer;
+  BenchRequester raw, floor, daemon;
   if (!rawServer.start(benchPlainAnswer(), BenchEchoCalls::Raw) || !raw.open(rawServer.requestQueue()) ||
-      !daemonCallsServer.start(benchPlainAnswer(), BenchEchoCalls::Daemon) ||
-      !daemonCalls.open(daemonCallsServer.requestQueue()) || !daemon.open()) {
+      !floorServer.start(benchPlainAnswer(), BenchEchoCalls::Daemon) ||
+      !floor.open(floorServer.requestQueue()) || !daemon.open()) {
     std::cerr << "klbench: cannot open the queues (is klControlD running?)\n";
     return 2;
   }
   std::cout << "klbench: " << sysconf(_SC_NPROCESSORS_ONLN) << " cores, " << loadAverage() << " at start\n";
-  if (plan.rounds < BenchPlan().rounds) std::cout << "klbench: a quick run: too few samples for the verdicts to mean anything\n";
+  if (plan.rounds < BenchPlan().rounds)
+    std::cout << "klbench: a quick run: too few samples for the verdicts to mean anything\n";
   BenchReport report(std::cout);
   BenchCpuWindow idle(plan.daemon);
   std::this_thread::sleep_for(std::chrono::milliseconds(plan.cpuWindowMs));
   reportCpu(report, "daemon CPU, idle (no client)", idle.percent(), 0.5);
-  if (reportLatencies(report, raw, daemonCalls, daemon, plan)) reportMemory(report, daemon, plan, startKib);
+  if (reportLatencies(report, raw, floor, daemon, plan)) reportMemory(report, daemon, plan, startKib);
   reportActiveClient(report, daemon, plan);
   std::cout << "klbench: " << loadAverage() << " at the end; " << report.misses() << " goal(s) missed, "
             << report.failures() << " measurement(s) failed\n";
