@@ -13,6 +13,7 @@
 
 #include "bench_camera_requests.h"
 #include "bench_daemon_costs.h"
+#include "bench_dbus.h"
 #include "bench_echo.h"
 #include "bench_latency.h"
 #include "bench_proc.h"
@@ -34,12 +35,15 @@ struct BenchPlan {
   int cpuWindowMs = 10000;
   double throughputSeconds = 3;
   unsigned changes = 12;
+  std::string busAddress;  // of the bus for the D-Bus side-by-side
 };
 
 bool parse(int argc, char** argv, BenchPlan& plan) {
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--daemon-pid") == 0 && i + 1 < argc) {
       plan.daemon = pid_t(std::atoi(argv[++i]));
+    } else if (std::strcmp(argv[i], "--bus-address") == 0 && i + 1 < argc) {
+      plan.busAddress = argv[++i];
     } else if (std::strcmp(argv[i], "--quick") == 0) {
       plan.rounds = 2;
       plan.loadCommands = 2000;
@@ -50,7 +54,7 @@ bool parse(int argc, char** argv, BenchPlan& plan) {
       return false;
     }
   }
-  return plan.daemon > 0;
+  return plan.daemon > 0 && !plan.busAddress.empty();
 }
 
 std::string loadAverage() {
@@ -64,27 +68,35 @@ std::string mib(long kib) {
   return benchText("%.2f MiB", double(kib) / KIB_PER_MIB);
 }
 
-// Command 41 per second from one and from four requesters, each with its own reply queue.
+// Command 41 per second from 1 and 4 requesters (each with its own reply queue) beside D-Bus calls
+// per second from as many callers (each with its own bus connection).
 bool reportThroughput(BenchReport& report, const BenchPlan& plan) {
   for (unsigned count : {1u, 4u}) {
     std::vector<std::unique_ptr<BenchRequester>> requesters;
-    std::vector<BenchExchange> exchanges;
+    std::vector<std::unique_ptr<BenchDbusCaller>> callers;
+    std::vector<BenchExchange> commands, calls;
     for (unsigned i = 0; i < count; ++i) {
       requesters.push_back(std::make_unique<BenchRequester>());
-      if (!requesters.back()->open()) {
-        report.failed("throughput", "cannot open a reply queue");
+      callers.push_back(std::make_unique<BenchDbusCaller>());
+      if (!requesters.back()->open() || !callers.back()->open(plan.busAddress)) {
+        report.failed("throughput", "cannot open a reply queue or a bus connection");
         return false;
       }
-      exchanges.push_back(
-          benchQueueExchange(*requesters.back(), requesters.back()->request(KLCONTROL_REMOTE_API, nullptr)));
+      BenchRequester& requester = *requesters.back();
+      commands.push_back(benchQueueExchange(requester, requester.request(KLCONTROL_REMOTE_API, nullptr)));
+      calls.push_back(benchDbusExchange(*callers.back(), KLCONTROL_REMOTE_API));
     }
-    const double rate = benchThroughput(exchanges, plan.throughputSeconds);
-    const std::string name = benchText("throughput, %u requester%s, command 41", count, count > 1 ? "s" : "");
-    if (rate < 0) {
-      report.failed(name, "a request went unanswered");
+    const double commandRate = benchThroughput(commands, plan.throughputSeconds);
+    const double callRate = benchThroughput(calls, plan.throughputSeconds);
+    if (commandRate < 0 || callRate < 0) {
+      report.failed(benchText("throughput, %u clients", count), "a request went unanswered");
       return false;
     }
-    report.figure(name, benchText("%.0f /s", rate));
+    const char* plural = count > 1 ? "s" : "";
+    report.figure(benchText("command 41 per second, %u requester%s", count, plural),
+                  benchText("%.0f /s (%.2f x D-Bus)", commandRate, commandRate / callRate));
+    report.figure(benchText("D-Bus calls per second, %u caller%s", count, plural),
+                  benchText("%.0f /s", callRate));
   }
   return true;
 }
@@ -92,21 +104,25 @@ bool reportThroughput(BenchReport& report, const BenchPlan& plan) {
 struct Command {
   uint32_t number;
   unsigned perRound;
-  int roundTrips;  // the goal in floors: 1 + its camera requests; -1: counted in the run; 0: no goal
+  int roundTrips;   // the goal in floors: 1 + its camera requests; -1: counted in the run; 0: no goal
+  bool versusDbus;  // also printed as a ratio of the D-Bus call
 };
 
 const Command kCommands[] = {
-    {KLCONTROL_REMOTE_API, 500, 1},
-    {KLCONTROL_GET_ALL_STATUS, 250, 2},
-    {KLCONTROL_PRESET_GET_PRESETS, 10, -1},
-    {KLCONTROL_GET_ALL_SETTINGS_STATUS_IDS, 50, 0},
+    {KLCONTROL_REMOTE_API, 500, 1, true},
+    {KLCONTROL_GET_ALL_STATUS, 250, 2, true},
+    {KLCONTROL_PRESET_GET_PRESETS, 10, -1, false},
+    {KLCONTROL_GET_ALL_SETTINGS_STATUS_IDS, 50, 0, false},
 };
 constexpr size_t kCommandCount = sizeof kCommands / sizeof kCommands[0];
+// The latency series: the baselines, then one per command.
+enum : size_t { kRaw, kFloor, kDbus, kFirstCommand };
 
 // A command's p50 and p99 as ratios of the floor's, and the p50 against its goal: the floor once
 // for the client's round trip and once for each camera request, each with 15 % of the daemon's own work.
-void reportCommand(BenchReport& report, const Command& command, const BenchSamples& samples,
-                   const BenchSamples& floor, long requests) {
+void reportCommand(BenchReport& report, const Command& command, const std::vector<BenchSeries>& series,
+                   const BenchSamples& samples, long requests) {
+  const BenchSamples& floor = series[kFloor].samples;
   const double p50 = samples.percentile(50), ratio = p50 / floor.percentile(50);
   const std::string name = benchText("command %u p50 / floor p50", command.number);
   const std::string value = benchText("%.2f x (%.1f us)", ratio, p50);
@@ -122,6 +138,10 @@ void reportCommand(BenchReport& report, const Command& command, const BenchSampl
   const double p99 = samples.percentile(99);
   report.figure(benchText("command %u p99 / floor p99", command.number),
                 benchText("%.2f x (%.1f us)", p99 / floor.percentile(99), p99));
+  if (command.versusDbus) {
+    report.figure(benchText("command %u p50 / D-Bus call p50", command.number),
+                  benchText("%.2f x", p50 / series[kDbus].samples.percentile(50)));
+  }
 }
 
 // A warm-up round, the camera requests of one of each command, then the measured rounds.
@@ -134,7 +154,7 @@ bool measureLatencies(BenchReport& report, std::vector<BenchSeries>& series, std
     return false;
   }
   for (size_t i = 0; i < kCommandCount; ++i) {
-    requests.push_back(benchCameraRequests(series[i + 2].exchange, problem));
+    requests.push_back(benchCameraRequests(series[kFirstCommand + i].exchange, problem));
     if (requests.back() < 0) {
       report.failed(benchText("command %u, camera requests", kCommands[i].number), problem);
       return false;
@@ -148,13 +168,14 @@ bool measureLatencies(BenchReport& report, std::vector<BenchSeries>& series, std
 }
 
 // The latency block: the raw round trip, the floor (a server making the daemon's queue calls and
-// nothing else) and each command against the floor.
-bool reportLatencies(BenchReport& report, BenchRequester& raw, BenchRequester& floor, BenchRequester& daemon,
-                     const BenchPlan& plan) {
-  // The same bytes for the baselines as for the cheapest command: only the far side differs.
+// nothing else), the D-Bus call, and each command against the floor and the D-Bus call.
+bool reportLatencies(BenchReport& report, BenchRequester& raw, BenchRequester& floor, BenchDbusCaller& dbus,
+                     BenchRequester& daemon, const BenchPlan& plan) {
+  // The same bytes for the queue baselines as for the cheapest command: only the far side differs.
   std::vector<BenchSeries> series = {
       {"raw round trip", benchQueueExchange(raw, raw.request(KLCONTROL_REMOTE_API, nullptr)), 500, {}},
       {"floor", benchQueueExchange(floor, floor.request(KLCONTROL_REMOTE_API, nullptr)), 500, {}},
+      {"D-Bus call", benchDbusExchange(dbus, KLCONTROL_REMOTE_API), 500, {}},
   };
   for (const Command& command : kCommands) {
     series.push_back({benchText("command %u", command.number),
@@ -164,15 +185,20 @@ bool reportLatencies(BenchReport& report, BenchRequester& raw, BenchRequester& f
   }
   std::vector<long> requests;
   if (!measureLatencies(report, series, requests, plan)) return false;
-  const BenchSamples &rawSamples = series[0].samples, &floorSamples = series[1].samples;
+  const BenchSamples &rawSamples = series[kRaw].samples, &floorSamples = series[kFloor].samples;
+  const BenchSamples& dbusSamples = series[kDbus].samples;
   const double raw50 = rawSamples.percentile(50);
   report.figure("raw queue round trip p50 / p99",
                 benchText("%.1f / %.1f us", raw50, rawSamples.percentile(99)));
   report.figure("floor (the daemon's queue calls) p50 / p99",
                 benchText("%.2f x raw (%.1f / %.1f us)", floorSamples.percentile(50) / raw50,
                           floorSamples.percentile(50), floorSamples.percentile(99)));
-  for (size_t i = 0; i < kCommandCount; ++i)
-    reportCommand(report, kCommands[i], series[i + 2].samples, floorSamples, requests[i]);
+  report.figure("D-Bus call p50 / p99", benchText("%.2f x floor (%.1f / %.1f us)",
+                                                  dbusSamples.percentile(50) / floorSamples.percentile(50),
+                                                  dbusSamples.percentile(50), dbusSamples.percentile(99)));
+  for (size_t i = 0; i < kCommandCount; ++i) {
+    reportCommand(report, kCommands[i], series, series[kFirstCommand + i].samples, requests[i]);
+  }
   return reportThroughput(report, plan);
 }
 
@@ -234,16 +260,22 @@ void reportActiveClient(BenchReport& report, BenchRequester& daemon, const Bench
 int main(int argc, char** argv) {
   BenchPlan plan;
   if (!parse(argc, argv, plan)) {
-    std::cerr << "usage: klbench --daemon-pid PID [--quick]\n";
+    std::cerr << "usage: klbench --daemon-pid PID --bus-address ADDRESS [--quick]\n";
     return 2;
   }
   const long startKib = benchRssKib(plan.daemon);
   BenchEcho rawServer, floorServer;
+  BenchDbusServer dbusServer;
   BenchRequester raw, floor, daemon;
+  BenchDbusCaller dbus;
   if (!rawServer.start(benchPlainAnswer(), BenchEchoCalls::Raw) || !raw.open(rawServer.requestQueue()) ||
       !floorServer.start(benchPlainAnswer(), BenchEchoCalls::Daemon) ||
       !floor.open(floorServer.requestQueue()) || !daemon.open()) {
     std::cerr << "klbench: cannot open the queues (is klControlD running?)\n";
+    return 2;
+  }
+  if (!dbusServer.start(plan.busAddress) || !dbus.open(plan.busAddress)) {
+    std::cerr << "klbench: no D-Bus server on the bus at " << plan.busAddress << "\n";
     return 2;
   }
   std::cout << "klbench: " << sysconf(_SC_NPROCESSORS_ONLN) << " cores, " << loadAverage() << " at start\n";
@@ -253,7 +285,7 @@ int main(int argc, char** argv) {
   BenchCpuWindow idle(plan.daemon);
   std::this_thread::sleep_for(std::chrono::milliseconds(plan.cpuWindowMs));
   reportCpu(report, "daemon CPU, idle (no client)", idle.percent(), 0.5);
-  if (reportLatencies(report, raw, floor, daemon, plan)) reportMemory(report, daemon, plan, startKib);
+  if (reportLatencies(report, raw, floor, dbus, daemon, plan)) reportMemory(report, daemon, plan, startKib);
   reportActiveClient(report, daemon, plan);
   std::cout << "klbench: " << loadAverage() << " at the end; " << report.misses() << " goal(s) missed, "
             << report.failures() << " measurement(s) failed\n";
