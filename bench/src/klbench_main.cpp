@@ -1,6 +1,7 @@
 // klbench: the figures of scripts/bench, each a ratio of a baseline measured in the same run or an
 // absolute cost, with its goal. Run it beside a daemon and a simulator (--fast)
 // that it alone uses. Exit status: 0 every goal met, 1 a goal missed, 2 a measurement failed.
+#include <sched.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -278,7 +279,11 @@ int main(int argc, char** argv) {
     std::cerr << "klbench: no D-Bus server on the bus at " << plan.busAddress << "\n";
     return 2;
   }
-  std::cout << "klbench: " << sysconf(_SC_NPROCESSORS_ONLN) << " cores, " << loadAverage() << " at start\n";
+  cpu_set_t allowed;
+  CPU_ZERO(&allowed);
+  sched_getaffinity(0, sizeof allowed, &allowed);
+  std::cout << "klbench: " << sysconf(_SC_NPROCESSORS_ONLN) << " cores, this run on " << CPU_COUNT(&allowed)
+            << ", " << loadAverage() << " at start\n";
   if (plan.rounds < BenchPlan().rounds)
     std::cout << "klbench: a quick run: too few samples for the verdicts to mean anything\n";
   BenchReport report(std::cout);
