@@ -119,8 +119,8 @@ constexpr size_t kCommandCount = sizeof kCommands / sizeof kCommands[0];
 // The latency series: the baselines, then one per command.
 enum : size_t { kRaw, kFloor, kDbus, kFirstCommand };
 
-// A command's p50 and p99 as ratios of the floor's, and the p50 against its goal: the floor once
-// for the client's round trip and once for each camera request, each with 15 % of the daemon's own work.
+// A command's p50 and p99 as ratios of the floor's, and the p50 against its goal: one floor for the
+// client's round trip and one for each camera request, each allowed 15 % above it.
 void reportCommand(BenchReport& report, const Command& command, const std::vector<BenchSeries>& series,
                    const BenchSamples& samples, long requests) {
   const BenchSamples& floor = series[kFloor].samples;
