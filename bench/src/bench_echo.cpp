@@ -35,6 +35,12 @@ void serveAsTheDaemon(BenchQueue& requests, const std::vector<uint8_t>& answer) 
   }
 }
 
+void drain(BenchQueue& requests) {
+  std::vector<uint8_t> request;
+  while (requests.receive(request, kIdleS)) {
+  }
+}
+
 }  // namespace
 
 BenchEcho::~BenchEcho() {
@@ -50,14 +56,20 @@ std::vector<uint8_t> benchPlainAnswer() {
   return bytes;
 }
 
-bool BenchEcho::start(const std::vector<uint8_t>& answer, BenchEchoCalls calls) {
-  if (!mRequests.create(benchQueueName("echo"))) return false;
+bool BenchEcho::start(const std::vector<uint8_t>& answer, BenchEchoCalls calls, const std::string& queue) {
+  if (!mRequests.create(queue.empty() ? benchQueueName("echo") : queue)) return false;
   mChild = fork();
   if (mChild != 0) return mChild > 0;
-  if (calls == BenchEchoCalls::Raw) {
-    serveRaw(mRequests, answer);
-  } else {
-    serveAsTheDaemon(mRequests, answer);
+  switch (calls) {
+    case BenchEchoCalls::Raw:
+      serveRaw(mRequests, answer);
+      break;
+    case BenchEchoCalls::Daemon:
+      serveAsTheDaemon(mRequests, answer);
+      break;
+    case BenchEchoCalls::Drain:
+      drain(mRequests);
+      break;
   }
   _exit(0);
 }

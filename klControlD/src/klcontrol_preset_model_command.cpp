@@ -132,7 +132,9 @@ int KlcontrolCommandServer::cmdPresetGetPresets(Msg& msg, MsgElement*) {
     LOG(UTIL_LOG_ERROR, "No groups returned\n");
     return answer(msg, KL_ERR);
   }
-  WSDK_NotifyPresetStatus model;
+  // The model's many small messages come from one arena and go with it, not one allocation each.
+  google::protobuf::Arena arena;
+  WSDK_NotifyPresetStatus& model = *google::protobuf::Arena::CreateMessage<WSDK_NotifyPresetStatus>(&arena);
   for (uint8_t group : groups) {
     LOG(UTIL_LOG_DEBUG, "group id is %d\n", int(group));
     if (!groupDropped(group, context)) appendGroup(model, group, mCameraInfoHandler, context);

@@ -1,5 +1,7 @@
 #include "sim_simulator.h"
 
+#include <fcntl.h>
+#include <mqueue.h>
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -163,13 +165,14 @@ void SimSimulator::serveRequest() {
 }
 
 void SimSimulator::sendReply(const std::string& queue, const std::vector<uint8_t>& message) {
-  klMbox_t reply;
-  if (klMbox_txopen(queue.c_str(), &reply) != 0) {
+  // Without blocking, a full reply queue drops the answer in the send itself: the same as checking
+  // the queue first, one system call fewer per request.
+  const SimFd reply(mq_open(queue.c_str(), O_WRONLY | O_NONBLOCK));
+  if (!reply.valid()) {
     simLog("reply queue %s is gone", queue.c_str());
     return;
   }
-  klMbox_send(message.data(), int(message.size()), &reply);
-  klMbox_close(&reply);
+  mq_send(reply.get(), reinterpret_cast<const char*>(message.data()), message.size(), 0);
 }
 
 void SimSimulator::sendDueLateReplies() {
