@@ -41,11 +41,8 @@ struct ModeSettings {
   size_t count;
 };
 
-constexpr int32_t kIntervals[] = {0, 1, 2, 5, 10, 30, 60, 120, 300, 1800, 3600, 0};
-constexpr int32_t kNightIntervals[] = {10, 15, 20, 30, 60, 120, 300, 1800, 3600, 0, 4, 5};
-static_assert(std::size(kIntervals) == std::size(kNightIntervals), "one bound serves both tables");
-// A night interval of 0 is reported as this value.
-constexpr int32_t NIGHT_INTERVAL_AUTO = 3601;
+static_assert(std::size(kPresetIntervals) == std::size(kPresetNightIntervals),
+              "one bound serves both tables");
 
 #define ROW(record, member, setting, rule) \
   { setting, offsetof(record, member), Rule::rule, Source::RAW }
@@ -129,10 +126,10 @@ bool rowValue(const SettingRow& row, const int8_t* record, int32_t& value) {
     value = raw;
     return true;
   }
-  const int32_t* table = row.source == Source::INTERVAL ? kIntervals : kNightIntervals;
-  if (raw < 0 || size_t(raw) >= std::size(kIntervals)) return false;
+  const int32_t* table = row.source == Source::INTERVAL ? kPresetIntervals : kPresetNightIntervals;
+  if (raw < 0 || size_t(raw) >= std::size(kPresetIntervals)) return false;
   value = table[raw];
-  if (row.source == Source::NIGHT_INTERVAL && value == 0) value = NIGHT_INTERVAL_AUTO;
+  if (row.source == Source::NIGHT_INTERVAL && value == 0) value = kPresetNightAutomatic;
   return true;
 }
 

@@ -202,7 +202,7 @@ int runFollowUp(FollowUp& f) {
 // Values the camera no longer takes, and the old id of the zoom setting.
 void applyValueRules(int& setting, int& value) {
   if (setting == SETTING_VIDEO_RESOLUTION && value == 17) value = 13;
-  if (setting == SETTING_NL_INTERVAL && value == 3601) value = 0;
+  if (setting == SETTING_NL_INTERVAL && value == kPresetNightAutomatic) value = 0;
   if (setting == SETTING_DIGITAL_ZOOM_OLD) setting = SETTING_DIGITAL_ZOOM;
 }
 

@@ -155,6 +155,8 @@ static_assert(offsetof(all_status_settings_t, system) == 622, "snapshot system s
 // indexes into these tables; 0 in the night table stands for automatic.
 inline constexpr int32_t kPresetIntervals[12] = {0, 1, 2, 5, 10, 30, 60, 120, 300, 1800, 3600, 0};
 inline constexpr int32_t kPresetNightIntervals[12] = {10, 15, 20, 30, 60, 120, 300, 1800, 3600, 0, 4, 5};
+// Setting 32's value for automatic, which the night table holds as 0.
+inline constexpr int32_t kPresetNightAutomatic = 3601;
 
 static_assert(sizeof(appc_presets_settings_info) == 81, "preset record");
 static_assert(offsetof(appc_presets_settings_info, preset_id) == 2, "preset id");

@@ -56,7 +56,6 @@ constexpr RecordPlace kMultiShotPlaces[] = {{2, 120}, {3, 121}, {7, 126}, {28, 1
 // The multi-shot intervals (settings 30 and 32) sit as two-byte seconds in the settings block.
 constexpr unsigned kIntervalPlace = 122;
 constexpr unsigned kNightIntervalPlace = 124;
-constexpr int32_t kNightAutomatic = 3601;
 
 template <size_t N>
 void copyPlaces(int8_t* record, const appc_setup_all_settings& settings, const RecordPlace (&places)[N]) {
@@ -90,7 +89,7 @@ void fillSettings(int8_t* record, int8_t flatMode, const appc_setup_all_settings
       copyPlaces(record, settings, kMultiShotPlaces);
       record[4] = intervalIndex(kPresetIntervals, settingsWord(settings, kIntervalPlace));
       const int32_t night = settingsWord(settings, kNightIntervalPlace);
-      record[5] = intervalIndex(kPresetNightIntervals, night == kNightAutomatic ? 0 : night);
+      record[5] = intervalIndex(kPresetNightIntervals, night == kPresetNightAutomatic ? 0 : night);
       break;
     }
     case Family::NONE:
