@@ -5,6 +5,9 @@
 
 #include "InfoHandler.h"
 
+// The model whose tables serve a camera whose own model is not known.
+constexpr unsigned CAMERA_DEFAULT_MODEL = 57;
+
 // What the library knows of one camera model.
 class CameraPlatform {
  public:

@@ -165,6 +165,9 @@ TEST_F(SimLinkTest, ModeChangeShowsInTheNextStatusRead) {
   // A dial turned on the camera is seen the same way.
   ASSERT_EQ(ctl("set settings.flat_mode 20"), "ok");
   EXPECT_EQ(copyOf(readStatus().active_preset_group), 2u);
+  // A model the camera-info side does not know has the default model's values.
+  ASSERT_EQ(ctl("model 77"), "ok");
+  EXPECT_EQ(klc_settings_set_value_int(&ctx, 3, 44, 1, 0, 12), KL_ERR_INVALID_PARAM);
 }
 
 TEST_F(SimLinkTest, WrongSizedGetterAnswerIsRefusedByTheLibrary) {

@@ -39,13 +39,13 @@ bool fitsRow(int64_t value, uint32_t width, bool isSigned) {
 }
 
 // Whether the camera has the value for the setting: a flat mode of its model, or a value the
-// camera-info side lists for the model. A model that side does not know takes any value that fits.
+// camera-info side lists for the model (for a model it does not know, for its default model).
 bool hasValue(const SimCamera& camera, int32_t setting, uint32_t offset, int32_t value) {
   if (offset == offsetof(appc_setup_all_settings, flat_mode)) return camera.hasFlatMode(value);
   static CameraFactory factory;
   CameraPlatform* platform = factory.setupCamera(camera.model());
-  return platform == nullptr ||
-         platform->getInfoHandler()->settingValueToOption(setting, value) != CAMERA_NO_OPTION;
+  if (platform == nullptr) platform = factory.setupCamera(CAMERA_DEFAULT_MODEL);
+  return platform->getInfoHandler()->settingValueToOption(setting, value) != CAMERA_NO_OPTION;
 }
 
 // Payload: setting id, offset, width, flags, value. The value lands little-endian at its place.
