@@ -1,6 +1,8 @@
 #include "sim_camera.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "klErrno.h"
 #include "sim_members.h"
@@ -33,7 +35,6 @@ int subModeOf(int32_t flatMode, unsigned group) {
 // The settings block places of the time-lapse intervals (settings 30 and 32).
 constexpr unsigned kTimeLapseIntervalPlace = 122;
 constexpr unsigned kNightLapseIntervalPlace = 124;
-constexpr int64_t kNightLapseAutomatic = 3601;
 constexpr int64_t kNightLapseShortest = 4;
 
 struct FactoryValue {
@@ -41,14 +42,23 @@ struct FactoryValue {
   int64_t value;
 };
 
-// A camera freshly switched on: full battery, card inserted, one factory preset active per group.
+// The current preset of every firmware group in the factory state; 6 and 7 hold none.
+constexpr uint32_t kFactoryGroupPresets[SIM_PRESET_GROUPS] = {0x00001, 0x10001, 0x20001, 0x30000, 0x40000,
+                                                              0x50000, 0,       0,       0x80001, 0x90001};
+constexpr uint8_t kDualLensGroups = 3;     // groups 3..5 are 0..2 in lens mode 1
+constexpr uint8_t kPowerGroupsBefore = 7;  // group 8 is video in power profile 1, 9 in 2
+
+// The mode group whose presets a firmware group holds; -1 for the special groups and unknown ones.
+int modeGroupOfPresetGroup(uint32_t group) {
+  if (group < kDualLensGroups * 2) return int(group % kDualLensGroups);
+  return group == kPowerGroupsBefore + 1 || group == kPowerGroupsBefore + 2 ? 0 : -1;
+}
+
+// A camera freshly switched on: full battery, card inserted.
 constexpr FactoryValue kFactoryCommon[] = {
     {"status.video_selected_flatmode", 12},
     {"status.photo_selected_flatmode", 16},
     {"status.timelapse_selected_flatmode", 20},
-    {"status.video_preset_id", 0x00000001},
-    {"status.photo_preset_id", 0x00010001},
-    {"status.timelapse_preset_id", 0x00020001},
     {"status.battery_present", 1},
     {"status.battery_level", 3},
     {"status.battery_percent", 100},
@@ -119,6 +129,8 @@ void SimCamera::loadFactoryState() {
   mSystem.lens_type = profile.lensType;
   mSettings.video_fps = profile.fpsValue;
   if (profile.lookback) write(SimBlock::SETTINGS, kLookbackPlace, 1, kLookbackFactory);
+  std::copy(std::begin(kFactoryGroupPresets), std::end(kFactoryGroupPresets), mGroupPresets);
+  showPresetGroups();
   selectFlatMode(kVideoModes[0]);
   mPresets.loadFactory(mModel);
   mCard.loadFactory();
@@ -193,7 +205,12 @@ bool SimCamera::read(SimBlock block, unsigned offset, unsigned width, bool signe
 
 bool SimCamera::write(SimBlock block, unsigned offset, unsigned width, int64_t value) {
   if (!validPlace(block, offset, width) || !fitsWidth(value, width)) return false;
+  const sim_system_values before = mSystem;
   for (unsigned i = 0; i < width; ++i) mutableBytes(block)[offset + i] = uint8_t(uint64_t(value) >> (8 * i));
+  if (!oneGroupOfEachKind()) {
+    mSystem = before;
+    return false;
+  }
   // A dial turned on the camera has the effects the camera's own menus would have.
   const auto covers = [&](SimBlock b, size_t place) {
     return block == b && offset <= place && place < offset + width;
@@ -203,6 +220,10 @@ bool SimCamera::write(SimBlock block, unsigned offset, unsigned width, int64_t v
     selectFlatMode(mSettings.flat_mode);
   }
   if (covers(SimBlock::SYSTEM, offsetof(sim_system_values, lens_mode))) mStatus.lens_mode = mSystem.lens_mode;
+  if (covers(SimBlock::SYSTEM, offsetof(sim_system_values, lens_mode)) ||
+      covers(SimBlock::SYSTEM, offsetof(sim_system_values, power_profile))) {
+    showPresetGroups();
+  }
   if (covers(SimBlock::SETTINGS, kZoomSetting)) setZoom(uint8_t(bytes(SimBlock::SETTINGS)[kZoomSetting]));
   if (covers(SimBlock::STATUS, offsetof(appc_system_all_status, digital_zoom))) setZoom(mStatus.digital_zoom);
   return true;
@@ -231,13 +252,66 @@ uint32_t SimCamera::groupPreset(unsigned group) const {
   return group == 1 ? mStatus.photo_preset_id : mStatus.timelapse_preset_id;
 }
 
+void SimCamera::setGroupPreset(unsigned group, uint32_t id) {
+  if (group == 0) {
+    mStatus.video_preset_id = id;
+  } else if (group == 1) {
+    mStatus.photo_preset_id = id;
+  } else {
+    mStatus.timelapse_preset_id = id;
+  }
+}
+
+uint8_t SimCamera::presetGroupOf(unsigned modeGroup) const {
+  if (modeGroup >= kDualLensGroups) return uint8_t(modeGroup);
+  if (mSystem.lens_mode == 1) return uint8_t(modeGroup + kDualLensGroups);
+  if (modeGroup == 0 && mSystem.power_profile != 0)
+    return uint8_t(kPowerGroupsBefore + mSystem.power_profile);
+  return uint8_t(modeGroup);
+}
+
+// The daemon shows one group of each kind only in these states: lens mode 0 or 1, and a power profile
+// (1 or 2) only where the model has its groups, in lens mode 0, on a lens type that shows them.
+bool SimCamera::oneGroupOfEachKind() const {
+  const int8_t profile = mSystem.power_profile;
+  if (mSystem.lens_mode < 0 || mSystem.lens_mode > 1 || profile < 0 || profile > 2) return false;
+  return profile == 0 ||
+         (simModelProfile(mModel).powerGroups && mSystem.lens_mode == 0 && mSystem.lens_type != 1);
+}
+
+// The status shows the current presets of the groups that lens mode and power profile select.
+void SimCamera::showPresetGroups() {
+  for (unsigned group = 0; group < kDualLensGroups; ++group) {
+    setGroupPreset(group, mGroupPresets[presetGroupOf(group)]);
+  }
+  const int active = modeGroupOfPresetGroup(mStatus.active_preset_group);
+  if (active < 0) return;
+  mStatus.active_preset_group = presetGroupOf(unsigned(active));
+  mStatus.modified_preset_id = groupPreset(unsigned(active));
+}
+
+int SimCamera::loadPreset(const SimPreset& preset) {
+  const int result = setMode(preset.flatMode);
+  if (result != KL_OK) return result;
+  if (preset.group < SIM_PRESET_GROUPS) mGroupPresets[preset.group] = preset.id;
+  const int modeGroup = modeGroupOfPresetGroup(preset.group);
+  if (modeGroup < 0) {
+    mStatus.special_preset_id = preset.id;
+  } else {
+    setGroupPreset(unsigned(modeGroup), preset.id);
+  }
+  mStatus.active_preset_group = preset.group;
+  mStatus.modified_preset_id = preset.id;
+  return KL_OK;
+}
+
 void SimCamera::selectFlatMode(int32_t flatMode) {
   const unsigned group = unsigned(groupOfFlatMode(flatMode));
   mSettings.flat_mode = int8_t(flatMode);
   mStatus.mode = int8_t(group);
   mStatus.sub_mode = int8_t(subModeOf(flatMode, group));
   groupFlatMode(group) = int8_t(flatMode);
-  mStatus.active_preset_group = group;
+  mStatus.active_preset_group = presetGroupOf(group);
   mStatus.modified_preset_id = groupPreset(group);
   // A zoom belongs to the mode it was set in.
   setZoom(0);
@@ -299,7 +373,7 @@ unsigned SimCamera::lapseIntervalHalfSeconds() const {
   const bool night = mSettings.flat_mode == SIM_FLAT_NIGHT_LAPSE_PHOTO;
   int64_t seconds = 0;
   read(SimBlock::SETTINGS, night ? kNightLapseIntervalPlace : kTimeLapseIntervalPlace, 2, false, seconds);
-  if (night && (seconds == 0 || seconds == kNightLapseAutomatic)) seconds = kNightLapseShortest;
+  if (night && (seconds == 0 || seconds == kPresetNightAutomatic)) seconds = kNightLapseShortest;
   return seconds == 0 ? 1 : unsigned(2 * seconds);
 }
 

@@ -53,6 +53,10 @@ constexpr unsigned SIM_BURST_PHOTOS = 10;
 // system.power_state: a camera asleep or off answers NAK-off to whatever needs it awake.
 enum : uint8_t { SIM_POWER_ON = 0, SIM_POWER_ASLEEP = 1, SIM_POWER_OFF = 2 };
 
+// Firmware preset groups: 0..2 video, photo, time lapse; 3..5 their dual-lens forms; 6, 7 special;
+// 8, 9 the video group's power-profile forms.
+constexpr unsigned SIM_PRESET_GROUPS = 10;
+
 class SimCamera {
  public:
   // A camera of the model in its factory state.
@@ -101,6 +105,12 @@ class SimCamera {
   static int groupOfFlatMode(int32_t flatMode);
   // Whether this camera's model has the flat mode.
   bool hasFlatMode(int32_t flatMode) const;
+  // The firmware group that holds a mode group's presets now: its dual-lens form in lens mode 1, the
+  // power-profile form of the video group in profiles 1 and 2. Other numbers are returned unchanged.
+  uint8_t presetGroupOf(unsigned modeGroup) const;
+  // Selects the preset's flat mode and makes it its group's current preset and the active one; 0 or
+  // KL_ERR_INVALID_PARAM for a flat mode the camera does not have.
+  int loadPreset(const SimPreset& preset);
 
   // Starts (true) or stops a capture: a video records until stopped; a time lapse (flat modes 20
   // and 21) takes a photo at once and one more each interval until stopped; a photo is taken at once.
@@ -123,6 +133,9 @@ class SimCamera {
   void selectFlatMode(int32_t flatMode);
   int8_t& groupFlatMode(unsigned group);
   uint32_t groupPreset(unsigned group) const;
+  void setGroupPreset(unsigned group, uint32_t id);
+  bool oneGroupOfEachKind() const;
+  void showPresetGroups();
   int takePhoto();
   unsigned lapseIntervalHalfSeconds() const;
 
@@ -131,6 +144,7 @@ class SimCamera {
   appc_setup_all_settings mSettings{};
   sim_system_values mSystem{};
   SimPresetStore mPresets;
+  uint32_t mGroupPresets[SIM_PRESET_GROUPS] = {};  // the current preset of every firmware group
   SimTranscodeJobs mTranscodes;
   SimMediaCard mCard;
   SimWireless mWireless;

@@ -53,14 +53,18 @@ void groupList(SimCamera& camera, const klc_link_request&, SimReply& reply) {
   reply.answer.insert(reply.answer.end(), groups.begin(), groups.end());
 }
 
+// Presets are added to groups 0 to 2 only while they are shown, not to the dual-lens or power-profile
+// forms that stand in for them.
 void create(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
-  if (!simModelProfile(camera.model()).customPresets) {
+  CreateRecord record{};
+  const bool read = payloadRecord(request, record);
+  if (!simModelProfile(camera.model()).customPresets ||
+      (read && camera.presetGroupOf(record.group) != record.group)) {
     reply.status = KL_ERR_NOT_SUPPORTED;
     return;
   }
-  CreateRecord record{};
   uint32_t id = 0;
-  const bool done = payloadRecord(request, record) && SimCamera::groupOfFlatMode(record.flatMode) >= 0 &&
+  const bool done = read && SimCamera::groupOfFlatMode(record.flatMode) >= 0 &&
                     camera.presets().create(record.group, record.flatMode, record.icon, record.title,
                                             record.titleNumber, id);
   refuseUnless(done, reply);

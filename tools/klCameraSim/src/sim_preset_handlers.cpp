@@ -1,5 +1,4 @@
 // The preset requests of remote-API group 17 that read presets, open and close an edit, and load one.
-#include <cstddef>
 #include <cstring>
 
 #include "klErrno.h"
@@ -57,36 +56,11 @@ void editEnd(SimCamera& camera, const klc_link_request&, SimReply&) {
   camera.presets().endEdit();
 }
 
-// Status member holding the current preset of a firmware group.
-size_t presetMemberOfGroup(uint8_t group) {
-  switch (group) {
-    case 1:
-    case 4:
-      return offsetof(appc_system_all_status, photo_preset_id);
-    case 2:
-    case 5:
-      return offsetof(appc_system_all_status, timelapse_preset_id);
-    case 6:
-    case 7:
-      return offsetof(appc_system_all_status, special_preset_id);
-    default:
-      return offsetof(appc_system_all_status, video_preset_id);
-  }
-}
-
 // Loading a preset selects its flat mode and makes it the current preset of its group.
 void load(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
   uint32_t id = 0;
   const SimPreset* preset = payloadId(request, id) ? camera.presets().find(id) : nullptr;
-  if (preset == nullptr || camera.setMode(preset->flatMode) != KL_OK) {
-    reply.status = KL_ERR_INVALID_PARAM;
-    return;
-  }
-  camera.write(SimBlock::STATUS, unsigned(presetMemberOfGroup(preset->group)), 4, preset->id);
-  camera.write(SimBlock::STATUS, unsigned(offsetof(appc_system_all_status, active_preset_group)), 4,
-               preset->group);
-  camera.write(SimBlock::STATUS, unsigned(offsetof(appc_system_all_status, modified_preset_id)), 4,
-               preset->id);
+  if (preset == nullptr || camera.loadPreset(*preset) != KL_OK) reply.status = KL_ERR_INVALID_PARAM;
 }
 
 }  // namespace

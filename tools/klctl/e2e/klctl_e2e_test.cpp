@@ -33,14 +33,18 @@ class KlctlEndToEnd : public testing::Test {
  protected:
   void SetUp() override { start("57"); }
 
-  // A camera of the model and a daemon, in namespaces of their own (a camera started before is gone).
-  void start(const std::string& model) {
+  // A camera of the model, with the members set (MEMBER VALUE ...), and a daemon, in namespaces of their
+  // own (a camera started before is gone).
+  void start(const std::string& model, const std::vector<std::string>& members = {}) {
     mDaemon.reset();
     mCamera.reset();
     ASSERT_TRUE(klEnterPrivateNamespaces());
     mCamera = std::make_unique<E2eProcess>(
         std::vector<std::string>{KL_CAMERA_SIM_PATH, "--fast", "--model", model});
     ASSERT_TRUE(waitFor([] { return klctl({"--probe", "/to_klnet"}).status == 0; }, 10));
+    for (size_t i = 0; i + 1 < members.size(); i += 2) {
+      ASSERT_EQ("ok\n", control({"set", members[i], members[i + 1]}).out) << members[i];
+    }
     mDaemon = std::make_unique<E2eProcess>(std::vector<std::string>{KL_CONTROLD_PATH});
     ASSERT_TRUE(waitFor([] { return klctl({"--probe"}).status == 0 && klPortListens(8081); }, 20));
   }
@@ -101,54 +105,62 @@ TEST_F(KlctlEndToEnd, PresetAnswersAreDecoded) {
   EXPECT_TRUE(preset["settings"][0]["id"].is_number() && preset["settings"][0]["value"].is_number());
 }
 
-// Every model serves the daemon: the whole preset model shows the groups a client should see, with the
-// active preset in one of them and valid values only; where presets can be created, a new one shows in
-// its group marked custom until it is removed; the flat-mode override of mode 1 reaches the camera.
+// Every model, lens mode and power profile serves the daemon: the whole preset model shows one group of
+// each kind, with the active preset in one of them and valid values only; where presets can be created,
+// a new one shows in its group marked custom until it is removed; the flat-mode override of mode 1
+// reaches the camera.
 TEST_F(KlctlEndToEnd, EveryModelServesTheDaemon) {
   const struct {
     const char* model;
-    bool known;  // the camera-info side knows it (the whole model needs that)
-    bool canCreate;
+    std::vector<std::string> members;
+    const char* groups;   // shown, "+" where presets can be added; none where camera-info lacks the model
     const char* setMode;  // what mode 1 sends: 17 with the override (photo group last on 17), else 1
   } cases[] = {
-      {"19", true, false, "ok 11000000"},  {"20", true, false, "ok 01000000"},
-      {"50", true, true, "ok 11000000"},   {"51", true, false, "ok 11000000"},
-      {"55", true, true, "ok 11000000"},   {"57", true, true, "ok 11000000"},
-      {"77", false, false, "ok 01000000"},
+      {"19", {}, "1000 1001 1002", "ok 11000000"},
+      {"20", {}, "1000 1001 1002", "ok 01000000"},
+      {"50", {}, "1000+ 1001+ 1002+", "ok 11000000"},
+      {"51", {}, "1000 1001 1002", "ok 11000000"},
+      {"51", {"system.lens_mode", "1"}, "1000 1001 1002", "ok 11000000"},
+      {"55", {}, "1000+ 1001+ 1002+", "ok 11000000"},
+      {"55", {"system.power_profile", "2"}, "1001+ 1002+ 1000", "ok 11000000"},
+      {"57", {}, "1000+ 1001+ 1002+", "ok 11000000"},
+      {"57", {"system.power_profile", "1"}, "1001+ 1002+ 1000", "ok 11000000"},
+      {"57", {"system.lens_mode", "1"}, "1000 1001 1002", "ok 11000000"},
+      {"77", {}, "", "ok 01000000"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.model);
-    start(c.model);
+    SCOPED_TRACE(c.model + std::string(" ") + (c.members.empty() ? "" : c.members[0]));
+    start(c.model, c.members);
     ASSERT_EQ(0, control({"set", "status.photo_selected_flatmode", "17"}).status);
     EXPECT_EQ(0, klctl({"mode", "u32:1"}).status);
     EXPECT_EQ(c.setMode + std::string("\n"), control({"payload", "0x101/2"}).out);
-    const std::string active = klctl({"preset_get_active_preset"}).out;
+    const std::string active = klctl({"mode", "u32:0", "--", "preset_get_active_preset"}).out;
     const size_t value = active.find("value: ");
+    const bool canCreate = std::string(c.groups).find("1000+") != std::string::npos;
     const E2eRun created = klctl({"--json", "preset-create", "--group", "1000", "--mode", "12", "--icon",
                                   "20", "--title", "20", "--number", "0"});
-    ASSERT_EQ(c.canCreate ? 0 : 1, created.status) << created.out;
-    const uint32_t id = c.canCreate ? decoded(created).value("preset_id", 0u) : 0;
+    ASSERT_EQ(canCreate ? 0 : 1, created.status) << created.out;
+    const uint32_t id = canCreate ? decoded(created).value("preset_id", 0u) : 0;
     const E2eRun whole = klctl({"--json", "preset_get_presets"});
-    ASSERT_EQ(c.known ? 0 : 1, whole.status) << whole.out;
-    if (!c.known) continue;
-    std::vector<uint32_t> groups;
+    ASSERT_EQ(*c.groups != 0 ? 0 : 1, whole.status) << whole.out;
+    if (*c.groups == 0) continue;
+    std::string groups;
     std::map<uint32_t, bool> custom;  // every preset listed, by id
     const Json model = decoded(whole);
     for (const Json& group : model["groups"]) {
-      groups.push_back(group["id"]);
-      EXPECT_EQ(c.canCreate, group["can_add_preset"].get<bool>()) << group["id"];
+      groups += (groups.empty() ? "" : " ") + group["id"].dump() + (group["can_add_preset"] ? "+" : "");
       for (const Json& preset : group["presets"]) {
         custom[preset["id"]] = preset["custom"];
         for (const Json& setting : preset["settings"]) EXPECT_NE(-1, setting["value"].get<int>()) << preset;
       }
     }
-    EXPECT_EQ((std::vector<uint32_t>{1000, 1001, 1002}), groups);
+    EXPECT_EQ(c.groups, groups);
     // The status service took the subscription and the preset-status reset of the whole model.
     EXPECT_EQ(0u, control({"csi"}).out.find("ok subscribed=7,138,143,151,152 values=7:0 "))
         << control({"csi"}).out;
     ASSERT_NE(std::string::npos, value) << active;
     EXPECT_EQ(1u, custom.count(uint32_t(std::stoul(active.substr(value + 7))))) << active;
-    if (!c.canCreate) continue;
+    if (!canCreate) continue;
     EXPECT_TRUE(custom[id]) << id;
     EXPECT_EQ(0, klctl({"preset-remove", "--id", std::to_string(id)}).status);
     EXPECT_EQ(std::string::npos, klctl({"preset_get_presets"}).out.find(std::to_string(id)));
