@@ -14,7 +14,6 @@ namespace {
 
 constexpr uint16_t STATUS_BLOCK_SIZE = sizeof(appc_system_all_status);
 constexpr uint32_t NO_PRESET = 0xFFFFFFFFu;
-constexpr uint8_t DEFAULT_MODEL = 57;
 
 uint32_t wordAt(const uint8_t* bytes, size_t offset) {
   uint32_t value = 0;
@@ -191,7 +190,7 @@ void KlcontrolCommandServer::initializeStatusVariables() {
     mOrientationSetting = 0;
   }
   uint8_t model = 0;
-  if (_get_model_number(&model) != 0) model = DEFAULT_MODEL;
+  if (_get_model_number(&model) != 0) model = CAMERA_DEFAULT_MODEL;
   initializeCameraInfo(model);
 }
 

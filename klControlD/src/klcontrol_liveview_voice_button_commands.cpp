@@ -3,6 +3,7 @@
 // result. The button command of the same family is in klcontrol_button_commands.cpp.
 #include <cstring>
 
+#include "CameraFactory.h"
 #include "klErrno.h"
 #include "klLog.h"
 #include "klcontrol_command_number.h"
@@ -22,7 +23,6 @@ constexpr int kGroupVoice = 15;
 constexpr int kVoiceMode = 9;
 constexpr uint32_t kMaxCoordinate = 100;
 constexpr uint8_t kDualLensModel = 51;
-constexpr uint8_t kDefaultModel = 57;
 constexpr uint8_t kAnyLens = 0xFF;
 
 // Voice commands that are one simple request each.
@@ -56,7 +56,7 @@ uint32_t wordOf(const MsgElement* arg, unsigned index) {
 
 uint8_t modelNumber() {
   uint8_t model = 0;
-  return _get_model_number(&model) == 0 ? model : kDefaultModel;
+  return _get_model_number(&model) == 0 ? model : CAMERA_DEFAULT_MODEL;
 }
 
 // An upside-down camera streams an inverted picture: the point is mirrored into the sensor's view.

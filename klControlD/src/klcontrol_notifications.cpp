@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "CameraFactory.h"
 #include "camera_json.h"
 #include "klErrno.h"
 #include "klLog.h"
@@ -21,7 +22,6 @@
 
 namespace {
 
-constexpr uint8_t DEFAULT_MODEL = 57;
 constexpr uint8_t NAK_OFF = 2;
 constexpr uint16_t STATUS_SIZE = sizeof(appc_system_all_status);
 constexpr uint16_t SETTINGS_SIZE = sizeof(appc_setup_all_settings);
@@ -29,7 +29,7 @@ constexpr size_t CONTEXTUAL_MENU_OFFSET = 223;
 
 uint8_t modelOrDefault() {
   uint8_t model = 0;
-  return _get_model_number(&model) == 0 ? model : DEFAULT_MODEL;
+  return _get_model_number(&model) == 0 ? model : CAMERA_DEFAULT_MODEL;
 }
 
 // Monotonic, so that setting the camera's clock never stalls or hurries the once-a-second rule.

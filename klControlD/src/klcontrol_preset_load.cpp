@@ -1,6 +1,7 @@
 // Loading the preset that stands for a flat mode, or the current preset of a group, on the camera.
 #include <cstring>
 
+#include "CameraFactory.h"
 #include "klErrno.h"
 #include "klLog.h"
 #include "klcontrol_if_server.h"
@@ -16,7 +17,6 @@ constexpr int REMOTE_SYSTEM_ALL_STATUS_GET = 11;
 constexpr int REMOTE_PRESET_GROUP = 17;
 constexpr int REMOTE_PRESET_LOAD = 12;
 constexpr uint8_t NAK_OFF_REPLY = 2;
-constexpr uint8_t DEFAULT_MODEL = 57;
 constexpr uint8_t MODEL_51 = 51;
 constexpr int FIRST_GROUP_MODE = 1000;
 constexpr int LAST_GROUP_MODE = 1010;
@@ -113,7 +113,7 @@ int LoadPresetFromMode(int mode) {
   StatusPresets presets{};
   const int statusRc = readStatusPresets(presets);
   if (statusRc != KL_OK) return statusRc;
-  uint8_t model = DEFAULT_MODEL;
+  uint8_t model = CAMERA_DEFAULT_MODEL;
   const int modelRc = _get_model_number(&model);
   if (modelRc != 0) {
     LOG(UTIL_LOG_ERROR, "Could not get camera model number in load preset from mode");

@@ -3,6 +3,7 @@
 
 #include <iterator>
 
+#include "CameraFactory.h"
 #include "InfoHandler.h"
 #include "klcontrol_if_server.h"
 
@@ -10,7 +11,6 @@ namespace {
 
 using wsdk_commands::WSDK_Preset;
 
-constexpr uint8_t DEFAULT_MODEL = 57;
 constexpr int8_t LENS_MODE_DUAL = 1;
 constexpr uint8_t MODEL_51 = 51;
 
@@ -181,7 +181,7 @@ Family familyOf(int flatMode) {
 }  // namespace
 
 PresetContext presetContext() {
-  PresetContext context{DEFAULT_MODEL, 0};
+  PresetContext context{CAMERA_DEFAULT_MODEL, 0};
   _get_model_number(&context.model);
   context.lensMode = KlcontrolCommandServer::getInstance()->GetLensMode();
   return context;

@@ -1,6 +1,7 @@
 // Preset numbering between the firmware and the client enumerations, and the preset rules by model.
 #include <iterator>
 
+#include "CameraFactory.h"
 #include "klLog.h"
 #include "klcontrol_if_server.h"
 #include "klcontrol_preset_loader.h"
@@ -11,7 +12,6 @@ namespace {
 
 constexpr int FLAT_MODE_TIME_LAPSE_PHOTO = 20;
 constexpr int FLAT_MODE_NIGHT_LAPSE_PHOTO = 21;
-constexpr uint8_t DEFAULT_MODEL = 57;
 constexpr uint8_t MODEL_51 = 51;
 
 struct IdRange {
@@ -58,7 +58,7 @@ wsdk_commands::WSDK_EnumPresetIcon MapFWIconToWSDK(PRESET_ICONS_FW icon, int fla
 PRESET_ICONS_FW MapWSDKIconToFW(wsdk_commands::WSDK_EnumPresetIcon icon) {
   if (icon == wsdk_commands::WSDK_PRESET_ICON_NIGHTLAPSE_PHOTO) return FW_PRESET_ICON_NIGHTLAPSE;
   if (icon != wsdk_commands::WSDK_PRESET_ICON_TIMELAPSE_PHOTO) return static_cast<PRESET_ICONS_FW>(icon);
-  uint8_t model = DEFAULT_MODEL;
+  uint8_t model = CAMERA_DEFAULT_MODEL;
   if (_get_model_number(&model) != 0) {
     LOG(UTIL_LOG_ERROR,
         "Could not get camera model number for MapWSDKIconToFW returning FW_PRESET_ICON_TIMELAPSE");

@@ -24,7 +24,6 @@ constexpr int REMOTE_SYSTEM_CAL_FILE_NAME_GET = 35;
 constexpr int REMOTE_GROUP_CAPTURE = 2;
 constexpr int REMOTE_LOOKBACK_EXIT = 90;
 constexpr uint8_t NAK_OFF = 2;
-constexpr uint8_t DEFAULT_MODEL = 57;
 constexpr uint16_t STATUS_SIZE = sizeof(appc_system_all_status);
 constexpr uint16_t SETTINGS_SIZE = sizeof(appc_setup_all_settings);
 // Status, RSPCODE with its word, RSPARG header and END around a response's payload.
@@ -392,7 +391,7 @@ int KlcontrolCommandServer::cmdGetAllSettingsStatusIds(Msg& msg, MsgElement*) {
   if (rc != KL_OK) return answer(msg, rc);
   uint8_t model = 0;
   rc = _get_model_number(&model);
-  if (rc != KL_OK) model = DEFAULT_MODEL;
+  if (rc != KL_OK) model = CAMERA_DEFAULT_MODEL;
   std::stringstream text;
   text << "{";
   camera_status_serialize_status_to_json(text, &snapshot.status, model);
