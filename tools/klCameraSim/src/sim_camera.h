@@ -93,7 +93,9 @@ class SimCamera {
   // Reads a little-endian member of width 1, 2, 4 or 8 (signed when signedValue); false out of range.
   bool read(SimBlock block, unsigned offset, unsigned width, bool signedValue, int64_t& value) const;
   // Writes a member as a user would change it on the camera, with its consequences (a flat mode write
-  // selects that mode); false when the place is out of range or the value does not fit the width.
+  // selects that mode, lens mode and power profile move the current presets); false, changing nothing,
+  // when the place is out of range, the value does not fit the width, or lens mode and power profile
+  // would leave the daemon without one preset group of each kind.
   bool write(SimBlock block, unsigned offset, unsigned width, int64_t value);
 
   // Selects a mode: legacy 0, 1, 2 pick the flat mode last used in that group; other values are flat
