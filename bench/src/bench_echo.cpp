@@ -35,12 +35,6 @@ void serveAsTheDaemon(BenchQueue& requests, const std::vector<uint8_t>& answer) 
   }
 }
 
-void drain(BenchQueue& requests) {
-  std::vector<uint8_t> request;
-  while (requests.receive(request, kIdleS)) {
-  }
-}
-
 }  // namespace
 
 BenchEcho::~BenchEcho() {
@@ -56,8 +50,8 @@ std::vector<uint8_t> benchPlainAnswer() {
   return bytes;
 }
 
-bool BenchEcho::start(const std::vector<uint8_t>& answer, BenchEchoCalls calls, const std::string& queue) {
-  if (!mRequests.create(queue.empty() ? benchQueueName("echo") : queue)) return false;
+bool BenchEcho::start(const std::vector<uint8_t>& answer, BenchEchoCalls calls) {
+  if (!mRequests.create(benchQueueName("echo"))) return false;
   mChild = fork();
   if (mChild != 0) return mChild > 0;
   switch (calls) {
@@ -66,9 +60,6 @@ bool BenchEcho::start(const std::vector<uint8_t>& answer, BenchEchoCalls calls, 
       break;
     case BenchEchoCalls::Daemon:
       serveAsTheDaemon(mRequests, answer);
-      break;
-    case BenchEchoCalls::Drain:
-      drain(mRequests);
       break;
   }
   _exit(0);

@@ -13,7 +13,6 @@
 enum class BenchEchoCalls {
   Raw,     // a blocking receive, and the requester's queue opened once
   Daemon,  // a readiness wait before each receive, and the requester's queue opened per answer
-  Drain,   // a blocking receive and no answer: a service that only listens
 };
 
 class BenchEcho {
@@ -23,10 +22,10 @@ class BenchEcho {
   BenchEcho(const BenchEcho&) = delete;
   BenchEcho& operator=(const BenchEcho&) = delete;
 
-  // Creates the request queue (a fresh name unless one is given) and forks the child, which answers
-  // with the given bytes on the queue named by each request's TLV_SRC, with the given calls. Call
-  // before any thread is started.
-  bool start(const std::vector<uint8_t>& answer, BenchEchoCalls calls, const std::string& queue = "");
+  // Creates a request queue of a fresh name and forks the child, which answers with the given bytes
+  // on the queue named by each request's TLV_SRC, with the given calls. Call before any thread is
+  // started.
+  bool start(const std::vector<uint8_t>& answer, BenchEchoCalls calls);
   const std::string& requestQueue() const { return mRequests.name(); }
   // Ends the child and removes the request queue.
   void stop();

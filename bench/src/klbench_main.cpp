@@ -12,7 +12,6 @@
 #include <memory>
 #include <thread>
 
-#include "KLCSIListener.h"
 #include "bench_camera_requests.h"
 #include "bench_daemon_costs.h"
 #include "bench_dbus.h"
@@ -266,13 +265,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   const long startKib = benchRssKib(plan.daemon);
-  // As on the camera, the status service's queue takes what the daemon sends it (command 81 does).
-  BenchEcho rawServer, floorServer, statusService;
+  BenchEcho rawServer, floorServer;
   BenchDbusServer dbusServer;
   BenchRequester raw, floor, daemon;
   BenchDbusCaller dbus;
-  if (!statusService.start({}, BenchEchoCalls::Drain, KLCSI_SERVICE_QUEUE) ||
-      !rawServer.start(benchPlainAnswer(), BenchEchoCalls::Raw) || !raw.open(rawServer.requestQueue()) ||
+  if (!rawServer.start(benchPlainAnswer(), BenchEchoCalls::Raw) || !raw.open(rawServer.requestQueue()) ||
       !floorServer.start(benchPlainAnswer(), BenchEchoCalls::Daemon) ||
       !floor.open(floorServer.requestQueue()) || !daemon.open()) {
     std::cerr << "klbench: cannot open the queues (is klControlD running?)\n";

@@ -96,14 +96,24 @@ void appendGroup(WSDK_NotifyPresetStatus& model, uint8_t firmwareGroup, InfoHand
 }
 
 // A model larger than one response loses presets from its end until it fits; every group stays.
-void fitResponse(WSDK_NotifyPresetStatus& model) {
-  for (int g = model.preset_group_array_size() - 1; g >= 0 && model.ByteSizeLong() > KLCONTROL_MAX_PAYLOAD;
-       --g) {
+// Returns the size it was last measured at, which the model keeps cached for serializing.
+size_t fitResponse(WSDK_NotifyPresetStatus& model) {
+  size_t size = model.ByteSizeLong();
+  for (int g = model.preset_group_array_size() - 1; g >= 0 && size > KLCONTROL_MAX_PAYLOAD; --g) {
     WSDK_PresetGroup* group = model.mutable_preset_group_array(g);
-    while (group->preset_array_size() > 0 && model.ByteSizeLong() > KLCONTROL_MAX_PAYLOAD) {
+    while (group->preset_array_size() > 0 && size > KLCONTROL_MAX_PAYLOAD) {
       group->mutable_preset_array()->RemoveLast();
+      size = model.ByteSizeLong();
     }
   }
+  return size;
+}
+
+// Serializes with the sizes fitResponse cached: a second walk of the model to size it is saved.
+bool serializeFitted(const WSDK_NotifyPresetStatus& model, size_t size, std::string& bytes) {
+  bytes.resize(size);
+  auto* begin = reinterpret_cast<uint8_t*>(&bytes[0]);
+  return model.SerializeWithCachedSizesToArray(begin) == begin + size;
 }
 
 }  // namespace
@@ -139,9 +149,8 @@ int KlcontrolCommandServer::cmdPresetGetPresets(Msg& msg, MsgElement*) {
     LOG(UTIL_LOG_DEBUG, "group id is %d\n", int(group));
     if (!groupDropped(group, context)) appendGroup(model, group, mCameraInfoHandler, context);
   }
-  fitResponse(model);
   std::string bytes;
-  const bool serialized = model.SerializeToString(&bytes);
+  const bool serialized = serializeFitted(model, fitResponse(model), bytes);
   LOG(UTIL_LOG_DEBUG, "resp size %d, success=%d\n", int(bytes.size()), int(serialized));
   answerPresetMessage(msg, KL_OK, bytes);
   KLCSIListener::GetInstance()->SetCSIValue(CSI_PRESET_STATUS_ID, 0);

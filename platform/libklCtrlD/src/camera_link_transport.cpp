@@ -23,31 +23,39 @@ long long nowMs() {
   return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
 }
 
+// The wall-clock instant ms from now, as the queue calls with a deadline take it.
+timespec deadlineAfter(long long ms) {
+  timespec deadline{};
+  clock_gettime(CLOCK_REALTIME, &deadline);
+  const long long nanoseconds = deadline.tv_nsec + ms % 1000 * 1000000LL;
+  deadline.tv_sec += time_t(ms / 1000 + nanoseconds / 1000000000);
+  deadline.tv_nsec = long(nanoseconds % 1000000000);
+  return deadline;
+}
+
 bool sameRequest(const klc_link_header& a, const klc_link_header& b) {
   return a.seq == b.seq && a.group == b.group && a.id == b.id;
 }
 
-// Bounded like the wait for the reply: a check for room and then a blocking send would hold the
-// caller for good if the camera's queue filled in between and the camera stopped reading.
+// A send with a deadline needs no check for room first, and a camera that stops reading a full
+// queue cannot hold the caller for good.
 int sendRequest(klc_msg_q_context_t* ctx, const uint8_t* msg, int length) {
-  timespec deadline{};
-  clock_gettime(CLOCK_REALTIME, &deadline);
-  const long long nanoseconds = deadline.tv_nsec + g_klc_link_timeout_ms % 1000 * 1000000LL;
-  deadline.tv_sec += g_klc_link_timeout_ms / 1000 + time_t(nanoseconds / 1000000000);
-  deadline.tv_nsec = long(nanoseconds % 1000000000);
+  const timespec deadline = deadlineAfter(g_klc_link_timeout_ms);
   const char* bytes = reinterpret_cast<const char*>(msg);
   return mq_timedsend(ctx->klnet_mqd, bytes, size_t(length), 0, &deadline) == 0 ? 0 : KL_ERR_MQ_FAIL;
 }
 
 // Receives until the reply to request arrives in buf; replies to earlier, abandoned requests and
-// malformed messages are dropped. KL_ERR_MQ_FAIL when the time-out passes first.
+// malformed messages are dropped. KL_ERR_MQ_FAIL when the time-out passes first. The receive waits
+// by itself (no readiness wait first); the loop counts on the monotonic clock, so a stream of stale
+// replies cannot stretch it.
 int awaitReply(klc_msg_q_context_t* ctx, const klc_link_header& request, uint8_t* buf,
                klc_link_reply* reply) {
-  const long long deadline = nowMs() + g_klc_link_timeout_ms;
-  for (long long left; (left = deadline - nowMs()) > 0;) {
-    const timespec wait{time_t(left / 1000), long(left % 1000) * 1000000};
+  const long long end = nowMs() + g_klc_link_timeout_ms;
+  for (long long left; (left = end - nowMs()) > 0;) {
+    const timespec deadline = deadlineAfter(left);
     const ssize_t length =
-        kl_mq_timedreceive2(ctx->reply_mqd, reinterpret_cast<char*>(buf), KLMSG_MAX, nullptr, &wait);
+        mq_timedreceive(ctx->reply_mqd, reinterpret_cast<char*>(buf), KLMSG_MAX, nullptr, &deadline);
     if (length < 0 && errno != ETIMEDOUT && errno != EINTR) return KL_ERR_MQ_FAIL;
     if (length < 0) continue;
     if (klc_link_decode_reply(buf, unsigned(length), reply) != 0) {
