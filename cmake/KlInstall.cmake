@@ -1,5 +1,5 @@
 # What `cmake --install` puts on a board's root filesystem (DESTDIR for a staging root), one component
-# per package: the daemon, the client, the simulated camera.
+# per package (cmake/KlPackage.cmake): the daemon, the client, the simulated camera.
 # Tests, fuzzers and klbench are never installed.
 include(GNUInstallDirs)
 
@@ -34,3 +34,6 @@ install(DIRECTORY ${KL_DOCS}/ DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${KL_
         COMPONENT ${KL_DAEMON_COMPONENT} PATTERN klctl.md EXCLUDE PATTERN simulator.md EXCLUDE)
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${KL_DAEMON_COMPONENT}
         COMPONENT ${KL_DAEMON_COMPONENT})
+
+# The installed tree in a temporary root: its files, and its programs run (docs/on-the-camera.md).
+add_test(NAME install_check COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-install --build ${CMAKE_BINARY_DIR})
