@@ -4,6 +4,8 @@ jobs=$(nproc)
 # The queues of the daemon and of the camera (or its simulator).
 kl_daemon_queue=/to_klCtlD
 kl_camera_queue=/to_klnet
+# The daemon's TCP port for pushed documents.
+kl_notification_port=8081
 
 # Configures a build tree for Ninja, quietly.
 kl_configure() {  # build dir, cmake arguments...
