@@ -1,0 +1,32 @@
+# Debian packages made by CPack (scripts/package), one per install component of cmake/KlInstall.cmake.
+# Run-time libraries come from dpkg-shlibdeps, for whichever architecture the build is for.
+set(CPACK_GENERATOR DEB)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL ${KL_DAEMON_COMPONENT} ${KL_CLIENT_COMPONENT} ${KL_SIMULATOR_COMPONENT})
+set(CPACK_PACKAGE_CONTACT "klControlD developers <klcontrold@localhost>")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
+
+set(CPACK_DEBIAN_KLCONTROLD_PACKAGE_NAME ${KL_DAEMON_COMPONENT})
+set(CPACK_COMPONENT_KLCONTROLD_DESCRIPTION "camera-control daemon of the action camera
+ Executes numbered client commands received on a POSIX queue through the camera-control library and
+ pushes JSON documents of the camera's changes over TCP port 8081. Started by systemd or an init script.")
+# The service stops the daemon in order with the client's stop command.
+set(CPACK_DEBIAN_KLCONTROLD_PACKAGE_DEPENDS "${KL_CLIENT_COMPONENT} (= ${PROJECT_VERSION})")
+set(CPACK_DEBIAN_KLCONTROLD_PACKAGE_SUGGESTS ${KL_SIMULATOR_COMPONENT})
+file(WRITE ${CMAKE_BINARY_DIR}/deb-conffiles/conffiles "${CMAKE_INSTALL_FULL_SYSCONFDIR}/init.d/klcontrold\n")
+set(CPACK_DEBIAN_KLCONTROLD_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/deb-conffiles/conffiles)
+
+set(CPACK_DEBIAN_KLCTL_PACKAGE_NAME ${KL_CLIENT_COMPONENT})
+set(CPACK_COMPONENT_KLCTL_DESCRIPTION "command-line client and log viewer of klControlD
+ klctl sends any client command to the daemon, prints the answers and watches pushed documents;
+ kllogview shows the lines of a system-logger socket.")
+
+set(CPACK_DEBIAN_KLCAMERASIM_PACKAGE_NAME ${KL_SIMULATOR_COMPONENT})
+set(CPACK_COMPONENT_KLCAMERASIM_DESCRIPTION "simulated camera for klControlD
+ Answers the daemon's camera requests with a camera model that has state, and injects faults, so that the
+ daemon runs without the camera's hardware.")
+
+include(CPack)
