@@ -36,6 +36,9 @@ T opaque(T value) {
 __attribute__((noinline, no_sanitize("undefined"))) void write_through_null() {
   *opaque<volatile int*>(nullptr) = 1;
 }
+// Other processors return a value instead of trapping on divisions by zero.
+#if defined(__x86_64__) || defined(__i386__)
+#define KL_DIVISION_TRAPS 1
 __attribute__((noinline, no_sanitize("undefined"))) void divide_integer_by_zero() {
   volatile int quotient = opaque(1) / opaque(0);
   (void)quotient;
@@ -44,6 +47,7 @@ __attribute__((noinline, no_sanitize("undefined"))) void divide_float_by_zero() 
   volatile double quotient = opaque(1.0) / opaque(0.0);
   (void)quotient;
 }
+#endif
 __attribute__((noinline)) int overflow_stack(int depth) {
   volatile char frame[512] = {};
   return depth == 0 ? frame[0] : overflow_stack(depth + 1) + frame[1];
@@ -103,8 +107,7 @@ const CrashCase CRASH_CASES[] = {
      "          Signal: SIGSEGV\n    Signal errno: 0\n     Signal code: 1 (Address not mapped to object)\n"
      "   Fault address: (nil)\n\n"},
     {"stack overflow", [] { overflow_stack(1); }, SIGSEGV, "          Signal: SIGSEGV\n"},
-#if defined(__x86_64__) || defined(__i386__)
-    // Other processors return a value instead of trapping on these divisions.
+#ifdef KL_DIVISION_TRAPS
     {"integer division", divide_integer_by_zero, SIGFPE,
      "          Signal: SIGFPE\n    Signal errno: 0\n     Signal code: 1 (Integer divide by zero)\n"},
     {"float division", divide_float_by_zero, SIGFPE,
