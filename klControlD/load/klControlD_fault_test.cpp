@@ -144,9 +144,13 @@ TEST_F(FaultTest, QueueClientThatStopsReadingIsRemovedOnceItsQueueStaysFull) {
   auto longest = std::chrono::steady_clock::duration::zero();
   for (int change = 0; change < 15; ++change) {  // the queue holds 10
     ASSERT_EQ(control("set status.battery_level " + std::to_string(change % 4)), "ok");
+    const long polls = requestCount("8/11");
     const auto start = std::chrono::steady_clock::now();
     ASSERT_EQ(exchange(*requester, kNoOperation), "") << "change " << change;
     longest = std::max(longest, std::chrono::steady_clock::now() - start);
+    // Each change its own document: the next one is made only once a poll has read this one. No
+    // poll comes once the client is gone.
+    if (!waitUntil([&] { return requestCount("8/11") > polls; }, std::chrono::seconds(3))) break;
   }
   EXPECT_TRUE(cameraLeftIdle());
   std::printf("longest wait for an answer: %lld ms\n",
