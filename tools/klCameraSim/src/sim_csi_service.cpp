@@ -58,6 +58,8 @@ int simBuildCsiMessage(uint8_t* msg, unsigned capacity, const SimCsiMessage& mes
 
 SimCsiMessage simCsiNotification(uint32_t id, const std::string& text) {
   SimCsiMessage message{"CN", true, wordBytes({id}), false, 0};
+  // One allocation, which also spares gcc 12 at -O3 a false out-of-bounds report on the insert.
+  message.argument.reserve(message.argument.size() + text.size());
   message.argument.insert(message.argument.end(), text.begin(), text.end());
   return message;
 }
