@@ -1,6 +1,8 @@
 // The simulator process in one object: the camera link queue, the daemon events and the control
 // socket, served by one thread with poll, so no state is ever shared between threads.
 #pragma once
+#include <poll.h>
+
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -93,6 +95,7 @@ class SimSimulator {
   bool readClient(Client& client);
   void replyTo(unsigned client, const std::string& line);
   int pollTimeoutMs() const;
+  void fillPollSet();
 
   SimOptions mOptions;
   SimCamera mCamera;
@@ -108,4 +111,6 @@ class SimSimulator {
   unsigned mNextSerial = 1;
   PendingEvent mPending;
   std::vector<LateReply> mLateReplies;
+  std::vector<pollfd> mPollSet;
+  SimOutcome mOutcome;  // reused by every request
 };
