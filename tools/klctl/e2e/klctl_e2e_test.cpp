@@ -8,7 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "kl_test_namespace.h"
+#include "e2e_fixture.h"
 #include "test_process.h"
 #include "wait_until.h"
 
@@ -16,29 +16,19 @@ namespace {
 
 using Json = nlohmann::json;
 
-class KlctlEndToEnd : public testing::Test {
+class KlctlEndToEnd : public EndToEndTest {
  protected:
   void SetUp() override { start("57"); }
 
   // A camera of the model, with the members set (MEMBER VALUE ...), and a daemon, in namespaces of their
   // own (a camera started before is gone).
   void start(const std::string& model, const std::vector<std::string>& members = {}) {
-    mDaemon.reset();
-    mCamera.reset();
-    ASSERT_TRUE(klEnterPrivateNamespaces());
-    mCamera = std::make_unique<TestProcess>(
-        std::vector<std::string>{KL_CAMERA_SIM_PATH, "--fast", "--model", model}, TestOutput::Captured);
-    ASSERT_TRUE(waitUntil(
-        [] {
-          return klctl({"--probe", "/to_klnet"}).status == 0;
-        },
-        std::chrono::seconds(10)));
+    enterFreshNamespaces();
+    startCamera({"--model", model});
     for (size_t i = 0; i + 1 < members.size(); i += 2) {
       ASSERT_EQ("ok\n", control({"set", members[i], members[i + 1]}).out) << members[i];
     }
-    mDaemon = std::make_unique<TestProcess>(std::vector<std::string>{KL_CONTROLD_PATH}, TestOutput::Captured);
-    ASSERT_TRUE(waitUntil([] { return klctl({"--probe"}).status == 0 && klPortListens(8081); },
-                          std::chrono::seconds(20)));
+    startDaemon();
   }
   static E2eRun control(const std::vector<std::string>& words) {
     std::vector<std::string> line = {KL_CAMERA_SIM_PATH, "ctl"};
@@ -60,9 +50,6 @@ class KlctlEndToEnd : public testing::Test {
     EXPECT_EQ(0, run.status) << run.err;
     return decoded(run).value("presets", std::vector<uint32_t>{});
   }
-
-  std::unique_ptr<TestProcess> mCamera;
-  std::unique_ptr<TestProcess> mDaemon;
 };
 
 // Answers of the factory presets, as text and as JSON. Model 57 lists firmware groups 0 to 5, 8 and 9: the
