@@ -41,9 +41,7 @@ int outputFile(std::string& path) {
 
 std::string readFile(const std::string& path) {
   std::ifstream in(path);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 }  // namespace
