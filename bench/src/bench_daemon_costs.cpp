@@ -32,7 +32,7 @@ bool benchCommandLoad(BenchRequester& requester, const std::vector<uint32_t>& cy
 
 bool benchChangeLatency(BenchPushClient& client, const std::vector<BenchCameraChange>& changes,
                         unsigned periodMs, BenchSamples& out, std::string& problem) {
-  SimFd control = simControlConnect(SIM_CONTROL_NAME);
+  UniqueFd control = simControlConnect(SIM_CONTROL_NAME);
   if (!control.valid()) {
     problem = "no simulator control socket";
     return false;

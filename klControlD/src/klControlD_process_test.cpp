@@ -11,11 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "e2e_fixture.h"
 #include "klErrno.h"
-#include "kl_test_namespace.h"
-#include "test_process.h"
-#include "test_requester.h"
-#include "wait_until.h"
 
 namespace {
 
@@ -26,15 +23,13 @@ bool queueExists(const char* name) {
   return true;
 }
 
-class ProcessTest : public ::testing::Test {
+// A camera, and a daemon each test starts itself.
+class ProcessTest : public EndToEndTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(klEnterPrivateNamespaces());
-    camera = std::make_unique<TestProcess>(std::vector<std::string>{KL_CAMERA_SIM_PATH, "--fast"});
-    ASSERT_TRUE(camera->started());
-    ASSERT_TRUE(waitUntil([] { return queueExists("/to_klnet"); }));
+    enterFreshNamespaces();
+    startCamera();
   }
-  std::unique_ptr<TestProcess> camera;
 };
 
 TEST_F(ProcessTest, TakenPortExitsWithMinusOneAndRemovesTheQueues) {
@@ -43,21 +38,18 @@ TEST_F(ProcessTest, TakenPortExitsWithMinusOneAndRemovesTheQueues) {
   address.sin_family = AF_INET;
   address.sin_port = htons(8081);
   ASSERT_EQ(bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  TestProcess daemon({KL_CONTROLD_PATH});
-  EXPECT_EQ(daemon.exitStatus(30000), 255);
+  daemon = std::make_unique<TestProcess>(std::vector<std::string>{KL_CONTROLD_PATH});
+  EXPECT_EQ(daemon->exitStatus(30000), 255);
   close(blocker);
   EXPECT_FALSE(queueExists("/to_klCtlD"));
   EXPECT_FALSE(queueExists("/to_klCtlD2"));
 }
 
 TEST_F(ProcessTest, StopCommandEndsTheProcess) {
-  TestProcess daemon({KL_CONTROLD_PATH});
-  TestRequester requester;
   // Stopped only once up: a stop before the start-up wait has seen the worker run is a start-up failure.
-  ASSERT_TRUE(waitUntil([&] { return requester.call(1) == KL_ERR_NOT_SUPPORTED && klPortListens(8081); },
-                        std::chrono::seconds(20)));
-  EXPECT_EQ(requester.call(97), KL_OK);
-  EXPECT_EQ(daemon.exitStatus(30000), 0);
+  startDaemon();
+  EXPECT_EQ(requester->call(97), KL_OK);
+  EXPECT_EQ(daemon->exitStatus(30000), 0);
   EXPECT_FALSE(queueExists("/to_klCtlD"));
 }
 

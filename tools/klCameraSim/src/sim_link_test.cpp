@@ -204,7 +204,7 @@ TEST_F(SimLinkTest, MalformedRequestIsIgnoredAndTheNextOneAnswered) {
 TEST_F(SimLinkTest, SuspendIsAnsweredInPlaceByTheDaemon) {
   start();
   DaemonQueue daemon;
-  SimFd control = simControlConnect(SIM_CONTROL_NAME);
+  UniqueFd control = simControlConnect(SIM_CONTROL_NAME);
   ASSERT_TRUE(simControlSend(control.get(), "event JS"));
   uint8_t msg[KLMSG_MAX];
   const int length = daemon.receive(msg);

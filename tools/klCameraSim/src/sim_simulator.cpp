@@ -171,7 +171,7 @@ void SimSimulator::serveRequest() {
 void SimSimulator::sendReply(const std::string& queue, const std::vector<uint8_t>& message) {
   // Without blocking, a full reply queue drops the answer in the send itself: the same as checking
   // the queue first, one system call fewer per request.
-  const SimFd reply(mq_open(queue.c_str(), O_WRONLY | O_NONBLOCK));
+  const UniqueFd reply(mq_open(queue.c_str(), O_WRONLY | O_NONBLOCK));
   if (!reply.valid()) {
     simLog("reply queue %s is gone", queue.c_str());
     return;
@@ -283,7 +283,7 @@ void SimSimulator::finishPendingEvent(const std::string& reply) {
 }
 
 void SimSimulator::acceptClient() {
-  SimFd fd(accept4(mListen.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+  UniqueFd fd(accept4(mListen.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
   if (!fd.valid()) return;
   if (mClients.size() >= kMaxClients) {
     simLog("refused a control client: %zu are connected", mClients.size());

@@ -9,10 +9,10 @@
 #include <vector>
 
 #include "klMbox.h"
+#include "klUniqueFd.h"
 #include "sim_camera.h"
 #include "sim_csi_service.h"
 #include "sim_drift.h"
-#include "sim_fd.h"
 #include "sim_request_router.h"
 
 constexpr const char* SIM_LINK_QUEUE = "/to_klnet";
@@ -66,7 +66,7 @@ class SimSimulator {
 
  private:
   struct Client {
-    SimFd fd;
+    UniqueFd fd;
     unsigned serial;
     std::string input;
   };
@@ -105,8 +105,8 @@ class SimSimulator {
   klMbox_t mEvents;
   klMbox_t mCsiQueue;
   SimCsiService mCsi;
-  SimFd mStop;
-  SimFd mListen;
+  UniqueFd mStop;
+  UniqueFd mListen;
   std::vector<Client> mClients;
   unsigned mNextSerial = 1;
   PendingEvent mPending;

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <string>
 
+#include "klUniqueFd.h"
 #include "klcontrol_command_table.h"
 #include "klctl_document_format.h"
 #include "klctl_frames.h"
@@ -44,28 +45,24 @@ class Deadline {
 class Connection {
  public:
   Connection() : mFd(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {}
-  ~Connection() {
-    if (mFd >= 0) close(mFd);
-  }
-  Connection(const Connection&) = delete;
-  Connection& operator=(const Connection&) = delete;
 
   bool connectLocal(uint16_t port) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return mFd >= 0 && connect(mFd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    return mFd.valid() &&
+           connect(mFd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
   }
   // True when bytes (or the end) can be read within the seconds.
   bool readable(double seconds) const {
-    pollfd pfd = {mFd, POLLIN, 0};
+    pollfd pfd = {mFd.get(), POLLIN, 0};
     return poll(&pfd, 1, static_cast<int>(std::ceil(seconds * 1000))) > 0;
   }
-  int fd() const { return mFd; }
+  int fd() const { return mFd.get(); }
 
  private:
-  int mFd;
+  UniqueFd mFd;
 };
 
 // Resumes the socket clients until the connection has something to read; Ok, or why not.

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "klUniqueFd.h"
+
 // A connection to 127.0.0.1:8081; reads "LENGTH:n\n\n" frames.
 class PushSocket {
  public:
@@ -15,7 +17,7 @@ class PushSocket {
   PushSocket(const PushSocket&) = delete;
   PushSocket& operator=(const PushSocket&) = delete;
 
-  bool connected() const { return mFd >= 0; }
+  bool connected() const { return mFd.valid(); }
   // The next document's text within timeoutMs; false on time-out, close or a broken frame.
   bool next(std::string& document, int timeoutMs = 5000);
   // Documents already received and complete, without waiting; -1 when the frames are broken.
@@ -33,7 +35,7 @@ class PushSocket {
   bool takeFrame(std::string& document);
   bool receiveSome(int timeoutMs);
 
-  int mFd = -1;
+  UniqueFd mFd;
   bool mBroken = false;
   std::string mRaw;
   std::string mPending;

@@ -16,16 +16,15 @@
 
 namespace {
 
-int connectOnce(int receiveBuffer) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (receiveBuffer > 0) setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+UniqueFd connectOnce(int receiveBuffer) {
+  UniqueFd fd(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+  if (receiveBuffer > 0) setsockopt(fd.get(), SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
   sockaddr_in address{};
   address.sin_family = AF_INET;
   address.sin_port = htons(KLCONTROL_NOTIFICATION_PORT);
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return fd;
-  ::close(fd);
-  return -1;
+  if (connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) fd.reset();
+  return fd;
 }
 
 constexpr size_t kMaxHeaderDigits = 7;
@@ -33,7 +32,7 @@ constexpr size_t kMaxHeaderDigits = 7;
 }  // namespace
 
 PushSocket::PushSocket(int receiveBuffer) {
-  waitUntil([this, receiveBuffer] { return (mFd = connectOnce(receiveBuffer)) >= 0; });
+  waitUntil([this, receiveBuffer] { return (mFd = connectOnce(receiveBuffer)).valid(); });
 }
 
 PushSocket::~PushSocket() {
@@ -41,15 +40,14 @@ PushSocket::~PushSocket() {
 }
 
 void PushSocket::close() {
-  if (mFd >= 0) ::close(mFd);
-  mFd = -1;
+  mFd.reset();
 }
 
 bool PushSocket::receiveSome(int timeoutMs) {
-  pollfd readable{mFd, POLLIN, 0};
-  if (mFd < 0 || poll(&readable, 1, timeoutMs) <= 0) return false;
+  pollfd readable{mFd.get(), POLLIN, 0};
+  if (!mFd.valid() || poll(&readable, 1, timeoutMs) <= 0) return false;
   char chunk[4096];
-  const ssize_t got = recv(mFd, chunk, sizeof chunk, MSG_DONTWAIT);
+  const ssize_t got = recv(mFd.get(), chunk, sizeof chunk, MSG_DONTWAIT);
   if (got <= 0) return false;
   mRaw.append(chunk, size_t(got));
   mPending.append(chunk, size_t(got));
@@ -99,15 +97,15 @@ bool PushSocket::closedByPeer(int timeoutMs) {
   return waitUntil(
       [this] {
         char byte;
-        return recv(mFd, &byte, 1, MSG_DONTWAIT) == 0;
+        return recv(mFd.get(), &byte, 1, MSG_DONTWAIT) == 0;
       },
       std::chrono::milliseconds(timeoutMs));
 }
 
 int PushSocket::readToTheEnd(int idleMs) {
-  for (pollfd readable{mFd, POLLIN, 0}; poll(&readable, 1, idleMs) == 1;) {
+  for (pollfd readable{mFd.get(), POLLIN, 0}; poll(&readable, 1, idleMs) == 1;) {
     char chunk[4096];
-    const ssize_t got = recv(mFd, chunk, sizeof chunk, 0);
+    const ssize_t got = recv(mFd.get(), chunk, sizeof chunk, 0);
     if (got < 0) return -1;
     if (got == 0) return drain();
     mRaw.append(chunk, size_t(got));
