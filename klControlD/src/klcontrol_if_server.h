@@ -193,7 +193,7 @@ class KlcontrolCommandServer {
   int cmdRcPairCancel(Msg& msg, MsgElement* arg);
   int cmdBleControl(Msg& msg, MsgElement* arg);
 
-  // Capture and mode commands (klcontrol_capture_mode_commands.cpp, klcontrol_exposure_zoom_commands.cpp).
+  // Capture and mode commands (klcontrol_capture_mode_commands.cpp, klcontrol_capture_settings_commands.cpp).
   int cmdShutter(Msg& msg, MsgElement* arg);
   int cmdMode(Msg& msg, MsgElement* arg);
   int cmdModeSubMode(Msg& msg, MsgElement* arg);

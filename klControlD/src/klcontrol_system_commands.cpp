@@ -5,7 +5,7 @@
 #include "klLog.h"
 #include "klcontrol_command_number.h"
 #include "klcontrol_if_server.h"
-#include "klcontrol_status_read.h"
+#include "klcontrol_block_read.h"
 
 #define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
 

@@ -1,4 +1,4 @@
-#include "klcontrol_status_read.h"
+#include "klcontrol_block_read.h"
 
 #include <algorithm>
 #include <cstring>
