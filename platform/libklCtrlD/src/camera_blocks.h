@@ -61,7 +61,11 @@ struct appc_setup_all_settings {
   int8_t video_resolution;             // 42 (setting 2)
   int8_t video_lens;                   // 43 (setting 121)
   int8_t video_fps;                    // 44 (setting 3)
-  int8_t setting45[113];               // 45..157
+  int8_t setting45[10];                // 45..54
+  int8_t digital_zoom;                 // 55
+  int8_t setting56[26];                // 56..81
+  int8_t photo_timer;                  // 82 (setting 105)
+  int8_t setting83[75];                // 83..157
   int8_t nightlapse_video_resolution;  // 158
   int8_t setting159;                   // 159
   int8_t nightlapse_video_fps;         // 160
@@ -141,6 +145,8 @@ static_assert(sizeof(appc_setup_all_settings) == 238, "settings block");
 static_assert(offsetof(appc_setup_all_settings, flat_mode) == 25, "settings 25");
 static_assert(offsetof(appc_setup_all_settings, video_resolution) == 42, "settings 42");
 static_assert(offsetof(appc_setup_all_settings, video_fps) == 44, "settings 44");
+static_assert(offsetof(appc_setup_all_settings, digital_zoom) == 55, "settings 55");
+static_assert(offsetof(appc_setup_all_settings, photo_timer) == 82, "settings 82");
 static_assert(offsetof(appc_setup_all_settings, nightlapse_video_resolution) == 158, "settings 158");
 static_assert(offsetof(appc_setup_all_settings, nightlapse_video_fps) == 160, "settings 160");
 static_assert(offsetof(appc_setup_all_settings, auto_off_enabled) == 227, "settings 227");

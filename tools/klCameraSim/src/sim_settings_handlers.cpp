@@ -28,11 +28,6 @@ constexpr uint8_t kOptionMaximum = 2;
 constexpr int8_t kSlowestFastFps = 5;
 constexpr uint32_t kSignedFlag = 1;
 
-constexpr uint16_t kGroupCapture = 2;
-constexpr uint16_t kLookbackExitId = 90;
-constexpr uint16_t kGroupSystem = 8;
-constexpr uint16_t kCalFileName = 35;
-
 bool fitsRow(int64_t value, uint32_t width, bool isSigned) {
   const int64_t span = int64_t(1) << (8 * width);
   return isSigned ? value >= -span / 2 && value < span / 2 : value >= 0 && value < span;
@@ -125,6 +120,6 @@ void simAddSettingsHandlers(SimHandlerTable& table) {
   table.add(KLC_OP_SETTINGS_SET_ONSCREEN_CONTROL, onscreenControl);
   table.add(KLC_OP_AUDIO_SET_AUDIO_OPTION, audioOption);
   table.add(KLC_OP_AUDIO_SET_MIC_OPTION, micOption);
-  table.add(klc_link_key(kGroupCapture, kLookbackExitId), lookbackExit);
-  table.add(klc_link_key(kGroupSystem, kCalFileName), calFileName);
+  table.add(REMOTE_LOOKBACK_EXIT, lookbackExit);
+  table.add(REMOTE_SYSTEM_CAL_FILE_NAME_GET, calFileName);
 }

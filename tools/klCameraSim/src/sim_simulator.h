@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "CameraFactory.h"
 #include "klMbox.h"
 #include "sim_camera.h"
 #include "sim_csi_service.h"
@@ -19,7 +20,7 @@ constexpr int SIM_DEFAULT_REPLY_DELAY_MS = 3;
 constexpr int SIM_EVENT_ANSWER_TIMEOUT_MS = 2000;
 
 struct SimOptions {
-  uint8_t model = 57;
+  uint8_t model = CAMERA_DEFAULT_MODEL;
   int replyDelayMs = SIM_DEFAULT_REPLY_DELAY_MS;  // 0 with --fast
   bool drift = false;
   // "PU" events to the daemon; tests that call the camera library beside a running daemon turn them off.
