@@ -7,22 +7,22 @@
 
 namespace {
 
-// Settings-block places of the values below (those with a setting id match the id table).
-constexpr unsigned kVideoIsoMax = 48;        // setting 13
-constexpr unsigned kVideoIsoMin = 49;        // setting 102
-constexpr unsigned kVideoShutter = 50;       // setting 145
-constexpr unsigned kVideoWhiteBalance = 51;  // setting 11
-constexpr unsigned kSurgeSpeed1x = 56;
-constexpr unsigned kSurgeSpeedRamp = 57;
-constexpr unsigned kSurgeSpeedRampActive = 58;
+// Settings-block places of the values below.
+constexpr unsigned kVideoIsoMax = offsetof(appc_setup_all_settings, video_iso_max);
+constexpr unsigned kVideoIsoMin = offsetof(appc_setup_all_settings, video_iso_min);
+constexpr unsigned kVideoShutter = offsetof(appc_setup_all_settings, video_shutter);
+constexpr unsigned kVideoWhiteBalance = offsetof(appc_setup_all_settings, video_white_balance);
+constexpr unsigned kSurgeSpeed1x = offsetof(appc_setup_all_settings, surge_speed_1x);
+constexpr unsigned kSurgeSpeedRamp = offsetof(appc_setup_all_settings, surge_speed_ramp);
+constexpr unsigned kSurgeSpeedRampActive = offsetof(appc_setup_all_settings, surge_speed_ramp_active);
 constexpr unsigned kPhotoTimer = offsetof(appc_setup_all_settings, photo_timer);
-constexpr unsigned kPhotoIsoMax = 83;        // setting 24
-constexpr unsigned kPhotoIsoMin = 84;        // setting 75
-constexpr unsigned kPhotoWhiteBalance = 85;  // setting 22
-constexpr unsigned kMultiIsoMax = 127;       // setting 37
-constexpr unsigned kMultiIsoMin = 128;       // setting 76
-constexpr unsigned kShortcutsFirst = 167;    // settings 129 to 132
-constexpr unsigned kShortcutsCount = 4;
+constexpr unsigned kPhotoIsoMax = offsetof(appc_setup_all_settings, photo_iso_max);
+constexpr unsigned kPhotoIsoMin = offsetof(appc_setup_all_settings, photo_iso_min);
+constexpr unsigned kPhotoWhiteBalance = offsetof(appc_setup_all_settings, photo_white_balance);
+constexpr unsigned kMultiIsoMax = offsetof(appc_setup_all_settings, multishot_iso_max);
+constexpr unsigned kMultiIsoMin = offsetof(appc_setup_all_settings, multishot_iso_min);
+constexpr unsigned kShortcutsFirst = offsetof(appc_setup_all_settings, onscreen_controls);
+constexpr unsigned kShortcutsCount = sizeof(appc_setup_all_settings::onscreen_controls);
 
 constexpr int32_t kMaxSurgeRamp = 7;
 
