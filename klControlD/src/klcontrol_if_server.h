@@ -30,7 +30,7 @@ class NotificationClient;
 // Fixed names and sizes of the daemon's side of the message queues.
 constexpr const char* KLCONTROL_DAEMON_QUEUE = "/to_klCtlD";
 constexpr const char* KLCONTROL_REPLY_QUEUE = "/to_klCtlD2";
-constexpr const char* KLCONTROL_KLNET_QUEUE = "/to_klnet";
+constexpr const char* KLCONTROL_KLNET_QUEUE = KLC_LINK_CAMERA_QUEUE;
 constexpr long KLCONTROL_QUEUE_DEPTH = 5;
 constexpr unsigned KLCONTROL_BUFFER_SIZE = 1500;
 constexpr size_t KLCONTROL_MAX_CLIENTS = 10;

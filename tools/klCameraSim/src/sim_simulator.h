@@ -14,7 +14,7 @@
 #include "sim_fd.h"
 #include "sim_request_router.h"
 
-constexpr const char* SIM_LINK_QUEUE = "/to_klnet";
+constexpr const char* SIM_LINK_QUEUE = KLC_LINK_CAMERA_QUEUE;
 constexpr const char* SIM_EVENT_QUEUE = "/klCameraSim_evt";
 constexpr int SIM_DEFAULT_REPLY_DELAY_MS = 3;
 constexpr int SIM_EVENT_ANSWER_TIMEOUT_MS = 2000;
