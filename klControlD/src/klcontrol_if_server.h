@@ -30,7 +30,7 @@ class NotificationClient;
 // Fixed names and sizes of the daemon's side of the message queues.
 constexpr const char* KLCONTROL_DAEMON_QUEUE = "/to_klCtlD";
 constexpr const char* KLCONTROL_REPLY_QUEUE = "/to_klCtlD2";
-constexpr const char* KLCONTROL_KLNET_QUEUE = "/to_klnet";
+constexpr const char* KLCONTROL_KLNET_QUEUE = KLC_LINK_CAMERA_QUEUE;
 constexpr long KLCONTROL_QUEUE_DEPTH = 5;
 constexpr unsigned KLCONTROL_BUFFER_SIZE = 1500;
 constexpr size_t KLCONTROL_MAX_CLIENTS = 10;
@@ -42,6 +42,8 @@ constexpr const char* KLCONTROL_SERVER_SOURCE_PATH = "klControlD/src/klcontrol_i
 int _get_model_number(uint8_t* model);
 // Forgets the cached model number (tests switch the simulated camera's model).
 void _reset_model_number_cache();
+// The camera model number, or CAMERA_DEFAULT_MODEL when it cannot be read.
+uint8_t klcontrol_model_or_default();
 
 class KlcontrolCommandServer {
  public:
@@ -130,7 +132,7 @@ class KlcontrolCommandServer {
     // The handler runs checks of its own before the argument's and refuses the argument itself.
     bool handlerChecksArgument = false;
   };
-  static const DispatchRow kDispatch[];
+  static const DispatchRow DISPATCH[];
 
   KlcontrolCommandServer();
   ~KlcontrolCommandServer();
@@ -194,7 +196,7 @@ class KlcontrolCommandServer {
   int cmdRcPairCancel(Msg& msg, MsgElement* arg);
   int cmdBleControl(Msg& msg, MsgElement* arg);
 
-  // Capture and mode commands (klcontrol_capture_mode_commands.cpp, klcontrol_exposure_zoom_commands.cpp).
+  // Capture and mode commands (klcontrol_capture_mode_commands.cpp, klcontrol_capture_settings_commands.cpp).
   int cmdShutter(Msg& msg, MsgElement* arg);
   int cmdMode(Msg& msg, MsgElement* arg) KL_REQUIRES(mCommandMutex);
   int cmdModeSubMode(Msg& msg, MsgElement* arg) KL_REQUIRES(mCommandMutex);
@@ -269,8 +271,10 @@ class KlcontrolCommandServer {
   int cmdGetAllSettingsStatus(Msg& msg, MsgElement* arg);
   int cmdCalFileNameGet(Msg& msg, MsgElement* arg);
   int cmdGetAllSettingsStatusIds(Msg& msg, MsgElement* arg);
-  // Answers one remote block read as it came (32, 33): its bytes as payload, its error, or NAK-off.
-  int answerRawBlock(Msg& msg, int group, int id, const char* logLine, const char* nakOffLine);
+  // Answers one remote read as it came: its bytes as payload, its error, or NAK-off. The library
+  // copies the answer into buffer (capacity bytes) when one is given.
+  int answerRemoteRead(Msg& msg, klc_remote_api api, const char* nakOffLine, uint8_t* buffer = nullptr,
+                       uint16_t capacity = 0);
 
   // Transcode jobs.
  public:
@@ -314,7 +318,8 @@ class KlcontrolCommandServer {
   enum class BlockRead { OK, SHUTTING_DOWN, FAILED };
   int cmdPushNotifications(Msg& msg, MsgElement* arg);
   bool anyClientActive() KL_EXCLUDES(mClientsLock);
-  BlockRead readBlock(int group, int id, void* block, uint16_t size, const char* sizeFormat);
+  template <typename Block>
+  BlockRead readBlock(Block& block, const char* sizeFormat);
   BlockRead readSnapshot(all_status_settings_t& snapshot);
   std::string changeBody(all_status_settings_t& snapshot);
   void writeFullDocument(std::ostream& out, uint8_t model);
@@ -325,7 +330,7 @@ class KlcontrolCommandServer {
   // Camera state.
   bool readLenses();
   void refreshLenses(const char* failureText);
-  bool readStatusBlock(const uint8_t** status, uint16_t* length, const char* failureFormat);
+  bool readStatusBlock(appc_system_all_status& status, bool& whole, const char* failureFormat);
   void initializeStatusVariables();
   void initializeCameraInfo(uint8_t model);
 
@@ -373,3 +378,8 @@ class KlcontrolCommandServer {
 
   static KlcontrolCommandServer* m_pInstance;
 };
+
+// The camera-control context of every camera call.
+inline klc_msg_q_context_t* klcontrol_camera() {
+  return &KlcontrolCommandServer::m_cameraContext;
+}

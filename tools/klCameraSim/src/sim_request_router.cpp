@@ -8,13 +8,9 @@ namespace {
 // What a camera asleep or off still answers: the reads the daemon makes at start and resume, and the
 // power request itself.
 constexpr uint32_t kAnsweredAsleep[] = {
-    KLC_OP_STATE_GET_MODEL_NUMBER,
-    KLC_OP_STATE_SELECT_PROTOCOL_ADAPTER,
-    KLC_OP_SYSTEM_GET_LENSES,
-    KLC_OP_SYSTEM_GET_LENS_TYPE,
-    KLC_OP_SYSTEM_GET_POWER_PROFILE,
-    KLC_OP_SETUP_GET_ORIENTATION,
-    klc_link_key(8, 2),
+    KLC_OP_STATE_GET_MODEL_NUMBER, KLC_OP_STATE_SELECT_PROTOCOL_ADAPTER, KLC_OP_SYSTEM_GET_LENSES,
+    KLC_OP_SYSTEM_GET_LENS_TYPE,   KLC_OP_SYSTEM_GET_POWER_PROFILE,      KLC_OP_SETUP_GET_ORIENTATION,
+    REMOTE_SYSTEM_POWER,
 };
 
 bool needsCameraAwake(uint32_t key) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "CameraFactory.h"
 #include "klMbox.h"
 #include "klUniqueFd.h"
 #include "sim_camera.h"
@@ -15,13 +16,13 @@
 #include "sim_drift.h"
 #include "sim_request_router.h"
 
-constexpr const char* SIM_LINK_QUEUE = "/to_klnet";
+constexpr const char* SIM_LINK_QUEUE = KLC_LINK_CAMERA_QUEUE;
 constexpr const char* SIM_EVENT_QUEUE = "/klCameraSim_evt";
 constexpr int SIM_DEFAULT_REPLY_DELAY_MS = 3;
 constexpr int SIM_EVENT_ANSWER_TIMEOUT_MS = 2000;
 
 struct SimOptions {
-  uint8_t model = 57;
+  uint8_t model = CAMERA_DEFAULT_MODEL;
   int replyDelayMs = SIM_DEFAULT_REPLY_DELAY_MS;  // 0 with --fast
   bool drift = false;
   // "PU" events to the daemon; tests that call the camera library beside a running daemon turn them off.

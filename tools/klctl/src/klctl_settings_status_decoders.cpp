@@ -1,10 +1,11 @@
 #include "klctl_settings_status_decoders.h"
 
-namespace {
+#include <cstddef>
+#include <type_traits>
 
-constexpr size_t STATUS_SIZE = 384;
-constexpr size_t SETTINGS_SIZE = 238;
-constexpr size_t SNAPSHOT_SIZE = 624;
+#include "camera_blocks.h"
+
+namespace {
 
 // One member: its label, block offset, width in bytes and whether it is signed.
 struct Member {
@@ -14,24 +15,40 @@ struct Member {
   bool isSigned;
 };
 
+#define MEMBER(label, block, field)                                                                    \
+  Member {                                                                                             \
+    label, offsetof(block, field), sizeof(block::field), std::is_signed<decltype(block::field)>::value \
+  }
+
 const Member kStatusMembers[] = {
-    {"mode", 0, 1, true},           {"sub-mode", 1, 1, true},       {"zoom", 5, 1, false},
-    {"battery %", 6, 1, false},     {"preset group", 19, 4, false}, {"modified preset", 27, 4, false},
-    {"encoding", 34, 1, true},      {"busy", 35, 1, true},          {"recording s", 36, 4, false},
-    {"photos", 48, 4, false},       {"videos", 52, 4, false},       {"sd status", 64, 1, true},
-    {"temperature C", 70, 1, true}, {"orientation", 246, 1, true},
+    MEMBER("mode", appc_system_all_status, mode),
+    MEMBER("sub-mode", appc_system_all_status, sub_mode),
+    MEMBER("zoom", appc_system_all_status, digital_zoom),
+    MEMBER("battery %", appc_system_all_status, battery_percent),
+    MEMBER("preset group", appc_system_all_status, active_preset_group),
+    MEMBER("modified preset", appc_system_all_status, modified_preset_id),
+    MEMBER("encoding", appc_system_all_status, encoding),
+    MEMBER("busy", appc_system_all_status, busy),
+    MEMBER("recording s", appc_system_all_status, recording_seconds),
+    MEMBER("photos", appc_system_all_status, photo_count),
+    MEMBER("videos", appc_system_all_status, video_count),
+    MEMBER("sd status", appc_system_all_status, sd_status),
+    MEMBER("temperature C", appc_system_all_status, internal_temperature_c),
+    MEMBER("orientation", appc_system_all_status, orientation),
 };
 
 const Member kSettingsMembers[] = {
-    {"flat mode", 25, 1, true},
-    {"video resolution", 42, 1, true},
-    {"video lens", 43, 1, true},
-    {"video fps", 44, 1, true},
-    {"zoom", 55, 1, true},
-    {"photo timer", 82, 1, true},
-    {"auto-off enabled", 227, 1, true},
-    {"auto-off", 229, 1, true},
+    MEMBER("flat mode", appc_setup_all_settings, flat_mode),
+    MEMBER("video resolution", appc_setup_all_settings, video_resolution),
+    MEMBER("video lens", appc_setup_all_settings, video_lens),
+    MEMBER("video fps", appc_setup_all_settings, video_fps),
+    MEMBER("zoom", appc_setup_all_settings, digital_zoom),
+    MEMBER("photo timer", appc_setup_all_settings, photo_timer),
+    MEMBER("auto-off enabled", appc_setup_all_settings, auto_off_enabled),
+    MEMBER("auto-off", appc_setup_all_settings, auto_off_option),
 };
+
+#undef MEMBER
 
 long long valueAt(const uint8_t* block, const Member& member) {
   uint32_t raw = 0;
@@ -53,18 +70,19 @@ std::string describe(const uint8_t* block, const Member (&members)[N]) {
 }  // namespace
 
 std::string klctlDecodeStatusBlock(const std::vector<uint8_t>& payload) {
-  return payload.size() == STATUS_SIZE ? describe(payload.data(), kStatusMembers) : "";
+  return payload.size() == sizeof(appc_system_all_status) ? describe(payload.data(), kStatusMembers) : "";
 }
 
 std::string klctlDecodeSettingsBlock(const std::vector<uint8_t>& payload) {
-  return payload.size() == SETTINGS_SIZE ? describe(payload.data(), kSettingsMembers) : "";
+  return payload.size() == sizeof(appc_setup_all_settings) ? describe(payload.data(), kSettingsMembers) : "";
 }
 
 std::string klctlDecodeSnapshot(const std::vector<uint8_t>& payload) {
-  if (payload.size() != SNAPSHOT_SIZE) return "";
+  if (payload.size() != sizeof(all_status_settings_t)) return "";
   const uint8_t* bytes = payload.data();
+  const uint8_t* system = bytes + offsetof(all_status_settings_t, system);
   return "status: " + describe(bytes, kStatusMembers) +
-         "; settings: " + describe(bytes + STATUS_SIZE, kSettingsMembers) + "; lens mode " +
-         std::to_string(int8_t(bytes[STATUS_SIZE + SETTINGS_SIZE])) + ", lens " +
-         std::to_string(int8_t(bytes[STATUS_SIZE + SETTINGS_SIZE + 1]));
+         "; settings: " + describe(bytes + offsetof(all_status_settings_t, settings), kSettingsMembers) +
+         "; lens mode " + std::to_string(int8_t(system[offsetof(klcontrol_system_settings, lens_mode)])) +
+         ", lens " + std::to_string(int8_t(system[offsetof(klcontrol_system_settings, lens)]));
 }
