@@ -8,10 +8,7 @@
 
 #include "bench_samples.h"
 #include "klcontrol_command_table.h"
-
-namespace {
-constexpr uint16_t NOTIFY_PORT = 8081;
-}
+#include "klcontrol_endpoints.h"
 
 BenchPushClient::~BenchPushClient() {
   if (mFd >= 0) close(mFd);
@@ -21,7 +18,7 @@ bool BenchPushClient::connectAndResume(BenchRequester& requester, int timeoutMs)
   mFd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
-  address.sin_port = htons(NOTIFY_PORT);
+  address.sin_port = htons(KLCONTROL_NOTIFICATION_PORT);
   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
   if (mFd < 0 || connect(mFd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) return false;
   static const char kResume[] = "status=1";
@@ -30,7 +27,7 @@ bool BenchPushClient::connectAndResume(BenchRequester& requester, int timeoutMs)
   const double deadline = benchNowUs() + timeoutMs * 1e3;
   std::string document;
   while (benchNowUs() < deadline) {
-    KlctlAnswer answer;
+    klcontrol_answer_t answer;
     if (!requester.exchange(resume, answer) || answer.status != 0) return false;
     if (next(document, 1000)) return true;
   }

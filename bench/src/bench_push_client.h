@@ -3,7 +3,7 @@
 #include <string>
 
 #include "bench_requester.h"
-#include "klctl_frames.h"
+#include "klcontrol_push_frames.h"
 
 class BenchPushClient {
  public:
@@ -25,5 +25,5 @@ class BenchPushClient {
   bool next(std::string& document, int timeoutMs);
 
   int mFd = -1;
-  KlctlFrameReader mFrames;
+  KlcontrolFrameReader mFrames;
 };

@@ -6,6 +6,8 @@
 
 #include <string>
 
+#include "klcontrol_push_frames.h"
+
 // A connection to 127.0.0.1:8081; reads "LENGTH:n\n\n" frames.
 class PushSocket {
  public:
@@ -30,13 +32,12 @@ class PushSocket {
   const std::string& raw() const { return mRaw; }
 
  private:
-  bool takeFrame(std::string& document);
   bool receiveSome(int timeoutMs);
+  void keep(const char* bytes, size_t length);
 
   int mFd = -1;
-  bool mBroken = false;
   std::string mRaw;
-  std::string mPending;
+  KlcontrolFrameReader mFrames;
 };
 
 // A queue the test creates and registers with command 0; reads CAT_CLIENT_EVENT messages.

@@ -14,8 +14,8 @@
 #include <string>
 
 #include "klcontrol_command_table.h"
+#include "klcontrol_push_frames.h"
 #include "klctl_document_format.h"
-#include "klctl_frames.h"
 
 namespace {
 
@@ -101,7 +101,7 @@ void printDocument(const std::string& document, unsigned number, bool compact, s
 // Prints documents as they come, until the count, the deadline or the end of the connection.
 KlctlOutcome printDocuments(const Connection& connection, const KlctlWatchOptions& options,
                             const Deadline& deadline, std::ostream& out, std::ostream& err) {
-  KlctlFrameReader frames;
+  KlcontrolFrameReader frames;
   unsigned printed = 0;
   char buffer[4096];
   for (;;) {
@@ -131,9 +131,9 @@ KlctlOutcome printDocuments(const Connection& connection, const KlctlWatchOption
 KlctlOutcome klctlWatch(const KlctlWatchOptions& options, std::ostream& out, std::ostream& err) {
   const Deadline deadline(options.timeout);
   Connection connection;
-  if (!connection.connectLocal(KLCTL_NOTIFY_PORT)) {
-    err << "klctl: watch: cannot connect to 127.0.0.1:" << KLCTL_NOTIFY_PORT << ": " << std::strerror(errno)
-        << "\n";
+  if (!connection.connectLocal(KLCONTROL_NOTIFICATION_PORT)) {
+    err << "klctl: watch: cannot connect to 127.0.0.1:" << KLCONTROL_NOTIFICATION_PORT << ": "
+        << std::strerror(errno) << "\n";
     return KlctlOutcome::NoDaemon;
   }
   const KlctlResult resumed = resumeUntilReadable(connection, options, deadline);

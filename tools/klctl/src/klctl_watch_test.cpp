@@ -32,7 +32,7 @@ class KlctlWatch : public testing::Test {
     setsockopt(mListener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_in address{};
     address.sin_family = AF_INET;
-    address.sin_port = htons(KLCTL_NOTIFY_PORT);
+    address.sin_port = htons(KLCONTROL_NOTIFICATION_PORT);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     return bind(mListener, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
            ::listen(mListener, 3) == 0;
