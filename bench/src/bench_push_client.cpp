@@ -1,28 +1,21 @@
 #include "bench_push_client.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include "bench_samples.h"
 #include "klcontrol_command_table.h"
-#include "klcontrol_endpoints.h"
+#include "klcontrol_notification_socket.h"
 
 BenchPushClient::~BenchPushClient() {
   if (mFd >= 0) close(mFd);
 }
 
 bool BenchPushClient::connectAndResume(BenchRequester& requester, int timeoutMs) {
-  mFd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(KLCONTROL_NOTIFICATION_PORT);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (mFd < 0 || connect(mFd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) return false;
-  static const char kResume[] = "status=1";
-  const std::vector<uint8_t> argument(kResume, kResume + sizeof kResume);
+  mFd = klcontrol_connect_notifications();
+  if (mFd < 0) return false;
+  const std::vector<uint8_t> argument = klcontrol_resume_argument();
   const std::vector<uint8_t> resume = requester.request(KLCONTROL_PUSH_NOTIFICATIONS, &argument);
   const double deadline = benchNowUs() + timeoutMs * 1e3;
   std::string document;

@@ -1,8 +1,6 @@
 #include "test_push_clients.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <time.h>
@@ -11,27 +9,11 @@
 #include <vector>
 
 #include "klTlv.h"
-#include "klcontrol_endpoints.h"
+#include "klcontrol_notification_socket.h"
 #include "wait_until.h"
 
-namespace {
-
-int connectOnce(int receiveBuffer) {
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (receiveBuffer > 0) setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(KLCONTROL_NOTIFICATION_PORT);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) return fd;
-  ::close(fd);
-  return -1;
-}
-
-}  // namespace
-
 PushSocket::PushSocket(int receiveBuffer) {
-  waitUntil([this, receiveBuffer] { return (mFd = connectOnce(receiveBuffer)) >= 0; });
+  waitUntil([this, receiveBuffer] { return (mFd = klcontrol_connect_notifications(receiveBuffer)) >= 0; });
 }
 
 PushSocket::~PushSocket() {

@@ -2,7 +2,6 @@
 #pragma once
 #include <ostream>
 
-#include "klcontrol_endpoints.h"
 #include "klctl_exchange.h"
 
 struct KlctlWatchOptions {

@@ -13,6 +13,7 @@
 #include "fake_daemon_queue.h"
 #include "klDebug.h"
 #include "kl_test_namespace.h"
+#include "klcontrol_endpoints.h"
 
 namespace {
 
