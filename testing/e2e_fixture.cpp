@@ -5,6 +5,7 @@
 #include "klErrno.h"
 #include "kl_test_namespace.h"
 #include "klcontrol_command_table.h"
+#include "klcontrol_endpoints.h"
 #include "sim_control_socket.h"
 #include "wait_until.h"
 
@@ -42,8 +43,11 @@ void EndToEndTest::startCamera(const std::vector<std::string>& options) {
 void EndToEndTest::startDaemon(int standardError) {
   daemon = std::make_unique<TestProcess>(std::vector<std::string>{KL_CONTROLD_PATH}, standardError);
   ASSERT_TRUE(daemon->started());
-  ASSERT_TRUE(waitUntil([this] { return requester->call(1) == KL_ERR_NOT_SUPPORTED && klPortListens(8081); },
-                        std::chrono::seconds(30)));
+  ASSERT_TRUE(waitUntil(
+      [this] {
+        return requester->call(1) == KL_ERR_NOT_SUPPORTED && klPortListens(KLCONTROL_NOTIFICATION_PORT);
+      },
+      std::chrono::seconds(30)));
 }
 
 long EndToEndTest::daemonRssKb() const {

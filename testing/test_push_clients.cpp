@@ -1,8 +1,6 @@
 #include "test_push_clients.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <time.h>
@@ -11,28 +9,14 @@
 #include <vector>
 
 #include "klTlv.h"
-#include "klcontrol_daemon.h"
+#include "klcontrol_notification_socket.h"
 #include "wait_until.h"
 
-namespace {
-
-UniqueFd connectOnce(int receiveBuffer) {
-  UniqueFd fd(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
-  if (receiveBuffer > 0) setsockopt(fd.get(), SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(KLCONTROL_NOTIFICATION_PORT);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (connect(fd.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) fd.reset();
-  return fd;
-}
-
-constexpr size_t kMaxHeaderDigits = 7;
-
-}  // namespace
-
 PushSocket::PushSocket(int receiveBuffer) {
-  waitUntil([this, receiveBuffer] { return (mFd = connectOnce(receiveBuffer)).valid(); });
+  waitUntil([this, receiveBuffer] {
+    mFd.reset(klcontrol_connect_notifications(receiveBuffer));
+    return mFd.valid();
+  });
 }
 
 PushSocket::~PushSocket() {
@@ -49,37 +33,21 @@ bool PushSocket::receiveSome(int timeoutMs) {
   char chunk[4096];
   const ssize_t got = recv(mFd.get(), chunk, sizeof chunk, MSG_DONTWAIT);
   if (got <= 0) return false;
-  mRaw.append(chunk, size_t(got));
-  mPending.append(chunk, size_t(got));
+  keep(chunk, size_t(got));
   return true;
 }
 
-// One frame: the header's number counts the document's closing NUL, which is not sent.
-bool PushSocket::takeFrame(std::string& document) {
-  const size_t end = mPending.find("\n\n");
-  if (end == std::string::npos) {
-    mBroken = mPending.size() > 7 + kMaxHeaderDigits + 2;
-    return false;
-  }
-  const std::string digits = mPending.substr(7, end - 7);
-  if (mPending.compare(0, 7, "LENGTH:") != 0 || digits.empty() || digits.size() > kMaxHeaderDigits ||
-      digits.find_first_not_of("0123456789") != std::string::npos || std::stoul(digits) == 0) {
-    mBroken = true;
-    return false;
-  }
-  const size_t length = std::stoul(digits) - 1;
-  if (mPending.size() - end - 2 < length) return false;
-  document = mPending.substr(end + 2, length);
-  mPending.erase(0, end + 2 + length);
-  return true;
+void PushSocket::keep(const char* bytes, size_t length) {
+  mRaw.append(bytes, length);
+  mFrames.feed(bytes, length);
 }
 
 bool PushSocket::next(std::string& document, int timeoutMs) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!takeFrame(document)) {
+  while (!mFrames.next(document)) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
-    if (mBroken || left.count() <= 0 || !receiveSome(int(left.count()))) return false;
+    if (mFrames.broken() || left.count() <= 0 || !receiveSome(int(left.count()))) return false;
   }
   return true;
 }
@@ -89,8 +57,8 @@ int PushSocket::drain() {
   }
   int documents = 0;
   std::string document;
-  while (takeFrame(document)) ++documents;
-  return mBroken ? -1 : documents;
+  while (mFrames.next(document)) ++documents;
+  return mFrames.broken() ? -1 : documents;
 }
 
 bool PushSocket::closedByPeer(int timeoutMs) {
@@ -108,8 +76,7 @@ int PushSocket::readToTheEnd(int idleMs) {
     const ssize_t got = recv(mFd.get(), chunk, sizeof chunk, 0);
     if (got < 0) return -1;
     if (got == 0) return drain();
-    mRaw.append(chunk, size_t(got));
-    mPending.append(chunk, size_t(got));
+    keep(chunk, size_t(got));
   }
   return -1;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "klUniqueFd.h"
+#include "klcontrol_push_frames.h"
 
 // A connection to 127.0.0.1:8081; reads "LENGTH:n\n\n" frames.
 class PushSocket {
@@ -32,13 +33,12 @@ class PushSocket {
   const std::string& raw() const { return mRaw; }
 
  private:
-  bool takeFrame(std::string& document);
   bool receiveSome(int timeoutMs);
+  void keep(const char* bytes, size_t length);
 
   UniqueFd mFd;
-  bool mBroken = false;
   std::string mRaw;
-  std::string mPending;
+  KlcontrolFrameReader mFrames;
 };
 
 // A queue the test creates and registers with command 0; reads CAT_CLIENT_EVENT messages.

@@ -4,7 +4,7 @@
 
 #include "bench_requester.h"
 #include "klUniqueFd.h"
-#include "klctl_frames.h"
+#include "klcontrol_push_frames.h"
 
 class BenchPushClient {
  public:
@@ -21,5 +21,5 @@ class BenchPushClient {
   bool next(std::string& document, int timeoutMs);
 
   UniqueFd mFd;
-  KlctlFrameReader mFrames;
+  KlcontrolFrameReader mFrames;
 };

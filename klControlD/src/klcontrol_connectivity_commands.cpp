@@ -98,11 +98,11 @@ int KlcontrolCommandServer::cmdWifiSsidList(Msg& msg, MsgElement* arg) {
   uint8_t offset = 0;
   arg->getUint8(&offset);
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_SSID_LIST: offset:%d", int(offset));
-  const uint8_t request[5] = {offset, KLC_NETWORK_LIST_ENTRIES, 0xFF, 0xFF, 1};
+  const uint8_t request[5] = {offset, KLCONTROL_NETWORK_LIST_ENTRIES, 0xFF, 0xFF, 1};
   uint8_t* reply = nullptr;
   uint16_t length = 0;
   int status = klc_send_auxpod_command(klcontrol_camera(), "al", request, sizeof request, &reply, &length);
-  uint8_t list[KLC_NETWORK_LIST_SIZE] = {};
+  uint8_t list[KLCONTROL_NETWORK_LIST_SIZE] = {};
   if (status == KL_OK && reply != nullptr && length > 0)
     status = klcFillNetworkList(offset, reply, length, list);
   sendResponse(msg, status, list, sizeof list);

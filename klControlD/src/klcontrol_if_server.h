@@ -21,6 +21,7 @@
 #include "klCtrlD.h"
 #include "klThreadSafety.h"
 #include "klcontrol_command_table.h"
+#include "klcontrol_endpoints.h"
 
 class KLCSIListener;
 class CameraFactory;
@@ -28,13 +29,11 @@ class InfoHandler;
 class NotificationClient;
 
 // Fixed names and sizes of the daemon's side of the message queues.
-constexpr const char* KLCONTROL_DAEMON_QUEUE = "/to_klCtlD";
 constexpr const char* KLCONTROL_REPLY_QUEUE = "/to_klCtlD2";
 constexpr const char* KLCONTROL_KLNET_QUEUE = KLC_LINK_CAMERA_QUEUE;
 constexpr long KLCONTROL_QUEUE_DEPTH = 5;
 constexpr unsigned KLCONTROL_BUFFER_SIZE = 1500;
 constexpr size_t KLCONTROL_MAX_CLIENTS = 10;
-constexpr unsigned KLCONTROL_RECEIVE_TIMEOUT_MS = 500;
 // The command server's source path, for the lines that name where they were logged in their text.
 constexpr const char* KLCONTROL_SERVER_SOURCE_PATH = "klControlD/src/klcontrol_if_server";
 

@@ -17,6 +17,7 @@
 #include "klcontrol_block_read.h"
 #include "klcontrol_change_document.h"
 #include "klcontrol_if_server.h"
+#include "klcontrol_push_frames.h"
 #include "klcontrol_tlv_text.h"
 
 #define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
@@ -171,7 +172,7 @@ bool KlcontrolCommandServer::pollStatusSettingsAndNotify() {
 }
 
 bool KlcontrolCommandServer::sendNotification(int socket, std::stringstream& document) {
-  const std::string frame = frameNotification(document.str());
+  const std::string frame = klcontrol_frame_document(document.str());
   // Never wait for a slow reader: what the socket cannot take at once is not delivered.
   const ssize_t sent = send(socket, frame.data(), frame.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
   return sent >= 0 && size_t(sent) == frame.size();

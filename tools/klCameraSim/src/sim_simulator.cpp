@@ -239,7 +239,7 @@ std::string SimSimulator::startSystemEvent(const std::string& code, unsigned cli
   uint8_t msg[KLMSG_MAX];
   const int length = simBuildSystemEvent(msg, sizeof msg, code.c_str(), SIM_EVENT_QUEUE);
   if (length <= 0 || simSendToDaemon(msg, length) != 0)
-    return "error cannot send to " + std::string(SIM_DAEMON_QUEUE);
+    return "error cannot send to " + std::string(KLCONTROL_DAEMON_QUEUE);
   mPending.active = true;
   mPending.client = client;
   mPending.code = code;

@@ -1,6 +1,6 @@
 #include "klctl_settings_status_decoders.h"
 
-#include <cstddef>
+#include <cstring>
 #include <type_traits>
 
 #include "camera_blocks.h"
@@ -15,37 +15,38 @@ struct Member {
   bool isSigned;
 };
 
-#define MEMBER(label, block, field)                                                                    \
-  Member {                                                                                             \
-    label, offsetof(block, field), sizeof(block::field), std::is_signed<decltype(block::field)>::value \
-  }
+// A named field of a block: its place, width and signedness are the block's own.
+#define MEMBER(block, label, field) \
+  { label, offsetof(block, field), sizeof(block::field), std::is_signed<decltype(block::field)>::value }
 
 const Member kStatusMembers[] = {
-    MEMBER("mode", appc_system_all_status, mode),
-    MEMBER("sub-mode", appc_system_all_status, sub_mode),
-    MEMBER("zoom", appc_system_all_status, digital_zoom),
-    MEMBER("battery %", appc_system_all_status, battery_percent),
-    MEMBER("preset group", appc_system_all_status, active_preset_group),
-    MEMBER("modified preset", appc_system_all_status, modified_preset_id),
-    MEMBER("encoding", appc_system_all_status, encoding),
-    MEMBER("busy", appc_system_all_status, busy),
-    MEMBER("recording s", appc_system_all_status, recording_seconds),
-    MEMBER("photos", appc_system_all_status, photo_count),
-    MEMBER("videos", appc_system_all_status, video_count),
-    MEMBER("sd status", appc_system_all_status, sd_status),
-    MEMBER("temperature C", appc_system_all_status, internal_temperature_c),
-    MEMBER("orientation", appc_system_all_status, orientation),
+    MEMBER(appc_system_all_status, "mode", mode),
+    MEMBER(appc_system_all_status, "sub-mode", sub_mode),
+    MEMBER(appc_system_all_status, "zoom", digital_zoom),
+    MEMBER(appc_system_all_status, "battery %", battery_percent),
+    MEMBER(appc_system_all_status, "preset group", active_preset_group),
+    MEMBER(appc_system_all_status, "modified preset", modified_preset_id),
+    MEMBER(appc_system_all_status, "encoding", encoding),
+    MEMBER(appc_system_all_status, "busy", busy),
+    MEMBER(appc_system_all_status, "recording s", recording_seconds),
+    MEMBER(appc_system_all_status, "photos", photo_count),
+    MEMBER(appc_system_all_status, "videos", video_count),
+    MEMBER(appc_system_all_status, "sd status", sd_status),
+    MEMBER(appc_system_all_status, "temperature C", internal_temperature_c),
+    MEMBER(appc_system_all_status, "orientation", orientation),
 };
 
+// Zoom (55) and photo timer (82) are settings the block does not name; their places are the
+// camera's setting table's.
 const Member kSettingsMembers[] = {
-    MEMBER("flat mode", appc_setup_all_settings, flat_mode),
-    MEMBER("video resolution", appc_setup_all_settings, video_resolution),
-    MEMBER("video lens", appc_setup_all_settings, video_lens),
-    MEMBER("video fps", appc_setup_all_settings, video_fps),
-    MEMBER("zoom", appc_setup_all_settings, digital_zoom),
-    MEMBER("photo timer", appc_setup_all_settings, photo_timer),
-    MEMBER("auto-off enabled", appc_setup_all_settings, auto_off_enabled),
-    MEMBER("auto-off", appc_setup_all_settings, auto_off_option),
+    MEMBER(appc_setup_all_settings, "flat mode", flat_mode),
+    MEMBER(appc_setup_all_settings, "video resolution", video_resolution),
+    MEMBER(appc_setup_all_settings, "video lens", video_lens),
+    MEMBER(appc_setup_all_settings, "video fps", video_fps),
+    {"zoom", 55, 1, true},
+    {"photo timer", 82, 1, true},
+    MEMBER(appc_setup_all_settings, "auto-off enabled", auto_off_enabled),
+    MEMBER(appc_setup_all_settings, "auto-off", auto_off_option),
 };
 
 #undef MEMBER
@@ -80,9 +81,9 @@ std::string klctlDecodeSettingsBlock(const std::vector<uint8_t>& payload) {
 std::string klctlDecodeSnapshot(const std::vector<uint8_t>& payload) {
   if (payload.size() != sizeof(all_status_settings_t)) return "";
   const uint8_t* bytes = payload.data();
-  const uint8_t* system = bytes + offsetof(all_status_settings_t, system);
+  klcontrol_system_settings system;
+  std::memcpy(&system, bytes + offsetof(all_status_settings_t, system), sizeof system);
   return "status: " + describe(bytes, kStatusMembers) +
          "; settings: " + describe(bytes + offsetof(all_status_settings_t, settings), kSettingsMembers) +
-         "; lens mode " + std::to_string(int8_t(system[offsetof(klcontrol_system_settings, lens_mode)])) +
-         ", lens " + std::to_string(int8_t(system[offsetof(klcontrol_system_settings, lens)]));
+         "; lens mode " + std::to_string(system.lens_mode) + ", lens " + std::to_string(system.lens);
 }

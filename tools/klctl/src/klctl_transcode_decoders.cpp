@@ -8,21 +8,20 @@
 
 namespace {
 
-std::string nameOf(const char (&field)[257]) {
-  return std::string(field, strnlen(field, sizeof field));
+constexpr size_t kRecordSize = sizeof(transcode_status_t);
+
+template <size_t N>
+std::string nameOf(const char (&field)[N]) {
+  return std::string(field, strnlen(field, N));
 }
 
-// The record is copied out of the payload: its numbers need not be aligned there.
 std::string recordText(const uint8_t* bytes) {
-  if (std::all_of(bytes, bytes + sizeof(transcode_status_t), [](uint8_t byte) { return byte == 0; })) {
-    return "empty";
-  }
+  if (std::all_of(bytes, bytes + kRecordSize, [](uint8_t byte) { return byte == 0; })) return "empty";
   transcode_status_t record;
-  std::memcpy(&record, bytes, sizeof record);
-  const uint32_t state = record.job_status;
-  return "job " + std::to_string(record.job_id) + ", state " + std::to_string(state) +
-         (klc_transcode_final(state) ? " (final)" : "") + ", progress " + std::to_string(record.progress) +
-         ", estimate " + std::to_string(record.estimate_s) + " s, reason " +
+  std::memcpy(&record, bytes, kRecordSize);
+  return "job " + std::to_string(record.job_id) + ", state " + std::to_string(record.job_status) +
+         (klc_transcode_final(record.job_status) ? " (final)" : "") + ", progress " +
+         std::to_string(record.progress) + ", estimate " + std::to_string(record.estimate_s) + " s, reason " +
          std::to_string(record.fail_reason) + ", source " + nameOf(record.source_name) + ", output " +
          nameOf(record.output_name);
 }

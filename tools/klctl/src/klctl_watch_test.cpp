@@ -14,6 +14,7 @@
 #include "klDebug.h"
 #include "klUniqueFd.h"
 #include "kl_test_namespace.h"
+#include "klcontrol_endpoints.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ class KlctlWatch : public testing::Test {
     setsockopt(mListener.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_in address{};
     address.sin_family = AF_INET;
-    address.sin_port = htons(KLCTL_NOTIFY_PORT);
+    address.sin_port = htons(KLCONTROL_NOTIFICATION_PORT);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     return bind(mListener.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
            ::listen(mListener.get(), 3) == 0;
