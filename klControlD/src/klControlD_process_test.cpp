@@ -1,11 +1,8 @@
-// The real executables: klCameraSim and klControlD as processes in the test's namespaces.
-#include <arpa/inet.h>
+// The real executables: klCameraSim and klControlD as processes in the test's namespaces, ended by
+// the stop command as a system would end the daemon.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <mqueue.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <memory>
 #include <string>
@@ -36,19 +33,6 @@ class ProcessTest : public ::testing::Test {
   }
   std::unique_ptr<TestProcess> camera;
 };
-
-TEST_F(ProcessTest, TakenPortExitsWithMinusOneAndRemovesTheQueues) {
-  const int blocker = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(8081);
-  ASSERT_EQ(bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  TestProcess daemon({KL_CONTROLD_PATH});
-  EXPECT_EQ(daemon.exitStatus(30000), 255);
-  close(blocker);
-  EXPECT_FALSE(queueExists("/to_klCtlD"));
-  EXPECT_FALSE(queueExists("/to_klCtlD2"));
-}
 
 TEST_F(ProcessTest, StopCommandEndsTheProcess) {
   TestProcess daemon({KL_CONTROLD_PATH});
