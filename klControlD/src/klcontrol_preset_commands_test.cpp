@@ -262,7 +262,7 @@ TEST_F(PresetCommandsTest, FlatModeAndTitleOfTheCurrentCustomPresetChangeInsideA
   EXPECT_EQ(listed, 1);
 }
 
-TEST_F(PresetCommandsTest, EditBracketAndFactoryResetReachTheCamera) {
+TEST_F(PresetCommandsTest, EditBracketFactoryResetAndRefusedRemoveReachTheCamera) {
   start();
   const std::vector<uint8_t> edit = idBody<KLC_Preset_Edit_Start_Req>(0x20001);
   EXPECT_EQ(requester->call(KLCONTROL_PRESET_EDIT_START, &edit), KL_OK);
@@ -278,6 +278,10 @@ TEST_F(PresetCommandsTest, EditBracketAndFactoryResetReachTheCamera) {
   control("fault 17/10 error -17");
   EXPECT_EQ(requester->call(KLCONTROL_PRESET_EDIT_END), KL_ERR_ACCESS_DENIED);
   EXPECT_TRUE(logged("klc_send_simple_remote_api error, -17"));
+  // Factory presets stay: the camera's refusal is the answer.
+  const std::vector<uint8_t> factory = idBody<KLC_Preset_Custom_Remove_Req>(0x10000);
+  EXPECT_EQ(requester->call(KLCONTROL_PRESET_CUSTOM_REMOVE, &factory), KL_ERR_INVALID_PARAM);
+  EXPECT_TRUE(logged("klc_send_remote_api_payload error, -3"));
 }
 
 TEST_F(PresetCommandsTest, WholeModelFollowsLensModeAndPowerProfile) {
