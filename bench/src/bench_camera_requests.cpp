@@ -35,7 +35,7 @@ long readTotal(int control, std::string& problem) {
 }  // namespace
 
 long benchCameraRequests(const BenchExchange& exchange, std::string& problem) {
-  SimFd control = simControlConnect(SIM_CONTROL_NAME);
+  UniqueFd control = simControlConnect(SIM_CONTROL_NAME);
   if (!control.valid()) {
     problem = "no simulator control socket";
     return -1;

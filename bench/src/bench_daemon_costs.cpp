@@ -20,7 +20,7 @@ bool benchCommandLoad(BenchRequester& requester, const std::vector<uint32_t>& cy
                       std::string& problem) {
   std::vector<std::vector<uint8_t>> requests;
   for (uint32_t number : cycle) requests.push_back(requester.request(number, nullptr));
-  KlctlAnswer answer;
+  klcontrol_answer_t answer;
   for (unsigned long i = 0; i < count; ++i) {
     if (!requester.exchange(requests[i % requests.size()], answer)) {
       problem = benchText("command %u (number %lu of the load) unanswered", cycle[i % cycle.size()], i + 1);
@@ -32,7 +32,7 @@ bool benchCommandLoad(BenchRequester& requester, const std::vector<uint32_t>& cy
 
 bool benchChangeLatency(BenchPushClient& client, const std::vector<BenchCameraChange>& changes,
                         unsigned periodMs, BenchSamples& out, std::string& problem) {
-  SimFd control = simControlConnect(SIM_CONTROL_NAME);
+  UniqueFd control = simControlConnect(SIM_CONTROL_NAME);
   if (!control.valid()) {
     problem = "no simulator control socket";
     return false;

@@ -25,7 +25,8 @@ bool measure(BenchSeries& series, std::string& problem) {
 }  // namespace
 
 BenchExchange benchQueueExchange(BenchRequester& requester, std::vector<uint8_t> request) {
-  return [&requester, request = std::move(request), answer = KlctlAnswer()](std::string& problem) mutable {
+  return [&requester, request = std::move(request),
+          answer = klcontrol_answer_t()](std::string& problem) mutable {
     if (!requester.exchange(request, answer)) {
       problem = "no answer within 10 s";
       return false;

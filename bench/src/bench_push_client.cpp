@@ -1,36 +1,22 @@
 #include "bench_push_client.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include "bench_samples.h"
 #include "klcontrol_command_table.h"
-
-namespace {
-constexpr uint16_t NOTIFY_PORT = 8081;
-}
-
-BenchPushClient::~BenchPushClient() {
-  if (mFd >= 0) close(mFd);
-}
+#include "klcontrol_notification_socket.h"
 
 bool BenchPushClient::connectAndResume(BenchRequester& requester, int timeoutMs) {
-  mFd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(NOTIFY_PORT);
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  if (mFd < 0 || connect(mFd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) return false;
-  static const char kResume[] = "status=1";
-  const std::vector<uint8_t> argument(kResume, kResume + sizeof kResume);
+  mFd.reset(klcontrol_connect_notifications());
+  if (!mFd.valid()) return false;
+  const std::vector<uint8_t> argument = klcontrol_resume_argument();
   const std::vector<uint8_t> resume = requester.request(KLCONTROL_PUSH_NOTIFICATIONS, &argument);
   const double deadline = benchNowUs() + timeoutMs * 1e3;
   std::string document;
   while (benchNowUs() < deadline) {
-    KlctlAnswer answer;
+    klcontrol_answer_t answer;
     if (!requester.exchange(resume, answer) || answer.status != 0) return false;
     if (next(document, 1000)) return true;
   }
@@ -42,9 +28,9 @@ bool BenchPushClient::next(std::string& document, int timeoutMs) {
   char buffer[4096];
   while (!mFrames.next(document)) {
     const int left = int((deadline - benchNowUs()) / 1e3);
-    pollfd readable{mFd, POLLIN, 0};
+    pollfd readable{mFd.get(), POLLIN, 0};
     if (mFrames.broken() || left <= 0 || poll(&readable, 1, left) <= 0) return false;
-    const ssize_t received = recv(mFd, buffer, sizeof buffer, 0);
+    const ssize_t received = recv(mFd.get(), buffer, sizeof buffer, 0);
     if (received <= 0) return false;
     mFrames.feed(buffer, size_t(received));
   }

@@ -3,15 +3,11 @@
 #include <string>
 
 #include "bench_requester.h"
-#include "klctl_frames.h"
+#include "klUniqueFd.h"
+#include "klcontrol_push_frames.h"
 
 class BenchPushClient {
  public:
-  BenchPushClient() = default;
-  ~BenchPushClient();
-  BenchPushClient(const BenchPushClient&) = delete;
-  BenchPushClient& operator=(const BenchPushClient&) = delete;
-
   // Connects to 127.0.0.1:8081 and resumes the socket clients (command 43, "status=1") until the
   // first document (the full state) arrives: the daemon registers a connection on its own thread.
   bool connectAndResume(BenchRequester& requester, int timeoutMs);
@@ -24,6 +20,6 @@ class BenchPushClient {
   // The next whole document within timeoutMs; false on time-out or a closed connection.
   bool next(std::string& document, int timeoutMs);
 
-  int mFd = -1;
-  KlctlFrameReader mFrames;
+  UniqueFd mFd;
+  KlcontrolFrameReader mFrames;
 };

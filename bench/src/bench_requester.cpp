@@ -13,13 +13,13 @@ bool BenchRequester::open(const std::string& destination) {
 std::vector<uint8_t> BenchRequester::request(uint32_t command, const std::vector<uint8_t>* argument) const {
   std::vector<uint8_t> bytes(KLMSG_MAX);
   const int length =
-      klctlBuildCommand(bytes.data(), unsigned(bytes.size()), command, argument, mReply.name());
+      klcontrol_build_command(bytes.data(), unsigned(bytes.size()), command, argument, mReply.name());
   bytes.resize(size_t(length));
   return bytes;
 }
 
-bool BenchRequester::exchange(const std::vector<uint8_t>& request, KlctlAnswer& answer) {
+bool BenchRequester::exchange(const std::vector<uint8_t>& request, klcontrol_answer_t& answer) {
   if (!mDestination.send(request) || !mReply.receive(mBuffer, ANSWER_TIMEOUT_S)) return false;
   std::string problem;
-  return klctlDecodeAnswer(mBuffer.data(), int(mBuffer.size()), answer, problem);
+  return klcontrol_decode_answer(mBuffer.data(), int(mBuffer.size()), answer, problem);
 }

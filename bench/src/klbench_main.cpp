@@ -20,7 +20,7 @@
 #include "bench_proc.h"
 #include "bench_report.h"
 #include "klcontrol_command_table.h"
-#include "klcontrol_if_server.h"
+#include "klcontrol_endpoints.h"
 
 namespace {
 

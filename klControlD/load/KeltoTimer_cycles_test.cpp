@@ -28,12 +28,7 @@ struct Owner {
 
 // Waits for the first call in steps far below the period, so that ten thousand cycles stay short.
 bool expired(const Owner& owner) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-  while (owner.calls == 0) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::microseconds(100));
-  }
-  return true;
+  return waitUntil([&] { return owner.calls != 0; }, std::chrono::seconds(5), std::chrono::microseconds(100));
 }
 
 enum class End { Cancel, TryCancelUnderLock, Expire, Destroy };

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <vector>
 
+#include "CameraFactory.h"
 #include "fake_camera_link.h"
 #include "klErrno.h"
 #include "klcontrol_command_table.h"
@@ -16,7 +17,7 @@
 
 namespace {
 
-constexpr uint8_t kModel = 57;
+constexpr uint8_t kModel = CAMERA_DEFAULT_MODEL;
 
 // Replies handed out in the order the camera is asked; before the first input, the model number
 // the server asks for at start.

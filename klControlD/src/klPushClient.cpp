@@ -11,6 +11,7 @@
 #include "klTlv.h"
 #include "klcMsg.h"
 #include "klcontrol_peer_queue.h"
+#include "klcontrol_push_frames.h"
 
 #define LOG(level, ...) KLOG(level, "klPushClient", __VA_ARGS__)
 
@@ -30,12 +31,6 @@ void NotificationClient::Pause(bool pause) {
   if (pause) mNeedsFullUpdate = true;
 }
 
-std::string frameNotification(const std::string& document) {
-  const size_t nul = document.find('\0');
-  const std::string body = document.substr(0, nul);
-  return "LENGTH:" + std::to_string(document.size()) + "\n\n" + body;
-}
-
 bool isQueueClientFor(const NotificationClient* client, const std::string& name) {
   return client != nullptr && client->clientType() == NotificationClient::QUEUE_CLIENT &&
          static_cast<const MQNotificationClient*>(client)->queueName() == name;
@@ -52,7 +47,7 @@ bool SocketNotificationClient::Notify(eNotificationType_t type, std::stringstrea
   } else {
     mShutdownSent = false;
   }
-  const std::string frame = frameNotification(document.str());
+  const std::string frame = klcontrol_frame_document(document.str());
   // Never wait for a slow reader: a frame the socket cannot take whole ends the client.
   const ssize_t sent = send(mDescriptor, frame.data(), frame.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
   if (sent < 0 || size_t(sent) != frame.size()) return false;

@@ -77,9 +77,5 @@ class MQNotificationClient : public NotificationClient {
   std::unique_ptr<uint8_t[]> mSendBuffer;
 };
 
-// The socket frame of a document: header with its length (final NUL included), then the text
-// up to its first NUL.
-std::string frameNotification(const std::string& document);
-
 // True when client is a queue client registered under name.
 bool isQueueClientFor(const NotificationClient* client, const std::string& name);

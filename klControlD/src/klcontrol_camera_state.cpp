@@ -1,10 +1,9 @@
 // Camera state the commands share: the lens cache, the active preset and group, the snapshot
 // adjustment, the camera-info set-up and the end of a zoom's preset edit.
-#include <cstring>
-
 #include "CameraFactory.h"
 #include "camera_json.h"
 #include "klLog.h"
+#include "klcontrol_block_read.h"
 #include "klcontrol_if_server.h"
 #include "klcontrol_preset_loader.h"
 
@@ -12,44 +11,11 @@
 
 namespace {
 
-constexpr uint16_t STATUS_BLOCK_SIZE = sizeof(appc_system_all_status);
 constexpr uint32_t NO_PRESET = 0xFFFFFFFFu;
-
-uint32_t wordAt(const uint8_t* bytes, size_t offset) {
-  uint32_t value = 0;
-  std::memcpy(&value, bytes + offset, sizeof value);
-  return value;
-}
-
-void putWord(uint8_t* bytes, size_t offset, uint32_t value) {
-  std::memcpy(bytes + offset, &value, sizeof value);
-}
-
-// Offset of the preset id that the group selector at 19 points to; 0 when it names none.
-size_t presetOffsetForSelector(uint32_t selector, bool withSpecialGroups) {
-  switch (selector) {
-    case 0:
-    case 3:
-    case 8:
-    case 9:
-      return 7;
-    case 1:
-    case 4:
-      return 11;
-    case 2:
-    case 5:
-      return 15;
-    case 6:
-    case 7:
-      return withSpecialGroups ? 23 : 0;
-    default:
-      return 0;
-  }
-}
-
-bool isNakOff(const uint8_t* answer, uint16_t length) {
-  return length == 1 && answer != nullptr && answer[0] == 2;
-}
+constexpr int8_t FLAT_MODE_SURGE_VIDEO = 24;
+constexpr int8_t FLAT_MODE_NIGHT_LAPSE_VIDEO = 26;
+constexpr int8_t SUB_MODE_SURGE = 4;
+constexpr int8_t AUTO_OFF_OPTION_DISABLED = 3;
 
 }  // namespace
 
@@ -89,31 +55,30 @@ int8_t KlcontrolCommandServer::GetPowerProfile() {
   return profile;
 }
 
-// Asks for the status block; false (after logging failureFormat) when the call fails.
-bool KlcontrolCommandServer::readStatusBlock(const uint8_t** status, uint16_t* length,
+// Asks for the status block; false (after logging failureFormat) when the call fails, else whether
+// the block came whole.
+bool KlcontrolCommandServer::readStatusBlock(appc_system_all_status& status, bool& whole,
                                              const char* failureFormat) {
-  uint8_t* answer = nullptr;
-  *length = 0;
-  const int rc = klc_send_remote_api_for_response(&m_cameraContext, 8, 11, &answer, length);
+  klcontrol_block_reply reply;
+  const int rc = klcontrol_read_block(status, reply);
   if (rc != 0) {
     LOG(UTIL_LOG_ERROR, failureFormat, rc);
     return false;
   }
-  *status = answer;
-  if (isNakOff(answer, *length))
-    LOG(UTIL_LOG_ERROR, "Response was null or size was bad for get%d\n", int(*length));
+  if (reply.nakOff) LOG(UTIL_LOG_ERROR, "Response was null or size was bad for get%d\n", int(reply.length));
+  whole = reply.length == sizeof status;
   return true;
 }
 
 uint32_t KlcontrolCommandServer::GetCurrentPreset() {
   if (!mPresetsModified) return mCurrentPreset;
   LOG(UTIL_LOG_DEBUG, "Getting active preset back");
-  const uint8_t* status = nullptr;
-  uint16_t length = 0;
-  if (!readStatusBlock(&status, &length, "Could not get status after suspend, %d\n")) return mCurrentPreset;
-  if (status != nullptr && length == STATUS_BLOCK_SIZE) {
-    const size_t offset = presetOffsetForSelector(wordAt(status, 19), false);
-    if (offset != 0) mCurrentPreset = wordAt(status, offset);
+  appc_system_all_status status;
+  bool whole = false;
+  if (!readStatusBlock(status, whole, "Could not get status after suspend, %d\n")) return mCurrentPreset;
+  if (whole) {
+    uint32_t preset = 0;
+    if (klcontrol_group_preset(status, status.active_preset_group, false, preset)) mCurrentPreset = preset;
     mPresetsModified = false;
     LOG(UTIL_LOG_DEBUG, "Preset after get %d\n", int(mCurrentPreset.load()));
   }
@@ -123,13 +88,12 @@ uint32_t KlcontrolCommandServer::GetCurrentPreset() {
 
 uint32_t KlcontrolCommandServer::GetActivePreset() {
   LOG(UTIL_LOG_DEBUG, "Getting active preset back");
-  const uint8_t* status = nullptr;
-  uint16_t length = 0;
+  appc_system_all_status status;
+  bool whole = false;
   uint32_t preset = NO_PRESET;
-  if (!readStatusBlock(&status, &length, "Could not get active preset, %d\n")) return preset;
-  if (status != nullptr && length == STATUS_BLOCK_SIZE) {
-    const size_t offset = presetOffsetForSelector(wordAt(status, 19), true);
-    if (offset != 0) preset = wordAt(status, offset);
+  if (!readStatusBlock(status, whole, "Could not get active preset, %d\n")) return preset;
+  if (whole) {
+    klcontrol_group_preset(status, status.active_preset_group, true, preset);
     LOG(UTIL_LOG_DEBUG, "Preset after active get %d\n", int(preset));
   }
   LOG(UTIL_LOG_DEBUG, "Get active preset done\n");
@@ -137,43 +101,44 @@ uint32_t KlcontrolCommandServer::GetActivePreset() {
 }
 
 uint32_t KlcontrolCommandServer::GetActivePresetGroup() {
-  const uint8_t* status = nullptr;
-  uint16_t length = 0;
+  appc_system_all_status status;
+  bool whole = false;
   uint32_t group = 0;
-  if (!readStatusBlock(&status, &length, "Could not get active preset group, %d\n")) return group;
-  if (status != nullptr && length == STATUS_BLOCK_SIZE) group = wordAt(status, 19);
+  if (!readStatusBlock(status, whole, "Could not get active preset group, %d\n")) return group;
+  if (whole) group = status.active_preset_group;
   LOG(UTIL_LOG_DEBUG, "Get active preset group done\n");
   return group;
 }
 
-// Offsets are of the 624-byte record: status at 0, settings at 384, system bytes at 622.
 void KlcontrolCommandServer::modSettingsAndStatuses(all_status_settings_t& snapshot, klc_msg_q_context_t*) {
-  uint8_t* bytes = reinterpret_cast<uint8_t*>(&snapshot);
-  const int8_t flatMode = int8_t(bytes[409]);
-  if (flatMode == 24) bytes[1] = 4;
-  if (flatMode == 26) {
-    bytes[426] = bytes[542];
-    bytes[428] = bytes[544];
+  appc_system_all_status& status = snapshot.status;
+  appc_setup_all_settings& settings = snapshot.settings;
+  const int8_t flatMode = settings.flat_mode;
+  if (flatMode == FLAT_MODE_SURGE_VIDEO) status.sub_mode = SUB_MODE_SURGE;
+  if (flatMode == FLAT_MODE_NIGHT_LAPSE_VIDEO) {
+    settings.video_resolution = settings.nightlapse_video_resolution;
+    settings.video_fps = settings.nightlapse_video_fps;
   }
-  if (bytes[611] == 0) bytes[613] = 3;
-  bytes[0] = uint8_t(flatMode);
-  bytes[215] = uint8_t(GetLensMode());
-  putWord(bytes, 19, uint32_t(RemapPresetGroup(int(wordAt(bytes, 19)))));
-  bytes[622] = uint8_t(GetLensMode());
-  bytes[623] = uint8_t(GetLens());
+  if (settings.auto_off_enabled == 0) settings.auto_off_option = AUTO_OFF_OPTION_DISABLED;
+  status.mode = flatMode;
+  status.lens_mode = GetLensMode();
+  status.active_preset_group = uint32_t(RemapPresetGroup(int(status.active_preset_group)));
+  snapshot.system.lens_mode = GetLensMode();
+  snapshot.system.lens = GetLens();
   const uint32_t preset = GetCurrentPreset();
-  const bool modified = bytes[33] == 1 || bytes[33] == 3;
-  bytes[33] = (modified && wordAt(bytes, 27) == preset) ? 1 : 0;
+  const bool modified = status.preset_modified == 1 || status.preset_modified == 3;
+  status.preset_modified = (modified && status.modified_preset_id == preset) ? 1 : 0;
 }
 
 void KlcontrolCommandServer::GetDigitalZoom(all_status_settings_t& snapshot) {
-  uint8_t* bytes = reinterpret_cast<uint8_t*>(&snapshot);
-  const int8_t flatMode = int8_t(bytes[409]);
+  const int8_t flatMode = snapshot.settings.flat_mode;
   const bool zoomMode =
       flatMode == 12 || flatMode == 13 || flatMode == 15 || (flatMode >= 24 && flatMode <= 27);
-  const uint8_t lens = bytes[426];
-  const bool zoomLens = lens == 1 || lens == 4 || lens == 6 || lens == 18 || lens == 24;
-  if (zoomMode && zoomLens && bytes[5] <= 102) bytes[5] = uint8_t(bytes[5] * 25 / 10);
+  const uint8_t resolution = uint8_t(snapshot.settings.video_resolution);
+  const bool zoomResolution =
+      resolution == 1 || resolution == 4 || resolution == 6 || resolution == 18 || resolution == 24;
+  uint8_t& zoom = snapshot.status.digital_zoom;
+  if (zoomMode && zoomResolution && zoom <= 102) zoom = uint8_t(zoom * 25 / 10);
 }
 
 void KlcontrolCommandServer::initializeStatusVariables() {
@@ -189,9 +154,7 @@ void KlcontrolCommandServer::initializeStatusVariables() {
     LOG(UTIL_LOG_ERROR, "Orientation[%d] was already locked, default orientation will be all", orientation);
     mOrientationSetting = 0;
   }
-  uint8_t model = 0;
-  if (_get_model_number(&model) != 0) model = CAMERA_DEFAULT_MODEL;
-  initializeCameraInfo(model);
+  initializeCameraInfo(klcontrol_model_or_default());
 }
 
 void KlcontrolCommandServer::initializeCameraInfo(uint8_t model) {

@@ -1,9 +1,9 @@
 // Capture and mode commands: the shutter, mode changes (with the flat-mode override of the models
 // that dropped legacy modes), settings forwarding, tags, the extended status and the surge options.
-#include <cstring>
-
 #include "klErrno.h"
 #include "klLog.h"
+#include "klcontrol_arg_fields.h"
+#include "klcontrol_block_read.h"
 #include "klcontrol_if_server.h"
 #include "klcontrol_preset_loader.h"
 
@@ -11,17 +11,9 @@
 
 namespace {
 
-constexpr int REMOTE_GROUP_SETTINGS = 7;
-constexpr int REMOTE_SETTINGS_FORWARD = 27;
-constexpr int REMOTE_GROUP_SYSTEM = 8;
-constexpr int REMOTE_SYSTEM_ALL_STATUS_GET = 11;
-constexpr int REMOTE_SYSTEM_EXTENDED_STATUS_GET = 34;
-constexpr int REMOTE_GROUP_MEDIA = 9;
-constexpr int REMOTE_MEDIA_TAG_RECORDING = 12;
-constexpr uint8_t NAK_OFF_REPLY = 2;
 constexpr uint16_t EXTENDED_STATUS_CAPACITY = 4096;
-// Status bytes up to the last selected flat mode (offsets 2 to 4).
-constexpr uint16_t STATUS_FLAT_MODE_BYTES = 5;
+// Status bytes up to the last selected flat modes.
+constexpr uint16_t STATUS_FLAT_MODE_BYTES = offsetof(appc_system_all_status, timelapse_selected_flatmode) + 1;
 
 constexpr int LEGACY_VIDEO = 0;
 constexpr int LEGACY_TIME_LAPSE = 2;
@@ -34,65 +26,59 @@ constexpr int SUB_MODE_LOOPING = 3;
 constexpr int SUB_MODE_SURGE = 4;
 
 // Models whose camera only knows flat modes: a legacy mode becomes the flat mode last used.
-constexpr uint8_t kFlatModeModels[] = {19, 21, 22, 23, 24, 30, 32, 33, 34, 50, 51, 55, 57};
-
-klc_msg_q_context_t* context() {
-  return &KlcontrolCommandServer::m_cameraContext;
-}
+constexpr uint8_t FLAT_MODE_MODELS[] = {19, 21, 22, 23, 24, 30, 32, 33, 34, 50, 51, 55, 57};
 
 bool hasFlatModeOverride(uint8_t model) {
-  for (uint8_t known : kFlatModeModels) {
+  for (uint8_t known : FLAT_MODE_MODELS) {
     if (known == model) return true;
   }
   return false;
 }
 
-bool isNakOff(const uint8_t* reply, uint16_t length) {
-  return reply != nullptr && length == 1 && reply[0] == NAK_OFF_REPLY;
-}
-
-// What a legacy mode turns into: its status byte, its log text, and its default flat mode.
+// What a legacy mode turns into: its log text and its default flat mode.
 struct LegacyMode {
-  size_t statusOffset;
   const char* updateFormat;
   int defaultFlatMode;
   const char* defaultFormat;
 };
 
-const LegacyMode kLegacyModes[] = {
-    {offsetof(appc_system_all_status, video_selected_flatmode),
-     "Got mode :%d, for model number %d - updating mode to video_selected_flatmode %d", FLAT_MODE_VIDEO,
+const LegacyMode LEGACY_MODES[] = {
+    {"Got mode :%d, for model number %d - updating mode to video_selected_flatmode %d", FLAT_MODE_VIDEO,
      "Got mode :%d, for model number %d - defaulting mode to video video"},
-    {offsetof(appc_system_all_status, photo_selected_flatmode),
-     "Got mode :%d, for model number %d - updating mode to photo_selected_flatmode %d",
+    {"Got mode :%d, for model number %d - updating mode to photo_selected_flatmode %d",
      FLAT_MODE_PHOTO_SINGLE, "Got mode :%d, for model number %d - defaulting mode photo continuous"},
-    {offsetof(appc_system_all_status, timelapse_selected_flatmode),
-     "Got mode :%d, for model number %d - updating mode to timelapse_selected_flatmode %d",
+    {"Got mode :%d, for model number %d - updating mode to timelapse_selected_flatmode %d",
      FLAT_MODE_TIME_LAPSE_PHOTO, "Got mode :%d, for model number %d - defaulting mode to timelapse photo"},
 };
 
 const LegacyMode* legacyMode(int mode) {
-  return mode >= LEGACY_VIDEO && mode <= LEGACY_TIME_LAPSE ? &kLegacyModes[mode] : nullptr;
+  return mode >= LEGACY_VIDEO && mode <= LEGACY_TIME_LAPSE ? &LEGACY_MODES[mode] : nullptr;
+}
+
+// The flat mode the status block says was last selected for a legacy mode.
+int selectedFlatMode(const appc_system_all_status& status, int legacyMode) {
+  if (legacyMode == LEGACY_VIDEO) return status.video_selected_flatmode;
+  if (legacyMode == LEGACY_TIME_LAPSE) return status.timelapse_selected_flatmode;
+  return status.photo_selected_flatmode;
 }
 
 // Replaces a legacy mode by the flat mode the status block says was last selected for it. A
 // failed read, the NAK-off reply or a reply too short for the flat modes leaves the mode alone.
 void takeSelectedFlatMode(int& mode, uint8_t model) {
-  uint8_t* reply = nullptr;
-  uint16_t length = 0;
-  const int rc = klc_send_remote_api_for_response(context(), REMOTE_GROUP_SYSTEM,
-                                                  REMOTE_SYSTEM_ALL_STATUS_GET, &reply, &length);
+  appc_system_all_status status;
+  klcontrol_block_reply reply;
+  const int rc = klcontrol_read_block(status, reply);
   if (rc != KL_OK) {
     LOG(UTIL_LOG_ERROR, "klc_send_remote_api_for_response error, %d, leaving mode as %d", rc, mode);
     return;
   }
-  if (isNakOff(reply, length)) {
+  if (reply.nakOff) {
     LOG(UTIL_LOG_ERROR, "Camera status returning KL_ERR_NACK_OFF, skipping flatmode update");
     return;
   }
   const LegacyMode* legacy = legacyMode(mode);
-  if (legacy == nullptr || reply == nullptr || length < STATUS_FLAT_MODE_BYTES) return;
-  const int selected = int8_t(reply[legacy->statusOffset]);
+  if (legacy == nullptr || reply.length < STATUS_FLAT_MODE_BYTES) return;
+  const int selected = selectedFlatMode(status, mode);
   LOG(UTIL_LOG_DEBUG, legacy->updateFormat, mode, int(model), selected);
   mode = selected;
 }
@@ -122,18 +108,12 @@ int overrideMode(int mode) {
 // without that check answers KL_ERR_NOT_SUPPORTED, which is no failure of the mode change.
 int resetVideoFormat(int mode, int subMode, int level) {
   LOG(level, "Setting Resolution to enforce parameter correctness Mode:%d subMode:%d", mode, subMode);
-  const int rc = klc_video_reset_to_valid_res_fps_fov(context());
+  const int rc = klc_video_reset_to_valid_res_fps_fov(klcontrol_camera());
   return rc == KL_ERR_NOT_SUPPORTED ? KL_OK : rc;
 }
 
 bool isVideoMode(int mode) {
   return mode == LEGACY_VIDEO || (mode >= FLAT_MODE_VIDEO && mode <= FLAT_MODE_LOOPING);
-}
-
-uint32_t wordAt(const MsgElement* arg, unsigned index) {
-  uint32_t word = 0;
-  std::memcpy(&word, arg->getData() + index * sizeof word, sizeof word);
-  return word;
 }
 
 // The surge options differ only in their log line and library call.
@@ -142,18 +122,18 @@ struct SurgeOption {
   int (*set)(klc_msg_q_context_t* ctx, int value);
 };
 
-const SurgeOption kSurgeSpeed1x{"KLCONTROL_VIDEO_SURGE_SPEED_1X_SET: 1x speed enabled:%d",
-                                klc_video_set_surge_speed_1x};
-const SurgeOption kSurgeSpeedRamp{"KLCONTROL_VIDEO_SURGE_SPEED_RAMP_SET: speed_ramp:%d",
-                                  klc_video_set_surge_speed_ramp};
-const SurgeOption kSurgeSpeedRampActive{"KLCONTROL_VIDEO_SURGE_SPEED_RAMP_ACTIVE_SET: speed_ramp_active:%d",
-                                        klc_video_set_surge_speed_ramp_active};
+const SurgeOption SURGE_SPEED_1X{"KLCONTROL_VIDEO_SURGE_SPEED_1X_SET: 1x speed enabled:%d",
+                                 klc_video_set_surge_speed_1x};
+const SurgeOption SURGE_SPEED_RAMP{"KLCONTROL_VIDEO_SURGE_SPEED_RAMP_SET: speed_ramp:%d",
+                                   klc_video_set_surge_speed_ramp};
+const SurgeOption SURGE_SPEED_RAMP_ACTIVE{"KLCONTROL_VIDEO_SURGE_SPEED_RAMP_ACTIVE_SET: speed_ramp_active:%d",
+                                          klc_video_set_surge_speed_ramp_active};
 
 int setSurgeOption(const MsgElement* arg, const SurgeOption& option) {
   uint32_t value = 0;
   arg->getUint32(&value);
   LOG(UTIL_LOG_DEBUG, option.format, int(value));
-  return option.set(context(), int(value));
+  return option.set(klcontrol_camera(), int(value));
 }
 
 }  // namespace
@@ -178,8 +158,8 @@ int KlcontrolCommandServer::cmdMode(Msg& msg, MsgElement* arg) {
 
 // Argument: u32 mode, u32 sub-mode (length checked by the frame).
 int KlcontrolCommandServer::cmdModeSubMode(Msg& msg, MsgElement* arg) {
-  const int mode = int(wordAt(arg, 0));
-  const int subMode = int(wordAt(arg, 1));
+  const int mode = int(klcontrol_arg_word(arg, 0));
+  const int subMode = int(klcontrol_arg_word(arg, 4));
   stopZooming("KLCONTROL_MODE_SUB_MODE");
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_MODE_SUB_MODE: mode:%d sub_mode:%d", mode, subMode);
   int rc = KL_OK;
@@ -195,35 +175,21 @@ int KlcontrolCommandServer::cmdModeSubMode(Msg& msg, MsgElement* arg) {
 }
 
 int KlcontrolCommandServer::cmdSettingsForward(Msg& msg, MsgElement* arg) {
-  return answer(msg,
-                klc_send_remote_api_payload(&m_cameraContext, REMOTE_GROUP_SETTINGS, REMOTE_SETTINGS_FORWARD,
-                                            arg->getData(), arg->getDataLength()));
+  return answer(msg, klc_send_remote_api_payload(&m_cameraContext, REMOTE_SETTINGS_FORWARD, arg->getData(),
+                                                 arg->getDataLength()));
 }
 
 int KlcontrolCommandServer::cmdGlintTagRecording(Msg& msg, MsgElement*) {
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_GLINT_TAG_RECORDING:");
-  return answer(msg,
-                klc_send_simple_remote_api(&m_cameraContext, REMOTE_GROUP_MEDIA, REMOTE_MEDIA_TAG_RECORDING));
+  return answer(msg, klc_send_simple_remote_api(&m_cameraContext, REMOTE_MEDIA_TAG_RECORDING));
 }
 
 // The camera's reply goes to the client as it came, within the buffer handed to the library.
 int KlcontrolCommandServer::cmdGetExtendedStatus(Msg& msg, MsgElement*) {
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_GET_ALL_STATUS:");
   uint8_t buffer[EXTENDED_STATUS_CAPACITY];
-  uint8_t* reply = buffer;
-  uint16_t length = sizeof buffer;
-  const int rc = klc_send_remote_api_for_response(&m_cameraContext, REMOTE_GROUP_SYSTEM,
-                                                  REMOTE_SYSTEM_EXTENDED_STATUS_GET, &reply, &length);
-  if (rc != KL_OK) {
-    LOG(UTIL_LOG_ERROR, "klc_send_remote_api_for_response error, %d\n", rc);
-    return answer(msg, rc);
-  }
-  if (isNakOff(reply, length)) {
-    LOG(UTIL_LOG_DEBUG, "Camera status returning KL_ERR_NACK_OFF\n");
-    return answer(msg, KL_ERR_NAK_OFF);
-  }
-  sendResponse(msg, KL_OK, reply, length);
-  return KL_OK;
+  return answerRemoteRead(msg, REMOTE_SYSTEM_EXTENDED_STATUS_GET, "Camera status returning KL_ERR_NACK_OFF\n",
+                          buffer, sizeof buffer);
 }
 
 int KlcontrolCommandServer::cmdModeSetMode(Msg& msg, MsgElement* arg) {
@@ -234,13 +200,13 @@ int KlcontrolCommandServer::cmdModeSetMode(Msg& msg, MsgElement* arg) {
 }
 
 int KlcontrolCommandServer::cmdSurgeSpeed1xSet(Msg& msg, MsgElement* arg) {
-  return answer(msg, setSurgeOption(arg, kSurgeSpeed1x));
+  return answer(msg, setSurgeOption(arg, SURGE_SPEED_1X));
 }
 
 int KlcontrolCommandServer::cmdSurgeSpeedRampSet(Msg& msg, MsgElement* arg) {
-  return answer(msg, setSurgeOption(arg, kSurgeSpeedRamp));
+  return answer(msg, setSurgeOption(arg, SURGE_SPEED_RAMP));
 }
 
 int KlcontrolCommandServer::cmdSurgeSpeedRampActiveSet(Msg& msg, MsgElement* arg) {
-  return answer(msg, setSurgeOption(arg, kSurgeSpeedRampActive));
+  return answer(msg, setSurgeOption(arg, SURGE_SPEED_RAMP_ACTIVE));
 }

@@ -14,30 +14,24 @@
 namespace {
 
 // Fields of the raw arguments.
-constexpr unsigned kNameField = 33;
-constexpr unsigned kApPasswordField = 71;
-constexpr unsigned kApFlagOffset = 104;
-constexpr unsigned kPasswordField = 67;
-constexpr unsigned kAuthOffset = 100;
+constexpr unsigned NAME_FIELD = 33;
+constexpr unsigned AP_PASSWORD_FIELD = 71;
+constexpr unsigned AP_FLAG_OFFSET = 104;
+constexpr unsigned PASSWORD_FIELD = 67;
+constexpr unsigned AUTH_OFFSET = 100;
 
-constexpr int kGroupWifi = 6;
-constexpr int kBandSelect = 19;
-constexpr uint8_t kBleSwitch = 0x24;
-
-klc_msg_q_context_t* ctx() {
-  return &KlcontrolCommandServer::m_cameraContext;
-}
+constexpr uint8_t BLE_SWITCH = 0x24;
 
 int auxpod(const char* code, const void* payload, uint16_t length) {
-  return klc_send_auxpod_command(ctx(), code, payload, length, nullptr, nullptr);
+  return klc_send_auxpod_command(klcontrol_camera(), code, payload, length, nullptr, nullptr);
 }
 
 std::string nameOf(const MsgElement* arg) {
-  return klcArgText(arg, 0, kNameField);
+  return klcontrol_arg_text(arg, 0, NAME_FIELD);
 }
 
 std::string passwordOf(const MsgElement* arg, unsigned field) {
-  return klcArgText(arg, kNameField, field);
+  return klcontrol_arg_text(arg, NAME_FIELD, field);
 }
 
 // A value the command does not accept, refused like a missing argument.
@@ -50,21 +44,22 @@ int refused() {
 
 // Actions 0, 1, 2 are the camera's codes 3, 1, 6.
 int KlcontrolCommandServer::cmdWifiApControl(Msg& msg, MsgElement* arg) {
-  static const uint8_t kCodes[] = {3, 1, 6};
+  static const uint8_t CODES[] = {3, 1, 6};
   uint32_t action = 0;
   arg->getUint32(&action);
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_AP_CONTROL: action:%d", int(action));
-  if (action >= sizeof kCodes) return answer(msg, refused());
-  const uint8_t payload[2] = {kCodes[action], 0};
+  if (action >= sizeof CODES) return answer(msg, refused());
+  const uint8_t payload[2] = {CODES[action], 0};
   return answer(msg, auxpod("AP", payload, sizeof payload));
 }
 
 int KlcontrolCommandServer::cmdWifiApSsidConfig(Msg& msg, MsgElement* arg) {
   const std::string name = nameOf(arg);
-  const std::string password = passwordOf(arg, kApPasswordField);
+  const std::string password = passwordOf(arg, AP_PASSWORD_FIELD);
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_AP_SSID_CONFIG: ssid[%s] password[%s]", name.c_str(), password.c_str());
   if (name.empty() || password.empty()) return answer(msg, KL_ERR_INVALID_PARAM);
-  const std::vector<uint8_t> payload = klcApNamePayload(name, password, klcArgWord(arg, kApFlagOffset) == 1);
+  const std::vector<uint8_t> payload =
+      klcApNamePayload(name, password, klcontrol_arg_word(arg, AP_FLAG_OFFSET) == 1);
   return answer(msg, auxpod("AP", payload.data(), uint16_t(payload.size())));
 }
 
@@ -74,7 +69,7 @@ int KlcontrolCommandServer::cmdWifiBandSelect(Msg& msg, MsgElement* arg) {
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_BAND_SELECT: band:%d", int(band));
   if (band > 1) return answer(msg, refused());
   const uint8_t payload = uint8_t(band);
-  return answer(msg, klc_send_remote_api_payload(ctx(), kGroupWifi, kBandSelect, &payload, 1));
+  return answer(msg, klc_send_remote_api_payload(klcontrol_camera(), REMOTE_WIFI_BAND_SELECT, &payload, 1));
 }
 
 // Every answer carries the scan id, 0 unless the camera gave one.
@@ -85,10 +80,10 @@ int KlcontrolCommandServer::cmdWifiSsidScan(Msg& msg, MsgElement* arg) {
   uint32_t scanId = 0;
   int status = KL_ERR_NOT_SUPPORTED;
   if (start == 1) {
-    static const uint8_t kStart[2] = {1, 1};
+    static const uint8_t START[2] = {1, 1};
     uint8_t* reply = nullptr;
     uint16_t length = 0;
-    status = klc_send_auxpod_command(ctx(), "NI", kStart, sizeof kStart, &reply, &length);
+    status = klc_send_auxpod_command(klcontrol_camera(), "NI", START, sizeof START, &reply, &length);
     if (reply == nullptr || length < 2) {
       LOG(UTIL_LOG_ERROR, "Results from scan start not long enough to hold a scan id");
     } else {
@@ -103,11 +98,11 @@ int KlcontrolCommandServer::cmdWifiSsidList(Msg& msg, MsgElement* arg) {
   uint8_t offset = 0;
   arg->getUint8(&offset);
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_SSID_LIST: offset:%d", int(offset));
-  const uint8_t request[5] = {offset, KLC_NETWORK_LIST_ENTRIES, 0xFF, 0xFF, 1};
+  const uint8_t request[5] = {offset, KLCONTROL_NETWORK_LIST_ENTRIES, 0xFF, 0xFF, 1};
   uint8_t* reply = nullptr;
   uint16_t length = 0;
-  int status = klc_send_auxpod_command(ctx(), "al", request, sizeof request, &reply, &length);
-  uint8_t list[KLC_NETWORK_LIST_SIZE] = {};
+  int status = klc_send_auxpod_command(klcontrol_camera(), "al", request, sizeof request, &reply, &length);
+  uint8_t list[KLCONTROL_NETWORK_LIST_SIZE] = {};
   if (status == KL_OK && reply != nullptr && length > 0)
     status = klcFillNetworkList(offset, reply, length, list);
   sendResponse(msg, status, list, sizeof list);
@@ -116,7 +111,7 @@ int KlcontrolCommandServer::cmdWifiSsidList(Msg& msg, MsgElement* arg) {
 
 int KlcontrolCommandServer::cmdWifiSsidSave(Msg& msg, MsgElement* arg) {
   const std::string name = nameOf(arg);
-  const std::string password = passwordOf(arg, kPasswordField);
+  const std::string password = passwordOf(arg, PASSWORD_FIELD);
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_SSID_SAVE: ssid[%s] password[%s]", name.c_str(), password.c_str());
   std::vector<uint8_t> payload;
   if (!klcSaveNetworkPayload(name, password, payload)) return answer(msg, refused());
@@ -125,8 +120,8 @@ int KlcontrolCommandServer::cmdWifiSsidSave(Msg& msg, MsgElement* arg) {
 
 int KlcontrolCommandServer::cmdWifiSsidSelect(Msg& msg, MsgElement* arg) {
   const std::string name = nameOf(arg);
-  const std::string password = passwordOf(arg, kPasswordField);
-  const uint32_t auth = klcArgWord(arg, kAuthOffset);
+  const std::string password = passwordOf(arg, PASSWORD_FIELD);
+  const uint32_t auth = klcontrol_arg_word(arg, AUTH_OFFSET);
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_SSID_SELECT: ssid[%s] password[%s] auth_type:%d", name.c_str(),
       password.c_str(), int(auth));
   if (name.empty() || auth > 255) return answer(msg, refused());
@@ -150,8 +145,8 @@ int KlcontrolCommandServer::cmdWifiSsidDeleteAll(Msg& msg, MsgElement*) {
 
 int KlcontrolCommandServer::cmdRcPair(Msg& msg, MsgElement*) {
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_RC_PAIR:");
-  static const uint8_t kPair[2] = {1, 2};
-  return answer(msg, auxpod("PD", kPair, sizeof kPair));
+  static const uint8_t PAIR[2] = {1, 2};
+  return answer(msg, auxpod("PD", PAIR, sizeof PAIR));
 }
 
 // Only a single zero byte from the camera confirms the cancel.
@@ -159,13 +154,13 @@ int KlcontrolCommandServer::cmdRcPairCancel(Msg& msg, MsgElement*) {
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_RC_PAIR_CANCEL:");
   uint8_t* reply = nullptr;
   uint16_t length = 0;
-  int status = klc_send_auxpod_command(ctx(), "PX", nullptr, 0, &reply, &length);
+  int status = klc_send_auxpod_command(klcontrol_camera(), "PX", nullptr, 0, &reply, &length);
   if (status == KL_OK && (reply == nullptr || length != 1 || reply[0] != 0)) status = KL_ERR;
   return answer(msg, status);
 }
 
 int KlcontrolCommandServer::cmdBleControl(Msg& msg, MsgElement*) {
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_BLE_CONTROL");
-  const uint8_t payload[2] = {kBleSwitch, 0};
+  const uint8_t payload[2] = {BLE_SWITCH, 0};
   return answer(msg, auxpod("AP", payload, sizeof payload));
 }

@@ -42,11 +42,11 @@ class ConnectivityTest : public ServerTest {
     EXPECT_TRUE(requester->receive(answer));
     return answer;
   }
-  klc_network_list_t list(uint8_t offset, int32_t status) {
+  klcontrol_network_list_t list(uint8_t offset, int32_t status) {
     const std::vector<uint8_t> arg = {offset};
     const TestAnswer answer = exchange(KLCONTROL_WIFI_SSID_LIST, &arg);
     EXPECT_EQ(answer.status, status);
-    klc_network_list_t result{};
+    klcontrol_network_list_t result{};
     EXPECT_EQ(answer.payload.size(), sizeof result);
     if (answer.payload.size() == sizeof result) std::memcpy(&result, answer.payload.data(), sizeof result);
     return result;
@@ -133,7 +133,7 @@ TEST_F(ConnectivityTest, NetworkListEntries) {
   const std::vector<uint8_t> save = networkArg("HarbourView", "secret12", 67);
   ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SAVE, &save), KL_OK);
   ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SCAN, &start), KL_OK);
-  const klc_network_list_t three = list(0, KL_OK);
+  const klcontrol_network_list_t three = list(0, KL_OK);
   EXPECT_EQ(sent(aux("al")), "000affff01");
   EXPECT_EQ(three.scan_id, 1);
   EXPECT_EQ(three.count, 3);
@@ -148,7 +148,7 @@ TEST_F(ConnectivityTest, NetworkListEntries) {
   for (int i = 0; i < 11; ++i) control("network Net" + std::to_string(i) + std::string(40, 'x') + " 0 -80");
   ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SCAN, &start), KL_OK);
   EXPECT_EQ(list(0, KL_OK).count, 10);
-  const klc_network_list_t rest = list(10, KL_OK);
+  const klcontrol_network_list_t rest = list(10, KL_OK);
   EXPECT_EQ(rest.offset, 10);
   EXPECT_EQ(rest.count, 4);
   EXPECT_EQ(rest.total, 14u);

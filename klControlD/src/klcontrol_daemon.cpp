@@ -13,6 +13,7 @@
 #include "klLog.h"
 #include "klPresetSchemas.h"
 #include "klPushClient.h"
+#include "klUniqueFd.h"
 #include "klcontrol_if_server.h"
 
 #define LOG(level, ...) KLOG(level, "klControlD", __VA_ARGS__)
@@ -23,26 +24,6 @@ constexpr uint32_t CRASH_HANDLER_OPTIONS = 0x0F0001FF;
 constexpr int STARTUP_CHECKS = 10;
 constexpr int ACCEPT_WAIT_MS = 2000;
 constexpr int LISTEN_BACKLOG = 3;
-
-// A socket descriptor closed when it goes out of scope.
-class UniqueFd {
- public:
-  explicit UniqueFd(int fd) : mFd(fd) {}
-  ~UniqueFd() {
-    if (mFd >= 0) close(mFd);
-  }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
-  int get() const { return mFd; }
-  int release() {
-    const int fd = mFd;
-    mFd = -1;
-    return fd;
-  }
-
- private:
-  int mFd;
-};
 
 void installCrashHandler() {
   const int rc = klch_install_crash_handler(CRASH_HANDLER_OPTIONS);

@@ -2,7 +2,7 @@
 // 8081 and the ordered shutdown once the worker stops.
 #pragma once
 
-constexpr unsigned short KLCONTROL_NOTIFICATION_PORT = 8081;
+#include "klcontrol_endpoints.h"
 
 // Runs the daemon until command 97 stops its worker; the process exit status (0, -1 or the
 // start result). argv0 only names the program in an error line.

@@ -6,12 +6,13 @@
 #include "klErrno.h"
 #include "klLog.h"
 #include "klPushClient.h"
+#include "klcontrol_arg_fields.h"
 #include "klcontrol_if_server.h"
 #include "klcontrol_tlv_text.h"
 
 #define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
 
-const KlcontrolCommandServer::DispatchRow KlcontrolCommandServer::kDispatch[] = {
+const KlcontrolCommandServer::DispatchRow KlcontrolCommandServer::DISPATCH[] = {
     {KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &KlcontrolCommandServer::cmdNotificationQueueRegister},
     {KLCONTROL_PRESET_GROUP_LIST, &KlcontrolCommandServer::cmdPresetGroupList},
     {KLCONTROL_PRESET_LIST, &KlcontrolCommandServer::cmdPresetList},
@@ -116,7 +117,7 @@ const KlcontrolCommandServer::DispatchRow KlcontrolCommandServer::kDispatch[] = 
 const KlcontrolCommandServer::DispatchRow* KlcontrolCommandServer::findRow(
     klcontrol_command_t command) const {
   if (!klcontrol_command_dispatched(command)) return nullptr;
-  for (const DispatchRow& row : kDispatch) {
+  for (const DispatchRow& row : DISPATCH) {
     if (row.command == command) return &row;
   }
   return nullptr;
@@ -172,9 +173,8 @@ bool KlcontrolCommandServer::handleCommand(Msg& msg, klcontrol_command_t command
 // Argument: 32-bit enable flag, then the client's queue name (the frame refuses one too short for
 // a flag and a terminator; an empty name is a name like any other).
 int KlcontrolCommandServer::cmdNotificationQueueRegister(Msg& msg, MsgElement* arg) {
-  uint32_t enable = 0;
-  std::memcpy(&enable, arg->getData(), sizeof enable);
-  const std::string name = boundedText(arg->getData() + sizeof enable, arg->getDataLength() - sizeof enable);
+  const uint32_t enable = klcontrol_arg_word(arg, 0);
+  const std::string name = klcontrol_arg_text(arg, sizeof enable, arg->getDataLength());
   {
     Lock lock(mClientsLock);
     auto found = std::find_if(mNotificationClients.begin(), mNotificationClients.end(),

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "CameraFactory.h"
 #include "KLCSIListener.h"
 #include "klLog.h"
 #include "klPushClient.h"
@@ -21,14 +22,14 @@ namespace {
 std::atomic<uint8_t> s_modelNumber{0};
 
 // Status-interface notifications the daemon subscribes to; 7 carries preset changes.
-const std::vector<uint32_t> kCsiNotificationIds = {7, 151, 152, 143, 138};
+const std::vector<uint32_t> CSI_NOTIFICATION_IDS = {7, 151, 152, 143, 138};
 
 }  // namespace
 
 int _get_model_number(uint8_t* model) {
   uint8_t cached = s_modelNumber;
   if (cached == 0) {
-    const int rc = klc_state_get_model_number(&KlcontrolCommandServer::m_cameraContext, &cached);
+    const int rc = klc_state_get_model_number(klcontrol_camera(), &cached);
     if (rc != 0) return rc;
     s_modelNumber = cached;
   }
@@ -38,6 +39,11 @@ int _get_model_number(uint8_t* model) {
 
 void _reset_model_number_cache() {
   s_modelNumber = 0;
+}
+
+uint8_t klcontrol_model_or_default() {
+  uint8_t model = 0;
+  return _get_model_number(&model) == 0 ? model : CAMERA_DEFAULT_MODEL;
 }
 
 KlcontrolCommandServer* KlcontrolCommandServer::getInstance() {
@@ -144,7 +150,7 @@ void KlcontrolCommandServer::registerWithCsi() {
   mCsiListener->SetNotificationObserver(
       [this](uint32_t id, const std::string& text) { onCsiNotification(id, text); });
   mCsiListener->Init(false, KLCONTROL_DAEMON_QUEUE);
-  mCsiListener->RegisterForCSINotifications(kCsiNotificationIds);
+  mCsiListener->RegisterForCSINotifications(CSI_NOTIFICATION_IDS);
 }
 
 int KlcontrolCommandServer::start() {

@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
-#include <mutex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -20,7 +19,9 @@
 #include "KeltoTimer.h"
 #include "camera_blocks.h"
 #include "klCtrlD.h"
+#include "klThreadSafety.h"
 #include "klcontrol_command_table.h"
+#include "klcontrol_endpoints.h"
 
 class KLCSIListener;
 class CameraFactory;
@@ -28,13 +29,11 @@ class InfoHandler;
 class NotificationClient;
 
 // Fixed names and sizes of the daemon's side of the message queues.
-constexpr const char* KLCONTROL_DAEMON_QUEUE = "/to_klCtlD";
 constexpr const char* KLCONTROL_REPLY_QUEUE = "/to_klCtlD2";
-constexpr const char* KLCONTROL_KLNET_QUEUE = "/to_klnet";
+constexpr const char* KLCONTROL_KLNET_QUEUE = KLC_LINK_CAMERA_QUEUE;
 constexpr long KLCONTROL_QUEUE_DEPTH = 5;
 constexpr unsigned KLCONTROL_BUFFER_SIZE = 1500;
 constexpr size_t KLCONTROL_MAX_CLIENTS = 10;
-constexpr unsigned KLCONTROL_RECEIVE_TIMEOUT_MS = 500;
 // The command server's source path, for the lines that name where they were logged in their text.
 constexpr const char* KLCONTROL_SERVER_SOURCE_PATH = "klControlD/src/klcontrol_if_server";
 
@@ -42,19 +41,21 @@ constexpr const char* KLCONTROL_SERVER_SOURCE_PATH = "klControlD/src/klcontrol_i
 int _get_model_number(uint8_t* model);
 // Forgets the cached model number (tests switch the simulated camera's model).
 void _reset_model_number_cache();
+// The camera model number, or CAMERA_DEFAULT_MODEL when it cannot be read.
+uint8_t klcontrol_model_or_default();
 
 class KlcontrolCommandServer {
  public:
   // Scoped lock on a mutex.
-  class Lock {
+  class KL_SCOPED_CAPABILITY Lock {
    public:
-    explicit Lock(std::mutex& mutex) : mMutex(mutex) { mMutex.lock(); }
-    virtual ~Lock() { mMutex.unlock(); }
+    explicit Lock(KlMutex& mutex) KL_ACQUIRE(mutex) : mMutex(mutex) { mMutex.lock(); }
+    virtual ~Lock() KL_RELEASE() { mMutex.unlock(); }
     Lock(const Lock&) = delete;
     Lock& operator=(const Lock&) = delete;
 
    private:
-    std::mutex& mMutex;
+    KlMutex& mMutex;
   };
 
   // The singleton, constructed on first use. Main thread only.
@@ -76,13 +77,14 @@ class KlcontrolCommandServer {
   void setRunning(bool running) { mRunning = running; }
 
   // Appends a client (the list then owns it); false when the list is full (the caller keeps it).
-  bool addNotificationClient(NotificationClient* client);
+  bool addNotificationClient(NotificationClient* client) KL_EXCLUDES(mClientsLock);
 
   // Receives and classifies one message; true when msg holds a client command numbered command.
-  bool receiveMsg(Msg& msg, klcontrol_command_t& command, unsigned timeoutMs, bool& timedOut);
+  bool receiveMsg(Msg& msg, klcontrol_command_t& command, unsigned timeoutMs, bool& timedOut)
+      KL_EXCLUDES(mCommandMutex);
   // Runs one client command under mCommandMutex and answers it (unless the adapter is unset);
   // true only when command 0 added a new client.
-  bool handleCommand(Msg& msg, klcontrol_command_t command);
+  bool handleCommand(Msg& msg, klcontrol_command_t command) KL_EXCLUDES(mCommandMutex);
   // Answers a client command on the requester's queue; true when the response was queued.
   bool sendResponse(Msg& request, int status, const void* payload, unsigned short length);
   // Refuses a client command with status 1; always true.
@@ -103,7 +105,7 @@ class KlcontrolCommandServer {
   // Scales the zoom byte of a snapshot for the modes that report it in steps.
   void GetDigitalZoom(all_status_settings_t& snapshot);
   // Ends an open zoom edit because a mode-changing command (named by caller) arrived.
-  void stopZooming(const char* caller);
+  void stopZooming(const char* caller) KL_REQUIRES(mCommandMutex);
   // Zoom timer callback: ends the zoom edit under mCommandMutex.
   static void stopEdit(void* server);
 
@@ -113,7 +115,7 @@ class KlcontrolCommandServer {
   uint32_t currentPresetCache() const { return mCurrentPreset; }
   bool presetsModified() const { return mPresetsModified; }
   bool needLenses() const { return mNeedLenses; }
-  size_t notificationClientCount();
+  size_t notificationClientCount() KL_EXCLUDES(mClientsLock);
   InfoHandler* cameraInfoHandler() const { return mCameraInfoHandler; }
 
   // The one camera-control context of the process.
@@ -129,7 +131,7 @@ class KlcontrolCommandServer {
     // The handler runs checks of its own before the argument's and refuses the argument itself.
     bool handlerChecksArgument = false;
   };
-  static const DispatchRow kDispatch[];
+  static const DispatchRow DISPATCH[];
 
   KlcontrolCommandServer();
   ~KlcontrolCommandServer();
@@ -143,11 +145,11 @@ class KlcontrolCommandServer {
   int openKlnetQueue();
   void selectProtocolAdapter();
   void registerWithCsi();
-  void deleteAllClients();
+  void deleteAllClients() KL_EXCLUDES(mClientsLock);
   // Adds a hang-up watch for each TCP client to the worker's wait.
-  void watchSocketClients(std::vector<pollfd>& watched);
+  void watchSocketClients(std::vector<pollfd>& watched) KL_EXCLUDES(mClientsLock);
   // Removes the TCP clients whose peer closed or reset the connection during the wait.
-  void removeHungUpClients(const std::vector<pollfd>& watched);
+  void removeHungUpClients(const std::vector<pollfd>& watched) KL_EXCLUDES(mClientsLock);
 
   // Reception, by message kind.
   bool waitForMessage(unsigned timeoutMs, bool& timedOut, int& received);
@@ -193,14 +195,14 @@ class KlcontrolCommandServer {
   int cmdRcPairCancel(Msg& msg, MsgElement* arg);
   int cmdBleControl(Msg& msg, MsgElement* arg);
 
-  // Capture and mode commands (klcontrol_capture_mode_commands.cpp, klcontrol_exposure_zoom_commands.cpp).
+  // Capture and mode commands (klcontrol_capture_mode_commands.cpp, klcontrol_capture_settings_commands.cpp).
   int cmdShutter(Msg& msg, MsgElement* arg);
-  int cmdMode(Msg& msg, MsgElement* arg);
-  int cmdModeSubMode(Msg& msg, MsgElement* arg);
+  int cmdMode(Msg& msg, MsgElement* arg) KL_REQUIRES(mCommandMutex);
+  int cmdModeSubMode(Msg& msg, MsgElement* arg) KL_REQUIRES(mCommandMutex);
   int cmdSettingsForward(Msg& msg, MsgElement* arg);
   int cmdGlintTagRecording(Msg& msg, MsgElement* arg);
   int cmdGetExtendedStatus(Msg& msg, MsgElement* arg);
-  int cmdModeSetMode(Msg& msg, MsgElement* arg);
+  int cmdModeSetMode(Msg& msg, MsgElement* arg) KL_REQUIRES(mCommandMutex);
   int cmdSurgeSpeed1xSet(Msg& msg, MsgElement* arg);
   int cmdSurgeSpeedRampSet(Msg& msg, MsgElement* arg);
   int cmdSurgeSpeedRampActiveSet(Msg& msg, MsgElement* arg);
@@ -210,11 +212,11 @@ class KlcontrolCommandServer {
   int cmdVantixReset(Msg& msg, MsgElement* arg);
   int cmdCaptureDelay(Msg& msg, MsgElement* arg);
   int cmdOnscreenShortcutsReset(Msg& msg, MsgElement* arg);
-  int cmdDigitalZoom(Msg& msg, MsgElement* arg);
+  int cmdDigitalZoom(Msg& msg, MsgElement* arg) KL_REQUIRES(mCommandMutex);
   // Opens the zoom phase's preset edit; false (logged) when the camera opens none.
-  bool openZoomEdit();
+  bool openZoomEdit() KL_REQUIRES(mCommandMutex);
   // (Re)arms the zoom timer with mCommandMutex released for the time it takes.
-  void armZoomTimer();
+  void armZoomTimer() KL_REQUIRES(mCommandMutex);
 
   // Preset commands (klcontrol_preset_*commands.cpp, klcontrol_preset_model_command.cpp).
   int cmdPresetGroupList(Msg& msg, MsgElement* arg);
@@ -223,13 +225,13 @@ class KlcontrolCommandServer {
   int cmdPresetCustomCreate(Msg& msg, MsgElement* arg);
   int cmdPresetCustomRemove(Msg& msg, MsgElement* arg);
   int cmdPresetSetOrder(Msg& msg, MsgElement* arg);
-  int cmdPresetLoad(Msg& msg, MsgElement* arg);
+  int cmdPresetLoad(Msg& msg, MsgElement* arg) KL_REQUIRES(mCommandMutex);
   int cmdPresetEditStart(Msg& msg, MsgElement* arg);
   int cmdPresetRequest9(Msg& msg, MsgElement* arg);
   int cmdPresetEditEnd(Msg& msg, MsgElement* arg);
   int cmdPresetFactoryReset(Msg& msg, MsgElement* arg);
   int cmdPresetGetPresets(Msg& msg, MsgElement* arg);
-  int cmdPresetSwitchFlatmode(Msg& msg, MsgElement* arg);
+  int cmdPresetSwitchFlatmode(Msg& msg, MsgElement* arg) KL_REQUIRES(mCommandMutex);
   int cmdPresetSetTitleIcon(Msg& msg, MsgElement* arg);
   int cmdPresetGetActivePreset(Msg& msg, MsgElement* arg);
   int cmdPresetGetActiveGroup(Msg& msg, MsgElement* arg);
@@ -261,15 +263,17 @@ class KlcontrolCommandServer {
   int cmdSystemButtonSet(Msg& msg, MsgElement* arg);
 
   // Settings and status commands (klcontrol_settings_status_commands.cpp).
-  int cmdSetSettingId(Msg& msg, MsgElement* arg);
+  int cmdSetSettingId(Msg& msg, MsgElement* arg) KL_REQUIRES(mCommandMutex);
   int cmdGetSettingId(Msg& msg, MsgElement* arg);
   int cmdGetAllSettings(Msg& msg, MsgElement* arg);
   int cmdGetAllStatus(Msg& msg, MsgElement* arg);
   int cmdGetAllSettingsStatus(Msg& msg, MsgElement* arg);
   int cmdCalFileNameGet(Msg& msg, MsgElement* arg);
   int cmdGetAllSettingsStatusIds(Msg& msg, MsgElement* arg);
-  // Answers one remote block read as it came (32, 33): its bytes as payload, its error, or NAK-off.
-  int answerRawBlock(Msg& msg, int group, int id, const char* logLine, const char* nakOffLine);
+  // Answers one remote read as it came: its bytes as payload, its error, or NAK-off. The library
+  // copies the answer into buffer (capacity bytes) when one is given.
+  int answerRemoteRead(Msg& msg, klc_remote_api api, const char* nakOffLine, uint8_t* buffer = nullptr,
+                       uint16_t capacity = 0);
 
   // Transcode jobs.
  public:
@@ -297,9 +301,9 @@ class KlcontrolCommandServer {
  public:
   // One poll of the camera's status and settings, delivered to the clients; runs only while a client
   // is active. False when no document could be made.
-  bool pollStatusSettingsAndNotify();
+  bool pollStatusSettingsAndNotify() KL_EXCLUDES(mCommandMutex, mClientsLock);
   // Command 43's "status=1" resumes every socket client, "status=0" pauses them; 0 or -3.
-  int ConfigureSocketNotifications(const char* params);
+  int ConfigureSocketNotifications(const char* params) KL_EXCLUDES(mClientsLock);
   // Sends one document on a socket in the clients' framing without ever waiting; true when the
   // whole frame was taken.
   static bool sendNotification(int socket, std::stringstream& document);
@@ -312,18 +316,20 @@ class KlcontrolCommandServer {
  private:
   enum class BlockRead { OK, SHUTTING_DOWN, FAILED };
   int cmdPushNotifications(Msg& msg, MsgElement* arg);
-  bool anyClientActive();
-  BlockRead readBlock(int group, int id, void* block, uint16_t size, const char* sizeFormat);
+  bool anyClientActive() KL_EXCLUDES(mClientsLock);
+  template <typename Block>
+  BlockRead readBlock(Block& block, const char* sizeFormat);
   BlockRead readSnapshot(all_status_settings_t& snapshot);
   std::string changeBody(all_status_settings_t& snapshot);
   void writeFullDocument(std::ostream& out, uint8_t model);
   // Shutdown-pending goes to every client; an update to those whose need of the full state is fullUpdate.
-  void notifyClients(std::stringstream& document, bool shutdownPending, bool fullUpdate);
+  void notifyClients(std::stringstream& document, bool shutdownPending, bool fullUpdate)
+      KL_REQUIRES(mClientsLock);
 
   // Camera state.
   bool readLenses();
   void refreshLenses(const char* failureText);
-  bool readStatusBlock(const uint8_t** status, uint16_t* length, const char* failureFormat);
+  bool readStatusBlock(appc_system_all_status& status, bool& whole, const char* failureFormat);
   void initializeStatusVariables();
   void initializeCameraInfo(uint8_t model);
 
@@ -337,8 +343,9 @@ class KlcontrolCommandServer {
   int64_t mPeriodicTime[2] = {0, 0};
   all_status_settings_t mLastSnapshot{};
   all_status_settings_t mPeriodicSnapshot{};
-  std::vector<NotificationClient*> mNotificationClients;
-  std::mutex mClientsLock;
+  // Shared by the worker and the accept loop.
+  std::vector<NotificationClient*> mNotificationClients KL_GUARDED_BY(mClientsLock);
+  KlMutex mClientsLock KL_ACQUIRED_AFTER(mCommandMutex);
   // What the worker's receive waits on: the daemon queue, then the TCP clients; reused every turn.
   std::vector<pollfd> mWaitSet;
   std::deque<transcode_status_t> mTranscodeJobs;
@@ -350,14 +357,15 @@ class KlcontrolCommandServer {
   int8_t mLensType = 0;
   std::atomic<bool> mNeedLenses{false};
   std::atomic<bool> mPresetsModified{true};
-  bool mIsZooming = false;
+  // Shared by the worker and the zoom timer's thread.
+  bool mIsZooming KL_GUARDED_BY(mCommandMutex) = false;
   // Set by command 0 when it added a client: the result of handleCommand.
   bool mQueueClientAdded = false;
   KeltoTimer mZoomTimer;
   std::vector<std::string> mCameraInfoCache;
   uint8_t mInContextualMenu = 0;
   uint8_t mOrientationSetting = 0;
-  std::mutex mCommandMutex;
+  KlMutex mCommandMutex;
   CameraFactory* mCameraFactory = nullptr;
   InfoHandler* mCameraInfoHandler = nullptr;
 
@@ -369,3 +377,8 @@ class KlcontrolCommandServer {
 
   static KlcontrolCommandServer* m_pInstance;
 };
+
+// The camera-control context of every camera call.
+inline klc_msg_q_context_t* klcontrol_camera() {
+  return &KlcontrolCommandServer::m_cameraContext;
+}

@@ -13,27 +13,22 @@
 namespace {
 
 // Tag-playback record: leading word, file name field, offset.
-constexpr unsigned kTagNameOffset = 4;
-constexpr unsigned kTagNameField = 260;
-constexpr unsigned kTagOffsetOffset = 264;
-
-constexpr int kGroupMedia = 9;
-constexpr int kDeleteLast = 9;
-constexpr int kDeleteAll = 10;
-constexpr int kDeleteListResult = 23;
+constexpr unsigned TAG_NAME_OFFSET = 4;
+constexpr unsigned TAG_NAME_FIELD = 260;
+constexpr unsigned TAG_OFFSET_OFFSET = 264;
 
 using NamedStorageCall = int (*)(klc_msg_q_context_t* ctx, const char* name, uint32_t nameLength);
 
 // Sends one named storage request after logging its line; the library's result.
 int forwardFileName(const MsgElement* arg, const char* format, NamedStorageCall call) {
-  const std::string name = klcArgText(arg, 0, arg->getDataLength());
+  const std::string name = klcontrol_arg_text(arg, 0, arg->getDataLength());
   LOG(UTIL_LOG_DEBUG, format, name.c_str());
-  return call(&KlcontrolCommandServer::m_cameraContext, name.c_str(), uint32_t(name.size()));
+  return call(klcontrol_camera(), name.c_str(), uint32_t(name.size()));
 }
 
-int simpleMediaRequest(const char* line, int id) {
+int simpleMediaRequest(const char* line, klc_remote_api api) {
   LOG(UTIL_LOG_DEBUG, "%s", line);
-  return klc_send_simple_remote_api(&KlcontrolCommandServer::m_cameraContext, kGroupMedia, id);
+  return klc_send_simple_remote_api(klcontrol_camera(), api);
 }
 
 void logListItems(const file_list_item_t* items, unsigned count) {
@@ -48,9 +43,9 @@ void logListItems(const file_list_item_t* items, unsigned count) {
 }  // namespace
 
 int KlcontrolCommandServer::cmdGlintTagPlayback(Msg& msg, MsgElement* arg) {
-  const uint32_t leading = klcArgWord(arg, 0);
-  const std::string name = klcArgText(arg, kTagNameOffset, kTagNameField);
-  const uint32_t offset = klcArgWord(arg, kTagOffsetOffset);
+  const uint32_t leading = klcontrol_arg_word(arg, 0);
+  const std::string name = klcontrol_arg_text(arg, TAG_NAME_OFFSET, TAG_NAME_FIELD);
+  const uint32_t offset = klcontrol_arg_word(arg, TAG_OFFSET_OFFSET);
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_GLINT_TAG_PLAYBACK: filename[%s] offset:%d", name.c_str(), int(offset));
   return answer(msg,
                 klc_storage_tag_file(&m_cameraContext, name.c_str(), uint32_t(name.size()), offset, leading));
@@ -65,11 +60,11 @@ int KlcontrolCommandServer::cmdDeleteGroup(Msg& msg, MsgElement* arg) {
 }
 
 int KlcontrolCommandServer::cmdDeleteLast(Msg& msg, MsgElement*) {
-  return answer(msg, simpleMediaRequest("KLCONTROL_DELETE_LAST:", kDeleteLast));
+  return answer(msg, simpleMediaRequest("KLCONTROL_DELETE_LAST:", REMOTE_MEDIA_DELETE_LAST));
 }
 
 int KlcontrolCommandServer::cmdDeleteAll(Msg& msg, MsgElement*) {
-  return answer(msg, simpleMediaRequest("KLCONTROL_DELETE_ALL:", kDeleteAll));
+  return answer(msg, simpleMediaRequest("KLCONTROL_DELETE_ALL:", REMOTE_MEDIA_DELETE_ALL));
 }
 
 // The items go to the camera in place; a remainder shorter than one item is ignored.
@@ -88,7 +83,7 @@ int KlcontrolCommandServer::cmdGetDeleteListResult(Msg& msg, MsgElement*) {
   uint8_t* reply = nullptr;
   uint16_t length = 0;
   const int status =
-      klc_send_remote_api_for_response(&m_cameraContext, kGroupMedia, kDeleteListResult, &reply, &length);
+      klc_send_remote_api_for_response(&m_cameraContext, REMOTE_MEDIA_DELETE_LIST_RESULT, &reply, &length);
   if (status == KL_OK && reply != nullptr && length > 0)
     LOG(UTIL_LOG_DEBUG, "DELETE result: %d\n", int(reply[0]));
   sendResponse(msg, status, reply, length);

@@ -21,7 +21,7 @@ uint8_t replyByte(const uint8_t* reply, unsigned length, unsigned index) {
   return index < length ? reply[index] : 0;
 }
 
-void fillEntry(const uint8_t* record, klc_network_entry_t& entry) {
+void fillEntry(const uint8_t* record, klcontrol_network_entry_t& entry) {
   const std::string name =
       boundedText(record + KLC_NETWORK_RECORD_NAME, KLC_NETWORK_RECORD_VALUE - KLC_NETWORK_RECORD_NAME);
   putText(entry.name, name);
@@ -67,7 +67,7 @@ bool klcSaveNetworkPayload(const std::string& name, const std::string& password,
 
 int klcFillNetworkList(uint8_t offset, const uint8_t* reply, unsigned length, uint8_t* list) {
   if (reply[0] != 0) return KL_ERR;
-  klc_network_list_t result{};
+  klcontrol_network_list_t result{};
   result.offset = offset;
   result.scan_id = replyByte(reply, length, 1);
   result.total = replyByte(reply, length, 5);
@@ -75,7 +75,7 @@ int klcFillNetworkList(uint8_t offset, const uint8_t* reply, unsigned length, ui
   const unsigned whole =
       length > KLC_NETWORK_REPLY_HEADER ? (length - KLC_NETWORK_REPLY_HEADER) / KLC_NETWORK_RECORD_SIZE : 0;
   unsigned count = stated < whole ? stated : whole;
-  if (count > KLC_NETWORK_LIST_ENTRIES) count = KLC_NETWORK_LIST_ENTRIES;
+  if (count > KLCONTROL_NETWORK_LIST_ENTRIES) count = KLCONTROL_NETWORK_LIST_ENTRIES;
   result.count = uint16_t(count);
   for (unsigned i = 0; i < count; ++i) {
     fillEntry(reply + KLC_NETWORK_REPLY_HEADER + i * KLC_NETWORK_RECORD_SIZE, result.entries[i]);

@@ -14,23 +14,15 @@
 #include "klErrno.h"
 #include "klLog.h"
 #include "klPushClient.h"
+#include "klcontrol_block_read.h"
 #include "klcontrol_change_document.h"
 #include "klcontrol_if_server.h"
+#include "klcontrol_push_frames.h"
 #include "klcontrol_tlv_text.h"
 
 #define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
 
 namespace {
-
-constexpr uint8_t NAK_OFF = 2;
-constexpr uint16_t STATUS_SIZE = sizeof(appc_system_all_status);
-constexpr uint16_t SETTINGS_SIZE = sizeof(appc_setup_all_settings);
-constexpr size_t CONTEXTUAL_MENU_OFFSET = 223;
-
-uint8_t modelOrDefault() {
-  uint8_t model = 0;
-  return _get_model_number(&model) == 0 ? model : CAMERA_DEFAULT_MODEL;
-}
 
 // Monotonic, so that setting the camera's clock never stalls or hurries the once-a-second rule.
 void monotonicNow(int64_t now[2]) {
@@ -48,36 +40,33 @@ bool KlcontrolCommandServer::anyClientActive() {
                      [](const NotificationClient* client) { return !client->IsPaused(); });
 }
 
-// One whole-block read; the answer is copied into block only when it has exactly the block's size.
-KlcontrolCommandServer::BlockRead KlcontrolCommandServer::readBlock(int group, int id, void* block,
-                                                                    uint16_t size, const char* sizeFormat) {
-  uint8_t* answer = nullptr;
-  uint16_t length = 0;
-  const int rc = klc_send_remote_api_for_response(&m_cameraContext, group, id, &answer, &length);
+// One whole-block read: OK only for an answer of exactly the block's size.
+template <typename Block>
+KlcontrolCommandServer::BlockRead KlcontrolCommandServer::readBlock(Block& block, const char* sizeFormat) {
+  klcontrol_block_reply reply;
+  const int rc = klcontrol_read_block(block, reply);
   if (rc != 0) {
     LOG(UTIL_LOG_ERROR, "klc_send_remote_api_for_response error, %d @ %s:%d\n", rc,
         KLCONTROL_SERVER_SOURCE_PATH, __LINE__);
     return BlockRead::FAILED;
   }
-  if (answer != nullptr && length == 1 && answer[0] == NAK_OFF) {
+  if (reply.nakOff) {
     LOG(UTIL_LOG_DEBUG, "Camera status returning KL_ERR_NACK_OFF\n");
     return BlockRead::SHUTTING_DOWN;
   }
-  if (answer == nullptr || length != size) {
-    LOG(UTIL_LOG_ERROR, sizeFormat, int(length));
+  if (reply.length != sizeof block) {
+    LOG(UTIL_LOG_ERROR, sizeFormat, int(reply.length));
     return BlockRead::FAILED;
   }
-  std::memcpy(block, answer, size);
   return BlockRead::OK;
 }
 
 KlcontrolCommandServer::BlockRead KlcontrolCommandServer::readSnapshot(all_status_settings_t& snapshot) {
-  const BlockRead status = readBlock(8, 11, &snapshot.status, STATUS_SIZE,
-                                     "ASSERT ERROR - status_all size does not match rsp size=%d");
+  const BlockRead status =
+      readBlock(snapshot.status, "ASSERT ERROR - status_all size does not match rsp size=%d");
   if (status != BlockRead::OK) return status;
-  mInContextualMenu = reinterpret_cast<const uint8_t*>(&snapshot.status)[CONTEXTUAL_MENU_OFFSET];
-  return readBlock(7, 30, &snapshot.settings, SETTINGS_SIZE,
-                   "ASSERT ERROR - settings_all size does not match rsp size=%d");
+  mInContextualMenu = uint8_t(snapshot.status.in_contextual_menu);
+  return readBlock(snapshot.settings, "ASSERT ERROR - settings_all size does not match rsp size=%d");
 }
 
 int KlcontrolCommandServer::processStatusChangeNotifications(std::stringstream& out,
@@ -85,14 +74,14 @@ int KlcontrolCommandServer::processStatusChangeNotifications(std::stringstream& 
                                                              all_status_settings_t& previous,
                                                              int notificationType) {
   return camera_status_serialize_status_changes_to_json(out, notificationType, &current, &previous,
-                                                        modelOrDefault(), mCameraInfoCache);
+                                                        klcontrol_model_or_default(), mCameraInfoCache);
 }
 
 int KlcontrolCommandServer::processSettingsChangeNotifications(std::stringstream& out,
                                                                all_status_settings_t& current,
                                                                all_status_settings_t& previous) {
-  return camera_status_serialize_settings_changes_to_json(out, &current, &previous, modelOrDefault(),
-                                                          mCameraInfoHandler);
+  return camera_status_serialize_settings_changes_to_json(out, &current, &previous,
+                                                          klcontrol_model_or_default(), mCameraInfoHandler);
 }
 
 // Compares a fresh snapshot with the earlier ones and makes it the last (and maybe periodic) one.
@@ -158,7 +147,7 @@ bool KlcontrolCommandServer::pollStatusSettingsAndNotify() {
   LOG(UTIL_LOG_INFO, "pollStatusSettingsAndNotify:");
   Lock command(mCommandMutex);
   // Read under mCommandMutex: the zoom timer's thread uses the camera link too.
-  const uint8_t model = modelOrDefault();
+  const uint8_t model = klcontrol_model_or_default();
   all_status_settings_t snapshot{};
   const BlockRead read = readSnapshot(snapshot);
   if (read == BlockRead::FAILED) return false;
@@ -183,7 +172,7 @@ bool KlcontrolCommandServer::pollStatusSettingsAndNotify() {
 }
 
 bool KlcontrolCommandServer::sendNotification(int socket, std::stringstream& document) {
-  const std::string frame = frameNotification(document.str());
+  const std::string frame = klcontrol_frame_document(document.str());
   // Never wait for a slow reader: what the socket cannot take at once is not delivered.
   const ssize_t sent = send(socket, frame.data(), frame.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
   return sent >= 0 && size_t(sent) == frame.size();

@@ -73,8 +73,8 @@ bool createRecordOf(const KLC_Preset_Custom_Create_Req& body, preset_create_reco
 int createOnCamera(const preset_create_record_t& record, uint32_t& presetId) {
   uint8_t* reply = nullptr;
   uint16_t length = 0;
-  const int rc =
-      presetPayloadResponseRequest(REMOTE_PRESET_CUSTOM_CREATE, &record, sizeof record, &reply, &length);
+  const int rc = klc_send_remote_api_payload_response(klcontrol_camera(), REMOTE_PRESET_CUSTOM_CREATE,
+                                                      &record, sizeof record, &reply, &length);
   if (rc != KL_OK) {
     LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload_response error, %d\n", rc);
     return rc;
@@ -98,7 +98,8 @@ int KlcontrolCommandServer::cmdPresetCustomCreate(Msg& msg, MsgElement* arg) {
   }
   KLC_Preset_Custom_Create_Req body;
   preset_create_record_t record{};
-  if (!decodePresetBody(arg, body) || !createRecordOf(body, record)) return answer(msg, invalidParameter());
+  if (!klcontrol_decode_preset_body(arg, body) || !createRecordOf(body, record))
+    return answer(msg, invalidParameter());
   record.titleNumber = GetNextPresetIterator(record.group, record.title);
   if (record.titleNumber == NO_TITLE_NUMBER) {
     LOG(UTIL_LOG_ERROR, "Failed to get preset number");
@@ -108,9 +109,9 @@ int KlcontrolCommandServer::cmdPresetCustomCreate(Msg& msg, MsgElement* arg) {
   const int rc = createOnCamera(record, presetId);
   if (rc != KL_OK) return answer(msg, rc);
   std::this_thread::sleep_for(g_presetCreateSettleTime);
-  const int status =
-      presetPayloadRequest(REMOTE_PRESET_SET_FLATMODE, &record.flatMode, sizeof record.flatMode) |
-      presetSimpleRequest(REMOTE_PRESET_EDIT_END);
+  const int status = klc_send_remote_api_payload(klcontrol_camera(), REMOTE_PRESET_SET_FLATMODE,
+                                                 &record.flatMode, sizeof record.flatMode) |
+                     klc_send_simple_remote_api(klcontrol_camera(), REMOTE_PRESET_EDIT_END);
   if (status != KL_OK) LOG(UTIL_LOG_ERROR, "klc_send_simple_remote_api error, %d\n", status);
   wsdk_commands::WSDK_ResponseCreateCustomPreset created;
   created.set_preset_id(int32_t(presetId));
@@ -121,7 +122,8 @@ int KlcontrolCommandServer::cmdPresetCustomCreate(Msg& msg, MsgElement* arg) {
 int KlcontrolCommandServer::cmdPresetSwitchFlatmode(Msg& msg, MsgElement* arg) {
   if (mIsZooming) stopZooming("KLCONTROL_PRESET_SWITCH_FLATMODE");
   KLC_Preset_Switch_Flatmode_Req body;
-  if (!decodePresetBody(arg, body) || !body.has_flat_mode()) return answer(msg, invalidParameter());
+  if (!klcontrol_decode_preset_body(arg, body) || !body.has_flat_mode())
+    return answer(msg, invalidParameter());
   const uint8_t flatMode = uint8_t(body.flat_mode());
   if (IsFactoryPreset(GetCurrentPreset())) {
     LOG(UTIL_LOG_ERROR, "Can't change flatmode for builtin preset");
@@ -131,7 +133,8 @@ int KlcontrolCommandServer::cmdPresetSwitchFlatmode(Msg& msg, MsgElement* arg) {
     LOG(UTIL_LOG_ERROR, "Failed to start preset edit!");
     return answer(msg, KL_ERR);
   }
-  const int rc = presetPayloadRequest(REMOTE_PRESET_SET_FLATMODE, &flatMode, sizeof flatMode);
+  const int rc =
+      klc_send_remote_api_payload(klcontrol_camera(), REMOTE_PRESET_SET_FLATMODE, &flatMode, sizeof flatMode);
   PresetEndEdit(-1);
   return answer(msg, rc);
 }
@@ -140,7 +143,7 @@ int KlcontrolCommandServer::cmdPresetSetTitleIcon(Msg& msg, MsgElement* arg) {
   const uint32_t current = GetCurrentPreset();
   KLC_Preset_Set_Title_Icon_Req body;
   // Values the enumerations do not list go to the camera, which decides.
-  if (!decodePresetBody(arg, body) || (!body.has_preset_name() && !body.has_preset_icon())) {
+  if (!klcontrol_decode_preset_body(arg, body) || (!body.has_preset_name() && !body.has_preset_icon())) {
     return answer(msg, invalidParameter());
   }
   appc_presets_settings_info info{};
@@ -157,7 +160,8 @@ int KlcontrolCommandServer::cmdPresetSetTitleIcon(Msg& msg, MsgElement* arg) {
     LOG(UTIL_LOG_ERROR, "Failed to start preset edit!");
     return answer(msg, KL_ERR);
   }
-  const int rc = presetPayloadRequest(REMOTE_PRESET_SET_TITLE_ICON, &record, sizeof record);
+  const int rc =
+      klc_send_remote_api_payload(klcontrol_camera(), REMOTE_PRESET_SET_TITLE_ICON, &record, sizeof record);
   PresetEndEdit(-1);
   return answer(msg, rc);
 }

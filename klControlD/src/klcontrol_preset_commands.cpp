@@ -2,6 +2,7 @@
 // one preset, remove, order, load, edit, factory reset, the active preset and group.
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "klControlCommands/klControl_presets.pb.h"
 #include "klErrno.h"
@@ -32,17 +33,17 @@ bool groupListed(uint8_t group) {
 
 // Sends one payload request with the body's preset id (and order); -3 for a body without them.
 template <class Body>
-int forwardPresetId(const MsgElement* arg, int remoteId) {
+int forwardPresetId(const MsgElement* arg, klc_remote_api api) {
   Body body;
-  if (!decodePresetBody(arg, body) || !body.has_preset_id()) return invalidParameter();
+  if (!klcontrol_decode_preset_body(arg, body) || !body.has_preset_id()) return invalidParameter();
   const uint32_t id = body.preset_id();
-  const int rc = presetPayloadRequest(remoteId, &id, sizeof id);
+  const int rc = klc_send_remote_api_payload(klcontrol_camera(), api, &id, sizeof id);
   if (rc != KL_OK) LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload error, %d\n", rc);
   return rc;
 }
 
-int forwardSimple(int remoteId) {
-  const int rc = presetSimpleRequest(remoteId);
+int forwardSimple(klc_remote_api api) {
+  const int rc = klc_send_simple_remote_api(klcontrol_camera(), api);
   if (rc != KL_OK) LOG(UTIL_LOG_ERROR, "klc_send_simple_remote_api error, %d\n", rc);
   return rc;
 }
@@ -55,7 +56,7 @@ int firmwareGroupOf(uint32_t requested, int8_t lensMode) {
   if (lensMode == 1 && group <= 2) group += 3;
   if (group == 0) {
     int8_t profile = 0;
-    klc_system_get_power_profile(&KlcontrolCommandServer::m_cameraContext, &profile);
+    klc_system_get_power_profile(klcontrol_camera(), &profile);
     if (profile == 1) group = 8;
     if (profile == 2) group = 9;
   }
@@ -86,7 +87,8 @@ int KlcontrolCommandServer::answerPresetMessage(Msg& msg, int status, const std:
 int KlcontrolCommandServer::readPresetRecord(uint32_t id, appc_presets_settings_info& record) {
   uint8_t* reply = nullptr;
   uint16_t length = 0;
-  const int rc = presetPayloadResponseRequest(REMOTE_PRESET_GET_INFO, &id, sizeof id, &reply, &length);
+  const int rc = klc_send_remote_api_payload_response(klcontrol_camera(), REMOTE_PRESET_GET_INFO, &id,
+                                                      sizeof id, &reply, &length);
   if (rc != KL_OK) {
     LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload_response error, %d\n", rc);
     return rc;
@@ -101,17 +103,11 @@ int KlcontrolCommandServer::readPresetRecord(uint32_t id, appc_presets_settings_
 }
 
 int KlcontrolCommandServer::cmdPresetGroupList(Msg& msg, MsgElement*) {
-  uint8_t* reply = nullptr;
-  uint16_t length = 0;
-  const int rc = presetResponseRequest(REMOTE_PRESET_GROUP_LIST, &reply, &length);
-  if (rc != KL_OK || length == 0) {
-    LOG(UTIL_LOG_ERROR, "klc_send_remote_api_for_response error, %d\n", rc);
-    return answer(msg, rc);
-  }
+  std::vector<uint8_t> listed;
+  int rc = KL_OK;
+  if (!klcontrol_read_preset_groups(listed, rc)) return answer(msg, rc);
   KLC_Preset_Group_List_Resp groups;
-  const size_t count = listedEntries(reply, length, 1);
-  for (size_t i = 0; i < count; ++i) {
-    const uint8_t group = reply[1 + i];
+  for (uint8_t group : listed) {
     if (groupListed(group)) groups.add_preset_groups(group + FIRST_CLIENT_GROUP);
   }
   return answerPresetMessage(msg, KL_OK, groups.SerializeAsString());
@@ -125,22 +121,24 @@ int KlcontrolCommandServer::cmdPresetList(Msg& msg, MsgElement* arg) {
     return answer(msg, modelRc);
   }
   KLC_Preset_List_Req body;
-  if (!decodePresetBody(arg, body) || !body.has_group_id()) return answer(msg, invalidParameter());
+  if (!klcontrol_decode_preset_body(arg, body) || !body.has_group_id())
+    return answer(msg, invalidParameter());
   const int firmwareGroup = firmwareGroupOf(body.group_id(), GetLensMode());
   if (firmwareGroup < 0) return answer(msg, invalidParameter());
   const uint8_t group = uint8_t(firmwareGroup);
   uint8_t* reply = nullptr;
   uint16_t length = 0;
-  const int rc = presetPayloadResponseRequest(REMOTE_PRESET_LIST_IDS, &group, sizeof group, &reply, &length);
+  const int rc = klc_send_remote_api_payload_response(klcontrol_camera(), REMOTE_PRESET_LIST_IDS, &group,
+                                                      sizeof group, &reply, &length);
   if (rc != KL_OK || length == 0) {
     LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload_response error, %d\n", rc);
     return answer(msg, rc);
   }
   KLC_Preset_List_Resp presets;
-  const size_t count = listedEntries(reply, length, sizeof(uint32_t));
+  const size_t count = klcontrol_listed_entries(reply, length, sizeof(uint32_t));
   // 255 ids may not fit one response: the list is cut at the last id that does.
   for (size_t i = 0; i < count && presets.ByteSizeLong() + 6 <= KLCONTROL_MAX_PAYLOAD; ++i) {
-    presets.add_presets(listedId(reply, i));
+    presets.add_presets(klcontrol_listed_id(reply, i));
   }
   return answerPresetMessage(msg, KL_OK, presets.SerializeAsString());
 }
@@ -151,7 +149,8 @@ int KlcontrolCommandServer::cmdPresetInfo(Msg& msg, MsgElement* arg) {
     return answer(msg, KL_ERR);
   }
   KLC_Preset_Info_Req body;
-  if (!decodePresetBody(arg, body) || !body.has_preset_id()) return answer(msg, invalidParameter());
+  if (!klcontrol_decode_preset_body(arg, body) || !body.has_preset_id())
+    return answer(msg, invalidParameter());
   appc_presets_settings_info record{};
   const int rc = readPresetRecord(body.preset_id(), record);
   if (rc != KL_OK) return answer(msg, rc);
@@ -172,11 +171,12 @@ int KlcontrolCommandServer::cmdPresetCustomRemove(Msg& msg, MsgElement* arg) {
 
 int KlcontrolCommandServer::cmdPresetSetOrder(Msg& msg, MsgElement* arg) {
   KLC_Preset_Set_Order_Req body;
-  if (!decodePresetBody(arg, body) || !body.has_preset_id() || !body.has_order()) {
+  if (!klcontrol_decode_preset_body(arg, body) || !body.has_preset_id() || !body.has_order()) {
     return answer(msg, invalidParameter());
   }
   const uint32_t request[2] = {body.preset_id(), body.order()};
-  const int rc = presetPayloadRequest(REMOTE_PRESET_SET_ORDER, request, sizeof request);
+  const int rc =
+      klc_send_remote_api_payload(klcontrol_camera(), REMOTE_PRESET_SET_ORDER, request, sizeof request);
   if (rc != KL_OK) LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload error, %d\n", rc);
   return answer(msg, rc);
 }
@@ -222,5 +222,5 @@ int KlcontrolCommandServer::cmdPresetGetActiveGroup(Msg& msg, MsgElement*) {
 int KlcontrolCommandServer::cmdRemoteQuery528(Msg& msg, MsgElement*) {
   uint8_t* reply = nullptr;
   uint16_t length = 0;
-  return answer(msg, klc_send_remote_api_for_response(&m_cameraContext, 5, 28, &reply, &length));
+  return answer(msg, klc_send_remote_api_for_response(&m_cameraContext, REMOTE_QUERY_5_28, &reply, &length));
 }

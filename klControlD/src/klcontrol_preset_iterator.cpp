@@ -6,14 +6,12 @@
 #include "klLog.h"
 #include "klcontrol_if_server.h"
 #include "klcontrol_preset_loader.h"
+#include "klcontrol_preset_wire.h"
 
 #define LOG(level, ...) KLOG(level, "klcontrol_preset_loader", __VA_ARGS__)
 
 namespace {
 
-constexpr int REMOTE_PRESET_GROUP = 17;
-constexpr int REMOTE_PRESET_LIST_IDS = 1;
-constexpr int REMOTE_PRESET_GET_INFO = 2;
 constexpr unsigned int NO_ITERATOR = 0xFFFFFFFFu;
 
 // The ids of the group's presets, copied out of the reply buffer that the next call reuses.
@@ -21,20 +19,14 @@ constexpr unsigned int NO_ITERATOR = 0xFFFFFFFFu;
 bool listPresetIds(unsigned char group, std::vector<uint32_t>& ids) {
   uint8_t* answer = nullptr;
   uint16_t length = 0;
-  const int rc =
-      klc_send_remote_api_payload_response(&KlcontrolCommandServer::m_cameraContext, REMOTE_PRESET_GROUP,
-                                           REMOTE_PRESET_LIST_IDS, &group, sizeof group, &answer, &length);
+  const int rc = klc_send_remote_api_payload_response(klcontrol_camera(), REMOTE_PRESET_LIST_IDS, &group,
+                                                      sizeof group, &answer, &length);
   if (rc != 0 || answer == nullptr || length == 0) {
     LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload_response error, %d\n", rc);
     return false;
   }
-  // The count byte is taken as given, but no id is read past the answer.
-  const size_t listed = answer[0];
-  for (size_t i = 0; i < listed && 1 + (i + 1) * sizeof(uint32_t) <= length; ++i) {
-    uint32_t id = 0;
-    std::memcpy(&id, answer + 1 + i * sizeof id, sizeof id);
-    ids.push_back(id);
-  }
+  const size_t count = klcontrol_listed_entries(answer, length, sizeof(uint32_t));
+  for (size_t i = 0; i < count; ++i) ids.push_back(klcontrol_listed_id(answer, i));
   return true;
 }
 
@@ -42,9 +34,8 @@ bool listPresetIds(unsigned char group, std::vector<uint32_t>& ids) {
 bool readPresetRecord(uint32_t id, appc_presets_settings_info& record) {
   uint8_t* answer = nullptr;
   uint16_t length = 0;
-  const int rc =
-      klc_send_remote_api_payload_response(&KlcontrolCommandServer::m_cameraContext, REMOTE_PRESET_GROUP,
-                                           REMOTE_PRESET_GET_INFO, &id, sizeof id, &answer, &length);
+  const int rc = klc_send_remote_api_payload_response(klcontrol_camera(), REMOTE_PRESET_GET_INFO, &id,
+                                                      sizeof id, &answer, &length);
   if (rc != 0) {
     LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload_response error, %d\n", rc);
     return false;

@@ -47,29 +47,29 @@ static_assert(std::size(kPresetIntervals) == std::size(kPresetNightIntervals),
 #define ROW(record, member, setting, rule) \
   { setting, offsetof(record, member), Rule::rule, Source::RAW }
 
-constexpr SettingRow kVideoRows[] = {
+constexpr SettingRow VIDEO_ROWS[] = {
     ROW(appc_video_settings, resolution, 2, ALWAYS), ROW(appc_video_settings, fps, 3, ALWAYS),
     ROW(appc_video_settings, setting6, 6, LOOPING_ONLY), ROW(appc_video_settings, lens, 121, LENS_SHOWN)};
-constexpr SettingRow kTimeLapseVideoRows[] = {ROW(appc_video_settings, resolution, 2, ALWAYS),
-                                              ROW(appc_video_settings, setting5, 5, ALWAYS),
-                                              ROW(appc_video_settings, lens, 121, LENS_SHOWN_UNLESS_51)};
-constexpr SettingRow kSurgeRows[] = {ROW(appc_video_settings, resolution, 2, ALWAYS),
+constexpr SettingRow TIME_LAPSE_VIDEO_ROWS[] = {ROW(appc_video_settings, resolution, 2, ALWAYS),
+                                                ROW(appc_video_settings, setting5, 5, ALWAYS),
+                                                ROW(appc_video_settings, lens, 121, LENS_SHOWN_UNLESS_51)};
+constexpr SettingRow SURGE_ROWS[] = {ROW(appc_video_settings, resolution, 2, ALWAYS),
                                      ROW(appc_video_settings, setting111, 111, ALWAYS),
                                      ROW(appc_video_settings, lens, 121, LENS_SHOWN)};
-constexpr SettingRow kRippleRows[] = {ROW(appc_video_settings, lens, 121, ALWAYS)};
-constexpr SettingRow kPhotoRows[] = {ROW(appc_photo_settings, setting19, 19, NIGHT_PHOTO_ONLY),
+constexpr SettingRow RIPPLE_ROWS[] = {ROW(appc_video_settings, lens, 121, ALWAYS)};
+constexpr SettingRow PHOTO_ROWS[] = {ROW(appc_photo_settings, setting19, 19, NIGHT_PHOTO_ONLY),
                                      ROW(appc_photo_settings, setting105, 105, MODEL_51_WIDE_PHOTO),
                                      ROW(appc_photo_settings, lens, 122, NOT_51_NARROW_PHOTO)};
-constexpr SettingRow kBurstRows[] = {ROW(appc_multi_shot_settings, setting147, 147, ALWAYS),
+constexpr SettingRow BURST_ROWS[] = {ROW(appc_multi_shot_settings, setting147, 147, ALWAYS),
                                      ROW(appc_multi_shot_settings, lens, 123, ALWAYS)};
-constexpr SettingRow kTimeLapsePhotoRows[] = {
+constexpr SettingRow TIME_LAPSE_PHOTO_ROWS[] = {
     {30, offsetof(appc_multi_shot_settings, interval_index), Rule::ALWAYS, Source::INTERVAL},
     ROW(appc_multi_shot_settings, lens, 123, LENS_SHOWN_UNLESS_51)};
-constexpr SettingRow kNightLapsePhotoRows[] = {
+constexpr SettingRow NIGHT_LAPSE_PHOTO_ROWS[] = {
     ROW(appc_multi_shot_settings, setting31, 31, ALWAYS),
     {32, offsetof(appc_multi_shot_settings, night_interval_index), Rule::ALWAYS, Source::NIGHT_INTERVAL},
     ROW(appc_multi_shot_settings, lens, 123, LENS_SHOWN_UNLESS_51)};
-constexpr SettingRow kNightLapseVideoRows[] = {
+constexpr SettingRow NIGHT_LAPSE_VIDEO_ROWS[] = {
     ROW(appc_multi_shot_settings, nightlapse_resolution, 2, ALWAYS),
     {32, offsetof(appc_multi_shot_settings, night_interval_index), Rule::ALWAYS, Source::NIGHT_INTERVAL},
     ROW(appc_multi_shot_settings, nightlapse_lens, 121, ALWAYS)};
@@ -79,12 +79,17 @@ constexpr SettingRow kNightLapseVideoRows[] = {
 #define MODE(flatMode, rows) \
   { flatMode, rows, std::size(rows) }
 
-constexpr ModeSettings kVideoModes[] = {
-    MODE(12, kVideoRows),          MODE(15, kVideoRows), MODE(23, kVideoRows), MODE(27, kVideoRows),
-    MODE(13, kTimeLapseVideoRows), MODE(24, kSurgeRows), MODE(25, kRippleRows)};
-constexpr ModeSettings kPhotoModes[] = {MODE(16, kPhotoRows), MODE(17, kPhotoRows), MODE(18, kPhotoRows)};
-constexpr ModeSettings kMultiShotModes[] = {MODE(19, kBurstRows), MODE(20, kTimeLapsePhotoRows),
-                                            MODE(21, kNightLapsePhotoRows), MODE(26, kNightLapseVideoRows)};
+constexpr ModeSettings VIDEO_MODES[] = {MODE(12, VIDEO_ROWS),
+                                        MODE(15, VIDEO_ROWS),
+                                        MODE(23, VIDEO_ROWS),
+                                        MODE(27, VIDEO_ROWS),
+                                        MODE(13, TIME_LAPSE_VIDEO_ROWS),
+                                        MODE(24, SURGE_ROWS),
+                                        MODE(25, RIPPLE_ROWS)};
+constexpr ModeSettings PHOTO_MODES[] = {MODE(16, PHOTO_ROWS), MODE(17, PHOTO_ROWS), MODE(18, PHOTO_ROWS)};
+constexpr ModeSettings MULTI_SHOT_MODES[] = {MODE(19, BURST_ROWS), MODE(20, TIME_LAPSE_PHOTO_ROWS),
+                                             MODE(21, NIGHT_LAPSE_PHOTO_ROWS),
+                                             MODE(26, NIGHT_LAPSE_VIDEO_ROWS)};
 
 #undef MODE
 
@@ -180,26 +185,25 @@ Family familyOf(int flatMode) {
 
 }  // namespace
 
-PresetContext presetContext() {
-  PresetContext context{CAMERA_DEFAULT_MODEL, 0};
-  _get_model_number(&context.model);
+PresetContext klcontrol_preset_context() {
+  PresetContext context{klcontrol_model_or_default(), 0};
   context.lensMode = KlcontrolCommandServer::getInstance()->GetLensMode();
   return context;
 }
 
 void loadVideoSettings(appc_video_settings& settings, WSDK_Preset& preset, InfoHandler* handler,
                        const PresetContext& context) {
-  loadSettings(kVideoModes, reinterpret_cast<const int8_t*>(&settings), preset, handler, context);
+  loadSettings(VIDEO_MODES, reinterpret_cast<const int8_t*>(&settings), preset, handler, context);
 }
 
 void loadPhotoSettings(appc_photo_settings& settings, WSDK_Preset& preset, InfoHandler* handler,
                        const PresetContext& context) {
-  loadSettings(kPhotoModes, reinterpret_cast<const int8_t*>(&settings), preset, handler, context);
+  loadSettings(PHOTO_MODES, reinterpret_cast<const int8_t*>(&settings), preset, handler, context);
 }
 
 void loadMultishotSettings(appc_multi_shot_settings& settings, WSDK_Preset& preset, InfoHandler* handler,
                            const PresetContext& context) {
-  loadSettings(kMultiShotModes, reinterpret_cast<const int8_t*>(&settings), preset, handler, context);
+  loadSettings(MULTI_SHOT_MODES, reinterpret_cast<const int8_t*>(&settings), preset, handler, context);
 }
 
 void populatePresetInfo(appc_presets_settings_info* info, WSDK_Preset& preset, InfoHandler* handler,

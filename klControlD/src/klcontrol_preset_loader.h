@@ -73,20 +73,20 @@ struct PresetContext {
   int8_t lensMode;
 };
 // The camera's model (57 when it cannot be read) and the command server's lens mode.
-PresetContext presetContext();
+PresetContext klcontrol_preset_context();
 
 // Fills preset from a camera record; the caller sets preset.id first. handler may be null (raw values).
 void populatePresetInfo(appc_presets_settings_info* info, wsdk_commands::WSDK_Preset& preset,
-                        InfoHandler* handler, const PresetContext& context = presetContext());
+                        InfoHandler* handler, const PresetContext& context = klcontrol_preset_context());
 // Appends the settings of a video preset's flat mode (preset.mode) to preset.setting_array.
 void loadVideoSettings(appc_video_settings& settings, wsdk_commands::WSDK_Preset& preset,
-                       InfoHandler* handler, const PresetContext& context = presetContext());
+                       InfoHandler* handler, const PresetContext& context = klcontrol_preset_context());
 // Appends the settings of a photo preset; some depend on preset.id on model 51.
 void loadPhotoSettings(appc_photo_settings& settings, wsdk_commands::WSDK_Preset& preset,
-                       InfoHandler* handler, const PresetContext& context = presetContext());
+                       InfoHandler* handler, const PresetContext& context = klcontrol_preset_context());
 // Appends the settings of a multi-shot preset, intervals taken from their tables.
 void loadMultishotSettings(appc_multi_shot_settings& settings, wsdk_commands::WSDK_Preset& preset,
-                           InfoHandler* handler, const PresetContext& context = presetContext());
+                           InfoHandler* handler, const PresetContext& context = klcontrol_preset_context());
 // Asks the camera to load the factory preset of a flat mode, or the current preset of group mode-1000.
 // 0, -1 for a refusal, or the failing library call's error.
 int LoadPresetFromMode(int mode);

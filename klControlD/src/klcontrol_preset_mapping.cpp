@@ -19,7 +19,7 @@ struct IdRange {
   unsigned int last;
 };
 
-constexpr IdRange kFactoryPresets[] = {{0, 5},
+constexpr IdRange FACTORY_PRESETS[] = {{0, 5},
                                        {0x10000, 0x10003},
                                        {0x20000, 0x20002},
                                        {0x30000, 0x30000},
@@ -68,7 +68,7 @@ PRESET_ICONS_FW MapWSDKIconToFW(wsdk_commands::WSDK_EnumPresetIcon icon) {
 }
 
 bool IsFactoryPreset(unsigned int presetId) {
-  for (const IdRange& range : kFactoryPresets) {
+  for (const IdRange& range : FACTORY_PRESETS) {
     if (presetId >= range.first && presetId <= range.last) return true;
   }
   return false;

@@ -47,13 +47,15 @@ bool groupDropped(uint8_t group, const ModelContext& context) {
 // The ids of a group, copied out of the library's buffer; false (logged) when the list cannot be read.
 bool groupPresetIds(uint8_t group, std::vector<uint32_t>& ids, uint16_t& length) {
   uint8_t* reply = nullptr;
-  const int rc = presetPayloadResponseRequest(REMOTE_PRESET_LIST_IDS, &group, sizeof group, &reply, &length);
+  length = 0;
+  const int rc = klc_send_remote_api_payload_response(klcontrol_camera(), REMOTE_PRESET_LIST_IDS, &group,
+                                                      sizeof group, &reply, &length);
   if (rc != KL_OK || length == 0) {
     LOG(UTIL_LOG_ERROR, "REMOTE_PRESET_LIST_IDS error, %d, ID %d\n", rc, int(group));
     return false;
   }
-  const size_t count = listedEntries(reply, length, sizeof(uint32_t));
-  for (size_t i = 0; i < count; ++i) ids.push_back(listedId(reply, i));
+  const size_t count = klcontrol_listed_entries(reply, length, sizeof(uint32_t));
+  for (size_t i = 0; i < count; ++i) ids.push_back(klcontrol_listed_id(reply, i));
   return true;
 }
 
@@ -62,7 +64,8 @@ bool appendPreset(WSDK_PresetGroup& group, uint32_t id, InfoHandler* handler, co
   LOG(UTIL_LOG_DEBUG, "preset id is %u\n", unsigned(id));
   uint8_t* reply = nullptr;
   uint16_t length = 0;
-  const int rc = presetPayloadResponseRequest(REMOTE_PRESET_GET_INFO, &id, sizeof id, &reply, &length);
+  const int rc = klc_send_remote_api_payload_response(klcontrol_camera(), REMOTE_PRESET_GET_INFO, &id,
+                                                      sizeof id, &reply, &length);
   if (rc != KL_OK) {
     LOG(UTIL_LOG_ERROR, "REMOTE_PRESET_GET_INFO error, %d for preset id %d\n", rc, int(id));
     return false;
@@ -124,20 +127,15 @@ int KlcontrolCommandServer::cmdPresetGetPresets(Msg& msg, MsgElement*) {
     return answer(msg, KL_ERR);
   }
   LOG(UTIL_LOG_DEBUG, "KLCONTROL: get presets request\n");
-  uint8_t* reply = nullptr;
-  uint16_t length = 0;
-  const int rc = presetResponseRequest(REMOTE_PRESET_GROUP_LIST, &reply, &length);
-  if (rc != KL_OK || length == 0) {
-    LOG(UTIL_LOG_ERROR, "klc_send_remote_api_for_response error, %d\n", rc);
+  std::vector<uint8_t> groups;
+  int rc = KL_OK;
+  if (!klcontrol_read_preset_groups(groups, rc)) {
     answer(msg, rc);
     LOG(UTIL_LOG_DEBUG, "*************************end of handler\n");
     return rc;
   }
-  const size_t count = listedEntries(reply, length, 1);
-  LOG(UTIL_LOG_DEBUG, "group count is %u,\n", unsigned(count));
-  const std::vector<uint8_t> groups(reply + 1, reply + 1 + count);
-  ModelContext context{GetLensMode(), GetLensType(), GetPowerProfile(), 57};
-  _get_model_number(&context.model);
+  LOG(UTIL_LOG_DEBUG, "group count is %u,\n", unsigned(groups.size()));
+  ModelContext context{GetLensMode(), GetLensType(), GetPowerProfile(), klcontrol_model_or_default()};
   if (groups.empty()) {
     LOG(UTIL_LOG_ERROR, "No groups returned\n");
     return answer(msg, KL_ERR);

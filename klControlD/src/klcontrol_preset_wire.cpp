@@ -1,4 +1,4 @@
-// The preset commands' side of the camera link and of the client bodies.
+// Bounded readers of the camera's preset answers, and the decoding of client bodies.
 #include "klcontrol_preset_wire.h"
 
 #include <google/protobuf/message_lite.h>
@@ -6,47 +6,34 @@
 #include <algorithm>
 #include <cstring>
 
-namespace {
+#include "klErrno.h"
+#include "klLog.h"
 
-klc_msg_q_context_t* ctx() {
-  return &KlcontrolCommandServer::m_cameraContext;
+#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+
+bool klcontrol_read_preset_groups(std::vector<uint8_t>& groups, int& rc) {
+  uint8_t* reply = nullptr;
+  uint16_t length = 0;
+  rc = klc_send_remote_api_for_response(klcontrol_camera(), REMOTE_PRESET_GROUP_LIST, &reply, &length);
+  if (rc != KL_OK || length == 0) {
+    LOG(UTIL_LOG_ERROR, "klc_send_remote_api_for_response error, %d\n", rc);
+    return false;
+  }
+  groups.assign(reply + 1, reply + 1 + klcontrol_listed_entries(reply, length, 1));
+  return true;
 }
 
-}  // namespace
-
-int presetSimpleRequest(int id) {
-  return klc_send_simple_remote_api(ctx(), REMOTE_PRESET_GROUP, id);
-}
-
-int presetPayloadRequest(int id, const void* payload, uint16_t length) {
-  return klc_send_remote_api_payload(ctx(), REMOTE_PRESET_GROUP, id, payload, length);
-}
-
-int presetResponseRequest(int id, uint8_t** answer, uint16_t* length) {
-  *answer = nullptr;
-  *length = 0;
-  return klc_send_remote_api_for_response(ctx(), REMOTE_PRESET_GROUP, id, answer, length);
-}
-
-int presetPayloadResponseRequest(int id, const void* payload, uint16_t length, uint8_t** answer,
-                                 uint16_t* answerLength) {
-  *answer = nullptr;
-  *answerLength = 0;
-  return klc_send_remote_api_payload_response(ctx(), REMOTE_PRESET_GROUP, id, payload, length, answer,
-                                              answerLength);
-}
-
-bool decodePresetBody(const MsgElement* arg, google::protobuf::MessageLite& body) {
+bool klcontrol_decode_preset_body(const MsgElement* arg, google::protobuf::MessageLite& body) {
   if (arg == nullptr) return false;
   return body.ParseFromArray(arg->getData(), arg->getDataLength());
 }
 
-size_t listedEntries(const uint8_t* answer, uint16_t length, size_t entrySize) {
+size_t klcontrol_listed_entries(const uint8_t* answer, uint16_t length, size_t entrySize) {
   if (answer == nullptr || length == 0) return 0;
   return std::min<size_t>(answer[0], (length - 1u) / entrySize);
 }
 
-uint32_t listedId(const uint8_t* answer, size_t index) {
+uint32_t klcontrol_listed_id(const uint8_t* answer, size_t index) {
   uint32_t id = 0;
   std::memcpy(&id, answer + 1 + index * sizeof id, sizeof id);
   return id;

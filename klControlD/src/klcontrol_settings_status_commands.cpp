@@ -8,6 +8,8 @@
 #include "klCameraInfo.h"
 #include "klErrno.h"
 #include "klLog.h"
+#include "klcontrol_arg_fields.h"
+#include "klcontrol_block_read.h"
 #include "klcontrol_if_server.h"
 #include "klcontrol_preset_loader.h"
 #include "klcontrol_settings_status_text.h"
@@ -16,16 +18,6 @@
 
 namespace {
 
-constexpr int REMOTE_GROUP_SETTINGS = 7;
-constexpr int REMOTE_SYSTEM_ALL_SETTINGS_GET = 30;
-constexpr int REMOTE_GROUP_SYSTEM = 8;
-constexpr int REMOTE_SYSTEM_ALL_STATUS_GET = 11;
-constexpr int REMOTE_SYSTEM_CAL_FILE_NAME_GET = 35;
-constexpr int REMOTE_GROUP_CAPTURE = 2;
-constexpr int REMOTE_LOOKBACK_EXIT = 90;
-constexpr uint8_t NAK_OFF = 2;
-constexpr uint16_t STATUS_SIZE = sizeof(appc_system_all_status);
-constexpr uint16_t SETTINGS_SIZE = sizeof(appc_setup_all_settings);
 // Status, RSPCODE with its word, RSPARG header and END around a response's payload.
 constexpr unsigned RESPONSE_PAYLOAD_MAX = KLCONTROL_BUFFER_SIZE - 4 * TLV_HDR_LEN - sizeof(int32_t);
 
@@ -41,14 +33,6 @@ enum : int {
 constexpr int LOOKBACK_EXIT_VALUE = 4;
 constexpr int8_t AUDIO_INPUT_NO_OPTIONS = 3;
 
-klc_msg_q_context_t* context() {
-  return &KlcontrolCommandServer::m_cameraContext;
-}
-
-bool isNakOff(const uint8_t* reply, uint16_t length) {
-  return reply != nullptr && length == 1 && reply[0] == NAK_OFF;
-}
-
 // What the follow-ups of one write see and change.
 struct FollowUp {
   int setting;
@@ -62,15 +46,15 @@ struct FollowUp {
 
 int validateShutter(FollowUp& f) {
   bool valid = true;
-  const int rc = klc_video_validate_shutter(context(), &valid);
+  const int rc = klc_video_validate_shutter(klcontrol_camera(), &valid);
   if (rc != KL_OK) {
     LOG(UTIL_LOG_ERROR, "camera_if_settings_set_value_int error, %d\n", rc);
     return rc;
   }
   if (valid) return rc;
   const camera_settings_id_row& row = f.table[SETTING_SHUTTER];
-  const int autoRc = camera_if_settings_set_value_int(context(), SETTING_SHUTTER, row.offset, row.width, 0,
-                                                      row.flags, &f.settings);
+  const int autoRc = camera_if_settings_set_value_int(klcontrol_camera(), SETTING_SHUTTER, row.offset,
+                                                      row.width, 0, row.flags, &f.settings);
   if (autoRc != KL_OK) {
     LOG(UTIL_LOG_ERROR, "camera_if_settings_set_value_int error, %d, couldn't set auto shutter\n", autoRc);
   }
@@ -86,7 +70,7 @@ struct IsoLimit {
   bool isMaximum;
 };
 
-const IsoLimit kIsoLimits[] = {
+const IsoLimit ISO_LIMITS[] = {
     {13, klc_video_vantix_iso_min_get, klc_video_vantix_iso_min_set, klc_video_vantix_iso_number, true},
     {102, klc_video_vantix_iso_get, klc_video_vantix_iso_set, klc_video_vantix_iso_number, false},
     {24, klc_photo_vantix_iso_min_get, klc_photo_vantix_iso_min_set, klc_photo_vantix_iso_number, true},
@@ -98,19 +82,19 @@ const IsoLimit kIsoLimits[] = {
 
 int adjustIsoLimit(FollowUp& f) {
   if (f.result != KL_OK) return f.result;
-  const IsoLimit* limit = std::find_if(std::begin(kIsoLimits), std::end(kIsoLimits),
+  const IsoLimit* limit = std::find_if(std::begin(ISO_LIMITS), std::end(ISO_LIMITS),
                                        [&f](const IsoLimit& l) { return l.setting == f.setting; });
   int other = 0;
-  const int rc = limit->readOther(context(), &other);
+  const int rc = limit->readOther(klcontrol_camera(), &other);
   const int otherNumber = limit->number(other);
   const int newNumber = limit->number(f.value);
   const bool crossed = limit->isMaximum ? otherNumber > newNumber : otherNumber < newNumber;
   if (rc == KL_OK && !crossed) return rc;
-  return limit->setOther(context(), f.value);
+  return limit->setOther(klcontrol_camera(), f.value);
 }
 
 int setCaptureDelay(FollowUp& f) {
-  return klc_app_set_capture_delay(context(), f.value);
+  return klc_app_set_capture_delay(klcontrol_camera(), f.value);
 }
 
 // On-screen controls 129, 130 and shortcuts 131, 132; model 51 numbers its shortcuts like controls.
@@ -120,11 +104,11 @@ struct OnscreenControl {
   int control;
 };
 
-const OnscreenControl kOnscreenControls[] = {{129, 0, 0}, {130, 1, 1}, {131, 0, 2}, {132, 1, 3}};
+const OnscreenControl ONSCREEN_CONTROLS[] = {{129, 0, 0}, {130, 1, 1}, {131, 0, 2}, {132, 1, 3}};
 
 int setOnscreenControl(FollowUp& f) {
   const OnscreenControl* entry =
-      std::find_if(std::begin(kOnscreenControls), std::end(kOnscreenControls),
+      std::find_if(std::begin(ONSCREEN_CONTROLS), std::end(ONSCREEN_CONTROLS),
                    [&f](const OnscreenControl& c) { return c.setting == f.setting; });
   int control = entry->control;
   if (entry->control51 != entry->control) {
@@ -136,18 +120,18 @@ int setOnscreenControl(FollowUp& f) {
     }
     if (model == 51) control = entry->control51;
   }
-  return klc_settings_set_onscreen_control(context(), f.value, control);
+  return klc_settings_set_onscreen_control(klcontrol_camera(), f.value, control);
 }
 
 // Audio options mean nothing while the camera reports input state 3.
 int setAudioOption(FollowUp& f) {
   if (f.status.audio_input_state == AUDIO_INPUT_NO_OPTIONS) return f.result;
-  return klc_audio_set_audio_option(context(), uint8_t(f.value));
+  return klc_audio_set_audio_option(klcontrol_camera(), uint8_t(f.value));
 }
 
 int setMicOption(FollowUp& f) {
   if (f.status.audio_input_state == AUDIO_INPUT_NO_OPTIONS) return f.result;
-  return klc_audio_set_mic_option(context(), uint8_t(f.value));
+  return klc_audio_set_mic_option(klcontrol_camera(), uint8_t(f.value));
 }
 
 // The orientation a "lock as it is now" request locks, given the camera's current orientation.
@@ -174,7 +158,7 @@ int lockOrientation(FollowUp& f) {
   if (option == 0 || option == 5) f.orientationSetting = option;
   const uint8_t lock =
       f.value == 255 ? orientationToLock(f.status.orientation, f.orientationSetting) : option;
-  return klc_setup_set_orientation(context(), lock);
+  return klc_setup_set_orientation(klcontrol_camera(), lock);
 }
 
 struct FollowUpRow {
@@ -182,7 +166,7 @@ struct FollowUpRow {
   int (*run)(FollowUp& f);
 };
 
-const FollowUpRow kFollowUps[] = {
+const FollowUpRow FOLLOW_UPS[] = {
     {2, validateShutter},      {3, validateShutter},      {13, adjustIsoLimit},
     {102, adjustIsoLimit},     {24, adjustIsoLimit},      {75, adjustIsoLimit},
     {37, adjustIsoLimit},      {76, adjustIsoLimit},      {105, setCaptureDelay},
@@ -192,7 +176,7 @@ const FollowUpRow kFollowUps[] = {
 };
 
 int runFollowUp(FollowUp& f) {
-  for (const FollowUpRow& row : kFollowUps) {
+  for (const FollowUpRow& row : FOLLOW_UPS) {
     if (row.setting == f.setting) return row.run(f);
   }
   return f.result;
@@ -205,37 +189,33 @@ void applyValueRules(int& setting, int& value) {
   if (setting == SETTING_DIGITAL_ZOOM_OLD) setting = SETTING_DIGITAL_ZOOM;
 }
 
-// One block read as context of the write: a failed call leaves the block as it was and the write
-// goes on; KL_ERR for a reply of another size.
-int readContextBlock(int group, int id, void* block, uint16_t size, const char* failureFormat,
-                     const char* sizeFormat) {
-  uint8_t* reply = nullptr;
-  uint16_t length = 0;
-  const int rc = klc_send_remote_api_for_response(context(), group, id, &reply, &length);
+// One block read as context of the write: a failed call leaves the block zero and the write goes
+// on; KL_ERR for a reply of another size.
+template <typename Block>
+int readContextBlock(Block& block, const char* failureFormat, const char* sizeFormat) {
+  klcontrol_block_reply reply;
+  const int rc = klcontrol_read_block(block, reply);
   if (rc != KL_OK) {
     LOG(UTIL_LOG_ERROR, failureFormat, rc);
     return KL_OK;
   }
-  if (reply == nullptr || length != size) {
-    LOG(UTIL_LOG_ERROR, sizeFormat, int(length));
+  if (reply.length != sizeof block) {
+    LOG(UTIL_LOG_ERROR, sizeFormat, int(reply.length));
     return KL_ERR;
   }
-  std::memcpy(block, reply, size);
   return KL_OK;
 }
 
 int writeSetting(FollowUp& f) {
-  int rc = readContextBlock(REMOTE_GROUP_SETTINGS, REMOTE_SYSTEM_ALL_SETTINGS_GET, &f.settings, SETTINGS_SIZE,
-                            "klc_send_remote_api_for_response error, %d\n",
+  int rc = readContextBlock(f.settings, "klc_send_remote_api_for_response error, %d\n",
                             "REMOTE_SYSTEM_ALL_SETTINGS_GET wrong size = %d");
   if (rc != KL_OK) return rc;
-  rc = readContextBlock(REMOTE_GROUP_SYSTEM, REMOTE_SYSTEM_ALL_STATUS_GET, &f.status, STATUS_SIZE,
-                        "klc_send_remote_api_for_response REMOTE_SYSTEM_ALL_STATUS_GET error, %d\n",
+  rc = readContextBlock(f.status, "klc_send_remote_api_for_response REMOTE_SYSTEM_ALL_STATUS_GET error, %d\n",
                         "REMOTE_SYSTEM_ALL_STATUS_GET wrong size = %d");
   if (rc != KL_OK) return rc;
   const camera_settings_id_row& row = f.table[f.setting];
-  f.result = camera_if_settings_set_value_int(context(), f.setting, row.offset, row.width, f.value, row.flags,
-                                              &f.settings);
+  f.result = camera_if_settings_set_value_int(klcontrol_camera(), f.setting, row.offset, row.width, f.value,
+                                              row.flags, &f.settings);
   return runFollowUp(f);
 }
 
@@ -258,30 +238,26 @@ int setSettingInEdit(int setting, int value, const camera_settings_id_row* table
   return rc;
 }
 
-// A block read copied into its part of a snapshot, never past it.
-int readSnapshotPart(int group, int id, void* part, uint16_t size) {
-  uint8_t* reply = nullptr;
-  uint16_t length = 0;
-  const int rc = klc_send_remote_api_for_response(context(), group, id, &reply, &length);
+// A block read into its part of a snapshot, as much of it as came.
+template <typename Block>
+int readSnapshotPart(Block& part) {
+  klcontrol_block_reply reply;
+  const int rc = klcontrol_read_block(part, reply);
   if (rc != KL_OK) {
     LOG(UTIL_LOG_ERROR, "klc_send_remote_api_for_response error, %d\n", rc);
     return rc;
   }
-  if (isNakOff(reply, length)) {
+  if (reply.nakOff) {
     LOG(UTIL_LOG_DEBUG, "Camera status returning KL_ERR_NACK_OFF\n");
     return KL_ERR_NAK_OFF;
   }
-  if (reply != nullptr) std::memcpy(part, reply, std::min(length, size));
   return KL_OK;
 }
 
 int readCommandSnapshot(KlcontrolCommandServer& server, all_status_settings_t& snapshot) {
-  int rc = readSnapshotPart(REMOTE_GROUP_SYSTEM, REMOTE_SYSTEM_ALL_STATUS_GET, &snapshot.status, STATUS_SIZE);
-  if (rc == KL_OK) {
-    rc = readSnapshotPart(REMOTE_GROUP_SETTINGS, REMOTE_SYSTEM_ALL_SETTINGS_GET, &snapshot.settings,
-                          SETTINGS_SIZE);
-  }
-  if (rc == KL_OK) server.modSettingsAndStatuses(snapshot, context());
+  int rc = readSnapshotPart(snapshot.status);
+  if (rc == KL_OK) rc = readSnapshotPart(snapshot.settings);
+  if (rc == KL_OK) server.modSettingsAndStatuses(snapshot, klcontrol_camera());
   return rc;
 }
 
@@ -306,12 +282,10 @@ int KlcontrolCommandServer::cmdSetSettingId(Msg& msg, MsgElement* arg) {
   }
   // The camera-info and model checks above come before the argument's.
   if (!argumentAcceptable(KLCONTROL_SET_SETTING_ID, arg)) return refuseArgument(msg, nullptr);
-  int32_t words[2] = {0, 0};
-  std::memcpy(words, arg->getData(), sizeof words);
-  const int setting = words[0];
-  const int value = mCameraInfoHandler->settingOptionToValue(setting, words[1]);
-  LOG(UTIL_LOG_DEBUG, "KLCONTROL_SET_SETTING_ID: setting:%d, option_id:%u value:%d", setting,
-      uint32_t(words[1]), value);
+  const int setting = int(klcontrol_arg_word(arg, 0));
+  const uint32_t option = klcontrol_arg_word(arg, 4);
+  const int value = mCameraInfoHandler->settingOptionToValue(setting, int(option));
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL_SET_SETTING_ID: setting:%d, option_id:%u value:%d", setting, option, value);
   if (setting == SETTING_FLAT_MODE && IsFactoryPreset(GetCurrentPreset())) {
     LOG(UTIL_LOG_ERROR, "Cant set flat mode for factory preset");
     return answer(msg, KL_ERR);
@@ -319,7 +293,7 @@ int KlcontrolCommandServer::cmdSetSettingId(Msg& msg, MsgElement* arg) {
   if (mIsZooming && setting != SETTING_DIGITAL_ZOOM) stopZooming("KLCONTROL_SET_SETTING_ID");
   if (setting == SETTING_LOOKBACK && value == LOOKBACK_EXIT_VALUE && mInContextualMenu == 0) {
     LOG(UTIL_LOG_DEBUG, "Special handling to exit lookback outside menus\n");
-    return answer(msg, klc_send_simple_remote_api(context(), REMOTE_GROUP_CAPTURE, REMOTE_LOOKBACK_EXIT));
+    return answer(msg, klc_send_simple_remote_api(klcontrol_camera(), REMOTE_LOOKBACK_EXIT));
   }
   return answer(msg, setSettingInEdit(setting, value, table, rows, mOrientationSetting));
 }
@@ -329,17 +303,16 @@ int KlcontrolCommandServer::cmdGetSettingId(Msg& msg, MsgElement*) {
   return answer(msg, KL_OK);
 }
 
-int KlcontrolCommandServer::answerRawBlock(Msg& msg, int group, int id, const char* logLine,
-                                           const char* nakOffLine) {
-  LOG(UTIL_LOG_DEBUG, "%s", logLine);
-  uint8_t* reply = nullptr;
-  uint16_t length = 0;
-  const int rc = klc_send_remote_api_for_response(context(), group, id, &reply, &length);
+int KlcontrolCommandServer::answerRemoteRead(Msg& msg, klc_remote_api api, const char* nakOffLine,
+                                             uint8_t* buffer, uint16_t capacity) {
+  uint8_t* reply = buffer;
+  uint16_t length = capacity;
+  const int rc = klc_send_remote_api_for_response(klcontrol_camera(), api, &reply, &length);
   if (rc != KL_OK) {
     LOG(UTIL_LOG_ERROR, "klc_send_remote_api_for_response error, %d\n", rc);
     return answer(msg, rc);
   }
-  if (isNakOff(reply, length)) {
+  if (klc_link_is_nak_off(reply, length)) {
     LOG(UTIL_LOG_DEBUG, "%s", nakOffLine);
     return answer(msg, KL_ERR_NAK_OFF);
   }
@@ -348,13 +321,13 @@ int KlcontrolCommandServer::answerRawBlock(Msg& msg, int group, int id, const ch
 }
 
 int KlcontrolCommandServer::cmdGetAllSettings(Msg& msg, MsgElement*) {
-  return answerRawBlock(msg, REMOTE_GROUP_SETTINGS, REMOTE_SYSTEM_ALL_SETTINGS_GET,
-                        "KLCONTROL_GET_ALL_SETTINGS:", "Camera status returning KL_ERR_NAK_OFF\n");
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL_GET_ALL_SETTINGS:");
+  return answerRemoteRead(msg, REMOTE_SYSTEM_ALL_SETTINGS_GET, "Camera status returning KL_ERR_NAK_OFF\n");
 }
 
 int KlcontrolCommandServer::cmdGetAllStatus(Msg& msg, MsgElement*) {
-  return answerRawBlock(msg, REMOTE_GROUP_SYSTEM, REMOTE_SYSTEM_ALL_STATUS_GET,
-                        "KLCONTROL_GET_ALL_STATUS:", "Camera status returning KL_ERR_NACK_OFF\n");
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL_GET_ALL_STATUS:");
+  return answerRemoteRead(msg, REMOTE_SYSTEM_ALL_STATUS_GET, "Camera status returning KL_ERR_NACK_OFF\n");
 }
 
 int KlcontrolCommandServer::cmdGetAllSettingsStatus(Msg& msg, MsgElement*) {
@@ -370,8 +343,8 @@ int KlcontrolCommandServer::cmdCalFileNameGet(Msg& msg, MsgElement*) {
   LOG(UTIL_LOG_DEBUG, "REMOTE_SYSTEM_CAL_FILE_NAME_GET:");
   uint8_t* reply = nullptr;
   uint16_t length = 0;
-  const int rc = klc_send_remote_api_for_response(context(), REMOTE_GROUP_SYSTEM,
-                                                  REMOTE_SYSTEM_CAL_FILE_NAME_GET, &reply, &length);
+  const int rc =
+      klc_send_remote_api_for_response(klcontrol_camera(), REMOTE_SYSTEM_CAL_FILE_NAME_GET, &reply, &length);
   char name[KLCONTROL_CAL_FILE_NAME_SIZE];
   klcontrol_cal_file_name(rc == KL_OK ? reply : nullptr, rc == KL_OK ? length : 0, name);
   sendResponse(msg, rc, name, sizeof name);

@@ -6,6 +6,7 @@
 
 #include "klErrno.h"
 #include "klLog.h"
+#include "klcontrol_arg_fields.h"
 #include "klcontrol_if_server.h"
 #include "transcode_wire.h"
 
@@ -13,12 +14,11 @@
 
 namespace {
 
-constexpr size_t kMaxJobs = 2;
+constexpr size_t MAX_JOBS = 2;
 // Start request argument: the name field, then P0 to P10 as 32-bit host-order words.
-constexpr size_t kNameField = sizeof(transcode_status_t::source_name);
-constexpr size_t kFirstParamOffset = 260;
-constexpr uint8_t kByte = 1;
-constexpr uint8_t kBigEndianWord = 4;
+constexpr size_t FIRST_PARAM_OFFSET = 260;
+// Widths of a parameter in a start payload.
+enum : uint8_t { BYTE = 1, BIG_ENDIAN_WORD = 4 };
 
 // One parameter of a start payload: which P, and whether it goes as its low byte or as 32 bits.
 struct ParamField {
@@ -29,8 +29,8 @@ struct ParamField {
 }  // namespace
 
 struct KlcontrolCommandServer::TranscodeStartKind {
-  const char* name;       // logged once the argument is accepted
-  int remoteId;           // of group 12
+  const char* name;  // logged once the argument is accepted
+  klc_remote_api api;
   ParamField fields[11];  // in payload order, after the name and its NUL
   size_t fieldCount;
   const char* startedFormat;  // id and estimate of an accepted job; null when not logged
@@ -41,49 +41,43 @@ namespace {
 
 using Kind = KlcontrolCommandServer::TranscodeStartKind;
 
-const Kind kVideo = {"KLCONTROL_TRANSCODE_VIDEO_REQUEST:",
-                     KLC_TRANSCODE_VIDEO_START,
-                     {{1, kByte},
-                      {2, kByte},
-                      {0, kByte},
-                      {3, kByte},
-                      {4, kByte},
-                      {5, kBigEndianWord},
-                      {6, kBigEndianWord},
-                      {7, kBigEndianWord},
-                      {8, kBigEndianWord},
-                      {9, kBigEndianWord},
-                      {10, kBigEndianWord}},
-                     11,
-                     "Transcode started, id=%lld, completion estimation:%d seconds.",
-                     true};
-const Kind kPhotoToVideo = {"KLCONTROL_TRANSCODE_PHOTO_TO_VIDEO_REQUEST:",
-                            KLC_TRANSCODE_PHOTO_START,
-                            {{0, kByte}, {1, kBigEndianWord}, {2, kByte}},
-                            3,
-                            "Transcode photo_to_video started, id=%lld, completion estimation:%d seconds.",
-                            false};
-const Kind kToPhoto = {"KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST:",
-                       KLC_TRANSCODE_PHOTO_START,
-                       {{0, kByte}, {1, kByte}, {2, kBigEndianWord}},
+const Kind VIDEO = {"KLCONTROL_TRANSCODE_VIDEO_REQUEST:",
+                    REMOTE_TRANSCODE_VIDEO_START,
+                    {{1, BYTE},
+                     {2, BYTE},
+                     {0, BYTE},
+                     {3, BYTE},
+                     {4, BYTE},
+                     {5, BIG_ENDIAN_WORD},
+                     {6, BIG_ENDIAN_WORD},
+                     {7, BIG_ENDIAN_WORD},
+                     {8, BIG_ENDIAN_WORD},
+                     {9, BIG_ENDIAN_WORD},
+                     {10, BIG_ENDIAN_WORD}},
+                    11,
+                    "Transcode started, id=%lld, completion estimation:%d seconds.",
+                    true};
+const Kind PHOTO_TO_VIDEO = {"KLCONTROL_TRANSCODE_PHOTO_TO_VIDEO_REQUEST:",
+                             REMOTE_TRANSCODE_PHOTO_START,
+                             {{0, BYTE}, {1, BIG_ENDIAN_WORD}, {2, BYTE}},
+                             3,
+                             "Transcode photo_to_video started, id=%lld, completion estimation:%d seconds.",
+                             false};
+const Kind TO_PHOTO = {"KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST:",
+                       REMOTE_TRANSCODE_PHOTO_START,
+                       {{0, BYTE}, {1, BYTE}, {2, BIG_ENDIAN_WORD}},
                        3,
                        nullptr,
                        false};
 
-uint32_t paramAt(const uint8_t* arg, unsigned index) {
-  uint32_t value = 0;
-  std::memcpy(&value, arg + kFirstParamOffset + index * sizeof value, sizeof value);
-  return value;
-}
-
 // The name (at most 256 characters), its NUL, then the kind's parameters; the payload length.
-uint16_t buildStartPayload(const uint8_t* arg, const Kind& kind, uint8_t* payload) {
-  const size_t nameLength = strnlen(reinterpret_cast<const char*>(arg), KLC_TRANSCODE_MAX_NAME);
-  std::memcpy(payload, arg, nameLength);
-  size_t at = nameLength + 1;
+uint16_t buildStartPayload(const MsgElement* arg, const Kind& kind, uint8_t* payload) {
+  const std::string name = klcontrol_arg_text(arg, 0, KLC_TRANSCODE_MAX_NAME);
+  std::memcpy(payload, name.data(), name.size());
+  size_t at = name.size() + 1;
   for (size_t i = 0; i < kind.fieldCount; ++i) {
-    const uint32_t value = paramAt(arg, kind.fields[i].index);
-    if (kind.fields[i].width == kByte) {
+    const uint32_t value = klcontrol_arg_word(arg, FIRST_PARAM_OFFSET + kind.fields[i].index * sizeof value);
+    if (kind.fields[i].width == BYTE) {
       payload[at] = uint8_t(value);
     } else {
       klc_put_be32(payload + at, value);
@@ -106,7 +100,7 @@ void readStartAnswer(const uint8_t* answer, uint16_t length, transcode_status_t&
 
 uint64_t jobIdOf(const MsgElement* arg) {
   uint64_t id = 0;
-  std::memcpy(&id, arg->getData(), sizeof id);
+  klcontrol_arg_bytes(arg, 0, &id, sizeof id);
   return id;
 }
 
@@ -134,13 +128,13 @@ int32_t KlcontrolCommandServer::TranslateTranscodeError(int8_t refusal) {
 int KlcontrolCommandServer::startTranscode(Msg& msg, const MsgElement* arg, const TranscodeStartKind& kind) {
   LOG(UTIL_LOG_DEBUG, "%s", kind.name);
   transcode_status_t record{};
-  std::memcpy(record.source_name, arg->getData(), kNameField);
+  klcontrol_arg_bytes(arg, 0, record.source_name, sizeof record.source_name);
   uint8_t payload[KLCONTROL_BUFFER_SIZE] = {};
-  const uint16_t length = buildStartPayload(arg->getData(), kind, payload);
+  const uint16_t length = buildStartPayload(arg, kind, payload);
   uint8_t* answer = nullptr;
   uint16_t answerLength = 0;
-  const int status = klc_send_remote_api_payload_response(
-      &m_cameraContext, KLC_REMOTE_GROUP_TRANSCODE, kind.remoteId, payload, length, &answer, &answerLength);
+  const int status = klc_send_remote_api_payload_response(&m_cameraContext, kind.api, payload, length,
+                                                          &answer, &answerLength);
   if (status != KL_OK) {
     LOG(UTIL_LOG_ERROR, "Got a NAK on transcode request");
     record.job_status = KLC_TRANSCODE_REFUSED;
@@ -157,28 +151,28 @@ int KlcontrolCommandServer::startTranscode(Msg& msg, const MsgElement* arg, cons
     LOG(UTIL_LOG_DEBUG, kind.startedFormat, static_cast<long long>(record.job_id), int(record.estimate_s));
   }
   mTranscodeJobs.push_back(record);
-  if (mTranscodeJobs.size() > kMaxJobs) mTranscodeJobs.pop_front();
+  if (mTranscodeJobs.size() > MAX_JOBS) mTranscodeJobs.pop_front();
   sendResponse(msg, KL_OK, &record, sizeof record);
   return KL_OK;
 }
 
 int KlcontrolCommandServer::cmdTranscodeVideoRequest(Msg& msg, MsgElement* arg) {
-  return startTranscode(msg, arg, kVideo);
+  return startTranscode(msg, arg, VIDEO);
 }
 
 int KlcontrolCommandServer::cmdTranscodePhotoToVideoRequest(Msg& msg, MsgElement* arg) {
-  return startTranscode(msg, arg, kPhotoToVideo);
+  return startTranscode(msg, arg, PHOTO_TO_VIDEO);
 }
 
 int KlcontrolCommandServer::cmdTranscodeToPhotoRequest(Msg& msg, MsgElement* arg) {
-  return startTranscode(msg, arg, kToPhoto);
+  return startTranscode(msg, arg, TO_PHOTO);
 }
 
 // Two slots, oldest first; a slot without a job stays zero.
 int KlcontrolCommandServer::cmdTranscodeHistory(Msg& msg, MsgElement*) {
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_TRANSCODE_HISTORY:");
-  transcode_status_t slots[kMaxJobs] = {};
-  const size_t count = std::min(kMaxJobs, mTranscodeJobs.size());
+  transcode_status_t slots[MAX_JOBS] = {};
+  const size_t count = std::min(MAX_JOBS, mTranscodeJobs.size());
   std::copy(mTranscodeJobs.end() - long(count), mTranscodeJobs.end(), slots);
   sendResponse(msg, KL_OK, slots, sizeof slots);
   return KL_OK;
@@ -206,8 +200,8 @@ int KlcontrolCommandServer::cmdTranscodeCancel(Msg& msg, MsgElement* arg) {
   const uint64_t jobId = jobIdOf(arg);
   uint8_t payload[sizeof jobId];
   klc_put_be64(payload, jobId);
-  const int status = klc_send_remote_api_payload(&m_cameraContext, KLC_REMOTE_GROUP_TRANSCODE,
-                                                 KLC_TRANSCODE_CANCEL, payload, sizeof payload);
+  const int status =
+      klc_send_remote_api_payload(&m_cameraContext, REMOTE_TRANSCODE_CANCEL, payload, sizeof payload);
   transcode_status_t record{};
   newestTranscodeJob(jobId, record);
   sendResponse(msg, status, &record, sizeof record);

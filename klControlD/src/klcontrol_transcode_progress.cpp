@@ -32,7 +32,7 @@ bool readNameField(const char* cursor, std::string& name) {
 
 }  // namespace
 
-bool parseProgressText(const char* text, ProgressText& out) {
+bool klcontrol_parse_progress_text(const char* text, klcontrol_progress_text_t& out) {
   const char* cursor = text;
   if (!readNumberField(cursor, UINT64_MAX, out.id)) {
     LOG(UTIL_LOG_ERROR, "Error parsing id from %s", text);

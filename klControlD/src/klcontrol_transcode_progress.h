@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-struct ProgressText {
+struct klcontrol_progress_text_t {
   uint64_t id = 0;
   uint64_t state = 0;     // at most UINT32_MAX
   uint64_t progress = 0;  // at most UINT32_MAX
@@ -14,4 +14,4 @@ struct ProgressText {
 
 // Reads the four fields of the NUL-terminated text in turn, logging each; false at the first one
 // that cannot be read.
-bool parseProgressText(const char* text, ProgressText& out);
+bool klcontrol_parse_progress_text(const char* text, klcontrol_progress_text_t& out);

@@ -14,23 +14,23 @@
 namespace {
 
 // Notification id of the camera's transcode progress texts.
-constexpr uint32_t kCsiTranscodeProgress = 151;
-constexpr const char* kUnrelated = "Got CSI Notifications for transcode that are unrelated to us. Ignoring!";
+constexpr uint32_t CSI_TRANSCODE_PROGRESS = 151;
+constexpr const char* UNRELATED = "Got CSI Notifications for transcode that are unrelated to us. Ignoring!";
 
 }  // namespace
 
 bool KlcontrolCommandServer::updateTranscodeStatus(const char* text) {
-  ProgressText update;
-  if (!parseProgressText(text, update)) return false;
+  klcontrol_progress_text_t update;
+  if (!klcontrol_parse_progress_text(text, update)) return false;
   if (mTranscodeJobs.empty()) {
-    LOG(UTIL_LOG_WARN, "%s", kUnrelated);
+    LOG(UTIL_LOG_WARN, "%s", UNRELATED);
     return false;
   }
   transcode_status_t& job = mTranscodeJobs.back();
   if (job.job_id != update.id) return false;
   // A finished job keeps its last state, whatever the camera says later.
   if (klc_transcode_final(job.job_status)) {
-    LOG(UTIL_LOG_WARN, "%s", kUnrelated);
+    LOG(UTIL_LOG_WARN, "%s", UNRELATED);
     return false;
   }
   job.job_status = uint32_t(update.state);
@@ -44,7 +44,7 @@ bool KlcontrolCommandServer::updateTranscodeStatus(const char* text) {
 
 // Runs inside reception (worker thread, mCommandMutex held), so the job records need no lock.
 void KlcontrolCommandServer::onCsiNotification(uint32_t id, const std::string& text) {
-  if (id != kCsiTranscodeProgress) return;
+  if (id != CSI_TRANSCODE_PROGRESS) return;
   std::string value;
   if (!parseParam(text.c_str(), "status=", value)) {
     LOG(UTIL_LOG_ERROR, "Transcode progress without status=: %s", text.c_str());

@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   appc_presets_settings_info info;
   if (size < sizeof info) return 0;
   std::memcpy(&info, data, sizeof info);
-  const PresetContext context{byteOr(data, size, sizeof info, 57),
+  const PresetContext context{byteOr(data, size, sizeof info, CAMERA_DEFAULT_MODEL),
                               int8_t(byteOr(data, size, sizeof info + 1, 0))};
   CameraPlatform* platform = factory.setupCamera(context.model);
   const bool withHandler = (byteOr(data, size, sizeof info + 2, 0) & 1) != 0 && platform != nullptr;

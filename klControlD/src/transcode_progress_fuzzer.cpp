@@ -20,7 +20,7 @@ bool isWord(const std::string& name) {
   return true;
 }
 
-bool sameFields(const ProgressText& a, const ProgressText& b) {
+bool sameFields(const klcontrol_progress_text_t& a, const klcontrol_progress_text_t& b) {
   return a.id == b.id && a.state == b.state && a.progress == b.progress && a.name == b.name;
 }
 
@@ -32,12 +32,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   std::string value;
   if (!parseParam(text.c_str(), "status=", value)) return 0;
-  ProgressText parsed;
-  if (!parseProgressText(value.c_str(), parsed)) return 0;
+  klcontrol_progress_text_t parsed;
+  if (!klcontrol_parse_progress_text(value.c_str(), parsed)) return 0;
   if (parsed.state > UINT32_MAX || parsed.progress > UINT32_MAX || !isWord(parsed.name)) std::abort();
   const std::string printed = std::to_string(parsed.id) + ":" + std::to_string(parsed.state) + ":" +
                               std::to_string(parsed.progress) + ":" + parsed.name;
-  ProgressText again;
-  if (!parseProgressText(printed.c_str(), again) || !sameFields(parsed, again)) std::abort();
+  klcontrol_progress_text_t again;
+  if (!klcontrol_parse_progress_text(printed.c_str(), again) || !sameFields(parsed, again)) std::abort();
   return 0;
 }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -12,6 +11,7 @@
 #include "fake_syslog.h"
 #include "klDebug.h"
 #include "test_mailbox_names.h"
+#include "wait_until.h"
 
 namespace {
 
@@ -131,12 +131,7 @@ TEST_F(MboxTest, ExclusiveOpenSucceedsOnceTheOwnerLetsGo) {
   klMbox_t owner, second;
   ASSERT_EQ(0, klMbox_rxopen_shared(name, 2, &owner));
   std::thread release([&] {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    std::vector<std::string> seen;
-    while (seen.empty() && std::chrono::steady_clock::now() < deadline) {
-      seen = mSyslog.texts();
-      std::this_thread::yield();
-    }
+    waitUntil([&] { return !mSyslog.texts().empty(); });
     klMbox_close(&owner);
     klMbox_unlink(name);
   });

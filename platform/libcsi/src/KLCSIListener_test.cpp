@@ -10,8 +10,8 @@
 #include "csi_message.h"
 #include "csi_test_messages.h"
 #include "klErrno.h"
+#include "klTlvReader.h"
 #include "kl_test_namespace.h"
-#include "tlv_reader.h"
 
 namespace {
 
@@ -51,8 +51,8 @@ class ListenerTest : public ::testing::Test {
     uint8_t buf[KLMSG_MAX];
     ServiceRequest request;
     const ssize_t length = mq_receive(service, reinterpret_cast<char*>(buf), sizeof buf, nullptr);
-    KlcTlvReader reader(buf, length < 0 ? 0 : size_t(length));
-    KlcTlvRecord record;
+    KlTlvReader reader(buf, length < 0 ? 0 : size_t(length));
+    KlTlvRecord record;
     while (reader.next(&record)) {
       const char* text = reinterpret_cast<const char*>(record.value);
       if (record.type == TLV_CMD) request.code.assign(text, record.length);

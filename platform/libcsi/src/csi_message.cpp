@@ -5,13 +5,13 @@
 
 #include "klErrno.h"
 #include "klTlv.h"
-#include "tlv_reader.h"
+#include "klTlvReader.h"
 
 namespace {
 
-using OptionalRecord = std::optional<KlcTlvRecord>;
+using OptionalRecord = std::optional<KlTlvRecord>;
 
-bool kindOf(const KlcTlvRecord& cmd, csi_kind* kind) {
+bool kindOf(const KlTlvRecord& cmd, csi_kind* kind) {
   static const struct {
     char text[3];
     csi_kind kind;
@@ -56,10 +56,10 @@ bool decodeBody(csi_kind kind, const OptionalRecord& arg, const OptionalRecord& 
 }  // namespace
 
 int csi_decode(const uint8_t* msg, size_t size, csi_message* out) {
-  KlcTlvReader reader(msg, size);
+  KlTlvReader reader(msg, size);
   if (!reader.headerValid()) return KL_ERR_INVALID_PARAM;
   OptionalRecord cmd, arg, code;
-  KlcTlvRecord record;
+  KlTlvRecord record;
   while (reader.next(&record)) {
     OptionalRecord* slot = record.type == TLV_CMD       ? &cmd
                            : record.type == TLV_CMDARG  ? &arg

@@ -61,11 +61,36 @@ struct appc_setup_all_settings {
   int8_t video_resolution;             // 42 (setting 2)
   int8_t video_lens;                   // 43 (setting 121)
   int8_t video_fps;                    // 44 (setting 3)
-  int8_t setting45[113];               // 45..157
+  int8_t setting45[3];                 // 45..47
+  int8_t video_iso_max;                // 48 (setting 13)
+  int8_t video_iso_min;                // 49 (setting 102)
+  int8_t video_shutter;                // 50 (setting 145)
+  int8_t video_white_balance;          // 51 (setting 11)
+  int8_t setting52[3];                 // 52..54
+  int8_t digital_zoom;                 // 55
+  int8_t surge_speed_1x;               // 56
+  int8_t surge_speed_ramp;             // 57
+  int8_t surge_speed_ramp_active;      // 58
+  int8_t setting59[23];                // 59..81
+  int8_t photo_timer;                  // 82 (setting 105)
+  int8_t photo_iso_max;                // 83 (setting 24)
+  int8_t photo_iso_min;                // 84 (setting 75)
+  int8_t photo_white_balance;          // 85 (setting 22)
+  int8_t setting86[41];                // 86..126
+  int8_t multishot_iso_max;            // 127 (setting 37)
+  int8_t multishot_iso_min;            // 128 (setting 76)
+  int8_t setting129[29];               // 129..157
   int8_t nightlapse_video_resolution;  // 158
   int8_t setting159;                   // 159
   int8_t nightlapse_video_fps;         // 160
-  int8_t setting161[66];               // 161..226
+  int8_t setting161[6];                // 161..166
+  int8_t onscreen_controls[4];         // 167..170: controls 0 to 3 (settings 129 to 132)
+  int8_t setting171;                   // 171
+  int8_t audio_option;                 // 172 (setting 149)
+  int8_t mic_option;                   // 173 (setting 164)
+  int8_t setting174;                   // 174
+  int8_t lookback;                     // 175 (setting 167)
+  int8_t setting176[51];               // 176..226
   int8_t auto_off_enabled;             // 227
   int8_t setting228;                   // 228
   int8_t auto_off_option;              // 229: forced to 3 while auto-off is disabled
@@ -141,6 +166,15 @@ static_assert(sizeof(appc_setup_all_settings) == 238, "settings block");
 static_assert(offsetof(appc_setup_all_settings, flat_mode) == 25, "settings 25");
 static_assert(offsetof(appc_setup_all_settings, video_resolution) == 42, "settings 42");
 static_assert(offsetof(appc_setup_all_settings, video_fps) == 44, "settings 44");
+static_assert(offsetof(appc_setup_all_settings, video_iso_max) == 48, "settings 48");
+static_assert(offsetof(appc_setup_all_settings, video_white_balance) == 51, "settings 51");
+static_assert(offsetof(appc_setup_all_settings, digital_zoom) == 55, "settings 55");
+static_assert(offsetof(appc_setup_all_settings, surge_speed_ramp_active) == 58, "settings 58");
+static_assert(offsetof(appc_setup_all_settings, photo_timer) == 82, "settings 82");
+static_assert(offsetof(appc_setup_all_settings, photo_white_balance) == 85, "settings 85");
+static_assert(offsetof(appc_setup_all_settings, multishot_iso_min) == 128, "settings 128");
+static_assert(offsetof(appc_setup_all_settings, onscreen_controls) == 167, "settings 167");
+static_assert(offsetof(appc_setup_all_settings, lookback) == 175, "settings 175");
 static_assert(offsetof(appc_setup_all_settings, nightlapse_video_resolution) == 158, "settings 158");
 static_assert(offsetof(appc_setup_all_settings, nightlapse_video_fps) == 160, "settings 160");
 static_assert(offsetof(appc_setup_all_settings, auto_off_enabled) == 227, "settings 227");

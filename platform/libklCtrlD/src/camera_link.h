@@ -44,6 +44,10 @@ constexpr uint16_t KLC_LINK_FIRST_LIBRARY_GROUP = 0x100;
 constexpr uint16_t KLC_REMOTE_GROUP_TRANSCODE = 12;
 // The one-byte answer of a camera that is off or asleep (NAK-off).
 constexpr uint8_t KLC_LINK_NAK_OFF = 2;
+// Whether an answer is the NAK-off answer.
+constexpr bool klc_link_is_nak_off(const uint8_t* answer, uint16_t length) {
+  return answer != nullptr && length == 1 && answer[0] == KLC_LINK_NAK_OFF;
+}
 // Default time-out of one call in milliseconds.
 constexpr int KLC_LINK_TIMEOUT_MS = 2000;
 // The camera's request queue (klNet's).

@@ -5,19 +5,19 @@
 
 #include "camera_link.h"
 #include "klErrno.h"
-#include "tlv_reader.h"
+#include "klTlvReader.h"
 
 static_assert(sizeof(klc_link_header) == KLC_LINK_CMD_LEN, "TLV_CMD value of the camera link");
 
 namespace {
 
 // A message of the category holding the records in order; its length, or an error when it does not fit.
-int encode(uint8_t* buf, unsigned capacity, uint8_t category, std::initializer_list<KlcTlvRecord> records) {
+int encode(uint8_t* buf, unsigned capacity, uint8_t category, std::initializer_list<KlTlvRecord> records) {
   if (buf == nullptr || capacity < TLV_HDR_LEN) return KL_ERR_INVALID_PARAM;
   // Nothing longer than one queue message is ever written.
   if (capacity > KLMSG_MAX) capacity = KLMSG_MAX;
   sntlv_msg_init(buf, capacity, category);
-  for (const KlcTlvRecord& record : records) {
+  for (const KlTlvRecord& record : records) {
     if (sntlv_add_bin(buf, capacity, record.type, record.length, record.value) == 0)
       return KL_ERR_INVALID_PARAM;
   }
@@ -25,7 +25,7 @@ int encode(uint8_t* buf, unsigned capacity, uint8_t category, std::initializer_l
 }
 
 // Keeps the first record of a type; a second one makes the message malformed.
-bool takeOnce(const KlcTlvRecord& record, KlcTlvRecord* slot, bool* seen) {
+bool takeOnce(const KlTlvRecord& record, KlTlvRecord* slot, bool* seen) {
   if (*seen) return false;
   *slot = record;
   *seen = true;
@@ -35,9 +35,9 @@ bool takeOnce(const KlcTlvRecord& record, KlcTlvRecord* slot, bool* seen) {
 // Walks a whole message of the category, handing each record to collect; false when malformed.
 template <typename Collect>
 bool walk(const uint8_t* msg, unsigned length, uint8_t category, Collect collect) {
-  KlcTlvReader reader(msg, length);
+  KlTlvReader reader(msg, length);
   if (!reader.headerValid() || reader.category() != category) return false;
-  KlcTlvRecord record;
+  KlTlvRecord record;
   while (reader.next(&record)) {
     if (!collect(record)) return false;
   }
@@ -69,9 +69,9 @@ int klc_link_encode_reply(uint8_t* buf, unsigned capacity, const klc_link_header
 }
 
 int klc_link_decode_request(const uint8_t* msg, unsigned length, klc_link_request* request) {
-  KlcTlvRecord cmd{}, arg{}, src{};
+  KlTlvRecord cmd{}, arg{}, src{};
   bool haveCmd = false, haveArg = false, haveSrc = false;
-  const bool wellFormed = walk(msg, length, CAT_CAMLINK_REQ, [&](const KlcTlvRecord& record) {
+  const bool wellFormed = walk(msg, length, CAT_CAMLINK_REQ, [&](const KlTlvRecord& record) {
     switch (record.type) {
       case TLV_CMD:
         return takeOnce(record, &cmd, &haveCmd);
@@ -96,9 +96,9 @@ int klc_link_decode_request(const uint8_t* msg, unsigned length, klc_link_reques
 }
 
 int klc_link_decode_reply(const uint8_t* msg, unsigned length, klc_link_reply* reply) {
-  KlcTlvRecord cmd{}, code{}, arg{};
+  KlTlvRecord cmd{}, code{}, arg{};
   bool haveCmd = false, haveCode = false, haveArg = false;
-  const bool wellFormed = walk(msg, length, CAT_CAMLINK_RSP, [&](const KlcTlvRecord& record) {
+  const bool wellFormed = walk(msg, length, CAT_CAMLINK_RSP, [&](const KlTlvRecord& record) {
     switch (record.type) {
       case TLV_CMD:
         return takeOnce(record, &cmd, &haveCmd);

@@ -9,6 +9,7 @@
 
 #include "camera_blocks.h"
 #include "camera_link.h"
+#include "camera_remote_api.h"
 #include "klcMsg.h"
 
 // The daemon fills the first three fields; the rest belongs to the library.
@@ -103,6 +104,24 @@ int klc_send_remote_api_for_response(klc_msg_q_context_t* ctx, int group, int id
                                      uint16_t* answerLength);
 int klc_send_remote_api_payload_response(klc_msg_q_context_t* ctx, int group, int id, const void* payload,
                                          uint16_t length, uint8_t** answer, uint16_t* answerLength);
+// The same calls for a named request of camera_remote_api.h.
+inline int klc_send_simple_remote_api(klc_msg_q_context_t* ctx, klc_remote_api api) {
+  return klc_send_simple_remote_api(ctx, klc_link_group(api), klc_link_id(api));
+}
+inline int klc_send_remote_api_payload(klc_msg_q_context_t* ctx, klc_remote_api api, const void* payload,
+                                       uint16_t length) {
+  return klc_send_remote_api_payload(ctx, klc_link_group(api), klc_link_id(api), payload, length);
+}
+inline int klc_send_remote_api_for_response(klc_msg_q_context_t* ctx, klc_remote_api api, uint8_t** answer,
+                                            uint16_t* answerLength) {
+  return klc_send_remote_api_for_response(ctx, klc_link_group(api), klc_link_id(api), answer, answerLength);
+}
+inline int klc_send_remote_api_payload_response(klc_msg_q_context_t* ctx, klc_remote_api api,
+                                                const void* payload, uint16_t length, uint8_t** answer,
+                                                uint16_t* answerLength) {
+  return klc_send_remote_api_payload_response(ctx, klc_link_group(api), klc_link_id(api), payload, length,
+                                              answer, answerLength);
+}
 // Accessory-port command of two characters; answer and answerLength may be null.
 int klc_send_auxpod_command(klc_msg_q_context_t* ctx, const char* code, const void* payload, uint16_t length,
                             uint8_t** answer, uint16_t* answerLength);

@@ -8,7 +8,7 @@
 #include "klErrno.h"
 #include "klLog.h"
 #include "klTlv.h"
-#include "tlv_reader.h"
+#include "klTlvReader.h"
 
 namespace {
 
@@ -196,8 +196,8 @@ MemStream& operator<<(MemStream& stream, const Msg& msg) {
 MemStream& operator>>(MemStream& stream, Msg& msg) {
   msg.clear();
   msg.mCategory = 0;
-  KlcTlvReader reader(stream.mBuffer, stream.mLength);
-  KlcTlvRecord record;
+  KlTlvReader reader(stream.mBuffer, stream.mLength);
+  KlTlvRecord record;
   while (reader.next(&record)) {
     if (msg.mParsedInUse == msg.mParsed.size())
       msg.mParsed.push_back(std::make_unique<MsgElement>(record.type));

@@ -82,7 +82,7 @@ constexpr FactoryValue kFactoryCommon[] = {
 };
 
 // Setting 91, the digital zoom, in the settings block.
-constexpr size_t kZoomSetting = 55;
+constexpr size_t kZoomSetting = offsetof(appc_setup_all_settings, digital_zoom);
 // The look-back setting (175) holds its first option where the model has it.
 constexpr unsigned kLookbackPlace = 175;
 constexpr int8_t kLookbackFactory = 2;

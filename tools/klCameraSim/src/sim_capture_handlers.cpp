@@ -7,10 +7,6 @@
 
 namespace {
 
-constexpr uint16_t kGroupMedia = 9;
-constexpr uint16_t kTagRecording = 12;
-constexpr uint16_t kGroupSystem = 8;
-constexpr uint16_t kExtendedStatus = 34;
 // Status place of the number of moments tagged during recordings (16 bits).
 constexpr unsigned kRecordingTags = 72;
 
@@ -75,6 +71,6 @@ void extendedStatus(SimCamera& camera, const klc_link_request&, SimReply& reply)
 
 void simAddCaptureHandlers(SimHandlerTable& table) {
   table.add(KLC_OP_APP_SHUTTER, shutter);
-  table.add(klc_link_key(kGroupMedia, kTagRecording), tagRecording);
-  table.add(klc_link_key(kGroupSystem, kExtendedStatus), extendedStatus);
+  table.add(REMOTE_MEDIA_TAG_RECORDING, tagRecording);
+  table.add(REMOTE_SYSTEM_EXTENDED_STATUS_GET, extendedStatus);
 }

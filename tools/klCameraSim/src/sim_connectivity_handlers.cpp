@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr uint16_t kGroupWifi = 6;
-constexpr uint16_t kBandSelect = 19;
 constexpr size_t kNetworkPayload = 128;
 constexpr unsigned kRecordSize = 127;
 constexpr uint8_t kMaxListed = 10;
@@ -186,7 +184,7 @@ void cancelPairing(SimCamera& camera, const klc_link_request&, SimReply& reply) 
 
 void simAddConnectivityHandlers(SimHandlerTable& table) {
   table.add(auxpodKey("AP"), accessPoint);
-  table.add(klc_link_key(kGroupWifi, kBandSelect), band);
+  table.add(REMOTE_WIFI_BAND_SELECT, band);
   table.add(auxpodKey("NI"), scan);
   table.add(auxpodKey("al"), list);
   table.add(auxpodKey("CQ"), save);

@@ -33,22 +33,22 @@ bool sendAll(int fd, const std::string& text) {
 
 }  // namespace
 
-SimFd simControlListen(const std::string& name) {
-  SimFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+UniqueFd simControlListen(const std::string& name) {
+  UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
   sockaddr_un address;
   const socklen_t length = abstractAddress(name, address);
   if (!fd.valid() || bind(fd.get(), reinterpret_cast<sockaddr*>(&address), length) != 0 ||
       listen(fd.get(), 8) != 0) {
-    return SimFd();
+    return UniqueFd();
   }
   return fd;
 }
 
-SimFd simControlConnect(const std::string& name) {
-  SimFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+UniqueFd simControlConnect(const std::string& name) {
+  UniqueFd fd(socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
   sockaddr_un address;
   const socklen_t length = abstractAddress(name, address);
-  if (!fd.valid() || connect(fd.get(), reinterpret_cast<sockaddr*>(&address), length) != 0) return SimFd();
+  if (!fd.valid() || connect(fd.get(), reinterpret_cast<sockaddr*>(&address), length) != 0) return UniqueFd();
   return fd;
 }
 
@@ -82,6 +82,6 @@ bool simControlExchange(int fd, const std::string& command, std::string& reply, 
 
 bool simControlRequest(const std::string& name, const std::string& command, std::string& reply,
                        int timeoutMs) {
-  SimFd fd = simControlConnect(name);
+  UniqueFd fd = simControlConnect(name);
   return fd.valid() && simControlExchange(fd.get(), command, reply, timeoutMs);
 }

@@ -3,16 +3,16 @@
 #pragma once
 #include <string>
 
-#include "sim_fd.h"
+#include "klUniqueFd.h"
 
 constexpr const char* SIM_CONTROL_NAME = "klCameraSim.ctl";
 constexpr unsigned SIM_CONTROL_LINE_MAX = 512;    // a command line
 constexpr unsigned SIM_CONTROL_REPLY_MAX = 8192;  // a reply line: a dump is long
 
 // Listens on the abstract name; an invalid descriptor when it is taken or cannot be bound.
-SimFd simControlListen(const std::string& name);
+UniqueFd simControlListen(const std::string& name);
 // Connects to a running simulator; an invalid descriptor when none listens there.
-SimFd simControlConnect(const std::string& name);
+UniqueFd simControlConnect(const std::string& name);
 // Sends one command line; false when the connection fails.
 bool simControlSend(int fd, const std::string& command);
 // Waits up to timeoutMs for one reply line (without its newline); false on failure or time-out.

@@ -5,7 +5,7 @@
 #include "KLCSIListener.h"
 #include "csi_message.h"
 #include "klTlv.h"
-#include "tlv_reader.h"
+#include "klTlvReader.h"
 
 namespace {
 
@@ -20,8 +20,8 @@ struct Request {
 
 // The code, the 32-bit words of the argument and the reply queue (its NUL dropped) of a request.
 bool parseRequest(const uint8_t* msg, unsigned length, Request& request) {
-  KlcTlvReader reader(msg, length);
-  KlcTlvRecord record;
+  KlTlvReader reader(msg, length);
+  KlTlvRecord record;
   bool argument = false;
   while (reader.headerValid() && reader.next(&record)) {
     const char* text = reinterpret_cast<const char*>(record.value);

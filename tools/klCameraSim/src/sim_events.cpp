@@ -10,9 +10,9 @@ namespace {
 // Appends the addresses and the end marker; the total length, or 0 when something did not fit.
 int finishMessage(uint8_t* msg, unsigned capacity, const char* source) {
   const unsigned sourceLength = unsigned(std::strlen(source));
-  const unsigned destinationLength = unsigned(std::strlen(SIM_DAEMON_QUEUE));
+  const unsigned destinationLength = unsigned(std::strlen(KLCONTROL_DAEMON_QUEUE));
   if (sourceLength == 0 || sntlv_add_bin(msg, capacity, TLV_SRC, sourceLength, source) == 0 ||
-      sntlv_add_bin(msg, capacity, TLV_DST, destinationLength, SIM_DAEMON_QUEUE) == 0 ||
+      sntlv_add_bin(msg, capacity, TLV_DST, destinationLength, KLCONTROL_DAEMON_QUEUE) == 0 ||
       sntlv_add_dat(msg, capacity, TLV_END, 0, 0) == 0) {
     return 0;
   }
@@ -51,7 +51,7 @@ int simBuildPresetUpdate(uint8_t* msg, unsigned capacity, uint8_t event, uint32_
 
 int simSendToDaemon(const uint8_t* msg, int length) {
   klMbox_t mbox;
-  if (klMbox_txopen(SIM_DAEMON_QUEUE, &mbox) != 0) return -1;
+  if (klMbox_txopen(KLCONTROL_DAEMON_QUEUE, &mbox) != 0) return -1;
   const int sent = klMbox_send(msg, length, &mbox);
   klMbox_close(&mbox);
   return sent == 0 ? 0 : -1;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-constexpr const char* SIM_DAEMON_QUEUE = "/to_klCtlD";
+#include "klcontrol_endpoints.h"
 
 // Builds a CAT_SYS_CMD request with the two-character code ("JS", "JR"); the daemon answers on
 // replyQueue. Returns the message length, or 0 when it does not fit.

@@ -7,33 +7,30 @@
 
 namespace {
 
-// Settings-block places of the values below (those with a setting id match the id table).
-constexpr unsigned kVideoIsoMax = 48;        // setting 13
-constexpr unsigned kVideoIsoMin = 49;        // setting 102
-constexpr unsigned kVideoShutter = 50;       // setting 145
-constexpr unsigned kVideoWhiteBalance = 51;  // setting 11
-constexpr unsigned kSurgeSpeed1x = 56;
-constexpr unsigned kSurgeSpeedRamp = 57;
-constexpr unsigned kSurgeSpeedRampActive = 58;
-constexpr unsigned kPhotoTimer = 82;         // setting 105
-constexpr unsigned kPhotoIsoMax = 83;        // setting 24
-constexpr unsigned kPhotoIsoMin = 84;        // setting 75
-constexpr unsigned kPhotoWhiteBalance = 85;  // setting 22
-constexpr unsigned kMultiIsoMax = 127;       // setting 37
-constexpr unsigned kMultiIsoMin = 128;       // setting 76
-constexpr unsigned kShortcutsFirst = 167;    // settings 129 to 132
-constexpr unsigned kShortcutsCount = 4;
+// Settings-block places of the values below.
+constexpr unsigned kVideoIsoMax = offsetof(appc_setup_all_settings, video_iso_max);
+constexpr unsigned kVideoIsoMin = offsetof(appc_setup_all_settings, video_iso_min);
+constexpr unsigned kVideoShutter = offsetof(appc_setup_all_settings, video_shutter);
+constexpr unsigned kVideoWhiteBalance = offsetof(appc_setup_all_settings, video_white_balance);
+constexpr unsigned kSurgeSpeed1x = offsetof(appc_setup_all_settings, surge_speed_1x);
+constexpr unsigned kSurgeSpeedRamp = offsetof(appc_setup_all_settings, surge_speed_ramp);
+constexpr unsigned kSurgeSpeedRampActive = offsetof(appc_setup_all_settings, surge_speed_ramp_active);
+constexpr unsigned kPhotoTimer = offsetof(appc_setup_all_settings, photo_timer);
+constexpr unsigned kPhotoIsoMax = offsetof(appc_setup_all_settings, photo_iso_max);
+constexpr unsigned kPhotoIsoMin = offsetof(appc_setup_all_settings, photo_iso_min);
+constexpr unsigned kPhotoWhiteBalance = offsetof(appc_setup_all_settings, photo_white_balance);
+constexpr unsigned kMultiIsoMax = offsetof(appc_setup_all_settings, multishot_iso_max);
+constexpr unsigned kMultiIsoMin = offsetof(appc_setup_all_settings, multishot_iso_min);
+constexpr unsigned kShortcutsFirst = offsetof(appc_setup_all_settings, onscreen_controls);
+constexpr unsigned kShortcutsCount = sizeof(appc_setup_all_settings::onscreen_controls);
 
-constexpr uint16_t kGroupSettings = 7;
-constexpr uint16_t kSettingsForward = 27;
 constexpr int32_t kMaxSurgeRamp = 7;
 
 // One manual-exposure family: where its limits live, how its ISO values are numbered, and the
 // values a reset restores (ISO 1600 down to ISO 100, automatic white balance and shutter).
 struct ExposureFamily {
-  uint16_t libraryGroup;
-  uint16_t remoteGroup;
-  uint16_t remoteResetId;
+  klc_link_op libraryReset;  // its group also holds the family's ISO limit operations
+  klc_remote_api remoteReset;
   unsigned isoMax;
   unsigned isoMin;
   int (*isoNumber)(int value);
@@ -43,21 +40,34 @@ struct ExposureFamily {
 };
 
 const ExposureFamily kFamilies[] = {
-    {0x102,
-     2,
-     26,
+    {KLC_OP_VIDEO_VANTIX_RESET,
+     REMOTE_VIDEO_VANTIX_RESET,
      kVideoIsoMax,
      kVideoIsoMin,
      klc_video_vantix_iso_number,
      1,
      8,
      {kVideoShutter, kVideoWhiteBalance}},
-    {0x103, 3, 22, kPhotoIsoMax, kPhotoIsoMin, klc_photo_vantix_iso_number, 4, 3, {kPhotoWhiteBalance, 0}},
-    {0x104, 4, 26, kMultiIsoMax, kMultiIsoMin, klc_photo_vantix_iso_number, 4, 3, {0, 0}},
+    {KLC_OP_PHOTO_VANTIX_RESET,
+     REMOTE_PHOTO_VANTIX_RESET,
+     kPhotoIsoMax,
+     kPhotoIsoMin,
+     klc_photo_vantix_iso_number,
+     4,
+     3,
+     {kPhotoWhiteBalance, 0}},
+    {KLC_OP_MULTISHOT_VANTIX_RESET,
+     REMOTE_MULTISHOT_VANTIX_RESET,
+     kMultiIsoMax,
+     kMultiIsoMin,
+     klc_photo_vantix_iso_number,
+     4,
+     3,
+     {0, 0}},
 };
 
-// Library ids within a family's group (camera_link.h).
-enum : uint16_t { kReset = 1, kIsoGet = 2, kIsoSet = 3, kIsoMinGet = 4, kIsoMinSet = 5 };
+// Library ids of the ISO limits within a family's group (camera_link.h).
+enum : uint16_t { kIsoGet = 2, kIsoSet = 3, kIsoMinGet = 4, kIsoMinSet = 5 };
 
 void setSetting(SimCamera& camera, unsigned offset, int64_t value) {
   camera.write(SimBlock::SETTINGS, offset, 1, value);
@@ -65,7 +75,9 @@ void setSetting(SimCamera& camera, unsigned offset, int64_t value) {
 
 const ExposureFamily* familyOfGroup(uint16_t group) {
   for (const ExposureFamily& family : kFamilies) {
-    if (family.libraryGroup == group || family.remoteGroup == group) return &family;
+    if (klc_link_group(family.libraryReset) == group || klc_link_group(family.remoteReset) == group) {
+      return &family;
+    }
   }
   return nullptr;
 }
@@ -155,10 +167,10 @@ void settingsForward(SimCamera& camera, const klc_link_request& request, SimRepl
 
 void simAddExposureHandlers(SimHandlerTable& table) {
   for (const ExposureFamily& family : kFamilies) {
-    table.add(klc_link_key(family.remoteGroup, family.remoteResetId), resetExposure);
-    table.add(klc_link_key(family.libraryGroup, kReset), resetExposure);
+    table.add(family.remoteReset, resetExposure);
+    table.add(family.libraryReset, resetExposure);
     for (uint16_t id : {kIsoGet, kIsoSet, kIsoMinGet, kIsoMinSet}) {
-      table.add(klc_link_key(family.libraryGroup, id), isoLimit);
+      table.add(klc_link_key(klc_link_group(family.libraryReset), id), isoLimit);
     }
   }
   table.add(KLC_OP_VIDEO_SET_SURGE_SPEED_1X, surgeSpeed1x);
@@ -166,5 +178,5 @@ void simAddExposureHandlers(SimHandlerTable& table) {
   table.add(KLC_OP_VIDEO_SET_SURGE_SPEED_RAMP_ACTIVE, surgeSpeedRampActive);
   table.add(KLC_OP_APP_SET_CAPTURE_DELAY, captureDelay);
   table.add(KLC_OP_PRESET_ONSCREEN_SHORTCUTS_RESET, shortcutsReset);
-  table.add(klc_link_key(kGroupSettings, kSettingsForward), settingsForward);
+  table.add(REMOTE_SETTINGS_FORWARD, settingsForward);
 }

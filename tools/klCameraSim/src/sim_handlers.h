@@ -4,7 +4,7 @@
 #include <map>
 #include <vector>
 
-#include "camera_link.h"
+#include "camera_remote_api.h"
 #include "sim_camera.h"
 
 // What the camera answers to one request, before any injected fault.

@@ -89,11 +89,11 @@ struct DaemonQueue {
     mq_attr attr{};
     attr.mq_maxmsg = 5;
     attr.mq_msgsize = KLMSG_MAX;
-    mqd = mq_open(SIM_DAEMON_QUEUE, O_RDONLY | O_CREAT, 0664, &attr);
+    mqd = mq_open(KLCONTROL_DAEMON_QUEUE, O_RDONLY | O_CREAT, 0664, &attr);
   }
   ~DaemonQueue() {
     mq_close(mqd);
-    mq_unlink(SIM_DAEMON_QUEUE);
+    mq_unlink(KLCONTROL_DAEMON_QUEUE);
   }
   int receive(uint8_t* msg) {
     timespec deadline{};
@@ -204,7 +204,7 @@ TEST_F(SimLinkTest, MalformedRequestIsIgnoredAndTheNextOneAnswered) {
 TEST_F(SimLinkTest, SuspendIsAnsweredInPlaceByTheDaemon) {
   start();
   DaemonQueue daemon;
-  SimFd control = simControlConnect(SIM_CONTROL_NAME);
+  UniqueFd control = simControlConnect(SIM_CONTROL_NAME);
   ASSERT_TRUE(simControlSend(control.get(), "event JS"));
   uint8_t msg[KLMSG_MAX];
   const int length = daemon.receive(msg);
@@ -213,7 +213,7 @@ TEST_F(SimLinkTest, SuspendIsAnsweredInPlaceByTheDaemon) {
   EXPECT_EQ(tlv_validate(msg), 0);
   EXPECT_EQ(msg[3], CAT_SYS_CMD);
   EXPECT_EQ(valueText(msg, TLV_CMD), "JS");
-  EXPECT_EQ(valueText(msg, TLV_DST), SIM_DAEMON_QUEUE);
+  EXPECT_EQ(valueText(msg, TLV_DST), KLCONTROL_DAEMON_QUEUE);
   const std::string replyQueue = valueText(msg, TLV_SRC);
   // The daemon's in-place answer: category + 1, addresses swapped, RSPARG {0}, a new end.
   sntlv_remove(msg, KLMSG_MAX, TLV_END);

@@ -6,15 +6,6 @@
 
 namespace {
 
-constexpr uint16_t kGroupStream = 10;
-constexpr uint16_t kStreamOrientation = 14;
-constexpr uint16_t kGroupLiveview = 13;
-constexpr uint16_t kSelectPoint = 0;
-constexpr uint16_t kClearPoint = 2;
-constexpr uint16_t kGroupVoice = 15;
-constexpr uint16_t kGroupPresets = 17;
-constexpr uint16_t kMixPreset = 25;
-
 constexpr int8_t kUpsideDown = 2;
 constexpr uint8_t kMaxCoordinate = 100;
 constexpr int kMultiShotGroup = 2;
@@ -125,11 +116,15 @@ void mixPreset(SimCamera& camera, const klc_link_request&, SimReply& reply) {
 }  // namespace
 
 void simAddLiveviewHandlers(SimHandlerTable& table) {
-  table.add(klc_link_key(kGroupStream, kStreamOrientation), streamOrientation);
-  table.add(klc_link_key(kGroupLiveview, kSelectPoint), selectPoint);
-  table.add(klc_link_key(kGroupLiveview, kClearPoint), clearPoint);
-  for (uint16_t id : {0, 1, 2, 3, 4, 5, 6, 10}) table.add(klc_link_key(kGroupVoice, id), voice);
-  table.add(klc_link_key(kGroupVoice, 9), voiceMode);
+  table.add(REMOTE_STREAM_ORIENTATION_GET, streamOrientation);
+  table.add(REMOTE_LIVEVIEW_SELECT_POINT, selectPoint);
+  table.add(REMOTE_LIVEVIEW_CLEAR_POINT, clearPoint);
+  for (klc_remote_api api : {REMOTE_VOICE_PHOTO_TAKE, REMOTE_VOICE_VIDEO_START, REMOTE_VOICE_VIDEO_STOP,
+                             REMOTE_VOICE_TIMELAPSE_START, REMOTE_VOICE_TIMELAPSE_STOP,
+                             REMOTE_VOICE_BURST_TAKE, REMOTE_VOICE_TAG, REMOTE_VOICE_EDIT_MY_STORY}) {
+    table.add(api, voice);
+  }
+  table.add(REMOTE_VOICE_MODE, voiceMode);
   table.add(KLC_OP_SYSTEM_SET_BUTTON, button);
-  table.add(klc_link_key(kGroupPresets, kMixPreset), mixPreset);
+  table.add(REMOTE_PRESET_MIX_GET, mixPreset);
 }

@@ -8,10 +8,6 @@
 
 namespace {
 
-constexpr uint16_t kGroupMedia = 9;
-constexpr uint16_t kDeleteLast = 9;
-constexpr uint16_t kDeleteAll = 10;
-constexpr uint16_t kDeleteListResult = 23;
 constexpr int8_t kCardMissing = 2;
 
 std::string nameFrom(const uint8_t* bytes, unsigned length) {
@@ -86,7 +82,7 @@ void simAddMediaHandlers(SimHandlerTable& table) {
   table.add(KLC_OP_STORAGE_DELETE_FILE, deleteFile);
   table.add(KLC_OP_STORAGE_DELETE_GROUP, deleteGroup);
   table.add(KLC_OP_STORAGE_DELETE_LIST, deleteList);
-  table.add(klc_link_key(kGroupMedia, kDeleteLast), deleteLast);
-  table.add(klc_link_key(kGroupMedia, kDeleteAll), deleteAll);
-  table.add(klc_link_key(kGroupMedia, kDeleteListResult), deleteListResult);
+  table.add(REMOTE_MEDIA_DELETE_LAST, deleteLast);
+  table.add(REMOTE_MEDIA_DELETE_ALL, deleteAll);
+  table.add(REMOTE_MEDIA_DELETE_LIST_RESULT, deleteListResult);
 }

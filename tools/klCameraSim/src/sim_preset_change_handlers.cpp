@@ -7,16 +7,6 @@
 
 namespace {
 
-constexpr uint16_t kGroupPresets = 17;
-constexpr uint16_t kGroupList = 0;
-constexpr uint16_t kCreate = 3;
-constexpr uint16_t kRemove = 4;
-constexpr uint16_t kSetOrder = 5;
-constexpr uint16_t kRequest9 = 9;
-constexpr uint16_t kFactoryReset = 13;
-constexpr uint16_t kSetTitleIcon = 15;
-constexpr uint16_t kSetFlatMode = 23;
-
 #pragma pack(push, 1)
 struct CreateRecord {
   uint8_t group;
@@ -114,13 +104,13 @@ void setFlatMode(SimCamera& camera, const klc_link_request& request, SimReply& r
 }  // namespace
 
 void simAddPresetChangeHandlers(SimHandlerTable& table) {
-  table.add(klc_link_key(kGroupPresets, kGroupList), groupList);
-  table.add(klc_link_key(kGroupPresets, kCreate), create);
-  table.add(klc_link_key(kGroupPresets, kRemove), remove);
-  table.add(klc_link_key(kGroupPresets, kSetOrder), setOrder);
-  table.add(klc_link_key(kGroupPresets, kRequest9), accept);
-  table.add(klc_link_key(kGroupPresets, kFactoryReset), factoryReset);
-  table.add(klc_link_key(kGroupPresets, kSetTitleIcon), setTitleIcon);
-  table.add(klc_link_key(kGroupPresets, kSetFlatMode), setFlatMode);
-  table.add(klc_link_key(5, 28), accept);
+  table.add(REMOTE_PRESET_GROUP_LIST, groupList);
+  table.add(REMOTE_PRESET_CUSTOM_CREATE, create);
+  table.add(REMOTE_PRESET_CUSTOM_REMOVE, remove);
+  table.add(REMOTE_PRESET_SET_ORDER, setOrder);
+  table.add(REMOTE_PRESET_REQUEST_9, accept);
+  table.add(REMOTE_PRESET_FACTORY_RESET, factoryReset);
+  table.add(REMOTE_PRESET_SET_TITLE_ICON, setTitleIcon);
+  table.add(REMOTE_PRESET_SET_FLATMODE, setFlatMode);
+  table.add(REMOTE_QUERY_5_28, accept);
 }

@@ -15,7 +15,7 @@ namespace {
 void sendWithoutWaiting(uint8_t code, uint32_t id) {
   uint8_t msg[KLMSG_MAX];
   const int length = simBuildPresetUpdate(msg, sizeof msg, code, id, SIM_EVENT_QUEUE);
-  const mqd_t queue = length > 0 ? mq_open(SIM_DAEMON_QUEUE, O_WRONLY | O_NONBLOCK) : mqd_t(-1);
+  const mqd_t queue = length > 0 ? mq_open(KLCONTROL_DAEMON_QUEUE, O_WRONLY | O_NONBLOCK) : mqd_t(-1);
   const bool sent =
       queue != mqd_t(-1) && mq_send(queue, reinterpret_cast<const char*>(msg), size_t(length), 0) == 0;
   if (queue != mqd_t(-1)) mq_close(queue);

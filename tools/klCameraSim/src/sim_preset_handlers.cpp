@@ -6,12 +6,6 @@
 
 namespace {
 
-constexpr uint16_t kGroupPresets = 17;
-constexpr uint16_t kListIds = 1;
-constexpr uint16_t kGetInfo = 2;
-constexpr uint16_t kEditStart = 8;
-constexpr uint16_t kEditEnd = 10;
-constexpr uint16_t kLoad = 12;
 // One count byte heads the id list, so a group never lists more.
 constexpr size_t kMaxListed = 255;
 
@@ -66,9 +60,9 @@ void load(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
 }  // namespace
 
 void simAddPresetHandlers(SimHandlerTable& table) {
-  table.add(klc_link_key(kGroupPresets, kListIds), listIds);
-  table.add(klc_link_key(kGroupPresets, kGetInfo), getInfo);
-  table.add(klc_link_key(kGroupPresets, kEditStart), editStart);
-  table.add(klc_link_key(kGroupPresets, kEditEnd), editEnd);
-  table.add(klc_link_key(kGroupPresets, kLoad), load);
+  table.add(REMOTE_PRESET_LIST_IDS, listIds);
+  table.add(REMOTE_PRESET_GET_INFO, getInfo);
+  table.add(REMOTE_PRESET_EDIT_START, editStart);
+  table.add(REMOTE_PRESET_EDIT_END, editEnd);
+  table.add(REMOTE_PRESET_LOAD, load);
 }

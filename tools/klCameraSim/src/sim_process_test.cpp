@@ -2,17 +2,17 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <mqueue.h>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
+#include <sys/wait.h>
 
-#include <chrono>
+#include <memory>
 
-#include "child_process.h"
 #include "klCtrlD.h"
 #include "kl_test_namespace.h"
 #include "sim_control_socket.h"
 #include "sim_simulator.h"
+#include "test_process.h"
+#include "wait_until.h"
 
 namespace {
 
@@ -23,39 +23,25 @@ class SimProcessTest : public ::testing::Test {
   // Starts the program and waits until its control socket answers.
   void start(std::vector<std::string> args) {
     args.insert(args.begin(), KL_CAMERA_SIM_PATH);
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(&arg[0]);
-    argv.push_back(nullptr);
-    ASSERT_EQ(posix_spawn(&pid, KL_CAMERA_SIM_PATH, nullptr, nullptr, argv.data(), environ), 0);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    sim = std::make_unique<TestProcess>(args);
     std::string reply;
-    while (!simControlRequest(SIM_CONTROL_NAME, "ping", reply, 200) &&
-           std::chrono::steady_clock::now() < deadline) {
-      poll(nullptr, 0, 5);  // back off between attempts
-    }
+    EXPECT_TRUE(waitUntil([&] { return simControlRequest(SIM_CONTROL_NAME, "ping", reply, 200); }));
     ASSERT_EQ(reply, "ok");
   }
 
-  // Stops the program with the signal; its exit status.
-  int stop(int signal) {
-    kill(pid, signal);
-    int status = -1;
-    waitpid(pid, &status, 0);
-    pid = -1;
-    return status;
-  }
-
-  void TearDown() override {
-    if (pid > 0) stop(SIGKILL);
-  }
-
-  pid_t pid = -1;
+  std::unique_ptr<TestProcess> sim;
 };
 
-ChildResult runControl(const char* word1, const char* word2 = nullptr, const char* word3 = nullptr) {
-  return run_in_child([&] {
-    execl(KL_CAMERA_SIM_PATH, KL_CAMERA_SIM_PATH, "ctl", word1, word2, word3, static_cast<char*>(nullptr));
-  });
+// The program with the words, to its end.
+E2eRun runSim(const std::vector<std::string>& words) {
+  std::vector<std::string> argv{KL_CAMERA_SIM_PATH};
+  argv.insert(argv.end(), words.begin(), words.end());
+  return e2eRun(argv, 10000);
+}
+
+E2eRun runControl(std::vector<std::string> words) {
+  words.insert(words.begin(), "ctl");
+  return runSim(words);
 }
 
 TEST_F(SimProcessTest, ServesTheModelOfItsOptionAndIsDrivenFromTheCommandLine) {
@@ -69,14 +55,14 @@ TEST_F(SimProcessTest, ServesTheModelOfItsOptionAndIsDrivenFromTheCommandLine) {
   EXPECT_EQ(klc_state_get_model_number(&ctx, &model), 0);
   EXPECT_EQ(model, 55);
 
-  const ChildResult set = runControl("set", "status.busy", "1");
-  EXPECT_EQ(set.output, "ok\n");
-  EXPECT_EQ(WEXITSTATUS(set.status), 0);
-  const ChildResult bad = runControl("launch");
-  EXPECT_EQ(bad.output, "error unknown command launch\n");
-  EXPECT_EQ(WEXITSTATUS(bad.status), 1);
-  const ChildResult count = runControl("count", "0x100/1");
-  EXPECT_EQ(count.output, "ok 1\n");
+  const E2eRun set = runControl({"set", "status.busy", "1"});
+  EXPECT_EQ(set.out, "ok\n");
+  EXPECT_EQ(set.status, 0);
+  const E2eRun bad = runControl({"launch"});
+  EXPECT_EQ(bad.out, "error unknown command launch\n");
+  EXPECT_EQ(bad.status, 1);
+  const E2eRun count = runControl({"count", "0x100/1"});
+  EXPECT_EQ(count.out, "ok 1\n");
   mq_close(ctx.klnet_mqd);
   mq_close(ctx.reply_mqd);
   mq_unlink(ctx.reply_queue_name);
@@ -85,7 +71,7 @@ TEST_F(SimProcessTest, ServesTheModelOfItsOptionAndIsDrivenFromTheCommandLine) {
 TEST_F(SimProcessTest, SignalEndsItCleanlyAndRemovesTheLinkQueue) {
   for (int signal : {SIGTERM, SIGINT}) {
     start({"--fast"});
-    const int status = stop(signal);
+    const int status = sim->stop(signal, 5000);
     EXPECT_TRUE(WIFEXITED(status)) << signal;
     EXPECT_EQ(WEXITSTATUS(status), 0) << signal;
     EXPECT_EQ(mq_open(SIM_LINK_QUEUE, O_WRONLY), mqd_t(-1)) << signal;
@@ -95,25 +81,18 @@ TEST_F(SimProcessTest, SignalEndsItCleanlyAndRemovesTheLinkQueue) {
 
 TEST_F(SimProcessTest, SecondSimulatorRefusesToStartAndLeavesTheFirstServing) {
   start({"--fast"});
-  const ChildResult second =
-      run_in_child([] { execl(KL_CAMERA_SIM_PATH, KL_CAMERA_SIM_PATH, static_cast<char*>(nullptr)); });
-  EXPECT_EQ(WEXITSTATUS(second.status), 1);
+  EXPECT_EQ(runSim({}).status, 1);
   const mqd_t link = mq_open(SIM_LINK_QUEUE, O_WRONLY);
   EXPECT_NE(link, mqd_t(-1));
   mq_close(link);
-  EXPECT_EQ(runControl("ping").output, "ok\n");
+  EXPECT_EQ(runControl({"ping"}).out, "ok\n");
 }
 
 TEST_F(SimProcessTest, BadOptionsAndBadStateFilesStopTheStart) {
-  const char* const cases[][3] = {{"--model", "0", nullptr},
-                                  {"--state", "/nonexistent/state", nullptr},
-                                  {"--colour", nullptr, nullptr},
-                                  {"ctl", nullptr, nullptr}};
+  const std::vector<std::string> cases[] = {
+      {"--model", "0"}, {"--state", "/nonexistent/state"}, {"--colour"}, {"ctl"}};
   for (const auto& args : cases) {
-    const ChildResult result = run_in_child([&] {
-      execl(KL_CAMERA_SIM_PATH, KL_CAMERA_SIM_PATH, args[0], args[1], args[2], static_cast<char*>(nullptr));
-    });
-    EXPECT_NE(WEXITSTATUS(result.status), 0) << args[0];
+    EXPECT_GT(runSim(args).status, 0) << args[0];  // ended by itself, with a failure
   }
   EXPECT_EQ(mq_open(SIM_LINK_QUEUE, O_WRONLY), mqd_t(-1));
 }

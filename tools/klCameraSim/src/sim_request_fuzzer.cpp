@@ -3,12 +3,13 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "CameraFactory.h"
 #include "camera_link.h"
 #include "sim_request_router.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // One camera for the whole run: state left by earlier inputs is part of what gets explored.
-  static SimCamera camera(57);
+  static SimCamera camera(CAMERA_DEFAULT_MODEL);
   static SimRequestRouter router(camera);
   if (size > KLMSG_MAX) return 0;
   SimOutcome outcome;

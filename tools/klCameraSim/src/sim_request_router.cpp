@@ -8,13 +8,9 @@ namespace {
 // What a camera asleep or off still answers: the reads the daemon makes at start and resume, and the
 // power request itself.
 constexpr uint32_t kAnsweredAsleep[] = {
-    KLC_OP_STATE_GET_MODEL_NUMBER,
-    KLC_OP_STATE_SELECT_PROTOCOL_ADAPTER,
-    KLC_OP_SYSTEM_GET_LENSES,
-    KLC_OP_SYSTEM_GET_LENS_TYPE,
-    KLC_OP_SYSTEM_GET_POWER_PROFILE,
-    KLC_OP_SETUP_GET_ORIENTATION,
-    klc_link_key(8, 2),
+    KLC_OP_STATE_GET_MODEL_NUMBER, KLC_OP_STATE_SELECT_PROTOCOL_ADAPTER, KLC_OP_SYSTEM_GET_LENSES,
+    KLC_OP_SYSTEM_GET_LENS_TYPE,   KLC_OP_SYSTEM_GET_POWER_PROFILE,      KLC_OP_SETUP_GET_ORIENTATION,
+    REMOTE_SYSTEM_POWER,
 };
 
 bool needsCameraAwake(uint32_t key) {
@@ -27,7 +23,12 @@ bool needsCameraAwake(uint32_t key) {
 }  // namespace
 
 bool SimRequestRouter::handle(const uint8_t* msg, unsigned length, SimOutcome& outcome) {
-  outcome = SimOutcome{};
+  // Cleared, not replaced: the buffers keep their capacity from one request to the next.
+  outcome.send = false;
+  outcome.replyQueue.clear();
+  outcome.message.clear();
+  outcome.copies = 1;
+  outcome.delayMs = 0;
   klc_link_request request{};
   if (klc_link_decode_request(msg, length, &request) != 0) {
     ++mMalformed;
@@ -45,7 +46,9 @@ bool SimRequestRouter::handle(const uint8_t* msg, unsigned length, SimOutcome& o
   const bool refused =
       asleep ||
       (faulted && (fault.kind == SimFaultKind::ERROR_STATUS || fault.kind == SimFaultKind::NAK_OFF));
-  SimReply reply;
+  SimReply& reply = mReply;
+  reply.status = KL_OK;
+  reply.answer.clear();
   if (asleep) reply.answer.assign(1, KLC_LINK_NAK_OFF);
   if (!refused) {
     const SimHandler handler = mHandlers.find(key);
@@ -60,12 +63,12 @@ bool SimRequestRouter::handle(const uint8_t* msg, unsigned length, SimOutcome& o
 
   klc_link_header replyHeader = header;
   if (faulted && fault.kind == SimFaultKind::WRONG_SEQUENCE) ++replyHeader.seq;
-  outcome.message.resize(KLMSG_MAX);
-  const int size = klc_link_encode_reply(outcome.message.data(), KLMSG_MAX, replyHeader, reply.status,
+  uint8_t encoded[KLMSG_MAX];
+  const int size = klc_link_encode_reply(encoded, sizeof encoded, replyHeader, reply.status,
                                          reply.answer.data(), uint16_t(reply.answer.size()));
   if (size <= 0) return true;
-  outcome.message.resize(unsigned(size));
-  outcome.replyQueue = request.replyQueue;
+  outcome.message.assign(encoded, encoded + size);
+  outcome.replyQueue.assign(request.replyQueue);
   outcome.send = true;
   if (faulted) applyToMessage(fault, outcome);
   return true;

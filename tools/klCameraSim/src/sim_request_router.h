@@ -25,6 +25,7 @@ class SimRequestRouter {
   explicit SimRequestRouter(SimCamera& camera) : mCamera(camera) {}
 
   // Handles exactly length received bytes. False for a malformed request, which is only counted.
+  // Reusing one outcome for every request spares the allocations of its buffers.
   bool handle(const uint8_t* msg, unsigned length, SimOutcome& outcome);
 
   SimFaultPlan& faults() { return mFaults; }
@@ -46,6 +47,7 @@ class SimRequestRouter {
 
   SimCamera& mCamera;
   SimHandlerTable mHandlers;
+  SimReply mReply;  // reused, so a handler's answer grows into capacity it had before
   SimFaultPlan mFaults;
   std::map<uint32_t, unsigned> mCounts;
   std::map<uint32_t, std::vector<uint8_t>> mLastPayloads;

@@ -12,26 +12,22 @@
 
 namespace {
 
-constexpr unsigned kVideoFps = 44;
-constexpr unsigned kVideoShutter = 50;
-constexpr unsigned kOnscreenFirst = 167;   // controls 0..3 at 167..170 (settings 129 to 132)
-constexpr unsigned kShortcutsFirst = 169;  // where a model without controls numbers its shortcuts 0, 1
+constexpr unsigned kVideoFps = offsetof(appc_setup_all_settings, video_fps);
+constexpr unsigned kVideoShutter = offsetof(appc_setup_all_settings, video_shutter);
+constexpr unsigned kOnscreenFirst = offsetof(appc_setup_all_settings, onscreen_controls);
+// Where a model without controls numbers its shortcuts 0, 1.
+constexpr unsigned kShortcutsFirst = kOnscreenFirst + 2;
 constexpr int32_t kOnscreenControls = 4;
 constexpr int32_t kShortcutsOnly = 2;
 constexpr int32_t kOnscreenMaximum = 31;
-constexpr unsigned kAudioOption = 172;  // setting 149
-constexpr unsigned kMicOption = 173;    // setting 164
-constexpr unsigned kLookback = 175;     // setting 167
+constexpr unsigned kAudioOption = offsetof(appc_setup_all_settings, audio_option);
+constexpr unsigned kMicOption = offsetof(appc_setup_all_settings, mic_option);
+constexpr unsigned kLookback = offsetof(appc_setup_all_settings, lookback);
 constexpr uint8_t kLookbackExit = 4;
 constexpr uint8_t kOptionMaximum = 2;
 // Frame-rate values below this are too fast for a manual shutter.
 constexpr int8_t kSlowestFastFps = 5;
 constexpr uint32_t kSignedFlag = 1;
-
-constexpr uint16_t kGroupCapture = 2;
-constexpr uint16_t kLookbackExitId = 90;
-constexpr uint16_t kGroupSystem = 8;
-constexpr uint16_t kCalFileName = 35;
 
 bool fitsRow(int64_t value, uint32_t width, bool isSigned) {
   const int64_t span = int64_t(1) << (8 * width);
@@ -125,6 +121,6 @@ void simAddSettingsHandlers(SimHandlerTable& table) {
   table.add(KLC_OP_SETTINGS_SET_ONSCREEN_CONTROL, onscreenControl);
   table.add(KLC_OP_AUDIO_SET_AUDIO_OPTION, audioOption);
   table.add(KLC_OP_AUDIO_SET_MIC_OPTION, micOption);
-  table.add(klc_link_key(kGroupCapture, kLookbackExitId), lookbackExit);
-  table.add(klc_link_key(kGroupSystem, kCalFileName), calFileName);
+  table.add(REMOTE_LOOKBACK_EXIT, lookbackExit);
+  table.add(REMOTE_SYSTEM_CAL_FILE_NAME_GET, calFileName);
 }

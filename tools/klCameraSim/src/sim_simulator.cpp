@@ -93,28 +93,32 @@ void SimSimulator::requestStop() {
 }
 
 int SimSimulator::pollTimeoutMs() const {
-  std::vector<std::chrono::steady_clock::time_point> deadlines;
-  if (mPending.active) deadlines.push_back(mPending.deadline);
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point now = Clock::now();
+  Clock::time_point first = Clock::time_point::max();
+  if (mPending.active) first = std::min(first, mPending.deadline);
   // A running transcode job moves on each second while the camera follows the clock.
-  if (mDrift.running() && mCamera.transcodes().running()) {
-    deadlines.push_back(std::chrono::steady_clock::now() + std::chrono::seconds(1));
-  }
-  for (const LateReply& late : mLateReplies) deadlines.push_back(late.due);
-  if (deadlines.empty()) return -1;
-  const auto first = *std::min_element(deadlines.begin(), deadlines.end());
-  const auto left =
-      std::chrono::duration_cast<std::chrono::milliseconds>(first - std::chrono::steady_clock::now());
+  if (mDrift.running() && mCamera.transcodes().running())
+    first = std::min(first, now + std::chrono::seconds(1));
+  for (const LateReply& late : mLateReplies) first = std::min(first, late.due);
+  if (first == Clock::time_point::max()) return -1;
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(first - now);
   return left.count() > 0 ? int(left.count()) + 1 : 0;
+}
+
+void SimSimulator::fillPollSet() {
+  // Refilled in place: the set keeps its capacity, so a wake-up allocates nothing.
+  mPollSet.clear();
+  for (int fd : {mStop.get(), int(mLink.mqd), int(mEvents.mqd), mListen.get(), int(mCsiQueue.mqd)}) {
+    mPollSet.push_back({fd, POLLIN, 0});
+  }
+  for (const Client& client : mClients) mPollSet.push_back({client.fd.get(), POLLIN, 0});
 }
 
 int SimSimulator::run() {
   for (;;) {
-    std::vector<pollfd> fds = {{mStop.get(), POLLIN, 0},
-                               {mLink.mqd, POLLIN, 0},
-                               {mEvents.mqd, POLLIN, 0},
-                               {mListen.get(), POLLIN, 0},
-                               {mCsiQueue.mqd, POLLIN, 0}};
-    for (const Client& client : mClients) fds.push_back({client.fd.get(), POLLIN, 0});
+    fillPollSet();
+    std::vector<pollfd>& fds = mPollSet;
     if (poll(fds.data(), fds.size(), pollTimeoutMs()) < 0 && errno != EINTR) {
       simLog("poll failed: %s", std::strerror(errno));
       break;
@@ -145,7 +149,7 @@ void SimSimulator::serveRequest() {
   uint8_t msg[KLMSG_MAX];
   const ssize_t length = mq_receive(mLink.mqd, reinterpret_cast<char*>(msg), sizeof msg, nullptr);
   if (length < 0) return;
-  SimOutcome outcome;
+  SimOutcome& outcome = mOutcome;
   const uint8_t powerBefore = mCamera.system().power_state;
   if (!mRouter.handle(msg, unsigned(length), outcome)) {
     simLog("ignored a malformed request of %zd bytes", length);
@@ -167,7 +171,7 @@ void SimSimulator::serveRequest() {
 void SimSimulator::sendReply(const std::string& queue, const std::vector<uint8_t>& message) {
   // Without blocking, a full reply queue drops the answer in the send itself: the same as checking
   // the queue first, one system call fewer per request.
-  const SimFd reply(mq_open(queue.c_str(), O_WRONLY | O_NONBLOCK));
+  const UniqueFd reply(mq_open(queue.c_str(), O_WRONLY | O_NONBLOCK));
   if (!reply.valid()) {
     simLog("reply queue %s is gone", queue.c_str());
     return;
@@ -235,7 +239,7 @@ std::string SimSimulator::startSystemEvent(const std::string& code, unsigned cli
   uint8_t msg[KLMSG_MAX];
   const int length = simBuildSystemEvent(msg, sizeof msg, code.c_str(), SIM_EVENT_QUEUE);
   if (length <= 0 || simSendToDaemon(msg, length) != 0)
-    return "error cannot send to " + std::string(SIM_DAEMON_QUEUE);
+    return "error cannot send to " + std::string(KLCONTROL_DAEMON_QUEUE);
   mPending.active = true;
   mPending.client = client;
   mPending.code = code;
@@ -279,7 +283,7 @@ void SimSimulator::finishPendingEvent(const std::string& reply) {
 }
 
 void SimSimulator::acceptClient() {
-  SimFd fd(accept4(mListen.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+  UniqueFd fd(accept4(mListen.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
   if (!fd.valid()) return;
   if (mClients.size() >= kMaxClients) {
     simLog("refused a control client: %zu are connected", mClients.size());

@@ -1,25 +1,28 @@
 // The simulator process in one object: the camera link queue, the daemon events and the control
 // socket, served by one thread with poll, so no state is ever shared between threads.
 #pragma once
+#include <poll.h>
+
 #include <chrono>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "CameraFactory.h"
 #include "klMbox.h"
+#include "klUniqueFd.h"
 #include "sim_camera.h"
 #include "sim_csi_service.h"
 #include "sim_drift.h"
-#include "sim_fd.h"
 #include "sim_request_router.h"
 
-constexpr const char* SIM_LINK_QUEUE = "/to_klnet";
+constexpr const char* SIM_LINK_QUEUE = KLC_LINK_CAMERA_QUEUE;
 constexpr const char* SIM_EVENT_QUEUE = "/klCameraSim_evt";
 constexpr int SIM_DEFAULT_REPLY_DELAY_MS = 3;
 constexpr int SIM_EVENT_ANSWER_TIMEOUT_MS = 2000;
 
 struct SimOptions {
-  uint8_t model = 57;
+  uint8_t model = CAMERA_DEFAULT_MODEL;
   int replyDelayMs = SIM_DEFAULT_REPLY_DELAY_MS;  // 0 with --fast
   bool drift = false;
   // "PU" events to the daemon; tests that call the camera library beside a running daemon turn them off.
@@ -64,7 +67,7 @@ class SimSimulator {
 
  private:
   struct Client {
-    SimFd fd;
+    UniqueFd fd;
     unsigned serial;
     std::string input;
   };
@@ -93,6 +96,7 @@ class SimSimulator {
   bool readClient(Client& client);
   void replyTo(unsigned client, const std::string& line);
   int pollTimeoutMs() const;
+  void fillPollSet();
 
   SimOptions mOptions;
   SimCamera mCamera;
@@ -102,10 +106,12 @@ class SimSimulator {
   klMbox_t mEvents;
   klMbox_t mCsiQueue;
   SimCsiService mCsi;
-  SimFd mStop;
-  SimFd mListen;
+  UniqueFd mStop;
+  UniqueFd mListen;
   std::vector<Client> mClients;
   unsigned mNextSerial = 1;
   PendingEvent mPending;
   std::vector<LateReply> mLateReplies;
+  std::vector<pollfd> mPollSet;
+  SimOutcome mOutcome;  // reused by every request
 };

@@ -3,9 +3,6 @@
 
 namespace {
 
-constexpr uint16_t kGroupSettings = 7;
-constexpr uint16_t kGroupSystem = 8;
-
 void allStatus(SimCamera& camera, const klc_link_request&, SimReply& reply) {
   simAnswerBytes(reply, &camera.status(), sizeof(appc_system_all_status));
 }
@@ -22,7 +19,7 @@ void activeGroup(SimCamera& camera, const klc_link_request&, SimReply& reply) {
 }  // namespace
 
 void simAddStatusHandlers(SimHandlerTable& table) {
-  table.add(klc_link_key(kGroupSystem, 11), allStatus);
-  table.add(klc_link_key(kGroupSettings, 30), allSettings);
-  table.add(klc_link_key(kGroupSettings, 10), activeGroup);
+  table.add(REMOTE_SYSTEM_ALL_STATUS_GET, allStatus);
+  table.add(REMOTE_SYSTEM_ALL_SETTINGS_GET, allSettings);
+  table.add(REMOTE_SETTINGS_ACTIVE_GROUP_GET, activeGroup);
 }

@@ -8,16 +8,6 @@
 
 namespace {
 
-constexpr uint16_t kGroupSystem = 8;
-constexpr uint16_t kPower = 2;
-constexpr uint16_t kFactoryReset = 4;
-constexpr uint16_t kLocate = 13;
-constexpr uint16_t kAnalyticsClear = 20;
-constexpr uint16_t kAnalyticsName = 21;
-constexpr uint16_t kContextualMenu = 30;
-constexpr uint16_t kControlStatus = 40;
-constexpr uint16_t kWiredUsb = 44;
-
 enum : uint8_t { FW_IDLE = 0, FW_DOWNLOADING = 1, FW_DOWNLOADED = 2, FW_FAILED = 3 };
 
 void refuse(SimReply& reply) {
@@ -104,12 +94,12 @@ void simAddSystemHandlers(SimHandlerTable& table) {
   table.add(KLC_OP_FWUPDATE_DOWNLOAD_START, fwStart);
   table.add(KLC_OP_FWUPDATE_DOWNLOAD_CANCEL, fwCancel);
   table.add(KLC_OP_FWUPDATE_DOWNLOAD_DONE, fwDone);
-  table.add(klc_link_key(kGroupSystem, kPower), power);
-  table.add(klc_link_key(kGroupSystem, kFactoryReset), factoryReset);
-  table.add(klc_link_key(kGroupSystem, kLocate), locate);
-  table.add(klc_link_key(kGroupSystem, kAnalyticsClear), analyticsClear);
-  table.add(klc_link_key(kGroupSystem, kAnalyticsName), analyticsName);
-  table.add(klc_link_key(kGroupSystem, kContextualMenu), contextualMenu);
-  table.add(klc_link_key(kGroupSystem, kControlStatus), controlStatus);
-  table.add(klc_link_key(kGroupSystem, kWiredUsb), wiredUsb);
+  table.add(REMOTE_SYSTEM_POWER, power);
+  table.add(REMOTE_SYSTEM_FACTORY_RESET, factoryReset);
+  table.add(REMOTE_SYSTEM_LOCATE, locate);
+  table.add(REMOTE_SYSTEM_ANALYTICS_CLEAR, analyticsClear);
+  table.add(REMOTE_SYSTEM_ANALYTICS_FILENAME_GET, analyticsName);
+  table.add(REMOTE_SYSTEM_CONTEXTUAL_MENU_SET, contextualMenu);
+  table.add(REMOTE_SYSTEM_CAMERA_CONTROL_STATUS_SET, controlStatus);
+  table.add(REMOTE_SYSTEM_WIRED_USB_CONTROL_SET, wiredUsb);
 }

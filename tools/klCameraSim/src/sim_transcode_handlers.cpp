@@ -55,7 +55,7 @@ void cancel(SimCamera& camera, const klc_link_request& request, SimReply& reply)
 }  // namespace
 
 void simAddTranscodeHandlers(SimHandlerTable& table) {
-  table.add(klc_link_key(KLC_REMOTE_GROUP_TRANSCODE, KLC_TRANSCODE_VIDEO_START), start);
-  table.add(klc_link_key(KLC_REMOTE_GROUP_TRANSCODE, KLC_TRANSCODE_PHOTO_START), start);
-  table.add(klc_link_key(KLC_REMOTE_GROUP_TRANSCODE, KLC_TRANSCODE_CANCEL), cancel);
+  table.add(REMOTE_TRANSCODE_VIDEO_START, start);
+  table.add(REMOTE_TRANSCODE_PHOTO_START, start);
+  table.add(REMOTE_TRANSCODE_CANCEL, cancel);
 }

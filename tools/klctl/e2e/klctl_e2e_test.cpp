@@ -7,56 +7,38 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <sstream>
-#include <thread>
 
-#include "e2e_process.h"
-#include "kl_test_namespace.h"
+#include "e2e_fixture.h"
+#include "test_process.h"
+#include "wait_until.h"
 
 namespace {
 
 using Json = nlohmann::json;
 
-// Polls the condition every 10 ms for at most the seconds.
-template <class Condition>
-bool waitFor(Condition condition, double seconds) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
-  return true;
-}
-
-// True once something listens on TCP port 8081 of this network namespace.
-
-class KlctlEndToEnd : public testing::Test {
+class KlctlEndToEnd : public EndToEndTest {
  protected:
   void SetUp() override { start("57"); }
 
   // A camera of the model, with the members set (MEMBER VALUE ...), and a daemon, in namespaces of their
   // own (a camera started before is gone).
   void start(const std::string& model, const std::vector<std::string>& members = {}) {
-    mDaemon.reset();
-    mCamera.reset();
-    ASSERT_TRUE(klEnterPrivateNamespaces());
-    mCamera = std::make_unique<E2eProcess>(
-        std::vector<std::string>{KL_CAMERA_SIM_PATH, "--fast", "--model", model});
-    ASSERT_TRUE(waitFor([] { return klctl({"--probe", "/to_klnet"}).status == 0; }, 10));
+    enterFreshNamespaces();
+    startCamera({"--model", model});
     for (size_t i = 0; i + 1 < members.size(); i += 2) {
       ASSERT_EQ("ok\n", control({"set", members[i], members[i + 1]}).out) << members[i];
     }
-    mDaemon = std::make_unique<E2eProcess>(std::vector<std::string>{KL_CONTROLD_PATH});
-    ASSERT_TRUE(waitFor([] { return klctl({"--probe"}).status == 0 && klPortListens(8081); }, 20));
+    startDaemon();
   }
   static E2eRun control(const std::vector<std::string>& words) {
     std::vector<std::string> line = {KL_CAMERA_SIM_PATH, "ctl"};
     line.insert(line.end(), words.begin(), words.end());
-    return e2eRun(line, 10);
+    return e2eRun(line, 10000);
   }
 
-  static E2eRun klctl(std::vector<std::string> words, double seconds = 30) {
+  static E2eRun klctl(std::vector<std::string> words, int timeoutMs = 30000) {
     words.insert(words.begin(), KLCTL_PATH);
-    return e2eRun(words, seconds);
+    return e2eRun(words, timeoutMs);
   }
   // The "decoded" member of klctl's one JSON line (null when there is none).
   static Json decoded(const E2eRun& run) {
@@ -68,9 +50,6 @@ class KlctlEndToEnd : public testing::Test {
     EXPECT_EQ(0, run.status) << run.err;
     return decoded(run).value("presets", std::vector<uint32_t>{});
   }
-
-  std::unique_ptr<E2eProcess> mCamera;
-  std::unique_ptr<E2eProcess> mDaemon;
 };
 
 // Answers of the factory presets, as text and as JSON. Model 57 lists firmware groups 0 to 5, 8 and 9: the
@@ -273,11 +252,13 @@ TEST_F(KlctlEndToEnd, PresetChangesReachTheCamera) {
 TEST_F(KlctlEndToEnd, WatchPrintsTheFullDocumentAndTheChange) {
   std::string documents;
   {
-    E2eProcess watch({KLCTL_PATH, "watch", "--json", "--count", "2", "--timeout", "30"});
-    ASSERT_TRUE(waitFor([&] { return watch.out().find('\n') != std::string::npos; }, 20));
-    const E2eRun set = e2eRun({KL_CAMERA_SIM_PATH, "ctl", "set", "status.battery_percent", "5"}, 10);
+    TestProcess watch({KLCTL_PATH, "watch", "--json", "--count", "2", "--timeout", "30"},
+                      TestOutput::Captured);
+    ASSERT_TRUE(
+        waitUntil([&] { return watch.out().find('\n') != std::string::npos; }, std::chrono::seconds(20)));
+    const E2eRun set = e2eRun({KL_CAMERA_SIM_PATH, "ctl", "set", "status.battery_percent", "5"}, 10000);
     EXPECT_EQ(0, set.status) << set.out << set.err;
-    EXPECT_EQ(0, watch.exitStatus(20)) << watch.err();
+    EXPECT_EQ(0, watch.exitStatus(20000)) << watch.err();
     documents = watch.out();
   }
   std::istringstream lines(documents);

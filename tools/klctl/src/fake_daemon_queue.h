@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "klTlv.h"
-#include "klctl_message.h"
+#include "klcontrol_client_message.h"
 
 using Bytes = std::vector<uint8_t>;
 
@@ -63,12 +63,12 @@ class FakeDaemon {
     mq_attr attr{};
     attr.mq_maxmsg = maxMessages;
     attr.mq_msgsize = KLMSG_MAX;
-    mQueue = mq_open(KLCTL_DAEMON_QUEUE, O_RDONLY | O_CREAT | O_EXCL, 0600, &attr);
+    mQueue = mq_open(KLCONTROL_DAEMON_QUEUE, O_RDONLY | O_CREAT | O_EXCL, 0600, &attr);
   }
   ~FakeDaemon() {
     if (mThread.joinable()) mThread.join();
     mq_close(mQueue);
-    mq_unlink(KLCTL_DAEMON_QUEUE);
+    mq_unlink(KLCONTROL_DAEMON_QUEUE);
   }
   bool ok() const { return mQueue != -1; }
 

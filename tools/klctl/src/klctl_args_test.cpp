@@ -4,6 +4,9 @@
 
 #include <cstring>
 
+#include "klTlv.h"
+#include "klcontrol_client_message.h"
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -76,6 +79,8 @@ TEST(KlctlArguments, AnArgumentMustFitInOneMessage) {
   std::string error;
   EXPECT_TRUE(klctlParseArguments({atLimit}, out, error)) << error;
   EXPECT_EQ(KLCTL_MAX_ARGUMENT, out.size());
+  uint8_t msg[KLMSG_MAX];  // and so does its request, with the longest reply queue name
+  EXPECT_NE(0, klcontrol_build_command(msg, sizeof msg, 4, &out, "/klctl.4294967295.4294967295"));
   EXPECT_FALSE(klctlParseArguments({atLimit, "u8:1"}, out, error));
   EXPECT_NE(std::string::npos, error.find("too long")) << error;
 }

@@ -127,7 +127,7 @@ std::string klctlUsage() {
   return "usage: klctl [options] COMMAND [ARG...] [-- COMMAND [ARG...]]...\n"
          "\n"
          "Sends client commands to klControlD on " +
-         std::string(KLCTL_DAEMON_QUEUE) +
+         std::string(KLCONTROL_DAEMON_QUEUE) +
          " and prints each answer's status and payload.\n"
          "COMMAND is a number or a name below (case does not matter, the KLCONTROL_ prefix may be left "
          "out),\n"
@@ -146,7 +146,7 @@ std::string klctlUsage() {
          "  --json             one JSON object per command\n"
          "  --keep-going       go on after a failed command\n"
          "  --probe [QUEUE]    only tell whether the queue (default " +
-         std::string(KLCTL_DAEMON_QUEUE) +
+         std::string(KLCONTROL_DAEMON_QUEUE) +
          ") exists\n"
          "  --help             this text\n"
          "\n"

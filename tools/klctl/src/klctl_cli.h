@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "klctl_message.h"
+#include "klcontrol_client_message.h"
 #include "klctl_watch.h"
 
 enum class KlctlStepKind { Command, Suspend, Resume };
@@ -24,7 +24,7 @@ struct KlctlPlan {
   bool keepGoing = false;  // go on after a failed command
   bool help = false;
   bool probe = false;  // only tell whether probeQueue exists
-  std::string probeQueue = KLCTL_DAEMON_QUEUE;
+  std::string probeQueue = KLCONTROL_DAEMON_QUEUE;
   bool watch = false;  // print pushed documents instead of sending steps
   KlctlWatchOptions watchOptions;
   std::vector<KlctlStep> steps;

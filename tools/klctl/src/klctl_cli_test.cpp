@@ -80,7 +80,7 @@ TEST(KlctlCommandLine, DefaultsAndArgumentPresence) {
   const KlctlPlan probe = parse({"--probe", "/to_klnet"});
   EXPECT_TRUE(probe.probe);
   EXPECT_EQ("/to_klnet", probe.probeQueue);
-  EXPECT_EQ(KLCTL_DAEMON_QUEUE, parse({"--probe"}).probeQueue);
+  EXPECT_EQ(KLCONTROL_DAEMON_QUEUE, parse({"--probe"}).probeQueue);
   const KlctlPlan watch = parse({"--timeout", "9", "watch", "--count", "2"});
   EXPECT_TRUE(watch.watch);
   EXPECT_EQ(2u, watch.watchOptions.count);

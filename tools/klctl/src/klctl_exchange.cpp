@@ -21,7 +21,7 @@ KlctlResult failure(KlctlOutcome outcome, std::string problem) {
   return result;
 }
 
-KlctlResult answered(const KlctlAnswer& answer) {
+KlctlResult answered(const klcontrol_answer_t& answer) {
   KlctlResult result;
   result.outcome = answer.status == 0 ? KlctlOutcome::Ok : KlctlOutcome::CommandFailed;
   result.answer = answer;
@@ -30,7 +30,7 @@ KlctlResult answered(const KlctlAnswer& answer) {
 
 KlctlResult noDaemon() {
   return failure(KlctlOutcome::NoDaemon,
-                 std::string(KLCTL_DAEMON_QUEUE) + " does not exist: is klControlD running?");
+                 std::string(KLCONTROL_DAEMON_QUEUE) + " does not exist: is klControlD running?");
 }
 
 std::string noAnswerWithin(double timeout) {
@@ -42,7 +42,7 @@ std::string noAnswerWithin(double timeout) {
 // Hands the request to the daemon's queue; false with the result when it did not get there.
 bool deliver(const uint8_t* msg, int length, KlctlResult& result) {
   klMbox_t daemon;
-  if (klMbox_txopen(KLCTL_DAEMON_QUEUE, &daemon) != 0) {
+  if (klMbox_txopen(KLCONTROL_DAEMON_QUEUE, &daemon) != 0) {
     result = noDaemon();
     return false;
   }
@@ -91,34 +91,35 @@ KlctlResult klctlSendCommand(uint32_t command, const std::vector<uint8_t>* argum
   if (!reply.isOpen())
     return failure(KlctlOutcome::NoAnswer, "cannot create the reply queue " + reply.name());
   uint8_t msg[KLMSG_MAX];
-  const int length = klctlBuildCommand(msg, sizeof msg, command, argument, reply.name());
+  const int length = klcontrol_build_command(msg, sizeof msg, command, argument, reply.name());
   if (length == 0) return failure(KlctlOutcome::Usage, "the request does not fit in one message");
   KlctlResult result;
   if (!deliver(msg, length, result)) return result;
   const int received = reply.receive(msg, sizeof msg, timeout);
   if (received < 0) return failure(KlctlOutcome::NoAnswer, noAnswerWithin(timeout));
-  KlctlAnswer answer;
+  klcontrol_answer_t answer;
   std::string problem;
-  if (!klctlDecodeAnswer(msg, received, answer, problem)) return failure(KlctlOutcome::NoAnswer, problem);
+  if (!klcontrol_decode_answer(msg, received, answer, problem))
+    return failure(KlctlOutcome::NoAnswer, problem);
   return answered(answer);
 }
 
 KlctlResult klctlSendSystem(const char* code, double timeout) {
   // The library ends the process when the destination cannot be opened: look first.
-  if (!klctlQueueExists(KLCTL_DAEMON_QUEUE)) return noDaemon();
+  if (!klctlQueueExists(KLCONTROL_DAEMON_QUEUE)) return noDaemon();
   klmsg_iobuf_t io{};
   io.size = sizeof io.buf;
   static const uint8_t kNone = 0;
   klmsg_build(&io, code, &kNone, 0, CAT_SYS_CMD);
   g_timedreceive = static_cast<int>(std::ceil(timeout));
   const std::string reply = klctlReplyQueueName();
-  const uint32_t received = klmsg_send_timedreceive(&io, reply.c_str(), KLCTL_DAEMON_QUEUE, nullptr, 0);
+  const uint32_t received = klmsg_send_timedreceive(&io, reply.c_str(), KLCONTROL_DAEMON_QUEUE, nullptr, 0);
   if (received == static_cast<uint32_t>(-1)) {
     return failure(KlctlOutcome::NoAnswer, "no answer within " + std::to_string(g_timedreceive) + " s");
   }
-  KlctlAnswer answer;
+  klcontrol_answer_t answer;
   std::string problem;
-  if (!klctlDecodeSystemAnswer(io.buf, static_cast<int>(received), answer, problem)) {
+  if (!klcontrol_decode_system_answer(io.buf, static_cast<int>(received), answer, problem)) {
     return failure(KlctlOutcome::NoAnswer, problem);
   }
   return answered(answer);

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "klctl_message.h"
+#include "klcontrol_client_message.h"
 
 // How a request ended; klctlExitStatus gives each its exit status.
 enum class KlctlOutcome {
@@ -20,8 +20,8 @@ int klctlExitStatus(KlctlOutcome outcome);
 
 struct KlctlResult {
   KlctlOutcome outcome = KlctlOutcome::NoAnswer;
-  std::string problem;  // why there is no answer, for NoAnswer and NoDaemon
-  KlctlAnswer answer;   // valid for Ok and CommandFailed
+  std::string problem;        // why there is no answer, for NoAnswer and NoDaemon
+  klcontrol_answer_t answer;  // valid for Ok and CommandFailed
 };
 
 // A reply queue name of this process not used before: "/klctl.<pid>.<n>".

@@ -61,7 +61,7 @@ TEST_F(KlctlExchange, WithoutTheDaemonQueueNothingIsLeftBehind) {
   const std::string used = followingName(klctlReplyQueueName());
   const KlctlResult result = klctlSendCommand(4, nullptr, 5);
   EXPECT_EQ(KlctlOutcome::NoDaemon, result.outcome);
-  EXPECT_NE(std::string::npos, result.problem.find(KLCTL_DAEMON_QUEUE)) << result.problem;
+  EXPECT_NE(std::string::npos, result.problem.find(KLCONTROL_DAEMON_QUEUE)) << result.problem;
   EXPECT_FALSE(queueExists(used)) << used;
 }
 
@@ -89,7 +89,7 @@ TEST_F(KlctlExchange, SilenceAndMalformedAnswersAreNoAnswer) {
 TEST_F(KlctlExchange, AFullDaemonQueueIsReportedNotWaitedFor) {
   FakeDaemon daemon(1);
   ASSERT_TRUE(daemon.ok());
-  const mqd_t filler = mq_open(KLCTL_DAEMON_QUEUE, O_WRONLY);
+  const mqd_t filler = mq_open(KLCONTROL_DAEMON_QUEUE, O_WRONLY);
   ASSERT_EQ(0, mq_send(filler, "x", 1, 0));
   mq_close(filler);
   const KlctlResult result = klctlSendCommand(4, nullptr, 5);
@@ -109,7 +109,7 @@ TEST_F(KlctlExchange, SuspendAndResumeAreAnsweredInPlace) {
     const Bytes& request = daemon.requests()[0];
     EXPECT_EQ(CAT_SYS_CMD, request[3]);
     EXPECT_EQ(code, valueText(request, TLV_CMD));
-    EXPECT_EQ(KLCTL_DAEMON_QUEUE, valueText(request, TLV_DST));
+    EXPECT_EQ(KLCONTROL_DAEMON_QUEUE, valueText(request, TLV_DST));
     EXPECT_FALSE(queueExists(valueText(request, TLV_SRC)));
   }
   EXPECT_EQ(KlctlOutcome::NoDaemon, klctlSendSystem("JS", 1).outcome);

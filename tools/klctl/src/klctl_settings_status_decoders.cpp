@@ -1,10 +1,11 @@
 #include "klctl_settings_status_decoders.h"
 
-namespace {
+#include <cstring>
+#include <type_traits>
 
-constexpr size_t STATUS_SIZE = 384;
-constexpr size_t SETTINGS_SIZE = 238;
-constexpr size_t SNAPSHOT_SIZE = 624;
+#include "camera_blocks.h"
+
+namespace {
 
 // One member: its label, block offset, width in bytes and whether it is signed.
 struct Member {
@@ -14,24 +15,41 @@ struct Member {
   bool isSigned;
 };
 
+// A named field of a block: its place, width and signedness are the block's own.
+#define MEMBER(block, label, field) \
+  { label, offsetof(block, field), sizeof(block::field), std::is_signed<decltype(block::field)>::value }
+
 const Member kStatusMembers[] = {
-    {"mode", 0, 1, true},           {"sub-mode", 1, 1, true},       {"zoom", 5, 1, false},
-    {"battery %", 6, 1, false},     {"preset group", 19, 4, false}, {"modified preset", 27, 4, false},
-    {"encoding", 34, 1, true},      {"busy", 35, 1, true},          {"recording s", 36, 4, false},
-    {"photos", 48, 4, false},       {"videos", 52, 4, false},       {"sd status", 64, 1, true},
-    {"temperature C", 70, 1, true}, {"orientation", 246, 1, true},
+    MEMBER(appc_system_all_status, "mode", mode),
+    MEMBER(appc_system_all_status, "sub-mode", sub_mode),
+    MEMBER(appc_system_all_status, "zoom", digital_zoom),
+    MEMBER(appc_system_all_status, "battery %", battery_percent),
+    MEMBER(appc_system_all_status, "preset group", active_preset_group),
+    MEMBER(appc_system_all_status, "modified preset", modified_preset_id),
+    MEMBER(appc_system_all_status, "encoding", encoding),
+    MEMBER(appc_system_all_status, "busy", busy),
+    MEMBER(appc_system_all_status, "recording s", recording_seconds),
+    MEMBER(appc_system_all_status, "photos", photo_count),
+    MEMBER(appc_system_all_status, "videos", video_count),
+    MEMBER(appc_system_all_status, "sd status", sd_status),
+    MEMBER(appc_system_all_status, "temperature C", internal_temperature_c),
+    MEMBER(appc_system_all_status, "orientation", orientation),
 };
 
+// Zoom (55) and photo timer (82) are settings the block does not name; their places are the
+// camera's setting table's.
 const Member kSettingsMembers[] = {
-    {"flat mode", 25, 1, true},
-    {"video resolution", 42, 1, true},
-    {"video lens", 43, 1, true},
-    {"video fps", 44, 1, true},
+    MEMBER(appc_setup_all_settings, "flat mode", flat_mode),
+    MEMBER(appc_setup_all_settings, "video resolution", video_resolution),
+    MEMBER(appc_setup_all_settings, "video lens", video_lens),
+    MEMBER(appc_setup_all_settings, "video fps", video_fps),
     {"zoom", 55, 1, true},
     {"photo timer", 82, 1, true},
-    {"auto-off enabled", 227, 1, true},
-    {"auto-off", 229, 1, true},
+    MEMBER(appc_setup_all_settings, "auto-off enabled", auto_off_enabled),
+    MEMBER(appc_setup_all_settings, "auto-off", auto_off_option),
 };
+
+#undef MEMBER
 
 long long valueAt(const uint8_t* block, const Member& member) {
   uint32_t raw = 0;
@@ -53,18 +71,19 @@ std::string describe(const uint8_t* block, const Member (&members)[N]) {
 }  // namespace
 
 std::string klctlDecodeStatusBlock(const std::vector<uint8_t>& payload) {
-  return payload.size() == STATUS_SIZE ? describe(payload.data(), kStatusMembers) : "";
+  return payload.size() == sizeof(appc_system_all_status) ? describe(payload.data(), kStatusMembers) : "";
 }
 
 std::string klctlDecodeSettingsBlock(const std::vector<uint8_t>& payload) {
-  return payload.size() == SETTINGS_SIZE ? describe(payload.data(), kSettingsMembers) : "";
+  return payload.size() == sizeof(appc_setup_all_settings) ? describe(payload.data(), kSettingsMembers) : "";
 }
 
 std::string klctlDecodeSnapshot(const std::vector<uint8_t>& payload) {
-  if (payload.size() != SNAPSHOT_SIZE) return "";
+  if (payload.size() != sizeof(all_status_settings_t)) return "";
   const uint8_t* bytes = payload.data();
+  klcontrol_system_settings system;
+  std::memcpy(&system, bytes + offsetof(all_status_settings_t, system), sizeof system);
   return "status: " + describe(bytes, kStatusMembers) +
-         "; settings: " + describe(bytes + STATUS_SIZE, kSettingsMembers) + "; lens mode " +
-         std::to_string(int8_t(bytes[STATUS_SIZE + SETTINGS_SIZE])) + ", lens " +
-         std::to_string(int8_t(bytes[STATUS_SIZE + SETTINGS_SIZE + 1]));
+         "; settings: " + describe(bytes + offsetof(all_status_settings_t, settings), kSettingsMembers) +
+         "; lens mode " + std::to_string(system.lens_mode) + ", lens " + std::to_string(system.lens);
 }

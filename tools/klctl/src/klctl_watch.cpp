@@ -1,7 +1,5 @@
 #include "klctl_watch.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -13,9 +11,12 @@
 #include <cstring>
 #include <string>
 
+#include "klUniqueFd.h"
 #include "klcontrol_command_table.h"
+#include "klcontrol_endpoints.h"
+#include "klcontrol_notification_socket.h"
+#include "klcontrol_push_frames.h"
 #include "klctl_document_format.h"
-#include "klctl_frames.h"
 
 namespace {
 
@@ -40,39 +41,27 @@ class Deadline {
   Clock::time_point mEnd;
 };
 
-// A connected socket, closed on every path.
+// The connection to the notification port, closed on every path.
 class Connection {
  public:
-  Connection() : mFd(socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {}
-  ~Connection() {
-    if (mFd >= 0) close(mFd);
-  }
-  Connection(const Connection&) = delete;
-  Connection& operator=(const Connection&) = delete;
+  Connection() : mFd(klcontrol_connect_notifications()) {}
 
-  bool connectLocal(uint16_t port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return mFd >= 0 && connect(mFd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-  }
+  bool connected() const { return mFd.valid(); }
   // True when bytes (or the end) can be read within the seconds.
   bool readable(double seconds) const {
-    pollfd pfd = {mFd, POLLIN, 0};
+    pollfd pfd = {mFd.get(), POLLIN, 0};
     return poll(&pfd, 1, static_cast<int>(std::ceil(seconds * 1000))) > 0;
   }
-  int fd() const { return mFd; }
+  int fd() const { return mFd.get(); }
 
  private:
-  int mFd;
+  UniqueFd mFd;
 };
 
 // Resumes the socket clients until the connection has something to read; Ok, or why not.
 KlctlResult resumeUntilReadable(const Connection& connection, const KlctlWatchOptions& options,
                                 const Deadline& deadline) {
-  static const std::string kResume = "status=1";
-  const std::vector<uint8_t> argument(kResume.c_str(), kResume.c_str() + kResume.size() + 1);
+  const std::vector<uint8_t> argument = klcontrol_resume_argument();
   for (;;) {
     // A command needs some time to be answered at all, even when the watch is nearly over.
     const double answerWait = std::max(0.1, deadline.left(options.answerTimeout));
@@ -101,7 +90,7 @@ void printDocument(const std::string& document, unsigned number, bool compact, s
 // Prints documents as they come, until the count, the deadline or the end of the connection.
 KlctlOutcome printDocuments(const Connection& connection, const KlctlWatchOptions& options,
                             const Deadline& deadline, std::ostream& out, std::ostream& err) {
-  KlctlFrameReader frames;
+  KlcontrolFrameReader frames;
   unsigned printed = 0;
   char buffer[4096];
   for (;;) {
@@ -131,9 +120,9 @@ KlctlOutcome printDocuments(const Connection& connection, const KlctlWatchOption
 KlctlOutcome klctlWatch(const KlctlWatchOptions& options, std::ostream& out, std::ostream& err) {
   const Deadline deadline(options.timeout);
   Connection connection;
-  if (!connection.connectLocal(KLCTL_NOTIFY_PORT)) {
-    err << "klctl: watch: cannot connect to 127.0.0.1:" << KLCTL_NOTIFY_PORT << ": " << std::strerror(errno)
-        << "\n";
+  if (!connection.connected()) {
+    err << "klctl: watch: cannot connect to 127.0.0.1:" << KLCONTROL_NOTIFICATION_PORT << ": "
+        << std::strerror(errno) << "\n";
     return KlctlOutcome::NoDaemon;
   }
   const KlctlResult resumed = resumeUntilReadable(connection, options, deadline);

@@ -1,12 +1,8 @@
 // klctl watch: the documents the daemon pushes to its notification socket clients.
 #pragma once
-#include <cstdint>
 #include <ostream>
 
 #include "klctl_exchange.h"
-
-// The daemon's notification port, on the local machine.
-constexpr uint16_t KLCTL_NOTIFY_PORT = 8081;
 
 struct KlctlWatchOptions {
   unsigned count = 0;        // stop after so many documents; 0: no limit

@@ -12,7 +12,9 @@
 
 #include "fake_daemon_queue.h"
 #include "klDebug.h"
+#include "klUniqueFd.h"
 #include "kl_test_namespace.h"
+#include "klcontrol_endpoints.h"
 
 namespace {
 
@@ -20,42 +22,34 @@ class KlctlWatch : public testing::Test {
  protected:
   static void SetUpTestSuite() { ASSERT_TRUE(klEnterPrivateNamespaces()); }
   KlctlWatch() { g_debug_level &= ~0xFFu; }
-  ~KlctlWatch() override {
-    g_debug_level = mSavedLevel;
-    if (mListener >= 0) close(mListener);
-    closeClient();
-  }
+  ~KlctlWatch() override { g_debug_level = mSavedLevel; }
 
   bool listen() {
-    mListener = socket(AF_INET, SOCK_STREAM, 0);
+    mListener.reset(socket(AF_INET, SOCK_STREAM, 0));
     const int on = 1;  // the port of the test before may still be in TIME_WAIT
-    setsockopt(mListener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    setsockopt(mListener.get(), SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     sockaddr_in address{};
     address.sin_family = AF_INET;
-    address.sin_port = htons(KLCTL_NOTIFY_PORT);
+    address.sin_port = htons(KLCONTROL_NOTIFICATION_PORT);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return bind(mListener, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
-           ::listen(mListener, 3) == 0;
+    return bind(mListener.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+           ::listen(mListener.get(), 3) == 0;
   }
 
   // The fake daemon answers command 43 by sending frames on the accepted connection, then closes it
   // or leaves it open.
   void pushOnResume(FakeDaemon& daemon, const std::string& frames, bool closeAfter) {
     daemon.serve(1, [this, frames, closeAfter](const Bytes&) {
-      mClient = accept(mListener, nullptr, nullptr);
-      EXPECT_EQ(static_cast<ssize_t>(frames.size()), send(mClient, frames.data(), frames.size(), 0));
-      if (closeAfter) closeClient();
+      mClient.reset(accept(mListener.get(), nullptr, nullptr));
+      EXPECT_EQ(static_cast<ssize_t>(frames.size()), send(mClient.get(), frames.data(), frames.size(), 0));
+      if (closeAfter) mClient.reset();
       return clientAnswer(0, {});
     });
   }
-  void closeClient() {
-    if (mClient >= 0) close(mClient);
-    mClient = -1;
-  }
 
   uint32_t mSavedLevel = g_debug_level;
-  int mListener = -1;
-  int mClient = -1;
+  UniqueFd mListener;
+  UniqueFd mClient;
 };
 
 // Documents as indented JSON or one line each, members in the order sent; a document that is not JSON
@@ -112,7 +106,7 @@ TEST_F(KlctlWatch, TimeOutEndsTheWatch) {
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
     EXPECT_EQ(c.printed, out.str());
     daemon.requests();
-    closeClient();
+    mClient.reset();
   }
 }
 

@@ -2,11 +2,11 @@
 
 #include <cstring>
 
-#include "klcontrol_network_payloads.h"
+#include "klcontrol_network_list.h"
 
 namespace {
 
-std::string entryText(const klc_network_entry_t& entry) {
+std::string entryText(const klcontrol_network_entry_t& entry) {
   return std::string(entry.name, strnlen(entry.name, sizeof entry.name)) + " (auth " +
          std::to_string(entry.auth_type) + ", signal " + std::to_string(entry.signal) + ", flags " +
          std::to_string(entry.flags) + ")";
@@ -15,10 +15,11 @@ std::string entryText(const klc_network_entry_t& entry) {
 }  // namespace
 
 std::string klctlDecodeNetworkList(const std::vector<uint8_t>& payload) {
-  klc_network_list_t list{};
+  klcontrol_network_list_t list{};
   if (payload.size() != sizeof list) return "";
   std::memcpy(&list, payload.data(), sizeof list);
-  const unsigned count = list.count < KLC_NETWORK_LIST_ENTRIES ? list.count : KLC_NETWORK_LIST_ENTRIES;
+  const unsigned count =
+      list.count < KLCONTROL_NETWORK_LIST_ENTRIES ? list.count : KLCONTROL_NETWORK_LIST_ENTRIES;
   std::string text = "offset " + std::to_string(list.offset) + ", scan " + std::to_string(list.scan_id) +
                      ", " + std::to_string(list.count) + " of " + std::to_string(list.total);
   for (unsigned i = 0; i < count; ++i) text += (i == 0 ? ": " : "; ") + entryText(list.entries[i]);

@@ -5,18 +5,18 @@
 
 #include <cstring>
 
-#include "klcontrol_network_payloads.h"
+#include "klcontrol_network_list.h"
 
 namespace {
 
-std::vector<uint8_t> bytesOf(const klc_network_list_t& list) {
+std::vector<uint8_t> bytesOf(const klcontrol_network_list_t& list) {
   std::vector<uint8_t> bytes(sizeof list);
   std::memcpy(bytes.data(), &list, sizeof list);
   return bytes;
 }
 
 TEST(KlctlNetworkList, EntriesUpToTheCount) {
-  klc_network_list_t list{};
+  klcontrol_network_list_t list{};
   list.offset = 2;
   list.scan_id = 7;
   list.count = 2;

@@ -10,7 +10,9 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
+#include "klUniqueFd.h"
 #include "kllogview_line.h"
 
 namespace {
@@ -39,9 +41,7 @@ class LogSocket {
  public:
   explicit LogSocket(const char* path) : mPath(path) {}
   ~LogSocket() {
-    if (mFd < 0) return;
-    close(mFd);
-    unlink(mPath.c_str());
+    if (mFd.valid()) unlink(mPath.c_str());
   }
   LogSocket(const LogSocket&) = delete;
   LogSocket& operator=(const LogSocket&) = delete;
@@ -55,25 +55,20 @@ class LogSocket {
       return false;
     }
     std::memcpy(address.sun_path, mPath.c_str(), mPath.size() + 1);
-    const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-      const int error = errno;
-      close(fd);
-      errno = error;
-      return false;
-    }
-    mFd = fd;
+    UniqueFd fd(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    if (!fd.valid()) return false;
+    if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) return false;
+    mFd = std::move(fd);
     // Wake up now and then, so that a stop signal that comes just before a receive is seen.
     const timeval tick = {1, 0};
-    return setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tick, sizeof tick) == 0 &&
+    return setsockopt(mFd.get(), SOL_SOCKET, SO_RCVTIMEO, &tick, sizeof tick) == 0 &&
            chmod(mPath.c_str(), 0666) == 0;
   }
-  int fd() const { return mFd; }
+  int fd() const { return mFd.get(); }
 
  private:
   std::string mPath;
-  int mFd = -1;
+  UniqueFd mFd;
 };
 
 // Receives one datagram and prints it as a line; false with errno set when none was received.

@@ -1,8 +1,8 @@
-#include "tlv_reader.h"
+#include "klTlvReader.h"
 
 #include "klTlv.h"
 
-KlcTlvReader::KlcTlvReader(const uint8_t* msg, size_t received) : mMsg(msg) {
+KlTlvReader::KlTlvReader(const uint8_t* msg, size_t received) : mMsg(msg) {
   if (msg == nullptr || received < TLV_HDR_LEN) return;
   const size_t length = (size_t(msg[0]) << 8) | msg[1];
   if (length < TLV_HDR_LEN || length > received || length > KLMSG_MAX) return;
@@ -11,7 +11,7 @@ KlcTlvReader::KlcTlvReader(const uint8_t* msg, size_t received) : mMsg(msg) {
   mCategory = msg[3];
 }
 
-bool KlcTlvReader::next(KlcTlvRecord* record) {
+bool KlTlvReader::next(KlTlvRecord* record) {
   if (mEnded || mPos + TLV_HDR_LEN > mEnd) return false;
   const uint8_t* tlv = mMsg + mPos;
   const size_t length = tlv_value_len(tlv);

@@ -1,20 +1,20 @@
-// Answers come from whatever process writes to klctl's reply queue: decoding must stay inside them.
+// Answers come from whatever process writes to a client's reply queue: decoding must stay inside them.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "klctl_message.h"
+#include "klcontrol_client_message.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // An exact-size copy, so that any read past the received bytes is caught.
   const std::vector<uint8_t> received(data, data + size);
-  KlctlAnswer answer;
+  klcontrol_answer_t answer;
   std::string problem;
   const int length = static_cast<int>(size);
-  if (klctlDecodeAnswer(received.data(), length, answer, problem) && answer.payload.size() > size)
+  if (klcontrol_decode_answer(received.data(), length, answer, problem) && answer.payload.size() > size)
     std::abort();
-  if (klctlDecodeSystemAnswer(received.data(), length, answer, problem) && answer.payload.empty())
+  if (klcontrol_decode_system_answer(received.data(), length, answer, problem) && answer.payload.empty())
     std::abort();
   return 0;
 }

@@ -1,10 +1,9 @@
 // Commands that change the active preset's settings inside a preset edit: digital zoom (whose
 // edit stays open until the zoom timer ends it), the manual-exposure ("vantix") resets, the capture
 // delay and the on-screen shortcuts reset.
-#include <cstddef>
-
 #include "klErrno.h"
 #include "klLog.h"
+#include "klcontrol_block_read.h"
 #include "klcontrol_if_server.h"
 #include "klcontrol_preset_loader.h"
 
@@ -12,16 +11,9 @@
 
 namespace {
 
-constexpr int REMOTE_GROUP_SETTINGS = 7;
-constexpr int REMOTE_SYSTEM_ALL_SETTINGS_GET = 30;
-constexpr uint16_t SETTINGS_BLOCK_SIZE = sizeof(appc_setup_all_settings);
 constexpr int EDIT_ANY_SETTING = -1;
 constexpr int FLAT_MODE_BROADCAST = 23;
 constexpr int ZOOM_PHASE_MS = 200;
-
-klc_msg_q_context_t* context() {
-  return &KlcontrolCommandServer::m_cameraContext;
-}
 
 bool startEdit() {
   if (PresetStartEdit(EDIT_ANY_SETTING)) return true;
@@ -41,23 +33,28 @@ int inPresetEdit(Call call) {
 // The three manual-exposure families differ only in the calls they make and their flat modes.
 struct VantixFamily {
   const char* logLine;
-  int remoteGroup;
-  int remoteId;
+  klc_remote_api remoteReset;
   int (*reset)(klc_msg_q_context_t* ctx);
   int flatModes[7];  // ends at the first 0
 };
 
-const VantixFamily kVantixFamilies[] = {
-    {"KLCONTROL_VIDEO_VANTIX_RESET:", 2, 26, klc_video_vantix_reset, {12, 13, 14, 15, 24, 25, 27}},
-    {"KLCONTROL_PHOTO_VANTIX_RESET:", 3, 22, klc_photo_vantix_reset, {16, 17, 18}},
-    {"KLCONTROL_MULTI_VANTIX_RESET:", 4, 26, klc_multishot_vantix_reset, {19, 20, 21, 26}},
+const VantixFamily VANTIX_FAMILIES[] = {
+    {"KLCONTROL_VIDEO_VANTIX_RESET:",
+     REMOTE_VIDEO_VANTIX_RESET,
+     klc_video_vantix_reset,
+     {12, 13, 14, 15, 24, 25, 27}},
+    {"KLCONTROL_PHOTO_VANTIX_RESET:", REMOTE_PHOTO_VANTIX_RESET, klc_photo_vantix_reset, {16, 17, 18}},
+    {"KLCONTROL_MULTI_VANTIX_RESET:",
+     REMOTE_MULTISHOT_VANTIX_RESET,
+     klc_multishot_vantix_reset,
+     {19, 20, 21, 26}},
 };
 constexpr size_t VANTIX_VIDEO = 0;
 constexpr size_t VANTIX_PHOTO = 1;
 constexpr size_t VANTIX_MULTI = 2;
 
 const VantixFamily* vantixFamilyOf(int flatMode) {
-  for (const VantixFamily& family : kVantixFamilies) {
+  for (const VantixFamily& family : VANTIX_FAMILIES) {
     for (int mode : family.flatModes) {
       if (mode != 0 && mode == flatMode) return &family;
     }
@@ -67,22 +64,20 @@ const VantixFamily* vantixFamilyOf(int flatMode) {
 
 int resetVantixFamily(const VantixFamily& family) {
   LOG(UTIL_LOG_DEBUG, "%s", family.logLine);
-  return inPresetEdit(
-      [&] { return klc_send_simple_remote_api(context(), family.remoteGroup, family.remoteId); });
+  return inPresetEdit([&] { return klc_send_simple_remote_api(klcontrol_camera(), family.remoteReset); });
 }
 
 // The current flat mode from the settings block; false (rc set) when the block cannot be read whole.
 bool readCurrentFlatMode(int& flatMode, int& rc) {
-  uint8_t* reply = nullptr;
-  uint16_t length = 0;
-  rc = klc_send_remote_api_for_response(context(), REMOTE_GROUP_SETTINGS, REMOTE_SYSTEM_ALL_SETTINGS_GET,
-                                        &reply, &length);
-  if (rc != KL_OK || reply == nullptr || length != SETTINGS_BLOCK_SIZE) {
+  appc_setup_all_settings settings;
+  klcontrol_block_reply reply;
+  rc = klcontrol_read_block(settings, reply);
+  if (rc != KL_OK || reply.length != sizeof settings) {
     LOG(UTIL_LOG_ERROR, "klc_send_remote_api_for_response error, %d @ %s:%d\n", rc,
         KLCONTROL_SERVER_SOURCE_PATH, __LINE__);
     return false;
   }
-  flatMode = int8_t(reply[offsetof(appc_setup_all_settings, flat_mode)]);
+  flatMode = settings.flat_mode;
   return true;
 }
 
@@ -93,12 +88,12 @@ int resetVantixOfFlatMode(int flatMode) {
         KLCONTROL_SERVER_SOURCE_PATH, __LINE__);
     return KL_OK;
   }
-  return family->reset(context());
+  return family->reset(klcontrol_camera());
 }
 
 // The reset's own failure is logged; an edit that could not be opened is not the reset's.
 int resetShortcuts() {
-  const int rc = klc_preset_onscreen_shortcuts_reset(context());
+  const int rc = klc_preset_onscreen_shortcuts_reset(klcontrol_camera());
   if (rc != KL_OK) {
     LOG(UTIL_LOG_ERROR, "KLCONTROL_ONSCREEN_SHORTCUTS_RESET klc_send_simple_remote_api error, %d\n", rc);
   }
@@ -108,15 +103,15 @@ int resetShortcuts() {
 }  // namespace
 
 int KlcontrolCommandServer::cmdVideoVantixReset(Msg& msg, MsgElement*) {
-  return answer(msg, resetVantixFamily(kVantixFamilies[VANTIX_VIDEO]));
+  return answer(msg, resetVantixFamily(VANTIX_FAMILIES[VANTIX_VIDEO]));
 }
 
 int KlcontrolCommandServer::cmdPhotoVantixReset(Msg& msg, MsgElement*) {
-  return answer(msg, resetVantixFamily(kVantixFamilies[VANTIX_PHOTO]));
+  return answer(msg, resetVantixFamily(VANTIX_FAMILIES[VANTIX_PHOTO]));
 }
 
 int KlcontrolCommandServer::cmdMultiVantixReset(Msg& msg, MsgElement*) {
-  return answer(msg, resetVantixFamily(kVantixFamilies[VANTIX_MULTI]));
+  return answer(msg, resetVantixFamily(VANTIX_FAMILIES[VANTIX_MULTI]));
 }
 
 int KlcontrolCommandServer::cmdVantixReset(Msg& msg, MsgElement*) {
@@ -131,7 +126,8 @@ int KlcontrolCommandServer::cmdCaptureDelay(Msg& msg, MsgElement* arg) {
   uint32_t timer = 0;
   arg->getUint32(&timer);
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_CAPTURE_DELAY: photo timer:%d", int(timer));
-  return answer(msg, inPresetEdit([timer] { return klc_app_set_capture_delay(context(), int(timer)); }));
+  return answer(msg,
+                inPresetEdit([timer] { return klc_app_set_capture_delay(klcontrol_camera(), int(timer)); }));
 }
 
 int KlcontrolCommandServer::cmdOnscreenShortcutsReset(Msg& msg, MsgElement*) {

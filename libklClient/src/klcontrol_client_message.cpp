@@ -1,11 +1,11 @@
-#include "klctl_message.h"
+#include "klcontrol_client_message.h"
 
 #include <cstring>
 
 #include "klTlv.h"
 
-int klctlBuildCommand(uint8_t* msg, unsigned capacity, uint32_t command, const std::vector<uint8_t>* argument,
-                      const std::string& replyQueue) {
+int klcontrol_build_command(uint8_t* msg, unsigned capacity, uint32_t command,
+                            const std::vector<uint8_t>* argument, const std::string& replyQueue) {
   if (capacity < TLV_HDR_LEN || replyQueue.empty()) return 0;
   sntlv_msg_init(msg, capacity, CAT_CLIENT_CMD);
   bool fits = sntlv_add_dat(msg, capacity, TLV_CMD, sizeof command, command) != 0;
@@ -53,7 +53,8 @@ void copyValue(const uint8_t* tlv, std::vector<uint8_t>& out) {
 
 }  // namespace
 
-bool klctlDecodeAnswer(const uint8_t* msg, int received, KlctlAnswer& answer, std::string& problem) {
+bool klcontrol_decode_answer(const uint8_t* msg, int received, klcontrol_answer_t& answer,
+                             std::string& problem) {
   if (!checkFrame(msg, received, CAT_CLIENT_RSP, problem)) return false;
   const uint8_t* code = tlv_find(msg, TLV_RSPCODE);
   if (code == nullptr || tlv_value_len(code) != sizeof answer.status) {
@@ -67,7 +68,8 @@ bool klctlDecodeAnswer(const uint8_t* msg, int received, KlctlAnswer& answer, st
   return true;
 }
 
-bool klctlDecodeSystemAnswer(const uint8_t* msg, int received, KlctlAnswer& answer, std::string& problem) {
+bool klcontrol_decode_system_answer(const uint8_t* msg, int received, klcontrol_answer_t& answer,
+                                    std::string& problem) {
   if (!checkFrame(msg, received, CAT_SYS_RSP, problem)) return false;
   const uint8_t* payload = tlv_find(msg, TLV_RSPARG);
   if (payload == nullptr || tlv_value_len(payload) == 0) {

@@ -1,4 +1,4 @@
-#include "klctl_frames.h"
+#include "klcontrol_push_frames.h"
 
 #include <gtest/gtest.h>
 
@@ -7,22 +7,24 @@
 
 namespace {
 
-std::vector<std::string> documents(KlctlFrameReader& frames) {
+std::vector<std::string> documents(KlcontrolFrameReader& frames) {
   std::vector<std::string> out;
   for (std::string document; frames.next(document);) out.push_back(document);
   return out;
 }
 
-TEST(KlctlFrames, TheLengthCountsAFinalNulThatIsNotSent) {
-  KlctlFrameReader frames;
+TEST(PushFrames, TheLengthCountsAFinalNulThatIsNotSent) {
+  EXPECT_EQ("LENGTH:3\n\n{}", klcontrol_frame_document(std::string("{}\0", 3)));
+  EXPECT_EQ("LENGTH:1\n\n", klcontrol_frame_document(std::string(1, '\0')));
+  KlcontrolFrameReader frames;
   const std::string stream = "LENGTH:3\n\n{}LENGTH:1\n\nLENGTH:8\n\n{\"a\":1}";
   frames.feed(stream.data(), stream.size());
   EXPECT_EQ((std::vector<std::string>{"{}", "", "{\"a\":1}"}), documents(frames));
   EXPECT_FALSE(frames.broken());
 }
 
-TEST(KlctlFrames, DocumentsSplitAnywhereAreJoined) {
-  KlctlFrameReader frames;
+TEST(PushFrames, DocumentsSplitAnywhereAreJoined) {
+  KlcontrolFrameReader frames;
   const std::string stream = "LENGTH:12\n\n{\"mode\":12}LENGTH:3\n\n{}";
   std::vector<std::string> got;
   for (char c : stream) {
@@ -33,19 +35,19 @@ TEST(KlctlFrames, DocumentsSplitAnywhereAreJoined) {
   EXPECT_FALSE(frames.broken());
 }
 
-TEST(KlctlFrames, BrokenHeadersStopTheStream) {
+TEST(PushFrames, BrokenHeadersStopTheStream) {
   for (const char* stream : {"LENGTX:3\n\n{}", "LENGTH:x\n\n", "LENGTH:\n\n", "LENGTH:0\n\n", "LENGTH:3\n{}",
                              "LENGTH:123456789\n\n", "LENGTH:2000000\n\n", "{}"}) {
-    KlctlFrameReader frames;
+    KlcontrolFrameReader frames;
     frames.feed(stream, std::strlen(stream));
     EXPECT_TRUE(documents(frames).empty()) << stream;
     EXPECT_TRUE(frames.broken()) << stream;
   }
 }
 
-TEST(KlctlFrames, AnUnfinishedFrameWaits) {
+TEST(PushFrames, AnUnfinishedFrameWaits) {
   for (const char* stream : {"", "LENG", "LENGTH:", "LENGTH:12", "LENGTH:12\n", "LENGTH:12\n\n{\"mode\""}) {
-    KlctlFrameReader frames;
+    KlcontrolFrameReader frames;
     frames.feed(stream, std::strlen(stream));
     EXPECT_TRUE(documents(frames).empty()) << stream;
     EXPECT_FALSE(frames.broken()) << stream;

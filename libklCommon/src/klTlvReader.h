@@ -4,20 +4,20 @@
 #include <cstddef>
 #include <cstdint>
 
-struct KlcTlvRecord {
+struct KlTlvRecord {
   uint8_t type;
   uint16_t length;
   const uint8_t* value;  // null when length is 0
 };
 
-class KlcTlvReader {
+class KlTlvReader {
  public:
-  KlcTlvReader(const uint8_t* msg, size_t received);
+  KlTlvReader(const uint8_t* msg, size_t received);
   // False when the header is missing or its length is below 4 or beyond the received bytes.
   bool headerValid() const { return mEnd != 0; }
   uint8_t category() const { return mCategory; }
   // The next record; false after TLV_END, at the end of the message, or at a record that crosses it.
-  bool next(KlcTlvRecord* record);
+  bool next(KlTlvRecord* record);
   // True when the walk read every byte of the message and its last record was the only TLV_END.
   bool complete() const { return mEnded && mPos == mEnd; }
 

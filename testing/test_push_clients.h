@@ -6,6 +6,9 @@
 
 #include <string>
 
+#include "klUniqueFd.h"
+#include "klcontrol_push_frames.h"
+
 // A connection to 127.0.0.1:8081; reads "LENGTH:n\n\n" frames.
 class PushSocket {
  public:
@@ -15,7 +18,7 @@ class PushSocket {
   PushSocket(const PushSocket&) = delete;
   PushSocket& operator=(const PushSocket&) = delete;
 
-  bool connected() const { return mFd >= 0; }
+  bool connected() const { return mFd.valid(); }
   // The next document's text within timeoutMs; false on time-out, close or a broken frame.
   bool next(std::string& document, int timeoutMs = 5000);
   // Documents already received and complete, without waiting; -1 when the frames are broken.
@@ -30,13 +33,12 @@ class PushSocket {
   const std::string& raw() const { return mRaw; }
 
  private:
-  bool takeFrame(std::string& document);
   bool receiveSome(int timeoutMs);
+  void keep(const char* bytes, size_t length);
 
-  int mFd = -1;
-  bool mBroken = false;
+  UniqueFd mFd;
   std::string mRaw;
-  std::string mPending;
+  KlcontrolFrameReader mFrames;
 };
 
 // A queue the test creates and registers with command 0; reads CAT_CLIENT_EVENT messages.

@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "klTlv.h"
+#include "klcontrol_endpoints.h"
 
 namespace {
 
@@ -59,12 +60,13 @@ std::vector<uint8_t> TestRequester::coded(uint8_t category, const char* code, co
   sntlv_msg_init(msg, sizeof msg, category);
   sntlv_add_bin(msg, sizeof msg, TLV_CMD, 2, code);
   if (arg != nullptr) sntlv_add_bin(msg, sizeof msg, TLV_CMDARG, unsigned(arg->size()), arg->data());
-  sntlv_add_bin(msg, sizeof msg, TLV_DST, 11, "/to_klCtlD");
+  sntlv_add_bin(msg, sizeof msg, TLV_DST, unsigned(std::strlen(KLCONTROL_DAEMON_QUEUE) + 1),
+                KLCONTROL_DAEMON_QUEUE);
   return finish(msg, source);
 }
 
 bool TestRequester::sendToDaemon(const std::vector<uint8_t>& bytes) {
-  const mqd_t daemon = mq_open("/to_klCtlD", O_WRONLY);
+  const mqd_t daemon = mq_open(KLCONTROL_DAEMON_QUEUE, O_WRONLY);
   if (daemon == -1) return false;
   const timespec deadline = deadlineIn(2000);
   static const char kEmpty[1] = {0};

@@ -2,13 +2,18 @@
 // line feeds, then the document. The length counts a final NUL that is not sent, so the body is one
 // byte shorter than the header says.
 #pragma once
+#include <cstddef>
 #include <string>
 
-// Largest document accepted; a longer announced length is taken as a broken stream.
-constexpr size_t KLCTL_MAX_DOCUMENT = 1 << 20;
+// Largest document a reader accepts; a longer announced length is taken as a broken stream.
+constexpr size_t KLCONTROL_MAX_DOCUMENT = 1 << 20;
+
+// The frame of a document: the header with its length (final NUL included), then the text up to its
+// first NUL.
+std::string klcontrol_frame_document(const std::string& document);
 
 // Collects received bytes and hands out whole documents.
-class KlctlFrameReader {
+class KlcontrolFrameReader {
  public:
   // Appends received bytes.
   void feed(const char* data, size_t length) { mPending.append(data, length); }

@@ -1,4 +1,4 @@
-#include "klctl_frames.h"
+#include "klcontrol_push_frames.h"
 
 #include <algorithm>
 
@@ -6,11 +6,16 @@ namespace {
 
 constexpr char kPrefix[] = "LENGTH:";
 constexpr size_t kPrefixLength = sizeof kPrefix - 1;
-constexpr size_t kMaxDigits = 8;  // enough for KLCTL_MAX_DOCUMENT
+constexpr size_t kMaxDigits = 8;  // enough for KLCONTROL_MAX_DOCUMENT
 
 }  // namespace
 
-bool KlctlFrameReader::header(size_t& bodyStart, size_t& bodyLength) {
+std::string klcontrol_frame_document(const std::string& document) {
+  const size_t nul = document.find('\0');
+  return kPrefix + std::to_string(document.size()) + "\n\n" + document.substr(0, nul);
+}
+
+bool KlcontrolFrameReader::header(size_t& bodyStart, size_t& bodyLength) {
   const size_t known = std::min(mPending.size(), kPrefixLength);
   if (mPending.compare(0, known, kPrefix, known) != 0) {
     mProblem = "a frame does not start with \"LENGTH:\"";
@@ -29,7 +34,7 @@ bool KlctlFrameReader::header(size_t& bodyStart, size_t& bodyLength) {
   }
   if (end + 2 > mPending.size()) return false;
   const size_t announced = std::stoul(mPending.substr(kPrefixLength, digits));
-  if (mPending[end + 1] != '\n' || announced == 0 || announced > KLCTL_MAX_DOCUMENT) {
+  if (mPending[end + 1] != '\n' || announced == 0 || announced > KLCONTROL_MAX_DOCUMENT) {
     mProblem = "a frame header is broken or announces " + std::to_string(announced) + " bytes";
     return false;
   }
@@ -38,7 +43,7 @@ bool KlctlFrameReader::header(size_t& bodyStart, size_t& bodyLength) {
   return true;
 }
 
-bool KlctlFrameReader::next(std::string& document) {
+bool KlcontrolFrameReader::next(std::string& document) {
   size_t bodyStart = 0;
   size_t bodyLength = 0;
   if (broken() || !header(bodyStart, bodyLength)) return false;

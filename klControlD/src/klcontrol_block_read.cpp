@@ -1,0 +1,58 @@
+#include "klcontrol_block_read.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "klcontrol_if_server.h"
+
+namespace {
+
+template <typename Block>
+int readBlock(klc_remote_api api, Block& block, klcontrol_block_reply& reply) {
+  block = Block{};
+  reply = klcontrol_block_reply{};
+  uint8_t* answer = nullptr;
+  uint16_t length = 0;
+  const int result = klc_send_remote_api_for_response(klcontrol_camera(), api, &answer, &length);
+  if (result != 0 || answer == nullptr) return result;
+  reply = klcontrol_block_reply{answer, length, klc_link_is_nak_off(answer, length)};
+  if (!reply.nakOff) std::memcpy(&block, answer, std::min<size_t>(length, sizeof block));
+  return 0;
+}
+
+}  // namespace
+
+int klcontrol_read_block(appc_system_all_status& status, klcontrol_block_reply& reply) {
+  return readBlock(REMOTE_SYSTEM_ALL_STATUS_GET, status, reply);
+}
+
+int klcontrol_read_block(appc_setup_all_settings& settings, klcontrol_block_reply& reply) {
+  return readBlock(REMOTE_SYSTEM_ALL_SETTINGS_GET, settings, reply);
+}
+
+bool klcontrol_group_preset(const appc_system_all_status& status, uint32_t group, bool specialGroups,
+                            uint32_t& preset) {
+  switch (group) {
+    case 0:
+    case 3:
+    case 8:
+    case 9:
+      preset = status.video_preset_id;
+      return true;
+    case 1:
+    case 4:
+      preset = status.photo_preset_id;
+      return true;
+    case 2:
+    case 5:
+      preset = status.timelapse_preset_id;
+      return true;
+    case 6:
+    case 7:
+      if (!specialGroups) return false;
+      preset = status.special_preset_id;
+      return true;
+    default:
+      return false;
+  }
+}
