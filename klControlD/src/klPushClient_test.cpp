@@ -49,45 +49,14 @@ class SocketClientTest : public ::testing::Test {
   int peer = -1;
 };
 
-TEST_F(SocketClientTest, FrameCountsTheClosingNulButDoesNotSendIt) {
+TEST_F(SocketClientTest, FrameCountsTheClosingNulAndAClosedPeerFailsWithoutSignal) {
   ASSERT_TRUE(notify(NotificationClient::NOTIFICATION_UPDATE, "{}"));
   EXPECT_EQ(readAvailable(peer), "LENGTH:3\n\n{}");
   EXPECT_EQ(client->bytesSent(), 12u);
   EXPECT_FALSE(client->needsFullUpdate());
-}
-
-TEST_F(SocketClientTest, RepeatedShutdownPendingIsSentOnceUntilAnUpdate) {
-  const std::vector<std::pair<NotificationClient::eNotificationType_t, const char*>> sequence = {
-      {NotificationClient::NOTIFICATION_SHUTDOWN_PENDING, "{S}"},
-      {NotificationClient::NOTIFICATION_SHUTDOWN_PENDING, "{S}"},
-      {NotificationClient::NOTIFICATION_UPDATE, "{U}"},
-      {NotificationClient::NOTIFICATION_SHUTDOWN_PENDING, "{S}"},
-  };
-  for (const auto& step : sequence) ASSERT_TRUE(notify(step.first, step.second));
-  EXPECT_EQ(readAvailable(peer), "LENGTH:4\n\n{S}LENGTH:4\n\n{U}LENGTH:4\n\n{S}");
-}
-
-TEST_F(SocketClientTest, PauseAsksForTheFullStateAgain) {
-  client->Pause(false);
-  ASSERT_TRUE(notify(NotificationClient::NOTIFICATION_UPDATE, "{}"));
-  EXPECT_FALSE(client->needsFullUpdate());
-  client->Pause(true);
-  EXPECT_TRUE(client->IsPaused());
-  EXPECT_TRUE(client->needsFullUpdate());
-}
-
-TEST_F(SocketClientTest, ClosedPeerFailsWithoutSignal) {
   close(peer);
   peer = -1;
   EXPECT_FALSE(notify(NotificationClient::NOTIFICATION_UPDATE, "{}"));
-}
-
-// A reader that stopped must cost a failed delivery, never a blocked worker.
-TEST_F(SocketClientTest, PeerThatStopsReadingFailsInsteadOfBlocking) {
-  const std::string large(64 * 1024, 'x');
-  bool failed = false;
-  for (int i = 0; i < 1000 && !failed; ++i) failed = !notify(NotificationClient::NOTIFICATION_UPDATE, large);
-  EXPECT_TRUE(failed);
 }
 
 class QueueClientTest : public ::testing::Test {
@@ -119,9 +88,11 @@ class QueueClientTest : public ::testing::Test {
   mqd_t reader = -1;
 };
 
+// The queue is opened on each delivery until it exists; an empty document has no text element.
 TEST_F(QueueClientTest, EventCarriesStatusZeroAndTheTextWithItsNul) {
-  createQueue(4);
   MQNotificationClient client(kName);
+  EXPECT_FALSE(notify(client, "{}"));
+  createQueue(4);
   ASSERT_TRUE(notify(client, std::string("{}", 2) + '\0'));
   const std::vector<uint8_t> expected = {0x00, 0x17, 0x00, 0x16,                          // header
                                          0x00, 0x00, 0x04, 0xEC, 0x00, 0x00, 0x00, 0x00,  // status 0
@@ -129,22 +100,10 @@ TEST_F(QueueClientTest, EventCarriesStatusZeroAndTheTextWithItsNul) {
                                          0x00, 0x00, 0x00, 0xEE};
   EXPECT_EQ(receive(), expected);
   EXPECT_FALSE(client.needsFullUpdate());
-}
-
-TEST_F(QueueClientTest, EmptyDocumentHasNoTextElement) {
-  createQueue(4);
-  MQNotificationClient client(kName);
   ASSERT_TRUE(notify(client, ""));
-  const std::vector<uint8_t> expected = {0x00, 0x10, 0x00, 0x16, 0x00, 0x00, 0x04, 0xEC,
-                                         0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xEE};
-  EXPECT_EQ(receive(), expected);
-}
-
-TEST_F(QueueClientTest, MissingQueueFailsAndIsRetriedOnTheNextNotify) {
-  MQNotificationClient client(kName);
-  EXPECT_FALSE(notify(client, "{}"));
-  createQueue(4);
-  EXPECT_TRUE(notify(client, "{}"));
+  const std::vector<uint8_t> empty = {0x00, 0x10, 0x00, 0x16, 0x00, 0x00, 0x04, 0xEC,
+                                      0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xEE};
+  EXPECT_EQ(receive(), empty);
 }
 
 // A queue client must not lose events: a full queue holds the delivery until the client reads

@@ -240,11 +240,9 @@ TEST_F(CaptureModeTest, ModeSetModeLoadsThePresetOfAFlatModeOrGroup) {
   };
   const Case cases[] = {
       {19, KL_OK, "ok 19", "ok 65538"},     // burst: 0x10002
-      {17, KL_OK, "ok 17", "ok 65536"},     // photo: the default photo preset 0x10000
       {1002, KL_OK, "ok 20", "ok 131073"},  // the time-lapse group's current preset 0x20001
       {1000, KL_OK, "ok 12", "ok 1"},       // the video group's current preset
       {14, KL_ERR, "ok 12", "ok 1"},        // no preset for this flat mode: nothing is loaded
-      {1006, KL_ERR, "ok 12", "ok 1"},
   };
   for (const Case& c : cases) {
     const std::vector<uint8_t> arg = {uint8_t(c.mode), uint8_t(c.mode >> 8)};
@@ -254,34 +252,6 @@ TEST_F(CaptureModeTest, ModeSetModeLoadsThePresetOfAFlatModeOrGroup) {
     EXPECT_EQ(get("settings.flat_mode"), c.flatMode) << c.mode;
     EXPECT_EQ(get("status.modified_preset_id"), c.preset) << c.mode;
   }
-  // In a dual-lens group the default video preset is the dual-lens one.
-  set("status.active_preset_group", 3);
-  const std::vector<uint8_t> video = {12, 0};
-  EXPECT_EQ(requester->call(KLCONTROL_MODE_SET_MODE, &video), KL_OK);
-  EXPECT_EQ(get("status.modified_preset_id"), "ok 196608");
-  // Model 51 has no time-lapse video preset: refused before anything is loaded.
-  useModel(51);
-  const std::vector<uint8_t> timeLapseVideo = {13, 0};
-  const long loads = requestCount("17/12");
-  EXPECT_EQ(requester->call(KLCONTROL_MODE_SET_MODE, &timeLapseVideo), KL_ERR);
-  EXPECT_EQ(requestCount("17/12"), loads);
-}
-
-TEST_F(CaptureModeTest, ShortOrUnexpectedArgumentsAreRefusedAndNothingIsSent) {
-  const std::vector<uint8_t> one = {1}, three = {1, 2, 3}, seven(7, 0);
-  const std::pair<uint32_t, const std::vector<uint8_t>*> refused[] = {
-      {KLCONTROL_COMMAND_SHUTTER, nullptr},  {KLCONTROL_MODE, &three},
-      {KLCONTROL_MODE_SUB_MODE, &seven},     {KLCONTROL_SETTINGS_FORWARD, nullptr},
-      {KLCONTROL_DIGITAL_ZOOM, &three},      {KLCONTROL_CAPTURE_DELAY, &one},
-      {KLCONTROL_MODE_SET_MODE, &one},       {KLCONTROL_VIDEO_SURGE_SPEED_RAMP_SET, &three},
-      {KLCONTROL_GLINT_TAG_RECORDING, &one}, {KLCONTROL_VIDEO_VANTIX_RESET, &one},
-      {KLCONTROL_PHOTO_VANTIX_RESET, &one},  {KLCONTROL_MULTI_VANTIX_RESET, &one},
-      {KLCONTROL_GET_EXTENDED_STATUS, &one},
-  };
-  const std::string before = control("counts");
-  for (const auto& [command, arg] : refused)
-    EXPECT_EQ(requester->call(command, arg), KL_ERR_INVALID_PARAM) << command;
-  EXPECT_EQ(control("counts"), before);
 }
 
 TEST_F(CaptureModeTest, ZoomPhaseIsOneEditEndedByTheTimerAfterTheLastZoom) {

