@@ -1,5 +1,6 @@
-// Fields of a raw command argument: 32-bit words in host byte order and zero-terminated texts in
-// fixed fields. Reads stay inside the argument even where the frame did not check its length.
+// Fields of a raw command argument: 32-bit words in host byte order, raw bytes and zero-terminated
+// texts in fixed fields. Every command reads its argument through these; reads stay inside the
+// argument even where the frame did not check its length.
 #pragma once
 
 #include <cstdint>
