@@ -9,6 +9,7 @@
 #include <ctime>
 
 #include "klLog.h"
+#include "klThreadSafety.h"
 
 class KeltoTimer {
  public:
@@ -39,54 +40,54 @@ class KeltoTimer {
   // (Re)arms: the callback runs periodMs after this call unless re-armed or cancelled first.
   // Blocks while a callback runs, so never call it holding a lock that callback takes.
   void arm(int periodMs, Callback callback, void* argument) {
-    pthread_mutex_lock(&mMutex);
+    lock();
     mPeriodMs = periodMs;
     mCancel = false;
     mCallback = callback;
     mArgument = argument;
     pthread_cond_broadcast(&mCond);
-    pthread_mutex_unlock(&mMutex);
+    unlock();
   }
 
   // Disarms; a pending expiry calls nothing.
   void cancel() {
-    pthread_mutex_lock(&mMutex);
+    lock();
     disarmLocked();
-    pthread_mutex_unlock(&mMutex);
+    unlock();
   }
 
   // As cancel, but gives up (false) instead of waiting when the timer thread holds the mutex,
   // which it does while a callback runs; safe while holding a lock the callback takes.
   bool tryCancel() {
-    if (pthread_mutex_trylock(&mMutex) != 0) return false;
+    if (!tryLock()) return false;
     disarmLocked();
-    pthread_mutex_unlock(&mMutex);
+    unlock();
     return true;
   }
 
   // Ends the timer thread without calling a pending callback; the owner calls it before it
   // destroys what the callback uses. Later calls do nothing.
   void stop() {
-    pthread_mutex_lock(&mMutex);
+    lock();
     mStop = true;
     pthread_cond_broadcast(&mCond);
-    pthread_mutex_unlock(&mMutex);
+    unlock();
     if (mThreadStarted) pthread_join(mThread, nullptr);
     mThreadStarted = false;
   }
 
   // True while armed and not yet expired.
   bool isArmed() {
-    pthread_mutex_lock(&mMutex);
+    lock();
     const bool armed = mPeriodMs > 0;
-    pthread_mutex_unlock(&mMutex);
+    unlock();
     return armed;
   }
 
  protected:
   // The timer thread's loop; a subclass may replace it.
   virtual void run() {
-    pthread_mutex_lock(&mMutex);
+    lock();
     while (!mStop) {
       timespec now{};
       if (clock_gettime(CLOCK_REALTIME, &now) != 0)
@@ -97,7 +98,7 @@ class KeltoTimer {
         pthread_cond_wait(&mCond, &mMutex);
       }
     }
-    pthread_mutex_unlock(&mMutex);
+    unlock();
   }
 
  private:
@@ -107,7 +108,7 @@ class KeltoTimer {
   }
 
   // Waits until now + period; a wake-up first returns to the loop, which starts a fresh period.
-  void waitOnePeriod(const timespec& now) {
+  void waitOnePeriod(const timespec& now) KL_REQUIRES(mMutex) {
     timespec deadline = now;
     deadline.tv_sec += mPeriodMs / 1000;
     deadline.tv_nsec += long(mPeriodMs % 1000) * 1000000L;
@@ -120,20 +121,31 @@ class KeltoTimer {
     mPeriodMs = -1;
   }
 
-  void disarmLocked() {
+  void disarmLocked() KL_REQUIRES(mMutex) {
     mCancel = true;
     mPeriodMs = -1;
     pthread_cond_broadcast(&mCond);
   }
 
-  int mPeriodMs = -1;
-  bool mCancel = false;
-  bool mStop = false;
-  Callback mCallback = nullptr;
-  void* mArgument = nullptr;
+  // The timer's mutex as the lock analysis knows it; the pthread calls take its address.
+  typedef pthread_mutex_t KL_CAPABILITY("mutex") Mutex;
+
+  // The pthread calls on the timer's mutex, as the lock analysis sees them.
+  void lock() KL_ACQUIRE(mMutex) KL_NO_THREAD_SAFETY_ANALYSIS { pthread_mutex_lock(&mMutex); }
+  void unlock() KL_RELEASE(mMutex) KL_NO_THREAD_SAFETY_ANALYSIS { pthread_mutex_unlock(&mMutex); }
+  bool tryLock() KL_TRY_ACQUIRE(true, mMutex) KL_NO_THREAD_SAFETY_ANALYSIS {
+    return pthread_mutex_trylock(&mMutex) == 0;
+  }
+
+  // Shared by the owner's thread and the timer thread.
+  int mPeriodMs KL_GUARDED_BY(mMutex) = -1;
+  bool mCancel KL_GUARDED_BY(mMutex) = false;
+  bool mStop KL_GUARDED_BY(mMutex) = false;
+  Callback mCallback KL_GUARDED_BY(mMutex) = nullptr;
+  void* mArgument KL_GUARDED_BY(mMutex) = nullptr;
   pthread_t mThread{};
   bool mThreadStarted = false;
   pthread_condattr_t mCondAttr{};
   pthread_cond_t mCond{};
-  pthread_mutex_t mMutex{};
+  Mutex mMutex{};
 };

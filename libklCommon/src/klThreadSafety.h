@@ -19,6 +19,9 @@
 #define KL_EXCLUDES(...) KL_THREAD_ANNOTATION(locks_excluded(__VA_ARGS__))
 #define KL_ACQUIRE(...) KL_THREAD_ANNOTATION(acquire_capability(__VA_ARGS__))
 #define KL_RELEASE(...) KL_THREAD_ANNOTATION(release_capability(__VA_ARGS__))
+#define KL_TRY_ACQUIRE(...) KL_THREAD_ANNOTATION(try_acquire_capability(__VA_ARGS__))
+// For the few functions that are the lock themselves, around calls the analysis does not know.
+#define KL_NO_THREAD_SAFETY_ANALYSIS KL_THREAD_ANNOTATION(no_thread_safety_analysis)
 
 // A std::mutex that the analysis knows as a lock.
 class KL_CAPABILITY("mutex") KlMutex {
