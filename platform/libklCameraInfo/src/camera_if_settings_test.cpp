@@ -59,6 +59,13 @@ TEST_F(SetValueTest, CameraRefusalIsTheResultAndLeavesTheBlockAlone) {
   ASSERT_EQ(camera->seen().size(), 1u);
 }
 
+TEST_F(SetValueTest, NoCameraIsALinkFailure) {
+  ctx.klnet_mqd = mq_open("/to_klnet", O_WRONLY);
+  EXPECT_EQ(ctx.klnet_mqd, mqd_t(-1));
+  EXPECT_EQ(write(2, 26), KL_ERR_MQ_FAIL);
+  EXPECT_EQ(settings.video_resolution, 0);
+}
+
 TEST_F(SetValueTest, RefusesWhatTheRowCannotHoldWithoutAskingTheCamera) {
   startCamera(0);
   EXPECT_EQ(write(55, 10), KL_ERR_NOT_SUPPORTED);  // model 57 has no row 55

@@ -93,6 +93,10 @@ TEST_F(SimLinkTest, ModeChangeShowsInTheNextStatusRead) {
   EXPECT_EQ(flatMode, 17);
   EXPECT_EQ(klc_video_reset_to_valid_res_fps_fov(&ctx), KL_ERR_NOT_SUPPORTED);
   EXPECT_EQ(klc_send_simple_remote_api(&ctx, 8, 200), KL_ERR_NOT_SUPPORTED);
+  // The camera speaks its own model's protocol only.
+  EXPECT_EQ(klc_select_protocol_adapter(&ctx, 57), 0);
+  EXPECT_EQ(ctl("get system.protocol_adapter"), "ok 57");
+  EXPECT_EQ(klc_select_protocol_adapter(&ctx, 19), KL_ERR_INVALID_PARAM);
   ASSERT_EQ(klc_app_set_mode_sub_mode(&ctx, 0, 1), 0);
   EXPECT_EQ(readStatus().video_selected_flatmode, 13);
   EXPECT_EQ(klc_app_set_mode(&ctx, 99), KL_ERR_INVALID_PARAM);
