@@ -137,10 +137,16 @@ TEST_F(SimLinkTest, MalformedRequestIsIgnoredAndTheNextOneAnswered) {
   EXPECT_EQ(ctl("counts"), "ok 256/1=1 malformed=1");
 }
 
-TEST_F(SimLinkTest, EventsWithoutADaemonQueueAreRefused) {
+// A reply goes only to the control client that asked, while another one is connected.
+TEST_F(SimLinkTest, EventsWithoutADaemonQueueAreRefusedToTheClientThatAsked) {
   start();
+  const SimFd idle = simControlConnect(SIM_CONTROL_NAME);
+  ASSERT_TRUE(idle.get() >= 0 && simControlSend(idle.get(), "ping"));
+  std::string reply;
+  ASSERT_TRUE(simControlReceive(idle.get(), reply, kWaitMs));
   EXPECT_EQ(ctl("event JR"), "error cannot send to /to_klCtlD");
   EXPECT_EQ(ctl("event PU 6 1"), "error cannot send to the daemon");
+  EXPECT_FALSE(simControlReceive(idle.get(), reply, 100)) << reply;
 }
 
 TEST_F(SimLinkTest, StateFileSetsTheCameraBeforeTheFirstRequest) {
