@@ -65,6 +65,17 @@ kl_ended() {  # pid
   ! kl_running "$1"
 }
 
+# Paths of the C++ files that only tests use: unit tests, fuzz harnesses, end-to-end and load tests,
+# and their fixtures and fakes. Every other tracked .cpp/.h is code.
+kl_test_file_regex='(_test\.cpp|_fuzzer\.cpp|_fixture\.(h|cpp))$|(^|/)(fuzz|testing|e2e|load)/|/(test_|fake_)[^/]*$|(^|/)(temp_folder\.h|child_process\.h|wait_until\.h|csi_test_messages\.h)$'
+
+# Tracked C++ files, one a line: the test files (argument "tests") or the code ("code").
+kl_cpp_files() {  # tests | code
+  local select=-E
+  [ "$1" = tests ] || select=-vE
+  kl_cpp_sources | tr '\0' '\n' | grep $select "$kl_test_file_regex"
+}
+
 # Polls until the queue exists, while the process that makes it lives (at most 10 s).
 kl_wait_for_queue() {  # klctl, queue, pid, program name
   for _ in $(seq 100); do

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <syslog.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <regex>
@@ -13,42 +12,9 @@
 
 namespace {
 
-// Sends standard output into a file of the folder while alive.
-class StdoutToFile {
- public:
-  explicit StdoutToFile(const TempFolder& folder) : mFolder(folder) {
-    fflush(stdout);
-    mSaved = dup(STDOUT_FILENO);
-    FILE* f = fopen((folder.path() + "/stdout").c_str(), "w");
-    if (f) {
-      dup2(fileno(f), STDOUT_FILENO);
-      fclose(f);
-    }
-  }
-  ~StdoutToFile() { restore(); }
-  StdoutToFile(const StdoutToFile&) = delete;
-  StdoutToFile& operator=(const StdoutToFile&) = delete;
-
-  std::string text() {
-    restore();
-    return mFolder.read("stdout");
-  }
-
- private:
-  void restore() {
-    if (mSaved < 0) return;
-    fflush(stdout);
-    dup2(mSaved, STDOUT_FILENO);
-    close(mSaved);
-    mSaved = -1;
-  }
-
-  const TempFolder& mFolder;
-  int mSaved = -1;
-};
-
 // "%b%d %H:%M:%S" and a blank before each line.
 const std::string kStamp = "[A-Z][a-z]{2}[ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} ";
+const std::string kStamped = kStamp + "one\n" + kStamp + "two 2\n";
 
 class DebugChannelTest : public testing::Test {
  protected:
@@ -57,56 +23,44 @@ class DebugChannelTest : public testing::Test {
     g_debug_log_path = mSavedPath;
   }
 
-  std::string logPath() const { return mFolder.path() + "/wifi_log.txt"; }
-
   TempFolder mFolder;
   FakeSyslog mSyslog;
   uint32_t mSavedLevel = g_debug_level;
   const char* mSavedPath = g_debug_log_path;
 };
 
-TEST_F(DebugChannelTest, SyslogAlwaysGetsTheLineWithoutTimestamp) {
-  g_debug_level = 0;
-  StdoutToFile out(mFolder);
-  kldbg_printf("mq %s %d\n", "open", 3);
-  EXPECT_EQ("", out.text());
-  auto lines = mSyslog.taken();
-  ASSERT_EQ(1u, lines.size());
-  EXPECT_EQ(LOG_DEBUG, lines[0].priority);
-  EXPECT_EQ("mq open 3\n", lines[0].text);
-}
-
-TEST_F(DebugChannelTest, Bit30PrintsOnStandardOutputWithTimestamp) {
-  g_debug_level = KLDBG_TO_STDOUT;
-  StdoutToFile out(mFolder);
-  kldbg_printf("first\n");
-  kldbg_printf("second\n");
-  std::string text = out.text();
-  EXPECT_TRUE(std::regex_match(text, std::regex(kStamp + "first\n" + kStamp + "second\n"))) << text;
-  EXPECT_EQ(2u, mSyslog.taken().size());
-}
-
-TEST_F(DebugChannelTest, Bit29AppendsToTheLogFile) {
-  std::string path = logPath();
-  g_debug_log_path = path.c_str();
-  mFolder.write("wifi_log.txt", "old\n");
-  g_debug_level = KLDBG_TO_FILE;
-  StdoutToFile out(mFolder);
-  kldbg_printf("one\n");
-  kldbg_printf("two\n");
-  EXPECT_EQ("", out.text());
-  std::string text = mFolder.read("wifi_log.txt");
-  EXPECT_TRUE(std::regex_match(text, std::regex("old\n" + kStamp + "one\n" + kStamp + "two\n"))) << text;
-}
-
-TEST_F(DebugChannelTest, AnUnopenableLogFileIsSkipped) {
-  std::string path = mFolder.path() + "/missing/wifi_log.txt";
-  g_debug_log_path = path.c_str();
-  g_debug_level = KLDBG_TO_FILE | KLDBG_TO_STDOUT;
-  StdoutToFile out(mFolder);
-  kldbg_printf("kept\n");
-  EXPECT_TRUE(std::regex_match(out.text(), std::regex(kStamp + "kept\n")));
-  EXPECT_EQ(std::vector<std::string>{"kept\n"}, mSyslog.texts());
+// Syslog always gets the line as it is; bit 30 adds standard output and bit 29 the log file (when it
+// opens), each with a timestamp.
+TEST_F(DebugChannelTest, SyslogAlwaysAndTheChannelsOfBits29And30Stamped) {
+  const struct {
+    uint32_t level;
+    const char* folder;
+    std::string out, file;  // patterns
+  } cases[] = {
+      {0, "", "", "old\n"},
+      {KLDBG_TO_STDOUT, "", kStamped, "old\n"},
+      {KLDBG_TO_FILE, "", "", "old\n" + kStamped},
+      {KLDBG_TO_FILE | KLDBG_TO_STDOUT, "/missing", kStamped, "old\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.level);
+    mFolder.write("wifi_log.txt", "old\n");
+    const std::string path = mFolder.path() + c.folder + "/wifi_log.txt";
+    g_debug_log_path = path.c_str();
+    g_debug_level = c.level;
+    testing::internal::CaptureStdout();
+    kldbg_printf("one\n");
+    kldbg_printf("%s %d\n", "two", 2);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(std::regex_match(out, std::regex(c.out))) << out;
+    const std::string file = mFolder.read("wifi_log.txt");
+    EXPECT_TRUE(std::regex_match(file, std::regex(c.file))) << file;
+    const auto lines = mSyslog.taken();
+    ASSERT_EQ(2u, lines.size());
+    EXPECT_EQ(LOG_DEBUG, lines[0].priority);
+    EXPECT_EQ("one\n", lines[0].text);
+    EXPECT_EQ("two 2\n", lines[1].text);
+  }
 }
 
 TEST_F(DebugChannelTest, VerbosityIsTheLowByteComparedStrictly) {
@@ -139,25 +93,19 @@ void syslogToStderr(int, const char* line) {
   fputs(line, stderr);
 }
 
-TEST(AssertDeathTest, AboveSevenWritesTheAssertionLineAndExitsWithMinusOne) {
-  EXPECT_EXIT(
-      {
-        klSetSyslogSink(&syslogToStderr);
-        g_debug_level = 0x08;
-        KL_ASSERT_TEXT(1 + 1 == 3, "tlv != NULL");
-      },
-      testing::ExitedWithCode(255),
-      "^\033\\[31mASSERT:.*klDebug_test.cpp/TestBody:[0-9]+:tlv != NULL\n\033\\[0m$");
-}
-
-TEST(AssertDeathTest, AtSevenOnlyExits) {
-  EXPECT_EXIT(
-      {
-        klSetSyslogSink(&syslogToStderr);
-        g_debug_level = 0x07;
-        KL_ASSERT(sizeof(int) == 1);
-      },
-      testing::ExitedWithCode(255), "^$");
+// Above verbosity 7 the assertion line is written first.
+TEST(AssertDeathTest, AssertionsExitWithMinusOne) {
+  const std::pair<uint32_t, const char*> cases[] = {
+      {0x08, "^\033\\[31mASSERT:.*klDebug_test.cpp/TestBody:[0-9]+:tlv != NULL\n\033\\[0m$"}, {0x07, "^$"}};
+  for (const auto& [level, line] : cases) {
+    EXPECT_EXIT(
+        {
+          klSetSyslogSink(&syslogToStderr);
+          g_debug_level = level;
+          KL_ASSERT_TEXT(1 + 1 == 3, "tlv != NULL");
+        },
+        testing::ExitedWithCode(255), line);
+  }
 }
 
 }  // namespace

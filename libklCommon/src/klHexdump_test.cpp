@@ -43,7 +43,7 @@ class HexprintTest : public testing::Test {
   uint32_t mSavedLevel = g_debug_level;
 };
 
-TEST(Hexline, LaysOutAFullLineByteForByte) {
+TEST(Hexline, LaysOutLinesByteForByte) {
   const unsigned char data[] = "Hello, camera!\x01\xff\x7e\x7f\x20\x1f";
   unsigned address = 0;
   int index = 0;
@@ -56,14 +56,11 @@ TEST(Hexline, LaysOutAFullLineByteForByte) {
   EXPECT_EQ("ERROR      00000010  7e7f201f " + blanks(8) + " " + blanks(8) + " " + blanks(8) + "  ~. ." +
                 blanks(12),
             std::string(out));
-}
-
-TEST(Hexline, AnUnalignedStartLeavesLeadingColumnsBlank) {
-  const unsigned char data[] = "Hi\x01yo";
-  unsigned address = 0x13;
-  int index = -3;
-  char out[98];
-  hexline(out, sizeof out, "x", &address, &index, data, 5);
+  // An unaligned start leaves the leading columns blank.
+  const unsigned char greeting[] = "Hi\x01yo";
+  address = 0x13;
+  index = -3;
+  hexline(out, sizeof out, "x", &address, &index, greeting, 5);
   EXPECT_EQ(
       "x          00000010        48 6901796f " + blanks(8) + " " + blanks(8) + "     Hi.yo" + blanks(8),
       std::string(out));
@@ -71,7 +68,8 @@ TEST(Hexline, AnUnalignedStartLeavesLeadingColumnsBlank) {
   EXPECT_EQ(13, index);
 }
 
-TEST_F(HexprintTest, WithoutFullDumpsTheMiddleOfLongBuffersIsLeftOut) {
+// Nothing at verbosity 7 or below; without the full-dump bit the middle of long buffers is left out.
+TEST_F(HexprintTest, VerbosityAndTheFullDumpBitDecideWhatIsDumped) {
   auto data = counting(200);
   g_debug_level = 0x08;
   hexprint("ERROR", 0, data.data(), 200);
@@ -81,6 +79,10 @@ TEST_F(HexprintTest, WithoutFullDumpsTheMiddleOfLongBuffersIsLeftOut) {
   g_debug_level = 0x08 | KLDBG_FULL_HEXDUMP;
   hexprint("ERROR", 0, data.data(), 200);
   EXPECT_EQ(13u, addresses().size());
+  g_debug_level = 0x07 | KLDBG_FULL_HEXDUMP;
+  hexprint("ERROR", 0, data.data(), 200);
+  hexprint_noaddr("ERROR", 0, data.data(), 40);
+  EXPECT_TRUE(mSyslog.texts().empty());
 }
 
 TEST_F(HexprintTest, LinesAreAlignedToTheStartAddress) {
@@ -93,14 +95,6 @@ TEST_F(HexprintTest, LinesAreAlignedToTheStartAddress) {
                 std::string(11, '.') + "\n",
             texts[1]);
   EXPECT_EQ("TX         00000010  ", texts[2].substr(0, 21));
-}
-
-TEST_F(HexprintTest, NothingAtVerbositySevenOrBelow) {
-  auto data = counting(40);
-  g_debug_level = 0x07 | KLDBG_FULL_HEXDUMP;
-  hexprint("ERROR", 0, data.data(), 40);
-  hexprint_noaddr("ERROR", 0, data.data(), 40);
-  EXPECT_TRUE(mSyslog.texts().empty());
 }
 
 TEST_F(HexprintTest, NoaddrGroupsEndAtTheLastByte) {
@@ -165,7 +159,7 @@ TEST(Snhexdump, AbsoluteAddressesAreAlignedToSixteen) {
   EXPECT_EQ(2, std::count(text.begin(), text.end(), '\n'));
 }
 
-TEST(Snhexdump, LengthZeroShowsTheEndAddress) {
+TEST(Snhexdump, LengthZeroShowsTheEndAddressAndASmallBufferTheCutDump) {
   const unsigned char data[4] = {};
   char expected[32];
   snprintf(expected, sizeof expected, "%p\n", static_cast<const void*>(data));
@@ -174,14 +168,12 @@ TEST(Snhexdump, LengthZeroShowsTheEndAddress) {
     EXPECT_EQ(static_cast<int>(strlen(expected)), dump(out, sizeof out, data, 0, "P"));
     EXPECT_STREQ(expected, out);
   }
-}
-
-TEST(Snhexdump, ASmallBufferGetsTheCutDump) {
-  auto data = counting(40);
+  // A small buffer gets the cut dump.
+  const auto counted = counting(40);
   char full[1000];
-  snhexdump0(full, sizeof full, data.data(), data.size(), "");
+  snhexdump0(full, sizeof full, counted.data(), counted.size(), "");
   char small[21];
-  EXPECT_EQ(20, snhexdump0(small, sizeof small, data.data(), data.size(), ""));
+  EXPECT_EQ(20, snhexdump0(small, sizeof small, counted.data(), counted.size(), ""));
   EXPECT_EQ(std::string(full).substr(0, 20), std::string(small));
 }
 

@@ -34,39 +34,21 @@ TEST_F(KlogTest, EveryLevelHasItsPaddedNameAndTheLocation) {
     EXPECT_EQ(std::string(prefixes[level]) + ":mode 4 @srv.cpp:120", lineOf(level, "mode 4", "srv.cpp", 120));
 }
 
-// The prefix takes 15 bytes, so a message keeps at most 334 characters (up to byte 348).
-TEST_F(KlogTest, LongMessagesAreCutAndKeepTheirSuffix) {
-  const std::string prefix = "UTIL_LOG_WARN :";
+// The prefix takes 15 bytes, so a message keeps at most 334 characters (up to byte 348). A cut message
+// leaves 91 bytes for " @" + file + ":9" and the terminator, a short one 440 - 16; a suffix that does not
+// fit becomes a blank.
+TEST_F(KlogTest, LongMessagesAreCutAndAnUnfittingSuffixBecomesABlank) {
   const struct {
-    size_t length;
-    size_t kept;
-  } cases[] = {{333, 333}, {334, 334}, {335, 334}, {400, 334}, {2000, 334}};
-  for (const auto& c : cases) {
-    std::string message(c.length, 'm');
-    EXPECT_EQ(prefix + message.substr(0, c.kept) + " @f.cpp:9", lineOf(UTIL_LOG_WARN, message, "f.cpp", 9))
-        << c.length;
-  }
-}
-
-TEST_F(KlogTest, ASuffixThatDoesNotFitBecomesABlank) {
-  const struct {
-    size_t message;
-    size_t file;
+    size_t message, file, kept;
     bool fits;
-  } cases[] = {
-      // A cut message leaves 91 bytes: " @" + file + ":9" and the terminator.
-      {400, 86, true},
-      {400, 87, false},
-      // A short message leaves 440 - 16 bytes.
-      {1, 419, true},
-      {1, 420, false},
-  };
+  } cases[] = {{333, 5, 333, true},  {334, 5, 334, true},   {335, 5, 334, true}, {2000, 5, 334, true},
+               {400, 86, 334, true}, {400, 87, 334, false}, {1, 419, 1, true},   {1, 420, 1, false}};
   for (const auto& c : cases) {
-    std::string message(c.message, 'm');
-    std::string file(c.file, 'f');
-    std::string kept = "UTIL_LOG_INFO :" + message.substr(0, 334);
-    std::string expected = kept + (c.fits ? " @" + file + ":9" : " ");
-    EXPECT_EQ(expected, lineOf(UTIL_LOG_INFO, message, file, 9)) << c.message << "/" << c.file;
+    const std::string message(c.message, 'm');
+    const std::string file(c.file, 'f');
+    const std::string expected =
+        "UTIL_LOG_WARN :" + message.substr(0, c.kept) + (c.fits ? " @" + file + ":9" : " ");
+    EXPECT_EQ(expected, lineOf(UTIL_LOG_WARN, message, file, 9)) << c.message << "/" << c.file;
   }
 }
 

@@ -115,20 +115,18 @@ class CardIdTest : public testing::Test {
   const char* mSavedSecond = g_card1_misc_dir;
 };
 
+// Card 0 and card 1 each have their own folder.
 TEST_F(CardIdTest, CreatesTheFolderAndTheIdThenReadsItBack) {
-  EXPECT_EQ("", callWithStderr(0, 0));
-  expectNewId("fuse_d");
-  std::string first = mId;
-  memset(mId, 'Q', sizeof mId);
-  EXPECT_EQ(0, getCardIDStr(mId));
-  EXPECT_EQ(first, mId);
-}
-
-TEST_F(CardIdTest, CardOneUsesItsOwnFolder) {
   EXPECT_EQ("", callWithStderr(1, 0));
   expectNewId("fuse_i");
   struct stat info;
   EXPECT_NE(0, stat(mDefault.c_str(), &info));
+  EXPECT_EQ("", callWithStderr(0, 0));
+  expectNewId("fuse_d");
+  const std::string first = mId;
+  memset(mId, 'Q', sizeof mId);
+  EXPECT_EQ(0, getCardIDStr(mId));
+  EXPECT_EQ(first, mId);
 }
 
 TEST_F(CardIdTest, ExistingContentIsKeptOnlyWhenAllDigits) {

@@ -10,32 +10,6 @@ namespace {
 
 using namespace csi_test;
 
-TEST(CsiDecode, ReadsEachKind) {
-  csi_message m;
-  const auto cn = notification(151, "status=7:1:40:A\\B.MP4");
-  ASSERT_EQ(csi_decode(cn.data(), cn.size(), &m), KL_OK);
-  EXPECT_EQ(m.kind, csi_kind::NOTIFICATION);
-  EXPECT_EQ(m.id, 151u);
-  EXPECT_EQ(m.text, "status=7:1:40:A\\B.MP4");
-
-  const auto cu = update(7, 0x06010002);
-  ASSERT_EQ(csi_decode(cu.data(), cu.size(), &m), KL_OK);
-  EXPECT_EQ(m.kind, csi_kind::UPDATE);
-  EXPECT_EQ(m.id, 7u);
-  EXPECT_EQ(m.value, 0x06010002u);
-
-  const auto cr = answer("CR", -5);
-  ASSERT_EQ(csi_decode(cr.data(), cr.size(), &m), KL_OK);
-  EXPECT_EQ(m.kind, csi_kind::SUBSCRIBE_RESPONSE);
-  EXPECT_EQ(m.status, -5);
-
-  const auto ci = answer("CI", 0, words({7}));
-  ASSERT_EQ(csi_decode(ci.data(), ci.size(), &m), KL_OK);
-  EXPECT_EQ(m.kind, csi_kind::SET_RESPONSE);
-  EXPECT_EQ(m.id, 7u);
-  EXPECT_EQ(m.status, 0);
-}
-
 TEST(CsiDecode, NotificationTextEndsAtANulOrTheRecord) {
   csi_message m;
   const auto withNul = notification(143, std::string("abc\0def", 7));

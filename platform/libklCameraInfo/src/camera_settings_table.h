@@ -1,5 +1,6 @@
 // The settings id table: one 48-byte row per setting id of a model.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 enum : uint32_t {
@@ -20,6 +21,10 @@ struct camera_settings_id_row {
   char name[20];         // 28: short name, NUL-terminated
 };
 static_assert(sizeof(camera_settings_id_row) == 48, "settings id row");
+static_assert(offsetof(camera_settings_id_row, offset) == 16 &&
+                  offsetof(camera_settings_id_row, width) == 20 &&
+                  offsetof(camera_settings_id_row, flags) == 24,
+              "the row words the camera-control side reads");
 
 // The table of the model, or null for an unknown model; *count receives its number of rows
 // (0 for an unknown model).

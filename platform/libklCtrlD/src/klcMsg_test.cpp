@@ -145,16 +145,6 @@ TEST(MsgWrite, MessageThatDoesNotFitWritesNothing) {
   EXPECT_EQ(buf[0], 0x77);
 }
 
-TEST(MsgWrite, ParsedMessageWritesBackTheSameBytes) {
-  Msg msg(0);
-  const auto bytes = command();
-  ASSERT_TRUE(parse(bytes, msg));
-  uint8_t buf[KLMSG_MAX];
-  MemStream out(buf, sizeof buf);
-  out << msg;
-  EXPECT_EQ(std::vector<uint8_t>(buf, buf + out.getLength()), bytes);
-}
-
 // A dump is one daemon-logger line at debug level whatever the message, and nothing below it.
 TEST(MsgDump, WholeMessageInOneBoundedDebugLine) {
   std::vector<uint8_t> name(40, 'a');

@@ -158,33 +158,6 @@ TEST(SimCameraCapture, TimeLapseEndsWhenTheCardIsFullAndAModelSwitchEndsIt) {
   EXPECT_EQ(copyOf(camera.status().photo_count), 0u);
 }
 
-// With the zero-delay option nothing follows the clock: the photos come only with "drift step".
-TEST(SimControlCommands, TimeLapseIsDrivenByDriftStepsWhenFast) {
-  SimOptions fast;
-  fast.replyDelayMs = 0;
-  SimSimulator sim(fast);
-  ASSERT_EQ(sim.execute("set settings.flat_mode 20", 1), "ok");
-  ASSERT_EQ(sim.execute("set settings@122:2 2", 1), "ok");
-  ASSERT_EQ(sim.camera().shutter(true), KL_OK);
-  EXPECT_EQ(sim.execute("get status.photo_count", 1), "ok 1");
-  ASSERT_EQ(sim.execute("drift step 4", 1), "ok");
-  EXPECT_EQ(sim.execute("get status.photo_count", 1), "ok 3");
-  ASSERT_EQ(sim.execute("drift step 1", 1), "ok");
-  EXPECT_EQ(sim.execute("get status.photo_count", 1), "ok 3");
-  ASSERT_EQ(sim.execute("drift step 1", 1), "ok");
-  EXPECT_EQ(sim.execute("get status.photo_count", 1), "ok 4");
-}
-
-TEST(SimCameraState, DialTurnOnTheFlatModeSelectsTheMode) {
-  SimCamera camera(57);
-  std::string error;
-  ASSERT_TRUE(simApplyAssignment(camera, "settings.flat_mode=18", error)) << error;
-  EXPECT_EQ(camera.status().photo_selected_flatmode, 18);
-  EXPECT_EQ(copyOf(camera.status().active_preset_group), 1u);
-  ASSERT_TRUE(simApplyAssignment(camera, "system.lens_mode=1", error)) << error;
-  EXPECT_EQ(camera.status().lens_mode, 1);
-}
-
 // Values that are one on a camera follow each other: the zoom status and setting 91, the
 // preset-modified status and the edits of the active preset; a factory reset keeps the card.
 TEST(SimCameraState, LinkedValuesFollowEachOther) {

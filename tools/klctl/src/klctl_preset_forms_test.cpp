@@ -1,16 +1,10 @@
-// Preset bodies built from klctl's field words, and the preset answers decoded.
+// Refused preset field words, and preset answers decoded.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "klControlCommands/klControl_presets.pb.h"
-#include "klcontrol_command_table.h"
-#include "klctl_body_forms.h"
 #include "klctl_cli.h"
 #include "klctl_preset_decoders.h"
-#include "klctl_report.h"
 #include "wsdkCommands/WSDK_NotifyPresetStatus.pb.h"
-#include "wsdkCommands/WSDK_RequestCreateCustomPreset.pb.h"
 
 namespace {
 
@@ -18,30 +12,6 @@ template <class Message>
 std::vector<uint8_t> bytesOf(const Message& message) {
   const std::string text = message.SerializeAsString();
   return std::vector<uint8_t>(text.begin(), text.end());
-}
-
-TEST(KlctlPresetForms, FieldWordsBecomeTheBodyOfTheCommand) {
-  KlctlPlan plan;
-  std::string error;
-  ASSERT_TRUE(
-      klctlParseCommandLine({"preset-create", "--group", "1000", "--mode", "12", "--icon", "20", "--title",
-                             "0x14", "--preset_name_iterator", "0", "--", "preset-load", "--id", "65538"},
-                            plan, error))
-      << error;
-  ASSERT_EQ(plan.steps.size(), 2u);
-  klcontrol::presets::KLC_Preset_Custom_Create_Req create;
-  create.set_group_id(1000);
-  create.set_flat_mode(12);
-  create.set_preset_icon(20);
-  create.set_preset_name(20);
-  create.set_preset_name_iterator(0);
-  EXPECT_EQ(plan.steps[0].number, uint32_t(KLCONTROL_PRESET_CUSTOM_CREATE));
-  EXPECT_EQ(plan.steps[0].argument, bytesOf(create));
-  klcontrol::presets::KLC_Preset_Load_Req load;
-  load.set_preset_id(0x10002);
-  EXPECT_EQ(plan.steps[1].number, uint32_t(KLCONTROL_PRESET_LOAD));
-  EXPECT_EQ(plan.steps[1].argument, bytesOf(load));
-  EXPECT_TRUE(plan.steps[1].hasArgument);
 }
 
 TEST(KlctlPresetForms, UnknownFieldsMissingAndBadValuesAreUsageErrors) {
@@ -87,26 +57,6 @@ TEST(KlctlPresetDecoders, ModelTableAndGarbage) {
   groups.add_preset_groups(1008);
   EXPECT_EQ(klctlDecodePresetGroups(bytesOf(groups)), "groups: 1000 1008");
   EXPECT_EQ(klctlPresetGroupsJson(bytesOf(groups)).dump(), R"({"groups":[1000,1008]})");
-}
-
-// With --json a preset answer's "decoded" member is the structured value, not text.
-TEST(KlctlPresetDecoders, JsonReportCarriesTheStructure) {
-  wsdk_commands::WSDK_ResponseCreateCustomPreset created;
-  created.set_preset_id(0x11000);
-  created.set_result(RESULT_SUCCESS);
-  KlctlStep step;
-  step.number = KLCONTROL_PRESET_CUSTOM_CREATE;
-  KlctlResult result;
-  result.outcome = KlctlOutcome::Ok;
-  result.answer.payload = bytesOf(created);
-  std::ostringstream out;
-  std::ostringstream err;
-  klctlReport(step, result, true, out, err);
-  const auto line = nlohmann::ordered_json::parse(out.str());
-  EXPECT_EQ(line["decoded"].dump(), R"({"preset_id":69632,"result":1})");
-  std::ostringstream text;
-  klctlReport(step, result, false, text, err);
-  EXPECT_NE(text.str().find("  created 0x00011000 result 1\n"), std::string::npos) << text.str();
 }
 
 }  // namespace
