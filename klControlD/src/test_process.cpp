@@ -10,6 +10,7 @@
 #include <sstream>
 #include <utility>
 
+#include "kl_test_emulator.h"
 #include "wait_until.h"
 
 namespace {
@@ -17,7 +18,8 @@ namespace {
 // A wrapper under a memory checker starts far slower and ends only after its report.
 constexpr int kWrappedStopMs = 60000;
 
-std::vector<std::string> wrapped(std::vector<std::string> argv) {
+std::vector<std::string> wrapped(std::vector<std::string> unwrapped) {
+  std::vector<std::string> argv = klEmulatedCommand(std::move(unwrapped));
   if (testWrapper() == nullptr) return argv;
   std::istringstream words(testWrapper());
   std::vector<std::string> all{std::istream_iterator<std::string>(words),
@@ -43,7 +45,7 @@ TestProcess::TestProcess(std::vector<std::string> unwrapped, int standardError) 
   if (mPid != 0) return;
   if (prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || getppid() != parent) _exit(127);
   if (standardError != -1 && dup2(standardError, STDERR_FILENO) == -1) _exit(127);
-  execv(args[0], args.data());
+  execvp(args[0], args.data());
   _exit(127);
 }
 

@@ -12,7 +12,7 @@ const char* testWrapper();
 
 class TestProcess {
  public:
-  // Starts argv[0] (behind the wrapper, if any) with the arguments, its standard error on
+  // Starts argv[0] (behind the wrapper and the emulator, if any) with the arguments, its standard error on
   // standardError when that is not -1; started() tells whether the fork worked.
   explicit TestProcess(std::vector<std::string> argv, int standardError = -1);
   // Kills (SIGKILL) and reaps a process that is still running; behind a wrapper it first asks it to end

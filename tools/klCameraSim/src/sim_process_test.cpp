@@ -10,6 +10,7 @@
 
 #include "child_process.h"
 #include "klCtrlD.h"
+#include "kl_test_emulator.h"
 #include "kl_test_namespace.h"
 #include "sim_control_socket.h"
 #include "sim_simulator.h"
@@ -23,10 +24,11 @@ class SimProcessTest : public ::testing::Test {
   // Starts the program and waits until its control socket answers.
   void start(std::vector<std::string> args) {
     args.insert(args.begin(), KL_CAMERA_SIM_PATH);
+    std::vector<std::string> command = klEmulatedCommand(args);
     std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(&arg[0]);
+    for (std::string& word : command) argv.push_back(&word[0]);
     argv.push_back(nullptr);
-    ASSERT_EQ(posix_spawn(&pid, KL_CAMERA_SIM_PATH, nullptr, nullptr, argv.data(), environ), 0);
+    ASSERT_EQ(posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     std::string reply;
     while (!simControlRequest(SIM_CONTROL_NAME, "ping", reply, 200) &&
@@ -52,10 +54,10 @@ class SimProcessTest : public ::testing::Test {
   pid_t pid = -1;
 };
 
-ChildResult runControl(const char* word1, const char* word2 = nullptr, const char* word3 = nullptr) {
-  return run_in_child([&] {
-    execl(KL_CAMERA_SIM_PATH, KL_CAMERA_SIM_PATH, "ctl", word1, word2, word3, static_cast<char*>(nullptr));
-  });
+// Runs the program with the arguments to its end.
+ChildResult runSimulator(std::vector<std::string> args) {
+  args.insert(args.begin(), KL_CAMERA_SIM_PATH);
+  return run_in_child([&] { klExecEmulated(args); });
 }
 
 TEST_F(SimProcessTest, ServesTheModelOfItsOptionAndIsDrivenFromTheCommandLine) {
@@ -69,13 +71,13 @@ TEST_F(SimProcessTest, ServesTheModelOfItsOptionAndIsDrivenFromTheCommandLine) {
   EXPECT_EQ(klc_state_get_model_number(&ctx, &model), 0);
   EXPECT_EQ(model, 55);
 
-  const ChildResult set = runControl("set", "status.busy", "1");
+  const ChildResult set = runSimulator({"ctl", "set", "status.busy", "1"});
   EXPECT_EQ(set.output, "ok\n");
   EXPECT_EQ(WEXITSTATUS(set.status), 0);
-  const ChildResult bad = runControl("launch");
+  const ChildResult bad = runSimulator({"ctl", "launch"});
   EXPECT_EQ(bad.output, "error unknown command launch\n");
   EXPECT_EQ(WEXITSTATUS(bad.status), 1);
-  const ChildResult count = runControl("count", "0x100/1");
+  const ChildResult count = runSimulator({"ctl", "count", "0x100/1"});
   EXPECT_EQ(count.output, "ok 1\n");
   mq_close(ctx.klnet_mqd);
   mq_close(ctx.reply_mqd);
@@ -95,24 +97,19 @@ TEST_F(SimProcessTest, SignalEndsItCleanlyAndRemovesTheLinkQueue) {
 
 TEST_F(SimProcessTest, SecondSimulatorRefusesToStartAndLeavesTheFirstServing) {
   start({"--fast"});
-  const ChildResult second =
-      run_in_child([] { execl(KL_CAMERA_SIM_PATH, KL_CAMERA_SIM_PATH, static_cast<char*>(nullptr)); });
+  const ChildResult second = runSimulator({});
   EXPECT_EQ(WEXITSTATUS(second.status), 1);
   const mqd_t link = mq_open(SIM_LINK_QUEUE, O_WRONLY);
   EXPECT_NE(link, mqd_t(-1));
   mq_close(link);
-  EXPECT_EQ(runControl("ping").output, "ok\n");
+  EXPECT_EQ(runSimulator({"ctl", "ping"}).output, "ok\n");
 }
 
 TEST_F(SimProcessTest, BadOptionsAndBadStateFilesStopTheStart) {
-  const char* const cases[][3] = {{"--model", "0", nullptr},
-                                  {"--state", "/nonexistent/state", nullptr},
-                                  {"--colour", nullptr, nullptr},
-                                  {"ctl", nullptr, nullptr}};
+  const std::vector<std::string> cases[] = {
+      {"--model", "0"}, {"--state", "/nonexistent/state"}, {"--colour"}, {"ctl"}};
   for (const auto& args : cases) {
-    const ChildResult result = run_in_child([&] {
-      execl(KL_CAMERA_SIM_PATH, KL_CAMERA_SIM_PATH, args[0], args[1], args[2], static_cast<char*>(nullptr));
-    });
+    const ChildResult result = runSimulator(args);
     EXPECT_NE(WEXITSTATUS(result.status), 0) << args[0];
   }
   EXPECT_EQ(mq_open(SIM_LINK_QUEUE, O_WRONLY), mqd_t(-1));

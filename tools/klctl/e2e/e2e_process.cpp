@@ -11,6 +11,8 @@
 #include <sstream>
 #include <thread>
 
+#include "kl_test_emulator.h"
+
 extern char** environ;
 
 namespace {
@@ -32,14 +34,15 @@ std::string readFile(const std::string& path) {
 }  // namespace
 
 E2eProcess::E2eProcess(const std::vector<std::string>& argv) {
+  std::vector<std::string> command = klEmulatedCommand(argv);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   redirect(mOutPath, STDOUT_FILENO, actions);
   redirect(mErrPath, STDERR_FILENO, actions);
   std::vector<char*> args;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
+  for (std::string& word : command) args.push_back(&word[0]);
   args.push_back(nullptr);
-  if (posix_spawn(&mPid, args[0], &actions, nullptr, args.data(), environ) != 0) mPid = -1;
+  if (posix_spawnp(&mPid, args[0], &actions, nullptr, args.data(), environ) != 0) mPid = -1;
   posix_spawn_file_actions_destroy(&actions);
 }
 

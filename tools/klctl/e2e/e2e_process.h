@@ -8,7 +8,8 @@
 
 class E2eProcess {
  public:
-  // Starts argv[0] with the arguments, standard output and error each into a temporary file.
+  // Starts argv[0] (behind the emulator, if any) with the arguments, standard output and error each into a
+  // temporary file.
   explicit E2eProcess(const std::vector<std::string>& argv);
   // Kills and reaps a process that still runs, and removes the files.
   ~E2eProcess();

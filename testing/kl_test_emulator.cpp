@@ -1,0 +1,25 @@
+#include "kl_test_emulator.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <iterator>
+#include <sstream>
+#include <utility>
+
+std::vector<std::string> klEmulatedCommand(std::vector<std::string> argv) {
+  const char* emulator = std::getenv("KL_TEST_EMULATOR");
+  std::istringstream words(emulator != nullptr ? emulator : "");
+  std::vector<std::string> command{std::istream_iterator<std::string>(words),
+                                   std::istream_iterator<std::string>()};
+  command.insert(command.end(), argv.begin(), argv.end());
+  return command;
+}
+
+void klExecEmulated(std::vector<std::string> argv) {
+  std::vector<std::string> command = klEmulatedCommand(std::move(argv));
+  std::vector<char*> args;
+  for (std::string& word : command) args.push_back(&word[0]);
+  args.push_back(nullptr);
+  execvp(args[0], args.data());
+}

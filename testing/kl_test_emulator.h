@@ -1,0 +1,13 @@
+// Programs of the target's architecture started by the tests of a cross-build.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// The command that runs argv here: the words of KL_TEST_EMULATOR (split at spaces; CMake sets it in a
+// cross-build to the emulator that runs the target's programs) in front of argv; argv itself when the
+// variable is unset or empty. Its first word is found on PATH (execvp, posix_spawnp).
+std::vector<std::string> klEmulatedCommand(std::vector<std::string> argv);
+
+// Replaces the calling process by klEmulatedCommand(argv); returns only when that fails.
+void klExecEmulated(std::vector<std::string> argv);
