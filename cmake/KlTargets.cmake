@@ -4,8 +4,10 @@ find_package(Threads REQUIRED)
 include(GoogleTest)
 
 # Every test's environment. In a cross-build the tests run under the emulator, and KL_TEST_EMULATOR
-# puts it in front of the target's programs that they start (testing/kl_test_emulator.h).
-list(JOIN CMAKE_CROSSCOMPILING_EMULATOR " " KL_TEST_EMULATOR)
+# puts it in front of the target's programs that they start (testing/kl_test_emulator.h); cached for
+# the scripts that run a build's programs (scripts/common.sh).
+list(JOIN CMAKE_CROSSCOMPILING_EMULATOR " " emulator)
+set(KL_TEST_EMULATOR "${emulator}" CACHE INTERNAL "the emulator of the target's programs")
 set(KL_TEST_ENVIRONMENT "KL_TEST_EMULATOR=${KL_TEST_EMULATOR}")
 
 # Library sources of a folder: every .cpp that is not a test, a fuzzer or a program's main.

@@ -9,5 +9,9 @@
 // variable is unset or empty. Its first word is found on PATH (execvp, posix_spawnp).
 std::vector<std::string> klEmulatedCommand(std::vector<std::string> argv);
 
+// True when the tests run under the emulator: /proc then describes the emulator's process (a thread of
+// its own besides the program's, the host's system-call numbers), not the program's.
+bool klTestEmulated();
+
 // Replaces the calling process by klEmulatedCommand(argv); returns only when that fails.
 void klExecEmulated(std::vector<std::string> argv);
