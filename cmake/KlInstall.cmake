@@ -37,4 +37,4 @@ install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATARO
 
 # The installed tree in a temporary root: its files, and its programs run (docs/on-the-camera.md).
 add_test(NAME install_check COMMAND ${PROJECT_SOURCE_DIR}/scripts/check-install --build ${CMAKE_BINARY_DIR})
-set_tests_properties(install_check PROPERTIES ENVIRONMENT "KL_EMULATOR=${CMAKE_CROSSCOMPILING_EMULATOR}")
+set_tests_properties(install_check PROPERTIES ENVIRONMENT ${KL_TEST_ENVIRONMENT})

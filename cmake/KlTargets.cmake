@@ -3,6 +3,13 @@ find_package(GTest REQUIRED)
 find_package(Threads REQUIRED)
 include(GoogleTest)
 
+# Every test's environment. In a cross-build the tests run under the emulator, and KL_TEST_EMULATOR
+# puts it in front of the target's programs that they start (testing/kl_test_emulator.h); cached for
+# the scripts that run a build's programs (scripts/common.sh).
+list(JOIN CMAKE_CROSSCOMPILING_EMULATOR " " emulator)
+set(KL_TEST_EMULATOR "${emulator}" CACHE INTERNAL "the emulator of the target's programs")
+set(KL_TEST_ENVIRONMENT "KL_TEST_EMULATOR=${KL_TEST_EMULATOR}")
+
 # Library sources of a folder: every .cpp that is not a test, a fuzzer or a program's main.
 function(kl_library_sources out dir)
   file(GLOB all CONFIGURE_DEPENDS "${dir}/*.cpp")
@@ -18,7 +25,7 @@ function(kl_add_tests name dir)
   endif()
   add_executable(${name} ${tests})
   target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest_main GTest::gmock Threads::Threads)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 120)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 30 PROPERTIES TIMEOUT 120 ENVIRONMENT ${KL_TEST_ENVIRONMENT})
 endfunction()
 
 # Each *_fuzzer.cpp is a libFuzzer target under clang with KL_FUZZ; elsewhere it is linked with a
@@ -43,6 +50,7 @@ function(kl_add_fuzzers dir)
     else()
       add_executable(${name} ${src} $<TARGET_OBJECTS:kl_fuzz_replay_main>)
       add_test(NAME ${name}_replay COMMAND ${name} ${corpus})
+      set_tests_properties(${name}_replay PROPERTIES ENVIRONMENT ${KL_TEST_ENVIRONMENT})
     endif()
     target_link_libraries(${name} PRIVATE ${ARGN})
   endforeach()

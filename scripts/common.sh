@@ -38,6 +38,26 @@ kl_fuzz_options() {  # target
   grep -sv '^#' "fuzz/options/$1" || true
 }
 
+# Installs what a build for a Debian architecture needs and sets kl_arch_cmake to its CMake arguments:
+# none for this machine's own; for an ARM board's, its toolchain file (a cross compiler, the target's
+# libraries and qemu-user are installed with it).
+kl_prepare_arch() {  # Debian architecture
+  kl_arch_cmake=()
+  if [ "$1" = "$(dpkg --print-architecture)" ]; then
+    scripts/install-deps
+    return
+  fi
+  local toolchain=cmake/toolchain-$1.cmake
+  [ -f "$toolchain" ] || { echo "scripts/${0##*/}: no toolchain file $toolchain" >&2; exit 2; }
+  scripts/install-deps --cross "$1"
+  kl_arch_cmake=(-DCMAKE_TOOLCHAIN_FILE="$PWD/$toolchain")
+}
+
+# The emulator that runs a configured build's programs here (empty for this machine's own programs).
+kl_emulator() {  # build dir
+  sed -n 's/^KL_TEST_EMULATOR:INTERNAL=//p' "$1/CMakeCache.txt"
+}
+
 # The project's own C++ sources and headers, NUL-separated: tracked files only, so never generated code.
 kl_cpp_sources() {  # git pathspecs, default every .cpp and .h
   [ $# -gt 0 ] || set -- '*.cpp' '*.h'

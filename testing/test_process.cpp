@@ -11,6 +11,7 @@
 #include <sstream>
 #include <utility>
 
+#include "kl_test_emulator.h"
 #include "wait_until.h"
 
 namespace {
@@ -25,11 +26,11 @@ std::vector<std::string> words(const char* variable) {
   return {std::istream_iterator<std::string>(split), std::istream_iterator<std::string>()};
 }
 
+// The wrapper (a memory checker) runs the emulator, which runs the program.
 std::vector<std::string> wrapped(std::vector<std::string> argv) {
   std::vector<std::string> all = words("KL_TEST_WRAPPER");
-  const std::vector<std::string> emulator = words("KL_TEST_EMULATOR");
-  all.insert(all.end(), emulator.begin(), emulator.end());
-  all.insert(all.end(), argv.begin(), argv.end());
+  const std::vector<std::string> emulated = klEmulatedCommand(std::move(argv));
+  all.insert(all.end(), emulated.begin(), emulated.end());
   return all;
 }
 
