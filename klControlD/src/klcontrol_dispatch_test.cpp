@@ -140,9 +140,7 @@ TEST_F(RefusalTest, RefusedCommandsAreAnsweredAndLoggedAndNeverReachTheCamera) {
           std::to_string(int(command)) + " with " + std::to_string(r.arg.size()) + " bytes";
       control("reset-counts");
       forgetLog();
-      TestAnswer answer;
-      ASSERT_TRUE(requester->sendCommand(command, r.hasArg ? &r.arg : nullptr)) << label;
-      ASSERT_TRUE(requester->receive(answer)) << label;
+      TestAnswer answer = requester->ask(command, r.hasArg ? &r.arg : nullptr);
       EXPECT_EQ(answer.status, r.status) << label;
       EXPECT_TRUE(answer.payload.empty()) << label;
       if (r.line != nullptr) {

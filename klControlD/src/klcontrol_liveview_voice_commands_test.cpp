@@ -5,17 +5,12 @@
 #include <cstring>
 
 #include "klErrno.h"
+#include "test_command_bytes.h"
 #include "test_server_fixture.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-Bytes words(std::initializer_list<uint32_t> values) {
-  Bytes bytes(values.size() * sizeof(uint32_t));
-  std::memcpy(bytes.data(), values.begin(), bytes.size());
-  return bytes;
-}
 
 TEST_F(ServerTest, VoiceCommandsDriveTheCamera) {
   struct Case {

@@ -17,18 +17,6 @@ namespace {
 
 const char* const kShutdownPending = "{\"state\":{\n        \"shutdown_pending\":true\n    }\n}";
 
-std::vector<uint8_t> textArgument(const std::string& text) {
-  std::vector<uint8_t> arg(text.begin(), text.end());
-  arg.push_back(0);
-  return arg;
-}
-
-bool isFullDocument(const std::string& document) {
-  return document.rfind("{\"status\":{\"", 0) == 0 &&
-         document.find("},\n\"settings\":{\"") != std::string::npos && document.size() > 2 &&
-         document.compare(document.size() - 2, 2, "}}") == 0;
-}
-
 class NotificationTest : public ServerTest {
  protected:
   void SetUp() override {
@@ -61,10 +49,7 @@ class NotificationTest : public ServerTest {
     ServerTest::TearDown();
   }
 
-  int32_t push(const std::string& text) {
-    const std::vector<uint8_t> arg = textArgument(text);
-    return requester->call(KLCONTROL_PUSH_NOTIFICATIONS, &arg);
-  }
+  int32_t push(const std::string& text) { return switchPushing(*requester, text); }
   // A connected socket client, once the accept loop has registered it as the count-th client.
   std::unique_ptr<PushSocket> connectClient(size_t count) {
     auto client = std::make_unique<PushSocket>();
@@ -206,7 +191,6 @@ TEST_F(NotificationTest, PushNotificationArgumentsPauseAndResumeOnlySocketClient
   EXPECT_EQ(document, "{\"status\":{\"2\":2}}");
   // The frame's length counts the closing NUL, which is not sent.
   EXPECT_NE(socket->raw().find("LENGTH:19\n\n" + document), std::string::npos);
-  EXPECT_EQ(requester->call(KLCONTROL_PUSH_NOTIFICATIONS), KL_ERR_INVALID_PARAM);
   // An empty argument is an argument: the handler finds no key in it.
   const std::vector<uint8_t> empty;
   forgetLog();
