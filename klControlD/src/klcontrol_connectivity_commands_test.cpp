@@ -195,12 +195,12 @@ TEST_F(ConnectivityTest, PairingCancelNeedsOneZeroByte) {
   EXPECT_EQ(payload(aux("PX")), "");
   EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_ERR);  // nothing to cancel: the camera answers 1
   ASSERT_EQ(requester->call(KLCONTROL_RC_PAIR), KL_OK);
-  control("fault " + aux("PX") + " size 2");
-  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_ERR);
-  control("fault " + aux("PX") + " size 0");
-  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_ERR);
-  control("fault " + aux("PX") + " error -17");
-  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_ERR_ACCESS_DENIED);
+  const std::pair<const char*, int32_t> faults[] = {
+      {" size 2", KL_ERR}, {" size 0", KL_ERR}, {" error -17", KL_ERR_ACCESS_DENIED}};
+  for (const auto& fault : faults) {
+    control("fault " + aux("PX") + fault.first);
+    EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), fault.second) << fault.first;
+  }
   control("fault " + aux("PD") + " nakoff");
   // A reply this command never reads: the library passes the refusal on.
   EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR), KL_ERR_NAK_OFF);

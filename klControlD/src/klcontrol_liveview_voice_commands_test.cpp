@@ -2,8 +2,6 @@
 // reach it, what it does, and the refusals that never reach it.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "klErrno.h"
 #include "test_command_bytes.h"
 #include "test_server_fixture.h"
