@@ -17,11 +17,6 @@ std::string wordHex(uint32_t value) {
 
 class CaptureModeTest : public ServerTest {
  protected:
-  // Faults are armed only once the worker has made the camera reads it starts with.
-  void SetUp() override {
-    ServerTest::SetUp();
-    if (!HasFatalFailure()) sync();
-  }
   void set(const std::string& member, long value) {
     ASSERT_EQ(control("set " + member + " " + std::to_string(value)), "ok") << member;
   }

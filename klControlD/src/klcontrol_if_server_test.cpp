@@ -262,12 +262,7 @@ TEST_F(NoCameraTest, StartWithoutTheCameraQueueTriesFiveTimesAndLeavesNoQueue) {
 
 class UnreadableModelTest : public ServerTest {
  protected:
-  void SetUp() override {
-    enterFreshNamespaces();
-    startCamera();
-    control("fault 0x100/1 error -1 1");
-    startServer();
-  }
+  UnreadableModelTest() { cameraSetup = {"fault 0x100/1 error -1 1"}; }
 };
 
 TEST_F(UnreadableModelTest, CommandsAreDroppedUntilAResumeSelectsTheAdapter) {

@@ -93,14 +93,7 @@ TEST_F(LiveviewTest, LiveviewGoesOnWhenTheStreamOrientationIsUnknown) {
 // A dual-lens camera (model 51) in lens mode 1, known to the daemon from its start.
 class DualLensServerTest : public LiveviewTest {
  protected:
-  void SetUp() override {
-    enterFreshNamespaces();
-    startCamera();
-    control("model 51");
-    control("set system.lens_mode 1");
-    control("set system.lens 1");
-    startServer();
-  }
+  DualLensServerTest() { cameraSetup = {"model 51", "set system.lens_mode 1", "set system.lens 1"}; }
 };
 
 TEST_F(DualLensServerTest, LiveviewPointOnADualLensCamera) {

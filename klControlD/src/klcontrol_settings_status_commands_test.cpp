@@ -19,14 +19,7 @@ using Bytes = std::vector<uint8_t>;
 class SettingsStatusTest : public ServerTest, public ::testing::WithParamInterface<int> {
  protected:
   // The daemon learns the model at start-up, so the camera becomes that model first.
-  void SetUp() override {
-    enterFreshNamespaces();
-    startCamera();
-    ASSERT_EQ(control("model " + std::to_string(GetParam())), "ok");
-    ASSERT_EQ(control("drift off"), "ok");
-    startServer();
-    sync();
-  }
+  SettingsStatusTest() { cameraSetup = {"model " + std::to_string(GetParam()), "drift off"}; }
   int32_t setSetting(uint32_t setting, uint32_t option) {
     control("reset-counts");
     const Bytes arg = words({setting, option});

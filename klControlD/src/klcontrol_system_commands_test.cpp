@@ -108,7 +108,6 @@ TEST_F(ServerTest, CameraControlStatusHandsControlBackWhileTheCameraHasIt) {
 
 TEST_F(ServerTest, RemoteApiAnswersZeroWhateverItHolds) {
   const Bytes junk = {0xFF, 0x00, 0x13};
-  sync();
   control("reset-counts");
   EXPECT_EQ(requester->call(41), KL_OK);
   EXPECT_EQ(requester->call(41, &junk), KL_OK);
