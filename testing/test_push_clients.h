@@ -63,3 +63,10 @@ class PushQueue {
   std::string mName;
   mqd_t mQueue;
 };
+
+// The client's next document, or an empty text when none came within timeoutMs.
+template <typename Client>
+std::string nextDocument(Client& client, int timeoutMs = 5000) {
+  std::string document;
+  return client.next(document, timeoutMs) ? document : std::string();
+}

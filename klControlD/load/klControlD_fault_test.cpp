@@ -87,11 +87,7 @@ TEST_F(FaultTest, StalledSocketClientIsDroppedWhileNineOthersGetEveryDocument) {
     ASSERT_EQ(control("set status.battery_level " + std::to_string(level)), "ok");
     ASSERT_EQ(exchange(*requester, kNoOperation), "");
     const std::string expected = "{\"status\":{\"2\":" + std::to_string(level) + "}}";
-    for (auto& reader : readers) {
-      std::string document;
-      ASSERT_TRUE(reader->next(document)) << "round " << round;
-      ASSERT_EQ(document, expected) << "round " << round;
-    }
+    for (auto& reader : readers) ASSERT_EQ(nextDocument(*reader), expected) << "round " << round;
   }
   ASSERT_EQ(exchange(*requester, kStatusBlock), "");
   for (auto& reader : readers) EXPECT_EQ(reader->drain(), 0);
@@ -125,8 +121,7 @@ TEST_F(FaultTest, QueueClientThatStopsReadingIsRemovedOnceItsQueueStaysFull) {
     PushQueue crashed("/kl_crashed");
     const std::vector<uint8_t> registration = queueRegistration(1, crashed.name());
     ASSERT_EQ(requester->call(KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &registration), KL_OK);
-    std::string document;
-    ASSERT_TRUE(crashed.next(document));
+    ASSERT_FALSE(nextDocument(crashed).empty());
   }
   auto longest = std::chrono::steady_clock::duration::zero();
   for (int change = 0; change < 15; ++change) {  // the queue holds 10
