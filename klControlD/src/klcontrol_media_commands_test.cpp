@@ -131,9 +131,8 @@ TEST_F(MediaTest, CameraFailuresPassThrough) {
   EXPECT_EQ(card(),
             "ok VID_0001.MP4 IMG_0002.JPG IMG_0003_01.JPG IMG_0003_02.JPG IMG_0003_03.JPG VID_0004.MP4");
 
-  TestAnswer answer;
   control("fault 9/23 error -1");
-  answer = requester->ask(KLCONTROL_GET_DELETE_LIST_RESULT);
+  TestAnswer answer = requester->ask(KLCONTROL_GET_DELETE_LIST_RESULT);
   EXPECT_EQ(answer.status, KL_ERR);
   EXPECT_TRUE(answer.payload.empty());
   // The NAK-off byte is no status of this command: it reaches the client as the payload.
