@@ -1,11 +1,11 @@
 // CSI messages for tests and fuzz seeds, built record by record.
 #pragma once
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "klTlv.h"
+#include "test_command_bytes.h"
 
 namespace csi_test {
 
@@ -18,11 +18,7 @@ inline std::vector<uint8_t> bytes(const std::string& text) {
   return {text.begin(), text.end()};
 }
 
-inline std::vector<uint8_t> words(std::initializer_list<uint32_t> list) {
-  std::vector<uint8_t> out(list.size() * 4);
-  std::memcpy(out.data(), list.begin(), out.size());
-  return out;
-}
+using ::words;
 
 inline std::vector<uint8_t> concat(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
   a.insert(a.end(), b.begin(), b.end());

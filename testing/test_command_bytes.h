@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,13 @@ inline std::string hexOf(const std::string& text) {
   return hexOf(std::vector<uint8_t>(text.begin(), text.end()));
 }
 
+// The text and its closing NUL, as commands take names and switches.
+inline std::vector<uint8_t> textArg(const std::string& text) {
+  std::vector<uint8_t> arg(text.begin(), text.end());
+  arg.push_back(0);
+  return arg;
+}
+
 // Writes text into a field of size bytes at offset (zero-filled, cut to the field), growing bytes.
 inline void putField(std::vector<uint8_t>& bytes, size_t offset, size_t size, const std::string& text) {
   if (bytes.size() < offset + size) bytes.resize(offset + size, 0);
@@ -36,6 +44,13 @@ inline void putWord(std::vector<uint8_t>& bytes, size_t offset, uint32_t word) {
   if (bytes.size() < offset + sizeof word) bytes.resize(offset + sizeof word, 0);
   KL_GCC_FALSE_BOUNDS_END
   std::memcpy(bytes.data() + offset, &word, sizeof word);
+}
+
+// 32-bit words in host order, one after the other.
+inline std::vector<uint8_t> words(std::initializer_list<uint32_t> values) {
+  std::vector<uint8_t> bytes;
+  for (uint32_t value : values) putWord(bytes, bytes.size(), value);
+  return bytes;
 }
 
 inline uint32_t wordAt(const std::vector<uint8_t>& bytes, size_t offset) {

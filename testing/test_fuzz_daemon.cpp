@@ -44,10 +44,6 @@ void printThreadWaits() {
   std::abort();
 }
 
-}  // namespace
-
-namespace {
-
 FuzzCamera* gCamera = nullptr;
 bool gServerStarted = false;
 

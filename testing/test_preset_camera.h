@@ -32,12 +32,6 @@ class PresetCameraTest : public ServerTest {
     ASSERT_EQ(server->interfaceOpen(), 0);
   }
 
-  // The last payload of a request as hexadecimal bytes, or the simulator's error.
-  std::string payload(const std::string& request) {
-    const std::string reply = control("payload " + request);
-    return reply.rfind("ok ", 0) == 0 ? reply.substr(3) : reply;
-  }
-
   // Whether the worker keeps serving commands (and the camera sends it "PU" events); off for tests
   // that call the camera library themselves.
   bool workerServes = false;

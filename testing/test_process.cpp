@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -124,4 +125,16 @@ E2eRun e2eRun(const std::vector<std::string>& argv, int timeoutMs) {
   TestProcess process(argv, TestOutput::Captured);
   const int status = process.exitStatus(timeoutMs);
   return {status, process.out(), process.err()};
+}
+
+std::vector<std::pair<pid_t, long>> threadSyscalls(pid_t pid) {
+  std::vector<std::pair<pid_t, long>> threads;
+  std::error_code error;
+  for (const auto& task :
+       std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", error)) {
+    long call = -1;
+    if (!(std::ifstream(task.path() / "syscall") >> call)) call = -1;  // "running" has no number
+    threads.emplace_back(pid_t(std::stol(task.path().filename().string())), call);
+  }
+  return threads;
 }

@@ -4,6 +4,7 @@
 #include <sys/types.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // KL_TEST_WRAPPER, when set, is a command (words split at spaces) put before every started program,
@@ -60,3 +61,6 @@ struct E2eRun {
 
 // Runs argv to its end with its output captured, killing it after timeoutMs.
 E2eRun e2eRun(const std::vector<std::string>& argv, int timeoutMs);
+
+// Each thread of a process with the system call it is in (-1 when that cannot be read).
+std::vector<std::pair<pid_t, long>> threadSyscalls(pid_t pid);

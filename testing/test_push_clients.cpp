@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "klTlv.h"
+#include "klcontrol_command_table.h"
 #include "klcontrol_notification_socket.h"
+#include "test_command_bytes.h"
 #include "wait_until.h"
 
 PushSocket::PushSocket(int receiveBuffer) {
@@ -106,4 +108,15 @@ bool PushQueue::next(std::string& document, int timeoutMs) {
     return false;
   document.assign(reinterpret_cast<const char*>(tlv_value(text)), tlv_value_len(text) - 1u);
   return true;
+}
+
+bool isFullDocument(const std::string& document) {
+  return document.rfind("{\"status\":{\"", 0) == 0 &&
+         document.find("},\n\"settings\":{\"") != std::string::npos && document.size() > 2 &&
+         document.compare(document.size() - 2, 2, "}}") == 0;
+}
+
+int32_t switchPushing(const TestRequester& requester, const std::string& text) {
+  const std::vector<uint8_t> arg = textArg(text);
+  return requester.call(KLCONTROL_PUSH_NOTIFICATIONS, &arg);
 }

@@ -8,6 +8,12 @@
 
 #include "klUniqueFd.h"
 #include "klcontrol_push_frames.h"
+#include "test_requester.h"
+
+// A first document after a resume: every status, then every setting.
+bool isFullDocument(const std::string& document);
+// Sends the push-notification switch ("status=1", ...) from the requester; the answer's status.
+int32_t switchPushing(const TestRequester& requester, const std::string& text);
 
 // A connection to 127.0.0.1:8081; reads "LENGTH:n\n\n" frames.
 class PushSocket {
@@ -57,3 +63,10 @@ class PushQueue {
   std::string mName;
   mqd_t mQueue;
 };
+
+// The client's next document, or an empty text when none came within timeoutMs.
+template <typename Client>
+std::string nextDocument(Client& client, int timeoutMs = 5000) {
+  std::string document;
+  return client.next(document, timeoutMs) ? document : std::string();
+}

@@ -109,10 +109,10 @@ bool TestRequester::receive(TestAnswer& answer, int timeoutMs) const {
   return true;
 }
 
-int32_t TestRequester::call(uint32_t number, const std::vector<uint8_t>* arg) const {
+TestAnswer TestRequester::ask(uint32_t number, const std::vector<uint8_t>* arg) const {
   TestAnswer answer;
-  if (!sendCommand(number, arg) || !receive(answer) || !answer.hasStatus) return INT32_MIN;
-  return answer.status;
+  if (!sendCommand(number, arg) || !receive(answer) || !answer.hasStatus) answer.status = INT32_MIN;
+  return answer;
 }
 
 long TestRequester::pending() const {

@@ -37,8 +37,12 @@ class TestRequester {
   bool sendCommand(uint32_t number, const std::vector<uint8_t>* arg = nullptr) const;
   // The next message on the reply queue within timeoutMs; false when none came.
   bool receive(TestAnswer& answer, int timeoutMs = 5000) const;
-  // Sends a command and waits for its answer's status; INT32_MIN when none came.
-  int32_t call(uint32_t number, const std::vector<uint8_t>* arg = nullptr) const;
+  // Sends a command and waits for its answer; status INT32_MIN when none came.
+  TestAnswer ask(uint32_t number, const std::vector<uint8_t>* arg = nullptr) const;
+  // The status of ask.
+  int32_t call(uint32_t number, const std::vector<uint8_t>* arg = nullptr) const {
+    return ask(number, arg).status;
+  }
   // Messages waiting on the reply queue.
   long pending() const;
 

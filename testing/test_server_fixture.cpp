@@ -9,6 +9,7 @@
 void ServerTest::SetUp() {
   enterFreshNamespaces();
   startCamera();
+  for (const std::string& line : cameraSetup) ASSERT_EQ(control(line), "ok") << line;
   startServer();
 }
 
@@ -46,6 +47,8 @@ void ServerTest::startServer() {
   server = KlcontrolCommandServer::getInstance();
   ASSERT_EQ(server->start(), 0);
   ASSERT_TRUE(waitUntil([this] { return server->isRunning(); }));
+  // Faults armed and requests counted afterwards are the test's own.
+  if (server->isProtocolAdapterSet()) sync();
 }
 
 bool ServerTest::loggedSoFar(const std::string& text) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "fake_syslog.h"
 #include "klcontrol_if_server.h"
@@ -19,8 +20,9 @@ class ServerTest : public ::testing::Test, public SimControlAccess {
   void TearDown() override;
 
   void enterFreshNamespaces();
-  // Starts the simulator (and the server, unless serverToo is false); fails the test on error.
+  // Starts the simulator; fails the test on error.
   void startCamera();
+  // Starts the server and, once it serves commands, waits until its start-up reads are over.
   void startServer();
   // True when a captured log line contains text, waiting a little for it.
   bool logged(const std::string& text);
@@ -41,6 +43,8 @@ class ServerTest : public ::testing::Test, public SimControlAccess {
   // Moves the lines logged since the last call into lines.
   void collectLog();
 
+  // Control lines SetUp gives the camera before the server starts (which reads the model then).
+  std::vector<std::string> cameraSetup;
   FakeSyslog syslog;
   std::vector<std::string> lines;
   std::unique_ptr<SimSimulator> sim;

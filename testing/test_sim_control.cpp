@@ -14,3 +14,8 @@ long SimControlAccess::requestCount(const std::string& groupId) {
   const std::string reply = control("count " + groupId);
   return reply.rfind("ok ", 0) == 0 ? std::stol(reply.substr(3)) : -1;
 }
+
+std::string SimControlAccess::payload(const std::string& groupId) {
+  const std::string reply = control("payload " + groupId);
+  return reply.rfind("ok", 0) == 0 ? reply.substr(reply.size() > 2 ? 3 : 2) : reply;
+}

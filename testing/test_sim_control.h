@@ -9,4 +9,6 @@ class SimControlAccess {
   std::string control(const std::string& line);
   // Requests of group/id the simulator has seen; -1 when it does not answer.
   long requestCount(const std::string& groupId);
+  // The last payload of group/id in hexadecimal, or the simulator's error line.
+  std::string payload(const std::string& groupId);
 };

@@ -2,7 +2,6 @@
 // threads: the main thread (start-up and the notification listener's accept loop), the zoom-timer
 // thread and the worker. Each daemon runs in a forked child of this test, in its own namespaces,
 // with the crash handler installed as klControlD installs it and the report in a private folder.
-#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <mqueue.h>
@@ -14,9 +13,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 #include <memory>
-#include <sstream>
 #include <vector>
 
 #include "klCrashHandler.h"
@@ -25,6 +22,7 @@
 #include "kl_test_namespace.h"
 #include "klcontrol_daemon.h"
 #include "temp_folder.h"
+#include "test_process.h"
 #include "test_sanitizers.h"
 #include "wait_until.h"
 
@@ -49,34 +47,17 @@ const std::string kSeparator =
   _exit(klControlDRun("klControlD") == 0 ? 3 : 4);
 }
 
-std::vector<pid_t> threadsOf(pid_t pid) {
-  std::vector<pid_t> tids;
-  if (DIR* tasks = opendir(("/proc/" + std::to_string(pid) + "/task").c_str())) {
-    while (const dirent* entry = readdir(tasks)) {
-      if (entry->d_name[0] != '.') tids.push_back(pid_t(std::stol(entry->d_name)));
-    }
-    closedir(tasks);
-  }
-  return tids;
-}
-
-bool waitsOnFutex(pid_t pid, pid_t tid) {
-  std::ifstream call("/proc/" + std::to_string(pid) + "/task/" + std::to_string(tid) + "/syscall");
-  long number = -1;
-  return static_cast<bool>(call >> number) && number == SYS_futex;
-}
-
 // The daemon's threads as main, timer, worker; empty until all three are there and told apart.
 // Thread ids may wrap around, so roles come from what each thread does: the main thread's id is the
 // process id, the idle timer waits on its condition, the worker waits on queues.
 std::vector<pid_t> threadRoles(pid_t pid) {
-  std::vector<pid_t> others;
-  for (pid_t tid : threadsOf(pid)) {
-    if (tid != pid) others.push_back(tid);
+  std::vector<std::pair<pid_t, bool>> others;  // thread id, waits on a futex
+  for (const auto& thread : threadSyscalls(pid)) {
+    if (thread.first != pid) others.emplace_back(thread.first, thread.second == SYS_futex);
   }
-  if (others.size() != 2 || waitsOnFutex(pid, others[0]) == waitsOnFutex(pid, others[1])) return {};
-  if (!waitsOnFutex(pid, others[0])) std::swap(others[0], others[1]);
-  return {pid, others[0], others[1]};
+  if (others.size() != 2 || others[0].second == others[1].second) return {};
+  if (!others[0].second) std::swap(others[0], others[1]);
+  return {pid, others[0].first, others[1].first};
 }
 
 struct Thread {

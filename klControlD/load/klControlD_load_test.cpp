@@ -1,10 +1,6 @@
 // Load: concurrent requesters, a flood of random bytes and suspend/resume storms against the real
 // daemon and simulated camera. Counts, never timings, are asserted.
-#include <fcntl.h>
-#include <mqueue.h>
-
 #include <atomic>
-#include <cstring>
 #include <random>
 #include <thread>
 
@@ -14,22 +10,17 @@
 #include "klTlv.h"
 #include "klcontrol_command_number.h"
 #include "load_fixture.h"
+#include "test_command_bytes.h"
 #include "test_sanitizers.h"
 
 namespace {
-
-std::vector<uint8_t> word(uint32_t value) {
-  std::vector<uint8_t> bytes(4);
-  std::memcpy(bytes.data(), &value, 4);
-  return bytes;
-}
 
 // Commands whose answer does not depend on what the others did before them.
 const CommandCase kMixed[] = {
     {"no operation", KLCONTROL_REMOTE_API, {}, false, KL_OK, 0},
     {"status block", KLCONTROL_GET_ALL_STATUS, {}, false, KL_OK, 384},
     {"settings block", KLCONTROL_GET_ALL_SETTINGS, {}, false, KL_OK, 238},
-    {"log level kept", KLCONTROL_SET_LOG_LEVEL, word(UTIL_LOG_ERROR), true, KL_OK, 0},
+    {"log level kept", KLCONTROL_SET_LOG_LEVEL, words({UTIL_LOG_ERROR}), true, KL_OK, 0},
     {"mode without argument", KLCONTROL_MODE, {}, false, KL_ERR_INVALID_PARAM, 0},
     {"short log level", KLCONTROL_SET_LOG_LEVEL, {2, 0}, true, KL_ERR_INVALID_PARAM, 0},
     {"argument where none is taken", KLCONTROL_GLINT_TAG_RECORDING, {1}, true, KL_ERR_INVALID_PARAM, 0},
@@ -105,21 +96,12 @@ std::vector<uint8_t> randomMessage(std::mt19937& random) {
   }
 }
 
-// The daemon queue held open for a flood; each send waits at most 2 s for room.
+// Each send waits at most 2 s for room.
 bool flood(int count, std::mt19937& random) {
-  const mqd_t daemon = mq_open("/to_klCtlD", O_WRONLY);
-  bool sent = daemon != -1;
-  for (int i = 0; sent && i < count; ++i) {
-    const std::vector<uint8_t> msg = randomMessage(random);
-    timespec deadline{};
-    clock_gettime(CLOCK_REALTIME, &deadline);
-    deadline.tv_sec += 2;
-    static const char kEmpty[1] = {0};
-    sent = mq_timedsend(daemon, msg.empty() ? kEmpty : reinterpret_cast<const char*>(msg.data()), msg.size(),
-                        0, &deadline) == 0;
+  for (int i = 0; i < count; ++i) {
+    if (!TestRequester::sendToDaemon(randomMessage(random))) return false;
   }
-  if (daemon != -1) mq_close(daemon);
-  return sent;
+  return true;
 }
 
 TEST_F(LoadTest, RandomMessagesLeaveMemoryFlatAndTheDaemonServing) {
@@ -167,9 +149,8 @@ TEST_F(LoadTest, SuspendResumeStormsAnswerEveryRequestAndCommand) {
     clients.emplace_back([&, c] {
       const TestRequester client("/kl_load_client_" + std::to_string(c));
       for (long n = 0; storming && results[c].empty(); ++n) {
-        if (!client.sendCommand(kMixed[c].number)) results[c] = "not sent";
-        TestAnswer answer;
-        if (!client.receive(answer) || !answer.hasStatus) {
+        const TestAnswer answer = client.ask(kMixed[c].number);
+        if (!answer.hasStatus) {
           results[c] = "no answer to command " + std::to_string(n);
         } else if (!(answer.status == 1 && answer.payload.empty()) &&
                    !(answer.status == KL_OK && answer.payload.size() == kMixed[c].payloadSize)) {

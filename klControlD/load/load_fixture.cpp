@@ -11,11 +11,9 @@ int scaledCount(int full) {
 }
 
 std::string exchange(const TestRequester& requester, const CommandCase& c) {
-  if (!requester.sendCommand(c.number, c.hasArg ? &c.arg : nullptr))
-    return std::string("not sent: ") + c.name;
-  TestAnswer answer;
-  if (!requester.receive(answer)) return std::string("no answer: ") + c.name;
-  if (answer.category != CAT_CLIENT_RSP || !answer.hasStatus || answer.status != c.status ||
+  const TestAnswer answer = requester.ask(c.number, c.hasArg ? &c.arg : nullptr);
+  if (!answer.hasStatus) return std::string("no answer: ") + c.name;
+  if (answer.category != CAT_CLIENT_RSP || answer.status != c.status ||
       answer.payload.size() != c.payloadSize) {
     return std::string(c.name) + ": status " + std::to_string(answer.status) + ", payload " +
            std::to_string(answer.payload.size());

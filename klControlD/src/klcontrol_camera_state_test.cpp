@@ -12,10 +12,9 @@ class CameraStateTest : public ServerTest {
   void SetUp() override {
     enterFreshNamespaces();
     startCamera();
-    control("set status.video_preset_id 17");
-    control("set status.photo_preset_id 34");
-    control("set status.timelapse_preset_id 51");
-    control("set status.special_preset_id 68");
+    for (const char* preset :
+         {"video_preset_id 17", "photo_preset_id 34", "timelapse_preset_id 51", "special_preset_id 68"})
+      ASSERT_EQ(control(std::string("set status.") + preset), "ok");
   }
   void openOnly() {
     server = KlcontrolCommandServer::getInstance();

@@ -11,28 +11,12 @@
 
 namespace {
 
-std::vector<uint8_t> words(std::initializer_list<uint32_t> values) {
-  std::vector<uint8_t> bytes;
-  for (uint32_t value : values) putWord(bytes, bytes.size(), value);
-  return bytes;
-}
-
 std::string wordHex(uint32_t value) {
   return hexOf(words({value}));
 }
 
 class CaptureModeTest : public ServerTest {
  protected:
-  // Faults are armed only once the worker has made the camera reads it starts with.
-  void SetUp() override {
-    ServerTest::SetUp();
-    if (!HasFatalFailure()) sync();
-  }
-  // The last payload of the request in hexadecimal, or the simulator's error.
-  std::string sent(const std::string& request) {
-    const std::string reply = control("payload " + request);
-    return reply.rfind("ok", 0) == 0 ? reply.substr(reply.size() > 2 ? 3 : 2) : reply;
-  }
   void set(const std::string& member, long value) {
     ASSERT_EQ(control("set " + member + " " + std::to_string(value)), "ok") << member;
   }
@@ -51,10 +35,7 @@ class CaptureModeTest : public ServerTest {
   }
   // Value of an extended-status record (id, length, little-endian value); -1 when absent.
   long extendedStatus(uint8_t id) {
-    TestAnswer answer;
-    EXPECT_TRUE(requester->sendCommand(KLCONTROL_GET_EXTENDED_STATUS));
-    EXPECT_TRUE(requester->receive(answer));
-    const std::vector<uint8_t>& p = answer.payload;
+    const std::vector<uint8_t> p = requester->ask(KLCONTROL_GET_EXTENDED_STATUS).payload;
     for (size_t i = 0; i + 2 <= p.size() && i + 2 + p[i + 1] <= p.size(); i += 2 + p[i + 1]) {
       if (p[i] != id) continue;
       long value = 0;
@@ -119,7 +100,7 @@ TEST_F(CaptureModeTest, ForwardedCommandsReachTheCameraAndChangeIt) {
   for (const Case& c : cases) {
     const std::vector<uint8_t>* arg = c.arg.empty() ? nullptr : &c.arg;
     EXPECT_EQ(requester->call(c.command, arg), KL_OK) << c.command;
-    EXPECT_EQ(sent(c.request), c.payload) << c.command;
+    EXPECT_EQ(payload(c.request), c.payload) << c.command;
     EXPECT_EQ(get(c.member), c.value) << c.command;
     if (c.line != nullptr) {
       EXPECT_TRUE(logged(c.line)) << c.line;
@@ -162,7 +143,7 @@ TEST_F(CaptureModeTest, LegacyModeBecomesTheFlatModeLastSelectedOnEveryModel) {
       control("reset-counts");
       set(c.member, c.selected);
       EXPECT_EQ(mode(c.legacy), KL_OK) << model;
-      EXPECT_EQ(sent("257/2"), wordHex(uint32_t(c.selected))) << model;
+      EXPECT_EQ(payload("257/2"), wordHex(uint32_t(c.selected))) << model;
       EXPECT_EQ(requestCount("258/16"), c.resets) << model;
       // The next status read shows the mode selected.
       EXPECT_EQ(extendedStatus(43), c.selected) << model;
@@ -199,7 +180,7 @@ TEST_F(CaptureModeTest, ModeFallsBackToDefaultsWhenTheStatusGivesNoFlatMode) {
     _reset_model_number_cache();
     ASSERT_EQ(control(c.fault), "ok");
     EXPECT_EQ(mode(c.mode), c.status) << c.fault;
-    EXPECT_EQ(sent("257/2"), wordHex(uint32_t(c.sent))) << c.fault;
+    EXPECT_EQ(payload("257/2"), wordHex(uint32_t(c.sent))) << c.fault;
     EXPECT_EQ(requestCount("258/16"), c.resets) << c.fault;
     EXPECT_TRUE(logged(c.line)) << c.line;
   }
@@ -220,7 +201,7 @@ TEST_F(CaptureModeTest, ModeAndSubModePicksSurgeAndLoopingAsFlatModes) {
   for (const Case& c : cases) {
     const std::vector<uint8_t> arg = words({c.mode, c.subMode});
     EXPECT_EQ(requester->call(KLCONTROL_MODE_SUB_MODE, &arg), KL_OK);
-    EXPECT_EQ(sent(c.request), c.payload);
+    EXPECT_EQ(payload(c.request), c.payload);
     EXPECT_EQ(get("settings.flat_mode"), c.flatMode);
     EXPECT_EQ(requestCount("258/16"), c.resets);
   }
@@ -259,7 +240,7 @@ TEST_F(CaptureModeTest, ZoomPhaseIsOneEditEndedByTheTimerAfterTheLastZoom) {
   EXPECT_EQ(requestCount("17/8"), 1);
   const auto second = std::chrono::steady_clock::now();
   EXPECT_EQ(zoom(20), KL_OK);
-  EXPECT_EQ(sent("257/6"), wordHex(20));
+  EXPECT_EQ(payload("257/6"), wordHex(20));
   EXPECT_EQ(get("status.digital_zoom"), "ok 20");
   ASSERT_TRUE(waitUntil([&] { return requestCount("17/10") == 1; }));
   // Re-armed by the second zoom: the edit cannot have ended sooner than a full period after it.
@@ -310,7 +291,7 @@ TEST_F(CaptureModeTest, ModeCommandsEndAnOpenZoomPhase) {
 TEST_F(CaptureModeTest, ZoomInBroadcastOpensNoEditAndARefusedEditSendsNoZoom) {
   set("settings.flat_mode", 23);
   EXPECT_EQ(zoom(40), KL_OK);
-  EXPECT_EQ(sent("257/6"), wordHex(40));
+  EXPECT_EQ(payload("257/6"), wordHex(40));
   EXPECT_EQ(requestCount("17/8"), 0);
   set("settings.flat_mode", 12);
   control("reset-counts");
@@ -383,9 +364,7 @@ TEST_F(CaptureModeTest, ExtendedStatusIsTheCameraReplyOrItsRefusal) {
                         {"fault 8/34 size 3", KL_OK, 3}};
   for (const Case& c : cases) {
     control(c.fault);
-    TestAnswer answer;
-    ASSERT_TRUE(requester->sendCommand(KLCONTROL_GET_EXTENDED_STATUS));
-    ASSERT_TRUE(requester->receive(answer));
+    const TestAnswer answer = requester->ask(KLCONTROL_GET_EXTENDED_STATUS);
     EXPECT_EQ(answer.status, c.status) << c.fault;
     EXPECT_EQ(answer.payload.size(), c.payload) << c.fault;
   }

@@ -14,12 +14,6 @@ std::string aux(const char* code) {
   return "267/" + std::to_string((unsigned(uint8_t(code[0])) << 8) | uint8_t(code[1]));
 }
 
-std::vector<uint8_t> word(uint32_t value) {
-  std::vector<uint8_t> bytes;
-  putWord(bytes, 0, value);
-  return bytes;
-}
-
 // Name and password fields (33 bytes, then passwordField), then a word when withWord.
 std::vector<uint8_t> networkArg(const std::string& name, const std::string& password, size_t passwordField,
                                 bool withWord = false, uint32_t value = 0) {
@@ -32,19 +26,9 @@ std::vector<uint8_t> networkArg(const std::string& name, const std::string& pass
 
 class ConnectivityTest : public ServerTest {
  protected:
-  std::string sent(const std::string& request) {
-    const std::string reply = control("payload " + request);
-    return reply.rfind("ok", 0) == 0 ? reply.substr(reply.size() > 2 ? 3 : 2) : reply;
-  }
-  TestAnswer exchange(uint32_t command, const std::vector<uint8_t>* arg) {
-    TestAnswer answer;
-    EXPECT_TRUE(requester->sendCommand(command, arg));
-    EXPECT_TRUE(requester->receive(answer));
-    return answer;
-  }
   klcontrol_network_list_t list(uint8_t offset, int32_t status) {
     const std::vector<uint8_t> arg = {offset};
-    const TestAnswer answer = exchange(KLCONTROL_WIFI_SSID_LIST, &arg);
+    const TestAnswer answer = requester->ask(KLCONTROL_WIFI_SSID_LIST, &arg);
     EXPECT_EQ(answer.status, status);
     klcontrol_network_list_t result{};
     EXPECT_EQ(answer.payload.size(), sizeof result);
@@ -65,20 +49,20 @@ TEST_F(ConnectivityTest, SwitchesReachTheCameraAndChangeItsState) {
     const char* after;
   };
   const Case cases[] = {
-      {KLCONTROL_WIFI_AP_CONTROL, word(1), true, "AP", "0100", "status.wifi_ap_state", "ok 1"},
-      {KLCONTROL_WIFI_AP_CONTROL, word(0), true, "AP", "0300", "status.wifi_ap_state", "ok 0"},
-      {KLCONTROL_WIFI_AP_CONTROL, word(2), true, "AP", "0600", "status.wifi_ap_state", "ok 1"},
+      {KLCONTROL_WIFI_AP_CONTROL, words({1}), true, "AP", "0100", "status.wifi_ap_state", "ok 1"},
+      {KLCONTROL_WIFI_AP_CONTROL, words({0}), true, "AP", "0300", "status.wifi_ap_state", "ok 0"},
+      {KLCONTROL_WIFI_AP_CONTROL, words({2}), true, "AP", "0600", "status.wifi_ap_state", "ok 1"},
       {KLCONTROL_BLE_CONTROL, any, true, "AP", "2400", "status.ble_state", "ok 1"},
       {KLCONTROL_BLE_CONTROL, {}, false, "AP", "2400", "status.ble_state", "ok 0"},
-      {KLCONTROL_WIFI_BAND_SELECT, word(1), true, "6/19", "01", "status.wifi_band", "ok 1"},
-      {KLCONTROL_WIFI_BAND_SELECT, word(0), true, "6/19", "00", "status.wifi_band", "ok 0"},
+      {KLCONTROL_WIFI_BAND_SELECT, words({1}), true, "6/19", "01", "status.wifi_band", "ok 1"},
+      {KLCONTROL_WIFI_BAND_SELECT, words({0}), true, "6/19", "00", "status.wifi_band", "ok 0"},
       {KLCONTROL_RC_PAIR, {}, false, "PD", "0102", "status.rc_pair_state", "ok 1"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(requester->call(c.command, c.withArg ? &c.arg : nullptr), KL_OK) << c.command;
     const std::string request =
         std::string(c.request).find('/') == std::string::npos ? aux(c.request) : c.request;
-    EXPECT_EQ(sent(request), c.payload) << c.command;
+    EXPECT_EQ(payload(request), c.payload) << c.command;
     EXPECT_EQ(control(std::string("get ") + c.member), c.after) << c.command;
   }
   EXPECT_TRUE(logged("KLCONTROL_WIFI_AP_CONTROL: action:2"));
@@ -90,13 +74,13 @@ TEST_F(ConnectivityTest, SwitchesReachTheCameraAndChangeItsState) {
 TEST_F(ConnectivityTest, AccessPointNameIsLengthPrefixed) {
   const std::vector<uint8_t> named = networkArg("Cam", "password", 71, true, 0);
   EXPECT_EQ(requester->call(KLCONTROL_WIFI_AP_SSID_CONFIG, &named), KL_OK);
-  EXPECT_EQ(sent(aux("AP")), "060108" + hexOf(std::string("password")) + "03" + hexOf(std::string("Cam")));
+  EXPECT_EQ(payload(aux("AP")), "060108" + hexOf(std::string("password")) + "03" + hexOf(std::string("Cam")));
   EXPECT_NE(control("wifi").find(" ap_name=Cam ap_password=password "), std::string::npos);
   EXPECT_TRUE(logged("KLCONTROL_WIFI_AP_SSID_CONFIG: ssid[Cam] password[password]"));
   // Fields without a zero are cut at their ends; flag 1 asks for code 0.
   const std::vector<uint8_t> full = networkArg(std::string(33, 'N'), std::string(71, 'P'), 71, true, 1);
   EXPECT_EQ(requester->call(KLCONTROL_WIFI_AP_SSID_CONFIG, &full), KL_OK);
-  EXPECT_EQ(sent(aux("AP")), "000147" + hexOf(std::string(71, 'P')) + "21" + hexOf(std::string(33, 'N')));
+  EXPECT_EQ(payload(aux("AP")), "000147" + hexOf(std::string(71, 'P')) + "21" + hexOf(std::string(33, 'N')));
 }
 
 TEST_F(ConnectivityTest, ScanAnswersTheScanId) {
@@ -117,11 +101,11 @@ TEST_F(ConnectivityTest, ScanAnswersTheScanId) {
   };
   for (const Case& c : cases) {
     if (c.fault != nullptr) control("fault " + aux("NI") + " " + c.fault);
-    const TestAnswer answer = exchange(KLCONTROL_WIFI_SSID_SCAN, c.arg);
+    const TestAnswer answer = requester->ask(KLCONTROL_WIFI_SSID_SCAN, c.arg);
     EXPECT_EQ(answer.status, c.status);
-    EXPECT_EQ(answer.payload, word(c.scanId));
+    EXPECT_EQ(answer.payload, words({c.scanId}));
   }
-  EXPECT_EQ(sent(aux("NI")), "0101");
+  EXPECT_EQ(payload(aux("NI")), "0101");
   EXPECT_EQ(requestCount(aux("NI")), 4);
   EXPECT_TRUE(logged("Results from scan start not long enough to hold a scan id"));
   EXPECT_EQ(control("get status.wifi_scan_state"), "ok 1");
@@ -134,7 +118,7 @@ TEST_F(ConnectivityTest, NetworkListEntries) {
   ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SAVE, &save), KL_OK);
   ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SCAN, &start), KL_OK);
   const klcontrol_network_list_t three = list(0, KL_OK);
-  EXPECT_EQ(sent(aux("al")), "000affff01");
+  EXPECT_EQ(payload(aux("al")), "000affff01");
   EXPECT_EQ(three.scan_id, 1);
   EXPECT_EQ(three.count, 3);
   EXPECT_EQ(three.total, 3u);
@@ -167,10 +151,10 @@ TEST_F(ConnectivityTest, NetworkListEntries) {
 TEST_F(ConnectivityTest, SavedNetworksAreSelectedAndForgotten) {
   const std::vector<uint8_t> saveOpen = networkArg("CafeGuest", "", 67);
   ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SAVE, &saveOpen), KL_OK);
-  EXPECT_EQ(sent(aux("CQ")), hexOf(std::string("CafeGuest")) + "00");
+  EXPECT_EQ(payload(aux("CQ")), hexOf(std::string("CafeGuest")) + "00");
   const std::vector<uint8_t> save = networkArg("HarbourView", "secret12", 67);
   ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SAVE, &save), KL_OK);
-  EXPECT_EQ(sent(aux("CQ")),
+  EXPECT_EQ(payload(aux("CQ")),
             hexOf(std::string("HarbourView")) + "00" + hexOf(std::string("secret12")) + "00");
 
   const std::vector<uint8_t> selectProtected = networkArg("HarbourView", "secret12", 67, true, 3);
@@ -181,7 +165,7 @@ TEST_F(ConnectivityTest, SavedNetworksAreSelectedAndForgotten) {
   expected[2] = 3;
   putField(expected, 4, 32, "HarbourView");
   putField(expected, 37, 63, "secret12");
-  EXPECT_EQ(sent(aux("CT")), hexOf(expected));
+  EXPECT_EQ(payload(aux("CT")), hexOf(expected));
   EXPECT_EQ(control("wifi").substr(control("wifi").find(" joined")),
             " joined=HarbourView saved=CafeGuest,HarbourView");
 
@@ -193,13 +177,13 @@ TEST_F(ConnectivityTest, SavedNetworksAreSelectedAndForgotten) {
   std::vector<uint8_t> forgetBytes(128, 0);
   forgetBytes[1] = 127;
   putField(forgetBytes, 4, 32, "HarbourView");
-  EXPECT_EQ(sent(aux("CD")), hexOf(forgetBytes));
+  EXPECT_EQ(payload(aux("CD")), hexOf(forgetBytes));
   EXPECT_EQ(requester->call(KLCONTROL_WIFI_SSID_DELETE, &forget), KL_ERR_INVALID_PARAM);  // no longer saved
   ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_DELETE_ALL), KL_OK);
   std::vector<uint8_t> allBytes(128, 0);
   allBytes[0] = 1;
   allBytes[1] = 127;
-  EXPECT_EQ(sent(aux("CD")), hexOf(allBytes));
+  EXPECT_EQ(payload(aux("CD")), hexOf(allBytes));
   EXPECT_EQ(control("wifi").substr(control("wifi").find(" joined")), " joined= saved=");
   EXPECT_TRUE(logged("KLCONTROL_WIFI_SSID_SELECT: ssid[HarbourView] password[secret12] auth_type:3"));
 }
@@ -208,15 +192,15 @@ TEST_F(ConnectivityTest, PairingCancelNeedsOneZeroByte) {
   ASSERT_EQ(requester->call(KLCONTROL_RC_PAIR), KL_OK);
   EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_OK);
   EXPECT_EQ(control("get status.rc_pair_state"), "ok 0");
-  EXPECT_EQ(sent(aux("PX")), "");
+  EXPECT_EQ(payload(aux("PX")), "");
   EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_ERR);  // nothing to cancel: the camera answers 1
   ASSERT_EQ(requester->call(KLCONTROL_RC_PAIR), KL_OK);
-  control("fault " + aux("PX") + " size 2");
-  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_ERR);
-  control("fault " + aux("PX") + " size 0");
-  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_ERR);
-  control("fault " + aux("PX") + " error -17");
-  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_ERR_ACCESS_DENIED);
+  const std::pair<const char*, int32_t> faults[] = {
+      {" size 2", KL_ERR}, {" size 0", KL_ERR}, {" error -17", KL_ERR_ACCESS_DENIED}};
+  for (const auto& fault : faults) {
+    control("fault " + aux("PX") + fault.first);
+    EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), fault.second) << fault.first;
+  }
   control("fault " + aux("PD") + " nakoff");
   // A reply this command never reads: the library passes the refusal on.
   EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR), KL_ERR_NAK_OFF);

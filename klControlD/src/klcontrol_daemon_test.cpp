@@ -19,13 +19,6 @@
 
 namespace {
 
-bool queueExists(const char* name) {
-  const mqd_t mqd = mq_open(name, O_WRONLY);
-  if (mqd == -1) return false;
-  mq_close(mqd);
-  return true;
-}
-
 class DaemonServeTest : public ServerTest {
  protected:
   void SetUp() override {
@@ -44,8 +37,8 @@ TEST_F(DaemonServeTest, TakenPortEndsStartupAndRemovesTheQueues) {
   EXPECT_EQ(klControlDServe("klControlD"), -1);
   close(blocker);
   EXPECT_TRUE(logged("bind() failed on socket, Exiting daemon"));
-  EXPECT_FALSE(queueExists("/to_klCtlD"));
-  EXPECT_FALSE(queueExists("/to_klCtlD2"));
+  for (const char* queue : {"/to_klCtlD", "/to_klCtlD2"})
+    EXPECT_EQ(mq_open(queue, O_WRONLY), mqd_t(-1)) << queue;
 }
 
 TEST_F(DaemonServeTest, StopEndsTheLoopAndRemovesTheQueues) {
@@ -59,8 +52,8 @@ TEST_F(DaemonServeTest, StopEndsTheLoopAndRemovesTheQueues) {
   daemon.join();
   EXPECT_EQ(result, 0);
   EXPECT_TRUE(logged("Exiting klControlD daemon"));
-  EXPECT_FALSE(queueExists("/to_klCtlD"));
-  EXPECT_FALSE(queueExists("/to_klCtlD2"));
+  for (const char* queue : {"/to_klCtlD", "/to_klCtlD2"})
+    EXPECT_EQ(mq_open(queue, O_WRONLY), mqd_t(-1)) << queue;
   // Restarted at once, while the connections it closed still hold the port, it listens again.
   daemon = std::thread([&result] { result = klControlDServe("klControlD"); });
   EXPECT_TRUE(waitUntil([] { return klPortListens(KLCONTROL_NOTIFICATION_PORT); }));

@@ -27,12 +27,9 @@ std::string tlvString(const std::vector<uint8_t>& msg, uint8_t type) {
 }
 
 TEST_F(ServerTest, RefusalResponseBytes) {
-  ASSERT_TRUE(requester->sendCommand(1));
-  TestAnswer answer;
-  ASSERT_TRUE(requester->receive(answer));
   const std::vector<uint8_t> expected = {0x00, 0x10, 0x00, 0x15, 0x00, 0x00, 0x04, 0xEC,
                                          0x98, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0xEE};
-  EXPECT_EQ(answer.bytes, expected);
+  EXPECT_EQ(requester->ask(1).bytes, expected);
 }
 
 TEST_F(ServerTest, SuspendIsAnsweredInPlaceDropsEveryClientAndRefusesCommandsUntilResume) {
@@ -265,12 +262,7 @@ TEST_F(NoCameraTest, StartWithoutTheCameraQueueTriesFiveTimesAndLeavesNoQueue) {
 
 class UnreadableModelTest : public ServerTest {
  protected:
-  void SetUp() override {
-    enterFreshNamespaces();
-    startCamera();
-    control("fault 0x100/1 error -1 1");
-    startServer();
-  }
+  UnreadableModelTest() { cameraSetup = {"fault 0x100/1 error -1 1"}; }
 };
 
 TEST_F(UnreadableModelTest, CommandsAreDroppedUntilAResumeSelectsTheAdapter) {

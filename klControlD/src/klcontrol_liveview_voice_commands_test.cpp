@@ -2,20 +2,13 @@
 // reach it, what it does, and the refusals that never reach it.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "klErrno.h"
+#include "test_command_bytes.h"
 #include "test_server_fixture.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-
-Bytes words(std::initializer_list<uint32_t> values) {
-  Bytes bytes(values.size() * sizeof(uint32_t));
-  std::memcpy(bytes.data(), values.begin(), bytes.size());
-  return bytes;
-}
 
 TEST_F(ServerTest, VoiceCommandsDriveTheCamera) {
   struct Case {
@@ -100,14 +93,7 @@ TEST_F(LiveviewTest, LiveviewGoesOnWhenTheStreamOrientationIsUnknown) {
 // A dual-lens camera (model 51) in lens mode 1, known to the daemon from its start.
 class DualLensServerTest : public LiveviewTest {
  protected:
-  void SetUp() override {
-    enterFreshNamespaces();
-    startCamera();
-    control("model 51");
-    control("set system.lens_mode 1");
-    control("set system.lens 1");
-    startServer();
-  }
+  DualLensServerTest() { cameraSetup = {"model 51", "set system.lens_mode 1", "set system.lens 1"}; }
 };
 
 TEST_F(DualLensServerTest, LiveviewPointOnADualLensCamera) {

@@ -17,18 +17,7 @@ class MediaTest : public ServerTest {
     }
   }
   std::string card() { return control("card"); }
-  // The last payload of the request in hexadecimal, or the simulator's error.
-  std::string sent(const std::string& request) {
-    const std::string reply = control("payload " + request);
-    return reply.rfind("ok", 0) == 0 ? reply.substr(reply.size() > 2 ? 3 : 2) : reply;
-  }
 };
-
-std::vector<uint8_t> fileArg(const std::string& name) {
-  std::vector<uint8_t> arg(name.begin(), name.end());
-  arg.push_back(0);
-  return arg;
-}
 
 std::vector<uint8_t> tagArg(uint32_t leading, const std::string& name, uint32_t offset) {
   std::vector<uint8_t> arg;
@@ -52,21 +41,21 @@ TEST_F(MediaTest, TagPlaybackSendsOffsetKindAndNameAndTagsOnlyAVideoItKnows) {
   fillCard();
   const std::vector<uint8_t> arg = tagArg(2, "VID_0001.MP4", 1500);
   EXPECT_EQ(requester->call(KLCONTROL_GLINT_TAG_PLAYBACK, &arg), KL_OK);
-  EXPECT_EQ(sent("264/1"), "dc05000002000000" + hexOf(std::string("VID_0001.MP4")));
+  EXPECT_EQ(payload("264/1"), "dc05000002000000" + hexOf(std::string("VID_0001.MP4")));
   EXPECT_EQ(control("tags VID_0001.MP4"), "ok 1500:2");
   EXPECT_TRUE(logged("KLCONTROL_GLINT_TAG_PLAYBACK: filename[VID_0001.MP4] offset:1500"));
   // A name filling its field without a zero is cut at the field; the camera knows no such file.
   const std::vector<uint8_t> unterminated = tagArg(0, std::string(260, 'A'), 7);
   EXPECT_EQ(requester->call(KLCONTROL_GLINT_TAG_PLAYBACK, &unterminated), KL_ERR_INVALID_PARAM);
-  EXPECT_EQ(sent("264/1"), "0700000000000000" + hexOf(std::string(260, 'A')));
+  EXPECT_EQ(payload("264/1"), "0700000000000000" + hexOf(std::string(260, 'A')));
   const std::vector<uint8_t> photo = tagArg(2, "IMG_0002.JPG", 10);
   EXPECT_EQ(requester->call(KLCONTROL_GLINT_TAG_PLAYBACK, &photo), KL_ERR_INVALID_PARAM);
 }
 
 TEST_F(MediaTest, DeletionsReachTheCameraAndChangeTheCard) {
   fillCard();
-  const std::vector<uint8_t> photo = fileArg("IMG_0002.JPG");
-  const std::vector<uint8_t> member = fileArg("IMG_0003_02.JPG");
+  const std::vector<uint8_t> photo = textArg("IMG_0002.JPG");
+  const std::vector<uint8_t> member = textArg("IMG_0003_02.JPG");
   struct Case {
     uint32_t command;
     const std::vector<uint8_t>* arg;
@@ -87,7 +76,7 @@ TEST_F(MediaTest, DeletionsReachTheCameraAndChangeTheCard) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(requester->call(c.command, c.arg), KL_OK) << c.line;
-    EXPECT_EQ(sent(c.request), c.payload) << c.line;
+    EXPECT_EQ(payload(c.request), c.payload) << c.line;
     EXPECT_EQ(card(), c.cardAfter) << c.line;
     EXPECT_TRUE(logged(c.line));
   }
@@ -97,9 +86,7 @@ TEST_F(MediaTest, DeletionsReachTheCameraAndChangeTheCard) {
 
 TEST_F(MediaTest, DeleteListCountsWholeItemsAndKeepsTheResult) {
   fillCard();
-  TestAnswer answer;
-  ASSERT_TRUE(requester->sendCommand(KLCONTROL_GET_DELETE_LIST_RESULT));
-  ASSERT_TRUE(requester->receive(answer));
+  TestAnswer answer = requester->ask(KLCONTROL_GET_DELETE_LIST_RESULT);
   EXPECT_EQ(answer.status, KL_OK);
   EXPECT_TRUE(answer.payload.empty());
 
@@ -120,10 +107,10 @@ TEST_F(MediaTest, DeleteListCountsWholeItemsAndKeepsTheResult) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(requester->call(KLCONTROL_DELETE_LIST, &c.arg), KL_OK);
-    EXPECT_EQ(sent("264/4"), hexOf(std::vector<uint8_t>(c.arg.begin(), c.arg.begin() + long(c.sentBytes))));
+    EXPECT_EQ(payload("264/4"),
+              hexOf(std::vector<uint8_t>(c.arg.begin(), c.arg.begin() + long(c.sentBytes))));
     EXPECT_EQ(card(), c.cardAfter);
-    ASSERT_TRUE(requester->sendCommand(KLCONTROL_GET_DELETE_LIST_RESULT));
-    ASSERT_TRUE(requester->receive(answer));
+    answer = requester->ask(KLCONTROL_GET_DELETE_LIST_RESULT);
     EXPECT_EQ(answer.status, KL_OK);
     EXPECT_EQ(answer.payload, c.result);
   }
@@ -134,7 +121,7 @@ TEST_F(MediaTest, DeleteListCountsWholeItemsAndKeepsTheResult) {
 
 TEST_F(MediaTest, CameraFailuresPassThrough) {
   fillCard();
-  const std::vector<uint8_t> photo = fileArg("IMG_0002.JPG");
+  const std::vector<uint8_t> photo = textArg("IMG_0002.JPG");
   control("fault 264/2 error -17");
   EXPECT_EQ(requester->call(KLCONTROL_DELETE, &photo), KL_ERR_ACCESS_DENIED);
   EXPECT_TRUE(logged("Command:9 returned klErrno:(-17=KL_ERR_ACCESS_DENIED)"));
@@ -144,16 +131,13 @@ TEST_F(MediaTest, CameraFailuresPassThrough) {
   EXPECT_EQ(card(),
             "ok VID_0001.MP4 IMG_0002.JPG IMG_0003_01.JPG IMG_0003_02.JPG IMG_0003_03.JPG VID_0004.MP4");
 
-  TestAnswer answer;
   control("fault 9/23 error -1");
-  ASSERT_TRUE(requester->sendCommand(KLCONTROL_GET_DELETE_LIST_RESULT));
-  ASSERT_TRUE(requester->receive(answer));
+  TestAnswer answer = requester->ask(KLCONTROL_GET_DELETE_LIST_RESULT);
   EXPECT_EQ(answer.status, KL_ERR);
   EXPECT_TRUE(answer.payload.empty());
   // The NAK-off byte is no status of this command: it reaches the client as the payload.
   control("fault 9/23 nakoff");
-  ASSERT_TRUE(requester->sendCommand(KLCONTROL_GET_DELETE_LIST_RESULT));
-  ASSERT_TRUE(requester->receive(answer));
+  answer = requester->ask(KLCONTROL_GET_DELETE_LIST_RESULT);
   EXPECT_EQ(answer.status, KL_OK);
   EXPECT_EQ(answer.payload, std::vector<uint8_t>{2});
 }

@@ -17,18 +17,6 @@ namespace {
 
 const char* const kShutdownPending = "{\"state\":{\n        \"shutdown_pending\":true\n    }\n}";
 
-std::vector<uint8_t> textArgument(const std::string& text) {
-  std::vector<uint8_t> arg(text.begin(), text.end());
-  arg.push_back(0);
-  return arg;
-}
-
-bool isFullDocument(const std::string& document) {
-  return document.rfind("{\"status\":{\"", 0) == 0 &&
-         document.find("},\n\"settings\":{\"") != std::string::npos && document.size() > 2 &&
-         document.compare(document.size() - 2, 2, "}}") == 0;
-}
-
 class NotificationTest : public ServerTest {
  protected:
   void SetUp() override {
@@ -61,10 +49,7 @@ class NotificationTest : public ServerTest {
     ServerTest::TearDown();
   }
 
-  int32_t push(const std::string& text) {
-    const std::vector<uint8_t> arg = textArgument(text);
-    return requester->call(KLCONTROL_PUSH_NOTIFICATIONS, &arg);
-  }
+  int32_t push(const std::string& text) { return switchPushing(*requester, text); }
   // A connected socket client, once the accept loop has registered it as the count-th client.
   std::unique_ptr<PushSocket> connectClient(size_t count) {
     auto client = std::make_unique<PushSocket>();
@@ -82,8 +67,7 @@ class NotificationTest : public ServerTest {
   // Reads the full document that a resumed client gets first.
   template <typename Client>
   void takeFullDocument(Client& client) {
-    std::string document;
-    ASSERT_TRUE(client.next(document));
+    const std::string document = nextDocument(client);
     ASSERT_TRUE(isFullDocument(document)) << document;
   }
   // Lets the worker run a few more polls.
@@ -119,12 +103,9 @@ TEST_F(NotificationTest, PeriodicStatusIsReportedOnceAgainstItsOwnSnapshot) {
   takeFullDocument(queue);
   // A minute of an idle camera drains one percent of battery.
   control("drift step 60");
-  std::string document;
-  ASSERT_TRUE(queue.next(document));
-  EXPECT_EQ(document, "{\"status\":{\"70\":99}}");
+  EXPECT_EQ(nextDocument(queue), "{\"status\":{\"70\":99}}");
   control("set status.battery_level 2");
-  ASSERT_TRUE(queue.next(document));
-  EXPECT_EQ(document, "{\"status\":{\"2\":2}}");
+  EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":2}}");
 }
 
 TEST_F(NotificationTest, ShutdownPendingOnceToSocketsAndOnEveryPollToQueues) {
@@ -136,17 +117,12 @@ TEST_F(NotificationTest, ShutdownPendingOnceToSocketsAndOnEveryPollToQueues) {
   // While the camera refuses, a change on it must wait for the first normal read.
   control("fault 8/11 nakoff 3");
   control("set status.battery_level 0");
-  std::string document;
   for (int i = 0; i < 3; ++i) {
-    ASSERT_TRUE(queue.next(document)) << i;
-    EXPECT_EQ(document, kShutdownPending);
+    EXPECT_EQ(nextDocument(queue), kShutdownPending) << i;
   }
-  ASSERT_TRUE(queue.next(document));
-  EXPECT_EQ(document, "{\"status\":{\"2\":0}}");
-  ASSERT_TRUE(socket->next(document));
-  EXPECT_EQ(document, kShutdownPending);
-  ASSERT_TRUE(socket->next(document));
-  EXPECT_EQ(document, "{\"status\":{\"2\":0}}");
+  EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":0}}");
+  EXPECT_EQ(nextDocument(*socket), kShutdownPending);
+  EXPECT_EQ(nextDocument(*socket), "{\"status\":{\"2\":0}}");
   EXPECT_TRUE(logged("Camera status returning KL_ERR_NACK_OFF"));
 }
 
@@ -156,16 +132,13 @@ TEST_F(NotificationTest, SwitchedOffCameraIsAnnouncedOnceUntilItWakes) {
   ASSERT_EQ(push("status=1"), KL_OK);
   takeFullDocument(*socket);
   ASSERT_EQ(requester->call(KLCONTROL_SYSTEM_SHUTDOWN), KL_OK);
-  std::string document;
-  ASSERT_TRUE(socket->next(document));
-  EXPECT_EQ(document, kShutdownPending);
+  EXPECT_EQ(nextDocument(*socket), kShutdownPending);
   control("reset-counts");
   ASSERT_TRUE(waitUntil([this] { return requestCount("8/11") >= 3; }));
   EXPECT_EQ(socket->drain(), 0);
   control("set status.battery_level 1");
   control("set system.power_state 0");
-  ASSERT_TRUE(socket->next(document));
-  EXPECT_EQ(document, "{\"status\":{\"2\":1}}");
+  EXPECT_EQ(nextDocument(*socket), "{\"status\":{\"2\":1}}");
 }
 
 // Whether the socket client is active shows in the camera reads: a list of paused clients never
@@ -201,12 +174,10 @@ TEST_F(NotificationTest, PushNotificationArgumentsPauseAndResumeOnlySocketClient
   // Each resume brought the full state; after it, changes only.
   EXPECT_GT(socket->drain(), 0);
   control("set status.battery_level 2");
-  std::string document;
-  ASSERT_TRUE(socket->next(document));
+  const std::string document = nextDocument(*socket);
   EXPECT_EQ(document, "{\"status\":{\"2\":2}}");
   // The frame's length counts the closing NUL, which is not sent.
   EXPECT_NE(socket->raw().find("LENGTH:19\n\n" + document), std::string::npos);
-  EXPECT_EQ(requester->call(KLCONTROL_PUSH_NOTIFICATIONS), KL_ERR_INVALID_PARAM);
   // An empty argument is an argument: the handler finds no key in it.
   const std::vector<uint8_t> empty;
   forgetLog();
@@ -217,8 +188,7 @@ TEST_F(NotificationTest, PushNotificationArgumentsPauseAndResumeOnlySocketClient
   ASSERT_EQ(push("status=0"), KL_OK);
   takeFullDocument(queue);
   control("set status.battery_level 1");
-  ASSERT_TRUE(queue.next(document));
-  EXPECT_EQ(document, "{\"status\":{\"2\":1}}");
+  EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":1}}");
 }
 
 TEST_F(NotificationTest, EleventhClientIsRefusedUntilAClosedOneFreesAPlace) {
@@ -235,8 +205,7 @@ TEST_F(NotificationTest, EleventhClientIsRefusedUntilAClosedOneFreesAPlace) {
   EXPECT_TRUE(logged("UTIL_LOG_DEBUG:Notification client closed its connection, removing client @"));
   auto latecomer = connectClient(KLCONTROL_MAX_CLIENTS);
   EXPECT_FALSE(latecomer->closedByPeer(0));
-  std::string document;
-  ASSERT_TRUE(clients[9]->next(document));
+  ASSERT_FALSE(nextDocument(*clients[9]).empty());
 }
 
 // Answers of the wrong size end the poll: nothing is sent and the snapshots stay as they were, so
@@ -260,9 +229,7 @@ TEST_F(NotificationTest, WrongAnswersLeaveTheSnapshotsUntouched) {
     control(c.fault);
     level = (level + 1) % 4;
     control("set status.battery_level " + std::to_string(level));
-    std::string document;
-    ASSERT_TRUE(queue.next(document)) << c.fault;
-    EXPECT_EQ(document, "{\"status\":{\"2\":" + std::to_string(level) + "}}") << c.fault;
+    EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":" + std::to_string(level) + "}}") << c.fault;
     EXPECT_TRUE(logged(c.line)) << c.fault;
   }
 }

@@ -73,9 +73,7 @@ class PresetCommandsTest : public PresetCameraTest {
   // Sends a command and parses its payload as Answer; the status.
   template <class Answer>
   int32_t ask(uint32_t command, const std::vector<uint8_t>* arg, Answer& decoded) {
-    TestAnswer answer;
-    EXPECT_TRUE(requester->sendCommand(command, arg));
-    EXPECT_TRUE(requester->receive(answer));
+    TestAnswer answer = requester->ask(command, arg);
     decoded.Clear();
     EXPECT_TRUE(decoded.ParseFromArray(answer.payload.data(), int(answer.payload.size())));
     lastPayload = answer.payload;
@@ -133,21 +131,11 @@ TEST_F(PresetCommandsTest, PresetListFoldsTheGroupByLensModeAndPowerProfile) {
 TEST_F(PresetCommandsTest, CreateSendsTheRecordAndTheNewPresetIsListed) {
   startStandard();
   const uint32_t first = createCustom(1000, 20);
-  EXPECT_EQ(payload("17/3"),
-            "000c"
-            "14000000"
-            "14000000"
-            "00000000"
-            "00000000");
+  EXPECT_EQ(payload("17/3"), "000c" + hexOf(words({20, 20, 0, 0})));
   EXPECT_EQ(payload("17/23"), "0c");
   EXPECT_EQ(requestCount("17/10"), 1);
   const uint32_t second = createCustom(0, 20);
-  EXPECT_EQ(payload("17/3"),
-            "000c"
-            "14000000"
-            "14000000"
-            "01000000"
-            "00000000");
+  EXPECT_EQ(payload("17/3"), "000c" + hexOf(words({20, 20, 1, 0})));
   const std::vector<uint32_t> ids = presetIds(1000);
   ASSERT_GE(ids.size(), 2u);
   EXPECT_EQ(ids[ids.size() - 2], first);
@@ -156,12 +144,7 @@ TEST_F(PresetCommandsTest, CreateSendsTheRecordAndTheNewPresetIsListed) {
   // The time-lapse photo icon goes out in the camera's numbering.
   const std::vector<uint8_t> timeLapse = createBody(2, 20, 1000, 18);
   EXPECT_EQ(requester->call(KLCONTROL_PRESET_CUSTOM_CREATE, &timeLapse), KL_OK);
-  EXPECT_EQ(payload("17/3"),
-            "0214"
-            "08000000"
-            "12000000"
-            "00000000"
-            "00000000");
+  EXPECT_EQ(payload("17/3"), "0214" + hexOf(words({8, 18, 0, 0})));
 }
 
 TEST_F(PresetCommandsTest, CreateRefusesValuesOutOfRangeWithoutAskingTheCamera) {
@@ -186,18 +169,14 @@ TEST_F(PresetCommandsTest, LoadSwitchesTheActivePresetInTheStatusAndTheEventDriv
   EXPECT_EQ(requester->call(KLCONTROL_PRESET_LOAD, &load), KL_OK);
   EXPECT_EQ(control("get status.photo_preset_id"), "ok 65538");
   EXPECT_TRUE(waitUntil([this] { return server->currentPresetCache() == 0x10002; }));
-  TestAnswer answer;
-  ASSERT_TRUE(requester->sendCommand(KLCONTROL_PRESET_GET_ACTIVE_PRESET));
-  ASSERT_TRUE(requester->receive(answer));
+  TestAnswer answer = requester->ask(KLCONTROL_PRESET_GET_ACTIVE_PRESET);
   EXPECT_EQ(answer.status, KL_OK);
   EXPECT_EQ(answer.payload, (std::vector<uint8_t>{0x02, 0x00, 0x01, 0x00}));
-  ASSERT_TRUE(requester->sendCommand(KLCONTROL_PRESET_GET_ACTIVE_GROUP));
-  ASSERT_TRUE(requester->receive(answer));
+  answer = requester->ask(KLCONTROL_PRESET_GET_ACTIVE_GROUP);
   EXPECT_EQ(answer.payload, (std::vector<uint8_t>{1, 0, 0, 0}));
 
   EXPECT_EQ(control("set status.active_preset_group 12"), "ok");
-  ASSERT_TRUE(requester->sendCommand(KLCONTROL_PRESET_GET_ACTIVE_PRESET));
-  ASSERT_TRUE(requester->receive(answer));
+  answer = requester->ask(KLCONTROL_PRESET_GET_ACTIVE_PRESET);
   EXPECT_EQ(answer.status, KL_ERR);
   EXPECT_EQ(answer.payload, (std::vector<uint8_t>{0, 0, 0, 0}));
 }
@@ -227,12 +206,7 @@ TEST_F(PresetCommandsTest, FlatModeAndTitleOfTheCurrentCustomPresetChangeInsideA
   title.set_preset_icon(40);
   const std::vector<uint8_t> titleBody = bytesOf(title);
   EXPECT_EQ(requester->call(KLCONTROL_PRESET_SET_TITLE_ICON, &titleBody), KL_OK);
-  EXPECT_EQ(payload("17/15"),
-            "00100000"
-            "28000000"
-            "19000000"
-            "00000000"
-            "00000000");
+  EXPECT_EQ(payload("17/15"), hexOf(words({0x1000, 40, 25, 0, 0})));
   EXPECT_EQ(control("edit"), "ok closed");
 
   // Both descriptions carry the icon as the camera holds it: a client's parser keeps it as field 6.

@@ -60,8 +60,7 @@ TEST_F(PresetCameraTest, NextTitleNumberFailuresGiveNoPartialResult) {
   for (const Case& c : cases) {
     control("fault 17/2 size 81 3");  // three good records first: the failure is late in the list
     control(c.fault);
-    syslog.taken();
-    lines.clear();
+    forgetLog();
     EXPECT_EQ(GetNextPresetIterator(1, 20), NO_ITERATOR) << c.fault;
     EXPECT_TRUE(logged(c.line)) << c.fault;
     control("fault clear");

@@ -16,34 +16,14 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes settingArg(uint32_t setting, uint32_t option) {
-  Bytes bytes;
-  putWord(bytes, 0, setting);
-  putWord(bytes, 4, option);
-  return bytes;
-}
-
 class SettingsStatusTest : public ServerTest, public ::testing::WithParamInterface<int> {
  protected:
   // The daemon learns the model at start-up, so the camera becomes that model first.
-  void SetUp() override {
-    enterFreshNamespaces();
-    startCamera();
-    ASSERT_EQ(control("model " + std::to_string(GetParam())), "ok");
-    ASSERT_EQ(control("drift off"), "ok");
-    startServer();
-    sync();
-  }
+  SettingsStatusTest() { cameraSetup = {"model " + std::to_string(GetParam()), "drift off"}; }
   int32_t setSetting(uint32_t setting, uint32_t option) {
     control("reset-counts");
-    const Bytes arg = settingArg(setting, option);
+    const Bytes arg = words({setting, option});
     return requester->call(KLCONTROL_SET_SETTING_ID, &arg);
-  }
-  TestAnswer ask(uint32_t command) {
-    TestAnswer answer;
-    EXPECT_TRUE(requester->sendCommand(command));
-    EXPECT_TRUE(requester->receive(answer));
-    return answer;
   }
   // A block of the simulated camera, read in 16-bit pieces through the control interface.
   Bytes block(const char* name, size_t size) {
@@ -65,43 +45,30 @@ TEST_P(SettingsStatusTest, SetSettingWritesTheCameraValueInsideTheEditBracket) {
     uint32_t setting;
     uint32_t option;
     int32_t status;
-    const char* written;  // payload of the set-value request; nullptr: none sent
+    std::string written;  // payload of the set-value request; empty: none sent
     const char* place;    // settings block place read back
     const char* stored;
     long editStarts;
     long editEnds;
   };
   const Case cases[] = {
-      {0, 3, 5, KL_OK,
-       "ok 03000000"
-       "2c000000"
-       "01000000"
-       "00000000"
-       "05000000",
-       "settings@44:1", "ok 5", 1, 1},
-      {0, 5, 3, KL_OK, nullptr, "settings@45:2", "ok 5", 1, 1},
-      {0, 32, 3601, KL_OK,
-       "ok 20000000"
-       "7c000000"
-       "02000000"
-       "00000000"
-       "00000000",
-       "settings@124:2", "ok 0", 1, 1},
-      {0, 86, 2, KL_OK, nullptr, "settings@164:1", "ok 40", 0, 0},  // edit-free
+      {0, 3, 5, KL_OK, hexOf(words({3, 44, 1, 0, 5})), "settings@44:1", "ok 5", 1, 1},
+      {0, 5, 3, KL_OK, "", "settings@45:2", "ok 5", 1, 1},
+      {0, 32, 3601, KL_OK, hexOf(words({32, 124, 2, 0, 0})), "settings@124:2", "ok 0", 1, 1},
+      {0, 86, 2, KL_OK, "", "settings@164:1", "ok 40", 0, 0},  // edit-free
       // The old zoom id has no options of its own; the edit it opened ends as 91, which is edit-free.
-      {0, 55, 40, KL_ERR_INVALID_PARAM, nullptr, "settings@55:1", "ok 0", 1, 0},
-      {0, 86, 9, KL_ERR_INVALID_PARAM, nullptr, "settings@164:1", "ok 40", 0,
-       0},                                                                       // no such option: unchanged
-      {0, 200, 0, KL_ERR_INVALID_PARAM, nullptr, "settings@0:1", "ok 0", 1, 1},  // beyond the table
-      {57, 2, 28, KL_OK, nullptr, "settings@42:1", "ok 13", 1, 1},               // 17 is written as 13
-      {55, 149, 1, KL_OK, nullptr, "settings@172:1", "ok 1", 1, 1},
-      {51, 149, 1, KL_ERR_INVALID_PARAM, nullptr, "settings@172:1", "ok 0", 1, 1},  // beyond model 51's table
+      {0, 55, 40, KL_ERR_INVALID_PARAM, "", "settings@55:1", "ok 0", 1, 0},
+      {0, 86, 9, KL_ERR_INVALID_PARAM, "", "settings@164:1", "ok 40", 0, 0},  // no such option: unchanged
+      {0, 200, 0, KL_ERR_INVALID_PARAM, "", "settings@0:1", "ok 0", 1, 1},    // beyond the table
+      {57, 2, 28, KL_OK, "", "settings@42:1", "ok 13", 1, 1},                 // 17 is written as 13
+      {55, 149, 1, KL_OK, "", "settings@172:1", "ok 1", 1, 1},
+      {51, 149, 1, KL_ERR_INVALID_PARAM, "", "settings@172:1", "ok 0", 1, 1},  // beyond model 51's table
   };
   for (const Case& c : cases) {
     if (c.model != 0 && !isModel(c.model)) continue;
     EXPECT_EQ(setSetting(c.setting, c.option), c.status) << c.setting;
-    if (c.written != nullptr) {
-      EXPECT_EQ(control("payload 0x106/4"), c.written) << c.setting;
+    if (!c.written.empty()) {
+      EXPECT_EQ(payload("0x106/4"), c.written) << c.setting;
     }
     EXPECT_EQ(control(std::string("get ") + c.place), c.stored) << c.setting;
     EXPECT_EQ(requestCount("17/8"), c.editStarts) << c.setting;
@@ -200,9 +167,9 @@ TEST_P(SettingsStatusTest, LookbackExitOutsideMenusAndSuppressedAudioOptions) {
 TEST_P(SettingsStatusTest, RawBlocksAndTheSnapshotMatchTheCameraBytes) {
   const Bytes status = block("status", sizeof(appc_system_all_status));
   const Bytes settings = block("settings", sizeof(appc_setup_all_settings));
-  EXPECT_EQ(ask(KLCONTROL_GET_ALL_STATUS).payload, status);
-  EXPECT_EQ(ask(KLCONTROL_GET_ALL_SETTINGS).payload, settings);
-  const TestAnswer snapshot = ask(KLCONTROL_GET_ALL_SETTINGS_STATUS);
+  EXPECT_EQ(requester->ask(KLCONTROL_GET_ALL_STATUS).payload, status);
+  EXPECT_EQ(requester->ask(KLCONTROL_GET_ALL_SETTINGS).payload, settings);
+  const TestAnswer snapshot = requester->ask(KLCONTROL_GET_ALL_SETTINGS_STATUS);
   ASSERT_EQ(snapshot.status, KL_OK);
   ASSERT_EQ(snapshot.payload.size(), sizeof(all_status_settings_t));
   EXPECT_EQ(Bytes(snapshot.payload.begin() + 384, snapshot.payload.begin() + 622), settings);
@@ -213,30 +180,30 @@ TEST_P(SettingsStatusTest, RawBlocksAndTheSnapshotMatchTheCameraBytes) {
 
 TEST_P(SettingsStatusTest, BlockFaultsPassThrough) {
   control("fault 8/11 nakoff");
-  TestAnswer answer = ask(KLCONTROL_GET_ALL_STATUS);
+  TestAnswer answer = requester->ask(KLCONTROL_GET_ALL_STATUS);
   EXPECT_EQ(answer.status, KL_ERR_NAK_OFF);
   EXPECT_TRUE(answer.payload.empty());
   control("fault 7/30 nakoff");
-  EXPECT_EQ(ask(KLCONTROL_GET_ALL_SETTINGS).status, KL_ERR_NAK_OFF);
+  EXPECT_EQ(requester->ask(KLCONTROL_GET_ALL_SETTINGS).status, KL_ERR_NAK_OFF);
   EXPECT_TRUE(logged("Camera status returning KL_ERR_NAK_OFF"));
   control("fault 7/30 nakoff");
-  EXPECT_EQ(ask(KLCONTROL_GET_ALL_SETTINGS_STATUS).status, KL_ERR_NAK_OFF);
+  EXPECT_EQ(requester->ask(KLCONTROL_GET_ALL_SETTINGS_STATUS).status, KL_ERR_NAK_OFF);
   control("fault 7/30 error -17");
-  answer = ask(KLCONTROL_GET_ALL_SETTINGS);
+  answer = requester->ask(KLCONTROL_GET_ALL_SETTINGS);
   EXPECT_EQ(answer.status, KL_ERR_ACCESS_DENIED);
   EXPECT_TRUE(answer.payload.empty());
   // Wrong sizes: the raw block as received, the snapshot's parts never overrun.
   control("fault 8/11 size 400");
-  EXPECT_EQ(ask(KLCONTROL_GET_ALL_STATUS).payload.size(), 400u);
+  EXPECT_EQ(requester->ask(KLCONTROL_GET_ALL_STATUS).payload.size(), 400u);
   control("fault 7/30 size 300");
-  answer = ask(KLCONTROL_GET_ALL_SETTINGS_STATUS);
+  answer = requester->ask(KLCONTROL_GET_ALL_SETTINGS_STATUS);
   EXPECT_EQ(answer.status, KL_OK);
   EXPECT_EQ(answer.payload.size(), sizeof(all_status_settings_t));
   EXPECT_EQ(answer.payload[384 + 25], uint8_t(12));
 }
 
 TEST_P(SettingsStatusTest, JsonSnapshotParsesWithTheCameraValues) {
-  const TestAnswer answer = ask(KLCONTROL_GET_ALL_SETTINGS_STATUS_IDS);
+  const TestAnswer answer = requester->ask(KLCONTROL_GET_ALL_SETTINGS_STATUS_IDS);
   ASSERT_EQ(answer.status, KL_OK);
   ASSERT_FALSE(answer.payload.empty());
   EXPECT_EQ(answer.payload.back(), 0);
@@ -247,17 +214,17 @@ TEST_P(SettingsStatusTest, JsonSnapshotParsesWithTheCameraValues) {
   EXPECT_EQ(document["settings"]["144"], 12);
   EXPECT_EQ(document["settings"]["3"], isModel(57) ? 13 : 0);  // frame rate as an option id
   control("fault 8/11 error -17");
-  EXPECT_EQ(ask(KLCONTROL_GET_ALL_SETTINGS_STATUS_IDS).status, KL_ERR_ACCESS_DENIED);
+  EXPECT_EQ(requester->ask(KLCONTROL_GET_ALL_SETTINGS_STATUS_IDS).status, KL_ERR_ACCESS_DENIED);
 }
 
 TEST_P(SettingsStatusTest, CalibrationFileNameAndGetSetting) {
-  TestAnswer answer = ask(KLCONTROL_CAL_FILE_NAME_GET);
+  TestAnswer answer = requester->ask(KLCONTROL_CAL_FILE_NAME_GET);
   EXPECT_EQ(answer.status, KL_OK);
   ASSERT_EQ(answer.payload.size(), KLCONTROL_CAL_FILE_NAME_SIZE);
   const std::string expected = "/tmp/fuse_a/cal/lens" + std::to_string(GetParam()) + ".bin";
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(answer.payload.data())), expected);
   control("fault 8/35 error -17");
-  answer = ask(KLCONTROL_CAL_FILE_NAME_GET);
+  answer = requester->ask(KLCONTROL_CAL_FILE_NAME_GET);
   EXPECT_EQ(answer.status, KL_ERR_ACCESS_DENIED);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(answer.payload.data())), "/tmp/fuse_a/");
   EXPECT_EQ(requester->call(KLCONTROL_GET_SETTING_ID), KL_OK);

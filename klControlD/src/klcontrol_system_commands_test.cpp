@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "klErrno.h"
+#include "test_command_bytes.h"
 #include "test_server_fixture.h"
 
 namespace {
@@ -10,10 +11,6 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 const Bytes kOne = {1};
-
-std::string text(const Bytes& bytes) {
-  return std::string(bytes.begin(), bytes.end());
-}
 
 TEST_F(ServerTest, SystemByteRequestsReachTheCameraAndChangeIt) {
   struct Case {
@@ -73,19 +70,14 @@ TEST_F(ServerTest, FactoryResetBringsBackTheFactoryState) {
 }
 
 TEST_F(ServerTest, AnalyticsFileNameAndClear) {
-  TestAnswer answer;
-  ASSERT_TRUE(requester->sendCommand(39));
-  ASSERT_TRUE(requester->receive(answer));
+  TestAnswer answer = requester->ask(39);
   EXPECT_EQ(answer.status, KL_OK);
-  EXPECT_EQ(text(answer.payload), std::string("/tmp/fuse_d/MISC/analytics_0000.bin") + '\0');
+  EXPECT_EQ(answer.payload, textArg("/tmp/fuse_d/MISC/analytics_0000.bin"));
   ASSERT_EQ(requester->call(40), KL_OK);
-  ASSERT_TRUE(requester->sendCommand(39));
-  ASSERT_TRUE(requester->receive(answer));
-  EXPECT_EQ(text(answer.payload), std::string("/tmp/fuse_d/MISC/analytics_0001.bin") + '\0');
+  EXPECT_EQ(requester->ask(39).payload, textArg("/tmp/fuse_d/MISC/analytics_0001.bin"));
 
   control("fault 8/21 error -17");
-  ASSERT_TRUE(requester->sendCommand(39));
-  ASSERT_TRUE(requester->receive(answer));
+  answer = requester->ask(39);
   EXPECT_EQ(answer.status, KL_ERR_ACCESS_DENIED);
   EXPECT_TRUE(answer.payload.empty());
 }
@@ -116,7 +108,6 @@ TEST_F(ServerTest, CameraControlStatusHandsControlBackWhileTheCameraHasIt) {
 
 TEST_F(ServerTest, RemoteApiAnswersZeroWhateverItHolds) {
   const Bytes junk = {0xFF, 0x00, 0x13};
-  sync();
   control("reset-counts");
   EXPECT_EQ(requester->call(41), KL_OK);
   EXPECT_EQ(requester->call(41, &junk), KL_OK);

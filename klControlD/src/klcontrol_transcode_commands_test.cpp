@@ -55,19 +55,13 @@ std::vector<uint8_t> expectedRecord(const std::string& name, uint64_t id, uint32
 
 class TranscodeTest : public ServerTest {
  protected:
-  TestAnswer exchange(uint32_t command, const std::vector<uint8_t>* arg) {
-    TestAnswer answer;
-    EXPECT_TRUE(requester->sendCommand(command, arg));
-    EXPECT_TRUE(requester->receive(answer));
-    return answer;
-  }
   TestAnswer start(uint32_t command, const std::string& name) {
     const std::vector<uint8_t> arg = startArgument(name);
-    return exchange(command, &arg);
+    return requester->ask(command, &arg);
   }
   TestAnswer status(uint64_t id) {
     const std::vector<uint8_t> arg = idArgument(id);
-    return exchange(KLCONTROL_TRANSCODE_STATUS, &arg);
+    return requester->ask(KLCONTROL_TRANSCODE_STATUS, &arg);
   }
   std::vector<uint8_t> cameraPayload(const std::string& request) {
     const std::string reply = control("payload " + request);
@@ -127,12 +121,12 @@ TEST_F(TranscodeTest, StartsSendTheirPayloadsAndAnswerTheNewRecord) {
 }
 
 TEST_F(TranscodeTest, HistoryHoldsTheNewestTwoOldestFirst) {
-  TestAnswer history = exchange(KLCONTROL_TRANSCODE_HISTORY, nullptr);
+  TestAnswer history = requester->ask(KLCONTROL_TRANSCODE_HISTORY);
   EXPECT_EQ(history.status, KL_OK);
   EXPECT_EQ(history.payload, std::vector<uint8_t>(2 * kRecord, 0));
 
   const std::vector<uint8_t> first = start(KLCONTROL_TRANSCODE_VIDEO_REQUEST, "A.MP4").payload;
-  history = exchange(KLCONTROL_TRANSCODE_HISTORY, nullptr);
+  history = requester->ask(KLCONTROL_TRANSCODE_HISTORY);
   std::vector<uint8_t> expected = first;
   expected.resize(2 * kRecord, 0);
   EXPECT_EQ(history.payload, expected);
@@ -141,7 +135,7 @@ TEST_F(TranscodeTest, HistoryHoldsTheNewestTwoOldestFirst) {
   start(KLCONTROL_TRANSCODE_VIDEO_REQUEST, "B.MP4");
   control("transcode step 4");
   const std::vector<uint8_t> third = start(KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST, "C.MP4").payload;
-  history = exchange(KLCONTROL_TRANSCODE_HISTORY, nullptr);
+  history = requester->ask(KLCONTROL_TRANSCODE_HISTORY);
   ASSERT_EQ(history.payload.size(), 2 * kRecord);
   EXPECT_EQ(std::vector<uint8_t>(history.payload.begin(), history.payload.begin() + kRecord),
             expectedRecord("B.MP4", kFirstJob + 1, 2, 0, 4, 100, "C:/DCIM/100KLCAM/TRN01002.MP4"));
@@ -175,7 +169,7 @@ TEST_F(TranscodeTest, RefusalsAreTranslatedAndNotKept) {
   EXPECT_EQ(busy.payload, expectedRecord("Q.MP4", 0, 4, -1, 0, 0, ""));
   std::vector<uint8_t> onlyAccepted = accepted.payload;
   onlyAccepted.resize(2 * kRecord, 0);
-  EXPECT_EQ(exchange(KLCONTROL_TRANSCODE_HISTORY, nullptr).payload, onlyAccepted);
+  EXPECT_EQ(requester->ask(KLCONTROL_TRANSCODE_HISTORY).payload, onlyAccepted);
 }
 
 TEST_F(TranscodeTest, ProgressTextsUpdateTheNewestJobUntilItIsFinal) {
@@ -219,12 +213,12 @@ TEST_F(TranscodeTest, ProgressTextsUpdateTheNewestJobUntilItIsFinal) {
 TEST_F(TranscodeTest, CancelReachesTheCameraAndItsStateComesBackAsProgress) {
   ASSERT_EQ(start(KLCONTROL_TRANSCODE_VIDEO_REQUEST, "V.MP4").status, KL_OK);
   const std::vector<uint8_t> unknownId = idArgument(77);
-  const TestAnswer unknown = exchange(KLCONTROL_TRANSCODE_CANCEL, &unknownId);
+  const TestAnswer unknown = requester->ask(KLCONTROL_TRANSCODE_CANCEL, &unknownId);
   EXPECT_EQ(unknown.status, KL_ERR_INVALID_PARAM);
   EXPECT_EQ(unknown.payload, std::vector<uint8_t>(kRecord, 0));
 
   const std::vector<uint8_t> id = idArgument(kFirstJob);
-  const TestAnswer cancel = exchange(KLCONTROL_TRANSCODE_CANCEL, &id);
+  const TestAnswer cancel = requester->ask(KLCONTROL_TRANSCODE_CANCEL, &id);
   EXPECT_EQ(cancel.status, KL_OK);
   EXPECT_EQ(cancel.payload, expectedRecord("V.MP4", kFirstJob, 0, 0, 4, 0, ""));
   EXPECT_EQ(cameraPayload("12/3"), (std::vector<uint8_t>{0, 0, 0, 0, 0, 0, 0x03, 0xE9}));
