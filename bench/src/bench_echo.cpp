@@ -19,7 +19,7 @@ void serveRaw(BenchQueue& requests, const std::vector<uint8_t>& answer) {
   while (requests.receive(request, kIdleS)) {
     if (!requester.isOpen()) {
       const uint8_t* src = tlv_find(request.data(), TLV_SRC);
-      if (src == nullptr || !requester.openForWriting(tlvText(src))) return;
+      if (src == nullptr || !requester.openForWriting(klcontrol_tlv_text(src))) return;
     }
     if (!requester.send(answer)) return;
   }
@@ -31,7 +31,8 @@ void serveAsTheDaemon(BenchQueue& requests, const std::vector<uint8_t>& answer) 
   while (requests.waitReadable(kIdleS * 1000) && requests.receive(request, 0)) {
     const uint8_t* src = tlv_find(request.data(), TLV_SRC);
     BenchQueue requester;
-    if (src == nullptr || !requester.openForWriting(tlvText(src)) || !requester.send(answer)) return;
+    if (src == nullptr || !requester.openForWriting(klcontrol_tlv_text(src)) || !requester.send(answer))
+      return;
   }
 }
 

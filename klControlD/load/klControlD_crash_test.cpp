@@ -44,7 +44,7 @@ const std::string kSeparator =
   attr.mq_msgsize = KLMSG_MAX;
   if (!klEnterPrivateNamespaces() || mq_open("/to_klnet", O_RDONLY | O_CREAT, 0600, &attr) == mqd_t(-1))
     _exit(2);
-  _exit(klControlDRun("klControlD") == 0 ? 3 : 4);
+  _exit(klcontrol_run("klControlD") == 0 ? 3 : 4);
 }
 
 // The daemon's threads as main, timer, worker; empty until all three are there and told apart.
@@ -83,7 +83,7 @@ struct Crash {
 };
 
 const Thread kThreads[] = {
-    {"main", 0, "klControlDServe"},
+    {"main", 0, "klcontrol_serve"},
     {"timer", 1, "KeltoTimer"},
     {"worker", 2, "threadLoop"},
 };

@@ -2,5 +2,5 @@
 #include "klcontrol_daemon.h"
 
 int main(int, char** argv) {
-  return klControlDRun(argv[0]);
+  return klcontrol_run(argv[0]);
 }

@@ -31,7 +31,7 @@ void NotificationClient::Pause(bool pause) {
   if (pause) mNeedsFullUpdate = true;
 }
 
-bool isQueueClientFor(const NotificationClient* client, const std::string& name) {
+bool klcontrol_is_queue_client(const NotificationClient* client, const std::string& name) {
   return client != nullptr && client->clientType() == NotificationClient::QUEUE_CLIENT &&
          static_cast<const MQNotificationClient*>(client)->queueName() == name;
 }

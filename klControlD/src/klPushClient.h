@@ -78,4 +78,4 @@ class MQNotificationClient : public NotificationClient {
 };
 
 // True when client is a queue client registered under name.
-bool isQueueClientFor(const NotificationClient* client, const std::string& name);
+bool klcontrol_is_queue_client(const NotificationClient* client, const std::string& name);

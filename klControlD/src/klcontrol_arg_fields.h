@@ -29,5 +29,5 @@ inline void klcontrol_arg_bytes(const MsgElement* arg, unsigned offset, void* ou
 inline std::string klcontrol_arg_text(const MsgElement* arg, unsigned offset, unsigned field) {
   const unsigned length = arg->getDataLength();
   if (offset >= length) return "";
-  return boundedText(arg->getData() + offset, field < length - offset ? field : length - offset);
+  return klcontrol_bounded_text(arg->getData() + offset, field < length - offset ? field : length - offset);
 }

@@ -59,7 +59,7 @@ int KlcontrolCommandServer::cmdWifiApSsidConfig(Msg& msg, MsgElement* arg) {
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_AP_SSID_CONFIG: ssid[%s] password[%s]", name.c_str(), password.c_str());
   if (name.empty() || password.empty()) return answer(msg, KL_ERR_INVALID_PARAM);
   const std::vector<uint8_t> payload =
-      klcApNamePayload(name, password, klcontrol_arg_word(arg, AP_FLAG_OFFSET) == 1);
+      klcontrol_ap_name_payload(name, password, klcontrol_arg_word(arg, AP_FLAG_OFFSET) == 1);
   return answer(msg, auxpod("AP", payload.data(), uint16_t(payload.size())));
 }
 
@@ -104,7 +104,7 @@ int KlcontrolCommandServer::cmdWifiSsidList(Msg& msg, MsgElement* arg) {
   int status = klc_send_auxpod_command(klcontrol_camera(), "al", request, sizeof request, &reply, &length);
   uint8_t list[KLCONTROL_NETWORK_LIST_SIZE] = {};
   if (status == KL_OK && reply != nullptr && length > 0)
-    status = klcFillNetworkList(offset, reply, length, list);
+    status = klcontrol_fill_network_list(offset, reply, length, list);
   sendResponse(msg, status, list, sizeof list);
   return status;
 }
@@ -114,7 +114,7 @@ int KlcontrolCommandServer::cmdWifiSsidSave(Msg& msg, MsgElement* arg) {
   const std::string password = passwordOf(arg, PASSWORD_FIELD);
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_SSID_SAVE: ssid[%s] password[%s]", name.c_str(), password.c_str());
   std::vector<uint8_t> payload;
-  if (!klcSaveNetworkPayload(name, password, payload)) return answer(msg, refused());
+  if (!klcontrol_save_network_payload(name, password, payload)) return answer(msg, refused());
   return answer(msg, auxpod("CQ", payload.data(), uint16_t(payload.size())));
 }
 
@@ -125,7 +125,8 @@ int KlcontrolCommandServer::cmdWifiSsidSelect(Msg& msg, MsgElement* arg) {
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_SSID_SELECT: ssid[%s] password[%s] auth_type:%d", name.c_str(),
       password.c_str(), int(auth));
   if (name.empty() || auth > 255) return answer(msg, refused());
-  const klc_network_payload_t payload = klcNetworkPayload(KLC_NETWORK_SELECT, uint8_t(auth), name, password);
+  const klcontrol_network_payload_t payload =
+      klcontrol_network_payload(KLCONTROL_NETWORK_SELECT, uint8_t(auth), name, password);
   return answer(msg, auxpod(password.empty() ? "CL" : "CT", &payload, sizeof payload));
 }
 
@@ -133,13 +134,15 @@ int KlcontrolCommandServer::cmdWifiSsidDelete(Msg& msg, MsgElement* arg) {
   const std::string name = nameOf(arg);
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_SSID_DELETE: ssid[%s]", name.c_str());
   if (name.empty()) return answer(msg, refused());
-  const klc_network_payload_t payload = klcNetworkPayload(KLC_NETWORK_DELETE, 0, name, "");
+  const klcontrol_network_payload_t payload =
+      klcontrol_network_payload(KLCONTROL_NETWORK_DELETE, 0, name, "");
   return answer(msg, auxpod("CD", &payload, sizeof payload));
 }
 
 int KlcontrolCommandServer::cmdWifiSsidDeleteAll(Msg& msg, MsgElement*) {
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_SSID_DELETE_ALL:");
-  const klc_network_payload_t payload = klcNetworkPayload(KLC_NETWORK_DELETE_ALL, 0, "", "");
+  const klcontrol_network_payload_t payload =
+      klcontrol_network_payload(KLCONTROL_NETWORK_DELETE_ALL, 0, "", "");
   return answer(msg, auxpod("CD", &payload, sizeof payload));
 }
 

@@ -105,15 +105,15 @@ void acceptUntilStopped(int listener) {
 
 }  // namespace
 
-int klControlDRun(const char* argv0) {
+int klcontrol_run(const char* argv0) {
   installCrashHandler();
   // A write to a pipe whose reader has gone (a standard error that log lines also reach) must
   // cost that write, not the daemon.
   signal(SIGPIPE, SIG_IGN);
-  return klControlDServe(argv0);
+  return klcontrol_serve(argv0);
 }
 
-int klControlDServe(const char* argv0) {
+int klcontrol_serve(const char* argv0) {
   LOG(UTIL_LOG_INFO, "Starting klControlD daemon");
   // Preset bodies are decoded against these descriptors; a build without them cannot serve presets.
   if (!klRegisterPresetSchemas()) LOG(UTIL_LOG_ERROR, "Preset schemas are not registered");

@@ -6,7 +6,7 @@
 
 // Runs the daemon until command 97 stops its worker; the process exit status (0, -1 or the
 // start result). argv0 only names the program in an error line.
-int klControlDRun(const char* argv0);
+int klcontrol_run(const char* argv0);
 
-// klControlDRun without the crash handler, for callers that keep their own signal handling.
-int klControlDServe(const char* argv0);
+// klcontrol_run without the crash handler, for callers that keep their own signal handling.
+int klcontrol_serve(const char* argv0);

@@ -34,7 +34,7 @@ TEST_F(DaemonServeTest, TakenPortEndsStartupAndRemovesTheQueues) {
   address.sin_port = htons(KLCONTROL_NOTIFICATION_PORT);
   ASSERT_EQ(bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   ASSERT_EQ(listen(blocker, 1), 0);
-  EXPECT_EQ(klControlDServe("klControlD"), -1);
+  EXPECT_EQ(klcontrol_serve("klControlD"), -1);
   close(blocker);
   EXPECT_TRUE(logged("bind() failed on socket, Exiting daemon"));
   for (const char* queue : {"/to_klCtlD", "/to_klCtlD2"})
@@ -43,7 +43,7 @@ TEST_F(DaemonServeTest, TakenPortEndsStartupAndRemovesTheQueues) {
 
 TEST_F(DaemonServeTest, StopEndsTheLoopAndRemovesTheQueues) {
   std::atomic<int> result{1};
-  std::thread daemon([&result] { result = klControlDServe("klControlD"); });
+  std::thread daemon([&result] { result = klcontrol_serve("klControlD"); });
   PushSocket client;
   ASSERT_TRUE(client.connected());
   // Taken before the stop, so that the stop closes it.
@@ -55,7 +55,7 @@ TEST_F(DaemonServeTest, StopEndsTheLoopAndRemovesTheQueues) {
   for (const char* queue : {"/to_klCtlD", "/to_klCtlD2"})
     EXPECT_EQ(mq_open(queue, O_WRONLY), mqd_t(-1)) << queue;
   // Restarted at once, while the connections it closed still hold the port, it listens again.
-  daemon = std::thread([&result] { result = klControlDServe("klControlD"); });
+  daemon = std::thread([&result] { result = klcontrol_serve("klControlD"); });
   EXPECT_TRUE(waitUntil([] { return klPortListens(KLCONTROL_NOTIFICATION_PORT); }));
   EXPECT_EQ(requester->call(97), KL_OK);
   daemon.join();

@@ -177,8 +177,9 @@ int KlcontrolCommandServer::cmdNotificationQueueRegister(Msg& msg, MsgElement* a
   const std::string name = klcontrol_arg_text(arg, sizeof enable, arg->getDataLength());
   {
     Lock lock(mClientsLock);
-    auto found = std::find_if(mNotificationClients.begin(), mNotificationClients.end(),
-                              [&name](NotificationClient* client) { return isQueueClientFor(client, name); });
+    auto found =
+        std::find_if(mNotificationClients.begin(), mNotificationClients.end(),
+                     [&name](NotificationClient* client) { return klcontrol_is_queue_client(client, name); });
     if (found != mNotificationClients.end()) {
       if (enable == 0) {
         delete *found;

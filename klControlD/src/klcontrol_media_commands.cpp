@@ -35,7 +35,7 @@ void logListItems(const file_list_item_t* items, unsigned count) {
   if (g_logLevel < UTIL_LOG_DEBUG) return;
   for (unsigned i = 0; i < count; ++i) {
     const std::string name =
-        boundedText(reinterpret_cast<const uint8_t*>(items[i].name), sizeof items[i].name);
+        klcontrol_bounded_text(reinterpret_cast<const uint8_t*>(items[i].name), sizeof items[i].name);
     LOG(UTIL_LOG_DEBUG, "file: %s, (%d)\n", name.c_str(), int(items[i].item));
   }
 }

@@ -193,7 +193,7 @@ int KlcontrolCommandServer::ConfigureSocketNotifications(const char* params) {
 
 // Argument: the text "status=N".
 int KlcontrolCommandServer::cmdPushNotifications(Msg& msg, MsgElement* arg) {
-  const std::string params = boundedText(arg->getData(), arg->getDataLength());
+  const std::string params = klcontrol_bounded_text(arg->getData(), arg->getDataLength());
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_PUSH_NOTIFICATIONS: %s", params.c_str());
   return answer(msg, ConfigureSocketNotifications(params.c_str()));
 }

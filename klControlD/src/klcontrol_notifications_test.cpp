@@ -23,7 +23,7 @@ class NotificationTest : public ServerTest {
     enterFreshNamespaces();
     startCamera();
     server = KlcontrolCommandServer::getInstance();
-    daemon = std::thread([] { klControlDServe("klControlD"); });
+    daemon = std::thread([] { klcontrol_serve("klControlD"); });
     // Up once listening: the stop of TearDown must not come before the start-up wait saw the worker.
     ASSERT_TRUE(
         waitUntil([this] { return server->isRunning() && klPortListens(KLCONTROL_NOTIFICATION_PORT); }));

@@ -104,7 +104,8 @@ bool KlcontrolCommandServer::classifyMessage(Msg& msg, klcontrol_command_t& comm
   }
   switch (buffer[3]) {
     case CAT_SYS_RSP:
-      LOG(UTIL_LOG_ERROR, "Unexpected Response type on CSI subscribe response [%s]", tlvText(code).c_str());
+      LOG(UTIL_LOG_ERROR, "Unexpected Response type on CSI subscribe response [%s]",
+          klcontrol_tlv_text(code).c_str());
       return false;
     case CAT_SYS_CMD:
       handleSystemCommand();
@@ -131,7 +132,7 @@ void KlcontrolCommandServer::handleCsiMessage(const uint8_t* code, size_t receiv
 
 void KlcontrolCommandServer::handleSystemCommand() {
   uint8_t* buffer = mRxBuffer.get();
-  const std::string requester = tlvText(tlv_find(buffer, TLV_SRC));
+  const std::string requester = klcontrol_tlv_text(tlv_find(buffer, TLV_SRC));
   removeTrailingEnd(buffer);
   const uint8_t* code = tlv_find(buffer, TLV_CMD);
   if (codeIs(code, "JS")) {
@@ -139,7 +140,8 @@ void KlcontrolCommandServer::handleSystemCommand() {
   } else if (codeIs(code, "JR")) {
     handleResume();
   } else {
-    LOG(UTIL_LOG_ERROR, "Unexpected Response type on CSI subscribe response [%s]", tlvText(code).c_str());
+    LOG(UTIL_LOG_ERROR, "Unexpected Response type on CSI subscribe response [%s]",
+        klcontrol_tlv_text(code).c_str());
     return;
   }
   answerSystemCommandInPlace(requester);
@@ -204,7 +206,7 @@ void KlcontrolCommandServer::handlePresetUpdate() {
   LOG(UTIL_LOG_INFO, "Processing CAT_RTOS_CMD for preset update");
   const uint8_t* code = tlv_find(buffer, TLV_CMD);
   if (!codeIs(code, "PU")) {
-    LOG(UTIL_LOG_ERROR, "Unexpected type expected PU [%s]", tlvText(code).c_str());
+    LOG(UTIL_LOG_ERROR, "Unexpected type expected PU [%s]", klcontrol_tlv_text(code).c_str());
     return;
   }
   const uint8_t* arg = tlv_find(buffer, TLV_CMDARG);

@@ -51,7 +51,7 @@ bool KlcontrolCommandServer::sendResponse(Msg& request, int status, const void* 
     LOG(UTIL_LOG_ERROR, "No requester SRC in the message received.");
     return false;
   }
-  const std::string requester = boundedText(src->getData(), src->getDataLength());
+  const std::string requester = klcontrol_bounded_text(src->getData(), src->getDataLength());
   ScopedQueue queue(requester.c_str());
   if (!queue.isOpen()) {
     LOG(UTIL_LOG_ERROR, "mq_open() failed for '%s': %s\n", requester.c_str(), strerror(errno));
