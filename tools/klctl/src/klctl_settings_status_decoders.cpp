@@ -36,15 +36,13 @@ const Member kStatusMembers[] = {
     MEMBER(appc_system_all_status, "orientation", orientation),
 };
 
-// Zoom (55) and photo timer (82) are settings the block does not name; their places are the
-// camera's setting table's.
 const Member kSettingsMembers[] = {
     MEMBER(appc_setup_all_settings, "flat mode", flat_mode),
     MEMBER(appc_setup_all_settings, "video resolution", video_resolution),
     MEMBER(appc_setup_all_settings, "video lens", video_lens),
     MEMBER(appc_setup_all_settings, "video fps", video_fps),
-    {"zoom", 55, 1, true},
-    {"photo timer", 82, 1, true},
+    MEMBER(appc_setup_all_settings, "zoom", digital_zoom),
+    MEMBER(appc_setup_all_settings, "photo timer", photo_timer),
     MEMBER(appc_setup_all_settings, "auto-off enabled", auto_off_enabled),
     MEMBER(appc_setup_all_settings, "auto-off", auto_off_option),
 };
