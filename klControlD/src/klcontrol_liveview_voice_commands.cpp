@@ -1,6 +1,7 @@
 // Live-view and voice commands: user actions from outside the camera's own controls (the exposure
 // point picked in the live view, voice control), passed on to the camera. Each answers the library's
 // result. The button command of the same family is in klcontrol_button_commands.cpp.
+#include "CameraFactory.h"
 #include "klErrno.h"
 #include "klLog.h"
 #include "klcontrol_arg_fields.h"
@@ -12,7 +13,6 @@
 namespace {
 
 constexpr uint32_t MAX_COORDINATE = 100;
-constexpr uint8_t DUAL_LENS_MODEL = 51;
 constexpr uint8_t ANY_LENS = 0xFF;
 
 // Voice commands that are one simple request each.
@@ -53,7 +53,7 @@ void correctForInvertedStream(uint32_t& x, uint32_t& y) {
 // Bytes 0 and 3 of the point request: exposure type and lens; false for a mode the lenses lack.
 bool exposureAndLens(KlcontrolCommandServer& server, uint32_t mode, uint32_t lensWord, uint8_t point[4]) {
   const int8_t lensMode = server.GetLensMode();
-  const bool dualLens = klcontrol_model_or_default() == DUAL_LENS_MODEL;
+  const bool dualLens = klcontrol_model_or_default() == CAMERA_DUAL_LENS_MODEL;
   point[3] = dualLens ? uint8_t(server.GetLens()) : ANY_LENS;
   const bool singleView = !dualLens || lensMode == 0;
   if ((mode == 1 || mode == 2) && singleView) {

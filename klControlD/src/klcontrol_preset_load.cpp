@@ -1,4 +1,5 @@
 // Loading the preset that stands for a flat mode, or the current preset of a group, on the camera.
+#include "CameraFactory.h"
 #include "klErrno.h"
 #include "klLog.h"
 #include "klcontrol_block_read.h"
@@ -10,7 +11,6 @@
 namespace {
 
 constexpr const char* SOURCE_PATH = "klControlD/src/klcontrol_preset_loader";
-constexpr uint8_t MODEL_51 = 51;
 constexpr int FIRST_GROUP_MODE = 1000;
 constexpr int LAST_GROUP_MODE = 1010;
 
@@ -66,7 +66,7 @@ bool flatModePreset(int mode, uint8_t model, const appc_system_all_status& statu
   const bool dualLens = status.active_preset_group >= 3 && status.active_preset_group <= 5;
   for (const ModePreset& entry : MODE_PRESETS) {
     if (entry.flatMode != mode) continue;
-    if (entry.refusedOn51 && model == MODEL_51) return false;
+    if (entry.refusedOn51 && model == CAMERA_DUAL_LENS_MODEL) return false;
     id = entry.kind == PresetOf::DEFAULT_VIDEO   ? (dualLens ? 0x30000 : 0)
          : entry.kind == PresetOf::DEFAULT_PHOTO ? (dualLens ? 0x40000 : 0x10000)
                                                  : entry.id;

@@ -12,7 +12,6 @@ namespace {
 using wsdk_commands::WSDK_Preset;
 
 constexpr int8_t LENS_MODE_DUAL = 1;
-constexpr uint8_t MODEL_51 = 51;
 
 // Where a setting's value comes from: the record byte itself or a table it indexes.
 enum class Source { RAW, INTERVAL, NIGHT_INTERVAL };
@@ -102,7 +101,7 @@ bool isNarrowPhoto51(uint32_t id) {
 
 bool ruleHolds(Rule rule, const WSDK_Preset& preset, const PresetContext& context) {
   const bool dualLens = context.lensMode == LENS_MODE_DUAL;
-  const bool model51 = context.model == MODEL_51;
+  const bool model51 = context.model == CAMERA_DUAL_LENS_MODEL;
   const uint32_t id = uint32_t(preset.id());
   switch (rule) {
     case Rule::ALWAYS:

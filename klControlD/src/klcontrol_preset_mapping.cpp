@@ -12,7 +12,6 @@ namespace {
 
 constexpr int FLAT_MODE_TIME_LAPSE_PHOTO = 20;
 constexpr int FLAT_MODE_NIGHT_LAPSE_PHOTO = 21;
-constexpr uint8_t MODEL_51 = 51;
 
 struct IdRange {
   unsigned int first;
@@ -64,7 +63,7 @@ PRESET_ICONS_FW MapWSDKIconToFW(wsdk_commands::WSDK_EnumPresetIcon icon) {
         "Could not get camera model number for MapWSDKIconToFW returning FW_PRESET_ICON_TIMELAPSE");
     return FW_PRESET_ICON_TIMELAPSE;
   }
-  return model == MODEL_51 ? FW_PRESET_ICON_TIMELAPSE_2 : FW_PRESET_ICON_TIMELAPSE;
+  return model == CAMERA_DUAL_LENS_MODEL ? FW_PRESET_ICON_TIMELAPSE_2 : FW_PRESET_ICON_TIMELAPSE;
 }
 
 bool IsFactoryPreset(unsigned int presetId) {

@@ -1,5 +1,6 @@
 // The camera-info objects of the daemon: one factory, and one platform object per known model.
 #pragma once
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -7,6 +8,8 @@
 
 // The model whose tables serve a camera whose own model is not known.
 constexpr unsigned CAMERA_DEFAULT_MODEL = 57;
+// The model with two lenses, whose presets and commands differ by lens.
+constexpr uint8_t CAMERA_DUAL_LENS_MODEL = 51;
 
 // What the library knows of one camera model.
 class CameraPlatform {
