@@ -7,8 +7,8 @@
 #include <regex>
 #include <string>
 
-#include "fake_syslog.h"
 #include "temp_folder.h"
+#include "test_debug_fixture.h"
 
 namespace {
 
@@ -16,16 +16,11 @@ namespace {
 const std::string kStamp = "[A-Z][a-z]{2}[ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} ";
 const std::string kStamped = kStamp + "one\n" + kStamp + "two 2\n";
 
-class DebugChannelTest : public testing::Test {
+class DebugChannelTest : public DebugLevelTest {
  protected:
-  ~DebugChannelTest() override {
-    g_debug_level = mSavedLevel;
-    g_debug_log_path = mSavedPath;
-  }
+  ~DebugChannelTest() override { g_debug_log_path = mSavedPath; }
 
   TempFolder mFolder;
-  FakeSyslog mSyslog;
-  uint32_t mSavedLevel = g_debug_level;
   const char* mSavedPath = g_debug_log_path;
 };
 
@@ -79,7 +74,6 @@ TEST_F(DebugChannelTest, VerbosityIsTheLowByteComparedStrictly) {
 }
 
 TEST_F(DebugChannelTest, TraceLinesCarryFunctionAndLineWhenAboveThreshold) {
-  g_debug_level = 0x10;
   kldbg_trace(15, "klMbox_send", 42, "full %d\n", 5);
   kldbg_trace(16, "klMbox_send", 43, "hidden\n");
   kldbg_trace(7, "a_function_name_longer_than_16", 12345, "x\n");
@@ -88,23 +82,18 @@ TEST_F(DebugChannelTest, TraceLinesCarryFunctionAndLineWhenAboveThreshold) {
             mSyslog.texts());
 }
 
-// The child's syslog sink writes to standard error, where the death test can read it.
-void syslogToStderr(int, const char* line) {
-  fputs(line, stderr);
-}
-
 // Above verbosity 7 the assertion line is written first.
 TEST(AssertDeathTest, AssertionsExitWithMinusOne) {
   const std::pair<uint32_t, const char*> cases[] = {
-      {0x08, "^\033\\[31mASSERT:.*klDebug_test.cpp/TestBody:[0-9]+:tlv != NULL\n\033\\[0m$"}, {0x07, "^$"}};
+      {0x08, "^\033\\[31mASSERT:.*klDebug_test.cpp/operator\\(\\):[0-9]+:tlv != NULL\n\033\\[0m$"},
+      {0x07, "^$"}};
   for (const auto& [level, line] : cases) {
-    EXPECT_EXIT(
-        {
-          klSetSyslogSink(&syslogToStderr);
+    expectAssertExit(
+        [level = level] {
           g_debug_level = level;
           KL_ASSERT_TEXT(1 + 1 == 3, "tlv != NULL");
         },
-        testing::ExitedWithCode(255), line);
+        line);
   }
 }
 

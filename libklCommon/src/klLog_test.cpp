@@ -4,6 +4,7 @@
 #include <syslog.h>
 
 #include <string>
+#include <utility>
 
 #include "fake_syslog.h"
 
@@ -53,14 +54,12 @@ TEST_F(KlogTest, LongMessagesAreCutAndAnUnfittingSuffixBecomesABlank) {
 }
 
 TEST_F(KlogTest, SetLogLevelIgnoresValuesAboveTrace) {
-  klUtilSetLogLevel(UTIL_LOG_TRACE);
-  EXPECT_EQ(UTIL_LOG_TRACE, g_logLevel);
-  klUtilSetLogLevel(7);
-  EXPECT_EQ(UTIL_LOG_TRACE, g_logLevel);
-  klUtilSetLogLevel(0);
-  EXPECT_EQ(UTIL_LOG_OFF, g_logLevel);
-  klUtilSetLogLevel(0xFFFFFFFF);
-  EXPECT_EQ(UTIL_LOG_OFF, g_logLevel);
+  const std::pair<uint32_t, int> cases[] = {
+      {UTIL_LOG_TRACE, UTIL_LOG_TRACE}, {7, UTIL_LOG_TRACE}, {0, UTIL_LOG_OFF}, {0xFFFFFFFF, UTIL_LOG_OFF}};
+  for (const auto& [value, level] : cases) {
+    klUtilSetLogLevel(value);
+    EXPECT_EQ(level, g_logLevel) << value;
+  }
 }
 
 TEST_F(KlogTest, MacroSkipsSuppressedLevelsWithoutFormatting) {
