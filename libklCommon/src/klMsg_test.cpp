@@ -2,12 +2,11 @@
 
 #include <errno.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "klMbox.h"
@@ -16,28 +15,6 @@
 #include "tlv_bytes.h"
 
 namespace {
-
-// The peer's side of one exchange: receive the request and answer it in place (or with the given
-// bytes) on the requester's mailbox. Runs in a child process; returns its exit status.
-int answerInPlace(const char* server, const std::string& rsparg, const Bytes& raw) {
-  klMbox_t rx, tx;
-  uint8_t buf[KLMSG_MAX] = {};
-  char replyTo[64] = {};
-  g_timedreceive = 10;
-  if (klMbox_rxopen(server, 2, &rx) != 0 || snklMbox_timedreceive(buf, sizeof buf, &rx) < 0) return 1;
-  if (sntlv_find(replyTo, sizeof replyTo, TLV_SRC, buf) == 0 || klMbox_txopen(replyTo, &tx) != 0) return 2;
-  if (raw.empty()) {
-    sntlv_remove(buf, sizeof buf, TLV_END);
-    buf[3] += 1;
-    std::swap(tlv_find(buf, TLV_SRC)[3], tlv_find(buf, TLV_DST)[3]);
-    if (!rsparg.empty())
-      sntlv_add_bin(buf, sizeof buf, TLV_RSPARG, static_cast<unsigned>(rsparg.size()), rsparg.data());
-    sntlv_add_dat(buf, sizeof buf, TLV_END, 0, 0);
-  }
-  const uint8_t* out = raw.empty() ? buf : raw.data();
-  const int len = raw.empty() ? sntlv_msg_len(buf) : static_cast<int>(raw.size());
-  return klMbox_send(out, len, &tx) == 0 ? 0 : 3;
-}
 
 class MsgTest : public DebugLevelTest {
  protected:
@@ -65,17 +42,35 @@ class MsgTest : public DebugLevelTest {
                                     tlv(TLV_DST, mTo), tlv(TLV_END)});
   }
 
-  // Sends a request that a forked peer answers; returns the request's result.
-  uint32_t requestAnsweredByChild(const std::string& rsparg, const Bytes& raw = {}) {
-    fflush(nullptr);
-    const pid_t child = fork();
-    if (child == 0) _exit(answerInPlace(mTo, rsparg, raw));
-    klmsg_build(&mIo, "JS", "\x01", 1, CAT_SYS_CMD);
+  // The peer's side of one exchange: receives the request and answers it in place with the argument
+  // (none when empty), or sends the raw bytes instead.
+  void answer(const std::string& rsparg, const Bytes& raw) {
+    uint8_t buf[KLMSG_MAX] = {};
+    char replyTo[64] = {};
+    klMbox_t tx;
+    ASSERT_GT(snklMbox_timedreceive(buf, sizeof buf, &mServer), 0);
+    ASSERT_GT(sntlv_find(replyTo, sizeof replyTo, TLV_SRC, buf), 0);
+    ASSERT_EQ(0, klMbox_txopen(replyTo, &tx));
+    if (raw.empty()) {
+      sntlv_remove(buf, sizeof buf, TLV_END);
+      buf[3] += 1;
+      std::swap(tlv_find(buf, TLV_SRC)[3], tlv_find(buf, TLV_DST)[3]);
+      if (!rsparg.empty())
+        sntlv_add_bin(buf, sizeof buf, TLV_RSPARG, static_cast<unsigned>(rsparg.size()), rsparg.data());
+      sntlv_add_dat(buf, sizeof buf, TLV_END, 0, 0);
+    }
+    const Bytes out = raw.empty() ? Bytes(buf, buf + sntlv_msg_len(buf)) : raw;
+    EXPECT_EQ(0, klMbox_send(out.data(), static_cast<int>(out.size()), &tx));
+    klMbox_close(&tx);
+  }
+
+  // Sends a request that a peer thread answers; returns the request's result.
+  uint32_t requestAnswered(const std::string& rsparg, const Bytes& raw = {}) {
     g_timedreceive = 10;
+    std::thread peer([&] { answer(rsparg, raw); });
+    klmsg_build(&mIo, "JS", "\x01", 1, CAT_SYS_CMD);
     const uint32_t result = klmsg_send_timedreceive(&mIo, mFrom, mTo, nullptr, 0);
-    int status = -1;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    peer.join();
     return result;
   }
 
@@ -144,9 +139,9 @@ TEST_F(MsgTest, UnansweredRequestTimesOutAndLeavesNoReplyMailbox) {
 }
 
 // Without RSPARG the answer is accepted but has no argument, and is as long as the request.
-TEST_F(MsgTest, AnswerFromAnotherProcessCarriesItsArgument) {
+TEST_F(MsgTest, AnswerCarriesItsArgument) {
   for (const std::string rsparg : {"ok!", ""}) {
-    const uint32_t len = requestAnsweredByChild(rsparg);
+    const uint32_t len = requestAnswered(rsparg);
     EXPECT_EQ(static_cast<uint32_t>(sntlv_msg_len(mIo.buf)), len);
     EXPECT_EQ(request("JS", "\x01").size() + (rsparg.empty() ? 0 : 4 + rsparg.size()), len);
     EXPECT_EQ(CAT_SYS_RSP, mIo.buf[3]);
@@ -165,7 +160,7 @@ TEST_F(MsgTest, AnswerFromAnotherProcessCarriesItsArgument) {
 TEST_F(MsgTest, MalformedAnswersAndCallerErrorsEndTheProcess) {
   // The header claims more bytes than the peer sent.
   const Bytes lying = withLength(tlvMessage(CAT_SYS_RSP, {tlv(TLV_CMD, "JS"), tlv(TLV_END)}), 200);
-  expectAssertExit([&] { requestAnsweredByChild("", lying); },
+  expectAssertExit([&] { requestAnswered("", lying); },
                    "(^|\n)\\[         DMSGERR: 260\\] klmsg_send_timedreceive:\n\n.*"
                    "ASSERT:.*:0 == tlv_validate\\(iobuf->buf\\)");
   std::vector<uint8_t> tooBig(KLMSG_MAX - 10);
