@@ -31,12 +31,10 @@ TEST_F(DebugChannelTest, SyslogAlwaysAndTheChannelsOfBits29And30Stamped) {
     uint32_t level;
     const char* folder;
     std::string out, file;  // patterns
-  } cases[] = {
-      {0, "", "", "old\n"},
-      {KLDBG_TO_STDOUT, "", kStamped, "old\n"},
-      {KLDBG_TO_FILE, "", "", "old\n" + kStamped},
-      {KLDBG_TO_FILE | KLDBG_TO_STDOUT, "/missing", kStamped, "old\n"},
-  };
+  } cases[] = {{0, "", "", "old\n"},
+               {KLDBG_TO_STDOUT, "", kStamped, "old\n"},
+               {KLDBG_TO_FILE, "", "", "old\n" + kStamped},
+               {KLDBG_TO_FILE | KLDBG_TO_STDOUT, "/missing", kStamped, "old\n"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.level);
     mFolder.write("wifi_log.txt", "old\n");
@@ -63,10 +61,8 @@ TEST_F(DebugChannelTest, VerbosityIsTheLowByteComparedStrictly) {
     uint32_t level;
     unsigned threshold;
     bool above;
-  } cases[] = {
-      {0x00285420, 15, true}, {0x0028540F, 15, false}, {0x00000010, 15, true},
-      {0x00000008, 7, true},  {0x00000007, 7, false},  {0xFFFFFF00, 0, false},
-  };
+  } cases[] = {{0x00285420, 15, true}, {0x0028540F, 15, false}, {0x00000010, 15, true},
+               {0x00000008, 7, true},  {0x00000007, 7, false},  {0xFFFFFF00, 0, false}};
   for (const auto& c : cases) {
     g_debug_level = c.level;
     EXPECT_EQ(c.above, kldbg_above(c.threshold)) << std::hex << c.level << " " << c.threshold;
