@@ -14,18 +14,15 @@
 
 namespace {
 
-// The text of a trace line of the function after its "[%16s:%4d] " prefix, or "" for other lines.
-std::string traceText(const std::string& line, const char* function) {
-  char head[64];
-  const int n = snprintf(head, sizeof head, "[%16s:", function);
-  const size_t close = line.find("] ", static_cast<size_t>(n));
-  if (line.compare(0, static_cast<size_t>(n), head) != 0 || close != static_cast<size_t>(n) + 4) return "";
-  return line.substr(close + 2);
-}
-
+// The text of each of the function's trace lines after its "[%16s:%4d] " prefix; "" for other lines.
 std::vector<std::string> traceTexts(const std::vector<std::string>& lines, const char* function) {
+  char head[64];
+  const size_t n = static_cast<size_t>(snprintf(head, sizeof head, "[%16s:", function));
   std::vector<std::string> texts;
-  for (const std::string& line : lines) texts.push_back(traceText(line, function));
+  for (const std::string& line : lines) {
+    const bool traced = line.compare(0, n, head) == 0 && line.find("] ", n) == n + 4;
+    texts.push_back(traced ? line.substr(n + 6) : "");
+  }
   return texts;
 }
 
@@ -128,13 +125,13 @@ TEST_F(MboxTest, MissingQueuesAreReported) {
   const char* name = mNames.make("absent");
   EXPECT_EQ(-1, klMbox_txopen(name, &mTx));
   EXPECT_EQ(-1, mTx.mqd);
+  EXPECT_EQ((std::vector<std::string>{"target Mbox=\"" + std::string(name) +
+                                      "\" errno=\"No such file or directory\""}),
+            traceTexts(mSyslog.texts(), "klMbox_txopen"));
   EXPECT_EQ(-1, klMbox_unlink(name));
-  const std::vector<std::string> lines = mSyslog.texts();
-  ASSERT_EQ(2u, lines.size());
-  EXPECT_EQ("target Mbox=\"" + std::string(name) + "\" errno=\"No such file or directory\"",
-            traceText(lines[0], "klMbox_txopen"));
-  EXPECT_EQ("Mbox unlink fail=\"" + std::string(name) + "\" errno=\"No such file or directory\"",
-            traceText(lines[1], "klMbox_unlink"));
+  EXPECT_EQ((std::vector<std::string>{"Mbox unlink fail=\"" + std::string(name) +
+                                      "\" errno=\"No such file or directory\""}),
+            traceTexts(mSyslog.texts(), "klMbox_unlink"));
   EXPECT_EQ(0, klMbox_create(name, 2));
   EXPECT_EQ(0, klMbox_txopen(name, &mTx));
   EXPECT_EQ(0, klMbox_unlink(name));
