@@ -58,8 +58,16 @@ TEST(Hexline, LaysOutLinesByteForByte) {
 }
 
 // Nothing at verbosity 7 or below; without the full-dump bit the middle of long buffers is left out.
-TEST_F(HexprintTest, VerbosityAndTheFullDumpBitDecideWhatIsDumped) {
+// Lines are aligned to the start address.
+TEST_F(HexprintTest, LinesAlignToTheStartAndFollowVerbosityAndTheFullDumpBit) {
   auto data = counting(200);
+  hexprint("TX", 5, data.data(), 27);
+  auto texts = mSyslog.texts();
+  ASSERT_EQ(3u, texts.size());
+  EXPECT_EQ("TX         00000000  " + blanks(8) + "   000102 03040506 0708090a  " + blanks(5) +
+                std::string(11, '.') + "\n",
+            texts[1]);
+  EXPECT_EQ("TX         00000010  ", texts[2].substr(0, 21));
   hexprint("ERROR", 0, data.data(), 200);
   EXPECT_EQ((std::vector<std::string>{"\n", "00000000", "00000010", "00000020", "00000030", "000000a0",
                                       "000000b0", "000000c0"}),
@@ -71,17 +79,6 @@ TEST_F(HexprintTest, VerbosityAndTheFullDumpBitDecideWhatIsDumped) {
   hexprint("ERROR", 0, data.data(), 200);
   hexprint_noaddr("ERROR", 0, data.data(), 40);
   EXPECT_TRUE(mSyslog.texts().empty());
-}
-
-TEST_F(HexprintTest, LinesAreAlignedToTheStartAddress) {
-  auto data = counting(27);
-  hexprint("TX", 5, data.data(), 27);
-  auto texts = mSyslog.texts();
-  ASSERT_EQ(3u, texts.size());
-  EXPECT_EQ("TX         00000000  " + blanks(8) + "   000102 03040506 0708090a  " + blanks(5) +
-                std::string(11, '.') + "\n",
-            texts[1]);
-  EXPECT_EQ("TX         00000010  ", texts[2].substr(0, 21));
 }
 
 TEST_F(HexprintTest, NoaddrGroupsEndAtTheLastByte) {

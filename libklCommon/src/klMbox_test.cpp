@@ -106,7 +106,21 @@ TEST_F(MboxTest, ExclusiveOpenOfANameInUseWaitsForItsOwner) {
   EXPECT_NE(-1, mRx.mqd);
 }
 
-TEST_F(MboxTest, OpenForReadingRetriesFiveTimes) {
+// Opening for reading retries five times; a missing queue is reported by name.
+TEST_F(MboxTest, FailedOpensAreReported) {
+  const char* absent = mNames.make("absent");
+  EXPECT_EQ(-1, klMbox_txopen(absent, &mTx));
+  EXPECT_EQ(-1, mTx.mqd);
+  EXPECT_EQ((std::vector<std::string>{"target Mbox=\"" + std::string(absent) +
+                                      "\" errno=\"No such file or directory\""}),
+            traceTexts(mSyslog.texts(), "klMbox_txopen"));
+  EXPECT_EQ(-1, klMbox_unlink(absent));
+  EXPECT_EQ((std::vector<std::string>{"Mbox unlink fail=\"" + std::string(absent) +
+                                      "\" errno=\"No such file or directory\""}),
+            traceTexts(mSyslog.texts(), "klMbox_unlink"));
+  EXPECT_EQ(0, klMbox_create(absent, 2));
+  EXPECT_EQ(0, klMbox_txopen(absent, &mTx));
+  EXPECT_EQ(0, klMbox_unlink(absent));
   const std::string name = std::string(mNames.make("x")) + "/not/a/queue";
   EXPECT_EQ(-1, klMbox_rxopen(name.c_str(), 2, &mRx));
   EXPECT_EQ(-1, mRx.mqd);
@@ -119,22 +133,6 @@ TEST_F(MboxTest, OpenForReadingRetriesFiveTimes) {
     EXPECT_EQ(head + std::to_string(error) + "\"  retry(" + std::to_string(attempt) + ")", texts[attempt]);
   }
   EXPECT_EQ(head + strerror(error) + "\"", texts[5]);
-}
-
-TEST_F(MboxTest, MissingQueuesAreReported) {
-  const char* name = mNames.make("absent");
-  EXPECT_EQ(-1, klMbox_txopen(name, &mTx));
-  EXPECT_EQ(-1, mTx.mqd);
-  EXPECT_EQ((std::vector<std::string>{"target Mbox=\"" + std::string(name) +
-                                      "\" errno=\"No such file or directory\""}),
-            traceTexts(mSyslog.texts(), "klMbox_txopen"));
-  EXPECT_EQ(-1, klMbox_unlink(name));
-  EXPECT_EQ((std::vector<std::string>{"Mbox unlink fail=\"" + std::string(name) +
-                                      "\" errno=\"No such file or directory\""}),
-            traceTexts(mSyslog.texts(), "klMbox_unlink"));
-  EXPECT_EQ(0, klMbox_create(name, 2));
-  EXPECT_EQ(0, klMbox_txopen(name, &mTx));
-  EXPECT_EQ(0, klMbox_unlink(name));
 }
 
 // Each of the three takes a waiting message at once, and gives up after its time-out on an empty queue.

@@ -112,17 +112,6 @@ TEST_F(TlvTest, AppendsAreRefusedPastCapacityOrAfterALyingLength) {
     EXPECT_EQ(0, sntlv_add_dat(withLength(Bytes(16, 0), length).data(), 16, TLV_END, 0, 0));
 }
 
-TEST_F(TlvTest, FindCopiesOnlyIntoALargerDestination) {
-  const Bytes m = request();
-  char dst[16];
-  memset(dst, '#', sizeof dst);
-  EXPECT_EQ(0, sntlv_find(dst, static_cast<int>(kSrc.size()), TLV_SRC, m.data()));
-  EXPECT_EQ('#', dst[0]);
-  EXPECT_EQ(9, sntlv_find(dst, static_cast<int>(kSrc.size()) + 1, TLV_SRC, m.data()));
-  EXPECT_EQ(kSrc + "#", std::string(dst, 10));
-  EXPECT_EQ(0, sntlv_find(dst, sizeof dst, TLV_RSPARG, m.data()));
-}
-
 TEST_F(TlvTest, VoidKeepsLengthAndValidityAndUncoversTheNextOfTheType) {
   Bytes m = msg({kJS, tlv(TLV_CMDARG, "first"), tlv(TLV_CMDARG, "second"), kFrom, kTo, kEnd});
   sntlv_void(m.data(), TLV_CMDARG);
@@ -180,20 +169,27 @@ TEST(TlvMsgCheck, RefusesAHeaderThatLiesAboutWhatWasReceived) {
   }
 }
 
-// Corrupt messages in buffers of exactly their own size, so that a sanitizer build catches any read
-// past them.
-TEST_F(TlvTest, ReadersStayInsideCorruptMessages) {
+// Corrupt messages are in buffers of exactly their own size, so that a sanitizer build catches any
+// read past them.
+TEST_F(TlvTest, FindCopiesOnlyIntoALargerDestinationAndStaysInsideCorruptMessages) {
+  const Bytes valid = request();
+  char dst[16];
+  memset(dst, '#', sizeof dst);
+  EXPECT_EQ(0, sntlv_find(dst, static_cast<int>(kSrc.size()), TLV_SRC, valid.data()));
+  EXPECT_EQ('#', dst[0]);
+  EXPECT_EQ(9, sntlv_find(dst, static_cast<int>(kSrc.size()) + 1, TLV_SRC, valid.data()));
+  EXPECT_EQ(kSrc + "#", std::string(dst, 10));
+  EXPECT_EQ(0, sntlv_find(dst, sizeof dst, TLV_RSPARG, valid.data()));
   const Bytes lying = msg({kJS, {0, 0xFF, 0xFF, TLV_CMDARG, 1}});
   const Bytes cutHeader = withLength(Bytes{0, 0, 0, 0x10, 0, 0, 2}, 7);
   Bytes maxed(KLMSG_MAX, 0);  // zero-length TLVs up to the last header, whose value would cross 1500
   maxed = withLength(maxed, 0x7FFF);
   maxed[KLMSG_MAX - 4 + 2] = 1;
   maxed[KLMSG_MAX - 4 + 3] = TLV_RSPARG;
-  for (const Bytes& m : {lying, cutHeader, maxed}) {
-    Bytes copy = m;
+  for (const Bytes& corrupt : {lying, cutHeader, maxed}) {
+    Bytes copy = corrupt;
     EXPECT_EQ(nullptr, tlv_find(copy.data(), TLV_CMDARG));
     EXPECT_EQ(nullptr, tlv_find(copy.data(), TLV_RSPARG));
-    char dst[8];
     EXPECT_EQ(0, sntlv_find(dst, sizeof dst, TLV_CMDARG, copy.data()));
     EXPECT_EQ(-1, tlv_validate(copy.data()));
   }
