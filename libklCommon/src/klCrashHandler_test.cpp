@@ -56,24 +56,29 @@ void terminate_self() {
   kill(getpid(), SIGTERM);
 }
 
-// Installs the handler in a fresh child, reporting under report_format, and runs the fault there.
-// Under the sanitizers the installation replaces their own SIGSEGV and SIGFPE handlers, as it does in
-// the daemon, so the child needs no sanitizer options.
-ChildResult crash_child(uint32_t options, const std::string& report_format, void (*fault)()) {
-  return run_in_child([&] {
+// The report file's name in its folder.
+std::string report_name() {
+  return std::string("crash_report_") + program_invocation_short_name + ".log";
+}
+
+// Installs the handler in a fresh child, reporting into the folder, runs the fault there and expects
+// the child to end by the signal. Under the sanitizers the installation replaces their own SIGSEGV
+// and SIGFPE handlers, as it does in the daemon, so the child needs no sanitizer options.
+ChildResult crash_child(uint32_t options, const std::string& folder, void (*fault)(), int signal) {
+  const std::string format = folder + "/crash_report_%s.log";
+  ChildResult child = run_in_child([&] {
     // A core file per test case would pile up in the working folder.
     const rlimit no_core{0, 0};
     setrlimit(RLIMIT_CORE, &no_core);
-    g_crash_report_format = report_format.c_str();
+    g_crash_report_format = format.c_str();
     if (klch_install_crash_handler(options) != 0) _exit(2);
     fault();
     _exit(3);
   });
-}
-
-void expect_killed_by(int signal, const ChildResult& child) {
-  ASSERT_TRUE(WIFSIGNALED(child.status)) << "status " << child.status << "\n" << child.output;
-  EXPECT_EQ(signal, WTERMSIG(child.status));
+  EXPECT_TRUE(WIFSIGNALED(child.status) && WTERMSIG(child.status) == signal)
+      << "status " << child.status << "\n"
+      << child.output;
+  return child;
 }
 
 // Checks that the parts appear in the report in this order.
@@ -121,11 +126,9 @@ TEST(klchCrashReport, DaemonOptionsWriteTheWholeReportAndEndByTheSignal) {
   for (const auto& c : CRASH_CASES) {
     SCOPED_TRACE(c.name);
     TempFolder folder;
-    const std::string name = std::string("crash_report_") + program_invocation_short_name + ".log";
-    const std::string path = folder.path() + "/" + name;
-    ChildResult child = crash_child(DAEMON_OPTIONS, folder.path() + "/crash_report_%s.log", c.fault);
-    expect_killed_by(c.signal, child);
-    const std::string report = folder.read(name);
+    const std::string path = folder.path() + "/" + report_name();
+    const ChildResult child = crash_child(DAEMON_OPTIONS, folder.path(), c.fault, c.signal);
+    const std::string report = folder.read(report_name());
     EXPECT_EQ(0u, report.find("\n" + SEPARATOR + "\tKL CRASH HANDLER (Opts: 0x0F0001FF)\n" + SEPARATOR));
     expect_in_order(report,
                     {"     Report file: " + path + "\n", "       Date/Time: ",
@@ -143,32 +146,24 @@ TEST(klchCrashReport, DaemonOptionsWriteTheWholeReportAndEndByTheSignal) {
   }
 }
 
+// The status and maps sections follow their option.
 TEST(klchCrashReport, GoesToStandardOutputWithoutAFile) {
   const struct {
-    const char* name;
-    uint32_t options;
     const char* folder;
-    const char* report_file_line;
-    bool status_section;
-  } cases[] = {
-      // A missing folder rather than a read-only one: root writes into read-only folders.
-      {"unwritable folder", DAEMON_OPTIONS, "/missing",
-       "     Report file: STDOUT (failed to open '%s' err:2)\n", true},
-      {"no file asked", KLCH_SIGTERM, "", "     Report file: STDOUT\n", false},
-  };
+    uint32_t options;
+    const char* file_line;
+  } cases[] = {// A missing folder rather than a read-only one: root writes into read-only folders.
+               {"/missing", DAEMON_OPTIONS, "     Report file: STDOUT (failed to open '%s' err:2)\n"},
+               {"", KLCH_SIGTERM, "     Report file: STDOUT\n"}};
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.options);
     TempFolder folder;
-    const std::string path =
-        folder.path() + c.folder + "/crash_report_" + program_invocation_short_name + ".log";
-    ChildResult child =
-        crash_child(c.options, folder.path() + c.folder + "/crash_report_%s.log", terminate_self);
-    expect_killed_by(SIGTERM, child);
+    const ChildResult child = crash_child(c.options, folder.path() + c.folder, terminate_self, SIGTERM);
     char line[512];
-    snprintf(line, sizeof line, c.report_file_line, path.c_str());
+    snprintf(line, sizeof line, c.file_line, (folder.path() + c.folder + "/" + report_name()).c_str());
     expect_in_order(child.output,
                     {"\tKL CRASH HANDLER", line, "          Signal: SIGTERM\n", " Open files:\n"});
-    EXPECT_EQ(c.status_section, child.output.find(" Maps: \n") != std::string::npos);
+    EXPECT_EQ((c.options & KLCH_STATUS_MAPS) != 0, child.output.find(" Maps: \n") != std::string::npos);
   }
 }
 

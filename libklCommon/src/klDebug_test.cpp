@@ -7,8 +7,8 @@
 #include <regex>
 #include <string>
 
-#include "fake_syslog.h"
 #include "temp_folder.h"
+#include "test_debug_fixture.h"
 
 namespace {
 
@@ -16,16 +16,11 @@ namespace {
 const std::string kStamp = "[A-Z][a-z]{2}[ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} ";
 const std::string kStamped = kStamp + "one\n" + kStamp + "two 2\n";
 
-class DebugChannelTest : public testing::Test {
+class DebugChannelTest : public DebugLevelTest {
  protected:
-  ~DebugChannelTest() override {
-    g_debug_level = mSavedLevel;
-    g_debug_log_path = mSavedPath;
-  }
+  ~DebugChannelTest() override { g_debug_log_path = mSavedPath; }
 
   TempFolder mFolder;
-  FakeSyslog mSyslog;
-  uint32_t mSavedLevel = g_debug_level;
   const char* mSavedPath = g_debug_log_path;
 };
 
@@ -36,12 +31,10 @@ TEST_F(DebugChannelTest, SyslogAlwaysAndTheChannelsOfBits29And30Stamped) {
     uint32_t level;
     const char* folder;
     std::string out, file;  // patterns
-  } cases[] = {
-      {0, "", "", "old\n"},
-      {KLDBG_TO_STDOUT, "", kStamped, "old\n"},
-      {KLDBG_TO_FILE, "", "", "old\n" + kStamped},
-      {KLDBG_TO_FILE | KLDBG_TO_STDOUT, "/missing", kStamped, "old\n"},
-  };
+  } cases[] = {{0, "", "", "old\n"},
+               {KLDBG_TO_STDOUT, "", kStamped, "old\n"},
+               {KLDBG_TO_FILE, "", "", "old\n" + kStamped},
+               {KLDBG_TO_FILE | KLDBG_TO_STDOUT, "/missing", kStamped, "old\n"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.level);
     mFolder.write("wifi_log.txt", "old\n");
@@ -68,10 +61,8 @@ TEST_F(DebugChannelTest, VerbosityIsTheLowByteComparedStrictly) {
     uint32_t level;
     unsigned threshold;
     bool above;
-  } cases[] = {
-      {0x00285420, 15, true}, {0x0028540F, 15, false}, {0x00000010, 15, true},
-      {0x00000008, 7, true},  {0x00000007, 7, false},  {0xFFFFFF00, 0, false},
-  };
+  } cases[] = {{0x00285420, 15, true}, {0x0028540F, 15, false}, {0x00000010, 15, true},
+               {0x00000008, 7, true},  {0x00000007, 7, false},  {0xFFFFFF00, 0, false}};
   for (const auto& c : cases) {
     g_debug_level = c.level;
     EXPECT_EQ(c.above, kldbg_above(c.threshold)) << std::hex << c.level << " " << c.threshold;
@@ -79,7 +70,6 @@ TEST_F(DebugChannelTest, VerbosityIsTheLowByteComparedStrictly) {
 }
 
 TEST_F(DebugChannelTest, TraceLinesCarryFunctionAndLineWhenAboveThreshold) {
-  g_debug_level = 0x10;
   kldbg_trace(15, "klMbox_send", 42, "full %d\n", 5);
   kldbg_trace(16, "klMbox_send", 43, "hidden\n");
   kldbg_trace(7, "a_function_name_longer_than_16", 12345, "x\n");
@@ -88,23 +78,18 @@ TEST_F(DebugChannelTest, TraceLinesCarryFunctionAndLineWhenAboveThreshold) {
             mSyslog.texts());
 }
 
-// The child's syslog sink writes to standard error, where the death test can read it.
-void syslogToStderr(int, const char* line) {
-  fputs(line, stderr);
-}
-
 // Above verbosity 7 the assertion line is written first.
 TEST(AssertDeathTest, AssertionsExitWithMinusOne) {
   const std::pair<uint32_t, const char*> cases[] = {
-      {0x08, "^\033\\[31mASSERT:.*klDebug_test.cpp/TestBody:[0-9]+:tlv != NULL\n\033\\[0m$"}, {0x07, "^$"}};
+      {0x08, "^\033\\[31mASSERT:.*klDebug_test.cpp/operator\\(\\):[0-9]+:tlv != NULL\n\033\\[0m$"},
+      {0x07, "^$"}};
   for (const auto& [level, line] : cases) {
-    EXPECT_EXIT(
-        {
-          klSetSyslogSink(&syslogToStderr);
+    expectAssertExit(
+        [level = level] {
           g_debug_level = level;
           KL_ASSERT_TEXT(1 + 1 == 3, "tlv != NULL");
         },
-        testing::ExitedWithCode(255), line);
+        line);
   }
 }
 

@@ -9,8 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "fake_syslog.h"
-#include "klDebug.h"
+#include "test_debug_fixture.h"
 
 namespace {
 
@@ -24,23 +23,16 @@ std::vector<unsigned char> counting(size_t length) {
   return data;
 }
 
-class HexprintTest : public testing::Test {
+// Dumps are written above verbosity 7, each after an empty line.
+class HexprintTest : public DebugLevelTest {
  protected:
-  ~HexprintTest() override { g_debug_level = mSavedLevel; }
-
-  // The address column of every captured line after the leading empty one.
+  // The address column of every captured line, the empty one as it is.
   std::vector<std::string> addresses() {
     std::vector<std::string> result;
-    auto texts = mSyslog.texts();
-    EXPECT_FALSE(texts.empty());
-    if (texts.empty()) return result;
-    EXPECT_EQ("\n", texts[0]);
-    for (size_t i = 1; i < texts.size(); i++) result.push_back(texts[i].substr(11, 8));
+    for (const std::string& line : mSyslog.texts())
+      result.push_back(line.size() > 11 ? line.substr(11, 8) : line);
     return result;
   }
-
-  FakeSyslog mSyslog;
-  uint32_t mSavedLevel = g_debug_level;
 };
 
 TEST(Hexline, LaysOutLinesByteForByte) {
@@ -53,41 +45,22 @@ TEST(Hexline, LaysOutLinesByteForByte) {
   EXPECT_EQ(16u, address);
   EXPECT_EQ(16, index);
   hexline(out, sizeof out, "ERROR", &address, &index, data, 20);
-  EXPECT_EQ("ERROR      00000010  7e7f201f " + blanks(8) + " " + blanks(8) + " " + blanks(8) + "  ~. ." +
-                blanks(12),
-            std::string(out));
+  EXPECT_EQ("ERROR      00000010  7e7f201f " + blanks(26) + "  ~. ." + blanks(12), std::string(out));
   // An unaligned start leaves the leading columns blank.
   const unsigned char greeting[] = "Hi\x01yo";
   address = 0x13;
   index = -3;
   hexline(out, sizeof out, "x", &address, &index, greeting, 5);
-  EXPECT_EQ(
-      "x          00000010        48 6901796f " + blanks(8) + " " + blanks(8) + "     Hi.yo" + blanks(8),
-      std::string(out));
+  EXPECT_EQ("x          00000010        48 6901796f " + blanks(17) + "     Hi.yo" + blanks(8),
+            std::string(out));
   EXPECT_EQ(0x23u, address);
   EXPECT_EQ(13, index);
 }
 
 // Nothing at verbosity 7 or below; without the full-dump bit the middle of long buffers is left out.
-TEST_F(HexprintTest, VerbosityAndTheFullDumpBitDecideWhatIsDumped) {
+// Lines are aligned to the start address.
+TEST_F(HexprintTest, LinesAlignToTheStartAndFollowVerbosityAndTheFullDumpBit) {
   auto data = counting(200);
-  g_debug_level = 0x08;
-  hexprint("ERROR", 0, data.data(), 200);
-  EXPECT_EQ((std::vector<std::string>{"00000000", "00000010", "00000020", "00000030", "000000a0", "000000b0",
-                                      "000000c0"}),
-            addresses());
-  g_debug_level = 0x08 | KLDBG_FULL_HEXDUMP;
-  hexprint("ERROR", 0, data.data(), 200);
-  EXPECT_EQ(13u, addresses().size());
-  g_debug_level = 0x07 | KLDBG_FULL_HEXDUMP;
-  hexprint("ERROR", 0, data.data(), 200);
-  hexprint_noaddr("ERROR", 0, data.data(), 40);
-  EXPECT_TRUE(mSyslog.texts().empty());
-}
-
-TEST_F(HexprintTest, LinesAreAlignedToTheStartAddress) {
-  auto data = counting(27);
-  g_debug_level = 0x08;
   hexprint("TX", 5, data.data(), 27);
   auto texts = mSyslog.texts();
   ASSERT_EQ(3u, texts.size());
@@ -95,6 +68,17 @@ TEST_F(HexprintTest, LinesAreAlignedToTheStartAddress) {
                 std::string(11, '.') + "\n",
             texts[1]);
   EXPECT_EQ("TX         00000010  ", texts[2].substr(0, 21));
+  hexprint("ERROR", 0, data.data(), 200);
+  EXPECT_EQ((std::vector<std::string>{"\n", "00000000", "00000010", "00000020", "00000030", "000000a0",
+                                      "000000b0", "000000c0"}),
+            addresses());
+  g_debug_level = 0x08 | KLDBG_FULL_HEXDUMP;
+  hexprint("ERROR", 0, data.data(), 200);
+  EXPECT_EQ(14u, addresses().size());
+  g_debug_level = 0x07 | KLDBG_FULL_HEXDUMP;
+  hexprint("ERROR", 0, data.data(), 200);
+  hexprint_noaddr("ERROR", 0, data.data(), 40);
+  EXPECT_TRUE(mSyslog.texts().empty());
 }
 
 TEST_F(HexprintTest, NoaddrGroupsEndAtTheLastByte) {
@@ -108,27 +92,20 @@ TEST_F(HexprintTest, NoaddrGroupsEndAtTheLastByte) {
       {18, {"L 0001 02030405 06070809 0a0b0c0d 0e0f\n", "L 1011\n"}},
   };
   auto data = counting(18);
-  g_debug_level = 0x08;
   for (const auto& c : cases) {
     hexprint_noaddr("L", 99, data.data(), c.length);
     EXPECT_EQ(c.lines, mSyslog.texts()) << c.length;
   }
 }
 
-// One snhexdump line of 16 columns built from its parts.
-std::string dumpLine(const std::string& prefix, const std::string& address, const std::string& hex,
-                     const std::string& text) {
-  return prefix + address + "  " + hex + text + "\n";
-}
-
 TEST(Snhexdump, OffsetsFromTheFirstByteInUppercase) {
   const unsigned char data[] = "0123456789\xab\xcdwxyzXYZ";
   char out[400];
   int n = snhexdump0(out, sizeof out, data, 19, "> ");
-  std::string expected =
-      dumpLine("> ", "00000000", "30 31 32 33  34 35 36 37  38 39 AB CD  77 78 79 7A  ", "0123456789..wxyz") +
-      dumpLine("> ", "00000010", "58 59 5A " + blanks(4) + blanks(13) + blanks(13) + blanks(13),
-               "XYZ" + blanks(13));
+  const std::string expected =
+      "> 00000000  30 31 32 33  34 35 36 37  38 39 AB CD  77 78 79 7A  0123456789..wxyz\n"
+      "> 00000010  58 59 5A " +
+      blanks(43) + "XYZ" + blanks(13) + "\n";
   EXPECT_EQ(expected, std::string(out));
   EXPECT_EQ(static_cast<int>(expected.size()), n);
 }
@@ -159,6 +136,7 @@ TEST(Snhexdump, AbsoluteAddressesAreAlignedToSixteen) {
   EXPECT_EQ(2, std::count(text.begin(), text.end(), '\n'));
 }
 
+// A length of zero shows the end address; a small buffer gets the cut dump.
 TEST(Snhexdump, LengthZeroShowsTheEndAddressAndASmallBufferTheCutDump) {
   const unsigned char data[4] = {};
   char expected[32];
@@ -168,7 +146,6 @@ TEST(Snhexdump, LengthZeroShowsTheEndAddressAndASmallBufferTheCutDump) {
     EXPECT_EQ(static_cast<int>(strlen(expected)), dump(out, sizeof out, data, 0, "P"));
     EXPECT_STREQ(expected, out);
   }
-  // A small buffer gets the cut dump.
   const auto counted = counting(40);
   char full[1000];
   snhexdump0(full, sizeof full, counted.data(), counted.size(), "");

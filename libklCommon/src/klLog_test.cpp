@@ -4,6 +4,7 @@
 #include <syslog.h>
 
 #include <string>
+#include <utility>
 
 #include "fake_syslog.h"
 
@@ -16,6 +17,11 @@ class KlogTest : public testing::Test {
   // The one line written by a call with the given message and location.
   std::string lineOf(int level, const std::string& message, const std::string& file, int line) {
     klUtilKlogMsgLevel(level, line, file.c_str(), "%s", message.c_str());
+    return onlyLine();
+  }
+
+  // The text of the one line written since the last look, at the error priority.
+  std::string onlyLine() {
     auto lines = mSyslog.taken();
     EXPECT_EQ(1u, lines.size());
     if (lines.empty()) return "";
@@ -53,14 +59,12 @@ TEST_F(KlogTest, LongMessagesAreCutAndAnUnfittingSuffixBecomesABlank) {
 }
 
 TEST_F(KlogTest, SetLogLevelIgnoresValuesAboveTrace) {
-  klUtilSetLogLevel(UTIL_LOG_TRACE);
-  EXPECT_EQ(UTIL_LOG_TRACE, g_logLevel);
-  klUtilSetLogLevel(7);
-  EXPECT_EQ(UTIL_LOG_TRACE, g_logLevel);
-  klUtilSetLogLevel(0);
-  EXPECT_EQ(UTIL_LOG_OFF, g_logLevel);
-  klUtilSetLogLevel(0xFFFFFFFF);
-  EXPECT_EQ(UTIL_LOG_OFF, g_logLevel);
+  const std::pair<uint32_t, int> cases[] = {
+      {UTIL_LOG_TRACE, UTIL_LOG_TRACE}, {7, UTIL_LOG_TRACE}, {0, UTIL_LOG_OFF}, {0xFFFFFFFF, UTIL_LOG_OFF}};
+  for (const auto& [value, level] : cases) {
+    klUtilSetLogLevel(value);
+    EXPECT_EQ(level, g_logLevel) << value;
+  }
 }
 
 TEST_F(KlogTest, MacroSkipsSuppressedLevelsWithoutFormatting) {
@@ -70,10 +74,9 @@ TEST_F(KlogTest, MacroSkipsSuppressedLevelsWithoutFormatting) {
   EXPECT_EQ(0, formatted);
   EXPECT_TRUE(mSyslog.texts().empty());
   KLOG(UTIL_LOG_ERROR, "m.cpp", "%d", ++formatted);
+  const int line = __LINE__ - 1;
   EXPECT_EQ(1, formatted);
-  auto texts = mSyslog.texts();
-  ASSERT_EQ(1u, texts.size());
-  EXPECT_EQ(0u, texts[0].find("UTIL_LOG_ERROR:1 @m.cpp:")) << texts[0];
+  EXPECT_EQ("UTIL_LOG_ERROR:1 @m.cpp:" + std::to_string(line), onlyLine());
 }
 
 }  // namespace

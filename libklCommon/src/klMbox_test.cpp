@@ -8,108 +8,81 @@
 #include <thread>
 #include <vector>
 
-#include "fake_syslog.h"
-#include "klDebug.h"
+#include "test_debug_fixture.h"
 #include "test_mailbox_names.h"
 #include "wait_until.h"
 
 namespace {
 
-// The text of a trace line of the function after its "[%16s:%4d] " prefix, or "" for other lines.
-std::string traceText(const std::string& line, const char* function) {
-  char head[64];
-  const int n = snprintf(head, sizeof head, "[%16s:", function);
-  const size_t close = line.find("] ", static_cast<size_t>(n));
-  if (line.compare(0, static_cast<size_t>(n), head) != 0 || close != static_cast<size_t>(n) + 4) return "";
-  return line.substr(close + 2);
-}
-
+// The text of each of the function's trace lines after its "[%16s:%4d] " prefix; "" for other lines.
 std::vector<std::string> traceTexts(const std::vector<std::string>& lines, const char* function) {
+  char head[64];
+  const size_t n = static_cast<size_t>(snprintf(head, sizeof head, "[%16s:", function));
   std::vector<std::string> texts;
-  for (const std::string& line : lines) texts.push_back(traceText(line, function));
+  for (const std::string& line : lines) {
+    const bool traced = line.compare(0, n, head) == 0 && line.find("] ", n) == n + 4;
+    texts.push_back(traced ? line.substr(n + 6) : "");
+  }
   return texts;
 }
 
-class MboxTest : public testing::Test {
+class MboxTest : public DebugLevelTest {
  protected:
-  // Mailbox reports are written above verbosity 15.
-  MboxTest() { g_debug_level = 0x10; }
   ~MboxTest() override {
-    g_debug_level = mSavedLevel;
-    g_timedreceive = 10;
+    klMbox_close(&mTx);
+    klMbox_close(&mRx);
   }
 
-  FakeSyslog mSyslog;
+  // Opens a new queue of the depth for receiving and for sending.
+  void openBoth(const char* name, long depth = 2) {
+    ASSERT_EQ(0, klMbox_rxopen(name, depth, &mRx));
+    ASSERT_EQ(0, klMbox_txopen(name, &mTx));
+  }
+
   TestMailboxNames mNames;
-  uint32_t mSavedLevel = g_debug_level;
+  klMbox_t mRx;
+  klMbox_t mTx;
 };
 
 TEST_F(MboxTest, FullQueueDropsTheMessageAndReportsSuccess) {
   const char* name = mNames.make("full");
-  klMbox_t rx, tx;
-  ASSERT_EQ(0, klMbox_rxopen(name, 2, &rx));
-  ASSERT_EQ(0, klMbox_txopen(name, &tx));
-  for (const char* text : {"one", "two", "three"}) EXPECT_EQ(0, klMbox_send(text, 4, &tx)) << text;
+  openBoth(name);
+  for (const char* text : {"one", "two", "three"}) EXPECT_EQ(0, klMbox_send(text, 4, &mTx)) << text;
   EXPECT_EQ((std::vector<std::string>{"No Longer an ASSERT: Mailbox Full: mbox=\"" + std::string(name) +
                                       "\" >= 2 messages"}),
             traceTexts(mSyslog.texts(), "klMbox_send"));
   char buf[KLMSG_MAX];
   for (const char* text : {"one", "two"}) {
-    EXPECT_EQ(4, snklMbox_receive(buf, sizeof buf, &rx));
+    EXPECT_EQ(4, snklMbox_receive(buf, sizeof buf, &mRx));
     EXPECT_STREQ(text, buf);
   }
   struct mq_attr attr {};
-  ASSERT_EQ(0, mq_getattr(rx.mqd, &attr));
+  ASSERT_EQ(0, mq_getattr(mRx.mqd, &attr));
   EXPECT_EQ(0, attr.mq_curmsgs);
-  klMbox_close(&tx);
-  klMbox_close(&rx);
 }
 
-TEST_F(MboxTest, MessagesUpTo1500BytesArriveWhole) {
-  const char* name = mNames.make("max");
-  klMbox_t rx, tx;
-  ASSERT_EQ(0, klMbox_rxopen(name, 2, &rx));
-  ASSERT_EQ(0, klMbox_txopen(name, &tx));
+TEST_F(MboxTest, MessagesUpTo1500BytesArriveWholeAndLargerOnesEndTheProcess) {
+  openBoth(mNames.make("max"));
   std::vector<char> sent(KLMSG_MAX);
   for (size_t i = 0; i < sent.size(); ++i) sent[i] = static_cast<char>(i * 7);
-  EXPECT_EQ(0, klMbox_send(sent.data(), KLMSG_MAX, &tx));
+  EXPECT_EQ(0, klMbox_send(sent.data(), KLMSG_MAX, &mTx));
   std::vector<char> got(KLMSG_MAX);
-  EXPECT_EQ(KLMSG_MAX, snklMbox_timedreceive(got.data(), KLMSG_MAX, &rx));
+  EXPECT_EQ(KLMSG_MAX, snklMbox_timedreceive(got.data(), KLMSG_MAX, &mRx));
   EXPECT_EQ(sent, got);
-  klMbox_close(&tx);
-  klMbox_close(&rx);
-}
-
-void syslogToStderr(int, const char* line) {
-  fputs(line, stderr);
-}
-
-TEST_F(MboxTest, OversizedSendAndFailedReceiveEndTheProcess) {
-  const char* name = mNames.make("death");
-  klMbox_t rx, tx;
-  ASSERT_EQ(0, klMbox_rxopen(name, 2, &rx));
-  ASSERT_EQ(0, klMbox_txopen(name, &tx));
-  std::vector<char> big(KLMSG_MAX + 1);
-  EXPECT_EXIT(
-      {
-        klSetSyslogSink(&syslogToStderr);
-        klMbox_send(big.data(), KLMSG_MAX + 1, &tx);
-      },
-      testing::ExitedWithCode(255), "ASSERT:.*/klMbox_send:[0-9]+:len <= KLMSG_MAX");
+  sent.push_back('x');
+  expectAssertExit([&] { klMbox_send(sent.data(), KLMSG_MAX + 1, &mTx); },
+                   "ASSERT:.*/klMbox_send:[0-9]+:len <= KLMSG_MAX");
   char small[16];
-  EXPECT_EXIT(
-      {
-        klSetSyslogSink(&syslogToStderr);
-        klMbox_send("x", 2, &tx);
-        snklMbox_receive(small, sizeof small, &rx);  // smaller than a queue message
+  expectAssertExit(
+      [&] {
+        klMbox_send("x", 2, &mTx);
+        snklMbox_receive(small, sizeof small, &mRx);  // smaller than a queue message
       },
-      testing::ExitedWithCode(255),
       "ASSERT:.*:\\(len = mq_receive\\(klattr->mqd, buf, size, NULL\\)\\) >= 0");
-  klMbox_close(&tx);
-  klMbox_close(&rx);
 }
 
-TEST_F(MboxTest, ExclusiveOpenOfANameInUseGivesUpAfterSixAttempts) {
+// The second open gives up after six attempts, unless the owner lets go meanwhile.
+TEST_F(MboxTest, ExclusiveOpenOfANameInUseWaitsForItsOwner) {
   const char* name = mNames.make("busy");
   klMbox_t owner, second;
   ASSERT_EQ(0, klMbox_rxopen_shared(name, 2, &owner));
@@ -123,29 +96,34 @@ TEST_F(MboxTest, ExclusiveOpenOfANameInUseGivesUpAfterSixAttempts) {
   expected.push_back("Error: Shared Mbox will not open =\"" + std::string(name) +
                      "\" errno=17\"File exists\"");
   EXPECT_EQ(expected, traceTexts(mSyslog.texts(), "klMbox_rxopen_shared_ext"));
-  klMbox_close(&owner);
-}
-
-TEST_F(MboxTest, ExclusiveOpenSucceedsOnceTheOwnerLetsGo) {
-  const char* name = mNames.make("handover");
-  klMbox_t owner, second;
-  ASSERT_EQ(0, klMbox_rxopen_shared(name, 2, &owner));
   std::thread release([&] {
     waitUntil([&] { return !mSyslog.texts().empty(); });
     klMbox_close(&owner);
     klMbox_unlink(name);
   });
-  EXPECT_EQ(0, klMbox_rxopen_shared(name, 2, &second));
+  EXPECT_EQ(0, klMbox_rxopen_shared(name, 2, &mRx));
   release.join();
-  EXPECT_NE(-1, second.mqd);
-  klMbox_close(&second);
+  EXPECT_NE(-1, mRx.mqd);
 }
 
-TEST_F(MboxTest, OpenForReadingRetriesFiveTimes) {
-  klMbox_t rx;
+// Opening for reading retries five times; a missing queue is reported by name.
+TEST_F(MboxTest, FailedOpensAreReported) {
+  const char* absent = mNames.make("absent");
+  EXPECT_EQ(-1, klMbox_txopen(absent, &mTx));
+  EXPECT_EQ(-1, mTx.mqd);
+  EXPECT_EQ((std::vector<std::string>{"target Mbox=\"" + std::string(absent) +
+                                      "\" errno=\"No such file or directory\""}),
+            traceTexts(mSyslog.texts(), "klMbox_txopen"));
+  EXPECT_EQ(-1, klMbox_unlink(absent));
+  EXPECT_EQ((std::vector<std::string>{"Mbox unlink fail=\"" + std::string(absent) +
+                                      "\" errno=\"No such file or directory\""}),
+            traceTexts(mSyslog.texts(), "klMbox_unlink"));
+  EXPECT_EQ(0, klMbox_create(absent, 2));
+  EXPECT_EQ(0, klMbox_txopen(absent, &mTx));
+  EXPECT_EQ(0, klMbox_unlink(absent));
   const std::string name = std::string(mNames.make("x")) + "/not/a/queue";
-  EXPECT_EQ(-1, klMbox_rxopen(name.c_str(), 2, &rx));
-  EXPECT_EQ(-1, rx.mqd);
+  EXPECT_EQ(-1, klMbox_rxopen(name.c_str(), 2, &mRx));
+  EXPECT_EQ(-1, mRx.mqd);
   const std::vector<std::string> texts = traceTexts(mSyslog.texts(), "klMbox_rxopen_ext");
   ASSERT_EQ(6u, texts.size());
   EXPECT_EQ(-1, mq_open(name.c_str(), O_RDONLY | O_CREAT, 0664, nullptr));
@@ -157,54 +135,24 @@ TEST_F(MboxTest, OpenForReadingRetriesFiveTimes) {
   EXPECT_EQ(head + strerror(error) + "\"", texts[5]);
 }
 
-TEST_F(MboxTest, MissingQueuesAreReported) {
-  const char* name = mNames.make("absent");
-  klMbox_t tx;
-  EXPECT_EQ(-1, klMbox_txopen(name, &tx));
-  EXPECT_EQ(-1, tx.mqd);
-  EXPECT_EQ(-1, klMbox_unlink(name));
-  const std::vector<std::string> lines = mSyslog.texts();
-  ASSERT_EQ(2u, lines.size());
-  EXPECT_EQ("target Mbox=\"" + std::string(name) + "\" errno=\"No such file or directory\"",
-            traceText(lines[0], "klMbox_txopen"));
-  EXPECT_EQ("Mbox unlink fail=\"" + std::string(name) + "\" errno=\"No such file or directory\"",
-            traceText(lines[1], "klMbox_unlink"));
-  EXPECT_EQ(0, klMbox_create(name, 2));
-  EXPECT_EQ(0, klMbox_txopen(name, &tx));
-  klMbox_close(&tx);
-  EXPECT_EQ(0, klMbox_unlink(name));
-}
-
-TEST_F(MboxTest, TimedReceivesGiveUpAfterTheirTimeOut) {
-  klMbox_t rx;
-  ASSERT_EQ(0, klMbox_rxopen(mNames.make("quiet"), 2, &rx));
+// Each of the three takes a waiting message at once, and gives up after its time-out on an empty queue.
+TEST_F(MboxTest, TimedReceivesTakeAWaitingMessageOrGiveUp) {
+  openBoth(mNames.make("waiting"), 3);
+  for (int i = 0; i < 3; ++i) klMbox_send("abc", 3, &mTx);
   char buf[KLMSG_MAX];
-  g_timedreceive = 1;
-  EXPECT_EQ(-1, snklMbox_timedreceive(buf, sizeof buf, &rx));
   const struct timespec oneSecond = {1, 0};
-  EXPECT_EQ(-1, kl_mq_timedreceive(rx.mqd, buf, sizeof buf, nullptr, &oneSecond));
+  EXPECT_EQ(3, snklMbox_timedreceive(buf, sizeof buf, &mRx));
+  EXPECT_EQ(3, kl_mq_timedreceive(mRx.mqd, buf, sizeof buf, nullptr, &oneSecond));
+  EXPECT_EQ(3, kl_mq_timedreceive2(mRx.mqd, buf, sizeof buf, nullptr, &oneSecond));
+  EXPECT_TRUE(mSyslog.texts().empty());
+  g_timedreceive = 1;
+  EXPECT_EQ(-1, snklMbox_timedreceive(buf, sizeof buf, &mRx));
+  EXPECT_EQ(-1, kl_mq_timedreceive(mRx.mqd, buf, sizeof buf, nullptr, &oneSecond));
   EXPECT_EQ(ETIMEDOUT, errno);
-  const struct timespec short_wait = {0, 50 * 1000 * 1000};
-  EXPECT_EQ(-1, kl_mq_timedreceive2(rx.mqd, buf, sizeof buf, nullptr, &short_wait));
+  const struct timespec shortWait = {0, 50 * 1000 * 1000};
+  EXPECT_EQ(-1, kl_mq_timedreceive2(mRx.mqd, buf, sizeof buf, nullptr, &shortWait));
   EXPECT_EQ((std::vector<std::string>{"1 seconds timeout expired", "1 seconds timeout expired"}),
             traceTexts(mSyslog.texts(), "msg_available"));
-  klMbox_close(&rx);
-}
-
-TEST_F(MboxTest, TimedReceivesTakeAWaitingMessage) {
-  const char* name = mNames.make("waiting");
-  klMbox_t rx, tx;
-  ASSERT_EQ(0, klMbox_rxopen(name, 3, &rx));
-  ASSERT_EQ(0, klMbox_txopen(name, &tx));
-  for (int i = 0; i < 3; ++i) klMbox_send("abc", 3, &tx);
-  char buf[KLMSG_MAX];
-  EXPECT_EQ(3, snklMbox_timedreceive(buf, sizeof buf, &rx));
-  const struct timespec oneSecond = {1, 0};
-  EXPECT_EQ(3, kl_mq_timedreceive(rx.mqd, buf, sizeof buf, nullptr, &oneSecond));
-  EXPECT_EQ(3, kl_mq_timedreceive2(rx.mqd, buf, sizeof buf, nullptr, &oneSecond));
-  EXPECT_TRUE(mSyslog.texts().empty());
-  klMbox_close(&tx);
-  klMbox_close(&rx);
 }
 
 }  // namespace

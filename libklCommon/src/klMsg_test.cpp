@@ -2,23 +2,21 @@
 
 #include <errno.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
-#include "fake_syslog.h"
-#include "klDebug.h"
 #include "klMbox.h"
+#include "test_debug_fixture.h"
 #include "test_mailbox_names.h"
 #include "tlv_bytes.h"
 
 namespace {
 
-class MsgTest : public testing::Test {
+class MsgTest : public DebugLevelTest {
  protected:
   MsgTest() {
     g_debug_level = 0x08;  // assertion lines and hex dumps, no mailbox reports
@@ -28,67 +26,91 @@ class MsgTest : public testing::Test {
     EXPECT_EQ(0, klMbox_rxopen(mTo, 2, &mServer));
     mIo.size = sizeof mIo.buf;
   }
-  ~MsgTest() override {
-    klMbox_close(&mServer);
-    g_debug_level = mSavedLevel;
-    g_debug = mSavedMask;
-    g_timedreceive = 10;
-  }
+  ~MsgTest() override { klMbox_close(&mServer); }
 
-  // The message waiting on the server mailbox.
-  Bytes serverReceives() {
+  // The message waiting on the mailbox.
+  Bytes receive(klMbox_t* box) {
     Bytes buf(KLMSG_MAX);
-    const int len = snklMbox_timedreceive(buf.data(), KLMSG_MAX, &mServer);
+    const int len = snklMbox_timedreceive(buf.data(), KLMSG_MAX, box);
     buf.resize(len > 0 ? static_cast<size_t>(len) : 0);
     return buf;
   }
 
-  FakeSyslog mSyslog;
+  // A request as klmsg_send writes it.
+  Bytes request(const char* code, const std::string& arg) {
+    return tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, code), tlv(TLV_CMDARG, arg), tlv(TLV_SRC, mFrom),
+                                    tlv(TLV_DST, mTo), tlv(TLV_END)});
+  }
+
+  // The peer's side of one exchange: receives the request and answers it in place with the argument
+  // (none when empty), or sends the raw bytes instead.
+  void answer(const std::string& rsparg, const Bytes& raw) {
+    uint8_t buf[KLMSG_MAX] = {};
+    char replyTo[64] = {};
+    klMbox_t tx;
+    ASSERT_GT(snklMbox_timedreceive(buf, sizeof buf, &mServer), 0);
+    ASSERT_GT(sntlv_find(replyTo, sizeof replyTo, TLV_SRC, buf), 0);
+    ASSERT_EQ(0, klMbox_txopen(replyTo, &tx));
+    if (raw.empty()) {
+      sntlv_remove(buf, sizeof buf, TLV_END);
+      buf[3] += 1;
+      std::swap(tlv_find(buf, TLV_SRC)[3], tlv_find(buf, TLV_DST)[3]);
+      if (!rsparg.empty())
+        sntlv_add_bin(buf, sizeof buf, TLV_RSPARG, static_cast<unsigned>(rsparg.size()), rsparg.data());
+      sntlv_add_dat(buf, sizeof buf, TLV_END, 0, 0);
+    }
+    const Bytes out = raw.empty() ? Bytes(buf, buf + sntlv_msg_len(buf)) : raw;
+    EXPECT_EQ(0, klMbox_send(out.data(), static_cast<int>(out.size()), &tx));
+    klMbox_close(&tx);
+  }
+
+  // Sends a request that a peer thread answers; returns the request's result.
+  uint32_t requestAnswered(const std::string& rsparg) {
+    g_timedreceive = 10;
+    std::thread peer([&] { answer(rsparg, {}); });
+    klmsg_build(&mIo, "JS", "\x01", 1, CAT_SYS_CMD);
+    const uint32_t result = klmsg_send_timedreceive(&mIo, mFrom, mTo, nullptr, 0);
+    peer.join();
+    return result;
+  }
+
   TestMailboxNames mNames;
   const char* mFrom;
   const char* mTo;
   klMbox_t mServer;
   klmsg_iobuf_t mIo{};
-  uint32_t mSavedLevel = g_debug_level;
-  uint32_t mSavedMask = g_debug;
 };
 
+// An empty argument still makes a valid message; "via" redirects it to another mailbox.
 TEST_F(MsgTest, SendWritesTheAddressedMessage) {
-  EXPECT_EQ(5, klmsg_build(&mIo, "JS", "\x01", 1, CAT_SYS_CMD));
-  EXPECT_EQ(15u, mIo.len);
-  EXPECT_EQ(0, klmsg_send(&mIo, mFrom, mTo, nullptr, 0));
-  const Bytes expected = tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, "\x01"),
-                                                  tlv(TLV_SRC, mFrom), tlv(TLV_DST, mTo), tlv(TLV_END)});
-  EXPECT_EQ(expected.size(), mIo.len);
-  EXPECT_EQ(expected, serverReceives());
-  EXPECT_TRUE(mSyslog.texts().empty());
-}
-
-TEST_F(MsgTest, AnEmptyArgumentStillMakesAValidMessageAndViaRedirects) {
   const char* relay = mNames.make("relay");
   klMbox_t relayBox;
   ASSERT_EQ(0, klMbox_rxopen(relay, 2, &relayBox));
+  EXPECT_EQ(5, klmsg_build(&mIo, "JS", "\x01", 1, CAT_SYS_CMD));
+  EXPECT_EQ(15u, mIo.len);
+  EXPECT_EQ(0, klmsg_send(&mIo, mFrom, mTo, nullptr, 0));
+  EXPECT_EQ(request("JS", "\x01").size(), mIo.len);
+  EXPECT_EQ(request("JS", "\x01"), receive(&mServer));
   EXPECT_EQ(4, klmsg_build(&mIo, "JR", nullptr, 0, CAT_SYS_CMD));
   EXPECT_EQ(0, klmsg_send(&mIo, mFrom, mTo, relay, 0));
-  Bytes got(KLMSG_MAX);
-  got.resize(static_cast<size_t>(snklMbox_timedreceive(got.data(), KLMSG_MAX, &relayBox)));
-  EXPECT_EQ(tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JR"), tlv(TLV_CMDARG), tlv(TLV_SRC, mFrom),
-                                     tlv(TLV_DST, mTo), tlv(TLV_END)}),
-            got);
+  EXPECT_EQ(request("JR", ""), receive(&relayBox));
+  EXPECT_TRUE(mSyslog.texts().empty());
   klMbox_close(&relayBox);
 }
 
 TEST_F(MsgTest, TraceFollowsBit8AndTheDirectionMask) {
-  g_debug_level = 0x108;
   g_debug = 0x1 | 0x10000;
   const struct {
     int direction;
     const char* label;  // null: not traced
-  } cases[] = {{0, nullptr}, {1, ">Hb         "}, {2, nullptr}, {13, "    >NW     "}, {29, nullptr}};
+    uint32_t level = 0x108;
+  } cases[] = {{0, nullptr},         {1, ">Hb         "}, {2, nullptr},
+               {13, "    >NW     "}, {29, nullptr},       {1, nullptr, 0x8}};
   for (const auto& c : cases) {
+    g_debug_level = c.level;
     klmsg_build(&mIo, "JS", "\x01", 1, CAT_SYS_CMD);
     klmsg_send(&mIo, mFrom, mTo, nullptr, c.direction);
-    serverReceives();
+    receive(&mServer);
     const std::vector<std::string> lines = mSyslog.texts();
     if (c.label == nullptr) {
       EXPECT_TRUE(lines.empty()) << c.direction;
@@ -99,10 +121,6 @@ TEST_F(MsgTest, TraceFollowsBit8AndTheDirectionMask) {
       EXPECT_EQ(std::string(c.label) + "00000000  " + lengthField, lines[1].substr(0, 26)) << c.direction;
     }
   }
-  g_debug_level = 0x008;
-  klmsg_build(&mIo, "JS", "\x01", 1, CAT_SYS_CMD);
-  klmsg_send(&mIo, mFrom, mTo, nullptr, 1);
-  EXPECT_TRUE(mSyslog.texts().empty());
 }
 
 TEST_F(MsgTest, UnansweredRequestTimesOutAndLeavesNoReplyMailbox) {
@@ -110,7 +128,7 @@ TEST_F(MsgTest, UnansweredRequestTimesOutAndLeavesNoReplyMailbox) {
   EXPECT_EQ(static_cast<uint32_t>(-1), klmsg_send_timedreceive(&mIo, mFrom, mTo, nullptr, 0));
   EXPECT_EQ(static_cast<uint32_t>(-1), mIo.len);
   EXPECT_EQ(0, tlv_validate(mIo.buf));
-  EXPECT_EQ(static_cast<int>(serverReceives().size()), sntlv_msg_len(mIo.buf));
+  EXPECT_EQ(static_cast<int>(receive(&mServer).size()), sntlv_msg_len(mIo.buf));
   EXPECT_EQ(static_cast<mqd_t>(-1), mq_open(mFrom, O_RDONLY));
   EXPECT_EQ(ENOENT, errno);
   uint8_t* arg = reinterpret_cast<uint8_t*>(&mIo);
@@ -120,101 +138,50 @@ TEST_F(MsgTest, UnansweredRequestTimesOutAndLeavesNoReplyMailbox) {
   EXPECT_EQ(77, length);
 }
 
-// The peer's side of one exchange: receive the request and answer it in place (or with the given
-// bytes) on the requester's mailbox. Runs in a child process; returns its exit status.
-int answerInPlace(const char* server, const std::string& rsparg, const Bytes& raw) {
-  klMbox_t rx, tx;
-  uint8_t buf[KLMSG_MAX] = {};
-  char replyTo[64] = {};
-  g_timedreceive = 10;
-  if (klMbox_rxopen(server, 2, &rx) != 0 || snklMbox_timedreceive(buf, sizeof buf, &rx) < 0) return 1;
-  if (sntlv_find(replyTo, sizeof replyTo, TLV_SRC, buf) == 0 || klMbox_txopen(replyTo, &tx) != 0) return 2;
-  if (raw.empty()) {
-    sntlv_remove(buf, sizeof buf, TLV_END);
-    buf[3] += 1;
-    std::swap(tlv_find(buf, TLV_SRC)[3], tlv_find(buf, TLV_DST)[3]);
-    if (!rsparg.empty())
-      sntlv_add_bin(buf, sizeof buf, TLV_RSPARG, static_cast<unsigned>(rsparg.size()), rsparg.data());
-    sntlv_add_dat(buf, sizeof buf, TLV_END, 0, 0);
+// Without RSPARG the answer is accepted but has no argument, and is as long as the request.
+TEST_F(MsgTest, AnswerCarriesItsArgument) {
+  for (const std::string rsparg : {"ok!", ""}) {
+    const uint32_t len = requestAnswered(rsparg);
+    EXPECT_EQ(static_cast<uint32_t>(sntlv_msg_len(mIo.buf)), len);
+    EXPECT_EQ(request("JS", "\x01").size() + (rsparg.empty() ? 0 : 4 + rsparg.size()), len);
+    EXPECT_EQ(CAT_SYS_RSP, mIo.buf[3]);
+    uint8_t* arg = nullptr;
+    uint16_t length = 5;
+    EXPECT_EQ(rsparg.empty() ? nullptr : tlv_value(tlv_find(mIo.buf, TLV_RSPARG)),
+              klmsg_response(&mIo, &arg, &length));
+    // Without an argument, arg and length are left alone.
+    const std::string got = arg ? std::string(reinterpret_cast<char*>(arg), length) : std::to_string(length);
+    EXPECT_EQ(rsparg.empty() ? "5" : rsparg, got);
+    EXPECT_EQ(static_cast<mqd_t>(-1), mq_open(mFrom, O_RDONLY));
+    EXPECT_EQ(ENOENT, errno);
   }
-  const uint8_t* out = raw.empty() ? buf : raw.data();
-  const int len = raw.empty() ? sntlv_msg_len(buf) : static_cast<int>(raw.size());
-  return klMbox_send(out, len, &tx) == 0 ? 0 : 3;
 }
 
-// Sends a request that a forked peer answers; returns the request's result.
-uint32_t requestAnsweredByChild(klmsg_iobuf_t* io, const char* from, const char* to,
-                                const std::string& rsparg, const Bytes& raw = {}) {
-  fflush(nullptr);
-  const pid_t child = fork();
-  if (child == 0) _exit(answerInPlace(to, rsparg, raw));
-  klmsg_build(io, "JS", "\x01", 1, CAT_SYS_CMD);
-  g_timedreceive = 10;
-  const uint32_t result = klmsg_send_timedreceive(io, from, to, nullptr, 0);
-  int status = -1;
-  waitpid(child, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  return result;
-}
-
-TEST_F(MsgTest, AnswerFromAnotherProcessCarriesItsArgument) {
-  const uint32_t len = requestAnsweredByChild(&mIo, mFrom, mTo, "ok!");
-  EXPECT_EQ(static_cast<uint32_t>(sntlv_msg_len(mIo.buf)), len);
-  EXPECT_EQ(CAT_SYS_RSP, mIo.buf[3]);
-  uint8_t* arg = nullptr;
-  uint16_t length = 0;
-  EXPECT_EQ(tlv_value(tlv_find(mIo.buf, TLV_RSPARG)), klmsg_response(&mIo, &arg, &length));
-  EXPECT_EQ("ok!", std::string(reinterpret_cast<char*>(arg), length));
-  EXPECT_EQ(static_cast<mqd_t>(-1), mq_open(mFrom, O_RDONLY));
-  EXPECT_EQ(ENOENT, errno);
-}
-
-TEST_F(MsgTest, AnswerWithoutRspargIsAcceptedButHasNoArgument) {
-  const uint32_t len = requestAnsweredByChild(&mIo, mFrom, mTo, "");
-  // The in-place answer is as long as the request: the end marker is replaced, nothing added.
-  EXPECT_EQ(static_cast<uint32_t>(27 + strlen(mFrom) + strlen(mTo)), len);
-  EXPECT_EQ(CAT_SYS_RSP, mIo.buf[3]);
-  uint8_t* arg = nullptr;
-  uint16_t length = 5;
-  EXPECT_EQ(nullptr, klmsg_response(&mIo, &arg, &length));
-  EXPECT_EQ(nullptr, arg);
-  EXPECT_EQ(5, length);
-}
-
-void syslogToStderr(int, const char* line) {
-  fputs(line, stderr);
-}
-
-TEST_F(MsgTest, MalformedAnswerIsReportedAndEndsTheProcess) {
+TEST_F(MsgTest, MalformedAnswersAndCallerErrorsEndTheProcess) {
   // The header claims more bytes than the peer sent.
   const Bytes lying = withLength(tlvMessage(CAT_SYS_RSP, {tlv(TLV_CMD, "JS"), tlv(TLV_END)}), 200);
-  EXPECT_EXIT(
-      {
-        klSetSyslogSink(&syslogToStderr);
-        requestAnsweredByChild(&mIo, mFrom, mTo, "", lying);
+  expectAssertExit(
+      [&] {
+        std::thread([&] { answer("", lying); }).detach();  // the process ends before a join
+        klmsg_build(&mIo, "JS", "\x01", 1, CAT_SYS_CMD);
+        klmsg_send_timedreceive(&mIo, mFrom, mTo, nullptr, 0);
       },
-      testing::ExitedWithCode(255),
       "(^|\n)\\[         DMSGERR: 260\\] klmsg_send_timedreceive:\n\n.*"
       "ASSERT:.*:0 == tlv_validate\\(iobuf->buf\\)");
-}
-
-TEST_F(MsgTest, CallerErrorsEndTheProcess) {
   std::vector<uint8_t> tooBig(KLMSG_MAX - 10);
-  EXPECT_EXIT(
-      {
-        klSetSyslogSink(&syslogToStderr);
+  expectAssertExit(
+      [&] {
         klmsg_build(&mIo, "JS", tooBig.data(), static_cast<int>(tooBig.size()), CAT_SYS_CMD);
         klmsg_send(&mIo, mFrom, mTo, nullptr, 0);
       },
-      testing::ExitedWithCode(255), "ASSERT:.*:0 == tlv_validate\\(iobuf->buf\\)");
+      "ASSERT:.*:0 == tlv_validate\\(iobuf->buf\\)");
   const char* nobody = mNames.make("nobody");
-  EXPECT_EXIT(
-      {
-        klSetSyslogSink(&syslogToStderr);
+  expectAssertExit(
+      [&] {
         klmsg_build(&mIo, "JS", "\x01", 1, CAT_SYS_CMD);
         klmsg_send(&mIo, mFrom, nobody, nullptr, 0);
       },
-      testing::ExitedWithCode(255), "ASSERT:.*:klMbox_txopen\\(via, &txq\\) == 0");
+      "ASSERT:.*:klMbox_txopen\\(via, &txq\\) == 0");
 }
 
 }  // namespace

@@ -16,12 +16,6 @@ namespace {
 
 void discard(int, const char*) {}
 
-// Reports are formatted (verbosity above 15) but not sent anywhere.
-void quietReports() {
-  klSetSyslogSink(&discard);
-  g_debug_level = 0x10;
-}
-
 void require(bool condition) {
   if (!condition) abort();
 }
@@ -51,15 +45,14 @@ void checkValid(const uint8_t* msg) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const bool once = (quietReports(), true);
-  (void)once;
+  // Reports are formatted (verbosity above 15) but not sent anywhere.
+  klSetSyslogSink(&discard);
+  g_debug_level = 0x10;
   alignas(8) static uint8_t buf[KLMSG_MAX];
-  static uint8_t before[KLMSG_MAX];
   const size_t n = std::min(size, static_cast<size_t>(KLMSG_MAX));
   ASAN_UNPOISON_MEMORY_REGION(buf, sizeof buf);
   memset(buf, 0, sizeof buf);
   if (n > 0) memcpy(buf, data, n);
-  memcpy(before, buf, sizeof buf);
 
   const int received = static_cast<int>(n);
   const bool checked = tlv_msg_check(buf, received) == 0;
@@ -74,7 +67,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     checkFind(buf, end, type);
   if (n > 0) checkFind(buf, end, data[0]);
 
-  ASAN_UNPOISON_MEMORY_REGION(buf, sizeof buf);
-  require(memcmp(before, buf, sizeof buf) == 0);
   return 0;
 }

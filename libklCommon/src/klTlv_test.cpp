@@ -2,134 +2,83 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
-#include "fake_syslog.h"
-#include "klDebug.h"
+#include "test_debug_fixture.h"
 #include "tlv_bytes.h"
 
 namespace {
 
 const std::string kSrc = "/to_klNet";
 const std::string kDst = "/to_klCtlD";
+const Bytes kJS = tlv(TLV_CMD, "JS");
+const Bytes kArg = tlv(TLV_CMDARG, "\x01");
+const Bytes kFrom = tlv(TLV_SRC, kSrc);
+const Bytes kTo = tlv(TLV_DST, kDst);
+const Bytes kEnd = tlv(TLV_END);
+
+Bytes msg(const std::vector<Bytes>& tlvs, uint8_t category = CAT_SYS_CMD) {
+  return tlvMessage(category, tlvs);
+}
 
 // A suspend request as a peer would send it: 46 bytes.
 Bytes request(uint8_t category = CAT_SYS_CMD) {
-  return tlvMessage(category, {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, "\x01"), tlv(TLV_SRC, kSrc),
-                               tlv(TLV_DST, kDst), tlv(TLV_END)});
+  return msg({kJS, kArg, kFrom, kTo, kEnd}, category);
 }
 
 // A request whose argument makes the whole message total bytes long.
 Bytes requestOfLength(int total) {
-  return tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, std::string(total - 45, 'a')),
-                                  tlv(TLV_SRC, kSrc), tlv(TLV_DST, kDst), tlv(TLV_END)});
+  return msg({kJS, tlv(TLV_CMDARG, std::string(total - 45, 'a')), kFrom, kTo, kEnd});
 }
 
-class TlvTest : public testing::Test {
- protected:
-  // Validation reports are written above verbosity 15.
-  TlvTest() { g_debug_level = 0x10; }
-  ~TlvTest() override { g_debug_level = mSavedLevel; }
-
-  FakeSyslog mSyslog;
-  uint32_t mSavedLevel = g_debug_level;
-};
-
-struct ValidateCase {
-  const char* name;
-  Bytes msg;
-  int result;
-  const char* report;  // empty: no line
-};
+using TlvTest = DebugLevelTest;
 
 TEST_F(TlvTest, ValidateChecksEachStepInOrderAndReportsIt) {
-  const ValidateCase cases[] = {
+  const struct {
+    const char* name;
+    Bytes bytes;
+    int result;
+    const char* report;  // empty: no line
+    uint32_t level = 0x10;
+  } cases[] = {
       {"valid request", request(), 0, ""},
-      {"17 bytes", tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, "abc")}), -1,
-       "TLV_ERROR: MSG len is too short (17 < 18)\n"},
-      {"negative length", withLength(request(), 0x8000), -1,
-       "TLV_ERROR: MSG len is too short (-32768 < 18)\n"},
-      {"18 bytes pass step 1", tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG), tlv(TLV_END)}),
-       -3, "TLV_ERROR: :JS MSG needs a DST\n"},
+      {"17 bytes", msg({kJS, tlv(TLV_CMDARG, "abc")}), -1, "TLV_ERROR: MSG len is too short (17 < 18)\n"},
+      {"length < 0", withLength(request(), 0x8000), -1, "TLV_ERROR: MSG len is too short (-32768 < 18)\n"},
+      {"18 bytes pass step 1", msg({kJS, tlv(TLV_CMDARG), kEnd}), -3, "TLV_ERROR: :JS MSG needs a DST\n"},
       {"1500 bytes", requestOfLength(1500), 0, ""},
       {"1501 bytes", requestOfLength(1501), -1, "TLV_ERROR: MSG len is too long (1501 > 1500)\n"},
-      {"value length runs past the end",
-       tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"),
-                                {0, 0, 100, TLV_CMDARG, 1},
-                                tlv(TLV_SRC, kSrc),
-                                tlv(TLV_DST, kDst),
-                                tlv(TLV_END)}),
-       -1, "TLV_ERROR: MSG length (110) does not match internal length (420.\n"},
-      {"header cut by the end",
-       [] {
-         Bytes m = request();
-         m.insert(m.end(), {0, 0});
-         return withLength(m, 48);
-       }(),
-       -1, "TLV_ERROR: MSG length (42) does not match internal length (440.\n"},
-      {"no end marker",
-       tlvMessage(CAT_SYS_CMD,
-                  {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, "\x01"), tlv(TLV_SRC, kSrc), tlv(TLV_DST, kDst)}),
-       -1, "TLV_ERROR: MSG is missing ending TLV: 0xEE\n"},
-      {"no CMD, DST or SRC", tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMDARG, "0123456789"), tlv(TLV_END)}), -3,
-       "TLV_ERROR: MSG needs a CMD\n"},
-      {"no DST or SRC", tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JR"), tlv(TLV_CMDARG, "1234"), tlv(TLV_END)}),
-       -3, "TLV_ERROR: :JR MSG needs a DST\n"},
-      {"no SRC",
-       tlvMessage(CAT_SYS_CMD,
-                  {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, "\x01"), tlv(TLV_DST, kDst), tlv(TLV_END)}),
-       -3, "TLV_ERROR: :JS MSG needs a SRC\n"},
-      {"command number instead of a code",
-       tlvMessage(CAT_CLIENT_CMD,
-                  {tlv(TLV_CMD, std::string("\x04\0\0\0", 4)), tlv(TLV_CMDARG, "1234"), tlv(TLV_END)}),
-       -3, "TLV_ERROR: :\x04 MSG needs a DST\n"},
-      {"second, earlier end marker",
-       tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"), tlv(TLV_END), tlv(TLV_CMDARG, "\x01"), tlv(TLV_SRC, kSrc),
-                                tlv(TLV_DST, kDst), tlv(TLV_END)}),
-       -1, "TLV_ERROR: :JS MSG has too many ending TLV: 0xEE\n"},
-      {"last byte 0xEE inside a value",
-       tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, "\x01"), tlv(TLV_SRC, kSrc),
-                                tlv(TLV_DST, "/to_b\xEE")}),
-       -1, "TLV_ERROR: :JS MSG has too many ending TLV: 0xEE\n"},
+      {"value past the end", msg({kJS, {0, 0, 100, TLV_CMDARG, 1}, kFrom, kTo, kEnd}), -1,
+       "TLV_ERROR: MSG length (110) does not match internal length (420.\n"},
+      {"header cut by the end", msg({kJS, kArg, kFrom, kTo, kEnd, {0, 0}}), -1,
+       "TLV_ERROR: MSG length (42) does not match internal length (440.\n"},
+      {"no end marker", msg({kJS, kArg, kFrom, kTo}), -1, "TLV_ERROR: MSG is missing ending TLV: 0xEE\n"},
+      {"no CMD, DST, SRC", msg({tlv(TLV_CMDARG, "0123456789"), kEnd}), -3, "TLV_ERROR: MSG needs a CMD\n"},
+      {"no DST or SRC", msg({tlv(TLV_CMD, "JR"), kArg, kEnd}), -3, "TLV_ERROR: :JR MSG needs a DST\n"},
+      {"no SRC", msg({kJS, kArg, kTo, kEnd}), -3, "TLV_ERROR: :JS MSG needs a SRC\n"},
+      {"command number", msg({tlv(TLV_CMD, std::string("\x04\0\0\0", 4)), kArg, kEnd}, CAT_CLIENT_CMD), -3,
+       "TLV_ERROR: :\x04 MSG needs a DST\n"},
+      {"earlier end marker", msg({kJS, kEnd, kArg, kFrom, kTo, kEnd}), -1,
+       "TLV_ERROR: :JS MSG has too many ending TLV: 0xEE\n"},
+      {"0xEE ends a value", msg({kJS, kArg, kFrom, tlv(TLV_DST, "/to_b\xEE")}), -1,
+       "TLV_ERROR: :JS MSG has too many ending TLV: 0xEE\n"},
       {"category 0xF0", request(0xF0), -2, "TLV_ERROR: :JS MSG needs a known CATagory. CAT=0xf0\n"},
-      {"category 0xEF, a response without RSPARG", request(0xEF), 0,
-       "TLV_WARNING: MSG :JS RSP needs a RSPARG fr_klNet /to_klCtlD\n"},
-      {"command without CMDARG",
-       tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"), tlv(TLV_SRC, kSrc), tlv(TLV_DST, kDst), tlv(TLV_END)}),
-       -3, "TLV_ERROR: MSG :JS CMD needs a CMDARG\n"},
-      {"response without CMDARG",
-       tlvMessage(CAT_SYS_RSP, {tlv(TLV_CMD, "JS"), tlv(TLV_SRC, kSrc), tlv(TLV_DST, kDst),
-                                tlv(TLV_RSPARG, "x"), tlv(TLV_END)}),
-       -3, "TLV_ERROR: MSG :JS RSP needs a CMDARG\n"},
-      {"response with RSPARG",
-       tlvMessage(CAT_SYS_RSP, {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, "\x01"), tlv(TLV_DST, kSrc),
-                                tlv(TLV_SRC, kDst), tlv(TLV_RSPARG, std::string(1, '\0')), tlv(TLV_END)}),
-       0, ""},
-      {"response from a two-letter source",
-       tlvMessage(CAT_SYS_RSP, {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, "\x01"), tlv(TLV_SRC, "/a"),
-                                tlv(TLV_DST, kDst), tlv(TLV_END)}),
-       0, "TLV_WARNING: MSG :JS RSP needs a RSPARG fr /to_klCtlD\n"},
+      {"quiet at 15", request(0xF0), -2, "", 0x0F},
+      {"0xEF, no RSPARG", request(0xEF), 0, "TLV_WARNING: MSG :JS RSP needs a RSPARG fr_klNet /to_klCtlD\n"},
+      {"command, no CMDARG", msg({kJS, kFrom, kTo, kEnd}), -3, "TLV_ERROR: MSG :JS CMD needs a CMDARG\n"},
+      {"response, no CMDARG", msg({kJS, kFrom, kTo, tlv(TLV_RSPARG, "x"), kEnd}, CAT_SYS_RSP), -3,
+       "TLV_ERROR: MSG :JS RSP needs a CMDARG\n"},
+      {"response", msg({kJS, kArg, kFrom, kTo, tlv(TLV_RSPARG, "x"), kEnd}, CAT_SYS_RSP), 0, ""},
+      {"two-letter source", msg({kJS, kArg, tlv(TLV_SRC, "/a"), kTo, kEnd}, CAT_SYS_RSP), 0,
+       "TLV_WARNING: MSG :JS RSP needs a RSPARG fr /to_klCtlD\n"},
   };
-  for (const ValidateCase& c : cases) {
-    const Bytes before = c.msg;
-    EXPECT_EQ(c.result, tlv_validate(c.msg.data())) << c.name;
-    EXPECT_EQ(before, c.msg) << c.name;
-    const std::vector<std::string> lines = mSyslog.texts();
-    if (c.report[0] == '\0') {
-      EXPECT_TRUE(lines.empty()) << c.name;
-    } else {
-      EXPECT_EQ(std::vector<std::string>{c.report}, lines) << c.name;
-    }
+  for (const auto& c : cases) {
+    g_debug_level = c.level;
+    EXPECT_EQ(c.result, tlv_validate(c.bytes.data())) << c.name;
+    EXPECT_EQ(c.report[0] ? std::vector<std::string>{c.report} : std::vector<std::string>{}, mSyslog.texts())
+        << c.name;
   }
-}
-
-TEST_F(TlvTest, ValidateReportsNothingAtVerbosity15) {
-  g_debug_level = 0x0F;
-  EXPECT_EQ(-2, tlv_validate(request(0xF0).data()));
-  EXPECT_TRUE(mSyslog.texts().empty());
 }
 
 TEST_F(TlvTest, AppendsWriteTheWireBytes) {
@@ -146,7 +95,7 @@ TEST_F(TlvTest, AppendsWriteTheWireBytes) {
   EXPECT_EQ(19, sntlv_msg_len(buf));
 }
 
-TEST_F(TlvTest, AppendAtCapacityIsAcceptedAndPastItRefused) {
+TEST_F(TlvTest, AppendsAreRefusedPastCapacityOrAfterALyingLength) {
   uint8_t buf[32];
   sntlv_msg_init(buf, sizeof buf, CAT_SYS_CMD);
   const Bytes before(buf, buf + sizeof buf);
@@ -159,52 +108,34 @@ TEST_F(TlvTest, AppendAtCapacityIsAcceptedAndPastItRefused) {
       28, sntlv_add_bin(buf, sizeof buf, TLV_CMDARG, static_cast<unsigned>(value.size() - 1), value.data()));
   EXPECT_EQ(32, sntlv_msg_len(buf));
   EXPECT_EQ(0, sntlv_add_dat(buf, sizeof buf, TLV_END, 0, 0));
-}
-
-TEST_F(TlvTest, AppendRefusesAMessageWhoseLengthFieldIsNotAMessage) {
-  Bytes buf = withLength(Bytes(16, 0), 2);
-  EXPECT_EQ(0, sntlv_add_dat(buf.data(), 16, TLV_END, 0, 0));
-  buf = withLength(buf, -4);
-  EXPECT_EQ(0, sntlv_add_dat(buf.data(), 16, TLV_END, 0, 0));
-}
-
-TEST_F(TlvTest, FindCopiesOnlyIntoALargerDestination) {
-  const Bytes msg = request();
-  char dst[16];
-  memset(dst, '#', sizeof dst);
-  EXPECT_EQ(0, sntlv_find(dst, static_cast<int>(kSrc.size()), TLV_SRC, msg.data()));
-  EXPECT_EQ('#', dst[0]);
-  EXPECT_EQ(9, sntlv_find(dst, static_cast<int>(kSrc.size()) + 1, TLV_SRC, msg.data()));
-  EXPECT_EQ(kSrc + "#", std::string(dst, 10));
-  EXPECT_EQ(0, sntlv_find(dst, sizeof dst, TLV_RSPARG, msg.data()));
+  for (int length : {2, -4})
+    EXPECT_EQ(0, sntlv_add_dat(withLength(Bytes(16, 0), length).data(), 16, TLV_END, 0, 0));
 }
 
 TEST_F(TlvTest, VoidKeepsLengthAndValidityAndUncoversTheNextOfTheType) {
-  Bytes msg =
-      tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"), tlv(TLV_CMDARG, "first"), tlv(TLV_CMDARG, "second"),
-                               tlv(TLV_SRC, kSrc), tlv(TLV_DST, kDst), tlv(TLV_END)});
-  sntlv_void(msg.data(), TLV_CMDARG);
-  EXPECT_EQ(static_cast<int>(msg.size()), sntlv_msg_len(msg.data()));
-  EXPECT_EQ((Bytes{0, 0, 5, TLV_VOID, 0, 0, 0, 0, 0}), Bytes(msg.begin() + 10, msg.begin() + 19));
-  EXPECT_EQ(0, tlv_validate(msg.data()));
+  Bytes m = msg({kJS, tlv(TLV_CMDARG, "first"), tlv(TLV_CMDARG, "second"), kFrom, kTo, kEnd});
+  sntlv_void(m.data(), TLV_CMDARG);
+  EXPECT_EQ(static_cast<int>(m.size()), sntlv_msg_len(m.data()));
+  EXPECT_EQ((Bytes{0, 0, 5, TLV_VOID, 0, 0, 0, 0, 0}), Bytes(m.begin() + 10, m.begin() + 19));
+  EXPECT_EQ(0, tlv_validate(m.data()));
   char arg[8] = {};
-  EXPECT_EQ(6, sntlv_find(arg, sizeof arg, TLV_CMDARG, msg.data()));
+  EXPECT_EQ(6, sntlv_find(arg, sizeof arg, TLV_CMDARG, m.data()));
   EXPECT_STREQ("second", arg);
 }
 
 TEST_F(TlvTest, RemovingTheEndLetsAnInPlaceAnswerBeAppended) {
-  Bytes msg = request();
-  msg.resize(64);
-  EXPECT_EQ(-4, sntlv_remove(msg.data(), 64, TLV_END));
-  EXPECT_EQ(42, sntlv_msg_len(msg.data()));
-  msg[3] = CAT_SYS_RSP;
-  EXPECT_EQ(5, sntlv_add_dat(msg.data(), 64, TLV_RSPARG, 1, 0));
-  EXPECT_EQ(4, sntlv_add_dat(msg.data(), 64, TLV_END, 0, 0));
-  EXPECT_EQ(0, tlv_validate(msg.data()));
+  Bytes m = request();
+  m.resize(64);
+  EXPECT_EQ(-4, sntlv_remove(m.data(), 64, TLV_END));
+  EXPECT_EQ(42, sntlv_msg_len(m.data()));
+  m[3] = CAT_SYS_RSP;
+  EXPECT_EQ(5, sntlv_add_dat(m.data(), 64, TLV_RSPARG, 1, 0));
+  EXPECT_EQ(4, sntlv_add_dat(m.data(), 64, TLV_END, 0, 0));
+  EXPECT_EQ(0, tlv_validate(m.data()));
   EXPECT_TRUE(mSyslog.texts().empty());
 }
 
-TEST(TlvConversions, LoclItoIWritesBytesMostSignificantFirst) {
+TEST(TlvConversions, WriteMostSignificantFirstAndOnlyWhatFits) {
   char out[8];
   memset(out, '#', sizeof out);
   EXPECT_EQ(2, snLoclItoI(out, sizeof out, 2, 0x11224A53));
@@ -217,15 +148,11 @@ TEST(TlvConversions, LoclItoIWritesBytesMostSignificantFirst) {
   // Each character is bounded by the room left: only a terminator fits in one byte.
   EXPECT_EQ(2, snLoclItoI(out, 1, 2, 0x4A53));
   EXPECT_EQ(std::string("\0#", 2), std::string(out, 2));
-}
-
-TEST(TlvConversions, LoclbinCopiesOnlyWhatFits) {
-  const char src[] = "abcdef";
-  char out[4] = {'#', '#', '#', '#'};
-  EXPECT_EQ(0, snLoclbin(out, 3, 0, src));
-  EXPECT_EQ(0, snLoclbin(out, 3, 4, src));
+  memset(out, '#', sizeof out);
+  EXPECT_EQ(0, snLoclbin(out, 3, 0, "abcdef"));
+  EXPECT_EQ(0, snLoclbin(out, 3, 4, "abcdef"));
   EXPECT_EQ('#', out[0]);
-  EXPECT_EQ(3, snLoclbin(out, 3, 3, src));
+  EXPECT_EQ(3, snLoclbin(out, 3, 3, "abcdef"));
   EXPECT_EQ(std::string("abc#"), std::string(out, 4));
 }
 
@@ -237,64 +164,52 @@ TEST(TlvMsgCheck, RefusesAHeaderThatLiesAboutWhatWasReceived) {
   } cases[] = {{46, 46, 0}, {4, 4, 0},       {46, 45, -1},     {3, 46, -1},       {-1, 46, -1},
                {46, 3, -1}, {1500, 1500, 0}, {1501, 1600, -1}, {0x7FFF, 1600, -1}};
   for (const auto& c : cases) {
-    const Bytes msg = withLength(request(), c.length);
-    EXPECT_EQ(c.result, tlv_msg_check(msg.data(), c.received)) << c.length << "/" << c.received;
+    const Bytes m = withLength(request(), c.length);
+    EXPECT_EQ(c.result, tlv_msg_check(m.data(), c.received)) << c.length << "/" << c.received;
   }
 }
 
-// Corrupt messages in buffers of exactly their own size, so that a sanitizer build catches any read
-// past them.
-TEST_F(TlvTest, ReadersStayInsideCorruptMessages) {
-  const Bytes lying = tlvMessage(CAT_SYS_CMD, {tlv(TLV_CMD, "JS"), {0, 0xFF, 0xFF, TLV_CMDARG, 1}});
+// Corrupt messages are in buffers of exactly their own size, so that a sanitizer build catches any
+// read past them.
+TEST_F(TlvTest, FindCopiesOnlyIntoALargerDestinationAndStaysInsideCorruptMessages) {
+  const Bytes valid = request();
+  char dst[16];
+  memset(dst, '#', sizeof dst);
+  EXPECT_EQ(0, sntlv_find(dst, static_cast<int>(kSrc.size()), TLV_SRC, valid.data()));
+  EXPECT_EQ('#', dst[0]);
+  EXPECT_EQ(9, sntlv_find(dst, static_cast<int>(kSrc.size()) + 1, TLV_SRC, valid.data()));
+  EXPECT_EQ(kSrc + "#", std::string(dst, 10));
+  EXPECT_EQ(0, sntlv_find(dst, sizeof dst, TLV_RSPARG, valid.data()));
+  const Bytes lying = msg({kJS, {0, 0xFF, 0xFF, TLV_CMDARG, 1}});
   const Bytes cutHeader = withLength(Bytes{0, 0, 0, 0x10, 0, 0, 2}, 7);
   Bytes maxed(KLMSG_MAX, 0);  // zero-length TLVs up to the last header, whose value would cross 1500
   maxed = withLength(maxed, 0x7FFF);
   maxed[KLMSG_MAX - 4 + 2] = 1;
   maxed[KLMSG_MAX - 4 + 3] = TLV_RSPARG;
-  for (const Bytes& msg : {lying, cutHeader, maxed}) {
-    Bytes copy = msg;
+  for (const Bytes& corrupt : {lying, cutHeader, maxed}) {
+    Bytes copy = corrupt;
     EXPECT_EQ(nullptr, tlv_find(copy.data(), TLV_CMDARG));
     EXPECT_EQ(nullptr, tlv_find(copy.data(), TLV_RSPARG));
-    char dst[8];
     EXPECT_EQ(0, sntlv_find(dst, sizeof dst, TLV_CMDARG, copy.data()));
     EXPECT_EQ(-1, tlv_validate(copy.data()));
   }
   EXPECT_NE(nullptr, tlv_find(lying.data(), TLV_CMD));
 }
 
-void syslogToStderr(int, const char* line) {
-  fputs(line, stderr);
-}
-
 TEST(TlvDeathTest, ContractViolationsEndTheProcess) {
-  const struct {
-    uint8_t type;
-    const char* text;
-  } empties[] = {{TLV_SRC, "\\(atype != TLV_SRC\\) \\|\\| \\(alen > 0\\)"},
-                 {TLV_DST, "\\(atype != TLV_DST\\) \\|\\| \\(alen > 0\\)"}};
-  for (const auto& c : empties) {
-    EXPECT_EXIT(
-        {
-          klSetSyslogSink(&syslogToStderr);
+  for (const auto& [type, name] : {std::pair<uint8_t, std::string>{TLV_SRC, "SRC"}, {TLV_DST, "DST"}}) {
+    expectAssertExit(
+        [type = type] {
           uint8_t buf[32];
           sntlv_msg_init(buf, sizeof buf, CAT_SYS_CMD);
-          sntlv_add_bin(buf, sizeof buf, c.type, 0, "");
+          sntlv_add_bin(buf, sizeof buf, type, 0, "");
         },
-        testing::ExitedWithCode(255), std::string("ASSERT:.*:") + c.text);
+        "ASSERT:.*:\\(atype != TLV_" + name + "\\) \\|\\| \\(alen > 0\\)");
   }
-  Bytes msg = request();
-  EXPECT_EXIT(
-      {
-        klSetSyslogSink(&syslogToStderr);
-        sntlv_void(msg.data(), TLV_RSPARG);
-      },
-      testing::ExitedWithCode(255), "ASSERT:.*/sntlv_void:[0-9]+:tlv != NULL");
-  EXPECT_EXIT(
-      {
-        klSetSyslogSink(&syslogToStderr);
-        sntlv_remove(msg.data(), 46, TLV_RSPARG);
-      },
-      testing::ExitedWithCode(255), "ASSERT:.*/sntlv_remove:[0-9]+:tlvend != NULL");
+  Bytes m = request();
+  expectAssertExit([&] { sntlv_void(m.data(), TLV_RSPARG); }, "ASSERT:.*/sntlv_void:[0-9]+:tlv != NULL");
+  expectAssertExit([&] { sntlv_remove(m.data(), 46, TLV_RSPARG); },
+                   "ASSERT:.*/sntlv_remove:[0-9]+:tlvend != NULL");
 }
 
 }  // namespace

@@ -1,0 +1,43 @@
+// What the common library's tests share: captured report lines at a chosen verbosity, and death tests
+// of its assertions.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "fake_syslog.h"
+#include "klDebug.h"
+#include "klMbox.h"
+
+// Captures every syslog line; reports above verbosity 15 are written. The globals tests change are
+// restored afterwards.
+class DebugLevelTest : public testing::Test {
+ protected:
+  DebugLevelTest() { g_debug_level = 0x10; }
+  ~DebugLevelTest() override {
+    g_debug_level = mSavedLevel;
+    g_debug = mSavedMask;
+    g_timedreceive = 10;
+  }
+
+  FakeSyslog mSyslog;
+  uint32_t mSavedLevel = g_debug_level;
+  uint32_t mSavedMask = g_debug;
+};
+
+// A death-test child's syslog sink: its lines go to standard error, where the test reads them.
+inline void syslogToStderr(int, const char* line) {
+  fputs(line, stderr);
+}
+
+// Expects the call to end the process by a failed assertion whose output matches the pattern.
+template <typename Call>
+void expectAssertExit(Call call, const std::string& pattern) {
+  EXPECT_EXIT(
+      {
+        klSetSyslogSink(&syslogToStderr);
+        call();
+      },
+      testing::ExitedWithCode(255), pattern);
+}
