@@ -86,7 +86,7 @@ TEST_F(PresetCameraTest, EditOfTheActivePresetMarksItEdited) {
   EXPECT_EQ(payload("17/8"), "01000100");
 }
 
-TEST_F(PresetCameraTest, EditFreeSettingsAndPlaybackNeverReachTheCamera) {
+TEST_F(PresetCameraTest, EditFreeSettingsAndPlaybackNeverReachTheCameraAndRefusalsAreReported) {
   start();
   control("reset-counts");
   EXPECT_TRUE(PresetStartEdit(88));
@@ -100,10 +100,7 @@ TEST_F(PresetCameraTest, EditFreeSettingsAndPlaybackNeverReachTheCamera) {
   EXPECT_EQ(requestCount("17/8"), 0);
   EXPECT_EQ(requestCount("17/10"), 0);
   EXPECT_EQ(requestCount("8/11"), 0);
-}
-
-TEST_F(PresetCameraTest, RefusedEditRequestsAreReportedAndLogged) {
-  start();
+  // The camera refusing either end of the bracket is reported and logged.
   control("fault 17/8 error -7");
   EXPECT_FALSE(PresetStartEdit(2));
   EXPECT_TRUE(logged("klc_send_remote_api_payload error, -7"));
