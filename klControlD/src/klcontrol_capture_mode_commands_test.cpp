@@ -139,8 +139,7 @@ TEST_F(CaptureModeTest, LegacyModeBecomesTheFlatModeLastSelectedOnEveryModel) {
 TEST_F(CaptureModeTest, ModeFallsBackToDefaultsWhenTheStatusGivesNoFlatMode) {
   struct Case {
     const char* fault;
-    uint32_t mode;
-    uint32_t sent;
+    uint32_t mode, sent;
     int32_t status;
     long resets;
     const char* line;
@@ -190,7 +189,7 @@ TEST_F(CaptureModeTest, ModeSetModeLoadsThePresetOfAFlatModeOrGroup) {
   }
 }
 
-TEST_F(CaptureModeTest, ZoomPhaseIsOneEditEndedByTheTimerAfterTheLastZoom) {
+TEST_F(CaptureModeTest, ZoomPhaseIsOneEditEndedByTheTimerAfterTheLastZoomOrNoneWhenRefused) {
   EXPECT_EQ(zoom(10), KL_OK);
   EXPECT_EQ(requestCount("17/8"), 1);
   const auto second = std::chrono::steady_clock::now();
@@ -205,6 +204,19 @@ TEST_F(CaptureModeTest, ZoomPhaseIsOneEditEndedByTheTimerAfterTheLastZoom) {
   EXPECT_EQ(zoom(30), KL_OK);
   EXPECT_EQ(requestCount("17/8"), 2);
   ASSERT_TRUE(waitUntil([&] { return requestCount("17/10") == 2; }));
+  // A refused edit sends no zoom; the zoom itself failing leaves the phase open, and the timer ends it.
+  control("fault 17/8 error -3");
+  EXPECT_EQ(zoom(41), KL_ERR);
+  EXPECT_EQ(requestCount("257/6"), 3);
+  EXPECT_TRUE(logged("Failed to start preset edit!"));
+  control("fault 257/6 error -17");
+  EXPECT_EQ(zoom(42), KL_ERR_ACCESS_DENIED);
+  ASSERT_TRUE(waitUntil([&] { return requestCount("17/10") == 3; }));
+  // In a broadcast flat mode the zoom opens no edit.
+  set("settings.flat_mode", 23);
+  EXPECT_EQ(zoom(40), KL_OK);
+  EXPECT_EQ(payload("257/6"), wordHex(40));
+  EXPECT_EQ(requestCount("17/8"), 4);
 }
 
 TEST_F(CaptureModeTest, ModeCommandsEndAnOpenZoomPhase) {
@@ -235,23 +247,6 @@ TEST_F(CaptureModeTest, ModeCommandsEndAnOpenZoomPhase) {
     EXPECT_EQ(requestCount("17/10"), c.editEnds) << c.command;
     EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, line)) << c.command;
   }
-}
-
-TEST_F(CaptureModeTest, ZoomInBroadcastOpensNoEditAndARefusedEditSendsNoZoom) {
-  set("settings.flat_mode", 23);
-  EXPECT_EQ(zoom(40), KL_OK);
-  EXPECT_EQ(payload("257/6"), wordHex(40));
-  EXPECT_EQ(requestCount("17/8"), 0);
-  set("settings.flat_mode", 12);
-  control("reset-counts");
-  control("fault 17/8 error -3");
-  EXPECT_EQ(zoom(41), KL_ERR);
-  EXPECT_EQ(requestCount("257/6"), 0);
-  EXPECT_TRUE(logged("Failed to start preset edit!"));
-  // The zoom itself failing leaves the phase open; the timer still ends it.
-  control("fault 257/6 error -17");
-  EXPECT_EQ(zoom(42), KL_ERR_ACCESS_DENIED);
-  ASSERT_TRUE(waitUntil([&] { return requestCount("17/10") == 1; }));
 }
 
 TEST_F(CaptureModeTest, VantixResetsRestoreTheExposureOfTheirFamilyInsideAnEdit) {

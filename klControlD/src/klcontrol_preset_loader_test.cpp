@@ -138,9 +138,7 @@ TEST(PresetBuild, SettingsByFlatModeModelAndLensMode) {
         << "mode " << int(c.flatMode) << " model " << int(c.model) << " lens mode " << int(c.lensMode)
         << " preset " << std::hex << c.id;
   }
-}
-
-TEST(PresetBuild, RecordBytesAreSignExtended) {
+  // Record bytes are signed.
   appc_presets_settings_info info = record({12, 0});
   info.settings[offsetof(appc_video_settings, resolution)] = int8_t(0xFE);
   EXPECT_EQ(settingsOf(build(info, {57, 0})).front(), std::make_pair(2, -2));

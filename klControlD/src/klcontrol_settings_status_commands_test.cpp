@@ -42,14 +42,12 @@ class SettingsStatusTest : public ServerTest, public ::testing::WithParamInterfa
 TEST_P(SettingsStatusTest, SetSettingWritesTheCameraValueInsideTheEditBracket) {
   struct Case {
     int model;  // 0: every model
-    uint32_t setting;
-    uint32_t option;
+    uint32_t setting, option;
     int32_t status;
     std::string written;  // payload of the set-value request; empty: none sent
     const char* place;    // settings block place read back
     const char* stored;
-    long editStarts;
-    long editEnds;
+    long editStarts, editEnds;
   };
   const Case cases[] = {
       {0, 3, 5, KL_OK, hexOf(words({3, 44, 1, 0, 5})), "settings@44:1", "ok 5", 1, 1},

@@ -84,9 +84,7 @@ TEST_F(TranscodeTest, StartsSendTheirPayloadsAndAnswerTheNewRecord) {
   struct Case {
     uint32_t command;
     const char* request;
-    std::string name;
-    std::string tail;
-    std::string line;
+    std::string name, tail, line;
   };
   const Case cases[] = {
       {KLCONTROL_TRANSCODE_VIDEO_REQUEST, "12/5", "C:\\DCIM\\100KLCAM\\GX010001.MP4", video,
