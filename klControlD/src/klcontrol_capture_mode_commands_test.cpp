@@ -14,20 +14,11 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Bytes w(uint32_t value) {
-  return words({value});
-}
-
-std::string wordHex(uint32_t value) {
-  return hexOf(w(value));
-}
-
-std::string nameOf(uint32_t command) {
-  return klcontrol_command_info(command)->name;
-}
-
 class CaptureModeTest : public ServerTest {
  protected:
+  static Bytes w(uint32_t value) { return words({value}); }
+  static std::string wordHex(uint32_t value) { return hexOf(w(value)); }
+  static std::string nameOf(uint32_t command) { return klcontrol_command_info(command)->name; }
   void set(const std::string& member, long value) {
     ASSERT_EQ(control("set " + member + " " + std::to_string(value)), "ok") << member;
   }

@@ -9,11 +9,6 @@
 
 namespace {
 
-// The simulator's name of an accessory-port request.
-std::string aux(const char* code) {
-  return "267/" + std::to_string((unsigned(uint8_t(code[0])) << 8) | uint8_t(code[1]));
-}
-
 // Name and password fields (33 bytes, then passwordField), then a word when withWord.
 std::vector<uint8_t> networkArg(const std::string& name, const std::string& password, size_t passwordField,
                                 bool withWord = false, uint32_t value = 0) {
@@ -36,6 +31,8 @@ std::vector<uint8_t> joinRecord(uint8_t flag, uint8_t auth, const std::string& n
 
 class ConnectivityTest : public ServerTest {
  protected:
+  // The simulator's name of an accessory-port request.
+  static std::string aux(const char* code) { return "267/" + std::to_string((code[0] << 8) | code[1]); }
   int32_t call(uint32_t command, const std::vector<uint8_t>& arg) { return requester->call(command, &arg); }
   // The joined and saved networks as the camera holds them.
   std::string joined() {

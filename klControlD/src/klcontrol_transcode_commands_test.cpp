@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <utility>
 
 #include "csi_test_messages.h"
 #include "klErrno.h"
@@ -13,6 +14,7 @@
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using Reply = std::pair<int32_t, Bytes>;  // status and payload, compared as one
 
 constexpr size_t kRecord = sizeof(transcode_status_t);
 constexpr uint64_t kFirstJob = 1001;  // the simulated camera numbers its jobs from here
@@ -31,11 +33,6 @@ Bytes idArgument(uint64_t id) {
   return arg;
 }
 
-// The camera's output file of a job.
-std::string outputOf(uint64_t id) {
-  return "C:/DCIM/100KLCAM/TRN0" + std::to_string(id) + ".MP4";
-}
-
 // The record a client expects for a job: name field, id, state, reason, estimate, progress, output.
 Bytes expectedRecord(const std::string& name, uint64_t id, uint32_t state, int32_t reason, uint32_t estimate,
                      uint32_t progress, const std::string& output) {
@@ -50,22 +47,17 @@ Bytes expectedRecord(const std::string& name, uint64_t id, uint32_t state, int32
   return record;
 }
 
-// The record of a job the camera has finished.
-Bytes finished(const std::string& name, uint64_t id) {
-  return expectedRecord(name, id, 2, 0, 4, 100, outputOf(id));
-}
-
 class TranscodeTest : public ServerTest {
  protected:
-  TestAnswer start(uint32_t command, const std::string& name) {
-    const Bytes arg = startArgument(name);
-    return requester->ask(command, &arg);
+  static Reply reply(const TestAnswer& answer) { return {answer.status, answer.payload}; }
+  // The camera's output file of a job, and the record of a job it has finished.
+  static std::string outputOf(uint64_t id) { return "C:/DCIM/100KLCAM/TRN0" + std::to_string(id) + ".MP4"; }
+  static Bytes finished(const std::string& name, uint64_t id) {
+    return expectedRecord(name, id, 2, 0, 4, 100, outputOf(id));
   }
-  TestAnswer ask(uint32_t command, uint64_t id) {
-    const Bytes arg = idArgument(id);
-    return requester->ask(command, &arg);
-  }
-  Bytes status(uint64_t id) { return ask(KLCONTROL_TRANSCODE_STATUS, id).payload; }
+  TestAnswer ask(uint32_t command, const Bytes& arg) { return requester->ask(command, &arg); }
+  TestAnswer start(uint32_t command, const std::string& name) { return ask(command, startArgument(name)); }
+  Bytes status(uint64_t id) { return ask(KLCONTROL_TRANSCODE_STATUS, idArgument(id)).payload; }
   Bytes history() { return requester->ask(KLCONTROL_TRANSCODE_HISTORY).payload; }
   // A progress notification straight from the camera's side, taken by the worker before we go on.
   void notify(const std::string& text) {
@@ -97,9 +89,8 @@ TEST_F(TranscodeTest, StartsSendTheirPayloadsAndAnswerTheNewRecord) {
   };
   uint64_t id = kFirstJob;
   for (const Case& c : cases) {
-    const TestAnswer answer = start(c.command, c.name);
-    EXPECT_EQ(answer.status, KL_OK) << c.command;
-    EXPECT_EQ(answer.payload, expectedRecord(c.name, id, 0, 0, 4, 0, "")) << c.command;
+    EXPECT_EQ(reply(start(c.command, c.name)), Reply(KL_OK, expectedRecord(c.name, id, 0, 0, 4, 0, "")))
+        << c.command;
     EXPECT_EQ(payload(c.request), hexOf(textArg(c.name)) + c.tail) << c.command;
     EXPECT_TRUE(logged(c.line)) << c.line;
     // The camera runs one job at a time: finish this one before the next start.
@@ -122,9 +113,8 @@ TEST_F(TranscodeTest, HistoryHoldsTheNewestTwoOldestFirst) {
   expected.insert(expected.end(), third.begin(), third.end());
   EXPECT_EQ(history(), expected);
   // Only the newest job answers a status request, although the older one is still recorded.
-  const TestAnswer older = ask(KLCONTROL_TRANSCODE_STATUS, kFirstJob + 1);
-  EXPECT_EQ(older.status, KL_ERR_INVALID_PARAM);
-  EXPECT_EQ(older.payload, Bytes(kRecord, 0));
+  EXPECT_EQ(reply(ask(KLCONTROL_TRANSCODE_STATUS, idArgument(kFirstJob + 1))),
+            Reply(KL_ERR_INVALID_PARAM, Bytes(kRecord, 0)));
   EXPECT_EQ(status(kFirstJob + 2), third);
 }
 
@@ -135,17 +125,16 @@ TEST_F(TranscodeTest, RefusalsAreTranslatedAndNotKept) {
   } cases[] = {{-7, -1}, {-8, -2}, {-9, -3}, {-10, -4}, {0, -256}, {-6, -256}, {100, -256}};
   for (const auto& c : cases) {
     ASSERT_EQ(control("transcode refuse " + std::to_string(c.refusal)), "ok");
-    const TestAnswer answer = start(KLCONTROL_TRANSCODE_VIDEO_REQUEST, "R.MP4");
-    EXPECT_EQ(answer.status, KL_ERR_NAK) << c.refusal;
-    EXPECT_EQ(answer.payload, expectedRecord("R.MP4", 0, 4, c.reason, 0, 0, "")) << c.refusal;
+    EXPECT_EQ(reply(start(KLCONTROL_TRANSCODE_VIDEO_REQUEST, "R.MP4")),
+              Reply(KL_ERR_NAK, expectedRecord("R.MP4", 0, 4, c.reason, 0, 0, "")))
+        << c.refusal;
     EXPECT_TRUE(logged("Transcode on R.MP4 FAILED. Failure reason:" + std::to_string(c.reason))) << c.refusal;
   }
   EXPECT_TRUE(logged("Got a NAK on transcode request"));
   // The camera's own refusal of a second job while one runs.
   Bytes accepted = start(KLCONTROL_TRANSCODE_PHOTO_TO_VIDEO_REQUEST, "P.JPG").payload;
-  const TestAnswer busy = start(KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST, "Q.MP4");
-  EXPECT_EQ(busy.status, KL_ERR_NAK);
-  EXPECT_EQ(busy.payload, expectedRecord("Q.MP4", 0, 4, -1, 0, 0, ""));
+  EXPECT_EQ(reply(start(KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST, "Q.MP4")),
+            Reply(KL_ERR_NAK, expectedRecord("Q.MP4", 0, 4, -1, 0, 0, "")));
   accepted.resize(2 * kRecord, 0);
   EXPECT_EQ(history(), accepted);
 }
@@ -188,12 +177,10 @@ TEST_F(TranscodeTest, ProgressTextsUpdateTheNewestJobUntilItIsFinal) {
 
 TEST_F(TranscodeTest, CancelReachesTheCameraAndItsStateComesBackAsProgress) {
   ASSERT_EQ(start(KLCONTROL_TRANSCODE_VIDEO_REQUEST, "V.MP4").status, KL_OK);
-  const TestAnswer unknown = ask(KLCONTROL_TRANSCODE_CANCEL, 77);
-  EXPECT_EQ(unknown.status, KL_ERR_INVALID_PARAM);
-  EXPECT_EQ(unknown.payload, Bytes(kRecord, 0));
-  const TestAnswer cancel = ask(KLCONTROL_TRANSCODE_CANCEL, kFirstJob);
-  EXPECT_EQ(cancel.status, KL_OK);
-  EXPECT_EQ(cancel.payload, expectedRecord("V.MP4", kFirstJob, 0, 0, 4, 0, ""));
+  EXPECT_EQ(reply(ask(KLCONTROL_TRANSCODE_CANCEL, idArgument(77))),
+            Reply(KL_ERR_INVALID_PARAM, Bytes(kRecord, 0)));
+  EXPECT_EQ(reply(ask(KLCONTROL_TRANSCODE_CANCEL, idArgument(kFirstJob))),
+            Reply(KL_OK, expectedRecord("V.MP4", kFirstJob, 0, 0, 4, 0, "")));
   EXPECT_EQ(payload("12/3"), "00000000000003e9");
   // The camera reports the cancelled state right after its reply.
   const Bytes cancelled = expectedRecord("V.MP4", kFirstJob, 3, 0, 4, 0, outputOf(kFirstJob));
