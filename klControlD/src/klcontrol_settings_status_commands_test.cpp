@@ -88,15 +88,16 @@ TEST_P(SettingsStatusTest, RefusalsAndFaultsBeforeTheWriteDecideWhetherItIsSent)
   const Case cases[] = {
       {"fault clear", 144, 13, KL_ERR, 0, "Cant set flat mode for factory preset"},
       {"fault 17/8 error -17", 3, 5, KL_ERR, 0, "Failed to start preset edit!"},
-      {"fault 7/30 error -17", 3, 5, KL_OK, 1, "klc_send_remote_api_for_response error, -17"},
+      {"fault 7/30 error -17", 3, 5, KL_OK, 1, "klc_send_remote_api_for_response error, -17\n"},
       {"fault 8/11 size 383", 86, 1, KL_ERR, 0, "REMOTE_SYSTEM_ALL_STATUS_GET wrong size = 383"},
       {"fault 7/30 size 237", 86, 1, KL_ERR, 0, "REMOTE_SYSTEM_ALL_SETTINGS_GET wrong size = 237"},
   };
   for (const Case& c : cases) {
     ASSERT_EQ(control(c.fault), "ok");
+    forgetLog();
     EXPECT_EQ(setSetting(c.setting, c.option), c.status) << c.fault;
     EXPECT_EQ(requestCount("0x106/4"), c.writes) << c.fault;
-    EXPECT_TRUE(logged(c.line)) << c.line;
+    EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, c.line)) << c.line;
   }
   EXPECT_EQ(control("get settings@164:1"), "ok 100");
 }

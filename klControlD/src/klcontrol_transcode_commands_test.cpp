@@ -89,10 +89,11 @@ TEST_F(TranscodeTest, StartsSendTheirPayloadsAndAnswerTheNewRecord) {
   };
   uint64_t id = kFirstJob;
   for (const Case& c : cases) {
+    forgetLog();
     EXPECT_EQ(reply(start(c.command, c.name)), Reply(KL_OK, expectedRecord(c.name, id, 0, 0, 4, 0, "")))
         << c.command;
     EXPECT_EQ(payload(c.request), hexOf(textArg(c.name)) + c.tail) << c.command;
-    EXPECT_TRUE(logged(c.line)) << c.line;
+    EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, c.line)) << c.line;
     // The camera runs one job at a time: finish this one before the next start.
     control("transcode step 4");
     EXPECT_EQ(status(id), finished(c.name, id)) << c.command;
@@ -125,12 +126,14 @@ TEST_F(TranscodeTest, RefusalsAreTranslatedAndNotKept) {
   } cases[] = {{-7, -1}, {-8, -2}, {-9, -3}, {-10, -4}, {0, -256}, {-6, -256}, {100, -256}};
   for (const auto& c : cases) {
     ASSERT_EQ(control("transcode refuse " + std::to_string(c.refusal)), "ok");
+    forgetLog();
     EXPECT_EQ(reply(start(KLCONTROL_TRANSCODE_VIDEO_REQUEST, "R.MP4")),
               Reply(KL_ERR_NAK, expectedRecord("R.MP4", 0, 4, c.reason, 0, 0, "")))
         << c.refusal;
-    EXPECT_TRUE(logged("Transcode on R.MP4 FAILED. Failure reason:" + std::to_string(c.reason))) << c.refusal;
+    const std::string failed = "Transcode on R.MP4 FAILED. Failure reason:" + std::to_string(c.reason);
+    EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, failed)) << c.refusal;
+    EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Got a NAK on transcode request")) << c.refusal;
   }
-  EXPECT_TRUE(logged("Got a NAK on transcode request"));
   // The camera's own refusal of a second job while one runs.
   Bytes accepted = start(KLCONTROL_TRANSCODE_PHOTO_TO_VIDEO_REQUEST, "P.JPG").payload;
   EXPECT_EQ(reply(start(KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST, "Q.MP4")),
