@@ -44,10 +44,10 @@ TEST_F(CaptureModeTest, ForwardedCommandsReachTheCameraAndChangeIt) {
     Bytes arg;
     const char* request;
     const char* member;
-    long value;              // of the member afterwards
-    const char* line;        // logged after the command's name; nullptr: none
-    std::string sent = "=";  // payload the camera receives; "=": the argument
-    long resets = 0;         // resolution resets that enforce the mode's parameters
+    long value;                  // of the member afterwards
+    const char* line;            // logged after the command's name; nullptr: none
+    const char* sent = nullptr;  // payload the camera receives; nullptr: the argument
+    long resets = 0;             // resolution resets that enforce the mode's parameters
   };
   const Case cases[] = {
       {KLCONTROL_COMMAND_SHUTTER, {1}, "257/1", "status.encoding", 1, ": value:1"},
@@ -62,15 +62,15 @@ TEST_F(CaptureModeTest, ForwardedCommandsReachTheCameraAndChangeIt) {
        ": speed_ramp_active:1"},
       {KLCONTROL_MODE_SUB_MODE, words({1, 2}), "257/3", "settings.flat_mode", 18, ": mode:1 sub_mode:2"},
       // Surge and looping are flat modes of their own; the video modes reset the resolution.
-      {KLCONTROL_MODE_SUB_MODE, words({0, 4}), "257/2", "settings.flat_mode", 24, nullptr, wordHex(24), 1},
-      {KLCONTROL_MODE_SUB_MODE, words({0, 3}), "257/2", "settings.flat_mode", 15, nullptr, wordHex(15), 1},
-      {KLCONTROL_MODE_SUB_MODE, words({0, 1}), "257/3", "settings.flat_mode", 13, nullptr, "=", 1},
+      {KLCONTROL_MODE_SUB_MODE, words({0, 4}), "257/2", "settings.flat_mode", 24, nullptr, "18000000", 1},
+      {KLCONTROL_MODE_SUB_MODE, words({0, 3}), "257/2", "settings.flat_mode", 15, nullptr, "0f000000", 1},
+      {KLCONTROL_MODE_SUB_MODE, words({0, 1}), "257/3", "settings.flat_mode", 13, nullptr, nullptr, 1},
       {KLCONTROL_MODE_SUB_MODE, words({2, 3}), "257/3", "settings.flat_mode", 26, nullptr},
   };
   for (const Case& c : cases) {
     const long resets = requestCount("258/16");
     EXPECT_EQ(requester->call(c.command, c.arg.empty() ? nullptr : &c.arg), KL_OK) << c.command;
-    EXPECT_EQ(payload(c.request), c.sent == "=" ? hexOf(c.arg) : c.sent) << c.command;
+    EXPECT_EQ(payload(c.request), c.sent == nullptr ? hexOf(c.arg) : c.sent) << c.command;
     EXPECT_EQ(requestCount("258/16"), resets + c.resets) << c.command;
     EXPECT_EQ(get(c.member), "ok " + std::to_string(c.value)) << c.command;
     if (c.line != nullptr) {
