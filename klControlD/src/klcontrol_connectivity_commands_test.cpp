@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "klErrno.h"
+#include "klcontrol_command_table.h"
 #include "klcontrol_network_payloads.h"
 #include "test_command_bytes.h"
 #include "test_server_fixture.h"
@@ -57,27 +58,26 @@ TEST_F(ConnectivityTest, SwitchesReachTheCameraAndChangeItsState) {
     std::string request;
     const char* payload;
     const char* member;
-    const char* after;
+    int after;
+    const char* line;  // logged after the command's name
   };
   const Case cases[] = {
-      {KLCONTROL_WIFI_AP_CONTROL, words({1}), aux("AP"), "0100", "status.wifi_ap_state", "ok 1"},
-      {KLCONTROL_WIFI_AP_CONTROL, words({0}), aux("AP"), "0300", "status.wifi_ap_state", "ok 0"},
-      {KLCONTROL_WIFI_AP_CONTROL, words({2}), aux("AP"), "0600", "status.wifi_ap_state", "ok 1"},
-      {KLCONTROL_BLE_CONTROL, {7}, aux("AP"), "2400", "status.ble_state", "ok 1"},
-      {KLCONTROL_BLE_CONTROL, {}, aux("AP"), "2400", "status.ble_state", "ok 0"},
-      {KLCONTROL_WIFI_BAND_SELECT, words({1}), "6/19", "01", "status.wifi_band", "ok 1"},
-      {KLCONTROL_WIFI_BAND_SELECT, words({0}), "6/19", "00", "status.wifi_band", "ok 0"},
-      {KLCONTROL_RC_PAIR, {}, aux("PD"), "0102", "status.rc_pair_state", "ok 1"},
+      {KLCONTROL_WIFI_AP_CONTROL, words({1}), aux("AP"), "0100", "status.wifi_ap_state", 1, ": action:1"},
+      {KLCONTROL_WIFI_AP_CONTROL, words({0}), aux("AP"), "0300", "status.wifi_ap_state", 0, ": action:0"},
+      {KLCONTROL_WIFI_AP_CONTROL, words({2}), aux("AP"), "0600", "status.wifi_ap_state", 1, ": action:2"},
+      {KLCONTROL_BLE_CONTROL, {7}, aux("AP"), "2400", "status.ble_state", 1, ""},
+      {KLCONTROL_BLE_CONTROL, {}, aux("AP"), "2400", "status.ble_state", 0, ""},
+      {KLCONTROL_WIFI_BAND_SELECT, words({1}), "6/19", "01", "status.wifi_band", 1, ": band:1"},
+      {KLCONTROL_WIFI_BAND_SELECT, words({0}), "6/19", "00", "status.wifi_band", 0, ": band:0"},
+      {KLCONTROL_RC_PAIR, {}, aux("PD"), "0102", "status.rc_pair_state", 1, ":"},
   };
   for (const Case& c : cases) {
+    forgetLog();
     EXPECT_EQ(requester->call(c.command, c.arg.empty() ? nullptr : &c.arg), KL_OK) << c.command;
     EXPECT_EQ(payload(c.request), c.payload) << c.command;
-    EXPECT_EQ(control(std::string("get ") + c.member), c.after) << c.command;
+    EXPECT_EQ(control(std::string("get ") + c.member), "ok " + std::to_string(c.after)) << c.command;
+    EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, klcontrol_command_info(c.command)->name + std::string(c.line)));
   }
-  EXPECT_TRUE(logged("KLCONTROL_WIFI_AP_CONTROL: action:2"));
-  EXPECT_TRUE(logged("KLCONTROL_WIFI_BAND_SELECT: band:0"));
-  EXPECT_TRUE(logged("KLCONTROL_BLE_CONTROL"));
-  EXPECT_TRUE(logged("KLCONTROL_RC_PAIR:"));
 }
 
 TEST_F(ConnectivityTest, AccessPointNameIsLengthPrefixed) {
