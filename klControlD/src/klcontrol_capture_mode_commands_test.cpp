@@ -5,37 +5,29 @@
 #include <chrono>
 
 #include "klErrno.h"
+#include "klcontrol_command_table.h"
 #include "test_command_bytes.h"
 #include "test_server_fixture.h"
 #include "wait_until.h"
 
 namespace {
 
-std::string wordHex(uint32_t value) {
-  return hexOf(words({value}));
-}
+using Bytes = std::vector<uint8_t>;
 
 class CaptureModeTest : public ServerTest {
  protected:
+  static Bytes w(uint32_t value) { return words({value}); }
+  static std::string wordHex(uint32_t value) { return hexOf(w(value)); }
+  static std::string nameOf(uint32_t command) { return klcontrol_command_info(command)->name; }
   void set(const std::string& member, long value) {
     ASSERT_EQ(control("set " + member + " " + std::to_string(value)), "ok") << member;
   }
   std::string get(const std::string& member) { return control("get " + member); }
-  void useModel(int model) {
-    ASSERT_EQ(control("model " + std::to_string(model)), "ok");
-    _reset_model_number_cache();
-  }
-  int32_t mode(uint32_t value) {
-    const std::vector<uint8_t> arg = words({value});
-    return requester->call(KLCONTROL_MODE, &arg);
-  }
-  int32_t zoom(uint32_t value) {
-    const std::vector<uint8_t> arg = words({value});
-    return requester->call(KLCONTROL_DIGITAL_ZOOM, &arg);
-  }
+  int32_t call(uint32_t command, const Bytes& arg) { return requester->call(command, &arg); }
+  int32_t zoom(uint32_t value) { return call(KLCONTROL_DIGITAL_ZOOM, w(value)); }
   // Value of an extended-status record (id, length, little-endian value); -1 when absent.
   long extendedStatus(uint8_t id) {
-    const std::vector<uint8_t> p = requester->ask(KLCONTROL_GET_EXTENDED_STATUS).payload;
+    const Bytes p = requester->ask(KLCONTROL_GET_EXTENDED_STATUS).payload;
     for (size_t i = 0; i + 2 <= p.size() && i + 2 + p[i + 1] <= p.size(); i += 2 + p[i + 1]) {
       if (p[i] != id) continue;
       long value = 0;
@@ -49,70 +41,50 @@ class CaptureModeTest : public ServerTest {
 TEST_F(CaptureModeTest, ForwardedCommandsReachTheCameraAndChangeIt) {
   struct Case {
     uint32_t command;
-    std::vector<uint8_t> arg;
+    Bytes arg;
     const char* request;
-    std::string payload;
     const char* member;
-    const char* value;
-    const char* line;
+    long value;                  // of the member afterwards
+    const char* line;            // logged after the command's name; nullptr: none
+    const char* sent = nullptr;  // payload the camera receives; nullptr: the argument
+    long resets = 0;             // resolution resets that enforce the mode's parameters
   };
   const Case cases[] = {
-      {KLCONTROL_COMMAND_SHUTTER,
-       {1},
-       "257/1",
-       "01",
-       "status.encoding",
-       "ok 1",
-       "KLCONTROL_COMMAND_SHUTTER: value:1"},
-      {KLCONTROL_GLINT_TAG_RECORDING,
-       {},
-       "9/12",
-       "",
-       "status@72:2",
-       "ok 1",
-       "KLCONTROL_GLINT_TAG_RECORDING:"},
-      {KLCONTROL_COMMAND_SHUTTER,
-       {0},
-       "257/1",
-       "00",
-       "status.video_count",
-       "ok 1",
-       "KLCONTROL_COMMAND_SHUTTER: value:0"},
-      {KLCONTROL_SETTINGS_FORWARD, {51, 2, 167, 5}, "7/27", "3302a705", "settings@167:1", "ok 5", nullptr},
-      {KLCONTROL_ONSCREEN_SHORTCUTS_RESET,
-       {1, 2},
-       "266/1",
-       "",
-       "settings@167:1",
-       "ok 0",
-       "KLCONTROL_ONSCREEN_SHORTCUTS_RESET: shortcuts_reset"},
-      {KLCONTROL_CAPTURE_DELAY, words({10}), "257/5", wordHex(10), "settings@82:1", "ok 10",
-       "KLCONTROL_CAPTURE_DELAY: photo timer:10"},
-      {KLCONTROL_VIDEO_SURGE_SPEED_1X_SET, words({1}), "258/17", wordHex(1), "settings@56:1", "ok 1",
-       "KLCONTROL_VIDEO_SURGE_SPEED_1X_SET: 1x speed enabled:1"},
-      {KLCONTROL_VIDEO_SURGE_SPEED_RAMP_SET, words({5}), "258/18", wordHex(5), "settings@57:1", "ok 5",
-       "KLCONTROL_VIDEO_SURGE_SPEED_RAMP_SET: speed_ramp:5"},
-      {KLCONTROL_VIDEO_SURGE_SPEED_RAMP_ACTIVE_SET, words({1}), "258/19", wordHex(1), "settings@58:1", "ok 1",
-       "KLCONTROL_VIDEO_SURGE_SPEED_RAMP_ACTIVE_SET: speed_ramp_active:1"},
-      {KLCONTROL_MODE_SUB_MODE, words({1, 2}), "257/3", hexOf(words({1, 2})), "settings.flat_mode", "ok 18",
-       "KLCONTROL_MODE_SUB_MODE: mode:1 sub_mode:2"},
+      {KLCONTROL_COMMAND_SHUTTER, {1}, "257/1", "status.encoding", 1, ": value:1"},
+      {KLCONTROL_GLINT_TAG_RECORDING, {}, "9/12", "status@72:2", 1, ":"},
+      {KLCONTROL_COMMAND_SHUTTER, {0}, "257/1", "status.video_count", 1, ": value:0"},
+      {KLCONTROL_SETTINGS_FORWARD, {51, 2, 167, 5}, "7/27", "settings@167:1", 5, nullptr},
+      {KLCONTROL_ONSCREEN_SHORTCUTS_RESET, {1, 2}, "266/1", "settings@167:1", 0, ": shortcuts_reset", ""},
+      {KLCONTROL_CAPTURE_DELAY, w(10), "257/5", "settings@82:1", 10, ": photo timer:10"},
+      {KLCONTROL_VIDEO_SURGE_SPEED_1X_SET, w(1), "258/17", "settings@56:1", 1, ": 1x speed enabled:1"},
+      {KLCONTROL_VIDEO_SURGE_SPEED_RAMP_SET, w(5), "258/18", "settings@57:1", 5, ": speed_ramp:5"},
+      {KLCONTROL_VIDEO_SURGE_SPEED_RAMP_ACTIVE_SET, w(1), "258/19", "settings@58:1", 1,
+       ": speed_ramp_active:1"},
+      {KLCONTROL_MODE_SUB_MODE, words({1, 2}), "257/3", "settings.flat_mode", 18, ": mode:1 sub_mode:2"},
+      // Surge and looping are flat modes of their own; the video modes reset the resolution.
+      {KLCONTROL_MODE_SUB_MODE, words({0, 4}), "257/2", "settings.flat_mode", 24, nullptr, "18000000", 1},
+      {KLCONTROL_MODE_SUB_MODE, words({0, 3}), "257/2", "settings.flat_mode", 15, nullptr, "0f000000", 1},
+      {KLCONTROL_MODE_SUB_MODE, words({0, 1}), "257/3", "settings.flat_mode", 13, nullptr, nullptr, 1},
+      {KLCONTROL_MODE_SUB_MODE, words({2, 3}), "257/3", "settings.flat_mode", 26, nullptr},
   };
   for (const Case& c : cases) {
-    const std::vector<uint8_t>* arg = c.arg.empty() ? nullptr : &c.arg;
-    EXPECT_EQ(requester->call(c.command, arg), KL_OK) << c.command;
-    EXPECT_EQ(payload(c.request), c.payload) << c.command;
-    EXPECT_EQ(get(c.member), c.value) << c.command;
+    const long resets = requestCount("258/16");
+    EXPECT_EQ(requester->call(c.command, c.arg.empty() ? nullptr : &c.arg), KL_OK) << c.command;
+    EXPECT_EQ(payload(c.request), c.sent == nullptr ? hexOf(c.arg) : c.sent) << c.command;
+    EXPECT_EQ(requestCount("258/16"), resets + c.resets) << c.command;
+    EXPECT_EQ(get(c.member), "ok " + std::to_string(c.value)) << c.command;
     if (c.line != nullptr) {
-      EXPECT_TRUE(logged(c.line)) << c.line;
+      EXPECT_TRUE(logged(nameOf(c.command) + c.line)) << c.line;
     }
   }
+  EXPECT_TRUE(logged("Setting Resolution to enforce parameter correctness Mode:0 subMode:1"));
+  EXPECT_EQ(call(KLCONTROL_MODE_SUB_MODE, words({1, 9})), KL_ERR_INVALID_PARAM);
   // The shortcuts reset and the capture delay change the preset: each inside one edit.
   EXPECT_EQ(requestCount("17/8"), 2);
   EXPECT_EQ(requestCount("17/10"), 2);
   // Camera refusals pass through: a tag with nothing recording, a photo timer it lacks, a failed reset.
   EXPECT_EQ(requester->call(KLCONTROL_GLINT_TAG_RECORDING), KL_ERR_INVALID_PARAM);
-  const std::vector<uint8_t> sevenSeconds = words({7});
-  EXPECT_EQ(requester->call(KLCONTROL_CAPTURE_DELAY, &sevenSeconds), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(call(KLCONTROL_CAPTURE_DELAY, w(7)), KL_ERR_INVALID_PARAM);
   EXPECT_TRUE(logged("Command:66 returned klErrno:(-3=KL_ERR_INVALID_PARAM)"));
   control("fault 266/1 error -17");
   EXPECT_EQ(requester->call(KLCONTROL_ONSCREEN_SHORTCUTS_RESET), KL_ERR_ACCESS_DENIED);
@@ -138,11 +110,12 @@ TEST_F(CaptureModeTest, LegacyModeBecomesTheFlatModeLastSelectedOnEveryModel) {
                         {1, "status.photo_selected_flatmode", 17, 0},
                         {2, "status.timelapse_selected_flatmode", 21, 0}};
   for (int model : {51, 55, 57}) {
-    useModel(model);
+    ASSERT_EQ(control("model " + std::to_string(model)), "ok");
+    _reset_model_number_cache();
     for (const Case& c : cases) {
       control("reset-counts");
       set(c.member, c.selected);
-      EXPECT_EQ(mode(c.legacy), KL_OK) << model;
+      EXPECT_EQ(call(KLCONTROL_MODE, w(c.legacy)), KL_OK) << model;
       EXPECT_EQ(payload("257/2"), wordHex(uint32_t(c.selected))) << model;
       EXPECT_EQ(requestCount("258/16"), c.resets) << model;
       // The next status read shows the mode selected.
@@ -150,13 +123,14 @@ TEST_F(CaptureModeTest, LegacyModeBecomesTheFlatModeLastSelectedOnEveryModel) {
     }
   }
   EXPECT_TRUE(logged("Got mode :1, for model number 57 - updating mode to photo_selected_flatmode 17"));
+  set("status.battery_percent", 42);
+  EXPECT_EQ(extendedStatus(70), 42);
 }
 
 TEST_F(CaptureModeTest, ModeFallsBackToDefaultsWhenTheStatusGivesNoFlatMode) {
   struct Case {
     const char* fault;
-    uint32_t mode;
-    int32_t sent;
+    uint32_t mode, sent;
     int32_t status;
     long resets;
     const char* line;
@@ -179,63 +153,34 @@ TEST_F(CaptureModeTest, ModeFallsBackToDefaultsWhenTheStatusGivesNoFlatMode) {
     control("reset-counts");
     _reset_model_number_cache();
     ASSERT_EQ(control(c.fault), "ok");
-    EXPECT_EQ(mode(c.mode), c.status) << c.fault;
-    EXPECT_EQ(payload("257/2"), wordHex(uint32_t(c.sent))) << c.fault;
+    EXPECT_EQ(call(KLCONTROL_MODE, w(c.mode)), c.status) << c.fault;
+    EXPECT_EQ(payload("257/2"), wordHex(c.sent)) << c.fault;
     EXPECT_EQ(requestCount("258/16"), c.resets) << c.fault;
     EXPECT_TRUE(logged(c.line)) << c.line;
   }
 }
 
-TEST_F(CaptureModeTest, ModeAndSubModePicksSurgeAndLoopingAsFlatModes) {
-  struct Case {
-    uint32_t mode, subMode;
-    const char* request;
-    std::string payload;
-    const char* flatMode;
-    long resets;
-  };
-  const Case cases[] = {{0, 4, "257/2", wordHex(24), "ok 24", 1},
-                        {0, 3, "257/2", wordHex(15), "ok 15", 2},
-                        {0, 1, "257/3", hexOf(words({0, 1})), "ok 13", 3},
-                        {2, 3, "257/3", hexOf(words({2, 3})), "ok 26", 3}};
-  for (const Case& c : cases) {
-    const std::vector<uint8_t> arg = words({c.mode, c.subMode});
-    EXPECT_EQ(requester->call(KLCONTROL_MODE_SUB_MODE, &arg), KL_OK);
-    EXPECT_EQ(payload(c.request), c.payload);
-    EXPECT_EQ(get("settings.flat_mode"), c.flatMode);
-    EXPECT_EQ(requestCount("258/16"), c.resets);
-  }
-  EXPECT_TRUE(logged("Setting Resolution to enforce parameter correctness Mode:0 subMode:1"));
-  const std::vector<uint8_t> unknown = words({1, 9});
-  EXPECT_EQ(requester->call(KLCONTROL_MODE_SUB_MODE, &unknown), KL_ERR_INVALID_PARAM);
-}
-
-// Command 67 loads a preset on the camera: the factory preset of a flat mode, or the current preset
-// of a group (1000 + group); the client sees the camera's mode and active preset follow.
+// Command 67 loads the factory preset of a flat mode, or the current preset of a group (1000 + group).
 TEST_F(CaptureModeTest, ModeSetModeLoadsThePresetOfAFlatModeOrGroup) {
   struct Case {
     uint16_t mode;
     int32_t status;
-    const char* flatMode;  // afterwards
-    const char* preset;    // status.modified_preset_id afterwards
+    long flatMode;  // afterwards, and the modified preset id afterwards
+    long preset;
   };
+  // 14 has no preset: nothing is loaded.
   const Case cases[] = {
-      {19, KL_OK, "ok 19", "ok 65538"},     // burst: 0x10002
-      {1002, KL_OK, "ok 20", "ok 131073"},  // the time-lapse group's current preset 0x20001
-      {1000, KL_OK, "ok 12", "ok 1"},       // the video group's current preset
-      {14, KL_ERR, "ok 12", "ok 1"},        // no preset for this flat mode: nothing is loaded
-  };
+      {19, KL_OK, 19, 0x10002}, {1002, KL_OK, 20, 0x20001}, {1000, KL_OK, 12, 1}, {14, KL_ERR, 12, 1}};
   for (const Case& c : cases) {
-    const std::vector<uint8_t> arg = {uint8_t(c.mode), uint8_t(c.mode >> 8)};
     const long loads = requestCount("17/12");
-    EXPECT_EQ(requester->call(KLCONTROL_MODE_SET_MODE, &arg), c.status) << c.mode;
+    EXPECT_EQ(call(KLCONTROL_MODE_SET_MODE, {uint8_t(c.mode), uint8_t(c.mode >> 8)}), c.status) << c.mode;
     EXPECT_EQ(requestCount("17/12"), loads + (c.status == KL_OK ? 1 : 0)) << c.mode;
-    EXPECT_EQ(get("settings.flat_mode"), c.flatMode) << c.mode;
-    EXPECT_EQ(get("status.modified_preset_id"), c.preset) << c.mode;
+    EXPECT_EQ(get("settings.flat_mode"), "ok " + std::to_string(c.flatMode)) << c.mode;
+    EXPECT_EQ(get("status.modified_preset_id"), "ok " + std::to_string(c.preset)) << c.mode;
   }
 }
 
-TEST_F(CaptureModeTest, ZoomPhaseIsOneEditEndedByTheTimerAfterTheLastZoom) {
+TEST_F(CaptureModeTest, ZoomPhaseIsOneEditEndedByTheTimerAfterTheLastZoomOrNoneWhenRefused) {
   EXPECT_EQ(zoom(10), KL_OK);
   EXPECT_EQ(requestCount("17/8"), 1);
   const auto second = std::chrono::steady_clock::now();
@@ -250,59 +195,49 @@ TEST_F(CaptureModeTest, ZoomPhaseIsOneEditEndedByTheTimerAfterTheLastZoom) {
   EXPECT_EQ(zoom(30), KL_OK);
   EXPECT_EQ(requestCount("17/8"), 2);
   ASSERT_TRUE(waitUntil([&] { return requestCount("17/10") == 2; }));
+  // A refused edit sends no zoom; the zoom itself failing leaves the phase open, and the timer ends it.
+  control("fault 17/8 error -3");
+  EXPECT_EQ(zoom(41), KL_ERR);
+  EXPECT_EQ(requestCount("257/6"), 3);
+  EXPECT_TRUE(logged("Failed to start preset edit!"));
+  control("fault 257/6 error -17");
+  EXPECT_EQ(zoom(42), KL_ERR_ACCESS_DENIED);
+  ASSERT_TRUE(waitUntil([&] { return requestCount("17/10") == 3; }));
+  // In a broadcast flat mode the zoom opens no edit.
+  set("settings.flat_mode", 23);
+  EXPECT_EQ(zoom(40), KL_OK);
+  EXPECT_EQ(payload("257/6"), wordHex(40));
+  EXPECT_EQ(requestCount("17/8"), 4);
 }
 
 TEST_F(CaptureModeTest, ModeCommandsEndAnOpenZoomPhase) {
-  const std::vector<uint8_t> video = words({0});
-  const std::vector<uint8_t> subMode = words({1, 0});
-  const std::vector<uint8_t> loadMode = {16, 0};
   // Setting the zoom (91) keeps the phase; any other setting (90) ends it first, then brackets its own edit.
-  const std::vector<uint8_t> zoomSetting = words({91, 40});
-  const std::vector<uint8_t> otherSetting = words({90, 0});
   const struct {
     uint32_t command;
-    const std::vector<uint8_t>* arg;
-    const char* name;
+    Bytes arg;
     long editEnds;  // right after the command; 0: the phase is left to the timer
-  } cases[] = {{KLCONTROL_MODE, &video, "KLCONTROL_MODE", 1},
-               {KLCONTROL_MODE_SUB_MODE, &subMode, "KLCONTROL_MODE_SUB_MODE", 1},
-               {KLCONTROL_MODE_SET_MODE, &loadMode, "KLCONTROL_MODE_SET_MODE", 1},
-               {KLCONTROL_SET_SETTING_ID, &otherSetting, "KLCONTROL_SET_SETTING_ID", 2},
-               {KLCONTROL_SET_SETTING_ID, &zoomSetting, "KLCONTROL_SET_SETTING_ID", 0}};
+  } cases[] = {{KLCONTROL_MODE, w(0), 1},
+               {KLCONTROL_MODE_SUB_MODE, words({1, 0}), 1},
+               {KLCONTROL_MODE_SET_MODE, {16, 0}, 1},
+               {KLCONTROL_SET_SETTING_ID, words({90, 0}), 2},
+               {KLCONTROL_SET_SETTING_ID, words({91, 40}), 0}};
   for (const auto& c : cases) {
     set("settings.flat_mode", 12);
     control("reset-counts");
     EXPECT_EQ(zoom(50), KL_OK);
     EXPECT_EQ(requestCount("17/8"), 1);
     forgetLog();
-    requester->call(c.command, c.arg);
-    const std::string line = std::string(c.name) + " change wile zoomin, you are an aggressive user";
+    call(c.command, c.arg);
+    const std::string line = nameOf(c.command) + " change wile zoomin, you are an aggressive user";
     if (c.editEnds == 0) {
       EXPECT_FALSE(loggedSoFar(line));
       EXPECT_TRUE(waitUntil([&] { return requestCount("17/10") == 1; }));
       continue;
     }
     // Ended before the command's own change, not by the timer.
-    EXPECT_EQ(requestCount("17/10"), c.editEnds) << c.name;
-    EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, line)) << c.name;
+    EXPECT_EQ(requestCount("17/10"), c.editEnds) << c.command;
+    EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, line)) << c.command;
   }
-}
-
-TEST_F(CaptureModeTest, ZoomInBroadcastOpensNoEditAndARefusedEditSendsNoZoom) {
-  set("settings.flat_mode", 23);
-  EXPECT_EQ(zoom(40), KL_OK);
-  EXPECT_EQ(payload("257/6"), wordHex(40));
-  EXPECT_EQ(requestCount("17/8"), 0);
-  set("settings.flat_mode", 12);
-  control("reset-counts");
-  control("fault 17/8 error -3");
-  EXPECT_EQ(zoom(41), KL_ERR);
-  EXPECT_EQ(requestCount("257/6"), 0);
-  EXPECT_TRUE(logged("Failed to start preset edit!"));
-  // The zoom itself failing leaves the phase open; the timer still ends it.
-  control("fault 257/6 error -17");
-  EXPECT_EQ(zoom(42), KL_ERR_ACCESS_DENIED);
-  ASSERT_TRUE(waitUntil([&] { return requestCount("17/10") == 1; }));
 }
 
 TEST_F(CaptureModeTest, VantixResetsRestoreTheExposureOfTheirFamilyInsideAnEdit) {
@@ -322,7 +257,7 @@ TEST_F(CaptureModeTest, VantixResetsRestoreTheExposureOfTheirFamilyInsideAnEdit)
       {KLCONTROL_VANTIX_RESET, 26, "260/1", "settings@127:1", "ok 4"},
   };
   long edits = 0;
-  const std::vector<uint8_t> ignored = {9};
+  const Bytes ignored = {9};
   for (const Case& c : cases) {
     set("settings.flat_mode", c.flatMode);
     ASSERT_EQ(control(std::string("set ") + c.isoMax + " 6"), "ok");
@@ -349,26 +284,6 @@ TEST_F(CaptureModeTest, VantixResetsRestoreTheExposureOfTheirFamilyInsideAnEdit)
   EXPECT_EQ(requester->call(KLCONTROL_VANTIX_RESET), KL_OK);
   EXPECT_TRUE(logged("klc_send_remote_api_for_response error, 0 @ klControlD/src/klcontrol_if_server:"));
   EXPECT_EQ(requestCount("17/10"), edits + 1);
-}
-
-TEST_F(CaptureModeTest, ExtendedStatusIsTheCameraReplyOrItsRefusal) {
-  set("status.battery_percent", 42);
-  EXPECT_EQ(extendedStatus(70), 42);
-  struct Case {
-    const char* fault;
-    int32_t status;
-    size_t payload;
-  };
-  const Case cases[] = {{"fault 8/34 nakoff", KL_ERR_NAK_OFF, 0},
-                        {"fault 8/34 error -5", KL_ERR_MQ_FAIL, 0},
-                        {"fault 8/34 size 3", KL_OK, 3}};
-  for (const Case& c : cases) {
-    control(c.fault);
-    const TestAnswer answer = requester->ask(KLCONTROL_GET_EXTENDED_STATUS);
-    EXPECT_EQ(answer.status, c.status) << c.fault;
-    EXPECT_EQ(answer.payload.size(), c.payload) << c.fault;
-  }
-  EXPECT_TRUE(logged("Camera status returning KL_ERR_NACK_OFF"));
 }
 
 }  // namespace

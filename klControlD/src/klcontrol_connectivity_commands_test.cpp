@@ -3,16 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "klErrno.h"
+#include "klcontrol_command_table.h"
 #include "klcontrol_network_payloads.h"
 #include "test_command_bytes.h"
 #include "test_server_fixture.h"
 
 namespace {
-
-// The simulator's name of an accessory-port request.
-std::string aux(const char* code) {
-  return "267/" + std::to_string((unsigned(uint8_t(code[0])) << 8) | uint8_t(code[1]));
-}
 
 // Name and password fields (33 bytes, then passwordField), then a word when withWord.
 std::vector<uint8_t> networkArg(const std::string& name, const std::string& password, size_t passwordField,
@@ -24,8 +20,26 @@ std::vector<uint8_t> networkArg(const std::string& name, const std::string& pass
   return arg;
 }
 
+// A join or forget request: the flag, 127, the authentication type, the name at 4 and the password at 37.
+std::vector<uint8_t> joinRecord(uint8_t flag, uint8_t auth, const std::string& name,
+                                const std::string& password) {
+  std::vector<uint8_t> bytes = {flag, 127, auth};
+  putField(bytes, 4, 32, name);
+  putField(bytes, 37, 63, password);
+  bytes.resize(128, 0);
+  return bytes;
+}
+
 class ConnectivityTest : public ServerTest {
  protected:
+  // The simulator's name of an accessory-port request.
+  static std::string aux(const char* code) { return "267/" + std::to_string((code[0] << 8) | code[1]); }
+  int32_t call(uint32_t command, const std::vector<uint8_t>& arg) { return requester->call(command, &arg); }
+  // The joined and saved networks as the camera holds them.
+  std::string joined() {
+    const std::string state = control("wifi");
+    return state.substr(state.find(" joined"));
+  }
   klcontrol_network_list_t list(uint8_t offset, int32_t status) {
     const std::vector<uint8_t> arg = {offset};
     const TestAnswer answer = requester->ask(KLCONTROL_WIFI_SSID_LIST, &arg);
@@ -38,70 +52,62 @@ class ConnectivityTest : public ServerTest {
 };
 
 TEST_F(ConnectivityTest, SwitchesReachTheCameraAndChangeItsState) {
-  const std::vector<uint8_t> any = {7};
   struct Case {
     uint32_t command;
-    std::vector<uint8_t> arg;
-    bool withArg;
-    const char* request;
+    std::vector<uint8_t> arg;  // empty: none
+    std::string request;
     const char* payload;
     const char* member;
-    const char* after;
+    int after;
+    const char* line;  // logged after the command's name
   };
   const Case cases[] = {
-      {KLCONTROL_WIFI_AP_CONTROL, words({1}), true, "AP", "0100", "status.wifi_ap_state", "ok 1"},
-      {KLCONTROL_WIFI_AP_CONTROL, words({0}), true, "AP", "0300", "status.wifi_ap_state", "ok 0"},
-      {KLCONTROL_WIFI_AP_CONTROL, words({2}), true, "AP", "0600", "status.wifi_ap_state", "ok 1"},
-      {KLCONTROL_BLE_CONTROL, any, true, "AP", "2400", "status.ble_state", "ok 1"},
-      {KLCONTROL_BLE_CONTROL, {}, false, "AP", "2400", "status.ble_state", "ok 0"},
-      {KLCONTROL_WIFI_BAND_SELECT, words({1}), true, "6/19", "01", "status.wifi_band", "ok 1"},
-      {KLCONTROL_WIFI_BAND_SELECT, words({0}), true, "6/19", "00", "status.wifi_band", "ok 0"},
-      {KLCONTROL_RC_PAIR, {}, false, "PD", "0102", "status.rc_pair_state", "ok 1"},
+      {KLCONTROL_WIFI_AP_CONTROL, words({1}), aux("AP"), "0100", "status.wifi_ap_state", 1, ": action:1"},
+      {KLCONTROL_WIFI_AP_CONTROL, words({0}), aux("AP"), "0300", "status.wifi_ap_state", 0, ": action:0"},
+      {KLCONTROL_WIFI_AP_CONTROL, words({2}), aux("AP"), "0600", "status.wifi_ap_state", 1, ": action:2"},
+      {KLCONTROL_BLE_CONTROL, {7}, aux("AP"), "2400", "status.ble_state", 1, ""},
+      {KLCONTROL_BLE_CONTROL, {}, aux("AP"), "2400", "status.ble_state", 0, ""},
+      {KLCONTROL_WIFI_BAND_SELECT, words({1}), "6/19", "01", "status.wifi_band", 1, ": band:1"},
+      {KLCONTROL_WIFI_BAND_SELECT, words({0}), "6/19", "00", "status.wifi_band", 0, ": band:0"},
+      {KLCONTROL_RC_PAIR, {}, aux("PD"), "0102", "status.rc_pair_state", 1, ":"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(requester->call(c.command, c.withArg ? &c.arg : nullptr), KL_OK) << c.command;
-    const std::string request =
-        std::string(c.request).find('/') == std::string::npos ? aux(c.request) : c.request;
-    EXPECT_EQ(payload(request), c.payload) << c.command;
-    EXPECT_EQ(control(std::string("get ") + c.member), c.after) << c.command;
+    forgetLog();
+    EXPECT_EQ(requester->call(c.command, c.arg.empty() ? nullptr : &c.arg), KL_OK) << c.command;
+    EXPECT_EQ(payload(c.request), c.payload) << c.command;
+    EXPECT_EQ(control(std::string("get ") + c.member), "ok " + std::to_string(c.after)) << c.command;
+    EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, klcontrol_command_info(c.command)->name + std::string(c.line)));
   }
-  EXPECT_TRUE(logged("KLCONTROL_WIFI_AP_CONTROL: action:2"));
-  EXPECT_TRUE(logged("KLCONTROL_WIFI_BAND_SELECT: band:0"));
-  EXPECT_TRUE(logged("KLCONTROL_BLE_CONTROL"));
-  EXPECT_TRUE(logged("KLCONTROL_RC_PAIR:"));
 }
 
 TEST_F(ConnectivityTest, AccessPointNameIsLengthPrefixed) {
-  const std::vector<uint8_t> named = networkArg("Cam", "password", 71, true, 0);
-  EXPECT_EQ(requester->call(KLCONTROL_WIFI_AP_SSID_CONFIG, &named), KL_OK);
+  EXPECT_EQ(call(KLCONTROL_WIFI_AP_SSID_CONFIG, networkArg("Cam", "password", 71, true, 0)), KL_OK);
   EXPECT_EQ(payload(aux("AP")), "060108" + hexOf(std::string("password")) + "03" + hexOf(std::string("Cam")));
   EXPECT_NE(control("wifi").find(" ap_name=Cam ap_password=password "), std::string::npos);
   EXPECT_TRUE(logged("KLCONTROL_WIFI_AP_SSID_CONFIG: ssid[Cam] password[password]"));
   // Fields without a zero are cut at their ends; flag 1 asks for code 0.
-  const std::vector<uint8_t> full = networkArg(std::string(33, 'N'), std::string(71, 'P'), 71, true, 1);
-  EXPECT_EQ(requester->call(KLCONTROL_WIFI_AP_SSID_CONFIG, &full), KL_OK);
+  EXPECT_EQ(call(KLCONTROL_WIFI_AP_SSID_CONFIG,
+                 networkArg(std::string(33, 'N'), std::string(71, 'P'), 71, true, 1)),
+            KL_OK);
   EXPECT_EQ(payload(aux("AP")), "000147" + hexOf(std::string(71, 'P')) + "21" + hexOf(std::string(33, 'N')));
 }
 
 TEST_F(ConnectivityTest, ScanAnswersTheScanId) {
-  const std::vector<uint8_t> start = {1};
-  const std::vector<uint8_t> other = {0};
   struct Case {
-    const std::vector<uint8_t>* arg;
+    uint8_t arg;  // 1 starts a scan
     const char* fault;
     int32_t status;
     uint32_t scanId;
   };
-  const Case cases[] = {
-      {&start, nullptr, KL_OK, 1},
-      {&start, nullptr, KL_OK, 2},
-      {&other, nullptr, KL_ERR_NOT_SUPPORTED, 0},
-      {&start, "size 1", KL_OK, 0},
-      {&start, "error -17", KL_ERR_ACCESS_DENIED, 0},
-  };
+  const Case cases[] = {{1, nullptr, KL_OK, 1},
+                        {1, nullptr, KL_OK, 2},
+                        {0, nullptr, KL_ERR_NOT_SUPPORTED, 0},
+                        {1, "size 1", KL_OK, 0},
+                        {1, "error -17", KL_ERR_ACCESS_DENIED, 0}};
   for (const Case& c : cases) {
     if (c.fault != nullptr) control("fault " + aux("NI") + " " + c.fault);
-    const TestAnswer answer = requester->ask(KLCONTROL_WIFI_SSID_SCAN, c.arg);
+    const std::vector<uint8_t> arg = {c.arg};
+    const TestAnswer answer = requester->ask(KLCONTROL_WIFI_SSID_SCAN, &arg);
     EXPECT_EQ(answer.status, c.status);
     EXPECT_EQ(answer.payload, words({c.scanId}));
   }
@@ -113,10 +119,8 @@ TEST_F(ConnectivityTest, ScanAnswersTheScanId) {
 
 TEST_F(ConnectivityTest, NetworkListEntries) {
   EXPECT_EQ(list(0, KL_ERR).count, 0);  // no scan yet: the camera's status byte is 1
-  const std::vector<uint8_t> start = {1};
-  const std::vector<uint8_t> save = networkArg("HarbourView", "secret12", 67);
-  ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SAVE, &save), KL_OK);
-  ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SCAN, &start), KL_OK);
+  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SAVE, networkArg("HarbourView", "secret12", 67)), KL_OK);
+  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SCAN, {1}), KL_OK);
   const klcontrol_network_list_t three = list(0, KL_OK);
   EXPECT_EQ(payload(aux("al")), "000affff01");
   EXPECT_EQ(three.scan_id, 1);
@@ -130,7 +134,7 @@ TEST_F(ConnectivityTest, NetworkListEntries) {
   EXPECT_EQ(three.entries[3].name[0], 0);
   // Ten entries at most; names longer than 31 characters are cut.
   for (int i = 0; i < 11; ++i) control("network Net" + std::to_string(i) + std::string(40, 'x') + " 0 -80");
-  ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SCAN, &start), KL_OK);
+  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SCAN, {1}), KL_OK);
   EXPECT_EQ(list(0, KL_OK).count, 10);
   const klcontrol_network_list_t rest = list(10, KL_OK);
   EXPECT_EQ(rest.offset, 10);
@@ -149,42 +153,23 @@ TEST_F(ConnectivityTest, NetworkListEntries) {
 }
 
 TEST_F(ConnectivityTest, SavedNetworksAreSelectedAndForgotten) {
-  const std::vector<uint8_t> saveOpen = networkArg("CafeGuest", "", 67);
-  ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SAVE, &saveOpen), KL_OK);
+  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SAVE, networkArg("CafeGuest", "", 67)), KL_OK);
   EXPECT_EQ(payload(aux("CQ")), hexOf(std::string("CafeGuest")) + "00");
-  const std::vector<uint8_t> save = networkArg("HarbourView", "secret12", 67);
-  ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SAVE, &save), KL_OK);
+  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SAVE, networkArg("HarbourView", "secret12", 67)), KL_OK);
   EXPECT_EQ(payload(aux("CQ")),
             hexOf(std::string("HarbourView")) + "00" + hexOf(std::string("secret12")) + "00");
-
-  const std::vector<uint8_t> selectProtected = networkArg("HarbourView", "secret12", 67, true, 3);
-  ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SELECT, &selectProtected), KL_OK);
-  std::vector<uint8_t> expected(128, 0);
-  expected[0] = 1;
-  expected[1] = 127;
-  expected[2] = 3;
-  putField(expected, 4, 32, "HarbourView");
-  putField(expected, 37, 63, "secret12");
-  EXPECT_EQ(payload(aux("CT")), hexOf(expected));
-  EXPECT_EQ(control("wifi").substr(control("wifi").find(" joined")),
-            " joined=HarbourView saved=CafeGuest,HarbourView");
-
-  const std::vector<uint8_t> selectOpen = networkArg("CafeGuest", "", 67, true, 0);
-  ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_SELECT, &selectOpen), KL_OK);
+  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SELECT, networkArg("HarbourView", "secret12", 67, true, 3)), KL_OK);
+  EXPECT_EQ(payload(aux("CT")), hexOf(joinRecord(1, 3, "HarbourView", "secret12")));
+  EXPECT_EQ(joined(), " joined=HarbourView saved=CafeGuest,HarbourView");
+  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SELECT, networkArg("CafeGuest", "", 67, true, 0)), KL_OK);
   EXPECT_EQ(requestCount(aux("CL")), 1);
   const std::vector<uint8_t> forget = networkArg("HarbourView", "", 0);
-  ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_DELETE, &forget), KL_OK);
-  std::vector<uint8_t> forgetBytes(128, 0);
-  forgetBytes[1] = 127;
-  putField(forgetBytes, 4, 32, "HarbourView");
-  EXPECT_EQ(payload(aux("CD")), hexOf(forgetBytes));
-  EXPECT_EQ(requester->call(KLCONTROL_WIFI_SSID_DELETE, &forget), KL_ERR_INVALID_PARAM);  // no longer saved
+  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_DELETE, forget), KL_OK);
+  EXPECT_EQ(payload(aux("CD")), hexOf(joinRecord(0, 0, "HarbourView", "")));
+  EXPECT_EQ(call(KLCONTROL_WIFI_SSID_DELETE, forget), KL_ERR_INVALID_PARAM);  // no longer saved
   ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_DELETE_ALL), KL_OK);
-  std::vector<uint8_t> allBytes(128, 0);
-  allBytes[0] = 1;
-  allBytes[1] = 127;
-  EXPECT_EQ(payload(aux("CD")), hexOf(allBytes));
-  EXPECT_EQ(control("wifi").substr(control("wifi").find(" joined")), " joined= saved=");
+  EXPECT_EQ(payload(aux("CD")), hexOf(joinRecord(1, 0, "", "")));
+  EXPECT_EQ(joined(), " joined= saved=");
   EXPECT_TRUE(logged("KLCONTROL_WIFI_SSID_SELECT: ssid[HarbourView] password[secret12] auth_type:3"));
 }
 

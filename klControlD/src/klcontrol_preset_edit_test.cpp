@@ -18,7 +18,7 @@ void addCustomPresets(SimCamera& camera) {
   for (uint32_t number : {0, 1, 2}) presets.addCustom(2, 20, 20, 20, number);
 }
 
-TEST_F(PresetCameraTest, NextTitleNumberIsTheFirstGapOfItsTitleInTheGroup) {
+TEST_F(PresetCameraTest, NextTitleNumberIsTheFirstGapOfItsTitleInTheGroupOrNoneOnFailure) {
   start(addCustomPresets);
   struct Case {
     unsigned char group;
@@ -42,28 +42,20 @@ TEST_F(PresetCameraTest, NextTitleNumberIsTheFirstGapOfItsTitleInTheGroup) {
   control("fault 17/1 size 4");
   EXPECT_EQ(GetNextPresetIterator(1, 3), 0u);
   EXPECT_EQ(requestCount("17/2"), 2);
-}
-
-TEST_F(PresetCameraTest, NextTitleNumberFailuresGiveNoPartialResult) {
-  start(addCustomPresets);
-  struct Case {
-    const char* fault;
-    const char* line;
-  };
-  const Case cases[] = {
-      {"fault 17/1 error -5", "klc_send_remote_api_payload_response error, -5"},
-      {"fault 17/1 size 0", "klc_send_remote_api_payload_response error, 0"},
-      {"fault 17/2 size 80", "klc_send_remote_api_payload_response error, 0"},
-      {"fault 17/2 size 82", "klc_send_remote_api_payload_response error, 0"},
-      {"fault 17/2 error -7", "klc_send_remote_api_payload_response error, -7"},
-  };
-  for (const Case& c : cases) {
-    control("fault 17/2 size 81 3");  // three good records first: the failure is late in the list
-    control(c.fault);
-    forgetLog();
-    EXPECT_EQ(GetNextPresetIterator(1, 20), NO_ITERATOR) << c.fault;
-    EXPECT_TRUE(logged(c.line)) << c.fault;
+  // Failures late in the list, after three good records, give no partial result.
+  const std::pair<const char*, int> failures[] = {{"fault 17/1 error -5", -5},
+                                                  {"fault 17/1 size 0", 0},
+                                                  {"fault 17/2 size 80", 0},
+                                                  {"fault 17/2 size 82", 0},
+                                                  {"fault 17/2 error -7", -7}};
+  for (const auto& [fault, rc] : failures) {
     control("fault clear");
+    control("fault 17/2 size 81 3");
+    control(fault);
+    forgetLog();
+    EXPECT_EQ(GetNextPresetIterator(1, 20), NO_ITERATOR) << fault;
+    const std::string line = "klc_send_remote_api_payload_response error, " + std::to_string(rc) + "\n";
+    EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, line, "klcontrol_preset_loader")) << fault;
   }
 }
 
@@ -86,7 +78,7 @@ TEST_F(PresetCameraTest, EditOfTheActivePresetMarksItEdited) {
   EXPECT_EQ(payload("17/8"), "01000100");
 }
 
-TEST_F(PresetCameraTest, EditFreeSettingsAndPlaybackNeverReachTheCamera) {
+TEST_F(PresetCameraTest, EditFreeSettingsAndPlaybackNeverReachTheCameraAndRefusalsAreReported) {
   start();
   control("reset-counts");
   EXPECT_TRUE(PresetStartEdit(88));
@@ -100,10 +92,7 @@ TEST_F(PresetCameraTest, EditFreeSettingsAndPlaybackNeverReachTheCamera) {
   EXPECT_EQ(requestCount("17/8"), 0);
   EXPECT_EQ(requestCount("17/10"), 0);
   EXPECT_EQ(requestCount("8/11"), 0);
-}
-
-TEST_F(PresetCameraTest, RefusedEditRequestsAreReportedAndLogged) {
-  start();
+  // The camera refusing either end of the bracket is reported and logged.
   control("fault 17/8 error -7");
   EXPECT_FALSE(PresetStartEdit(2));
   EXPECT_TRUE(logged("klc_send_remote_api_payload error, -7"));

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <iterator>
 #include <map>
 #include <utility>
 #include <vector>
@@ -138,31 +137,31 @@ TEST(PresetBuild, SettingsByFlatModeModelAndLensMode) {
         << "mode " << int(c.flatMode) << " model " << int(c.model) << " lens mode " << int(c.lensMode)
         << " preset " << std::hex << c.id;
   }
-}
-
-TEST(PresetBuild, RecordBytesAreSignExtended) {
+  // Record bytes are signed.
   appc_presets_settings_info info = record({12, 0});
   info.settings[offsetof(appc_video_settings, resolution)] = int8_t(0xFE);
   EXPECT_EQ(settingsOf(build(info, {57, 0})).front(), std::make_pair(2, -2));
 }
 
-// Index -> value of setting 30 (time-lapse photo) and 32 (night-lapse photo, whose 0 is automatic), or
-// no setting for an index outside the tables.
+// Index -> value of setting 30 (time-lapse photo) and 32 (night-lapse photo, whose 0 is automatic: 3601);
+// -1: no setting, for an index outside the tables.
 TEST(PresetBuild, IntervalTablesWithTheNightRuleAndBounds) {
-  for (int index : {0, 3, 9, 10, 11, 12, -1, 127, -128}) {
+  struct Case {
+    int8_t index;
+    int interval, night;
+  };
+  const Case cases[] = {{0, 0, 10},   {3, 5, 30},   {9, 1800, 3601}, {10, 3600, 4}, {11, 0, 5},
+                        {12, -1, -1}, {-1, -1, -1}, {127, -1, -1},   {-128, -1, -1}};
+  for (const Case& c : cases) {
     appc_presets_settings_info timeLapse = record({20, 0x20001});
-    timeLapse.settings[offsetof(appc_multi_shot_settings, interval_index)] = int8_t(index);
+    timeLapse.settings[offsetof(appc_multi_shot_settings, interval_index)] = c.index;
     appc_presets_settings_info nightLapse = record({21, 0x20002});
-    nightLapse.settings[offsetof(appc_multi_shot_settings, night_interval_index)] = int8_t(index);
-    Settings interval = {{123, 2}};
-    Settings night = {{31, 7}, {123, 2}};
-    if (index >= 0 && index < int(std::size(kPresetIntervals))) {
-      interval.insert(interval.begin(), {30, kPresetIntervals[index]});
-      const int32_t nightValue = kPresetNightIntervals[index];
-      night.insert(night.begin() + 1, {32, nightValue == 0 ? kPresetNightAutomatic : nightValue});
-    }
-    EXPECT_EQ(settingsOf(build(timeLapse, {57, 0})), interval) << index;
-    EXPECT_EQ(settingsOf(build(nightLapse, {57, 0})), night) << index;
+    nightLapse.settings[offsetof(appc_multi_shot_settings, night_interval_index)] = c.index;
+    const Settings interval = c.interval < 0 ? Settings{{123, 2}} : Settings{{30, c.interval}, {123, 2}};
+    const Settings night =
+        c.night < 0 ? Settings{{31, 7}, {123, 2}} : Settings{{31, 7}, {32, c.night}, {123, 2}};
+    EXPECT_EQ(settingsOf(build(timeLapse, {57, 0})), interval) << int(c.index);
+    EXPECT_EQ(settingsOf(build(nightLapse, {57, 0})), night) << int(c.index);
   }
 }
 
