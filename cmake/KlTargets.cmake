@@ -4,7 +4,7 @@ find_package(Threads REQUIRED)
 include(GoogleTest)
 
 # Every test's environment. In a cross-build the tests run under the emulator, and KL_TEST_EMULATOR
-# puts it in front of the target's programs that they start (testing/kl_test_emulator.h); cached for
+# puts it in front of the target's programs that they start (testing/test_process.cpp); cached for
 # the scripts that run a build's programs (scripts/common.sh).
 list(JOIN CMAKE_CROSSCOMPILING_EMULATOR " " emulator)
 set(KL_TEST_EMULATOR "${emulator}" CACHE INTERNAL "the emulator of the target's programs")

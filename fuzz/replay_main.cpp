@@ -2,14 +2,12 @@
 // and reproducers stay ordinary regression tests in builds without libFuzzer. With --sweep first, it
 // also runs a deterministic mutation sweep of each file: every byte set to each of its 255 other
 // values, and every aligned 32-bit field set to 0, 1, 0x7FFFFFFF, 0x80000000 and 0xFFFFFFFF.
-#include <dirent.h>
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -56,7 +54,7 @@ void sweepInput(std::vector<uint8_t> bytes, Run& run) {
   }
 }
 
-int replayFile(const std::string& path, Run& run) {
+int replayFile(const std::filesystem::path& path, Run& run) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     std::fprintf(stderr, "cannot read %s\n", path.c_str());
@@ -69,24 +67,17 @@ int replayFile(const std::string& path, Run& run) {
   return 0;
 }
 
-int replayPath(const std::string& path, Run& run) {
-  struct stat st {};
-  if (stat(path.c_str(), &st) != 0) {
-    std::fprintf(stderr, "no such seed path %s\n", path.c_str());
-    return 1;
+int replayPath(const std::filesystem::path& path, Run& run) {
+  std::error_code error;
+  if (!std::filesystem::is_directory(path, error)) return replayFile(path, run);
+  std::vector<std::filesystem::path> entries;
+  for (const auto& entry : std::filesystem::directory_iterator(path, error)) {
+    if (entry.path().filename().string()[0] != '.') entries.push_back(entry.path());
   }
-  if (!S_ISDIR(st.st_mode)) return replayFile(path, run);
-  DIR* dir = opendir(path.c_str());
-  if (dir == nullptr) return 1;
-  std::vector<std::string> names;
-  while (const dirent* entry = readdir(dir)) {
-    if (entry->d_name[0] != '.') names.push_back(entry->d_name);
-  }
-  closedir(dir);
   // A fixed order, so that a target that keeps state between inputs sees the same run every time.
-  std::sort(names.begin(), names.end());
+  std::sort(entries.begin(), entries.end());
   int failures = 0;
-  for (const std::string& name : names) failures += replayPath(path + "/" + name, run);
+  for (const auto& entry : entries) failures += replayPath(entry, run);
   return failures;
 }
 

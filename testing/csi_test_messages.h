@@ -20,11 +20,6 @@ inline std::vector<uint8_t> bytes(const std::string& text) {
 
 using ::words;
 
-inline std::vector<uint8_t> concat(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
 // A message of exactly its own length, closed by TLV_END.
 inline std::vector<uint8_t> message(uint8_t category, const std::vector<Record>& records) {
   uint8_t buf[KLMSG_MAX];
@@ -37,7 +32,9 @@ inline std::vector<uint8_t> message(uint8_t category, const std::vector<Record>&
 
 // "CN": a notification id and its text.
 inline std::vector<uint8_t> notification(uint32_t id, const std::string& text) {
-  return message(CAT_CLIENT_EVENT, {{TLV_CMD, bytes("CN")}, {TLV_CMDARG, concat(words({id}), bytes(text))}});
+  std::vector<uint8_t> arg = words({id});
+  arg.insert(arg.end(), text.begin(), text.end());
+  return message(CAT_CLIENT_EVENT, {{TLV_CMD, bytes("CN")}, {TLV_CMDARG, arg}});
 }
 
 // "CU": an id and a 32-bit value.

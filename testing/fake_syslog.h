@@ -15,8 +15,8 @@ class FakeSyslog {
   };
 
   FakeSyslog() {
-    std::lock_guard<std::mutex> lock(mutex());
-    lines().clear();
+    std::lock_guard<std::mutex> lock(sMutex);
+    sLines.clear();
     klSetSyslogSink(&record);
   }
   ~FakeSyslog() { klSetSyslogSink(nullptr); }
@@ -24,9 +24,9 @@ class FakeSyslog {
   FakeSyslog& operator=(const FakeSyslog&) = delete;
 
   std::vector<Line> taken() {
-    std::lock_guard<std::mutex> lock(mutex());
+    std::lock_guard<std::mutex> lock(sMutex);
     std::vector<Line> result;
-    result.swap(lines());
+    result.swap(sLines);
     return result;
   }
 
@@ -38,16 +38,10 @@ class FakeSyslog {
   }
 
  private:
-  static std::mutex& mutex() {
-    static std::mutex m;
-    return m;
-  }
-  static std::vector<Line>& lines() {
-    static std::vector<Line> l;
-    return l;
-  }
+  static inline std::mutex sMutex;
+  static inline std::vector<Line> sLines;
   static void record(int priority, const char* text) {
-    std::lock_guard<std::mutex> lock(mutex());
-    lines().push_back({priority, text});
+    std::lock_guard<std::mutex> lock(sMutex);
+    sLines.push_back({priority, text});
   }
 };

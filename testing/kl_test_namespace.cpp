@@ -11,26 +11,29 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <string>
+#include <utility>
 
 namespace {
 
-bool writeFile(const char* path, const char* text) {
+bool writeFile(const char* path, const std::string& text) {
   std::ofstream out(path);
   out << text;
   return static_cast<bool>(out.flush());
 }
 
-// Without root, a user namespace grants the rights that the other two namespaces need.
+// Without root, a user namespace grants the rights that the other namespaces need.
 bool enterUserNamespace() {
-  const uid_t uid = getuid();
-  const gid_t gid = getgid();
+  const std::string uid = std::to_string(getuid()), gid = std::to_string(getgid());
   if (unshare(CLONE_NEWUSER) != 0) return false;
-  char map[64];
   writeFile("/proc/self/setgroups", "deny");
-  std::snprintf(map, sizeof map, "0 %u 1", static_cast<unsigned>(uid));
-  if (!writeFile("/proc/self/uid_map", map)) return false;
-  std::snprintf(map, sizeof map, "0 %u 1", static_cast<unsigned>(gid));
-  return writeFile("/proc/self/gid_map", map);
+  return writeFile("/proc/self/uid_map", "0 " + uid + " 1") &&
+         writeFile("/proc/self/gid_map", "0 " + gid + " 1");
+}
+
+bool enterNamespaces() {
+  constexpr int kNamespaces = CLONE_NEWIPC | CLONE_NEWNET | CLONE_NEWNS;
+  return unshare(kNamespaces) == 0 || (errno == EPERM && enterUserNamespace() && unshare(kNamespaces) == 0);
 }
 
 bool loopbackUp() {
@@ -56,20 +59,16 @@ bool consoleToNull() {
 }  // namespace
 
 bool klEnterPrivateNamespaces() {
-  constexpr int kNamespaces = CLONE_NEWIPC | CLONE_NEWNET | CLONE_NEWNS;
-  if (unshare(kNamespaces) != 0) {
-    if (errno != EPERM || !enterUserNamespace() || unshare(kNamespaces) != 0) {
-      std::fprintf(stderr, "cannot enter private namespaces: %s\n", std::strerror(errno));
+  const std::pair<const char*, bool (*)()> steps[] = {
+      {"enter private namespaces", enterNamespaces},
+      {"replace the console", consoleToNull},
+      {"bring loopback up", loopbackUp},
+  };
+  for (const auto& [what, step] : steps) {
+    if (!step()) {
+      std::fprintf(stderr, "cannot %s: %s\n", what, std::strerror(errno));
       return false;
     }
-  }
-  if (!consoleToNull()) {
-    std::fprintf(stderr, "cannot replace the console: %s\n", std::strerror(errno));
-    return false;
-  }
-  if (!loopbackUp()) {
-    std::fprintf(stderr, "cannot bring loopback up: %s\n", std::strerror(errno));
-    return false;
   }
   return true;
 }

@@ -1,9 +1,10 @@
 // A fresh folder under /tmp for one test, removed with everything in it afterwards.
 #pragma once
-#include <ftw.h>
 #include <stdlib.h>
 
-#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 class TempFolder {
@@ -13,8 +14,8 @@ class TempFolder {
     if (mkdtemp(pattern)) mPath = pattern;
   }
   ~TempFolder() {
-    auto removeOne = [](const char* p, const struct stat*, int, struct FTW*) { return remove(p); };
-    if (!mPath.empty()) nftw(mPath.c_str(), removeOne, 8, FTW_DEPTH | FTW_PHYS);
+    std::error_code error;
+    if (!mPath.empty()) std::filesystem::remove_all(mPath, error);
   }
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
@@ -23,19 +24,12 @@ class TempFolder {
   const std::string& path() const { return mPath; }
 
   std::string read(const std::string& name) const {
-    std::string text;
-    if (FILE* f = fopen((mPath + "/" + name).c_str(), "r")) {
-      for (int c; (c = fgetc(f)) != EOF;) text.push_back(static_cast<char>(c));
-      fclose(f);
-    }
-    return text;
+    std::ifstream in(mPath + "/" + name);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
 
   void write(const std::string& name, const std::string& text) const {
-    if (FILE* f = fopen((mPath + "/" + name).c_str(), "w")) {
-      fputs(text.c_str(), f);
-      fclose(f);
-    }
+    std::ofstream(mPath + "/" + name) << text;
   }
 
  private:

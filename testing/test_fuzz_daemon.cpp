@@ -1,46 +1,27 @@
 #include "test_fuzz_daemon.h"
 
-#include <dirent.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 
 #include "klLog.h"
 #include "kl_test_namespace.h"
 #include "klcontrol_if_server.h"
 #include "klcontrol_preset_wire.h"
+#include "test_process.h"
 #include "wait_until.h"
 
 namespace {
 
-std::string procText(const std::string& path) {
-  std::ifstream file(path);
-  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  while (!text.empty() && text.back() == '\n') text.pop_back();
-  return text;
-}
-
-// What each thread waits on: its name, its system call (number and arguments) and its kernel
-// stack, so that a worker stuck in a send is told from a slow input.
-void printThreadWaits() {
-  DIR* tasks = opendir("/proc/self/task");
-  if (tasks == nullptr) return;
-  while (const dirent* task = readdir(tasks)) {
-    if (task->d_name[0] == '.') continue;
-    const std::string dir = std::string("/proc/self/task/") + task->d_name;
-    std::fprintf(stderr, "thread %s (%s): syscall %s\n%s\n", task->d_name, procText(dir + "/comm").c_str(),
-                 procText(dir + "/syscall").c_str(), procText(dir + "/stack").c_str());
-  }
-  closedir(tasks);
-}
-
+// Each thread's system call, so that a worker stuck in a send is told from a slow input.
 [[noreturn]] void fail(const char* what) {
   const int error = errno;
   std::fprintf(stderr, "fuzz daemon: %s (%s)\n", what, std::strerror(error));
-  printThreadWaits();
+  for (const auto& [thread, call] : threadSyscalls(getpid()))
+    std::fprintf(stderr, "thread %d: system call %ld\n", int(thread), call);
   std::abort();
 }
 

@@ -27,11 +27,13 @@ std::vector<std::string> words(const char* variable) {
   return {std::istream_iterator<std::string>(split), std::istream_iterator<std::string>()};
 }
 
-// The wrapper (a memory checker) runs the emulator, which runs the program.
-std::vector<std::string> wrapped(std::vector<std::string> argv) {
+// The wrapper (a memory checker) runs the emulator, which runs the program; the first word is found
+// on PATH.
+std::vector<std::string> wrapped(const std::vector<std::string>& argv) {
   std::vector<std::string> all = words("KL_TEST_WRAPPER");
-  const std::vector<std::string> emulated = klEmulatedCommand(std::move(argv));
-  all.insert(all.end(), emulated.begin(), emulated.end());
+  const std::vector<std::string> emulator = words("KL_TEST_EMULATOR");
+  all.insert(all.end(), emulator.begin(), emulator.end());
+  all.insert(all.end(), argv.begin(), argv.end());
   return all;
 }
 
@@ -52,6 +54,10 @@ const char* testWrapper() {
   return std::getenv("KL_TEST_WRAPPER");
 }
 
+bool klTestEmulated() {
+  return !words("KL_TEST_EMULATOR").empty();
+}
+
 TestProcess::TestProcess(std::vector<std::string> argv, int standardError) {
   start(std::move(argv), -1, standardError);
 }
@@ -70,7 +76,7 @@ TestProcess::TestProcess(std::vector<std::string> argv, TestOutput output) {
 
 // The child is killed with the test process, so that a test that dies leaves nothing running.
 void TestProcess::start(std::vector<std::string> unwrapped, int standardOutput, int standardError) {
-  std::vector<std::string> argv = wrapped(std::move(unwrapped));
+  std::vector<std::string> argv = wrapped(unwrapped);
   std::vector<char*> args;
   for (std::string& arg : argv) args.push_back(&arg[0]);
   args.push_back(nullptr);

@@ -1,10 +1,7 @@
 #include "test_push_clients.h"
 
-#include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <time.h>
-#include <unistd.h>
 
 #include <vector>
 
@@ -21,10 +18,6 @@ PushSocket::PushSocket(int receiveBuffer) {
   });
 }
 
-PushSocket::~PushSocket() {
-  close();
-}
-
 void PushSocket::close() {
   mFd.reset();
 }
@@ -35,13 +28,9 @@ bool PushSocket::receiveSome(int timeoutMs) {
   char chunk[4096];
   const ssize_t got = recv(mFd.get(), chunk, sizeof chunk, MSG_DONTWAIT);
   if (got <= 0) return false;
-  keep(chunk, size_t(got));
+  mRaw.append(chunk, size_t(got));
+  mFrames.feed(chunk, size_t(got));
   return true;
-}
-
-void PushSocket::keep(const char* bytes, size_t length) {
-  mRaw.append(bytes, length);
-  mFrames.feed(bytes, length);
 }
 
 bool PushSocket::next(std::string& document, int timeoutMs) {
@@ -54,15 +43,6 @@ bool PushSocket::next(std::string& document, int timeoutMs) {
   return true;
 }
 
-int PushSocket::drain() {
-  while (receiveSome(0)) {
-  }
-  int documents = 0;
-  std::string document;
-  while (mFrames.next(document)) ++documents;
-  return mFrames.broken() ? -1 : documents;
-}
-
 bool PushSocket::closedByPeer(int timeoutMs) {
   return waitUntil(
       [this] {
@@ -72,41 +52,27 @@ bool PushSocket::closedByPeer(int timeoutMs) {
       std::chrono::milliseconds(timeoutMs));
 }
 
-int PushSocket::readToTheEnd(int idleMs) {
-  for (pollfd readable{mFd.get(), POLLIN, 0}; poll(&readable, 1, idleMs) == 1;) {
-    char chunk[4096];
-    const ssize_t got = recv(mFd.get(), chunk, sizeof chunk, 0);
-    if (got < 0) return -1;
-    if (got == 0) return drain();
-    keep(chunk, size_t(got));
+int PushSocket::drain() {
+  while (receiveSome(0)) {
   }
-  return -1;
+  int documents = 0;
+  for (std::string document; mFrames.next(document);) ++documents;
+  return mFrames.broken() ? -1 : documents;
 }
 
-PushQueue::PushQueue(const std::string& name) : mName(name) {
-  mq_attr attr{};
-  attr.mq_maxmsg = 10;
-  attr.mq_msgsize = 1500;
-  mQueue = mq_open(name.c_str(), O_RDONLY | O_CREAT, 0600, &attr);
-}
-
-PushQueue::~PushQueue() {
-  if (mQueue != -1) mq_close(mQueue);
-  mq_unlink(mName.c_str());
+int PushSocket::readToTheEnd(int idleMs) {
+  while (receiveSome(idleMs)) {
+  }
+  return closedByPeer(0) ? drain() : -1;
 }
 
 bool PushQueue::next(std::string& document, int timeoutMs) {
-  timespec deadline{};
-  clock_gettime(CLOCK_REALTIME, &deadline);
-  deadline.tv_sec += (timeoutMs + 999) / 1000;
-  std::vector<uint8_t> bytes(1500);
-  const ssize_t got =
-      mq_timedreceive(mQueue, reinterpret_cast<char*>(bytes.data()), bytes.size(), nullptr, &deadline);
-  if (got <= 0 || tlv_msg_check(bytes.data(), int(got)) != 0 || bytes[3] != CAT_CLIENT_EVENT) return false;
-  const uint8_t* text = tlv_find(bytes.data(), TLV_RSPARG);
-  if (text == nullptr || tlv_value_len(text) == 0 || tlv_value(text)[tlv_value_len(text) - 1] != '\0')
+  TestAnswer event;
+  const std::vector<uint8_t>& text = event.payload;
+  if (!mQueue.receive(event, timeoutMs) || event.category != CAT_CLIENT_EVENT || text.empty() ||
+      text.back() != 0)
     return false;
-  document.assign(reinterpret_cast<const char*>(tlv_value(text)), tlv_value_len(text) - 1u);
+  document.assign(text.begin(), text.end() - 1);
   return true;
 }
 

@@ -2,8 +2,6 @@
 // handing out the documents it received.
 #pragma once
 
-#include <mqueue.h>
-
 #include <string>
 
 #include "klUniqueFd.h"
@@ -20,7 +18,6 @@ class PushSocket {
  public:
   // Connects (retrying while the listener is not up yet); receiveBuffer > 0 shrinks SO_RCVBUF first.
   explicit PushSocket(int receiveBuffer = 0);
-  ~PushSocket();
   PushSocket(const PushSocket&) = delete;
   PushSocket& operator=(const PushSocket&) = delete;
 
@@ -40,7 +37,6 @@ class PushSocket {
 
  private:
   bool receiveSome(int timeoutMs);
-  void keep(const char* bytes, size_t length);
 
   UniqueFd mFd;
   std::string mRaw;
@@ -50,18 +46,14 @@ class PushSocket {
 // A queue the test creates and registers with command 0; reads CAT_CLIENT_EVENT messages.
 class PushQueue {
  public:
-  explicit PushQueue(const std::string& name);
-  ~PushQueue();
-  PushQueue(const PushQueue&) = delete;
-  PushQueue& operator=(const PushQueue&) = delete;
+  explicit PushQueue(const std::string& name) : mQueue(name) {}
 
-  const std::string& name() const { return mName; }
+  const std::string& name() const { return mQueue.name(); }
   // The text of the next event (its closing NUL checked and removed) within timeoutMs.
   bool next(std::string& document, int timeoutMs = 5000);
 
  private:
-  std::string mName;
-  mqd_t mQueue;
+  TestRequester mQueue;
 };
 
 // The client's next document, or an empty text when none came within timeoutMs.

@@ -7,30 +7,10 @@
 #include <cstring>
 #include <ctime>
 
+#include "klMbox.h"
 #include "klTlv.h"
+#include "klcontrol_client_message.h"
 #include "klcontrol_endpoints.h"
-
-namespace {
-
-timespec deadlineIn(int ms) {
-  timespec deadline{};
-  clock_gettime(CLOCK_REALTIME, &deadline);
-  deadline.tv_sec += ms / 1000;
-  deadline.tv_nsec += long(ms % 1000) * 1000000L;
-  if (deadline.tv_nsec >= 1000000000L) {
-    deadline.tv_sec += 1;
-    deadline.tv_nsec -= 1000000000L;
-  }
-  return deadline;
-}
-
-std::vector<uint8_t> finish(uint8_t* msg, const std::string& source) {
-  if (!source.empty()) sntlv_add_bin(msg, KLMSG_MAX, TLV_SRC, unsigned(source.size() + 1), source.c_str());
-  sntlv_add_bin(msg, KLMSG_MAX, TLV_END, 0, nullptr);
-  return std::vector<uint8_t>(msg, msg + sntlv_msg_len(msg));
-}
-
-}  // namespace
 
 TestRequester::TestRequester(const std::string& name) : mName(name) {
   mq_attr attr{};
@@ -47,11 +27,9 @@ TestRequester::~TestRequester() {
 
 std::vector<uint8_t> TestRequester::command(uint32_t number, const std::vector<uint8_t>* arg,
                                             const std::string& source) {
-  uint8_t msg[KLMSG_MAX];
-  sntlv_msg_init(msg, sizeof msg, CAT_CLIENT_CMD);
-  sntlv_add_bin(msg, sizeof msg, TLV_CMD, sizeof number, &number);
-  if (arg != nullptr) sntlv_add_bin(msg, sizeof msg, TLV_CMDARG, unsigned(arg->size()), arg->data());
-  return finish(msg, source);
+  std::vector<uint8_t> msg(KLMSG_MAX);
+  msg.resize(size_t(klcontrol_build_command(msg.data(), KLMSG_MAX, number, arg, source)));
+  return msg;
 }
 
 std::vector<uint8_t> TestRequester::coded(uint8_t category, const char* code, const std::vector<uint8_t>* arg,
@@ -62,13 +40,17 @@ std::vector<uint8_t> TestRequester::coded(uint8_t category, const char* code, co
   if (arg != nullptr) sntlv_add_bin(msg, sizeof msg, TLV_CMDARG, unsigned(arg->size()), arg->data());
   sntlv_add_bin(msg, sizeof msg, TLV_DST, unsigned(std::strlen(KLCONTROL_DAEMON_QUEUE) + 1),
                 KLCONTROL_DAEMON_QUEUE);
-  return finish(msg, source);
+  sntlv_add_bin(msg, sizeof msg, TLV_SRC, unsigned(source.size() + 1), source.c_str());
+  sntlv_add_bin(msg, sizeof msg, TLV_END, 0, nullptr);
+  return std::vector<uint8_t>(msg, msg + sntlv_msg_len(msg));
 }
 
 bool TestRequester::sendToDaemon(const std::vector<uint8_t>& bytes) {
   const mqd_t daemon = mq_open(KLCONTROL_DAEMON_QUEUE, O_WRONLY);
   if (daemon == -1) return false;
-  const timespec deadline = deadlineIn(2000);
+  timespec deadline{};
+  clock_gettime(CLOCK_REALTIME, &deadline);
+  deadline.tv_sec += 2;
   static const char kEmpty[1] = {0};
   const char* data = bytes.empty() ? kEmpty : reinterpret_cast<const char*>(bytes.data());
   // A signal (a fuzzer's alarm, say) must not pass for a full queue.
@@ -88,11 +70,9 @@ bool TestRequester::sendCommand(uint32_t number, const std::vector<uint8_t>* arg
 bool TestRequester::receive(TestAnswer& answer, int timeoutMs) const {
   answer = TestAnswer{};
   std::vector<uint8_t> buffer(KLMSG_MAX);
-  const timespec deadline = deadlineIn(timeoutMs);
-  ssize_t n = 0;
-  do {
-    n = mq_timedreceive(mQueue, reinterpret_cast<char*>(buffer.data()), buffer.size(), nullptr, &deadline);
-  } while (n < 0 && errno == EINTR);
+  const timespec wait{timeoutMs / 1000, long(timeoutMs % 1000) * 1000000L};
+  const ssize_t n =
+      kl_mq_timedreceive2(mQueue, reinterpret_cast<char*>(buffer.data()), buffer.size(), nullptr, &wait);
   if (n < 0) return false;
   buffer.resize(size_t(n));
   answer.bytes = buffer;

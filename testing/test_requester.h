@@ -25,7 +25,7 @@ class TestRequester {
   TestRequester& operator=(const TestRequester&) = delete;
 
   const std::string& name() const { return mName; }
-  // A CAT_CLIENT_CMD with TLV_CMD (32-bit number), an optional TLV_CMDARG and TLV_SRC = source.
+  // The CAT_CLIENT_CMD a client sends: the number, an optional argument and the reply queue source.
   static std::vector<uint8_t> command(uint32_t number, const std::vector<uint8_t>* arg,
                                       const std::string& source);
   // A message of the category with TLV_CMD holding the two-character code and TLV_SRC = source.

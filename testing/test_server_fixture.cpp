@@ -51,21 +51,19 @@ void ServerTest::startServer() {
   if (server->isProtocolAdapterSet()) sync();
 }
 
+bool ServerTest::anyLine(const std::function<bool(const std::string&)>& matches) {
+  const std::vector<std::string> texts = syslog.texts();
+  lines.insert(lines.end(), texts.begin(), texts.end());
+  return std::any_of(lines.begin(), lines.end(), matches);
+}
+
 bool ServerTest::loggedSoFar(const std::string& text) {
-  collectLog();
-  for (const std::string& line : lines) {
-    if (line.find(text) != std::string::npos) return true;
-  }
-  return false;
+  return anyLine([&text](const std::string& line) { return line.find(text) != std::string::npos; });
 }
 
 // Lines after an answer may still be on their way: the worker logs once it has sent it.
 bool ServerTest::logged(const std::string& text) {
   return waitUntil([&] { return loggedSoFar(text); }, std::chrono::seconds(2));
-}
-
-void ServerTest::collectLog() {
-  for (const std::string& line : syslog.texts()) lines.push_back(line);
 }
 
 void ServerTest::forgetLog() {
@@ -79,12 +77,7 @@ bool ServerTest::loggedLine(int level, const std::string& text, const std::strin
     return line.size() > head.size() && line.compare(0, head.size(), head) == 0 &&
            line.find_first_not_of("0123456789", head.size()) == std::string::npos;
   };
-  return waitUntil(
-      [&] {
-        collectLog();
-        return std::any_of(lines.begin(), lines.end(), matches);
-      },
-      std::chrono::seconds(2));
+  return waitUntil([&] { return anyLine(matches); }, std::chrono::seconds(2));
 }
 
 void ServerTest::keepClientsUnserved() {

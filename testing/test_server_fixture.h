@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -40,8 +41,8 @@ class ServerTest : public ::testing::Test, public SimControlAccess {
   // Waits until the worker has taken everything sent before, by a round trip of command 1.
   void sync();
 
-  // Moves the lines logged since the last call into lines.
-  void collectLog();
+  // Moves the lines logged since the last look into lines; whether one of them matches.
+  bool anyLine(const std::function<bool(const std::string&)>& matches);
 
   // Control lines SetUp gives the camera before the server starts (which reads the model then).
   std::vector<std::string> cameraSetup;

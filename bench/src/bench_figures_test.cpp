@@ -1,6 +1,8 @@
 // The arithmetic behind the printed figures: percentiles and the CPU fields of /proc/<pid>/stat.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "bench_proc.h"
 #include "bench_samples.h"
 
@@ -17,18 +19,14 @@ TEST(BenchSamples, NearestRankPercentiles) {
 }
 
 TEST(BenchProc, StatTicksAreUserPlusSystemWhateverTheName) {
-  struct Case {
-    const char* stat;
-    long ticks;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, long> cases[] = {
       {"42 (klControlD) S 1 42 42 0 -1 4194560 300 0 0 0 17 5 0 0 20 0 3 0", 22},
       // A name with blanks and a parenthesis must not shift the fields.
       {"42 (a b) c) S 1 42 42 0 -1 4194560 300 0 0 0 7 1 0 0 20 0 3 0", 8},
       {"42 (klControlD) S 1 42", -1},
       {"no name at all", -1},
   };
-  for (const Case& c : cases) EXPECT_EQ(benchStatTicks(c.stat), c.ticks) << c.stat;
+  for (const auto& [stat, ticks] : cases) EXPECT_EQ(benchStatTicks(stat), ticks) << stat;
 }
 
 }  // namespace

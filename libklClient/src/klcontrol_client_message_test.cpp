@@ -20,30 +20,26 @@ Bytes build(uint32_t command, const Bytes* argument, const std::string& reply,
   return msg;
 }
 
-TEST(ClientRequest, CommandWithArgument) {
-  const Bytes argument = {1, 0, 0, 0};
-  const Bytes expected = {0x00, 0x20, 0x00, 0x14,                       // 32 bytes, CAT_CLIENT_CMD
-                          0x00, 0x00, 0x04, 0x41, 0x04, 0,   0,   0,    // TLV_CMD 4
-                          0x00, 0x00, 0x04, 0x42, 0x01, 0,   0,   0,    // TLV_CMDARG u32:1
-                          0x00, 0x00, 0x04, 0x44, '/',  'q', '.', '1',  // TLV_SRC, no terminator
-                          0x00, 0x00, 0x00, 0xEE};                      // TLV_END
-  EXPECT_EQ(expected, build(4, &argument, "/q.1"));
-}
-
-TEST(ClientRequest, WithoutArgumentsNoCmdargIsSent) {
-  const Bytes expected = {0x00, 0x16, 0x00, 0x14, 0x00, 0x00, 0x04, 0x41, 0x61, 0,    0,
-                          0,    0x00, 0x00, 0x02, 0x44, '/',  'q',  0x00, 0x00, 0x00, 0xEE};
-  EXPECT_EQ(expected, build(97, nullptr, "/q"));
-}
-
-TEST(ClientRequest, AnEmptyArgumentIsAnEmptyCmdarg) {
-  const Bytes empty;
-  const Bytes expected = {0x00, 0x1A, 0x00, 0x14, 0x00, 0x00, 0x04, 0x41, 0xFF, 0xFF, 0xFF, 0xFF, 0x00,
-                          0x00, 0x00, 0x42, 0x00, 0x00, 0x02, 0x44, '/',  'q',  0x00, 0x00, 0x00, 0xEE};
-  EXPECT_EQ(expected, build(0xFFFFFFFF, &empty, "/q"));
-}
-
-TEST(ClientRequest, OnlyWhatFitsIsBuilt) {
+TEST(ClientRequest, BuildsExactBytes) {
+  const Bytes one = {1, 0, 0, 0}, empty;
+  const struct {
+    uint32_t command;
+    const Bytes* argument;  // none: no TLV_CMDARG; empty: an empty one
+    const char* reply;
+    Bytes expected;
+  } cases[] = {
+      {4, &one, "/q.1", {0x00, 0x20, 0x00, 0x14,                       // 32 bytes, CAT_CLIENT_CMD
+                         0x00, 0x00, 0x04, 0x41, 0x04, 0,   0,   0,    // TLV_CMD 4
+                         0x00, 0x00, 0x04, 0x42, 0x01, 0,   0,   0,    // TLV_CMDARG u32:1
+                         0x00, 0x00, 0x04, 0x44, '/',  'q', '.', '1',  // TLV_SRC, no terminator
+                         0x00, 0x00, 0x00, 0xEE}},                     // TLV_END
+      {97, nullptr, "/q", {0x00, 0x16, 0x00, 0x14, 0x00, 0x00, 0x04, 0x41, 0x61, 0,    0,
+                           0,    0x00, 0x00, 0x02, 0x44, '/',  'q',  0x00, 0x00, 0x00, 0xEE}},
+      {0xFFFFFFFF, &empty, "/q", {0x00, 0x1A, 0x00, 0x14, 0x00, 0x00, 0x04, 0x41, 0xFF,
+                                  0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x42, 0x00, 0x00,
+                                  0x02, 0x44, '/',  'q',  0x00, 0x00, 0x00, 0xEE}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.expected, build(c.command, c.argument, c.reply)) << c.command;
   EXPECT_TRUE(build(4, nullptr, "/q", 21).empty());  // one byte short
   EXPECT_EQ(22u, build(4, nullptr, "/q", 22).size());
 }
@@ -65,18 +61,20 @@ const Bytes kAnswerWithPayload = {0x00, 0x17, 0x00, 0x15, 0x00, 0x00, 0x04, 0xEC
                                   0x00, 0x00, 0x03, 0x45, 0x01, 0x02, 0x03, 0x00, 0x00, 0x00, 0xEE};
 
 TEST(ClientAnswer, StatusAndPayload) {
-  const Decoded d = decode(kAnswerWithPayload);
-  ASSERT_TRUE(d.ok) << d.problem;
-  EXPECT_EQ(-104, d.answer.status);
-  EXPECT_EQ((Bytes{1, 2, 3}), d.answer.payload);
-}
-
-TEST(ClientAnswer, StatusWithoutPayload) {
-  const Decoded d =
-      decode({0x00, 0x10, 0x00, 0x15, 0x00, 0x00, 0x04, 0xEC, 0, 0, 0, 0, 0x00, 0x00, 0x00, 0xEE});
-  ASSERT_TRUE(d.ok) << d.problem;
-  EXPECT_EQ(0, d.answer.status);
-  EXPECT_TRUE(d.answer.payload.empty());
+  const struct {
+    Bytes received;
+    int32_t status;
+    Bytes payload;
+  } cases[] = {
+      {kAnswerWithPayload, -104, {1, 2, 3}},
+      {{0x00, 0x10, 0x00, 0x15, 0x00, 0x00, 0x04, 0xEC, 0, 0, 0, 0, 0x00, 0x00, 0x00, 0xEE}, 0, {}},
+  };
+  for (const auto& c : cases) {
+    const Decoded d = decode(c.received);
+    ASSERT_TRUE(d.ok) << d.problem;
+    EXPECT_EQ(c.status, d.answer.status);
+    EXPECT_EQ(c.payload, d.answer.payload);
+  }
 }
 
 TEST(ClientAnswer, BrokenAnswersAreRefused) {
