@@ -28,6 +28,7 @@ enum : int {
   SETTING_DIGITAL_ZOOM = 91,
   SETTING_FLAT_MODE = 144,
   SETTING_SHUTTER = 145,
+  SETTING_MIC_OPTION = 164,
   SETTING_LOOKBACK = 167,
 };
 constexpr int LOOKBACK_EXIT_VALUE = 4;
@@ -123,15 +124,11 @@ int setOnscreenControl(FollowUp& f) {
   return klc_settings_set_onscreen_control(klcontrol_camera(), f.value, control);
 }
 
-// Audio options mean nothing while the camera reports input state 3.
-int setAudioOption(FollowUp& f) {
+// Audio (149) and mic (164) options mean nothing while the camera reports input state 3.
+int setAudioInput(FollowUp& f) {
   if (f.status.audio_input_state == AUDIO_INPUT_NO_OPTIONS) return f.result;
-  return klc_audio_set_audio_option(klcontrol_camera(), uint8_t(f.value));
-}
-
-int setMicOption(FollowUp& f) {
-  if (f.status.audio_input_state == AUDIO_INPUT_NO_OPTIONS) return f.result;
-  return klc_audio_set_mic_option(klcontrol_camera(), uint8_t(f.value));
+  const auto set = f.setting == SETTING_MIC_OPTION ? klc_audio_set_mic_option : klc_audio_set_audio_option;
+  return set(klcontrol_camera(), uint8_t(f.value));
 }
 
 // The orientation a "lock as it is now" request locks, given the camera's current orientation.
@@ -171,7 +168,7 @@ const FollowUpRow FOLLOW_UPS[] = {
     {102, adjustIsoLimit},     {24, adjustIsoLimit},      {75, adjustIsoLimit},
     {37, adjustIsoLimit},      {76, adjustIsoLimit},      {105, setCaptureDelay},
     {129, setOnscreenControl}, {130, setOnscreenControl}, {131, setOnscreenControl},
-    {132, setOnscreenControl}, {149, setAudioOption},     {164, setMicOption},
+    {132, setOnscreenControl}, {149, setAudioInput},      {SETTING_MIC_OPTION, setAudioInput},
     {112, lockOrientation},
 };
 
