@@ -219,10 +219,7 @@ int writeSetting(FollowUp& f) {
 // The edit bracket around the write; the id after the value rules is the one the edit ends with.
 int setSettingInEdit(int setting, int value, const camera_settings_id_row* table, unsigned rows,
                      uint8_t& orientationSetting) {
-  if (!PresetStartEdit(setting)) {
-    LOG(UTIL_LOG_ERROR, "Failed to start preset edit!");
-    return KL_ERR;
-  }
+  if (!klcontrol_start_preset_edit(setting)) return KL_ERR;
   int rc = KL_ERR_INVALID_PARAM;
   if (unsigned(setting) < rows) {
     applyValueRules(setting, value);
