@@ -91,11 +91,8 @@ int createOnCamera(const preset_create_record_t& record, uint32_t& presetId) {
 
 int KlcontrolCommandServer::cmdPresetCustomCreate(Msg& msg, MsgElement* arg) {
   uint8_t model = 0;
-  const int modelRc = _get_model_number(&model);
-  if (modelRc != KL_OK) {
-    LOG(UTIL_LOG_ERROR, "Couldn't get model_number - can't get preset list ids");
-    return answer(msg, modelRc);
-  }
+  const int modelRc = klcontrol_model_number(&model, "Couldn't get model_number - can't get preset list ids");
+  if (modelRc != KL_OK) return answer(msg, modelRc);
   KLC_Preset_Custom_Create_Req body;
   preset_create_record_t record{};
   if (!klcontrol_decode_preset_body(arg, body) || !createRecordOf(body, record))

@@ -114,11 +114,9 @@ int setOnscreenControl(FollowUp& f) {
   int control = entry->control;
   if (entry->control51 != entry->control) {
     uint8_t model = 0;
-    const int rc = _get_model_number(&model);
-    if (rc != KL_OK) {
-      LOG(UTIL_LOG_ERROR, "Couldn't get model_number - can't update onscreen_shortcuts");
-      return rc;
-    }
+    const int rc =
+        klcontrol_model_number(&model, "Couldn't get model_number - can't update onscreen_shortcuts");
+    if (rc != KL_OK) return rc;
     if (model == 51) control = entry->control51;
   }
   return klc_settings_set_onscreen_control(klcontrol_camera(), f.value, control);
@@ -263,11 +261,9 @@ int KlcontrolCommandServer::cmdSetSettingId(Msg& msg, MsgElement* arg) {
     return answer(msg, KL_ERR);
   }
   uint8_t model = 0;
-  const int modelRc = _get_model_number(&model);
-  if (modelRc != KL_OK) {
-    LOG(UTIL_LOG_ERROR, "Couldn't get model_number - not able to set setting ID");
-    return answer(msg, modelRc);
-  }
+  const int modelRc =
+      klcontrol_model_number(&model, "Couldn't get model_number - not able to set setting ID");
+  if (modelRc != KL_OK) return answer(msg, modelRc);
   unsigned rows = 0;
   const camera_settings_id_row* table = camera_settings_id_table(model, &rows);
   if (table == nullptr || rows == 0) {
