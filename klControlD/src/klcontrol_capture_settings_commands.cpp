@@ -11,24 +11,8 @@
 
 namespace {
 
-constexpr int EDIT_ANY_SETTING = -1;
 constexpr int FLAT_MODE_BROADCAST = 23;
 constexpr int ZOOM_PHASE_MS = 200;
-
-bool startEdit() {
-  if (PresetStartEdit(EDIT_ANY_SETTING)) return true;
-  LOG(UTIL_LOG_ERROR, "Failed to start preset edit!");
-  return false;
-}
-
-// Runs one camera call inside a preset edit; KL_ERR when no edit can be opened.
-template <typename Call>
-int inPresetEdit(Call call) {
-  if (!startEdit()) return KL_ERR;
-  const int rc = call();
-  PresetEndEdit(EDIT_ANY_SETTING);
-  return rc;
-}
 
 // The three manual-exposure families differ only in the calls they make and their flat modes.
 struct VantixFamily {
@@ -64,7 +48,9 @@ const VantixFamily* vantixFamilyOf(int flatMode) {
 
 int resetVantixFamily(const VantixFamily& family) {
   LOG(UTIL_LOG_DEBUG, "%s", family.logLine);
-  return inPresetEdit([&] { return klc_send_simple_remote_api(klcontrol_camera(), family.remoteReset); });
+  return klcontrol_in_preset_edit(PRESET_EDIT_ANY_SETTING, [&] {
+    return klc_send_simple_remote_api(klcontrol_camera(), family.remoteReset);
+  });
 }
 
 // The current flat mode from the settings block; false (rc set) when the block cannot be read whole.
@@ -119,20 +105,22 @@ int KlcontrolCommandServer::cmdVantixReset(Msg& msg, MsgElement*) {
   int rc = KL_OK;
   if (!readCurrentFlatMode(flatMode, rc)) return answer(msg, rc);
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_VANTIX_RESET:");
-  return answer(msg, inPresetEdit([flatMode] { return resetVantixOfFlatMode(flatMode); }));
+  return answer(msg, klcontrol_in_preset_edit(PRESET_EDIT_ANY_SETTING,
+                                              [flatMode] { return resetVantixOfFlatMode(flatMode); }));
 }
 
 int KlcontrolCommandServer::cmdCaptureDelay(Msg& msg, MsgElement* arg) {
   uint32_t timer = 0;
   arg->getUint32(&timer);
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_CAPTURE_DELAY: photo timer:%d", int(timer));
-  return answer(msg,
-                inPresetEdit([timer] { return klc_app_set_capture_delay(klcontrol_camera(), int(timer)); }));
+  return answer(msg, klcontrol_in_preset_edit(PRESET_EDIT_ANY_SETTING, [timer] {
+                  return klc_app_set_capture_delay(klcontrol_camera(), int(timer));
+                }));
 }
 
 int KlcontrolCommandServer::cmdOnscreenShortcutsReset(Msg& msg, MsgElement*) {
   LOG(UTIL_LOG_INFO, "KLCONTROL_ONSCREEN_SHORTCUTS_RESET: shortcuts_reset");
-  return answer(msg, inPresetEdit(resetShortcuts));
+  return answer(msg, klcontrol_in_preset_edit(PRESET_EDIT_ANY_SETTING, resetShortcuts));
 }
 
 // A zoom keeps one preset edit open across a burst of zoom commands; the zoom timer closes it
@@ -155,7 +143,7 @@ int KlcontrolCommandServer::cmdDigitalZoom(Msg& msg, MsgElement* arg) {
 }
 
 bool KlcontrolCommandServer::openZoomEdit() {
-  if (!startEdit()) return false;
+  if (!klcontrol_start_preset_edit(PRESET_EDIT_ANY_SETTING)) return false;
   mIsZooming = true;
   return true;
 }

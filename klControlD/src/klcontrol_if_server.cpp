@@ -37,6 +37,12 @@ int _get_model_number(uint8_t* model) {
   return 0;
 }
 
+int klcontrol_model_number(uint8_t* model, const char* failureLine) {
+  const int rc = _get_model_number(model);
+  if (rc != 0) LOG(UTIL_LOG_ERROR, "%s", failureLine);
+  return rc;
+}
+
 void _reset_model_number_cache() {
   s_modelNumber = 0;
 }

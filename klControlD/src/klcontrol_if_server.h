@@ -39,6 +39,8 @@ constexpr const char* KLCONTROL_SERVER_SOURCE_PATH = "klControlD/src/klcontrol_i
 
 // The camera model number, cached after the first successful read; 0 or the read's error number.
 int _get_model_number(uint8_t* model);
+// _get_model_number that logs failureLine on the error level when the model cannot be read.
+int klcontrol_model_number(uint8_t* model, const char* failureLine);
 // Forgets the cached model number (tests switch the simulated camera's model).
 void _reset_model_number_cache();
 // The camera model number, or CAMERA_DEFAULT_MODEL when it cannot be read.

@@ -91,11 +91,8 @@ int createOnCamera(const preset_create_record_t& record, uint32_t& presetId) {
 
 int KlcontrolCommandServer::cmdPresetCustomCreate(Msg& msg, MsgElement* arg) {
   uint8_t model = 0;
-  const int modelRc = _get_model_number(&model);
-  if (modelRc != KL_OK) {
-    LOG(UTIL_LOG_ERROR, "Couldn't get model_number - can't get preset list ids");
-    return answer(msg, modelRc);
-  }
+  const int modelRc = klcontrol_model_number(&model, "Couldn't get model_number - can't get preset list ids");
+  if (modelRc != KL_OK) return answer(msg, modelRc);
   KLC_Preset_Custom_Create_Req body;
   preset_create_record_t record{};
   if (!klcontrol_decode_preset_body(arg, body) || !createRecordOf(body, record))
@@ -129,14 +126,10 @@ int KlcontrolCommandServer::cmdPresetSwitchFlatmode(Msg& msg, MsgElement* arg) {
     LOG(UTIL_LOG_ERROR, "Can't change flatmode for builtin preset");
     return answer(msg, KL_ERR);
   }
-  if (!PresetStartEdit(-1)) {
-    LOG(UTIL_LOG_ERROR, "Failed to start preset edit!");
-    return answer(msg, KL_ERR);
-  }
-  const int rc =
-      klc_send_remote_api_payload(klcontrol_camera(), REMOTE_PRESET_SET_FLATMODE, &flatMode, sizeof flatMode);
-  PresetEndEdit(-1);
-  return answer(msg, rc);
+  return answer(msg, klcontrol_in_preset_edit(PRESET_EDIT_ANY_SETTING, [&flatMode] {
+                  return klc_send_remote_api_payload(klcontrol_camera(), REMOTE_PRESET_SET_FLATMODE,
+                                                     &flatMode, sizeof flatMode);
+                }));
 }
 
 int KlcontrolCommandServer::cmdPresetSetTitleIcon(Msg& msg, MsgElement* arg) {
@@ -156,12 +149,8 @@ int KlcontrolCommandServer::cmdPresetSetTitleIcon(Msg& msg, MsgElement* arg) {
   if (body.has_preset_name()) {
     record.title = uint32_t(MapWSDKTitleToFW(wsdk_commands::WSDK_EnumPresetTitle(body.preset_name())));
   }
-  if (!PresetStartEdit(-1)) {
-    LOG(UTIL_LOG_ERROR, "Failed to start preset edit!");
-    return answer(msg, KL_ERR);
-  }
-  const int rc =
-      klc_send_remote_api_payload(klcontrol_camera(), REMOTE_PRESET_SET_TITLE_ICON, &record, sizeof record);
-  PresetEndEdit(-1);
-  return answer(msg, rc);
+  return answer(msg, klcontrol_in_preset_edit(PRESET_EDIT_ANY_SETTING, [&record] {
+                  return klc_send_remote_api_payload(klcontrol_camera(), REMOTE_PRESET_SET_TITLE_ICON,
+                                                     &record, sizeof record);
+                }));
 }

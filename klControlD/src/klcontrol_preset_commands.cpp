@@ -115,11 +115,8 @@ int KlcontrolCommandServer::cmdPresetGroupList(Msg& msg, MsgElement*) {
 
 int KlcontrolCommandServer::cmdPresetList(Msg& msg, MsgElement* arg) {
   uint8_t model = 0;
-  const int modelRc = _get_model_number(&model);
-  if (modelRc != KL_OK) {
-    LOG(UTIL_LOG_ERROR, "Couldn't get model_number - can't get preset list ids");
-    return answer(msg, modelRc);
-  }
+  const int modelRc = klcontrol_model_number(&model, "Couldn't get model_number - can't get preset list ids");
+  if (modelRc != KL_OK) return answer(msg, modelRc);
   KLC_Preset_List_Req body;
   if (!klcontrol_decode_preset_body(arg, body) || !body.has_group_id())
     return answer(msg, invalidParameter());

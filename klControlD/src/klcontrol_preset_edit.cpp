@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <iterator>
 
+#include "klErrno.h"
 #include "klLog.h"
 #include "klcontrol_if_server.h"
 #include "klcontrol_preset_loader.h"
@@ -46,4 +47,17 @@ bool PresetEndEdit(int setting) {
   if (rc == 0) return true;
   LOG(UTIL_LOG_ERROR, "klc_send_simple_remote_api error, %d\n", rc);
   return false;
+}
+
+bool klcontrol_start_preset_edit(int setting) {
+  if (PresetStartEdit(setting)) return true;
+  LOG(UTIL_LOG_ERROR, "Failed to start preset edit!");
+  return false;
+}
+
+int klcontrol_in_preset_edit(int setting, const std::function<int()>& call) {
+  if (!klcontrol_start_preset_edit(setting)) return KL_ERR;
+  const int rc = call();
+  PresetEndEdit(setting);
+  return rc;
 }

@@ -172,16 +172,6 @@ void setEnumField(WSDK_Preset& preset, int field, int32_t value, bool (*listed)(
   }
 }
 
-enum class Family { VIDEO, PHOTO, MULTI_SHOT, NONE };
-
-Family familyOf(int flatMode) {
-  if ((flatMode >= 12 && flatMode <= 15) || (flatMode >= 22 && flatMode <= 25) || flatMode == 27)
-    return Family::VIDEO;
-  if (flatMode >= 16 && flatMode <= 18) return Family::PHOTO;
-  if ((flatMode >= 19 && flatMode <= 21) || flatMode == 26) return Family::MULTI_SHOT;
-  return Family::NONE;
-}
-
 }  // namespace
 
 PresetContext klcontrol_preset_context() {
@@ -220,17 +210,17 @@ void populatePresetInfo(appc_presets_settings_info* info, WSDK_Preset& preset, I
   preset.set_is_modified(info->edited > 0);
 
   void* settings = info->settings;
-  switch (familyOf(flatMode)) {
-    case Family::VIDEO:
+  switch (preset_settings_family_of(flatMode)) {
+    case preset_settings_family::VIDEO:
       loadVideoSettings(*static_cast<appc_video_settings*>(settings), preset, handler, context);
       break;
-    case Family::PHOTO:
+    case preset_settings_family::PHOTO:
       loadPhotoSettings(*static_cast<appc_photo_settings*>(settings), preset, handler, context);
       break;
-    case Family::MULTI_SHOT:
+    case preset_settings_family::MULTI_SHOT:
       loadMultishotSettings(*static_cast<appc_multi_shot_settings*>(settings), preset, handler, context);
       break;
-    case Family::NONE:
+    case preset_settings_family::NONE:
       break;
   }
 }

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 #include "camera_blocks.h"
 #include "wsdkCommands/WSDK_EnumPresetIcon.pb.h"
@@ -96,6 +97,12 @@ int LoadPresetFromMode(int mode);
 bool PresetStartEdit(int setting);
 // Closes the edit opened by PresetStartEdit; false only when the camera refuses.
 bool PresetEndEdit(int setting);
+// The setting id of an edit that may change any setting of the active preset.
+constexpr int PRESET_EDIT_ANY_SETTING = -1;
+// PresetStartEdit that logs the failure to open an edit.
+bool klcontrol_start_preset_edit(int setting);
+// Runs call inside a preset edit of the setting: its result, or KL_ERR when no edit can be opened.
+int klcontrol_in_preset_edit(int setting, const std::function<int()>& call);
 // True for the settings whose change never needs a preset edit.
 bool BypassEditStart(int setting);
 

@@ -28,6 +28,7 @@ enum : int {
   SETTING_DIGITAL_ZOOM = 91,
   SETTING_FLAT_MODE = 144,
   SETTING_SHUTTER = 145,
+  SETTING_MIC_OPTION = 164,
   SETTING_LOOKBACK = 167,
 };
 constexpr int LOOKBACK_EXIT_VALUE = 4;
@@ -113,25 +114,19 @@ int setOnscreenControl(FollowUp& f) {
   int control = entry->control;
   if (entry->control51 != entry->control) {
     uint8_t model = 0;
-    const int rc = _get_model_number(&model);
-    if (rc != KL_OK) {
-      LOG(UTIL_LOG_ERROR, "Couldn't get model_number - can't update onscreen_shortcuts");
-      return rc;
-    }
+    const int rc =
+        klcontrol_model_number(&model, "Couldn't get model_number - can't update onscreen_shortcuts");
+    if (rc != KL_OK) return rc;
     if (model == 51) control = entry->control51;
   }
   return klc_settings_set_onscreen_control(klcontrol_camera(), f.value, control);
 }
 
-// Audio options mean nothing while the camera reports input state 3.
-int setAudioOption(FollowUp& f) {
+// Audio (149) and mic (164) options mean nothing while the camera reports input state 3.
+int setAudioInput(FollowUp& f) {
   if (f.status.audio_input_state == AUDIO_INPUT_NO_OPTIONS) return f.result;
-  return klc_audio_set_audio_option(klcontrol_camera(), uint8_t(f.value));
-}
-
-int setMicOption(FollowUp& f) {
-  if (f.status.audio_input_state == AUDIO_INPUT_NO_OPTIONS) return f.result;
-  return klc_audio_set_mic_option(klcontrol_camera(), uint8_t(f.value));
+  const auto set = f.setting == SETTING_MIC_OPTION ? klc_audio_set_mic_option : klc_audio_set_audio_option;
+  return set(klcontrol_camera(), uint8_t(f.value));
 }
 
 // The orientation a "lock as it is now" request locks, given the camera's current orientation.
@@ -171,7 +166,7 @@ const FollowUpRow FOLLOW_UPS[] = {
     {102, adjustIsoLimit},     {24, adjustIsoLimit},      {75, adjustIsoLimit},
     {37, adjustIsoLimit},      {76, adjustIsoLimit},      {105, setCaptureDelay},
     {129, setOnscreenControl}, {130, setOnscreenControl}, {131, setOnscreenControl},
-    {132, setOnscreenControl}, {149, setAudioOption},     {164, setMicOption},
+    {132, setOnscreenControl}, {149, setAudioInput},      {SETTING_MIC_OPTION, setAudioInput},
     {112, lockOrientation},
 };
 
@@ -222,10 +217,7 @@ int writeSetting(FollowUp& f) {
 // The edit bracket around the write; the id after the value rules is the one the edit ends with.
 int setSettingInEdit(int setting, int value, const camera_settings_id_row* table, unsigned rows,
                      uint8_t& orientationSetting) {
-  if (!PresetStartEdit(setting)) {
-    LOG(UTIL_LOG_ERROR, "Failed to start preset edit!");
-    return KL_ERR;
-  }
+  if (!klcontrol_start_preset_edit(setting)) return KL_ERR;
   int rc = KL_ERR_INVALID_PARAM;
   if (unsigned(setting) < rows) {
     applyValueRules(setting, value);
@@ -269,11 +261,9 @@ int KlcontrolCommandServer::cmdSetSettingId(Msg& msg, MsgElement* arg) {
     return answer(msg, KL_ERR);
   }
   uint8_t model = 0;
-  const int modelRc = _get_model_number(&model);
-  if (modelRc != KL_OK) {
-    LOG(UTIL_LOG_ERROR, "Couldn't get model_number - not able to set setting ID");
-    return answer(msg, modelRc);
-  }
+  const int modelRc =
+      klcontrol_model_number(&model, "Couldn't get model_number - not able to set setting ID");
+  if (modelRc != KL_OK) return answer(msg, modelRc);
   unsigned rows = 0;
   const camera_settings_id_row* table = camera_settings_id_table(model, &rows);
   if (table == nullptr || rows == 0) {

@@ -153,3 +153,14 @@ int snhexdump(char* out, unsigned outSize, const unsigned char* data, size_t len
 int snhexdump0(char* out, unsigned outSize, const unsigned char* data, size_t length, const char* prefix) {
   return dump(out, outSize, data, length, prefix, false);
 }
+
+std::string hexstring(const uint8_t* data, size_t length, bool upperCase) {
+  const char* digits = upperCase ? "0123456789ABCDEF" : "0123456789abcdef";
+  std::string text;
+  text.reserve(2 * length);
+  for (size_t i = 0; i < length; i++) {
+    text += digits[data[i] >> 4];
+    text += digits[data[i] & 0x0F];
+  }
+  return text;
+}

@@ -1,6 +1,8 @@
 // Hex dumps of messages: on the library debug channel, or into a caller's string.
 #pragma once
 #include <cstddef>
+#include <cstdint>
+#include <string>
 
 // Dumps 16 bytes a line on the debug channel (verbosity above 7); without the full-dump bit the
 // middle of a long buffer is left out. start is the address shown for the first byte.
@@ -20,3 +22,6 @@ void hexprint_noaddr(const char* label, unsigned unused, const unsigned char* da
 // Output that does not fit in outSize is cut. Return the characters written.
 int snhexdump(char* out, unsigned outSize, const unsigned char* data, size_t length, const char* prefix);
 int snhexdump0(char* out, unsigned outSize, const unsigned char* data, size_t length, const char* prefix);
+
+// The bytes as one run of hexadecimal digits, two a byte, in upper or lower case.
+std::string hexstring(const uint8_t* data, size_t length, bool upperCase);

@@ -192,6 +192,16 @@ inline constexpr int32_t kPresetNightIntervals[12] = {10, 15, 20, 30, 60, 120, 3
 // Setting 32's value for automatic, which the night table holds as 0.
 inline constexpr int32_t kPresetNightAutomatic = 3601;
 
+// The settings record a preset of the flat mode carries, by the flat mode's capture family.
+enum class preset_settings_family { VIDEO, PHOTO, MULTI_SHOT, NONE };
+constexpr preset_settings_family preset_settings_family_of(int flatMode) {
+  if ((flatMode >= 12 && flatMode <= 15) || (flatMode >= 22 && flatMode <= 25) || flatMode == 27)
+    return preset_settings_family::VIDEO;
+  if (flatMode >= 16 && flatMode <= 18) return preset_settings_family::PHOTO;
+  if ((flatMode >= 19 && flatMode <= 21) || flatMode == 26) return preset_settings_family::MULTI_SHOT;
+  return preset_settings_family::NONE;
+}
+
 static_assert(sizeof(appc_presets_settings_info) == 81, "preset record");
 static_assert(offsetof(appc_presets_settings_info, preset_id) == 2, "preset id");
 static_assert(offsetof(appc_presets_settings_info, user_data0) == 8, "icon");

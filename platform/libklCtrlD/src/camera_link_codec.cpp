@@ -24,22 +24,26 @@ int encode(uint8_t* buf, unsigned capacity, uint8_t category, std::initializer_l
   return sntlv_msg_len(buf);
 }
 
-// Keeps the first record of a type; a second one makes the message malformed.
-bool takeOnce(const KlTlvRecord& record, KlTlvRecord* slot, bool* seen) {
-  if (*seen) return false;
-  *slot = record;
-  *seen = true;
-  return true;
-}
+// A record a decoder keeps: the one record of its type; a missing one reads as empty.
+struct Slot {
+  uint8_t type;
+  KlTlvRecord record{};
+  bool seen = false;
+};
 
-// Walks a whole message of the category, handing each record to collect; false when malformed.
-template <typename Collect>
-bool walk(const uint8_t* msg, unsigned length, uint8_t category, Collect collect) {
+// Walks a whole message of the category, filling the slots; false when malformed or when a slot's
+// type comes twice. Records of other types are passed over.
+bool collect(const uint8_t* msg, unsigned length, uint8_t category, std::initializer_list<Slot*> slots) {
   KlTlvReader reader(msg, length);
   if (!reader.headerValid() || reader.category() != category) return false;
   KlTlvRecord record;
   while (reader.next(&record)) {
-    if (!collect(record)) return false;
+    for (Slot* slot : slots) {
+      if (slot->type != record.type) continue;
+      if (slot->seen) return false;
+      slot->record = record;
+      slot->seen = true;
+    }
   }
   return reader.complete();
 }
@@ -69,53 +73,29 @@ int klc_link_encode_reply(uint8_t* buf, unsigned capacity, const klc_link_header
 }
 
 int klc_link_decode_request(const uint8_t* msg, unsigned length, klc_link_request* request) {
-  KlTlvRecord cmd{}, arg{}, src{};
-  bool haveCmd = false, haveArg = false, haveSrc = false;
-  const bool wellFormed = walk(msg, length, CAT_CAMLINK_REQ, [&](const KlTlvRecord& record) {
-    switch (record.type) {
-      case TLV_CMD:
-        return takeOnce(record, &cmd, &haveCmd);
-      case TLV_CMDARG:
-        return takeOnce(record, &arg, &haveArg);
-      case TLV_SRC:
-        return takeOnce(record, &src, &haveSrc);
-      default:
-        return true;
-    }
-  });
-  if (!wellFormed || !haveCmd || cmd.length != KLC_LINK_CMD_LEN || !haveSrc) return KL_ERR_INVALID_PARAM;
-  if (src.length == 0 || src.length > KLC_LINK_MAX_QUEUE_NAME ||
-      std::memchr(src.value, 0, src.length) != nullptr)
+  Slot cmd{TLV_CMD}, arg{TLV_CMDARG}, src{TLV_SRC};
+  if (!collect(msg, length, CAT_CAMLINK_REQ, {&cmd, &arg, &src}) || cmd.record.length != KLC_LINK_CMD_LEN)
     return KL_ERR_INVALID_PARAM;
-  std::memcpy(&request->header, cmd.value, KLC_LINK_CMD_LEN);
-  request->payload = arg.value;
-  request->payloadLength = arg.length;
-  std::memcpy(request->replyQueue, src.value, src.length);
-  request->replyQueue[src.length] = '\0';
+  const KlTlvRecord& name = src.record;
+  if (name.length == 0 || name.length > KLC_LINK_MAX_QUEUE_NAME ||
+      std::memchr(name.value, 0, name.length) != nullptr)
+    return KL_ERR_INVALID_PARAM;
+  std::memcpy(&request->header, cmd.record.value, KLC_LINK_CMD_LEN);
+  request->payload = arg.record.value;
+  request->payloadLength = arg.record.length;
+  std::memcpy(request->replyQueue, name.value, name.length);
+  request->replyQueue[name.length] = '\0';
   return 0;
 }
 
 int klc_link_decode_reply(const uint8_t* msg, unsigned length, klc_link_reply* reply) {
-  KlTlvRecord cmd{}, code{}, arg{};
-  bool haveCmd = false, haveCode = false, haveArg = false;
-  const bool wellFormed = walk(msg, length, CAT_CAMLINK_RSP, [&](const KlTlvRecord& record) {
-    switch (record.type) {
-      case TLV_CMD:
-        return takeOnce(record, &cmd, &haveCmd);
-      case TLV_RSPCODE:
-        return takeOnce(record, &code, &haveCode);
-      case TLV_RSPARG:
-        return takeOnce(record, &arg, &haveArg);
-      default:
-        return true;
-    }
-  });
-  if (!wellFormed || !haveCmd || cmd.length != KLC_LINK_CMD_LEN || !haveCode ||
-      code.length != sizeof(int32_t))
+  Slot cmd{TLV_CMD}, code{TLV_RSPCODE}, arg{TLV_RSPARG};
+  if (!collect(msg, length, CAT_CAMLINK_RSP, {&cmd, &code, &arg}) || cmd.record.length != KLC_LINK_CMD_LEN ||
+      code.record.length != sizeof(int32_t))
     return KL_ERR_INVALID_PARAM;
-  std::memcpy(&reply->header, cmd.value, KLC_LINK_CMD_LEN);
-  std::memcpy(&reply->status, code.value, sizeof(int32_t));
-  reply->answer = arg.value;
-  reply->answerLength = arg.length;
+  std::memcpy(&reply->header, cmd.record.value, KLC_LINK_CMD_LEN);
+  std::memcpy(&reply->status, code.record.value, sizeof(int32_t));
+  reply->answer = arg.record.value;
+  reply->answerLength = arg.record.length;
   return 0;
 }

@@ -21,7 +21,8 @@ class MsgElement {
   virtual uint8_t getType() const;
   // Refers to the bytes without copying; they need only live until the message is written.
   virtual void setData(const void* data, uint16_t length);
-  // Forgets the data.
+  // Forgets the data. Also holds its place among the virtual functions, so that getData stays the
+  // sixth slot that callers built against the platform library expect.
   virtual void clear();
   // The value bytes, or null when empty; a parsed value is followed by a NUL byte.
   virtual const uint8_t* getData() const;

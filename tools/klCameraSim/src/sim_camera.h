@@ -75,17 +75,14 @@ class SimCamera {
   const sim_system_values& system() const { return mSystem; }
   // The presets; a model switch restores the factory presets.
   SimPresetStore& presets() { return mPresets; }
-  const SimPresetStore& presets() const { return mPresets; }
   // Transcode jobs started by the transcode requests.
   SimTranscodeJobs& transcodes() { return mTranscodes; }
   const SimTranscodeJobs& transcodes() const { return mTranscodes; }
   // The media card; after changing it, syncCardCounts puts its file counts in the status block.
   SimMediaCard& card() { return mCard; }
-  const SimMediaCard& card() const { return mCard; }
   void syncCardCounts();
   // Access point name, networks in reach, scan results, saved networks; a model switch resets them.
   SimWireless& wireless() { return mWireless; }
-  const SimWireless& wireless() const { return mWireless; }
   // Block bytes as the camera sends them.
   const uint8_t* bytes(SimBlock block) const;
   static unsigned blockSize(SimBlock block);

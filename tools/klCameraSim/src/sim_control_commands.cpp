@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "camera_link.h"
+#include "klHexdump.h"
 #include "sim_csi_control.h"
 #include "sim_drift.h"
 #include "sim_family_control.h"
@@ -27,16 +28,6 @@ const char kFaultUsage[] =
     "fault G/I error E|nakoff|size LEN|drop|late MS|seq|malformed short|lying|random|dup [N|always]; fault "
     "clear";
 constexpr int64_t kMaxLateMs = 60000;
-
-std::string hexOf(const std::vector<uint8_t>& bytes) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string text;
-  for (uint8_t byte : bytes) {
-    text += kDigits[byte >> 4];
-    text += kDigits[byte & 15];
-  }
-  return text;
-}
 
 // "group/id", each a decimal or 0x number of 16 bits.
 bool parseRequest(const std::string& text, uint16_t& group, uint16_t& id) {
@@ -169,7 +160,7 @@ std::string payload(SimSimulator& sim, const Words& words, unsigned) {
   std::vector<uint8_t> bytes;
   if (!parseRequest(words[1], group, id)) return "error bad request " + words[1];
   if (!sim.router().lastPayload(group, id, bytes)) return "error no request " + words[1] + " seen";
-  return "ok " + hexOf(bytes);
+  return "ok " + hexstring(bytes.data(), bytes.size(), false);
 }
 
 std::string model(SimSimulator& sim, const Words& words, unsigned) {

@@ -30,7 +30,6 @@ class SimCsiService {
   bool handle(const uint8_t* msg, unsigned length, SimCsiMessage& answer, std::string& replyQueue);
   // "subscribed=7,138 values=7:0 requests=3 malformed=0" for the control interface.
   std::string describe() const;
-  const std::set<uint32_t>& subscribed() const { return mSubscribed; }
 
  private:
   std::set<uint32_t> mSubscribed;

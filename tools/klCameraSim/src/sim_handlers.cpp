@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "klErrno.h"
+
 SimHandlerTable::SimHandlerTable() {
   simAddStatusHandlers(*this);
   simAddStateHandlers(*this);
@@ -33,6 +35,10 @@ bool simPayloadByte(const klc_link_request& request, uint8_t& value) {
   if (request.payloadLength != 1) return false;
   value = request.payload[0];
   return true;
+}
+
+void simRefuse(SimReply& reply) {
+  reply.status = KL_ERR_INVALID_PARAM;
 }
 
 void simAnswerBytes(SimReply& reply, const void* bytes, size_t length) {

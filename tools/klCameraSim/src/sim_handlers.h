@@ -47,5 +47,7 @@ void simAddSettingsHandlers(SimHandlerTable& table);
 // Payload readers shared by the families: false when the payload is not exactly that long.
 bool simPayloadWords(const klc_link_request& request, int32_t* words, unsigned count);
 bool simPayloadByte(const klc_link_request& request, uint8_t& value);
+// Refuses the request as an invalid parameter.
+void simRefuse(SimReply& reply);
 // Answers the bytes of a value as they lie in memory.
 void simAnswerBytes(SimReply& reply, const void* bytes, size_t length);

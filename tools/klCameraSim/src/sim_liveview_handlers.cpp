@@ -10,10 +10,6 @@ constexpr int8_t kUpsideDown = 2;
 constexpr uint8_t kMaxCoordinate = 100;
 constexpr int kMultiShotGroup = 2;
 
-void refuse(SimReply& reply) {
-  reply.status = KL_ERR_INVALID_PARAM;
-}
-
 // 0 while the camera hangs upside down (the stream is then inverted), else 1.
 void streamOrientation(SimCamera& camera, const klc_link_request&, SimReply& reply) {
   reply.answer.assign(1, camera.status().orientation == kUpsideDown ? 0 : 1);
@@ -24,7 +20,7 @@ void selectPoint(SimCamera& camera, const klc_link_request& request, SimReply& r
   const uint8_t* point = request.payload;
   if (request.payloadLength != 4 || point[0] == 2 || point[0] > 3 || point[1] > kMaxCoordinate ||
       point[2] > kMaxCoordinate) {
-    return refuse(reply);
+    return simRefuse(reply);
   }
   simSetSystem(camera, SIM_SYSTEM_VALUE(liveview_exposure), point[0]);
   simSetSystem(camera, SIM_SYSTEM_VALUE(liveview_x), point[1]);
@@ -103,7 +99,7 @@ void voiceMode(SimCamera& camera, const klc_link_request& request, SimReply& rep
 // Payload: library button id (0..2) and state (2 or 3).
 void button(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
   const uint8_t* press = request.payload;
-  if (request.payloadLength != 2 || press[0] > 2 || (press[1] != 2 && press[1] != 3)) return refuse(reply);
+  if (request.payloadLength != 2 || press[0] > 2 || (press[1] != 2 && press[1] != 3)) return simRefuse(reply);
   simSetSystem(camera, SIM_SYSTEM_VALUE(button_id), press[0]);
   simSetSystem(camera, SIM_SYSTEM_VALUE(button_state), press[1]);
   simSetSystem(camera, SIM_SYSTEM_VALUE(button_presses), uint16_t(camera.system().button_presses + 1));

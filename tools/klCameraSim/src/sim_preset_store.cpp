@@ -31,16 +31,6 @@ constexpr FactoryPreset kFactoryPresets[] = {
 constexpr uint32_t kFirstCustomLow = 0x1000;
 constexpr uint8_t kFirstPowerGroup = 8;
 
-enum class Family { VIDEO, PHOTO, MULTI_SHOT, NONE };
-
-Family familyOf(int8_t flatMode) {
-  if ((flatMode >= 12 && flatMode <= 15) || (flatMode >= 22 && flatMode <= 25) || flatMode == 27)
-    return Family::VIDEO;
-  if (flatMode >= 16 && flatMode <= 18) return Family::PHOTO;
-  if ((flatMode >= 19 && flatMode <= 21) || flatMode == 26) return Family::MULTI_SHOT;
-  return Family::NONE;
-}
-
 // A record byte and the settings-block place whose value it carries.
 struct RecordPlace {
   uint8_t record;
@@ -78,21 +68,21 @@ int32_t settingsWord(const appc_setup_all_settings& settings, unsigned place) {
 
 // The record carries the camera's current values of the flat mode's settings.
 void fillSettings(int8_t* record, int8_t flatMode, const appc_setup_all_settings& settings) {
-  switch (familyOf(flatMode)) {
-    case Family::VIDEO:
+  switch (preset_settings_family_of(flatMode)) {
+    case preset_settings_family::VIDEO:
       copyPlaces(record, settings, kVideoPlaces);
       break;
-    case Family::PHOTO:
+    case preset_settings_family::PHOTO:
       copyPlaces(record, settings, kPhotoPlaces);
       break;
-    case Family::MULTI_SHOT: {
+    case preset_settings_family::MULTI_SHOT: {
       copyPlaces(record, settings, kMultiShotPlaces);
       record[4] = intervalIndex(kPresetIntervals, settingsWord(settings, kIntervalPlace));
       const int32_t night = settingsWord(settings, kNightIntervalPlace);
       record[5] = intervalIndex(kPresetNightIntervals, night == kPresetNightAutomatic ? 0 : night);
       break;
     }
-    case Family::NONE:
+    case preset_settings_family::NONE:
       break;
   }
 }

@@ -31,8 +31,6 @@ class SimRequestRouter {
   SimFaultPlan& faults() { return mFaults; }
   // Requests of the (group, id) seen so far, faulted ones included.
   unsigned count(uint16_t group, uint16_t id) const;
-  // Received messages that were not requests.
-  unsigned malformed() const { return mMalformed; }
   // "g/i=n" for every request seen, in key order, then "malformed=n".
   std::string describeCounts() const;
   // The payload of the last request of the (group, id); false when none was seen.

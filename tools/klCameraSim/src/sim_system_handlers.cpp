@@ -2,7 +2,6 @@
 // what clients report about themselves (contextual menu, control status, wired USB control).
 #include <cstdio>
 
-#include "klErrno.h"
 #include "sim_handlers.h"
 #include "sim_system_values.h"
 
@@ -10,31 +9,27 @@ namespace {
 
 enum : uint8_t { FW_IDLE = 0, FW_DOWNLOADING = 1, FW_DOWNLOADED = 2, FW_FAILED = 3 };
 
-void refuse(SimReply& reply) {
-  reply.status = KL_ERR_INVALID_PARAM;
-}
-
 // A one-byte payload of at most max, or a refusal.
 bool flagPayload(const klc_link_request& request, uint8_t max, uint8_t& value, SimReply& reply) {
   if (simPayloadByte(request, value) && value <= max) return true;
-  refuse(reply);
+  simRefuse(reply);
   return false;
 }
 
 void fwStart(SimCamera& camera, const klc_link_request&, SimReply& reply) {
-  if (camera.system().fw_update_state == FW_DOWNLOADING) return refuse(reply);
+  if (camera.system().fw_update_state == FW_DOWNLOADING) return simRefuse(reply);
   simSetSystem(camera, SIM_SYSTEM_VALUE(fw_update_state), FW_DOWNLOADING);
 }
 
 void fwCancel(SimCamera& camera, const klc_link_request&, SimReply& reply) {
-  if (camera.system().fw_update_state != FW_DOWNLOADING) return refuse(reply);
+  if (camera.system().fw_update_state != FW_DOWNLOADING) return simRefuse(reply);
   simSetSystem(camera, SIM_SYSTEM_VALUE(fw_update_state), FW_IDLE);
 }
 
 void fwDone(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
   uint8_t succeeded = 0;
   if (!flagPayload(request, 1, succeeded, reply)) return;
-  if (camera.system().fw_update_state != FW_DOWNLOADING) return refuse(reply);
+  if (camera.system().fw_update_state != FW_DOWNLOADING) return simRefuse(reply);
   simSetSystem(camera, SIM_SYSTEM_VALUE(fw_update_state), succeeded != 0 ? FW_DOWNLOADED : FW_FAILED);
 }
 
@@ -53,7 +48,7 @@ void locate(SimCamera& camera, const klc_link_request& request, SimReply& reply)
 // Every reset type brings back the factory state of the camera's model; the media card stays.
 void factoryReset(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
   uint8_t type = 0;
-  if (!simPayloadByte(request, type)) return refuse(reply);
+  if (!simPayloadByte(request, type)) return simRefuse(reply);
   camera.factoryReset();
 }
 

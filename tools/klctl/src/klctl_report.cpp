@@ -13,16 +13,6 @@ const char* systemCode(const KlctlStep& step) {
   return step.kind == KlctlStepKind::Suspend ? "JS" : "JR";
 }
 
-std::string hexText(const std::vector<uint8_t>& bytes) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  for (uint8_t byte : bytes) {
-    text += kDigits[byte >> 4];
-    text += kDigits[byte & 0x0F];
-  }
-  return text;
-}
-
 // A hex dump with offsets, each line indented.
 std::string hexDump(const std::vector<uint8_t>& bytes) {
   // One line of at most 80 characters plus the indent for every 16 bytes, and the "..." lines.
@@ -52,7 +42,7 @@ nlohmann::ordered_json jsonObject(const KlctlStep& step, const KlctlResult& resu
   }
   object["status"] = result.answer.status;
   object["status_name"] = klErrno2Str(result.answer.status);
-  object["payload_hex"] = hexText(result.answer.payload);
+  object["payload_hex"] = hexstring(result.answer.payload.data(), result.answer.payload.size(), true);
   if (step.kind != KlctlStepKind::Command || result.answer.payload.empty()) return object;
   nlohmann::ordered_json structured = klctlDecodePayloadJson(step.number, result.answer.payload);
   if (!structured.is_null()) {
