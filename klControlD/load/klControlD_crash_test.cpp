@@ -1,7 +1,5 @@
-// The crash report of the daemon's own process for each fatal signal raised on each of its three
-// threads: the main thread (start-up and the notification listener's accept loop), the zoom-timer
-// thread and the worker. Each daemon runs in a forked child of this test, in its own namespaces,
-// with the crash handler installed as klControlD installs it and the report in a private folder.
+// The daemon's crash report for each fatal signal on each of its threads (main, zoom timer, worker).
+// Each daemon is a forked child in its own namespaces, its crash handler installed as klControlD does.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <mqueue.h>
@@ -118,19 +116,15 @@ void expectCompleteReport(const Crash& crash) {
 
 TEST(DaemonCrashReport, EachSignalOnEachThreadEndsTheDaemonWithACompleteReport) {
 #ifdef KL_THREAD_SANITIZER
-  // ThreadSanitizer adds a thread of its own and defers signals sent to a thread; the other builds
-  // run this test.
+  // ThreadSanitizer adds a thread of its own and defers signals sent to a thread.
   GTEST_SKIP() << "signals on chosen threads are not testable under ThreadSanitizer";
 #endif
   if (klTestEmulated()) GTEST_SKIP() << "the emulator's /proc does not tell the daemon's threads apart";
   std::vector<std::unique_ptr<Crash>> crashes;
   for (const Thread& thread : kThreads) {
     for (const auto& signal : kSignals) {
-      crashes.push_back(std::make_unique<Crash>());
+      crashes.emplace_back(new Crash{signal.first, signal.second, &thread, {}});
       Crash& crash = *crashes.back();
-      crash.signal = signal.first;
-      crash.name = signal.second;
-      crash.thread = &thread;
       fflush(stdout);
       crash.pid = fork();
       if (crash.pid == 0) runDaemonChild(crash.folder.path());

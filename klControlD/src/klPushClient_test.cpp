@@ -14,12 +14,6 @@
 
 namespace {
 
-std::stringstream documentOf(const std::string& json) {
-  std::stringstream document;
-  document << json << '\0';
-  return document;
-}
-
 std::string readAvailable(int fd) {
   std::string text;
   char chunk[4096];
@@ -28,35 +22,23 @@ std::string readAvailable(int fd) {
   return text;
 }
 
-class SocketClientTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    int pair[2];
-    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
-    client = new SocketNotificationClient(pair[0]);
-    peer = pair[1];
-  }
-  void TearDown() override {
-    delete client;
-    if (peer >= 0) close(peer);
-  }
-  bool notify(NotificationClient::eNotificationType_t type, const std::string& json) {
-    std::stringstream document = documentOf(json);
-    return client->Notify(type, document);
-  }
+bool notify(NotificationClient& client, const std::string& json) {
+  std::stringstream document;
+  document << json;
+  return client.Notify(NotificationClient::NOTIFICATION_UPDATE, document);
+}
 
-  SocketNotificationClient* client = nullptr;
-  int peer = -1;
-};
-
-TEST_F(SocketClientTest, FrameCountsTheClosingNulAndAClosedPeerFailsWithoutSignal) {
-  ASSERT_TRUE(notify(NotificationClient::NOTIFICATION_UPDATE, "{}"));
-  EXPECT_EQ(readAvailable(peer), "LENGTH:3\n\n{}");
-  EXPECT_EQ(client->bytesSent(), 12u);
-  EXPECT_FALSE(client->needsFullUpdate());
-  close(peer);
-  peer = -1;
-  EXPECT_FALSE(notify(NotificationClient::NOTIFICATION_UPDATE, "{}"));
+TEST(SocketClient, FrameCountsTheClosingNulAndAClosedPeerFailsWithoutSignal) {
+  int pair[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+  SocketNotificationClient client(pair[0]);
+  const std::string json = std::string("{}") + '\0';
+  ASSERT_TRUE(notify(client, json));
+  EXPECT_EQ(readAvailable(pair[1]), "LENGTH:3\n\n{}");
+  EXPECT_EQ(client.bytesSent(), 12u);
+  EXPECT_FALSE(client.needsFullUpdate());
+  close(pair[1]);
+  EXPECT_FALSE(notify(client, json));
 }
 
 class QueueClientTest : public ::testing::Test {
@@ -77,11 +59,6 @@ class QueueClientTest : public ::testing::Test {
     const ssize_t n = mq_receive(reader, reinterpret_cast<char*>(bytes.data()), bytes.size(), nullptr);
     bytes.resize(n < 0 ? 0 : size_t(n));
     return bytes;
-  }
-  bool notify(MQNotificationClient& client, const std::string& json) {
-    std::stringstream document;
-    document << json;
-    return client.Notify(NotificationClient::NOTIFICATION_UPDATE, document);
   }
 
   static constexpr const char* kName = "/kl_push_client_test";
