@@ -26,9 +26,6 @@
 
 namespace {
 
-const std::string kSeparator =
-    " - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - -\n";
-
 // Without a camera the daemon still starts: its worker runs and its listener accepts.
 [[noreturn]] void runDaemonChild(const std::string& folder) {
   const rlimit noCore{0, 0};
@@ -99,19 +96,16 @@ void expectInOrder(const std::string& report, std::initializer_list<std::string>
   }
 }
 
+// The report's layout is the common library's; here it is whole, from the daemon, and from the thread.
 void expectCompleteReport(const Crash& crash) {
   const std::string name = std::string("crash_report_") + program_invocation_short_name + ".log";
   const std::string report = crash.folder.read(name);
-  EXPECT_EQ(report.find("\n" + kSeparator + "\tKL CRASH HANDLER (Opts: 0x0F0001FF)\n" + kSeparator), 0u)
-      << report;
-  expectInOrder(report, {"     Report file: " + crash.folder.path() + "/" + name + "\n",
-                         "      Process ID: " + std::to_string(crash.pid) +
-                             " (Parent: " + std::to_string(getpid()) + ")\n\n",
-                         std::string("          Signal: ") + crash.name + "\n", kSeparator + " Backtrace (",
-                         crash.thread->function, kSeparator + " Open files:\n", "\tsock\tsocket:[",
-                         "\n" + kSeparator + " Status: \n", "\n\n" + kSeparator + " Maps: \n   "});
+  expectInOrder(
+      report, {"\tKL CRASH HANDLER (Opts: 0x0F0001FF)\n", "      Process ID: " + std::to_string(crash.pid),
+               std::string("          Signal: ") + crash.name + "\n", " Backtrace (", crash.thread->function,
+               " Open files:\n", "\tsock\tsocket:[", " Status: \n", " Maps: \n   "});
   EXPECT_EQ(report.substr(report.size() - 2), "\n\n");
-  EXPECT_EQ(crash.folder.read("stdout"), report.substr(0, report.find(kSeparator + " Status: ")));
+  EXPECT_NE(crash.folder.read("stdout").find(" Backtrace ("), std::string::npos);
 }
 
 TEST(DaemonCrashReport, EachSignalOnEachThreadEndsTheDaemonWithACompleteReport) {

@@ -193,21 +193,6 @@ TEST_F(NotificationTest, ShutdownPendingOnceToSocketsAndOnEveryPollToQueues) {
   EXPECT_TRUE(logged("Camera status returning KL_ERR_NACK_OFF"));
 }
 
-// The camera switched off by command 35 refuses its status from then on: a socket client hears it once.
-TEST_F(NotificationTest, SwitchedOffCameraIsAnnouncedOnceUntilItWakes) {
-  auto socket = connectClient(1);
-  ASSERT_EQ(push("status=1"), KL_OK);
-  takeFullDocument(*socket);
-  ASSERT_EQ(requester->call(KLCONTROL_SYSTEM_SHUTDOWN), KL_OK);
-  EXPECT_EQ(nextDocument(*socket), kShutdownPending);
-  control("reset-counts");
-  ASSERT_TRUE(waitUntil([this] { return requestCount("8/11") >= 3; }));
-  EXPECT_EQ(socket->drain(), 0);
-  control("set status.battery_level 1");
-  control("set system.power_state 0");
-  EXPECT_EQ(nextDocument(*socket), "{\"status\":{\"2\":1}}");
-}
-
 // Whether the socket client is active shows in the camera reads: a list of paused clients never
 // makes the worker poll the camera.
 TEST_F(NotificationTest, PushNotificationArgumentsPauseAndResumeOnlySocketClients) {

@@ -39,49 +39,31 @@ struct Refusal {
   const char* line = "Invalid parameter";  // the refusal's own line; nullptr: none but the result line
 };
 
-const std::vector<uint32_t> kWithoutArgument = {KLCONTROL_DELETE_LAST,
-                                                KLCONTROL_DELETE_ALL,
-                                                KLCONTROL_GET_DELETE_LIST_RESULT,
-                                                KLCONTROL_RC_PAIR,
-                                                KLCONTROL_RC_PAIR_CANCEL,
-                                                KLCONTROL_WIFI_SSID_DELETE_ALL,
-                                                KLCONTROL_GLINT_TAG_RECORDING,
-                                                KLCONTROL_VIDEO_VANTIX_RESET,
-                                                KLCONTROL_PHOTO_VANTIX_RESET,
-                                                KLCONTROL_MULTI_VANTIX_RESET,
-                                                KLCONTROL_GET_EXTENDED_STATUS,
-                                                KLCONTROL_FW_UPDATE_START,
-                                                KLCONTROL_FW_UPDATE_CANCEL,
-                                                KLCONTROL_SYSTEM_SHUTDOWN,
-                                                KLCONTROL_SYSTEM_SLEEP,
-                                                KLCONTROL_ANALYTICS_FILENAME_GET,
-                                                KLCONTROL_ANALYTICS_CLEAR,
-                                                KLCONTROL_VOICE_PHOTO_TAKE,
-                                                KLCONTROL_VOICE_EDIT_MY_STORY,
-                                                KLCONTROL_TRANSCODE_HISTORY,
-                                                KLCONTROL_GET_ALL_STATUS};
+const std::vector<uint32_t> kWithoutArgument = {
+    // media and connectivity
+    KLCONTROL_DELETE_LAST, KLCONTROL_DELETE_ALL, KLCONTROL_GET_DELETE_LIST_RESULT, KLCONTROL_RC_PAIR,
+    KLCONTROL_RC_PAIR_CANCEL, KLCONTROL_WIFI_SSID_DELETE_ALL,
+    // capture
+    KLCONTROL_GLINT_TAG_RECORDING, KLCONTROL_VIDEO_VANTIX_RESET, KLCONTROL_PHOTO_VANTIX_RESET,
+    KLCONTROL_MULTI_VANTIX_RESET, KLCONTROL_GET_EXTENDED_STATUS,
+    // system
+    KLCONTROL_FW_UPDATE_START, KLCONTROL_FW_UPDATE_CANCEL, KLCONTROL_SYSTEM_SHUTDOWN, KLCONTROL_SYSTEM_SLEEP,
+    KLCONTROL_ANALYTICS_FILENAME_GET, KLCONTROL_ANALYTICS_CLEAR,
+    // voice, transcode and status
+    KLCONTROL_VOICE_PHOTO_TAKE, KLCONTROL_VOICE_EDIT_MY_STORY, KLCONTROL_TRANSCODE_HISTORY,
+    KLCONTROL_GET_ALL_STATUS};
 
-const std::vector<uint32_t> kWithArgument = {KLCONTROL_COMMAND_SHUTTER,
-                                             KLCONTROL_SETTINGS_FORWARD,
-                                             KLCONTROL_DELETE,
-                                             KLCONTROL_DELETE_GROUP,
-                                             KLCONTROL_DELETE_LIST,
-                                             KLCONTROL_GLINT_TAG_PLAYBACK,
-                                             KLCONTROL_WIFI_BAND_SELECT,
-                                             KLCONTROL_WIFI_SSID_SCAN,
-                                             KLCONTROL_WIFI_SSID_LIST,
-                                             KLCONTROL_FW_UPDATE_DONE,
-                                             KLCONTROL_LOCATE,
-                                             KLCONTROL_FACTORY_RESET,
-                                             KLCONTROL_SET_IN_CONTEXTUAL_MENU,
-                                             KLCONTROL_SET_CAMERA_CONTROL_STATUS,
-                                             KLCONTROL_SET_WIRED_USB_CONTROL,
-                                             KLCONTROL_SET_LOG_LEVEL,
-                                             KLCONTROL_VOICE_MODE,
-                                             KLCONTROL_LIVEVIEW_MODE_SET,
-                                             KLCONTROL_SET_SETTING_ID,
-                                             KLCONTROL_PUSH_NOTIFICATIONS,
-                                             KLCONTROL_NOTIFICATION_QUEUE_REGISTER};
+const std::vector<uint32_t> kWithArgument = {
+    // capture, media and connectivity
+    KLCONTROL_COMMAND_SHUTTER, KLCONTROL_SETTINGS_FORWARD, KLCONTROL_DELETE, KLCONTROL_DELETE_GROUP,
+    KLCONTROL_DELETE_LIST, KLCONTROL_GLINT_TAG_PLAYBACK, KLCONTROL_WIFI_BAND_SELECT, KLCONTROL_WIFI_SSID_SCAN,
+    KLCONTROL_WIFI_SSID_LIST,
+    // system
+    KLCONTROL_FW_UPDATE_DONE, KLCONTROL_LOCATE, KLCONTROL_FACTORY_RESET, KLCONTROL_SET_IN_CONTEXTUAL_MENU,
+    KLCONTROL_SET_CAMERA_CONTROL_STATUS, KLCONTROL_SET_WIRED_USB_CONTROL, KLCONTROL_SET_LOG_LEVEL,
+    // voice, live view, settings and notifications
+    KLCONTROL_VOICE_MODE, KLCONTROL_LIVEVIEW_MODE_SET, KLCONTROL_SET_SETTING_ID, KLCONTROL_PUSH_NOTIFICATIONS,
+    KLCONTROL_NOTIFICATION_QUEUE_REGISTER};
 
 const std::vector<uint32_t> kWordShortByOne = {KLCONTROL_MODE, KLCONTROL_DIGITAL_ZOOM,
                                                KLCONTROL_VIDEO_SURGE_SPEED_RAMP_SET,

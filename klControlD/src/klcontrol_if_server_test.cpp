@@ -7,15 +7,15 @@
 #include "csi_test_messages.h"
 #include "klErrno.h"
 #include "klTlv.h"
+#include "test_command_bytes.h"
 #include "test_server_fixture.h"
 #include "wait_until.h"
 
 namespace {
 
 std::vector<uint8_t> presetUpdate(uint8_t event, uint32_t id) {
-  std::vector<uint8_t> arg(5);
-  arg[0] = event;
-  std::memcpy(&arg[1], &id, sizeof id);
+  std::vector<uint8_t> arg = {event};
+  putWord(arg, 1, id);
   return arg;
 }
 
