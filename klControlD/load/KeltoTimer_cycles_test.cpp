@@ -67,11 +67,6 @@ TEST(KeltoTimer, TryCancelGivesUpWhileTheCallbackRuns) {
   EXPECT_TRUE(timer.tryCancel());
 }
 
-// Waits for the first call in steps far below the period, so that ten thousand cycles stay short.
-bool expired(const Owner& owner) {
-  return waitUntil([&] { return owner.calls != 0; }, std::chrono::seconds(5), std::chrono::microseconds(100));
-}
-
 enum class End { Cancel, TryCancelUnderLock, Expire, Destroy };
 
 // Runs one cycle; an empty text when the callback count is what the ending allows.
@@ -91,7 +86,10 @@ std::string cycle(int period, End end) {
       break;
     }
     case End::Expire:
-      if (!expired(owner)) return "no expiry";
+      // Steps far below the period, so that ten thousand cycles stay short.
+      if (!waitUntil([&] { return owner.calls != 0; }, std::chrono::seconds(5),
+                     std::chrono::microseconds(100)))
+        return "no expiry";
       break;
     case End::Destroy:
       break;

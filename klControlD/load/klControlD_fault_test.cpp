@@ -182,8 +182,6 @@ TEST_F(FaultTest, RequesterWhoseQueueFailsCostsOnlyItsAnswer) {
     EXPECT_EQ(exchange(*requester, kNoOperation), "") << fault;
     EXPECT_EQ(exchange(*requester, kStatusBlock), "") << fault;
   };
-  EXPECT_TRUE(TestRequester::sendToDaemon(commandFrom("/kl_never")));
-  othersServed("never created");
   {
     const TestRequester gone("/kl_gone");
     ASSERT_EQ(control("fault 8/11 drop"), "ok");

@@ -226,10 +226,7 @@ TEST_F(NotificationTest, PushNotificationArgumentsPauseAndResumeOnlySocketClient
   // Each resume brought the full state; after it, changes only.
   EXPECT_GT(socket->drain(), 0);
   control("set status.battery_level 2");
-  const std::string document = nextDocument(*socket);
-  EXPECT_EQ(document, "{\"status\":{\"2\":2}}");
-  // The frame's length counts the closing NUL, which is not sent.
-  EXPECT_NE(socket->raw().find("LENGTH:19\n\n" + document), std::string::npos);
+  EXPECT_EQ(nextDocument(*socket), "{\"status\":{\"2\":2}}");
   // An empty argument is an argument: the handler finds no key in it.
   const std::vector<uint8_t> empty;
   forgetLog();
