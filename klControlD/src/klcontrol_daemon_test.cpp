@@ -129,9 +129,12 @@ class NotificationTest : public DaemonServeTest {
 };
 
 // A setting alone has no status part and no separator; a mode picked on the camera changes statuses
-// and settings in one read.
-TEST_F(NotificationTest, StatusAndSettingsPartsAndTheirSeparator) {
-  PushQueue& queue = registerQueue("/kl_push_parts");
+// and settings in one read. The slowly moving statuses are compared with the snapshot of the last
+// once-a-second comparison, so a change there shows once (a minute drains one percent). Answers of the
+// wrong size end the poll: nothing is sent and the snapshots stay, so the next good read reports
+// exactly what changed.
+TEST_F(NotificationTest, EachChangeIsReportedOnceAgainstItsSnapshot) {
+  PushQueue& queue = registerQueue("/kl_push_changes");
   takeFullDocument(queue);
   control("set settings@165:1 2");
   std::string document = nextDocument(queue);
@@ -142,14 +145,6 @@ TEST_F(NotificationTest, StatusAndSettingsPartsAndTheirSeparator) {
   EXPECT_EQ(document.rfind("{\"status\":{\"", 0), 0u) << document;
   EXPECT_NE(document.find("},\n\"settings\":{\"144\":"), std::string::npos) << document;
   EXPECT_EQ(document.substr(document.size() - 3), "}\n}");
-}
-
-// Answers of the wrong size end the poll: nothing is sent and the snapshots stay, so the next good
-// read reports exactly what changed. The slowly moving statuses are compared with the snapshot of the
-// last once-a-second comparison, so a change there shows once (a minute drains one percent).
-TEST_F(NotificationTest, EachChangeIsReportedOnceAgainstItsSnapshot) {
-  PushQueue& queue = registerQueue("/kl_push_changes");
-  takeFullDocument(queue);
   control("drift step 60");
   EXPECT_EQ(nextDocument(queue), "{\"status\":{\"70\":99}}");
   control("set status.battery_level 2");
