@@ -36,7 +36,6 @@ TEST(KeltoTimer, RearmingReplacesTheCallbackAndRestartsThePeriod) {
   EXPECT_EQ(first.calls, 0);
 }
 
-// Cancelled, destroyed while armed, or given a period that is no period: never a call.
 TEST(KeltoTimer, NeverCallsWhenCancelledDestroyedOrNotArmed) {
   Owner owner;
   {
@@ -108,7 +107,7 @@ TEST(KeltoTimerCycles, ArmCancelDestroyTenThousandTimes) {
   }
 }
 
-// One long-lived timer, re-armed and cancelled over and over as the zoom command does.
+// As the zoom command does.
 TEST(KeltoTimerCycles, OneTimerReArmedAndCancelledTenThousandTimes) {
   Owner owner;
   KeltoTimer timer;

@@ -113,13 +113,11 @@ class NotificationTest : public DaemonServeTest {
     EXPECT_EQ(requester->call(KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &registration), KL_OK);
     return *queues.back();
   }
-  // Reads the full document that a resumed client gets first.
   template <typename Client>
   void takeFullDocument(Client& client) {
     const std::string document = nextDocument(client);
     ASSERT_TRUE(isFullDocument(document)) << document;
   }
-  // Lets the worker run a few more polls.
   void polls(int count) {
     for (int i = 0; i < count; ++i) sync();
   }

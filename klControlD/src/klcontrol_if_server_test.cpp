@@ -94,8 +94,7 @@ TEST_F(ServerTest, MessagesAnsweredNowhereOrWhereTheSourceSays) {
       {coded(CAT_SYS_CMD, "JX"), "Unexpected Response type on CSI subscribe response [JX]"},
       {coded(CAT_RTOS_CMD, "PX"), "Unexpected type expected PU [PX]"},
       {coded(CAT_RTOS_CMD, "PU"), "Failed to find TLV_CMDARG in message from klNet"},
-      // Where the answer goes is what TLV_SRC holds; a requester that cannot be reached costs only its
-      // answer.
+      // A requester that cannot be reached costs only its answer.
       {fromSource(nullptr, 0), "No requester SRC in the message received."},
       {fromSource("", 1), "mq_open() failed for '': Invalid argument\n"},
       {fromSource("/kl_nobody", 11), "mq_open() failed for '/kl_nobody': No such file or directory\n"},
