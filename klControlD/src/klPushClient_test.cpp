@@ -1,6 +1,5 @@
 #include "klPushClient.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -10,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "test_requester.h"
 #include "wait_until.h"
 
 namespace {
@@ -41,71 +41,55 @@ TEST(SocketClient, FrameCountsTheClosingNulAndAClosedPeerFailsWithoutSignal) {
   EXPECT_FALSE(notify(client, json));
 }
 
-class QueueClientTest : public ::testing::Test {
- protected:
-  void TearDown() override {
-    if (reader != -1) mq_close(reader);
-    mq_unlink(kName);
-  }
-  void createQueue(long depth) {
-    mq_attr attr{};
-    attr.mq_maxmsg = depth;
-    attr.mq_msgsize = 1500;
-    reader = mq_open(kName, O_RDONLY | O_CREAT | O_NONBLOCK, 0600, &attr);
-    ASSERT_NE(reader, -1);
-  }
-  std::vector<uint8_t> receive() {
-    std::vector<uint8_t> bytes(1500);
-    const ssize_t n = mq_receive(reader, reinterpret_cast<char*>(bytes.data()), bytes.size(), nullptr);
-    bytes.resize(n < 0 ? 0 : size_t(n));
-    return bytes;
-  }
+constexpr const char* kQueue = "/kl_push_client_test";
 
-  static constexpr const char* kName = "/kl_push_client_test";
-  mqd_t reader = -1;
-};
+std::string textOf(const TestAnswer& answer) {
+  return std::string(answer.payload.begin(), answer.payload.end());
+}
 
 // The queue is opened on each delivery until it exists; a document larger than one message is not
 // delivered, and the next one goes out whole; an empty document has no text element.
-TEST_F(QueueClientTest, EventCarriesStatusZeroAndTheTextWithItsNul) {
-  MQNotificationClient client(kName);
+TEST(QueueClient, EventCarriesStatusZeroAndTheTextWithItsNul) {
+  MQNotificationClient client(kQueue);
   EXPECT_FALSE(notify(client, "{}"));
-  createQueue(4);
+  const TestRequester reader(kQueue);
   EXPECT_FALSE(notify(client, std::string(2000, 'x')));
-  EXPECT_TRUE(receive().empty());
-  ASSERT_TRUE(notify(client, std::string("{}", 2) + '\0'));
+  EXPECT_EQ(reader.pending(), 0);
+  ASSERT_TRUE(notify(client, std::string("{}") + '\0'));
   const std::vector<uint8_t> expected = {0x00, 0x17, 0x00, 0x16,                          // header
                                          0x00, 0x00, 0x04, 0xEC, 0x00, 0x00, 0x00, 0x00,  // status 0
                                          0x00, 0x00, 0x03, 0x45, '{',  '}',  0x00,        // text
                                          0x00, 0x00, 0x00, 0xEE};
-  EXPECT_EQ(receive(), expected);
+  TestAnswer answer;
+  ASSERT_TRUE(reader.receive(answer));
+  EXPECT_EQ(answer.bytes, expected);
   EXPECT_FALSE(client.needsFullUpdate());
   ASSERT_TRUE(notify(client, ""));
   const std::vector<uint8_t> empty = {0x00, 0x10, 0x00, 0x16, 0x00, 0x00, 0x04, 0xEC,
                                       0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xEE};
-  EXPECT_EQ(receive(), empty);
+  ASSERT_TRUE(reader.receive(answer));
+  EXPECT_EQ(answer.bytes, empty);
 }
 
 // A queue client must not lose events: a full queue holds the delivery up to 2 s.
-TEST_F(QueueClientTest, FullQueueMakesTheDeliveryWaitForTheReader) {
-  createQueue(1);
-  MQNotificationClient client(kName);
-  ASSERT_TRUE(notify(client, "{1}"));
+TEST(QueueClient, FullQueueMakesTheDeliveryWaitForTheReader) {
+  const TestRequester reader(kQueue);
+  MQNotificationClient client(kQueue);
+  for (int i = 0; i < 10; ++i) ASSERT_TRUE(notify(client, std::to_string(i)));
   std::atomic<bool> done{false};
   bool delivered = false;
   std::thread worker([&] {
-    delivered = notify(client, "{2}");
+    delivered = notify(client, "last");
     done = true;
   });
   EXPECT_FALSE(waitUntil([&] { return done.load(); }, std::chrono::milliseconds(300)));
-  const std::vector<uint8_t> first = receive();
+  TestAnswer answer;
+  ASSERT_TRUE(reader.receive(answer));
   worker.join();
   EXPECT_TRUE(delivered);
-  ASSERT_GT(first.size(), 16u);
-  EXPECT_EQ(std::string(first.begin() + 16, first.begin() + 19), "{1}");
-  const std::vector<uint8_t> second = receive();
-  ASSERT_GT(second.size(), 16u);
-  EXPECT_EQ(std::string(second.begin() + 16, second.begin() + 19), "{2}");
+  EXPECT_EQ(textOf(answer), "0");
+  for (int i = 0; i < 10; ++i) ASSERT_TRUE(reader.receive(answer));
+  EXPECT_EQ(textOf(answer), "last");
 }
 
 }  // namespace
