@@ -103,17 +103,14 @@ TEST_F(ServerTest, RemoteApiAnswersZeroWhateverItHolds) {
 }
 
 TEST_F(ServerTest, LogLevelChangesLaterLinesAndIgnoresSevenAndAbove) {
-  const Bytes debug = {4, 0, 0, 0};
-  const Bytes error = {2, 0, 0, 0};
-  EXPECT_EQ(requester->call(42, &debug), KL_OK);
-  EXPECT_EQ(g_logLevel, UTIL_LOG_DEBUG);
-  for (uint8_t level : {7, 9}) {
-    const Bytes arg = {level, 0, 0, 0};
+  const int debug = UTIL_LOG_DEBUG;
+  const std::pair<uint32_t, int> levels[] = {{4, debug}, {7, debug}, {9, debug}, {2, UTIL_LOG_ERROR}};
+  for (const auto& [level, after] : levels) {
+    const Bytes arg = words({level});
     EXPECT_EQ(requester->call(42, &arg), KL_OK);
-    EXPECT_EQ(g_logLevel, UTIL_LOG_DEBUG) << int(level);
+    EXPECT_EQ(g_logLevel, after) << level;
   }
   EXPECT_TRUE(logged("KLCONTROL_SET_LOG_LEVEL: level:9"));
-  EXPECT_EQ(requester->call(42, &error), KL_OK);
   EXPECT_EQ(requester->call(37, &kOne), KL_OK);
   sync();
   EXPECT_FALSE(loggedSoFar("KLCONTROL_LOCATE"));
