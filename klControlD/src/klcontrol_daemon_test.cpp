@@ -233,7 +233,7 @@ TEST_F(NotificationTest, PushNotificationArgumentsPauseAndResumeOnlySocketClient
   EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":1}}");
 }
 
-TEST_F(NotificationTest, EleventhClientIsRefused) {
+TEST_F(NotificationTest, EleventhClientIsRefusedUntilAClosedOneFreesAPlace) {
   std::vector<std::unique_ptr<PushSocket>> clients;
   for (size_t i = 1; i <= KLCONTROL_MAX_CLIENTS; ++i) clients.push_back(connectClient(i));
   forgetLog();
@@ -241,6 +241,14 @@ TEST_F(NotificationTest, EleventhClientIsRefused) {
   EXPECT_TRUE(eleventh.closedByPeer(5000));
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Too many push clients connected, rejecting!"));
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Failed to add notification client", "klControlD"));
+  ASSERT_EQ(push("status=1"), KL_OK);
+  clients[3]->close();
+  // Noticed by the worker's wait among the other clients, without a change to deliver.
+  ASSERT_TRUE(waitUntil([&] { return server->notificationClientCount() == KLCONTROL_MAX_CLIENTS - 1; }));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "Notification client closed its connection, removing client"));
+  auto latecomer = connectClient(KLCONTROL_MAX_CLIENTS);
+  EXPECT_FALSE(latecomer->closedByPeer(0));
+  ASSERT_FALSE(nextDocument(*clients[9]).empty());
 }
 
 }  // namespace

@@ -34,7 +34,6 @@ TEST_F(ServerTest, RefusalResponseBytes) {
   EXPECT_EQ(requester->ask(1).bytes, expected);
 }
 
-// Until the resume, preset updates are dropped and commands refused.
 TEST_F(ServerTest, SuspendIsAnsweredInPlaceDropsEveryClientAndRefusesCommandsUntilResume) {
   keepClientsUnserved();
   for (const char* name : {"/kl_a", "/kl_b"}) {
@@ -56,15 +55,8 @@ TEST_F(ServerTest, SuspendIsAnsweredInPlaceDropsEveryClientAndRefusesCommandsUnt
   EXPECT_EQ(server->notificationClientCount(), 0u);
   EXPECT_TRUE(server->presetsModified());
   EXPECT_TRUE(server->needLenses());
-  const uint32_t preset = server->currentPresetCache();
-  const std::vector<uint8_t> update = presetUpdate(6, 0x00020003);
-  forgetLog();
-  ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_RTOS_CMD, "PU", &update, "/to_klnet")));
   const std::vector<uint8_t> registration = queueRegistration(1, "/kl_a");
   EXPECT_EQ(requester->call(0, &registration), 1);
-  EXPECT_EQ(server->currentPresetCache(), preset);
-  EXPECT_TRUE(
-      loggedLine(UTIL_LOG_ERROR, "klcontrol dropped CAT_RTOS_CMD for preset update while suspended\n"));
   EXPECT_TRUE(logged("MSG nak-ed because of suspend! (cmd 0)"));
   EXPECT_EQ(server->notificationClientCount(), 0u);
   control("event JR");
@@ -160,6 +152,19 @@ TEST_F(PresetUpdateTest, SwitchAndModifiedEventsSetThePresetRereadLensesAndArePu
   send(1, 5);
   EXPECT_TRUE(server->needLenses());
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Failed to pull lenses after preset modified update"));
+}
+
+TEST_F(PresetUpdateTest, DroppedWhileSuspended) {
+  control("event JS");
+  ASSERT_TRUE(waitUntil([this] { return server->isSuspended(); }));
+  const uint32_t before = server->currentPresetCache();
+  const std::vector<uint8_t> arg = presetUpdate(6, 0x00020003);
+  forgetLog();
+  ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_RTOS_CMD, "PU", &arg, "/to_klnet")));
+  ASSERT_EQ(requester->call(1), 1);
+  EXPECT_EQ(server->currentPresetCache(), before);
+  EXPECT_TRUE(
+      loggedLine(UTIL_LOG_ERROR, "klcontrol dropped CAT_RTOS_CMD for preset update while suspended\n"));
 }
 
 // Run on the test's thread to see handleCommand's result: true only when command 0 added a client.
