@@ -1,6 +1,6 @@
-// The zoom timer's life many times over: arm, then cancel, try-cancel under the lock its callback
-// takes, expire, or destroy while armed. A callback after a successful cancel, a second call for one
-// arming, a missing call after an expiry or a hang is a fault.
+// The zoom timer: its rules once each, then its life many times over (arm, then cancel, try-cancel under
+// the lock its callback takes, expire, or destroy while armed). A callback after a successful cancel, a
+// second call for one arming, a missing call after an expiry or a hang is a fault.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -21,14 +21,49 @@ struct Owner {
   std::atomic<int> calls{0};
   static void expire(void* self) {
     auto* owner = static_cast<Owner*>(self);
-    std::lock_guard<std::mutex> lock(owner->command);
     owner->calls++;
+    std::lock_guard<std::mutex> lock(owner->command);
   }
 };
 
-// Waits for the first call in steps far below the period, so that ten thousand cycles stay short.
-bool expired(const Owner& owner) {
-  return waitUntil([&] { return owner.calls != 0; }, std::chrono::seconds(5), std::chrono::microseconds(100));
+TEST(KeltoTimer, RearmingReplacesTheCallbackAndRestartsThePeriod) {
+  Owner first;
+  Owner second;
+  KeltoTimer timer;
+  timer.arm(60000, &Owner::expire, &first);
+  timer.arm(20, &Owner::expire, &second);
+  ASSERT_TRUE(waitUntil([&] { return second.calls == 1 && !timer.isArmed(); }));
+  EXPECT_EQ(first.calls, 0);
+}
+
+TEST(KeltoTimer, NeverCallsWhenCancelledDestroyedOrNotArmed) {
+  Owner owner;
+  {
+    KeltoTimer timer;
+    timer.arm(60000, &Owner::expire, &owner);
+    timer.cancel();
+    EXPECT_FALSE(timer.isArmed());
+    for (int period : {0, -5}) {
+      timer.arm(period, &Owner::expire, &owner);
+      EXPECT_FALSE(timer.isArmed()) << period;
+    }
+    timer.arm(60000, &Owner::expire, &owner);
+  }
+  EXPECT_EQ(owner.calls, 0);
+}
+
+// The zoom timer's canceller holds the command mutex, which the callback waits for: it must give up.
+TEST(KeltoTimer, TryCancelGivesUpWhileTheCallbackRuns) {
+  Owner owner;
+  KeltoTimer timer;
+  {
+    std::lock_guard<std::mutex> lock(owner.command);
+    timer.arm(10, &Owner::expire, &owner);
+    ASSERT_TRUE(waitUntil([&] { return owner.calls == 1; }));
+    EXPECT_FALSE(timer.tryCancel());
+  }
+  ASSERT_TRUE(waitUntil([&] { return !timer.isArmed(); }));
+  EXPECT_TRUE(timer.tryCancel());
 }
 
 enum class End { Cancel, TryCancelUnderLock, Expire, Destroy };
@@ -50,7 +85,10 @@ std::string cycle(int period, End end) {
       break;
     }
     case End::Expire:
-      if (!expired(owner)) return "no expiry";
+      // Steps far below the period, so that ten thousand cycles stay short.
+      if (!waitUntil([&] { return owner.calls != 0; }, std::chrono::seconds(5),
+                     std::chrono::microseconds(100)))
+        return "no expiry";
       break;
     case End::Destroy:
       break;
@@ -69,7 +107,7 @@ TEST(KeltoTimerCycles, ArmCancelDestroyTenThousandTimes) {
   }
 }
 
-// One long-lived timer, re-armed and cancelled over and over as the zoom command does.
+// As the zoom command does.
 TEST(KeltoTimerCycles, OneTimerReArmedAndCancelledTenThousandTimes) {
   Owner owner;
   KeltoTimer timer;

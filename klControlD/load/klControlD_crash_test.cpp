@@ -1,7 +1,5 @@
-// The crash report of the daemon's own process for each fatal signal raised on each of its three
-// threads: the main thread (start-up and the notification listener's accept loop), the zoom-timer
-// thread and the worker. Each daemon runs in a forked child of this test, in its own namespaces,
-// with the crash handler installed as klControlD installs it and the report in a private folder.
+// The daemon's crash report for each fatal signal on each of its threads (main, zoom timer, worker).
+// Each daemon is a forked child in its own namespaces, its crash handler installed as klControlD does.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <mqueue.h>
@@ -27,9 +25,6 @@
 #include "wait_until.h"
 
 namespace {
-
-const std::string kSeparator =
-    " - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - - -\n";
 
 // Without a camera the daemon still starts: its worker runs and its listener accepts.
 [[noreturn]] void runDaemonChild(const std::string& folder) {
@@ -101,36 +96,29 @@ void expectInOrder(const std::string& report, std::initializer_list<std::string>
   }
 }
 
+// The report's layout is the common library's; here it is whole, from the daemon, and from the thread.
 void expectCompleteReport(const Crash& crash) {
   const std::string name = std::string("crash_report_") + program_invocation_short_name + ".log";
   const std::string report = crash.folder.read(name);
-  EXPECT_EQ(report.find("\n" + kSeparator + "\tKL CRASH HANDLER (Opts: 0x0F0001FF)\n" + kSeparator), 0u)
-      << report;
-  expectInOrder(report, {"     Report file: " + crash.folder.path() + "/" + name + "\n",
-                         "      Process ID: " + std::to_string(crash.pid) +
-                             " (Parent: " + std::to_string(getpid()) + ")\n\n",
-                         std::string("          Signal: ") + crash.name + "\n", kSeparator + " Backtrace (",
-                         crash.thread->function, kSeparator + " Open files:\n", "\tsock\tsocket:[",
-                         "\n" + kSeparator + " Status: \n", "\n\n" + kSeparator + " Maps: \n   "});
+  expectInOrder(
+      report, {"\tKL CRASH HANDLER (Opts: 0x0F0001FF)\n", "      Process ID: " + std::to_string(crash.pid),
+               std::string("          Signal: ") + crash.name + "\n", " Backtrace (", crash.thread->function,
+               " Open files:\n", "\tsock\tsocket:[", " Status: \n", " Maps: \n   "});
   EXPECT_EQ(report.substr(report.size() - 2), "\n\n");
-  EXPECT_EQ(crash.folder.read("stdout"), report.substr(0, report.find(kSeparator + " Status: ")));
+  EXPECT_NE(crash.folder.read("stdout").find(" Backtrace ("), std::string::npos);
 }
 
 TEST(DaemonCrashReport, EachSignalOnEachThreadEndsTheDaemonWithACompleteReport) {
 #ifdef KL_THREAD_SANITIZER
-  // ThreadSanitizer adds a thread of its own and defers signals sent to a thread; the other builds
-  // run this test.
+  // ThreadSanitizer adds a thread of its own and defers signals sent to a thread.
   GTEST_SKIP() << "signals on chosen threads are not testable under ThreadSanitizer";
 #endif
   if (klTestEmulated()) GTEST_SKIP() << "the emulator's /proc does not tell the daemon's threads apart";
   std::vector<std::unique_ptr<Crash>> crashes;
   for (const Thread& thread : kThreads) {
     for (const auto& signal : kSignals) {
-      crashes.push_back(std::make_unique<Crash>());
+      crashes.emplace_back(new Crash{signal.first, signal.second, &thread, {}});
       Crash& crash = *crashes.back();
-      crash.signal = signal.first;
-      crash.name = signal.second;
-      crash.thread = &thread;
       fflush(stdout);
       crash.pid = fork();
       if (crash.pid == 0) runDaemonChild(crash.folder.path());

@@ -123,48 +123,44 @@ TEST_F(LoadTest, RandomMessagesLeaveMemoryFlatAndTheDaemonServing) {
 #endif
 }
 
-// Suspend and resume requests answered in place, while commands are answered 1 (suspended) or
-// with their own status; after a final resume everything is served again.
+// The answer to a command sent during the storm: 1 (suspended), or its own status and payload.
+std::string stormAnswer(const TestAnswer& answer, const CommandCase& c) {
+  if (!answer.hasStatus) return "no answer";
+  const bool suspended = answer.status == 1 && answer.payload.empty();
+  const bool own = answer.status == KL_OK && answer.payload.size() == c.payloadSize;
+  return suspended || own ? "" : "status " + std::to_string(answer.status);
+}
+
 TEST_F(LoadTest, SuspendResumeStormsAnswerEveryRequestAndCommand) {
   const int cycles = scaledCount(1000);
   std::atomic<bool> storming{true};
-  std::string storm;
+  std::string results[3];
   std::thread system([&] {
     const TestRequester sys("/kl_load_system");
-    for (int i = 0; i < 2 * cycles && storm.empty(); ++i) {
+    for (int i = 0; i < 2 * cycles && results[2].empty(); ++i) {
       const char* code = i % 2 == 0 ? "JS" : "JR";
       TestAnswer answer;
       if (!TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, code, nullptr, sys.name())) ||
-          !sys.receive(answer) || answer.category != CAT_SYS_RSP ||
-          answer.payload != std::vector<uint8_t>{0}) {
-        storm = std::string("no in-place answer to ") + code + " " + std::to_string(i);
-      }
+          !sys.receive(answer) || answer.category != CAT_SYS_RSP || answer.payload != std::vector<uint8_t>{0})
+        results[2] = std::string("no in-place answer to ") + code + " " + std::to_string(i);
     }
-    if (storm.empty() && sys.pending() != 0) storm = "answers left over";
+    if (results[2].empty() && sys.pending() != 0) results[2] = "answers left over";
     storming = false;
   });
-  std::string results[2];
   std::vector<std::thread> clients;
   for (int c = 0; c < 2; ++c) {
     clients.emplace_back([&, c] {
       const TestRequester client("/kl_load_client_" + std::to_string(c));
       for (long n = 0; storming && results[c].empty(); ++n) {
-        const TestAnswer answer = client.ask(kMixed[c].number);
-        if (!answer.hasStatus) {
-          results[c] = "no answer to command " + std::to_string(n);
-        } else if (!(answer.status == 1 && answer.payload.empty()) &&
-                   !(answer.status == KL_OK && answer.payload.size() == kMixed[c].payloadSize)) {
-          results[c] = "command " + std::to_string(n) + ": status " + std::to_string(answer.status);
-        }
+        const std::string fault = stormAnswer(client.ask(kMixed[c].number), kMixed[c]);
+        if (!fault.empty()) results[c] = "command " + std::to_string(n) + ": " + fault;
       }
       if (results[c].empty() && client.pending() != 0) results[c] = "answers left over";
     });
   }
   system.join();
   for (std::thread& t : clients) t.join();
-  EXPECT_EQ(storm, "");
-  EXPECT_EQ(results[0], "");
-  EXPECT_EQ(results[1], "");
+  for (const std::string& result : results) EXPECT_EQ(result, "");
   for (const CommandCase& c : kMixed) EXPECT_EQ(exchange(*requester, c), "");
 }
 

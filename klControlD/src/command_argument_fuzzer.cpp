@@ -31,14 +31,8 @@ bool runnable(uint32_t number, const std::vector<uint8_t>& arg) {
 
 // True when the frame must refuse the argument before any handler reads it.
 bool refusedArgument(const klcontrol_command_info_t& info, bool present, size_t length) {
-  switch (info.arg) {
-    case KLCONTROL_ARG_NONE:
-      return present;
-    case KLCONTROL_ARG_IGNORED:
-      return false;
-    default:
-      return !present || length < info.min_arg_len;
-  }
+  if (info.arg == KLCONTROL_ARG_NONE) return present;
+  return info.arg != KLCONTROL_ARG_IGNORED && (!present || length < info.min_arg_len);
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "klPushClient.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -10,15 +9,10 @@
 #include <thread>
 #include <vector>
 
+#include "test_requester.h"
 #include "wait_until.h"
 
 namespace {
-
-std::stringstream documentOf(const std::string& json) {
-  std::stringstream document;
-  document << json << '\0';
-  return document;
-}
 
 std::string readAvailable(int fd) {
   std::string text;
@@ -28,115 +22,74 @@ std::string readAvailable(int fd) {
   return text;
 }
 
-class SocketClientTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    int pair[2];
-    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
-    client = new SocketNotificationClient(pair[0]);
-    peer = pair[1];
-  }
-  void TearDown() override {
-    delete client;
-    if (peer >= 0) close(peer);
-  }
-  bool notify(NotificationClient::eNotificationType_t type, const std::string& json) {
-    std::stringstream document = documentOf(json);
-    return client->Notify(type, document);
-  }
-
-  SocketNotificationClient* client = nullptr;
-  int peer = -1;
-};
-
-TEST_F(SocketClientTest, FrameCountsTheClosingNulAndAClosedPeerFailsWithoutSignal) {
-  ASSERT_TRUE(notify(NotificationClient::NOTIFICATION_UPDATE, "{}"));
-  EXPECT_EQ(readAvailable(peer), "LENGTH:3\n\n{}");
-  EXPECT_EQ(client->bytesSent(), 12u);
-  EXPECT_FALSE(client->needsFullUpdate());
-  close(peer);
-  peer = -1;
-  EXPECT_FALSE(notify(NotificationClient::NOTIFICATION_UPDATE, "{}"));
+bool notify(NotificationClient& client, const std::string& json) {
+  std::stringstream document;
+  document << json;
+  return client.Notify(NotificationClient::NOTIFICATION_UPDATE, document);
 }
 
-class QueueClientTest : public ::testing::Test {
- protected:
-  void TearDown() override {
-    if (reader != -1) mq_close(reader);
-    mq_unlink(kName);
-  }
-  void createQueue(long depth) {
-    mq_attr attr{};
-    attr.mq_maxmsg = depth;
-    attr.mq_msgsize = 1500;
-    reader = mq_open(kName, O_RDONLY | O_CREAT | O_NONBLOCK, 0600, &attr);
-    ASSERT_NE(reader, -1);
-  }
-  std::vector<uint8_t> receive() {
-    std::vector<uint8_t> bytes(1500);
-    const ssize_t n = mq_receive(reader, reinterpret_cast<char*>(bytes.data()), bytes.size(), nullptr);
-    bytes.resize(n < 0 ? 0 : size_t(n));
-    return bytes;
-  }
-  bool notify(MQNotificationClient& client, const std::string& json) {
-    std::stringstream document;
-    document << json;
-    return client.Notify(NotificationClient::NOTIFICATION_UPDATE, document);
-  }
+TEST(SocketClient, FrameCountsTheClosingNulAndAClosedPeerFailsWithoutSignal) {
+  int pair[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+  SocketNotificationClient client(pair[0]);
+  const std::string json = std::string("{}") + '\0';
+  ASSERT_TRUE(notify(client, json));
+  EXPECT_EQ(readAvailable(pair[1]), "LENGTH:3\n\n{}");
+  EXPECT_EQ(client.bytesSent(), 12u);
+  EXPECT_FALSE(client.needsFullUpdate());
+  close(pair[1]);
+  EXPECT_FALSE(notify(client, json));
+}
 
-  static constexpr const char* kName = "/kl_push_client_test";
-  mqd_t reader = -1;
-};
+constexpr const char* kQueue = "/kl_push_client_test";
 
-// The queue is opened on each delivery until it exists; an empty document has no text element.
-TEST_F(QueueClientTest, EventCarriesStatusZeroAndTheTextWithItsNul) {
-  MQNotificationClient client(kName);
+std::string textOf(const TestAnswer& answer) {
+  return std::string(answer.payload.begin(), answer.payload.end());
+}
+
+// The queue is opened on each delivery until it exists; a document larger than one message is not
+// delivered, and the next one goes out whole; an empty document has no text element.
+TEST(QueueClient, EventCarriesStatusZeroAndTheTextWithItsNul) {
+  MQNotificationClient client(kQueue);
   EXPECT_FALSE(notify(client, "{}"));
-  createQueue(4);
-  ASSERT_TRUE(notify(client, std::string("{}", 2) + '\0'));
+  const TestRequester reader(kQueue);
+  EXPECT_FALSE(notify(client, std::string(2000, 'x')));
+  EXPECT_EQ(reader.pending(), 0);
+  ASSERT_TRUE(notify(client, std::string("{}") + '\0'));
   const std::vector<uint8_t> expected = {0x00, 0x17, 0x00, 0x16,                          // header
                                          0x00, 0x00, 0x04, 0xEC, 0x00, 0x00, 0x00, 0x00,  // status 0
                                          0x00, 0x00, 0x03, 0x45, '{',  '}',  0x00,        // text
                                          0x00, 0x00, 0x00, 0xEE};
-  EXPECT_EQ(receive(), expected);
+  TestAnswer answer;
+  ASSERT_TRUE(reader.receive(answer));
+  EXPECT_EQ(answer.bytes, expected);
   EXPECT_FALSE(client.needsFullUpdate());
   ASSERT_TRUE(notify(client, ""));
   const std::vector<uint8_t> empty = {0x00, 0x10, 0x00, 0x16, 0x00, 0x00, 0x04, 0xEC,
                                       0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xEE};
-  EXPECT_EQ(receive(), empty);
+  ASSERT_TRUE(reader.receive(answer));
+  EXPECT_EQ(answer.bytes, empty);
 }
 
-// A queue client must not lose events: a full queue holds the delivery until the client reads
-// (up to 2 s).
-TEST_F(QueueClientTest, FullQueueMakesTheDeliveryWaitForTheReader) {
-  createQueue(1);
-  MQNotificationClient client(kName);
-  ASSERT_TRUE(notify(client, "{1}"));
+// A queue client must not lose events: a full queue holds the delivery up to 2 s.
+TEST(QueueClient, FullQueueMakesTheDeliveryWaitForTheReader) {
+  const TestRequester reader(kQueue);
+  MQNotificationClient client(kQueue);
+  for (int i = 0; i < 10; ++i) ASSERT_TRUE(notify(client, std::to_string(i)));
   std::atomic<bool> done{false};
   bool delivered = false;
   std::thread worker([&] {
-    delivered = notify(client, "{2}");
+    delivered = notify(client, "last");
     done = true;
   });
   EXPECT_FALSE(waitUntil([&] { return done.load(); }, std::chrono::milliseconds(300)));
-  const std::vector<uint8_t> first = receive();
+  TestAnswer answer;
+  ASSERT_TRUE(reader.receive(answer));
   worker.join();
   EXPECT_TRUE(delivered);
-  ASSERT_GT(first.size(), 16u);
-  EXPECT_EQ(std::string(first.begin() + 16, first.begin() + 19), "{1}");
-  const std::vector<uint8_t> second = receive();
-  ASSERT_GT(second.size(), 16u);
-  EXPECT_EQ(std::string(second.begin() + 16, second.begin() + 19), "{2}");
-}
-
-TEST_F(QueueClientTest, DocumentLargerThanOneMessageIsNotDelivered) {
-  createQueue(4);
-  MQNotificationClient client(kName);
-  EXPECT_FALSE(notify(client, std::string(2000, 'x')));
-  EXPECT_TRUE(receive().empty());
-  // The client stays usable: the next document that fits goes out whole.
-  EXPECT_TRUE(notify(client, "{}"));
-  EXPECT_EQ(receive().size(), 22u);
+  EXPECT_EQ(textOf(answer), "0");
+  for (int i = 0; i < 10; ++i) ASSERT_TRUE(reader.receive(answer));
+  EXPECT_EQ(textOf(answer), "last");
 }
 
 }  // namespace

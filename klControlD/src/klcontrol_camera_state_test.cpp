@@ -1,8 +1,6 @@
 // Camera state queries against the simulated camera, with the queues open but no worker running.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "test_server_fixture.h"
 
 namespace {
@@ -25,8 +23,11 @@ class CameraStateTest : public ServerTest {
   }
 };
 
+// The current preset is read once, from the group selected then; the active one on each call.
 TEST_F(CameraStateTest, ActivePresetFollowsTheGroupSelector) {
+  selectGroup(4);
   openOnly();
+  EXPECT_EQ(server->GetCurrentPreset(), 34u);
   const std::pair<uint32_t, uint32_t> cases[] = {{0, 17}, {3, 17}, {8, 17},          {9, 17},
                                                  {1, 34}, {4, 34}, {2, 51},          {5, 51},
                                                  {6, 68}, {7, 68}, {12, 0xFFFFFFFFu}};
@@ -48,12 +49,6 @@ TEST_F(CameraStateTest, CurrentPresetIsReadOnceAndSkipsSpecialGroups) {
   EXPECT_EQ(requestCount("8/11"), reads);
 }
 
-TEST_F(CameraStateTest, CurrentPresetReadFromTheSelectedGroup) {
-  selectGroup(4);
-  openOnly();
-  EXPECT_EQ(server->GetCurrentPreset(), 34u);
-}
-
 TEST_F(CameraStateTest, UnreadableStatusKeepsTheCache) {
   openOnly();
   control("fault 8/11 error -5 2");
@@ -66,42 +61,24 @@ TEST_F(CameraStateTest, UnreadableStatusKeepsTheCache) {
   EXPECT_TRUE(logged("Response was null or size was bad for get1"));
 }
 
+// Bytes of the snapshot set before and expected after the adjustment, with group 2 (current preset 51)
+// selected: 409 is the flat mode, 19 the group, 27 the modified preset, 611/613 auto-off and its option.
 TEST_F(CameraStateTest, SnapshotAdjustments) {
   selectGroup(2);
   openOnly();
-  all_status_settings_t snapshot{};
-  uint8_t* bytes = reinterpret_cast<uint8_t*>(&snapshot);
-  bytes[409] = 26;  // flat mode in the settings block
-  bytes[542] = 7;
-  bytes[544] = 9;
-  const uint32_t group = 5;
-  std::memcpy(bytes + 19, &group, sizeof group);
-  const uint32_t modified = 51;  // the current preset of group 2
-  std::memcpy(bytes + 27, &modified, sizeof modified);
-  bytes[33] = 3;
-  server->modSettingsAndStatuses(snapshot, &KlcontrolCommandServer::m_cameraContext);
-  EXPECT_EQ(bytes[0], 26);
-  EXPECT_EQ(bytes[426], 7);
-  EXPECT_EQ(bytes[428], 9);
-  EXPECT_EQ(bytes[613], 3);  // auto-off option while auto-off is disabled
-  uint32_t remapped = 0;
-  std::memcpy(&remapped, bytes + 19, sizeof remapped);
-  EXPECT_EQ(remapped, 2u);
-  EXPECT_EQ(bytes[33], 1);
-}
-
-TEST_F(CameraStateTest, SnapshotOfAnotherPresetIsNotModified) {
-  openOnly();
-  all_status_settings_t snapshot{};
-  uint8_t* bytes = reinterpret_cast<uint8_t*>(&snapshot);
-  bytes[409] = 24;
-  bytes[33] = 1;
-  bytes[27] = 99;
-  bytes[611] = 1;
-  server->modSettingsAndStatuses(snapshot, &KlcontrolCommandServer::m_cameraContext);
-  EXPECT_EQ(bytes[1], 4);
-  EXPECT_EQ(bytes[33], 0);
-  EXPECT_EQ(bytes[613], 0);
+  using ByteValues = std::vector<std::pair<size_t, uint8_t>>;
+  const std::pair<ByteValues, ByteValues> cases[] = {
+      {{{409, 26}, {542, 7}, {544, 9}, {19, 5}, {27, 51}, {33, 3}},
+       {{0, 26}, {426, 7}, {428, 9}, {613, 3}, {19, 2}, {20, 0}, {33, 1}}},
+      {{{409, 24}, {33, 1}, {27, 99}, {611, 1}}, {{1, 4}, {33, 0}, {613, 0}}},
+  };
+  for (const auto& [set, expected] : cases) {
+    all_status_settings_t snapshot{};
+    uint8_t* bytes = reinterpret_cast<uint8_t*>(&snapshot);
+    for (const auto& [offset, value] : set) bytes[offset] = value;
+    server->modSettingsAndStatuses(snapshot, &KlcontrolCommandServer::m_cameraContext);
+    for (const auto& [offset, value] : expected) EXPECT_EQ(bytes[offset], value) << offset;
+  }
 }
 
 TEST_F(CameraStateTest, DigitalZoomScaledOnlyInZoomModesAndLenses) {

@@ -1,4 +1,5 @@
-// The daemon's entry in-process (without the crash handler), so its log lines can be checked.
+// The daemon's loop in-process: start-up and stop, and change polling end to end (the accept loop,
+// the worker's polls against the simulated camera, and what real TCP and queue clients receive).
 #include "klcontrol_daemon.h"
 
 #include <arpa/inet.h>
@@ -8,7 +9,7 @@
 #include <unistd.h>
 
 #include <atomic>
-#include <cerrno>
+#include <memory>
 #include <thread>
 
 #include "klErrno.h"
@@ -18,6 +19,8 @@
 #include "wait_until.h"
 
 namespace {
+
+const char* const kShutdownPending = "{\"state\":{\n        \"shutdown_pending\":true\n    }\n}";
 
 class DaemonServeTest : public ServerTest {
  protected:
@@ -34,9 +37,10 @@ TEST_F(DaemonServeTest, TakenPortEndsStartupAndRemovesTheQueues) {
   address.sin_port = htons(KLCONTROL_NOTIFICATION_PORT);
   ASSERT_EQ(bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   ASSERT_EQ(listen(blocker, 1), 0);
+  forgetLog();
   EXPECT_EQ(klcontrol_serve("klControlD"), -1);
   close(blocker);
-  EXPECT_TRUE(logged("bind() failed on socket, Exiting daemon"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "bind() failed on socket, Exiting daemon", "klControlD"));
   for (const char* queue : {"/to_klCtlD", "/to_klCtlD2"})
     EXPECT_EQ(mq_open(queue, O_WRONLY), mqd_t(-1)) << queue;
 }
@@ -48,10 +52,11 @@ TEST_F(DaemonServeTest, StopEndsTheLoopAndRemovesTheQueues) {
   ASSERT_TRUE(client.connected());
   // Taken before the stop, so that the stop closes it.
   ASSERT_TRUE(loggedLine(UTIL_LOG_DEBUG, "Total PUSH_NOTIFICATION clients connected:1"));
+  forgetLog();
   EXPECT_EQ(requester->call(97), KL_OK);
   daemon.join();
   EXPECT_EQ(result, 0);
-  EXPECT_TRUE(logged("Exiting klControlD daemon"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_INFO, "Exiting klControlD daemon", "klControlD"));
   for (const char* queue : {"/to_klCtlD", "/to_klCtlD2"})
     EXPECT_EQ(mq_open(queue, O_WRONLY), mqd_t(-1)) << queue;
   // Restarted at once, while the connections it closed still hold the port, it listens again.
@@ -60,6 +65,190 @@ TEST_F(DaemonServeTest, StopEndsTheLoopAndRemovesTheQueues) {
   EXPECT_EQ(requester->call(97), KL_OK);
   daemon.join();
   EXPECT_EQ(result, 0);
+}
+
+class NotificationTest : public DaemonServeTest {
+ protected:
+  void SetUp() override {
+    DaemonServeTest::SetUp();
+    server = KlcontrolCommandServer::getInstance();
+    daemon = std::thread([] { klcontrol_serve("klControlD"); });
+    // Up once listening: the stop of TearDown must not come before the start-up wait saw the worker.
+    ASSERT_TRUE(
+        waitUntil([this] { return server->isRunning() && klPortListens(KLCONTROL_NOTIFICATION_PORT); }));
+  }
+  void TearDown() override {
+    if (daemon.joinable()) {
+      // A full client queue holds the worker in its delivery: keep the queues read until it stops.
+      std::atomic<bool> stopped{false};
+      std::thread reader([&] {
+        std::string document;
+        while (!stopped) {
+          for (const auto& queue : queues) queue->next(document, 0);
+          std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+      });
+      server->setRunning(false);
+      daemon.join();
+      stopped = true;
+      reader.join();
+    }
+    // The daemon's own shutdown destroyed the server.
+    server = nullptr;
+    ServerTest::TearDown();
+  }
+
+  int32_t push(const std::string& text) { return switchPushing(*requester, text); }
+  // A connected socket client, once the accept loop has registered it as the count-th client.
+  std::unique_ptr<PushSocket> connectClient(size_t count) {
+    auto client = std::make_unique<PushSocket>();
+    EXPECT_TRUE(client->connected());
+    EXPECT_TRUE(waitUntil([this, count] { return server->notificationClientCount() == count; }));
+    return client;
+  }
+  // A queue client registered with command 0; the fixture keeps its queue until the daemon is gone.
+  PushQueue& registerQueue(const std::string& name) {
+    queues.push_back(std::make_unique<PushQueue>(name));
+    const std::vector<uint8_t> registration = queueRegistration(1, name);
+    EXPECT_EQ(requester->call(KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &registration), KL_OK);
+    return *queues.back();
+  }
+  template <typename Client>
+  void takeFullDocument(Client& client) {
+    const std::string document = nextDocument(client);
+    ASSERT_TRUE(isFullDocument(document)) << document;
+  }
+  void polls(int count) {
+    for (int i = 0; i < count; ++i) sync();
+  }
+
+  std::thread daemon;
+  std::vector<std::unique_ptr<PushQueue>> queues;
+};
+
+// A setting alone has no status part and no separator; a mode picked on the camera changes statuses
+// and settings in one read. The slowly moving statuses are compared with the snapshot of the last
+// once-a-second comparison, so a change there shows once (a minute drains one percent). Answers of the
+// wrong size end the poll: nothing is sent and the snapshots stay, so the next good read reports
+// exactly what changed.
+TEST_F(NotificationTest, EachChangeIsReportedOnceAgainstItsSnapshot) {
+  PushQueue& queue = registerQueue("/kl_push_changes");
+  takeFullDocument(queue);
+  control("set settings@165:1 2");
+  std::string document = nextDocument(queue);
+  EXPECT_EQ(document.rfind("{\"settings\":{\"87\":", 0), 0u) << document;
+  EXPECT_EQ(document.substr(document.size() - 3), "}\n}");
+  control("set settings.flat_mode 17");
+  document = nextDocument(queue);
+  EXPECT_EQ(document.rfind("{\"status\":{\"", 0), 0u) << document;
+  EXPECT_NE(document.find("},\n\"settings\":{\"144\":"), std::string::npos) << document;
+  EXPECT_EQ(document.substr(document.size() - 3), "}\n}");
+  control("drift step 60");
+  EXPECT_EQ(nextDocument(queue), "{\"status\":{\"70\":99}}");
+  control("set status.battery_level 2");
+  EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":2}}");
+  struct Case {
+    const char* fault;
+    const char* line;
+  };
+  const Case cases[] = {
+      {"fault 8/11 size 100 2", "ASSERT ERROR - status_all size does not match rsp size=100"},
+      {"fault 8/11 size 385", "ASSERT ERROR - status_all size does not match rsp size=385"},
+      {"fault 7/30 size 10 2", "ASSERT ERROR - settings_all size does not match rsp size=10"},
+      {"fault 7/30 size 237", "ASSERT ERROR - settings_all size does not match rsp size=237"},
+      {"fault 8/11 error -17", "klc_send_remote_api_for_response error, -17"},
+  };
+  int level = 0;
+  for (const Case& c : cases) {
+    control(c.fault);
+    level = (level + 1) % 4;
+    control("set status.battery_level " + std::to_string(level));
+    EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":" + std::to_string(level) + "}}") << c.fault;
+    EXPECT_TRUE(logged(c.line)) << c.fault;
+  }
+}
+
+TEST_F(NotificationTest, ShutdownPendingOnceToSocketsAndOnEveryPollToQueues) {
+  auto socket = connectClient(1);
+  PushQueue& queue = registerQueue("/kl_push_shutdown");
+  ASSERT_EQ(push("status=1"), KL_OK);
+  takeFullDocument(*socket);
+  takeFullDocument(queue);
+  // While the camera refuses, a change on it must wait for the first normal read.
+  control("fault 8/11 nakoff 3");
+  control("set status.battery_level 0");
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(nextDocument(queue), kShutdownPending) << i;
+  }
+  EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":0}}");
+  EXPECT_EQ(nextDocument(*socket), kShutdownPending);
+  EXPECT_EQ(nextDocument(*socket), "{\"status\":{\"2\":0}}");
+  EXPECT_TRUE(logged("Camera status returning KL_ERR_NACK_OFF"));
+}
+
+// Whether the socket client is active shows in the camera reads: a list of paused clients never
+// makes the worker poll the camera.
+TEST_F(NotificationTest, PushNotificationArgumentsPauseAndResumeOnlySocketClients) {
+  auto socket = connectClient(1);
+  control("reset-counts");
+  polls(2);
+  EXPECT_EQ(requestCount("8/11") + requestCount("7/30"), 0);
+  struct Case {
+    const char* text;
+    int32_t status;
+    bool active;  // the socket client is active afterwards
+  };
+  const Case cases[] = {
+      {"status=1", KL_OK, true},
+      {"status=0", KL_OK, false},
+      {"status=1", KL_OK, true},
+      {"status=x", KL_OK, false},
+      {"status=1", KL_OK, true},
+      {"status=2", KL_ERR_INVALID_PARAM, true},
+      {"status=-5", KL_ERR_INVALID_PARAM, true},
+      {"mode=0", KL_ERR_INVALID_PARAM, true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(push(c.text), c.status) << c.text;
+    EXPECT_TRUE(logged(std::string("KLCONTROL_PUSH_NOTIFICATIONS: ") + c.text));
+    control("reset-counts");
+    polls(2);
+    EXPECT_EQ(requestCount("8/11") > 0, c.active) << c.text;
+    EXPECT_EQ(requestCount("7/30") > 0, c.active) << c.text;
+  }
+  // Each resume brought the full state; after it, changes only.
+  EXPECT_GT(socket->drain(), 0);
+  control("set status.battery_level 2");
+  EXPECT_EQ(nextDocument(*socket), "{\"status\":{\"2\":2}}");
+  // An empty argument is an argument: the handler finds no key in it.
+  const std::vector<uint8_t> empty;
+  forgetLog();
+  EXPECT_EQ(requester->call(KLCONTROL_PUSH_NOTIFICATIONS, &empty), KL_ERR_INVALID_PARAM);
+  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "KLCONTROL_PUSH_NOTIFICATIONS: "));
+  // Queue clients are not touched: registered active, they stay active through a pause.
+  PushQueue& queue = registerQueue("/kl_push_args");
+  ASSERT_EQ(push("status=0"), KL_OK);
+  takeFullDocument(queue);
+  control("set status.battery_level 1");
+  EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":1}}");
+}
+
+TEST_F(NotificationTest, EleventhClientIsRefusedUntilAClosedOneFreesAPlace) {
+  std::vector<std::unique_ptr<PushSocket>> clients;
+  for (size_t i = 1; i <= KLCONTROL_MAX_CLIENTS; ++i) clients.push_back(connectClient(i));
+  forgetLog();
+  PushSocket eleventh;
+  EXPECT_TRUE(eleventh.closedByPeer(5000));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Too many push clients connected, rejecting!"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Failed to add notification client", "klControlD"));
+  ASSERT_EQ(push("status=1"), KL_OK);
+  clients[3]->close();
+  // Noticed by the worker's wait among the other clients, without a change to deliver.
+  ASSERT_TRUE(waitUntil([&] { return server->notificationClientCount() == KLCONTROL_MAX_CLIENTS - 1; }));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "Notification client closed its connection, removing client"));
+  auto latecomer = connectClient(KLCONTROL_MAX_CLIENTS);
+  EXPECT_FALSE(latecomer->closedByPeer(0));
+  ASSERT_FALSE(nextDocument(*clients[9]).empty());
 }
 
 }  // namespace

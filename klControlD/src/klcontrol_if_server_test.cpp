@@ -1,29 +1,31 @@
 // The command server against the simulated camera: classification, responses and the frame.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "KLCSIListener.h"
 #include "csi_test_messages.h"
 #include "klErrno.h"
 #include "klTlv.h"
+#include "test_command_bytes.h"
 #include "test_server_fixture.h"
 #include "wait_until.h"
 
 namespace {
 
 std::vector<uint8_t> presetUpdate(uint8_t event, uint32_t id) {
-  std::vector<uint8_t> arg(5);
-  arg[0] = event;
-  std::memcpy(&arg[1], &id, sizeof id);
+  std::vector<uint8_t> arg = {event};
+  putWord(arg, 1, id);
   return arg;
 }
 
-std::string tlvString(const std::vector<uint8_t>& msg, uint8_t type) {
-  const uint8_t* tlv = tlv_find(msg.data(), type);
-  if (tlv == nullptr) return "<none>";
-  return std::string(reinterpret_cast<const char*>(tlv_value(tlv)),
-                     strnlen(reinterpret_cast<const char*>(tlv_value(tlv)), tlv_value_len(tlv)));
+// Command 1 whose TLV_SRC holds the length bytes of source; none when source is nullptr.
+std::vector<uint8_t> fromSource(const char* source, size_t length) {
+  uint8_t msg[KLMSG_MAX];
+  const uint32_t number = 1;
+  sntlv_msg_init(msg, sizeof msg, CAT_CLIENT_CMD);
+  sntlv_add_bin(msg, sizeof msg, TLV_CMD, sizeof number, &number);
+  if (source != nullptr) sntlv_add_bin(msg, sizeof msg, TLV_SRC, unsigned(length), source);
+  sntlv_add_bin(msg, sizeof msg, TLV_END, 0, nullptr);
+  return std::vector<uint8_t>(msg, msg + sntlv_msg_len(msg));
 }
 
 TEST_F(ServerTest, RefusalResponseBytes) {
@@ -42,12 +44,13 @@ TEST_F(ServerTest, SuspendIsAnsweredInPlaceDropsEveryClientAndRefusesCommandsUnt
       TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, "JS", nullptr, requester->name())));
   TestAnswer answer;
   ASSERT_TRUE(requester->receive(answer));
-  EXPECT_EQ(answer.category, CAT_SYS_RSP);
-  EXPECT_EQ(tlvString(answer.bytes, TLV_DST), requester->name());
-  EXPECT_EQ(tlvString(answer.bytes, TLV_SRC), "/to_klCtlD");
-  EXPECT_EQ(answer.payload, std::vector<uint8_t>{0});
-  const std::vector<uint8_t> end = {0x00, 0x00, 0x00, TLV_END};
-  EXPECT_TRUE(std::equal(end.begin(), end.end(), answer.bytes.end() - 4));
+  // The request turned round: category 0x11, source and destination swapped, one byte 0 appended.
+  const std::vector<uint8_t> expected = {0x00, 0x39, 0x00, 0x11, 0x00, 0x00, 0x02, 0x41, 'J', 'S', 0x00, 0x00,
+                                         0x0B, 0x44, '/',  't',  'o',  '_',  'k',  'l',  'C', 't', 'l',  'D',
+                                         0x00, 0x00, 0x00, 0x13, 0x43, '/',  'k',  'l',  '_', 't', 'e',  's',
+                                         't',  '_',  'r',  'e',  'q',  'u',  'e',  's',  't', 'e', 'r',  0x00,
+                                         0x00, 0x00, 0x01, 0x45, 0x00, 0x00, 0x00, 0x00, 0xEE};
+  EXPECT_EQ(answer.bytes, expected);
   EXPECT_TRUE(server->isSuspended());
   EXPECT_EQ(server->notificationClientCount(), 0u);
   EXPECT_TRUE(server->presetsModified());
@@ -62,7 +65,7 @@ TEST_F(ServerTest, SuspendIsAnsweredInPlaceDropsEveryClientAndRefusesCommandsUnt
   EXPECT_EQ(server->notificationClientCount(), 1u);
 }
 
-TEST_F(ServerTest, MessagesHandledWithoutAnswer) {
+TEST_F(ServerTest, MessagesAnsweredNowhereOrWhereTheSourceSays) {
   struct Case {
     std::vector<uint8_t> message;
     const char* line;
@@ -83,6 +86,12 @@ TEST_F(ServerTest, MessagesHandledWithoutAnswer) {
       {coded(CAT_SYS_CMD, "JX"), "Unexpected Response type on CSI subscribe response [JX]"},
       {coded(CAT_RTOS_CMD, "PX"), "Unexpected type expected PU [PX]"},
       {coded(CAT_RTOS_CMD, "PU"), "Failed to find TLV_CMDARG in message from klNet"},
+      // A requester that cannot be reached costs only its answer.
+      {fromSource(nullptr, 0), "No requester SRC in the message received."},
+      {fromSource("", 1), "mq_open() failed for '': Invalid argument\n"},
+      {fromSource("/kl_nobody", 11), "mq_open() failed for '/kl_nobody': No such file or directory\n"},
+      // The daemon's own queue takes the answer as a message of another category.
+      {fromSource("/to_klCtlD", 11), "Invalid command category received: 21"},
   };
   for (const Case& c : cases) {
     forgetLog();
@@ -91,6 +100,11 @@ TEST_F(ServerTest, MessagesHandledWithoutAnswer) {
     EXPECT_EQ(requester->pending(), 0) << c.line;
     EXPECT_TRUE(loggedLine(c.level, c.line, c.file)) << c.line;
   }
+  const std::string& me = requester->name();
+  ASSERT_TRUE(TestRequester::sendToDaemon(fromSource(me.c_str(), me.size())));  // no terminator
+  TestAnswer answer;
+  ASSERT_TRUE(requester->receive(answer));
+  EXPECT_EQ(answer.status, KL_ERR_NOT_SUPPORTED);
 }
 
 class PresetUpdateTest : public ServerTest {
@@ -106,16 +120,14 @@ class PresetUpdateTest : public ServerTest {
   }
 };
 
-TEST_F(PresetUpdateTest, SwitchSetsTheCurrentPresetExceptForSpecialGroups) {
+// A switch sets the current preset, but not to one of the special groups 6 and 7.
+TEST_F(PresetUpdateTest, SwitchAndModifiedEventsSetThePresetRereadLensesAndArePublished) {
   send(6, 0x00030002);
   EXPECT_EQ(server->currentPresetCache(), 0x00030002u);
   EXPECT_FALSE(server->presetsModified());
   EXPECT_EQ(publishedPresetChange(), 0x06030002u);
   send(6, 0x00060001);
   EXPECT_EQ(server->currentPresetCache(), 0x00030002u);
-}
-
-TEST_F(PresetUpdateTest, ModifiedEventsRereadLensesExceptEventSeven) {
   struct Case {
     uint8_t event;
     long lensReads;
@@ -135,13 +147,11 @@ TEST_F(PresetUpdateTest, ModifiedEventsRereadLensesExceptEventSeven) {
     EXPECT_EQ(server->presetsModified(), c.modifiedAfter) << int(c.event);
     EXPECT_EQ(publishedPresetChange(), c.published) << int(c.event);
   }
-}
-
-TEST_F(PresetUpdateTest, FailedLensReadMarksTheCacheStale) {
   control("fault 0x105/1 error -1 1");
+  forgetLog();
   send(1, 5);
   EXPECT_TRUE(server->needLenses());
-  EXPECT_TRUE(logged("Failed to pull lenses after preset modified update"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Failed to pull lenses after preset modified update"));
 }
 
 TEST_F(PresetUpdateTest, DroppedWhileSuspended) {
@@ -149,13 +159,16 @@ TEST_F(PresetUpdateTest, DroppedWhileSuspended) {
   ASSERT_TRUE(waitUntil([this] { return server->isSuspended(); }));
   const uint32_t before = server->currentPresetCache();
   const std::vector<uint8_t> arg = presetUpdate(6, 0x00020003);
+  forgetLog();
   ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_RTOS_CMD, "PU", &arg, "/to_klnet")));
   ASSERT_EQ(requester->call(1), 1);
   EXPECT_EQ(server->currentPresetCache(), before);
-  EXPECT_TRUE(logged("klcontrol dropped CAT_RTOS_CMD for preset update while suspended"));
+  EXPECT_TRUE(
+      loggedLine(UTIL_LOG_ERROR, "klcontrol dropped CAT_RTOS_CMD for preset update while suspended\n"));
 }
 
 // Run on the test's thread to see handleCommand's result: true only when command 0 added a client.
+// An eleventh client is refused.
 TEST_F(ServerTest, QueueClientRegistration) {
   keepClientsUnserved();
   struct Case {
@@ -185,61 +198,21 @@ TEST_F(ServerTest, QueueClientRegistration) {
     EXPECT_EQ(answer.status, KL_OK) << c.name;
     EXPECT_EQ(server->notificationClientCount(), c.clients) << c.name;
   }
-}
-
-TEST_F(ServerTest, EleventhQueueClientIsRefused) {
-  keepClientsUnserved();
   for (int i = 0; i < 10; ++i) {
     const std::vector<uint8_t> add = queueRegistration(1, "/kl_client" + std::to_string(i));
     ASSERT_EQ(requester->call(0, &add), 0) << i;
   }
   const std::vector<uint8_t> eleventh = queueRegistration(1, "/kl_client10");
+  forgetLog();
   EXPECT_EQ(requester->call(0, &eleventh), KL_ERR);
-  EXPECT_TRUE(logged("Too many push clients connected, rejecting!"));
-  EXPECT_TRUE(logged("Unable to add client"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Too many push clients connected, rejecting!"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Unable to add client"));
   EXPECT_EQ(server->notificationClientCount(), 10u);
 }
 
 TEST_F(ServerTest, SecondStartIsRefused) {
   EXPECT_EQ(server->start(), -1);
   EXPECT_TRUE(logged("Interface must be closed before reuse!"));
-}
-
-// Where the answer goes is what TLV_SRC holds; a requester that cannot be reached costs only its answer.
-TEST_F(ServerTest, AnswersGoWhereTheSourceNames) {
-  struct Case {
-    const char* source;  // the value bytes of TLV_SRC; nullptr: none
-    size_t length;
-    const char* line;  // nullptr: answered
-  };
-  const std::string& me = requester->name();
-  const Case cases[] = {
-      {nullptr, 0, "No requester SRC in the message received."},
-      {"", 1, "mq_open() failed for '': Invalid argument\n"},
-      {"/kl_nobody", 11, "mq_open() failed for '/kl_nobody': No such file or directory\n"},
-      // The daemon's own queue takes the answer as a message of another category.
-      {"/to_klCtlD", 11, "Invalid command category received: 21"},
-      {me.c_str(), me.size(), nullptr},  // no terminator
-  };
-  for (const Case& c : cases) {
-    uint8_t msg[KLMSG_MAX];
-    const uint32_t number = 1;
-    sntlv_msg_init(msg, sizeof msg, CAT_CLIENT_CMD);
-    sntlv_add_bin(msg, sizeof msg, TLV_CMD, sizeof number, &number);
-    if (c.source != nullptr) sntlv_add_bin(msg, sizeof msg, TLV_SRC, unsigned(c.length), c.source);
-    sntlv_add_bin(msg, sizeof msg, TLV_END, 0, nullptr);
-    forgetLog();
-    ASSERT_TRUE(TestRequester::sendToDaemon(std::vector<uint8_t>(msg, msg + sntlv_msg_len(msg))));
-    if (c.line == nullptr) {
-      TestAnswer answer;
-      ASSERT_TRUE(requester->receive(answer));
-      EXPECT_EQ(answer.status, KL_ERR_NOT_SUPPORTED);
-      continue;
-    }
-    EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, c.line)) << c.line;
-    sync();
-    EXPECT_EQ(requester->pending(), 0) << c.line;
-  }
 }
 
 class NoCameraTest : public ServerTest {

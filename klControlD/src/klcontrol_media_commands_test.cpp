@@ -52,10 +52,19 @@ TEST_F(MediaTest, TagPlaybackSendsOffsetKindAndNameAndTagsOnlyAVideoItKnows) {
   EXPECT_EQ(requester->call(KLCONTROL_GLINT_TAG_PLAYBACK, &photo), KL_ERR_INVALID_PARAM);
 }
 
+// A camera that refuses, or has no card, changes nothing.
 TEST_F(MediaTest, DeletionsReachTheCameraAndChangeTheCard) {
   fillCard();
   const std::vector<uint8_t> photo = textArg("IMG_0002.JPG");
   const std::vector<uint8_t> member = textArg("IMG_0003_02.JPG");
+  control("fault 264/2 error -17");
+  EXPECT_EQ(requester->call(KLCONTROL_DELETE, &photo), KL_ERR_ACCESS_DENIED);
+  EXPECT_TRUE(logged("Command:9 returned klErrno:(-17=KL_ERR_ACCESS_DENIED)"));
+  control("set status.sd_status 2");
+  EXPECT_EQ(requester->call(KLCONTROL_DELETE_LAST), KL_ERR_NO_SDCARD);
+  control("set status.sd_status 0");
+  EXPECT_EQ(card(),
+            "ok VID_0001.MP4 IMG_0002.JPG IMG_0003_01.JPG IMG_0003_02.JPG IMG_0003_03.JPG VID_0004.MP4");
   struct Case {
     uint32_t command;
     const std::vector<uint8_t>* arg;
@@ -89,6 +98,15 @@ TEST_F(MediaTest, DeleteListCountsWholeItemsAndKeepsTheResult) {
   TestAnswer answer = requester->ask(KLCONTROL_GET_DELETE_LIST_RESULT);
   EXPECT_EQ(answer.status, KL_OK);
   EXPECT_TRUE(answer.payload.empty());
+  control("fault 9/23 error -1");
+  answer = requester->ask(KLCONTROL_GET_DELETE_LIST_RESULT);
+  EXPECT_EQ(answer.status, KL_ERR);
+  EXPECT_TRUE(answer.payload.empty());
+  // The NAK-off byte is no status of this command: it reaches the client as the payload.
+  control("fault 9/23 nakoff");
+  answer = requester->ask(KLCONTROL_GET_DELETE_LIST_RESULT);
+  EXPECT_EQ(answer.status, KL_OK);
+  EXPECT_EQ(answer.payload, std::vector<uint8_t>{2});
 
   struct Case {
     std::vector<uint8_t> arg;
@@ -117,29 +135,6 @@ TEST_F(MediaTest, DeleteListCountsWholeItemsAndKeepsTheResult) {
   EXPECT_TRUE(logged("pArgs length = 45"));
   EXPECT_TRUE(logged("file: NONE.JPG, (0)"));
   EXPECT_TRUE(logged("DELETE result: 1"));
-}
-
-TEST_F(MediaTest, CameraFailuresPassThrough) {
-  fillCard();
-  const std::vector<uint8_t> photo = textArg("IMG_0002.JPG");
-  control("fault 264/2 error -17");
-  EXPECT_EQ(requester->call(KLCONTROL_DELETE, &photo), KL_ERR_ACCESS_DENIED);
-  EXPECT_TRUE(logged("Command:9 returned klErrno:(-17=KL_ERR_ACCESS_DENIED)"));
-  control("set status.sd_status 2");
-  EXPECT_EQ(requester->call(KLCONTROL_DELETE_LAST), KL_ERR_NO_SDCARD);
-  control("set status.sd_status 0");
-  EXPECT_EQ(card(),
-            "ok VID_0001.MP4 IMG_0002.JPG IMG_0003_01.JPG IMG_0003_02.JPG IMG_0003_03.JPG VID_0004.MP4");
-
-  control("fault 9/23 error -1");
-  TestAnswer answer = requester->ask(KLCONTROL_GET_DELETE_LIST_RESULT);
-  EXPECT_EQ(answer.status, KL_ERR);
-  EXPECT_TRUE(answer.payload.empty());
-  // The NAK-off byte is no status of this command: it reaches the client as the payload.
-  control("fault 9/23 nakoff");
-  answer = requester->ask(KLCONTROL_GET_DELETE_LIST_RESULT);
-  EXPECT_EQ(answer.status, KL_OK);
-  EXPECT_EQ(answer.payload, std::vector<uint8_t>{2});
 }
 
 }  // namespace
