@@ -1,4 +1,4 @@
-// A stand-in for the daemon's queue in tests: owns /to_klCtlD and answers requests on a thread.
+// A fake daemon queue, and the fixture of the tests that use one.
 #pragma once
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -11,7 +11,9 @@
 #include <thread>
 #include <vector>
 
+#include "klDebug.h"
 #include "klTlv.h"
+#include "kl_test_namespace.h"
 #include "klcontrol_client_message.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -111,4 +113,16 @@ class FakeDaemon {
   mqd_t mQueue;
   std::thread mThread;
   std::vector<Bytes> mRequests;
+};
+
+// Tests against a FakeDaemon: private IPC and network namespaces, and the library's reports of missing
+// and full queues (expected here) kept off the output.
+class FakeDaemonTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(klEnterPrivateNamespaces()); }
+  FakeDaemonTest() { g_debug_level &= ~0xFFu; }
+  ~FakeDaemonTest() override { g_debug_level = mSavedLevel; }
+
+ private:
+  uint32_t mSavedLevel = g_debug_level;
 };

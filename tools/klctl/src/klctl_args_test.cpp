@@ -64,15 +64,6 @@ TEST(KlctlArguments, BadWordsAreRefusedAndLeaveTheBytesAlone) {
   }
 }
 
-TEST(KlctlArguments, WordsAreConcatenatedInOrder) {
-  Bytes out;
-  std::string error;
-  ASSERT_TRUE(klctlParseArguments({"u32:1", "str:x", "u8:2", "hex:FF"}, out, error)) << error;
-  Bytes expected = hostBytes<uint32_t>(1);
-  expected.insert(expected.end(), {'x', 0, 2, 0xFF});
-  EXPECT_EQ(expected, out);
-}
-
 TEST(KlctlArguments, AnArgumentMustFitInOneMessage) {
   const std::string atLimit = "hex:" + std::string(2 * KLCTL_MAX_ARGUMENT, 'A');
   Bytes out;

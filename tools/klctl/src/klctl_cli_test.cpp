@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <iterator>
 #include <sstream>
 
 #include "klctl_commands.h"
@@ -44,84 +46,83 @@ TEST(KlctlCommands, UnknownWordsAreNoCommand) {
   }
 }
 
-KlctlPlan parse(const std::vector<std::string>& words) {
-  KlctlPlan plan;
-  std::string error;
-  EXPECT_TRUE(klctlParseCommandLine(words, plan, error)) << error;
-  return plan;
+// The words of a command line written with spaces.
+std::vector<std::string> split(const std::string& line) {
+  std::istringstream in(line);
+  return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
 }
 
-TEST(KlctlCommandLine, OptionsAndSeveralCommandsInOrder) {
-  const KlctlPlan plan = parse({"--json", "--timeout", "0.5", "--keep-going", "mode", "u32:1", "--",
-                                "shutter", "u8:1", "--", "suspend"});
-  EXPECT_TRUE(plan.json);
-  EXPECT_TRUE(plan.keepGoing);
-  EXPECT_DOUBLE_EQ(0.5, plan.timeout);
-  ASSERT_EQ(3u, plan.steps.size());
-  EXPECT_EQ(4u, plan.steps[0].number);
-  EXPECT_TRUE(plan.steps[0].hasArgument);
-  EXPECT_EQ((std::vector<uint8_t>{1, 0, 0, 0}), plan.steps[0].argument);
-  EXPECT_EQ(3u, plan.steps[1].number);
-  EXPECT_EQ(std::vector<uint8_t>{1}, plan.steps[1].argument);
-  EXPECT_EQ(KlctlStepKind::Suspend, plan.steps[2].kind);
+// A plan in short: the options, then each step (number=argument bytes in hex, JS, JR).
+std::string summary(const KlctlPlan& plan) {
+  std::ostringstream out;
+  out << (plan.json ? "json " : "") << (plan.keepGoing ? "keep " : "") << plan.timeout;
+  if (plan.probe) out << " probe " << plan.probeQueue;
+  const KlctlWatchOptions& watch = plan.watchOptions;
+  if (plan.watch)
+    out << " watch " << watch.count << "/" << watch.timeout << (watch.compact ? " compact" : "");
+  out << ":";
+  for (const KlctlStep& step : plan.steps) {
+    out << ' ';
+    if (step.kind != KlctlStepKind::Command) out << (step.kind == KlctlStepKind::Suspend ? "JS" : "JR");
+    if (step.kind == KlctlStepKind::Command) out << step.number << (step.hasArgument ? "=" : "");
+    for (uint8_t byte : step.argument) {
+      char hex[3];
+      std::snprintf(hex, sizeof hex, "%02X", byte);
+      out << hex;
+    }
+  }
+  return out.str();
 }
 
-TEST(KlctlCommandLine, DefaultsAndArgumentPresence) {
-  const KlctlPlan plan = parse({"--timeout=2", "get_all_status", "--", "mode", "hex:", "--", "resume"});
-  EXPECT_FALSE(plan.json);
-  EXPECT_FALSE(plan.keepGoing);
-  EXPECT_DOUBLE_EQ(2, plan.timeout);
-  ASSERT_EQ(3u, plan.steps.size());
-  EXPECT_FALSE(plan.steps[0].hasArgument);
-  EXPECT_TRUE(plan.steps[1].hasArgument);
-  EXPECT_TRUE(plan.steps[1].argument.empty());
-  EXPECT_EQ(KlctlStepKind::Resume, plan.steps[2].kind);
-  EXPECT_DOUBLE_EQ(5, parse({"mode"}).timeout);
-  const KlctlPlan probe = parse({"--probe", "/to_klnet"});
-  EXPECT_TRUE(probe.probe);
-  EXPECT_EQ("/to_klnet", probe.probeQueue);
-  EXPECT_EQ(KLCONTROL_DAEMON_QUEUE, parse({"--probe"}).probeQueue);
-  const KlctlPlan watch = parse({"--timeout", "9", "watch", "--count", "2"});
-  EXPECT_TRUE(watch.watch);
-  EXPECT_EQ(2u, watch.watchOptions.count);
-  EXPECT_DOUBLE_EQ(9, watch.watchOptions.timeout);
-  EXPECT_FALSE(watch.watchOptions.compact);
-  EXPECT_TRUE(watch.steps.empty());
-  const KlctlPlan endless = parse({"--json", "watch"});
-  EXPECT_EQ(0u, endless.watchOptions.count);
-  EXPECT_DOUBLE_EQ(0, endless.watchOptions.timeout);
-  EXPECT_TRUE(endless.watchOptions.compact);
-  const KlctlPlan after = parse({"watch", "--json", "--timeout", "1.5", "--count", "3"});
-  EXPECT_EQ(3u, after.watchOptions.count);
-  EXPECT_DOUBLE_EQ(1.5, after.watchOptions.timeout);
-  EXPECT_TRUE(after.watchOptions.compact);
+TEST(KlctlCommandLine, OptionsAndCommandsInOrder) {
+  const std::pair<const char*, std::string> cases[] = {
+      {"--json --timeout 0.5 --keep-going mode u32:1 -- shutter u8:1 -- suspend",
+       "json keep 0.5: 4=01000000 3=01 JS"},
+      {"--timeout=2 get_all_status -- mode hex: -- resume", "2: 33 4= JR"},
+      {"mode u32:1 str:x u8:2 hex:FF", "5: 4=01000000780002FF"},
+      {"--probe /to_klnet", "5 probe /to_klnet:"},
+      {"--probe", "5 probe " + std::string(KLCONTROL_DAEMON_QUEUE) + ":"},
+      {"--timeout 9 watch --count 2", "9 watch 2/9:"},
+      {"--json watch", "json 5 watch 0/0 compact:"},
+      {"watch --json --timeout 1.5 --count 3", "5 watch 3/1.5 compact:"},
+  };
+  for (const auto& [line, expected] : cases) {
+    KlctlPlan plan;
+    std::string error;
+    EXPECT_TRUE(klctlParseCommandLine(split(line), plan, error)) << error;
+    EXPECT_EQ(expected, summary(plan)) << line;
+  }
 }
 
 TEST(KlctlCommandLine, UsageErrorsAreRefusedWithAReason) {
-  const std::vector<std::vector<std::string>> bad = {
-      {},
-      {"--json"},
-      {"nosuchcommand"},
-      {"mode", "u32:x"},
-      {"mode", "1"},
-      {"--timeout"},
-      {"--timeout", "0", "mode"},
-      {"--timeout", "-1", "mode"},
-      {"--timeout", "abc", "mode"},
-      {"--verbose", "mode"},
-      {"--", "mode"},
-      {"mode", "--", "--", "shutter"},
-      {"suspend", "u8:1"},
-      {"watch", "--count", "0"},
-      {"watch", "mode"},
-      {"watch", "--count"},
-      {"watch", "--timeout", "0"},
-  };
-  for (const auto& words : bad) {
+  const char* bad[] = {"",
+                       "--json",
+                       "nosuchcommand",
+                       "mode u32:x",
+                       "mode 1",
+                       "--timeout",
+                       "--timeout 0 mode",
+                       "--timeout -1 mode",
+                       "--timeout abc mode",
+                       "--verbose mode",
+                       "-- mode",
+                       "mode -- -- shutter",
+                       "suspend u8:1",
+                       "watch --count 0",
+                       "watch mode",
+                       "watch --count",
+                       "watch --timeout 0",
+                       "preset-load --order 1",
+                       "preset-load --id",
+                       "preset-load --id -1",
+                       "preset-load --id 0x100000000",
+                       "preset-list group 1",
+                       "preset-list --include_info 2"};
+  for (const char* line : bad) {
     KlctlPlan plan;
     std::string error;
-    EXPECT_FALSE(klctlParseCommandLine(words, plan, error)) << testing::PrintToString(words);
-    EXPECT_FALSE(error.empty()) << testing::PrintToString(words);
+    EXPECT_FALSE(klctlParseCommandLine(split(line), plan, error)) << line;
+    EXPECT_FALSE(error.empty()) << line;
   }
 }
 

@@ -7,37 +7,48 @@
 #include <sstream>
 
 #include "fake_daemon_queue.h"
-#include "klDebug.h"
-#include "kl_test_namespace.h"
 #include "klctl_run.h"
 
 namespace {
 
-class KlctlExchange : public testing::Test {
- protected:
-  static void SetUpTestSuite() { ASSERT_TRUE(klEnterPrivateNamespaces()); }
-  // The library's reports of missing and full queues are expected here; keep them off the output.
-  KlctlExchange() { g_debug_level &= ~0xFFu; }
-  ~KlctlExchange() override { g_debug_level = mSavedLevel; }
+class KlctlExchange : public FakeDaemonTest {};
 
-  uint32_t mSavedLevel = g_debug_level;
-};
-
+// Answers and refusals are the result; silence and malformed answers are no answer. The reply queue is
+// the client's own and is gone afterwards.
 TEST_F(KlctlExchange, CommandIsAnsweredOnItsOwnQueueWhichIsRemovedAfterwards) {
   const struct {
+    Bytes answer;
+    double timeout;
+    KlctlOutcome outcome;
     int32_t status;
     Bytes payload;
-    KlctlOutcome outcome;
-  } cases[] = {{0, {1, 2, 3}, KlctlOutcome::Ok},
-               {-3, {}, KlctlOutcome::CommandFailed},
-               {1, {}, KlctlOutcome::CommandFailed}};
+    const char* problem;
+  } cases[] = {
+      {clientAnswer(0, {1, 2, 3}), 5, KlctlOutcome::Ok, 0, {1, 2, 3}, ""},
+      {clientAnswer(-3, {}), 5, KlctlOutcome::CommandFailed, -3, {}, ""},
+      {clientAnswer(1, {}), 5, KlctlOutcome::CommandFailed, 1, {}, ""},
+      {{}, 0.2, KlctlOutcome::NoAnswer, 0, {}, "no answer within 0.2 s"},
+      {{0x00, 0x30, 0x00, 0x15, 0x00, 0x00, 0x00, 0xEE},
+       5,
+       KlctlOutcome::NoAnswer,
+       0,
+       {},
+       "malformed answer"},
+      {{0x00, 0x08, 0x00, 0x11, 0x00, 0x00, 0x00, 0xEE},
+       5,
+       KlctlOutcome::NoAnswer,
+       0,
+       {},
+       "unexpected answer category"},
+  };
   for (const auto& c : cases) {
     FakeDaemon daemon;
     ASSERT_TRUE(daemon.ok());
-    daemon.serve(1, [&c](const Bytes&) { return clientAnswer(c.status, c.payload); });
+    daemon.serve(1, [&c](const Bytes&) { return c.answer; });
     const Bytes argument = {7, 0, 0, 0};
-    const KlctlResult result = klctlSendCommand(4, &argument, 5);
+    const KlctlResult result = klctlSendCommand(4, &argument, c.timeout);
     EXPECT_EQ(c.outcome, result.outcome) << result.problem;
+    EXPECT_EQ(0u, result.problem.find(c.problem)) << result.problem;
     EXPECT_EQ(c.status, result.answer.status);
     EXPECT_EQ(c.payload, result.answer.payload);
     ASSERT_EQ(1u, daemon.requests().size());
@@ -63,27 +74,6 @@ TEST_F(KlctlExchange, WithoutTheDaemonQueueNothingIsLeftBehind) {
   EXPECT_EQ(KlctlOutcome::NoDaemon, result.outcome);
   EXPECT_NE(std::string::npos, result.problem.find(KLCONTROL_DAEMON_QUEUE)) << result.problem;
   EXPECT_FALSE(queueExists(used)) << used;
-}
-
-TEST_F(KlctlExchange, SilenceAndMalformedAnswersAreNoAnswer) {
-  const struct {
-    Bytes answer;
-    const char* problem;
-  } cases[] = {
-      {{}, "no answer within 0.2 s"},
-      {{0x00, 0x30, 0x00, 0x15, 0x00, 0x00, 0x00, 0xEE}, "malformed answer"},
-      {{0x00, 0x08, 0x00, 0x11, 0x00, 0x00, 0x00, 0xEE}, "unexpected answer category"},
-  };
-  for (const auto& c : cases) {
-    FakeDaemon daemon;
-    ASSERT_TRUE(daemon.ok());
-    daemon.serve(1, [&c](const Bytes&) { return c.answer; });
-    const KlctlResult result = klctlSendCommand(33, nullptr, 0.2);
-    EXPECT_EQ(KlctlOutcome::NoAnswer, result.outcome);
-    EXPECT_EQ(0u, result.problem.find(c.problem)) << result.problem;
-    ASSERT_EQ(1u, daemon.requests().size());
-    EXPECT_FALSE(queueExists(valueText(daemon.requests()[0], TLV_SRC)));
-  }
 }
 
 TEST_F(KlctlExchange, AFullDaemonQueueIsReportedNotWaitedFor) {
