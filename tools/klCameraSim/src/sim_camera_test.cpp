@@ -20,22 +20,25 @@ T copyOf(T value) {
 }
 
 struct ModeCase {
-  int32_t request;
-  int expected;  // resulting flat mode, or -1 when refused
+  int32_t request;  // mode, or the group with subMode
+  int expected;     // resulting flat mode, or -1 when refused
   int8_t group;
+  int subMode = -1;  // the request is a group and the index of one of its modes
 };
 
 TEST(SimCameraMode, ModeRequestsChangeTheBlocksTheDaemonReads) {
   const ModeCase cases[] = {
-      {17, 17, 1}, {1, 17, 1},  // a legacy mode picks the flat mode last used in its group
-      {0, 12, 0},  {24, 24, 0}, {2, 20, 2},  {26, 26, 2}, {2, 26, 2},  {0, 24, 0},
-      {15, 15, 0}, {23, 23, 0}, {99, -1, 0}, {-1, -1, 0}, {14, -1, 0},
+      {17, 17, 1},   {1, 17, 1},  // a legacy mode picks the flat mode last used in its group
+      {0, 12, 0},    {24, 24, 0},   {2, 20, 2},    {26, 26, 2}, {2, 26, 2},  {0, 24, 0},
+      {15, 15, 0},   {23, 23, 0},   {99, -1, 0},   {-1, -1, 0}, {14, -1, 0}, {0, 15, 0, 3},
+      {0, 24, 0, 4}, {1, -1, 0, 3}, {3, -1, 0, 0},  // group/sub-mode: photo has no 3rd
   };
   SimCamera camera(57);
   for (const ModeCase& c : cases) {
-    SCOPED_TRACE(c.request);
+    SCOPED_TRACE(std::to_string(c.request) + "/" + std::to_string(c.subMode));
     const appc_system_all_status before = camera.status();
-    const int result = camera.setMode(c.request);
+    const int result =
+        c.subMode < 0 ? camera.setMode(c.request) : camera.setModeSubMode(c.request, c.subMode);
     if (c.expected < 0) {
       EXPECT_EQ(result, KL_ERR_INVALID_PARAM);
       EXPECT_EQ(std::memcmp(&before, &camera.status(), sizeof before), 0);
@@ -56,19 +59,7 @@ TEST(SimCameraMode, ModeRequestsChangeTheBlocksTheDaemonReads) {
     const std::map<int, int> subModes = {{17, 1}, {15, 3}, {24, 4}, {23, 6}, {26, 3}};
     EXPECT_EQ(camera.status().sub_mode, subModes.count(c.expected) != 0 ? subModes.at(c.expected) : 0);
   }
-}
-
-// Video sub-mode 3 is looping, 4 surge; broadcast (23) only where the model has it.
-TEST(SimCameraMode, SubModeIndexesTheGroupsModes) {
-  SimCamera camera(55);
-  EXPECT_EQ(camera.setModeSubMode(0, 3), KL_OK);
-  EXPECT_EQ(camera.settings().flat_mode, 15);
-  EXPECT_EQ(camera.setModeSubMode(0, 4), KL_OK);
-  EXPECT_EQ(camera.settings().flat_mode, 24);
-  EXPECT_EQ(camera.setModeSubMode(1, 3), KL_ERR_INVALID_PARAM);
-  EXPECT_EQ(camera.setModeSubMode(3, 0), KL_ERR_INVALID_PARAM);
-  EXPECT_EQ(camera.settings().flat_mode, 24);
-  SimCamera older(51);
+  SimCamera older(51);  // broadcast (23) only where the model has it
   EXPECT_EQ(older.setMode(23), KL_ERR_INVALID_PARAM);
   EXPECT_EQ(older.setModeSubMode(0, 6), KL_ERR_INVALID_PARAM);
 }
@@ -209,7 +200,8 @@ TEST(SimCameraState, AssignmentsAreBoundedAndRefusedWhole) {
   }
 }
 
-TEST(SimCameraState, StateTextSetsMembersRawPlacesAndModel) {
+// State text sets members, raw places and the model; it stops at the first bad line.
+TEST(SimCameraState, StateTextSetsMembersAndStopsAtTheFirstBadLine) {
   SimCamera camera(57);
   std::string error;
   const std::string text =
@@ -227,15 +219,10 @@ TEST(SimCameraState, StateTextSetsMembersRawPlacesAndModel) {
   EXPECT_EQ(copyOf(camera.status().remaining_space_kb), 0x10000000000ull);
   EXPECT_EQ(camera.status().camera_control_status, 1);
   EXPECT_EQ(camera.system().lens, -1);
-}
-
-TEST(SimCameraState, StateTextStopsAtTheFirstBadLine) {
-  SimCamera camera(57);
-  std::string error;
-  EXPECT_FALSE(simLoadStateText(camera, "status.busy=1\nstatus.bogus=2\nstatus.encoding=1\n", error));
+  EXPECT_FALSE(simLoadStateText(camera, "status.busy=1\nstatus.bogus=2\nstatus.battery_percent=50\n", error));
   EXPECT_EQ(error, "line 2: unknown member status.bogus");
   EXPECT_EQ(camera.status().busy, 1);
-  EXPECT_EQ(camera.status().encoding, 0);
+  EXPECT_EQ(camera.status().battery_percent, 12);
   EXPECT_FALSE(simLoadStateText(camera, std::string(SIM_STATE_LINE_MAX + 1, '#'), error));
   EXPECT_FALSE(simLoadStateFile(camera, "/nonexistent/state", error));
 }

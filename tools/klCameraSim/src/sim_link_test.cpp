@@ -7,9 +7,8 @@
 #include <cstring>
 #include <thread>
 
-#include "klCtrlD.h"
+#include "camera_link_fixture.h"
 #include "klErrno.h"
-#include "kl_test_namespace.h"
 #include "sim_control_socket.h"
 #include "sim_simulator.h"
 
@@ -23,23 +22,16 @@ T copyOf(T value) {
 
 constexpr int kWaitMs = 3000;
 
-class SimLinkTest : public ::testing::Test {
+class SimLinkTest : public CameraLinkFixture {
  protected:
-  static void SetUpTestSuite() { ASSERT_TRUE(klEnterPrivateNamespaces()); }
+  SimLinkTest() : CameraLinkFixture(300) {}
 
   void start(SimOptions options = SimOptions{}) {
     options.replyDelayMs = 0;
     sim = std::make_unique<SimSimulator>(options);
     ASSERT_TRUE(sim->open());
     worker = std::thread([this] { sim->run(); });
-    g_klc_link_timeout_ms = 300;
-    mq_attr attr{};
-    attr.mq_maxmsg = 5;
-    attr.mq_msgsize = KLMSG_MAX;
-    ctx.reply_queue_name = "/to_klCtlD2";
-    ctx.reply_mqd = mq_open(ctx.reply_queue_name, O_RDONLY | O_CREAT, 0664, &attr);
     ctx.klnet_mqd = mq_open(SIM_LINK_QUEUE, O_WRONLY);
-    ASSERT_NE(ctx.reply_mqd, mqd_t(-1));
     ASSERT_NE(ctx.klnet_mqd, mqd_t(-1));
   }
 
@@ -47,10 +39,7 @@ class SimLinkTest : public ::testing::Test {
     if (sim) sim->requestStop();
     if (worker.joinable()) worker.join();
     sim.reset();
-    mq_close(ctx.klnet_mqd);
-    mq_close(ctx.reply_mqd);
-    mq_unlink("/to_klCtlD2");
-    g_klc_link_timeout_ms = KLC_LINK_TIMEOUT_MS;
+    CameraLinkFixture::TearDown();
   }
 
   std::string ctl(const std::string& command) {
@@ -59,27 +48,19 @@ class SimLinkTest : public ::testing::Test {
     return reply;
   }
 
-  // Remote API g/i for response; the answer bytes, or the status as a failure.
-  int readRemote(int group, int id, std::vector<uint8_t>& answer) {
+  // The status block as remote API 8/11 answers it.
+  appc_system_all_status readStatus() {
     uint8_t* bytes = nullptr;
     uint16_t length = 0;
-    const int status = klc_send_remote_api_for_response(&ctx, group, id, &bytes, &length);
-    answer.assign(bytes, bytes + (status == 0 ? length : 0));
-    return status;
-  }
-
-  appc_system_all_status readStatus() {
-    std::vector<uint8_t> answer;
     appc_system_all_status status{};
-    EXPECT_EQ(readRemote(8, 11, answer), 0);
-    EXPECT_EQ(answer.size(), sizeof status);
-    if (answer.size() == sizeof status) std::memcpy(&status, answer.data(), sizeof status);
+    EXPECT_EQ(klc_send_remote_api_for_response(&ctx, 8, 11, &bytes, &length), 0);
+    EXPECT_EQ(length, sizeof status);
+    if (bytes != nullptr && length == sizeof status) std::memcpy(&status, bytes, sizeof status);
     return status;
   }
 
   std::unique_ptr<SimSimulator> sim;
   std::thread worker;
-  klc_msg_q_context_t ctx{nullptr, mqd_t(-1), mqd_t(-1), 0, 0, {}};
 };
 
 TEST_F(SimLinkTest, ModeChangeShowsInTheNextStatusRead) {
