@@ -72,29 +72,24 @@ class ListenerTest : public ::testing::Test {
   std::vector<std::pair<uint32_t, std::string>> seen;
 };
 
+// Subscribed notifications reach the observer; others, and truncated or foreign messages, do not.
 TEST_F(ListenerTest, ObserverReceivesSubscribedNotificationsOnly) {
   listener.RegisterForCSINotifications({7, 151, 152, 143, 138});
   EXPECT_EQ(hand(notification(151, "status=12:1:40:C:\\DCIM\\A.MP4")), KL_OK);
   EXPECT_EQ(hand(notification(99, "not ours")), KL_OK);
   EXPECT_EQ(hand(update(7, 0x06010002)), KL_OK);
   EXPECT_EQ(hand(update(99, 1)), KL_OK);
+  const auto whole = notification(151, "status=1:2:3:x");
+  EXPECT_EQ(listener.HandleCSIMessage(whole.data(), whole.size() - 1), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(hand(answer("CR", 0)), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(listener.HandleSetResponse(whole.data(), whole.size()), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(listener.HandleSubscribeResponse(whole.data(), whole.size()), KL_ERR_INVALID_PARAM);
   const decltype(seen) expected = {{151, "status=12:1:40:C:\\DCIM\\A.MP4"}, {7, "100728834"}};
   EXPECT_EQ(seen, expected);
   uint32_t value = 0;
   ASSERT_TRUE(listener.GetCSIValue(7, &value));
   EXPECT_EQ(value, 0x06010002u);
   EXPECT_FALSE(listener.GetCSIValue(99, &value)) << "an id nobody asked for is kept";
-}
-
-TEST_F(ListenerTest, TruncatedOrForeignMessagesReachNoObserver) {
-  listener.RegisterForCSINotifications({151});
-  const auto whole = notification(151, "status=1:2:3:x");
-  EXPECT_EQ(listener.HandleCSIMessage(whole.data(), whole.size() - 1), KL_ERR_INVALID_PARAM);
-  EXPECT_EQ(hand(answer("CR", 0)), KL_ERR_INVALID_PARAM);
-  const auto cn = notification(151, "x");
-  EXPECT_EQ(listener.HandleSetResponse(cn.data(), cn.size()), KL_ERR_INVALID_PARAM);
-  EXPECT_EQ(listener.HandleSubscribeResponse(cn.data(), cn.size()), KL_ERR_INVALID_PARAM);
-  EXPECT_TRUE(seen.empty());
 }
 
 TEST_F(ListenerTest, SuspendHoldsNotificationsBackButKeepsValues) {
@@ -118,7 +113,8 @@ TEST_F(ListenerTest, SuspendHoldsNotificationsBackButKeepsValues) {
   EXPECT_EQ(seen[0].second, "status=1:3:100:x");
 }
 
-TEST_F(ListenerTest, SubscriptionReachesTheServiceAndItsAnswerIsKept) {
+// A subscription and a written value reach the service; its answers are kept.
+TEST_F(ListenerTest, RequestsReachTheServiceAndItsAnswersAreKept) {
   startService();
   EXPECT_EQ(listener.RegisterForCSINotifications({7, 151, 152, 143, 138}), KL_OK);
   const ServiceRequest request = nextRequest();
@@ -132,19 +128,16 @@ TEST_F(ListenerTest, SubscriptionReachesTheServiceAndItsAnswerIsKept) {
   const auto refused = answer("CR", KL_ERR_NOT_SUPPORTED);
   EXPECT_EQ(listener.HandleSubscribeResponse(refused.data(), refused.size()), KL_ERR_NOT_SUPPORTED);
   EXPECT_FALSE(listener.IsSubscribed());
-}
 
-TEST_F(ListenerTest, SetValueIsKeptAndWrittenToTheService) {
-  startService();
   EXPECT_EQ(listener.SetCSIValue(7, 0x03000005), KL_OK);
-  const ServiceRequest request = nextRequest();
-  EXPECT_EQ(request.code, "CW");
-  EXPECT_EQ(request.words, (std::vector<uint32_t>{7, 0x03000005}));
+  const ServiceRequest written = nextRequest();
+  EXPECT_EQ(written.code, "CW");
+  EXPECT_EQ(written.words, (std::vector<uint32_t>{7, 0x03000005}));
   uint32_t value = 0;
   ASSERT_TRUE(listener.GetCSIValue(7, &value));
   EXPECT_EQ(value, 0x03000005u);
-  const auto refused = answer("CI", KL_ERR_NAK, words({7}));
-  EXPECT_EQ(listener.HandleSetResponse(refused.data(), refused.size()), KL_ERR_NAK);
+  const auto nak = answer("CI", KL_ERR_NAK, words({7}));
+  EXPECT_EQ(listener.HandleSetResponse(nak.data(), nak.size()), KL_ERR_NAK);
 }
 
 TEST_F(ListenerTest, WithoutTheServiceRequestsFailButValuesAreKept) {
