@@ -4,11 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "camera_link_fixture.h"
 #include "camera_settings_table.h"
 #include "klErrno.h"
+#include "test_command_bytes.h"
 
 namespace {
 
@@ -48,10 +47,7 @@ TEST_F(SetValueTest, SendsTheSettingWithItsRowWordsAndValue) {
   const auto seen = camera->seen();
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(klc_link_key(seen[0].header.group, seen[0].header.id), uint32_t(KLC_OP_SETTINGS_SET_VALUE_INT));
-  std::vector<int32_t> words(5);
-  ASSERT_EQ(seen[0].payload.size(), words.size() * sizeof words[0]);
-  std::memcpy(words.data(), seen[0].payload.data(), seen[0].payload.size());
-  EXPECT_EQ(words, (std::vector<int32_t>{32, 124, 2, 0, 3600}));
+  EXPECT_EQ(seen[0].payload, words({32, 124, 2, 0, 3600}));
   const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&settings);
   EXPECT_EQ(bytes[124], 0x10);
   EXPECT_EQ(bytes[125], 0x0E);

@@ -108,6 +108,7 @@ TEST(MsgElementTest, TypedGettersRefuseShortValues) {
   EXPECT_EQ(empty.getUint8(&b), KL_ERR_INVALID_PARAM);
 }
 
+// A response is written in element order; a message that does not fit writes nothing.
 TEST(MsgWrite, ResponseIsWrittenInElementOrder) {
   int32_t status = -3;
   const char payload[] = "ok";
@@ -126,19 +127,15 @@ TEST(MsgWrite, ResponseIsWrittenInElementOrder) {
                                          'o',  'k',  0x00, 0x00, 0x00, 0x00, 0xEE};
   ASSERT_FALSE(stream.failed());
   EXPECT_EQ(std::vector<uint8_t>(buf, buf + stream.getLength()), expected);
-}
-
-TEST(MsgWrite, MessageThatDoesNotFitWritesNothing) {
   std::vector<uint8_t> big(200, 0x11);
-  MsgElement arg(TLV_RSPARG, uint16_t(big.size()), big.data(), true);
+  MsgElement bigArg(TLV_RSPARG, uint16_t(big.size()), big.data(), true);
   EventMsg event;
-  event.addElement(&arg);
-  uint8_t buf[256];
+  event.addElement(&bigArg);
   std::memset(buf, 0x77, sizeof buf);
-  MemStream stream(buf, 100);
-  stream << event;
-  EXPECT_TRUE(stream.failed());
-  EXPECT_EQ(stream.getLength(), 0);
+  MemStream small(buf, sizeof buf);
+  small << event;
+  EXPECT_TRUE(small.failed());
+  EXPECT_EQ(small.getLength(), 0);
   EXPECT_EQ(buf[0], 0x77);
 }
 

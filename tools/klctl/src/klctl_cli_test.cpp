@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <iterator>
 #include <sstream>
 
 #include "klctl_commands.h"
 #include "klctl_exchange.h"
 #include "klctl_report.h"
+#include "test_command_bytes.h"
 
 namespace {
 
@@ -52,7 +52,7 @@ std::vector<std::string> split(const std::string& line) {
   return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
 }
 
-// A plan in short: the options, then each step (number=argument bytes in hex, JS, JR).
+// A plan in short: the options, then each step (number=argument in hex, JS, JR).
 std::string summary(const KlctlPlan& plan) {
   std::ostringstream out;
   out << (plan.json ? "json " : "") << (plan.keepGoing ? "keep " : "") << plan.timeout;
@@ -65,11 +65,7 @@ std::string summary(const KlctlPlan& plan) {
     out << ' ';
     if (step.kind != KlctlStepKind::Command) out << (step.kind == KlctlStepKind::Suspend ? "JS" : "JR");
     if (step.kind == KlctlStepKind::Command) out << step.number << (step.hasArgument ? "=" : "");
-    for (uint8_t byte : step.argument) {
-      char hex[3];
-      std::snprintf(hex, sizeof hex, "%02X", byte);
-      out << hex;
-    }
+    out << hexOf(step.argument);
   }
   return out.str();
 }
@@ -79,7 +75,7 @@ TEST(KlctlCommandLine, OptionsAndCommandsInOrder) {
       {"--json --timeout 0.5 --keep-going mode u32:1 -- shutter u8:1 -- suspend",
        "json keep 0.5: 4=01000000 3=01 JS"},
       {"--timeout=2 get_all_status -- mode hex: -- resume", "2: 33 4= JR"},
-      {"mode u32:1 str:x u8:2 hex:FF", "5: 4=01000000780002FF"},
+      {"mode u32:1 str:x u8:2 hex:FF", "5: 4=01000000780002ff"},
       {"--probe /to_klnet", "5 probe /to_klnet:"},
       {"--probe", "5 probe " + std::string(KLCONTROL_DAEMON_QUEUE) + ":"},
       {"--timeout 9 watch --count 2", "9 watch 2/9:"},

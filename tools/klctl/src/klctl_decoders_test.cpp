@@ -13,6 +13,7 @@
 #include "klctl_status_records.h"
 #include "klctl_transcode_decoders.h"
 #include "klctl_wireless_media_decoders.h"
+#include "test_command_bytes.h"
 #include "wsdkCommands/WSDK_NotifyPresetStatus.pb.h"
 
 namespace {
@@ -62,17 +63,16 @@ TEST(StatusRecords, DecodesEachRecordLittleEndianAndRefusesLeftovers) {
   EXPECT_EQ(klctlDecodeStatusRecords({}), "");
 }
 
-Bytes record(uint64_t id, uint32_t state, int32_t reason, const char* source, const char* output) {
+// A transcode record; ids here fit the low word of their 64 bits.
+Bytes record(uint32_t id, uint32_t state, int32_t reason, const char* source, const char* output) {
   Bytes bytes(552, 0);
-  const uint32_t estimate = 4;
-  const uint32_t progress = 75;
-  std::memcpy(&bytes[0], source, std::strlen(source));
-  std::memcpy(&bytes[264], &id, 8);
-  std::memcpy(&bytes[272], &state, 4);
-  std::memcpy(&bytes[276], &reason, 4);
-  std::memcpy(&bytes[280], &estimate, 4);
-  std::memcpy(&bytes[284], &progress, 4);
-  std::memcpy(&bytes[288], output, std::strlen(output));
+  putField(bytes, 0, 264, source);
+  putWord(bytes, 264, id);
+  putWord(bytes, 272, state);
+  putWord(bytes, 276, uint32_t(reason));
+  putWord(bytes, 280, 4);   // estimate
+  putWord(bytes, 284, 75);  // progress
+  putField(bytes, 288, 264, output);
   return bytes;
 }
 

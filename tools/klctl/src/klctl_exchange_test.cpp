@@ -105,23 +105,19 @@ TEST_F(KlctlExchange, SuspendAndResumeAreAnsweredInPlace) {
   EXPECT_EQ(KlctlOutcome::NoDaemon, klctlSendSystem("JS", 1).outcome);
 }
 
-KlctlPlan twoCommands(bool keepGoing) {
-  KlctlPlan plan;
-  plan.keepGoing = keepGoing;
-  plan.steps.resize(2);
-  plan.steps[0].number = 4;
-  plan.steps[1].number = 3;
-  return plan;
-}
-
 TEST_F(KlctlExchange, TheFirstFailureStopsTheRestUnlessKeepGoing) {
   for (bool keepGoing : {false, true}) {
     FakeDaemon daemon;
     ASSERT_TRUE(daemon.ok());
     daemon.serve(keepGoing ? 2 : 1, [](const Bytes&) { return clientAnswer(-3, {}); });
+    KlctlPlan plan;
+    plan.keepGoing = keepGoing;
+    plan.steps.resize(2);
+    plan.steps[0].number = 4;
+    plan.steps[1].number = 3;
     std::ostringstream out;
     std::ostringstream err;
-    EXPECT_EQ(KlctlOutcome::CommandFailed, klctlRun(twoCommands(keepGoing), out, err));
+    EXPECT_EQ(KlctlOutcome::CommandFailed, klctlRun(plan, out, err));
     EXPECT_EQ(keepGoing ? 2u : 1u, daemon.requests().size());
     const std::string firstLine = "KLCONTROL_MODE (4): status -3 (KL_ERR_INVALID_PARAM)\n";
     EXPECT_EQ(keepGoing ? firstLine + "KLCONTROL_COMMAND_SHUTTER (3): status -3 (KL_ERR_INVALID_PARAM)\n"
