@@ -13,10 +13,12 @@
 
 namespace {
 
-// gtest binds references; members of the packed blocks are copied out first.
-template <typename T>
-T copyOf(T value) {
-  return value;
+// gtest binds references: members of the packed blocks are copied out with a unary + first.
+
+// Sets members as a state file does, "MEMBER=VALUE" a line.
+void set(SimCamera& camera, const std::string& lines) {
+  std::string error;
+  EXPECT_TRUE(simLoadStateText(camera, lines, error)) << error;
 }
 
 struct ModeCase {
@@ -47,14 +49,14 @@ TEST(SimCameraMode, ModeRequestsChangeTheBlocksTheDaemonReads) {
     ASSERT_EQ(result, KL_OK);
     EXPECT_EQ(camera.settings().flat_mode, c.expected);
     EXPECT_EQ(camera.status().mode, c.group);
-    EXPECT_EQ(copyOf(camera.status().active_preset_group), uint32_t(c.group));
+    EXPECT_EQ(+camera.status().active_preset_group, uint32_t(c.group));
     const int8_t selected[] = {camera.status().video_selected_flatmode,
                                camera.status().photo_selected_flatmode,
                                camera.status().timelapse_selected_flatmode};
     EXPECT_EQ(selected[c.group], c.expected);
     const uint32_t presets[] = {camera.status().video_preset_id, camera.status().photo_preset_id,
                                 camera.status().timelapse_preset_id};
-    EXPECT_EQ(copyOf(camera.status().modified_preset_id), presets[c.group]);
+    EXPECT_EQ(+camera.status().modified_preset_id, presets[c.group]);
     // The flat mode's place in its group; video 3 is looping, 4 surge.
     const std::map<int, int> subModes = {{17, 1}, {15, 3}, {24, 4}, {23, 6}, {26, 3}};
     EXPECT_EQ(camera.status().sub_mode, subModes.count(c.expected) != 0 ? subModes.at(c.expected) : 0);
@@ -72,21 +74,20 @@ TEST(SimCameraCapture, ShutterRecordsVideosAndTakesPhotos) {
   EXPECT_EQ(camera.shutter(true), KL_ERR_INVALID_PARAM);
   ASSERT_EQ(camera.shutter(false), KL_OK);
   EXPECT_EQ(camera.status().encoding, 0);
-  EXPECT_EQ(copyOf(camera.status().video_count), 1u);
+  EXPECT_EQ(+camera.status().video_count, 1u);
   ASSERT_EQ(camera.setMode(1), KL_OK);
   ASSERT_EQ(camera.shutter(true), KL_OK);
   EXPECT_EQ(camera.status().encoding, 0);
-  EXPECT_EQ(copyOf(camera.status().photo_count), 1u);
-  EXPECT_EQ(copyOf(camera.status().remaining_photos), 4209u);
-  std::string error;
-  ASSERT_TRUE(simApplyAssignment(camera, "status.remaining_photos=0", error));
+  EXPECT_EQ(+camera.status().photo_count, 1u);
+  EXPECT_EQ(+camera.status().remaining_photos, 4209u);
+  set(camera, "status.remaining_photos=0");
   EXPECT_EQ(camera.shutter(true), KL_ERR_SDCARD_FULL);
-  EXPECT_EQ(copyOf(camera.status().photo_count), 1u);
+  EXPECT_EQ(+camera.status().photo_count, 1u);
   // A burst is one capture of ten photos.
-  ASSERT_TRUE(simApplyAssignment(camera, "status.remaining_photos=10", error));
+  set(camera, "status.remaining_photos=10");
   ASSERT_EQ(camera.setMode(19), KL_OK);
   ASSERT_EQ(camera.shutter(true), KL_OK);
-  EXPECT_EQ(copyOf(camera.status().photo_count), 11u);
+  EXPECT_EQ(+camera.status().photo_count, 11u);
   EXPECT_EQ(camera.card().files().back().name, "IMG_0003_10.JPG");
 }
 
@@ -108,54 +109,48 @@ TEST(SimCameraCapture, TimeLapseTakesAPhotoEachIntervalUntilTheShutterIsOff) {
     SCOPED_TRACE(c.interval);
     SimCamera camera(57);
     SimDrift drift(false);
-    std::string error;
-    ASSERT_TRUE(simApplyAssignment(camera, c.mode, error)) << error;
-    ASSERT_TRUE(simApplyAssignment(camera, c.interval, error)) << error;
+    set(camera, std::string(c.mode) + "\n" + c.interval);
     ASSERT_EQ(camera.shutter(true), KL_OK);
     EXPECT_EQ(camera.status().encoding, 1);
-    EXPECT_EQ(copyOf(camera.status().photo_count), 1u);
+    EXPECT_EQ(+camera.status().photo_count, 1u);
     drift.advance(camera, c.seconds);
     ASSERT_EQ(camera.shutter(false), KL_OK);
     EXPECT_EQ(camera.status().encoding, 0);
-    EXPECT_EQ(copyOf(camera.status().photo_count), c.photos);
-    EXPECT_EQ(copyOf(camera.status().remaining_photos), 4210u - c.photos);
+    EXPECT_EQ(+camera.status().photo_count, c.photos);
+    EXPECT_EQ(+camera.status().remaining_photos, 4210u - c.photos);
     // No video counters moved, and nothing more is taken once it is off.
-    EXPECT_EQ(copyOf(camera.status().video_count), 0u);
-    EXPECT_EQ(copyOf(camera.status().recording_seconds), 0u);
+    EXPECT_EQ(+camera.status().video_count, 0u);
+    EXPECT_EQ(+camera.status().recording_seconds, 0u);
     drift.advance(camera, 60);
-    EXPECT_EQ(copyOf(camera.status().photo_count), c.photos);
+    EXPECT_EQ(+camera.status().photo_count, c.photos);
   }
 }
 
 TEST(SimCameraCapture, TimeLapseEndsWhenTheCardIsFullAndAModelSwitchEndsIt) {
   SimCamera camera(57);
   SimDrift drift(false);
-  std::string error;
-  ASSERT_TRUE(simApplyAssignment(camera, "settings.flat_mode=20", error)) << error;
-  ASSERT_TRUE(simApplyAssignment(camera, "settings@122:2=1", error)) << error;
-  ASSERT_TRUE(simApplyAssignment(camera, "status.remaining_photos=3", error)) << error;
+  set(camera, "settings.flat_mode=20\nsettings@122:2=1\nstatus.remaining_photos=3");
   ASSERT_EQ(camera.shutter(true), KL_OK);
   drift.advance(camera, 10);
-  EXPECT_EQ(copyOf(camera.status().photo_count), 3u);
+  EXPECT_EQ(+camera.status().photo_count, 3u);
   EXPECT_EQ(camera.status().encoding, 0);
   EXPECT_EQ(camera.shutter(true), KL_ERR_SDCARD_FULL);
   EXPECT_EQ(camera.status().encoding, 0);
-  ASSERT_TRUE(simApplyAssignment(camera, "status.remaining_photos=100", error)) << error;
+  set(camera, "status.remaining_photos=100");
   ASSERT_EQ(camera.shutter(true), KL_OK);
   ASSERT_TRUE(camera.switchModel(55));
   EXPECT_FALSE(camera.timeLapseRunning());
-  ASSERT_TRUE(simApplyAssignment(camera, "status.encoding=1", error)) << error;
+  set(camera, "status.encoding=1");
   drift.advance(camera, 10);
-  EXPECT_EQ(copyOf(camera.status().photo_count), 0u);
+  EXPECT_EQ(+camera.status().photo_count, 0u);
 }
 
 // Values that are one on a camera follow each other: the zoom status and setting 91, the
 // preset-modified status and the edits of the active preset; a factory reset keeps the card.
 TEST(SimCameraState, LinkedValuesFollowEachOther) {
   SimCamera camera(57);
-  std::string error;
   int64_t value = 0;
-  ASSERT_TRUE(simApplyAssignment(camera, "settings@55:1=40", error));
+  set(camera, "settings@55:1=40");
   EXPECT_EQ(camera.status().digital_zoom, 40);
   camera.setZoom(7);
   EXPECT_TRUE(camera.read(SimBlock::SETTINGS, 55, 1, false, value) && value == 7) << value;
@@ -170,9 +165,9 @@ TEST(SimCameraState, LinkedValuesFollowEachOther) {
 
   camera.card().addCapture(true);
   camera.syncCardCounts();
-  ASSERT_TRUE(simApplyAssignment(camera, "settings@82:1=3", error));
+  set(camera, "settings@82:1=3");
   camera.factoryReset();
-  EXPECT_EQ(copyOf(camera.status().video_count), 1u);
+  EXPECT_EQ(+camera.status().video_count, 1u);
   EXPECT_TRUE(camera.read(SimBlock::SETTINGS, 82, 1, false, value) && value == 0) << value;
   EXPECT_EQ(camera.settings().flat_mode, 12);
 }
@@ -216,7 +211,7 @@ TEST(SimCameraState, StateTextSetsMembersAndStopsAtTheFirstBadLine) {
   EXPECT_EQ(camera.model(), 51);
   EXPECT_EQ(camera.system().lens_type, 1);  // model 51's factory value survives
   EXPECT_EQ(camera.status().battery_percent, 12);
-  EXPECT_EQ(copyOf(camera.status().remaining_space_kb), 0x10000000000ull);
+  EXPECT_EQ(+camera.status().remaining_space_kb, 0x10000000000ull);
   EXPECT_EQ(camera.status().camera_control_status, 1);
   EXPECT_EQ(camera.system().lens, -1);
   EXPECT_FALSE(simLoadStateText(camera, "status.busy=1\nstatus.bogus=2\nstatus.battery_percent=50\n", error));

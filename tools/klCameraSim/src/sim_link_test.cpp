@@ -14,11 +14,7 @@
 
 namespace {
 
-// gtest binds references; members of the packed blocks are copied out first.
-template <typename T>
-T copyOf(T value) {
-  return value;
-}
+// gtest binds references: members of the packed blocks are copied out with a unary + first.
 
 constexpr int kWaitMs = 3000;
 
@@ -68,7 +64,7 @@ TEST_F(SimLinkTest, ModeChangeShowsInTheNextStatusRead) {
   ASSERT_EQ(klc_app_set_mode(&ctx, 17), 0);
   appc_system_all_status status = readStatus();
   EXPECT_EQ(status.photo_selected_flatmode, 17);
-  EXPECT_EQ(copyOf(status.active_preset_group), 1u);
+  EXPECT_EQ(+status.active_preset_group, 1u);
   int mode = -1, flatMode = -1;
   EXPECT_EQ(klc_app_get_mode_flat_mode(&ctx, &mode, &flatMode), 0);
   EXPECT_EQ(flatMode, 17);
@@ -92,7 +88,7 @@ TEST_F(SimLinkTest, ModeChangeShowsInTheNextStatusRead) {
   EXPECT_EQ(ctl("count 0x101/2"), "ok 2");
   // A dial turned on the camera is seen the same way.
   ASSERT_EQ(ctl("set settings.flat_mode 20"), "ok");
-  EXPECT_EQ(copyOf(readStatus().active_preset_group), 2u);
+  EXPECT_EQ(+readStatus().active_preset_group, 2u);
   // A model the camera-info side does not know has the default model's values.
   ASSERT_EQ(ctl("model 77"), "ok");
   EXPECT_EQ(klc_settings_set_value_int(&ctx, 3, 44, 1, 0, 12), KL_ERR_INVALID_PARAM);
@@ -102,10 +98,10 @@ TEST_F(SimLinkTest, RefusedRequestChangesNothingWhileALostReplyKeepsTheChange) {
   start();
   ASSERT_EQ(ctl("fault 0x101/2 error -1"), "ok");
   EXPECT_EQ(klc_app_set_mode(&ctx, 16), KL_ERR);
-  EXPECT_EQ(copyOf(readStatus().active_preset_group), 0u);
+  EXPECT_EQ(+readStatus().active_preset_group, 0u);
   ASSERT_EQ(ctl("fault 0x101/2 drop"), "ok");
   EXPECT_EQ(klc_app_set_mode(&ctx, 16), KL_ERR_MQ_FAIL);
-  EXPECT_EQ(copyOf(readStatus().active_preset_group), 1u);
+  EXPECT_EQ(+readStatus().active_preset_group, 1u);
 }
 
 TEST_F(SimLinkTest, MalformedRequestIsIgnoredAndTheNextOneAnswered) {
