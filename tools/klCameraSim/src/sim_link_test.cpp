@@ -11,6 +11,7 @@
 #include "klErrno.h"
 #include "sim_control_socket.h"
 #include "sim_simulator.h"
+#include "temp_folder.h"
 
 namespace {
 
@@ -94,17 +95,9 @@ TEST_F(SimLinkTest, ModeChangeShowsInTheNextStatusRead) {
   EXPECT_EQ(klc_settings_set_value_int(&ctx, 3, 44, 1, 0, 12), KL_ERR_INVALID_PARAM);
 }
 
-TEST_F(SimLinkTest, RefusedRequestChangesNothingWhileALostReplyKeepsTheChange) {
-  start();
-  ASSERT_EQ(ctl("fault 0x101/2 error -1"), "ok");
-  EXPECT_EQ(klc_app_set_mode(&ctx, 16), KL_ERR);
-  EXPECT_EQ(+readStatus().active_preset_group, 0u);
-  ASSERT_EQ(ctl("fault 0x101/2 drop"), "ok");
-  EXPECT_EQ(klc_app_set_mode(&ctx, 16), KL_ERR_MQ_FAIL);
-  EXPECT_EQ(+readStatus().active_preset_group, 1u);
-}
-
-TEST_F(SimLinkTest, MalformedRequestIsIgnoredAndTheNextOneAnswered) {
+// A malformed request is ignored and the next one answered; a refused request changes nothing, while a
+// lost reply keeps the change.
+TEST_F(SimLinkTest, BadRequestsAndLostRepliesCostOnlyThemselves) {
   start();
   const uint8_t garbage[] = {0x00, 0x40, 0x00, CAT_CAMLINK_REQ, 0x00, 0xFF, 0xFF, TLV_CMD};
   ASSERT_EQ(mq_send(ctx.klnet_mqd, reinterpret_cast<const char*>(garbage), sizeof garbage, 0), 0);
@@ -112,6 +105,12 @@ TEST_F(SimLinkTest, MalformedRequestIsIgnoredAndTheNextOneAnswered) {
   EXPECT_EQ(klc_state_get_model_number(&ctx, &model), 0);
   EXPECT_EQ(model, 57);
   EXPECT_EQ(ctl("counts"), "ok 256/1=1 malformed=1");
+  ASSERT_EQ(ctl("fault 0x101/2 error -1"), "ok");
+  EXPECT_EQ(klc_app_set_mode(&ctx, 16), KL_ERR);
+  EXPECT_EQ(+readStatus().active_preset_group, 0u);
+  ASSERT_EQ(ctl("fault 0x101/2 drop"), "ok");
+  EXPECT_EQ(klc_app_set_mode(&ctx, 16), KL_ERR_MQ_FAIL);
+  EXPECT_EQ(+readStatus().active_preset_group, 1u);
 }
 
 // A reply goes only to the control client that asked, while another one is connected.
@@ -127,16 +126,11 @@ TEST_F(SimLinkTest, EventsWithoutADaemonQueueAreRefusedToTheClientThatAsked) {
 }
 
 TEST_F(SimLinkTest, StateFileSetsTheCameraBeforeTheFirstRequest) {
-  char path[] = "/tmp/klCameraSim_stateXXXXXX";
-  const int fd = mkstemp(path);
-  ASSERT_GE(fd, 0);
-  const std::string text = "model=55\nstatus.battery_percent=9\nsystem.lens_type=4\n";
-  ASSERT_EQ(write(fd, text.data(), text.size()), ssize_t(text.size()));
-  close(fd);
+  const TempFolder folder;
+  folder.write("state", "model=55\nstatus.battery_percent=9\nsystem.lens_type=4\n");
   SimOptions options;
-  options.stateFile = path;
+  options.stateFile = folder.path() + "/state";
   start(options);
-  unlink(path);
   uint8_t model = 0, lensType = 0;
   EXPECT_EQ(klc_state_get_model_number(&ctx, &model), 0);
   EXPECT_EQ(klc_system_get_lens_type(&ctx, &lensType), 0);

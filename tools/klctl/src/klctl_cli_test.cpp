@@ -155,34 +155,30 @@ TEST(KlctlReport, EachResultIsOneLineOrObject) {
     KlctlStep step;
     KlctlResult result;
     bool json;
-    std::string out, err;
+    std::string out, err = "";
   } cases[] = {
-      {command(4), answer(0, {}), false, "KLCONTROL_MODE (4): status 0 (KL_OK)\n", ""},
-      {command(98), answer(-104, {}), false, "command 98: status -104 (KL_ERR_NOT_SUPPORTED)\n", ""},
-      {command(4), answer(1, {}), false, "KLCONTROL_MODE (4): status 1 (refused)\n", ""},
+      {command(4), answer(0, {}), false, "KLCONTROL_MODE (4): status 0 (KL_OK)\n"},
+      {command(98), answer(-104, {}), false, "command 98: status -104 (KL_ERR_NOT_SUPPORTED)\n"},
+      {command(4), answer(1, {}), false, "KLCONTROL_MODE (4): status 1 (refused)\n"},
       {command(33), answer(0, {0x41, 0x42, 0x00}), false,
        "KLCONTROL_GET_ALL_STATUS (33): status 0 (KL_OK), payload 3 bytes\n  00000000  41 42 00" +
-           std::string(44, ' ') + "AB." + std::string(13, ' ') + "\n",
-       ""},
+           std::string(44, ' ') + "AB." + std::string(13, ' ') + "\n"},
       {command(64), answer(0, {'/', 'c', 'a', 'l', 0, 0, 0}), false,
-       "KLCONTROL_CAL_FILE_NAME_GET (64): status 0 (KL_OK), payload 7 bytes\n  text: /cal\n", ""},
+       "KLCONTROL_CAL_FILE_NAME_GET (64): status 0 (KL_OK), payload 7 bytes\n  text: /cal\n"},
       {command(73), answer(0, {0x08, 0x80, 0xA0, 0x04, 0x10, 0x01}), false,
        "KLCONTROL_PRESET_CUSTOM_CREATE (73): status 0 (KL_OK), payload 6 bytes\n  created 0x00011000 result "
-       "1\n",
-       ""},
+       "1\n"},
       {command(89), answer(0, {0xE8, 0x03, 0, 0}), false,
-       "KLCONTROL_PRESET_GET_ACTIVE_GROUP (89): status 0 (KL_OK), payload 4 bytes\n  value: 1000\n", ""},
+       "KLCONTROL_PRESET_GET_ACTIVE_GROUP (89): status 0 (KL_OK), payload 4 bytes\n  value: 1000\n"},
       {command(87), answer(-1, {0, 0, 0, 0x0A}), true,
        "{\"command\":87,\"name\":\"KLCONTROL_PRESET_GET_ACTIVE_PRESET\",\"status\":-1,\"status_name\":"
-       "\"KL_ERR\",\"payload_hex\":\"0000000A\",\"decoded\":\"value: 167772160\"}\n",
-       ""},
+       "\"KL_ERR\",\"payload_hex\":\"0000000A\",\"decoded\":\"value: 167772160\"}\n"},
       {suspend, answer(0, {0}), true,
        "{\"command\":\"JS\",\"name\":\"suspend\",\"status\":0,\"status_name\":\"KL_OK\",\"payload_hex\":"
-       "\"00\"}\n",
-       ""},
+       "\"00\"}\n"},
       {command(4), timedOut, false, "", "klctl: KLCONTROL_MODE (4): no answer within 5 s\n"},
       {command(4), timedOut, true,
-       "{\"command\":4,\"name\":\"KLCONTROL_MODE\",\"error\":\"no answer within 5 s\"}\n", ""},
+       "{\"command\":4,\"name\":\"KLCONTROL_MODE\",\"error\":\"no answer within 5 s\"}\n"},
   };
   for (const auto& c : cases) {
     std::ostringstream out;
