@@ -32,11 +32,12 @@ class KlctlWatch : public FakeDaemonTest {
            ::listen(mListener.get(), 3) == 0;
   }
 
-  // The fake daemon answers command 43 by sending frames on the accepted connection, then closes it
-  // or leaves it open.
-  void pushOnResume(FakeDaemon& daemon, const std::string& frames, bool closeAfter) {
-    daemon.serve(1, [this, frames, closeAfter](const Bytes&) {
-      mClient.reset(accept(mListener.get(), nullptr, nullptr));
+  // The fake daemon answers command 43 quiet + 1 times: it accepts the connection the first time and
+  // sends frames on it the last time, then closes it or leaves it open.
+  void pushOnResume(FakeDaemon& daemon, const std::string& frames, bool closeAfter, int quiet) {
+    daemon.serve(quiet + 1, [this, frames, closeAfter, quiet, answered = 0](const Bytes&) mutable {
+      if (answered == 0) mClient.reset(accept(mListener.get(), nullptr, nullptr));
+      if (answered++ < quiet) return clientAnswer(0, {});
       EXPECT_EQ(static_cast<ssize_t>(frames.size()), send(mClient.get(), frames.data(), frames.size(), 0));
       if (closeAfter) mClient.reset();
       return clientAnswer(0, {});
@@ -60,18 +61,19 @@ TEST_F(KlctlWatch, PrintsEachDocumentAsJsonUntilTheEnd) {
     double timeout;  // 0: the daemon closes the connection after the frames
     KlctlOutcome outcome;
     std::string printed, err;
+    int quiet = 0;  // resumes answered before the frames come
   } cases[] = {
       {three, false, 0, KlctlOutcome::Ok,
        "{\n  \"mode\": 1\n}\n{\n  \"b\": 1,\n  \"a\": [\n    2,\n    true\n  ]\n}\n{\"a\":\n", warning},
       {three, true, 0, KlctlOutcome::Ok, "{\"mode\":1}\n{\"b\":1,\"a\":[2,true]}\n{\"a\":\n", warning},
-      {"LENGTH:3\n\n{}", false, 1, KlctlOutcome::Ok, "{}\n", ""},
+      {"LENGTH:3\n\n{}", false, 3, KlctlOutcome::Ok, "{}\n", "", 1},  // resumed again after a second
       {"", false, 1, KlctlOutcome::NoAnswer, "", "klctl: watch: no document within the time-out\n"},
   };
   ASSERT_TRUE(listen());
   for (const auto& c : cases) {
     FakeDaemon daemon;
     ASSERT_TRUE(daemon.ok());
-    pushOnResume(daemon, c.frames, c.timeout == 0);
+    pushOnResume(daemon, c.frames, c.timeout == 0, c.quiet);
     std::ostringstream out;
     std::ostringstream err;
     KlctlWatchOptions options;
@@ -82,9 +84,11 @@ TEST_F(KlctlWatch, PrintsEachDocumentAsJsonUntilTheEnd) {
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::duration<double>(c.timeout));
     EXPECT_EQ(c.printed, out.str());
     EXPECT_EQ(c.err, err.str());
-    ASSERT_EQ(1u, daemon.requests().size());
-    EXPECT_EQ(std::string("\x2B\0\0\0", 4), valueText(daemon.requests()[0], TLV_CMD));
-    EXPECT_EQ(std::string("status=1\0", 9), valueText(daemon.requests()[0], TLV_CMDARG));
+    ASSERT_EQ(size_t(1 + c.quiet), daemon.requests().size());
+    for (const Bytes& request : daemon.requests()) {
+      EXPECT_EQ(std::string("\x2B\0\0\0", 4), valueText(request, TLV_CMD));
+      EXPECT_EQ(std::string("status=1\0", 9), valueText(request, TLV_CMDARG));
+    }
     mClient.reset();
   }
 }
