@@ -78,15 +78,12 @@ TEST(CameraLinkCodec, DecodersRefuseMalformedMessages) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    if (c.isReply) {
-      klc_link_reply decoded{};
-      EXPECT_EQ(klc_link_decode_reply(c.bytes.data(), unsigned(c.bytes.size()), &decoded),
-                KL_ERR_INVALID_PARAM);
-    } else {
-      klc_link_request decoded{};
-      EXPECT_EQ(klc_link_decode_request(c.bytes.data(), unsigned(c.bytes.size()), &decoded),
-                KL_ERR_INVALID_PARAM);
-    }
+    klc_link_reply reply{};
+    klc_link_request request{};
+    const unsigned size = unsigned(c.bytes.size());
+    EXPECT_EQ(c.isReply ? klc_link_decode_reply(c.bytes.data(), size, &reply)
+                        : klc_link_decode_request(c.bytes.data(), size, &request),
+              KL_ERR_INVALID_PARAM);
   }
 }
 

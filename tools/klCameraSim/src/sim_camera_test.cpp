@@ -292,11 +292,9 @@ TEST(SimControlCommands, SameCommandsGiveTheSameState) {
     ASSERT_EQ(second.execute(command, 1), "ok");
   }
   EXPECT_EQ(first.execute("dump", 1), second.execute("dump", 1));
-  EXPECT_EQ(std::memcmp(first.camera().bytes(SimBlock::STATUS), second.camera().bytes(SimBlock::STATUS), 384),
-            0);
-  EXPECT_EQ(
-      std::memcmp(first.camera().bytes(SimBlock::SETTINGS), second.camera().bytes(SimBlock::SETTINGS), 238),
-      0);
+  for (const auto& [block, size] : {std::pair(SimBlock::STATUS, 384), std::pair(SimBlock::SETTINGS, 238)}) {
+    EXPECT_EQ(std::memcmp(first.camera().bytes(block), second.camera().bytes(block), size), 0);
+  }
   EXPECT_NE(first.execute("dump", 1).find("settings.flat_mode=13"), std::string::npos);
 }
 

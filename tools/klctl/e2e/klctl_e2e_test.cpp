@@ -136,31 +136,19 @@ TEST_F(KlctlEndToEnd, PowerStatesAnswerAsACameraDoes) {
   EXPECT_NE(std::string::npos, klctl("get_all_status").out.find("status -103 (KL_ERR_NAK_OFF)"));
 }
 
-// Every fault of the camera link costs only its own request: the client gets the refusal or the
-// library's time-out, and the next status read is answered with the status block (a late, duplicated or
-// misnumbered reply is never taken for it). A lasting fault stays until cleared.
+// A lost, late, misnumbered, malformed or duplicated reply costs only its own request: the next status
+// read is answered with the status block as it is now, never with that reply. A lasting refusal stays
+// until cleared.
 TEST_F(KlctlEndToEnd, CameraFaultsCostOnlyTheirRequest) {
-  const char* timedOut = "status -5 (KL_ERR_MQ_FAIL)";
-  const struct {
-    std::string fault;
-    const char* answer;
-  } cases[] = {
-      {"error -17", "status -17 (KL_ERR_ACCESS_DENIED)"},
-      {"nakoff", "status -103 (KL_ERR_NAK_OFF)"},
-      {"size 100", "status 0 (KL_OK), payload 100 bytes"},
-      {"drop", timedOut},
-      {"late 2500", timedOut},
-      {"seq", timedOut},
-      {"malformed short", timedOut},
-      {"malformed lying", timedOut},
-      {"malformed random", timedOut},
-      {"dup", "status 0 (KL_OK), payload 384 bytes"},
-  };
   int battery = 10;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.fault);
-    ASSERT_EQ("ok", control("fault 8/11 " + c.fault));
-    EXPECT_NE(std::string::npos, klctl("get_all_status").out.find(c.answer));
+  for (const std::string fault :
+       {"drop", "late 2500", "seq", "malformed short", "malformed lying", "malformed random", "dup"}) {
+    SCOPED_TRACE(fault);
+    ASSERT_EQ("ok", control("fault 8/11 " + fault));
+    // The library's time-out; a duplicated reply is taken once.
+    const char* answer =
+        fault == "dup" ? "status 0 (KL_OK), payload 384 bytes" : "status -5 (KL_ERR_MQ_FAIL)";
+    EXPECT_NE(std::string::npos, klctl("get_all_status").out.find(answer));
     // The next read shows the whole block as it is now, not a stale reply.
     ASSERT_EQ("ok", control("set status.battery_percent " + std::to_string(++battery)));
     const std::string next = klctl("get_all_status").out;

@@ -105,6 +105,18 @@ TEST_F(KlctlExchange, SuspendAndResumeAreAnsweredInPlace) {
   EXPECT_EQ(KlctlOutcome::NoDaemon, klctlSendSystem("JS", 1).outcome);
 }
 
+// The scripts wait for the daemon with a probe: whether its queue is there.
+TEST_F(KlctlExchange, ProbeTellsWhetherTheQueueExists) {
+  KlctlPlan plan;
+  plan.probe = true;
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(KlctlOutcome::NoDaemon, klctlRun(plan, out, err));
+  FakeDaemon daemon;
+  EXPECT_EQ(KlctlOutcome::Ok, klctlRun(plan, out, err));
+  EXPECT_EQ("/to_klCtlD does not exist\n/to_klCtlD exists\n", out.str());
+}
+
 TEST_F(KlctlExchange, TheFirstFailureStopsTheRestUnlessKeepGoing) {
   for (bool keepGoing : {false, true}) {
     FakeDaemon daemon;
