@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <mqueue.h>
 
-#include <cerrno>
 #include <ctime>
 #include <functional>
 #include <string>
@@ -21,13 +20,6 @@ using Bytes = std::vector<uint8_t>;
 inline std::string valueText(const Bytes& msg, uint8_t type) {
   const uint8_t* tlv = tlv_find(msg.data(), type);
   return tlv == nullptr ? "" : std::string(reinterpret_cast<const char*>(tlv_value(tlv)), tlv_value_len(tlv));
-}
-
-inline bool queueExists(const std::string& name) {
-  const mqd_t queue = mq_open(name.c_str(), O_RDONLY);
-  if (queue == -1) return errno != ENOENT;
-  mq_close(queue);
-  return true;
 }
 
 inline Bytes clientAnswer(int32_t status, const Bytes& payload) {

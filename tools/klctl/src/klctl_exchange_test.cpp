@@ -58,7 +58,7 @@ TEST_F(KlctlExchange, CommandIsAnsweredOnItsOwnQueueWhichIsRemovedAfterwards) {
     EXPECT_EQ(std::string("\x07\0\0\0", 4), valueText(request, TLV_CMDARG));
     const std::string reply = valueText(request, TLV_SRC);
     EXPECT_EQ(0u, reply.find("/klctl." + std::to_string(getpid()) + ".")) << reply;
-    EXPECT_FALSE(queueExists(reply)) << reply;
+    EXPECT_FALSE(klctlQueueExists(reply.c_str())) << reply;
   }
 }
 
@@ -73,7 +73,7 @@ TEST_F(KlctlExchange, WithoutTheDaemonQueueNothingIsLeftBehind) {
   const KlctlResult result = klctlSendCommand(4, nullptr, 5);
   EXPECT_EQ(KlctlOutcome::NoDaemon, result.outcome);
   EXPECT_NE(std::string::npos, result.problem.find(KLCONTROL_DAEMON_QUEUE)) << result.problem;
-  EXPECT_FALSE(queueExists(used)) << used;
+  EXPECT_FALSE(klctlQueueExists(used.c_str())) << used;
 }
 
 TEST_F(KlctlExchange, AFullDaemonQueueIsReportedNotWaitedFor) {
@@ -100,7 +100,7 @@ TEST_F(KlctlExchange, SuspendAndResumeAreAnsweredInPlace) {
     EXPECT_EQ(CAT_SYS_CMD, request[3]);
     EXPECT_EQ(code, valueText(request, TLV_CMD));
     EXPECT_EQ(KLCONTROL_DAEMON_QUEUE, valueText(request, TLV_DST));
-    EXPECT_FALSE(queueExists(valueText(request, TLV_SRC)));
+    EXPECT_FALSE(klctlQueueExists(valueText(request, TLV_SRC).c_str()));
   }
   EXPECT_EQ(KlctlOutcome::NoDaemon, klctlSendSystem("JS", 1).outcome);
 }
