@@ -5,24 +5,14 @@
 #include <gtest/gtest.h>
 #include <mqueue.h>
 
-#include <cstring>
-
 #include "csi_message.h"
 #include "csi_test_messages.h"
 #include "klErrno.h"
-#include "klTlvReader.h"
 #include "kl_test_namespace.h"
 
 namespace {
 
 using namespace csi_test;
-
-// One request as the service reads it.
-struct ServiceRequest {
-  std::string code;
-  std::vector<uint32_t> words;
-  std::string replyQueue;
-};
 
 class ListenerTest : public ::testing::Test {
  protected:
@@ -46,23 +36,22 @@ class ListenerTest : public ::testing::Test {
     ASSERT_NE(service, mqd_t(-1));
   }
 
-  // The next request waiting on the service queue; its code is empty when there is none.
-  ServiceRequest nextRequest() {
+  // The next request waiting on the service queue (empty when there is none).
+  std::vector<uint8_t> nextRequest() {
     uint8_t buf[KLMSG_MAX];
-    ServiceRequest request;
     const ssize_t length = mq_receive(service, reinterpret_cast<char*>(buf), sizeof buf, nullptr);
-    KlTlvReader reader(buf, length < 0 ? 0 : size_t(length));
-    KlTlvRecord record;
-    while (reader.next(&record)) {
-      const char* text = reinterpret_cast<const char*>(record.value);
-      if (record.type == TLV_CMD) request.code.assign(text, record.length);
-      if (record.type == TLV_SRC) request.replyQueue.assign(text, strnlen(text, record.length));
-      if (record.type == TLV_CMDARG) {
-        request.words.resize(record.length / 4);
-        std::memcpy(request.words.data(), record.value, request.words.size() * 4);
-      }
-    }
-    return request;
+    return {buf, buf + (length < 0 ? 0 : length)};
+  }
+  // A request of the listener with its reply queue, as the CSI encoder writes it.
+  static std::vector<uint8_t> request(const char* code, const std::vector<uint32_t>& words) {
+    uint8_t buf[KLMSG_MAX];
+    const int length = csi_encode_request(buf, sizeof buf, code, words, "/to_klCtlD");
+    return {buf, buf + (length < 0 ? 0 : length)};
+  }
+  // The value kept for the id, or 0xDEAD when none is.
+  uint32_t valueOf(uint32_t id) {
+    uint32_t value = 0;
+    return listener.GetCSIValue(id, &value) ? value : 0xDEAD;
   }
 
   int hand(const std::vector<uint8_t>& msg) { return listener.HandleCSIMessage(msg.data(), msg.size()); }
@@ -72,59 +61,46 @@ class ListenerTest : public ::testing::Test {
   std::vector<std::pair<uint32_t, std::string>> seen;
 };
 
+// Subscribed notifications reach the observer; others, and truncated or foreign messages, do not.
 TEST_F(ListenerTest, ObserverReceivesSubscribedNotificationsOnly) {
   listener.RegisterForCSINotifications({7, 151, 152, 143, 138});
   EXPECT_EQ(hand(notification(151, "status=12:1:40:C:\\DCIM\\A.MP4")), KL_OK);
   EXPECT_EQ(hand(notification(99, "not ours")), KL_OK);
   EXPECT_EQ(hand(update(7, 0x06010002)), KL_OK);
   EXPECT_EQ(hand(update(99, 1)), KL_OK);
-  const decltype(seen) expected = {{151, "status=12:1:40:C:\\DCIM\\A.MP4"}, {7, "100728834"}};
-  EXPECT_EQ(seen, expected);
-  uint32_t value = 0;
-  ASSERT_TRUE(listener.GetCSIValue(7, &value));
-  EXPECT_EQ(value, 0x06010002u);
-  EXPECT_FALSE(listener.GetCSIValue(99, &value)) << "an id nobody asked for is kept";
-}
-
-TEST_F(ListenerTest, TruncatedOrForeignMessagesReachNoObserver) {
-  listener.RegisterForCSINotifications({151});
   const auto whole = notification(151, "status=1:2:3:x");
   EXPECT_EQ(listener.HandleCSIMessage(whole.data(), whole.size() - 1), KL_ERR_INVALID_PARAM);
   EXPECT_EQ(hand(answer("CR", 0)), KL_ERR_INVALID_PARAM);
-  const auto cn = notification(151, "x");
-  EXPECT_EQ(listener.HandleSetResponse(cn.data(), cn.size()), KL_ERR_INVALID_PARAM);
-  EXPECT_EQ(listener.HandleSubscribeResponse(cn.data(), cn.size()), KL_ERR_INVALID_PARAM);
-  EXPECT_TRUE(seen.empty());
+  EXPECT_EQ(listener.HandleSetResponse(whole.data(), whole.size()), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(listener.HandleSubscribeResponse(whole.data(), whole.size()), KL_ERR_INVALID_PARAM);
+  const decltype(seen) expected = {{151, "status=12:1:40:C:\\DCIM\\A.MP4"}, {7, "100728834"}};
+  EXPECT_EQ(seen, expected);
+  EXPECT_EQ(valueOf(7), 0x06010002u);
+  EXPECT_EQ(valueOf(99), 0xDEADu) << "an id nobody asked for is kept";
 }
 
 TEST_F(ListenerTest, SuspendHoldsNotificationsBackButKeepsValues) {
   startService();
   listener.RegisterForCSINotifications({7, 151});
-  EXPECT_EQ(nextRequest().code, "CS");
+  EXPECT_EQ(nextRequest(), request(CSI_CODE_SUBSCRIBE, {7, 151}));
   EXPECT_EQ(listener.Suspend(), KL_OK);
   EXPECT_EQ(hand(notification(151, "status=1:2:3:x")), KL_OK);
   EXPECT_EQ(hand(update(7, 5)), KL_OK);
   EXPECT_TRUE(seen.empty());
-  uint32_t value = 0;
-  ASSERT_TRUE(listener.GetCSIValue(7, &value));
-  EXPECT_EQ(value, 5u);
+  EXPECT_EQ(valueOf(7), 5u);
 
   EXPECT_EQ(listener.Resume(), KL_OK);
-  const ServiceRequest renewed = nextRequest();
-  EXPECT_EQ(renewed.code, "CS");
-  EXPECT_EQ(renewed.words, (std::vector<uint32_t>{7, 151}));
+  EXPECT_EQ(nextRequest(), request(CSI_CODE_SUBSCRIBE, {7, 151}));
   EXPECT_EQ(hand(notification(151, "status=1:3:100:x")), KL_OK);
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].second, "status=1:3:100:x");
 }
 
-TEST_F(ListenerTest, SubscriptionReachesTheServiceAndItsAnswerIsKept) {
+// A subscription and a written value reach the service; its answers are kept.
+TEST_F(ListenerTest, RequestsReachTheServiceAndItsAnswersAreKept) {
   startService();
   EXPECT_EQ(listener.RegisterForCSINotifications({7, 151, 152, 143, 138}), KL_OK);
-  const ServiceRequest request = nextRequest();
-  EXPECT_EQ(request.code, "CS");
-  EXPECT_EQ(request.words, (std::vector<uint32_t>{7, 151, 152, 143, 138}));
-  EXPECT_EQ(request.replyQueue, "/to_klCtlD");
+  EXPECT_EQ(nextRequest(), request(CSI_CODE_SUBSCRIBE, {7, 151, 152, 143, 138}));
   EXPECT_FALSE(listener.IsSubscribed());
   const auto accepted = answer("CR", 0);
   EXPECT_EQ(listener.HandleSubscribeResponse(accepted.data(), accepted.size()), KL_OK);
@@ -132,27 +108,18 @@ TEST_F(ListenerTest, SubscriptionReachesTheServiceAndItsAnswerIsKept) {
   const auto refused = answer("CR", KL_ERR_NOT_SUPPORTED);
   EXPECT_EQ(listener.HandleSubscribeResponse(refused.data(), refused.size()), KL_ERR_NOT_SUPPORTED);
   EXPECT_FALSE(listener.IsSubscribed());
-}
 
-TEST_F(ListenerTest, SetValueIsKeptAndWrittenToTheService) {
-  startService();
   EXPECT_EQ(listener.SetCSIValue(7, 0x03000005), KL_OK);
-  const ServiceRequest request = nextRequest();
-  EXPECT_EQ(request.code, "CW");
-  EXPECT_EQ(request.words, (std::vector<uint32_t>{7, 0x03000005}));
-  uint32_t value = 0;
-  ASSERT_TRUE(listener.GetCSIValue(7, &value));
-  EXPECT_EQ(value, 0x03000005u);
-  const auto refused = answer("CI", KL_ERR_NAK, words({7}));
-  EXPECT_EQ(listener.HandleSetResponse(refused.data(), refused.size()), KL_ERR_NAK);
+  EXPECT_EQ(nextRequest(), request(CSI_CODE_WRITE, {7, 0x03000005}));
+  EXPECT_EQ(valueOf(7), 0x03000005u);
+  const auto nak = answer("CI", KL_ERR_NAK, words({7}));
+  EXPECT_EQ(listener.HandleSetResponse(nak.data(), nak.size()), KL_ERR_NAK);
 }
 
 TEST_F(ListenerTest, WithoutTheServiceRequestsFailButValuesAreKept) {
   EXPECT_EQ(listener.RegisterForCSINotifications({7}), KL_ERR_MQ_FAIL);
   EXPECT_EQ(listener.SetCSIValue(7, 0), KL_ERR_MQ_FAIL);
-  uint32_t value = 1;
-  ASSERT_TRUE(listener.GetCSIValue(7, &value));
-  EXPECT_EQ(value, 0u);
+  EXPECT_EQ(valueOf(7), 0u);
   EXPECT_EQ(hand(update(7, 9)), KL_OK);
   EXPECT_EQ(seen.size(), 1u);
 }

@@ -10,7 +10,8 @@ namespace {
 
 using namespace csi_test;
 
-TEST(CsiDecode, NotificationTextEndsAtANulOrTheRecord) {
+// A notification's text ends at a NUL or with its record; the first record of a type counts.
+TEST(CsiDecode, TextAndFirstRecords) {
   csi_message m;
   const auto withNul = notification(143, std::string("abc\0def", 7));
   ASSERT_EQ(csi_decode(withNul.data(), withNul.size(), &m), KL_OK);
@@ -18,18 +19,15 @@ TEST(CsiDecode, NotificationTextEndsAtANulOrTheRecord) {
   const auto empty = notification(143, "");
   ASSERT_EQ(csi_decode(empty.data(), empty.size(), &m), KL_OK);
   EXPECT_EQ(m.text, "");
+  const auto twice = message(
+      CAT_CLIENT_EVENT, {{TLV_CMD, bytes("CU")}, {TLV_CMDARG, words({7, 1})}, {TLV_CMDARG, words({8, 2})}});
+  ASSERT_EQ(csi_decode(twice.data(), twice.size(), &m), KL_OK);
+  EXPECT_EQ(m.id, 7u);
+  EXPECT_EQ(m.value, 1u);
 }
 
-TEST(CsiDecode, EveryTruncationIsRefused) {
-  const auto whole = notification(151, "status=1:2:3:x");
-  for (size_t size = 0; size < whole.size(); ++size) {
-    std::vector<uint8_t> cut(whole.begin(), whole.begin() + long(size));
-    csi_message m;
-    EXPECT_EQ(csi_decode(cut.data(), cut.size(), &m), KL_ERR_INVALID_PARAM) << size;
-  }
-}
-
-TEST(CsiDecode, RefusesCorruptMessages) {
+// Every truncation (an exact-size copy each), and every corrupt message, is refused.
+TEST(CsiDecode, RefusesTruncatedAndCorruptMessages) {
   auto shortLength = notification(151, "text");
   shortLength[1] = 12;  // the length ends inside the argument record
   auto longRecord = update(7, 1);
@@ -51,17 +49,15 @@ TEST(CsiDecode, RefusesCorruptMessages) {
     csi_message m;
     EXPECT_EQ(csi_decode(bytesIn.data(), bytesIn.size(), &m), KL_ERR_INVALID_PARAM);
   }
+  const auto whole = notification(151, "status=1:2:3:x");
+  for (size_t size = 0; size < whole.size(); ++size) {
+    std::vector<uint8_t> cut(whole.begin(), whole.begin() + long(size));
+    csi_message m;
+    EXPECT_EQ(csi_decode(cut.data(), cut.size(), &m), KL_ERR_INVALID_PARAM) << size;
+  }
 }
 
-TEST(CsiDecode, FirstRecordOfATypeCounts) {
-  const auto twice = message(
-      CAT_CLIENT_EVENT, {{TLV_CMD, bytes("CU")}, {TLV_CMDARG, words({7, 1})}, {TLV_CMDARG, words({8, 2})}});
-  csi_message m;
-  ASSERT_EQ(csi_decode(twice.data(), twice.size(), &m), KL_OK);
-  EXPECT_EQ(m.id, 7u);
-  EXPECT_EQ(m.value, 1u);
-}
-
+// The request bytes; what does not fit the buffer is refused.
 TEST(CsiRequest, WireBytes) {
   uint8_t buf[KLMSG_MAX];
   const int length = csi_encode_request(buf, sizeof buf, CSI_CODE_SUBSCRIBE, {7}, "/q");
@@ -72,11 +68,7 @@ TEST(CsiRequest, WireBytes) {
                                          0x00, 0x00, 0x00, 0xEE};                         // TLV_END
   ASSERT_EQ(length, int(expected.size()));
   EXPECT_EQ(std::vector<uint8_t>(buf, buf + length), expected);
-}
-
-TEST(CsiRequest, RefusesWhatDoesNotFit) {
-  uint8_t buf[40];
-  EXPECT_EQ(csi_encode_request(buf, sizeof buf, CSI_CODE_WRITE, std::vector<uint32_t>(10, 1), "/q"),
+  EXPECT_EQ(csi_encode_request(buf, 40, CSI_CODE_WRITE, std::vector<uint32_t>(10, 1), "/q"),
             KL_ERR_INVALID_PARAM);
 }
 

@@ -4,11 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "camera_link_fixture.h"
 #include "camera_settings_table.h"
 #include "klErrno.h"
+#include "test_command_bytes.h"
 
 namespace {
 
@@ -33,40 +32,8 @@ class SetValueTest : public CameraLinkFixture {
   appc_setup_all_settings settings{};
 };
 
+// What the row cannot hold is refused without asking the camera; the rest is sent with the row's words.
 TEST_F(SetValueTest, SendsTheSettingWithItsRowWordsAndValue) {
-  startCamera(0);
-  ASSERT_EQ(write(32, 3600), 0);
-  const auto seen = camera->seen();
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(klc_link_key(seen[0].header.group, seen[0].header.id), uint32_t(KLC_OP_SETTINGS_SET_VALUE_INT));
-  int32_t words[5];
-  ASSERT_EQ(seen[0].payload.size(), sizeof words);
-  std::memcpy(words, seen[0].payload.data(), sizeof words);
-  EXPECT_EQ(words[0], 32);
-  EXPECT_EQ(words[1], 124);
-  EXPECT_EQ(words[2], 2);
-  EXPECT_EQ(words[3], 0);
-  EXPECT_EQ(words[4], 3600);
-  const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&settings);
-  EXPECT_EQ(bytes[124], 0x10);
-  EXPECT_EQ(bytes[125], 0x0E);
-}
-
-TEST_F(SetValueTest, CameraRefusalIsTheResultAndLeavesTheBlockAlone) {
-  startCamera(KL_ERR_NAK);
-  EXPECT_EQ(write(2, 26), KL_ERR_NAK);
-  EXPECT_EQ(settings.video_resolution, 0);
-  ASSERT_EQ(camera->seen().size(), 1u);
-}
-
-TEST_F(SetValueTest, NoCameraIsALinkFailure) {
-  ctx.klnet_mqd = mq_open("/to_klnet", O_WRONLY);
-  EXPECT_EQ(ctx.klnet_mqd, mqd_t(-1));
-  EXPECT_EQ(write(2, 26), KL_ERR_MQ_FAIL);
-  EXPECT_EQ(settings.video_resolution, 0);
-}
-
-TEST_F(SetValueTest, RefusesWhatTheRowCannotHoldWithoutAskingTheCamera) {
   startCamera(0);
   EXPECT_EQ(write(55, 10), KL_ERR_NOT_SUPPORTED);  // model 57 has no row 55
   EXPECT_EQ(write(2, 256), KL_ERR_INVALID_PARAM);
@@ -76,9 +43,28 @@ TEST_F(SetValueTest, RefusesWhatTheRowCannotHoldWithoutAskingTheCamera) {
   EXPECT_EQ(camera_if_settings_set_value_int(&ctx, 2, 237, 2, 1, 0, &settings), KL_ERR_INVALID_PARAM);
   EXPECT_EQ(camera_if_settings_set_value_int(&ctx, 2, 42, 3, 1, 0, &settings), KL_ERR_INVALID_PARAM);
   EXPECT_TRUE(camera->seen().empty());
+  ASSERT_EQ(write(32, 3600), 0);
+  const auto seen = camera->seen();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(klc_link_key(seen[0].header.group, seen[0].header.id), uint32_t(KLC_OP_SETTINGS_SET_VALUE_INT));
+  EXPECT_EQ(seen[0].payload, words({32, 124, 2, 0, 3600}));
+  const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&settings);
+  EXPECT_EQ(bytes[124], 0x10);
+  EXPECT_EQ(bytes[125], 0x0E);
   EXPECT_EQ(write(144, -1), 0);
   EXPECT_EQ(settings.flat_mode, -1);
   EXPECT_EQ(write(112, 255), 0);
+}
+
+// No camera, and a camera's refusal, are the result and leave the block alone.
+TEST_F(SetValueTest, FailuresLeaveTheBlockAlone) {
+  ctx.klnet_mqd = mq_open("/to_klnet", O_WRONLY);
+  EXPECT_EQ(ctx.klnet_mqd, mqd_t(-1));
+  EXPECT_EQ(write(2, 26), KL_ERR_MQ_FAIL);
+  startCamera(KL_ERR_NAK);
+  EXPECT_EQ(write(2, 26), KL_ERR_NAK);
+  EXPECT_EQ(settings.video_resolution, 0);
+  ASSERT_EQ(camera->seen().size(), 1u);
 }
 
 }  // namespace

@@ -25,8 +25,13 @@ class CameraLinkTest : public CameraLinkFixture {
   }
 };
 
+// A getter sends its operation and fills its out parameter; a remote API outside its groups is refused
+// without a request.
 TEST_F(CameraLinkTest, GetterSendsItsOperationAndFillsItsOutParameter) {
   startAnswering(0, {57});
+  EXPECT_EQ(klc_send_simple_remote_api(&ctx, 0x100, 1), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(klc_send_simple_remote_api(&ctx, -1, 1), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(klc_send_auxpod_command(&ctx, "A", nullptr, 0, nullptr, nullptr), KL_ERR_INVALID_PARAM);
   uint8_t model = 0;
   ASSERT_EQ(klc_state_get_model_number(&ctx, &model), 0);
   EXPECT_EQ(model, 57);
@@ -47,13 +52,17 @@ TEST_F(CameraLinkTest, GetterRefusesAnAnswerOfTheWrongSize) {
   EXPECT_EQ(flatMode, -1);
 }
 
+// A refusal is the result and leaves the caller's answer alone; a refused transcode leaves its reason in
+// the context.
 TEST_F(CameraLinkTest, CameraStatusIsTheResultAndLeavesTheAnswerAlone) {
-  startAnswering(KL_ERR_NOT_SUPPORTED, {7});
+  startAnswering(KL_ERR_NAK, {0xF8});
   uint8_t* answer = nullptr;
   uint16_t length = 0;
-  EXPECT_EQ(klc_send_remote_api_for_response(&ctx, 8, 11, &answer, &length), KL_ERR_NOT_SUPPORTED);
+  EXPECT_EQ(klc_send_remote_api_for_response(&ctx, 8, 11, &answer, &length), KL_ERR_NAK);
   EXPECT_EQ(answer, nullptr);
   EXPECT_EQ(length, 0);
+  EXPECT_EQ(klc_send_remote_api_payload_response(&ctx, 12, 5, "a", 1, nullptr, nullptr), KL_ERR_NAK);
+  EXPECT_EQ(ctx.transcode_refusal, -8);
 }
 
 TEST_F(CameraLinkTest, AnswerIsCopiedIntoTheCallersBufferOnlyWhenItFits) {
@@ -75,20 +84,6 @@ TEST_F(CameraLinkTest, AnswerIsCopiedIntoTheCallersBufferOnlyWhenItFits) {
             KL_ERR_OUTOFMEM);
   EXPECT_EQ(length, 80);
   EXPECT_EQ(bytesOf(small, sizeof small), std::vector<uint8_t>(sizeof small, 0));
-}
-
-TEST_F(CameraLinkTest, RefusedTranscodeLeavesItsReasonInTheContext) {
-  startAnswering(KL_ERR_NAK, {0xF8});
-  EXPECT_EQ(klc_send_remote_api_payload_response(&ctx, 12, 5, "a", 1, nullptr, nullptr), KL_ERR_NAK);
-  EXPECT_EQ(ctx.transcode_refusal, -8);
-}
-
-TEST_F(CameraLinkTest, RemoteApiOutsideItsGroupsIsRefusedWithoutARequest) {
-  startAnswering(0, {});
-  EXPECT_EQ(klc_send_simple_remote_api(&ctx, 0x100, 1), KL_ERR_INVALID_PARAM);
-  EXPECT_EQ(klc_send_simple_remote_api(&ctx, -1, 1), KL_ERR_INVALID_PARAM);
-  EXPECT_EQ(klc_send_auxpod_command(&ctx, "A", nullptr, 0, nullptr, nullptr), KL_ERR_INVALID_PARAM);
-  EXPECT_TRUE(camera->seen().empty());
 }
 
 }  // namespace

@@ -13,29 +13,34 @@
 
 namespace {
 
-// gtest binds references; members of the packed blocks are copied out first.
-template <typename T>
-T copyOf(T value) {
-  return value;
+// gtest binds references: members of the packed blocks are copied out with a unary + first.
+
+// Sets members as a state file does, "MEMBER=VALUE" a line.
+void set(SimCamera& camera, const std::string& lines) {
+  std::string error;
+  EXPECT_TRUE(simLoadStateText(camera, lines, error)) << error;
 }
 
 struct ModeCase {
-  int32_t request;
-  int expected;  // resulting flat mode, or -1 when refused
+  int32_t request;  // mode, or the group with subMode
+  int expected;     // resulting flat mode, or -1 when refused
   int8_t group;
+  int subMode = -1;  // the request is a group and the index of one of its modes
 };
 
 TEST(SimCameraMode, ModeRequestsChangeTheBlocksTheDaemonReads) {
   const ModeCase cases[] = {
-      {17, 17, 1}, {1, 17, 1},  // a legacy mode picks the flat mode last used in its group
-      {0, 12, 0},  {24, 24, 0}, {2, 20, 2},  {26, 26, 2}, {2, 26, 2},  {0, 24, 0},
-      {15, 15, 0}, {23, 23, 0}, {99, -1, 0}, {-1, -1, 0}, {14, -1, 0},
+      {17, 17, 1},   {1, 17, 1},  // a legacy mode picks the flat mode last used in its group
+      {0, 12, 0},    {24, 24, 0},   {2, 20, 2},    {26, 26, 2}, {2, 26, 2},  {0, 24, 0},
+      {15, 15, 0},   {23, 23, 0},   {99, -1, 0},   {-1, -1, 0}, {14, -1, 0}, {0, 15, 0, 3},
+      {0, 24, 0, 4}, {1, -1, 0, 3}, {3, -1, 0, 0},  // group/sub-mode: photo has no 3rd
   };
   SimCamera camera(57);
   for (const ModeCase& c : cases) {
-    SCOPED_TRACE(c.request);
+    SCOPED_TRACE(std::to_string(c.request) + "/" + std::to_string(c.subMode));
     const appc_system_all_status before = camera.status();
-    const int result = camera.setMode(c.request);
+    const int result =
+        c.subMode < 0 ? camera.setMode(c.request) : camera.setModeSubMode(c.request, c.subMode);
     if (c.expected < 0) {
       EXPECT_EQ(result, KL_ERR_INVALID_PARAM);
       EXPECT_EQ(std::memcmp(&before, &camera.status(), sizeof before), 0);
@@ -44,31 +49,19 @@ TEST(SimCameraMode, ModeRequestsChangeTheBlocksTheDaemonReads) {
     ASSERT_EQ(result, KL_OK);
     EXPECT_EQ(camera.settings().flat_mode, c.expected);
     EXPECT_EQ(camera.status().mode, c.group);
-    EXPECT_EQ(copyOf(camera.status().active_preset_group), uint32_t(c.group));
+    EXPECT_EQ(+camera.status().active_preset_group, uint32_t(c.group));
     const int8_t selected[] = {camera.status().video_selected_flatmode,
                                camera.status().photo_selected_flatmode,
                                camera.status().timelapse_selected_flatmode};
     EXPECT_EQ(selected[c.group], c.expected);
     const uint32_t presets[] = {camera.status().video_preset_id, camera.status().photo_preset_id,
                                 camera.status().timelapse_preset_id};
-    EXPECT_EQ(copyOf(camera.status().modified_preset_id), presets[c.group]);
+    EXPECT_EQ(+camera.status().modified_preset_id, presets[c.group]);
     // The flat mode's place in its group; video 3 is looping, 4 surge.
     const std::map<int, int> subModes = {{17, 1}, {15, 3}, {24, 4}, {23, 6}, {26, 3}};
     EXPECT_EQ(camera.status().sub_mode, subModes.count(c.expected) != 0 ? subModes.at(c.expected) : 0);
   }
-}
-
-// Video sub-mode 3 is looping, 4 surge; broadcast (23) only where the model has it.
-TEST(SimCameraMode, SubModeIndexesTheGroupsModes) {
-  SimCamera camera(55);
-  EXPECT_EQ(camera.setModeSubMode(0, 3), KL_OK);
-  EXPECT_EQ(camera.settings().flat_mode, 15);
-  EXPECT_EQ(camera.setModeSubMode(0, 4), KL_OK);
-  EXPECT_EQ(camera.settings().flat_mode, 24);
-  EXPECT_EQ(camera.setModeSubMode(1, 3), KL_ERR_INVALID_PARAM);
-  EXPECT_EQ(camera.setModeSubMode(3, 0), KL_ERR_INVALID_PARAM);
-  EXPECT_EQ(camera.settings().flat_mode, 24);
-  SimCamera older(51);
+  SimCamera older(51);  // broadcast (23) only where the model has it
   EXPECT_EQ(older.setMode(23), KL_ERR_INVALID_PARAM);
   EXPECT_EQ(older.setModeSubMode(0, 6), KL_ERR_INVALID_PARAM);
 }
@@ -81,21 +74,20 @@ TEST(SimCameraCapture, ShutterRecordsVideosAndTakesPhotos) {
   EXPECT_EQ(camera.shutter(true), KL_ERR_INVALID_PARAM);
   ASSERT_EQ(camera.shutter(false), KL_OK);
   EXPECT_EQ(camera.status().encoding, 0);
-  EXPECT_EQ(copyOf(camera.status().video_count), 1u);
+  EXPECT_EQ(+camera.status().video_count, 1u);
   ASSERT_EQ(camera.setMode(1), KL_OK);
   ASSERT_EQ(camera.shutter(true), KL_OK);
   EXPECT_EQ(camera.status().encoding, 0);
-  EXPECT_EQ(copyOf(camera.status().photo_count), 1u);
-  EXPECT_EQ(copyOf(camera.status().remaining_photos), 4209u);
-  std::string error;
-  ASSERT_TRUE(simApplyAssignment(camera, "status.remaining_photos=0", error));
+  EXPECT_EQ(+camera.status().photo_count, 1u);
+  EXPECT_EQ(+camera.status().remaining_photos, 4209u);
+  set(camera, "status.remaining_photos=0");
   EXPECT_EQ(camera.shutter(true), KL_ERR_SDCARD_FULL);
-  EXPECT_EQ(copyOf(camera.status().photo_count), 1u);
+  EXPECT_EQ(+camera.status().photo_count, 1u);
   // A burst is one capture of ten photos.
-  ASSERT_TRUE(simApplyAssignment(camera, "status.remaining_photos=10", error));
+  set(camera, "status.remaining_photos=10");
   ASSERT_EQ(camera.setMode(19), KL_OK);
   ASSERT_EQ(camera.shutter(true), KL_OK);
-  EXPECT_EQ(copyOf(camera.status().photo_count), 11u);
+  EXPECT_EQ(+camera.status().photo_count, 11u);
   EXPECT_EQ(camera.card().files().back().name, "IMG_0003_10.JPG");
 }
 
@@ -117,54 +109,48 @@ TEST(SimCameraCapture, TimeLapseTakesAPhotoEachIntervalUntilTheShutterIsOff) {
     SCOPED_TRACE(c.interval);
     SimCamera camera(57);
     SimDrift drift(false);
-    std::string error;
-    ASSERT_TRUE(simApplyAssignment(camera, c.mode, error)) << error;
-    ASSERT_TRUE(simApplyAssignment(camera, c.interval, error)) << error;
+    set(camera, std::string(c.mode) + "\n" + c.interval);
     ASSERT_EQ(camera.shutter(true), KL_OK);
     EXPECT_EQ(camera.status().encoding, 1);
-    EXPECT_EQ(copyOf(camera.status().photo_count), 1u);
+    EXPECT_EQ(+camera.status().photo_count, 1u);
     drift.advance(camera, c.seconds);
     ASSERT_EQ(camera.shutter(false), KL_OK);
     EXPECT_EQ(camera.status().encoding, 0);
-    EXPECT_EQ(copyOf(camera.status().photo_count), c.photos);
-    EXPECT_EQ(copyOf(camera.status().remaining_photos), 4210u - c.photos);
+    EXPECT_EQ(+camera.status().photo_count, c.photos);
+    EXPECT_EQ(+camera.status().remaining_photos, 4210u - c.photos);
     // No video counters moved, and nothing more is taken once it is off.
-    EXPECT_EQ(copyOf(camera.status().video_count), 0u);
-    EXPECT_EQ(copyOf(camera.status().recording_seconds), 0u);
+    EXPECT_EQ(+camera.status().video_count, 0u);
+    EXPECT_EQ(+camera.status().recording_seconds, 0u);
     drift.advance(camera, 60);
-    EXPECT_EQ(copyOf(camera.status().photo_count), c.photos);
+    EXPECT_EQ(+camera.status().photo_count, c.photos);
   }
 }
 
 TEST(SimCameraCapture, TimeLapseEndsWhenTheCardIsFullAndAModelSwitchEndsIt) {
   SimCamera camera(57);
   SimDrift drift(false);
-  std::string error;
-  ASSERT_TRUE(simApplyAssignment(camera, "settings.flat_mode=20", error)) << error;
-  ASSERT_TRUE(simApplyAssignment(camera, "settings@122:2=1", error)) << error;
-  ASSERT_TRUE(simApplyAssignment(camera, "status.remaining_photos=3", error)) << error;
+  set(camera, "settings.flat_mode=20\nsettings@122:2=1\nstatus.remaining_photos=3");
   ASSERT_EQ(camera.shutter(true), KL_OK);
   drift.advance(camera, 10);
-  EXPECT_EQ(copyOf(camera.status().photo_count), 3u);
+  EXPECT_EQ(+camera.status().photo_count, 3u);
   EXPECT_EQ(camera.status().encoding, 0);
   EXPECT_EQ(camera.shutter(true), KL_ERR_SDCARD_FULL);
   EXPECT_EQ(camera.status().encoding, 0);
-  ASSERT_TRUE(simApplyAssignment(camera, "status.remaining_photos=100", error)) << error;
+  set(camera, "status.remaining_photos=100");
   ASSERT_EQ(camera.shutter(true), KL_OK);
   ASSERT_TRUE(camera.switchModel(55));
   EXPECT_FALSE(camera.timeLapseRunning());
-  ASSERT_TRUE(simApplyAssignment(camera, "status.encoding=1", error)) << error;
+  set(camera, "status.encoding=1");
   drift.advance(camera, 10);
-  EXPECT_EQ(copyOf(camera.status().photo_count), 0u);
+  EXPECT_EQ(+camera.status().photo_count, 0u);
 }
 
 // Values that are one on a camera follow each other: the zoom status and setting 91, the
 // preset-modified status and the edits of the active preset; a factory reset keeps the card.
 TEST(SimCameraState, LinkedValuesFollowEachOther) {
   SimCamera camera(57);
-  std::string error;
   int64_t value = 0;
-  ASSERT_TRUE(simApplyAssignment(camera, "settings@55:1=40", error));
+  set(camera, "settings@55:1=40");
   EXPECT_EQ(camera.status().digital_zoom, 40);
   camera.setZoom(7);
   EXPECT_TRUE(camera.read(SimBlock::SETTINGS, 55, 1, false, value) && value == 7) << value;
@@ -179,9 +165,9 @@ TEST(SimCameraState, LinkedValuesFollowEachOther) {
 
   camera.card().addCapture(true);
   camera.syncCardCounts();
-  ASSERT_TRUE(simApplyAssignment(camera, "settings@82:1=3", error));
+  set(camera, "settings@82:1=3");
   camera.factoryReset();
-  EXPECT_EQ(copyOf(camera.status().video_count), 1u);
+  EXPECT_EQ(+camera.status().video_count, 1u);
   EXPECT_TRUE(camera.read(SimBlock::SETTINGS, 82, 1, false, value) && value == 0) << value;
   EXPECT_EQ(camera.settings().flat_mode, 12);
 }
@@ -209,7 +195,8 @@ TEST(SimCameraState, AssignmentsAreBoundedAndRefusedWhole) {
   }
 }
 
-TEST(SimCameraState, StateTextSetsMembersRawPlacesAndModel) {
+// State text sets members, raw places and the model; it stops at the first bad line.
+TEST(SimCameraState, StateTextSetsMembersAndStopsAtTheFirstBadLine) {
   SimCamera camera(57);
   std::string error;
   const std::string text =
@@ -224,18 +211,13 @@ TEST(SimCameraState, StateTextSetsMembersRawPlacesAndModel) {
   EXPECT_EQ(camera.model(), 51);
   EXPECT_EQ(camera.system().lens_type, 1);  // model 51's factory value survives
   EXPECT_EQ(camera.status().battery_percent, 12);
-  EXPECT_EQ(copyOf(camera.status().remaining_space_kb), 0x10000000000ull);
+  EXPECT_EQ(+camera.status().remaining_space_kb, 0x10000000000ull);
   EXPECT_EQ(camera.status().camera_control_status, 1);
   EXPECT_EQ(camera.system().lens, -1);
-}
-
-TEST(SimCameraState, StateTextStopsAtTheFirstBadLine) {
-  SimCamera camera(57);
-  std::string error;
-  EXPECT_FALSE(simLoadStateText(camera, "status.busy=1\nstatus.bogus=2\nstatus.encoding=1\n", error));
+  EXPECT_FALSE(simLoadStateText(camera, "status.busy=1\nstatus.bogus=2\nstatus.battery_percent=50\n", error));
   EXPECT_EQ(error, "line 2: unknown member status.bogus");
   EXPECT_EQ(camera.status().busy, 1);
-  EXPECT_EQ(camera.status().encoding, 0);
+  EXPECT_EQ(camera.status().battery_percent, 12);
   EXPECT_FALSE(simLoadStateText(camera, std::string(SIM_STATE_LINE_MAX + 1, '#'), error));
   EXPECT_FALSE(simLoadStateFile(camera, "/nonexistent/state", error));
 }
@@ -310,11 +292,9 @@ TEST(SimControlCommands, SameCommandsGiveTheSameState) {
     ASSERT_EQ(second.execute(command, 1), "ok");
   }
   EXPECT_EQ(first.execute("dump", 1), second.execute("dump", 1));
-  EXPECT_EQ(std::memcmp(first.camera().bytes(SimBlock::STATUS), second.camera().bytes(SimBlock::STATUS), 384),
-            0);
-  EXPECT_EQ(
-      std::memcmp(first.camera().bytes(SimBlock::SETTINGS), second.camera().bytes(SimBlock::SETTINGS), 238),
-      0);
+  for (const auto& [block, size] : {std::pair(SimBlock::STATUS, 384), std::pair(SimBlock::SETTINGS, 238)}) {
+    EXPECT_EQ(std::memcmp(first.camera().bytes(block), second.camera().bytes(block), size), 0);
+  }
   EXPECT_NE(first.execute("dump", 1).find("settings.flat_mode=13"), std::string::npos);
 }
 

@@ -2,10 +2,9 @@
 // resets, and settings forwarded as pairs.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "klErrno.h"
 #include "sim_handlers.h"
+#include "test_command_bytes.h"
 
 namespace {
 
@@ -23,15 +22,10 @@ class SimExposureTest : public ::testing::Test {
     if (handler != nullptr) handler(camera, request, reply);
     return reply;
   }
-  SimReply set(uint32_t key, int32_t value) {
-    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&value);
-    return run(key, std::vector<uint8_t>(bytes, bytes + sizeof value));
-  }
+  SimReply set(uint32_t key, int32_t value) { return run(key, words({uint32_t(value)})); }
   int32_t get(uint32_t key) {
     const SimReply reply = run(key);
-    int32_t value = -99;
-    if (reply.answer.size() == sizeof value) std::memcpy(&value, reply.answer.data(), sizeof value);
-    return value;
+    return reply.answer.size() == 4 ? int32_t(wordAt(reply.answer, 0)) : -99;
   }
   int setting(unsigned offset) { return int8_t(camera.bytes(SimBlock::SETTINGS)[offset]); }
 

@@ -7,39 +7,28 @@
 #include <cstring>
 #include <thread>
 
-#include "klCtrlD.h"
+#include "camera_link_fixture.h"
 #include "klErrno.h"
-#include "kl_test_namespace.h"
 #include "sim_control_socket.h"
 #include "sim_simulator.h"
+#include "temp_folder.h"
 
 namespace {
 
-// gtest binds references; members of the packed blocks are copied out first.
-template <typename T>
-T copyOf(T value) {
-  return value;
-}
+// gtest binds references: members of the packed blocks are copied out with a unary + first.
 
 constexpr int kWaitMs = 3000;
 
-class SimLinkTest : public ::testing::Test {
+class SimLinkTest : public CameraLinkFixture {
  protected:
-  static void SetUpTestSuite() { ASSERT_TRUE(klEnterPrivateNamespaces()); }
+  SimLinkTest() : CameraLinkFixture(300) {}
 
   void start(SimOptions options = SimOptions{}) {
     options.replyDelayMs = 0;
     sim = std::make_unique<SimSimulator>(options);
     ASSERT_TRUE(sim->open());
     worker = std::thread([this] { sim->run(); });
-    g_klc_link_timeout_ms = 300;
-    mq_attr attr{};
-    attr.mq_maxmsg = 5;
-    attr.mq_msgsize = KLMSG_MAX;
-    ctx.reply_queue_name = "/to_klCtlD2";
-    ctx.reply_mqd = mq_open(ctx.reply_queue_name, O_RDONLY | O_CREAT, 0664, &attr);
     ctx.klnet_mqd = mq_open(SIM_LINK_QUEUE, O_WRONLY);
-    ASSERT_NE(ctx.reply_mqd, mqd_t(-1));
     ASSERT_NE(ctx.klnet_mqd, mqd_t(-1));
   }
 
@@ -47,10 +36,7 @@ class SimLinkTest : public ::testing::Test {
     if (sim) sim->requestStop();
     if (worker.joinable()) worker.join();
     sim.reset();
-    mq_close(ctx.klnet_mqd);
-    mq_close(ctx.reply_mqd);
-    mq_unlink("/to_klCtlD2");
-    g_klc_link_timeout_ms = KLC_LINK_TIMEOUT_MS;
+    CameraLinkFixture::TearDown();
   }
 
   std::string ctl(const std::string& command) {
@@ -59,27 +45,19 @@ class SimLinkTest : public ::testing::Test {
     return reply;
   }
 
-  // Remote API g/i for response; the answer bytes, or the status as a failure.
-  int readRemote(int group, int id, std::vector<uint8_t>& answer) {
+  // The status block as remote API 8/11 answers it.
+  appc_system_all_status readStatus() {
     uint8_t* bytes = nullptr;
     uint16_t length = 0;
-    const int status = klc_send_remote_api_for_response(&ctx, group, id, &bytes, &length);
-    answer.assign(bytes, bytes + (status == 0 ? length : 0));
-    return status;
-  }
-
-  appc_system_all_status readStatus() {
-    std::vector<uint8_t> answer;
     appc_system_all_status status{};
-    EXPECT_EQ(readRemote(8, 11, answer), 0);
-    EXPECT_EQ(answer.size(), sizeof status);
-    if (answer.size() == sizeof status) std::memcpy(&status, answer.data(), sizeof status);
+    EXPECT_EQ(klc_send_remote_api_for_response(&ctx, 8, 11, &bytes, &length), 0);
+    EXPECT_EQ(length, sizeof status);
+    if (bytes != nullptr && length == sizeof status) std::memcpy(&status, bytes, sizeof status);
     return status;
   }
 
   std::unique_ptr<SimSimulator> sim;
   std::thread worker;
-  klc_msg_q_context_t ctx{nullptr, mqd_t(-1), mqd_t(-1), 0, 0, {}};
 };
 
 TEST_F(SimLinkTest, ModeChangeShowsInTheNextStatusRead) {
@@ -87,7 +65,7 @@ TEST_F(SimLinkTest, ModeChangeShowsInTheNextStatusRead) {
   ASSERT_EQ(klc_app_set_mode(&ctx, 17), 0);
   appc_system_all_status status = readStatus();
   EXPECT_EQ(status.photo_selected_flatmode, 17);
-  EXPECT_EQ(copyOf(status.active_preset_group), 1u);
+  EXPECT_EQ(+status.active_preset_group, 1u);
   int mode = -1, flatMode = -1;
   EXPECT_EQ(klc_app_get_mode_flat_mode(&ctx, &mode, &flatMode), 0);
   EXPECT_EQ(flatMode, 17);
@@ -111,23 +89,15 @@ TEST_F(SimLinkTest, ModeChangeShowsInTheNextStatusRead) {
   EXPECT_EQ(ctl("count 0x101/2"), "ok 2");
   // A dial turned on the camera is seen the same way.
   ASSERT_EQ(ctl("set settings.flat_mode 20"), "ok");
-  EXPECT_EQ(copyOf(readStatus().active_preset_group), 2u);
+  EXPECT_EQ(+readStatus().active_preset_group, 2u);
   // A model the camera-info side does not know has the default model's values.
   ASSERT_EQ(ctl("model 77"), "ok");
   EXPECT_EQ(klc_settings_set_value_int(&ctx, 3, 44, 1, 0, 12), KL_ERR_INVALID_PARAM);
 }
 
-TEST_F(SimLinkTest, RefusedRequestChangesNothingWhileALostReplyKeepsTheChange) {
-  start();
-  ASSERT_EQ(ctl("fault 0x101/2 error -1"), "ok");
-  EXPECT_EQ(klc_app_set_mode(&ctx, 16), KL_ERR);
-  EXPECT_EQ(copyOf(readStatus().active_preset_group), 0u);
-  ASSERT_EQ(ctl("fault 0x101/2 drop"), "ok");
-  EXPECT_EQ(klc_app_set_mode(&ctx, 16), KL_ERR_MQ_FAIL);
-  EXPECT_EQ(copyOf(readStatus().active_preset_group), 1u);
-}
-
-TEST_F(SimLinkTest, MalformedRequestIsIgnoredAndTheNextOneAnswered) {
+// A malformed request is ignored and the next one answered; a refused request changes nothing, while a
+// lost reply keeps the change.
+TEST_F(SimLinkTest, BadRequestsAndLostRepliesCostOnlyThemselves) {
   start();
   const uint8_t garbage[] = {0x00, 0x40, 0x00, CAT_CAMLINK_REQ, 0x00, 0xFF, 0xFF, TLV_CMD};
   ASSERT_EQ(mq_send(ctx.klnet_mqd, reinterpret_cast<const char*>(garbage), sizeof garbage, 0), 0);
@@ -135,6 +105,12 @@ TEST_F(SimLinkTest, MalformedRequestIsIgnoredAndTheNextOneAnswered) {
   EXPECT_EQ(klc_state_get_model_number(&ctx, &model), 0);
   EXPECT_EQ(model, 57);
   EXPECT_EQ(ctl("counts"), "ok 256/1=1 malformed=1");
+  ASSERT_EQ(ctl("fault 0x101/2 error -1"), "ok");
+  EXPECT_EQ(klc_app_set_mode(&ctx, 16), KL_ERR);
+  EXPECT_EQ(+readStatus().active_preset_group, 0u);
+  ASSERT_EQ(ctl("fault 0x101/2 drop"), "ok");
+  EXPECT_EQ(klc_app_set_mode(&ctx, 16), KL_ERR_MQ_FAIL);
+  EXPECT_EQ(+readStatus().active_preset_group, 1u);
 }
 
 // A reply goes only to the control client that asked, while another one is connected.
@@ -150,16 +126,11 @@ TEST_F(SimLinkTest, EventsWithoutADaemonQueueAreRefusedToTheClientThatAsked) {
 }
 
 TEST_F(SimLinkTest, StateFileSetsTheCameraBeforeTheFirstRequest) {
-  char path[] = "/tmp/klCameraSim_stateXXXXXX";
-  const int fd = mkstemp(path);
-  ASSERT_GE(fd, 0);
-  const std::string text = "model=55\nstatus.battery_percent=9\nsystem.lens_type=4\n";
-  ASSERT_EQ(write(fd, text.data(), text.size()), ssize_t(text.size()));
-  close(fd);
+  const TempFolder folder;
+  folder.write("state", "model=55\nstatus.battery_percent=9\nsystem.lens_type=4\n");
   SimOptions options;
-  options.stateFile = path;
+  options.stateFile = folder.path() + "/state";
   start(options);
-  unlink(path);
   uint8_t model = 0, lensType = 0;
   EXPECT_EQ(klc_state_get_model_number(&ctx, &model), 0);
   EXPECT_EQ(klc_system_get_lens_type(&ctx, &lensType), 0);

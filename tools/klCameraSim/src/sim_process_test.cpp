@@ -43,8 +43,9 @@ E2eRun runControl(std::vector<std::string> words) {
   return runSim(words);
 }
 
-// "klCameraSim ctl" prints the reply and exits 0 only for "ok".
-TEST_F(SimProcessTest, ControlCommandLineReportsTheReplyInItsExitStatus) {
+// "klCameraSim ctl" prints the reply and exits 0 only for "ok"; a second simulator refuses to start and
+// leaves the first serving.
+TEST_F(SimProcessTest, ControlCommandLineAndASecondSimulator) {
   start({"--model", "55", "--fast"});
   const E2eRun set = runControl({"set", "status.busy", "1"});
   EXPECT_EQ(set.out, "ok\n");
@@ -52,6 +53,11 @@ TEST_F(SimProcessTest, ControlCommandLineReportsTheReplyInItsExitStatus) {
   const E2eRun bad = runControl({"launch"});
   EXPECT_EQ(bad.out, "error unknown command launch\n");
   EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(runSim({}).status, 1);
+  const mqd_t link = mq_open(SIM_LINK_QUEUE, O_WRONLY);
+  EXPECT_NE(link, mqd_t(-1));
+  mq_close(link);
+  EXPECT_EQ(runControl({"get", "status.busy"}).out, "ok 1\n");
 }
 
 TEST_F(SimProcessTest, SignalEndsItCleanlyAndRemovesTheLinkQueue) {
@@ -63,15 +69,6 @@ TEST_F(SimProcessTest, SignalEndsItCleanlyAndRemovesTheLinkQueue) {
     EXPECT_EQ(mq_open(SIM_LINK_QUEUE, O_WRONLY), mqd_t(-1)) << signal;
     EXPECT_EQ(errno, ENOENT) << signal;
   }
-}
-
-TEST_F(SimProcessTest, SecondSimulatorRefusesToStartAndLeavesTheFirstServing) {
-  start({"--fast"});
-  EXPECT_EQ(runSim({}).status, 1);
-  const mqd_t link = mq_open(SIM_LINK_QUEUE, O_WRONLY);
-  EXPECT_NE(link, mqd_t(-1));
-  mq_close(link);
-  EXPECT_EQ(runControl({"ping"}).out, "ok\n");
 }
 
 TEST_F(SimProcessTest, BadOptionsAndBadStateFilesStopTheStart) {

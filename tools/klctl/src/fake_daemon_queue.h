@@ -1,17 +1,18 @@
-// A stand-in for the daemon's queue in tests: owns /to_klCtlD and answers requests on a thread.
+// A fake daemon queue, and the fixture of the tests that use one.
 #pragma once
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <mqueue.h>
 
-#include <cerrno>
 #include <ctime>
 #include <functional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "klDebug.h"
 #include "klTlv.h"
+#include "kl_test_namespace.h"
 #include "klcontrol_client_message.h"
 
 using Bytes = std::vector<uint8_t>;
@@ -19,13 +20,6 @@ using Bytes = std::vector<uint8_t>;
 inline std::string valueText(const Bytes& msg, uint8_t type) {
   const uint8_t* tlv = tlv_find(msg.data(), type);
   return tlv == nullptr ? "" : std::string(reinterpret_cast<const char*>(tlv_value(tlv)), tlv_value_len(tlv));
-}
-
-inline bool queueExists(const std::string& name) {
-  const mqd_t queue = mq_open(name.c_str(), O_RDONLY);
-  if (queue == -1) return errno != ENOENT;
-  mq_close(queue);
-  return true;
 }
 
 inline Bytes clientAnswer(int32_t status, const Bytes& payload) {
@@ -111,4 +105,16 @@ class FakeDaemon {
   mqd_t mQueue;
   std::thread mThread;
   std::vector<Bytes> mRequests;
+};
+
+// Tests against a FakeDaemon: private IPC and network namespaces, and the library's reports of missing
+// and full queues (expected here) kept off the output.
+class FakeDaemonTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { ASSERT_TRUE(klEnterPrivateNamespaces()); }
+  FakeDaemonTest() { g_debug_level &= ~0xFFu; }
+  ~FakeDaemonTest() override { g_debug_level = mSavedLevel; }
+
+ private:
+  uint32_t mSavedLevel = g_debug_level;
 };

@@ -7,37 +7,48 @@
 #include <sstream>
 
 #include "fake_daemon_queue.h"
-#include "klDebug.h"
-#include "kl_test_namespace.h"
 #include "klctl_run.h"
 
 namespace {
 
-class KlctlExchange : public testing::Test {
- protected:
-  static void SetUpTestSuite() { ASSERT_TRUE(klEnterPrivateNamespaces()); }
-  // The library's reports of missing and full queues are expected here; keep them off the output.
-  KlctlExchange() { g_debug_level &= ~0xFFu; }
-  ~KlctlExchange() override { g_debug_level = mSavedLevel; }
+class KlctlExchange : public FakeDaemonTest {};
 
-  uint32_t mSavedLevel = g_debug_level;
-};
-
+// Answers and refusals are the result; silence and malformed answers are no answer. The reply queue is
+// the client's own and is gone afterwards.
 TEST_F(KlctlExchange, CommandIsAnsweredOnItsOwnQueueWhichIsRemovedAfterwards) {
   const struct {
+    Bytes answer;
+    double timeout;
+    KlctlOutcome outcome;
     int32_t status;
     Bytes payload;
-    KlctlOutcome outcome;
-  } cases[] = {{0, {1, 2, 3}, KlctlOutcome::Ok},
-               {-3, {}, KlctlOutcome::CommandFailed},
-               {1, {}, KlctlOutcome::CommandFailed}};
+    const char* problem;
+  } cases[] = {
+      {clientAnswer(0, {1, 2, 3}), 5, KlctlOutcome::Ok, 0, {1, 2, 3}, ""},
+      {clientAnswer(-3, {}), 5, KlctlOutcome::CommandFailed, -3, {}, ""},
+      {clientAnswer(1, {}), 5, KlctlOutcome::CommandFailed, 1, {}, ""},
+      {{}, 0.2, KlctlOutcome::NoAnswer, 0, {}, "no answer within 0.2 s"},
+      {{0x00, 0x30, 0x00, 0x15, 0x00, 0x00, 0x00, 0xEE},
+       5,
+       KlctlOutcome::NoAnswer,
+       0,
+       {},
+       "malformed answer"},
+      {{0x00, 0x08, 0x00, 0x11, 0x00, 0x00, 0x00, 0xEE},
+       5,
+       KlctlOutcome::NoAnswer,
+       0,
+       {},
+       "unexpected answer category"},
+  };
   for (const auto& c : cases) {
     FakeDaemon daemon;
     ASSERT_TRUE(daemon.ok());
-    daemon.serve(1, [&c](const Bytes&) { return clientAnswer(c.status, c.payload); });
+    daemon.serve(1, [&c](const Bytes&) { return c.answer; });
     const Bytes argument = {7, 0, 0, 0};
-    const KlctlResult result = klctlSendCommand(4, &argument, 5);
+    const KlctlResult result = klctlSendCommand(4, &argument, c.timeout);
     EXPECT_EQ(c.outcome, result.outcome) << result.problem;
+    EXPECT_EQ(0u, result.problem.find(c.problem)) << result.problem;
     EXPECT_EQ(c.status, result.answer.status);
     EXPECT_EQ(c.payload, result.answer.payload);
     ASSERT_EQ(1u, daemon.requests().size());
@@ -47,7 +58,7 @@ TEST_F(KlctlExchange, CommandIsAnsweredOnItsOwnQueueWhichIsRemovedAfterwards) {
     EXPECT_EQ(std::string("\x07\0\0\0", 4), valueText(request, TLV_CMDARG));
     const std::string reply = valueText(request, TLV_SRC);
     EXPECT_EQ(0u, reply.find("/klctl." + std::to_string(getpid()) + ".")) << reply;
-    EXPECT_FALSE(queueExists(reply)) << reply;
+    EXPECT_FALSE(klctlQueueExists(reply.c_str())) << reply;
   }
 }
 
@@ -62,28 +73,7 @@ TEST_F(KlctlExchange, WithoutTheDaemonQueueNothingIsLeftBehind) {
   const KlctlResult result = klctlSendCommand(4, nullptr, 5);
   EXPECT_EQ(KlctlOutcome::NoDaemon, result.outcome);
   EXPECT_NE(std::string::npos, result.problem.find(KLCONTROL_DAEMON_QUEUE)) << result.problem;
-  EXPECT_FALSE(queueExists(used)) << used;
-}
-
-TEST_F(KlctlExchange, SilenceAndMalformedAnswersAreNoAnswer) {
-  const struct {
-    Bytes answer;
-    const char* problem;
-  } cases[] = {
-      {{}, "no answer within 0.2 s"},
-      {{0x00, 0x30, 0x00, 0x15, 0x00, 0x00, 0x00, 0xEE}, "malformed answer"},
-      {{0x00, 0x08, 0x00, 0x11, 0x00, 0x00, 0x00, 0xEE}, "unexpected answer category"},
-  };
-  for (const auto& c : cases) {
-    FakeDaemon daemon;
-    ASSERT_TRUE(daemon.ok());
-    daemon.serve(1, [&c](const Bytes&) { return c.answer; });
-    const KlctlResult result = klctlSendCommand(33, nullptr, 0.2);
-    EXPECT_EQ(KlctlOutcome::NoAnswer, result.outcome);
-    EXPECT_EQ(0u, result.problem.find(c.problem)) << result.problem;
-    ASSERT_EQ(1u, daemon.requests().size());
-    EXPECT_FALSE(queueExists(valueText(daemon.requests()[0], TLV_SRC)));
-  }
+  EXPECT_FALSE(klctlQueueExists(used.c_str())) << used;
 }
 
 TEST_F(KlctlExchange, AFullDaemonQueueIsReportedNotWaitedFor) {
@@ -110,18 +100,21 @@ TEST_F(KlctlExchange, SuspendAndResumeAreAnsweredInPlace) {
     EXPECT_EQ(CAT_SYS_CMD, request[3]);
     EXPECT_EQ(code, valueText(request, TLV_CMD));
     EXPECT_EQ(KLCONTROL_DAEMON_QUEUE, valueText(request, TLV_DST));
-    EXPECT_FALSE(queueExists(valueText(request, TLV_SRC)));
+    EXPECT_FALSE(klctlQueueExists(valueText(request, TLV_SRC).c_str()));
   }
   EXPECT_EQ(KlctlOutcome::NoDaemon, klctlSendSystem("JS", 1).outcome);
 }
 
-KlctlPlan twoCommands(bool keepGoing) {
+// The scripts wait for the daemon with a probe: whether its queue is there.
+TEST_F(KlctlExchange, ProbeTellsWhetherTheQueueExists) {
   KlctlPlan plan;
-  plan.keepGoing = keepGoing;
-  plan.steps.resize(2);
-  plan.steps[0].number = 4;
-  plan.steps[1].number = 3;
-  return plan;
+  plan.probe = true;
+  std::ostringstream out;
+  std::ostringstream err;
+  EXPECT_EQ(KlctlOutcome::NoDaemon, klctlRun(plan, out, err));
+  FakeDaemon daemon;
+  EXPECT_EQ(KlctlOutcome::Ok, klctlRun(plan, out, err));
+  EXPECT_EQ("/to_klCtlD does not exist\n/to_klCtlD exists\n", out.str());
 }
 
 TEST_F(KlctlExchange, TheFirstFailureStopsTheRestUnlessKeepGoing) {
@@ -129,9 +122,14 @@ TEST_F(KlctlExchange, TheFirstFailureStopsTheRestUnlessKeepGoing) {
     FakeDaemon daemon;
     ASSERT_TRUE(daemon.ok());
     daemon.serve(keepGoing ? 2 : 1, [](const Bytes&) { return clientAnswer(-3, {}); });
+    KlctlPlan plan;
+    plan.keepGoing = keepGoing;
+    plan.steps.resize(2);
+    plan.steps[0].number = 4;
+    plan.steps[1].number = 3;
     std::ostringstream out;
     std::ostringstream err;
-    EXPECT_EQ(KlctlOutcome::CommandFailed, klctlRun(twoCommands(keepGoing), out, err));
+    EXPECT_EQ(KlctlOutcome::CommandFailed, klctlRun(plan, out, err));
     EXPECT_EQ(keepGoing ? 2u : 1u, daemon.requests().size());
     const std::string firstLine = "KLCONTROL_MODE (4): status -3 (KL_ERR_INVALID_PARAM)\n";
     EXPECT_EQ(keepGoing ? firstLine + "KLCONTROL_COMMAND_SHUTTER (3): status -3 (KL_ERR_INVALID_PARAM)\n"

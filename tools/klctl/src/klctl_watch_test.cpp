@@ -1,4 +1,5 @@
-// klctl watch against a fake notification socket and a fake daemon queue, in private namespaces.
+// klctl watch against a fake notification socket and a fake daemon queue, in private namespaces, and
+// how it formats a pushed document.
 #include "klctl_watch.h"
 
 #include <arpa/inet.h>
@@ -11,19 +12,14 @@
 #include <sstream>
 
 #include "fake_daemon_queue.h"
-#include "klDebug.h"
 #include "klUniqueFd.h"
-#include "kl_test_namespace.h"
 #include "klcontrol_endpoints.h"
+#include "klctl_document_format.h"
 
 namespace {
 
-class KlctlWatch : public testing::Test {
+class KlctlWatch : public FakeDaemonTest {
  protected:
-  static void SetUpTestSuite() { ASSERT_TRUE(klEnterPrivateNamespaces()); }
-  KlctlWatch() { g_debug_level &= ~0xFFu; }
-  ~KlctlWatch() override { g_debug_level = mSavedLevel; }
-
   bool listen() {
     mListener.reset(socket(AF_INET, SOCK_STREAM, 0));
     const int on = 1;  // the port of the test before may still be in TIME_WAIT
@@ -36,76 +32,63 @@ class KlctlWatch : public testing::Test {
            ::listen(mListener.get(), 3) == 0;
   }
 
-  // The fake daemon answers command 43 by sending frames on the accepted connection, then closes it
-  // or leaves it open.
-  void pushOnResume(FakeDaemon& daemon, const std::string& frames, bool closeAfter) {
-    daemon.serve(1, [this, frames, closeAfter](const Bytes&) {
-      mClient.reset(accept(mListener.get(), nullptr, nullptr));
+  // The fake daemon answers command 43 quiet + 1 times: it accepts the connection the first time and
+  // sends frames on it the last time, then closes it or leaves it open.
+  void pushOnResume(FakeDaemon& daemon, const std::string& frames, bool closeAfter, int quiet) {
+    daemon.serve(quiet + 1, [this, frames, closeAfter, quiet, answered = 0](const Bytes&) mutable {
+      if (answered == 0) mClient.reset(accept(mListener.get(), nullptr, nullptr));
+      if (answered++ < quiet) return clientAnswer(0, {});
       EXPECT_EQ(static_cast<ssize_t>(frames.size()), send(mClient.get(), frames.data(), frames.size(), 0));
       if (closeAfter) mClient.reset();
       return clientAnswer(0, {});
     });
   }
 
-  uint32_t mSavedLevel = g_debug_level;
   UniqueFd mListener;
   UniqueFd mClient;
 };
 
 // Documents as indented JSON or one line each, members in the order sent; a document that is not JSON
-// is printed as it came, with a warning. The daemon closing the connection ends the watch.
-TEST_F(KlctlWatch, PrintsEachDocumentAsJson) {
-  const std::string frames =
+// is printed as it came, with a warning. The daemon closing the connection ends the watch, and so does
+// the time-out while it stays open: Ok after a document, NoAnswer without one.
+TEST_F(KlctlWatch, PrintsEachDocumentAsJsonUntilTheEnd) {
+  const std::string three =
       "LENGTH:11\n\n{\"mode\":1}LENGTH:22\n\n{\"b\":1,\n\"a\":[2,true]}LENGTH:6\n\n{\"a\":";
+  const std::string warning = "klctl: watch: document 3 is not valid JSON; printed as received\n";
   const struct {
+    std::string frames;
     bool compact;
-    const char* printed;
+    double timeout;  // 0: the daemon closes the connection after the frames
+    KlctlOutcome outcome;
+    std::string printed, err;
+    int quiet = 0;  // resumes answered before the frames come
   } cases[] = {
-      {false, "{\n  \"mode\": 1\n}\n{\n  \"b\": 1,\n  \"a\": [\n    2,\n    true\n  ]\n}\n{\"a\":\n"},
-      {true, "{\"mode\":1}\n{\"b\":1,\"a\":[2,true]}\n{\"a\":\n"},
+      {three, false, 0, KlctlOutcome::Ok,
+       "{\n  \"mode\": 1\n}\n{\n  \"b\": 1,\n  \"a\": [\n    2,\n    true\n  ]\n}\n{\"a\":\n", warning},
+      {three, true, 0, KlctlOutcome::Ok, "{\"mode\":1}\n{\"b\":1,\"a\":[2,true]}\n{\"a\":\n", warning},
+      {"LENGTH:3\n\n{}", false, 3, KlctlOutcome::Ok, "{}\n", "", 1},  // resumed again after a second
+      {"", false, 1, KlctlOutcome::NoAnswer, "", "klctl: watch: no document within the time-out\n"},
   };
   ASSERT_TRUE(listen());
   for (const auto& c : cases) {
     FakeDaemon daemon;
     ASSERT_TRUE(daemon.ok());
-    pushOnResume(daemon, frames, true);
+    pushOnResume(daemon, c.frames, c.timeout == 0, c.quiet);
     std::ostringstream out;
     std::ostringstream err;
     KlctlWatchOptions options;
     options.compact = c.compact;
-    EXPECT_EQ(KlctlOutcome::Ok, klctlWatch(options, out, err)) << err.str();
-    EXPECT_EQ(c.printed, out.str());
-    EXPECT_EQ("klctl: watch: document 3 is not valid JSON; printed as received\n", err.str());
-    ASSERT_EQ(1u, daemon.requests().size());
-    EXPECT_EQ(std::string("\x2B\0\0\0", 4), valueText(daemon.requests()[0], TLV_CMD));
-    EXPECT_EQ(std::string("status=1\0", 9), valueText(daemon.requests()[0], TLV_CMDARG));
-  }
-}
-
-// The time-out ends the watch while the connection stays open: Ok after a document, NoAnswer without one.
-TEST_F(KlctlWatch, TimeOutEndsTheWatch) {
-  const struct {
-    std::string frames;
-    KlctlOutcome outcome;
-    const char* printed;
-  } cases[] = {
-      {"LENGTH:3\n\n{}", KlctlOutcome::Ok, "{}\n"},
-      {"", KlctlOutcome::NoAnswer, ""},
-  };
-  ASSERT_TRUE(listen());
-  for (const auto& c : cases) {
-    FakeDaemon daemon;
-    ASSERT_TRUE(daemon.ok());
-    pushOnResume(daemon, c.frames, false);
-    std::ostringstream out;
-    std::ostringstream err;
-    KlctlWatchOptions options;
-    options.timeout = 1;
+    options.timeout = c.timeout;
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(c.outcome, klctlWatch(options, out, err)) << err.str();
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::duration<double>(c.timeout));
     EXPECT_EQ(c.printed, out.str());
-    daemon.requests();
+    EXPECT_EQ(c.err, err.str());
+    ASSERT_EQ(size_t(1 + c.quiet), daemon.requests().size());
+    for (const Bytes& request : daemon.requests()) {
+      EXPECT_EQ(std::string("\x2B\0\0\0", 4), valueText(request, TLV_CMD));
+      EXPECT_EQ(std::string("status=1\0", 9), valueText(request, TLV_CMDARG));
+    }
     mClient.reset();
   }
 }
@@ -115,6 +98,35 @@ TEST_F(KlctlWatch, WithoutTheDaemonThereIsNothingToWatch) {
   std::ostringstream err;
   EXPECT_EQ(KlctlOutcome::NoDaemon, klctlWatch(KlctlWatchOptions(), out, err));
   EXPECT_NE(std::string::npos, err.str().find("127.0.0.1:8081")) << err.str();
+}
+
+TEST(KlctlDocumentFormat, MembersKeepTheirOrderAndBadTextIsRefused) {
+  const std::string deep =
+      std::string(KLCTL_MAX_DOCUMENT_DEPTH + 1, '[') + std::string(KLCTL_MAX_DOCUMENT_DEPTH + 1, ']');
+  const std::string deepest =
+      std::string(KLCTL_MAX_DOCUMENT_DEPTH, '[') + std::string(KLCTL_MAX_DOCUMENT_DEPTH, ']');
+  const struct {
+    std::string text;
+    bool compact;
+    bool ok;
+    std::string formatted;
+  } cases[] = {
+      {"{\"status\":{\"70\":50,\"2\":1},\n\"settings\":{\"144\":17}\n}", true, true,
+       "{\"status\":{\"70\":50,\"2\":1},\"settings\":{\"144\":17}}"},
+      {"{\"z\":[1,{\"a\":null}]}", false, true,
+       "{\n  \"z\": [\n    1,\n    {\n      \"a\": null\n    }\n  ]\n}"},
+      {deepest, true, true, deepest},
+      {deep, true, false, ""},
+      {std::string(100000, '['), true, false, ""},
+      {"{\"a\":1}{}", true, false, ""},
+      {"{\"a\":\"\xff\"}", true, false, ""},
+      {"", true, false, ""},
+  };
+  for (const auto& c : cases) {
+    std::string formatted;
+    EXPECT_EQ(c.ok, klctlFormatDocument(c.text, c.compact, formatted)) << c.text.substr(0, 40);
+    EXPECT_EQ(c.formatted, formatted) << c.text.substr(0, 40);
+  }
 }
 
 }  // namespace
