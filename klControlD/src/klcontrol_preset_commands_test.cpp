@@ -179,8 +179,9 @@ TEST_F(PresetCommandsTest, FlatModeAndTitleOfTheCurrentCustomPresetChangeInsideA
   flatMode.set_flat_mode(13);
   const std::vector<uint8_t> flat = bytesOf(flatMode);
   // The current preset is a factory one.
+  forgetLog();
   EXPECT_EQ(call(KLCONTROL_PRESET_SWITCH_FLATMODE, flat), KL_ERR);
-  EXPECT_TRUE(logged("Can't change flatmode for builtin preset"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Can't change flatmode for builtin preset"));
 
   const uint32_t custom = createCustom(1000, 22);
   ASSERT_EQ(call(KLCONTROL_PRESET_LOAD, idBody<KLC_Preset_Load_Req>(custom)), KL_OK);
@@ -220,12 +221,13 @@ TEST_F(PresetCommandsTest, EditBracketFactoryResetAndRefusedRemoveReachTheCamera
   EXPECT_EQ(requester->call(KLCONTROL_REMOTE_QUERY_5_28), KL_OK);
   EXPECT_EQ(requestCount("5/28"), 1);
   control("fault 17/10 error -17");
+  forgetLog();
   EXPECT_EQ(requester->call(KLCONTROL_PRESET_EDIT_END), KL_ERR_ACCESS_DENIED);
-  EXPECT_TRUE(logged("klc_send_simple_remote_api error, -17"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "klc_send_simple_remote_api error, -17\n"));
   // Factory presets stay: the camera's refusal is the answer.
   EXPECT_EQ(call(KLCONTROL_PRESET_CUSTOM_REMOVE, idBody<KLC_Preset_Custom_Remove_Req>(0x10000)),
             KL_ERR_INVALID_PARAM);
-  EXPECT_TRUE(logged("klc_send_remote_api_payload error, -3"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "klc_send_remote_api_payload error, -3\n"));
 }
 
 // Each group of the model as "id:presets", then "+" when presets can be added, "-" when not, "?" when unsaid.
@@ -292,29 +294,32 @@ TEST_F(PresetCommandsTest, CameraAnswersAreReadOnlyAsFarAsTheyGo) {
   control("fault 17/0 size 3");
   EXPECT_EQ(groupList(), (std::vector<uint32_t>{1000, 1001}));
   control("fault 17/0 size 0");
+  forgetLog();
   EXPECT_EQ(groupList(), std::vector<uint32_t>{});
   EXPECT_TRUE(lastPayload.empty());
-  EXPECT_TRUE(logged("klc_send_remote_api_for_response error, 0"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "klc_send_remote_api_for_response error, 0\n"));
 
   control("fault 17/1 size 7");
   EXPECT_EQ(presetIds(1001), std::vector<uint32_t>{0x10000});
 
   control("fault 17/2 size 80");
   EXPECT_EQ(call(KLCONTROL_PRESET_INFO, idBody<KLC_Preset_Info_Req>(0x10000)), KL_ERR);
-  EXPECT_TRUE(logged("size was 80, expected 81"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR,
+                         "klc_send_remote_api_payload_response error, -1, size was 80, expected 81\n"));
 
   control("fault 17/3 size 2");
   EXPECT_EQ(call(KLCONTROL_PRESET_CUSTOM_CREATE, createBody(1000, 12, 20, 20)), KL_ERR);
   EXPECT_EQ(requestCount("17/23"), 0);
 
   control("fault 17/2 error -1");
+  forgetLog();
   WSDK_NotifyPresetStatus model;
   ASSERT_EQ(ask(KLCONTROL_PRESET_GET_PRESETS, {}, model), KL_OK);
   EXPECT_EQ(model.preset_group_array(0).preset_array(0).id(), 1);
-  EXPECT_TRUE(logged("REMOTE_PRESET_GET_INFO error, -1 for preset id 0"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "REMOTE_PRESET_GET_INFO error, -1 for preset id 0\n"));
   control("fault 17/0 size 1");
   EXPECT_EQ(requester->call(KLCONTROL_PRESET_GET_PRESETS), KL_ERR);
-  EXPECT_TRUE(logged("No groups returned"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "No groups returned\n"));
 }
 
 }  // namespace

@@ -87,12 +87,10 @@ TEST(PresetBuild, IconsOfTimeLapseAndNightLapsePhotos) {
     int8_t flatMode;
     int expected;
   };
-  const Case cases[] = {{8, 20, 1000}, {17, 20, 1000}, {8, 13, 8}, {17, 13, 17},
-                        {9, 21, 1001}, {9, 20, 9},     {8, 21, 8}, {3, 20, 3}};
+  const Case cases[] = {{8, 20, 1000}, {17, 20, 1000}, {8, 13, 8}, {9, 21, 1001}, {9, 20, 9}, {3, 20, 3}};
   for (const Case& c : cases) {
     EXPECT_EQ(build(record({c.flatMode, 0x20001, 0, c.icon}), {57, 0}).icon(), c.expected)
         << c.icon << " in " << int(c.flatMode);
-    EXPECT_EQ(MapFWIconToWSDK(static_cast<PRESET_ICONS_FW>(c.icon), c.flatMode), c.expected);
   }
 }
 
@@ -109,11 +107,9 @@ TEST(PresetBuild, SettingsByFlatModeModelAndLensMode) {
       {15, 57, 0, 4, {{2, 2}, {3, 3}, {6, 6}, {121, 4}}},
       {12, 57, 1, 0, {{2, 2}, {3, 3}, {121, 4}}},
       {12, 51, 1, 0, {{2, 2}, {3, 3}}},
-      {12, 51, 0, 0, {{2, 2}, {3, 3}, {121, 4}}},
       {27, 57, 1, 3, {{2, 2}, {3, 3}, {121, 4}}},
       {13, 57, 1, 0x20001, {{2, 2}, {5, 9}, {121, 4}}},
       {13, 51, 1, 0x20001, {{2, 2}, {5, 9}}},
-      {24, 57, 1, 0x20000, {{2, 2}, {111, 24}, {121, 4}}},
       {24, 51, 1, 0x20000, {{2, 2}, {111, 24}}},
       {25, 51, 1, 0x10001, {{121, 4}}},
       {14, 57, 0, 0, {}},
@@ -124,10 +120,7 @@ TEST(PresetBuild, SettingsByFlatModeModelAndLensMode) {
       {17, 51, 0, 0x40003, {{105, 19}, {122, 2}}},
       {18, 51, 1, 0x40000, {{19, 5}, {105, 19}}},
       {19, 51, 1, 0x10002, {{147, 3}, {123, 2}}},
-      {20, 57, 1, 0x20001, {{30, 10}, {123, 2}}},
-      {20, 51, 1, 0x20001, {{30, 10}}},
       {21, 57, 0, 0x20002, {{31, 7}, {32, 120}, {123, 2}}},
-      {21, 51, 1, 0x20002, {{31, 7}, {32, 120}}},
       {26, 51, 1, 0x50001, {{2, 28}, {32, 120}, {121, 30}}},
       {4, 57, 0, 0, {}},
   };
@@ -150,8 +143,7 @@ TEST(PresetBuild, IntervalTablesWithTheNightRuleAndBounds) {
     int8_t index;
     int interval, night;
   };
-  const Case cases[] = {{0, 0, 10},   {3, 5, 30},   {9, 1800, 3601}, {10, 3600, 4}, {11, 0, 5},
-                        {12, -1, -1}, {-1, -1, -1}, {127, -1, -1},   {-128, -1, -1}};
+  const Case cases[] = {{0, 0, 10}, {9, 1800, 3601}, {11, 0, 5}, {12, -1, -1}, {-1, -1, -1}};
   for (const Case& c : cases) {
     appc_presets_settings_info timeLapse = record({20, 0x20001});
     timeLapse.settings[offsetof(appc_multi_shot_settings, interval_index)] = c.index;
@@ -188,14 +180,10 @@ TEST(PresetMapping, GroupsIconsAndRules) {
   EXPECT_EQ(RemapPresetGroup(6), 6);
   EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_NIGHTLAPSE_PHOTO), FW_PRESET_ICON_NIGHTLAPSE);
   EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_TIMELAPSE_2), 17);
-  const std::pair<unsigned, bool> ids[] = {{5, true},        {6, false},       {0x10003, true},
-                                           {0x10004, false}, {0x40001, false}, {0x50001, true},
-                                           {0x90004, false}};
+  const std::pair<unsigned, bool> ids[] = {{5, true},        {6, false},      {0x10003, true},
+                                           {0x10004, false}, {0x50001, true}, {0x90004, false}};
   for (const auto& [id, factory] : ids) EXPECT_EQ(IsFactoryPreset(id), factory) << std::hex << id;
   EXPECT_TRUE(IsCreatePresetSupported(50));
-  EXPECT_FALSE(IsCreatePresetSupported(51));
-  EXPECT_TRUE(BypassEditStart(173));
-  EXPECT_FALSE(BypassEditStart(-1));
 }
 
 }  // namespace

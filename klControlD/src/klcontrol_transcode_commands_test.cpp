@@ -143,38 +143,44 @@ TEST_F(TranscodeTest, RefusalsAreTranslatedAndNotKept) {
 }
 
 TEST_F(TranscodeTest, ProgressTextsUpdateTheNewestJobUntilItIsFinal) {
+  const std::string unrelated = "Got CSI Notifications for transcode that are unrelated to us. Ignoring!";
+  forgetLog();
   notify("status=1:1:10:A.MP4");
-  EXPECT_TRUE(logged("Got CSI Notifications for transcode that are unrelated to us. Ignoring!"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_WARN, unrelated));
   ASSERT_EQ(start(KLCONTROL_TRANSCODE_VIDEO_REQUEST, "V.MP4").status, KL_OK);
+  forgetLog();
   control("transcode step");
+  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "Updating status for Id:1001"));
   const Bytes running = expectedRecord("V.MP4", kFirstJob, 1, 0, 4, 25, outputOf(kFirstJob));
   EXPECT_EQ(status(kFirstJob), running);
-  EXPECT_TRUE(logged("Updating status for Id:1001"));
   // Texts for another id, or that cannot be read, change nothing.
   const struct {
     const char* text;
+    int level;
     const char* line;
   } ignored[] = {
-      {"status=999:1:50:X.MP4", "Parsed filename X.MP4 from 999:1:50:X.MP4"},
-      {"status=abc", "Error parsing id from abc"},
-      {"status=1001:x:50:X.MP4", "Error parsing status from 1001:x:50:X.MP4"},
-      {"status=1001:1:-5:X.MP4", "Error parsing progress from 1001:1:-5:X.MP4"},
-      {"status=1001:1:50:", "Error parsing filename from 1001:1:50:"},
-      {"status=1001:1:4294967296:X.MP4", "Error parsing progress from 1001:1:4294967296:X.MP4"},
-      {"1001:1:50:X.MP4", "Transcode progress without status=: 1001:1:50:X.MP4"},
+      {"status=999:1:50:X.MP4", UTIL_LOG_DEBUG, "Parsed filename X.MP4 from 999:1:50:X.MP4"},
+      {"status=abc", UTIL_LOG_ERROR, "Error parsing id from abc"},
+      {"status=1001:x:50:X.MP4", UTIL_LOG_ERROR, "Error parsing status from 1001:x:50:X.MP4"},
+      {"status=1001:1:-5:X.MP4", UTIL_LOG_ERROR, "Error parsing progress from 1001:1:-5:X.MP4"},
+      {"status=1001:1:50:", UTIL_LOG_ERROR, "Error parsing filename from 1001:1:50:"},
+      {"status=1001:1:4294967296:X.MP4", UTIL_LOG_ERROR,
+       "Error parsing progress from 1001:1:4294967296:X.MP4"},
+      {"1001:1:50:X.MP4", UTIL_LOG_ERROR, "Transcode progress without status=: 1001:1:50:X.MP4"},
   };
   for (const auto& c : ignored) {
+    forgetLog();
     notify(c.text);
-    EXPECT_TRUE(logged(c.line)) << c.text;
+    EXPECT_TRUE(loggedLine(c.level, c.line)) << c.text;
     EXPECT_EQ(status(kFirstJob), running) << c.text;
   }
   // A camera path with backslashes is stored with slashes; only its first word counts, "&" included.
   const Bytes final = expectedRecord("V.MP4", kFirstJob, 2, 0, 4, 100, "D:/OUT/R&D.MP4");
   notify("status=1001:2:100:D:\\OUT\\R&D.MP4 trailing words");
   EXPECT_EQ(status(kFirstJob), final);
-  lines.clear();
+  forgetLog();
   notify("status=1001:1:10:LATE.MP4");
-  EXPECT_TRUE(logged("Got CSI Notifications for transcode that are unrelated to us. Ignoring!"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_WARN, unrelated));
   EXPECT_EQ(status(kFirstJob), final);
 }
 
