@@ -51,20 +51,9 @@ TEST_F(PresetCameraTest, NextTitleNumberIsTheFirstGapOfItsTitleInTheGroupOrNoneO
   }
 }
 
-TEST_F(PresetCameraTest, EditOfTheActivePresetMarksItEdited) {
-  start();
-  forgetLog();
-  ASSERT_TRUE(PresetStartEdit(2));
-  EXPECT_EQ(payload("17/8"), "01000000");
-  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "------Current flatmode is 12"));
-  ASSERT_TRUE(PresetEndEdit(2));
-  EXPECT_EQ(control("preset 1"), "ok edited=1");
-  control("set settings.flat_mode 17");
-  ASSERT_TRUE(PresetStartEdit(-1));
-  EXPECT_EQ(payload("17/8"), "01000100");
-}
-
-TEST_F(PresetCameraTest, EditFreeSettingsAndPlaybackNeverReachTheCameraAndRefusalsAreReported) {
+// Edit-free settings, playback and an unreadable flat mode never reach the camera; an edit of the
+// active preset marks it edited; the camera refusing either end of the bracket is reported and logged.
+TEST_F(PresetCameraTest, EditBracketOfTheActivePreset) {
   start();
   control("reset-counts");
   EXPECT_TRUE(PresetStartEdit(88));
@@ -78,7 +67,16 @@ TEST_F(PresetCameraTest, EditFreeSettingsAndPlaybackNeverReachTheCameraAndRefusa
   EXPECT_EQ(requestCount("17/8"), 0);
   EXPECT_EQ(requestCount("17/10"), 0);
   EXPECT_EQ(requestCount("8/11"), 0);
-  // The camera refusing either end of the bracket is reported and logged.
+  control("fault clear");
+  forgetLog();
+  ASSERT_TRUE(PresetStartEdit(2));
+  EXPECT_EQ(payload("17/8"), "01000000");
+  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "------Current flatmode is 12"));
+  ASSERT_TRUE(PresetEndEdit(2));
+  EXPECT_EQ(control("preset 1"), "ok edited=1");
+  control("set settings.flat_mode 17");
+  ASSERT_TRUE(PresetStartEdit(-1));
+  EXPECT_EQ(payload("17/8"), "01000100");
   control("fault 17/8 error -7");
   forgetLog();
   EXPECT_FALSE(PresetStartEdit(2));
@@ -86,7 +84,7 @@ TEST_F(PresetCameraTest, EditFreeSettingsAndPlaybackNeverReachTheCameraAndRefusa
   control("fault 17/10 error -6");
   EXPECT_FALSE(PresetEndEdit(-1));
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "klc_send_simple_remote_api error, -6\n"));
-  EXPECT_EQ(requestCount("17/10"), 1);
+  EXPECT_EQ(requestCount("17/10"), 2);
 }
 
 TEST_F(PresetCameraTest, TimeLapsePhotoIconFollowsTheModel) {

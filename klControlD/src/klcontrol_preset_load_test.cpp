@@ -90,32 +90,20 @@ TEST_F(PresetLoadTest, FailuresLoadNothing) {
   EXPECT_EQ(control("get status.timelapse_preset_id"), "ok 131073");
 }
 
-// The default context reads the camera's model and the server's lens mode.
+// The default context reads the camera's model and the server's lens mode: model 51 in lens mode 1
+// leaves out the lens of a video preset.
 TEST_F(PresetCameraTest, CameraRecordsBuildWithTheCamerasModelAndLensMode) {
   start([](SimCamera& camera) {
     camera.switchModel(51);
     camera.write(SimBlock::SYSTEM, offsetof(sim_system_values, lens_mode), 1, 1);
   });
-  struct Case {
-    uint32_t id;
-    int icon;
-    std::vector<int> settings;
-  };
-  const Case cases[] = {{0x00000, 0, {2, 3}},
-                        {0x20001, wsdk_commands::WSDK_PRESET_ICON_TIMELAPSE_PHOTO, {30}},
-                        {0x20002, wsdk_commands::WSDK_PRESET_ICON_NIGHTLAPSE_PHOTO, {31, 32}},
-                        {0x10001, 13, {105}}};
-  for (const Case& c : cases) {
-    appc_presets_settings_info info{};
-    ASSERT_TRUE(cameraRecord(c.id, info)) << c.id;
-    wsdk_commands::WSDK_Preset preset;
-    preset.set_id(int32_t(c.id));
-    populatePresetInfo(&info, preset, server->cameraInfoHandler());
-    EXPECT_EQ(preset.icon(), c.icon) << c.id;
-    std::vector<int> ids;
-    for (const auto& setting : preset.setting_array()) ids.push_back(setting.id());
-    EXPECT_EQ(ids, c.settings) << c.id;
-  }
+  appc_presets_settings_info info{};
+  ASSERT_TRUE(cameraRecord(0, info));
+  wsdk_commands::WSDK_Preset preset;
+  populatePresetInfo(&info, preset, server->cameraInfoHandler());
+  std::vector<int> ids;
+  for (const auto& setting : preset.setting_array()) ids.push_back(setting.id());
+  EXPECT_EQ(ids, (std::vector<int>{2, 3}));
 }
 
 }  // namespace
