@@ -53,8 +53,9 @@ TEST_F(PresetLoadTest, GroupsLoadTheirCurrentPresets) {
   const LoadCase cases[] = {{1000, "01000000"}, {1003, "01000000"}, {1001, "01000100"},
                             {1004, "01000100"}, {1002, "01000200"}, {1005, "01000200"},
                             {1006, nullptr},    {1010, nullptr},    {1011, nullptr}};
+  forgetLog();
   expect(cases);
-  EXPECT_TRUE(logged("Found preset 0 and is 0"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "Found preset 0 and is 0", "klcontrol_preset_loader"));
 }
 
 TEST_F(PresetLoadTest, FailuresLoadNothing) {

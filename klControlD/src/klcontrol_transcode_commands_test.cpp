@@ -22,15 +22,19 @@ constexpr uint64_t kFirstJob = 1001;  // the simulated camera numbers its jobs f
 // A start argument: the name in its 257-byte field, P0 to P10 as words from offset 260.
 Bytes startArgument(const std::string& name) {
   Bytes arg(304, 0);
-  std::memcpy(arg.data(), name.data(), name.size());
+  putField(arg, 0, 257, name);
   for (uint32_t i = 0; i <= 10; ++i) putWord(arg, 260 + 4 * i, 0xA0B0C000u + i);  // low byte: i
   return arg;
 }
 
 Bytes idArgument(uint64_t id) {
-  Bytes arg(sizeof id);
-  std::memcpy(arg.data(), &id, sizeof id);
-  return arg;
+  return words({uint32_t(id), uint32_t(id >> 32)});
+}
+
+// The history's two slots, oldest first.
+Bytes slots(Bytes older, const Bytes& newer) {
+  older.insert(older.end(), newer.begin(), newer.end());
+  return older;
 }
 
 // The record a client expects for a job: name field, id, state, reason, estimate, progress, output.
@@ -88,35 +92,25 @@ TEST_F(TranscodeTest, StartsSendTheirPayloadsAndAnswerTheNewRecord) {
        "KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST:"},
   };
   uint64_t id = kFirstJob;
+  EXPECT_EQ(history(), Bytes(2 * kRecord, 0));
+  Bytes older;  // the last job finished
   for (const Case& c : cases) {
     forgetLog();
-    EXPECT_EQ(reply(start(c.command, c.name)), Reply(KL_OK, expectedRecord(c.name, id, 0, 0, 4, 0, "")))
-        << c.command;
+    const Bytes record = expectedRecord(c.name, id, 0, 0, 4, 0, "");
+    EXPECT_EQ(reply(start(c.command, c.name)), Reply(KL_OK, record)) << c.command;
     EXPECT_EQ(payload(c.request), hexOf(textArg(c.name)) + c.tail) << c.command;
     EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, c.line)) << c.line;
+    // The history holds the newest two jobs; only the newest answers a status request.
+    EXPECT_EQ(history(), older.empty() ? slots(record, Bytes(kRecord, 0)) : slots(older, record))
+        << c.command;
+    EXPECT_EQ(reply(ask(KLCONTROL_TRANSCODE_STATUS, idArgument(id - 1))),
+              Reply(KL_ERR_INVALID_PARAM, Bytes(kRecord, 0)));
     // The camera runs one job at a time: finish this one before the next start.
     control("transcode step 4");
-    EXPECT_EQ(status(id), finished(c.name, id)) << c.command;
+    older = finished(c.name, id);
+    EXPECT_EQ(status(id), older) << c.command;
     ++id;
   }
-}
-
-TEST_F(TranscodeTest, HistoryHoldsTheNewestTwoOldestFirst) {
-  EXPECT_EQ(history(), Bytes(2 * kRecord, 0));
-  Bytes expected = start(KLCONTROL_TRANSCODE_VIDEO_REQUEST, "A.MP4").payload;
-  expected.resize(2 * kRecord, 0);
-  EXPECT_EQ(history(), expected);
-  control("transcode step 4");
-  start(KLCONTROL_TRANSCODE_VIDEO_REQUEST, "B.MP4");
-  control("transcode step 4");
-  const Bytes third = start(KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST, "C.MP4").payload;
-  expected = finished("B.MP4", kFirstJob + 1);
-  expected.insert(expected.end(), third.begin(), third.end());
-  EXPECT_EQ(history(), expected);
-  // Only the newest job answers a status request, although the older one is still recorded.
-  EXPECT_EQ(reply(ask(KLCONTROL_TRANSCODE_STATUS, idArgument(kFirstJob + 1))),
-            Reply(KL_ERR_INVALID_PARAM, Bytes(kRecord, 0)));
-  EXPECT_EQ(status(kFirstJob + 2), third);
 }
 
 TEST_F(TranscodeTest, RefusalsAreTranslatedAndNotKept) {
@@ -135,11 +129,10 @@ TEST_F(TranscodeTest, RefusalsAreTranslatedAndNotKept) {
     EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Got a NAK on transcode request")) << c.refusal;
   }
   // The camera's own refusal of a second job while one runs.
-  Bytes accepted = start(KLCONTROL_TRANSCODE_PHOTO_TO_VIDEO_REQUEST, "P.JPG").payload;
+  const Bytes accepted = start(KLCONTROL_TRANSCODE_PHOTO_TO_VIDEO_REQUEST, "P.JPG").payload;
   EXPECT_EQ(reply(start(KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST, "Q.MP4")),
             Reply(KL_ERR_NAK, expectedRecord("Q.MP4", 0, 4, -1, 0, 0, "")));
-  accepted.resize(2 * kRecord, 0);
-  EXPECT_EQ(history(), accepted);
+  EXPECT_EQ(history(), slots(accepted, Bytes(kRecord, 0)));
 }
 
 TEST_F(TranscodeTest, ProgressTextsUpdateTheNewestJobUntilItIsFinal) {
