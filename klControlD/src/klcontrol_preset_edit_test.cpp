@@ -2,6 +2,8 @@
 // simulated camera: what reaches it, what it answers, and what an injected fault leaves behind.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "klErrno.h"
 #include "test_preset_camera.h"
 
@@ -20,15 +22,12 @@ void addCustomPresets(SimCamera& camera) {
 
 TEST_F(PresetCameraTest, NextTitleNumberIsTheFirstGapOfItsTitleInTheGroupOrNoneOnFailure) {
   start(addCustomPresets);
-  struct Case {
-    unsigned char group;
-    unsigned title;
-    unsigned expected;
-  };
-  // Group 1 also holds the four factory photo presets, titles 3, 13, 5 and 6, each numbered 0.
-  const Case cases[] = {{1, 20, 2}, {1, 21, 0}, {1, 22, 2}, {2, 20, 3}, {1, 23, 0}, {6, 20, 0}, {1, 3, 1}};
-  for (const Case& c : cases)
-    EXPECT_EQ(GetNextPresetIterator(c.group, c.title), c.expected) << int(c.group) << "/" << c.title;
+  // Group, title, next number. Group 1 also holds the four factory photo presets, titles 3, 13, 5 and 6,
+  // each numbered 0.
+  const std::tuple<unsigned char, unsigned, unsigned> cases[] = {
+      {1, 20, 2}, {1, 21, 0}, {1, 22, 2}, {2, 20, 3}, {1, 23, 0}, {6, 20, 0}, {1, 3, 1}};
+  for (const auto& [group, title, expected] : cases)
+    EXPECT_EQ(GetNextPresetIterator(group, title), expected) << int(group) << "/" << title;
   EXPECT_EQ(payload("17/1"), "01");
   control("reset-counts");
   GetNextPresetIterator(1, 20);

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <map>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -82,15 +83,11 @@ TEST(PresetBuild, IdentityFields) {
 }
 
 TEST(PresetBuild, IconsOfTimeLapseAndNightLapsePhotos) {
-  struct Case {
-    uint32_t icon;
-    int8_t flatMode;
-    int expected;
-  };
-  const Case cases[] = {{8, 20, 1000}, {17, 20, 1000}, {8, 13, 8}, {9, 21, 1001}, {9, 20, 9}, {3, 20, 3}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(build(record({c.flatMode, 0x20001, 0, c.icon}), {57, 0}).icon(), c.expected)
-        << c.icon << " in " << int(c.flatMode);
+  const std::tuple<uint32_t, int8_t, int> cases[] = {{8, 20, 1000}, {17, 20, 1000}, {8, 13, 8},
+                                                     {9, 21, 1001}, {9, 20, 9},     {3, 20, 3}};
+  for (const auto& [icon, flatMode, expected] : cases) {
+    EXPECT_EQ(build(record({flatMode, 0x20001, 0, icon}), {57, 0}).icon(), expected)
+        << icon << " in " << int(flatMode);
   }
 }
 
@@ -139,21 +136,18 @@ TEST(PresetBuild, SettingsByFlatModeModelAndLensMode) {
 // Index -> value of setting 30 (time-lapse photo) and 32 (night-lapse photo, whose 0 is automatic: 3601);
 // -1: no setting, for an index outside the tables.
 TEST(PresetBuild, IntervalTablesWithTheNightRuleAndBounds) {
-  struct Case {
-    int8_t index;
-    int interval, night;
-  };
-  const Case cases[] = {{0, 0, 10}, {9, 1800, 3601}, {11, 0, 5}, {12, -1, -1}, {-1, -1, -1}};
-  for (const Case& c : cases) {
+  const std::tuple<int8_t, int, int> cases[] = {
+      {0, 0, 10}, {9, 1800, 3601}, {11, 0, 5}, {12, -1, -1}, {-1, -1, -1}};
+  for (const auto& [index, interval, night] : cases) {
     appc_presets_settings_info timeLapse = record({20, 0x20001});
-    timeLapse.settings[offsetof(appc_multi_shot_settings, interval_index)] = c.index;
+    timeLapse.settings[offsetof(appc_multi_shot_settings, interval_index)] = index;
     appc_presets_settings_info nightLapse = record({21, 0x20002});
-    nightLapse.settings[offsetof(appc_multi_shot_settings, night_interval_index)] = c.index;
-    const Settings interval = c.interval < 0 ? Settings{{123, 2}} : Settings{{30, c.interval}, {123, 2}};
-    const Settings night =
-        c.night < 0 ? Settings{{31, 7}, {123, 2}} : Settings{{31, 7}, {32, c.night}, {123, 2}};
-    EXPECT_EQ(settingsOf(build(timeLapse, {57, 0})), interval) << int(c.index);
-    EXPECT_EQ(settingsOf(build(nightLapse, {57, 0})), night) << int(c.index);
+    nightLapse.settings[offsetof(appc_multi_shot_settings, night_interval_index)] = index;
+    const Settings intervals = interval < 0 ? Settings{{123, 2}} : Settings{{30, interval}, {123, 2}};
+    const Settings nights =
+        night < 0 ? Settings{{31, 7}, {123, 2}} : Settings{{31, 7}, {32, night}, {123, 2}};
+    EXPECT_EQ(settingsOf(build(timeLapse, {57, 0})), intervals) << int(index);
+    EXPECT_EQ(settingsOf(build(nightLapse, {57, 0})), nights) << int(index);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <tuple>
 
 #include "klCameraInfo.h"
 #include "klErrno.h"
@@ -155,7 +156,7 @@ TEST_P(SettingsStatusTest, SettingsLeaveTheirFollowUpsOnTheCamera) {
   }
 }
 
-TEST_P(SettingsStatusTest, RawBlocksAndTheSnapshotMatchTheCameraBytes) {
+TEST_P(SettingsStatusTest, RawBlocksAndBothSnapshotsMatchTheCamera) {
   const Bytes status = block("status", sizeof(appc_system_all_status));
   const Bytes settings = block("settings", sizeof(appc_setup_all_settings));
   EXPECT_EQ(requester->ask(KLCONTROL_GET_ALL_STATUS).payload, status);
@@ -167,6 +168,15 @@ TEST_P(SettingsStatusTest, RawBlocksAndTheSnapshotMatchTheCameraBytes) {
   EXPECT_EQ(Bytes(snapshot.payload.begin() + 34, snapshot.payload.begin() + 215),
             Bytes(status.begin() + 34, status.begin() + 215));
   EXPECT_EQ(snapshot.payload[0], settings[25]);  // the flat mode replaces the mode
+  const TestAnswer answer = requester->ask(KLCONTROL_GET_ALL_SETTINGS_STATUS_IDS);
+  ASSERT_EQ(answer.status, KL_OK);
+  ASSERT_FALSE(answer.payload.empty());
+  EXPECT_EQ(answer.payload.back(), 0);
+  const nlohmann::json document = nlohmann::json::parse(answer.payload.begin(), answer.payload.end() - 1);
+  EXPECT_EQ(document["status"]["43"], 12);   // current flat mode
+  EXPECT_EQ(document["status"]["70"], 100);  // battery percent
+  EXPECT_EQ(document["settings"]["144"], 12);
+  EXPECT_EQ(document["settings"]["3"], isModel(57) ? 13 : 0);  // frame rate as an option id
 }
 
 TEST_P(SettingsStatusTest, BlockFaultsPassThrough) {
@@ -202,19 +212,6 @@ TEST_P(SettingsStatusTest, BlockFaultsPassThrough) {
     }
   }
   EXPECT_EQ(answer.payload[384 + 25], uint8_t(12));  // the flat mode, from the short settings block
-}
-
-TEST_P(SettingsStatusTest, JsonSnapshotParsesWithTheCameraValues) {
-  const TestAnswer answer = requester->ask(KLCONTROL_GET_ALL_SETTINGS_STATUS_IDS);
-  ASSERT_EQ(answer.status, KL_OK);
-  ASSERT_FALSE(answer.payload.empty());
-  EXPECT_EQ(answer.payload.back(), 0);
-  const std::string text(answer.payload.begin(), answer.payload.end() - 1);
-  const nlohmann::json document = nlohmann::json::parse(text);
-  EXPECT_EQ(document["status"]["43"], 12);   // current flat mode
-  EXPECT_EQ(document["status"]["70"], 100);  // battery percent
-  EXPECT_EQ(document["settings"]["144"], 12);
-  EXPECT_EQ(document["settings"]["3"], isModel(57) ? 13 : 0);  // frame rate as an option id
 }
 
 TEST_P(SettingsStatusTest, CalibrationFileNameAndGetSetting) {
@@ -255,22 +252,17 @@ TEST(SettingsStatusFactory, SimulatedFactorySettingsAreOptionsOfTheirModel) {
 }
 
 TEST(SettingsStatusText, CalibrationNameFromTheCameraPath) {
-  struct Case {
-    std::string reply;
-    uint16_t length;
-    std::string name;
-  };
-  const Case cases[] = {
+  const std::tuple<std::string, uint16_t, std::string> cases[] = {
       {std::string("X:\\cal\0tail", 11), 11, "/tmp/fuse_a/cal"},
       {"X:\\cal\\a.bin", 7, "/tmp/fuse_a/cal/"},
       {"X:", 2, "/tmp/fuse_a/"},
       {std::string(245, 'a'), 245, "/tmp/fuse_a/"},
       {"X:\\" + std::string(241, 'p'), 244, "/tmp/fuse_a/" + std::string(241, 'p')},
   };
-  for (const Case& c : cases) {
+  for (const auto& [reply, length, expected] : cases) {
     char name[KLCONTROL_CAL_FILE_NAME_SIZE];
-    klcontrol_cal_file_name(reinterpret_cast<const uint8_t*>(c.reply.data()), c.length, name);
-    EXPECT_EQ(name, c.name) << c.reply;
+    klcontrol_cal_file_name(reinterpret_cast<const uint8_t*>(reply.data()), length, name);
+    EXPECT_EQ(name, expected) << reply;
   }
 }
 

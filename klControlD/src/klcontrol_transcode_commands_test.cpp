@@ -114,19 +114,17 @@ TEST_F(TranscodeTest, StartsSendTheirPayloadsAndAnswerTheNewRecord) {
 }
 
 TEST_F(TranscodeTest, RefusalsAreTranslatedAndNotKept) {
-  const struct {
-    int refusal;
-    int32_t reason;
-  } cases[] = {{-7, -1}, {-8, -2}, {-9, -3}, {-10, -4}, {0, -256}, {-6, -256}, {100, -256}};
-  for (const auto& c : cases) {
-    ASSERT_EQ(control("transcode refuse " + std::to_string(c.refusal)), "ok");
+  // The camera's refusal and the reason the client gets.
+  const std::pair<int, int32_t> cases[] = {{-7, -1}, {-8, -2}, {-9, -3}, {-10, -4}, {-6, -256}, {-11, -256}};
+  for (const auto& [refusal, reason] : cases) {
+    ASSERT_EQ(control("transcode refuse " + std::to_string(refusal)), "ok");
     forgetLog();
     EXPECT_EQ(reply(start(KLCONTROL_TRANSCODE_VIDEO_REQUEST, "R.MP4")),
-              Reply(KL_ERR_NAK, expectedRecord("R.MP4", 0, 4, c.reason, 0, 0, "")))
-        << c.refusal;
-    const std::string failed = "Transcode on R.MP4 FAILED. Failure reason:" + std::to_string(c.reason);
-    EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, failed)) << c.refusal;
-    EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Got a NAK on transcode request")) << c.refusal;
+              Reply(KL_ERR_NAK, expectedRecord("R.MP4", 0, 4, reason, 0, 0, "")))
+        << refusal;
+    const std::string failed = "Transcode on R.MP4 FAILED. Failure reason:" + std::to_string(reason);
+    EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, failed)) << refusal;
+    EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Got a NAK on transcode request")) << refusal;
   }
   // The camera's own refusal of a second job while one runs.
   const Bytes accepted = start(KLCONTROL_TRANSCODE_PHOTO_TO_VIDEO_REQUEST, "P.JPG").payload;
