@@ -2,6 +2,8 @@
 // the camera's wireless state afterwards.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "klErrno.h"
 #include "klcontrol_command_table.h"
 #include "klcontrol_network_payloads.h"
@@ -93,23 +95,19 @@ TEST_F(ConnectivityTest, AccessPointNameIsLengthPrefixed) {
 }
 
 TEST_F(ConnectivityTest, ScanAnswersTheScanId) {
-  struct Case {
-    uint8_t arg;  // 1 starts a scan
-    const char* fault;
-    int32_t status;
-    uint32_t scanId;
-  };
-  const Case cases[] = {{1, nullptr, KL_OK, 1},
-                        {0, nullptr, KL_ERR_NOT_SUPPORTED, 0},
-                        {1, "size 1", KL_OK, 0},
-                        {1, "error -17", KL_ERR_ACCESS_DENIED, 0}};
+  // The argument (1 starts a scan), the camera's fault, the answer.
+  const std::tuple<uint8_t, const char*, int32_t, uint32_t> cases[] = {
+      {1, nullptr, KL_OK, 1},
+      {0, nullptr, KL_ERR_NOT_SUPPORTED, 0},
+      {1, "size 1", KL_OK, 0},
+      {1, "error -17", KL_ERR_ACCESS_DENIED, 0}};
   forgetLog();
-  for (const Case& c : cases) {
-    if (c.fault != nullptr) control("fault " + aux("NI") + " " + c.fault);
-    const std::vector<uint8_t> arg = {c.arg};
+  for (const auto& [start, fault, status, scanId] : cases) {
+    if (fault != nullptr) control("fault " + aux("NI") + " " + fault);
+    const std::vector<uint8_t> arg = {start};
     const TestAnswer answer = requester->ask(KLCONTROL_WIFI_SSID_SCAN, &arg);
-    EXPECT_EQ(answer.status, c.status);
-    EXPECT_EQ(answer.payload, words({c.scanId}));
+    EXPECT_EQ(answer.status, status);
+    EXPECT_EQ(answer.payload, words({scanId}));
   }
   EXPECT_EQ(payload(aux("NI")), "0101");
   EXPECT_EQ(requestCount(aux("NI")), 3);
