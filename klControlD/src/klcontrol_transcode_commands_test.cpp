@@ -175,15 +175,16 @@ TEST_F(TranscodeTest, ProgressTextsUpdateTheNewestJobUntilItIsFinal) {
   EXPECT_EQ(status(kFirstJob), final);
 }
 
+// A video given to the photo request gives a photo.
 TEST_F(TranscodeTest, CancelReachesTheCameraAndItsStateComesBackAsProgress) {
-  ASSERT_EQ(start(KLCONTROL_TRANSCODE_VIDEO_REQUEST, "V.MP4").status, KL_OK);
+  ASSERT_EQ(start(KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST, "V.MP4").status, KL_OK);
   EXPECT_EQ(reply(ask(KLCONTROL_TRANSCODE_CANCEL, idArgument(77))),
             Reply(KL_ERR_INVALID_PARAM, Bytes(kRecord, 0)));
   EXPECT_EQ(reply(ask(KLCONTROL_TRANSCODE_CANCEL, idArgument(kFirstJob))),
             Reply(KL_OK, expectedRecord("V.MP4", kFirstJob, 0, 0, 4, 0, "")));
   EXPECT_EQ(payload("12/3"), "00000000000003e9");
   // The camera reports the cancelled state right after its reply.
-  const Bytes cancelled = expectedRecord("V.MP4", kFirstJob, 3, 0, 4, 0, outputOf(kFirstJob));
+  const Bytes cancelled = expectedRecord("V.MP4", kFirstJob, 3, 0, 4, 0, "C:/DCIM/100KLCAM/TRN01001.JPG");
   EXPECT_TRUE(waitUntil([&] { return status(kFirstJob) == cancelled; }));
 }
 
