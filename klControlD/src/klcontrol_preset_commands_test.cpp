@@ -211,10 +211,10 @@ TEST_F(PresetCommandsTest, ListAndWholeModelFollowLensModeAndPowerProfile) {
     const char* sent;
     const char* groups = nullptr;  // of the whole model; nullptr: not asked
   };
-  const Case cases[] = {{0, 0, 57, 1001, "01", "1000:6+ 1001:4+ 1002:3+ "},
-                        {1, 0, 57, 1001, "04", "1000:1- 1001:1- 1002:2- "},
+  const Case cases[] = {{1, 0, 57, 1001, "04", "1000:1- 1001:1- 1002:2- "},
                         {0, 1, 57, 1000, "08", "1001:4+ 1002:3+ 1000:4- "},
                         {0, 2, 57, 0, "09"},
+                        {0, 0, 57, 1001, "01", "1000:6+ 1001:4+ 1002:3+ "},
                         {0, 0, 51, 1, "01", "1000:6- 1001:4- 1002:3- "}};
   start();
   uint8_t current = 0;
