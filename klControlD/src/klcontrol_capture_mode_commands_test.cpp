@@ -25,17 +25,6 @@ class CaptureModeTest : public ServerTest {
   std::string get(const std::string& member) { return control("get " + member); }
   int32_t call(uint32_t command, const Bytes& arg) { return requester->call(command, &arg); }
   int32_t zoom(uint32_t value) { return call(KLCONTROL_DIGITAL_ZOOM, w(value)); }
-  // Value of an extended-status record (id, length, little-endian value); -1 when absent.
-  long extendedStatus(uint8_t id) {
-    const Bytes p = requester->ask(KLCONTROL_GET_EXTENDED_STATUS).payload;
-    for (size_t i = 0; i + 2 <= p.size() && i + 2 + p[i + 1] <= p.size(); i += 2 + p[i + 1]) {
-      if (p[i] != id) continue;
-      long value = 0;
-      for (size_t b = p[i + 1]; b > 0; --b) value = value * 256 + p[i + 1 + b];
-      return value;
-    }
-    return -1;
-  }
 };
 
 TEST_F(CaptureModeTest, ForwardedCommandsReachTheCameraAndChangeIt) {
@@ -48,13 +37,15 @@ TEST_F(CaptureModeTest, ForwardedCommandsReachTheCameraAndChangeIt) {
     const char* line;            // logged after the command's name; nullptr: none
     const char* sent = nullptr;  // payload the camera receives; nullptr: the argument
     long resets = 0;             // resolution resets that enforce the mode's parameters
+    int level = UTIL_LOG_DEBUG;  // of the line
   };
   const Case cases[] = {
       {KLCONTROL_COMMAND_SHUTTER, {1}, "257/1", "status.encoding", 1, ": value:1"},
       {KLCONTROL_GLINT_TAG_RECORDING, {}, "9/12", "status@72:2", 1, ":"},
       {KLCONTROL_COMMAND_SHUTTER, {0}, "257/1", "status.video_count", 1, ": value:0"},
       {KLCONTROL_SETTINGS_FORWARD, {51, 2, 167, 5}, "7/27", "settings@167:1", 5, nullptr},
-      {KLCONTROL_ONSCREEN_SHORTCUTS_RESET, {1, 2}, "266/1", "settings@167:1", 0, ": shortcuts_reset", ""},
+      {KLCONTROL_ONSCREEN_SHORTCUTS_RESET, w(513), "266/1", "settings@167:1", 0, ": shortcuts_reset", "", 0,
+       UTIL_LOG_INFO},
       {KLCONTROL_CAPTURE_DELAY, w(10), "257/5", "settings@82:1", 10, ": photo timer:10"},
       {KLCONTROL_VIDEO_SURGE_SPEED_1X_SET, w(1), "258/17", "settings@56:1", 1, ": 1x speed enabled:1"},
       {KLCONTROL_VIDEO_SURGE_SPEED_RAMP_SET, w(5), "258/18", "settings@57:1", 5, ": speed_ramp:5"},
@@ -65,27 +56,29 @@ TEST_F(CaptureModeTest, ForwardedCommandsReachTheCameraAndChangeIt) {
       {KLCONTROL_MODE_SUB_MODE, words({0, 4}), "257/2", "settings.flat_mode", 24, nullptr, "18000000", 1},
       {KLCONTROL_MODE_SUB_MODE, words({0, 3}), "257/2", "settings.flat_mode", 15, nullptr, "0f000000", 1},
       {KLCONTROL_MODE_SUB_MODE, words({0, 1}), "257/3", "settings.flat_mode", 13, nullptr, nullptr, 1},
-      {KLCONTROL_MODE_SUB_MODE, words({2, 3}), "257/3", "settings.flat_mode", 26, nullptr},
   };
   for (const Case& c : cases) {
     const long resets = requestCount("258/16");
+    forgetLog();
     EXPECT_EQ(requester->call(c.command, c.arg.empty() ? nullptr : &c.arg), KL_OK) << c.command;
     EXPECT_EQ(payload(c.request), c.sent == nullptr ? hexOf(c.arg) : c.sent) << c.command;
     EXPECT_EQ(requestCount("258/16"), resets + c.resets) << c.command;
     EXPECT_EQ(get(c.member), "ok " + std::to_string(c.value)) << c.command;
     if (c.line != nullptr) {
-      EXPECT_TRUE(logged(nameOf(c.command) + c.line)) << c.line;
+      EXPECT_TRUE(loggedLine(c.level, nameOf(c.command) + c.line)) << c.line;
     }
   }
-  EXPECT_TRUE(logged("Setting Resolution to enforce parameter correctness Mode:0 subMode:1"));
+  EXPECT_TRUE(
+      loggedLine(UTIL_LOG_INFO, "Setting Resolution to enforce parameter correctness Mode:0 subMode:1"));
   EXPECT_EQ(call(KLCONTROL_MODE_SUB_MODE, words({1, 9})), KL_ERR_INVALID_PARAM);
   // The shortcuts reset and the capture delay change the preset: each inside one edit.
   EXPECT_EQ(requestCount("17/8"), 2);
   EXPECT_EQ(requestCount("17/10"), 2);
   // Camera refusals pass through: a tag with nothing recording, a photo timer it lacks, a failed reset.
   EXPECT_EQ(requester->call(KLCONTROL_GLINT_TAG_RECORDING), KL_ERR_INVALID_PARAM);
+  forgetLog();
   EXPECT_EQ(call(KLCONTROL_CAPTURE_DELAY, w(7)), KL_ERR_INVALID_PARAM);
-  EXPECT_TRUE(logged("Command:66 returned klErrno:(-3=KL_ERR_INVALID_PARAM)"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Command:66 returned klErrno:(-3=KL_ERR_INVALID_PARAM)"));
   control("fault 266/1 error -17");
   EXPECT_EQ(requester->call(KLCONTROL_ONSCREEN_SHORTCUTS_RESET), KL_ERR_ACCESS_DENIED);
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR,
@@ -99,84 +92,48 @@ TEST_F(CaptureModeTest, ForwardedCommandsReachTheCameraAndChangeIt) {
   EXPECT_FALSE(loggedSoFar("klc_send_simple_remote_api error"));
 }
 
-TEST_F(CaptureModeTest, LegacyModeBecomesTheFlatModeLastSelectedOnEveryModel) {
+// A legacy mode becomes the flat mode last selected, or its group's default when the status gives none.
+TEST_F(CaptureModeTest, LegacyModeBecomesTheSelectedOrDefaultFlatMode) {
   struct Case {
-    uint32_t legacy;
-    const char* member;
-    int32_t selected;
-    long resets;
-  };
-  const Case cases[] = {{0, "status.video_selected_flatmode", 13, 1},
-                        {1, "status.photo_selected_flatmode", 17, 0},
-                        {2, "status.timelapse_selected_flatmode", 21, 0}};
-  for (int model : {51, 55, 57}) {
-    ASSERT_EQ(control("model " + std::to_string(model)), "ok");
-    _reset_model_number_cache();
-    for (const Case& c : cases) {
-      control("reset-counts");
-      set(c.member, c.selected);
-      EXPECT_EQ(call(KLCONTROL_MODE, w(c.legacy)), KL_OK) << model;
-      EXPECT_EQ(payload("257/2"), wordHex(uint32_t(c.selected))) << model;
-      EXPECT_EQ(requestCount("258/16"), c.resets) << model;
-      // The next status read shows the mode selected.
-      EXPECT_EQ(extendedStatus(43), c.selected) << model;
-    }
-  }
-  EXPECT_TRUE(logged("Got mode :1, for model number 57 - updating mode to photo_selected_flatmode 17"));
-  set("status.battery_percent", 42);
-  EXPECT_EQ(extendedStatus(70), 42);
-}
-
-TEST_F(CaptureModeTest, ModeFallsBackToDefaultsWhenTheStatusGivesNoFlatMode) {
-  struct Case {
-    const char* fault;
+    const char* prep;
     uint32_t mode, sent;
     int32_t status;
     long resets;
+    int level;
     const char* line;
   };
   const Case cases[] = {
-      {"fault 8/11 error -5", 1, 16, KL_OK, 0,
+      {"set status.video_selected_flatmode 13", 0, 13, KL_OK, 1, UTIL_LOG_DEBUG,
+       "Got mode :0, for model number 57 - updating mode to video_selected_flatmode 13"},
+      {"set status.photo_selected_flatmode 17", 1, 17, KL_OK, 0, UTIL_LOG_DEBUG,
+       "Got mode :1, for model number 57 - updating mode to photo_selected_flatmode 17"},
+      {"set status.timelapse_selected_flatmode 21", 2, 21, KL_OK, 0, UTIL_LOG_DEBUG,
+       "Got mode :2, for model number 57 - updating mode to timelapse_selected_flatmode 21"},
+      {"fault 8/11 error -5", 1, 16, KL_OK, 0, UTIL_LOG_ERROR,
        "klc_send_remote_api_for_response error, -5, leaving mode as 1"},
-      {"fault 8/11 nakoff", 0, 12, KL_OK, 1,
+      {"fault 8/11 nakoff", 0, 12, KL_OK, 1, UTIL_LOG_ERROR,
        "Camera status returning KL_ERR_NACK_OFF, skipping flatmode update"},
-      {"fault 8/11 size 4", 2, 20, KL_OK, 0,
+      {"fault 8/11 size 4", 2, 20, KL_OK, 0, UTIL_LOG_ERROR,
        "Got mode :2, for model number 57 - defaulting mode to timelapse photo"},
-      {"fault clear", 7, 7, KL_ERR_INVALID_PARAM, 0, "KLCONTROL_MODE: mode:7"},
-      {"fault 258/16 error -104", 12, 12, KL_OK, 1,
-       "Setting Resolution to enforce parameter correctness Mode:12"},
-      {"fault 258/16 error -5", 13, 13, KL_ERR_MQ_FAIL, 1, "Command:4 returned klErrno:(-5=KL_ERR_MQ_FAIL)"},
-      {"fault 257/2 error -17", 12, 12, KL_ERR_ACCESS_DENIED, 0, "Command:4 returned klErrno:(-17="},
-      {"fault 256/1 error -1", 0, 0, KL_OK, 1, "Couldn't get model_number - no flat mode override"},
+      {"fault clear", 7, 7, KL_ERR_INVALID_PARAM, 0, UTIL_LOG_DEBUG, "KLCONTROL_MODE: mode:7"},
+      {"fault 258/16 error -104", 12, 12, KL_OK, 1, UTIL_LOG_DEBUG,
+       "Setting Resolution to enforce parameter correctness Mode:12 subMode:0"},
+      {"fault 258/16 error -5", 13, 13, KL_ERR_MQ_FAIL, 1, UTIL_LOG_ERROR,
+       "Command:4 returned klErrno:(-5=KL_ERR_MQ_FAIL)"},
+      {"fault 257/2 error -17", 12, 12, KL_ERR_ACCESS_DENIED, 0, UTIL_LOG_ERROR,
+       "Command:4 returned klErrno:(-17=KL_ERR_ACCESS_DENIED)"},
+      {"fault 256/1 error -1", 0, 0, KL_OK, 1, UTIL_LOG_ERROR,
+       "Couldn't get model_number - no flat mode override"},
   };
   for (const Case& c : cases) {
     control("reset-counts");
     _reset_model_number_cache();
-    ASSERT_EQ(control(c.fault), "ok");
-    EXPECT_EQ(call(KLCONTROL_MODE, w(c.mode)), c.status) << c.fault;
-    EXPECT_EQ(payload("257/2"), wordHex(c.sent)) << c.fault;
-    EXPECT_EQ(requestCount("258/16"), c.resets) << c.fault;
-    EXPECT_TRUE(logged(c.line)) << c.line;
-  }
-}
-
-// Command 67 loads the factory preset of a flat mode, or the current preset of a group (1000 + group).
-TEST_F(CaptureModeTest, ModeSetModeLoadsThePresetOfAFlatModeOrGroup) {
-  struct Case {
-    uint16_t mode;
-    int32_t status;
-    long flatMode;  // afterwards, and the modified preset id afterwards
-    long preset;
-  };
-  // 14 has no preset: nothing is loaded.
-  const Case cases[] = {
-      {19, KL_OK, 19, 0x10002}, {1002, KL_OK, 20, 0x20001}, {1000, KL_OK, 12, 1}, {14, KL_ERR, 12, 1}};
-  for (const Case& c : cases) {
-    const long loads = requestCount("17/12");
-    EXPECT_EQ(call(KLCONTROL_MODE_SET_MODE, {uint8_t(c.mode), uint8_t(c.mode >> 8)}), c.status) << c.mode;
-    EXPECT_EQ(requestCount("17/12"), loads + (c.status == KL_OK ? 1 : 0)) << c.mode;
-    EXPECT_EQ(get("settings.flat_mode"), "ok " + std::to_string(c.flatMode)) << c.mode;
-    EXPECT_EQ(get("status.modified_preset_id"), "ok " + std::to_string(c.preset)) << c.mode;
+    ASSERT_EQ(control(c.prep), "ok");
+    forgetLog();
+    EXPECT_EQ(call(KLCONTROL_MODE, w(c.mode)), c.status) << c.prep;
+    EXPECT_EQ(payload("257/2"), wordHex(c.sent)) << c.prep;
+    EXPECT_EQ(requestCount("258/16"), c.resets) << c.prep;
+    EXPECT_TRUE(loggedLine(c.level, c.line)) << c.line;
   }
 }
 
@@ -197,9 +154,10 @@ TEST_F(CaptureModeTest, ZoomPhaseIsOneEditEndedByTheTimerAfterTheLastZoomOrNoneW
   ASSERT_TRUE(waitUntil([&] { return requestCount("17/10") == 2; }));
   // A refused edit sends no zoom; the zoom itself failing leaves the phase open, and the timer ends it.
   control("fault 17/8 error -3");
+  forgetLog();
   EXPECT_EQ(zoom(41), KL_ERR);
   EXPECT_EQ(requestCount("257/6"), 3);
-  EXPECT_TRUE(logged("Failed to start preset edit!"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Failed to start preset edit!"));
   control("fault 257/6 error -17");
   EXPECT_EQ(zoom(42), KL_ERR_ACCESS_DENIED);
   ASSERT_TRUE(waitUntil([&] { return requestCount("17/10") == 3; }));
@@ -212,14 +170,16 @@ TEST_F(CaptureModeTest, ZoomPhaseIsOneEditEndedByTheTimerAfterTheLastZoomOrNoneW
 
 TEST_F(CaptureModeTest, ModeCommandsEndAnOpenZoomPhase) {
   // Setting the zoom (91) keeps the phase; any other setting (90) ends it first, then brackets its own edit.
+  // Command 67 takes a 16-bit mode: 1002 loads the current preset of group 2.
   const struct {
     uint32_t command;
     Bytes arg;
     long editEnds;  // right after the command; 0: the phase is left to the timer
+    int32_t status = KL_OK;
   } cases[] = {{KLCONTROL_MODE, w(0), 1},
                {KLCONTROL_MODE_SUB_MODE, words({1, 0}), 1},
-               {KLCONTROL_MODE_SET_MODE, {16, 0}, 1},
-               {KLCONTROL_SET_SETTING_ID, words({90, 0}), 2},
+               {KLCONTROL_MODE_SET_MODE, {0xEA, 3}, 1},
+               {KLCONTROL_SET_SETTING_ID, words({90, 0}), 2, KL_ERR_NOT_SUPPORTED},
                {KLCONTROL_SET_SETTING_ID, words({91, 40}), 0}};
   for (const auto& c : cases) {
     set("settings.flat_mode", 12);
@@ -227,7 +187,7 @@ TEST_F(CaptureModeTest, ModeCommandsEndAnOpenZoomPhase) {
     EXPECT_EQ(zoom(50), KL_OK);
     EXPECT_EQ(requestCount("17/8"), 1);
     forgetLog();
-    call(c.command, c.arg);
+    EXPECT_EQ(call(c.command, c.arg), c.status) << c.command;
     const std::string line = nameOf(c.command) + " change wile zoomin, you are an aggressive user";
     if (c.editEnds == 0) {
       EXPECT_FALSE(loggedSoFar(line));

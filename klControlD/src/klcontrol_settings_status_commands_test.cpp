@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <tuple>
 
 #include "klCameraInfo.h"
 #include "klErrno.h"
@@ -62,6 +63,7 @@ TEST_P(SettingsStatusTest, SetSettingWritesTheCameraValueInsideTheEditBracket) {
       {55, 149, 1, KL_OK, "", "settings@172:1", "ok 1", 1, 1},
       {51, 149, 1, KL_ERR_INVALID_PARAM, "", "settings@172:1", "ok 0", 1, 1},  // beyond model 51's table
   };
+  forgetLog();
   for (const Case& c : cases) {
     if (c.model != 0 && !isModel(c.model)) continue;
     EXPECT_EQ(setSetting(c.setting, c.option), c.status) << c.setting;
@@ -72,7 +74,7 @@ TEST_P(SettingsStatusTest, SetSettingWritesTheCameraValueInsideTheEditBracket) {
     EXPECT_EQ(requestCount("17/8"), c.editStarts) << c.setting;
     EXPECT_EQ(requestCount("17/10"), c.editEnds) << c.setting;
   }
-  EXPECT_TRUE(logged("KLCONTROL_SET_SETTING_ID: setting:3, option_id:5 value:5"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "KLCONTROL_SET_SETTING_ID: setting:3, option_id:5 value:5"));
 }
 
 // 144: the factory presets are active, their flat mode is fixed. 86 is edit-free: the status block is
@@ -110,8 +112,9 @@ TEST_P(SettingsStatusTest, ModelCheckComesBeforeTheArgumentCheck) {
   for (const Bytes* arg : args) {
     _reset_model_number_cache();
     control("fault 0x100/1 error -17");
+    forgetLog();
     EXPECT_EQ(requester->call(KLCONTROL_SET_SETTING_ID, arg), -17);
-    EXPECT_TRUE(logged("Couldn't get model_number - not able to set setting ID"));
+    EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Couldn't get model_number - not able to set setting ID"));
   }
 }
 
@@ -153,7 +156,7 @@ TEST_P(SettingsStatusTest, SettingsLeaveTheirFollowUpsOnTheCamera) {
   }
 }
 
-TEST_P(SettingsStatusTest, RawBlocksAndTheSnapshotMatchTheCameraBytes) {
+TEST_P(SettingsStatusTest, RawBlocksAndBothSnapshotsMatchTheCamera) {
   const Bytes status = block("status", sizeof(appc_system_all_status));
   const Bytes settings = block("settings", sizeof(appc_setup_all_settings));
   EXPECT_EQ(requester->ask(KLCONTROL_GET_ALL_STATUS).payload, status);
@@ -165,6 +168,15 @@ TEST_P(SettingsStatusTest, RawBlocksAndTheSnapshotMatchTheCameraBytes) {
   EXPECT_EQ(Bytes(snapshot.payload.begin() + 34, snapshot.payload.begin() + 215),
             Bytes(status.begin() + 34, status.begin() + 215));
   EXPECT_EQ(snapshot.payload[0], settings[25]);  // the flat mode replaces the mode
+  const TestAnswer answer = requester->ask(KLCONTROL_GET_ALL_SETTINGS_STATUS_IDS);
+  ASSERT_EQ(answer.status, KL_OK);
+  ASSERT_FALSE(answer.payload.empty());
+  EXPECT_EQ(answer.payload.back(), 0);
+  const nlohmann::json document = nlohmann::json::parse(answer.payload.begin(), answer.payload.end() - 1);
+  EXPECT_EQ(document["status"]["43"], 12);   // current flat mode
+  EXPECT_EQ(document["status"]["70"], 100);  // battery percent
+  EXPECT_EQ(document["settings"]["144"], 12);
+  EXPECT_EQ(document["settings"]["3"], isModel(57) ? 13 : 0);  // frame rate as an option id
 }
 
 TEST_P(SettingsStatusTest, BlockFaultsPassThrough) {
@@ -173,43 +185,33 @@ TEST_P(SettingsStatusTest, BlockFaultsPassThrough) {
     uint32_t command;
     int32_t status;
     size_t size;
+    const char* line = nullptr;  // logged at debug level
   };
   // Wrong sizes: the raw block as received, the snapshot's parts never overrun.
   const Case cases[] = {
-      {"fault 8/11 nakoff", KLCONTROL_GET_ALL_STATUS, KL_ERR_NAK_OFF, 0},
-      {"fault 7/30 nakoff", KLCONTROL_GET_ALL_SETTINGS, KL_ERR_NAK_OFF, 0},
+      {"fault 8/11 nakoff", KLCONTROL_GET_ALL_STATUS, KL_ERR_NAK_OFF, 0,
+       "Camera status returning KL_ERR_NACK_OFF\n"},
+      {"fault 7/30 nakoff", KLCONTROL_GET_ALL_SETTINGS, KL_ERR_NAK_OFF, 0,
+       "Camera status returning KL_ERR_NAK_OFF\n"},
       {"fault 7/30 nakoff", KLCONTROL_GET_ALL_SETTINGS_STATUS, KL_ERR_NAK_OFF, 0},
       {"fault 7/30 error -17", KLCONTROL_GET_ALL_SETTINGS, KL_ERR_ACCESS_DENIED, 0},
       {"fault 8/11 error -17", KLCONTROL_GET_ALL_SETTINGS_STATUS_IDS, KL_ERR_ACCESS_DENIED, 0},
       {"fault 8/11 size 400", KLCONTROL_GET_ALL_STATUS, KL_OK, 400},
-      {"fault 8/34 nakoff", KLCONTROL_GET_EXTENDED_STATUS, KL_ERR_NAK_OFF, 0},
-      {"fault 8/34 error -5", KLCONTROL_GET_EXTENDED_STATUS, KL_ERR_MQ_FAIL, 0},
       {"fault 8/34 size 3", KLCONTROL_GET_EXTENDED_STATUS, KL_OK, 3},
       {"fault 7/30 size 300", KLCONTROL_GET_ALL_SETTINGS_STATUS, KL_OK, sizeof(all_status_settings_t)},
   };
   TestAnswer answer;
   for (const Case& c : cases) {
     control(c.fault);
+    forgetLog();
     answer = requester->ask(c.command);
     EXPECT_EQ(answer.status, c.status) << c.fault;
     EXPECT_EQ(answer.payload.size(), c.size) << c.fault;
+    if (c.line != nullptr) {
+      EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, c.line)) << c.fault;
+    }
   }
   EXPECT_EQ(answer.payload[384 + 25], uint8_t(12));  // the flat mode, from the short settings block
-  EXPECT_TRUE(logged("Camera status returning KL_ERR_NAK_OFF"));
-  EXPECT_TRUE(logged("Camera status returning KL_ERR_NACK_OFF"));
-}
-
-TEST_P(SettingsStatusTest, JsonSnapshotParsesWithTheCameraValues) {
-  const TestAnswer answer = requester->ask(KLCONTROL_GET_ALL_SETTINGS_STATUS_IDS);
-  ASSERT_EQ(answer.status, KL_OK);
-  ASSERT_FALSE(answer.payload.empty());
-  EXPECT_EQ(answer.payload.back(), 0);
-  const std::string text(answer.payload.begin(), answer.payload.end() - 1);
-  const nlohmann::json document = nlohmann::json::parse(text);
-  EXPECT_EQ(document["status"]["43"], 12);   // current flat mode
-  EXPECT_EQ(document["status"]["70"], 100);  // battery percent
-  EXPECT_EQ(document["settings"]["144"], 12);
-  EXPECT_EQ(document["settings"]["3"], isModel(57) ? 13 : 0);  // frame rate as an option id
 }
 
 TEST_P(SettingsStatusTest, CalibrationFileNameAndGetSetting) {
@@ -222,8 +224,9 @@ TEST_P(SettingsStatusTest, CalibrationFileNameAndGetSetting) {
   answer = requester->ask(KLCONTROL_CAL_FILE_NAME_GET);
   EXPECT_EQ(answer.status, KL_ERR_ACCESS_DENIED);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(answer.payload.data())), "/tmp/fuse_a/");
+  forgetLog();
   EXPECT_EQ(requester->call(KLCONTROL_GET_SETTING_ID), KL_OK);
-  EXPECT_TRUE(logged("KLCONTROL_GET_SETTING_ID: (NOT IMPLEMENTED)"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "KLCONTROL_GET_SETTING_ID: (NOT IMPLEMENTED)"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, SettingsStatusTest, ::testing::Values(51, 55, 57));
@@ -249,23 +252,17 @@ TEST(SettingsStatusFactory, SimulatedFactorySettingsAreOptionsOfTheirModel) {
 }
 
 TEST(SettingsStatusText, CalibrationNameFromTheCameraPath) {
-  struct Case {
-    std::string reply;
-    uint16_t length;
-    std::string name;
-  };
-  const Case cases[] = {
-      {"X:\\cal\\a.bin", 12, "/tmp/fuse_a/cal/a.bin"},
+  const std::tuple<std::string, uint16_t, std::string> cases[] = {
       {std::string("X:\\cal\0tail", 11), 11, "/tmp/fuse_a/cal"},
       {"X:\\cal\\a.bin", 7, "/tmp/fuse_a/cal/"},
       {"X:", 2, "/tmp/fuse_a/"},
       {std::string(245, 'a'), 245, "/tmp/fuse_a/"},
       {"X:\\" + std::string(241, 'p'), 244, "/tmp/fuse_a/" + std::string(241, 'p')},
   };
-  for (const Case& c : cases) {
+  for (const auto& [reply, length, expected] : cases) {
     char name[KLCONTROL_CAL_FILE_NAME_SIZE];
-    klcontrol_cal_file_name(reinterpret_cast<const uint8_t*>(c.reply.data()), c.length, name);
-    EXPECT_EQ(name, c.name) << c.reply;
+    klcontrol_cal_file_name(reinterpret_cast<const uint8_t*>(reply.data()), length, name);
+    EXPECT_EQ(name, expected) << reply;
   }
 }
 

@@ -22,15 +22,19 @@ constexpr uint64_t kFirstJob = 1001;  // the simulated camera numbers its jobs f
 // A start argument: the name in its 257-byte field, P0 to P10 as words from offset 260.
 Bytes startArgument(const std::string& name) {
   Bytes arg(304, 0);
-  std::memcpy(arg.data(), name.data(), name.size());
+  putField(arg, 0, 257, name);
   for (uint32_t i = 0; i <= 10; ++i) putWord(arg, 260 + 4 * i, 0xA0B0C000u + i);  // low byte: i
   return arg;
 }
 
 Bytes idArgument(uint64_t id) {
-  Bytes arg(sizeof id);
-  std::memcpy(arg.data(), &id, sizeof id);
-  return arg;
+  return words({uint32_t(id), uint32_t(id >> 32)});
+}
+
+// The history's two slots, oldest first.
+Bytes slots(Bytes older, const Bytes& newer) {
+  older.insert(older.end(), newer.begin(), newer.end());
+  return older;
 }
 
 // The record a client expects for a job: name field, id, state, reason, estimate, progress, output.
@@ -88,105 +92,99 @@ TEST_F(TranscodeTest, StartsSendTheirPayloadsAndAnswerTheNewRecord) {
        "KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST:"},
   };
   uint64_t id = kFirstJob;
+  EXPECT_EQ(history(), Bytes(2 * kRecord, 0));
+  Bytes older;  // the last job finished
   for (const Case& c : cases) {
     forgetLog();
-    EXPECT_EQ(reply(start(c.command, c.name)), Reply(KL_OK, expectedRecord(c.name, id, 0, 0, 4, 0, "")))
-        << c.command;
+    const Bytes record = expectedRecord(c.name, id, 0, 0, 4, 0, "");
+    EXPECT_EQ(reply(start(c.command, c.name)), Reply(KL_OK, record)) << c.command;
     EXPECT_EQ(payload(c.request), hexOf(textArg(c.name)) + c.tail) << c.command;
     EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, c.line)) << c.line;
+    // The history holds the newest two jobs; only the newest answers a status request.
+    EXPECT_EQ(history(), older.empty() ? slots(record, Bytes(kRecord, 0)) : slots(older, record))
+        << c.command;
+    EXPECT_EQ(reply(ask(KLCONTROL_TRANSCODE_STATUS, idArgument(id - 1))),
+              Reply(KL_ERR_INVALID_PARAM, Bytes(kRecord, 0)));
     // The camera runs one job at a time: finish this one before the next start.
     control("transcode step 4");
-    EXPECT_EQ(status(id), finished(c.name, id)) << c.command;
+    older = finished(c.name, id);
+    EXPECT_EQ(status(id), older) << c.command;
     ++id;
   }
 }
 
-TEST_F(TranscodeTest, HistoryHoldsTheNewestTwoOldestFirst) {
-  EXPECT_EQ(history(), Bytes(2 * kRecord, 0));
-  Bytes expected = start(KLCONTROL_TRANSCODE_VIDEO_REQUEST, "A.MP4").payload;
-  expected.resize(2 * kRecord, 0);
-  EXPECT_EQ(history(), expected);
-  control("transcode step 4");
-  start(KLCONTROL_TRANSCODE_VIDEO_REQUEST, "B.MP4");
-  control("transcode step 4");
-  const Bytes third = start(KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST, "C.MP4").payload;
-  expected = finished("B.MP4", kFirstJob + 1);
-  expected.insert(expected.end(), third.begin(), third.end());
-  EXPECT_EQ(history(), expected);
-  // Only the newest job answers a status request, although the older one is still recorded.
-  EXPECT_EQ(reply(ask(KLCONTROL_TRANSCODE_STATUS, idArgument(kFirstJob + 1))),
-            Reply(KL_ERR_INVALID_PARAM, Bytes(kRecord, 0)));
-  EXPECT_EQ(status(kFirstJob + 2), third);
-}
-
 TEST_F(TranscodeTest, RefusalsAreTranslatedAndNotKept) {
-  const struct {
-    int refusal;
-    int32_t reason;
-  } cases[] = {{-7, -1}, {-8, -2}, {-9, -3}, {-10, -4}, {0, -256}, {-6, -256}, {100, -256}};
-  for (const auto& c : cases) {
-    ASSERT_EQ(control("transcode refuse " + std::to_string(c.refusal)), "ok");
+  // The camera's refusal and the reason the client gets.
+  const std::pair<int, int32_t> cases[] = {{-7, -1}, {-8, -2}, {-9, -3}, {-10, -4}, {-6, -256}, {-11, -256}};
+  for (const auto& [refusal, reason] : cases) {
+    ASSERT_EQ(control("transcode refuse " + std::to_string(refusal)), "ok");
     forgetLog();
     EXPECT_EQ(reply(start(KLCONTROL_TRANSCODE_VIDEO_REQUEST, "R.MP4")),
-              Reply(KL_ERR_NAK, expectedRecord("R.MP4", 0, 4, c.reason, 0, 0, "")))
-        << c.refusal;
-    const std::string failed = "Transcode on R.MP4 FAILED. Failure reason:" + std::to_string(c.reason);
-    EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, failed)) << c.refusal;
-    EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Got a NAK on transcode request")) << c.refusal;
+              Reply(KL_ERR_NAK, expectedRecord("R.MP4", 0, 4, reason, 0, 0, "")))
+        << refusal;
+    const std::string failed = "Transcode on R.MP4 FAILED. Failure reason:" + std::to_string(reason);
+    EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, failed)) << refusal;
+    EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Got a NAK on transcode request")) << refusal;
   }
   // The camera's own refusal of a second job while one runs.
-  Bytes accepted = start(KLCONTROL_TRANSCODE_PHOTO_TO_VIDEO_REQUEST, "P.JPG").payload;
+  const Bytes accepted = start(KLCONTROL_TRANSCODE_PHOTO_TO_VIDEO_REQUEST, "P.JPG").payload;
   EXPECT_EQ(reply(start(KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST, "Q.MP4")),
             Reply(KL_ERR_NAK, expectedRecord("Q.MP4", 0, 4, -1, 0, 0, "")));
-  accepted.resize(2 * kRecord, 0);
-  EXPECT_EQ(history(), accepted);
+  EXPECT_EQ(history(), slots(accepted, Bytes(kRecord, 0)));
 }
 
 TEST_F(TranscodeTest, ProgressTextsUpdateTheNewestJobUntilItIsFinal) {
+  const std::string unrelated = "Got CSI Notifications for transcode that are unrelated to us. Ignoring!";
+  forgetLog();
   notify("status=1:1:10:A.MP4");
-  EXPECT_TRUE(logged("Got CSI Notifications for transcode that are unrelated to us. Ignoring!"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_WARN, unrelated));
   ASSERT_EQ(start(KLCONTROL_TRANSCODE_VIDEO_REQUEST, "V.MP4").status, KL_OK);
+  forgetLog();
   control("transcode step");
+  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "Updating status for Id:1001"));
   const Bytes running = expectedRecord("V.MP4", kFirstJob, 1, 0, 4, 25, outputOf(kFirstJob));
   EXPECT_EQ(status(kFirstJob), running);
-  EXPECT_TRUE(logged("Updating status for Id:1001"));
   // Texts for another id, or that cannot be read, change nothing.
   const struct {
     const char* text;
+    int level;
     const char* line;
   } ignored[] = {
-      {"status=999:1:50:X.MP4", "Parsed filename X.MP4 from 999:1:50:X.MP4"},
-      {"status=abc", "Error parsing id from abc"},
-      {"status=1001:x:50:X.MP4", "Error parsing status from 1001:x:50:X.MP4"},
-      {"status=1001:1:-5:X.MP4", "Error parsing progress from 1001:1:-5:X.MP4"},
-      {"status=1001:1:50:", "Error parsing filename from 1001:1:50:"},
-      {"status=1001:1:4294967296:X.MP4", "Error parsing progress from 1001:1:4294967296:X.MP4"},
-      {"1001:1:50:X.MP4", "Transcode progress without status=: 1001:1:50:X.MP4"},
+      {"status=999:1:50:X.MP4", UTIL_LOG_DEBUG, "Parsed filename X.MP4 from 999:1:50:X.MP4"},
+      {"status=abc", UTIL_LOG_ERROR, "Error parsing id from abc"},
+      {"status=1001:x:50:X.MP4", UTIL_LOG_ERROR, "Error parsing status from 1001:x:50:X.MP4"},
+      {"status=1001:1:-5:X.MP4", UTIL_LOG_ERROR, "Error parsing progress from 1001:1:-5:X.MP4"},
+      {"status=1001:1:50:", UTIL_LOG_ERROR, "Error parsing filename from 1001:1:50:"},
+      {"status=1001:1:4294967296:X.MP4", UTIL_LOG_ERROR,
+       "Error parsing progress from 1001:1:4294967296:X.MP4"},
+      {"1001:1:50:X.MP4", UTIL_LOG_ERROR, "Transcode progress without status=: 1001:1:50:X.MP4"},
   };
   for (const auto& c : ignored) {
+    forgetLog();
     notify(c.text);
-    EXPECT_TRUE(logged(c.line)) << c.text;
+    EXPECT_TRUE(loggedLine(c.level, c.line)) << c.text;
     EXPECT_EQ(status(kFirstJob), running) << c.text;
   }
   // A camera path with backslashes is stored with slashes; only its first word counts, "&" included.
   const Bytes final = expectedRecord("V.MP4", kFirstJob, 2, 0, 4, 100, "D:/OUT/R&D.MP4");
   notify("status=1001:2:100:D:\\OUT\\R&D.MP4 trailing words");
   EXPECT_EQ(status(kFirstJob), final);
-  lines.clear();
+  forgetLog();
   notify("status=1001:1:10:LATE.MP4");
-  EXPECT_TRUE(logged("Got CSI Notifications for transcode that are unrelated to us. Ignoring!"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_WARN, unrelated));
   EXPECT_EQ(status(kFirstJob), final);
 }
 
+// A video given to the photo request gives a photo.
 TEST_F(TranscodeTest, CancelReachesTheCameraAndItsStateComesBackAsProgress) {
-  ASSERT_EQ(start(KLCONTROL_TRANSCODE_VIDEO_REQUEST, "V.MP4").status, KL_OK);
+  ASSERT_EQ(start(KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST, "V.MP4").status, KL_OK);
   EXPECT_EQ(reply(ask(KLCONTROL_TRANSCODE_CANCEL, idArgument(77))),
             Reply(KL_ERR_INVALID_PARAM, Bytes(kRecord, 0)));
   EXPECT_EQ(reply(ask(KLCONTROL_TRANSCODE_CANCEL, idArgument(kFirstJob))),
             Reply(KL_OK, expectedRecord("V.MP4", kFirstJob, 0, 0, 4, 0, "")));
   EXPECT_EQ(payload("12/3"), "00000000000003e9");
   // The camera reports the cancelled state right after its reply.
-  const Bytes cancelled = expectedRecord("V.MP4", kFirstJob, 3, 0, 4, 0, outputOf(kFirstJob));
+  const Bytes cancelled = expectedRecord("V.MP4", kFirstJob, 3, 0, 4, 0, "C:/DCIM/100KLCAM/TRN01001.JPG");
   EXPECT_TRUE(waitUntil([&] { return status(kFirstJob) == cancelled; }));
 }
 
