@@ -54,7 +54,19 @@ void sweepInput(std::vector<uint8_t> bytes, Run& run) {
   }
 }
 
-int replayFile(const std::filesystem::path& path, Run& run) {
+int replayPath(const std::filesystem::path& path, Run& run) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) {
+    std::vector<std::filesystem::path> entries;
+    for (const auto& entry : std::filesystem::directory_iterator(path, error)) {
+      if (entry.path().filename().string()[0] != '.') entries.push_back(entry.path());
+    }
+    // A fixed order, so that a target that keeps state between inputs sees the same run every time.
+    std::sort(entries.begin(), entries.end());
+    int failures = 0;
+    for (const auto& entry : entries) failures += replayPath(entry, run);
+    return failures;
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     std::fprintf(stderr, "cannot read %s\n", path.c_str());
@@ -67,29 +79,12 @@ int replayFile(const std::filesystem::path& path, Run& run) {
   return 0;
 }
 
-int replayPath(const std::filesystem::path& path, Run& run) {
-  std::error_code error;
-  if (!std::filesystem::is_directory(path, error)) return replayFile(path, run);
-  std::vector<std::filesystem::path> entries;
-  for (const auto& entry : std::filesystem::directory_iterator(path, error)) {
-    if (entry.path().filename().string()[0] != '.') entries.push_back(entry.path());
-  }
-  // A fixed order, so that a target that keeps state between inputs sees the same run every time.
-  std::sort(entries.begin(), entries.end());
-  int failures = 0;
-  for (const auto& entry : entries) failures += replayPath(entry, run);
-  return failures;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   Run run;
-  int first = 1;
-  if (argc > 1 && std::strcmp(argv[1], "--sweep") == 0) {
-    run.sweep = true;
-    first = 2;
-  }
+  run.sweep = argc > 1 && std::strcmp(argv[1], "--sweep") == 0;
+  const int first = run.sweep ? 2 : 1;
   const auto start = std::chrono::steady_clock::now();
   int failures = 0;
   for (int i = first; i < argc; ++i) failures += replayPath(argv[i], run);

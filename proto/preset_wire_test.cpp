@@ -7,8 +7,8 @@
 
 #include <memory>
 #include <string>
-#include <vector>
 
+#include "klHexdump.h"
 #include "klPresetSchemas.h"
 
 namespace {
@@ -32,14 +32,14 @@ TEST(PresetSchemas, TypesAreFoundByNameUnderTheirSchemaFile) {
   }
 }
 
-// The wire bytes of the message of the named type that the text describes, or what went wrong.
+// The hexadecimal wire bytes of the message of the named type the text describes, or what went wrong.
 std::string wireOf(const std::string& type, const std::string& text) {
   const pb::Descriptor* descriptor = pb::DescriptorPool::generated_pool()->FindMessageTypeByName(type);
   if (descriptor == nullptr) return "no type " + type;
   std::unique_ptr<pb::Message> msg(pb::MessageFactory::generated_factory()->GetPrototype(descriptor)->New());
   std::string wire;
   if (!pb::TextFormat::ParseFromString(text, msg.get()) || !msg->SerializeToString(&wire)) return "bad text";
-  return wire;
+  return hexstring(reinterpret_cast<const uint8_t*>(wire.data()), wire.size(), false);
 }
 
 TEST(PresetWire, EncodesHandComputedBytes) {
@@ -47,52 +47,39 @@ TEST(PresetWire, EncodesHandComputedBytes) {
   const struct {
     const char* type;
     const char* text;
-    std::vector<uint8_t> wire;
+    const char* wire;  // hexadecimal
   } cases[] = {
       // Every field, given out of order, goes out in field-number order.
       {"wsdk_commands.WSDK_Preset",
        "is_modified: false icon: WSDK_PRESET_ICON_CUSTOM user_defined: true title_number: 2 "
        "title_id: WSDK_PRESET_TITLE_CUSTOM mode: WSDK_FLAT_MODE_VIDEO id: 5 "
        "setting_array { id: 2 value: 1 is_caption: true }",
-       {0x08, 0x05, 0x10, 0x0C, 0x18, 0x12, 0x20, 0x02, 0x28, 0x01, 0x30,
-        0x12, 0x3A, 0x06, 0x08, 0x02, 0x10, 0x01, 0x18, 0x01, 0x40, 0x00}},
+       "0805100c18122002280130123a060802100118014000"},
       // Flat mode -1 set explicitly takes ten varint bytes.
-      {"wsdk_commands.WSDK_Preset",
-       "mode: WSDK_FLAT_MODE_UNKNOWN",
-       {0x10, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x01}},
+      {"wsdk_commands.WSDK_Preset", "mode: WSDK_FLAT_MODE_UNKNOWN", "10ffffffffffffffffff01"},
       // A negative setting value is sign-extended, not zigzag.
-      {"wsdk_commands.WSDK_PresetSetting",
-       "value: -2",
-       {0x10, 0xFE, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x01}},
+      {"wsdk_commands.WSDK_PresetSetting", "value: -2", "10feffffffffffffffff01"},
       {"wsdk_commands.WSDK_NotifyPresetStatus",
        "preset_group_array { id: WSDK_PRESET_GROUP_ID_PHOTO preset_array { id: 1 } can_add_preset: true }",
-       {0x0A, 0x09, 0x08, 0xE9, 0x07, 0x12, 0x02, 0x08, 0x01, 0x18, 0x01}},
-      {"wsdk_commands.WSDK_ResponseCreateCustomPreset",
-       "result: RESULT_SUCCESS preset_id: 7",
-       {0x08, 0x07, 0x10, 0x01}},
+       "0a0908e907120208011801"},
+      {"wsdk_commands.WSDK_ResponseCreateCustomPreset", "result: RESULT_SUCCESS preset_id: 7", "08071001"},
       // Settings (6) go before the predefined flag (7).
       {"klcontrol.presets.Preset_Info",
        "preset_id: 1 predefined_preset: true settings { setting_id: 2 value: 3 name: 'a' }",
-       {0x08, 0x01, 0x32, 0x07, 0x08, 0x02, 0x10, 0x03, 0x1A, 0x01, 0x61, 0x38, 0x01}},
+       "08013207080210031a01613801"},
       // Repeated numbers are not packed.
-      {"klcontrol.presets.KLC_Preset_Group_List_Resp",
-       "preset_groups: [1000, 1006]",
-       {0x08, 0xE8, 0x07, 0x08, 0xEE, 0x07}},
-      {"klcontrol.presets.KLC_Preset_List_Resp",
-       "presets: [3, 300] preset_group { group_id: 1 }",
-       {0x08, 0x03, 0x08, 0xAC, 0x02, 0x12, 0x02, 0x08, 0x01}},
+      {"klcontrol.presets.KLC_Preset_Group_List_Resp", "preset_groups: [1000, 1006]", "08e80708ee07"},
+      {"klcontrol.presets.KLC_Preset_List_Resp", "presets: [3, 300] preset_group { group_id: 1 }",
+       "080308ac0212020801"},
       {"klcontrol.presets.KLC_Preset_Custom_Create_Req",
        "group_id: 1000 flat_mode: 12 preset_icon: 18 preset_name: 18 preset_name_iterator: 1",
-       {0x08, 0xE8, 0x07, 0x10, 0x0C, 0x18, 0x12, 0x20, 0x12, 0x28, 0x01}},
+       "08e807100c181220122801"},
       // An id above 2^31 stays unsigned.
-      {"klcontrol.presets.KLC_Preset_Set_Order_Req",
-       "preset_id: 2147483648 order: 2",
-       {0x08, 0x80, 0x80, 0x80, 0x80, 0x08, 0x10, 0x02}},
+      {"klcontrol.presets.KLC_Preset_Set_Order_Req", "preset_id: 2147483648 order: 2", "0880808080081002"},
       // A zero that is set is sent.
-      {"klcontrol.presets.KLC_Preset_Info_Req", "preset_id: 0", {0x08, 0x00}},
+      {"klcontrol.presets.KLC_Preset_Info_Req", "preset_id: 0", "0800"},
   };
-  for (const auto& c : cases)
-    EXPECT_EQ(wireOf(c.type, c.text), std::string(c.wire.begin(), c.wire.end())) << c.type << " " << c.text;
+  for (const auto& c : cases) EXPECT_EQ(wireOf(c.type, c.text), c.wire) << c.type << " " << c.text;
 }
 
 }  // namespace

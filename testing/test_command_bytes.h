@@ -8,20 +8,15 @@
 #include <vector>
 
 #include "klGccWarnings.h"
+#include "klHexdump.h"
 
 // Lower-case hexadecimal, as the simulator's "payload" control command prints it.
 inline std::string hexOf(const std::vector<uint8_t>& bytes) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string text;
-  for (uint8_t byte : bytes) {
-    text += kDigits[byte >> 4];
-    text += kDigits[byte & 15];
-  }
-  return text;
+  return hexstring(bytes.data(), bytes.size(), false);
 }
 
 inline std::string hexOf(const std::string& text) {
-  return hexOf(std::vector<uint8_t>(text.begin(), text.end()));
+  return hexstring(reinterpret_cast<const uint8_t*>(text.data()), text.size(), false);
 }
 
 // The text and its closing NUL, as commands take names and switches.

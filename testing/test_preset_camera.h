@@ -14,15 +14,9 @@ class PresetCameraTest : public ServerTest {
   // Each test starts the camera itself, prepared as it needs.
   void SetUp() override { enterFreshNamespaces(); }
 
-  void start(const std::function<void(SimCamera&)>& prepare = [](SimCamera&) {}) {
-    SimOptions options;
-    options.replyDelayMs = 0;
+  void start(const std::function<void(SimCamera&)>& prepare = {}) {
     // Events would only pile up in the queue of a stopped worker.
-    options.presetEvents = workerServes;
-    sim = std::make_unique<SimSimulator>(options);
-    ASSERT_TRUE(sim->open());
-    prepare(sim->camera());
-    simThread = std::thread([this] { sim->run(); });
+    ASSERT_NO_FATAL_FAILURE(startCamera(prepare, workerServes));
     startServer();
     if (workerServes) return;
     // The worker reads the camera as it starts. The test then calls the camera library on its own

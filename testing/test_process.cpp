@@ -62,11 +62,7 @@ TestProcess::TestProcess(std::vector<std::string> argv, int standardError) {
   start(std::move(argv), -1, standardError);
 }
 
-TestProcess::TestProcess(std::vector<std::string> argv, TestOutput output) {
-  if (output == TestOutput::Inherited) {
-    start(std::move(argv), -1, -1);
-    return;
-  }
+TestProcess::TestProcess(std::vector<std::string> argv, TestOutput /*captured*/) {
   const int out = outputFile(mOutPath);
   const int err = outputFile(mErrPath);
   if (out >= 0 && err >= 0) start(std::move(argv), out, err);

@@ -11,11 +11,9 @@
 // e.g. a memory checker; null when it is not set.
 const char* testWrapper();
 
-// Where the standard output and error of a started program go.
-enum class TestOutput {
-  Inherited,  // the test's own
-  Captured,   // a temporary file each, read with out() and err()
-};
+// The standard output and error of a started program go to a temporary file each, read with out()
+// and err().
+enum class TestOutput { Captured };
 
 class TestProcess {
  public:

@@ -28,7 +28,6 @@ bool PushSocket::receiveSome(int timeoutMs) {
   char chunk[4096];
   const ssize_t got = recv(mFd.get(), chunk, sizeof chunk, MSG_DONTWAIT);
   if (got <= 0) return false;
-  mRaw.append(chunk, size_t(got));
   mFrames.feed(chunk, size_t(got));
   return true;
 }

@@ -32,14 +32,11 @@ class PushSocket {
   // was still open after idleMs without data.
   int readToTheEnd(int idleMs);
   void close();
-  // Every byte received so far.
-  const std::string& raw() const { return mRaw; }
 
  private:
   bool receiveSome(int timeoutMs);
 
   UniqueFd mFd;
-  std::string mRaw;
   KlcontrolFrameReader mFrames;
 };
 

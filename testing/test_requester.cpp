@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 
+#include "csi_test_messages.h"
 #include "klMbox.h"
 #include "klTlv.h"
 #include "klcontrol_client_message.h"
@@ -34,15 +35,11 @@ std::vector<uint8_t> TestRequester::command(uint32_t number, const std::vector<u
 
 std::vector<uint8_t> TestRequester::coded(uint8_t category, const char* code, const std::vector<uint8_t>* arg,
                                           const std::string& source) {
-  uint8_t msg[KLMSG_MAX];
-  sntlv_msg_init(msg, sizeof msg, category);
-  sntlv_add_bin(msg, sizeof msg, TLV_CMD, 2, code);
-  if (arg != nullptr) sntlv_add_bin(msg, sizeof msg, TLV_CMDARG, unsigned(arg->size()), arg->data());
-  sntlv_add_bin(msg, sizeof msg, TLV_DST, unsigned(std::strlen(KLCONTROL_DAEMON_QUEUE) + 1),
-                KLCONTROL_DAEMON_QUEUE);
-  sntlv_add_bin(msg, sizeof msg, TLV_SRC, unsigned(source.size() + 1), source.c_str());
-  sntlv_add_bin(msg, sizeof msg, TLV_END, 0, nullptr);
-  return std::vector<uint8_t>(msg, msg + sntlv_msg_len(msg));
+  std::vector<csi_test::Record> records{{TLV_CMD, {code, code + 2}}};
+  if (arg != nullptr) records.push_back({TLV_CMDARG, *arg});
+  records.push_back({TLV_DST, textArg(KLCONTROL_DAEMON_QUEUE)});
+  records.push_back({TLV_SRC, textArg(source)});
+  return csi_test::message(category, records);
 }
 
 bool TestRequester::sendToDaemon(const std::vector<uint8_t>& bytes) {

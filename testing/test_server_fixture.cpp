@@ -35,11 +35,13 @@ void ServerTest::TearDown() {
   g_logLevel = UTIL_LOG_ERROR;
 }
 
-void ServerTest::startCamera() {
+void ServerTest::startCamera(const std::function<void(SimCamera&)>& prepare, bool presetEvents) {
   SimOptions options;
   options.replyDelayMs = 0;
+  options.presetEvents = presetEvents;
   sim = std::make_unique<SimSimulator>(options);
   ASSERT_TRUE(sim->open());
+  if (prepare) prepare(sim->camera());
   simThread = std::thread([this] { sim->run(); });
 }
 

@@ -21,8 +21,8 @@ class ServerTest : public ::testing::Test, public SimControlAccess {
   void TearDown() override;
 
   void enterFreshNamespaces();
-  // Starts the simulator; fails the test on error.
-  void startCamera();
+  // Starts the simulator, prepared first by prepare when given; fails the test on error.
+  void startCamera(const std::function<void(SimCamera&)>& prepare = {}, bool presetEvents = true);
   // Starts the server and, once it serves commands, waits until its start-up reads are over.
   void startServer();
   // True when a captured log line contains text, waiting a little for it.

@@ -33,90 +33,62 @@ TEST(ClientRequest, BuildsExactBytes) {
                          0x00, 0x00, 0x04, 0x42, 0x01, 0,   0,   0,    // TLV_CMDARG u32:1
                          0x00, 0x00, 0x04, 0x44, '/',  'q', '.', '1',  // TLV_SRC, no terminator
                          0x00, 0x00, 0x00, 0xEE}},                     // TLV_END
-      {97, nullptr, "/q", {0x00, 0x16, 0x00, 0x14, 0x00, 0x00, 0x04, 0x41, 0x61, 0,    0,
-                           0,    0x00, 0x00, 0x02, 0x44, '/',  'q',  0x00, 0x00, 0x00, 0xEE}},
-      {0xFFFFFFFF, &empty, "/q", {0x00, 0x1A, 0x00, 0x14, 0x00, 0x00, 0x04, 0x41, 0xFF,
-                                  0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x42, 0x00, 0x00,
-                                  0x02, 0x44, '/',  'q',  0x00, 0x00, 0x00, 0xEE}},
+      {97, nullptr, "/q", {0, 0x16, 0, 0x14, 0,    0,   4,   0x41, 0x61, 0, 0,
+                           0, 0,    0, 2,    0x44, '/', 'q', 0,    0,    0, 0xEE}},
+      {0xFFFFFFFF, &empty, "/q", {0, 0x1A, 0,    0x14, 0, 0, 4,    0x41, 0xFF, 0xFF, 0xFF, 0xFF, 0,
+                                  0, 0,    0x42, 0,    0, 2, 0x44, '/',  'q',  0,    0,    0,    0xEE}},
   };
   for (const auto& c : cases) EXPECT_EQ(c.expected, build(c.command, c.argument, c.reply)) << c.command;
   EXPECT_TRUE(build(4, nullptr, "/q", 21).empty());  // one byte short
   EXPECT_EQ(22u, build(4, nullptr, "/q", 22).size());
 }
 
-struct Decoded {
-  bool ok;
-  klcontrol_answer_t answer;
-  std::string problem;
-};
+const Bytes kAnswerWithPayload = {0, 0x17, 0, 0x15, 0, 0, 4, 0xEC, 0x98, 0xFF, 0xFF, 0xFF,
+                                  0, 0,    3, 0x45, 1, 2, 3, 0,    0,    0,    0xEE};
 
-// The received bytes are passed in a buffer of exactly their size, so reading past them is caught.
-Decoded decode(const Bytes& received) {
-  Decoded d{};
-  d.ok = klcontrol_decode_answer(received.data(), static_cast<int>(received.size()), d.answer, d.problem);
-  return d;
-}
-
-const Bytes kAnswerWithPayload = {0x00, 0x17, 0x00, 0x15, 0x00, 0x00, 0x04, 0xEC, 0x98, 0xFF, 0xFF, 0xFF,
-                                  0x00, 0x00, 0x03, 0x45, 0x01, 0x02, 0x03, 0x00, 0x00, 0x00, 0xEE};
-
-TEST(ClientAnswer, StatusAndPayload) {
-  const struct {
-    Bytes received;
-    int32_t status;
-    Bytes payload;
-  } cases[] = {
-      {kAnswerWithPayload, -104, {1, 2, 3}},
-      {{0x00, 0x10, 0x00, 0x15, 0x00, 0x00, 0x04, 0xEC, 0, 0, 0, 0, 0x00, 0x00, 0x00, 0xEE}, 0, {}},
-  };
-  for (const auto& c : cases) {
-    const Decoded d = decode(c.received);
-    ASSERT_TRUE(d.ok) << d.problem;
-    EXPECT_EQ(c.status, d.answer.status);
-    EXPECT_EQ(c.payload, d.answer.payload);
-  }
-}
-
-TEST(ClientAnswer, BrokenAnswersAreRefused) {
-  Bytes truncated = kAnswerWithPayload;
+// Client answers carry a 4-byte status and an optional payload; a system answer ("JS" answered in place:
+// category + 1, source and destination swapped, TLV_RSPARG appended) has its status as the payload's
+// first byte.
+TEST(ClientAnswer, DecodesWhatCameAndRefusesBrokenAnswers) {
+  Bytes truncated = kAnswerWithPayload;  // the length field claims more than came
   truncated.resize(20);
   Bytes lyingTlv = kAnswerWithPayload;  // TLV_RSPARG claims 0x103 bytes
   lyingTlv[14] = 0x01;
-  Bytes shortLengthField = kAnswerWithPayload;  // stops inside TLV_RSPARG
-  shortLengthField[1] = 0x12;
-  Bytes lyingLengthField = kAnswerWithPayload;
-  lyingLengthField[1] = 0x18;
   Bytes wrongCategory = kAnswerWithPayload;
   wrongCategory[3] = CAT_SYS_RSP;
-  const Bytes shortStatus = {0x00, 0x0E, 0x00, 0x15, 0x00, 0x00, 0x02, 0xEC, 0, 0, 0x00, 0x00, 0x00, 0xEE};
-  const Bytes noStatus = {0x00, 0x0F, 0x00, 0x15, 0x00, 0x00, 0x03, 0x45, 1, 2, 3, 0x00, 0x00, 0x00, 0xEE};
-  const Bytes cases[] = {{},          {0x00},           {0x00, 0x04, 0x00}, truncated,
-                         lyingTlv,    shortLengthField, lyingLengthField,   wrongCategory,
-                         shortStatus, noStatus};
-  for (const Bytes& received : cases) {
-    const Decoded d = decode(received);
-    EXPECT_FALSE(d.ok) << received.size() << " bytes";
-    EXPECT_FALSE(d.problem.empty());
+  const Bytes system = {0,   0x24, 0,   0x11, 0, 0, 2,    0x41, 'J', 'S', 0, 0, 0,    0x42, 0, 0, 3, 0x43,
+                        '/', 'r',  '1', 0,    0, 2, 0x44, '/',  'd', 0,   0, 1, 0x45, 0,    0, 0, 0, 0xEE};
+  const struct {
+    bool system, ok;
+    int32_t status;
+    Bytes payload, received;
+  } cases[] = {
+      {false, true, -104, {1, 2, 3}, kAnswerWithPayload},
+      {false, true, 0, {}, {0, 0x10, 0, 0x15, 0, 0, 4, 0xEC, 0, 0, 0, 0, 0, 0, 0, 0xEE}},
+      {true, true, 0, {0}, system},
+      {false, false, 0, {}, {}},
+      {false, false, 0, {}, {0, 4, 0}},
+      {false, false, 0, {}, truncated},
+      {false, false, 0, {}, lyingTlv},
+      {false, false, 0, {}, wrongCategory},
+      {false, false, 0, {}, {0, 0x0E, 0, 0x15, 0, 0, 2, 0xEC, 0, 0, 0, 0, 0, 0xEE}},     // short status
+      {false, false, 0, {}, {0, 0x0F, 0, 0x15, 0, 0, 3, 0x45, 1, 2, 3, 0, 0, 0, 0xEE}},  // no status
+      {true, false, 0, {}, {0, 0x0E, 0, 0x11, 0, 0, 2, 0x41, 'J', 'S', 0, 0, 0, 0xEE}},  // no TLV_RSPARG
+      {true, false, 0, {}, kAnswerWithPayload},                                          // a client answer
+  };
+  for (const auto& c : cases) {
+    // The received bytes are in a buffer of exactly their size, so reading past them is caught.
+    const int length = static_cast<int>(c.received.size());
+    klcontrol_answer_t answer;
+    std::string problem;
+    const bool ok = c.system ? klcontrol_decode_system_answer(c.received.data(), length, answer, problem)
+                             : klcontrol_decode_answer(c.received.data(), length, answer, problem);
+    EXPECT_EQ(c.ok, ok) << length << " bytes: " << problem;
+    EXPECT_EQ(c.ok, problem.empty()) << length << " bytes";
+    if (!ok) continue;
+    EXPECT_EQ(c.status, answer.status);
+    EXPECT_EQ(c.payload, answer.payload);
   }
-}
-
-TEST(ClientAnswer, SystemAnswerInPlace) {
-  // "JS" answered in place: category + 1, source and destination swapped, TLV_RSPARG 0 appended.
-  const Bytes answer = {0x00, 0x24, 0x00, 0x11, 0x00, 0x00, 0x02, 0x41, 'J',  'S',  0x00, 0x00,
-                        0x00, 0x42, 0x00, 0x00, 0x03, 0x43, '/',  'r',  '1',  0x00, 0x00, 0x02,
-                        0x44, '/',  'd',  0x00, 0x00, 0x01, 0x45, 0x00, 0x00, 0x00, 0x00, 0xEE};
-  klcontrol_answer_t decoded;
-  std::string problem;
-  ASSERT_TRUE(
-      klcontrol_decode_system_answer(answer.data(), static_cast<int>(answer.size()), decoded, problem))
-      << problem;
-  EXPECT_EQ(0, decoded.status);
-  EXPECT_EQ(Bytes{0}, decoded.payload);
-  const Bytes withoutRsparg = {0x00, 0x0E, 0x00, 0x11, 0x00, 0x00, 0x02,
-                               0x41, 'J',  'S',  0x00, 0x00, 0x00, 0xEE};
-  EXPECT_FALSE(klcontrol_decode_system_answer(withoutRsparg.data(), 14, decoded, problem));
-  EXPECT_FALSE(
-      klcontrol_decode_system_answer(kAnswerWithPayload.data(), 23, decoded, problem));  // a client answer
 }
 
 }  // namespace
