@@ -11,10 +11,11 @@
 
 namespace {
 
+// A preset-update event from the real-time side.
 std::vector<uint8_t> presetUpdate(uint8_t event, uint32_t id) {
   std::vector<uint8_t> arg = {event};
   putWord(arg, 1, id);
-  return arg;
+  return TestRequester::coded(CAT_RTOS_CMD, "PU", &arg, "/to_klnet");
 }
 
 // Command 1 whose TLV_SRC holds the length bytes of source; none when source is nullptr.
@@ -59,9 +60,8 @@ TEST_F(ServerTest, SuspendIsAnsweredInPlaceDropsEveryClientAndRefusesCommandsUnt
   EXPECT_TRUE(server->presetsModified());
   EXPECT_TRUE(server->needLenses());
   const uint32_t preset = server->currentPresetCache();
-  const std::vector<uint8_t> update = presetUpdate(6, 0x00020003);
   forgetLog();
-  ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_RTOS_CMD, "PU", &update, "/to_klnet")));
+  ASSERT_TRUE(TestRequester::sendToDaemon(presetUpdate(6, 0x00020003)));
   const std::vector<uint8_t> registration = queueRegistration(1, "/kl_a");
   EXPECT_EQ(requester->call(0, &registration), 1);
   EXPECT_TRUE(
@@ -116,21 +116,16 @@ TEST_F(ServerTest, MessagesAnsweredNowhereOrWhereTheSourceSays) {
   EXPECT_EQ(answer.status, KL_ERR_NOT_SUPPORTED);
 }
 
-class PresetUpdateTest : public ServerTest {
- protected:
-  void send(uint8_t event, uint32_t id) {
-    const std::vector<uint8_t> arg = presetUpdate(event, id);
-    ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_RTOS_CMD, "PU", &arg, "/to_klnet")));
+// A switch sets the current preset, but not to one of the special groups 6 and 7.
+TEST_F(ServerTest, PresetSwitchAndModifiedEventsSetThePresetRereadLensesAndArePublished) {
+  const auto send = [this](uint8_t event, uint32_t id) {
+    ASSERT_TRUE(TestRequester::sendToDaemon(presetUpdate(event, id)));
     sync();
-  }
-  static uint32_t publishedPresetChange() {
+  };
+  const auto publishedPresetChange = [] {
     uint32_t value = 0;
     return KLCSIListener::GetInstance()->GetCSIValue(7, &value) ? value : 0;
-  }
-};
-
-// A switch sets the current preset, but not to one of the special groups 6 and 7.
-TEST_F(PresetUpdateTest, SwitchAndModifiedEventsSetThePresetRereadLensesAndArePublished) {
+  };
   send(6, 0x00030002);
   EXPECT_EQ(server->currentPresetCache(), 0x00030002u);
   EXPECT_FALSE(server->presetsModified());
