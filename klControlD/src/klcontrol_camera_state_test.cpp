@@ -52,13 +52,14 @@ TEST_F(CameraStateTest, CurrentPresetIsReadOnceAndSkipsSpecialGroups) {
 TEST_F(CameraStateTest, UnreadableStatusKeepsTheCache) {
   openOnly();
   control("fault 8/11 error -5 2");
+  forgetLog();
   EXPECT_EQ(server->GetActivePreset(), 0xFFFFFFFFu);
-  EXPECT_TRUE(logged("Could not get active preset, -5"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Could not get active preset, -5\n"));
   EXPECT_EQ(server->GetCurrentPreset(), 0u);
   EXPECT_TRUE(server->presetsModified());
   control("fault 8/11 nakoff 1");
   EXPECT_EQ(server->GetActivePresetGroup(), 0u);
-  EXPECT_TRUE(logged("Response was null or size was bad for get1"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Response was null or size was bad for get1\n"));
 }
 
 // Bytes of the snapshot set before and expected after the adjustment, with group 2 (current preset 51)
@@ -99,7 +100,8 @@ TEST_F(CameraStateTest, SnapshotAdjustmentsAndDigitalZoom) {
 TEST_F(CameraStateTest, LockedOrientationAtStartIsReset) {
   control("set system.orientation_setting 3");
   startServer();
-  EXPECT_TRUE(logged("Orientation[3] was already locked, default orientation will be all"));
+  EXPECT_TRUE(
+      loggedLine(UTIL_LOG_ERROR, "Orientation[3] was already locked, default orientation will be all"));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "klErrno.h"
+#include "klLog.h"
 #include "kl_test_namespace.h"
 #include "test_push_clients.h"
 #include "test_server_fixture.h"
@@ -168,7 +169,7 @@ TEST_F(NotificationTest, EachChangeIsReportedOnceAgainstItsSnapshot) {
     level = (level + 1) % 4;
     control("set status.battery_level " + std::to_string(level));
     EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":" + std::to_string(level) + "}}") << fault;
-    EXPECT_TRUE(logged("ERROR:" + line)) << fault;
+    EXPECT_TRUE(logged(std::string(klLogLevelName(UTIL_LOG_ERROR)) + ":" + line)) << fault;
   }
   EXPECT_GT(socket->drain(), 0);
   forgetLog();

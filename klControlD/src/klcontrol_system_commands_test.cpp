@@ -91,7 +91,8 @@ TEST_F(ServerTest, CameraControlStatusHandsControlBackWhileTheCameraHasIt) {
     EXPECT_EQ(requester->call(92, &arg), KL_OK);
     EXPECT_EQ(control("payload 8/40"), c.sent) << c.cameraHasControl << " " << int(c.requested);
   }
-  EXPECT_TRUE(logged("Unable to check if camera has control, for camera_control_status request[0]"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR,
+                         "Unable to check if camera has control, for camera_control_status request[0]\n"));
 }
 
 TEST_F(ServerTest, LogLevelChangesLaterLinesAndIgnoresSevenAndAbove) {
