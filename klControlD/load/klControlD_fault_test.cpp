@@ -146,8 +146,10 @@ TEST_F(FaultTest, InPlaceAnswerWaitsForRoomAtMostTwoSeconds) {
   EXPECT_EQ(system.pending(), 10);
 }
 
-// The camera is made to drop the reply, so that it dies while the daemon waits for it.
-TEST_F(FaultTest, CameraKilledInTheMiddleOfACommandCostsOnlyThatCommand) {
+// The camera is made to drop the reply, so that it dies while the daemon waits for it. Stopped and
+// restarted later, its new queue is reached after one request lost to the daemon's descriptor, which
+// still names the removed queue.
+TEST_F(FaultTest, CameraKilledOrRestartedCostsOnlyTheRequestsInBetween) {
   const long before = requestCount("8/11");
   ASSERT_EQ(control("fault 8/11 drop"), "ok");
   ASSERT_TRUE(requester->sendCommand(KLCONTROL_GET_ALL_STATUS));
@@ -160,12 +162,6 @@ TEST_F(FaultTest, CameraKilledInTheMiddleOfACommandCostsOnlyThatCommand) {
   EXPECT_EQ(exchange(*requester, kNoOperation), "");
   startCamera();
   for (int i = 0; i < 3; ++i) EXPECT_EQ(exchange(*requester, kStatusBlock), "") << i;
-  EXPECT_EQ(requester->pending(), 0);
-}
-
-// The daemon's descriptor still names the removed queue: one request is lost to it.
-TEST_F(FaultTest, CameraRestartedWithANewQueueIsReachedAfterOneLostRequest) {
-  EXPECT_EQ(exchange(*requester, kStatusBlock), "");
   ASSERT_NE(camera->stop(SIGTERM, 5000), -1);
   startCamera();
   EXPECT_EQ(requester->call(KLCONTROL_GET_ALL_STATUS), KL_ERR_MQ_FAIL);

@@ -27,6 +27,7 @@ const CommandCase kMixed[] = {
     {"number without a command", 1, {}, false, KL_ERR_NOT_SUPPORTED, 0},
     {"number past the table", 98, {}, false, KL_ERR_NOT_SUPPORTED, 0},
     {"largest number", 0xFFFFFFFFu, {7}, true, KL_ERR_NOT_SUPPORTED, 0},
+    {"no operation with bytes", KLCONTROL_REMOTE_API, {0xFF, 0x00, 0x13}, true, KL_OK, 0},
 };
 constexpr size_t kMixedCount = sizeof kMixed / sizeof kMixed[0];
 

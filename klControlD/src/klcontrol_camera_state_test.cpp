@@ -52,57 +52,56 @@ TEST_F(CameraStateTest, CurrentPresetIsReadOnceAndSkipsSpecialGroups) {
 TEST_F(CameraStateTest, UnreadableStatusKeepsTheCache) {
   openOnly();
   control("fault 8/11 error -5 2");
+  forgetLog();
   EXPECT_EQ(server->GetActivePreset(), 0xFFFFFFFFu);
-  EXPECT_TRUE(logged("Could not get active preset, -5"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Could not get active preset, -5\n"));
   EXPECT_EQ(server->GetCurrentPreset(), 0u);
   EXPECT_TRUE(server->presetsModified());
   control("fault 8/11 nakoff 1");
   EXPECT_EQ(server->GetActivePresetGroup(), 0u);
-  EXPECT_TRUE(logged("Response was null or size was bad for get1"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Response was null or size was bad for get1\n"));
 }
 
 // Bytes of the snapshot set before and expected after the adjustment, with group 2 (current preset 51)
 // selected: 409 is the flat mode, 19 the group, 27 the modified preset, 611/613 auto-off and its option.
-TEST_F(CameraStateTest, SnapshotAdjustments) {
+// The digital zoom (byte 5) is scaled only in zoom modes (409) and resolutions (426), up to 102.
+TEST_F(CameraStateTest, SnapshotAdjustmentsAndDigitalZoom) {
   selectGroup(2);
   openOnly();
   using ByteValues = std::vector<std::pair<size_t, uint8_t>>;
-  const std::pair<ByteValues, ByteValues> cases[] = {
-      {{{409, 26}, {542, 7}, {544, 9}, {19, 5}, {27, 51}, {33, 3}},
-       {{0, 26}, {426, 7}, {428, 9}, {613, 3}, {19, 2}, {20, 0}, {33, 1}}},
-      {{{409, 24}, {33, 1}, {27, 99}, {611, 1}}, {{1, 4}, {33, 0}, {613, 0}}},
-  };
-  for (const auto& [set, expected] : cases) {
-    all_status_settings_t snapshot{};
-    uint8_t* bytes = reinterpret_cast<uint8_t*>(&snapshot);
-    for (const auto& [offset, value] : set) bytes[offset] = value;
-    server->modSettingsAndStatuses(snapshot, &KlcontrolCommandServer::m_cameraContext);
-    for (const auto& [offset, value] : expected) EXPECT_EQ(bytes[offset], value) << offset;
-  }
-}
-
-TEST_F(CameraStateTest, DigitalZoomScaledOnlyInZoomModesAndLenses) {
-  openOnly();
   struct Case {
-    uint8_t flatMode, lens, zoom, expected;
+    ByteValues set, expected;
+    bool zoom;  // GetDigitalZoom rather than modSettingsAndStatuses
   };
   const Case cases[] = {
-      {12, 1, 40, 100}, {27, 24, 102, 255}, {12, 1, 103, 103}, {16, 1, 40, 40}, {12, 2, 40, 40}};
+      {{{409, 26}, {542, 7}, {544, 9}, {19, 5}, {27, 51}, {33, 3}},
+       {{0, 26}, {426, 7}, {428, 9}, {613, 3}, {19, 2}, {20, 0}, {33, 1}},
+       false},
+      {{{409, 24}, {33, 1}, {27, 99}, {611, 1}}, {{1, 4}, {33, 0}, {613, 0}}, false},
+      {{{409, 12}, {426, 1}, {5, 40}}, {{5, 100}}, true},
+      {{{409, 27}, {426, 24}, {5, 102}}, {{5, 255}}, true},
+      {{{409, 12}, {426, 1}, {5, 103}}, {{5, 103}}, true},
+      {{{409, 16}, {426, 1}, {5, 40}}, {{5, 40}}, true},
+      {{{409, 12}, {426, 2}, {5, 40}}, {{5, 40}}, true},
+  };
   for (const Case& c : cases) {
     all_status_settings_t snapshot{};
     uint8_t* bytes = reinterpret_cast<uint8_t*>(&snapshot);
-    bytes[409] = c.flatMode;
-    bytes[426] = c.lens;
-    bytes[5] = c.zoom;
-    server->GetDigitalZoom(snapshot);
-    EXPECT_EQ(bytes[5], c.expected) << int(c.flatMode) << "/" << int(c.lens) << "/" << int(c.zoom);
+    for (const auto& [offset, value] : c.set) bytes[offset] = value;
+    if (c.zoom) {
+      server->GetDigitalZoom(snapshot);
+    } else {
+      server->modSettingsAndStatuses(snapshot, &KlcontrolCommandServer::m_cameraContext);
+    }
+    for (const auto& [offset, value] : c.expected) EXPECT_EQ(bytes[offset], value) << offset;
   }
 }
 
 TEST_F(CameraStateTest, LockedOrientationAtStartIsReset) {
   control("set system.orientation_setting 3");
   startServer();
-  EXPECT_TRUE(logged("Orientation[3] was already locked, default orientation will be all"));
+  EXPECT_TRUE(
+      loggedLine(UTIL_LOG_ERROR, "Orientation[3] was already locked, default orientation will be all"));
 }
 
 }  // namespace

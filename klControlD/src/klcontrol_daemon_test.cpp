@@ -13,6 +13,7 @@
 #include <thread>
 
 #include "klErrno.h"
+#include "klLog.h"
 #include "kl_test_namespace.h"
 #include "test_push_clients.h"
 #include "test_server_fixture.h"
@@ -130,9 +131,12 @@ class NotificationTest : public DaemonServeTest {
 // and settings in one read. The slowly moving statuses are compared with the snapshot of the last
 // once-a-second comparison, so a change there shows once (a minute drains one percent). Answers of the
 // wrong size end the poll: nothing is sent and the snapshots stay, so the next good read reports
-// exactly what changed.
+// exactly what changed. So does the camera's shutdown refusal, sent once in a row to sockets.
 TEST_F(NotificationTest, EachChangeIsReportedOnceAgainstItsSnapshot) {
+  auto socket = connectClient(1);
   PushQueue& queue = registerQueue("/kl_push_changes");
+  ASSERT_EQ(push("status=1"), KL_OK);
+  takeFullDocument(*socket);
   takeFullDocument(queue);
   control("set settings@165:1 2");
   std::string document = nextDocument(queue);
@@ -145,36 +149,30 @@ TEST_F(NotificationTest, EachChangeIsReportedOnceAgainstItsSnapshot) {
   EXPECT_EQ(document.substr(document.size() - 3), "}\n}");
   control("drift step 60");
   EXPECT_EQ(nextDocument(queue), "{\"status\":{\"70\":99}}");
-  control("set status.battery_level 2");
-  EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":2}}");
-  struct Case {
-    const char* fault;
-    const char* line;
+  // Each line whole up to its source line number.
+  const auto sizeLine = [](const char* block, int size) {
+    return "ASSERT ERROR - " + std::string(block) +
+           "_all size does not match rsp size=" + std::to_string(size) + " @klcontrol_if_server:";
   };
-  const Case cases[] = {
-      {"fault 8/11 size 100 2", "ASSERT ERROR - status_all size does not match rsp size=100"},
-      {"fault 8/11 size 385", "ASSERT ERROR - status_all size does not match rsp size=385"},
-      {"fault 7/30 size 10 2", "ASSERT ERROR - settings_all size does not match rsp size=10"},
-      {"fault 7/30 size 237", "ASSERT ERROR - settings_all size does not match rsp size=237"},
-      {"fault 8/11 error -17", "klc_send_remote_api_for_response error, -17"},
+  const std::pair<const char*, std::string> cases[] = {
+      {"fault 8/11 size 100 2", sizeLine("status", 100)},
+      {"fault 8/11 size 385", sizeLine("status", 385)},
+      {"fault 7/30 size 10 2", sizeLine("settings", 10)},
+      {"fault 7/30 size 237", sizeLine("settings", 237)},
+      {"fault 8/11 error -17",
+       "klc_send_remote_api_for_response error, -17 @ " + std::string(KLCONTROL_SERVER_SOURCE_PATH) + ":"},
   };
   int level = 0;
-  for (const Case& c : cases) {
-    control(c.fault);
+  for (const auto& [fault, line] : cases) {
+    forgetLog();
+    control(fault);
     level = (level + 1) % 4;
     control("set status.battery_level " + std::to_string(level));
-    EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":" + std::to_string(level) + "}}") << c.fault;
-    EXPECT_TRUE(logged(c.line)) << c.fault;
+    EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":" + std::to_string(level) + "}}") << fault;
+    EXPECT_TRUE(logged(std::string(klLogLevelName(UTIL_LOG_ERROR)) + ":" + line)) << fault;
   }
-}
-
-TEST_F(NotificationTest, ShutdownPendingOnceToSocketsAndOnEveryPollToQueues) {
-  auto socket = connectClient(1);
-  PushQueue& queue = registerQueue("/kl_push_shutdown");
-  ASSERT_EQ(push("status=1"), KL_OK);
-  takeFullDocument(*socket);
-  takeFullDocument(queue);
-  // While the camera refuses, a change on it must wait for the first normal read.
+  EXPECT_GT(socket->drain(), 0);
+  forgetLog();
   control("fault 8/11 nakoff 3");
   control("set status.battery_level 0");
   for (int i = 0; i < 3; ++i) {
@@ -183,7 +181,7 @@ TEST_F(NotificationTest, ShutdownPendingOnceToSocketsAndOnEveryPollToQueues) {
   EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":0}}");
   EXPECT_EQ(nextDocument(*socket), kShutdownPending);
   EXPECT_EQ(nextDocument(*socket), "{\"status\":{\"2\":0}}");
-  EXPECT_TRUE(logged("Camera status returning KL_ERR_NACK_OFF"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "Camera status returning KL_ERR_NACK_OFF\n"));
 }
 
 // Whether the socket client is active shows in the camera reads: a list of paused clients never
@@ -209,8 +207,9 @@ TEST_F(NotificationTest, PushNotificationArgumentsPauseAndResumeOnlySocketClient
       {"mode=0", KL_ERR_INVALID_PARAM, true},
   };
   for (const Case& c : cases) {
+    forgetLog();
     EXPECT_EQ(push(c.text), c.status) << c.text;
-    EXPECT_TRUE(logged(std::string("KLCONTROL_PUSH_NOTIFICATIONS: ") + c.text));
+    EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, std::string("KLCONTROL_PUSH_NOTIFICATIONS: ") + c.text));
     control("reset-counts");
     polls(2);
     EXPECT_EQ(requestCount("8/11") > 0, c.active) << c.text;
@@ -225,12 +224,15 @@ TEST_F(NotificationTest, PushNotificationArgumentsPauseAndResumeOnlySocketClient
   forgetLog();
   EXPECT_EQ(requester->call(KLCONTROL_PUSH_NOTIFICATIONS, &empty), KL_ERR_INVALID_PARAM);
   EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "KLCONTROL_PUSH_NOTIFICATIONS: "));
-  // Queue clients are not touched: registered active, they stay active through a pause.
+  // Queue clients are not touched: registered active, they stay active through a pause. While they
+  // keep the polls going, the paused socket is served too: the full state, then changes.
   PushQueue& queue = registerQueue("/kl_push_args");
   ASSERT_EQ(push("status=0"), KL_OK);
   takeFullDocument(queue);
+  takeFullDocument(*socket);
   control("set status.battery_level 1");
   EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":1}}");
+  EXPECT_EQ(nextDocument(*socket), "{\"status\":{\"2\":1}}");
 }
 
 TEST_F(NotificationTest, EleventhClientIsRefusedUntilAClosedOneFreesAPlace) {

@@ -11,10 +11,11 @@
 
 namespace {
 
+// A preset-update event from the real-time side.
 std::vector<uint8_t> presetUpdate(uint8_t event, uint32_t id) {
   std::vector<uint8_t> arg = {event};
   putWord(arg, 1, id);
-  return arg;
+  return TestRequester::coded(CAT_RTOS_CMD, "PU", &arg, "/to_klnet");
 }
 
 // Command 1 whose TLV_SRC holds the length bytes of source; none when source is nullptr.
@@ -28,7 +29,10 @@ std::vector<uint8_t> fromSource(const char* source, size_t length) {
   return std::vector<uint8_t>(msg, msg + sntlv_msg_len(msg));
 }
 
-TEST_F(ServerTest, RefusalResponseBytes) {
+TEST_F(ServerTest, SecondStartIsRefusedAndAnUnhandledNumberGetsTheRefusalBytes) {
+  forgetLog();
+  EXPECT_EQ(server->start(), -1);
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Interface must be closed before reuse!\n"));
   const std::vector<uint8_t> expected = {0x00, 0x10, 0x00, 0x15, 0x00, 0x00, 0x04, 0xEC,
                                          0x98, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0xEE};
   EXPECT_EQ(requester->ask(1).bytes, expected);
@@ -55,9 +59,15 @@ TEST_F(ServerTest, SuspendIsAnsweredInPlaceDropsEveryClientAndRefusesCommandsUnt
   EXPECT_EQ(server->notificationClientCount(), 0u);
   EXPECT_TRUE(server->presetsModified());
   EXPECT_TRUE(server->needLenses());
+  const uint32_t preset = server->currentPresetCache();
+  forgetLog();
+  ASSERT_TRUE(TestRequester::sendToDaemon(presetUpdate(6, 0x00020003)));
   const std::vector<uint8_t> registration = queueRegistration(1, "/kl_a");
   EXPECT_EQ(requester->call(0, &registration), 1);
-  EXPECT_TRUE(logged("MSG nak-ed because of suspend! (cmd 0)"));
+  EXPECT_TRUE(
+      loggedLine(UTIL_LOG_ERROR, "klcontrol dropped CAT_RTOS_CMD for preset update while suspended\n"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "klcontrol server: MSG nak-ed because of suspend! (cmd 0)\n"));
+  EXPECT_EQ(server->currentPresetCache(), preset);
   EXPECT_EQ(server->notificationClientCount(), 0u);
   control("event JR");
   ASSERT_TRUE(waitUntil([this] { return !server->isSuspended(); }));
@@ -89,7 +99,6 @@ TEST_F(ServerTest, MessagesAnsweredNowhereOrWhereTheSourceSays) {
       // A requester that cannot be reached costs only its answer.
       {fromSource(nullptr, 0), "No requester SRC in the message received."},
       {fromSource("", 1), "mq_open() failed for '': Invalid argument\n"},
-      {fromSource("/kl_nobody", 11), "mq_open() failed for '/kl_nobody': No such file or directory\n"},
       // The daemon's own queue takes the answer as a message of another category.
       {fromSource("/to_klCtlD", 11), "Invalid command category received: 21"},
   };
@@ -107,21 +116,16 @@ TEST_F(ServerTest, MessagesAnsweredNowhereOrWhereTheSourceSays) {
   EXPECT_EQ(answer.status, KL_ERR_NOT_SUPPORTED);
 }
 
-class PresetUpdateTest : public ServerTest {
- protected:
-  void send(uint8_t event, uint32_t id) {
-    const std::vector<uint8_t> arg = presetUpdate(event, id);
-    ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_RTOS_CMD, "PU", &arg, "/to_klnet")));
+// A switch sets the current preset, but not to one of the special groups 6 and 7.
+TEST_F(ServerTest, PresetSwitchAndModifiedEventsSetThePresetRereadLensesAndArePublished) {
+  const auto send = [this](uint8_t event, uint32_t id) {
+    ASSERT_TRUE(TestRequester::sendToDaemon(presetUpdate(event, id)));
     sync();
-  }
-  static uint32_t publishedPresetChange() {
+  };
+  const auto publishedPresetChange = [] {
     uint32_t value = 0;
     return KLCSIListener::GetInstance()->GetCSIValue(7, &value) ? value : 0;
-  }
-};
-
-// A switch sets the current preset, but not to one of the special groups 6 and 7.
-TEST_F(PresetUpdateTest, SwitchAndModifiedEventsSetThePresetRereadLensesAndArePublished) {
+  };
   send(6, 0x00030002);
   EXPECT_EQ(server->currentPresetCache(), 0x00030002u);
   EXPECT_FALSE(server->presetsModified());
@@ -154,19 +158,6 @@ TEST_F(PresetUpdateTest, SwitchAndModifiedEventsSetThePresetRereadLensesAndArePu
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Failed to pull lenses after preset modified update"));
 }
 
-TEST_F(PresetUpdateTest, DroppedWhileSuspended) {
-  control("event JS");
-  ASSERT_TRUE(waitUntil([this] { return server->isSuspended(); }));
-  const uint32_t before = server->currentPresetCache();
-  const std::vector<uint8_t> arg = presetUpdate(6, 0x00020003);
-  forgetLog();
-  ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_RTOS_CMD, "PU", &arg, "/to_klnet")));
-  ASSERT_EQ(requester->call(1), 1);
-  EXPECT_EQ(server->currentPresetCache(), before);
-  EXPECT_TRUE(
-      loggedLine(UTIL_LOG_ERROR, "klcontrol dropped CAT_RTOS_CMD for preset update while suspended\n"));
-}
-
 // Run on the test's thread to see handleCommand's result: true only when command 0 added a client.
 // An eleventh client is refused.
 TEST_F(ServerTest, QueueClientRegistration) {
@@ -182,7 +173,6 @@ TEST_F(ServerTest, QueueClientRegistration) {
                         {1, "/kl_client", false, 1},
                         {0, "/kl_nobody", false, 1},
                         {0, "/kl_client", false, 0},
-                        {0, "", false, 0},
                         {1, "", true, 1},
                         {0, "", false, 0}};
   for (const Case& c : cases) {
@@ -210,11 +200,6 @@ TEST_F(ServerTest, QueueClientRegistration) {
   EXPECT_EQ(server->notificationClientCount(), 10u);
 }
 
-TEST_F(ServerTest, SecondStartIsRefused) {
-  EXPECT_EQ(server->start(), -1);
-  EXPECT_TRUE(logged("Interface must be closed before reuse!"));
-}
-
 class NoCameraTest : public ServerTest {
  protected:
   void SetUp() override { enterFreshNamespaces(); }
@@ -240,10 +225,11 @@ class UnreadableModelTest : public ServerTest {
 
 TEST_F(UnreadableModelTest, CommandsAreDroppedUntilAResumeSelectsTheAdapter) {
   EXPECT_FALSE(server->isProtocolAdapterSet());
+  forgetLog();
   ASSERT_TRUE(requester->sendCommand(1));
   TestAnswer answer;
   EXPECT_FALSE(requester->receive(answer, 1000));
-  EXPECT_TRUE(logged("protocol adapter not set - throwing out command"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "protocol adapter not set - throwing out command"));
   control("event JR");
   EXPECT_TRUE(server->isProtocolAdapterSet());
   EXPECT_EQ(requester->call(1), KL_ERR_NOT_SUPPORTED);

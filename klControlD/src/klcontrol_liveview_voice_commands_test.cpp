@@ -29,10 +29,11 @@ TEST_F(ServerTest, VoiceCommandsDriveTheCamera) {
       {62, "15/10", "Voice Edit My Story:", "status.photo_count", "ok 12"},  // the burst took ten
   };
   for (const Case& c : cases) {
+    forgetLog();
     EXPECT_EQ(requester->call(c.command), KL_OK) << c.command;
     EXPECT_EQ(requestCount(c.request), 1) << c.command;
     EXPECT_EQ(control(std::string("get ") + c.member), c.value) << c.command;
-    EXPECT_TRUE(logged(c.line)) << c.line;
+    EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, c.line)) << c.line;
   }
   const Bytes photo = {1};
   EXPECT_EQ(requester->call(59, &photo), KL_OK);
@@ -52,6 +53,7 @@ struct LiveviewCase {
   const char* sent;  // payload of 13/0, or null when none may be sent
   const char* line;
   const char* fault = nullptr;  // armed on the camera first
+  int level = UTIL_LOG_ERROR;   // of the line
 };
 
 class LiveviewTest : public ServerTest {
@@ -61,25 +63,27 @@ class LiveviewTest : public ServerTest {
     control("set status.orientation " + std::to_string(c.orientation));
     control("reset-counts");
     if (c.fault != nullptr) control(c.fault);
+    forgetLog();
     const Bytes arg = words({c.mode, c.x, c.y, c.lens});
     EXPECT_EQ(requester->call(51, &arg), c.status) << c.mode << "," << c.x << "," << c.y;
     EXPECT_EQ(control("payload 13/0"), c.sent != nullptr ? c.sent : "error no request 13/0 seen") << c.line;
-    EXPECT_TRUE(c.line[0] == '\0' || logged(c.line)) << c.line;
+    EXPECT_TRUE(loggedLine(c.level, c.line)) << c.line;
   }
 };
 
 TEST_F(LiveviewTest, LiveviewPointOnASingleLensCamera) {
+  const char* const noOrientation = "Failed to get stream orientation vis REMOTE_API";
+  const int dbg = UTIL_LOG_DEBUG;
   const LiveviewCase cases[] = {
-      {1, 30, 40, 9, 0, KL_OK, "ok 001e28ff", "KLCONTROL_LIVEVIEW_MODE_SET: 1"},
+      {1, 30, 40, 9, 0, KL_OK, "ok 001e28ff", "KLCONTROL_LIVEVIEW_MODE_SET: 1", nullptr, dbg},
       {2, 30, 40, 0, 2, KL_OK, "ok 01463cff",
-       "Translating select pos because stream is inverted (30 -> 70, 40 -> 60"},
+       "Translating select pos because stream is inverted (30 -> 70, 40 -> 60", nullptr, dbg},
       {2, 101, 40, 0, 0, KL_ERR, nullptr, "Invalid coords x:101 y:40"},
       {3, 30, 40, 1, 0, KL_ERR_INVALID_PARAM, nullptr, "Invalid exposure mode 3 in lens_mode[0]"},
       // The point goes out as it is when the stream's orientation cannot be read.
-      {1, 30, 40, 0, 2, KL_OK, "ok 001e28ff", "Failed to get stream orientation vis REMOTE_API",
-       "fault 10/14 error -1"},
-      {1, 30, 40, 0, 2, KL_OK, "ok 001e28ff", "", "fault 10/14 size 2"},
-      {1, 30, 40, 0, 2, KL_OK, "ok 001e28ff", "", "fault 10/14 size 0"},
+      {1, 30, 40, 0, 2, KL_OK, "ok 001e28ff", noOrientation, "fault 10/14 error -1"},
+      {1, 30, 40, 0, 2, KL_OK, "ok 001e28ff", noOrientation, "fault 10/14 size 2"},
+      {1, 30, 40, 0, 2, KL_OK, "ok 001e28ff", noOrientation, "fault 10/14 size 0"},
   };
   for (const LiveviewCase& c : cases) expectLiveview(c);
   EXPECT_EQ(control("get system.liveview_x"), "ok 30");
@@ -97,84 +101,68 @@ class DualLensServerTest : public LiveviewTest {
 
 TEST_F(DualLensServerTest, LiveviewPointOnADualLensCamera) {
   const LiveviewCase cases[] = {
-      {3, 30, 40, 0x107, 0, KL_OK, "ok 031e2807", "KLCONTROL_LIVEVIEW_MODE_SET: 3"},
+      {3, 30, 40, 0x107, 0, KL_OK, "ok 031e2807", "KLCONTROL_LIVEVIEW_MODE_SET: 3", nullptr, UTIL_LOG_DEBUG},
       {1, 30, 40, 0, 0, KL_ERR_INVALID_PARAM, nullptr, "Invalid exposure mode 1 in lens_mode[1]"},
   };
   for (const LiveviewCase& c : cases) expectLiveview(c);
 }
 
-TEST_F(ServerTest, PhysicalButtons) {
+// Command 88: a button type and its raw value, whose low four bits are the state.
+TEST_F(ServerTest, ButtonTypesSendTheirRequests) {
   struct Case {
     uint32_t type, raw;
     int32_t status;
-    const char* sent;  // payload of the button request, or null when none may be sent
+    const char* request;
+    const char* sent;                     // payload of the request, or null when none may be sent
+    std::string line = "";                // logged by the command, when not empty
+    int level = UTIL_LOG_ERROR;           // of the line
+    std::vector<std::string> setup = {};  // control commands run first
   };
+  const char* const button = "0x105/4";
+  const char* const shutter = "0x101/1";
+  const char* const load = "17/12";
+  const std::string group = "set status.active_preset_group ";
+  const int err = UTIL_LOG_ERROR;
+  const int dbg = UTIL_LOG_DEBUG;
+  const int32_t bad = KL_ERR_INVALID_PARAM;
+  const std::string mode = "MULTI_CAM_MODE_TYPE[02] active: video preset[1]  photo preset[65537] ";
   const Case cases[] = {
-      {1, 0x11, KL_OK, "ok 0002"}, {1, 0x10, KL_OK, "ok 0003"},
-      {0, 0x01, KL_OK, "ok 0103"}, {0, 0x00, KL_OK, "ok 0103"},
-      {2, 0x21, KL_OK, "ok 0203"}, {1, 0x02, KL_ERR_INVALID_PARAM, nullptr},
-      {18, 0x00, KL_OK, nullptr},  {3, 0x00, KL_ERR_INVALID_PARAM, nullptr},
-  };
-  for (const Case& c : cases) {
-    control("reset-counts");
-    const Bytes arg = words({c.type, c.raw});
-    EXPECT_EQ(requester->call(88, &arg), c.status) << c.type << "/" << c.raw;
-    EXPECT_EQ(control("payload 0x105/4"), c.sent != nullptr ? c.sent : "error no request 0x105/4 seen")
-        << c.type;
-  }
-  EXPECT_EQ(control("get system.button_presses"), "ok 5");
-  EXPECT_TRUE(logged("KLCONTROL_SYSTEM_BUTTON_SET: button type:0  button state:2"));
-  EXPECT_TRUE(logged("Invalid button state:2"));
-  EXPECT_TRUE(logged("Invalid button type:3"));
-}
-
-TEST_F(ServerTest, MultiCameraShutterStartsAndStopsARecording) {
-  const Bytes on = words({16, 0x10});
-  const Bytes off = words({16, 0x01});
-  const Bytes bad = words({16, 0x02});
-  EXPECT_EQ(requester->call(88, &on), KL_OK);
-  EXPECT_EQ(control("get status.encoding"), "ok 1");
-  EXPECT_EQ(requester->call(88, &off), KL_OK);
-  EXPECT_EQ(control("payload 0x101/1"), "ok 00");
-  EXPECT_EQ(control("get status.video_count"), "ok 1");
-  EXPECT_EQ(requester->call(88, &bad), KL_ERR_INVALID_PARAM);
-  EXPECT_EQ(requestCount("0x101/1"), 2);
-}
-
-TEST_F(ServerTest, MultiCameraModeLoadsThePresetOfTheChosenMode) {
-  struct Case {
-    std::vector<std::string> setup;  // control commands run first
-    uint32_t state;
-    int32_t status;
-    const char* loaded;  // payload of 17/12, or null when none may be sent
-  };
-  const Case cases[] = {
-      {{}, 0, KL_OK, "ok 01000000"},
-      {{}, 1, KL_OK, "ok 01000100"},
-      {{}, 2, KL_OK, "ok 01000200"},
-      {{"set status.active_preset_group 4"}, 3, KL_OK, "ok 01000100"},
-      {{"set status.active_preset_group 10", "set system.mix_preset 1"}, 3, KL_OK, "ok 01000000"},
-      {{"set status.active_preset_group 6"}, 3, KL_ERR_INVALID_PARAM, nullptr},
-      {{}, 4, KL_ERR_INVALID_PARAM, nullptr},
-      {{"fault 8/11 nakoff"}, 0, KL_ERR_NAK_OFF, nullptr},
-      {{"fault 8/11 error -17"}, 0, KL_ERR, nullptr},
-      {{"fault 7/10 error -17"}, 3, KL_ERR, nullptr},
-      {{"fault 8/11 size 12"}, 1, KL_OK, "ok 01000000"},  // the reply ends inside the photo preset
-      {{"set status.active_preset_group 10", "fault 17/25 error -17"}, 3, KL_ERR_ACCESS_DENIED, nullptr},
+      {1, 0x11, KL_OK, button, "ok 0002", "KLCONTROL_SYSTEM_BUTTON_SET: button type:0  button state:2", dbg},
+      {1, 0x10, KL_OK, button, "ok 0003"},
+      {0, 0x01, KL_OK, button, "ok 0103"},
+      {2, 0x21, KL_OK, button, "ok 0203"},
+      {1, 0x02, bad, button, nullptr, "Invalid button state:2"},
+      {18, 0x00, KL_OK, button, nullptr},
+      {3, 0x00, bad, button, nullptr, "Invalid button type:3"},
+      {16, 0x10, KL_OK, shutter, "ok 01"},
+      {16, 0x01, KL_OK, shutter, "ok 00"},
+      {16, 0x02, bad, shutter, nullptr},
+      {17, 0, KL_OK, load, "ok 01000000"},
+      {17, 1, KL_OK, load, "ok 01000100"},
+      {17, 2, KL_OK, load, "ok 01000200", mode + "time_lapse preset[131073] presets_group[1]", dbg},
+      {17, 3, KL_OK, load, "ok 01000100", "", err, {group + "4"}},
+      {17, 3, KL_OK, load, "ok 01000000", "", err, {group + "10", "set system.mix_preset 1"}},
+      {17, 3, bad, load, nullptr, "Group_id[6] was not found for Multi-Cam Mix", err, {group + "6"}},
+      {17, 4, bad, load, nullptr, "Invalid mode:4 button type:17"},
+      {17, 0, KL_ERR_NAK_OFF, load, nullptr, "", err, {"fault 8/11 nakoff"}},
+      {17, 0, KL_ERR, load, nullptr, "Could not get status, -17\n", err, {"fault 8/11 error -17"}},
+      {17, 3, KL_ERR, load, nullptr, "", err, {"fault 7/10 error -17"}},
+      // The reply ends inside the photo preset.
+      {17, 1, KL_OK, load, "ok 01000000", "", err, {"fault 8/11 size 12"}},
+      {17, 3, KL_ERR_ACCESS_DENIED, load, nullptr, "", err, {group + "10", "fault 17/25 error -17"}},
   };
   for (const Case& c : cases) {
     control("reset-counts");
     for (const std::string& line : c.setup) control(line);
-    const Bytes arg = words({17, c.state});
-    EXPECT_EQ(requester->call(88, &arg), c.status) << "state " << c.state;
-    EXPECT_EQ(control("payload 17/12"), c.loaded != nullptr ? c.loaded : "error no request 17/12 seen")
-        << c.state;
+    const std::string label = std::to_string(c.type) + "/" + std::to_string(c.raw);
+    forgetLog();
+    const Bytes arg = words({c.type, c.raw});
+    EXPECT_EQ(requester->call(88, &arg), c.status) << label;
+    const std::string none = std::string("error no request ") + c.request + " seen";
+    EXPECT_EQ(control(std::string("payload ") + c.request), c.sent != nullptr ? c.sent : none) << label;
+    EXPECT_TRUE(c.line.empty() || loggedLine(c.level, c.line)) << label;
   }
-  EXPECT_TRUE(logged("Group_id[6] was not found for Multi-Cam Mix"));
-  EXPECT_TRUE(logged("Invalid mode:4 button type:17"));
-  EXPECT_TRUE(logged("Could not get status, -17"));
-  EXPECT_TRUE(logged(
-      "MULTI_CAM_MODE_TYPE[02] active: video preset[1]  photo preset[65537] time_lapse preset[131073]"));
+  EXPECT_EQ(control("get system.button_presses"), "ok 4");
 }
 
 }  // namespace

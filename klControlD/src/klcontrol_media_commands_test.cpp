@@ -15,6 +15,7 @@ class MediaTest : public ServerTest {
     for (const char* capture : {"card add video", "card add photo", "card add photo 3", "card add video"}) {
       ASSERT_EQ(control(capture).substr(0, 2), "ok") << capture;
     }
+    forgetLog();
   }
   std::string card() { return control("card"); }
 };
@@ -43,7 +44,7 @@ TEST_F(MediaTest, TagPlaybackSendsOffsetKindAndNameAndTagsOnlyAVideoItKnows) {
   EXPECT_EQ(requester->call(KLCONTROL_GLINT_TAG_PLAYBACK, &arg), KL_OK);
   EXPECT_EQ(payload("264/1"), "dc05000002000000" + hexOf(std::string("VID_0001.MP4")));
   EXPECT_EQ(control("tags VID_0001.MP4"), "ok 1500:2");
-  EXPECT_TRUE(logged("KLCONTROL_GLINT_TAG_PLAYBACK: filename[VID_0001.MP4] offset:1500"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "KLCONTROL_GLINT_TAG_PLAYBACK: filename[VID_0001.MP4] offset:1500"));
   // A name filling its field without a zero is cut at the field; the camera knows no such file.
   const std::vector<uint8_t> unterminated = tagArg(0, std::string(260, 'A'), 7);
   EXPECT_EQ(requester->call(KLCONTROL_GLINT_TAG_PLAYBACK, &unterminated), KL_ERR_INVALID_PARAM);
@@ -59,7 +60,7 @@ TEST_F(MediaTest, DeletionsReachTheCameraAndChangeTheCard) {
   const std::vector<uint8_t> member = textArg("IMG_0003_02.JPG");
   control("fault 264/2 error -17");
   EXPECT_EQ(requester->call(KLCONTROL_DELETE, &photo), KL_ERR_ACCESS_DENIED);
-  EXPECT_TRUE(logged("Command:9 returned klErrno:(-17=KL_ERR_ACCESS_DENIED)"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Command:9 returned klErrno:(-17=KL_ERR_ACCESS_DENIED)"));
   control("set status.sd_status 2");
   EXPECT_EQ(requester->call(KLCONTROL_DELETE_LAST), KL_ERR_NO_SDCARD);
   control("set status.sd_status 0");
@@ -84,10 +85,11 @@ TEST_F(MediaTest, DeletionsReachTheCameraAndChangeTheCard) {
       {KLCONTROL_DELETE_ALL, nullptr, "9/10", "", "ok", "KLCONTROL_DELETE_ALL:"},
   };
   for (const Case& c : cases) {
+    forgetLog();
     EXPECT_EQ(requester->call(c.command, c.arg), KL_OK) << c.line;
     EXPECT_EQ(payload(c.request), c.payload) << c.line;
     EXPECT_EQ(card(), c.cardAfter) << c.line;
-    EXPECT_TRUE(logged(c.line));
+    EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, c.line));
   }
   EXPECT_EQ(control("get status.photo_count"), "ok 0");
   EXPECT_EQ(control("get status.video_count"), "ok 0");
@@ -95,19 +97,16 @@ TEST_F(MediaTest, DeletionsReachTheCameraAndChangeTheCard) {
 
 TEST_F(MediaTest, DeleteListCountsWholeItemsAndKeepsTheResult) {
   fillCard();
-  TestAnswer answer = requester->ask(KLCONTROL_GET_DELETE_LIST_RESULT);
-  EXPECT_EQ(answer.status, KL_OK);
-  EXPECT_TRUE(answer.payload.empty());
-  control("fault 9/23 error -1");
-  answer = requester->ask(KLCONTROL_GET_DELETE_LIST_RESULT);
-  EXPECT_EQ(answer.status, KL_ERR);
-  EXPECT_TRUE(answer.payload.empty());
   // The NAK-off byte is no status of this command: it reaches the client as the payload.
-  control("fault 9/23 nakoff");
-  answer = requester->ask(KLCONTROL_GET_DELETE_LIST_RESULT);
-  EXPECT_EQ(answer.status, KL_OK);
-  EXPECT_EQ(answer.payload, std::vector<uint8_t>{2});
-
+  const std::tuple<const char*, int32_t, std::vector<uint8_t>> before[] = {
+      {"", KL_OK, {}}, {"fault 9/23 error -1", KL_ERR, {}}, {"fault 9/23 nakoff", KL_OK, {2}}};
+  TestAnswer answer;
+  for (const auto& [fault, status, result] : before) {
+    if (*fault != '\0') control(fault);
+    answer = requester->ask(KLCONTROL_GET_DELETE_LIST_RESULT);
+    EXPECT_EQ(answer.status, status) << fault;
+    EXPECT_EQ(answer.payload, result) << fault;
+  }
   struct Case {
     std::vector<uint8_t> arg;
     size_t sentBytes;
@@ -132,9 +131,8 @@ TEST_F(MediaTest, DeleteListCountsWholeItemsAndKeepsTheResult) {
     EXPECT_EQ(answer.status, KL_OK);
     EXPECT_EQ(answer.payload, c.result);
   }
-  EXPECT_TRUE(logged("pArgs length = 45"));
-  EXPECT_TRUE(logged("file: NONE.JPG, (0)"));
-  EXPECT_TRUE(logged("DELETE result: 1"));
+  for (const char* line : {"pArgs length = 45\n", "file: NONE.JPG, (0)\n", "DELETE result: 1\n"})
+    EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, line)) << line;
 }
 
 }  // namespace
