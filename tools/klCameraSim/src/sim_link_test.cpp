@@ -70,6 +70,7 @@ TEST_F(SimLinkTest, ModeChangeShowsInTheNextStatusRead) {
   EXPECT_EQ(klc_app_get_mode_flat_mode(&ctx, &mode, &flatMode), 0);
   EXPECT_EQ(flatMode, 17);
   EXPECT_EQ(klc_video_reset_to_valid_res_fps_fov(&ctx), KL_ERR_NOT_SUPPORTED);
+  EXPECT_EQ(klc_send_simple_remote_api(&ctx, 8, 200), KL_ERR_NOT_SUPPORTED);  // no handler at all
   // The camera speaks its own model's protocol only.
   EXPECT_EQ(klc_select_protocol_adapter(&ctx, 57), 0);
   EXPECT_EQ(ctl("get system.protocol_adapter"), "ok 57");
