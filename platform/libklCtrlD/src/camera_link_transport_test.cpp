@@ -47,9 +47,6 @@ TEST_F(CameraLinkTest, GetterRefusesAnAnswerOfTheWrongSize) {
   EXPECT_EQ(klc_system_get_lenses(&ctx, &lensMode, &lens), KL_ERR);
   EXPECT_EQ(lensMode, 9);
   EXPECT_EQ(lens, 9);
-  int mode = 0, flatMode = -1;
-  EXPECT_EQ(klc_app_get_mode_flat_mode(&ctx, &mode, &flatMode), KL_ERR);
-  EXPECT_EQ(flatMode, -1);
 }
 
 // A refusal is the result and leaves the caller's answer alone; a refused transcode leaves its reason in

@@ -17,15 +17,11 @@ TEST(KlctlArguments, EachFormGivesItsBytes) {
   } cases[] = {
       {"u8:0", {0x00}},
       {"u8:255", {0xFF}},
-      {"u8:0x7f", {0x7F}},
       {"u16:513", {0x01, 0x02}},  // host order, as the daemon's getters read words
-      {"u32:1", words({1})},
       {"u32:4294967295", {0xFF, 0xFF, 0xFF, 0xFF}},
       {"u32:0x01020304", words({0x01020304})},
-      {"i32:-1", {0xFF, 0xFF, 0xFF, 0xFF}},
       {"i32:-2147483648", words({0x80000000})},
       {"i32:2147483647", words({0x7FFFFFFF})},
-      {"str:ab", {'a', 'b', 0}},
       {"str:", {0}},
       {"str:a:b", {'a', ':', 'b', 0}},
       {"hex:0A0b", {0x0A, 0x0B}},

@@ -16,30 +16,22 @@ class KlctlExchange : public FakeDaemonTest {};
 // Answers and refusals are the result; silence and malformed answers are no answer. The reply queue is
 // the client's own and is gone afterwards.
 TEST_F(KlctlExchange, CommandIsAnsweredOnItsOwnQueueWhichIsRemovedAfterwards) {
+  const Bytes badLength = {0x00, 0x30, 0x00, 0x15, 0x00, 0x00, 0x00, 0xEE};
+  const Bytes otherCategory = {0x00, 0x08, 0x00, 0x11, 0x00, 0x00, 0x00, 0xEE};
   const struct {
     Bytes answer;
-    double timeout;
     KlctlOutcome outcome;
-    int32_t status;
-    Bytes payload;
     const char* problem;
+    int32_t status = 0;
+    Bytes payload = {};
+    double timeout = 5;
   } cases[] = {
-      {clientAnswer(0, {1, 2, 3}), 5, KlctlOutcome::Ok, 0, {1, 2, 3}, ""},
-      {clientAnswer(-3, {}), 5, KlctlOutcome::CommandFailed, -3, {}, ""},
-      {clientAnswer(1, {}), 5, KlctlOutcome::CommandFailed, 1, {}, ""},
-      {{}, 0.2, KlctlOutcome::NoAnswer, 0, {}, "no answer within 0.2 s"},
-      {{0x00, 0x30, 0x00, 0x15, 0x00, 0x00, 0x00, 0xEE},
-       5,
-       KlctlOutcome::NoAnswer,
-       0,
-       {},
-       "malformed answer"},
-      {{0x00, 0x08, 0x00, 0x11, 0x00, 0x00, 0x00, 0xEE},
-       5,
-       KlctlOutcome::NoAnswer,
-       0,
-       {},
-       "unexpected answer category"},
+      {clientAnswer(0, {1, 2, 3}), KlctlOutcome::Ok, "", 0, {1, 2, 3}},
+      {clientAnswer(-3, {}), KlctlOutcome::CommandFailed, "", -3},
+      {clientAnswer(1, {}), KlctlOutcome::CommandFailed, "", 1},
+      {{}, KlctlOutcome::NoAnswer, "no answer within 0.2 s", 0, {}, 0.2},
+      {badLength, KlctlOutcome::NoAnswer, "malformed answer"},
+      {otherCategory, KlctlOutcome::NoAnswer, "unexpected answer category"},
   };
   for (const auto& c : cases) {
     FakeDaemon daemon;
