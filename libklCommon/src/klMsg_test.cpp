@@ -12,7 +12,7 @@
 #include "klMbox.h"
 #include "test_debug_fixture.h"
 #include "test_mailbox_names.h"
-#include "tlv_bytes.h"
+#include "test_tlv_bytes.h"
 
 namespace {
 

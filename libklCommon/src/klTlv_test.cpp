@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "test_debug_fixture.h"
-#include "tlv_bytes.h"
+#include "test_tlv_bytes.h"
 
 namespace {
 
