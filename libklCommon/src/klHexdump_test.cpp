@@ -64,7 +64,6 @@ TEST_F(HexprintTest, NoaddrGroupsEndAtTheLastByte) {
     std::vector<std::string> lines;
   } cases[] = {
       {0, {"L\n"}},
-      {6, {"L 0001 02030405\n"}},
       {16, {"L 00010203 04050607 08090a0b 0c0d0e0f\n"}},
       {18, {"L 0001 02030405 06070809 0a0b0c0d 0e0f\n", "L 1011\n"}},
   };
@@ -75,29 +74,29 @@ TEST_F(HexprintTest, NoaddrGroupsEndAtTheLastByte) {
   }
 }
 
-TEST(Snhexdump, OffsetsFromTheFirstByteInUppercase) {
-  const unsigned char data[] = "0123456789\xab\xcdwxyzXYZ";
-  char out[400];
-  int n = snhexdump0(out, sizeof out, data, 19, "> ");
-  const std::string expected =
-      "> 00000000  30 31 32 33  34 35 36 37  38 39 AB CD  77 78 79 7A  0123456789..wxyz\n"
-      "> 00000010  58 59 5A " +
-      blanks(43) + "XYZ" + blanks(13) + "\n";
-  EXPECT_EQ(expected, std::string(out));
-  EXPECT_EQ(static_cast<int>(expected.size()), n);
-}
-
-TEST(Snhexdump, RepeatedFullLinesCollapse) {
-  std::string data = std::string(48, 'A') + std::string(16, 'B') + std::string(16, 'B') + "AAAA";
+// A run of repeated full lines collapses into one "..."; a small buffer gets the cut dump.
+TEST(Snhexdump, OffsetsFromTheFirstByteInUppercaseAndRepeatsCollapsed) {
+  const std::string data = "0123456789\xab\xcdwxyz" + std::string(32, 'A') + std::string(32, 'B') + "XYZ";
   char out[1000];
-  snhexdump0(out, sizeof out, reinterpret_cast<const unsigned char*>(data.data()), data.size(), "");
-  std::string text = out;
+  const int n =
+      snhexdump0(out, sizeof out, reinterpret_cast<const unsigned char*>(data.data()), data.size(), "> ");
+  const std::string text = out;
+  EXPECT_EQ(static_cast<int>(text.size()), n);
   std::vector<std::string> heads;
   for (size_t at = 0; at < text.size(); at = text.find('\n', at) + 1)
-    heads.push_back(text.substr(at, std::min<size_t>(8, text.find('\n', at) - at)));
-  EXPECT_EQ((std::vector<std::string>{"00000000", "...", "00000030", "...", "00000050"}), heads);
+    heads.push_back(text.substr(at, std::min<size_t>(10, text.find('\n', at) - at)));
+  EXPECT_EQ((std::vector<std::string>{"> 00000000", "> 00000010", "...", "> 00000030", "...", "> 00000050"}),
+            heads);
+  EXPECT_EQ("> 00000000  30 31 32 33  34 35 36 37  38 39 AB CD  77 78 79 7A  0123456789..wxyz\n",
+            text.substr(0, text.find('\n') + 1));
+  EXPECT_EQ("> 00000050  58 59 5A " + blanks(43) + "XYZ" + blanks(13) + "\n", text.substr(text.rfind("> ")));
+  char small[21];
+  EXPECT_EQ(20,
+            snhexdump0(small, sizeof small, reinterpret_cast<const unsigned char*>(data.data()), 40, "> "));
+  EXPECT_EQ(text.substr(0, 20), std::string(small));
 }
 
+// A length of zero shows the end address.
 TEST(Snhexdump, AbsoluteAddressesAreAlignedToSixteen) {
   alignas(16) unsigned char buffer[48] = {};
   char out[400];
@@ -111,24 +110,12 @@ TEST(Snhexdump, AbsoluteAddressesAreAlignedToSixteen) {
   EXPECT_EQ(std::string(first) + "  " + blanks(9) + "00  ", text.substr(0, 23));
   EXPECT_EQ(std::string(second) + "  00 00 00 " + blanks(4), text.substr(text.find('\n') + 1, 23));
   EXPECT_EQ(2, std::count(text.begin(), text.end(), '\n'));
-}
-
-// A length of zero shows the end address; a small buffer gets the cut dump.
-TEST(Snhexdump, LengthZeroShowsTheEndAddressAndASmallBufferTheCutDump) {
-  const unsigned char data[4] = {};
   char expected[32];
-  snprintf(expected, sizeof expected, "%p\n", static_cast<const void*>(data));
-  char out[32];
+  snprintf(expected, sizeof expected, "%p\n", static_cast<const void*>(buffer));
   for (auto dump : {snhexdump, snhexdump0}) {
-    EXPECT_EQ(static_cast<int>(strlen(expected)), dump(out, sizeof out, data, 0, "P"));
+    EXPECT_EQ(static_cast<int>(strlen(expected)), dump(out, sizeof out, buffer, 0, "P"));
     EXPECT_STREQ(expected, out);
   }
-  const auto counted = counting(40);
-  char full[1000];
-  snhexdump0(full, sizeof full, counted.data(), counted.size(), "");
-  char small[21];
-  EXPECT_EQ(20, snhexdump0(small, sizeof small, counted.data(), counted.size(), ""));
-  EXPECT_EQ(std::string(full).substr(0, 20), std::string(small));
 }
 
 }  // namespace

@@ -152,8 +152,6 @@ TEST_F(MsgTest, AnswerCarriesItsArgument) {
     // Without an argument, arg and length are left alone.
     const std::string got = arg ? std::string(reinterpret_cast<char*>(arg), length) : std::to_string(length);
     EXPECT_EQ(rsparg.empty() ? "5" : rsparg, got);
-    EXPECT_EQ(static_cast<mqd_t>(-1), mq_open(mFrom, O_RDONLY));
-    EXPECT_EQ(ENOENT, errno);
   }
 }
 
