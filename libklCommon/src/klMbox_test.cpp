@@ -108,19 +108,17 @@ TEST_F(MboxTest, ExclusiveOpenOfANameInUseWaitsForItsOwner) {
 
 // Opening for reading retries five times; a missing queue is reported by name.
 TEST_F(MboxTest, FailedOpensAreReported) {
-  const char* absent = mNames.make("absent");
-  EXPECT_EQ(-1, klMbox_txopen(absent, &mTx));
+  const std::string absent = mNames.make("absent");
+  const std::string missing = "\"" + absent + "\" errno=\"No such file or directory\"";
+  EXPECT_EQ(-1, klMbox_txopen(absent.c_str(), &mTx));
   EXPECT_EQ(-1, mTx.mqd);
-  EXPECT_EQ((std::vector<std::string>{"target Mbox=\"" + std::string(absent) +
-                                      "\" errno=\"No such file or directory\""}),
-            traceTexts(mSyslog.texts(), "klMbox_txopen"));
-  EXPECT_EQ(-1, klMbox_unlink(absent));
-  EXPECT_EQ((std::vector<std::string>{"Mbox unlink fail=\"" + std::string(absent) +
-                                      "\" errno=\"No such file or directory\""}),
+  EXPECT_EQ(std::vector<std::string>{"target Mbox=" + missing}, traceTexts(mSyslog.texts(), "klMbox_txopen"));
+  EXPECT_EQ(-1, klMbox_unlink(absent.c_str()));
+  EXPECT_EQ(std::vector<std::string>{"Mbox unlink fail=" + missing},
             traceTexts(mSyslog.texts(), "klMbox_unlink"));
-  EXPECT_EQ(0, klMbox_create(absent, 2));
-  EXPECT_EQ(0, klMbox_txopen(absent, &mTx));
-  EXPECT_EQ(0, klMbox_unlink(absent));
+  EXPECT_EQ(0, klMbox_create(absent.c_str(), 2));
+  EXPECT_EQ(0, klMbox_txopen(absent.c_str(), &mTx));
+  EXPECT_EQ(0, klMbox_unlink(absent.c_str()));
   const std::string name = std::string(mNames.make("x")) + "/not/a/queue";
   EXPECT_EQ(-1, klMbox_rxopen(name.c_str(), 2, &mRx));
   EXPECT_EQ(-1, mRx.mqd);
