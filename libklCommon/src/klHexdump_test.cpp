@@ -59,19 +59,11 @@ TEST_F(HexprintTest, LinesAlignToTheStartAndFollowVerbosityAndTheFullDumpBit) {
 }
 
 TEST_F(HexprintTest, NoaddrGroupsEndAtTheLastByte) {
-  const struct {
-    int length;
-    std::vector<std::string> lines;
-  } cases[] = {
-      {0, {"L\n"}},
-      {16, {"L 00010203 04050607 08090a0b 0c0d0e0f\n"}},
-      {18, {"L 0001 02030405 06070809 0a0b0c0d 0e0f\n", "L 1011\n"}},
-  };
   auto data = counting(18);
-  for (const auto& c : cases) {
-    hexprint_noaddr("L", 99, data.data(), c.length);
-    EXPECT_EQ(c.lines, mSyslog.texts()) << c.length;
-  }
+  for (int length : {0, 16, 18}) hexprint_noaddr("L", 99, data.data(), length);
+  EXPECT_EQ((std::vector<std::string>{"L\n", "L 00010203 04050607 08090a0b 0c0d0e0f\n",
+                                      "L 0001 02030405 06070809 0a0b0c0d 0e0f\n", "L 1011\n"}),
+            mSyslog.texts());
 }
 
 // A run of repeated full lines collapses into one "..."; a small buffer gets the cut dump.
