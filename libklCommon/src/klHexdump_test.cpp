@@ -66,9 +66,9 @@ TEST_F(HexprintTest, NoaddrGroupsEndAtTheLastByte) {
             mSyslog.texts());
 }
 
-// A run of repeated full lines collapses into one "..."; a small buffer gets the cut dump.
+// A run of repeated full lines, however long, collapses into one "..."; a small buffer gets the cut dump.
 TEST(Snhexdump, OffsetsFromTheFirstByteInUppercaseAndRepeatsCollapsed) {
-  const std::string data = "0123456789\xab\xcdwxyz" + std::string(32, 'A') + std::string(32, 'B') + "XYZ";
+  const std::string data = "0123456789\xab\xcdwxyz" + std::string(48, 'A') + std::string(32, 'B') + "XYZ";
   char out[1000];
   const int n =
       snhexdump0(out, sizeof out, reinterpret_cast<const unsigned char*>(data.data()), data.size(), "> ");
@@ -77,11 +77,11 @@ TEST(Snhexdump, OffsetsFromTheFirstByteInUppercaseAndRepeatsCollapsed) {
   std::vector<std::string> heads;
   for (size_t at = 0; at < text.size(); at = text.find('\n', at) + 1)
     heads.push_back(text.substr(at, std::min<size_t>(10, text.find('\n', at) - at)));
-  EXPECT_EQ((std::vector<std::string>{"> 00000000", "> 00000010", "...", "> 00000030", "...", "> 00000050"}),
+  EXPECT_EQ((std::vector<std::string>{"> 00000000", "> 00000010", "...", "> 00000040", "...", "> 00000060"}),
             heads);
   EXPECT_EQ("> 00000000  30 31 32 33  34 35 36 37  38 39 AB CD  77 78 79 7A  0123456789..wxyz\n",
             text.substr(0, text.find('\n') + 1));
-  EXPECT_EQ("> 00000050  58 59 5A " + blanks(43) + "XYZ" + blanks(13) + "\n", text.substr(text.rfind("> ")));
+  EXPECT_EQ("> 00000060  58 59 5A " + blanks(43) + "XYZ" + blanks(13) + "\n", text.substr(text.rfind("> ")));
   char small[21];
   EXPECT_EQ(20,
             snhexdump0(small, sizeof small, reinterpret_cast<const unsigned char*>(data.data()), 40, "> "));
