@@ -32,6 +32,7 @@ TEST_F(DebugChannelTest, SyslogAlwaysAndTheChannelsOfBits29And30Stamped) {
     const char* folder;
     std::string out, file;  // patterns
   } cases[] = {{0, "", "", "old\n"},
+               {KLDBG_TO_STDOUT, "", kStamped, "old\n"},
                {KLDBG_TO_FILE, "", "", "old\n" + kStamped},
                {KLDBG_TO_FILE | KLDBG_TO_STDOUT, "/missing", kStamped, "old\n"}};
   for (const auto& c : cases) {
