@@ -56,19 +56,6 @@ TEST_F(DebugChannelTest, SyslogAlwaysAndTheChannelsOfBits29And30Stamped) {
   }
 }
 
-TEST_F(DebugChannelTest, VerbosityIsTheLowByteComparedStrictly) {
-  const struct {
-    uint32_t level;
-    unsigned threshold;
-    bool above;
-  } cases[] = {{0x00285420, 15, true}, {0x0028540F, 15, false}, {0x00000010, 15, true},
-               {0x00000008, 7, true},  {0x00000007, 7, false},  {0xFFFFFF00, 0, false}};
-  for (const auto& c : cases) {
-    g_debug_level = c.level;
-    EXPECT_EQ(c.above, kldbg_above(c.threshold)) << std::hex << c.level << " " << c.threshold;
-  }
-}
-
 TEST_F(DebugChannelTest, TraceLinesCarryFunctionAndLineWhenAboveThreshold) {
   kldbg_trace(15, "klMbox_send", 42, "full %d\n", 5);
   kldbg_trace(16, "klMbox_send", 43, "hidden\n");

@@ -35,39 +35,16 @@ class HexprintTest : public DebugLevelTest {
   }
 };
 
-TEST(Hexline, LaysOutLinesByteForByte) {
-  const unsigned char data[] = "Hello, camera!\x01\xff\x7e\x7f\x20\x1f";
-  unsigned address = 0;
-  int index = 0;
-  char out[98];
-  hexline(out, sizeof out, "ERROR", &address, &index, data, 20);
-  EXPECT_EQ("ERROR      00000000  48656c6c 6f2c2063 616d6572 612101ff  Hello, camera!..", std::string(out));
-  EXPECT_EQ(16u, address);
-  EXPECT_EQ(16, index);
-  hexline(out, sizeof out, "ERROR", &address, &index, data, 20);
-  EXPECT_EQ("ERROR      00000010  7e7f201f " + blanks(26) + "  ~. ." + blanks(12), std::string(out));
-  // An unaligned start leaves the leading columns blank.
-  const unsigned char greeting[] = "Hi\x01yo";
-  address = 0x13;
-  index = -3;
-  hexline(out, sizeof out, "x", &address, &index, greeting, 5);
-  EXPECT_EQ("x          00000010        48 6901796f " + blanks(17) + "     Hi.yo" + blanks(8),
-            std::string(out));
-  EXPECT_EQ(0x23u, address);
-  EXPECT_EQ(13, index);
-}
-
 // Nothing at verbosity 7 or below; without the full-dump bit the middle of long buffers is left out.
-// Lines are aligned to the start address.
+// Lines are aligned to the start address; bytes outside 0x20..0x7e show as dots.
 TEST_F(HexprintTest, LinesAlignToTheStartAndFollowVerbosityAndTheFullDumpBit) {
+  const unsigned char text[] = "Hello, camera!\x01\xff\x7e\x7f\x20\x1f";
+  hexprint("TX", 5, text, 20);
+  EXPECT_EQ((std::vector<std::string>{
+                "\n", "TX         00000000  " + blanks(11) + "48656c 6c6f2c20 63616d65       Hello, came\n",
+                "TX         00000010  72612101 ff7e7f20 1f" + blanks(17) + "ra!..~. ." + blanks(7) + "\n"}),
+            mSyslog.texts());
   auto data = counting(200);
-  hexprint("TX", 5, data.data(), 27);
-  auto texts = mSyslog.texts();
-  ASSERT_EQ(3u, texts.size());
-  EXPECT_EQ("TX         00000000  " + blanks(8) + "   000102 03040506 0708090a  " + blanks(5) +
-                std::string(11, '.') + "\n",
-            texts[1]);
-  EXPECT_EQ("TX         00000010  ", texts[2].substr(0, 21));
   hexprint("ERROR", 0, data.data(), 200);
   EXPECT_EQ((std::vector<std::string>{"\n", "00000000", "00000010", "00000020", "00000030", "000000a0",
                                       "000000b0", "000000c0"}),
@@ -82,45 +59,36 @@ TEST_F(HexprintTest, LinesAlignToTheStartAndFollowVerbosityAndTheFullDumpBit) {
 }
 
 TEST_F(HexprintTest, NoaddrGroupsEndAtTheLastByte) {
-  const struct {
-    int length;
-    std::vector<std::string> lines;
-  } cases[] = {
-      {0, {"L\n"}},
-      {6, {"L 0001 02030405\n"}},
-      {16, {"L 00010203 04050607 08090a0b 0c0d0e0f\n"}},
-      {18, {"L 0001 02030405 06070809 0a0b0c0d 0e0f\n", "L 1011\n"}},
-  };
   auto data = counting(18);
-  for (const auto& c : cases) {
-    hexprint_noaddr("L", 99, data.data(), c.length);
-    EXPECT_EQ(c.lines, mSyslog.texts()) << c.length;
-  }
+  for (int length : {0, 16, 18}) hexprint_noaddr("L", 99, data.data(), length);
+  EXPECT_EQ((std::vector<std::string>{"L\n", "L 00010203 04050607 08090a0b 0c0d0e0f\n",
+                                      "L 0001 02030405 06070809 0a0b0c0d 0e0f\n", "L 1011\n"}),
+            mSyslog.texts());
 }
 
-TEST(Snhexdump, OffsetsFromTheFirstByteInUppercase) {
-  const unsigned char data[] = "0123456789\xab\xcdwxyzXYZ";
-  char out[400];
-  int n = snhexdump0(out, sizeof out, data, 19, "> ");
-  const std::string expected =
-      "> 00000000  30 31 32 33  34 35 36 37  38 39 AB CD  77 78 79 7A  0123456789..wxyz\n"
-      "> 00000010  58 59 5A " +
-      blanks(43) + "XYZ" + blanks(13) + "\n";
-  EXPECT_EQ(expected, std::string(out));
-  EXPECT_EQ(static_cast<int>(expected.size()), n);
-}
-
-TEST(Snhexdump, RepeatedFullLinesCollapse) {
-  std::string data = std::string(48, 'A') + std::string(16, 'B') + std::string(16, 'B') + "AAAA";
+// A run of repeated full lines, however long, collapses into one "..."; a small buffer gets the cut dump.
+TEST(Snhexdump, OffsetsFromTheFirstByteInUppercaseAndRepeatsCollapsed) {
+  const std::string data = "0123456789\xab\xcdwxyz" + std::string(48, 'A') + std::string(32, 'B') + "XYZ";
   char out[1000];
-  snhexdump0(out, sizeof out, reinterpret_cast<const unsigned char*>(data.data()), data.size(), "");
-  std::string text = out;
+  const int n =
+      snhexdump0(out, sizeof out, reinterpret_cast<const unsigned char*>(data.data()), data.size(), "> ");
+  const std::string text = out;
+  EXPECT_EQ(static_cast<int>(text.size()), n);
   std::vector<std::string> heads;
   for (size_t at = 0; at < text.size(); at = text.find('\n', at) + 1)
-    heads.push_back(text.substr(at, std::min<size_t>(8, text.find('\n', at) - at)));
-  EXPECT_EQ((std::vector<std::string>{"00000000", "...", "00000030", "...", "00000050"}), heads);
+    heads.push_back(text.substr(at, std::min<size_t>(10, text.find('\n', at) - at)));
+  EXPECT_EQ((std::vector<std::string>{"> 00000000", "> 00000010", "...", "> 00000040", "...", "> 00000060"}),
+            heads);
+  EXPECT_EQ("> 00000000  30 31 32 33  34 35 36 37  38 39 AB CD  77 78 79 7A  0123456789..wxyz\n",
+            text.substr(0, text.find('\n') + 1));
+  EXPECT_EQ("> 00000060  58 59 5A " + blanks(43) + "XYZ" + blanks(13) + "\n", text.substr(text.rfind("> ")));
+  char small[21];
+  EXPECT_EQ(20,
+            snhexdump0(small, sizeof small, reinterpret_cast<const unsigned char*>(data.data()), 40, "> "));
+  EXPECT_EQ(text.substr(0, 20), std::string(small));
 }
 
+// A length of zero shows the end address.
 TEST(Snhexdump, AbsoluteAddressesAreAlignedToSixteen) {
   alignas(16) unsigned char buffer[48] = {};
   char out[400];
@@ -134,24 +102,12 @@ TEST(Snhexdump, AbsoluteAddressesAreAlignedToSixteen) {
   EXPECT_EQ(std::string(first) + "  " + blanks(9) + "00  ", text.substr(0, 23));
   EXPECT_EQ(std::string(second) + "  00 00 00 " + blanks(4), text.substr(text.find('\n') + 1, 23));
   EXPECT_EQ(2, std::count(text.begin(), text.end(), '\n'));
-}
-
-// A length of zero shows the end address; a small buffer gets the cut dump.
-TEST(Snhexdump, LengthZeroShowsTheEndAddressAndASmallBufferTheCutDump) {
-  const unsigned char data[4] = {};
   char expected[32];
-  snprintf(expected, sizeof expected, "%p\n", static_cast<const void*>(data));
-  char out[32];
+  snprintf(expected, sizeof expected, "%p\n", static_cast<const void*>(buffer));
   for (auto dump : {snhexdump, snhexdump0}) {
-    EXPECT_EQ(static_cast<int>(strlen(expected)), dump(out, sizeof out, data, 0, "P"));
+    EXPECT_EQ(static_cast<int>(strlen(expected)), dump(out, sizeof out, buffer, 0, "P"));
     EXPECT_STREQ(expected, out);
   }
-  const auto counted = counting(40);
-  char full[1000];
-  snhexdump0(full, sizeof full, counted.data(), counted.size(), "");
-  char small[21];
-  EXPECT_EQ(20, snhexdump0(small, sizeof small, counted.data(), counted.size(), ""));
-  EXPECT_EQ(std::string(full).substr(0, 20), std::string(small));
 }
 
 }  // namespace

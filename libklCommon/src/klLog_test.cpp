@@ -47,8 +47,8 @@ TEST_F(KlogTest, LongMessagesAreCutAndAnUnfittingSuffixBecomesABlank) {
   const struct {
     size_t message, file, kept;
     bool fits;
-  } cases[] = {{333, 5, 333, true},  {334, 5, 334, true},   {335, 5, 334, true}, {2000, 5, 334, true},
-               {400, 86, 334, true}, {400, 87, 334, false}, {1, 419, 1, true},   {1, 420, 1, false}};
+  } cases[] = {{334, 5, 334, true},   {335, 5, 334, true}, {400, 86, 334, true},
+               {400, 87, 334, false}, {1, 419, 1, true},   {1, 420, 1, false}};
   for (const auto& c : cases) {
     const std::string message(c.message, 'm');
     const std::string file(c.file, 'f');

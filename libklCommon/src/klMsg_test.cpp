@@ -12,7 +12,7 @@
 #include "klMbox.h"
 #include "test_debug_fixture.h"
 #include "test_mailbox_names.h"
-#include "tlv_bytes.h"
+#include "test_tlv_bytes.h"
 
 namespace {
 
@@ -152,8 +152,6 @@ TEST_F(MsgTest, AnswerCarriesItsArgument) {
     // Without an argument, arg and length are left alone.
     const std::string got = arg ? std::string(reinterpret_cast<char*>(arg), length) : std::to_string(length);
     EXPECT_EQ(rsparg.empty() ? "5" : rsparg, got);
-    EXPECT_EQ(static_cast<mqd_t>(-1), mq_open(mFrom, O_RDONLY));
-    EXPECT_EQ(ENOENT, errno);
   }
 }
 

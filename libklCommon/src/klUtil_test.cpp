@@ -114,11 +114,8 @@ TEST_F(CardIdTest, ExistingContentIsKeptOnlyWhenAllDigits) {
   const struct {
     std::string content;
     std::string kept;  // empty when a new identifier must replace the content
-  } cases[] = {{"987654321", "987654321"},
-               {std::string(40, '7'), std::string(30, '7')},
-               {"12a", ""},
-               {"123\n", ""},
-               {"", ""}};
+  } cases[] = {
+      {"987654321", "987654321"}, {std::string(40, '7'), std::string(30, '7')}, {"123\n", ""}, {"", ""}};
   ASSERT_EQ(0, mkdir(mDefault.c_str(), 0777));
   for (const auto& c : cases) {
     mRoot.write("fuse_d/card", c.content);
