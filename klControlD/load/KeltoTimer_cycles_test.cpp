@@ -49,16 +49,23 @@ TEST(KeltoTimer, ArmingRules) {
   EXPECT_EQ(second.calls, 1);
 }
 
-// The zoom timer's canceller holds the command mutex, which the callback waits for: it must give up.
+// While a callback runs the timer thread holds the timer's mutex: try-cancel gives up instead of waiting.
+// The callback spins rather than waiting for a lock the test holds, as arm() must not be called under one.
 TEST(KeltoTimer, TryCancelGivesUpWhileTheCallbackRuns) {
-  Owner owner;
+  struct Spinner {
+    std::atomic<int> calls{0};
+    std::atomic<bool> release{false};
+    static void fire(void* self) {
+      auto* spinner = static_cast<Spinner*>(self);
+      spinner->calls++;
+      while (!spinner->release) std::this_thread::yield();
+    }
+  } spinner;
   KeltoTimer timer;
-  {
-    std::lock_guard<std::mutex> lock(owner.command);
-    timer.arm(10, &Owner::expire, &owner);
-    ASSERT_TRUE(waitUntil([&] { return owner.calls == 1; }));
-    EXPECT_FALSE(timer.tryCancel());
-  }
+  timer.arm(10, &Spinner::fire, &spinner);
+  ASSERT_TRUE(waitUntil([&] { return spinner.calls == 1; }));
+  EXPECT_FALSE(timer.tryCancel());
+  spinner.release = true;
   ASSERT_TRUE(waitUntil([&] { return !timer.isArmed(); }));
   EXPECT_TRUE(timer.tryCancel());
 }
