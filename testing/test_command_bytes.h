@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "klGccWarnings.h"
+#include "test_gcc_warnings.h"
 #include "klHexdump.h"
 
 // Lower-case hexadecimal, as the simulator's "payload" control command prints it.

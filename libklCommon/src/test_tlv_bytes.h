@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "klGccWarnings.h"
+#include "test_gcc_warnings.h"
 
 using Bytes = std::vector<uint8_t>;
 
