@@ -56,10 +56,8 @@ TEST_F(HexprintTest, LinesAlignToTheStartAndFollowVerbosityAndTheFullDumpBit) {
   hexprint("ERROR", 0, data.data(), 200);
   hexprint_noaddr("ERROR", 0, data.data(), 40);
   EXPECT_TRUE(mSyslog.texts().empty());
-}
-
-TEST_F(HexprintTest, NoaddrGroupsEndAtTheLastByte) {
-  auto data = counting(18);
+  // Without an address, groups of four end at the last byte.
+  g_debug_level = 0x08;
   for (int length : {0, 16, 18}) hexprint_noaddr("L", 99, data.data(), length);
   EXPECT_EQ((std::vector<std::string>{"L\n", "L 00010203 04050607 08090a0b 0c0d0e0f\n",
                                       "L 0001 02030405 06070809 0a0b0c0d 0e0f\n", "L 1011\n"}),
@@ -67,12 +65,12 @@ TEST_F(HexprintTest, NoaddrGroupsEndAtTheLastByte) {
 }
 
 // A run of repeated full lines, however long, collapses into one "..."; a small buffer gets the cut dump.
-TEST(Snhexdump, OffsetsFromTheFirstByteInUppercaseAndRepeatsCollapsed) {
+TEST(Snhexdump, OffsetsOrAlignedAddressesInUppercaseAndRepeatsCollapsed) {
   const std::string data = "0123456789\xab\xcdwxyz" + std::string(48, 'A') + std::string(32, 'B') + "XYZ";
   char out[1000];
   const int n =
       snhexdump0(out, sizeof out, reinterpret_cast<const unsigned char*>(data.data()), data.size(), "> ");
-  const std::string text = out;
+  std::string text = out;
   EXPECT_EQ(static_cast<int>(text.size()), n);
   std::vector<std::string> heads;
   for (size_t at = 0; at < text.size(); at = text.find('\n', at) + 1)
@@ -86,19 +84,15 @@ TEST(Snhexdump, OffsetsFromTheFirstByteInUppercaseAndRepeatsCollapsed) {
   EXPECT_EQ(20,
             snhexdump0(small, sizeof small, reinterpret_cast<const unsigned char*>(data.data()), 40, "> "));
   EXPECT_EQ(text.substr(0, 20), std::string(small));
-}
-
-// A length of zero shows the end address.
-TEST(Snhexdump, AbsoluteAddressesAreAlignedToSixteen) {
+  // Absolute addresses are aligned to sixteen; a length of zero shows the end address.
   alignas(16) unsigned char buffer[48] = {};
-  char out[400];
   char first[16];
   char second[16];
-  auto base = reinterpret_cast<uintptr_t>(buffer);
+  const auto base = reinterpret_cast<uintptr_t>(buffer);
   snprintf(first, sizeof first, "%08X", static_cast<unsigned>(base & 0xFFFFFFFFu));
   snprintf(second, sizeof second, "%08X", static_cast<unsigned>((base + 16) & 0xFFFFFFFFu));
   snhexdump(out, sizeof out, buffer + 3, 16, "");
-  std::string text = out;
+  text = out;
   EXPECT_EQ(std::string(first) + "  " + blanks(9) + "00  ", text.substr(0, 23));
   EXPECT_EQ(std::string(second) + "  00 00 00 " + blanks(4), text.substr(text.find('\n') + 1, 23));
   EXPECT_EQ(2, std::count(text.begin(), text.end(), '\n'));

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "fake_syslog.h"
+#include "klErrno.h"
 
 namespace {
 
@@ -77,6 +78,19 @@ TEST_F(KlogTest, MacroSkipsSuppressedLevelsWithoutFormatting) {
   const int line = __LINE__ - 1;
   EXPECT_EQ(1, formatted);
   EXPECT_EQ("UTIL_LOG_ERROR:1 @m.cpp:" + std::to_string(line), onlyLine());
+}
+
+// One string of number=name pairs: the gaps in the numbering have no name.
+TEST(klErrno2Str, NamesEveryNumberOfTheTableAndNoOther) {
+  std::string names;
+  for (int number : {0, -1, -3, -12, -13, -14, -17, -18, -99, -100, -101, -102, -103, -104, -105, 1})
+    names += std::to_string(number) + "=" + klErrno2Str(number) + " ";
+  EXPECT_EQ(
+      "0=KL_OK -1=KL_ERR -3=KL_ERR_INVALID_PARAM -12=KL_ERR_FILE_WRITE -13=UNKNOWN "
+      "-14=KL_ERR_REMOTE_FILE_OPEN -17=KL_ERR_ACCESS_DENIED -18=UNKNOWN -99=UNKNOWN "
+      "-100=KL_ERR_DOWNLOAD_FAILED -101=KL_ERR_NAK -102=KL_ERR_RESPONSE_ALREADY_SENT "
+      "-103=KL_ERR_NAK_OFF -104=KL_ERR_NOT_SUPPORTED -105=UNKNOWN 1=UNKNOWN ",
+      names);
 }
 
 }  // namespace
