@@ -64,10 +64,10 @@ class MsgTest : public DebugLevelTest {
     klMbox_close(&tx);
   }
 
-  // Sends a request that a peer thread answers; returns the request's result.
-  uint32_t requestAnswered(const std::string& rsparg) {
+  // Sends a request that a peer thread answers as answer() does; returns the request's result.
+  uint32_t exchange(const std::string& rsparg, const Bytes& raw = {}) {
     g_timedreceive = 10;
-    std::thread peer([&] { answer(rsparg, {}); });
+    std::thread peer([&] { answer(rsparg, raw); });
     klmsg_build(&mIo, "JS", "\x01", 1, CAT_SYS_CMD);
     const uint32_t result = klmsg_send_timedreceive(&mIo, mFrom, mTo, nullptr, 0);
     peer.join();
@@ -82,7 +82,7 @@ class MsgTest : public DebugLevelTest {
 };
 
 // An empty argument still makes a valid message; "via" redirects it to another mailbox.
-TEST_F(MsgTest, SendWritesTheAddressedMessage) {
+TEST_F(MsgTest, SendWritesTheAddressedMessageAndAnUnansweredOneTimesOut) {
   const char* relay = mNames.make("relay");
   klMbox_t relayBox;
   ASSERT_EQ(0, klMbox_rxopen(relay, 2, &relayBox));
@@ -96,6 +96,19 @@ TEST_F(MsgTest, SendWritesTheAddressedMessage) {
   EXPECT_EQ(request("JR", ""), receive(&relayBox));
   EXPECT_TRUE(mSyslog.texts().empty());
   klMbox_close(&relayBox);
+  // Unanswered, the request times out and leaves no reply mailbox.
+  klmsg_build(&mIo, "JS", "\x01", 1, CAT_SYS_CMD);
+  EXPECT_EQ(static_cast<uint32_t>(-1), klmsg_send_timedreceive(&mIo, mFrom, mTo, nullptr, 0));
+  EXPECT_EQ(static_cast<uint32_t>(-1), mIo.len);
+  EXPECT_EQ(0, tlv_validate(mIo.buf));
+  EXPECT_EQ(static_cast<int>(receive(&mServer).size()), sntlv_msg_len(mIo.buf));
+  EXPECT_EQ(static_cast<mqd_t>(-1), mq_open(mFrom, O_RDONLY));
+  EXPECT_EQ(ENOENT, errno);
+  uint8_t* arg = reinterpret_cast<uint8_t*>(&mIo);
+  uint16_t length = 77;
+  EXPECT_EQ(nullptr, klmsg_response(&mIo, &arg, &length));
+  EXPECT_EQ(reinterpret_cast<uint8_t*>(&mIo), arg);
+  EXPECT_EQ(77, length);
 }
 
 TEST_F(MsgTest, TraceFollowsBit8AndTheDirectionMask) {
@@ -123,25 +136,10 @@ TEST_F(MsgTest, TraceFollowsBit8AndTheDirectionMask) {
   }
 }
 
-TEST_F(MsgTest, UnansweredRequestTimesOutAndLeavesNoReplyMailbox) {
-  klmsg_build(&mIo, "JS", "\x01", 1, CAT_SYS_CMD);
-  EXPECT_EQ(static_cast<uint32_t>(-1), klmsg_send_timedreceive(&mIo, mFrom, mTo, nullptr, 0));
-  EXPECT_EQ(static_cast<uint32_t>(-1), mIo.len);
-  EXPECT_EQ(0, tlv_validate(mIo.buf));
-  EXPECT_EQ(static_cast<int>(receive(&mServer).size()), sntlv_msg_len(mIo.buf));
-  EXPECT_EQ(static_cast<mqd_t>(-1), mq_open(mFrom, O_RDONLY));
-  EXPECT_EQ(ENOENT, errno);
-  uint8_t* arg = reinterpret_cast<uint8_t*>(&mIo);
-  uint16_t length = 77;
-  EXPECT_EQ(nullptr, klmsg_response(&mIo, &arg, &length));
-  EXPECT_EQ(reinterpret_cast<uint8_t*>(&mIo), arg);
-  EXPECT_EQ(77, length);
-}
-
 // Without RSPARG the answer is accepted but has no argument, and is as long as the request.
 TEST_F(MsgTest, AnswerCarriesItsArgument) {
   for (const std::string rsparg : {"ok!", ""}) {
-    const uint32_t len = requestAnswered(rsparg);
+    const uint32_t len = exchange(rsparg);
     EXPECT_EQ(static_cast<uint32_t>(sntlv_msg_len(mIo.buf)), len);
     EXPECT_EQ(request("JS", "\x01").size() + (rsparg.empty() ? 0 : 4 + rsparg.size()), len);
     EXPECT_EQ(CAT_SYS_RSP, mIo.buf[3]);
@@ -158,14 +156,9 @@ TEST_F(MsgTest, AnswerCarriesItsArgument) {
 TEST_F(MsgTest, MalformedAnswersAndCallerErrorsEndTheProcess) {
   // The header claims more bytes than the peer sent.
   const Bytes lying = withLength(tlvMessage(CAT_SYS_RSP, {tlv(TLV_CMD, "JS"), tlv(TLV_END)}), 200);
-  expectAssertExit(
-      [&] {
-        std::thread([&] { answer("", lying); }).detach();  // the process ends before a join
-        klmsg_build(&mIo, "JS", "\x01", 1, CAT_SYS_CMD);
-        klmsg_send_timedreceive(&mIo, mFrom, mTo, nullptr, 0);
-      },
-      "(^|\n)\\[         DMSGERR: 260\\] klmsg_send_timedreceive:\n\n.*"
-      "ASSERT:.*:0 == tlv_validate\\(iobuf->buf\\)");
+  expectAssertExit([&] { exchange("", lying); },
+                   "(^|\n)\\[         DMSGERR: 260\\] klmsg_send_timedreceive:\n\n.*"
+                   "ASSERT:.*:0 == tlv_validate\\(iobuf->buf\\)");
   std::vector<uint8_t> tooBig(KLMSG_MAX - 10);
   expectAssertExit(
       [&] {
