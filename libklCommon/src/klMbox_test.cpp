@@ -33,36 +33,38 @@ class MboxTest : public DebugLevelTest {
     klMbox_close(&mRx);
   }
 
-  // Opens a new queue of the depth for receiving and for sending.
-  void openBoth(const char* name, long depth = 2) {
-    ASSERT_EQ(0, klMbox_rxopen(name, depth, &mRx));
-    ASSERT_EQ(0, klMbox_txopen(name, &mTx));
-  }
-
   TestMailboxNames mNames;
   klMbox_t mRx;
   klMbox_t mTx;
 };
 
-TEST_F(MboxTest, FullQueueDropsTheMessageAndReportsSuccess) {
+// A full queue drops the message and reports success. Both timed receives take a waiting message at
+// once and give up after their time-out on an empty queue; the one that waits whole seconds reports it
+// (the mailbox's own timed receive is the message exchange's).
+TEST_F(MboxTest, FullQueueDropsTimedReceivesGiveUpAnd1500BytesArriveWhole) {
   const char* name = mNames.make("full");
-  openBoth(name);
+  ASSERT_EQ(0, klMbox_rxopen(name, 2, &mRx));
+  ASSERT_EQ(0, klMbox_txopen(name, &mTx));
   for (const char* text : {"one", "two", "three"}) EXPECT_EQ(0, klMbox_send(text, 4, &mTx)) << text;
   EXPECT_EQ((std::vector<std::string>{"No Longer an ASSERT: Mailbox Full: mbox=\"" + std::string(name) +
                                       "\" >= 2 messages"}),
             traceTexts(mSyslog.texts(), "klMbox_send"));
   char buf[KLMSG_MAX];
-  for (const char* text : {"one", "two"}) {
-    EXPECT_EQ(4, snklMbox_receive(buf, sizeof buf, &mRx));
-    EXPECT_STREQ(text, buf);
-  }
-  struct mq_attr attr {};
-  ASSERT_EQ(0, mq_getattr(mRx.mqd, &attr));
-  EXPECT_EQ(0, attr.mq_curmsgs);
-}
-
-TEST_F(MboxTest, MessagesUpTo1500BytesArriveWholeAndLargerOnesEndTheProcess) {
-  openBoth(mNames.make("max"));
+  const struct timespec oneSecond = {1, 0};
+  EXPECT_EQ(4, snklMbox_receive(buf, sizeof buf, &mRx));
+  EXPECT_STREQ("one", buf);
+  EXPECT_EQ(4, kl_mq_timedreceive(mRx.mqd, buf, sizeof buf, nullptr, &oneSecond));
+  EXPECT_STREQ("two", buf);
+  klMbox_send("abc", 3, &mTx);
+  EXPECT_EQ(3, kl_mq_timedreceive2(mRx.mqd, buf, sizeof buf, nullptr, &oneSecond));
+  EXPECT_TRUE(mSyslog.texts().empty());
+  EXPECT_EQ(-1, kl_mq_timedreceive(mRx.mqd, buf, sizeof buf, nullptr, &oneSecond));
+  EXPECT_EQ(ETIMEDOUT, errno);
+  const struct timespec shortWait = {0, 50 * 1000 * 1000};
+  EXPECT_EQ(-1, kl_mq_timedreceive2(mRx.mqd, buf, sizeof buf, nullptr, &shortWait));
+  EXPECT_EQ(std::vector<std::string>{"1 seconds timeout expired"},
+            traceTexts(mSyslog.texts(), "msg_available"));
+  // Messages up to 1500 bytes arrive whole; larger ones end the process.
   std::vector<char> sent(KLMSG_MAX);
   for (size_t i = 0; i < sent.size(); ++i) sent[i] = static_cast<char>(i * 7);
   EXPECT_EQ(0, klMbox_send(sent.data(), KLMSG_MAX, &mTx));
@@ -131,24 +133,6 @@ TEST_F(MboxTest, FailedOpensAreReported) {
     EXPECT_EQ(head + std::to_string(error) + "\"  retry(" + std::to_string(attempt) + ")", texts[attempt]);
   }
   EXPECT_EQ(head + strerror(error) + "\"", texts[5]);
-}
-
-// Both take a waiting message at once, and give up after their time-out on an empty queue; the one
-// that waits whole seconds reports it. The mailbox's own timed receive is the message exchange's.
-TEST_F(MboxTest, TimedReceivesTakeAWaitingMessageOrGiveUp) {
-  openBoth(mNames.make("waiting"));
-  for (int i = 0; i < 2; ++i) klMbox_send("abc", 3, &mTx);
-  char buf[KLMSG_MAX];
-  const struct timespec oneSecond = {1, 0};
-  EXPECT_EQ(3, kl_mq_timedreceive(mRx.mqd, buf, sizeof buf, nullptr, &oneSecond));
-  EXPECT_EQ(3, kl_mq_timedreceive2(mRx.mqd, buf, sizeof buf, nullptr, &oneSecond));
-  EXPECT_TRUE(mSyslog.texts().empty());
-  EXPECT_EQ(-1, kl_mq_timedreceive(mRx.mqd, buf, sizeof buf, nullptr, &oneSecond));
-  EXPECT_EQ(ETIMEDOUT, errno);
-  const struct timespec shortWait = {0, 50 * 1000 * 1000};
-  EXPECT_EQ(-1, kl_mq_timedreceive2(mRx.mqd, buf, sizeof buf, nullptr, &shortWait));
-  EXPECT_EQ(std::vector<std::string>{"1 seconds timeout expired"},
-            traceTexts(mSyslog.texts(), "msg_available"));
 }
 
 }  // namespace
