@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -15,12 +16,6 @@ namespace {
 
 std::string blanks(size_t n) {
   return std::string(n, ' ');
-}
-
-std::vector<unsigned char> counting(size_t length) {
-  std::vector<unsigned char> data(length);
-  for (size_t i = 0; i < length; i++) data[i] = static_cast<unsigned char>(i);
-  return data;
 }
 
 // Dumps are written above verbosity 7, each after an empty line.
@@ -44,7 +39,8 @@ TEST_F(HexprintTest, LinesAlignToTheStartAndFollowVerbosityAndTheFullDumpBit) {
                 "\n", "TX         00000000  " + blanks(11) + "48656c 6c6f2c20 63616d65       Hello, came\n",
                 "TX         00000010  72612101 ff7e7f20 1f" + blanks(17) + "ra!..~. ." + blanks(7) + "\n"}),
             mSyslog.texts());
-  auto data = counting(200);
+  std::vector<unsigned char> data(200);
+  std::iota(data.begin(), data.end(), 0);
   hexprint("ERROR", 0, data.data(), 200);
   EXPECT_EQ((std::vector<std::string>{"\n", "00000000", "00000010", "00000020", "00000030", "000000a0",
                                       "000000b0", "000000c0"}),

@@ -34,17 +34,14 @@ class KlogTest : public testing::Test {
   int mSavedLevel = g_logLevel;
 };
 
-TEST_F(KlogTest, EveryLevelHasItsPaddedNameAndTheLocation) {
+// The prefix takes 15 bytes, so a message keeps at most 334 characters (up to byte 348). A cut message
+// leaves 91 bytes for " @" + file + ":9" and the terminator, a short one 440 - 16; a suffix that does not
+// fit becomes a blank.
+TEST_F(KlogTest, LinesCarryThePaddedLevelNameAndTheLocationAndAreCutToFit) {
   const char* prefixes[] = {"UTIL_LOG_OFF  ", "UTIL_LOG_FATAL", "UTIL_LOG_ERROR", "UTIL_LOG_WARN ",
                             "UTIL_LOG_DEBUG", "UTIL_LOG_INFO ", "UTIL_LOG_TRACE"};
   for (int level = UTIL_LOG_OFF; level <= UTIL_LOG_TRACE; level++)
     EXPECT_EQ(std::string(prefixes[level]) + ":mode 4 @srv.cpp:120", lineOf(level, "mode 4", "srv.cpp", 120));
-}
-
-// The prefix takes 15 bytes, so a message keeps at most 334 characters (up to byte 348). A cut message
-// leaves 91 bytes for " @" + file + ":9" and the terminator, a short one 440 - 16; a suffix that does not
-// fit becomes a blank.
-TEST_F(KlogTest, LongMessagesAreCutAndAnUnfittingSuffixBecomesABlank) {
   const struct {
     size_t message, file, kept;
     bool fits;
@@ -80,7 +77,6 @@ TEST_F(KlogTest, MacroSkipsSuppressedLevelsWithoutFormatting) {
   EXPECT_EQ("UTIL_LOG_ERROR:1 @m.cpp:" + std::to_string(line), onlyLine());
 }
 
-// One string of number=name pairs: the gaps in the numbering have no name.
 TEST(klErrno2Str, NamesEveryNumberOfTheTableAndNoOther) {
   std::string names;
   for (int number : {0, -1, -3, -12, -13, -14, -17, -18, -99, -100, -101, -102, -103, -104, -105, 1})
