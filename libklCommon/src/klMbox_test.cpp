@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "test_debug_fixture.h"
-#include "test_mailbox_names.h"
 #include "wait_until.h"
 
 namespace {
@@ -26,17 +25,7 @@ std::vector<std::string> traceTexts(const std::vector<std::string>& lines, const
   return texts;
 }
 
-class MboxTest : public DebugLevelTest {
- protected:
-  ~MboxTest() override {
-    klMbox_close(&mTx);
-    klMbox_close(&mRx);
-  }
-
-  TestMailboxNames mNames;
-  klMbox_t mRx;
-  klMbox_t mTx;
-};
+using MboxTest = MailboxTest;
 
 // A full queue drops the message and reports success. Both timed receives take a waiting message at
 // once and give up after their time-out on an empty queue; the one that waits whole seconds reports it
@@ -65,12 +54,10 @@ TEST_F(MboxTest, FullQueueDropsTimedReceivesGiveUpAnd1500BytesArriveWhole) {
   EXPECT_EQ(std::vector<std::string>{"1 seconds timeout expired"},
             traceTexts(mSyslog.texts(), "msg_available"));
   // Messages up to 1500 bytes arrive whole; larger ones end the process.
-  std::vector<char> sent(KLMSG_MAX);
-  for (size_t i = 0; i < sent.size(); ++i) sent[i] = static_cast<char>(i * 7);
+  Bytes sent(KLMSG_MAX);
+  for (size_t i = 0; i < sent.size(); ++i) sent[i] = static_cast<uint8_t>(i * 7);
   EXPECT_EQ(0, klMbox_send(sent.data(), KLMSG_MAX, &mTx));
-  std::vector<char> got(KLMSG_MAX);
-  EXPECT_EQ(KLMSG_MAX, snklMbox_timedreceive(got.data(), KLMSG_MAX, &mRx));
-  EXPECT_EQ(sent, got);
+  EXPECT_EQ(sent, receive(&mRx));
   sent.push_back('x');
   expectAssertExit([&] { klMbox_send(sent.data(), KLMSG_MAX + 1, &mTx); },
                    "ASSERT:.*/klMbox_send:[0-9]+:len <= KLMSG_MAX");

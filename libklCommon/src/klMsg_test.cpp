@@ -4,36 +4,21 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "klMbox.h"
 #include "test_debug_fixture.h"
-#include "test_mailbox_names.h"
-#include "test_tlv_bytes.h"
 
 namespace {
 
-class MsgTest : public DebugLevelTest {
+class MsgTest : public MailboxTest {
  protected:
   MsgTest() {
     g_debug_level = 0x08;  // assertion lines and hex dumps, no mailbox reports
     g_timedreceive = 1;
-    mFrom = mNames.make("reply");
-    mTo = mNames.make("server");
-    EXPECT_EQ(0, klMbox_rxopen(mTo, 2, &mServer));
+    EXPECT_EQ(0, klMbox_rxopen(mTo, 2, &mRx));
     mIo.size = sizeof mIo.buf;
-  }
-  ~MsgTest() override { klMbox_close(&mServer); }
-
-  // The message waiting on the mailbox.
-  Bytes receive(klMbox_t* box) {
-    Bytes buf(KLMSG_MAX);
-    const int len = snklMbox_timedreceive(buf.data(), KLMSG_MAX, box);
-    buf.resize(len > 0 ? static_cast<size_t>(len) : 0);
-    return buf;
   }
 
   // A request as klmsg_send writes it.
@@ -48,7 +33,7 @@ class MsgTest : public DebugLevelTest {
     uint8_t buf[KLMSG_MAX] = {};
     char replyTo[64] = {};
     klMbox_t tx;
-    ASSERT_GT(snklMbox_timedreceive(buf, sizeof buf, &mServer), 0);
+    ASSERT_GT(snklMbox_timedreceive(buf, sizeof buf, &mRx), 0);
     ASSERT_GT(sntlv_find(replyTo, sizeof replyTo, TLV_SRC, buf), 0);
     ASSERT_EQ(0, klMbox_txopen(replyTo, &tx));
     if (raw.empty()) {
@@ -74,10 +59,8 @@ class MsgTest : public DebugLevelTest {
     return result;
   }
 
-  TestMailboxNames mNames;
-  const char* mFrom;
-  const char* mTo;
-  klMbox_t mServer;
+  const char* mFrom = mNames.make("reply");
+  const char* mTo = mNames.make("server");
   klmsg_iobuf_t mIo{};
 };
 
@@ -90,7 +73,7 @@ TEST_F(MsgTest, SendWritesTheAddressedMessageAndAnUnansweredOneTimesOut) {
   EXPECT_EQ(15u, mIo.len);
   EXPECT_EQ(0, klmsg_send(&mIo, mFrom, mTo, nullptr, 0));
   EXPECT_EQ(request("JS", "\x01").size(), mIo.len);
-  EXPECT_EQ(request("JS", "\x01"), receive(&mServer));
+  EXPECT_EQ(request("JS", "\x01"), receive(&mRx));
   EXPECT_EQ(4, klmsg_build(&mIo, "JR", nullptr, 0, CAT_SYS_CMD));
   EXPECT_EQ(0, klmsg_send(&mIo, mFrom, mTo, relay, 0));
   EXPECT_EQ(request("JR", ""), receive(&relayBox));
@@ -101,7 +84,7 @@ TEST_F(MsgTest, SendWritesTheAddressedMessageAndAnUnansweredOneTimesOut) {
   EXPECT_EQ(static_cast<uint32_t>(-1), klmsg_send_timedreceive(&mIo, mFrom, mTo, nullptr, 0));
   EXPECT_EQ(static_cast<uint32_t>(-1), mIo.len);
   EXPECT_EQ(0, tlv_validate(mIo.buf));
-  EXPECT_EQ(static_cast<int>(receive(&mServer).size()), sntlv_msg_len(mIo.buf));
+  EXPECT_EQ(static_cast<int>(receive(&mRx).size()), sntlv_msg_len(mIo.buf));
   EXPECT_EQ(static_cast<mqd_t>(-1), mq_open(mFrom, O_RDONLY));
   EXPECT_EQ(ENOENT, errno);
   uint8_t* arg = reinterpret_cast<uint8_t*>(&mIo);
@@ -123,7 +106,7 @@ TEST_F(MsgTest, TraceFollowsBit8AndTheDirectionMask) {
     g_debug_level = c.level;
     klmsg_build(&mIo, "JS", "\x01", 1, CAT_SYS_CMD);
     klmsg_send(&mIo, mFrom, mTo, nullptr, c.direction);
-    receive(&mServer);
+    receive(&mRx);
     const std::vector<std::string> lines = mSyslog.texts();
     if (c.label == nullptr) {
       EXPECT_TRUE(lines.empty()) << c.direction;

@@ -9,6 +9,8 @@
 #include "fake_syslog.h"
 #include "klDebug.h"
 #include "klMbox.h"
+#include "test_mailbox_names.h"
+#include "test_tlv_bytes.h"
 
 // Captures every syslog line; reports above verbosity 15 are written. The globals tests change are
 // restored afterwards.
@@ -24,6 +26,27 @@ class DebugLevelTest : public testing::Test {
   FakeSyslog mSyslog;
   uint32_t mSavedLevel = g_debug_level;
   uint32_t mSavedMask = g_debug;
+};
+
+// A queue name of the test's own, with a mailbox to receive on (mRx) and one to send on (mTx).
+class MailboxTest : public DebugLevelTest {
+ protected:
+  ~MailboxTest() override {
+    klMbox_close(&mTx);
+    klMbox_close(&mRx);
+  }
+
+  // The message waiting on the mailbox; empty after a time-out.
+  Bytes receive(klMbox_t* box) {
+    Bytes buf(KLMSG_MAX);
+    const int len = snklMbox_timedreceive(buf.data(), KLMSG_MAX, box);
+    buf.resize(len > 0 ? static_cast<size_t>(len) : 0);
+    return buf;
+  }
+
+  TestMailboxNames mNames;
+  klMbox_t mRx;
+  klMbox_t mTx;
 };
 
 // A death-test child's syslog sink: its lines go to standard error, where the test reads them.
