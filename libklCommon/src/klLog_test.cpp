@@ -56,17 +56,15 @@ TEST_F(KlogTest, LinesCarryThePaddedLevelNameAndTheLocationAndAreCutToFit) {
   }
 }
 
-TEST_F(KlogTest, SetLogLevelIgnoresValuesAboveTrace) {
+TEST_F(KlogTest, SetLevelIgnoresValuesAboveTraceAndTheMacroSkipsWhatItSuppresses) {
   const std::pair<uint32_t, int> cases[] = {
       {UTIL_LOG_TRACE, UTIL_LOG_TRACE}, {7, UTIL_LOG_TRACE}, {0, UTIL_LOG_OFF}, {0xFFFFFFFF, UTIL_LOG_OFF}};
   for (const auto& [value, level] : cases) {
     klUtilSetLogLevel(value);
     EXPECT_EQ(level, g_logLevel) << value;
   }
-}
-
-TEST_F(KlogTest, MacroSkipsSuppressedLevelsWithoutFormatting) {
-  g_logLevel = UTIL_LOG_ERROR;
+  // The macro skips suppressed levels without formatting their arguments.
+  klUtilSetLogLevel(UTIL_LOG_ERROR);
   int formatted = 0;
   KLOG(UTIL_LOG_DEBUG, "m.cpp", "%d", ++formatted);
   EXPECT_EQ(0, formatted);

@@ -86,10 +86,8 @@ TEST_F(TlvTest, EditsWriteTheWireBytesOrNothingPastCapacity) {
   EXPECT_EQ(6, sntlv_add_bin(buf, sizeof buf, TLV_CMD, 2, "JS"));
   EXPECT_EQ(5, sntlv_add_dat(buf, sizeof buf, TLV_RSPARG, 1, 261));
   EXPECT_EQ(4, sntlv_add_dat(buf, sizeof buf, TLV_END, 0, 0));
-  const Bytes expected = {0, 19, 0, 0x10, 0, 0, 2, 0x41, 'J', 'S', 0, 0, 1, 0x45, 0x05, 0, 0, 0, 0xEE};
-  EXPECT_EQ(expected, Bytes(buf, buf + 19));
-  EXPECT_EQ(0xAA, buf[19]);
-  EXPECT_EQ(19, sntlv_msg_len(buf));
+  EXPECT_EQ((Bytes{0, 19, 0, 0x10, 0, 0, 2, 0x41, 'J', 'S', 0, 0, 1, 0x45, 0x05, 0, 0, 0, 0xEE, 0xAA}),
+            Bytes(buf, buf + 20));
   // Past capacity nothing is written: 4 + 4 + 57 = 65 is one byte too many for the 64 bytes.
   sntlv_msg_init(buf, sizeof buf, CAT_SYS_CMD);
   const Bytes before(buf, buf + sizeof buf);
