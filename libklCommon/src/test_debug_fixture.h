@@ -49,17 +49,13 @@ class MailboxTest : public DebugLevelTest {
   klMbox_t mTx;
 };
 
-// A death-test child's syslog sink: its lines go to standard error, where the test reads them.
-inline void syslogToStderr(int, const char* line) {
-  fputs(line, stderr);
-}
-
 // Expects the call to end the process by a failed assertion whose output matches the pattern.
 template <typename Call>
 void expectAssertExit(Call call, const std::string& pattern) {
   EXPECT_EXIT(
       {
-        klSetSyslogSink(&syslogToStderr);
+        // The child's syslog lines go to standard error, where the test reads them.
+        klSetSyslogSink([](int, const char* line) { fputs(line, stderr); });
         call();
       },
       testing::ExitedWithCode(255), pattern);
