@@ -60,8 +60,6 @@ TEST(ValidateCardID, DigitsUpToLengthOrNul) {
 class CardIdTest : public testing::Test {
  protected:
   CardIdTest() {
-    mDefault = mRoot.path() + "/fuse_d/";
-    mSecond = mRoot.path() + "/fuse_i/";
     g_card_misc_dir = mDefault.c_str();
     g_card1_misc_dir = mSecond.c_str();
     memset(mId, 'Q', sizeof mId);
@@ -86,8 +84,8 @@ class CardIdTest : public testing::Test {
   }
 
   TempFolder mRoot;
-  std::string mDefault;
-  std::string mSecond;
+  std::string mDefault = mRoot.path() + "/fuse_d/";
+  std::string mSecond = mRoot.path() + "/fuse_i/";
   char mId[32];
   const char* mSavedDefault = g_card_misc_dir;
   const char* mSavedSecond = g_card1_misc_dir;
