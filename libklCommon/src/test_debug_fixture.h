@@ -1,5 +1,5 @@
-// What the common library's tests share: captured report lines at a chosen verbosity, and death tests
-// of its assertions.
+// What the common library's tests share: captured report lines at a chosen verbosity, a mailbox of
+// the test's own, and death tests of its assertions.
 #pragma once
 #include <gtest/gtest.h>
 
