@@ -1,13 +1,18 @@
+// The daemon's process set-up, each case in a forked child: the crash handler and daemonisation.
 #include "klCrashHandler.h"
 
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <cstring>
 #include <regex>
 #include <string>
 
 #include "child_process.h"
+#include "klDaemonInit.h"
 #include "temp_folder.h"
 #include "test_sanitizers.h"
 
@@ -57,9 +62,7 @@ void terminate_self() {
 }
 
 // The report file's name in its folder.
-std::string report_name() {
-  return std::string("crash_report_") + program_invocation_short_name + ".log";
-}
+const std::string REPORT_NAME = std::string("crash_report_") + program_invocation_short_name + ".log";
 
 // Installs the handler in a fresh child, reporting into the folder, runs the fault there and expects
 // the child to end by the signal. Under the sanitizers the installation replaces their own SIGSEGV
@@ -91,15 +94,6 @@ void expect_in_order(const std::string& report, std::initializer_list<std::strin
   }
 }
 
-int backtrace_frames(const std::string& report) {
-  std::smatch match;
-  if (!std::regex_search(report, match,
-                         std::regex(" Backtrace \\((\\d+) frames\\):\n((   #\\d+\t0x[0-9a-f]+\t.*\n)*)\n")))
-    return -1;
-  int lines = static_cast<int>(std::count(match[2].first, match[2].second, '\n'));
-  return lines == std::stoi(match[1]) ? lines : -1;
-}
-
 struct CrashCase {
   const char* name;
   void (*fault)();
@@ -126,9 +120,9 @@ TEST(klchCrashReport, DaemonOptionsWriteTheWholeReportAndEndByTheSignal) {
   for (const auto& c : CRASH_CASES) {
     SCOPED_TRACE(c.name);
     TempFolder folder;
-    const std::string path = folder.path() + "/" + report_name();
+    const std::string path = folder.path() + "/" + REPORT_NAME;
     const ChildResult child = crash_child(DAEMON_OPTIONS, folder.path(), c.fault, c.signal);
-    const std::string report = folder.read(report_name());
+    const std::string report = folder.read(REPORT_NAME);
     EXPECT_EQ(0u, report.find("\n" + SEPARATOR + "\tKL CRASH HANDLER (Opts: 0x0F0001FF)\n" + SEPARATOR));
     expect_in_order(report,
                     {"     Report file: " + path + "\n", "       Date/Time: ",
@@ -136,8 +130,11 @@ TEST(klchCrashReport, DaemonOptionsWriteTheWholeReportAndEndByTheSignal) {
                      "      Process ID: ", " (Parent: " + std::to_string(getpid()) + ")\n\n", c.signal_lines,
                      SEPARATOR + " Backtrace (", SEPARATOR + " Open files:\n", "\tfile\t" + path + "\n",
                      "\n" + SEPARATOR + " Status: \n   Name:\t", "\n\n" + SEPARATOR + " Maps: \n   "});
-    EXPECT_GE(backtrace_frames(report), 1);
-    EXPECT_LE(backtrace_frames(report), 16);
+    std::smatch frames;
+    ASSERT_TRUE(std::regex_search(
+        report, frames,
+        std::regex(" Backtrace \\(([0-9]+) frames\\):\n((   #[0-9]+\t0x[0-9a-f]+\t.*\n){1,16})\n")));
+    EXPECT_EQ(std::stoi(frames[1]), std::count(frames[2].first, frames[2].second, '\n'));
     // Standard output is the test's pipe.
     EXPECT_NE(std::string::npos, report.find("   #1\tfifo\tpipe:["));
     EXPECT_EQ("\n\n", report.substr(report.size() - 2));
@@ -160,7 +157,7 @@ TEST(klchCrashReport, GoesToStandardOutputWithoutAFile) {
     TempFolder folder;
     const ChildResult child = crash_child(c.options, folder.path() + c.folder, terminate_self, SIGTERM);
     char line[512];
-    snprintf(line, sizeof line, c.file_line, (folder.path() + c.folder + "/" + report_name()).c_str());
+    snprintf(line, sizeof line, c.file_line, (folder.path() + c.folder + "/" + REPORT_NAME).c_str());
     expect_in_order(child.output,
                     {"\tKL CRASH HANDLER", line, "          Signal: SIGTERM\n", " Open files:\n"});
     EXPECT_EQ((c.options & KLCH_STATUS_MAPS) != 0, child.output.find(" Maps: \n") != std::string::npos);
@@ -181,6 +178,64 @@ TEST(klchInstall, SecondInstallationIsRefusedAndChangesNothing) {
   });
   ASSERT_TRUE(WIFEXITED(child.status));
   EXPECT_EQ("0 0 114 0x02000004 0 13120", child.output);
+}
+
+// What daemon_init_ext may change, on one line.
+std::string process_state() {
+  char cwd[256] = "?";
+  if (!getcwd(cwd, sizeof cwd)) strcpy(cwd, "?");
+  mode_t mask = umask(0);
+  umask(mask);
+  rlimit core{};
+  getrlimit(RLIMIT_CORE, &core);
+  char line[512];
+  snprintf(line, sizeof line, "pid=%d sid=%d cwd=%s umask=%03o core=%s", getpid(), getsid(0), cwd, mask,
+           core.rlim_cur == RLIM_INFINITY ? "unlimited" : std::to_string(core.rlim_cur).c_str());
+  return line;
+}
+
+// Settings that daemon_init_ext would visibly change.
+void set_distinct_state() {
+  const rlimit no_core{0, RLIM_INFINITY};
+  setrlimit(RLIMIT_CORE, &no_core);
+  umask(027);
+  if (chdir("/tmp") != 0) printf("chdir failed ");
+}
+
+// Run in a grandchild of a new PID namespace, whose parent is therefore process 1 there; skipped when
+// the system refuses one, even through a user namespace.
+TEST(daemon_init_ext, UnderProcessOneChangesNothing) {
+  const auto body = [] {
+    set_distinct_state();
+    const std::string before = process_state();
+    const int result = daemon_init_ext(1);
+    const std::string after = process_state();
+    printf("ppid=%d result=%d %s", getppid(), result,
+           before == after ? "same" : (before + " -> " + after).c_str());
+  };
+  ChildResult child = run_in_child([&] {
+    if (unshare(CLONE_NEWPID) != 0 && unshare(CLONE_NEWUSER | CLONE_NEWPID) != 0)
+      printf("no PID namespace (%s)", strerror(errno));
+    else
+      printf("%s", run_in_child([&] { printf("%s", run_in_child(body).output.c_str()); }).output.c_str());
+  });
+  if (child.output.rfind("no PID namespace", 0) == 0) GTEST_SKIP() << child.output;
+  EXPECT_EQ("ppid=1 result=0 same", child.output);
+}
+
+TEST(daemon_init_ext, DetachesIntoANewSessionInTheRootFolder) {
+  ChildResult child = run_in_child([] {
+    set_distinct_state();
+    const pid_t original = getpid();
+    // Only the detached process returns here; the original has exited with status 0.
+    int result = daemon_init_ext(0);
+    const std::string state = process_state();
+    printf("result=%d new_process=%d session_leader=%d %s", result, getpid() != original,
+           getsid(0) == getpid(), state.substr(state.find("cwd=")).c_str());
+  });
+  ASSERT_TRUE(WIFEXITED(child.status));
+  EXPECT_EQ(0, WEXITSTATUS(child.status));
+  EXPECT_EQ("result=0 new_process=1 session_leader=1 cwd=/ umask=000 core=0", child.output);
 }
 
 }  // namespace

@@ -1,16 +1,21 @@
+// The daemon's logger, the library's debug channel and the error names.
 #include "klLog.h"
 
 #include <gtest/gtest.h>
 #include <syslog.h>
 
+#include <cstdio>
+#include <regex>
 #include <string>
 #include <utility>
 
-#include "fake_syslog.h"
+#include "klErrno.h"
+#include "temp_folder.h"
+#include "test_debug_fixture.h"
 
 namespace {
 
-class KlogTest : public testing::Test {
+class KlogTest : public DebugLevelTest {
  protected:
   ~KlogTest() override { g_logLevel = mSavedLevel; }
 
@@ -29,21 +34,17 @@ class KlogTest : public testing::Test {
     return lines[0].text;
   }
 
-  FakeSyslog mSyslog;
   int mSavedLevel = g_logLevel;
 };
-
-TEST_F(KlogTest, EveryLevelHasItsPaddedNameAndTheLocation) {
-  const char* prefixes[] = {"UTIL_LOG_OFF  ", "UTIL_LOG_FATAL", "UTIL_LOG_ERROR", "UTIL_LOG_WARN ",
-                            "UTIL_LOG_DEBUG", "UTIL_LOG_INFO ", "UTIL_LOG_TRACE"};
-  for (int level = UTIL_LOG_OFF; level <= UTIL_LOG_TRACE; level++)
-    EXPECT_EQ(std::string(prefixes[level]) + ":mode 4 @srv.cpp:120", lineOf(level, "mode 4", "srv.cpp", 120));
-}
 
 // The prefix takes 15 bytes, so a message keeps at most 334 characters (up to byte 348). A cut message
 // leaves 91 bytes for " @" + file + ":9" and the terminator, a short one 440 - 16; a suffix that does not
 // fit becomes a blank.
-TEST_F(KlogTest, LongMessagesAreCutAndAnUnfittingSuffixBecomesABlank) {
+TEST_F(KlogTest, LinesCarryThePaddedLevelNameAndTheLocationAndAreCutToFit) {
+  const char* prefixes[] = {"UTIL_LOG_OFF  ", "UTIL_LOG_FATAL", "UTIL_LOG_ERROR", "UTIL_LOG_WARN ",
+                            "UTIL_LOG_DEBUG", "UTIL_LOG_INFO ", "UTIL_LOG_TRACE"};
+  for (int level = UTIL_LOG_OFF; level <= UTIL_LOG_TRACE; level++)
+    EXPECT_EQ(std::string(prefixes[level]) + ":mode 4 @srv.cpp:120", lineOf(level, "mode 4", "srv.cpp", 120));
   const struct {
     size_t message, file, kept;
     bool fits;
@@ -58,17 +59,15 @@ TEST_F(KlogTest, LongMessagesAreCutAndAnUnfittingSuffixBecomesABlank) {
   }
 }
 
-TEST_F(KlogTest, SetLogLevelIgnoresValuesAboveTrace) {
+TEST_F(KlogTest, SetLevelIgnoresValuesAboveTraceAndTheMacroSkipsWhatItSuppresses) {
   const std::pair<uint32_t, int> cases[] = {
       {UTIL_LOG_TRACE, UTIL_LOG_TRACE}, {7, UTIL_LOG_TRACE}, {0, UTIL_LOG_OFF}, {0xFFFFFFFF, UTIL_LOG_OFF}};
   for (const auto& [value, level] : cases) {
     klUtilSetLogLevel(value);
     EXPECT_EQ(level, g_logLevel) << value;
   }
-}
-
-TEST_F(KlogTest, MacroSkipsSuppressedLevelsWithoutFormatting) {
-  g_logLevel = UTIL_LOG_ERROR;
+  // The macro skips suppressed levels without formatting their arguments.
+  klUtilSetLogLevel(UTIL_LOG_ERROR);
   int formatted = 0;
   KLOG(UTIL_LOG_DEBUG, "m.cpp", "%d", ++formatted);
   EXPECT_EQ(0, formatted);
@@ -77,6 +76,86 @@ TEST_F(KlogTest, MacroSkipsSuppressedLevelsWithoutFormatting) {
   const int line = __LINE__ - 1;
   EXPECT_EQ(1, formatted);
   EXPECT_EQ("UTIL_LOG_ERROR:1 @m.cpp:" + std::to_string(line), onlyLine());
+}
+
+TEST(klErrno2Str, NamesEveryNumberOfTheTableAndNoOther) {
+  std::string names;
+  for (int number : {0, -1, -3, -12, -13, -14, -17, -18, -99, -100, -101, -102, -103, -104, -105, 1})
+    names += std::to_string(number) + "=" + klErrno2Str(number) + " ";
+  EXPECT_EQ(
+      "0=KL_OK -1=KL_ERR -3=KL_ERR_INVALID_PARAM -12=KL_ERR_FILE_WRITE -13=UNKNOWN "
+      "-14=KL_ERR_REMOTE_FILE_OPEN -17=KL_ERR_ACCESS_DENIED -18=UNKNOWN -99=UNKNOWN "
+      "-100=KL_ERR_DOWNLOAD_FAILED -101=KL_ERR_NAK -102=KL_ERR_RESPONSE_ALREADY_SENT "
+      "-103=KL_ERR_NAK_OFF -104=KL_ERR_NOT_SUPPORTED -105=UNKNOWN 1=UNKNOWN ",
+      names);
+}
+
+// "%b%d %H:%M:%S" and a blank before each line.
+const std::string kStamp = "[A-Z][a-z]{2}[ 0-9][0-9] [0-9]{2}:[0-9]{2}:[0-9]{2} ";
+const std::string kStamped = kStamp + "one\n" + kStamp + "two 2\n";
+
+class DebugChannelTest : public DebugLevelTest {
+ protected:
+  ~DebugChannelTest() override { g_debug_log_path = mSavedPath; }
+
+  TempFolder mFolder;
+  const char* mSavedPath = g_debug_log_path;
+};
+
+// Syslog always gets the line as it is; bit 30 adds standard output and bit 29 the log file (when it
+// opens), each with a timestamp.
+TEST_F(DebugChannelTest, SyslogAlwaysAndTheChannelsOfBits29And30Stamped) {
+  const struct {
+    uint32_t level;
+    const char* folder;
+    std::string out, file;  // patterns
+  } cases[] = {{0, "", "", "old\n"},
+               {KLDBG_TO_STDOUT, "", kStamped, "old\n"},
+               {KLDBG_TO_FILE, "", "", "old\n" + kStamped},
+               {KLDBG_TO_FILE | KLDBG_TO_STDOUT, "/missing", kStamped, "old\n"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.level);
+    mFolder.write("wifi_log.txt", "old\n");
+    const std::string path = mFolder.path() + c.folder + "/wifi_log.txt";
+    g_debug_log_path = path.c_str();
+    g_debug_level = c.level;
+    testing::internal::CaptureStdout();
+    kldbg_printf("one\n");
+    kldbg_printf("%s %d\n", "two", 2);
+    const std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(std::regex_match(out, std::regex(c.out))) << out;
+    const std::string file = mFolder.read("wifi_log.txt");
+    EXPECT_TRUE(std::regex_match(file, std::regex(c.file))) << file;
+    const auto lines = mSyslog.taken();
+    ASSERT_EQ(2u, lines.size());
+    EXPECT_EQ(LOG_DEBUG, lines[0].priority);
+    EXPECT_EQ("one\n", lines[0].text);
+    EXPECT_EQ("two 2\n", lines[1].text);
+  }
+}
+
+TEST_F(DebugChannelTest, TraceLinesCarryFunctionAndLineWhenAboveThreshold) {
+  kldbg_trace(15, "klMbox_send", 42, "full %d\n", 5);
+  kldbg_trace(16, "klMbox_send", 43, "hidden\n");
+  kldbg_trace(7, "a_function_name_longer_than_16", 12345, "x\n");
+  EXPECT_EQ((std::vector<std::string>{"[     klMbox_send:  42] full 5\n",
+                                      "[a_function_name_longer_than_16:12345] x\n"}),
+            mSyslog.texts());
+}
+
+// Above verbosity 7 the assertion line is written first.
+TEST(AssertDeathTest, AssertionsExitWithMinusOne) {
+  const std::pair<uint32_t, const char*> cases[] = {
+      {0x08, "^\033\\[31mASSERT:.*klLog_test.cpp/operator\\(\\):[0-9]+:tlv != NULL\n\033\\[0m$"},
+      {0x07, "^$"}};
+  for (const auto& [level, line] : cases) {
+    expectAssertExit(
+        [level = level] {
+          g_debug_level = level;
+          KL_ASSERT_TEXT(1 + 1 == 3, "tlv != NULL");
+        },
+        line);
+  }
 }
 
 }  // namespace

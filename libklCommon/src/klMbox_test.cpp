@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "test_debug_fixture.h"
-#include "test_mailbox_names.h"
 #include "wait_until.h"
 
 namespace {
@@ -26,49 +25,47 @@ std::vector<std::string> traceTexts(const std::vector<std::string>& lines, const
   return texts;
 }
 
-class MboxTest : public DebugLevelTest {
- protected:
-  ~MboxTest() override {
-    klMbox_close(&mTx);
-    klMbox_close(&mRx);
-  }
+// Five retry lines, head + retry number + ")" counting from first, then the closing line.
+std::vector<std::string> retries(const std::string& head, int first, const std::string& last) {
+  std::vector<std::string> lines;
+  for (int retry = first; retry < first + 5; ++retry) lines.push_back(head + std::to_string(retry) + ")");
+  lines.push_back(last);
+  return lines;
+}
 
-  // Opens a new queue of the depth for receiving and for sending.
-  void openBoth(const char* name, long depth = 2) {
-    ASSERT_EQ(0, klMbox_rxopen(name, depth, &mRx));
-    ASSERT_EQ(0, klMbox_txopen(name, &mTx));
-  }
+using MboxTest = MailboxTest;
 
-  TestMailboxNames mNames;
-  klMbox_t mRx;
-  klMbox_t mTx;
-};
-
-TEST_F(MboxTest, FullQueueDropsTheMessageAndReportsSuccess) {
+// A full queue drops the message and reports success. Both timed receives take a waiting message at
+// once and give up after their time-out on an empty queue; the one that waits whole seconds reports it
+// (the mailbox's own timed receive is the message exchange's).
+TEST_F(MboxTest, FullQueueDropsTimedReceivesGiveUpAnd1500BytesArriveWhole) {
   const char* name = mNames.make("full");
-  openBoth(name);
+  ASSERT_EQ(0, klMbox_rxopen(name, 2, &mRx));
+  ASSERT_EQ(0, klMbox_txopen(name, &mTx));
   for (const char* text : {"one", "two", "three"}) EXPECT_EQ(0, klMbox_send(text, 4, &mTx)) << text;
   EXPECT_EQ((std::vector<std::string>{"No Longer an ASSERT: Mailbox Full: mbox=\"" + std::string(name) +
                                       "\" >= 2 messages"}),
             traceTexts(mSyslog.texts(), "klMbox_send"));
   char buf[KLMSG_MAX];
-  for (const char* text : {"one", "two"}) {
-    EXPECT_EQ(4, snklMbox_receive(buf, sizeof buf, &mRx));
-    EXPECT_STREQ(text, buf);
-  }
-  struct mq_attr attr {};
-  ASSERT_EQ(0, mq_getattr(mRx.mqd, &attr));
-  EXPECT_EQ(0, attr.mq_curmsgs);
-}
-
-TEST_F(MboxTest, MessagesUpTo1500BytesArriveWholeAndLargerOnesEndTheProcess) {
-  openBoth(mNames.make("max"));
-  std::vector<char> sent(KLMSG_MAX);
-  for (size_t i = 0; i < sent.size(); ++i) sent[i] = static_cast<char>(i * 7);
+  const struct timespec oneSecond = {1, 0};
+  EXPECT_EQ(4, snklMbox_receive(buf, sizeof buf, &mRx));
+  EXPECT_STREQ("one", buf);
+  EXPECT_EQ(4, kl_mq_timedreceive(mRx.mqd, buf, sizeof buf, nullptr, &oneSecond));
+  EXPECT_STREQ("two", buf);
+  klMbox_send("abc", 3, &mTx);
+  EXPECT_EQ(3, kl_mq_timedreceive2(mRx.mqd, buf, sizeof buf, nullptr, &oneSecond));
+  EXPECT_TRUE(mSyslog.texts().empty());
+  EXPECT_EQ(-1, kl_mq_timedreceive(mRx.mqd, buf, sizeof buf, nullptr, &oneSecond));
+  EXPECT_EQ(ETIMEDOUT, errno);
+  const struct timespec shortWait = {0, 50 * 1000 * 1000};
+  EXPECT_EQ(-1, kl_mq_timedreceive2(mRx.mqd, buf, sizeof buf, nullptr, &shortWait));
+  EXPECT_EQ(std::vector<std::string>{"1 seconds timeout expired"},
+            traceTexts(mSyslog.texts(), "msg_available"));
+  // Messages up to 1500 bytes arrive whole; larger ones end the process.
+  Bytes sent(KLMSG_MAX);
+  for (size_t i = 0; i < sent.size(); ++i) sent[i] = static_cast<uint8_t>(i * 7);
   EXPECT_EQ(0, klMbox_send(sent.data(), KLMSG_MAX, &mTx));
-  std::vector<char> got(KLMSG_MAX);
-  EXPECT_EQ(KLMSG_MAX, snklMbox_timedreceive(got.data(), KLMSG_MAX, &mRx));
-  EXPECT_EQ(sent, got);
+  EXPECT_EQ(sent, receive(&mRx));
   sent.push_back('x');
   expectAssertExit([&] { klMbox_send(sent.data(), KLMSG_MAX + 1, &mTx); },
                    "ASSERT:.*/klMbox_send:[0-9]+:len <= KLMSG_MAX");
@@ -88,14 +85,10 @@ TEST_F(MboxTest, ExclusiveOpenOfANameInUseWaitsForItsOwner) {
   ASSERT_EQ(0, klMbox_rxopen_shared(name, 2, &owner));
   EXPECT_EQ(-1, klMbox_rxopen_shared(name, 2, &second));
   EXPECT_EQ(-1, second.mqd);
-  std::vector<std::string> expected;
-  for (int retry = 1; retry <= 5; ++retry) {
-    expected.push_back("Warning: Shared Mbox in use (retry) =\"" + std::string(name) +
-                       "\" errno=\"File exists\"  retry(" + std::to_string(retry) + ")");
-  }
-  expected.push_back("Error: Shared Mbox will not open =\"" + std::string(name) +
-                     "\" errno=17\"File exists\"");
-  EXPECT_EQ(expected, traceTexts(mSyslog.texts(), "klMbox_rxopen_shared_ext"));
+  const std::string quoted = "=\"" + std::string(name) + "\" errno=";
+  EXPECT_EQ(retries("Warning: Shared Mbox in use (retry) " + quoted + "\"File exists\"  retry(", 1,
+                    "Error: Shared Mbox will not open " + quoted + "17\"File exists\""),
+            traceTexts(mSyslog.texts(), "klMbox_rxopen_shared_ext"));
   std::thread release([&] {
     waitUntil([&] { return !mSyslog.texts().empty(); });
     klMbox_close(&owner);
@@ -122,33 +115,11 @@ TEST_F(MboxTest, FailedOpensAreReported) {
   const std::string name = std::string(mNames.make("x")) + "/not/a/queue";
   EXPECT_EQ(-1, klMbox_rxopen(name.c_str(), 2, &mRx));
   EXPECT_EQ(-1, mRx.mqd);
-  const std::vector<std::string> texts = traceTexts(mSyslog.texts(), "klMbox_rxopen_ext");
-  ASSERT_EQ(6u, texts.size());
   EXPECT_EQ(-1, mq_open(name.c_str(), O_RDONLY | O_CREAT, 0664, nullptr));
   const int error = errno;
   const std::string head = "target Mbox=\"" + name + "\" errno=\"";
-  for (int attempt = 0; attempt < 5; ++attempt) {
-    EXPECT_EQ(head + std::to_string(error) + "\"  retry(" + std::to_string(attempt) + ")", texts[attempt]);
-  }
-  EXPECT_EQ(head + strerror(error) + "\"", texts[5]);
-}
-
-// Both take a waiting message at once, and give up after their time-out on an empty queue; the one
-// that waits whole seconds reports it. The mailbox's own timed receive is the message exchange's.
-TEST_F(MboxTest, TimedReceivesTakeAWaitingMessageOrGiveUp) {
-  openBoth(mNames.make("waiting"));
-  for (int i = 0; i < 2; ++i) klMbox_send("abc", 3, &mTx);
-  char buf[KLMSG_MAX];
-  const struct timespec oneSecond = {1, 0};
-  EXPECT_EQ(3, kl_mq_timedreceive(mRx.mqd, buf, sizeof buf, nullptr, &oneSecond));
-  EXPECT_EQ(3, kl_mq_timedreceive2(mRx.mqd, buf, sizeof buf, nullptr, &oneSecond));
-  EXPECT_TRUE(mSyslog.texts().empty());
-  EXPECT_EQ(-1, kl_mq_timedreceive(mRx.mqd, buf, sizeof buf, nullptr, &oneSecond));
-  EXPECT_EQ(ETIMEDOUT, errno);
-  const struct timespec shortWait = {0, 50 * 1000 * 1000};
-  EXPECT_EQ(-1, kl_mq_timedreceive2(mRx.mqd, buf, sizeof buf, nullptr, &shortWait));
-  EXPECT_EQ(std::vector<std::string>{"1 seconds timeout expired"},
-            traceTexts(mSyslog.texts(), "msg_available"));
+  EXPECT_EQ(retries(head + std::to_string(error) + "\"  retry(", 0, head + strerror(error) + "\""),
+            traceTexts(mSyslog.texts(), "klMbox_rxopen_ext"));
 }
 
 }  // namespace

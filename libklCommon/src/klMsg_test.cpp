@@ -4,36 +4,21 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "klMbox.h"
 #include "test_debug_fixture.h"
-#include "test_mailbox_names.h"
-#include "test_tlv_bytes.h"
 
 namespace {
 
-class MsgTest : public DebugLevelTest {
+class MsgTest : public MailboxTest {
  protected:
   MsgTest() {
     g_debug_level = 0x08;  // assertion lines and hex dumps, no mailbox reports
     g_timedreceive = 1;
-    mFrom = mNames.make("reply");
-    mTo = mNames.make("server");
-    EXPECT_EQ(0, klMbox_rxopen(mTo, 2, &mServer));
+    EXPECT_EQ(0, klMbox_rxopen(mTo, 2, &mRx));
     mIo.size = sizeof mIo.buf;
-  }
-  ~MsgTest() override { klMbox_close(&mServer); }
-
-  // The message waiting on the mailbox.
-  Bytes receive(klMbox_t* box) {
-    Bytes buf(KLMSG_MAX);
-    const int len = snklMbox_timedreceive(buf.data(), KLMSG_MAX, box);
-    buf.resize(len > 0 ? static_cast<size_t>(len) : 0);
-    return buf;
   }
 
   // A request as klmsg_send writes it.
@@ -48,7 +33,7 @@ class MsgTest : public DebugLevelTest {
     uint8_t buf[KLMSG_MAX] = {};
     char replyTo[64] = {};
     klMbox_t tx;
-    ASSERT_GT(snklMbox_timedreceive(buf, sizeof buf, &mServer), 0);
+    ASSERT_GT(snklMbox_timedreceive(buf, sizeof buf, &mRx), 0);
     ASSERT_GT(sntlv_find(replyTo, sizeof replyTo, TLV_SRC, buf), 0);
     ASSERT_EQ(0, klMbox_txopen(replyTo, &tx));
     if (raw.empty()) {
@@ -65,7 +50,7 @@ class MsgTest : public DebugLevelTest {
   }
 
   // Sends a request that a peer thread answers; returns the request's result.
-  uint32_t requestAnswered(const std::string& rsparg) {
+  uint32_t exchange(const std::string& rsparg) {
     g_timedreceive = 10;
     std::thread peer([&] { answer(rsparg, {}); });
     klmsg_build(&mIo, "JS", "\x01", 1, CAT_SYS_CMD);
@@ -74,15 +59,13 @@ class MsgTest : public DebugLevelTest {
     return result;
   }
 
-  TestMailboxNames mNames;
-  const char* mFrom;
-  const char* mTo;
-  klMbox_t mServer;
+  const char* mFrom = mNames.make("reply");
+  const char* mTo = mNames.make("server");
   klmsg_iobuf_t mIo{};
 };
 
 // An empty argument still makes a valid message; "via" redirects it to another mailbox.
-TEST_F(MsgTest, SendWritesTheAddressedMessage) {
+TEST_F(MsgTest, SendWritesTheAddressedMessageAndAnUnansweredOneTimesOut) {
   const char* relay = mNames.make("relay");
   klMbox_t relayBox;
   ASSERT_EQ(0, klMbox_rxopen(relay, 2, &relayBox));
@@ -90,12 +73,25 @@ TEST_F(MsgTest, SendWritesTheAddressedMessage) {
   EXPECT_EQ(15u, mIo.len);
   EXPECT_EQ(0, klmsg_send(&mIo, mFrom, mTo, nullptr, 0));
   EXPECT_EQ(request("JS", "\x01").size(), mIo.len);
-  EXPECT_EQ(request("JS", "\x01"), receive(&mServer));
+  EXPECT_EQ(request("JS", "\x01"), receive(&mRx));
   EXPECT_EQ(4, klmsg_build(&mIo, "JR", nullptr, 0, CAT_SYS_CMD));
   EXPECT_EQ(0, klmsg_send(&mIo, mFrom, mTo, relay, 0));
   EXPECT_EQ(request("JR", ""), receive(&relayBox));
   EXPECT_TRUE(mSyslog.texts().empty());
   klMbox_close(&relayBox);
+  // Unanswered, the request times out and leaves no reply mailbox.
+  klmsg_build(&mIo, "JS", "\x01", 1, CAT_SYS_CMD);
+  EXPECT_EQ(static_cast<uint32_t>(-1), klmsg_send_timedreceive(&mIo, mFrom, mTo, nullptr, 0));
+  EXPECT_EQ(static_cast<uint32_t>(-1), mIo.len);
+  EXPECT_EQ(0, tlv_validate(mIo.buf));
+  EXPECT_EQ(static_cast<int>(receive(&mRx).size()), sntlv_msg_len(mIo.buf));
+  EXPECT_EQ(static_cast<mqd_t>(-1), mq_open(mFrom, O_RDONLY));
+  EXPECT_EQ(ENOENT, errno);
+  uint8_t* arg = reinterpret_cast<uint8_t*>(&mIo);
+  uint16_t length = 77;
+  EXPECT_EQ(nullptr, klmsg_response(&mIo, &arg, &length));
+  EXPECT_EQ(reinterpret_cast<uint8_t*>(&mIo), arg);
+  EXPECT_EQ(77, length);
 }
 
 TEST_F(MsgTest, TraceFollowsBit8AndTheDirectionMask) {
@@ -110,7 +106,7 @@ TEST_F(MsgTest, TraceFollowsBit8AndTheDirectionMask) {
     g_debug_level = c.level;
     klmsg_build(&mIo, "JS", "\x01", 1, CAT_SYS_CMD);
     klmsg_send(&mIo, mFrom, mTo, nullptr, c.direction);
-    receive(&mServer);
+    receive(&mRx);
     const std::vector<std::string> lines = mSyslog.texts();
     if (c.label == nullptr) {
       EXPECT_TRUE(lines.empty()) << c.direction;
@@ -123,25 +119,10 @@ TEST_F(MsgTest, TraceFollowsBit8AndTheDirectionMask) {
   }
 }
 
-TEST_F(MsgTest, UnansweredRequestTimesOutAndLeavesNoReplyMailbox) {
-  klmsg_build(&mIo, "JS", "\x01", 1, CAT_SYS_CMD);
-  EXPECT_EQ(static_cast<uint32_t>(-1), klmsg_send_timedreceive(&mIo, mFrom, mTo, nullptr, 0));
-  EXPECT_EQ(static_cast<uint32_t>(-1), mIo.len);
-  EXPECT_EQ(0, tlv_validate(mIo.buf));
-  EXPECT_EQ(static_cast<int>(receive(&mServer).size()), sntlv_msg_len(mIo.buf));
-  EXPECT_EQ(static_cast<mqd_t>(-1), mq_open(mFrom, O_RDONLY));
-  EXPECT_EQ(ENOENT, errno);
-  uint8_t* arg = reinterpret_cast<uint8_t*>(&mIo);
-  uint16_t length = 77;
-  EXPECT_EQ(nullptr, klmsg_response(&mIo, &arg, &length));
-  EXPECT_EQ(reinterpret_cast<uint8_t*>(&mIo), arg);
-  EXPECT_EQ(77, length);
-}
-
 // Without RSPARG the answer is accepted but has no argument, and is as long as the request.
 TEST_F(MsgTest, AnswerCarriesItsArgument) {
   for (const std::string rsparg : {"ok!", ""}) {
-    const uint32_t len = requestAnswered(rsparg);
+    const uint32_t len = exchange(rsparg);
     EXPECT_EQ(static_cast<uint32_t>(sntlv_msg_len(mIo.buf)), len);
     EXPECT_EQ(request("JS", "\x01").size() + (rsparg.empty() ? 0 : 4 + rsparg.size()), len);
     EXPECT_EQ(CAT_SYS_RSP, mIo.buf[3]);

