@@ -7,8 +7,8 @@
 #include <regex>
 #include <string>
 
-#include "child_process.h"
 #include "temp_folder.h"
+#include "test_process.h"
 #include "test_sanitizers.h"
 
 #ifdef KL_THREAD_SANITIZER

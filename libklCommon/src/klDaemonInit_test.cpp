@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "child_process.h"
+#include "test_process.h"
 
 namespace {
 
