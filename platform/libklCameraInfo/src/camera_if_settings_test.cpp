@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "camera_link_fixture.h"
 #include "camera_settings_table.h"
+#include "fake_camera_link.h"
 #include "klErrno.h"
 #include "test_command_bytes.h"
 

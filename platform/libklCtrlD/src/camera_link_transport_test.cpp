@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "camera_link_fixture.h"
+#include "fake_camera_link.h"
 #include "klErrno.h"
 
 namespace {
