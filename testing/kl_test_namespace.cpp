@@ -12,7 +12,6 @@
 #include <cstring>
 #include <fstream>
 #include <string>
-#include <utility>
 
 namespace {
 
@@ -59,18 +58,12 @@ bool consoleToNull() {
 }  // namespace
 
 bool klEnterPrivateNamespaces() {
-  const std::pair<const char*, bool (*)()> steps[] = {
-      {"enter private namespaces", enterNamespaces},
-      {"replace the console", consoleToNull},
-      {"bring loopback up", loopbackUp},
-  };
-  for (const auto& [what, step] : steps) {
-    if (!step()) {
-      std::fprintf(stderr, "cannot %s: %s\n", what, std::strerror(errno));
-      return false;
-    }
-  }
-  return true;
+  const char* failed = !enterNamespaces() ? "enter private namespaces"
+                       : !consoleToNull() ? "replace the console"
+                       : !loopbackUp()    ? "bring loopback up"
+                                          : nullptr;
+  if (failed != nullptr) std::fprintf(stderr, "cannot %s: %s\n", failed, std::strerror(errno));
+  return failed == nullptr;
 }
 
 bool klPortListens(unsigned short port, const std::string& table) {
