@@ -77,10 +77,6 @@ FuzzDaemon::FuzzDaemon() {
   mSync = std::make_unique<TestRequester>("/kl_fuzz_sync");
 }
 
-std::vector<uint8_t> FuzzDaemon::command(uint32_t number, const std::vector<uint8_t>* arg) const {
-  return TestRequester::command(number, arg, mAnswers->name());
-}
-
 std::vector<TestAnswer> FuzzDaemon::exchange(const std::vector<uint8_t>& msg) {
   if (!TestRequester::sendToDaemon(msg)) fail("the daemon queue takes no message");
   // One worker takes the daemon queue in order: once command 1 is answered, msg has been handled.

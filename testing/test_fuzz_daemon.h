@@ -30,7 +30,9 @@ class FuzzDaemon {
   // Name of the queue the answers to fuzz input go to.
   const std::string& answerQueue() const { return mAnswers->name(); }
   // A client command with the number and optional argument, naming the answer queue.
-  std::vector<uint8_t> command(uint32_t number, const std::vector<uint8_t>* arg) const;
+  std::vector<uint8_t> command(uint32_t number, const std::vector<uint8_t>* arg) const {
+    return TestRequester::command(number, arg, answerQueue());
+  }
   // Sends msg to the daemon queue, waits until the worker has taken it and returns the messages that
   // reached the answer queue. Aborts when the daemon stops serving.
   std::vector<TestAnswer> exchange(const std::vector<uint8_t>& msg);
