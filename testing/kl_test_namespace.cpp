@@ -13,6 +13,8 @@
 #include <fstream>
 #include <string>
 
+#include "klUniqueFd.h"
+
 namespace {
 
 bool writeFile(const char* path, const std::string& text) {
@@ -36,15 +38,12 @@ bool enterNamespaces() {
 }
 
 bool loopbackUp() {
-  const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-  if (fd < 0) return false;
+  const UniqueFd fd(socket(AF_INET, SOCK_DGRAM, 0));
   ifreq request{};
   std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
-  bool up = ioctl(fd, SIOCGIFFLAGS, &request) == 0;
+  if (!fd.valid() || ioctl(fd.get(), SIOCGIFFLAGS, &request) != 0) return false;
   request.ifr_flags |= IFF_UP;
-  up = up && ioctl(fd, SIOCSIFFLAGS, &request) == 0;
-  close(fd);
-  return up;
+  return ioctl(fd.get(), SIOCSIFFLAGS, &request) == 0;
 }
 
 // Where no system logger listens, every syslog line of a daemon opened with LOG_CONS is written to
