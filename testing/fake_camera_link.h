@@ -127,6 +127,13 @@ class CameraLinkFixture : public ::testing::Test {
     ASSERT_NE(ctx.klnet_mqd, mqd_t(-1));
   }
 
+  // A camera that answers every request with status and answer.
+  void startAnswering(int32_t status, std::vector<uint8_t> answer = {}) {
+    startCamera([status, answer](const klc_link_request& request) {
+      return std::vector<FakeReply>{FakeCameraLink::answer(request, status, answer)};
+    });
+  }
+
   klc_msg_q_context_t ctx{nullptr, mqd_t(-1), mqd_t(-1), 0, 0, {}};
   std::unique_ptr<FakeCameraLink> camera;
 
