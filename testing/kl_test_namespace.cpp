@@ -18,9 +18,7 @@
 namespace {
 
 bool writeFile(const char* path, const std::string& text) {
-  std::ofstream out(path);
-  out << text;
-  return static_cast<bool>(out.flush());
+  return static_cast<bool>(std::ofstream(path) << text << std::flush);
 }
 
 // Without root, a user namespace grants the rights that the other namespaces need.
