@@ -44,13 +44,11 @@ void sweepInput(std::vector<uint8_t> bytes, Run& run) {
   }
   static const uint32_t kFieldValues[] = {0, 1, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF};
   for (size_t offset = 0; offset + 4 <= bytes.size(); offset += 4) {
-    uint8_t original[4];
-    std::memcpy(original, &bytes[offset], 4);
+    std::vector<uint8_t> field = bytes;
     for (uint32_t value : kFieldValues) {
-      std::memcpy(&bytes[offset], &value, 4);
-      runInput(bytes, run);
+      std::memcpy(&field[offset], &value, 4);
+      runInput(field, run);
     }
-    std::memcpy(&bytes[offset], original, 4);
   }
 }
 

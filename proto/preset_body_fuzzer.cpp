@@ -13,18 +13,14 @@ namespace kp = klcontrol::presets;
 // A command argument always fits in one 1500-byte message.
 constexpr size_t kMaxBody = 1500;
 
-void require(bool condition) {
-  if (!condition) abort();
-}
-
 template <typename Body>
 void roundTrip(const uint8_t* data, size_t size) {
   Body body;
   if (!body.ParseFromArray(data, static_cast<int>(size))) return;
   std::string encoded;
-  require(body.SerializeToString(&encoded) && encoded.size() == body.ByteSizeLong());
+  if (!body.SerializeToString(&encoded) || encoded.size() != body.ByteSizeLong()) abort();
   Body again;
-  require(again.ParseFromString(encoded) && again.SerializeAsString() == encoded);
+  if (!again.ParseFromString(encoded) || again.SerializeAsString() != encoded) abort();
 }
 
 template <typename... Bodies>

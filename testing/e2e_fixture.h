@@ -10,7 +10,6 @@
 
 #include "test_process.h"
 #include "test_requester.h"
-#include "test_sim_control.h"
 
 class EndToEndTest : public ::testing::Test, public SimControlAccess {
  protected:
@@ -26,12 +25,9 @@ class EndToEndTest : public ::testing::Test, public SimControlAccess {
   void startCamera(const std::vector<std::string>& options = {});
   // The daemon's standard error goes to standardError when that is not -1.
   void startDaemon(int standardError = -1);
-
- public:
   // The daemon's resident memory in KiB (VmRSS), or -1.
   long daemonRssKb() const;
 
- protected:
   std::unique_ptr<TestProcess> camera;
   std::unique_ptr<TestProcess> daemon;
   std::unique_ptr<TestRequester> requester;  // made inside the test's namespaces

@@ -12,14 +12,13 @@
 #include <cstring>
 #include <fstream>
 #include <string>
-#include <utility>
+
+#include "klUniqueFd.h"
 
 namespace {
 
 bool writeFile(const char* path, const std::string& text) {
-  std::ofstream out(path);
-  out << text;
-  return static_cast<bool>(out.flush());
+  return static_cast<bool>(std::ofstream(path) << text << std::flush);
 }
 
 // Without root, a user namespace grants the rights that the other namespaces need.
@@ -37,15 +36,12 @@ bool enterNamespaces() {
 }
 
 bool loopbackUp() {
-  const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-  if (fd < 0) return false;
+  const UniqueFd fd(socket(AF_INET, SOCK_DGRAM, 0));
   ifreq request{};
   std::strncpy(request.ifr_name, "lo", IFNAMSIZ - 1);
-  bool up = ioctl(fd, SIOCGIFFLAGS, &request) == 0;
+  if (!fd.valid() || ioctl(fd.get(), SIOCGIFFLAGS, &request) != 0) return false;
   request.ifr_flags |= IFF_UP;
-  up = up && ioctl(fd, SIOCSIFFLAGS, &request) == 0;
-  close(fd);
-  return up;
+  return ioctl(fd.get(), SIOCSIFFLAGS, &request) == 0;
 }
 
 // Where no system logger listens, every syslog line of a daemon opened with LOG_CONS is written to
@@ -59,18 +55,12 @@ bool consoleToNull() {
 }  // namespace
 
 bool klEnterPrivateNamespaces() {
-  const std::pair<const char*, bool (*)()> steps[] = {
-      {"enter private namespaces", enterNamespaces},
-      {"replace the console", consoleToNull},
-      {"bring loopback up", loopbackUp},
-  };
-  for (const auto& [what, step] : steps) {
-    if (!step()) {
-      std::fprintf(stderr, "cannot %s: %s\n", what, std::strerror(errno));
-      return false;
-    }
-  }
-  return true;
+  const char* failed = !enterNamespaces() ? "enter private namespaces"
+                       : !consoleToNull() ? "replace the console"
+                       : !loopbackUp()    ? "bring loopback up"
+                                          : nullptr;
+  if (failed != nullptr) std::fprintf(stderr, "cannot %s: %s\n", failed, std::strerror(errno));
+  return failed == nullptr;
 }
 
 bool klPortListens(unsigned short port, const std::string& table) {

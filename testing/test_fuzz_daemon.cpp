@@ -73,23 +73,17 @@ FuzzDaemon::FuzzDaemon() {
   KlcontrolCommandServer* server = KlcontrolCommandServer::getInstance();
   if (server->start() != 0 || !waitUntil([server] { return server->isRunning(); })) std::abort();
   gServerStarted = true;
-  mAnswers = std::make_unique<TestRequester>("/kl_fuzz_answers");
-  mSync = std::make_unique<TestRequester>("/kl_fuzz_sync");
-}
-
-std::vector<uint8_t> FuzzDaemon::command(uint32_t number, const std::vector<uint8_t>* arg) const {
-  return TestRequester::command(number, arg, mAnswers->name());
 }
 
 std::vector<TestAnswer> FuzzDaemon::exchange(const std::vector<uint8_t>& msg) {
   if (!TestRequester::sendToDaemon(msg)) fail("the daemon queue takes no message");
   // One worker takes the daemon queue in order: once command 1 is answered, msg has been handled.
   TestAnswer answer;
-  if (!mSync->sendCommand(1)) fail("the daemon queue takes no message");
-  if (!mSync->receive(answer)) fail("the worker did not answer within 5 s");
-  if (mSync->pending() != 0) fail("a second answer on the sync queue");
+  if (!mSync.sendCommand(1)) fail("the daemon queue takes no message");
+  if (!mSync.receive(answer)) fail("the worker did not answer within 5 s");
+  if (mSync.pending() != 0) fail("a second answer on the sync queue");
   std::vector<TestAnswer> answers;
-  while (mAnswers->receive(answer, 0)) answers.push_back(answer);
+  while (mAnswers.receive(answer, 0)) answers.push_back(answer);
   // A set-log-level input must not leave the rest of the run logging.
   g_logLevel = UTIL_LOG_OFF;
   return answers;

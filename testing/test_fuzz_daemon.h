@@ -23,21 +23,23 @@ class FuzzDaemon {
  public:
   // Enters private namespaces once per process; aborts when it cannot (nothing else may run then).
   static void enterNamespaces();
-  // Starts the server (the camera must answer by now) and the two queues; aborts on failure. Presets
+  // Makes the two queues and starts the server (the camera must answer by now); aborts on failure. Presets
   // are created without the pause a real camera needs.
   FuzzDaemon();
 
   // Name of the queue the answers to fuzz input go to.
-  const std::string& answerQueue() const { return mAnswers->name(); }
+  const std::string& answerQueue() const { return mAnswers.name(); }
   // A client command with the number and optional argument, naming the answer queue.
-  std::vector<uint8_t> command(uint32_t number, const std::vector<uint8_t>* arg) const;
+  std::vector<uint8_t> command(uint32_t number, const std::vector<uint8_t>* arg) const {
+    return TestRequester::command(number, arg, answerQueue());
+  }
   // Sends msg to the daemon queue, waits until the worker has taken it and returns the messages that
   // reached the answer queue. Aborts when the daemon stops serving.
   std::vector<TestAnswer> exchange(const std::vector<uint8_t>& msg);
 
  private:
-  std::unique_ptr<TestRequester> mAnswers;
-  std::unique_ptr<TestRequester> mSync;
+  TestRequester mAnswers{"/kl_fuzz_answers"};
+  TestRequester mSync{"/kl_fuzz_sync"};
 };
 
 // The simulated camera and the daemon serving it, started in private namespaces on first use and

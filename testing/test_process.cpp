@@ -1,10 +1,9 @@
 #include "test_process.h"
 
+#include <fcntl.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,7 +11,8 @@
 #include <sstream>
 #include <utility>
 
-#include "kl_test_emulator.h"
+#include "klUniqueFd.h"
+#include "temp_folder.h"
 #include "wait_until.h"
 
 namespace {
@@ -37,17 +37,6 @@ std::vector<std::string> wrapped(const std::vector<std::string>& argv) {
   return all;
 }
 
-// A new temporary file for output, opened for writing; its path is left in path.
-int outputFile(std::string& path) {
-  path = "/tmp/kl_test_output.XXXXXX";
-  return mkstemp(&path[0]);
-}
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 }  // namespace
 
 const char* testWrapper() {
@@ -58,20 +47,8 @@ bool klTestEmulated() {
   return !words("KL_TEST_EMULATOR").empty();
 }
 
-TestProcess::TestProcess(std::vector<std::string> argv, int standardError) {
-  start(std::move(argv), -1, standardError);
-}
-
-TestProcess::TestProcess(std::vector<std::string> argv, TestOutput /*captured*/) {
-  const int out = outputFile(mOutPath);
-  const int err = outputFile(mErrPath);
-  if (out >= 0 && err >= 0) start(std::move(argv), out, err);
-  if (out >= 0) close(out);
-  if (err >= 0) close(err);
-}
-
 // The child is killed with the test process, so that a test that dies leaves nothing running.
-void TestProcess::start(std::vector<std::string> unwrapped, int standardOutput, int standardError) {
+TestProcess::TestProcess(std::vector<std::string> unwrapped, int standardError, int standardOutput) {
   std::vector<std::string> argv = wrapped(unwrapped);
   std::vector<char*> args;
   for (std::string& arg : argv) args.push_back(&arg[0]);
@@ -87,8 +64,6 @@ void TestProcess::start(std::vector<std::string> unwrapped, int standardOutput, 
 }
 
 TestProcess::~TestProcess() {
-  if (!mOutPath.empty()) unlink(mOutPath.c_str());
-  if (!mErrPath.empty()) unlink(mErrPath.c_str());
   if (mPid <= 0) return;
   if (testWrapper() != nullptr && stop(SIGTERM, kWrappedStopMs) != -1) return;
   kill(mPid, SIGKILL);
@@ -115,18 +90,15 @@ int TestProcess::exitStatus(int timeoutMs) {
   return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1000;
 }
 
-std::string TestProcess::out() const {
-  return readFile(mOutPath);
-}
-
-std::string TestProcess::err() const {
-  return readFile(mErrPath);
-}
-
 E2eRun e2eRun(const std::vector<std::string>& argv, int timeoutMs) {
-  TestProcess process(argv, TestOutput::Captured);
-  const int status = process.exitStatus(timeoutMs);
-  return {status, process.out(), process.err()};
+  const TempFolder folder;
+  const auto create = [&folder](const char* name) {
+    return UniqueFd(open((folder.path() + "/" + name).c_str(), O_WRONLY | O_CREAT, 0600));
+  };
+  const UniqueFd out = create("out"), err = create("err");
+  int status = -1000;
+  if (out.valid() && err.valid()) status = TestProcess(argv, err.get(), out.get()).exitStatus(timeoutMs);
+  return {status, folder.read("out"), folder.read("err")};
 }
 
 std::vector<std::pair<pid_t, long>> threadSyscalls(pid_t pid) {

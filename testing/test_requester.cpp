@@ -7,11 +7,11 @@
 #include <cstring>
 #include <ctime>
 
-#include "csi_test_messages.h"
 #include "klMbox.h"
 #include "klTlv.h"
 #include "klcontrol_client_message.h"
 #include "klcontrol_endpoints.h"
+#include "test_command_bytes.h"
 
 TestRequester::TestRequester(const std::string& name) : mName(name) {
   mq_attr attr{};

@@ -1,11 +1,15 @@
-// Test side of the daemon queue: a private reply queue, hand-built requests and parsed answers.
+// Test side of the daemon queue (a private reply queue, hand-built requests and parsed answers) and of
+// the simulated camera's control socket.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <mqueue.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "sim_control_socket.h"
 
 // One parsed CAT_CLIENT_RSP (or any message received on the reply queue).
 struct TestAnswer {
@@ -53,3 +57,26 @@ class TestRequester {
 
 // The argument of command 0: enable flag, then the NUL-terminated queue name.
 std::vector<uint8_t> queueRegistration(uint32_t enable, const std::string& name);
+
+// Access to the simulated camera's control socket, for the fixtures that start one.
+class SimControlAccess {
+ public:
+  // One control command to the simulator; its reply line (the test fails when none comes).
+  std::string control(const std::string& line) {
+    std::string reply;
+    EXPECT_TRUE(simControlRequest(SIM_CONTROL_NAME, line, reply, 5000)) << line;
+    return reply;
+  }
+
+  // Requests of group/id the simulator has seen; -1 when it does not answer.
+  long requestCount(const std::string& groupId) {
+    const std::string reply = control("count " + groupId);
+    return reply.rfind("ok ", 0) == 0 ? std::stol(reply.substr(3)) : -1;
+  }
+
+  // The last payload of group/id in hexadecimal, or the simulator's error line.
+  std::string payload(const std::string& groupId) {
+    const std::string reply = control("payload " + groupId);
+    return reply.rfind("ok", 0) == 0 ? reply.substr(reply.size() > 2 ? 3 : 2) : reply;
+  }
+};

@@ -13,7 +13,6 @@
 #include "klcontrol_if_server.h"
 #include "sim_simulator.h"
 #include "test_requester.h"
-#include "test_sim_control.h"
 
 class ServerTest : public ::testing::Test, public SimControlAccess {
  protected:

@@ -16,7 +16,6 @@
 
 #include "klCrashHandler.h"
 #include "klTlv.h"
-#include "kl_test_emulator.h"
 #include "kl_test_namespace.h"
 #include "klcontrol_daemon.h"
 #include "temp_folder.h"

@@ -13,10 +13,10 @@
 
 #include "klErrno.h"
 #include "klTlv.h"
-#include "kl_test_emulator.h"
 #include "klcontrol_command_number.h"
 #include "klcontrol_daemon.h"
 #include "load_fixture.h"
+#include "test_process.h"
 #include "test_push_clients.h"
 #include "wait_until.h"
 

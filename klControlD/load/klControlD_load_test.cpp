@@ -4,7 +4,6 @@
 #include <random>
 #include <thread>
 
-#include "csi_test_messages.h"
 #include "klErrno.h"
 #include "klLog.h"
 #include "klTlv.h"

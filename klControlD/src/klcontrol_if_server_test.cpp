@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "KLCSIListener.h"
-#include "csi_test_messages.h"
 #include "klErrno.h"
 #include "klTlv.h"
 #include "test_command_bytes.h"

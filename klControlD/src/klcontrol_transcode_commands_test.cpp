@@ -5,7 +5,6 @@
 #include <cstring>
 #include <utility>
 
-#include "csi_test_messages.h"
 #include "klErrno.h"
 #include "test_command_bytes.h"
 #include "test_server_fixture.h"

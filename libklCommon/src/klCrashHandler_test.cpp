@@ -11,9 +11,9 @@
 #include <regex>
 #include <string>
 
-#include "child_process.h"
 #include "klDaemonInit.h"
 #include "temp_folder.h"
+#include "test_process.h"
 #include "test_sanitizers.h"
 
 #ifdef KL_THREAD_SANITIZER

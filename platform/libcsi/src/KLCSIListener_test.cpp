@@ -6,9 +6,9 @@
 #include <mqueue.h>
 
 #include "csi_message.h"
-#include "csi_test_messages.h"
 #include "klErrno.h"
 #include "kl_test_namespace.h"
+#include "test_command_bytes.h"
 
 namespace {
 

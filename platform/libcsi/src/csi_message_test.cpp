@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "csi_test_messages.h"
 #include "klErrno.h"
+#include "test_command_bytes.h"
 
 namespace {
 

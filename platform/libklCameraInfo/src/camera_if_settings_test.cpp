@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "camera_link_fixture.h"
 #include "camera_settings_table.h"
+#include "fake_camera_link.h"
 #include "klErrno.h"
 #include "test_command_bytes.h"
 
@@ -14,12 +14,6 @@ namespace {
 class SetValueTest : public CameraLinkFixture {
  protected:
   SetValueTest() : CameraLinkFixture(300) {}
-
-  void startCamera(int32_t status) {
-    CameraLinkFixture::startCamera([status](const klc_link_request& request) {
-      return std::vector<FakeReply>{FakeCameraLink::answer(request, status)};
-    });
-  }
 
   // Writes a setting of model 57 with the words of its id-table row.
   int write(int setting, int value) {
@@ -34,7 +28,7 @@ class SetValueTest : public CameraLinkFixture {
 
 // What the row cannot hold is refused without asking the camera; the rest is sent with the row's words.
 TEST_F(SetValueTest, SendsTheSettingWithItsRowWordsAndValue) {
-  startCamera(0);
+  startAnswering(0);
   EXPECT_EQ(write(55, 10), KL_ERR_NOT_SUPPORTED);  // model 57 has no row 55
   EXPECT_EQ(write(2, 256), KL_ERR_INVALID_PARAM);
   EXPECT_EQ(write(2, -1), KL_ERR_INVALID_PARAM);
@@ -61,7 +55,7 @@ TEST_F(SetValueTest, FailuresLeaveTheBlockAlone) {
   ctx.klnet_mqd = mq_open("/to_klnet", O_WRONLY);
   EXPECT_EQ(ctx.klnet_mqd, mqd_t(-1));
   EXPECT_EQ(write(2, 26), KL_ERR_MQ_FAIL);
-  startCamera(KL_ERR_NAK);
+  startAnswering(KL_ERR_NAK);
   EXPECT_EQ(write(2, 26), KL_ERR_NAK);
   EXPECT_EQ(settings.video_resolution, 0);
   ASSERT_EQ(camera->seen().size(), 1u);

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "camera_link_fixture.h"
+#include "fake_camera_link.h"
 #include "klErrno.h"
 
 namespace {
@@ -16,13 +16,6 @@ std::vector<uint8_t> bytesOf(const void* data, size_t length) {
 class CameraLinkTest : public CameraLinkFixture {
  protected:
   CameraLinkTest() : CameraLinkFixture(500) {}
-
-  // A camera that answers every request with status and answer.
-  void startAnswering(int32_t status, std::vector<uint8_t> answer) {
-    startCamera([status, answer](const klc_link_request& request) {
-      return std::vector<FakeReply>{FakeCameraLink::answer(request, status, answer)};
-    });
-  }
 };
 
 // A getter sends its operation and fills its out parameter; a remote API outside its groups is refused

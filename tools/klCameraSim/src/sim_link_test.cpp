@@ -7,7 +7,7 @@
 #include <cstring>
 #include <thread>
 
-#include "camera_link_fixture.h"
+#include "fake_camera_link.h"
 #include "klErrno.h"
 #include "sim_control_socket.h"
 #include "sim_simulator.h"
