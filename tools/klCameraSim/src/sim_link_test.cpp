@@ -131,20 +131,6 @@ TEST_F(SimLinkTest, EventsWithoutADaemonQueueAreRefusedToTheClientThatAsked) {
   EXPECT_FALSE(simControlReceive(idle.get(), reply, 100)) << reply;
 }
 
-TEST_F(SimLinkTest, StateFileSetsTheCameraBeforeTheFirstRequest) {
-  const TempFolder folder;
-  folder.write("state", "model=55\nstatus.battery_percent=9\nsystem.lens_type=4\n");
-  SimOptions options;
-  options.stateFile = folder.path() + "/state";
-  start(options);
-  uint8_t model = 0, lensType = 0;
-  EXPECT_EQ(klc_state_get_model_number(&ctx, &model), 0);
-  EXPECT_EQ(klc_system_get_lens_type(&ctx, &lensType), 0);
-  EXPECT_EQ(model, 55);
-  EXPECT_EQ(lensType, 4);
-  EXPECT_EQ(readStatus().battery_percent, 9);
-}
-
 class SimProcessTest : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(klEnterPrivateNamespaces()); }
@@ -173,10 +159,13 @@ E2eRun runControl(std::vector<std::string> words) {
   return runSim(words);
 }
 
-// "klCameraSim ctl" prints the reply and exits 0 only for "ok"; a second simulator refuses to start and
-// leaves the first serving.
+// The camera starts as its state file says; "klCameraSim ctl" prints the reply and exits 0 only for "ok"; a
+// second simulator refuses to start and leaves the first serving.
 TEST_F(SimProcessTest, ControlCommandLineAndASecondSimulator) {
-  start({"--model", "55", "--fast"});
+  const TempFolder folder;
+  folder.write("state", "model=55\nstatus.battery_percent=9\n");
+  start({"--state", folder.path() + "/state", "--fast"});
+  EXPECT_EQ(runControl({"get", "status.battery_percent"}).out, "ok 9\n");
   const E2eRun set = runControl({"set", "status.busy", "1"});
   EXPECT_EQ(set.out, "ok\n");
   EXPECT_EQ(set.status, 0);

@@ -11,12 +11,12 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <ctime>
 #include <functional>
 #include <sstream>
 #include <thread>
 
 #include "klDebug.h"
+#include "klMbox.h"
 #include "klTlv.h"
 #include "klUniqueFd.h"
 #include "kl_test_namespace.h"
@@ -100,11 +100,9 @@ class FakeDaemon {
   // Waits at most 10 s, so that a test fails rather than hangs when nothing comes.
   Bytes receive() {
     Bytes msg(KLMSG_MAX);
-    timespec deadline{};
-    clock_gettime(CLOCK_REALTIME, &deadline);
-    deadline.tv_sec += 10;
+    const timespec wait{10, 0};
     const ssize_t n =
-        mq_timedreceive(mQueue, reinterpret_cast<char*>(msg.data()), msg.size(), nullptr, &deadline);
+        kl_mq_timedreceive2(mQueue, reinterpret_cast<char*>(msg.data()), msg.size(), nullptr, &wait);
     msg.resize(n > 0 ? static_cast<size_t>(n) : 0);
     return msg;
   }
