@@ -157,8 +157,6 @@ TEST(KlctlReport, EachResultIsOneLineOrObject) {
       {command(73), answer(0, {0x08, 0x80, 0xA0, 0x04, 0x10, 0x01}), false,
        "KLCONTROL_PRESET_CUSTOM_CREATE (73): status 0 (KL_OK), payload 6 bytes\n  created 0x00011000 result "
        "1\n"},
-      {command(89), answer(0, {0xE8, 0x03, 0, 0}), false,
-       "KLCONTROL_PRESET_GET_ACTIVE_GROUP (89): status 0 (KL_OK), payload 4 bytes\n  value: 1000\n"},
       {command(87), answer(-1, {0, 0, 0, 0x0A}), true,
        "{\"command\":87,\"name\":\"KLCONTROL_PRESET_GET_ACTIVE_PRESET\",\"status\":-1,\"status_name\":"
        "\"KL_ERR\",\"payload_hex\":\"0000000A\",\"decoded\":\"value: 167772160\"}\n"},
