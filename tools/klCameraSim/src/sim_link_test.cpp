@@ -119,7 +119,8 @@ TEST_F(SimLinkTest, BadRequestsAndLostRepliesCostOnlyThemselves) {
   EXPECT_EQ(+readStatus().active_preset_group, 1u);
 }
 
-// A reply goes only to the control client that asked, while another one is connected.
+// A reply goes only to the control client that asked, while another one is connected; a line of 512
+// characters is too long.
 TEST_F(SimLinkTest, EventsWithoutADaemonQueueAreRefusedToTheClientThatAsked) {
   start();
   const UniqueFd idle = simControlConnect(SIM_CONTROL_NAME);
@@ -128,6 +129,7 @@ TEST_F(SimLinkTest, EventsWithoutADaemonQueueAreRefusedToTheClientThatAsked) {
   ASSERT_TRUE(simControlReceive(idle.get(), reply, kWaitMs));
   EXPECT_EQ(ctl("event JR"), "error cannot send to /to_klCtlD");
   EXPECT_EQ(ctl("event PU 6 1"), "error cannot send to the daemon");
+  EXPECT_EQ(ctl(std::string(SIM_CONTROL_LINE_MAX, 'x')), "error line too long");
   EXPECT_FALSE(simControlReceive(idle.get(), reply, 100)) << reply;
 }
 
