@@ -1,4 +1,5 @@
-// Msg parsing and writing on raw wire bytes, including truncated and lying messages.
+// Msg parsing and writing on raw wire bytes, including truncated and lying messages, and the parameter
+// lookup in notification texts.
 #include "klcMsg.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "fake_syslog.h"
+#include "klCtrlD.h"
 #include "klErrno.h"
 #include "klLog.h"
 #include "klTlv.h"
@@ -168,6 +170,15 @@ TEST(MsgDump, WholeMessageInOneBoundedDebugLine) {
             0u);
   EXPECT_LT(lines[1].size(), 441u);
   EXPECT_EQ(lines[1].rfind("UTIL_LOG_DEBUG:big: category 0x14, 60 elements: 44=6161", 0), 0u);
+}
+
+// The value runs to the end of the text.
+TEST(ParseParam, FindsTheValueAfterTheKey) {
+  std::string value;
+  EXPECT_TRUE(parseParam("a=2&status=0&b=3", "status=", value));
+  EXPECT_EQ(value, "0&b=3");
+  EXPECT_FALSE(parseParam("stat=1", "status=", value));
+  EXPECT_FALSE(parseParam(nullptr, "status=", value));
 }
 
 }  // namespace

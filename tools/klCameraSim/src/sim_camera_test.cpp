@@ -1,14 +1,17 @@
-// The camera model without queues: mode changes in the blocks, dial turns, state files, control
-// commands and determinism.
+// The camera model without queues: mode changes in the blocks, dial turns, the clock, state files, control
+// commands, determinism, and the exposure requests (ISO limits by family, their resets, forwarded pairs).
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <map>
+#include <tuple>
 
 #include "klErrno.h"
 #include "sim_drift.h"
+#include "sim_handlers.h"
 #include "sim_simulator.h"
 #include "sim_state_file.h"
+#include "test_command_bytes.h"
 #include "transcode_wire.h"
 
 namespace {
@@ -145,6 +148,36 @@ TEST(SimCameraCapture, TimeLapseEndsWhenTheCardIsFullAndAModelSwitchEndsIt) {
   EXPECT_EQ(+camera.status().photo_count, 0u);
 }
 
+// battery %, bars, recording s, video s left, card KiB left, temperature
+using Status = std::tuple<int64_t, int64_t, int64_t, int64_t, int64_t, int64_t>;
+
+Status statusOf(const SimCamera& camera) {
+  const appc_system_all_status& s = camera.status();
+  return {int64_t(s.battery_percent),    int64_t(s.battery_level),
+          int64_t(s.recording_seconds),  int64_t(s.remaining_video_seconds),
+          int64_t(s.remaining_space_kb), int64_t(s.internal_temperature_c)};
+}
+
+TEST(SimDrift, BatteryCardAndTemperatureFollowTheSeconds) {
+  SimCamera camera(57);
+  SimDrift drift(false);
+  drift.advance(camera, 59);
+  EXPECT_EQ(statusOf(camera), Status(100, 3, 0, 7380, 61440000, 31)) << "idle 59 s";
+  ASSERT_EQ(camera.shutter(true), 0);
+  drift.advance(camera, 31);  // seconds 60 to 90: drains at 60 and 80, heats at 60 and 90
+  EXPECT_EQ(statusOf(camera), Status(98, 3, 31, 7349, 61440000 - 31 * 7500, 33)) << "recording 31 s";
+  ASSERT_EQ(camera.shutter(false), 0);
+  drift.advance(camera, 30);  // drains and cools at 120
+  EXPECT_EQ(statusOf(camera), Status(97, 3, 0, 7349, 61440000 - 31 * 7500, 32)) << "idle again";
+  // Bars follow the percentage; a charging battery (level 4) keeps it.
+  camera.write(SimBlock::STATUS, offsetof(appc_system_all_status, battery_percent), 1, 67);
+  drift.advance(camera, 60);
+  EXPECT_EQ(statusOf(camera), Status(66, 2, 0, 7349, 61440000 - 31 * 7500, 31));
+  camera.write(SimBlock::STATUS, offsetof(appc_system_all_status, battery_level), 1, 4);
+  drift.advance(camera, 120);
+  EXPECT_EQ(camera.status().battery_percent, 66);
+}
+
 // Values that are one on a camera follow each other: the zoom status and setting 91, the
 // preset-modified status and the edits of the active preset; a factory reset keeps the card.
 TEST(SimCameraState, LinkedValuesFollowEachOther) {
@@ -224,6 +257,7 @@ TEST(SimCameraState, StateTextSetsMembersAndStopsAtTheFirstBadLine) {
 
 TEST(SimControlCommands, RepliesAndRefusals) {
   SimSimulator sim(SimOptions{});
+  const char* kDriftUsage = "error usage: drift | drift on|off | drift step [N]";
   const std::pair<const char*, const char*> exchanges[] = {
       {"ping", "ok"},
       {"set status.battery_percent 40", "ok"},
@@ -247,12 +281,29 @@ TEST(SimControlCommands, RepliesAndRefusals) {
       {"model 256", "error unknown model 256"},
       {"model 55", "ok"},
       {"get status.battery_percent", "ok 100"},
+      {"drift", "ok on"},  // the clock follows the reply delay
+      {"drift off", "ok"},
+      {"drift step 60", "ok"},
+      {"drift step 0", kDriftUsage},
+      {"drift step x", kDriftUsage},
+      {"drift up", kDriftUsage},
+      {"drift step 1 2", kDriftUsage},
+      {"drift step 86401", kDriftUsage},
+      {"get status.battery_percent", "ok 99"},
+      {"drift on", "ok"},
       {"event PU 300 1", "error usage: event JS|JR|PU [CODE ID]"},
       {"set status.busy", "error usage: set MEMBER VALUE"},
       {"", "error empty command"},
       {"launch", "error unknown command launch"},
   };
   for (const auto& [command, reply] : exchanges) EXPECT_EQ(sim.execute(command, 1), reply) << command;
+  // With --fast the clock stands unless --drift.
+  SimOptions fast;
+  fast.replyDelayMs = 0;
+  for (bool drift : {false, true}) {
+    fast.drift = drift;
+    EXPECT_EQ(SimSimulator(fast).execute("drift", 1), drift ? "ok on" : "ok off");
+  }
 }
 
 // A switched camera starts without the old camera's jobs: none listed, no progress left to send, no
@@ -264,7 +315,7 @@ TEST(SimControlCommands, ModelSwitchEndsTheTranscodeJobs) {
   uint32_t estimate = 0;
   int8_t refusal = 0;
   ASSERT_EQ(jobs.start(KLC_TRANSCODE_VIDEO_START, "VID_0001.MP4", id, estimate, refusal), KL_OK);
-  jobs.step();
+  ASSERT_EQ(sim.execute("drift step 1", 1), "ok");  // a step a second of the camera's clock
   ASSERT_EQ(sim.execute("transcode refuse 5", 1), "ok");
   ASSERT_EQ(sim.execute("transcode", 1), "ok 1001:1:25:C:\\DCIM\\100KLCAM\\TRN01001.MP4");
   ASSERT_EQ(sim.execute("model 55", 1), "ok");
@@ -294,6 +345,72 @@ TEST(SimControlCommands, SameCommandsGiveTheSameState) {
     EXPECT_EQ(std::memcmp(first.camera().bytes(block), second.camera().bytes(block), size), 0);
   }
   EXPECT_NE(first.execute("dump", 1).find("settings.flat_mode=13"), std::string::npos);
+}
+
+class SimExposureTest : public ::testing::Test {
+ protected:
+  SimReply run(uint32_t key, const std::vector<uint8_t>& payload = {}) {
+    klc_link_request request{};
+    request.header.group = klc_link_group(key);
+    request.header.id = klc_link_id(key);
+    request.payload = payload.data();
+    request.payloadLength = uint16_t(payload.size());
+    SimReply reply;
+    const SimHandler handler = table.find(key);
+    EXPECT_NE(handler, nullptr) << key;
+    if (handler != nullptr) handler(camera, request, reply);
+    return reply;
+  }
+  SimReply set(uint32_t key, int32_t value) { return run(key, words({uint32_t(value)})); }
+  int32_t get(uint32_t key) {
+    const SimReply reply = run(key);
+    return reply.answer.size() == 4 ? int32_t(wordAt(reply.answer, 0)) : -99;
+  }
+  int setting(unsigned offset) { return int8_t(camera.bytes(SimBlock::SETTINGS)[offset]); }
+
+  SimHandlerTable table;
+  SimCamera camera{57};
+};
+
+TEST_F(SimExposureTest, IsoLimitsTakeOnlyTheirFamilysValuesAndResetsRestoreThem) {
+  struct Case {
+    uint32_t maxGet, maxSet, minGet, minSet, reset, remoteReset;
+    unsigned maxPlace;
+    int32_t valid, unknown;
+  };
+  const Case cases[] = {
+      {KLC_OP_VIDEO_VANTIX_ISO_GET, KLC_OP_VIDEO_VANTIX_ISO_SET, KLC_OP_VIDEO_VANTIX_ISO_MIN_GET,
+       KLC_OP_VIDEO_VANTIX_ISO_MIN_SET, KLC_OP_VIDEO_VANTIX_RESET, klc_link_key(2, 26), 48, 0, 5},
+      {KLC_OP_PHOTO_VANTIX_ISO_GET, KLC_OP_PHOTO_VANTIX_ISO_SET, KLC_OP_PHOTO_VANTIX_ISO_MIN_GET,
+       KLC_OP_PHOTO_VANTIX_ISO_MIN_SET, KLC_OP_PHOTO_VANTIX_RESET, klc_link_key(3, 22), 83, 6, 7},
+      {KLC_OP_MULTISHOT_VANTIX_ISO_GET, KLC_OP_MULTISHOT_VANTIX_ISO_SET, KLC_OP_MULTISHOT_VANTIX_ISO_MIN_GET,
+       KLC_OP_MULTISHOT_VANTIX_ISO_MIN_SET, KLC_OP_MULTISHOT_VANTIX_RESET, klc_link_key(4, 26), 127, 5, 8},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(set(c.maxSet, c.valid).status, KL_OK);
+    EXPECT_EQ(set(c.minSet, c.valid).status, KL_OK);
+    EXPECT_EQ(set(c.maxSet, c.unknown).status, KL_ERR_INVALID_PARAM);
+    EXPECT_EQ(get(c.maxGet), c.valid);
+    EXPECT_EQ(setting(c.maxPlace), c.valid);
+    EXPECT_EQ(run(c.reset).status, KL_OK);
+    const int32_t resetMax = get(c.maxGet), resetMin = get(c.minGet);
+    EXPECT_NE(resetMax, c.valid);
+    set(c.maxSet, c.valid);
+    run(c.remoteReset);
+    EXPECT_EQ(get(c.maxGet), resetMax);
+    EXPECT_EQ(get(c.minGet), resetMin);
+  }
+}
+
+TEST_F(SimExposureTest, ForwardedPairsAreWrittenOnlyWhenAllAreValid) {
+  const uint32_t forward = klc_link_key(7, 27);
+  EXPECT_EQ(run(forward, {56, 1, 25, 17}).status, KL_OK);
+  EXPECT_EQ(setting(56), 1);
+  EXPECT_EQ(camera.status().photo_selected_flatmode, 17);
+  for (const std::vector<uint8_t>& refused : {std::vector<uint8_t>{}, {57, 1, 58}, {57, 1, 238, 1}}) {
+    EXPECT_EQ(run(forward, refused).status, KL_ERR_INVALID_PARAM);
+    EXPECT_EQ(setting(57), 0);
+  }
 }
 
 }  // namespace
