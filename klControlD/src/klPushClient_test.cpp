@@ -9,10 +9,19 @@
 #include <thread>
 #include <vector>
 
+#include "kl_test_namespace.h"
 #include "test_requester.h"
 #include "wait_until.h"
 
 namespace {
+
+// Every test of this binary uses fixed queue names or the daemon's port: isolate the whole run.
+class PrivateNamespaces : public ::testing::Environment {
+ public:
+  void SetUp() override { ASSERT_TRUE(klEnterPrivateNamespaces()); }
+};
+
+const ::testing::Environment* const kNamespaces = ::testing::AddGlobalTestEnvironment(new PrivateNamespaces);
 
 std::string readAvailable(int fd) {
   std::string text;
