@@ -1,5 +1,6 @@
 // The daemon's loop in-process: start-up and stop, and change polling end to end (the accept loop,
-// the worker's polls against the simulated camera, and what real TCP and queue clients receive).
+// the worker's polls against the simulated camera, and what real TCP and queue clients receive),
+// with the document and timing rules that the camera cannot show alone.
 #include "klcontrol_daemon.h"
 
 #include <arpa/inet.h>
@@ -10,11 +11,13 @@
 
 #include <atomic>
 #include <memory>
+#include <regex>
 #include <thread>
 
 #include "klErrno.h"
 #include "klLog.h"
 #include "kl_test_namespace.h"
+#include "klcontrol_change_document.h"
 #include "test_push_clients.h"
 #include "test_server_fixture.h"
 #include "wait_until.h"
@@ -31,7 +34,8 @@ class DaemonServeTest : public ServerTest {
   }
 };
 
-TEST_F(DaemonServeTest, TakenPortEndsStartupAndRemovesTheQueues) {
+// Either way the daemon ends, its queues are removed.
+TEST_F(DaemonServeTest, TakenPortEndsStartupAndStopEndsTheLoop) {
   const int blocker = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
@@ -44,9 +48,6 @@ TEST_F(DaemonServeTest, TakenPortEndsStartupAndRemovesTheQueues) {
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "bind() failed on socket, Exiting daemon", "klControlD"));
   for (const char* queue : {"/to_klCtlD", "/to_klCtlD2"})
     EXPECT_EQ(mq_open(queue, O_WRONLY), mqd_t(-1)) << queue;
-}
-
-TEST_F(DaemonServeTest, StopEndsTheLoopAndRemovesTheQueues) {
   std::atomic<int> result{1};
   std::thread daemon([&result] { result = klcontrol_serve("klControlD"); });
   PushSocket client;
@@ -114,10 +115,12 @@ class NotificationTest : public DaemonServeTest {
     EXPECT_EQ(requester->call(KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &registration), KL_OK);
     return *queues.back();
   }
-  template <typename Client>
-  void takeFullDocument(Client& client) {
-    const std::string document = nextDocument(client);
-    ASSERT_TRUE(isFullDocument(document)) << document;
+  // True when a whole ERROR line of the worker matches pattern, its source place included.
+  bool loggedError(const std::string& pattern) {
+    const std::regex whole(std::string(klLogLevelName(UTIL_LOG_ERROR)) + ":" + pattern +
+                           " @klcontrol_if_server:[0-9]+");
+    const auto matches = [&whole](const std::string& line) { return std::regex_match(line, whole); };
+    return waitUntil([&] { return anyLine(matches); }, std::chrono::seconds(2));
   }
   void polls(int count) {
     for (int i = 0; i < count; ++i) sync();
@@ -136,8 +139,8 @@ TEST_F(NotificationTest, EachChangeIsReportedOnceAgainstItsSnapshot) {
   auto socket = connectClient(1);
   PushQueue& queue = registerQueue("/kl_push_changes");
   ASSERT_EQ(push("status=1"), KL_OK);
-  takeFullDocument(*socket);
-  takeFullDocument(queue);
+  EXPECT_TRUE(isFullDocument(nextDocument(*socket)));
+  EXPECT_TRUE(isFullDocument(nextDocument(queue)));
   control("set settings@165:1 2");
   std::string document = nextDocument(queue);
   EXPECT_EQ(document.rfind("{\"settings\":{\"87\":", 0), 0u) << document;
@@ -149,18 +152,12 @@ TEST_F(NotificationTest, EachChangeIsReportedOnceAgainstItsSnapshot) {
   EXPECT_EQ(document.substr(document.size() - 3), "}\n}");
   control("drift step 60");
   EXPECT_EQ(nextDocument(queue), "{\"status\":{\"70\":99}}");
-  // Each line whole up to its source line number.
-  const auto sizeLine = [](const char* block, int size) {
-    return "ASSERT ERROR - " + std::string(block) +
-           "_all size does not match rsp size=" + std::to_string(size) + " @klcontrol_if_server:";
-  };
+  // One past each block's size, and a failed call, whose line names its own source place.
   const std::pair<const char*, std::string> cases[] = {
-      {"fault 8/11 size 100 2", sizeLine("status", 100)},
-      {"fault 8/11 size 385", sizeLine("status", 385)},
-      {"fault 7/30 size 10 2", sizeLine("settings", 10)},
-      {"fault 7/30 size 237", sizeLine("settings", 237)},
-      {"fault 8/11 error -17",
-       "klc_send_remote_api_for_response error, -17 @ " + std::string(KLCONTROL_SERVER_SOURCE_PATH) + ":"},
+      {"fault 8/11 size 385", "ASSERT ERROR - status_all size does not match rsp size=385"},
+      {"fault 7/30 size 237", "ASSERT ERROR - settings_all size does not match rsp size=237"},
+      {"fault 8/11 error -17", "klc_send_remote_api_for_response error, -17 @ " +
+                                   std::string(KLCONTROL_SERVER_SOURCE_PATH) + ":[0-9]+\n"},
   };
   int level = 0;
   for (const auto& [fault, line] : cases) {
@@ -169,7 +166,7 @@ TEST_F(NotificationTest, EachChangeIsReportedOnceAgainstItsSnapshot) {
     level = (level + 1) % 4;
     control("set status.battery_level " + std::to_string(level));
     EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":" + std::to_string(level) + "}}") << fault;
-    EXPECT_TRUE(logged(std::string(klLogLevelName(UTIL_LOG_ERROR)) + ":" + line)) << fault;
+    EXPECT_TRUE(loggedError(line)) << fault;
   }
   EXPECT_GT(socket->drain(), 0);
   forgetLog();
@@ -228,8 +225,8 @@ TEST_F(NotificationTest, PushNotificationArgumentsPauseAndResumeOnlySocketClient
   // keep the polls going, the paused socket is served too: the full state, then changes.
   PushQueue& queue = registerQueue("/kl_push_args");
   ASSERT_EQ(push("status=0"), KL_OK);
-  takeFullDocument(queue);
-  takeFullDocument(*socket);
+  EXPECT_TRUE(isFullDocument(nextDocument(queue)));
+  EXPECT_TRUE(isFullDocument(nextDocument(*socket)));
   control("set status.battery_level 1");
   EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":1}}");
   EXPECT_EQ(nextDocument(*socket), "{\"status\":{\"2\":1}}");
@@ -251,6 +248,42 @@ TEST_F(NotificationTest, EleventhClientIsRefusedUntilAClosedOneFreesAPlace) {
   auto latecomer = connectClient(KLCONTROL_MAX_CLIENTS);
   EXPECT_FALSE(latecomer->closedByPeer(0));
   ASSERT_FALSE(nextDocument(*clients[9]).empty());
+}
+
+// The parts the polls above cannot produce: both status classes at once, counts without texts.
+TEST(ChangeDocument, BodyPartsAndSeparators) {
+  struct Case {
+    klcontrol_change_texts_t texts;
+    const char* body;
+  };
+  const Case cases[] = {
+      {{1, "\"70\":50", 1, "\"2\":1", 2, "\"2\":4,\"3\":8"},
+       "\"status\":{\"70\":50,\"2\":1},\n\"settings\":{\"2\":4,\"3\":8}\n"},
+      // A count without text still opens its part; a text without count does not.
+      {{1, "", 0, "", 0, ""}, "\"status\":{}"},
+      {{0, "\"70\":50", 0, "", 0, "\"87\":1"}, ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(klcontrol_change_body(c.texts), c.body) << c.body;
+}
+
+// Times are {seconds, microseconds}; a second has passed only when the microseconds came round too.
+TEST(ChangeDocument, PeriodicComparisonAtMostOnceASecond) {
+  struct Case {
+    int64_t last[2];
+    int64_t now[2];
+    bool due;
+  };
+  const Case cases[] = {
+      {{0, 0}, {5, 0}, true},                 // never compared
+      {{100, 500000}, {101, 499999}, false},  // borrow from the microseconds
+      {{100, 500000}, {101, 500000}, true},
+      {{100, 999999}, {102, 0}, true},
+      {{0, 1}, {0, 999999}, false},  // only both words zero mean never
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(klcontrol_periodic_due(c.last, c.now), c.due)
+        << c.last[0] << "." << c.last[1] << " -> " << c.now[0] << "." << c.now[1];
+  }
 }
 
 }  // namespace
