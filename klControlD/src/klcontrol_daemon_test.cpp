@@ -13,6 +13,7 @@
 #include <memory>
 #include <regex>
 #include <thread>
+#include <tuple>
 
 #include "klErrno.h"
 #include "klLog.h"
@@ -188,12 +189,8 @@ TEST_F(NotificationTest, PushNotificationArgumentsPauseAndResumeOnlySocketClient
   control("reset-counts");
   polls(2);
   EXPECT_EQ(requestCount("8/11") + requestCount("7/30"), 0);
-  struct Case {
-    const char* text;
-    int32_t status;
-    bool active;  // the socket client is active afterwards
-  };
-  const Case cases[] = {
+  // The text, its answer and whether the socket client is active afterwards.
+  const std::tuple<const char*, int32_t, bool> cases[] = {
       {"status=1", KL_OK, true},
       {"status=0", KL_OK, false},
       {"status=1", KL_OK, true},
@@ -203,14 +200,14 @@ TEST_F(NotificationTest, PushNotificationArgumentsPauseAndResumeOnlySocketClient
       {"status=-5", KL_ERR_INVALID_PARAM, true},
       {"mode=0", KL_ERR_INVALID_PARAM, true},
   };
-  for (const Case& c : cases) {
+  for (const auto& [text, status, active] : cases) {
     forgetLog();
-    EXPECT_EQ(push(c.text), c.status) << c.text;
-    EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, std::string("KLCONTROL_PUSH_NOTIFICATIONS: ") + c.text));
+    EXPECT_EQ(push(text), status) << text;
+    EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, std::string("KLCONTROL_PUSH_NOTIFICATIONS: ") + text));
     control("reset-counts");
     polls(2);
-    EXPECT_EQ(requestCount("8/11") > 0, c.active) << c.text;
-    EXPECT_EQ(requestCount("7/30") > 0, c.active) << c.text;
+    EXPECT_EQ(requestCount("8/11") > 0, active) << text;
+    EXPECT_EQ(requestCount("7/30") > 0, active) << text;
   }
   // Each resume brought the full state; after it, changes only.
   EXPECT_GT(socket->drain(), 0);
@@ -252,18 +249,14 @@ TEST_F(NotificationTest, EleventhClientIsRefusedUntilAClosedOneFreesAPlace) {
 
 // The parts the polls above cannot produce: both status classes at once, counts without texts.
 TEST(ChangeDocument, BodyPartsAndSeparators) {
-  struct Case {
-    klcontrol_change_texts_t texts;
-    const char* body;
-  };
-  const Case cases[] = {
+  const std::pair<klcontrol_change_texts_t, const char*> cases[] = {
       {{1, "\"70\":50", 1, "\"2\":1", 2, "\"2\":4,\"3\":8"},
        "\"status\":{\"70\":50,\"2\":1},\n\"settings\":{\"2\":4,\"3\":8}\n"},
       // A count without text still opens its part; a text without count does not.
       {{1, "", 0, "", 0, ""}, "\"status\":{}"},
       {{0, "\"70\":50", 0, "", 0, "\"87\":1"}, ""},
   };
-  for (const Case& c : cases) EXPECT_EQ(klcontrol_change_body(c.texts), c.body) << c.body;
+  for (const auto& [texts, body] : cases) EXPECT_EQ(klcontrol_change_body(texts), body) << body;
 }
 
 // Times are {seconds, microseconds}; a second has passed only when the microseconds came round too.

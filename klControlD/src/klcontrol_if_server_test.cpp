@@ -2,6 +2,8 @@
 // the camera state the commands share.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "KLCSIListener.h"
 #include "csi_test_messages.h"
 #include "klErrno.h"
@@ -133,24 +135,18 @@ TEST_F(ServerTest, PresetSwitchAndModifiedEventsSetThePresetRereadLensesAndArePu
   EXPECT_EQ(publishedPresetChange(), 0x06030002u);
   send(6, 0x00060001);
   EXPECT_EQ(server->currentPresetCache(), 0x00030002u);
-  struct Case {
-    uint8_t event;
-    long lensReads;
-    bool modifiedAfter;
-    uint32_t published;
-  };
   // Event 3 is not published: the value of the event before it stays.
-  const Case cases[] = {{7, 0, false, 0x07010001},
-                        {1, 1, false, 0x01010001},
-                        {8, 1, false, 0x08010001},
-                        {3, 1, true, 0x08010001}};
-  for (const Case& c : cases) {
+  const std::tuple<uint8_t, long, bool, uint32_t> cases[] = {{7, 0, false, 0x07010001},
+                                                             {1, 1, false, 0x01010001},
+                                                             {8, 1, false, 0x08010001},
+                                                             {3, 1, true, 0x08010001}};
+  for (const auto& [event, lensReads, modifiedAfter, published] : cases) {
     send(6, 0x00010001);  // a switch clears the modified flag
     const long before = requestCount("0x105/1");
-    send(c.event, 0x00010001);
-    EXPECT_EQ(requestCount("0x105/1") - before, c.lensReads) << int(c.event);
-    EXPECT_EQ(server->presetsModified(), c.modifiedAfter) << int(c.event);
-    EXPECT_EQ(publishedPresetChange(), c.published) << int(c.event);
+    send(event, 0x00010001);
+    EXPECT_EQ(requestCount("0x105/1") - before, lensReads) << int(event);
+    EXPECT_EQ(server->presetsModified(), modifiedAfter) << int(event);
+    EXPECT_EQ(publishedPresetChange(), published) << int(event);
   }
   control("fault 0x105/1 error -1 1");
   forgetLog();
@@ -163,33 +159,27 @@ TEST_F(ServerTest, PresetSwitchAndModifiedEventsSetThePresetRereadLensesAndArePu
 // An eleventh client is refused.
 TEST_F(ServerTest, QueueClientRegistration) {
   keepClientsUnserved();
-  struct Case {
-    uint32_t enable;
-    const char* name;
-    bool added;
-    size_t clients;
-  };
-  // An empty name (the lone zero byte) is a name like any other.
-  const Case cases[] = {{1, "/kl_client", true, 1},
-                        {1, "/kl_client", false, 1},
-                        {0, "/kl_nobody", false, 1},
-                        {0, "/kl_client", false, 0},
-                        {1, "", true, 1},
-                        {0, "", false, 0}};
-  for (const Case& c : cases) {
-    const std::vector<uint8_t> arg = queueRegistration(c.enable, c.name);
+  // Enable flag, name, whether added, clients after. An empty name (the lone zero byte) is a name like
+  // any other: it stays registered as the first of ten.
+  const std::tuple<uint32_t, const char*, bool, size_t> cases[] = {{1, "/kl_client", true, 1},
+                                                                   {1, "/kl_client", false, 1},
+                                                                   {0, "/kl_nobody", false, 1},
+                                                                   {0, "/kl_client", false, 0},
+                                                                   {1, "", true, 1}};
+  for (const auto& [enable, name, added, clients] : cases) {
+    const std::vector<uint8_t> arg = queueRegistration(enable, name);
     std::vector<uint8_t> bytes =
         TestRequester::command(KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &arg, requester->name());
     Msg msg(CAT_CLIENT_CMD);
     MemStream stream(bytes.data(), uint16_t(bytes.size()));
     stream >> msg;
-    EXPECT_EQ(server->handleCommand(msg, KLCONTROL_NOTIFICATION_QUEUE_REGISTER), c.added) << c.name;
+    EXPECT_EQ(server->handleCommand(msg, KLCONTROL_NOTIFICATION_QUEUE_REGISTER), added) << name;
     TestAnswer answer;
     ASSERT_TRUE(requester->receive(answer));
-    EXPECT_EQ(answer.status, KL_OK) << c.name;
-    EXPECT_EQ(server->notificationClientCount(), c.clients) << c.name;
+    EXPECT_EQ(answer.status, KL_OK) << name;
+    EXPECT_EQ(server->notificationClientCount(), clients) << name;
   }
-  for (int i = 0; i < 10; ++i) {
+  for (int i = 1; i < 10; ++i) {
     const std::vector<uint8_t> add = queueRegistration(1, "/kl_client" + std::to_string(i));
     ASSERT_EQ(requester->call(0, &add), 0) << i;
   }
@@ -264,11 +254,8 @@ TEST_F(CameraStateTest, StartWithoutTheCameraQueueFailsAndPresetsFollowTheGroupS
 TEST_F(CameraStateTest, SnapshotAdjustmentsAndDigitalZoom) {
   openWithGroup(2);
   using ByteValues = std::vector<std::pair<size_t, uint8_t>>;
-  struct Case {
-    ByteValues set, expected;
-    bool zoom;  // GetDigitalZoom rather than modSettingsAndStatuses
-  };
-  const Case cases[] = {
+  // Bytes set, bytes expected, and whether GetDigitalZoom rather than modSettingsAndStatuses runs.
+  const std::tuple<ByteValues, ByteValues, bool> cases[] = {
       {{{409, 26}, {542, 7}, {544, 9}, {19, 5}, {27, 51}, {33, 3}},
        {{0, 26}, {426, 7}, {428, 9}, {613, 3}, {19, 2}, {20, 0}, {33, 1}},
        false},
@@ -278,16 +265,16 @@ TEST_F(CameraStateTest, SnapshotAdjustmentsAndDigitalZoom) {
       {{{409, 16}, {426, 1}, {5, 40}}, {{5, 40}}, true},
       {{{409, 12}, {426, 2}, {5, 40}}, {{5, 40}}, true},
   };
-  for (const Case& c : cases) {
+  for (const auto& [set, expected, zoom] : cases) {
     all_status_settings_t snapshot{};
     uint8_t* bytes = reinterpret_cast<uint8_t*>(&snapshot);
-    for (const auto& [offset, value] : c.set) bytes[offset] = value;
-    if (c.zoom) {
+    for (const auto& [offset, value] : set) bytes[offset] = value;
+    if (zoom) {
       server->GetDigitalZoom(snapshot);
     } else {
       server->modSettingsAndStatuses(snapshot, &KlcontrolCommandServer::m_cameraContext);
     }
-    for (const auto& [offset, value] : c.expected) EXPECT_EQ(bytes[offset], value) << offset;
+    for (const auto& [offset, value] : expected) EXPECT_EQ(bytes[offset], value) << offset;
   }
 }
 
