@@ -2,6 +2,8 @@
 // client gets back, and refused arguments that never reach it.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "klErrno.h"
 #include "test_command_bytes.h"
 #include "test_server_fixture.h"
@@ -71,24 +73,18 @@ TEST_F(ServerTest, AnalyticsFileNameAndClear) {
 }
 
 TEST_F(ServerTest, CameraControlStatusHandsControlBackWhileTheCameraHasIt) {
-  struct Case {
-    const char* cameraHasControl;
-    const char* statusFault;
-    uint8_t requested;
-    const char* sent;
-  };
-  const Case cases[] = {
+  // Whether the camera has control, a fault of its status, the status requested and the one sent.
+  const std::tuple<const char*, const char*, uint8_t, const char*> cases[] = {
       {"1", nullptr, 0, "ok 02"},
       {"1", nullptr, 1, "ok 01"},
       {"0", nullptr, 0, "ok 00"},
-      {"1", "fault 8/11 error -1", 0, "ok 00"},
-  };
-  for (const Case& c : cases) {
-    control(std::string("set status.camera_control_status ") + c.cameraHasControl);
-    if (c.statusFault != nullptr) control(c.statusFault);
-    const Bytes arg = {c.requested};
+      {"1", "fault 8/11 error -1", 0, "ok 00"}};
+  for (const auto& [cameraHasControl, statusFault, requested, sent] : cases) {
+    control(std::string("set status.camera_control_status ") + cameraHasControl);
+    if (statusFault != nullptr) control(statusFault);
+    const Bytes arg = {requested};
     EXPECT_EQ(requester->call(92, &arg), KL_OK);
-    EXPECT_EQ(control("payload 8/40"), c.sent) << c.cameraHasControl << " " << int(c.requested);
+    EXPECT_EQ(control("payload 8/40"), sent) << cameraHasControl << " " << int(requested);
   }
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR,
                          "Unable to check if camera has control, for camera_control_status request[0]\n"));
