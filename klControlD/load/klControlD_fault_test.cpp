@@ -38,11 +38,6 @@ class FaultTest : public EndToEndTest {
         },
         std::chrono::seconds(15));
   }
-  bool daemonWaitsInQueueSend() {
-    const auto threads = threadSyscalls(daemon->pid());
-    return std::any_of(threads.begin(), threads.end(),
-                       [](const auto& t) { return t.second == SYS_mq_timedsend; });
-  }
 };
 
 void fillQueue(const std::string& name) {
@@ -182,7 +177,11 @@ TEST_F(FaultTest, RequesterWhoseQueueFailsCostsOnlyItsAnswer) {
   const TestRequester system("/kl_fault_system");
   fillQueue(system.name());
   ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, "JS", nullptr, system.name())));
-  ASSERT_TRUE(waitUntil([this] { return daemonWaitsInQueueSend(); }));
+  ASSERT_TRUE(waitUntil([this] {
+    const auto threads = threadSyscalls(daemon->pid());
+    return std::any_of(threads.begin(), threads.end(),
+                       [](const auto& t) { return t.second == SYS_mq_timedsend; });
+  }));
   TestAnswer answer;
   for (int filler = 0; filler < 10; ++filler) ASSERT_TRUE(system.receive(answer));
   ASSERT_TRUE(system.receive(answer));

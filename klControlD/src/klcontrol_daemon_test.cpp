@@ -123,9 +123,6 @@ class NotificationTest : public DaemonServeTest {
     const auto matches = [&whole](const std::string& line) { return std::regex_match(line, whole); };
     return waitUntil([&] { return anyLine(matches); }, std::chrono::seconds(2));
   }
-  void polls(int count) {
-    for (int i = 0; i < count; ++i) sync();
-  }
 
   std::thread daemon;
   std::vector<std::unique_ptr<PushQueue>> queues;
@@ -187,7 +184,7 @@ TEST_F(NotificationTest, EachChangeIsReportedOnceAgainstItsSnapshot) {
 TEST_F(NotificationTest, PushNotificationArgumentsPauseAndResumeOnlySocketClients) {
   auto socket = connectClient(1);
   control("reset-counts");
-  polls(2);
+  for (int turn = 0; turn < 2; ++turn) sync();
   EXPECT_EQ(requestCount("8/11") + requestCount("7/30"), 0);
   // The text, its answer and whether the socket client is active afterwards.
   const std::tuple<const char*, int32_t, bool> cases[] = {
@@ -205,7 +202,7 @@ TEST_F(NotificationTest, PushNotificationArgumentsPauseAndResumeOnlySocketClient
     EXPECT_EQ(push(text), status) << text;
     EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, std::string("KLCONTROL_PUSH_NOTIFICATIONS: ") + text));
     control("reset-counts");
-    polls(2);
+    for (int turn = 0; turn < 2; ++turn) sync();
     EXPECT_EQ(requestCount("8/11") > 0, active) << text;
     EXPECT_EQ(requestCount("7/30") > 0, active) << text;
   }
