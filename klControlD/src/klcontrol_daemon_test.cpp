@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <memory>
 #include <regex>
@@ -258,21 +259,17 @@ TEST(ChangeDocument, BodyPartsAndSeparators) {
 
 // Times are {seconds, microseconds}; a second has passed only when the microseconds came round too.
 TEST(ChangeDocument, PeriodicComparisonAtMostOnceASecond) {
-  struct Case {
-    int64_t last[2];
-    int64_t now[2];
-    bool due;
-  };
-  const Case cases[] = {
+  using Time = std::array<int64_t, 2>;
+  const std::tuple<Time, Time, bool> cases[] = {
       {{0, 0}, {5, 0}, true},                 // never compared
       {{100, 500000}, {101, 499999}, false},  // borrow from the microseconds
       {{100, 500000}, {101, 500000}, true},
       {{100, 999999}, {102, 0}, true},
       {{0, 1}, {0, 999999}, false},  // only both words zero mean never
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(klcontrol_periodic_due(c.last, c.now), c.due)
-        << c.last[0] << "." << c.last[1] << " -> " << c.now[0] << "." << c.now[1];
+  for (const auto& [last, now, due] : cases) {
+    EXPECT_EQ(klcontrol_periodic_due(last.data(), now.data()), due)
+        << last[0] << "." << last[1] << " -> " << now[0] << "." << now[1];
   }
 }
 
