@@ -32,43 +32,6 @@ std::vector<uint8_t> fromSource(const char* source, size_t length) {
   return std::vector<uint8_t>(msg, msg + sntlv_msg_len(msg));
 }
 
-TEST_F(ServerTest, SuspendIsAnsweredInPlaceDropsEveryClientAndRefusesCommandsUntilResume) {
-  keepClientsUnserved();
-  for (const char* name : {"/kl_a", "/kl_b"}) {
-    const std::vector<uint8_t> registration = queueRegistration(1, name);
-    ASSERT_EQ(requester->call(0, &registration), 0);
-  }
-  ASSERT_TRUE(
-      TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, "JS", nullptr, requester->name())));
-  TestAnswer answer;
-  ASSERT_TRUE(requester->receive(answer));
-  // The request turned round: category 0x11, source and destination swapped, one byte 0 appended.
-  const std::vector<uint8_t> expected = {0x00, 0x39, 0x00, 0x11, 0x00, 0x00, 0x02, 0x41, 'J', 'S', 0x00, 0x00,
-                                         0x0B, 0x44, '/',  't',  'o',  '_',  'k',  'l',  'C', 't', 'l',  'D',
-                                         0x00, 0x00, 0x00, 0x13, 0x43, '/',  'k',  'l',  '_', 't', 'e',  's',
-                                         't',  '_',  'r',  'e',  'q',  'u',  'e',  's',  't', 'e', 'r',  0x00,
-                                         0x00, 0x00, 0x01, 0x45, 0x00, 0x00, 0x00, 0x00, 0xEE};
-  EXPECT_EQ(answer.bytes, expected);
-  EXPECT_TRUE(server->isSuspended());
-  EXPECT_EQ(server->notificationClientCount(), 0u);
-  EXPECT_TRUE(server->presetsModified());
-  EXPECT_TRUE(server->needLenses());
-  const uint32_t preset = server->currentPresetCache();
-  forgetLog();
-  ASSERT_TRUE(TestRequester::sendToDaemon(presetUpdate(6, 0x00020003)));
-  const std::vector<uint8_t> registration = queueRegistration(1, "/kl_a");
-  EXPECT_EQ(requester->call(0, &registration), 1);
-  EXPECT_TRUE(
-      loggedLine(UTIL_LOG_ERROR, "klcontrol dropped CAT_RTOS_CMD for preset update while suspended\n"));
-  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "klcontrol server: MSG nak-ed because of suspend! (cmd 0)\n"));
-  EXPECT_EQ(server->currentPresetCache(), preset);
-  EXPECT_EQ(server->notificationClientCount(), 0u);
-  control("event JR");
-  ASSERT_TRUE(waitUntil([this] { return !server->isSuspended(); }));
-  EXPECT_EQ(requester->call(0, &registration), 0);
-  EXPECT_EQ(server->notificationClientCount(), 1u);
-}
-
 TEST_F(ServerTest, MessagesAnsweredNowhereOrWhereTheSourceSays) {
   struct Case {
     std::vector<uint8_t> message;
@@ -151,7 +114,7 @@ TEST_F(ServerTest, PresetSwitchAndModifiedEventsSetThePresetRereadLensesAndArePu
 
 // Run on the test's thread to see handleCommand's result: true only when command 0 added a client.
 // An eleventh client is refused.
-TEST_F(ServerTest, QueueClientRegistration) {
+TEST_F(ServerTest, QueueClientsRegisterUpToTenAndASuspendDropsThemAll) {
   keepClientsUnserved();
   // Enable flag, name, whether added, clients after. An empty name (the lone zero byte) is a name like
   // any other: it stays registered as the first of ten.
@@ -183,6 +146,36 @@ TEST_F(ServerTest, QueueClientRegistration) {
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Too many push clients connected, rejecting!"));
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Unable to add client"));
   EXPECT_EQ(server->notificationClientCount(), 10u);
+  // A suspend is answered in place, drops every client and refuses commands until the resume.
+  ASSERT_TRUE(
+      TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, "JS", nullptr, requester->name())));
+  TestAnswer answer;
+  ASSERT_TRUE(requester->receive(answer));
+  // The request turned round: category 0x11, source and destination swapped, one byte 0 appended.
+  const std::vector<uint8_t> expected = {0x00, 0x39, 0x00, 0x11, 0x00, 0x00, 0x02, 0x41, 'J', 'S', 0x00, 0x00,
+                                         0x0B, 0x44, '/',  't',  'o',  '_',  'k',  'l',  'C', 't', 'l',  'D',
+                                         0x00, 0x00, 0x00, 0x13, 0x43, '/',  'k',  'l',  '_', 't', 'e',  's',
+                                         't',  '_',  'r',  'e',  'q',  'u',  'e',  's',  't', 'e', 'r',  0x00,
+                                         0x00, 0x00, 0x01, 0x45, 0x00, 0x00, 0x00, 0x00, 0xEE};
+  EXPECT_EQ(answer.bytes, expected);
+  EXPECT_TRUE(server->isSuspended());
+  EXPECT_EQ(server->notificationClientCount(), 0u);
+  EXPECT_TRUE(server->presetsModified());
+  EXPECT_TRUE(server->needLenses());
+  const uint32_t preset = server->currentPresetCache();
+  forgetLog();
+  ASSERT_TRUE(TestRequester::sendToDaemon(presetUpdate(6, 0x00020003)));
+  const std::vector<uint8_t> registration = queueRegistration(1, "/kl_a");
+  EXPECT_EQ(requester->call(0, &registration), 1);
+  EXPECT_TRUE(
+      loggedLine(UTIL_LOG_ERROR, "klcontrol dropped CAT_RTOS_CMD for preset update while suspended\n"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "klcontrol server: MSG nak-ed because of suspend! (cmd 0)\n"));
+  EXPECT_EQ(server->currentPresetCache(), preset);
+  EXPECT_EQ(server->notificationClientCount(), 0u);
+  control("event JR");
+  ASSERT_TRUE(waitUntil([this] { return !server->isSuspended(); }));
+  EXPECT_EQ(requester->call(0, &registration), 0);
+  EXPECT_EQ(server->notificationClientCount(), 1u);
 }
 
 // Camera state queries with the queues open but no worker running.
