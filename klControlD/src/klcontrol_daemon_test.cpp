@@ -129,60 +129,9 @@ class NotificationTest : public DaemonServeTest {
   std::vector<std::unique_ptr<PushQueue>> queues;
 };
 
-// A setting alone has no status part and no separator; a mode picked on the camera changes statuses
-// and settings in one read. The slowly moving statuses are compared with the snapshot of the last
-// once-a-second comparison, so a change there shows once (a minute drains one percent). Answers of the
-// wrong size end the poll: nothing is sent and the snapshots stay, so the next good read reports
-// exactly what changed. So does the camera's shutdown refusal, sent once in a row to sockets.
-TEST_F(NotificationTest, EachChangeIsReportedOnceAgainstItsSnapshot) {
-  auto socket = connectClient(1);
-  PushQueue& queue = registerQueue("/kl_push_changes");
-  ASSERT_EQ(push("status=1"), KL_OK);
-  EXPECT_TRUE(isFullDocument(nextDocument(*socket)));
-  EXPECT_TRUE(isFullDocument(nextDocument(queue)));
-  control("set settings@165:1 2");
-  std::string document = nextDocument(queue);
-  EXPECT_EQ(document.rfind("{\"settings\":{\"87\":", 0), 0u) << document;
-  EXPECT_EQ(document.substr(document.size() - 3), "}\n}");
-  control("set settings.flat_mode 17");
-  document = nextDocument(queue);
-  EXPECT_EQ(document.rfind("{\"status\":{\"", 0), 0u) << document;
-  EXPECT_NE(document.find("},\n\"settings\":{\"144\":"), std::string::npos) << document;
-  EXPECT_EQ(document.substr(document.size() - 3), "}\n}");
-  control("drift step 60");
-  EXPECT_EQ(nextDocument(queue), "{\"status\":{\"70\":99}}");
-  // One past each block's size, and a failed call, whose line names its own source place.
-  const std::pair<const char*, std::string> cases[] = {
-      {"fault 8/11 size 385", "ASSERT ERROR - status_all size does not match rsp size=385"},
-      {"fault 7/30 size 237", "ASSERT ERROR - settings_all size does not match rsp size=237"},
-      {"fault 8/11 error -17", "klc_send_remote_api_for_response error, -17 @ " +
-                                   std::string(KLCONTROL_SERVER_SOURCE_PATH) + ":[0-9]+\n"},
-  };
-  int level = 0;
-  for (const auto& [fault, line] : cases) {
-    forgetLog();
-    control(fault);
-    level = (level + 1) % 4;
-    control("set status.battery_level " + std::to_string(level));
-    EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":" + std::to_string(level) + "}}") << fault;
-    EXPECT_TRUE(loggedError(line)) << fault;
-  }
-  EXPECT_GT(socket->drain(), 0);
-  forgetLog();
-  control("fault 8/11 nakoff 3");
-  control("set status.battery_level 0");
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(nextDocument(queue), kShutdownPending) << i;
-  }
-  EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":0}}");
-  EXPECT_EQ(nextDocument(*socket), kShutdownPending);
-  EXPECT_EQ(nextDocument(*socket), "{\"status\":{\"2\":0}}");
-  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "Camera status returning KL_ERR_NACK_OFF\n"));
-}
-
 // Whether the socket client is active shows in the camera reads: a list of paused clients never
-// makes the worker poll the camera.
-TEST_F(NotificationTest, PushNotificationArgumentsPauseAndResumeOnlySocketClients) {
+// makes the worker poll the camera. Then each change is reported once against its snapshot.
+TEST_F(NotificationTest, PushArgumentsPauseOnlySocketsAndEachChangeIsReportedOnce) {
   auto socket = connectClient(1);
   control("reset-counts");
   for (int turn = 0; turn < 2; ++turn) sync();
@@ -222,9 +171,53 @@ TEST_F(NotificationTest, PushNotificationArgumentsPauseAndResumeOnlySocketClient
   ASSERT_EQ(push("status=0"), KL_OK);
   EXPECT_TRUE(isFullDocument(nextDocument(queue)));
   EXPECT_TRUE(isFullDocument(nextDocument(*socket)));
-  control("set status.battery_level 1");
-  EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":1}}");
-  EXPECT_EQ(nextDocument(*socket), "{\"status\":{\"2\":1}}");
+  control("set status.battery_level 3");  // the level the drift below keeps
+  EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":3}}");
+  EXPECT_EQ(nextDocument(*socket), "{\"status\":{\"2\":3}}");
+  // A setting alone has no status part and no separator; a mode picked on the camera changes statuses
+  // and settings in one read. The slowly moving statuses are compared with the snapshot of the last
+  // once-a-second comparison, so a change there shows once (a minute drains one percent). Answers of
+  // the wrong size end the poll: nothing is sent and the snapshots stay, so the next good read reports
+  // exactly what changed. So does the camera's shutdown refusal, sent once in a row to sockets.
+  ASSERT_EQ(push("status=1"), KL_OK);
+  control("set settings@165:1 2");
+  std::string document = nextDocument(queue);
+  EXPECT_EQ(document.rfind("{\"settings\":{\"87\":", 0), 0u) << document;
+  EXPECT_EQ(document.substr(document.size() - 3), "}\n}");
+  control("set settings.flat_mode 17");
+  document = nextDocument(queue);
+  EXPECT_EQ(document.rfind("{\"status\":{\"", 0), 0u) << document;
+  EXPECT_NE(document.find("},\n\"settings\":{\"144\":"), std::string::npos) << document;
+  EXPECT_EQ(document.substr(document.size() - 3), "}\n}");
+  control("drift step 60");
+  EXPECT_EQ(nextDocument(queue), "{\"status\":{\"70\":99}}");
+  // One past each block's size, and a failed call, whose line names its own source place.
+  const std::pair<const char*, std::string> faults[] = {
+      {"fault 8/11 size 385", "ASSERT ERROR - status_all size does not match rsp size=385"},
+      {"fault 7/30 size 237", "ASSERT ERROR - settings_all size does not match rsp size=237"},
+      {"fault 8/11 error -17", "klc_send_remote_api_for_response error, -17 @ " +
+                                   std::string(KLCONTROL_SERVER_SOURCE_PATH) + ":[0-9]+\n"},
+  };
+  int level = 3;
+  for (const auto& [fault, line] : faults) {
+    forgetLog();
+    control(fault);
+    level = (level + 1) % 4;
+    control("set status.battery_level " + std::to_string(level));
+    EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":" + std::to_string(level) + "}}") << fault;
+    EXPECT_TRUE(loggedError(line)) << fault;
+  }
+  EXPECT_GT(socket->drain(), 0);
+  forgetLog();
+  control("fault 8/11 nakoff 3");
+  control("set status.battery_level 0");
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(nextDocument(queue), kShutdownPending) << i;
+  }
+  EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":0}}");
+  EXPECT_EQ(nextDocument(*socket), kShutdownPending);
+  EXPECT_EQ(nextDocument(*socket), "{\"status\":{\"2\":0}}");
+  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "Camera status returning KL_ERR_NACK_OFF\n"));
 }
 
 TEST_F(NotificationTest, EleventhClientIsRefusedUntilAClosedOneFreesAPlace) {
@@ -245,8 +238,9 @@ TEST_F(NotificationTest, EleventhClientIsRefusedUntilAClosedOneFreesAPlace) {
   ASSERT_FALSE(nextDocument(*clients[9]).empty());
 }
 
-// The parts the polls above cannot produce: both status classes at once, counts without texts.
-TEST(ChangeDocument, BodyPartsAndSeparators) {
+// The parts the polls above cannot produce: both status classes at once, counts without texts; and
+// the comparison of the slowly moving statuses at most once a second.
+TEST(ChangeDocument, BodyPartsAndThePeriodicRule) {
   const std::pair<klcontrol_change_texts_t, const char*> cases[] = {
       {{1, "\"70\":50", 1, "\"2\":1", 2, "\"2\":4,\"3\":8"},
        "\"status\":{\"70\":50,\"2\":1},\n\"settings\":{\"2\":4,\"3\":8}\n"},
@@ -255,19 +249,16 @@ TEST(ChangeDocument, BodyPartsAndSeparators) {
       {{0, "\"70\":50", 0, "", 0, "\"87\":1"}, ""},
   };
   for (const auto& [texts, body] : cases) EXPECT_EQ(klcontrol_change_body(texts), body) << body;
-}
-
-// Times are {seconds, microseconds}; a second has passed only when the microseconds came round too.
-TEST(ChangeDocument, PeriodicComparisonAtMostOnceASecond) {
+  // Times are {seconds, microseconds}; a second has passed only when the microseconds came round too.
   using Time = std::array<int64_t, 2>;
-  const std::tuple<Time, Time, bool> cases[] = {
+  const std::tuple<Time, Time, bool> times[] = {
       {{0, 0}, {5, 0}, true},                 // never compared
       {{100, 500000}, {101, 499999}, false},  // borrow from the microseconds
       {{100, 500000}, {101, 500000}, true},
       {{100, 999999}, {102, 0}, true},
       {{0, 1}, {0, 999999}, false},  // only both words zero mean never
   };
-  for (const auto& [last, now, due] : cases) {
+  for (const auto& [last, now, due] : times) {
     EXPECT_EQ(klcontrol_periodic_due(last.data(), now.data()), due)
         << last[0] << "." << last[1] << " -> " << now[0] << "." << now[1];
   }
