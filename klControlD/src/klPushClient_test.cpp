@@ -45,14 +45,14 @@ TEST(SocketClient, FrameCountsTheClosingNulAndAClosedPeerFailsWithoutSignal) {
   EXPECT_FALSE(notify(client, json));
 }
 
-constexpr const char* kQueue = "/kl_push_client_test";
-
 // The queue is opened on each delivery until it exists; a document larger than one message is not
-// delivered, and the next one goes out whole; an empty document has no text element.
-TEST(QueueClient, EventCarriesStatusZeroAndTheTextWithItsNul) {
-  MQNotificationClient client(kQueue);
+// delivered, and the next one goes out whole; an empty document has no text element. A full queue
+// holds the delivery for the reader.
+TEST(QueueClient, EventCarriesStatusZeroAndTheTextWithItsNulAndWaitsForRoom) {
+  const char* const queue = "/kl_push_client_test";
+  MQNotificationClient client(queue);
   EXPECT_FALSE(notify(client, "{}"));
-  const TestRequester reader(kQueue);
+  const TestRequester reader(queue);
   EXPECT_FALSE(notify(client, std::string(2000, 'x')));
   EXPECT_EQ(reader.pending(), 0);
   ASSERT_TRUE(notify(client, std::string("{}") + '\0'));
@@ -69,12 +69,7 @@ TEST(QueueClient, EventCarriesStatusZeroAndTheTextWithItsNul) {
                                       0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xEE};
   ASSERT_TRUE(reader.receive(answer));
   EXPECT_EQ(answer.bytes, empty);
-}
-
-// A queue client must not lose events: a full queue holds the delivery up to 2 s.
-TEST(QueueClient, FullQueueMakesTheDeliveryWaitForTheReader) {
-  const TestRequester reader(kQueue);
-  MQNotificationClient client(kQueue);
+  // Events must not be lost: a full queue holds the delivery up to 2 s.
   for (int i = 0; i < 10; ++i) ASSERT_TRUE(notify(client, std::to_string(i)));
   std::atomic<bool> done{false};
   bool delivered = false;
@@ -83,7 +78,6 @@ TEST(QueueClient, FullQueueMakesTheDeliveryWaitForTheReader) {
     done = true;
   });
   EXPECT_FALSE(waitUntil([&] { return done.load(); }, std::chrono::milliseconds(300)));
-  TestAnswer answer;
   ASSERT_TRUE(reader.receive(answer));
   worker.join();
   EXPECT_TRUE(delivered);

@@ -188,12 +188,9 @@ class CameraStateTest : public ServerTest {
     for (const char* preset :
          {"video_preset_id 17", "photo_preset_id 34", "timelapse_preset_id 51", "special_preset_id 68"})
       ASSERT_EQ(control(std::string("set status.") + preset), "ok");
-    selectGroup(group);
+    control("set status.active_preset_group " + std::to_string(group));
     server = KlcontrolCommandServer::getInstance();
     ASSERT_EQ(server->interfaceOpen(), 0);
-  }
-  void selectGroup(uint32_t selector) {
-    control("set status.active_preset_group " + std::to_string(selector));
   }
 };
 
@@ -230,7 +227,7 @@ TEST_F(CameraStateTest, StartWithoutTheCameraQueueFailsAndPresetsFollowTheGroupS
                                                  {1, 34}, {4, 34}, {2, 51},          {5, 51},
                                                  {6, 68}, {7, 68}, {12, 0xFFFFFFFFu}};
   for (const auto& c : cases) {
-    selectGroup(c.first);
+    control("set status.active_preset_group " + std::to_string(c.first));
     EXPECT_EQ(server->GetActivePreset(), c.second) << c.first;
     EXPECT_EQ(server->GetActivePresetGroup(), c.first);
   }
