@@ -155,10 +155,6 @@ TEST_F(FaultTest, CameraKilledOrRestartedAndStandardErrorUnreadCostOnlyTheirShar
   EXPECT_EQ(exchange(*requester, kStatusBlock), "");
 }
 
-std::vector<uint8_t> commandFrom(const std::string& queue) {
-  return TestRequester::command(KLCONTROL_REMOTE_API, nullptr, queue);
-}
-
 // Also for in-place answers, which wait for room at most two seconds.
 TEST_F(FaultTest, RequesterWhoseQueueFailsCostsOnlyItsAnswer) {
   const auto othersServed = [this](const char* fault) {
@@ -174,7 +170,8 @@ TEST_F(FaultTest, RequesterWhoseQueueFailsCostsOnlyItsAnswer) {
   }
   othersServed("removed");
   const TestRequester full("/kl_full");
-  for (int i = 0; i < 11; ++i) EXPECT_TRUE(TestRequester::sendToDaemon(commandFrom(full.name())));
+  const std::vector<uint8_t> fromFull = TestRequester::command(KLCONTROL_REMOTE_API, nullptr, full.name());
+  for (int i = 0; i < 11; ++i) EXPECT_TRUE(TestRequester::sendToDaemon(fromFull));
   othersServed("full");
   EXPECT_EQ(full.pending(), 10);
   mq_attr attr{};
@@ -182,7 +179,7 @@ TEST_F(FaultTest, RequesterWhoseQueueFailsCostsOnlyItsAnswer) {
   attr.mq_msgsize = 8;
   const mqd_t tiny = mq_open("/kl_tiny", O_RDONLY | O_CREAT, 0600, &attr);
   ASSERT_NE(tiny, mqd_t(-1));
-  EXPECT_TRUE(TestRequester::sendToDaemon(commandFrom("/kl_tiny")));
+  EXPECT_TRUE(TestRequester::sendToDaemon(TestRequester::command(KLCONTROL_REMOTE_API, nullptr, "/kl_tiny")));
   mq_close(tiny);
   othersServed("too small");
   EXPECT_EQ(requester->pending(), 0);

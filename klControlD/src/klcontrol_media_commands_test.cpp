@@ -12,9 +12,8 @@ class MediaTest : public ServerTest {
  protected:
   // Captures 1 to 4 on the card: a video, a photo, a group of three photos, a video.
   void fillCard() {
-    for (const char* capture : {"card add video", "card add photo", "card add photo 3", "card add video"}) {
+    for (const char* capture : {"card add video", "card add photo", "card add photo 3", "card add video"})
       ASSERT_EQ(control(capture).substr(0, 2), "ok") << capture;
-    }
     forgetLog();
   }
   std::string card() { return control("card"); }
