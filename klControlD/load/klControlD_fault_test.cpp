@@ -38,11 +38,6 @@ class FaultTest : public EndToEndTest {
         },
         std::chrono::seconds(15));
   }
-  bool daemonWaitsInQueueSend() {
-    const auto threads = threadSyscalls(daemon->pid());
-    return std::any_of(threads.begin(), threads.end(),
-                       [](const auto& t) { return t.second == SYS_mq_timedsend; });
-  }
 };
 
 void fillQueue(const std::string& name) {
@@ -61,7 +56,38 @@ bool capTcpSendBuffers() {
   return most == 65536;
 }
 
-TEST_F(FaultTest, StalledSocketClientIsDroppedWhileNineOthersGetEveryDocument) {
+// Watchers that take one document and close, as `klctl watch --count 1` does, free their places at
+// once. A crashed client's queue, removed unread but kept alive by the daemon's descriptor, is removed
+// once it stays full. Then no client is left to read the camera for. A socket client that stops
+// reading is dropped while nine others get every document.
+TEST_F(FaultTest, ClientsThatCloseDieOrStallAreDroppedWhileOthersGetEveryDocument) {
+  for (int watcher = 0; watcher < 12; ++watcher) {
+    PushSocket socket;
+    std::string document;
+    // Resumed once the accept loop has listed it; until then it is not sent anything.
+    ASSERT_TRUE(waitUntil([&] { return push("status=1") == KL_OK && socket.next(document, 300); }))
+        << "watcher " << watcher;
+    EXPECT_TRUE(isFullDocument(document)) << document;
+  }
+  {
+    PushQueue crashed("/kl_crashed");
+    const std::vector<uint8_t> registration = queueRegistration(1, crashed.name());
+    ASSERT_EQ(requester->call(KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &registration), KL_OK);
+    ASSERT_FALSE(nextDocument(crashed).empty());
+  }
+  auto longest = std::chrono::steady_clock::duration::zero();
+  for (int change = 0; change < 15; ++change) {  // the queue holds 10
+    ASSERT_EQ(control("set status.battery_level " + std::to_string(change % 4)), "ok");
+    const long polls = requestCount("8/11");
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(exchange(*requester, kNoOperation), "") << "change " << change;
+    longest = std::max(longest, std::chrono::steady_clock::now() - start);
+    // Each change its own document; no poll comes once the client is gone.
+    if (!waitUntil([&] { return requestCount("8/11") > polls; }, std::chrono::seconds(3))) break;
+  }
+  EXPECT_TRUE(cameraLeftIdle());
+  std::printf("longest wait for an answer: %lld ms\n",
+              static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(longest).count()));
   ASSERT_TRUE(capTcpSendBuffers());
   PushSocket stalled(1024);  // reads nothing until the end
   std::vector<std::unique_ptr<PushSocket>> readers;
@@ -92,64 +118,10 @@ TEST_F(FaultTest, StalledSocketClientIsDroppedWhileNineOthersGetEveryDocument) {
               stalledDocuments, 2 * rounds);
 }
 
-// Watchers that take one document and close, as `klctl watch --count 1` does, on an unchanging camera.
-TEST_F(FaultTest, ClosedSocketClientsFreeTheirPlacesAtOnce) {
-  for (int watcher = 0; watcher < 12; ++watcher) {
-    PushSocket socket;
-    std::string document;
-    // Resumed once the accept loop has listed it; until then it is not sent anything.
-    ASSERT_TRUE(waitUntil([&] { return push("status=1") == KL_OK && socket.next(document, 300); }))
-        << "watcher " << watcher;
-    EXPECT_TRUE(isFullDocument(document)) << document;
-  }
-  EXPECT_TRUE(cameraLeftIdle());
-}
-
-// A crashed client's queue: removed unread, but kept alive by the daemon's descriptor.
-TEST_F(FaultTest, QueueClientThatStopsReadingIsRemovedOnceItsQueueStaysFull) {
-  {
-    PushQueue crashed("/kl_crashed");
-    const std::vector<uint8_t> registration = queueRegistration(1, crashed.name());
-    ASSERT_EQ(requester->call(KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &registration), KL_OK);
-    ASSERT_FALSE(nextDocument(crashed).empty());
-  }
-  auto longest = std::chrono::steady_clock::duration::zero();
-  for (int change = 0; change < 15; ++change) {  // the queue holds 10
-    ASSERT_EQ(control("set status.battery_level " + std::to_string(change % 4)), "ok");
-    const long polls = requestCount("8/11");
-    const auto start = std::chrono::steady_clock::now();
-    ASSERT_EQ(exchange(*requester, kNoOperation), "") << "change " << change;
-    longest = std::max(longest, std::chrono::steady_clock::now() - start);
-    // Each change its own document; no poll comes once the client is gone.
-    if (!waitUntil([&] { return requestCount("8/11") > polls; }, std::chrono::seconds(3))) break;
-  }
-  EXPECT_TRUE(cameraLeftIdle());
-  std::printf("longest wait for an answer: %lld ms\n",
-              static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(longest).count()));
-}
-
-// A check for room and then a blocking send would wait for good if the queue filled in between.
-TEST_F(FaultTest, InPlaceAnswerWaitsForRoomAtMostTwoSeconds) {
-  if (klTestEmulated()) GTEST_SKIP() << "the emulator's /proc shows the host's system-call numbers";
-  const TestRequester system("/kl_fault_system");
-  fillQueue(system.name());
-  ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, "JS", nullptr, system.name())));
-  ASSERT_TRUE(waitUntil([this] { return daemonWaitsInQueueSend(); }));
-  TestAnswer answer;
-  for (int filler = 0; filler < 10; ++filler) ASSERT_TRUE(system.receive(answer));
-  ASSERT_TRUE(system.receive(answer));
-  EXPECT_EQ(answer.category, CAT_SYS_RSP);
-  EXPECT_EQ(answer.payload, std::vector<uint8_t>{0});
-  fillQueue(system.name());
-  ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, "JR", nullptr, system.name())));
-  EXPECT_EQ(exchange(*requester, kNoOperation), "");
-  EXPECT_EQ(system.pending(), 10);
-}
-
 // The camera is made to drop the reply, so that it dies while the daemon waits for it. Stopped and
 // restarted later, its new queue is reached after one request lost to the daemon's descriptor, which
-// still names the removed queue.
-TEST_F(FaultTest, CameraKilledOrRestartedCostsOnlyTheRequestsInBetween) {
+// still names the removed queue. A daemon whose standard error has no reader loses only the lines.
+TEST_F(FaultTest, CameraKilledOrRestartedAndStandardErrorUnreadCostOnlyTheirShare) {
   const long before = requestCount("8/11");
   ASSERT_EQ(control("fault 8/11 drop"), "ok");
   ASSERT_TRUE(requester->sendCommand(KLCONTROL_GET_ALL_STATUS));
@@ -167,12 +139,23 @@ TEST_F(FaultTest, CameraKilledOrRestartedCostsOnlyTheRequestsInBetween) {
   EXPECT_EQ(requester->call(KLCONTROL_GET_ALL_STATUS), KL_ERR_MQ_FAIL);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(exchange(*requester, kStatusBlock), "") << i;
   EXPECT_EQ(requester->pending(), 0);
+  // Restarted with a standard error nobody reads, to which the debug channel writes at start-up (no
+  // status-interface service) and for an in-place answer that cannot be sent.
+  ASSERT_EQ(requester->call(KLCONTROL_WORKER_EXIT), KL_OK);
+  ASSERT_EQ(daemon->exitStatus(10000), 0);
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  close(ends[0]);
+  startDaemon(ends[1]);
+  close(ends[1]);
+  for (const char* code : {"JS", "JR"}) {
+    ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, code, nullptr, "/kl_never")));
+  }
+  EXPECT_EQ(requester->call(KLCONTROL_MODE), KL_ERR_INVALID_PARAM);  // "Invalid parameter" is logged
+  EXPECT_EQ(exchange(*requester, kStatusBlock), "");
 }
 
-std::vector<uint8_t> commandFrom(const std::string& queue) {
-  return TestRequester::command(KLCONTROL_REMOTE_API, nullptr, queue);
-}
-
+// Also for in-place answers, which wait for room at most two seconds.
 TEST_F(FaultTest, RequesterWhoseQueueFailsCostsOnlyItsAnswer) {
   const auto othersServed = [this](const char* fault) {
     EXPECT_EQ(exchange(*requester, kNoOperation), "") << fault;
@@ -187,7 +170,8 @@ TEST_F(FaultTest, RequesterWhoseQueueFailsCostsOnlyItsAnswer) {
   }
   othersServed("removed");
   const TestRequester full("/kl_full");
-  for (int i = 0; i < 11; ++i) EXPECT_TRUE(TestRequester::sendToDaemon(commandFrom(full.name())));
+  const std::vector<uint8_t> fromFull = TestRequester::command(KLCONTROL_REMOTE_API, nullptr, full.name());
+  for (int i = 0; i < 11; ++i) EXPECT_TRUE(TestRequester::sendToDaemon(fromFull));
   othersServed("full");
   EXPECT_EQ(full.pending(), 10);
   mq_attr attr{};
@@ -195,27 +179,29 @@ TEST_F(FaultTest, RequesterWhoseQueueFailsCostsOnlyItsAnswer) {
   attr.mq_msgsize = 8;
   const mqd_t tiny = mq_open("/kl_tiny", O_RDONLY | O_CREAT, 0600, &attr);
   ASSERT_NE(tiny, mqd_t(-1));
-  EXPECT_TRUE(TestRequester::sendToDaemon(commandFrom("/kl_tiny")));
+  EXPECT_TRUE(TestRequester::sendToDaemon(TestRequester::command(KLCONTROL_REMOTE_API, nullptr, "/kl_tiny")));
   mq_close(tiny);
   othersServed("too small");
   EXPECT_EQ(requester->pending(), 0);
-}
-
-// The debug channel writes to standard error at start-up (no status-interface service) and for an
-// in-place answer that cannot be sent.
-TEST_F(FaultTest, StandardErrorWithoutAReaderCostsOnlyTheLines) {
-  ASSERT_EQ(requester->call(KLCONTROL_WORKER_EXIT), KL_OK);
-  ASSERT_EQ(daemon->exitStatus(10000), 0);
-  int ends[2];
-  ASSERT_EQ(pipe(ends), 0);
-  close(ends[0]);
-  startDaemon(ends[1]);
-  close(ends[1]);
-  for (const char* code : {"JS", "JR"}) {
-    ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, code, nullptr, "/kl_never")));
-  }
-  EXPECT_EQ(requester->call(KLCONTROL_MODE), KL_ERR_INVALID_PARAM);  // "Invalid parameter" is logged
-  EXPECT_EQ(exchange(*requester, kStatusBlock), "");
+  // A check for room and then a blocking send would wait for good if the queue filled in between.
+  if (klTestEmulated()) GTEST_SKIP() << "the emulator's /proc shows the host's system-call numbers";
+  const TestRequester system("/kl_fault_system");
+  fillQueue(system.name());
+  ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, "JS", nullptr, system.name())));
+  ASSERT_TRUE(waitUntil([this] {
+    const auto threads = threadSyscalls(daemon->pid());
+    return std::any_of(threads.begin(), threads.end(),
+                       [](const auto& t) { return t.second == SYS_mq_timedsend; });
+  }));
+  TestAnswer answer;
+  for (int filler = 0; filler < 10; ++filler) ASSERT_TRUE(system.receive(answer));
+  ASSERT_TRUE(system.receive(answer));
+  EXPECT_EQ(answer.category, CAT_SYS_RSP);
+  EXPECT_EQ(answer.payload, std::vector<uint8_t>{0});
+  fillQueue(system.name());
+  ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, "JR", nullptr, system.name())));
+  EXPECT_EQ(exchange(*requester, kNoOperation), "");
+  EXPECT_EQ(system.pending(), 10);
 }
 
 }  // namespace

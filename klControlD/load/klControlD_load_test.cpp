@@ -44,9 +44,17 @@ std::string runMixedRequester(int index, int count) {
   return requester.pending() == 0 ? "" : "answers left over";
 }
 
+// The answer to a command sent during the storm: 1 (suspended), or its own status and payload.
+std::string stormAnswer(const TestAnswer& answer, const CommandCase& c) {
+  if (!answer.hasStatus) return "no answer";
+  const bool suspended = answer.status == 1 && answer.payload.empty();
+  const bool own = answer.status == KL_OK && answer.payload.size() == c.payloadSize;
+  return suspended || own ? "" : "status " + std::to_string(answer.status);
+}
+
 class LoadTest : public EndToEndTest {};
 
-TEST_F(LoadTest, FourRequestersEachGetEveryAnswerOnceWithItsStatus) {
+TEST_F(LoadTest, RequestersAndSuspendResumeStormsGetEveryAnswerOnce) {
   const int count = scaledCount(5000);
   std::string results[4];
   std::vector<std::thread> requesters;
@@ -55,6 +63,37 @@ TEST_F(LoadTest, FourRequestersEachGetEveryAnswerOnceWithItsStatus) {
   for (std::thread& t : requesters) t.join();
   for (int i = 0; i < 4; ++i) EXPECT_EQ(results[i], "") << "requester " << i;
   EXPECT_EQ(requester->pending(), 0);
+  // Then suspend/resume storms while two clients keep sending commands.
+  const int cycles = scaledCount(1000);
+  std::atomic<bool> storming{true};
+  std::string stormResults[3];
+  std::thread system([&] {
+    const TestRequester sys("/kl_load_system");
+    for (int i = 0; i < 2 * cycles && stormResults[2].empty(); ++i) {
+      const char* code = i % 2 == 0 ? "JS" : "JR";
+      TestAnswer answer;
+      if (!TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, code, nullptr, sys.name())) ||
+          !sys.receive(answer) || answer.category != CAT_SYS_RSP || answer.payload != std::vector<uint8_t>{0})
+        stormResults[2] = std::string("no in-place answer to ") + code + " " + std::to_string(i);
+    }
+    if (stormResults[2].empty() && sys.pending() != 0) stormResults[2] = "answers left over";
+    storming = false;
+  });
+  std::vector<std::thread> clients;
+  for (int c = 0; c < 2; ++c) {
+    clients.emplace_back([&, c] {
+      const TestRequester client("/kl_load_client_" + std::to_string(c));
+      for (long n = 0; storming && stormResults[c].empty(); ++n) {
+        const std::string fault = stormAnswer(client.ask(kMixed[c].number), kMixed[c]);
+        if (!fault.empty()) stormResults[c] = "command " + std::to_string(n) + ": " + fault;
+      }
+      if (stormResults[c].empty() && client.pending() != 0) stormResults[c] = "answers left over";
+    });
+  }
+  system.join();
+  for (std::thread& t : clients) t.join();
+  for (const std::string& result : stormResults) EXPECT_EQ(result, "");
+  for (const CommandCase& c : kMixed) EXPECT_EQ(exchange(*requester, c), "");
 }
 
 // Random messages: raw bytes, well-formed frames of random records, status-interface value
@@ -121,47 +160,6 @@ TEST_F(LoadTest, RandomMessagesLeaveMemoryFlatAndTheDaemonServing) {
   ASSERT_GT(before, 0);
   EXPECT_LE(after - before, 1024);
 #endif
-}
-
-// The answer to a command sent during the storm: 1 (suspended), or its own status and payload.
-std::string stormAnswer(const TestAnswer& answer, const CommandCase& c) {
-  if (!answer.hasStatus) return "no answer";
-  const bool suspended = answer.status == 1 && answer.payload.empty();
-  const bool own = answer.status == KL_OK && answer.payload.size() == c.payloadSize;
-  return suspended || own ? "" : "status " + std::to_string(answer.status);
-}
-
-TEST_F(LoadTest, SuspendResumeStormsAnswerEveryRequestAndCommand) {
-  const int cycles = scaledCount(1000);
-  std::atomic<bool> storming{true};
-  std::string results[3];
-  std::thread system([&] {
-    const TestRequester sys("/kl_load_system");
-    for (int i = 0; i < 2 * cycles && results[2].empty(); ++i) {
-      const char* code = i % 2 == 0 ? "JS" : "JR";
-      TestAnswer answer;
-      if (!TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, code, nullptr, sys.name())) ||
-          !sys.receive(answer) || answer.category != CAT_SYS_RSP || answer.payload != std::vector<uint8_t>{0})
-        results[2] = std::string("no in-place answer to ") + code + " " + std::to_string(i);
-    }
-    if (results[2].empty() && sys.pending() != 0) results[2] = "answers left over";
-    storming = false;
-  });
-  std::vector<std::thread> clients;
-  for (int c = 0; c < 2; ++c) {
-    clients.emplace_back([&, c] {
-      const TestRequester client("/kl_load_client_" + std::to_string(c));
-      for (long n = 0; storming && results[c].empty(); ++n) {
-        const std::string fault = stormAnswer(client.ask(kMixed[c].number), kMixed[c]);
-        if (!fault.empty()) results[c] = "command " + std::to_string(n) + ": " + fault;
-      }
-      if (results[c].empty() && client.pending() != 0) results[c] = "answers left over";
-    });
-  }
-  system.join();
-  for (std::thread& t : clients) t.join();
-  for (const std::string& result : results) EXPECT_EQ(result, "");
-  for (const CommandCase& c : kMixed) EXPECT_EQ(exchange(*requester, c), "");
 }
 
 }  // namespace

@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr uint8_t kModel = CAMERA_DEFAULT_MODEL;
-
 // Replies handed out in the order the camera is asked; before the first input, the model number
 // the server asks for at start.
 class ReplyScript {
@@ -34,7 +32,8 @@ class ReplyScript {
     std::lock_guard<std::mutex> lock(mMutex);
     const uint32_t key = klc_link_key(request.header.group, request.header.id);
     if (!mStarted) {
-      if (key == KLC_OP_STATE_GET_MODEL_NUMBER) return {FakeCameraLink::answer(request, KL_OK, {kModel})};
+      if (key == KLC_OP_STATE_GET_MODEL_NUMBER)
+        return {FakeCameraLink::answer(request, KL_OK, {CAMERA_DEFAULT_MODEL})};
       return {FakeCameraLink::answer(request, KL_OK)};
     }
     if (mOffset + 3 > mBytes.size()) return {FakeCameraLink::answer(request, KL_ERR)};

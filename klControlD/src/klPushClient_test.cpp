@@ -4,23 +4,25 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "kl_test_namespace.h"
 #include "test_requester.h"
 #include "wait_until.h"
 
 namespace {
 
-std::string readAvailable(int fd) {
-  std::string text;
-  char chunk[4096];
-  ssize_t n;
-  while ((n = recv(fd, chunk, sizeof chunk, MSG_DONTWAIT)) > 0) text.append(chunk, size_t(n));
-  return text;
-}
+// Every test of this binary uses fixed queue names or the daemon's port: isolate the whole run.
+class PrivateNamespaces : public ::testing::Environment {
+ public:
+  void SetUp() override { ASSERT_TRUE(klEnterPrivateNamespaces()); }
+};
+
+const ::testing::Environment* const kNamespaces = ::testing::AddGlobalTestEnvironment(new PrivateNamespaces);
 
 bool notify(NotificationClient& client, const std::string& json) {
   std::stringstream document;
@@ -34,21 +36,23 @@ TEST(SocketClient, FrameCountsTheClosingNulAndAClosedPeerFailsWithoutSignal) {
   SocketNotificationClient client(pair[0]);
   const std::string json = std::string("{}") + '\0';
   ASSERT_TRUE(notify(client, json));
-  EXPECT_EQ(readAvailable(pair[1]), "LENGTH:3\n\n{}");
+  char frame[64];
+  const ssize_t received = recv(pair[1], frame, sizeof frame, MSG_DONTWAIT);
+  EXPECT_EQ(std::string(frame, size_t(std::max<ssize_t>(received, 0))), "LENGTH:3\n\n{}");
   EXPECT_EQ(client.bytesSent(), 12u);
   EXPECT_FALSE(client.needsFullUpdate());
   close(pair[1]);
   EXPECT_FALSE(notify(client, json));
 }
 
-constexpr const char* kQueue = "/kl_push_client_test";
-
 // The queue is opened on each delivery until it exists; a document larger than one message is not
-// delivered, and the next one goes out whole; an empty document has no text element.
-TEST(QueueClient, EventCarriesStatusZeroAndTheTextWithItsNul) {
-  MQNotificationClient client(kQueue);
+// delivered, and the next one goes out whole; an empty document has no text element. A full queue
+// holds the delivery for the reader.
+TEST(QueueClient, EventCarriesStatusZeroAndTheTextWithItsNulAndWaitsForRoom) {
+  const char* const queue = "/kl_push_client_test";
+  MQNotificationClient client(queue);
   EXPECT_FALSE(notify(client, "{}"));
-  const TestRequester reader(kQueue);
+  const TestRequester reader(queue);
   EXPECT_FALSE(notify(client, std::string(2000, 'x')));
   EXPECT_EQ(reader.pending(), 0);
   ASSERT_TRUE(notify(client, std::string("{}") + '\0'));
@@ -65,12 +69,7 @@ TEST(QueueClient, EventCarriesStatusZeroAndTheTextWithItsNul) {
                                       0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xEE};
   ASSERT_TRUE(reader.receive(answer));
   EXPECT_EQ(answer.bytes, empty);
-}
-
-// A queue client must not lose events: a full queue holds the delivery up to 2 s.
-TEST(QueueClient, FullQueueMakesTheDeliveryWaitForTheReader) {
-  const TestRequester reader(kQueue);
-  MQNotificationClient client(kQueue);
+  // Events must not be lost: a full queue holds the delivery up to 2 s.
   for (int i = 0; i < 10; ++i) ASSERT_TRUE(notify(client, std::to_string(i)));
   std::atomic<bool> done{false};
   bool delivered = false;
@@ -79,7 +78,6 @@ TEST(QueueClient, FullQueueMakesTheDeliveryWaitForTheReader) {
     done = true;
   });
   EXPECT_FALSE(waitUntil([&] { return done.load(); }, std::chrono::milliseconds(300)));
-  TestAnswer answer;
   ASSERT_TRUE(reader.receive(answer));
   worker.join();
   EXPECT_TRUE(delivered);

@@ -1,5 +1,6 @@
 // The daemon's loop in-process: start-up and stop, and change polling end to end (the accept loop,
-// the worker's polls against the simulated camera, and what real TCP and queue clients receive).
+// the worker's polls against the simulated camera, and what real TCP and queue clients receive),
+// with the document and timing rules that the camera cannot show alone.
 #include "klcontrol_daemon.h"
 
 #include <arpa/inet.h>
@@ -8,13 +9,17 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <memory>
+#include <regex>
 #include <thread>
+#include <tuple>
 
 #include "klErrno.h"
 #include "klLog.h"
 #include "kl_test_namespace.h"
+#include "klcontrol_change_document.h"
 #include "test_push_clients.h"
 #include "test_server_fixture.h"
 #include "wait_until.h"
@@ -31,7 +36,8 @@ class DaemonServeTest : public ServerTest {
   }
 };
 
-TEST_F(DaemonServeTest, TakenPortEndsStartupAndRemovesTheQueues) {
+// Either way the daemon ends, its queues are removed.
+TEST_F(DaemonServeTest, TakenPortEndsStartupAndStopEndsTheLoop) {
   const int blocker = socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
@@ -44,9 +50,6 @@ TEST_F(DaemonServeTest, TakenPortEndsStartupAndRemovesTheQueues) {
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "bind() failed on socket, Exiting daemon", "klControlD"));
   for (const char* queue : {"/to_klCtlD", "/to_klCtlD2"})
     EXPECT_EQ(mq_open(queue, O_WRONLY), mqd_t(-1)) << queue;
-}
-
-TEST_F(DaemonServeTest, StopEndsTheLoopAndRemovesTheQueues) {
   std::atomic<int> result{1};
   std::thread daemon([&result] { result = klcontrol_serve("klControlD"); });
   PushSocket client;
@@ -114,89 +117,27 @@ class NotificationTest : public DaemonServeTest {
     EXPECT_EQ(requester->call(KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &registration), KL_OK);
     return *queues.back();
   }
-  template <typename Client>
-  void takeFullDocument(Client& client) {
-    const std::string document = nextDocument(client);
-    ASSERT_TRUE(isFullDocument(document)) << document;
-  }
-  void polls(int count) {
-    for (int i = 0; i < count; ++i) sync();
+  // True when a whole ERROR line of the worker matches pattern, its source place included.
+  bool loggedError(const std::string& pattern) {
+    const std::regex whole(std::string(klLogLevelName(UTIL_LOG_ERROR)) + ":" + pattern +
+                           " @klcontrol_if_server:[0-9]+");
+    const auto matches = [&whole](const std::string& line) { return std::regex_match(line, whole); };
+    return waitUntil([&] { return anyLine(matches); }, std::chrono::seconds(2));
   }
 
   std::thread daemon;
   std::vector<std::unique_ptr<PushQueue>> queues;
 };
 
-// A setting alone has no status part and no separator; a mode picked on the camera changes statuses
-// and settings in one read. The slowly moving statuses are compared with the snapshot of the last
-// once-a-second comparison, so a change there shows once (a minute drains one percent). Answers of the
-// wrong size end the poll: nothing is sent and the snapshots stay, so the next good read reports
-// exactly what changed. So does the camera's shutdown refusal, sent once in a row to sockets.
-TEST_F(NotificationTest, EachChangeIsReportedOnceAgainstItsSnapshot) {
-  auto socket = connectClient(1);
-  PushQueue& queue = registerQueue("/kl_push_changes");
-  ASSERT_EQ(push("status=1"), KL_OK);
-  takeFullDocument(*socket);
-  takeFullDocument(queue);
-  control("set settings@165:1 2");
-  std::string document = nextDocument(queue);
-  EXPECT_EQ(document.rfind("{\"settings\":{\"87\":", 0), 0u) << document;
-  EXPECT_EQ(document.substr(document.size() - 3), "}\n}");
-  control("set settings.flat_mode 17");
-  document = nextDocument(queue);
-  EXPECT_EQ(document.rfind("{\"status\":{\"", 0), 0u) << document;
-  EXPECT_NE(document.find("},\n\"settings\":{\"144\":"), std::string::npos) << document;
-  EXPECT_EQ(document.substr(document.size() - 3), "}\n}");
-  control("drift step 60");
-  EXPECT_EQ(nextDocument(queue), "{\"status\":{\"70\":99}}");
-  // Each line whole up to its source line number.
-  const auto sizeLine = [](const char* block, int size) {
-    return "ASSERT ERROR - " + std::string(block) +
-           "_all size does not match rsp size=" + std::to_string(size) + " @klcontrol_if_server:";
-  };
-  const std::pair<const char*, std::string> cases[] = {
-      {"fault 8/11 size 100 2", sizeLine("status", 100)},
-      {"fault 8/11 size 385", sizeLine("status", 385)},
-      {"fault 7/30 size 10 2", sizeLine("settings", 10)},
-      {"fault 7/30 size 237", sizeLine("settings", 237)},
-      {"fault 8/11 error -17",
-       "klc_send_remote_api_for_response error, -17 @ " + std::string(KLCONTROL_SERVER_SOURCE_PATH) + ":"},
-  };
-  int level = 0;
-  for (const auto& [fault, line] : cases) {
-    forgetLog();
-    control(fault);
-    level = (level + 1) % 4;
-    control("set status.battery_level " + std::to_string(level));
-    EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":" + std::to_string(level) + "}}") << fault;
-    EXPECT_TRUE(logged(std::string(klLogLevelName(UTIL_LOG_ERROR)) + ":" + line)) << fault;
-  }
-  EXPECT_GT(socket->drain(), 0);
-  forgetLog();
-  control("fault 8/11 nakoff 3");
-  control("set status.battery_level 0");
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(nextDocument(queue), kShutdownPending) << i;
-  }
-  EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":0}}");
-  EXPECT_EQ(nextDocument(*socket), kShutdownPending);
-  EXPECT_EQ(nextDocument(*socket), "{\"status\":{\"2\":0}}");
-  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "Camera status returning KL_ERR_NACK_OFF\n"));
-}
-
 // Whether the socket client is active shows in the camera reads: a list of paused clients never
-// makes the worker poll the camera.
-TEST_F(NotificationTest, PushNotificationArgumentsPauseAndResumeOnlySocketClients) {
+// makes the worker poll the camera. Then each change is reported once against its snapshot.
+TEST_F(NotificationTest, PushArgumentsPauseOnlySocketsAndEachChangeIsReportedOnce) {
   auto socket = connectClient(1);
   control("reset-counts");
-  polls(2);
+  for (int turn = 0; turn < 2; ++turn) sync();
   EXPECT_EQ(requestCount("8/11") + requestCount("7/30"), 0);
-  struct Case {
-    const char* text;
-    int32_t status;
-    bool active;  // the socket client is active afterwards
-  };
-  const Case cases[] = {
+  // The text, its answer and whether the socket client is active afterwards.
+  const std::tuple<const char*, int32_t, bool> cases[] = {
       {"status=1", KL_OK, true},
       {"status=0", KL_OK, false},
       {"status=1", KL_OK, true},
@@ -206,14 +147,14 @@ TEST_F(NotificationTest, PushNotificationArgumentsPauseAndResumeOnlySocketClient
       {"status=-5", KL_ERR_INVALID_PARAM, true},
       {"mode=0", KL_ERR_INVALID_PARAM, true},
   };
-  for (const Case& c : cases) {
+  for (const auto& [text, status, active] : cases) {
     forgetLog();
-    EXPECT_EQ(push(c.text), c.status) << c.text;
-    EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, std::string("KLCONTROL_PUSH_NOTIFICATIONS: ") + c.text));
+    EXPECT_EQ(push(text), status) << text;
+    EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, std::string("KLCONTROL_PUSH_NOTIFICATIONS: ") + text));
     control("reset-counts");
-    polls(2);
-    EXPECT_EQ(requestCount("8/11") > 0, c.active) << c.text;
-    EXPECT_EQ(requestCount("7/30") > 0, c.active) << c.text;
+    for (int turn = 0; turn < 2; ++turn) sync();
+    EXPECT_EQ(requestCount("8/11") > 0, active) << text;
+    EXPECT_EQ(requestCount("7/30") > 0, active) << text;
   }
   // Each resume brought the full state; after it, changes only.
   EXPECT_GT(socket->drain(), 0);
@@ -228,11 +169,55 @@ TEST_F(NotificationTest, PushNotificationArgumentsPauseAndResumeOnlySocketClient
   // keep the polls going, the paused socket is served too: the full state, then changes.
   PushQueue& queue = registerQueue("/kl_push_args");
   ASSERT_EQ(push("status=0"), KL_OK);
-  takeFullDocument(queue);
-  takeFullDocument(*socket);
-  control("set status.battery_level 1");
-  EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":1}}");
-  EXPECT_EQ(nextDocument(*socket), "{\"status\":{\"2\":1}}");
+  EXPECT_TRUE(isFullDocument(nextDocument(queue)));
+  EXPECT_TRUE(isFullDocument(nextDocument(*socket)));
+  control("set status.battery_level 3");  // the level the drift below keeps
+  EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":3}}");
+  EXPECT_EQ(nextDocument(*socket), "{\"status\":{\"2\":3}}");
+  // A setting alone has no status part and no separator; a mode picked on the camera changes statuses
+  // and settings in one read. The slowly moving statuses are compared with the snapshot of the last
+  // once-a-second comparison, so a change there shows once (a minute drains one percent). Answers of
+  // the wrong size end the poll: nothing is sent and the snapshots stay, so the next good read reports
+  // exactly what changed. So does the camera's shutdown refusal, sent once in a row to sockets.
+  ASSERT_EQ(push("status=1"), KL_OK);
+  control("set settings@165:1 2");
+  std::string document = nextDocument(queue);
+  EXPECT_EQ(document.rfind("{\"settings\":{\"87\":", 0), 0u) << document;
+  EXPECT_EQ(document.substr(document.size() - 3), "}\n}");
+  control("set settings.flat_mode 17");
+  document = nextDocument(queue);
+  EXPECT_EQ(document.rfind("{\"status\":{\"", 0), 0u) << document;
+  EXPECT_NE(document.find("},\n\"settings\":{\"144\":"), std::string::npos) << document;
+  EXPECT_EQ(document.substr(document.size() - 3), "}\n}");
+  control("drift step 60");
+  EXPECT_EQ(nextDocument(queue), "{\"status\":{\"70\":99}}");
+  // One past each block's size, and a failed call, whose line names its own source place.
+  const std::pair<const char*, std::string> faults[] = {
+      {"fault 8/11 size 385", "ASSERT ERROR - status_all size does not match rsp size=385"},
+      {"fault 7/30 size 237", "ASSERT ERROR - settings_all size does not match rsp size=237"},
+      {"fault 8/11 error -17", "klc_send_remote_api_for_response error, -17 @ " +
+                                   std::string(KLCONTROL_SERVER_SOURCE_PATH) + ":[0-9]+\n"},
+  };
+  int level = 3;
+  for (const auto& [fault, line] : faults) {
+    forgetLog();
+    control(fault);
+    level = (level + 1) % 4;
+    control("set status.battery_level " + std::to_string(level));
+    EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":" + std::to_string(level) + "}}") << fault;
+    EXPECT_TRUE(loggedError(line)) << fault;
+  }
+  EXPECT_GT(socket->drain(), 0);
+  forgetLog();
+  control("fault 8/11 nakoff 3");
+  control("set status.battery_level 0");
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(nextDocument(queue), kShutdownPending) << i;
+  }
+  EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":0}}");
+  EXPECT_EQ(nextDocument(*socket), kShutdownPending);
+  EXPECT_EQ(nextDocument(*socket), "{\"status\":{\"2\":0}}");
+  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "Camera status returning KL_ERR_NACK_OFF\n"));
 }
 
 TEST_F(NotificationTest, EleventhClientIsRefusedUntilAClosedOneFreesAPlace) {
@@ -251,6 +236,32 @@ TEST_F(NotificationTest, EleventhClientIsRefusedUntilAClosedOneFreesAPlace) {
   auto latecomer = connectClient(KLCONTROL_MAX_CLIENTS);
   EXPECT_FALSE(latecomer->closedByPeer(0));
   ASSERT_FALSE(nextDocument(*clients[9]).empty());
+}
+
+// The parts the polls above cannot produce: both status classes at once, counts without texts; and
+// the comparison of the slowly moving statuses at most once a second.
+TEST(ChangeDocument, BodyPartsAndThePeriodicRule) {
+  const std::pair<klcontrol_change_texts_t, const char*> cases[] = {
+      {{1, "\"70\":50", 1, "\"2\":1", 2, "\"2\":4,\"3\":8"},
+       "\"status\":{\"70\":50,\"2\":1},\n\"settings\":{\"2\":4,\"3\":8}\n"},
+      // A count without text still opens its part; a text without count does not.
+      {{1, "", 0, "", 0, ""}, "\"status\":{}"},
+      {{0, "\"70\":50", 0, "", 0, "\"87\":1"}, ""},
+  };
+  for (const auto& [texts, body] : cases) EXPECT_EQ(klcontrol_change_body(texts), body) << body;
+  // Times are {seconds, microseconds}; a second has passed only when the microseconds came round too.
+  using Time = std::array<int64_t, 2>;
+  const std::tuple<Time, Time, bool> times[] = {
+      {{0, 0}, {5, 0}, true},                 // never compared
+      {{100, 500000}, {101, 499999}, false},  // borrow from the microseconds
+      {{100, 500000}, {101, 500000}, true},
+      {{100, 999999}, {102, 0}, true},
+      {{0, 1}, {0, 999999}, false},  // only both words zero mean never
+  };
+  for (const auto& [last, now, due] : times) {
+    EXPECT_EQ(klcontrol_periodic_due(last.data(), now.data()), due)
+        << last[0] << "." << last[1] << " -> " << now[0] << "." << now[1];
+  }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // reach it, what it does, and the refusals that never reach it.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "klErrno.h"
 #include "test_command_bytes.h"
 #include "test_server_fixture.h"
@@ -11,14 +13,8 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 
 TEST_F(ServerTest, VoiceCommandsDriveTheCamera) {
-  struct Case {
-    uint32_t command;
-    const char* request;
-    const char* line;
-    const char* member;
-    const char* value;
-  };
-  const Case cases[] = {
+  // Command, request, line, and a member of the camera with its value afterwards.
+  const std::tuple<uint32_t, const char*, const char*, const char*, const char*> cases[] = {
       {52, "15/0", "Voice Photo Take:", "status.photo_count", "ok 1"},
       {53, "15/1", "Voice Video Start:", "status.encoding", "ok 1"},
       {58, "15/6", "Voice Tag:", "system.voice_tags", "ok 1"},
@@ -28,12 +24,12 @@ TEST_F(ServerTest, VoiceCommandsDriveTheCamera) {
       {57, "15/5", "Voice Burst Take:", "settings.flat_mode", "ok 19"},
       {62, "15/10", "Voice Edit My Story:", "status.photo_count", "ok 12"},  // the burst took ten
   };
-  for (const Case& c : cases) {
+  for (const auto& [command, request, line, member, value] : cases) {
     forgetLog();
-    EXPECT_EQ(requester->call(c.command), KL_OK) << c.command;
-    EXPECT_EQ(requestCount(c.request), 1) << c.command;
-    EXPECT_EQ(control(std::string("get ") + c.member), c.value) << c.command;
-    EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, c.line)) << c.line;
+    EXPECT_EQ(requester->call(command), KL_OK) << command;
+    EXPECT_EQ(requestCount(request), 1) << command;
+    EXPECT_EQ(control(std::string("get ") + member), value) << command;
+    EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, line)) << line;
   }
   const Bytes photo = {1};
   EXPECT_EQ(requester->call(59, &photo), KL_OK);

@@ -12,9 +12,8 @@ class MediaTest : public ServerTest {
  protected:
   // Captures 1 to 4 on the card: a video, a photo, a group of three photos, a video.
   void fillCard() {
-    for (const char* capture : {"card add video", "card add photo", "card add photo 3", "card add video"}) {
+    for (const char* capture : {"card add video", "card add photo", "card add photo 3", "card add video"})
       ASSERT_EQ(control(capture).substr(0, 2), "ok") << capture;
-    }
     forgetLog();
   }
   std::string card() { return control("card"); }
@@ -38,10 +37,11 @@ std::vector<uint8_t> listArg(const std::vector<std::pair<uint8_t, std::string>>&
   return arg;
 }
 
-TEST_F(MediaTest, TagPlaybackSendsOffsetKindAndNameAndTagsOnlyAVideoItKnows) {
+// A tag goes only to a video the camera knows; deletions then empty the card.
+TEST_F(MediaTest, TagsAndDeletionsReachTheCameraAndChangeTheCard) {
   fillCard();
-  const std::vector<uint8_t> arg = tagArg(2, "VID_0001.MP4", 1500);
-  EXPECT_EQ(requester->call(KLCONTROL_GLINT_TAG_PLAYBACK, &arg), KL_OK);
+  const std::vector<uint8_t> tag = tagArg(2, "VID_0001.MP4", 1500);
+  EXPECT_EQ(requester->call(KLCONTROL_GLINT_TAG_PLAYBACK, &tag), KL_OK);
   EXPECT_EQ(payload("264/1"), "dc05000002000000" + hexOf(std::string("VID_0001.MP4")));
   EXPECT_EQ(control("tags VID_0001.MP4"), "ok 1500:2");
   EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "KLCONTROL_GLINT_TAG_PLAYBACK: filename[VID_0001.MP4] offset:1500"));
@@ -49,13 +49,9 @@ TEST_F(MediaTest, TagPlaybackSendsOffsetKindAndNameAndTagsOnlyAVideoItKnows) {
   const std::vector<uint8_t> unterminated = tagArg(0, std::string(260, 'A'), 7);
   EXPECT_EQ(requester->call(KLCONTROL_GLINT_TAG_PLAYBACK, &unterminated), KL_ERR_INVALID_PARAM);
   EXPECT_EQ(payload("264/1"), "0700000000000000" + hexOf(std::string(260, 'A')));
-  const std::vector<uint8_t> photo = tagArg(2, "IMG_0002.JPG", 10);
-  EXPECT_EQ(requester->call(KLCONTROL_GLINT_TAG_PLAYBACK, &photo), KL_ERR_INVALID_PARAM);
-}
-
-// A camera that refuses, or has no card, changes nothing.
-TEST_F(MediaTest, DeletionsReachTheCameraAndChangeTheCard) {
-  fillCard();
+  const std::vector<uint8_t> photoTag = tagArg(2, "IMG_0002.JPG", 10);
+  EXPECT_EQ(requester->call(KLCONTROL_GLINT_TAG_PLAYBACK, &photoTag), KL_ERR_INVALID_PARAM);
+  // Deletions: a camera that refuses, or has no card, changes nothing.
   const std::vector<uint8_t> photo = textArg("IMG_0002.JPG");
   const std::vector<uint8_t> member = textArg("IMG_0003_02.JPG");
   control("fault 264/2 error -17");
@@ -107,13 +103,8 @@ TEST_F(MediaTest, DeleteListCountsWholeItemsAndKeepsTheResult) {
     EXPECT_EQ(answer.status, status) << fault;
     EXPECT_EQ(answer.payload, result) << fault;
   }
-  struct Case {
-    std::vector<uint8_t> arg;
-    size_t sentBytes;
-    const char* cardAfter;
-    std::vector<uint8_t> result;
-  };
-  const Case cases[] = {
+  // The list, the bytes of it sent, the card after and the result kept.
+  const std::tuple<std::vector<uint8_t>, size_t, const char*, std::vector<uint8_t>> cases[] = {
       {listArg({{0, "IMG_0002.JPG"}, {1, "IMG_0003_01.JPG"}}),
        46,
        "ok VID_0001.MP4 VID_0004.MP4",
@@ -122,14 +113,13 @@ TEST_F(MediaTest, DeleteListCountsWholeItemsAndKeepsTheResult) {
       {listArg({{0, "VID_0001.MP4"}}, 22), 23, "ok", {0, 1, 1, 0}},
       {std::vector<uint8_t>(22, 'X'), 0, "ok", {0, 0, 0}},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(requester->call(KLCONTROL_DELETE_LIST, &c.arg), KL_OK);
-    EXPECT_EQ(payload("264/4"),
-              hexOf(std::vector<uint8_t>(c.arg.begin(), c.arg.begin() + long(c.sentBytes))));
-    EXPECT_EQ(card(), c.cardAfter);
+  for (const auto& [arg, sentBytes, cardAfter, result] : cases) {
+    EXPECT_EQ(requester->call(KLCONTROL_DELETE_LIST, &arg), KL_OK);
+    EXPECT_EQ(payload("264/4"), hexOf(std::vector<uint8_t>(arg.begin(), arg.begin() + long(sentBytes))));
+    EXPECT_EQ(card(), cardAfter);
     answer = requester->ask(KLCONTROL_GET_DELETE_LIST_RESULT);
     EXPECT_EQ(answer.status, KL_OK);
-    EXPECT_EQ(answer.payload, c.result);
+    EXPECT_EQ(answer.payload, result);
   }
   for (const char* line : {"pArgs length = 45\n", "file: NONE.JPG, (0)\n", "DELETE result: 1\n"})
     EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, line)) << line;
