@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <regex>
 
 #include "klErrno.h"
 #include "klcontrol_command_table.h"
@@ -25,6 +26,13 @@ class CaptureModeTest : public ServerTest {
   std::string get(const std::string& member) { return control("get " + member); }
   int32_t call(uint32_t command, const Bytes& arg) { return requester->call(command, &arg); }
   int32_t zoom(uint32_t value) { return call(KLCONTROL_DIGITAL_ZOOM, w(value)); }
+  // A whole error line that names its own source place before the logger's; pattern: a regular expression.
+  bool loggedPlacedError(const std::string& pattern, const std::string& file = "klcontrol_if_server") {
+    const std::regex whole(std::string(klLogLevelName(UTIL_LOG_ERROR)) + ":" + pattern +
+                           " @ klControlD/src/" + file + ":\\d+\n @" + file + ":\\d+");
+    const auto matches = [&whole](const std::string& line) { return std::regex_match(line, whole); };
+    return waitUntil([&] { return anyLine(matches); });
+  }
 };
 
 TEST_F(CaptureModeTest, ForwardedCommandsReachTheCameraAndChangeIt) {
@@ -89,7 +97,7 @@ TEST_F(CaptureModeTest, ForwardedCommandsReachTheCameraAndChangeIt) {
   forgetLog();
   EXPECT_EQ(requester->call(KLCONTROL_ONSCREEN_SHORTCUTS_RESET), KL_ERR);
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Failed to start preset edit!"));
-  EXPECT_FALSE(loggedSoFar("klc_send_simple_remote_api error"));
+  EXPECT_EQ(requestCount("266/1"), 2);
 }
 
 // A legacy mode becomes the flat mode last selected, or its group's default when the status gives none.
@@ -137,7 +145,7 @@ TEST_F(CaptureModeTest, LegacyModeBecomesTheSelectedOrDefaultFlatMode) {
   }
 }
 
-TEST_F(CaptureModeTest, ZoomPhaseIsOneEditEndedByTheTimerAfterTheLastZoomOrNoneWhenRefused) {
+TEST_F(CaptureModeTest, ZoomPhaseIsOneEditEndedByTheTimerAfterTheLastZoomOrByAModeCommand) {
   EXPECT_EQ(zoom(10), KL_OK);
   EXPECT_EQ(requestCount("17/8"), 1);
   const auto second = std::chrono::steady_clock::now();
@@ -166,11 +174,9 @@ TEST_F(CaptureModeTest, ZoomPhaseIsOneEditEndedByTheTimerAfterTheLastZoomOrNoneW
   EXPECT_EQ(zoom(40), KL_OK);
   EXPECT_EQ(payload("257/6"), wordHex(40));
   EXPECT_EQ(requestCount("17/8"), 4);
-}
-
-TEST_F(CaptureModeTest, ModeCommandsEndAnOpenZoomPhase) {
-  // Setting the zoom (91) keeps the phase; any other setting (90) ends it first, then brackets its own edit.
-  // Command 67 takes a 16-bit mode: 1002 loads the current preset of group 2.
+  // Mode commands end an open phase. Setting the zoom (91) keeps the phase; any other setting (90) ends it
+  // first, then brackets its own edit. Command 67 takes a 16-bit mode: 1002 loads the current preset of
+  // group 2.
   const struct {
     uint32_t command;
     Bytes arg;
@@ -190,14 +196,20 @@ TEST_F(CaptureModeTest, ModeCommandsEndAnOpenZoomPhase) {
     EXPECT_EQ(call(c.command, c.arg), c.status) << c.command;
     const std::string line = nameOf(c.command) + " change wile zoomin, you are an aggressive user";
     if (c.editEnds == 0) {
-      EXPECT_FALSE(loggedSoFar(line));
       EXPECT_TRUE(waitUntil([&] { return requestCount("17/10") == 1; }));
+      EXPECT_FALSE(loggedLine(UTIL_LOG_ERROR, line));
       continue;
     }
     // Ended before the command's own change, not by the timer.
     EXPECT_EQ(requestCount("17/10"), c.editEnds) << c.command;
     EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, line)) << c.command;
   }
+  // Command 67 loads nothing when the status block cannot be read.
+  control("fault 8/11 error -9");
+  forgetLog();
+  EXPECT_EQ(call(KLCONTROL_MODE_SET_MODE, {12, 0}), -9);
+  EXPECT_TRUE(loggedPlacedError("klc_send_remote_api_for_response error, -9", "klcontrol_preset_loader"));
+  EXPECT_EQ(requestCount("17/12"), 0);
 }
 
 TEST_F(CaptureModeTest, VantixResetsRestoreTheExposureOfTheirFamilyInsideAnEdit) {
@@ -230,8 +242,9 @@ TEST_F(CaptureModeTest, VantixResetsRestoreTheExposureOfTheirFamilyInsideAnEdit)
   }
   // A flat mode without manual exposure: an edit, no reset, success.
   set("settings.flat_mode", 5);
+  forgetLog();
   EXPECT_EQ(requester->call(KLCONTROL_VANTIX_RESET), KL_OK);
-  EXPECT_TRUE(logged("Flat mode 5, doesn't support vantix reset. @ klControlD/src/klcontrol_if_server:"));
+  EXPECT_TRUE(loggedPlacedError("Flat mode 5, doesn't support vantix reset\\."));
   EXPECT_EQ(requestCount("17/10"), edits + 1);
   // Playback opens no edit: refused before anything is reset.
   set("settings.flat_mode", 4);
@@ -241,8 +254,9 @@ TEST_F(CaptureModeTest, VantixResetsRestoreTheExposureOfTheirFamilyInsideAnEdit)
   control("fault 7/30 error -5");
   EXPECT_EQ(requester->call(KLCONTROL_VANTIX_RESET), KL_ERR_MQ_FAIL);
   control("fault 7/30 size 237");
+  forgetLog();
   EXPECT_EQ(requester->call(KLCONTROL_VANTIX_RESET), KL_OK);
-  EXPECT_TRUE(logged("klc_send_remote_api_for_response error, 0 @ klControlD/src/klcontrol_if_server:"));
+  EXPECT_TRUE(loggedPlacedError("klc_send_remote_api_for_response error, 0"));
   EXPECT_EQ(requestCount("17/10"), edits + 1);
 }
 
