@@ -53,7 +53,7 @@ class ConnectivityTest : public ServerTest {
   }
 };
 
-TEST_F(ConnectivityTest, SwitchesReachTheCameraAndChangeItsState) {
+TEST_F(ConnectivityTest, SwitchesAndAccessPointReachTheCameraPairingIsCancelled) {
   struct Case {
     uint32_t command;
     std::vector<uint8_t> arg;  // empty: none
@@ -79,9 +79,7 @@ TEST_F(ConnectivityTest, SwitchesReachTheCameraAndChangeItsState) {
     EXPECT_EQ(control(std::string("get ") + c.member), "ok " + std::to_string(c.after)) << c.command;
     EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, klcontrol_command_info(c.command)->name + std::string(c.line)));
   }
-}
-
-TEST_F(ConnectivityTest, AccessPointNameIsLengthPrefixed) {
+  // The access point's name and password go out length-prefixed.
   forgetLog();
   EXPECT_EQ(call(KLCONTROL_WIFI_AP_SSID_CONFIG, networkArg("Cam", "password", 71, true, 0)), KL_OK);
   EXPECT_EQ(payload(aux("AP")), "060108" + hexOf(std::string("password")) + "03" + hexOf(std::string("Cam")));
@@ -92,30 +90,26 @@ TEST_F(ConnectivityTest, AccessPointNameIsLengthPrefixed) {
                  networkArg(std::string(33, 'N'), std::string(71, 'P'), 71, true, 1)),
             KL_OK);
   EXPECT_EQ(payload(aux("AP")), "000147" + hexOf(std::string(71, 'P')) + "21" + hexOf(std::string(33, 'N')));
-}
-
-TEST_F(ConnectivityTest, ScanAnswersTheScanId) {
-  // The argument (1 starts a scan), the camera's fault, the answer.
-  const std::tuple<uint8_t, const char*, int32_t, uint32_t> cases[] = {
-      {1, nullptr, KL_OK, 1},
-      {0, nullptr, KL_ERR_NOT_SUPPORTED, 0},
-      {1, "size 1", KL_OK, 0},
-      {1, "error -17", KL_ERR_ACCESS_DENIED, 0}};
+  // Pairing, left on by the table's last row, is cancelled by one zero byte.
+  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_OK);
+  EXPECT_EQ(control("get status.rc_pair_state"), "ok 0");
+  EXPECT_EQ(payload(aux("PX")), "");
   forgetLog();
-  for (const auto& [start, fault, status, scanId] : cases) {
-    if (fault != nullptr) control("fault " + aux("NI") + " " + fault);
-    const std::vector<uint8_t> arg = {start};
-    const TestAnswer answer = requester->ask(KLCONTROL_WIFI_SSID_SCAN, &arg);
-    EXPECT_EQ(answer.status, status);
-    EXPECT_EQ(answer.payload, words({scanId}));
+  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_ERR);  // nothing to cancel: the camera answers 1
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Command:26 returned klErrno:(-1=KL_ERR)"));
+  ASSERT_EQ(requester->call(KLCONTROL_RC_PAIR), KL_OK);
+  const std::pair<const char*, int32_t> faults[] = {
+      {" size 2", KL_ERR}, {" size 0", KL_ERR}, {" error -17", KL_ERR_ACCESS_DENIED}};
+  for (const auto& fault : faults) {
+    control("fault " + aux("PX") + fault.first);
+    EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), fault.second) << fault.first;
   }
-  EXPECT_EQ(payload(aux("NI")), "0101");
-  EXPECT_EQ(requestCount(aux("NI")), 3);
-  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Results from scan start not long enough to hold a scan id"));
-  EXPECT_EQ(control("get status.wifi_scan_state"), "ok 1");
+  control("fault " + aux("PD") + " nakoff");
+  // A reply this command never reads: the library passes the refusal on.
+  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR), KL_ERR_NAK_OFF);
 }
 
-TEST_F(ConnectivityTest, NetworkListEntries) {
+TEST_F(ConnectivityTest, ScanIdAndNetworkListEntries) {
   EXPECT_EQ(list(0, KL_ERR).count, 0);  // no scan yet: the camera's status byte is 1
   ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SAVE, networkArg("HarbourView", "secret12", 67)), KL_OK);
   ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SCAN, {1}), KL_OK);
@@ -148,6 +142,25 @@ TEST_F(ConnectivityTest, NetworkListEntries) {
   EXPECT_EQ(list(0, KL_ERR).count, 0);
   control("fault " + aux("al") + " error -6");
   EXPECT_EQ(list(0, KL_ERR_NO_SDCARD).count, 0);
+  // A scan answers its scan id. The argument (1 starts a scan), the camera's fault, the answer.
+  control("reset-counts");
+  const std::tuple<uint8_t, const char*, int32_t, uint32_t> cases[] = {
+      {1, nullptr, KL_OK, 3},
+      {0, nullptr, KL_ERR_NOT_SUPPORTED, 0},
+      {1, "size 1", KL_OK, 0},
+      {1, "error -17", KL_ERR_ACCESS_DENIED, 0}};
+  forgetLog();
+  for (const auto& [start, fault, status, scanId] : cases) {
+    if (fault != nullptr) control("fault " + aux("NI") + " " + fault);
+    const std::vector<uint8_t> arg = {start};
+    const TestAnswer answer = requester->ask(KLCONTROL_WIFI_SSID_SCAN, &arg);
+    EXPECT_EQ(answer.status, status);
+    EXPECT_EQ(answer.payload, words({scanId}));
+  }
+  EXPECT_EQ(payload(aux("NI")), "0101");
+  EXPECT_EQ(requestCount(aux("NI")), 3);
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Results from scan start not long enough to hold a scan id"));
+  EXPECT_EQ(control("get status.wifi_scan_state"), "ok 1");
 }
 
 TEST_F(ConnectivityTest, SavedNetworksAreSelectedAndForgotten) {
@@ -171,26 +184,6 @@ TEST_F(ConnectivityTest, SavedNetworksAreSelectedAndForgotten) {
   ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_DELETE_ALL), KL_OK);
   EXPECT_EQ(payload(aux("CD")), hexOf(joinRecord(1, 0, "", "")));
   EXPECT_EQ(joined(), " joined= saved=");
-}
-
-TEST_F(ConnectivityTest, PairingCancelNeedsOneZeroByte) {
-  ASSERT_EQ(requester->call(KLCONTROL_RC_PAIR), KL_OK);
-  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_OK);
-  EXPECT_EQ(control("get status.rc_pair_state"), "ok 0");
-  EXPECT_EQ(payload(aux("PX")), "");
-  forgetLog();
-  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_ERR);  // nothing to cancel: the camera answers 1
-  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Command:26 returned klErrno:(-1=KL_ERR)"));
-  ASSERT_EQ(requester->call(KLCONTROL_RC_PAIR), KL_OK);
-  const std::pair<const char*, int32_t> faults[] = {
-      {" size 2", KL_ERR}, {" size 0", KL_ERR}, {" error -17", KL_ERR_ACCESS_DENIED}};
-  for (const auto& fault : faults) {
-    control("fault " + aux("PX") + fault.first);
-    EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), fault.second) << fault.first;
-  }
-  control("fault " + aux("PD") + " nakoff");
-  // A reply this command never reads: the library passes the refusal on.
-  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR), KL_ERR_NAK_OFF);
 }
 
 }  // namespace

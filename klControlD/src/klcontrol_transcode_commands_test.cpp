@@ -113,7 +113,7 @@ TEST_F(TranscodeTest, StartsSendTheirPayloadsAndAnswerTheNewRecord) {
   }
 }
 
-TEST_F(TranscodeTest, RefusalsAreTranslatedAndNotKept) {
+TEST_F(TranscodeTest, RefusalsAreTranslatedAndNotKeptCancelEndsTheJob) {
   // The camera's refusal and the reason the client gets.
   const std::pair<int, int32_t> cases[] = {{-7, -1}, {-8, -2}, {-9, -3}, {-10, -4}, {-6, -256}, {-11, -256}};
   for (const auto& [refusal, reason] : cases) {
@@ -127,10 +127,18 @@ TEST_F(TranscodeTest, RefusalsAreTranslatedAndNotKept) {
     EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Got a NAK on transcode request")) << refusal;
   }
   // The camera's own refusal of a second job while one runs.
-  const Bytes accepted = start(KLCONTROL_TRANSCODE_PHOTO_TO_VIDEO_REQUEST, "P.JPG").payload;
-  EXPECT_EQ(reply(start(KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST, "Q.MP4")),
-            Reply(KL_ERR_NAK, expectedRecord("Q.MP4", 0, 4, -1, 0, 0, "")));
+  const Bytes accepted = start(KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST, "V.MP4").payload;
+  EXPECT_EQ(reply(start(KLCONTROL_TRANSCODE_PHOTO_TO_VIDEO_REQUEST, "Q.JPG")),
+            Reply(KL_ERR_NAK, expectedRecord("Q.JPG", 0, 4, -1, 0, 0, "")));
   EXPECT_EQ(history(), slots(accepted, Bytes(kRecord, 0)));
+  // Cancel reaches the camera for the running job only; its state comes back as progress. A video given
+  // to the photo request gives a photo.
+  EXPECT_EQ(reply(ask(KLCONTROL_TRANSCODE_CANCEL, idArgument(77))),
+            Reply(KL_ERR_INVALID_PARAM, Bytes(kRecord, 0)));
+  EXPECT_EQ(reply(ask(KLCONTROL_TRANSCODE_CANCEL, idArgument(kFirstJob))), Reply(KL_OK, accepted));
+  EXPECT_EQ(payload("12/3"), "00000000000003e9");
+  const Bytes cancelled = expectedRecord("V.MP4", kFirstJob, 3, 0, 4, 0, "C:/DCIM/100KLCAM/TRN01001.JPG");
+  EXPECT_TRUE(waitUntil([&] { return status(kFirstJob) == cancelled; }));
 }
 
 TEST_F(TranscodeTest, ProgressTextsUpdateTheNewestJobUntilItIsFinal) {
@@ -173,19 +181,6 @@ TEST_F(TranscodeTest, ProgressTextsUpdateTheNewestJobUntilItIsFinal) {
   notify("status=1001:1:10:LATE.MP4");
   EXPECT_TRUE(loggedLine(UTIL_LOG_WARN, unrelated));
   EXPECT_EQ(status(kFirstJob), final);
-}
-
-// A video given to the photo request gives a photo.
-TEST_F(TranscodeTest, CancelReachesTheCameraAndItsStateComesBackAsProgress) {
-  ASSERT_EQ(start(KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST, "V.MP4").status, KL_OK);
-  EXPECT_EQ(reply(ask(KLCONTROL_TRANSCODE_CANCEL, idArgument(77))),
-            Reply(KL_ERR_INVALID_PARAM, Bytes(kRecord, 0)));
-  EXPECT_EQ(reply(ask(KLCONTROL_TRANSCODE_CANCEL, idArgument(kFirstJob))),
-            Reply(KL_OK, expectedRecord("V.MP4", kFirstJob, 0, 0, 4, 0, "")));
-  EXPECT_EQ(payload("12/3"), "00000000000003e9");
-  // The camera reports the cancelled state right after its reply.
-  const Bytes cancelled = expectedRecord("V.MP4", kFirstJob, 3, 0, 4, 0, "C:/DCIM/100KLCAM/TRN01001.JPG");
-  EXPECT_TRUE(waitUntil([&] { return status(kFirstJob) == cancelled; }));
 }
 
 }  // namespace
