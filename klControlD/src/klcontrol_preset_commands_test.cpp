@@ -86,12 +86,6 @@ class PresetCommandsTest : public PresetCameraTest {
     EXPECT_EQ(ask(KLCONTROL_PRESET_LIST, listBody(group), presets), KL_OK);
     return {presets.presets().begin(), presets.presets().end()};
   }
-  long presetRequests() {
-    long total = 0;
-    for (int id : {0, 1, 2, 3, 4, 5, 8, 9, 10, 12, 13, 15, 23})
-      total += requestCount("17/" + std::to_string(id));
-    return total;
-  }
   uint32_t createCustom(uint32_t group, uint32_t title) {
     wsdk_commands::WSDK_ResponseCreateCustomPreset created;
     EXPECT_EQ(ask(KLCONTROL_PRESET_CUSTOM_CREATE, createBody(group, 12, 20, title), created), KL_OK);
@@ -101,7 +95,7 @@ class PresetCommandsTest : public PresetCameraTest {
   std::vector<uint8_t> lastPayload;
 };
 
-TEST_F(PresetCommandsTest, CreateSendsTheRecordAndTheNewPresetIsListed) {
+TEST_F(PresetCommandsTest, CreateSendsTheRecordAndTheNewPresetIsListedOrRefusesValuesOutOfRange) {
   startStandard();
   const uint32_t first = createCustom(1000, 20);
   EXPECT_EQ(payload("17/3"), "000c" + hexOf(words({20, 20, 0, 0})));
@@ -117,10 +111,7 @@ TEST_F(PresetCommandsTest, CreateSendsTheRecordAndTheNewPresetIsListed) {
   // The time-lapse photo icon goes out in the camera's numbering.
   EXPECT_EQ(call(KLCONTROL_PRESET_CUSTOM_CREATE, createBody(2, 20, 1000, 18)), KL_OK);
   EXPECT_EQ(payload("17/3"), "0214" + hexOf(words({8, 18, 0, 0})));
-}
-
-TEST_F(PresetCommandsTest, CreateRefusesValuesOutOfRangeWithoutAskingTheCamera) {
-  start();
+  // Values out of range and a body without every field are refused before the camera is asked.
   KLC_Preset_Custom_Create_Req partial;
   partial.set_group_id(1000);
   partial.set_flat_mode(12);
@@ -129,14 +120,15 @@ TEST_F(PresetCommandsTest, CreateRefusesValuesOutOfRangeWithoutAskingTheCamera) 
       createBody(1000, 12, 20, 68), createBody(1003, 12, 20, 20),   createBody(3, 12, 20, 20),
       createBody(1000, 11, 20, 20), createBody(1000, 28, 20, 20),   bytesOf(partial),
   };
+  control("reset-counts");
   for (const std::vector<uint8_t>& body : refused) {
     EXPECT_EQ(call(KLCONTROL_PRESET_CUSTOM_CREATE, body), KL_ERR_INVALID_PARAM) << hexOf(body);
   }
-  EXPECT_EQ(presetRequests(), 0);
+  EXPECT_EQ(requestCount("17/1") + requestCount("17/3"), 0);
 }
 
-TEST_F(PresetCommandsTest, LoadEditAndFactoryResetReachTheCameraAndTheEventDrivenCache) {
-  start();
+TEST_F(PresetCommandsTest, LoadEditResetAndTheFlatModeAndTitleOfTheCurrentCustomPresetReachTheCamera) {
+  startStandard();
   EXPECT_EQ(call(KLCONTROL_PRESET_LOAD, idBody<KLC_Preset_Load_Req>(0x10002)), KL_OK);
   EXPECT_EQ(control("get status.photo_preset_id"), "ok 65538");
   EXPECT_TRUE(waitUntil([this] { return server->currentPresetCache() == 0x10002; }));
@@ -168,10 +160,7 @@ TEST_F(PresetCommandsTest, LoadEditAndFactoryResetReachTheCameraAndTheEventDrive
   EXPECT_EQ(call(KLCONTROL_PRESET_CUSTOM_REMOVE, idBody<KLC_Preset_Custom_Remove_Req>(0x10000)),
             KL_ERR_INVALID_PARAM);
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "klc_send_remote_api_payload error, -3\n"));
-}
-
-TEST_F(PresetCommandsTest, FlatModeAndTitleOfTheCurrentCustomPresetChangeInsideAnEdit) {
-  startStandard();
+  // The flat mode and title of the current custom preset change inside an edit.
   KLC_Preset_Switch_Flatmode_Req flatMode;
   flatMode.set_flat_mode(13);
   const std::vector<uint8_t> flat = bytesOf(flatMode);
