@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <vector>
 
 #include "klErrno.h"
 #include "test_preset_camera.h"
@@ -93,67 +94,27 @@ struct LoadCase {
   const char* loaded;  // payload of the load request, or null when none may be sent
 };
 
-class PresetLoadTest : public PresetCameraTest {
- protected:
-  // Runs the cases in order (a load changes the camera's current presets) and checks what reached it.
-  template <size_t N>
-  void expect(const LoadCase (&cases)[N]) {
+// Failures load nothing. Groups load their current presets. Flat modes load a default preset, a fixed one or
+// none; model 51 lacks some of the fixed ones and numbers the time-lapse photo icon otherwise.
+TEST_F(PresetCameraTest, GroupsAndFlatModesLoadTheirPresetsDualLensOnesInDualLensGroupsOrNoneOnFailure) {
+  start();
+  // Runs the loads in order (a load changes the camera's current presets) and checks what reached it.
+  const auto expect = [this](const std::vector<LoadCase>& cases) {
     for (const LoadCase& c : cases) {
       control("reset-counts");
-      const int rc = LoadPresetFromMode(c.mode);
-      if (c.loaded == nullptr) {
-        EXPECT_EQ(rc, KL_ERR) << c.mode;
-        EXPECT_EQ(requestCount("17/12"), 0) << c.mode;
-        continue;
+      EXPECT_EQ(LoadPresetFromMode(c.mode), c.loaded == nullptr ? KL_ERR : KL_OK) << c.mode;
+      EXPECT_EQ(requestCount("17/12"), c.loaded == nullptr ? 0 : 1) << c.mode;
+      if (c.loaded != nullptr) {
+        EXPECT_EQ(payload("17/12"), c.loaded) << c.mode;
       }
-      EXPECT_EQ(rc, KL_OK) << c.mode;
-      EXPECT_EQ(payload("17/12"), c.loaded) << c.mode;
     }
-  }
-};
-
-// Groups load their current presets. Flat modes load a default preset, a fixed one or none; model 51
-// lacks some of the fixed ones and numbers the time-lapse photo icon otherwise.
-TEST_F(PresetLoadTest, GroupsAndFlatModesLoadTheirPresetsDualLensOnesInDualLensGroups) {
-  start();
-  const LoadCase groups[] = {{1000, "01000000"}, {1003, "01000000"}, {1001, "01000100"},
-                             {1004, "01000100"}, {1002, "01000200"}, {1005, "01000200"},
-                             {1006, nullptr},    {1010, nullptr},    {1011, nullptr}};
-  forgetLog();
-  expect(groups);
-  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "Found preset 0 and is 0", "klcontrol_preset_loader"));
-  const LoadCase cases[] = {{12, "00000000"}, {17, "00000100"}, {13, "01000200"},
-                            {24, "00000200"}, {27, "03000000"}, {14, nullptr}};
-  expect(cases);
-  EXPECT_EQ(control("get status.video_preset_id"), "ok 3");
-  // In a dual-lens group the default video and photo presets are the dual-lens ones.
-  control("set status.active_preset_group 3");
-  const LoadCase dualLens[] = {{12, "00000300"}, {17, "00000400"}, {13, "01000200"}, {12, "00000000"}};
-  expect(dualLens);
-  EXPECT_EQ(MapWSDKIconToFW(TIME_LAPSE_ICON), FW_PRESET_ICON_TIMELAPSE);
-  control("model 51");
-  _reset_model_number_cache();
-  const LoadCase model51[] = {{13, nullptr}, {27, nullptr}, {12, "00000000"}, {24, "00000200"}};
-  expect(model51);
-  EXPECT_EQ(MapWSDKIconToFW(TIME_LAPSE_ICON), FW_PRESET_ICON_TIMELAPSE_2);
-  _reset_model_number_cache();
-  control("fault 0x100/1 error -1");
-  forgetLog();
-  EXPECT_EQ(MapWSDKIconToFW(TIME_LAPSE_ICON), FW_PRESET_ICON_TIMELAPSE);
-  EXPECT_TRUE(
-      loggedLine(UTIL_LOG_ERROR,
-                 "Could not get camera model number for MapWSDKIconToFW returning FW_PRESET_ICON_TIMELAPSE",
-                 "klcontrol_preset_loader"));
-}
-
-TEST_F(PresetLoadTest, FailuresLoadNothing) {
-  start();
-  struct Case {
+  };
+  struct Failure {
     const char* fault;
     int rc, level;
     const char* line;
   };
-  const Case cases[] = {
+  const Failure failures[] = {
       {"fault 8/11 nakoff", KL_ERR, UTIL_LOG_DEBUG, "Camera status returning KL_ERR_NACK_OFF\n"},
       {"fault 8/11 size 100", KL_ERR, UTIL_LOG_ERROR,
        "ASSERT ERROR - status_all size does not match rsp size=100"},
@@ -162,7 +123,7 @@ TEST_F(PresetLoadTest, FailuresLoadNothing) {
       {"fault 0x100/1 error -4", -4, UTIL_LOG_ERROR,
        "Could not get camera model number in load preset from mode"},
   };
-  for (const Case& c : cases) {
+  for (const Failure& c : failures) {
     _reset_model_number_cache();
     control("reset-counts");
     control(c.fault);
@@ -174,6 +135,31 @@ TEST_F(PresetLoadTest, FailuresLoadNothing) {
   control("fault 17/12 error -6");
   EXPECT_EQ(LoadPresetFromMode(24), -6);
   EXPECT_EQ(control("get status.timelapse_preset_id"), "ok 131073");
+  const std::vector<LoadCase> groups = {{1000, "01000000"}, {1003, "01000000"}, {1001, "01000100"},
+                                        {1004, "01000100"}, {1002, "01000200"}, {1005, "01000200"},
+                                        {1006, nullptr},    {1010, nullptr},    {1011, nullptr}};
+  forgetLog();
+  expect(groups);
+  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "Found preset 0 and is 0", "klcontrol_preset_loader"));
+  expect({{12, "00000000"}, {17, "00000100"}, {13, "01000200"}, {24, "00000200"}, {27, "03000000"}});
+  expect({{14, nullptr}});
+  EXPECT_EQ(control("get status.video_preset_id"), "ok 3");
+  // In a dual-lens group the default video and photo presets are the dual-lens ones.
+  control("set status.active_preset_group 3");
+  expect({{12, "00000300"}, {17, "00000400"}, {13, "01000200"}, {12, "00000000"}});
+  EXPECT_EQ(MapWSDKIconToFW(TIME_LAPSE_ICON), FW_PRESET_ICON_TIMELAPSE);
+  control("model 51");
+  _reset_model_number_cache();
+  expect({{13, nullptr}, {27, nullptr}, {12, "00000000"}, {24, "00000200"}});
+  EXPECT_EQ(MapWSDKIconToFW(TIME_LAPSE_ICON), FW_PRESET_ICON_TIMELAPSE_2);
+  _reset_model_number_cache();
+  control("fault 0x100/1 error -1");
+  forgetLog();
+  EXPECT_EQ(MapWSDKIconToFW(TIME_LAPSE_ICON), FW_PRESET_ICON_TIMELAPSE);
+  EXPECT_TRUE(
+      loggedLine(UTIL_LOG_ERROR,
+                 "Could not get camera model number for MapWSDKIconToFW returning FW_PRESET_ICON_TIMELAPSE",
+                 "klcontrol_preset_loader"));
 }
 
 // The default context reads the camera's model and the server's lens mode: model 51 in lens mode 1
