@@ -60,7 +60,7 @@ Settings settingsOf(const wsdk_commands::WSDK_Preset& preset) {
   return settings;
 }
 
-TEST(PresetBuild, IdentityFields) {
+TEST(PresetBuild, IdentityFieldsAndIcons) {
   const wsdk_commands::WSDK_Preset plain = build(record({12, 0x10000, 0, 3, 3, 0, 0}), {57, 0});
   EXPECT_FALSE(plain.has_title_number());
   EXPECT_FALSE(plain.user_defined() || plain.is_modified());
@@ -80,9 +80,7 @@ TEST(PresetBuild, IdentityFields) {
     varints[wire.field(i).number()] = int64_t(wire.field(i).varint());
   }
   EXPECT_EQ(varints, (std::map<int, int64_t>{{1, 5}, {2, -5}, {3, 200}, {4, 1}, {5, 0}, {6, 1500}, {8, 0}}));
-}
-
-TEST(PresetBuild, IconsOfTimeLapseAndNightLapsePhotos) {
+  // Icons of time-lapse and night-lapse photos: camera icon, flat mode, client icon.
   const std::tuple<uint32_t, int8_t, int> cases[] = {{8, 20, 1000}, {17, 20, 1000}, {8, 13, 8},
                                                      {9, 21, 1001}, {9, 20, 9},     {3, 20, 3}};
   for (const auto& [icon, flatMode, expected] : cases) {
@@ -135,7 +133,7 @@ TEST(PresetBuild, SettingsByFlatModeModelAndLensMode) {
 
 // Index -> value of setting 30 (time-lapse photo) and 32 (night-lapse photo, whose 0 is automatic: 3601);
 // -1: no setting, for an index outside the tables.
-TEST(PresetBuild, IntervalTablesWithTheNightRuleAndBounds) {
+TEST(PresetBuild, IntervalTablesWithTheNightRuleAndBoundsConvertedByTheHandler) {
   const std::tuple<int8_t, int, int> cases[] = {
       {0, 0, 10}, {9, 1800, 3601}, {11, 0, 5}, {12, -1, -1}, {-1, -1, -1}};
   for (const auto& [index, interval, night] : cases) {
@@ -149,10 +147,7 @@ TEST(PresetBuild, IntervalTablesWithTheNightRuleAndBounds) {
     EXPECT_EQ(settingsOf(build(timeLapse, {57, 0})), intervals) << int(index);
     EXPECT_EQ(settingsOf(build(nightLapse, {57, 0})), nights) << int(index);
   }
-}
-
-// The handler converts the table value, not the index; without a handler raw values are stored.
-TEST(PresetBuild, HandlerConvertsEveryValue) {
+  // The handler converts the table value, not the index; without a handler raw values are stored.
   CameraFactory factory;
   InfoHandler* handler = factory.setupCamera(57)->getInfoHandler();
   appc_presets_settings_info timeLapse = record({20, 0x20001});
