@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <regex>
+#include <tuple>
 
 #include "klErrno.h"
 #include "klcontrol_command_table.h"
@@ -35,7 +36,7 @@ class CaptureModeTest : public ServerTest {
   }
 };
 
-TEST_F(CaptureModeTest, ForwardedCommandsReachTheCameraAndChangeIt) {
+TEST_F(CaptureModeTest, ForwardedCommandsReachTheCameraAndChangeItLegacyModesBecomeFlatModes) {
   struct Case {
     uint32_t command;
     Bytes arg;
@@ -98,11 +99,8 @@ TEST_F(CaptureModeTest, ForwardedCommandsReachTheCameraAndChangeIt) {
   EXPECT_EQ(requester->call(KLCONTROL_ONSCREEN_SHORTCUTS_RESET), KL_ERR);
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Failed to start preset edit!"));
   EXPECT_EQ(requestCount("266/1"), 2);
-}
-
-// A legacy mode becomes the flat mode last selected, or its group's default when the status gives none.
-TEST_F(CaptureModeTest, LegacyModeBecomesTheSelectedOrDefaultFlatMode) {
-  struct Case {
+  // A legacy mode becomes the flat mode last selected, or its group's default when the status gives none.
+  struct Legacy {
     const char* prep;
     uint32_t mode, sent;
     int32_t status;
@@ -110,7 +108,7 @@ TEST_F(CaptureModeTest, LegacyModeBecomesTheSelectedOrDefaultFlatMode) {
     int level;
     const char* line;
   };
-  const Case cases[] = {
+  const Legacy legacy[] = {
       {"set status.video_selected_flatmode 13", 0, 13, KL_OK, 1, UTIL_LOG_DEBUG,
        "Got mode :0, for model number 57 - updating mode to video_selected_flatmode 13"},
       {"set status.photo_selected_flatmode 17", 1, 17, KL_OK, 0, UTIL_LOG_DEBUG,
@@ -133,7 +131,7 @@ TEST_F(CaptureModeTest, LegacyModeBecomesTheSelectedOrDefaultFlatMode) {
       {"fault 256/1 error -1", 0, 0, KL_OK, 1, UTIL_LOG_ERROR,
        "Couldn't get model_number - no flat mode override"},
   };
-  for (const Case& c : cases) {
+  for (const Legacy& c : legacy) {
     control("reset-counts");
     _reset_model_number_cache();
     ASSERT_EQ(control(c.prep), "ok");
@@ -145,7 +143,7 @@ TEST_F(CaptureModeTest, LegacyModeBecomesTheSelectedOrDefaultFlatMode) {
   }
 }
 
-TEST_F(CaptureModeTest, ZoomPhaseIsOneEditEndedByTheTimerAfterTheLastZoomOrByAModeCommand) {
+TEST_F(CaptureModeTest, ZoomPhaseEndsAfterTheLastZoomOrAtAModeCommandVantixResetsInAnEdit) {
   EXPECT_EQ(zoom(10), KL_OK);
   EXPECT_EQ(requestCount("17/8"), 1);
   const auto second = std::chrono::steady_clock::now();
@@ -210,34 +208,26 @@ TEST_F(CaptureModeTest, ZoomPhaseIsOneEditEndedByTheTimerAfterTheLastZoomOrByAMo
   EXPECT_EQ(call(KLCONTROL_MODE_SET_MODE, {12, 0}), -9);
   EXPECT_TRUE(loggedPlacedError("klc_send_remote_api_for_response error, -9", "klcontrol_preset_loader"));
   EXPECT_EQ(requestCount("17/12"), 0);
-}
-
-TEST_F(CaptureModeTest, VantixResetsRestoreTheExposureOfTheirFamilyInsideAnEdit) {
-  struct Case {
-    uint32_t command;
-    int flatMode;  // for command 68
-    const char* request;
-    const char* isoMax;
-    const char* reset;
-  };
-  const Case cases[] = {
-      {KLCONTROL_VIDEO_VANTIX_RESET, 12, "2/26", "settings@48:1", "ok 1"},
-      {KLCONTROL_PHOTO_VANTIX_RESET, 12, "3/22", "settings@83:1", "ok 4"},
-      {KLCONTROL_MULTI_VANTIX_RESET, 12, "4/26", "settings@127:1", "ok 4"},
-      {KLCONTROL_VANTIX_RESET, 13, "258/1", "settings@48:1", "ok 1"},
-      {KLCONTROL_VANTIX_RESET, 17, "259/1", "settings@83:1", "ok 4"},
-      {KLCONTROL_VANTIX_RESET, 26, "260/1", "settings@127:1", "ok 4"},
+  // Vantix resets restore the exposure of their family inside an edit.
+  control("reset-counts");
+  // Command, flat mode (read by command 68), reset request, the maximum ISO it restores.
+  const std::tuple<uint32_t, int, const char*, const char*, long> resets[] = {
+      {KLCONTROL_VIDEO_VANTIX_RESET, 12, "2/26", "settings@48:1", 1},
+      {KLCONTROL_PHOTO_VANTIX_RESET, 12, "3/22", "settings@83:1", 4},
+      {KLCONTROL_MULTI_VANTIX_RESET, 12, "4/26", "settings@127:1", 4},
+      {KLCONTROL_VANTIX_RESET, 13, "258/1", "settings@48:1", 1},
+      {KLCONTROL_VANTIX_RESET, 17, "259/1", "settings@83:1", 4},
+      {KLCONTROL_VANTIX_RESET, 26, "260/1", "settings@127:1", 4},
   };
   long edits = 0;
   const Bytes ignored = {9};
-  for (const Case& c : cases) {
-    set("settings.flat_mode", c.flatMode);
-    ASSERT_EQ(control(std::string("set ") + c.isoMax + " 6"), "ok");
-    EXPECT_EQ(requester->call(c.command, c.command == KLCONTROL_VANTIX_RESET ? &ignored : nullptr), KL_OK);
-    EXPECT_EQ(requestCount(c.request), 1) << c.request;
-    EXPECT_EQ(get(c.isoMax), c.reset) << c.request;
-    ++edits;
-    EXPECT_EQ(requestCount("17/8"), edits);
+  for (const auto& [command, flatMode, request, isoMax, reset] : resets) {
+    set("settings.flat_mode", flatMode);
+    set(isoMax, 6);
+    EXPECT_EQ(requester->call(command, command == KLCONTROL_VANTIX_RESET ? &ignored : nullptr), KL_OK);
+    EXPECT_EQ(requestCount(request), 1) << request;
+    EXPECT_EQ(get(isoMax), "ok " + std::to_string(reset)) << request;
+    EXPECT_EQ(requestCount("17/8"), ++edits);
     EXPECT_EQ(requestCount("17/10"), edits);
   }
   // A flat mode without manual exposure: an edit, no reset, success.
