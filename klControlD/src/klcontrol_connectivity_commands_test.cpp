@@ -109,8 +109,29 @@ TEST_F(ConnectivityTest, SwitchesAndAccessPointReachTheCameraPairingIsCancelled)
   EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR), KL_ERR_NAK_OFF);
 }
 
-TEST_F(ConnectivityTest, ScanIdAndNetworkListEntries) {
-  EXPECT_EQ(list(0, KL_ERR).count, 0);  // no scan yet: the camera's status byte is 1
+TEST_F(ConnectivityTest, SavedNetworksAreSelectedAndForgottenScannedAndListed) {
+  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SAVE, networkArg("CafeGuest", "", 67)), KL_OK);
+  EXPECT_EQ(payload(aux("CQ")), hexOf(std::string("CafeGuest")) + "00");
+  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SAVE, networkArg("HarbourView", "secret12", 67)), KL_OK);
+  EXPECT_EQ(payload(aux("CQ")),
+            hexOf(std::string("HarbourView")) + "00" + hexOf(std::string("secret12")) + "00");
+  forgetLog();
+  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SELECT, networkArg("HarbourView", "secret12", 67, true, 3)), KL_OK);
+  EXPECT_EQ(payload(aux("CT")), hexOf(joinRecord(1, 3, "HarbourView", "secret12")));
+  const std::string selected = "KLCONTROL_WIFI_SSID_SELECT: ssid[HarbourView] password[secret12] auth_type:3";
+  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, selected));
+  EXPECT_EQ(joined(), " joined=HarbourView saved=CafeGuest,HarbourView");
+  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SELECT, networkArg("CafeGuest", "", 67, true, 0)), KL_OK);
+  EXPECT_EQ(requestCount(aux("CL")), 1);
+  const std::vector<uint8_t> forget = networkArg("HarbourView", "", 0);
+  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_DELETE, forget), KL_OK);
+  EXPECT_EQ(payload(aux("CD")), hexOf(joinRecord(0, 0, "HarbourView", "")));
+  EXPECT_EQ(call(KLCONTROL_WIFI_SSID_DELETE, forget), KL_ERR_INVALID_PARAM);  // no longer saved
+  ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_DELETE_ALL), KL_OK);
+  EXPECT_EQ(payload(aux("CD")), hexOf(joinRecord(1, 0, "", "")));
+  EXPECT_EQ(joined(), " joined= saved=");
+  // With no scan yet the camera's status byte is 1.
+  EXPECT_EQ(list(0, KL_ERR).count, 0);
   ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SAVE, networkArg("HarbourView", "secret12", 67)), KL_OK);
   ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SCAN, {1}), KL_OK);
   const klcontrol_network_list_t three = list(0, KL_OK);
@@ -161,29 +182,6 @@ TEST_F(ConnectivityTest, ScanIdAndNetworkListEntries) {
   EXPECT_EQ(requestCount(aux("NI")), 3);
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Results from scan start not long enough to hold a scan id"));
   EXPECT_EQ(control("get status.wifi_scan_state"), "ok 1");
-}
-
-TEST_F(ConnectivityTest, SavedNetworksAreSelectedAndForgotten) {
-  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SAVE, networkArg("CafeGuest", "", 67)), KL_OK);
-  EXPECT_EQ(payload(aux("CQ")), hexOf(std::string("CafeGuest")) + "00");
-  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SAVE, networkArg("HarbourView", "secret12", 67)), KL_OK);
-  EXPECT_EQ(payload(aux("CQ")),
-            hexOf(std::string("HarbourView")) + "00" + hexOf(std::string("secret12")) + "00");
-  forgetLog();
-  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SELECT, networkArg("HarbourView", "secret12", 67, true, 3)), KL_OK);
-  EXPECT_EQ(payload(aux("CT")), hexOf(joinRecord(1, 3, "HarbourView", "secret12")));
-  const std::string selected = "KLCONTROL_WIFI_SSID_SELECT: ssid[HarbourView] password[secret12] auth_type:3";
-  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, selected));
-  EXPECT_EQ(joined(), " joined=HarbourView saved=CafeGuest,HarbourView");
-  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SELECT, networkArg("CafeGuest", "", 67, true, 0)), KL_OK);
-  EXPECT_EQ(requestCount(aux("CL")), 1);
-  const std::vector<uint8_t> forget = networkArg("HarbourView", "", 0);
-  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_DELETE, forget), KL_OK);
-  EXPECT_EQ(payload(aux("CD")), hexOf(joinRecord(0, 0, "HarbourView", "")));
-  EXPECT_EQ(call(KLCONTROL_WIFI_SSID_DELETE, forget), KL_ERR_INVALID_PARAM);  // no longer saved
-  ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_DELETE_ALL), KL_OK);
-  EXPECT_EQ(payload(aux("CD")), hexOf(joinRecord(1, 0, "", "")));
-  EXPECT_EQ(joined(), " joined= saved=");
 }
 
 }  // namespace
