@@ -242,7 +242,7 @@ TEST_F(PresetCommandsTest, ListAndWholeModelFollowLensModeAndPowerProfile) {
   EXPECT_EQ(requestCount("17/1"), lists);
 }
 
-TEST_F(PresetCommandsTest, TenUserPresetsFillAGroupAndAnOversizedModelIsCutToOneResponse) {
+TEST_F(PresetCommandsTest, TenUserPresetsFillAGroupOversizedModelsAreCutCameraAnswersReadAsFarAsTheyGo) {
   startStandard([](SimCamera& camera) {
     for (uint32_t i = 0; i < 10; ++i) camera.presets().addCustom(1, 17, 20, 20, i);
     for (uint32_t i = 0; i < 60; ++i) camera.presets().addCustom(2, 20, 20, 20, i);
@@ -260,10 +260,7 @@ TEST_F(PresetCommandsTest, TenUserPresetsFillAGroupAndAnOversizedModelIsCutToOne
   EXPECT_LT(timeLapse.preset_array_size(), 63);
   EXPECT_EQ(timeLapse.preset_array(0).id(), 0x20000);
   EXPECT_FALSE(timeLapse.can_add_preset());
-}
-
-TEST_F(PresetCommandsTest, CameraAnswersAreReadOnlyAsFarAsTheyGo) {
-  startStandard();
+  // Camera answers are read only as far as they go.
   control("fault 17/0 error -17");
   EXPECT_EQ(requester->call(KLCONTROL_PRESET_GROUP_LIST), KL_ERR_ACCESS_DENIED);
   // The NAK-off byte reads as a count of 2 with no group behind it.
@@ -291,7 +288,6 @@ TEST_F(PresetCommandsTest, CameraAnswersAreReadOnlyAsFarAsTheyGo) {
 
   control("fault 17/2 error -1");
   forgetLog();
-  WSDK_NotifyPresetStatus model;
   ASSERT_EQ(ask(KLCONTROL_PRESET_GET_PRESETS, {}, model), KL_OK);
   EXPECT_EQ(model.preset_group_array(0).preset_array(0).id(), 1);
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "REMOTE_PRESET_GET_INFO error, -1 for preset id 0\n"));
