@@ -23,7 +23,7 @@ void addCustomPresets(SimCamera& camera) {
   for (uint32_t number : {0, 1, 2}) presets.addCustom(2, 20, 20, 20, number);
 }
 
-TEST_F(PresetCameraTest, NextTitleNumberIsTheFirstGapOfItsTitleInTheGroupOrNoneOnFailure) {
+TEST_F(PresetCameraTest, NextTitleNumberIsTheFirstGapOfItsTitleInTheGroupEditBracketOfTheActivePreset) {
   start(addCustomPresets);
   // Group, title, next number. Group 1 also holds the four factory photo presets, titles 3, 13, 5 and 6,
   // each numbered 0.
@@ -51,12 +51,9 @@ TEST_F(PresetCameraTest, NextTitleNumberIsTheFirstGapOfItsTitleInTheGroupOrNoneO
     const std::string line = "klc_send_remote_api_payload_response error, " + std::to_string(rc) + "\n";
     EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, line, "klcontrol_preset_loader")) << fault;
   }
-}
-
-// Edit-free settings, playback and an unreadable flat mode never reach the camera; an edit of the
-// active preset marks it edited; the camera refusing either end of the bracket is reported and logged.
-TEST_F(PresetCameraTest, EditBracketOfTheActivePreset) {
-  start();
+  control("fault clear");
+  // Edit-free settings, playback and an unreadable flat mode never reach the camera; an edit of the
+  // active preset marks it edited; the camera refusing either end of the bracket is reported and logged.
   control("reset-counts");
   EXPECT_TRUE(PresetStartEdit(88));
   EXPECT_TRUE(PresetEndEdit(88));
