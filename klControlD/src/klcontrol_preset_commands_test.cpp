@@ -240,6 +240,14 @@ TEST_F(PresetCommandsTest, ListAndWholeModelFollowLensModeAndPowerProfile) {
   const long lists = requestCount("17/1");
   EXPECT_EQ(call(KLCONTROL_PRESET_LIST, listBody(10)), KL_ERR_INVALID_PARAM);
   EXPECT_EQ(requestCount("17/1"), lists);
+  // A preset is built for the camera's model and the lens mode last read: model 51 in lens mode 1 leaves
+  // out the lens of a video preset.
+  setLensesAndProfile(1, 0);
+  wsdk_commands::WSDK_Preset video;
+  ASSERT_EQ(ask(KLCONTROL_PRESET_INFO, idBody<KLC_Preset_Info_Req>(0), video), KL_OK);
+  std::vector<int> ids;
+  for (const auto& setting : video.setting_array()) ids.push_back(setting.id());
+  EXPECT_EQ(ids, (std::vector<int>{2, 3}));
 }
 
 TEST_F(PresetCommandsTest, TenUserPresetsFillAGroupOversizedModelsAreCutCameraAnswersReadAsFarAsTheyGo) {

@@ -1,6 +1,6 @@
 // The preset loader against the simulated camera: the edit bracket, the title numbers of new presets, the
-// model-dependent icon, loading the preset of a flat mode or group, and presets built from the camera's own
-// records; what reaches the camera, what it answers, and what an injected fault leaves behind.
+// model-dependent icon and loading the preset of a flat mode or group; what reaches the camera, what it
+// answers, and what an injected fault leaves behind.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -157,22 +157,6 @@ TEST_F(PresetCameraTest, GroupsAndFlatModesLoadTheirPresetsDualLensOnesInDualLen
       loggedLine(UTIL_LOG_ERROR,
                  "Could not get camera model number for MapWSDKIconToFW returning FW_PRESET_ICON_TIMELAPSE",
                  "klcontrol_preset_loader"));
-}
-
-// The default context reads the camera's model and the server's lens mode: model 51 in lens mode 1
-// leaves out the lens of a video preset.
-TEST_F(PresetCameraTest, CameraRecordsBuildWithTheCamerasModelAndLensMode) {
-  start([](SimCamera& camera) {
-    camera.switchModel(51);
-    camera.write(SimBlock::SYSTEM, offsetof(sim_system_values, lens_mode), 1, 1);
-  });
-  appc_presets_settings_info info{};
-  ASSERT_TRUE(cameraRecord(0, info));
-  wsdk_commands::WSDK_Preset preset;
-  populatePresetInfo(&info, preset, server->cameraInfoHandler());
-  std::vector<int> ids;
-  for (const auto& setting : preset.setting_array()) ids.push_back(setting.id());
-  EXPECT_EQ(ids, (std::vector<int>{2, 3}));
 }
 
 }  // namespace
