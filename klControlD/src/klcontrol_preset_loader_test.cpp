@@ -60,7 +60,7 @@ Settings settingsOf(const wsdk_commands::WSDK_Preset& preset) {
   return settings;
 }
 
-TEST(PresetBuild, IdentityFieldsAndIcons) {
+TEST(PresetBuild, IdentityFieldsIconsAndNumberingMaps) {
   const wsdk_commands::WSDK_Preset plain = build(record({12, 0x10000, 0, 3, 3, 0, 0}), {57, 0});
   EXPECT_FALSE(plain.has_title_number());
   EXPECT_FALSE(plain.user_defined() || plain.is_modified());
@@ -87,6 +87,16 @@ TEST(PresetBuild, IdentityFieldsAndIcons) {
     EXPECT_EQ(build(record({flatMode, 0x20001, 0, icon}), {57, 0}).icon(), expected)
         << icon << " in " << int(flatMode);
   }
+  // Group, icon and factory-preset numbering maps.
+  EXPECT_EQ(RemapPresetGroup(5), 2);
+  EXPECT_EQ(RemapPresetGroup(9), 0);
+  EXPECT_EQ(RemapPresetGroup(6), 6);
+  EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_NIGHTLAPSE_PHOTO), FW_PRESET_ICON_NIGHTLAPSE);
+  EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_TIMELAPSE_2), 17);
+  const std::pair<unsigned, bool> ids[] = {{5, true},        {6, false},      {0x10003, true},
+                                           {0x10004, false}, {0x50001, true}, {0x90004, false}};
+  for (const auto& [id, factory] : ids) EXPECT_EQ(IsFactoryPreset(id), factory) << std::hex << id;
+  EXPECT_TRUE(IsCreatePresetSupported(50));
 }
 
 TEST(PresetBuild, SettingsByFlatModeModelAndLensMode) {
@@ -161,18 +171,6 @@ TEST(PresetBuild, IntervalTablesWithTheNightRuleAndBoundsConvertedByTheHandler) 
             (Settings{{31, handler->settingValueToOption(31, 7)},
                       {32, 3601},
                       {123, handler->settingValueToOption(123, 2)}}));
-}
-
-TEST(PresetMapping, GroupsIconsAndRules) {
-  EXPECT_EQ(RemapPresetGroup(5), 2);
-  EXPECT_EQ(RemapPresetGroup(9), 0);
-  EXPECT_EQ(RemapPresetGroup(6), 6);
-  EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_NIGHTLAPSE_PHOTO), FW_PRESET_ICON_NIGHTLAPSE);
-  EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_TIMELAPSE_2), 17);
-  const std::pair<unsigned, bool> ids[] = {{5, true},        {6, false},      {0x10003, true},
-                                           {0x10004, false}, {0x50001, true}, {0x90004, false}};
-  for (const auto& [id, factory] : ids) EXPECT_EQ(IsFactoryPreset(id), factory) << std::hex << id;
-  EXPECT_TRUE(IsCreatePresetSupported(50));
 }
 
 }  // namespace

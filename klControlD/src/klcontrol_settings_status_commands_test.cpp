@@ -232,7 +232,7 @@ TEST(SettingsStatusFactory, SimulatedFactorySettingsAreOptionsOfTheirModel) {
   }
 }
 
-TEST(SettingsStatusText, CalibrationNameFromTheCameraPath) {
+TEST(SettingsStatusText, CalibrationNameFromTheCameraPathAndJsonTextWithRoomForItsZero) {
   const std::tuple<std::string, uint16_t, std::string> cases[] = {
       {std::string("X:\\cal\0tail", 11), 11, "/tmp/fuse_a/cal"},
       {"X:", 2, "/tmp/fuse_a/"},
@@ -244,9 +244,7 @@ TEST(SettingsStatusText, CalibrationNameFromTheCameraPath) {
     klcontrol_cal_file_name(reinterpret_cast<const uint8_t*>(reply.data()), length, name);
     EXPECT_EQ(name, expected) << reply;
   }
-}
-
-TEST(SettingsStatusText, JsonTextMustLeaveRoomForItsZero) {
+  // JSON text must leave room for its zero.
   char buffer[KLCONTROL_JSON_TEXT_SIZE];
   EXPECT_TRUE(klcontrol_format_json_text(std::string(4095, 'x'), buffer));
   EXPECT_EQ(std::string(buffer).size(), 4095u);
