@@ -143,7 +143,20 @@ TEST_P(SettingsStatusTest, SetSettingWritesTheCameraValueInsideTheEditBracketWit
   }
 }
 
-TEST_P(SettingsStatusTest, BlocksSnapshotsAndCalibrationNameMatchTheCameraAndFaultsPassThrough) {
+TEST_P(SettingsStatusTest, FactorySettingsBlocksSnapshotsAndCalibrationNameMatchTheCameraFaultsPassThrough) {
+  // Every setting the model's table lists holds one of its options in the simulator's factory state.
+  const SimCamera factory{uint8_t(GetParam())};
+  unsigned rows = 0;
+  const camera_settings_id_row* table = camera_settings_id_table(unsigned(GetParam()), &rows);
+  ASSERT_NE(table, nullptr);
+  for (unsigned id = 0; id < rows; ++id) {
+    if (table[id].width == 0) continue;
+    int64_t value = 0;
+    ASSERT_TRUE(factory.read(SimBlock::SETTINGS, table[id].offset, table[id].width,
+                             (table[id].flags & CAMERA_SETTING_SIGNED) != 0, value));
+    EXPECT_NE(server->cameraInfoHandler()->settingValueToOption(int(id), int(value)), CAMERA_NO_OPTION)
+        << "setting " << id << " value " << value;
+  }
   const Bytes status = block("status", sizeof(appc_system_all_status));
   const Bytes settings = block("settings", sizeof(appc_setup_all_settings));
   EXPECT_EQ(requester->ask(KLCONTROL_GET_ALL_STATUS).payload, status);
@@ -211,26 +224,6 @@ TEST_P(SettingsStatusTest, BlocksSnapshotsAndCalibrationNameMatchTheCameraAndFau
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, SettingsStatusTest, ::testing::Values(51, 55, 57));
-
-// Every setting a model's table lists holds one of its options in the simulator's factory state.
-TEST(SettingsStatusFactory, SimulatedFactorySettingsAreOptionsOfTheirModel) {
-  CameraFactory factory;
-  for (unsigned model : {51u, 55u, 57u}) {
-    const SimCamera camera{uint8_t(model)};
-    const InfoHandler* handler = factory.setupCamera(model)->getInfoHandler();
-    unsigned rows = 0;
-    const camera_settings_id_row* table = camera_settings_id_table(model, &rows);
-    ASSERT_NE(table, nullptr);
-    for (unsigned id = 0; id < rows; ++id) {
-      if (table[id].width == 0) continue;
-      int64_t value = 0;
-      ASSERT_TRUE(camera.read(SimBlock::SETTINGS, table[id].offset, table[id].width,
-                              (table[id].flags & CAMERA_SETTING_SIGNED) != 0, value));
-      EXPECT_NE(handler->settingValueToOption(int(id), int(value)), CAMERA_NO_OPTION)
-          << "model " << model << " setting " << id << " value " << value;
-    }
-  }
-}
 
 TEST(SettingsStatusText, CalibrationNameFromTheCameraPathAndJsonTextWithRoomForItsZero) {
   const std::tuple<std::string, uint16_t, std::string> cases[] = {
