@@ -19,7 +19,6 @@ using Bytes = std::vector<uint8_t>;
 class CaptureModeTest : public ServerTest {
  protected:
   static Bytes w(uint32_t value) { return words({value}); }
-  static std::string wordHex(uint32_t value) { return hexOf(w(value)); }
   static std::string nameOf(uint32_t command) { return klcontrol_command_info(command)->name; }
   void set(const std::string& member, long value) {
     ASSERT_EQ(control("set " + member + " " + std::to_string(value)), "ok") << member;
@@ -137,7 +136,7 @@ TEST_F(CaptureModeTest, ForwardedCommandsReachTheCameraAndChangeItLegacyModesBec
     ASSERT_EQ(control(c.prep), "ok");
     forgetLog();
     EXPECT_EQ(call(KLCONTROL_MODE, w(c.mode)), c.status) << c.prep;
-    EXPECT_EQ(payload("257/2"), wordHex(c.sent)) << c.prep;
+    EXPECT_EQ(payload("257/2"), hexOf(w(c.sent))) << c.prep;
     EXPECT_EQ(requestCount("258/16"), c.resets) << c.prep;
     EXPECT_TRUE(loggedLine(c.level, c.line)) << c.line;
   }
@@ -148,7 +147,7 @@ TEST_F(CaptureModeTest, ZoomPhaseEndsAfterTheLastZoomOrAtAModeCommandVantixReset
   EXPECT_EQ(requestCount("17/8"), 1);
   const auto second = std::chrono::steady_clock::now();
   EXPECT_EQ(zoom(20), KL_OK);
-  EXPECT_EQ(payload("257/6"), wordHex(20));
+  EXPECT_EQ(payload("257/6"), hexOf(w(20)));
   EXPECT_EQ(get("status.digital_zoom"), "ok 20");
   ASSERT_TRUE(waitUntil([&] { return requestCount("17/10") == 1; }));
   // Re-armed by the second zoom: the edit cannot have ended sooner than a full period after it.
@@ -170,7 +169,7 @@ TEST_F(CaptureModeTest, ZoomPhaseEndsAfterTheLastZoomOrAtAModeCommandVantixReset
   // In a broadcast flat mode the zoom opens no edit.
   set("settings.flat_mode", 23);
   EXPECT_EQ(zoom(40), KL_OK);
-  EXPECT_EQ(payload("257/6"), wordHex(40));
+  EXPECT_EQ(payload("257/6"), hexOf(w(40)));
   EXPECT_EQ(requestCount("17/8"), 4);
   // Mode commands end an open phase. Setting the zoom (91) keeps the phase; any other setting (90) ends it
   // first, then brackets its own edit. Command 67 takes a 16-bit mode: 1002 loads the current preset of
