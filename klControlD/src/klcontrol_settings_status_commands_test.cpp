@@ -40,7 +40,86 @@ class SettingsStatusTest : public ServerTest, public ::testing::WithParamInterfa
   bool isModel(int model) const { return GetParam() == model; }
 };
 
-TEST_P(SettingsStatusTest, SetSettingWritesTheCameraValueInsideTheEditBracketWithItsFollowUps) {
+TEST_P(SettingsStatusTest, BlocksMatchTheCameraAndSetSettingWritesItInsideTheEditBracket) {
+  // Every setting the model's table lists holds one of its options in the simulator's factory state.
+  const SimCamera factory{uint8_t(GetParam())};
+  unsigned rows = 0;
+  const camera_settings_id_row* table = camera_settings_id_table(unsigned(GetParam()), &rows);
+  ASSERT_NE(table, nullptr);
+  for (unsigned id = 0; id < rows; ++id) {
+    if (table[id].width == 0) continue;
+    int64_t value = 0;
+    ASSERT_TRUE(factory.read(SimBlock::SETTINGS, table[id].offset, table[id].width,
+                             (table[id].flags & CAMERA_SETTING_SIGNED) != 0, value));
+    EXPECT_NE(server->cameraInfoHandler()->settingValueToOption(int(id), int(value)), CAMERA_NO_OPTION)
+        << "setting " << id << " value " << value;
+  }
+  // The raw blocks and both snapshots match the camera.
+  const Bytes status = block("status", sizeof(appc_system_all_status));
+  const Bytes settings = block("settings", sizeof(appc_setup_all_settings));
+  EXPECT_EQ(requester->ask(KLCONTROL_GET_ALL_STATUS).payload, status);
+  EXPECT_EQ(requester->ask(KLCONTROL_GET_ALL_SETTINGS).payload, settings);
+  const TestAnswer snapshot = requester->ask(KLCONTROL_GET_ALL_SETTINGS_STATUS);
+  ASSERT_EQ(snapshot.status, KL_OK);
+  ASSERT_EQ(snapshot.payload.size(), sizeof(all_status_settings_t));
+  EXPECT_EQ(Bytes(snapshot.payload.begin() + 384, snapshot.payload.begin() + 622), settings);
+  EXPECT_EQ(Bytes(snapshot.payload.begin() + 34, snapshot.payload.begin() + 215),
+            Bytes(status.begin() + 34, status.begin() + 215));
+  EXPECT_EQ(snapshot.payload[0], settings[25]);  // the flat mode replaces the mode
+  const TestAnswer ids = requester->ask(KLCONTROL_GET_ALL_SETTINGS_STATUS_IDS);
+  ASSERT_EQ(ids.status, KL_OK);
+  ASSERT_FALSE(ids.payload.empty());
+  EXPECT_EQ(ids.payload.back(), 0);
+  const nlohmann::json document = nlohmann::json::parse(ids.payload.begin(), ids.payload.end() - 1);
+  EXPECT_EQ(document["status"]["43"], 12);   // current flat mode
+  EXPECT_EQ(document["status"]["70"], 100);  // battery percent
+  EXPECT_EQ(document["settings"]["144"], 12);
+  EXPECT_EQ(document["settings"]["3"], isModel(57) ? 13 : 0);  // frame rate as an option id
+  // The calibration file name: the camera's path after the prefix, the prefix alone on failure.
+  TestAnswer answer = requester->ask(KLCONTROL_CAL_FILE_NAME_GET);
+  EXPECT_EQ(answer.status, KL_OK);
+  ASSERT_EQ(answer.payload.size(), KLCONTROL_CAL_FILE_NAME_SIZE);
+  const std::string expected = "/tmp/fuse_a/cal/lens" + std::to_string(GetParam()) + ".bin";
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(answer.payload.data())), expected);
+  control("fault 8/35 error -17");
+  answer = requester->ask(KLCONTROL_CAL_FILE_NAME_GET);
+  EXPECT_EQ(answer.status, KL_ERR_ACCESS_DENIED);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(answer.payload.data())), "/tmp/fuse_a/");
+  forgetLog();
+  EXPECT_EQ(requester->call(KLCONTROL_GET_SETTING_ID), KL_OK);
+  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "KLCONTROL_GET_SETTING_ID: (NOT IMPLEMENTED)"));
+  struct BlockFault {
+    const char* fault;
+    uint32_t command;
+    int32_t status;
+    size_t size;
+    const char* line = nullptr;  // logged at debug level
+  };
+  // Wrong sizes: the raw block as received, the snapshot's parts never overrun.
+  const BlockFault blockFaults[] = {
+      {"fault 8/11 nakoff", KLCONTROL_GET_ALL_STATUS, KL_ERR_NAK_OFF, 0,
+       "Camera status returning KL_ERR_NACK_OFF\n"},
+      {"fault 7/30 nakoff", KLCONTROL_GET_ALL_SETTINGS, KL_ERR_NAK_OFF, 0,
+       "Camera status returning KL_ERR_NAK_OFF\n"},
+      {"fault 7/30 nakoff", KLCONTROL_GET_ALL_SETTINGS_STATUS, KL_ERR_NAK_OFF, 0},
+      {"fault 7/30 error -17", KLCONTROL_GET_ALL_SETTINGS, KL_ERR_ACCESS_DENIED, 0},
+      {"fault 8/11 error -17", KLCONTROL_GET_ALL_SETTINGS_STATUS_IDS, KL_ERR_ACCESS_DENIED, 0},
+      {"fault 8/11 size 400", KLCONTROL_GET_ALL_STATUS, KL_OK, 400},
+      {"fault 8/34 size 3", KLCONTROL_GET_EXTENDED_STATUS, KL_OK, 3},
+      {"fault 7/30 size 300", KLCONTROL_GET_ALL_SETTINGS_STATUS, KL_OK, sizeof(all_status_settings_t)},
+  };
+  for (const BlockFault& c : blockFaults) {
+    control(c.fault);
+    forgetLog();
+    answer = requester->ask(c.command);
+    EXPECT_EQ(answer.status, c.status) << c.fault;
+    EXPECT_EQ(answer.payload.size(), c.size) << c.fault;
+    if (c.line != nullptr) {
+      EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, c.line)) << c.fault;
+    }
+  }
+  EXPECT_EQ(answer.payload[384 + 25], uint8_t(12));  // the flat mode, from the short settings block
+  // Set-setting writes the camera value inside the edit bracket, with its follow-ups.
   struct Case {
     int model;  // 0: every model
     uint32_t setting, option;
@@ -141,86 +220,6 @@ TEST_P(SettingsStatusTest, SetSettingWritesTheCameraValueInsideTheEditBracketWit
     EXPECT_EQ(setSetting(c.setting, c.option), KL_OK) << c.setting;
     for (const auto& [line, reply] : c.checks) EXPECT_EQ(control(line), "ok " + std::string(reply)) << line;
   }
-}
-
-TEST_P(SettingsStatusTest, FactorySettingsBlocksSnapshotsAndCalibrationNameMatchTheCameraFaultsPassThrough) {
-  // Every setting the model's table lists holds one of its options in the simulator's factory state.
-  const SimCamera factory{uint8_t(GetParam())};
-  unsigned rows = 0;
-  const camera_settings_id_row* table = camera_settings_id_table(unsigned(GetParam()), &rows);
-  ASSERT_NE(table, nullptr);
-  for (unsigned id = 0; id < rows; ++id) {
-    if (table[id].width == 0) continue;
-    int64_t value = 0;
-    ASSERT_TRUE(factory.read(SimBlock::SETTINGS, table[id].offset, table[id].width,
-                             (table[id].flags & CAMERA_SETTING_SIGNED) != 0, value));
-    EXPECT_NE(server->cameraInfoHandler()->settingValueToOption(int(id), int(value)), CAMERA_NO_OPTION)
-        << "setting " << id << " value " << value;
-  }
-  const Bytes status = block("status", sizeof(appc_system_all_status));
-  const Bytes settings = block("settings", sizeof(appc_setup_all_settings));
-  EXPECT_EQ(requester->ask(KLCONTROL_GET_ALL_STATUS).payload, status);
-  EXPECT_EQ(requester->ask(KLCONTROL_GET_ALL_SETTINGS).payload, settings);
-  const TestAnswer snapshot = requester->ask(KLCONTROL_GET_ALL_SETTINGS_STATUS);
-  ASSERT_EQ(snapshot.status, KL_OK);
-  ASSERT_EQ(snapshot.payload.size(), sizeof(all_status_settings_t));
-  EXPECT_EQ(Bytes(snapshot.payload.begin() + 384, snapshot.payload.begin() + 622), settings);
-  EXPECT_EQ(Bytes(snapshot.payload.begin() + 34, snapshot.payload.begin() + 215),
-            Bytes(status.begin() + 34, status.begin() + 215));
-  EXPECT_EQ(snapshot.payload[0], settings[25]);  // the flat mode replaces the mode
-  const TestAnswer ids = requester->ask(KLCONTROL_GET_ALL_SETTINGS_STATUS_IDS);
-  ASSERT_EQ(ids.status, KL_OK);
-  ASSERT_FALSE(ids.payload.empty());
-  EXPECT_EQ(ids.payload.back(), 0);
-  const nlohmann::json document = nlohmann::json::parse(ids.payload.begin(), ids.payload.end() - 1);
-  EXPECT_EQ(document["status"]["43"], 12);   // current flat mode
-  EXPECT_EQ(document["status"]["70"], 100);  // battery percent
-  EXPECT_EQ(document["settings"]["144"], 12);
-  EXPECT_EQ(document["settings"]["3"], isModel(57) ? 13 : 0);  // frame rate as an option id
-  // The calibration file name: the camera's path after the prefix, the prefix alone on failure.
-  TestAnswer answer = requester->ask(KLCONTROL_CAL_FILE_NAME_GET);
-  EXPECT_EQ(answer.status, KL_OK);
-  ASSERT_EQ(answer.payload.size(), KLCONTROL_CAL_FILE_NAME_SIZE);
-  const std::string expected = "/tmp/fuse_a/cal/lens" + std::to_string(GetParam()) + ".bin";
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(answer.payload.data())), expected);
-  control("fault 8/35 error -17");
-  answer = requester->ask(KLCONTROL_CAL_FILE_NAME_GET);
-  EXPECT_EQ(answer.status, KL_ERR_ACCESS_DENIED);
-  EXPECT_EQ(std::string(reinterpret_cast<const char*>(answer.payload.data())), "/tmp/fuse_a/");
-  forgetLog();
-  EXPECT_EQ(requester->call(KLCONTROL_GET_SETTING_ID), KL_OK);
-  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "KLCONTROL_GET_SETTING_ID: (NOT IMPLEMENTED)"));
-  struct Case {
-    const char* fault;
-    uint32_t command;
-    int32_t status;
-    size_t size;
-    const char* line = nullptr;  // logged at debug level
-  };
-  // Wrong sizes: the raw block as received, the snapshot's parts never overrun.
-  const Case cases[] = {
-      {"fault 8/11 nakoff", KLCONTROL_GET_ALL_STATUS, KL_ERR_NAK_OFF, 0,
-       "Camera status returning KL_ERR_NACK_OFF\n"},
-      {"fault 7/30 nakoff", KLCONTROL_GET_ALL_SETTINGS, KL_ERR_NAK_OFF, 0,
-       "Camera status returning KL_ERR_NAK_OFF\n"},
-      {"fault 7/30 nakoff", KLCONTROL_GET_ALL_SETTINGS_STATUS, KL_ERR_NAK_OFF, 0},
-      {"fault 7/30 error -17", KLCONTROL_GET_ALL_SETTINGS, KL_ERR_ACCESS_DENIED, 0},
-      {"fault 8/11 error -17", KLCONTROL_GET_ALL_SETTINGS_STATUS_IDS, KL_ERR_ACCESS_DENIED, 0},
-      {"fault 8/11 size 400", KLCONTROL_GET_ALL_STATUS, KL_OK, 400},
-      {"fault 8/34 size 3", KLCONTROL_GET_EXTENDED_STATUS, KL_OK, 3},
-      {"fault 7/30 size 300", KLCONTROL_GET_ALL_SETTINGS_STATUS, KL_OK, sizeof(all_status_settings_t)},
-  };
-  for (const Case& c : cases) {
-    control(c.fault);
-    forgetLog();
-    answer = requester->ask(c.command);
-    EXPECT_EQ(answer.status, c.status) << c.fault;
-    EXPECT_EQ(answer.payload.size(), c.size) << c.fault;
-    if (c.line != nullptr) {
-      EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, c.line)) << c.fault;
-    }
-  }
-  EXPECT_EQ(answer.payload[384 + 25], uint8_t(12));  // the flat mode, from the short settings block
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, SettingsStatusTest, ::testing::Values(51, 55, 57));
