@@ -23,7 +23,12 @@ void addCustomPresets(SimCamera& camera) {
   for (uint32_t number : {0, 1, 2}) presets.addCustom(2, 20, 20, 20, number);
 }
 
-TEST_F(PresetCameraTest, NextTitleNumberIsTheFirstGapOfItsTitleInTheGroupEditBracketOfTheActivePreset) {
+struct LoadCase {
+  int mode;
+  const char* loaded;  // payload of the load request, or null when none may be sent
+};
+
+TEST_F(PresetCameraTest, TitleNumbersTheEditBracketAndLoadsOfGroupsAndFlatModesReachTheCamera) {
   start(addCustomPresets);
   // Group, title, next number. Group 1 also holds the four factory photo presets, titles 3, 13, 5 and 6,
   // each numbered 0.
@@ -37,12 +42,12 @@ TEST_F(PresetCameraTest, NextTitleNumberIsTheFirstGapOfItsTitleInTheGroupEditBra
   EXPECT_EQ(requestCount("17/1"), 1);
   EXPECT_EQ(requestCount("17/2"), 12);
   // Failures late in the list, after three good records, give no partial result.
-  const std::pair<const char*, int> failures[] = {{"fault 17/1 error -5", -5},
-                                                  {"fault 17/1 size 0", 0},
-                                                  {"fault 17/2 size 80", 0},
-                                                  {"fault 17/2 size 82", 0},
-                                                  {"fault 17/2 error -7", -7}};
-  for (const auto& [fault, rc] : failures) {
+  const std::pair<const char*, int> listFailures[] = {{"fault 17/1 error -5", -5},
+                                                      {"fault 17/1 size 0", 0},
+                                                      {"fault 17/2 size 80", 0},
+                                                      {"fault 17/2 size 82", 0},
+                                                      {"fault 17/2 error -7", -7}};
+  for (const auto& [fault, rc] : listFailures) {
     control("fault clear");
     control("fault 17/2 size 81 3");
     control(fault);
@@ -84,20 +89,12 @@ TEST_F(PresetCameraTest, NextTitleNumberIsTheFirstGapOfItsTitleInTheGroupEditBra
   EXPECT_FALSE(PresetEndEdit(-1));
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "klc_send_simple_remote_api error, -6\n"));
   EXPECT_EQ(requestCount("17/10"), 2);
-}
-
-struct LoadCase {
-  int mode;
-  const char* loaded;  // payload of the load request, or null when none may be sent
-};
-
-// Failures load nothing. Groups load their current presets. Flat modes load a default preset, a fixed one or
-// none; model 51 lacks some of the fixed ones and numbers the time-lapse photo icon otherwise.
-TEST_F(PresetCameraTest, GroupsAndFlatModesLoadTheirPresetsDualLensOnesInDualLensGroupsOrNoneOnFailure) {
-  start();
-  // Runs the loads in order (a load changes the camera's current presets) and checks what reached it.
-  const auto expect = [this](const std::vector<LoadCase>& cases) {
-    for (const LoadCase& c : cases) {
+  control("fault clear");
+  // Failures load nothing. Groups load their current presets. Flat modes load a default preset, a fixed one
+  // or none; model 51 lacks some of the fixed ones and numbers the time-lapse photo icon otherwise. Runs the
+  // loads in order (a load changes the camera's current presets) and checks what reached it.
+  const auto expect = [this](const std::vector<LoadCase>& loads) {
+    for (const LoadCase& c : loads) {
       control("reset-counts");
       EXPECT_EQ(LoadPresetFromMode(c.mode), c.loaded == nullptr ? KL_ERR : KL_OK) << c.mode;
       EXPECT_EQ(requestCount("17/12"), c.loaded == nullptr ? 0 : 1) << c.mode;
