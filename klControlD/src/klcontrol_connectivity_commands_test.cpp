@@ -53,7 +53,7 @@ class ConnectivityTest : public ServerTest {
   }
 };
 
-TEST_F(ConnectivityTest, SwitchesAndAccessPointReachTheCameraPairingIsCancelled) {
+TEST_F(ConnectivityTest, SwitchesAccessPointPairingAndNetworksReachTheCameraAndChangeIt) {
   struct Case {
     uint32_t command;
     std::vector<uint8_t> arg;  // empty: none
@@ -107,9 +107,7 @@ TEST_F(ConnectivityTest, SwitchesAndAccessPointReachTheCameraPairingIsCancelled)
   control("fault " + aux("PD") + " nakoff");
   // A reply this command never reads: the library passes the refusal on.
   EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR), KL_ERR_NAK_OFF);
-}
-
-TEST_F(ConnectivityTest, SavedNetworksAreSelectedAndForgottenScannedAndListed) {
+  // Saved networks are selected and forgotten, then scanned and listed.
   ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SAVE, networkArg("CafeGuest", "", 67)), KL_OK);
   EXPECT_EQ(payload(aux("CQ")), hexOf(std::string("CafeGuest")) + "00");
   ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SAVE, networkArg("HarbourView", "secret12", 67)), KL_OK);
@@ -165,13 +163,13 @@ TEST_F(ConnectivityTest, SavedNetworksAreSelectedAndForgottenScannedAndListed) {
   EXPECT_EQ(list(0, KL_ERR_NO_SDCARD).count, 0);
   // A scan answers its scan id. The argument (1 starts a scan), the camera's fault, the answer.
   control("reset-counts");
-  const std::tuple<uint8_t, const char*, int32_t, uint32_t> cases[] = {
+  const std::tuple<uint8_t, const char*, int32_t, uint32_t> scans[] = {
       {1, nullptr, KL_OK, 3},
       {0, nullptr, KL_ERR_NOT_SUPPORTED, 0},
       {1, "size 1", KL_OK, 0},
       {1, "error -17", KL_ERR_ACCESS_DENIED, 0}};
   forgetLog();
-  for (const auto& [start, fault, status, scanId] : cases) {
+  for (const auto& [start, fault, status, scanId] : scans) {
     if (fault != nullptr) control("fault " + aux("NI") + " " + fault);
     const std::vector<uint8_t> arg = {start};
     const TestAnswer answer = requester->ask(KLCONTROL_WIFI_SSID_SCAN, &arg);
