@@ -35,7 +35,7 @@ class CaptureModeTest : public ServerTest {
   }
 };
 
-TEST_F(CaptureModeTest, ForwardedCommandsReachTheCameraAndChangeItLegacyModesBecomeFlatModes) {
+TEST_F(CaptureModeTest, CommandsReachTheCameraAndChangeItInsideTheirEditsOrZoomPhase) {
   struct Case {
     uint32_t command;
     Bytes arg;
@@ -140,9 +140,8 @@ TEST_F(CaptureModeTest, ForwardedCommandsReachTheCameraAndChangeItLegacyModesBec
     EXPECT_EQ(requestCount("258/16"), c.resets) << c.prep;
     EXPECT_TRUE(loggedLine(c.level, c.line)) << c.line;
   }
-}
-
-TEST_F(CaptureModeTest, ZoomPhaseEndsAfterTheLastZoomOrAtAModeCommandVantixResetsInAnEdit) {
+  // A zoom phase is one edit, ended by the timer a period after the last zoom.
+  control("reset-counts");
   EXPECT_EQ(zoom(10), KL_OK);
   EXPECT_EQ(requestCount("17/8"), 1);
   const auto second = std::chrono::steady_clock::now();
@@ -179,12 +178,12 @@ TEST_F(CaptureModeTest, ZoomPhaseEndsAfterTheLastZoomOrAtAModeCommandVantixReset
     Bytes arg;
     long editEnds;  // right after the command; 0: the phase is left to the timer
     int32_t status = KL_OK;
-  } cases[] = {{KLCONTROL_MODE, w(0), 1},
-               {KLCONTROL_MODE_SUB_MODE, words({1, 0}), 1},
-               {KLCONTROL_MODE_SET_MODE, {0xEA, 3}, 1},
-               {KLCONTROL_SET_SETTING_ID, words({90, 0}), 2, KL_ERR_NOT_SUPPORTED},
-               {KLCONTROL_SET_SETTING_ID, words({91, 40}), 0}};
-  for (const auto& c : cases) {
+  } modeCommands[] = {{KLCONTROL_MODE, w(0), 1},
+                      {KLCONTROL_MODE_SUB_MODE, words({1, 0}), 1},
+                      {KLCONTROL_MODE_SET_MODE, {0xEA, 3}, 1},
+                      {KLCONTROL_SET_SETTING_ID, words({90, 0}), 2, KL_ERR_NOT_SUPPORTED},
+                      {KLCONTROL_SET_SETTING_ID, words({91, 40}), 0}};
+  for (const auto& c : modeCommands) {
     set("settings.flat_mode", 12);
     control("reset-counts");
     EXPECT_EQ(zoom(50), KL_OK);
