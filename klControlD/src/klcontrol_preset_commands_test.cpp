@@ -95,7 +95,7 @@ class PresetCommandsTest : public PresetCameraTest {
   std::vector<uint8_t> lastPayload;
 };
 
-TEST_F(PresetCommandsTest, CreateSendsTheRecordAndTheNewPresetIsListedOrRefusesValuesOutOfRange) {
+TEST_F(PresetCommandsTest, CreateLoadEditResetFlatModeAndTitleReachTheCameraAndItsAnswersTheClient) {
   startStandard();
   const uint32_t first = createCustom(1000, 20);
   EXPECT_EQ(payload("17/3"), "000c" + hexOf(words({20, 20, 0, 0})));
@@ -125,10 +125,7 @@ TEST_F(PresetCommandsTest, CreateSendsTheRecordAndTheNewPresetIsListedOrRefusesV
     EXPECT_EQ(call(KLCONTROL_PRESET_CUSTOM_CREATE, body), KL_ERR_INVALID_PARAM) << hexOf(body);
   }
   EXPECT_EQ(requestCount("17/1") + requestCount("17/3"), 0);
-}
-
-TEST_F(PresetCommandsTest, LoadEditResetAndTheFlatModeAndTitleOfTheCurrentCustomPresetReachTheCamera) {
-  startStandard();
+  // Loads, edits and factory resets reach the camera and the event-driven cache.
   EXPECT_EQ(call(KLCONTROL_PRESET_LOAD, idBody<KLC_Preset_Load_Req>(0x10002)), KL_OK);
   EXPECT_EQ(control("get status.photo_preset_id"), "ok 65538");
   EXPECT_TRUE(waitUntil([this] { return server->currentPresetCache() == 0x10002; }));
@@ -173,7 +170,7 @@ TEST_F(PresetCommandsTest, LoadEditResetAndTheFlatModeAndTitleOfTheCurrentCustom
   ASSERT_EQ(call(KLCONTROL_PRESET_LOAD, idBody<KLC_Preset_Load_Req>(custom)), KL_OK);
   ASSERT_TRUE(waitUntil([&] { return server->currentPresetCache() == custom; }));
   EXPECT_EQ(call(KLCONTROL_PRESET_SWITCH_FLATMODE, flat), KL_OK);
-  EXPECT_EQ(payload("17/8"), hexOf(std::vector<uint8_t>{0x00, 0x10, 0, 0}));
+  EXPECT_EQ(payload("17/8"), hexOf(words({custom})));
   EXPECT_EQ(control("get settings.flat_mode"), "ok 13");
 
   // Icon 40 is one the enumeration does not list: the camera decides, and keeps it.
@@ -181,7 +178,7 @@ TEST_F(PresetCommandsTest, LoadEditResetAndTheFlatModeAndTitleOfTheCurrentCustom
   title.set_preset_name(25);
   title.set_preset_icon(40);
   EXPECT_EQ(call(KLCONTROL_PRESET_SET_TITLE_ICON, bytesOf(title)), KL_OK);
-  EXPECT_EQ(payload("17/15"), hexOf(words({0x1000, 40, 25, 0, 0})));
+  EXPECT_EQ(payload("17/15"), hexOf(words({custom, 40, 25, 0, 0})));
   EXPECT_EQ(control("edit"), "ok closed");
   wsdk_commands::WSDK_Preset preset;
   ASSERT_EQ(ask(KLCONTROL_PRESET_INFO, idBody<KLC_Preset_Info_Req>(custom), preset), KL_OK);
