@@ -99,7 +99,7 @@ TEST(PresetBuild, IdentityFieldsIconsAndNumberingMaps) {
   EXPECT_TRUE(IsCreatePresetSupported(50));
 }
 
-TEST(PresetBuild, SettingsByFlatModeModelAndLensMode) {
+TEST(PresetBuild, SettingsByFlatModeModelAndLensModeIntervalTablesAndTheHandler) {
   struct Case {
     int8_t flatMode;
     uint8_t model;
@@ -139,14 +139,11 @@ TEST(PresetBuild, SettingsByFlatModeModelAndLensMode) {
   appc_presets_settings_info info = record({12, 0});
   info.settings[offsetof(appc_video_settings, resolution)] = int8_t(0xFE);
   EXPECT_EQ(settingsOf(build(info, {57, 0})).front(), std::make_pair(2, -2));
-}
-
-// Index -> value of setting 30 (time-lapse photo) and 32 (night-lapse photo, whose 0 is automatic: 3601);
-// -1: no setting, for an index outside the tables.
-TEST(PresetBuild, IntervalTablesWithTheNightRuleAndBoundsConvertedByTheHandler) {
-  const std::tuple<int8_t, int, int> cases[] = {
+  // Index -> value of setting 30 (time-lapse photo) and 32 (night-lapse photo, whose 0 is automatic: 3601);
+  // -1: no setting, for an index outside the tables.
+  const std::tuple<int8_t, int, int> indexes[] = {
       {0, 0, 10}, {9, 1800, 3601}, {11, 0, 5}, {12, -1, -1}, {-1, -1, -1}};
-  for (const auto& [index, interval, night] : cases) {
+  for (const auto& [index, interval, night] : indexes) {
     appc_presets_settings_info timeLapse = record({20, 0x20001});
     timeLapse.settings[offsetof(appc_multi_shot_settings, interval_index)] = index;
     appc_presets_settings_info nightLapse = record({21, 0x20002});
