@@ -86,9 +86,8 @@ TEST_F(ConnectivityTest, SwitchesAccessPointPairingAndNetworksReachTheCameraAndC
   EXPECT_NE(control("wifi").find(" ap_name=Cam ap_password=password "), std::string::npos);
   EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_AP_SSID_CONFIG: ssid[Cam] password[password]"));
   // Fields without a zero are cut at their ends; flag 1 asks for code 0.
-  EXPECT_EQ(call(KLCONTROL_WIFI_AP_SSID_CONFIG,
-                 networkArg(std::string(33, 'N'), std::string(71, 'P'), 71, true, 1)),
-            KL_OK);
+  const std::vector<uint8_t> full = networkArg(std::string(33, 'N'), std::string(71, 'P'), 71, true, 1);
+  EXPECT_EQ(call(KLCONTROL_WIFI_AP_SSID_CONFIG, full), KL_OK);
   EXPECT_EQ(payload(aux("AP")), "000147" + hexOf(std::string(71, 'P')) + "21" + hexOf(std::string(33, 'N')));
   // Pairing, left on by the table's last row, is cancelled by one zero byte.
   EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_OK);
