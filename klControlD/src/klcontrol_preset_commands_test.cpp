@@ -187,67 +187,7 @@ TEST_F(PresetCommandsTest, CreateLoadEditResetFlatModeAndTitleReachTheCameraAndI
   EXPECT_TRUE(preset.user_defined() && preset.is_modified());
 }
 
-// Lens mode and power profile fold the group a list request names, and shape the whole model: each group
-// as "id:presets", then "+" when presets can be added, "-" when not, "?" when unsaid.
-TEST_F(PresetCommandsTest, ListAndWholeModelFollowLensModeAndPowerProfile) {
-  struct Case {
-    int lensMode, powerProfile;
-    uint8_t model;
-    uint32_t group;  // listed
-    const char* sent;
-    const char* groups = nullptr;  // of the whole model; nullptr: not asked
-  };
-  const Case cases[] = {{1, 0, 57, 1001, "04", "1000:1- 1001:1- 1002:2- "},
-                        {0, 1, 57, 1000, "08", "1001:4+ 1002:3+ 1000:4- "},
-                        {0, 2, 57, 0, "09"},
-                        {0, 0, 57, 1001, "01", "1000:6+ 1001:4+ 1002:3+ "},
-                        {0, 0, 51, 1, "01", "1000:6- 1001:4- 1002:3- "}};
-  start();
-  uint8_t current = 0;
-  for (const Case& c : cases) {
-    // A model switch resets the camera: only between rows of two models, so that the groups are re-selected
-    // from a power group too.
-    if (c.model != current) {
-      current = c.model;
-      ASSERT_EQ(control("model " + std::to_string(current)), "ok");
-      _reset_model_number_cache();
-      ASSERT_EQ(control("set system.lens_type 0"), "ok");
-    }
-    setLensesAndProfile(c.lensMode, c.powerProfile);
-    const long lists = requestCount("17/1");
-    EXPECT_FALSE(presetIds(c.group).empty()) << c.group;
-    EXPECT_EQ(payload("17/1"), c.sent) << c.group;
-    EXPECT_EQ(requestCount("17/1"), lists + 1);
-    if (c.groups == nullptr) continue;
-    KLCSIListener::GetInstance()->SetCSIValue(7, 0x01000005);
-    WSDK_NotifyPresetStatus model;
-    ASSERT_EQ(ask(KLCONTROL_PRESET_GET_PRESETS, {}, model), KL_OK);
-    std::string groups;
-    for (const auto& group : model.preset_group_array()) {
-      const char add = !group.has_can_add_preset() ? '?' : group.can_add_preset() ? '+' : '-';
-      groups += std::to_string(group.id()) + ":" + std::to_string(group.preset_array_size()) + add + " ";
-    }
-    EXPECT_EQ(groups, c.groups) << c.lensMode << c.powerProfile;
-    // The value is reset right after the answer went out.
-    EXPECT_TRUE(waitUntil([] {
-      uint32_t csi = 1;
-      return KLCSIListener::GetInstance()->GetCSIValue(7, &csi) && csi == 0;
-    }));
-  }
-  const long lists = requestCount("17/1");
-  EXPECT_EQ(call(KLCONTROL_PRESET_LIST, listBody(10)), KL_ERR_INVALID_PARAM);
-  EXPECT_EQ(requestCount("17/1"), lists);
-  // A preset is built for the camera's model and the lens mode last read: model 51 in lens mode 1 leaves
-  // out the lens of a video preset.
-  setLensesAndProfile(1, 0);
-  wsdk_commands::WSDK_Preset video;
-  ASSERT_EQ(ask(KLCONTROL_PRESET_INFO, idBody<KLC_Preset_Info_Req>(0), video), KL_OK);
-  std::vector<int> ids;
-  for (const auto& setting : video.setting_array()) ids.push_back(setting.id());
-  EXPECT_EQ(ids, (std::vector<int>{2, 3}));
-}
-
-TEST_F(PresetCommandsTest, TenUserPresetsFillAGroupOversizedModelsAreCutCameraAnswersReadAsFarAsTheyGo) {
+TEST_F(PresetCommandsTest, ModelsListsAndCameraAnswersFollowTheCameraItsLensModeAndPowerProfile) {
   startStandard([](SimCamera& camera) {
     for (uint32_t i = 0; i < 10; ++i) camera.presets().addCustom(1, 17, 20, 20, i);
     for (uint32_t i = 0; i < 60; ++i) camera.presets().addCustom(2, 20, 20, 20, i);
@@ -299,6 +239,62 @@ TEST_F(PresetCommandsTest, TenUserPresetsFillAGroupOversizedModelsAreCutCameraAn
   control("fault 17/0 size 1");
   EXPECT_EQ(requester->call(KLCONTROL_PRESET_GET_PRESETS), KL_ERR);
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "No groups returned\n"));
+  control("fault clear");
+  // Lens mode and power profile fold the group a list request names, and shape the whole model: each group
+  // as "id:presets", then "+" when presets can be added, "-" when not, "?" when unsaid.
+  struct Case {
+    int lensMode, powerProfile;
+    uint8_t model;
+    uint32_t group;  // listed
+    const char* sent;
+    const char* groups = nullptr;  // of the whole model; nullptr: not asked
+  };
+  const Case cases[] = {{1, 0, 57, 1001, "04", "1000:1- 1001:1- 1002:2- "},
+                        {0, 1, 57, 1000, "08", "1001:4+ 1002:3+ 1000:4- "},
+                        {0, 2, 57, 0, "09"},
+                        {0, 0, 57, 1001, "01", "1000:6+ 1001:4+ 1002:3+ "},
+                        {0, 0, 51, 1, "01", "1000:6- 1001:4- 1002:3- "}};
+  uint8_t current = 0;
+  for (const Case& c : cases) {
+    // A model switch resets the camera (the first row's drops the user presets above): only between rows of
+    // two models, so that the groups are re-selected from a power group too.
+    if (c.model != current) {
+      current = c.model;
+      ASSERT_EQ(control("model " + std::to_string(current)), "ok");
+      _reset_model_number_cache();
+      ASSERT_EQ(control("set system.lens_type 0"), "ok");
+    }
+    setLensesAndProfile(c.lensMode, c.powerProfile);
+    const long lists = requestCount("17/1");
+    EXPECT_FALSE(presetIds(c.group).empty()) << c.group;
+    EXPECT_EQ(payload("17/1"), c.sent) << c.group;
+    EXPECT_EQ(requestCount("17/1"), lists + 1);
+    if (c.groups == nullptr) continue;
+    KLCSIListener::GetInstance()->SetCSIValue(7, 0x01000005);
+    ASSERT_EQ(ask(KLCONTROL_PRESET_GET_PRESETS, {}, model), KL_OK);
+    std::string groups;
+    for (const auto& group : model.preset_group_array()) {
+      const char add = !group.has_can_add_preset() ? '?' : group.can_add_preset() ? '+' : '-';
+      groups += std::to_string(group.id()) + ":" + std::to_string(group.preset_array_size()) + add + " ";
+    }
+    EXPECT_EQ(groups, c.groups) << c.lensMode << c.powerProfile;
+    // The value is reset right after the answer went out.
+    EXPECT_TRUE(waitUntil([] {
+      uint32_t csi = 1;
+      return KLCSIListener::GetInstance()->GetCSIValue(7, &csi) && csi == 0;
+    }));
+  }
+  const long lists = requestCount("17/1");
+  EXPECT_EQ(call(KLCONTROL_PRESET_LIST, listBody(10)), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(requestCount("17/1"), lists);
+  // A preset is built for the camera's model and the lens mode last read: model 51 in lens mode 1 leaves
+  // out the lens of a video preset.
+  setLensesAndProfile(1, 0);
+  wsdk_commands::WSDK_Preset video;
+  ASSERT_EQ(ask(KLCONTROL_PRESET_INFO, idBody<KLC_Preset_Info_Req>(0), video), KL_OK);
+  std::vector<int> ids;
+  for (const auto& setting : video.setting_array()) ids.push_back(setting.id());
+  EXPECT_EQ(ids, (std::vector<int>{2, 3}));
 }
 
 }  // namespace
