@@ -60,46 +60,7 @@ Settings settingsOf(const wsdk_commands::WSDK_Preset& preset) {
   return settings;
 }
 
-TEST(PresetBuild, IdentityFieldsIconsAndNumberingMaps) {
-  const wsdk_commands::WSDK_Preset plain = build(record({12, 0x10000, 0, 3, 3, 0, 0}), {57, 0});
-  EXPECT_FALSE(plain.has_title_number());
-  EXPECT_FALSE(plain.user_defined() || plain.is_modified());
-  EXPECT_EQ(plain.mode(), wsdk_commands::WSDK_FLAT_MODE_VIDEO);
-  EXPECT_EQ(plain.title_id(), 3);
-  const wsdk_commands::WSDK_Preset custom = build(record({17, 0x11000, -1, 25, 26, 4, 1}), {57, 0});
-  EXPECT_EQ(custom.title_number(), 4);
-  EXPECT_TRUE(custom.user_defined() && custom.is_modified());
-  EXPECT_FALSE(build(record({17, 0x11000, 1, 25, 26, 4, -1}), {57, 0}).is_modified());
-  // Numbers the schema does not name go out as they are, under their fields' numbers.
-  const wsdk_commands::WSDK_Preset unnamed = build(record({-5, 5, 0, 1500, 200, 1, 0}), {57, 0});
-  EXPECT_FALSE(unnamed.has_mode() || unnamed.has_icon() || unnamed.has_title_id());
-  google::protobuf::UnknownFieldSet wire;
-  ASSERT_TRUE(wire.ParseFromString(unnamed.SerializeAsString()));
-  std::map<int, int64_t> varints;
-  for (int i = 0; i < wire.field_count(); ++i) {
-    varints[wire.field(i).number()] = int64_t(wire.field(i).varint());
-  }
-  EXPECT_EQ(varints, (std::map<int, int64_t>{{1, 5}, {2, -5}, {3, 200}, {4, 1}, {5, 0}, {6, 1500}, {8, 0}}));
-  // Icons of time-lapse and night-lapse photos: camera icon, flat mode, client icon.
-  const std::tuple<uint32_t, int8_t, int> cases[] = {{8, 20, 1000}, {17, 20, 1000}, {8, 13, 8},
-                                                     {9, 21, 1001}, {9, 20, 9},     {3, 20, 3}};
-  for (const auto& [icon, flatMode, expected] : cases) {
-    EXPECT_EQ(build(record({flatMode, 0x20001, 0, icon}), {57, 0}).icon(), expected)
-        << icon << " in " << int(flatMode);
-  }
-  // Group, icon and factory-preset numbering maps.
-  EXPECT_EQ(RemapPresetGroup(5), 2);
-  EXPECT_EQ(RemapPresetGroup(9), 0);
-  EXPECT_EQ(RemapPresetGroup(6), 6);
-  EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_NIGHTLAPSE_PHOTO), FW_PRESET_ICON_NIGHTLAPSE);
-  EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_TIMELAPSE_2), 17);
-  const std::pair<unsigned, bool> ids[] = {{5, true},        {6, false},      {0x10003, true},
-                                           {0x10004, false}, {0x50001, true}, {0x90004, false}};
-  for (const auto& [id, factory] : ids) EXPECT_EQ(IsFactoryPreset(id), factory) << std::hex << id;
-  EXPECT_TRUE(IsCreatePresetSupported(50));
-}
-
-TEST(PresetBuild, SettingsByFlatModeModelAndLensModeIntervalTablesAndTheHandler) {
+TEST(PresetBuild, SettingsIntervalsIdentityAndIconsOfRecordsAndTheNumberingMaps) {
   struct Case {
     int8_t flatMode;
     uint8_t model;
@@ -168,6 +129,43 @@ TEST(PresetBuild, SettingsByFlatModeModelAndLensModeIntervalTablesAndTheHandler)
             (Settings{{31, handler->settingValueToOption(31, 7)},
                       {32, 3601},
                       {123, handler->settingValueToOption(123, 2)}}));
+  // Identity fields, icons and the numbering maps.
+  const wsdk_commands::WSDK_Preset plain = build(record({12, 0x10000, 0, 3, 3, 0, 0}), {57, 0});
+  EXPECT_FALSE(plain.has_title_number());
+  EXPECT_FALSE(plain.user_defined() || plain.is_modified());
+  EXPECT_EQ(plain.mode(), wsdk_commands::WSDK_FLAT_MODE_VIDEO);
+  EXPECT_EQ(plain.title_id(), 3);
+  const wsdk_commands::WSDK_Preset custom = build(record({17, 0x11000, -1, 25, 26, 4, 1}), {57, 0});
+  EXPECT_EQ(custom.title_number(), 4);
+  EXPECT_TRUE(custom.user_defined() && custom.is_modified());
+  EXPECT_FALSE(build(record({17, 0x11000, 1, 25, 26, 4, -1}), {57, 0}).is_modified());
+  // Numbers the schema does not name go out as they are, under their fields' numbers.
+  const wsdk_commands::WSDK_Preset unnamed = build(record({-5, 5, 0, 1500, 200, 1, 0}), {57, 0});
+  EXPECT_FALSE(unnamed.has_mode() || unnamed.has_icon() || unnamed.has_title_id());
+  google::protobuf::UnknownFieldSet wire;
+  ASSERT_TRUE(wire.ParseFromString(unnamed.SerializeAsString()));
+  std::map<int, int64_t> varints;
+  for (int i = 0; i < wire.field_count(); ++i) {
+    varints[wire.field(i).number()] = int64_t(wire.field(i).varint());
+  }
+  EXPECT_EQ(varints, (std::map<int, int64_t>{{1, 5}, {2, -5}, {3, 200}, {4, 1}, {5, 0}, {6, 1500}, {8, 0}}));
+  // Icons of time-lapse and night-lapse photos: camera icon, flat mode, client icon.
+  const std::tuple<uint32_t, int8_t, int> icons[] = {{8, 20, 1000}, {17, 20, 1000}, {8, 13, 8},
+                                                     {9, 21, 1001}, {9, 20, 9},     {3, 20, 3}};
+  for (const auto& [icon, flatMode, expected] : icons) {
+    EXPECT_EQ(build(record({flatMode, 0x20001, 0, icon}), {57, 0}).icon(), expected)
+        << icon << " in " << int(flatMode);
+  }
+  // Group, icon and factory-preset numbering maps.
+  EXPECT_EQ(RemapPresetGroup(5), 2);
+  EXPECT_EQ(RemapPresetGroup(9), 0);
+  EXPECT_EQ(RemapPresetGroup(6), 6);
+  EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_NIGHTLAPSE_PHOTO), FW_PRESET_ICON_NIGHTLAPSE);
+  EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_TIMELAPSE_2), 17);
+  const std::pair<unsigned, bool> ids[] = {{5, true},        {6, false},      {0x10003, true},
+                                           {0x10004, false}, {0x50001, true}, {0x90004, false}};
+  for (const auto& [id, isFactory] : ids) EXPECT_EQ(IsFactoryPreset(id), isFactory) << std::hex << id;
+  EXPECT_TRUE(IsCreatePresetSupported(50));
 }
 
 }  // namespace
