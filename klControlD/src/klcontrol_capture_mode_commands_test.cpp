@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <regex>
+#include <tuple>
 
 #include "klErrno.h"
 #include "klcontrol_command_table.h"
@@ -17,7 +19,6 @@ using Bytes = std::vector<uint8_t>;
 class CaptureModeTest : public ServerTest {
  protected:
   static Bytes w(uint32_t value) { return words({value}); }
-  static std::string wordHex(uint32_t value) { return hexOf(w(value)); }
   static std::string nameOf(uint32_t command) { return klcontrol_command_info(command)->name; }
   void set(const std::string& member, long value) {
     ASSERT_EQ(control("set " + member + " " + std::to_string(value)), "ok") << member;
@@ -25,9 +26,16 @@ class CaptureModeTest : public ServerTest {
   std::string get(const std::string& member) { return control("get " + member); }
   int32_t call(uint32_t command, const Bytes& arg) { return requester->call(command, &arg); }
   int32_t zoom(uint32_t value) { return call(KLCONTROL_DIGITAL_ZOOM, w(value)); }
+  // A whole error line that names its own source place before the logger's; pattern: a regular expression.
+  bool loggedPlacedError(const std::string& pattern, const std::string& file = "klcontrol_if_server") {
+    const std::regex whole(std::string(klLogLevelName(UTIL_LOG_ERROR)) + ":" + pattern +
+                           " @ klControlD/src/" + file + ":\\d+\n @" + file + ":\\d+");
+    const auto matches = [&whole](const std::string& line) { return std::regex_match(line, whole); };
+    return waitUntil([&] { return anyLine(matches); });
+  }
 };
 
-TEST_F(CaptureModeTest, ForwardedCommandsReachTheCameraAndChangeIt) {
+TEST_F(CaptureModeTest, CommandsReachTheCameraAndChangeItInsideTheirEditsOrZoomPhase) {
   struct Case {
     uint32_t command;
     Bytes arg;
@@ -89,12 +97,9 @@ TEST_F(CaptureModeTest, ForwardedCommandsReachTheCameraAndChangeIt) {
   forgetLog();
   EXPECT_EQ(requester->call(KLCONTROL_ONSCREEN_SHORTCUTS_RESET), KL_ERR);
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Failed to start preset edit!"));
-  EXPECT_FALSE(loggedSoFar("klc_send_simple_remote_api error"));
-}
-
-// A legacy mode becomes the flat mode last selected, or its group's default when the status gives none.
-TEST_F(CaptureModeTest, LegacyModeBecomesTheSelectedOrDefaultFlatMode) {
-  struct Case {
+  EXPECT_EQ(requestCount("266/1"), 2);
+  // A legacy mode becomes the flat mode last selected, or its group's default when the status gives none.
+  struct Legacy {
     const char* prep;
     uint32_t mode, sent;
     int32_t status;
@@ -102,7 +107,7 @@ TEST_F(CaptureModeTest, LegacyModeBecomesTheSelectedOrDefaultFlatMode) {
     int level;
     const char* line;
   };
-  const Case cases[] = {
+  const Legacy legacy[] = {
       {"set status.video_selected_flatmode 13", 0, 13, KL_OK, 1, UTIL_LOG_DEBUG,
        "Got mode :0, for model number 57 - updating mode to video_selected_flatmode 13"},
       {"set status.photo_selected_flatmode 17", 1, 17, KL_OK, 0, UTIL_LOG_DEBUG,
@@ -125,24 +130,23 @@ TEST_F(CaptureModeTest, LegacyModeBecomesTheSelectedOrDefaultFlatMode) {
       {"fault 256/1 error -1", 0, 0, KL_OK, 1, UTIL_LOG_ERROR,
        "Couldn't get model_number - no flat mode override"},
   };
-  for (const Case& c : cases) {
+  for (const Legacy& c : legacy) {
     control("reset-counts");
     _reset_model_number_cache();
     ASSERT_EQ(control(c.prep), "ok");
     forgetLog();
     EXPECT_EQ(call(KLCONTROL_MODE, w(c.mode)), c.status) << c.prep;
-    EXPECT_EQ(payload("257/2"), wordHex(c.sent)) << c.prep;
+    EXPECT_EQ(payload("257/2"), hexOf(w(c.sent))) << c.prep;
     EXPECT_EQ(requestCount("258/16"), c.resets) << c.prep;
     EXPECT_TRUE(loggedLine(c.level, c.line)) << c.line;
   }
-}
-
-TEST_F(CaptureModeTest, ZoomPhaseIsOneEditEndedByTheTimerAfterTheLastZoomOrNoneWhenRefused) {
+  // A zoom phase is one edit, ended by the timer a period after the last zoom.
+  control("reset-counts");
   EXPECT_EQ(zoom(10), KL_OK);
   EXPECT_EQ(requestCount("17/8"), 1);
   const auto second = std::chrono::steady_clock::now();
   EXPECT_EQ(zoom(20), KL_OK);
-  EXPECT_EQ(payload("257/6"), wordHex(20));
+  EXPECT_EQ(payload("257/6"), hexOf(w(20)));
   EXPECT_EQ(get("status.digital_zoom"), "ok 20");
   ASSERT_TRUE(waitUntil([&] { return requestCount("17/10") == 1; }));
   // Re-armed by the second zoom: the edit cannot have ended sooner than a full period after it.
@@ -164,24 +168,22 @@ TEST_F(CaptureModeTest, ZoomPhaseIsOneEditEndedByTheTimerAfterTheLastZoomOrNoneW
   // In a broadcast flat mode the zoom opens no edit.
   set("settings.flat_mode", 23);
   EXPECT_EQ(zoom(40), KL_OK);
-  EXPECT_EQ(payload("257/6"), wordHex(40));
+  EXPECT_EQ(payload("257/6"), hexOf(w(40)));
   EXPECT_EQ(requestCount("17/8"), 4);
-}
-
-TEST_F(CaptureModeTest, ModeCommandsEndAnOpenZoomPhase) {
-  // Setting the zoom (91) keeps the phase; any other setting (90) ends it first, then brackets its own edit.
-  // Command 67 takes a 16-bit mode: 1002 loads the current preset of group 2.
+  // Mode commands end an open phase. Setting the zoom (91) keeps the phase; any other setting (90) ends it
+  // first, then brackets its own edit. Command 67 takes a 16-bit mode: 1002 loads the current preset of
+  // group 2.
   const struct {
     uint32_t command;
     Bytes arg;
     long editEnds;  // right after the command; 0: the phase is left to the timer
     int32_t status = KL_OK;
-  } cases[] = {{KLCONTROL_MODE, w(0), 1},
-               {KLCONTROL_MODE_SUB_MODE, words({1, 0}), 1},
-               {KLCONTROL_MODE_SET_MODE, {0xEA, 3}, 1},
-               {KLCONTROL_SET_SETTING_ID, words({90, 0}), 2, KL_ERR_NOT_SUPPORTED},
-               {KLCONTROL_SET_SETTING_ID, words({91, 40}), 0}};
-  for (const auto& c : cases) {
+  } modeCommands[] = {{KLCONTROL_MODE, w(0), 1},
+                      {KLCONTROL_MODE_SUB_MODE, words({1, 0}), 1},
+                      {KLCONTROL_MODE_SET_MODE, {0xEA, 3}, 1},
+                      {KLCONTROL_SET_SETTING_ID, words({90, 0}), 2, KL_ERR_NOT_SUPPORTED},
+                      {KLCONTROL_SET_SETTING_ID, words({91, 40}), 0}};
+  for (const auto& c : modeCommands) {
     set("settings.flat_mode", 12);
     control("reset-counts");
     EXPECT_EQ(zoom(50), KL_OK);
@@ -190,48 +192,47 @@ TEST_F(CaptureModeTest, ModeCommandsEndAnOpenZoomPhase) {
     EXPECT_EQ(call(c.command, c.arg), c.status) << c.command;
     const std::string line = nameOf(c.command) + " change wile zoomin, you are an aggressive user";
     if (c.editEnds == 0) {
-      EXPECT_FALSE(loggedSoFar(line));
       EXPECT_TRUE(waitUntil([&] { return requestCount("17/10") == 1; }));
+      EXPECT_FALSE(loggedLine(UTIL_LOG_ERROR, line));
       continue;
     }
     // Ended before the command's own change, not by the timer.
     EXPECT_EQ(requestCount("17/10"), c.editEnds) << c.command;
     EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, line)) << c.command;
   }
-}
-
-TEST_F(CaptureModeTest, VantixResetsRestoreTheExposureOfTheirFamilyInsideAnEdit) {
-  struct Case {
-    uint32_t command;
-    int flatMode;  // for command 68
-    const char* request;
-    const char* isoMax;
-    const char* reset;
-  };
-  const Case cases[] = {
-      {KLCONTROL_VIDEO_VANTIX_RESET, 12, "2/26", "settings@48:1", "ok 1"},
-      {KLCONTROL_PHOTO_VANTIX_RESET, 12, "3/22", "settings@83:1", "ok 4"},
-      {KLCONTROL_MULTI_VANTIX_RESET, 12, "4/26", "settings@127:1", "ok 4"},
-      {KLCONTROL_VANTIX_RESET, 13, "258/1", "settings@48:1", "ok 1"},
-      {KLCONTROL_VANTIX_RESET, 17, "259/1", "settings@83:1", "ok 4"},
-      {KLCONTROL_VANTIX_RESET, 26, "260/1", "settings@127:1", "ok 4"},
+  // Command 67 loads nothing when the status block cannot be read.
+  control("fault 8/11 error -9");
+  forgetLog();
+  EXPECT_EQ(call(KLCONTROL_MODE_SET_MODE, {12, 0}), -9);
+  EXPECT_TRUE(loggedPlacedError("klc_send_remote_api_for_response error, -9", "klcontrol_preset_loader"));
+  EXPECT_EQ(requestCount("17/12"), 0);
+  // Vantix resets restore the exposure of their family inside an edit.
+  control("reset-counts");
+  // Command, flat mode (read by command 68), reset request, the maximum ISO it restores.
+  const std::tuple<uint32_t, int, const char*, const char*, long> resets[] = {
+      {KLCONTROL_VIDEO_VANTIX_RESET, 12, "2/26", "settings@48:1", 1},
+      {KLCONTROL_PHOTO_VANTIX_RESET, 12, "3/22", "settings@83:1", 4},
+      {KLCONTROL_MULTI_VANTIX_RESET, 12, "4/26", "settings@127:1", 4},
+      {KLCONTROL_VANTIX_RESET, 13, "258/1", "settings@48:1", 1},
+      {KLCONTROL_VANTIX_RESET, 17, "259/1", "settings@83:1", 4},
+      {KLCONTROL_VANTIX_RESET, 26, "260/1", "settings@127:1", 4},
   };
   long edits = 0;
   const Bytes ignored = {9};
-  for (const Case& c : cases) {
-    set("settings.flat_mode", c.flatMode);
-    ASSERT_EQ(control(std::string("set ") + c.isoMax + " 6"), "ok");
-    EXPECT_EQ(requester->call(c.command, c.command == KLCONTROL_VANTIX_RESET ? &ignored : nullptr), KL_OK);
-    EXPECT_EQ(requestCount(c.request), 1) << c.request;
-    EXPECT_EQ(get(c.isoMax), c.reset) << c.request;
-    ++edits;
-    EXPECT_EQ(requestCount("17/8"), edits);
+  for (const auto& [command, flatMode, request, isoMax, reset] : resets) {
+    set("settings.flat_mode", flatMode);
+    set(isoMax, 6);
+    EXPECT_EQ(requester->call(command, command == KLCONTROL_VANTIX_RESET ? &ignored : nullptr), KL_OK);
+    EXPECT_EQ(requestCount(request), 1) << request;
+    EXPECT_EQ(get(isoMax), "ok " + std::to_string(reset)) << request;
+    EXPECT_EQ(requestCount("17/8"), ++edits);
     EXPECT_EQ(requestCount("17/10"), edits);
   }
   // A flat mode without manual exposure: an edit, no reset, success.
   set("settings.flat_mode", 5);
+  forgetLog();
   EXPECT_EQ(requester->call(KLCONTROL_VANTIX_RESET), KL_OK);
-  EXPECT_TRUE(logged("Flat mode 5, doesn't support vantix reset. @ klControlD/src/klcontrol_if_server:"));
+  EXPECT_TRUE(loggedPlacedError("Flat mode 5, doesn't support vantix reset\\."));
   EXPECT_EQ(requestCount("17/10"), edits + 1);
   // Playback opens no edit: refused before anything is reset.
   set("settings.flat_mode", 4);
@@ -241,8 +242,9 @@ TEST_F(CaptureModeTest, VantixResetsRestoreTheExposureOfTheirFamilyInsideAnEdit)
   control("fault 7/30 error -5");
   EXPECT_EQ(requester->call(KLCONTROL_VANTIX_RESET), KL_ERR_MQ_FAIL);
   control("fault 7/30 size 237");
+  forgetLog();
   EXPECT_EQ(requester->call(KLCONTROL_VANTIX_RESET), KL_OK);
-  EXPECT_TRUE(logged("klc_send_remote_api_for_response error, 0 @ klControlD/src/klcontrol_if_server:"));
+  EXPECT_TRUE(loggedPlacedError("klc_send_remote_api_for_response error, 0"));
   EXPECT_EQ(requestCount("17/10"), edits + 1);
 }
 

@@ -53,7 +53,7 @@ class ConnectivityTest : public ServerTest {
   }
 };
 
-TEST_F(ConnectivityTest, SwitchesReachTheCameraAndChangeItsState) {
+TEST_F(ConnectivityTest, SwitchesAccessPointPairingAndNetworksReachTheCameraAndChangeIt) {
   struct Case {
     uint32_t command;
     std::vector<uint8_t> arg;  // empty: none
@@ -79,44 +79,56 @@ TEST_F(ConnectivityTest, SwitchesReachTheCameraAndChangeItsState) {
     EXPECT_EQ(control(std::string("get ") + c.member), "ok " + std::to_string(c.after)) << c.command;
     EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, klcontrol_command_info(c.command)->name + std::string(c.line)));
   }
-}
-
-TEST_F(ConnectivityTest, AccessPointNameIsLengthPrefixed) {
+  // The access point's name and password go out length-prefixed.
   forgetLog();
   EXPECT_EQ(call(KLCONTROL_WIFI_AP_SSID_CONFIG, networkArg("Cam", "password", 71, true, 0)), KL_OK);
   EXPECT_EQ(payload(aux("AP")), "060108" + hexOf(std::string("password")) + "03" + hexOf(std::string("Cam")));
   EXPECT_NE(control("wifi").find(" ap_name=Cam ap_password=password "), std::string::npos);
   EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "KLCONTROL_WIFI_AP_SSID_CONFIG: ssid[Cam] password[password]"));
   // Fields without a zero are cut at their ends; flag 1 asks for code 0.
-  EXPECT_EQ(call(KLCONTROL_WIFI_AP_SSID_CONFIG,
-                 networkArg(std::string(33, 'N'), std::string(71, 'P'), 71, true, 1)),
-            KL_OK);
+  const std::vector<uint8_t> full = networkArg(std::string(33, 'N'), std::string(71, 'P'), 71, true, 1);
+  EXPECT_EQ(call(KLCONTROL_WIFI_AP_SSID_CONFIG, full), KL_OK);
   EXPECT_EQ(payload(aux("AP")), "000147" + hexOf(std::string(71, 'P')) + "21" + hexOf(std::string(33, 'N')));
-}
-
-TEST_F(ConnectivityTest, ScanAnswersTheScanId) {
-  // The argument (1 starts a scan), the camera's fault, the answer.
-  const std::tuple<uint8_t, const char*, int32_t, uint32_t> cases[] = {
-      {1, nullptr, KL_OK, 1},
-      {0, nullptr, KL_ERR_NOT_SUPPORTED, 0},
-      {1, "size 1", KL_OK, 0},
-      {1, "error -17", KL_ERR_ACCESS_DENIED, 0}};
+  // Pairing, left on by the table's last row, is cancelled by one zero byte.
+  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_OK);
+  EXPECT_EQ(control("get status.rc_pair_state"), "ok 0");
+  EXPECT_EQ(payload(aux("PX")), "");
   forgetLog();
-  for (const auto& [start, fault, status, scanId] : cases) {
-    if (fault != nullptr) control("fault " + aux("NI") + " " + fault);
-    const std::vector<uint8_t> arg = {start};
-    const TestAnswer answer = requester->ask(KLCONTROL_WIFI_SSID_SCAN, &arg);
-    EXPECT_EQ(answer.status, status);
-    EXPECT_EQ(answer.payload, words({scanId}));
+  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_ERR);  // nothing to cancel: the camera answers 1
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Command:26 returned klErrno:(-1=KL_ERR)"));
+  ASSERT_EQ(requester->call(KLCONTROL_RC_PAIR), KL_OK);
+  const std::pair<const char*, int32_t> faults[] = {
+      {" size 2", KL_ERR}, {" size 0", KL_ERR}, {" error -17", KL_ERR_ACCESS_DENIED}};
+  for (const auto& fault : faults) {
+    control("fault " + aux("PX") + fault.first);
+    EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), fault.second) << fault.first;
   }
-  EXPECT_EQ(payload(aux("NI")), "0101");
-  EXPECT_EQ(requestCount(aux("NI")), 3);
-  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Results from scan start not long enough to hold a scan id"));
-  EXPECT_EQ(control("get status.wifi_scan_state"), "ok 1");
-}
-
-TEST_F(ConnectivityTest, NetworkListEntries) {
-  EXPECT_EQ(list(0, KL_ERR).count, 0);  // no scan yet: the camera's status byte is 1
+  control("fault " + aux("PD") + " nakoff");
+  // A reply this command never reads: the library passes the refusal on.
+  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR), KL_ERR_NAK_OFF);
+  // Saved networks are selected and forgotten, then scanned and listed.
+  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SAVE, networkArg("CafeGuest", "", 67)), KL_OK);
+  EXPECT_EQ(payload(aux("CQ")), hexOf(std::string("CafeGuest")) + "00");
+  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SAVE, networkArg("HarbourView", "secret12", 67)), KL_OK);
+  EXPECT_EQ(payload(aux("CQ")),
+            hexOf(std::string("HarbourView")) + "00" + hexOf(std::string("secret12")) + "00");
+  forgetLog();
+  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SELECT, networkArg("HarbourView", "secret12", 67, true, 3)), KL_OK);
+  EXPECT_EQ(payload(aux("CT")), hexOf(joinRecord(1, 3, "HarbourView", "secret12")));
+  const std::string selected = "KLCONTROL_WIFI_SSID_SELECT: ssid[HarbourView] password[secret12] auth_type:3";
+  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, selected));
+  EXPECT_EQ(joined(), " joined=HarbourView saved=CafeGuest,HarbourView");
+  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SELECT, networkArg("CafeGuest", "", 67, true, 0)), KL_OK);
+  EXPECT_EQ(requestCount(aux("CL")), 1);
+  const std::vector<uint8_t> forget = networkArg("HarbourView", "", 0);
+  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_DELETE, forget), KL_OK);
+  EXPECT_EQ(payload(aux("CD")), hexOf(joinRecord(0, 0, "HarbourView", "")));
+  EXPECT_EQ(call(KLCONTROL_WIFI_SSID_DELETE, forget), KL_ERR_INVALID_PARAM);  // no longer saved
+  ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_DELETE_ALL), KL_OK);
+  EXPECT_EQ(payload(aux("CD")), hexOf(joinRecord(1, 0, "", "")));
+  EXPECT_EQ(joined(), " joined= saved=");
+  // With no scan yet the camera's status byte is 1.
+  EXPECT_EQ(list(0, KL_ERR).count, 0);
   ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SAVE, networkArg("HarbourView", "secret12", 67)), KL_OK);
   ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SCAN, {1}), KL_OK);
   const klcontrol_network_list_t three = list(0, KL_OK);
@@ -148,49 +160,25 @@ TEST_F(ConnectivityTest, NetworkListEntries) {
   EXPECT_EQ(list(0, KL_ERR).count, 0);
   control("fault " + aux("al") + " error -6");
   EXPECT_EQ(list(0, KL_ERR_NO_SDCARD).count, 0);
-}
-
-TEST_F(ConnectivityTest, SavedNetworksAreSelectedAndForgotten) {
-  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SAVE, networkArg("CafeGuest", "", 67)), KL_OK);
-  EXPECT_EQ(payload(aux("CQ")), hexOf(std::string("CafeGuest")) + "00");
-  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SAVE, networkArg("HarbourView", "secret12", 67)), KL_OK);
-  EXPECT_EQ(payload(aux("CQ")),
-            hexOf(std::string("HarbourView")) + "00" + hexOf(std::string("secret12")) + "00");
+  // A scan answers its scan id. The argument (1 starts a scan), the camera's fault, the answer.
+  control("reset-counts");
+  const std::tuple<uint8_t, const char*, int32_t, uint32_t> scans[] = {
+      {1, nullptr, KL_OK, 3},
+      {0, nullptr, KL_ERR_NOT_SUPPORTED, 0},
+      {1, "size 1", KL_OK, 0},
+      {1, "error -17", KL_ERR_ACCESS_DENIED, 0}};
   forgetLog();
-  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SELECT, networkArg("HarbourView", "secret12", 67, true, 3)), KL_OK);
-  EXPECT_EQ(payload(aux("CT")), hexOf(joinRecord(1, 3, "HarbourView", "secret12")));
-  const std::string selected = "KLCONTROL_WIFI_SSID_SELECT: ssid[HarbourView] password[secret12] auth_type:3";
-  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, selected));
-  EXPECT_EQ(joined(), " joined=HarbourView saved=CafeGuest,HarbourView");
-  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SELECT, networkArg("CafeGuest", "", 67, true, 0)), KL_OK);
-  EXPECT_EQ(requestCount(aux("CL")), 1);
-  const std::vector<uint8_t> forget = networkArg("HarbourView", "", 0);
-  ASSERT_EQ(call(KLCONTROL_WIFI_SSID_DELETE, forget), KL_OK);
-  EXPECT_EQ(payload(aux("CD")), hexOf(joinRecord(0, 0, "HarbourView", "")));
-  EXPECT_EQ(call(KLCONTROL_WIFI_SSID_DELETE, forget), KL_ERR_INVALID_PARAM);  // no longer saved
-  ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_DELETE_ALL), KL_OK);
-  EXPECT_EQ(payload(aux("CD")), hexOf(joinRecord(1, 0, "", "")));
-  EXPECT_EQ(joined(), " joined= saved=");
-}
-
-TEST_F(ConnectivityTest, PairingCancelNeedsOneZeroByte) {
-  ASSERT_EQ(requester->call(KLCONTROL_RC_PAIR), KL_OK);
-  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_OK);
-  EXPECT_EQ(control("get status.rc_pair_state"), "ok 0");
-  EXPECT_EQ(payload(aux("PX")), "");
-  forgetLog();
-  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_ERR);  // nothing to cancel: the camera answers 1
-  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Command:26 returned klErrno:(-1=KL_ERR)"));
-  ASSERT_EQ(requester->call(KLCONTROL_RC_PAIR), KL_OK);
-  const std::pair<const char*, int32_t> faults[] = {
-      {" size 2", KL_ERR}, {" size 0", KL_ERR}, {" error -17", KL_ERR_ACCESS_DENIED}};
-  for (const auto& fault : faults) {
-    control("fault " + aux("PX") + fault.first);
-    EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), fault.second) << fault.first;
+  for (const auto& [start, fault, status, scanId] : scans) {
+    if (fault != nullptr) control("fault " + aux("NI") + " " + fault);
+    const std::vector<uint8_t> arg = {start};
+    const TestAnswer answer = requester->ask(KLCONTROL_WIFI_SSID_SCAN, &arg);
+    EXPECT_EQ(answer.status, status);
+    EXPECT_EQ(answer.payload, words({scanId}));
   }
-  control("fault " + aux("PD") + " nakoff");
-  // A reply this command never reads: the library passes the refusal on.
-  EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR), KL_ERR_NAK_OFF);
+  EXPECT_EQ(payload(aux("NI")), "0101");
+  EXPECT_EQ(requestCount(aux("NI")), 3);
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Results from scan start not long enough to hold a scan id"));
+  EXPECT_EQ(control("get status.wifi_scan_state"), "ok 1");
 }
 
 }  // namespace

@@ -86,12 +86,6 @@ class PresetCommandsTest : public PresetCameraTest {
     EXPECT_EQ(ask(KLCONTROL_PRESET_LIST, listBody(group), presets), KL_OK);
     return {presets.presets().begin(), presets.presets().end()};
   }
-  long presetRequests() {
-    long total = 0;
-    for (int id : {0, 1, 2, 3, 4, 5, 8, 9, 10, 12, 13, 15, 23})
-      total += requestCount("17/" + std::to_string(id));
-    return total;
-  }
   uint32_t createCustom(uint32_t group, uint32_t title) {
     wsdk_commands::WSDK_ResponseCreateCustomPreset created;
     EXPECT_EQ(ask(KLCONTROL_PRESET_CUSTOM_CREATE, createBody(group, 12, 20, title), created), KL_OK);
@@ -101,7 +95,7 @@ class PresetCommandsTest : public PresetCameraTest {
   std::vector<uint8_t> lastPayload;
 };
 
-TEST_F(PresetCommandsTest, CreateSendsTheRecordAndTheNewPresetIsListed) {
+TEST_F(PresetCommandsTest, CreateLoadEditResetFlatModeAndTitleReachTheCameraAndItsAnswersTheClient) {
   startStandard();
   const uint32_t first = createCustom(1000, 20);
   EXPECT_EQ(payload("17/3"), "000c" + hexOf(words({20, 20, 0, 0})));
@@ -117,10 +111,7 @@ TEST_F(PresetCommandsTest, CreateSendsTheRecordAndTheNewPresetIsListed) {
   // The time-lapse photo icon goes out in the camera's numbering.
   EXPECT_EQ(call(KLCONTROL_PRESET_CUSTOM_CREATE, createBody(2, 20, 1000, 18)), KL_OK);
   EXPECT_EQ(payload("17/3"), "0214" + hexOf(words({8, 18, 0, 0})));
-}
-
-TEST_F(PresetCommandsTest, CreateRefusesValuesOutOfRangeWithoutAskingTheCamera) {
-  start();
+  // Values out of range and a body without every field are refused before the camera is asked.
   KLC_Preset_Custom_Create_Req partial;
   partial.set_group_id(1000);
   partial.set_flat_mode(12);
@@ -129,14 +120,12 @@ TEST_F(PresetCommandsTest, CreateRefusesValuesOutOfRangeWithoutAskingTheCamera) 
       createBody(1000, 12, 20, 68), createBody(1003, 12, 20, 20),   createBody(3, 12, 20, 20),
       createBody(1000, 11, 20, 20), createBody(1000, 28, 20, 20),   bytesOf(partial),
   };
+  control("reset-counts");
   for (const std::vector<uint8_t>& body : refused) {
     EXPECT_EQ(call(KLCONTROL_PRESET_CUSTOM_CREATE, body), KL_ERR_INVALID_PARAM) << hexOf(body);
   }
-  EXPECT_EQ(presetRequests(), 0);
-}
-
-TEST_F(PresetCommandsTest, LoadEditAndFactoryResetReachTheCameraAndTheEventDrivenCache) {
-  start();
+  EXPECT_EQ(requestCount("17/1") + requestCount("17/3"), 0);
+  // Loads, edits and factory resets reach the camera and the event-driven cache.
   EXPECT_EQ(call(KLCONTROL_PRESET_LOAD, idBody<KLC_Preset_Load_Req>(0x10002)), KL_OK);
   EXPECT_EQ(control("get status.photo_preset_id"), "ok 65538");
   EXPECT_TRUE(waitUntil([this] { return server->currentPresetCache() == 0x10002; }));
@@ -168,10 +157,7 @@ TEST_F(PresetCommandsTest, LoadEditAndFactoryResetReachTheCameraAndTheEventDrive
   EXPECT_EQ(call(KLCONTROL_PRESET_CUSTOM_REMOVE, idBody<KLC_Preset_Custom_Remove_Req>(0x10000)),
             KL_ERR_INVALID_PARAM);
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "klc_send_remote_api_payload error, -3\n"));
-}
-
-TEST_F(PresetCommandsTest, FlatModeAndTitleOfTheCurrentCustomPresetChangeInsideAnEdit) {
-  startStandard();
+  // The flat mode and title of the current custom preset change inside an edit.
   KLC_Preset_Switch_Flatmode_Req flatMode;
   flatMode.set_flat_mode(13);
   const std::vector<uint8_t> flat = bytesOf(flatMode);
@@ -184,7 +170,7 @@ TEST_F(PresetCommandsTest, FlatModeAndTitleOfTheCurrentCustomPresetChangeInsideA
   ASSERT_EQ(call(KLCONTROL_PRESET_LOAD, idBody<KLC_Preset_Load_Req>(custom)), KL_OK);
   ASSERT_TRUE(waitUntil([&] { return server->currentPresetCache() == custom; }));
   EXPECT_EQ(call(KLCONTROL_PRESET_SWITCH_FLATMODE, flat), KL_OK);
-  EXPECT_EQ(payload("17/8"), hexOf(std::vector<uint8_t>{0x00, 0x10, 0, 0}));
+  EXPECT_EQ(payload("17/8"), hexOf(words({custom})));
   EXPECT_EQ(control("get settings.flat_mode"), "ok 13");
 
   // Icon 40 is one the enumeration does not list: the camera decides, and keeps it.
@@ -192,7 +178,7 @@ TEST_F(PresetCommandsTest, FlatModeAndTitleOfTheCurrentCustomPresetChangeInsideA
   title.set_preset_name(25);
   title.set_preset_icon(40);
   EXPECT_EQ(call(KLCONTROL_PRESET_SET_TITLE_ICON, bytesOf(title)), KL_OK);
-  EXPECT_EQ(payload("17/15"), hexOf(words({0x1000, 40, 25, 0, 0})));
+  EXPECT_EQ(payload("17/15"), hexOf(words({custom, 40, 25, 0, 0})));
   EXPECT_EQ(control("edit"), "ok closed");
   wsdk_commands::WSDK_Preset preset;
   ASSERT_EQ(ask(KLCONTROL_PRESET_INFO, idBody<KLC_Preset_Info_Req>(custom), preset), KL_OK);
@@ -201,59 +187,7 @@ TEST_F(PresetCommandsTest, FlatModeAndTitleOfTheCurrentCustomPresetChangeInsideA
   EXPECT_TRUE(preset.user_defined() && preset.is_modified());
 }
 
-// Lens mode and power profile fold the group a list request names, and shape the whole model: each group
-// as "id:presets", then "+" when presets can be added, "-" when not, "?" when unsaid.
-TEST_F(PresetCommandsTest, ListAndWholeModelFollowLensModeAndPowerProfile) {
-  struct Case {
-    int lensMode, powerProfile;
-    uint8_t model;
-    uint32_t group;  // listed
-    const char* sent;
-    const char* groups = nullptr;  // of the whole model; nullptr: not asked
-  };
-  const Case cases[] = {{1, 0, 57, 1001, "04", "1000:1- 1001:1- 1002:2- "},
-                        {0, 1, 57, 1000, "08", "1001:4+ 1002:3+ 1000:4- "},
-                        {0, 2, 57, 0, "09"},
-                        {0, 0, 57, 1001, "01", "1000:6+ 1001:4+ 1002:3+ "},
-                        {0, 0, 51, 1, "01", "1000:6- 1001:4- 1002:3- "}};
-  start();
-  uint8_t current = 0;
-  for (const Case& c : cases) {
-    // A model switch resets the camera: only between rows of two models, so that the groups are re-selected
-    // from a power group too.
-    if (c.model != current) {
-      current = c.model;
-      ASSERT_EQ(control("model " + std::to_string(current)), "ok");
-      _reset_model_number_cache();
-      ASSERT_EQ(control("set system.lens_type 0"), "ok");
-    }
-    setLensesAndProfile(c.lensMode, c.powerProfile);
-    const long lists = requestCount("17/1");
-    EXPECT_FALSE(presetIds(c.group).empty()) << c.group;
-    EXPECT_EQ(payload("17/1"), c.sent) << c.group;
-    EXPECT_EQ(requestCount("17/1"), lists + 1);
-    if (c.groups == nullptr) continue;
-    KLCSIListener::GetInstance()->SetCSIValue(7, 0x01000005);
-    WSDK_NotifyPresetStatus model;
-    ASSERT_EQ(ask(KLCONTROL_PRESET_GET_PRESETS, {}, model), KL_OK);
-    std::string groups;
-    for (const auto& group : model.preset_group_array()) {
-      const char add = !group.has_can_add_preset() ? '?' : group.can_add_preset() ? '+' : '-';
-      groups += std::to_string(group.id()) + ":" + std::to_string(group.preset_array_size()) + add + " ";
-    }
-    EXPECT_EQ(groups, c.groups) << c.lensMode << c.powerProfile;
-    // The value is reset right after the answer went out.
-    EXPECT_TRUE(waitUntil([] {
-      uint32_t csi = 1;
-      return KLCSIListener::GetInstance()->GetCSIValue(7, &csi) && csi == 0;
-    }));
-  }
-  const long lists = requestCount("17/1");
-  EXPECT_EQ(call(KLCONTROL_PRESET_LIST, listBody(10)), KL_ERR_INVALID_PARAM);
-  EXPECT_EQ(requestCount("17/1"), lists);
-}
-
-TEST_F(PresetCommandsTest, TenUserPresetsFillAGroupAndAnOversizedModelIsCutToOneResponse) {
+TEST_F(PresetCommandsTest, ModelsListsAndCameraAnswersFollowTheCameraItsLensModeAndPowerProfile) {
   startStandard([](SimCamera& camera) {
     for (uint32_t i = 0; i < 10; ++i) camera.presets().addCustom(1, 17, 20, 20, i);
     for (uint32_t i = 0; i < 60; ++i) camera.presets().addCustom(2, 20, 20, 20, i);
@@ -271,10 +205,7 @@ TEST_F(PresetCommandsTest, TenUserPresetsFillAGroupAndAnOversizedModelIsCutToOne
   EXPECT_LT(timeLapse.preset_array_size(), 63);
   EXPECT_EQ(timeLapse.preset_array(0).id(), 0x20000);
   EXPECT_FALSE(timeLapse.can_add_preset());
-}
-
-TEST_F(PresetCommandsTest, CameraAnswersAreReadOnlyAsFarAsTheyGo) {
-  startStandard();
+  // Camera answers are read only as far as they go.
   control("fault 17/0 error -17");
   EXPECT_EQ(requester->call(KLCONTROL_PRESET_GROUP_LIST), KL_ERR_ACCESS_DENIED);
   // The NAK-off byte reads as a count of 2 with no group behind it.
@@ -302,13 +233,68 @@ TEST_F(PresetCommandsTest, CameraAnswersAreReadOnlyAsFarAsTheyGo) {
 
   control("fault 17/2 error -1");
   forgetLog();
-  WSDK_NotifyPresetStatus model;
   ASSERT_EQ(ask(KLCONTROL_PRESET_GET_PRESETS, {}, model), KL_OK);
   EXPECT_EQ(model.preset_group_array(0).preset_array(0).id(), 1);
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "REMOTE_PRESET_GET_INFO error, -1 for preset id 0\n"));
   control("fault 17/0 size 1");
   EXPECT_EQ(requester->call(KLCONTROL_PRESET_GET_PRESETS), KL_ERR);
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "No groups returned\n"));
+  control("fault clear");
+  // Lens mode and power profile fold the group a list request names, and shape the whole model: each group
+  // as "id:presets", then "+" when presets can be added, "-" when not, "?" when unsaid.
+  struct Case {
+    int lensMode, powerProfile;
+    uint8_t model;
+    uint32_t group;  // listed
+    const char* sent;
+    const char* groups = nullptr;  // of the whole model; nullptr: not asked
+  };
+  const Case cases[] = {{1, 0, 57, 1001, "04", "1000:1- 1001:1- 1002:2- "},
+                        {0, 1, 57, 1000, "08", "1001:4+ 1002:3+ 1000:4- "},
+                        {0, 2, 57, 0, "09"},
+                        {0, 0, 57, 1001, "01", "1000:6+ 1001:4+ 1002:3+ "},
+                        {0, 0, 51, 1, "01", "1000:6- 1001:4- 1002:3- "}};
+  uint8_t current = 0;
+  for (const Case& c : cases) {
+    // A model switch resets the camera (the first row's drops the user presets above): only between rows of
+    // two models, so that the groups are re-selected from a power group too.
+    if (c.model != current) {
+      current = c.model;
+      ASSERT_EQ(control("model " + std::to_string(current)), "ok");
+      _reset_model_number_cache();
+      ASSERT_EQ(control("set system.lens_type 0"), "ok");
+    }
+    setLensesAndProfile(c.lensMode, c.powerProfile);
+    const long lists = requestCount("17/1");
+    EXPECT_FALSE(presetIds(c.group).empty()) << c.group;
+    EXPECT_EQ(payload("17/1"), c.sent) << c.group;
+    EXPECT_EQ(requestCount("17/1"), lists + 1);
+    if (c.groups == nullptr) continue;
+    KLCSIListener::GetInstance()->SetCSIValue(7, 0x01000005);
+    ASSERT_EQ(ask(KLCONTROL_PRESET_GET_PRESETS, {}, model), KL_OK);
+    std::string groups;
+    for (const auto& group : model.preset_group_array()) {
+      const char add = !group.has_can_add_preset() ? '?' : group.can_add_preset() ? '+' : '-';
+      groups += std::to_string(group.id()) + ":" + std::to_string(group.preset_array_size()) + add + " ";
+    }
+    EXPECT_EQ(groups, c.groups) << c.lensMode << c.powerProfile;
+    // The value is reset right after the answer went out.
+    EXPECT_TRUE(waitUntil([] {
+      uint32_t csi = 1;
+      return KLCSIListener::GetInstance()->GetCSIValue(7, &csi) && csi == 0;
+    }));
+  }
+  const long lists = requestCount("17/1");
+  EXPECT_EQ(call(KLCONTROL_PRESET_LIST, listBody(10)), KL_ERR_INVALID_PARAM);
+  EXPECT_EQ(requestCount("17/1"), lists);
+  // A preset is built for the camera's model and the lens mode last read: model 51 in lens mode 1 leaves
+  // out the lens of a video preset.
+  setLensesAndProfile(1, 0);
+  wsdk_commands::WSDK_Preset video;
+  ASSERT_EQ(ask(KLCONTROL_PRESET_INFO, idBody<KLC_Preset_Info_Req>(0), video), KL_OK);
+  std::vector<int> ids;
+  for (const auto& setting : video.setting_array()) ids.push_back(setting.id());
+  EXPECT_EQ(ids, (std::vector<int>{2, 3}));
 }
 
 }  // namespace

@@ -60,38 +60,7 @@ Settings settingsOf(const wsdk_commands::WSDK_Preset& preset) {
   return settings;
 }
 
-TEST(PresetBuild, IdentityFields) {
-  const wsdk_commands::WSDK_Preset plain = build(record({12, 0x10000, 0, 3, 3, 0, 0}), {57, 0});
-  EXPECT_FALSE(plain.has_title_number());
-  EXPECT_FALSE(plain.user_defined() || plain.is_modified());
-  EXPECT_EQ(plain.mode(), wsdk_commands::WSDK_FLAT_MODE_VIDEO);
-  EXPECT_EQ(plain.title_id(), 3);
-  const wsdk_commands::WSDK_Preset custom = build(record({17, 0x11000, -1, 25, 26, 4, 1}), {57, 0});
-  EXPECT_EQ(custom.title_number(), 4);
-  EXPECT_TRUE(custom.user_defined() && custom.is_modified());
-  EXPECT_FALSE(build(record({17, 0x11000, 1, 25, 26, 4, -1}), {57, 0}).is_modified());
-  // Numbers the schema does not name go out as they are, under their fields' numbers.
-  const wsdk_commands::WSDK_Preset unnamed = build(record({-5, 5, 0, 1500, 200, 1, 0}), {57, 0});
-  EXPECT_FALSE(unnamed.has_mode() || unnamed.has_icon() || unnamed.has_title_id());
-  google::protobuf::UnknownFieldSet wire;
-  ASSERT_TRUE(wire.ParseFromString(unnamed.SerializeAsString()));
-  std::map<int, int64_t> varints;
-  for (int i = 0; i < wire.field_count(); ++i) {
-    varints[wire.field(i).number()] = int64_t(wire.field(i).varint());
-  }
-  EXPECT_EQ(varints, (std::map<int, int64_t>{{1, 5}, {2, -5}, {3, 200}, {4, 1}, {5, 0}, {6, 1500}, {8, 0}}));
-}
-
-TEST(PresetBuild, IconsOfTimeLapseAndNightLapsePhotos) {
-  const std::tuple<uint32_t, int8_t, int> cases[] = {{8, 20, 1000}, {17, 20, 1000}, {8, 13, 8},
-                                                     {9, 21, 1001}, {9, 20, 9},     {3, 20, 3}};
-  for (const auto& [icon, flatMode, expected] : cases) {
-    EXPECT_EQ(build(record({flatMode, 0x20001, 0, icon}), {57, 0}).icon(), expected)
-        << icon << " in " << int(flatMode);
-  }
-}
-
-TEST(PresetBuild, SettingsByFlatModeModelAndLensMode) {
+TEST(PresetBuild, SettingsIntervalsIdentityAndIconsOfRecordsAndTheNumberingMaps) {
   struct Case {
     int8_t flatMode;
     uint8_t model;
@@ -131,14 +100,11 @@ TEST(PresetBuild, SettingsByFlatModeModelAndLensMode) {
   appc_presets_settings_info info = record({12, 0});
   info.settings[offsetof(appc_video_settings, resolution)] = int8_t(0xFE);
   EXPECT_EQ(settingsOf(build(info, {57, 0})).front(), std::make_pair(2, -2));
-}
-
-// Index -> value of setting 30 (time-lapse photo) and 32 (night-lapse photo, whose 0 is automatic: 3601);
-// -1: no setting, for an index outside the tables.
-TEST(PresetBuild, IntervalTablesWithTheNightRuleAndBounds) {
-  const std::tuple<int8_t, int, int> cases[] = {
+  // Index -> value of setting 30 (time-lapse photo) and 32 (night-lapse photo, whose 0 is automatic: 3601);
+  // -1: no setting, for an index outside the tables.
+  const std::tuple<int8_t, int, int> indexes[] = {
       {0, 0, 10}, {9, 1800, 3601}, {11, 0, 5}, {12, -1, -1}, {-1, -1, -1}};
-  for (const auto& [index, interval, night] : cases) {
+  for (const auto& [index, interval, night] : indexes) {
     appc_presets_settings_info timeLapse = record({20, 0x20001});
     timeLapse.settings[offsetof(appc_multi_shot_settings, interval_index)] = index;
     appc_presets_settings_info nightLapse = record({21, 0x20002});
@@ -149,10 +115,7 @@ TEST(PresetBuild, IntervalTablesWithTheNightRuleAndBounds) {
     EXPECT_EQ(settingsOf(build(timeLapse, {57, 0})), intervals) << int(index);
     EXPECT_EQ(settingsOf(build(nightLapse, {57, 0})), nights) << int(index);
   }
-}
-
-// The handler converts the table value, not the index; without a handler raw values are stored.
-TEST(PresetBuild, HandlerConvertsEveryValue) {
+  // The handler converts the table value, not the index; without a handler raw values are stored.
   CameraFactory factory;
   InfoHandler* handler = factory.setupCamera(57)->getInfoHandler();
   appc_presets_settings_info timeLapse = record({20, 0x20001});
@@ -166,9 +129,34 @@ TEST(PresetBuild, HandlerConvertsEveryValue) {
             (Settings{{31, handler->settingValueToOption(31, 7)},
                       {32, 3601},
                       {123, handler->settingValueToOption(123, 2)}}));
-}
-
-TEST(PresetMapping, GroupsIconsAndRules) {
+  // Identity fields, icons and the numbering maps.
+  const wsdk_commands::WSDK_Preset plain = build(record({12, 0x10000, 0, 3, 3, 0, 0}), {57, 0});
+  EXPECT_FALSE(plain.has_title_number());
+  EXPECT_FALSE(plain.user_defined() || plain.is_modified());
+  EXPECT_EQ(plain.mode(), wsdk_commands::WSDK_FLAT_MODE_VIDEO);
+  EXPECT_EQ(plain.title_id(), 3);
+  const wsdk_commands::WSDK_Preset custom = build(record({17, 0x11000, -1, 25, 26, 4, 1}), {57, 0});
+  EXPECT_EQ(custom.title_number(), 4);
+  EXPECT_TRUE(custom.user_defined() && custom.is_modified());
+  EXPECT_FALSE(build(record({17, 0x11000, 1, 25, 26, 4, -1}), {57, 0}).is_modified());
+  // Numbers the schema does not name go out as they are, under their fields' numbers.
+  const wsdk_commands::WSDK_Preset unnamed = build(record({-5, 5, 0, 1500, 200, 1, 0}), {57, 0});
+  EXPECT_FALSE(unnamed.has_mode() || unnamed.has_icon() || unnamed.has_title_id());
+  google::protobuf::UnknownFieldSet wire;
+  ASSERT_TRUE(wire.ParseFromString(unnamed.SerializeAsString()));
+  std::map<int, int64_t> varints;
+  for (int i = 0; i < wire.field_count(); ++i) {
+    varints[wire.field(i).number()] = int64_t(wire.field(i).varint());
+  }
+  EXPECT_EQ(varints, (std::map<int, int64_t>{{1, 5}, {2, -5}, {3, 200}, {4, 1}, {5, 0}, {6, 1500}, {8, 0}}));
+  // Icons of time-lapse and night-lapse photos: camera icon, flat mode, client icon.
+  const std::tuple<uint32_t, int8_t, int> icons[] = {{8, 20, 1000}, {17, 20, 1000}, {8, 13, 8},
+                                                     {9, 21, 1001}, {9, 20, 9},     {3, 20, 3}};
+  for (const auto& [icon, flatMode, expected] : icons) {
+    EXPECT_EQ(build(record({flatMode, 0x20001, 0, icon}), {57, 0}).icon(), expected)
+        << icon << " in " << int(flatMode);
+  }
+  // Group, icon and factory-preset numbering maps.
   EXPECT_EQ(RemapPresetGroup(5), 2);
   EXPECT_EQ(RemapPresetGroup(9), 0);
   EXPECT_EQ(RemapPresetGroup(6), 6);
@@ -176,7 +164,7 @@ TEST(PresetMapping, GroupsIconsAndRules) {
   EXPECT_EQ(MapWSDKIconToFW(wsdk_commands::WSDK_PRESET_ICON_TIMELAPSE_2), 17);
   const std::pair<unsigned, bool> ids[] = {{5, true},        {6, false},      {0x10003, true},
                                            {0x10004, false}, {0x50001, true}, {0x90004, false}};
-  for (const auto& [id, factory] : ids) EXPECT_EQ(IsFactoryPreset(id), factory) << std::hex << id;
+  for (const auto& [id, isFactory] : ids) EXPECT_EQ(IsFactoryPreset(id), isFactory) << std::hex << id;
   EXPECT_TRUE(IsCreatePresetSupported(50));
 }
 

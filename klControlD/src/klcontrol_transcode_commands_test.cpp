@@ -69,7 +69,12 @@ class TranscodeTest : public ServerTest {
   }
 };
 
-TEST_F(TranscodeTest, StartsSendTheirPayloadsAndAnswerTheNewRecord) {
+TEST_F(TranscodeTest, StartsAnswerTheNewRecordAndProgressTextsUpdateTheNewestJobUntilItIsFinal) {
+  // Progress before any job is not ours.
+  const std::string unrelated = "Got CSI Notifications for transcode that are unrelated to us. Ignoring!";
+  forgetLog();
+  notify("status=1:1:10:A.MP4");
+  EXPECT_TRUE(loggedLine(UTIL_LOG_WARN, unrelated));
   const std::string name256(256, 'N');
   // After the name's NUL: the parameters in the order and widths of each command.
   const std::string video = "0102000304a0b0c005a0b0c006a0b0c007a0b0c008a0b0c009a0b0c00a";
@@ -110,9 +115,45 @@ TEST_F(TranscodeTest, StartsSendTheirPayloadsAndAnswerTheNewRecord) {
     EXPECT_EQ(status(id), older) << c.command;
     ++id;
   }
+  // Progress texts update the newest job until it is final.
+  ASSERT_EQ(start(KLCONTROL_TRANSCODE_VIDEO_REQUEST, "V.MP4").status, KL_OK);
+  forgetLog();
+  control("transcode step");
+  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "Updating status for Id:1005"));
+  const Bytes running = expectedRecord("V.MP4", id, 1, 0, 4, 25, outputOf(id));
+  EXPECT_EQ(status(id), running);
+  // Texts for another id, or that cannot be read, change nothing.
+  const struct {
+    const char* text;
+    int level;
+    const char* line;
+  } ignored[] = {
+      {"status=999:1:50:X.MP4", UTIL_LOG_DEBUG, "Parsed filename X.MP4 from 999:1:50:X.MP4"},
+      {"status=abc", UTIL_LOG_ERROR, "Error parsing id from abc"},
+      {"status=1005:x:50:X.MP4", UTIL_LOG_ERROR, "Error parsing status from 1005:x:50:X.MP4"},
+      {"status=1005:1:-5:X.MP4", UTIL_LOG_ERROR, "Error parsing progress from 1005:1:-5:X.MP4"},
+      {"status=1005:1:50:", UTIL_LOG_ERROR, "Error parsing filename from 1005:1:50:"},
+      {"status=1005:1:4294967296:X.MP4", UTIL_LOG_ERROR,
+       "Error parsing progress from 1005:1:4294967296:X.MP4"},
+      {"1005:1:50:X.MP4", UTIL_LOG_ERROR, "Transcode progress without status=: 1005:1:50:X.MP4"},
+  };
+  for (const auto& c : ignored) {
+    forgetLog();
+    notify(c.text);
+    EXPECT_TRUE(loggedLine(c.level, c.line)) << c.text;
+    EXPECT_EQ(status(id), running) << c.text;
+  }
+  // A camera path with backslashes is stored with slashes; only its first word counts, "&" included.
+  const Bytes final = expectedRecord("V.MP4", id, 2, 0, 4, 100, "D:/OUT/R&D.MP4");
+  notify("status=1005:2:100:D:\\OUT\\R&D.MP4 trailing words");
+  EXPECT_EQ(status(id), final);
+  forgetLog();
+  notify("status=1005:1:10:LATE.MP4");
+  EXPECT_TRUE(loggedLine(UTIL_LOG_WARN, unrelated));
+  EXPECT_EQ(status(id), final);
 }
 
-TEST_F(TranscodeTest, RefusalsAreTranslatedAndNotKept) {
+TEST_F(TranscodeTest, RefusalsAreTranslatedAndNotKeptCancelEndsTheJob) {
   // The camera's refusal and the reason the client gets.
   const std::pair<int, int32_t> cases[] = {{-7, -1}, {-8, -2}, {-9, -3}, {-10, -4}, {-6, -256}, {-11, -256}};
   for (const auto& [refusal, reason] : cases) {
@@ -126,63 +167,16 @@ TEST_F(TranscodeTest, RefusalsAreTranslatedAndNotKept) {
     EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Got a NAK on transcode request")) << refusal;
   }
   // The camera's own refusal of a second job while one runs.
-  const Bytes accepted = start(KLCONTROL_TRANSCODE_PHOTO_TO_VIDEO_REQUEST, "P.JPG").payload;
-  EXPECT_EQ(reply(start(KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST, "Q.MP4")),
-            Reply(KL_ERR_NAK, expectedRecord("Q.MP4", 0, 4, -1, 0, 0, "")));
+  const Bytes accepted = start(KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST, "V.MP4").payload;
+  EXPECT_EQ(reply(start(KLCONTROL_TRANSCODE_PHOTO_TO_VIDEO_REQUEST, "Q.JPG")),
+            Reply(KL_ERR_NAK, expectedRecord("Q.JPG", 0, 4, -1, 0, 0, "")));
   EXPECT_EQ(history(), slots(accepted, Bytes(kRecord, 0)));
-}
-
-TEST_F(TranscodeTest, ProgressTextsUpdateTheNewestJobUntilItIsFinal) {
-  const std::string unrelated = "Got CSI Notifications for transcode that are unrelated to us. Ignoring!";
-  forgetLog();
-  notify("status=1:1:10:A.MP4");
-  EXPECT_TRUE(loggedLine(UTIL_LOG_WARN, unrelated));
-  ASSERT_EQ(start(KLCONTROL_TRANSCODE_VIDEO_REQUEST, "V.MP4").status, KL_OK);
-  forgetLog();
-  control("transcode step");
-  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "Updating status for Id:1001"));
-  const Bytes running = expectedRecord("V.MP4", kFirstJob, 1, 0, 4, 25, outputOf(kFirstJob));
-  EXPECT_EQ(status(kFirstJob), running);
-  // Texts for another id, or that cannot be read, change nothing.
-  const struct {
-    const char* text;
-    int level;
-    const char* line;
-  } ignored[] = {
-      {"status=999:1:50:X.MP4", UTIL_LOG_DEBUG, "Parsed filename X.MP4 from 999:1:50:X.MP4"},
-      {"status=abc", UTIL_LOG_ERROR, "Error parsing id from abc"},
-      {"status=1001:x:50:X.MP4", UTIL_LOG_ERROR, "Error parsing status from 1001:x:50:X.MP4"},
-      {"status=1001:1:-5:X.MP4", UTIL_LOG_ERROR, "Error parsing progress from 1001:1:-5:X.MP4"},
-      {"status=1001:1:50:", UTIL_LOG_ERROR, "Error parsing filename from 1001:1:50:"},
-      {"status=1001:1:4294967296:X.MP4", UTIL_LOG_ERROR,
-       "Error parsing progress from 1001:1:4294967296:X.MP4"},
-      {"1001:1:50:X.MP4", UTIL_LOG_ERROR, "Transcode progress without status=: 1001:1:50:X.MP4"},
-  };
-  for (const auto& c : ignored) {
-    forgetLog();
-    notify(c.text);
-    EXPECT_TRUE(loggedLine(c.level, c.line)) << c.text;
-    EXPECT_EQ(status(kFirstJob), running) << c.text;
-  }
-  // A camera path with backslashes is stored with slashes; only its first word counts, "&" included.
-  const Bytes final = expectedRecord("V.MP4", kFirstJob, 2, 0, 4, 100, "D:/OUT/R&D.MP4");
-  notify("status=1001:2:100:D:\\OUT\\R&D.MP4 trailing words");
-  EXPECT_EQ(status(kFirstJob), final);
-  forgetLog();
-  notify("status=1001:1:10:LATE.MP4");
-  EXPECT_TRUE(loggedLine(UTIL_LOG_WARN, unrelated));
-  EXPECT_EQ(status(kFirstJob), final);
-}
-
-// A video given to the photo request gives a photo.
-TEST_F(TranscodeTest, CancelReachesTheCameraAndItsStateComesBackAsProgress) {
-  ASSERT_EQ(start(KLCONTROL_TRANSCODE_TO_PHOTO_REQUEST, "V.MP4").status, KL_OK);
+  // Cancel reaches the camera for the running job only; its state comes back as progress. A video given
+  // to the photo request gives a photo.
   EXPECT_EQ(reply(ask(KLCONTROL_TRANSCODE_CANCEL, idArgument(77))),
             Reply(KL_ERR_INVALID_PARAM, Bytes(kRecord, 0)));
-  EXPECT_EQ(reply(ask(KLCONTROL_TRANSCODE_CANCEL, idArgument(kFirstJob))),
-            Reply(KL_OK, expectedRecord("V.MP4", kFirstJob, 0, 0, 4, 0, "")));
+  EXPECT_EQ(reply(ask(KLCONTROL_TRANSCODE_CANCEL, idArgument(kFirstJob))), Reply(KL_OK, accepted));
   EXPECT_EQ(payload("12/3"), "00000000000003e9");
-  // The camera reports the cancelled state right after its reply.
   const Bytes cancelled = expectedRecord("V.MP4", kFirstJob, 3, 0, 4, 0, "C:/DCIM/100KLCAM/TRN01001.JPG");
   EXPECT_TRUE(waitUntil([&] { return status(kFirstJob) == cancelled; }));
 }
