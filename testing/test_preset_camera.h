@@ -1,10 +1,8 @@
 // A command server against a simulated camera that a test prepares before it serves (custom presets,
-// model, lens mode), and the camera's preset records read through the camera-control library.
+// model, lens mode), optionally stopped so that the test calls the camera-control library itself.
 #pragma once
 
-#include <cstring>
 #include <functional>
-#include <string>
 
 #include "klcontrol_preset_loader.h"
 #include "test_server_fixture.h"
@@ -29,15 +27,4 @@ class PresetCameraTest : public ServerTest {
   // Whether the worker keeps serving commands (and the camera sends it "PU" events); off for tests
   // that call the camera library themselves.
   bool workerServes = false;
-
-  // The camera's record of a preset, as the preset commands read it.
-  static bool cameraRecord(uint32_t id, appc_presets_settings_info& info) {
-    uint8_t* answer = nullptr;
-    uint16_t length = 0;
-    const int rc = klc_send_remote_api_payload_response(&KlcontrolCommandServer::m_cameraContext, 17, 2, &id,
-                                                        sizeof id, &answer, &length);
-    if (rc != 0 || answer == nullptr || length != sizeof info) return false;
-    std::memcpy(&info, answer, sizeof info);
-    return true;
-  }
 };

@@ -1,6 +1,7 @@
 #include "test_server_fixture.h"
 
 #include <algorithm>
+#include <regex>
 
 #include "klErrno.h"
 #include "kl_test_namespace.h"
@@ -59,15 +60,6 @@ bool ServerTest::anyLine(const std::function<bool(const std::string&)>& matches)
   return std::any_of(lines.begin(), lines.end(), matches);
 }
 
-bool ServerTest::loggedSoFar(const std::string& text) {
-  return anyLine([&text](const std::string& line) { return line.find(text) != std::string::npos; });
-}
-
-// Lines after an answer may still be on their way: the worker logs once it has sent it.
-bool ServerTest::logged(const std::string& text) {
-  return waitUntil([&] { return loggedSoFar(text); }, std::chrono::seconds(2));
-}
-
 void ServerTest::forgetLog() {
   syslog.taken();
   lines.clear();
@@ -79,6 +71,12 @@ bool ServerTest::loggedLine(int level, const std::string& text, const std::strin
     return line.size() > head.size() && line.compare(0, head.size(), head) == 0 &&
            line.find_first_not_of("0123456789", head.size()) == std::string::npos;
   };
+  return waitUntil([&] { return anyLine(matches); }, std::chrono::seconds(2));
+}
+
+bool ServerTest::loggedLineMatching(int level, const std::string& pattern, const std::string& file) {
+  const std::regex whole(std::string(klLogLevelName(level)) + ":" + pattern + " @" + file + ":[0-9]+");
+  const auto matches = [&whole](const std::string& line) { return std::regex_match(line, whole); };
   return waitUntil([&] { return anyLine(matches); }, std::chrono::seconds(2));
 }
 

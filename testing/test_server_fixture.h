@@ -24,15 +24,14 @@ class ServerTest : public ::testing::Test, public SimControlAccess {
   void startCamera(const std::function<void(SimCamera&)>& prepare = {}, bool presetEvents = true);
   // Starts the server and, once it serves commands, waits until its start-up reads are over.
   void startServer();
-  // True when a captured log line contains text, waiting a little for it.
-  bool logged(const std::string& text);
-  // True when a log line captured up to now contains text.
-  bool loggedSoFar(const std::string& text);
   // Drops the lines captured so far, so that loggedLine sees only those of the next action.
   void forgetLog();
   // True when a whole line of the level and text ("LEVEL:text @file:N") is logged after forgetLog,
   // waiting a little for it.
   bool loggedLine(int level, const std::string& text, const std::string& file = "klcontrol_if_server");
+  // The same with pattern, a regular expression, for texts that carry a source place of their own.
+  bool loggedLineMatching(int level, const std::string& pattern,
+                          const std::string& file = "klcontrol_if_server");
   // Registered clients would be dropped by change polling when their queues take no document: make
   // every status read fail, so that polls end before delivering and the client list only changes
   // by registration.

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <regex>
 #include <tuple>
 
 #include "klErrno.h"
@@ -28,10 +27,7 @@ class CaptureModeTest : public ServerTest {
   int32_t zoom(uint32_t value) { return call(KLCONTROL_DIGITAL_ZOOM, w(value)); }
   // A whole error line that names its own source place before the logger's; pattern: a regular expression.
   bool loggedPlacedError(const std::string& pattern, const std::string& file = "klcontrol_if_server") {
-    const std::regex whole(std::string(klLogLevelName(UTIL_LOG_ERROR)) + ":" + pattern +
-                           " @ klControlD/src/" + file + ":\\d+\n @" + file + ":\\d+");
-    const auto matches = [&whole](const std::string& line) { return std::regex_match(line, whole); };
-    return waitUntil([&] { return anyLine(matches); });
+    return loggedLineMatching(UTIL_LOG_ERROR, pattern + " @ klControlD/src/" + file + ":\\d+\n", file);
   }
 };
 

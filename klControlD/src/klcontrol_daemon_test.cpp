@@ -12,7 +12,6 @@
 #include <array>
 #include <atomic>
 #include <memory>
-#include <regex>
 #include <thread>
 #include <tuple>
 
@@ -117,13 +116,6 @@ class NotificationTest : public DaemonServeTest {
     EXPECT_EQ(requester->call(KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &registration), KL_OK);
     return *queues.back();
   }
-  // True when a whole ERROR line of the worker matches pattern, its source place included.
-  bool loggedError(const std::string& pattern) {
-    const std::regex whole(std::string(klLogLevelName(UTIL_LOG_ERROR)) + ":" + pattern +
-                           " @klcontrol_if_server:[0-9]+");
-    const auto matches = [&whole](const std::string& line) { return std::regex_match(line, whole); };
-    return waitUntil([&] { return anyLine(matches); }, std::chrono::seconds(2));
-  }
 
   std::thread daemon;
   std::vector<std::unique_ptr<PushQueue>> queues;
@@ -205,7 +197,7 @@ TEST_F(NotificationTest, PushArgumentsPauseOnlySocketsAndEachChangeIsReportedOnc
     level = (level + 1) % 4;
     control("set status.battery_level " + std::to_string(level));
     EXPECT_EQ(nextDocument(queue), "{\"status\":{\"2\":" + std::to_string(level) + "}}") << fault;
-    EXPECT_TRUE(loggedError(line)) << fault;
+    EXPECT_TRUE(loggedLineMatching(UTIL_LOG_ERROR, line)) << fault;
   }
   EXPECT_GT(socket->drain(), 0);
   forgetLog();
