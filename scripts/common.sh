@@ -87,7 +87,7 @@ kl_ended() {  # pid
 
 # Paths of the C++ files that only tests use: unit tests, fuzz harnesses, end-to-end and load tests,
 # and their fixtures and fakes. Every other tracked .cpp/.h is code.
-kl_test_file_regex='(_test\.cpp|_fuzzer\.cpp|_fixture\.(h|cpp))$|(^|/)(fuzz|testing|e2e|load)/|/(test_|fake_)[^/]*$|(^|/)(temp_folder\.h|wait_until\.h)$'
+kl_test_file_regex='(_test\.cpp|_fuzzer\.cpp|_fixture\.(h|cpp))$|(^|/)(fuzz|testing|e2e|load)/|/(test_|fake_)[^/]*$'
 
 # Tracked C++ files, one a line: the test files (argument "tests") or the code ("code").
 kl_cpp_files() {  # tests | code
