@@ -79,6 +79,8 @@ class NotificationTest : public DaemonServeTest {
     // Up once listening: the stop of TearDown must not come before the start-up wait saw the worker.
     ASSERT_TRUE(
         waitUntil([this] { return server->isRunning() && klPortListens(KLCONTROL_NOTIFICATION_PORT); }));
+    // Requests counted afterwards are the test's own: the worker's start-up reads are over.
+    sync();
   }
   void TearDown() override {
     if (daemon.joinable()) {
