@@ -79,6 +79,8 @@ class NotificationTest : public DaemonServeTest {
     // Up once listening: the stop of TearDown must not come before the start-up wait saw the worker.
     ASSERT_TRUE(
         waitUntil([this] { return server->isRunning() && klPortListens(KLCONTROL_NOTIFICATION_PORT); }));
+    // Requests counted afterwards are the test's own: the worker's start-up reads are over.
+    sync();
   }
   void TearDown() override {
     if (daemon.joinable()) {
@@ -157,6 +159,14 @@ TEST_F(NotificationTest, PushArgumentsPauseOnlySocketsAndEachChangeIsReportedOnc
   forgetLog();
   EXPECT_EQ(requester->call(KLCONTROL_PUSH_NOTIFICATIONS, &empty), KL_ERR_INVALID_PARAM);
   EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "KLCONTROL_PUSH_NOTIFICATIONS: "));
+}
+
+// Queue clients keep the polls going, and each poll reports exactly what changed since the last good one.
+TEST_F(NotificationTest, QueueClientsOutlastAPauseAndDocumentsCarryWhatChanged) {
+  control("set status.battery_level 2");  // so that the level set below is a change
+  auto socket = connectClient(1);
+  ASSERT_EQ(push("status=1"), KL_OK);
+  EXPECT_TRUE(isFullDocument(nextDocument(*socket)));
   // Queue clients are not touched: registered active, they stay active through a pause. While they
   // keep the polls going, the paused socket is served too: the full state, then changes.
   PushQueue& queue = registerQueue("/kl_push_args");

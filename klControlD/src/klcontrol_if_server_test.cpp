@@ -112,8 +112,7 @@ TEST_F(ServerTest, PresetSwitchAndModifiedEventsSetThePresetRereadLensesAndArePu
 }
 
 // Run on the test's thread to see handleCommand's result: true only when command 0 added a client.
-// An eleventh client is refused.
-TEST_F(ServerTest, QueueClientsRegisterUpToTenAndASuspendDropsThemAll) {
+TEST_F(ServerTest, QueueClientsRegisterUpToTen) {
   keepClientsUnserved();
   // Enable flag, name, whether added, clients after. An empty name (the lone zero byte) is a name like
   // any other: it stays registered as the first of ten.
@@ -145,7 +144,13 @@ TEST_F(ServerTest, QueueClientsRegisterUpToTenAndASuspendDropsThemAll) {
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Too many push clients connected, rejecting!"));
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Unable to add client"));
   EXPECT_EQ(server->notificationClientCount(), 10u);
-  // A suspend is answered in place, drops every client and refuses commands until the resume.
+}
+
+// A suspend is answered in place, drops every client and refuses commands until the resume.
+TEST_F(ServerTest, SuspendDropsTheClientsAndRefusesCommandsUntilTheResume) {
+  keepClientsUnserved();
+  const std::vector<uint8_t> registration = queueRegistration(1, "/kl_a");
+  ASSERT_EQ(requester->call(0, &registration), 0);
   ASSERT_TRUE(
       TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, "JS", nullptr, requester->name())));
   TestAnswer answer;
@@ -164,7 +169,6 @@ TEST_F(ServerTest, QueueClientsRegisterUpToTenAndASuspendDropsThemAll) {
   const uint32_t preset = server->currentPresetCache();
   forgetLog();
   ASSERT_TRUE(TestRequester::sendToDaemon(presetUpdate(6, 0x00020003)));
-  const std::vector<uint8_t> registration = queueRegistration(1, "/kl_a");
   EXPECT_EQ(requester->call(0, &registration), 1);
   EXPECT_TRUE(
       loggedLine(UTIL_LOG_ERROR, "klcontrol dropped CAT_RTOS_CMD for preset update while suspended\n"));

@@ -95,7 +95,8 @@ class PresetCommandsTest : public PresetCameraTest {
   std::vector<uint8_t> lastPayload;
 };
 
-TEST_F(PresetCommandsTest, CreateLoadEditResetFlatModeAndTitleReachTheCameraAndItsAnswersTheClient) {
+// A created preset takes the next title number and is listed last; bad bodies never reach the camera.
+TEST_F(PresetCommandsTest, CreateSendsTitleNumbersAndIconsAndRefusesBadBodies) {
   startStandard();
   const uint32_t first = createCustom(1000, 20);
   EXPECT_EQ(payload("17/3"), "000c" + hexOf(words({20, 20, 0, 0})));
@@ -125,7 +126,11 @@ TEST_F(PresetCommandsTest, CreateLoadEditResetFlatModeAndTitleReachTheCameraAndI
     EXPECT_EQ(call(KLCONTROL_PRESET_CUSTOM_CREATE, body), KL_ERR_INVALID_PARAM) << hexOf(body);
   }
   EXPECT_EQ(requestCount("17/1") + requestCount("17/3"), 0);
-  // Loads, edits and factory resets reach the camera and the event-driven cache.
+}
+
+// Loads, edits and factory resets reach the camera and the event-driven cache.
+TEST_F(PresetCommandsTest, LoadEditAndFactoryResetReachTheCameraAndTheCache) {
+  startStandard();
   EXPECT_EQ(call(KLCONTROL_PRESET_LOAD, idBody<KLC_Preset_Load_Req>(0x10002)), KL_OK);
   EXPECT_EQ(control("get status.photo_preset_id"), "ok 65538");
   EXPECT_TRUE(waitUntil([this] { return server->currentPresetCache() == 0x10002; }));
@@ -157,7 +162,11 @@ TEST_F(PresetCommandsTest, CreateLoadEditResetFlatModeAndTitleReachTheCameraAndI
   EXPECT_EQ(call(KLCONTROL_PRESET_CUSTOM_REMOVE, idBody<KLC_Preset_Custom_Remove_Req>(0x10000)),
             KL_ERR_INVALID_PARAM);
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "klc_send_remote_api_payload error, -3\n"));
-  // The flat mode and title of the current custom preset change inside an edit.
+}
+
+// The flat mode and title of the current custom preset change inside an edit.
+TEST_F(PresetCommandsTest, FlatModeAndTitleOfTheCurrentCustomPresetChange) {
+  startStandard();
   KLC_Preset_Switch_Flatmode_Req flatMode;
   flatMode.set_flat_mode(13);
   const std::vector<uint8_t> flat = bytesOf(flatMode);
@@ -187,7 +196,8 @@ TEST_F(PresetCommandsTest, CreateLoadEditResetFlatModeAndTitleReachTheCameraAndI
   EXPECT_TRUE(preset.user_defined() && preset.is_modified());
 }
 
-TEST_F(PresetCommandsTest, ModelsListsAndCameraAnswersFollowTheCameraItsLensModeAndPowerProfile) {
+// The model of all presets fits one answer: full groups lose presets from their end.
+TEST_F(PresetCommandsTest, PresetsModelFitsTheBufferAndClosesFullGroups) {
   startStandard([](SimCamera& camera) {
     for (uint32_t i = 0; i < 10; ++i) camera.presets().addCustom(1, 17, 20, 20, i);
     for (uint32_t i = 0; i < 60; ++i) camera.presets().addCustom(2, 20, 20, 20, i);
@@ -205,7 +215,12 @@ TEST_F(PresetCommandsTest, ModelsListsAndCameraAnswersFollowTheCameraItsLensMode
   EXPECT_LT(timeLapse.preset_array_size(), 63);
   EXPECT_EQ(timeLapse.preset_array(0).id(), 0x20000);
   EXPECT_FALSE(timeLapse.can_add_preset());
-  // Camera answers are read only as far as they go.
+}
+
+// Camera answers are read only as far as they go.
+TEST_F(PresetCommandsTest, ShortAndFailedCameraAnswersAreReadAsFarAsTheyGo) {
+  startStandard();
+  WSDK_NotifyPresetStatus model;
   control("fault 17/0 error -17");
   EXPECT_EQ(requester->call(KLCONTROL_PRESET_GROUP_LIST), KL_ERR_ACCESS_DENIED);
   // The NAK-off byte reads as a count of 2 with no group behind it.
@@ -239,9 +254,13 @@ TEST_F(PresetCommandsTest, ModelsListsAndCameraAnswersFollowTheCameraItsLensMode
   control("fault 17/0 size 1");
   EXPECT_EQ(requester->call(KLCONTROL_PRESET_GET_PRESETS), KL_ERR);
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "No groups returned\n"));
-  control("fault clear");
-  // Lens mode and power profile fold the group a list request names, and shape the whole model: each group
-  // as "id:presets", then "+" when presets can be added, "-" when not, "?" when unsaid.
+}
+
+// Lens mode and power profile fold the group a list request names, and shape the whole model.
+TEST_F(PresetCommandsTest, ListsAndModelFollowLensModeAndPowerProfile) {
+  startStandard();
+  WSDK_NotifyPresetStatus model;
+  // Each group as "id:presets", then "+" when presets can be added, "-" when not, "?" when unsaid.
   struct Case {
     int lensMode, powerProfile;
     uint8_t model;

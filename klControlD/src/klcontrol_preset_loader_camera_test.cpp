@@ -28,7 +28,23 @@ struct LoadCase {
   const char* loaded;  // payload of the load request, or null when none may be sent
 };
 
-TEST_F(PresetCameraTest, TitleNumbersTheEditBracketAndLoadsOfGroupsAndFlatModesReachTheCamera) {
+// Runs the loads in order (a load changes the camera's current presets) and checks what reached it.
+class PresetLoadTest : public PresetCameraTest {
+ protected:
+  void expectLoads(const std::vector<LoadCase>& loads) {
+    for (const LoadCase& c : loads) {
+      control("reset-counts");
+      EXPECT_EQ(LoadPresetFromMode(c.mode), c.loaded == nullptr ? KL_ERR : KL_OK) << c.mode;
+      EXPECT_EQ(requestCount("17/12"), c.loaded == nullptr ? 0 : 1) << c.mode;
+      if (c.loaded != nullptr) {
+        EXPECT_EQ(payload("17/12"), c.loaded) << c.mode;
+      }
+    }
+  }
+};
+
+// A new preset takes the first free number of its title in its group, read from the whole list.
+TEST_F(PresetCameraTest, TitleNumbersAreTheFirstFreeAndFailedListsGiveNone) {
   start(addCustomPresets);
   // Group, title, next number. Group 1 also holds the four factory photo presets, titles 3, 13, 5 and 6,
   // each numbered 0.
@@ -56,9 +72,11 @@ TEST_F(PresetCameraTest, TitleNumbersTheEditBracketAndLoadsOfGroupsAndFlatModesR
     const std::string line = "klc_send_remote_api_payload_response error, " + std::to_string(rc) + "\n";
     EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, line, "klcontrol_preset_loader")) << fault;
   }
-  control("fault clear");
-  // Edit-free settings, playback and an unreadable flat mode never reach the camera; an edit of the
-  // active preset marks it edited; the camera refusing either end of the bracket is reported and logged.
+}
+
+// Edit-free settings, playback and an unreadable flat mode never reach the camera.
+TEST_F(PresetCameraTest, TheEditBracketReachesTheCameraOnlyForEditablePresets) {
+  start(addCustomPresets);
   control("reset-counts");
   EXPECT_TRUE(PresetStartEdit(88));
   EXPECT_TRUE(PresetEndEdit(88));
@@ -71,6 +89,7 @@ TEST_F(PresetCameraTest, TitleNumbersTheEditBracketAndLoadsOfGroupsAndFlatModesR
   EXPECT_EQ(requestCount("17/8"), 0);
   EXPECT_EQ(requestCount("17/10"), 0);
   EXPECT_EQ(requestCount("8/11"), 0);
+  // An edit of the active preset marks it edited; a refusal of either end is reported and logged.
   control("fault clear");
   forgetLog();
   ASSERT_TRUE(PresetStartEdit(2));
@@ -89,20 +108,11 @@ TEST_F(PresetCameraTest, TitleNumbersTheEditBracketAndLoadsOfGroupsAndFlatModesR
   EXPECT_FALSE(PresetEndEdit(-1));
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "klc_send_simple_remote_api error, -6\n"));
   EXPECT_EQ(requestCount("17/10"), 2);
-  control("fault clear");
-  // Failures load nothing. Groups load their current presets. Flat modes load a default preset, a fixed one
-  // or none; model 51 lacks some of the fixed ones and numbers the time-lapse photo icon otherwise. Runs the
-  // loads in order (a load changes the camera's current presets) and checks what reached it.
-  const auto expect = [this](const std::vector<LoadCase>& loads) {
-    for (const LoadCase& c : loads) {
-      control("reset-counts");
-      EXPECT_EQ(LoadPresetFromMode(c.mode), c.loaded == nullptr ? KL_ERR : KL_OK) << c.mode;
-      EXPECT_EQ(requestCount("17/12"), c.loaded == nullptr ? 0 : 1) << c.mode;
-      if (c.loaded != nullptr) {
-        EXPECT_EQ(payload("17/12"), c.loaded) << c.mode;
-      }
-    }
-  };
+}
+
+// A load whose status or model read fails, or that the camera refuses, loads nothing.
+TEST_F(PresetCameraTest, FailedReadsAndRefusedLoadsLoadNothing) {
+  start(addCustomPresets);
   struct Failure {
     const char* fault;
     int rc, level;
@@ -129,22 +139,32 @@ TEST_F(PresetCameraTest, TitleNumbersTheEditBracketAndLoadsOfGroupsAndFlatModesR
   control("fault 17/12 error -6");
   EXPECT_EQ(LoadPresetFromMode(24), -6);
   EXPECT_EQ(control("get status.timelapse_preset_id"), "ok 131073");
+}
+
+// Groups load their current presets; flat modes a default preset, a fixed one or none.
+TEST_F(PresetLoadTest, GroupsAndFlatModesLoadTheirPresets) {
+  start(addCustomPresets);
   const std::vector<LoadCase> groups = {{1000, "01000000"}, {1003, "01000000"}, {1001, "01000100"},
                                         {1004, "01000100"}, {1002, "01000200"}, {1005, "01000200"},
                                         {1006, nullptr},    {1010, nullptr},    {1011, nullptr}};
   forgetLog();
-  expect(groups);
+  expectLoads(groups);
   EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "Found preset 0 and is 0", "klcontrol_preset_loader"));
-  expect({{12, "00000000"}, {17, "00000100"}, {13, "01000200"}, {24, "00000200"}, {27, "03000000"}});
-  expect({{14, nullptr}});
+  expectLoads({{12, "00000000"}, {17, "00000100"}, {13, "01000200"}, {24, "00000200"}, {27, "03000000"}});
+  expectLoads({{14, nullptr}});
   EXPECT_EQ(control("get status.video_preset_id"), "ok 3");
   // In a dual-lens group the default video and photo presets are the dual-lens ones.
   control("set status.active_preset_group 3");
-  expect({{12, "00000300"}, {17, "00000400"}, {13, "01000200"}, {12, "00000000"}});
+  expectLoads({{12, "00000300"}, {17, "00000400"}, {13, "01000200"}, {12, "00000000"}});
+}
+
+// Model 51 lacks some of the fixed presets and numbers the time-lapse photo icon otherwise.
+TEST_F(PresetLoadTest, Model51LoadsAndNumbersIconsItsOwnWay) {
+  start(addCustomPresets);
   EXPECT_EQ(MapWSDKIconToFW(TIME_LAPSE_ICON), FW_PRESET_ICON_TIMELAPSE);
   control("model 51");
   _reset_model_number_cache();
-  expect({{13, nullptr}, {27, nullptr}, {12, "00000000"}, {24, "00000200"}});
+  expectLoads({{13, nullptr}, {27, nullptr}, {12, "00000000"}, {24, "00000200"}});
   EXPECT_EQ(MapWSDKIconToFW(TIME_LAPSE_ICON), FW_PRESET_ICON_TIMELAPSE_2);
   _reset_model_number_cache();
   control("fault 0x100/1 error -1");

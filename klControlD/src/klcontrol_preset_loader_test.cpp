@@ -60,7 +60,8 @@ Settings settingsOf(const wsdk_commands::WSDK_Preset& preset) {
   return settings;
 }
 
-TEST(PresetBuild, SettingsIntervalsIdentityAndIconsOfRecordsAndTheNumberingMaps) {
+// Which settings a record yields depends on its flat mode, preset, the model and the lens mode.
+TEST(PresetBuild, SettingsFollowFlatModePresetModelAndLensMode) {
   struct Case {
     int8_t flatMode;
     uint8_t model;
@@ -100,6 +101,10 @@ TEST(PresetBuild, SettingsIntervalsIdentityAndIconsOfRecordsAndTheNumberingMaps)
   appc_presets_settings_info info = record({12, 0});
   info.settings[offsetof(appc_video_settings, resolution)] = int8_t(0xFE);
   EXPECT_EQ(settingsOf(build(info, {57, 0})).front(), std::make_pair(2, -2));
+}
+
+// Interval settings are stored as indexes into the camera's tables, not as values.
+TEST(PresetBuild, IntervalIndexesAreReadThroughTheTables) {
   // Index -> value of setting 30 (time-lapse photo) and 32 (night-lapse photo, whose 0 is automatic: 3601);
   // -1: no setting, for an index outside the tables.
   const std::tuple<int8_t, int, int> indexes[] = {
@@ -129,7 +134,10 @@ TEST(PresetBuild, SettingsIntervalsIdentityAndIconsOfRecordsAndTheNumberingMaps)
             (Settings{{31, handler->settingValueToOption(31, 7)},
                       {32, 3601},
                       {123, handler->settingValueToOption(123, 2)}}));
-  // Identity fields, icons and the numbering maps.
+}
+
+// Identity fields and icons come from the record's user data, in the client's numbering.
+TEST(PresetBuild, IdentityFieldsAndIconsOfRecords) {
   const wsdk_commands::WSDK_Preset plain = build(record({12, 0x10000, 0, 3, 3, 0, 0}), {57, 0});
   EXPECT_FALSE(plain.has_title_number());
   EXPECT_FALSE(plain.user_defined() || plain.is_modified());
@@ -156,7 +164,10 @@ TEST(PresetBuild, SettingsIntervalsIdentityAndIconsOfRecordsAndTheNumberingMaps)
     EXPECT_EQ(build(record({flatMode, 0x20001, 0, icon}), {57, 0}).icon(), expected)
         << icon << " in " << int(flatMode);
   }
-  // Group, icon and factory-preset numbering maps.
+}
+
+// Clients and camera number groups, icons and factory presets differently.
+TEST(PresetNumbering, GroupsIconsAndFactoryPresetsMapBetweenClientAndCamera) {
   EXPECT_EQ(RemapPresetGroup(5), 2);
   EXPECT_EQ(RemapPresetGroup(9), 0);
   EXPECT_EQ(RemapPresetGroup(6), 6);
