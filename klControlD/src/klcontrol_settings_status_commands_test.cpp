@@ -201,11 +201,10 @@ TEST_P(SettingsStatusTest, SetSettingFailsWithItsStepsAndAsksTheModelFirst) {
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Couldn't get model_number - not able to set setting ID"));
 }
 
-// Follow-ups keep dependent settings consistent.
+// Follow-ups keep dependent settings consistent: a fast frame rate makes the manual shutter invalid.
 TEST_P(SettingsStatusTest, SetSettingFollowUpsKeepDependentSettingsConsistent) {
-  // A fast frame rate makes the manual shutter invalid, a video ISO maximum below the minimum drags the
-  // minimum down. Orientation lock option 1 (the value 255) locks as the camera is held now. Look-back exit
-  // and suppressed audio options are edit-free.
+  // A video ISO maximum below the minimum drags the minimum down. Orientation lock option 1 (the value 255)
+  // locks as the camera is held now. Look-back exit and suppressed audio options are edit-free.
   struct FollowUp {
     int model;  // 0: every model; negative: every model but -model
     uint32_t setting, option;

@@ -113,9 +113,8 @@ TEST_F(TranscodeTest, StartsAnswerTheNewRecordAndKeepTheNewestTwoInTheHistory) {
   }
 }
 
-// Progress texts update the newest job until it is final.
+// Progress texts update the newest job until it is final; before any job they are not ours.
 TEST_F(TranscodeTest, ProgressTextsUpdateTheNewestJobUntilItIsFinal) {
-  // Progress before any job is not ours.
   const std::string unrelated = "Got CSI Notifications for transcode that are unrelated to us. Ignoring!";
   forgetLog();
   notify("status=1:1:10:A.MP4");
