@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <tuple>
 
+#include "CameraFactory.h"
 #include "klCameraInfo.h"
 #include "klErrno.h"
 #include "klcontrol_settings_status_text.h"
@@ -43,6 +44,8 @@ class SettingsStatusTest : public ServerTest, public ::testing::WithParamInterfa
 // Every setting the model's table lists holds one of its options in the simulator's factory state.
 TEST_P(SettingsStatusTest, FactorySettingsAreTableOptionsAndBlocksMatchTheCamera) {
   const SimCamera factory{uint8_t(GetParam())};
+  CameraFactory models;
+  const InfoHandler* info = models.setupCamera(unsigned(GetParam()))->getInfoHandler();
   unsigned rows = 0;
   const camera_settings_id_row* table = camera_settings_id_table(unsigned(GetParam()), &rows);
   ASSERT_NE(table, nullptr);
@@ -51,7 +54,7 @@ TEST_P(SettingsStatusTest, FactorySettingsAreTableOptionsAndBlocksMatchTheCamera
     int64_t value = 0;
     ASSERT_TRUE(factory.read(SimBlock::SETTINGS, table[id].offset, table[id].width,
                              (table[id].flags & CAMERA_SETTING_SIGNED) != 0, value));
-    EXPECT_NE(server->cameraInfoHandler()->settingValueToOption(int(id), int(value)), CAMERA_NO_OPTION)
+    EXPECT_NE(info->settingValueToOption(int(id), int(value)), CAMERA_NO_OPTION)
         << "setting " << id << " value " << value;
   }
   // The raw blocks and both snapshots match the camera.
