@@ -31,7 +31,8 @@ class CaptureModeTest : public ServerTest {
   }
 };
 
-TEST_F(CaptureModeTest, CommandsReachTheCameraAndChangeItInsideTheirEditsOrZoomPhase) {
+// What each command sends, the camera state it leaves, and the edits around preset changes.
+TEST_F(CaptureModeTest, CommandsReachTheCameraAndChangeItInsideTheirEdits) {
   struct Case {
     uint32_t command;
     Bytes arg;
@@ -78,7 +79,10 @@ TEST_F(CaptureModeTest, CommandsReachTheCameraAndChangeItInsideTheirEditsOrZoomP
   // The shortcuts reset and the capture delay change the preset: each inside one edit.
   EXPECT_EQ(requestCount("17/8"), 2);
   EXPECT_EQ(requestCount("17/10"), 2);
-  // Camera refusals pass through: a tag with nothing recording, a photo timer it lacks, a failed reset.
+}
+
+// Camera refusals pass through: a tag with nothing recording, a photo timer it lacks, a failed reset.
+TEST_F(CaptureModeTest, CameraRefusalsPassThroughAndAnUnopenedEditResetsNothing) {
   EXPECT_EQ(requester->call(KLCONTROL_GLINT_TAG_RECORDING), KL_ERR_INVALID_PARAM);
   forgetLog();
   EXPECT_EQ(call(KLCONTROL_CAPTURE_DELAY, w(7)), KL_ERR_INVALID_PARAM);
@@ -87,14 +91,17 @@ TEST_F(CaptureModeTest, CommandsReachTheCameraAndChangeItInsideTheirEditsOrZoomP
   EXPECT_EQ(requester->call(KLCONTROL_ONSCREEN_SHORTCUTS_RESET), KL_ERR_ACCESS_DENIED);
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR,
                          "KLCONTROL_ONSCREEN_SHORTCUTS_RESET klc_send_simple_remote_api error, -17\n"));
-  EXPECT_EQ(requestCount("17/10"), 4);
+  EXPECT_EQ(requestCount("17/10"), 2);
   // An edit that cannot be opened resets nothing: only the edit's failure is logged.
   control("fault 17/8 error -17");
   forgetLog();
   EXPECT_EQ(requester->call(KLCONTROL_ONSCREEN_SHORTCUTS_RESET), KL_ERR);
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Failed to start preset edit!"));
-  EXPECT_EQ(requestCount("266/1"), 2);
-  // A legacy mode becomes the flat mode last selected, or its group's default when the status gives none.
+  EXPECT_EQ(requestCount("266/1"), 1);
+}
+
+// A legacy mode becomes the flat mode last selected, or its group's default when the status gives none.
+TEST_F(CaptureModeTest, LegacyModeBecomesTheLastSelectedFlatModeOrItsDefault) {
   struct Legacy {
     const char* prep;
     uint32_t mode, sent;
@@ -136,8 +143,10 @@ TEST_F(CaptureModeTest, CommandsReachTheCameraAndChangeItInsideTheirEditsOrZoomP
     EXPECT_EQ(requestCount("258/16"), c.resets) << c.prep;
     EXPECT_TRUE(loggedLine(c.level, c.line)) << c.line;
   }
-  // A zoom phase is one edit, ended by the timer a period after the last zoom.
-  control("reset-counts");
+}
+
+// A zoom phase is one edit, ended by the timer a period after the last zoom.
+TEST_F(CaptureModeTest, ZoomPhaseIsOneEditEndedByTheTimer) {
   EXPECT_EQ(zoom(10), KL_OK);
   EXPECT_EQ(requestCount("17/8"), 1);
   const auto second = std::chrono::steady_clock::now();
@@ -166,9 +175,12 @@ TEST_F(CaptureModeTest, CommandsReachTheCameraAndChangeItInsideTheirEditsOrZoomP
   EXPECT_EQ(zoom(40), KL_OK);
   EXPECT_EQ(payload("257/6"), hexOf(w(40)));
   EXPECT_EQ(requestCount("17/8"), 4);
-  // Mode commands end an open phase. Setting the zoom (91) keeps the phase; any other setting (90) ends it
-  // first, then brackets its own edit. Command 67 takes a 16-bit mode: 1002 loads the current preset of
-  // group 2.
+}
+
+// Mode commands end an open zoom phase; setting the zoom (91) keeps it.
+TEST_F(CaptureModeTest, ModeCommandsAndOtherSettingsEndAnOpenZoomPhase) {
+  // Any other setting (90) ends it first, then brackets its own edit. Command 67 takes a 16-bit mode:
+  // 1002 loads the current preset of group 2.
   const struct {
     uint32_t command;
     Bytes arg;
@@ -202,8 +214,10 @@ TEST_F(CaptureModeTest, CommandsReachTheCameraAndChangeItInsideTheirEditsOrZoomP
   EXPECT_EQ(call(KLCONTROL_MODE_SET_MODE, {12, 0}), -9);
   EXPECT_TRUE(loggedPlacedError("klc_send_remote_api_for_response error, -9", "klcontrol_preset_loader"));
   EXPECT_EQ(requestCount("17/12"), 0);
-  // Vantix resets restore the exposure of their family inside an edit.
-  control("reset-counts");
+}
+
+// Vantix resets restore the exposure of their family inside an edit.
+TEST_F(CaptureModeTest, VantixResetsRestoreTheirFamilysExposureInsideAnEdit) {
   // Command, flat mode (read by command 68), reset request, the maximum ISO it restores.
   const std::tuple<uint32_t, int, const char*, const char*, long> resets[] = {
       {KLCONTROL_VIDEO_VANTIX_RESET, 12, "2/26", "settings@48:1", 1},

@@ -53,7 +53,8 @@ class ConnectivityTest : public ServerTest {
   }
 };
 
-TEST_F(ConnectivityTest, SwitchesAccessPointPairingAndNetworksReachTheCameraAndChangeIt) {
+// Each switch sends its accessory-port request and changes the camera's wireless state.
+TEST_F(ConnectivityTest, SwitchesAndPairingReachTheCameraAndChangeIt) {
   struct Case {
     uint32_t command;
     std::vector<uint8_t> arg;  // empty: none
@@ -79,7 +80,10 @@ TEST_F(ConnectivityTest, SwitchesAccessPointPairingAndNetworksReachTheCameraAndC
     EXPECT_EQ(control(std::string("get ") + c.member), "ok " + std::to_string(c.after)) << c.command;
     EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, klcontrol_command_info(c.command)->name + std::string(c.line)));
   }
-  // The access point's name and password go out length-prefixed.
+}
+
+// The access point's name and password go out length-prefixed.
+TEST_F(ConnectivityTest, AccessPointNameAndPasswordGoOutLengthPrefixed) {
   forgetLog();
   EXPECT_EQ(call(KLCONTROL_WIFI_AP_SSID_CONFIG, networkArg("Cam", "password", 71, true, 0)), KL_OK);
   EXPECT_EQ(payload(aux("AP")), "060108" + hexOf(std::string("password")) + "03" + hexOf(std::string("Cam")));
@@ -89,7 +93,11 @@ TEST_F(ConnectivityTest, SwitchesAccessPointPairingAndNetworksReachTheCameraAndC
   const std::vector<uint8_t> full = networkArg(std::string(33, 'N'), std::string(71, 'P'), 71, true, 1);
   EXPECT_EQ(call(KLCONTROL_WIFI_AP_SSID_CONFIG, full), KL_OK);
   EXPECT_EQ(payload(aux("AP")), "000147" + hexOf(std::string(71, 'P')) + "21" + hexOf(std::string(33, 'N')));
-  // Pairing, left on by the table's last row, is cancelled by one zero byte.
+}
+
+// Pairing is cancelled by one zero byte; the camera's refusals and short replies fail the cancel.
+TEST_F(ConnectivityTest, PairingIsCancelledAndItsFaultsPassThrough) {
+  ASSERT_EQ(requester->call(KLCONTROL_RC_PAIR), KL_OK);
   EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR_CANCEL), KL_OK);
   EXPECT_EQ(control("get status.rc_pair_state"), "ok 0");
   EXPECT_EQ(payload(aux("PX")), "");
@@ -106,7 +114,10 @@ TEST_F(ConnectivityTest, SwitchesAccessPointPairingAndNetworksReachTheCameraAndC
   control("fault " + aux("PD") + " nakoff");
   // A reply this command never reads: the library passes the refusal on.
   EXPECT_EQ(requester->call(KLCONTROL_RC_PAIR), KL_ERR_NAK_OFF);
-  // Saved networks are selected and forgotten, then scanned and listed.
+}
+
+// Saved networks are joined by name and forgotten one by one or all at once.
+TEST_F(ConnectivityTest, SavedNetworksAreSelectedAndForgotten) {
   ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SAVE, networkArg("CafeGuest", "", 67)), KL_OK);
   EXPECT_EQ(payload(aux("CQ")), hexOf(std::string("CafeGuest")) + "00");
   ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SAVE, networkArg("HarbourView", "secret12", 67)), KL_OK);
@@ -127,6 +138,10 @@ TEST_F(ConnectivityTest, SwitchesAccessPointPairingAndNetworksReachTheCameraAndC
   ASSERT_EQ(requester->call(KLCONTROL_WIFI_SSID_DELETE_ALL), KL_OK);
   EXPECT_EQ(payload(aux("CD")), hexOf(joinRecord(1, 0, "", "")));
   EXPECT_EQ(joined(), " joined= saved=");
+}
+
+// A scan's networks are listed ten at a time; a short or failed reply lists only whole records.
+TEST_F(ConnectivityTest, ScannedNetworksAreListedTenAtATime) {
   // With no scan yet the camera's status byte is 1.
   EXPECT_EQ(list(0, KL_ERR).count, 0);
   ASSERT_EQ(call(KLCONTROL_WIFI_SSID_SAVE, networkArg("HarbourView", "secret12", 67)), KL_OK);
@@ -151,7 +166,7 @@ TEST_F(ConnectivityTest, SwitchesAccessPointPairingAndNetworksReachTheCameraAndC
   EXPECT_EQ(rest.count, 4);
   EXPECT_EQ(rest.total, 14u);
   EXPECT_EQ(std::string(rest.entries[3].name), "Net10" + std::string(26, 'x'));
-  // Short or failed replies. One whole record and part of a second: only the whole one is listed.
+  // One whole record and part of a second: only the whole one is listed.
   control("fault " + aux("al") + " size 200");
   EXPECT_EQ(list(0, KL_OK).count, 1);
   control("fault " + aux("al") + " size 0");
@@ -160,10 +175,12 @@ TEST_F(ConnectivityTest, SwitchesAccessPointPairingAndNetworksReachTheCameraAndC
   EXPECT_EQ(list(0, KL_ERR).count, 0);
   control("fault " + aux("al") + " error -6");
   EXPECT_EQ(list(0, KL_ERR_NO_SDCARD).count, 0);
-  // A scan answers its scan id. The argument (1 starts a scan), the camera's fault, the answer.
-  control("reset-counts");
+}
+
+// A scan answers its scan id. Rows: the argument (1 starts a scan), the camera's fault, the answer.
+TEST_F(ConnectivityTest, ScanAnswersItsScanId) {
   const std::tuple<uint8_t, const char*, int32_t, uint32_t> scans[] = {
-      {1, nullptr, KL_OK, 3},
+      {1, nullptr, KL_OK, 1},
       {0, nullptr, KL_ERR_NOT_SUPPORTED, 0},
       {1, "size 1", KL_OK, 0},
       {1, "error -17", KL_ERR_ACCESS_DENIED, 0}};

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <tuple>
 
+#include "CameraFactory.h"
 #include "klCameraInfo.h"
 #include "klErrno.h"
 #include "klcontrol_settings_status_text.h"
@@ -40,9 +41,11 @@ class SettingsStatusTest : public ServerTest, public ::testing::WithParamInterfa
   bool isModel(int model) const { return GetParam() == model; }
 };
 
-TEST_P(SettingsStatusTest, BlocksMatchTheCameraAndSetSettingWritesItInsideTheEditBracket) {
-  // Every setting the model's table lists holds one of its options in the simulator's factory state.
+// Every setting the model's table lists holds one of its options in the simulator's factory state.
+TEST_P(SettingsStatusTest, FactorySettingsAreTableOptionsAndBlocksMatchTheCamera) {
   const SimCamera factory{uint8_t(GetParam())};
+  CameraFactory models;
+  const InfoHandler* info = models.setupCamera(unsigned(GetParam()))->getInfoHandler();
   unsigned rows = 0;
   const camera_settings_id_row* table = camera_settings_id_table(unsigned(GetParam()), &rows);
   ASSERT_NE(table, nullptr);
@@ -51,7 +54,7 @@ TEST_P(SettingsStatusTest, BlocksMatchTheCameraAndSetSettingWritesItInsideTheEdi
     int64_t value = 0;
     ASSERT_TRUE(factory.read(SimBlock::SETTINGS, table[id].offset, table[id].width,
                              (table[id].flags & CAMERA_SETTING_SIGNED) != 0, value));
-    EXPECT_NE(server->cameraInfoHandler()->settingValueToOption(int(id), int(value)), CAMERA_NO_OPTION)
+    EXPECT_NE(info->settingValueToOption(int(id), int(value)), CAMERA_NO_OPTION)
         << "setting " << id << " value " << value;
   }
   // The raw blocks and both snapshots match the camera.
@@ -75,7 +78,13 @@ TEST_P(SettingsStatusTest, BlocksMatchTheCameraAndSetSettingWritesItInsideTheEdi
   EXPECT_EQ(document["status"]["70"], 100);  // battery percent
   EXPECT_EQ(document["settings"]["144"], 12);
   EXPECT_EQ(document["settings"]["3"], isModel(57) ? 13 : 0);  // frame rate as an option id
-  // The calibration file name: the camera's path after the prefix, the prefix alone on failure.
+  forgetLog();
+  EXPECT_EQ(requester->call(KLCONTROL_GET_SETTING_ID), KL_OK);
+  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "KLCONTROL_GET_SETTING_ID: (NOT IMPLEMENTED)"));
+}
+
+// The calibration file name: the camera's path after the prefix, the prefix alone on failure.
+TEST_P(SettingsStatusTest, CalibrationFileNameIsTheCameraPathOrThePrefixAlone) {
   TestAnswer answer = requester->ask(KLCONTROL_CAL_FILE_NAME_GET);
   EXPECT_EQ(answer.status, KL_OK);
   ASSERT_EQ(answer.payload.size(), KLCONTROL_CAL_FILE_NAME_SIZE);
@@ -85,9 +94,10 @@ TEST_P(SettingsStatusTest, BlocksMatchTheCameraAndSetSettingWritesItInsideTheEdi
   answer = requester->ask(KLCONTROL_CAL_FILE_NAME_GET);
   EXPECT_EQ(answer.status, KL_ERR_ACCESS_DENIED);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(answer.payload.data())), "/tmp/fuse_a/");
-  forgetLog();
-  EXPECT_EQ(requester->call(KLCONTROL_GET_SETTING_ID), KL_OK);
-  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "KLCONTROL_GET_SETTING_ID: (NOT IMPLEMENTED)"));
+}
+
+// Wrong sizes: the raw block as received, the snapshot's parts never overrun.
+TEST_P(SettingsStatusTest, BlocksOfWrongSizeAreNeverOverrun) {
   struct BlockFault {
     const char* fault;
     uint32_t command;
@@ -95,7 +105,6 @@ TEST_P(SettingsStatusTest, BlocksMatchTheCameraAndSetSettingWritesItInsideTheEdi
     size_t size;
     const char* line = nullptr;  // logged at debug level
   };
-  // Wrong sizes: the raw block as received, the snapshot's parts never overrun.
   const BlockFault blockFaults[] = {
       {"fault 8/11 nakoff", KLCONTROL_GET_ALL_STATUS, KL_ERR_NAK_OFF, 0,
        "Camera status returning KL_ERR_NACK_OFF\n"},
@@ -108,6 +117,7 @@ TEST_P(SettingsStatusTest, BlocksMatchTheCameraAndSetSettingWritesItInsideTheEdi
       {"fault 8/34 size 3", KLCONTROL_GET_EXTENDED_STATUS, KL_OK, 3},
       {"fault 7/30 size 300", KLCONTROL_GET_ALL_SETTINGS_STATUS, KL_OK, sizeof(all_status_settings_t)},
   };
+  TestAnswer answer;
   for (const BlockFault& c : blockFaults) {
     control(c.fault);
     forgetLog();
@@ -119,7 +129,10 @@ TEST_P(SettingsStatusTest, BlocksMatchTheCameraAndSetSettingWritesItInsideTheEdi
     }
   }
   EXPECT_EQ(answer.payload[384 + 25], uint8_t(12));  // the flat mode, from the short settings block
-  // Set-setting writes the camera value inside the edit bracket, with its follow-ups.
+}
+
+// Set-setting writes the camera value inside the edit bracket.
+TEST_P(SettingsStatusTest, SetSettingWritesTheCameraValueInsideTheEditBracket) {
   struct Case {
     int model;  // 0: every model
     uint32_t setting, option;
@@ -154,6 +167,10 @@ TEST_P(SettingsStatusTest, BlocksMatchTheCameraAndSetSettingWritesItInsideTheEdi
     EXPECT_EQ(requestCount("17/10"), c.editEnds) << c.setting;
   }
   EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "KLCONTROL_SET_SETTING_ID: setting:3, option_id:5 value:5"));
+}
+
+// A refused or failed step fails set-setting; the model is asked before the argument is looked at.
+TEST_P(SettingsStatusTest, SetSettingFailsWithItsStepsAndAsksTheModelFirst) {
   // 144: the factory presets are active, their flat mode is fixed. 86 is edit-free: the status block is
   // read only as the write's context.
   struct Fault {
@@ -177,16 +194,19 @@ TEST_P(SettingsStatusTest, BlocksMatchTheCameraAndSetSettingWritesItInsideTheEdi
     EXPECT_EQ(requestCount("0x106/4"), c.writes) << c.fault;
     EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, c.line)) << c.line;
   }
-  EXPECT_EQ(control("get settings@164:1"), "ok 40");
-  // The model is asked before the argument is looked at: a short argument gets the model query's error.
+  EXPECT_EQ(control("get settings@164:1"), "ok 100");
+  // A short argument gets the model query's error.
   _reset_model_number_cache();
   control("fault 0x100/1 error -17");
   forgetLog();
   const Bytes shortArg = {3, 0, 0, 0};
   EXPECT_EQ(requester->call(KLCONTROL_SET_SETTING_ID, &shortArg), -17);
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Couldn't get model_number - not able to set setting ID"));
-  // Follow-ups keep dependent settings consistent: a fast frame rate makes the manual shutter invalid, a
-  // video ISO maximum below the minimum drags the minimum down. Orientation lock option 1 (the value 255)
+}
+
+// Follow-ups keep dependent settings consistent: a fast frame rate makes the manual shutter invalid.
+TEST_P(SettingsStatusTest, SetSettingFollowUpsKeepDependentSettingsConsistent) {
+  // A video ISO maximum below the minimum drags the minimum down. Orientation lock option 1 (the value 255)
   // locks as the camera is held now. Look-back exit and suppressed audio options are edit-free.
   struct FollowUp {
     int model;  // 0: every model; negative: every model but -model

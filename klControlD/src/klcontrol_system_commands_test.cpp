@@ -14,10 +14,8 @@ using Bytes = std::vector<uint8_t>;
 
 const Bytes kOne = {1};
 
-// Analytics and control status; then the firmware hand-off, the byte requests, a factory reset, off and
-// asleep (the camera takes 8/2 in any power state); last the log level.
-TEST_F(ServerTest, SystemCommandsReachTheCameraAndChangeIt) {
-  // Analytics: a clear moves to the next file; a camera error leaves no name.
+// Analytics: a clear moves to the next file; a camera error leaves no name.
+TEST_F(ServerTest, AnalyticsNameMovesOnWhenClearedAndIsEmptyOnError) {
   TestAnswer answer = requester->ask(39);
   EXPECT_EQ(answer.status, KL_OK);
   EXPECT_EQ(answer.payload, textArg("/tmp/fuse_d/MISC/analytics_0000.bin"));
@@ -27,8 +25,11 @@ TEST_F(ServerTest, SystemCommandsReachTheCameraAndChangeIt) {
   answer = requester->ask(39);
   EXPECT_EQ(answer.status, KL_ERR_ACCESS_DENIED);
   EXPECT_TRUE(answer.payload.empty());
-  // A client not in control while the camera is hands control back (2). Rows: whether the camera has
-  // control, a fault of its status, the status requested and the one sent; a client in control follows.
+}
+
+// A client not in control while the camera is hands control back (2); a client in control follows.
+TEST_F(ServerTest, ControlStatusHandsControlBackWhileTheCameraHasIt) {
+  // Rows: whether the camera has control, a fault of its status, the status requested and the one sent.
   const std::tuple<const char*, const char*, uint8_t, const char*> cases[] = {
       {"1", nullptr, 0, "ok 02"}, {"0", nullptr, 0, "ok 00"}, {"1", "fault 8/11 error -1", 0, "ok 00"}};
   for (const auto& [cameraHasControl, statusFault, requested, sent] : cases) {
@@ -40,6 +41,10 @@ TEST_F(ServerTest, SystemCommandsReachTheCameraAndChangeIt) {
   }
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR,
                          "Unable to check if camera has control, for camera_control_status request[0]\n"));
+}
+
+// The firmware hand-off, the byte requests, a factory reset, off and asleep (8/2 in any power state).
+TEST_F(ServerTest, SystemCommandsReachTheCameraAndChangeIt) {
   struct Step {
     uint32_t command;
     Bytes arg;
@@ -81,7 +86,10 @@ TEST_F(ServerTest, SystemCommandsReachTheCameraAndChangeIt) {
     EXPECT_EQ(unlessEmpty("payload ", s.request), s.payload) << s.line;
     EXPECT_EQ(unlessEmpty("get ", s.member), s.value) << s.line;
   }
-  // Later lines go by the new log level; seven and above are ignored.
+}
+
+// Later lines go by the new log level; seven and above are ignored.
+TEST_F(ServerTest, LogLevelCommandSetsTheLevelOfLaterLines) {
   const int debug = UTIL_LOG_DEBUG;
   const std::pair<uint32_t, int> levels[] = {{4, debug}, {7, debug}, {2, UTIL_LOG_ERROR}};
   for (const auto& [level, after] : levels) {

@@ -69,12 +69,8 @@ class TranscodeTest : public ServerTest {
   }
 };
 
-TEST_F(TranscodeTest, StartsAnswerTheNewRecordAndProgressTextsUpdateTheNewestJobUntilItIsFinal) {
-  // Progress before any job is not ours.
-  const std::string unrelated = "Got CSI Notifications for transcode that are unrelated to us. Ignoring!";
-  forgetLog();
-  notify("status=1:1:10:A.MP4");
-  EXPECT_TRUE(loggedLine(UTIL_LOG_WARN, unrelated));
+// Each start sends its parameters, answers the new job's record and moves the history on.
+TEST_F(TranscodeTest, StartsAnswerTheNewRecordAndKeepTheNewestTwoInTheHistory) {
   const std::string name256(256, 'N');
   // After the name's NUL: the parameters in the order and widths of each command.
   const std::string video = "0102000304a0b0c005a0b0c006a0b0c007a0b0c008a0b0c009a0b0c00a";
@@ -115,11 +111,19 @@ TEST_F(TranscodeTest, StartsAnswerTheNewRecordAndProgressTextsUpdateTheNewestJob
     EXPECT_EQ(status(id), older) << c.command;
     ++id;
   }
-  // Progress texts update the newest job until it is final.
+}
+
+// Progress texts update the newest job until it is final; before any job they are not ours.
+TEST_F(TranscodeTest, ProgressTextsUpdateTheNewestJobUntilItIsFinal) {
+  const std::string unrelated = "Got CSI Notifications for transcode that are unrelated to us. Ignoring!";
+  forgetLog();
+  notify("status=1:1:10:A.MP4");
+  EXPECT_TRUE(loggedLine(UTIL_LOG_WARN, unrelated));
+  const uint64_t id = kFirstJob;
   ASSERT_EQ(start(KLCONTROL_TRANSCODE_VIDEO_REQUEST, "V.MP4").status, KL_OK);
   forgetLog();
   control("transcode step");
-  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "Updating status for Id:1005"));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "Updating status for Id:1001"));
   const Bytes running = expectedRecord("V.MP4", id, 1, 0, 4, 25, outputOf(id));
   EXPECT_EQ(status(id), running);
   // Texts for another id, or that cannot be read, change nothing.
@@ -130,12 +134,12 @@ TEST_F(TranscodeTest, StartsAnswerTheNewRecordAndProgressTextsUpdateTheNewestJob
   } ignored[] = {
       {"status=999:1:50:X.MP4", UTIL_LOG_DEBUG, "Parsed filename X.MP4 from 999:1:50:X.MP4"},
       {"status=abc", UTIL_LOG_ERROR, "Error parsing id from abc"},
-      {"status=1005:x:50:X.MP4", UTIL_LOG_ERROR, "Error parsing status from 1005:x:50:X.MP4"},
-      {"status=1005:1:-5:X.MP4", UTIL_LOG_ERROR, "Error parsing progress from 1005:1:-5:X.MP4"},
-      {"status=1005:1:50:", UTIL_LOG_ERROR, "Error parsing filename from 1005:1:50:"},
-      {"status=1005:1:4294967296:X.MP4", UTIL_LOG_ERROR,
-       "Error parsing progress from 1005:1:4294967296:X.MP4"},
-      {"1005:1:50:X.MP4", UTIL_LOG_ERROR, "Transcode progress without status=: 1005:1:50:X.MP4"},
+      {"status=1001:x:50:X.MP4", UTIL_LOG_ERROR, "Error parsing status from 1001:x:50:X.MP4"},
+      {"status=1001:1:-5:X.MP4", UTIL_LOG_ERROR, "Error parsing progress from 1001:1:-5:X.MP4"},
+      {"status=1001:1:50:", UTIL_LOG_ERROR, "Error parsing filename from 1001:1:50:"},
+      {"status=1001:1:4294967296:X.MP4", UTIL_LOG_ERROR,
+       "Error parsing progress from 1001:1:4294967296:X.MP4"},
+      {"1001:1:50:X.MP4", UTIL_LOG_ERROR, "Transcode progress without status=: 1001:1:50:X.MP4"},
   };
   for (const auto& c : ignored) {
     forgetLog();
@@ -145,10 +149,10 @@ TEST_F(TranscodeTest, StartsAnswerTheNewRecordAndProgressTextsUpdateTheNewestJob
   }
   // A camera path with backslashes is stored with slashes; only its first word counts, "&" included.
   const Bytes final = expectedRecord("V.MP4", id, 2, 0, 4, 100, "D:/OUT/R&D.MP4");
-  notify("status=1005:2:100:D:\\OUT\\R&D.MP4 trailing words");
+  notify("status=1001:2:100:D:\\OUT\\R&D.MP4 trailing words");
   EXPECT_EQ(status(id), final);
   forgetLog();
-  notify("status=1005:1:10:LATE.MP4");
+  notify("status=1001:1:10:LATE.MP4");
   EXPECT_TRUE(loggedLine(UTIL_LOG_WARN, unrelated));
   EXPECT_EQ(status(id), final);
 }
