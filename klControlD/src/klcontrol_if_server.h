@@ -118,7 +118,6 @@ class KlcontrolCommandServer {
   bool presetsModified() const { return mPresetsModified; }
   bool needLenses() const { return mNeedLenses; }
   size_t notificationClientCount() KL_EXCLUDES(mClientsLock);
-  InfoHandler* cameraInfoHandler() const { return mCameraInfoHandler; }
 
   // The one camera-control context of the process.
   static klc_msg_q_context_t m_cameraContext;
