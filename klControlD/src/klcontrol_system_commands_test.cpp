@@ -31,7 +31,10 @@ TEST_F(ServerTest, AnalyticsNameMovesOnWhenClearedAndIsEmptyOnError) {
 TEST_F(ServerTest, ControlStatusHandsControlBackWhileTheCameraHasIt) {
   // Rows: whether the camera has control, a fault of its status, the status requested and the one sent.
   const std::tuple<const char*, const char*, uint8_t, const char*> cases[] = {
-      {"1", nullptr, 0, "ok 02"}, {"0", nullptr, 0, "ok 00"}, {"1", "fault 8/11 error -1", 0, "ok 00"}};
+      {"1", nullptr, 0, "ok 02"},
+      {"1", nullptr, 1, "ok 01"},
+      {"0", nullptr, 0, "ok 00"},
+      {"1", "fault 8/11 error -1", 0, "ok 00"}};
   for (const auto& [cameraHasControl, statusFault, requested, sent] : cases) {
     control(std::string("set status.camera_control_status ") + cameraHasControl);
     if (statusFault != nullptr) control(statusFault);
