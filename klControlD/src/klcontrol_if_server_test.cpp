@@ -181,6 +181,17 @@ TEST_F(ServerTest, SuspendDropsTheClientsAndRefusesCommandsUntilTheResume) {
   EXPECT_EQ(server->notificationClientCount(), 1u);
 }
 
+// A zoom phase still open at shutdown ends no edit on the closed camera link: the zoom timer stops
+// once the worker is joined (under ThreadSanitizer, no callback races the link being cleared).
+TEST_F(ServerTest, ShutdownStopsTheZoomTimerBeforeTheCameraLinkCloses) {
+  const std::vector<uint8_t> zoom = words({10});
+  ASSERT_EQ(requester->call(KLCONTROL_DIGITAL_ZOOM, &zoom), KL_OK);
+  ASSERT_EQ(requester->call(KLCONTROL_WORKER_EXIT), KL_OK);
+  forgetLog();
+  server->shutdown();
+  EXPECT_FALSE(loggedLineMatching(UTIL_LOG_ERROR, "klc_send_simple_remote_api error, -?\\d+\n"));
+}
+
 // Camera state queries with the queues open but no worker running.
 class CameraStateTest : public ServerTest {
  protected:
