@@ -41,7 +41,12 @@ TEST_F(ServerTest, MessagesAnsweredNowhereOrWhereTheSourceSays) {
   const auto coded = [this](uint8_t category, const char* code) {
     return TestRequester::coded(category, code, nullptr, requester->name());
   };
+  const std::string& me = requester->name();
+  // One byte more in the length field than arrives: nothing is read, not even the source.
+  std::vector<uint8_t> lying = fromSource(me.c_str(), me.size() + 1);
+  lying[1]++;
   const Case cases[] = {
+      {lying, "Malformed message of 39 bytes dropped"},
       {coded(CAT_CLIENT_CMD, "CN"), "Processing CSI event", UTIL_LOG_DEBUG},
       {coded(CAT_RTOS_CMD, "CU"), "Processing CSI event", UTIL_LOG_DEBUG},
       // Status-interface answers reach the listener whatever their category: it reports refusals.
@@ -65,7 +70,6 @@ TEST_F(ServerTest, MessagesAnsweredNowhereOrWhereTheSourceSays) {
     EXPECT_EQ(requester->pending(), 0) << c.line;
     EXPECT_TRUE(loggedLine(c.level, c.line, c.file)) << c.line;
   }
-  const std::string& me = requester->name();
   ASSERT_TRUE(TestRequester::sendToDaemon(fromSource(me.c_str(), me.size())));  // no terminator
   TestAnswer answer;
   ASSERT_TRUE(requester->receive(answer));
