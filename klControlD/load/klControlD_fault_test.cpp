@@ -2,7 +2,9 @@
 // in the middle of a command, requesters whose queues are gone or full, a standard error nobody reads.
 #include <fcntl.h>
 #include <mqueue.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -120,7 +122,8 @@ TEST_F(FaultTest, ClientsThatCloseDieOrStallAreDroppedWhileOthersGetEveryDocumen
 
 // The camera is made to drop the reply, so that it dies while the daemon waits for it. Stopped and
 // restarted later, its new queue is reached after one request lost to the daemon's descriptor, which
-// still names the removed queue. A daemon whose standard error has no reader loses only the lines.
+// still names the removed queue. A daemon whose start-up fails exits with -1; one whose standard error
+// has no reader loses only the lines.
 TEST_F(FaultTest, CameraKilledOrRestartedAndStandardErrorUnreadCostOnlyTheirShare) {
   const long before = requestCount("8/11");
   ASSERT_EQ(control("fault 8/11 drop"), "ok");
@@ -143,6 +146,15 @@ TEST_F(FaultTest, CameraKilledOrRestartedAndStandardErrorUnreadCostOnlyTheirShar
   // status-interface service) and for an in-place answer that cannot be sent.
   ASSERT_EQ(requester->call(KLCONTROL_WORKER_EXIT), KL_OK);
   ASSERT_EQ(daemon->exitStatus(10000), 0);
+  // A start-up that fails, on a port another listener holds, ends the process with -1.
+  const int holder = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(KLCONTROL_NOTIFICATION_PORT);
+  ASSERT_EQ(bind(holder, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(listen(holder, 1), 0);
+  EXPECT_EQ(TestProcess({KL_CONTROLD_PATH}).exitStatus(30000), 255);
+  close(holder);
   int ends[2];
   ASSERT_EQ(pipe(ends), 0);
   close(ends[0]);

@@ -1,6 +1,7 @@
 // One-shot timer with its own thread: calls a callback a number of milliseconds after it was
 // last armed, unless cancelled or re-armed first. The callback runs on the timer thread with the
-// timer's mutex held, so it must never take a lock whose holder may wait for that mutex.
+// timer's mutex held, so it must never take a lock whose holder may wait for that mutex. Periods
+// are measured on the monotonic clock: a step of the wall clock neither stretches nor cuts one.
 #pragma once
 
 #include <pthread.h>
@@ -18,6 +19,7 @@ class KeltoTimer {
   // Starts the timer thread; failures are logged and construction goes on.
   KeltoTimer() {
     int rc = pthread_condattr_init(&mCondAttr);
+    if (rc == 0) rc = pthread_condattr_setclock(&mCondAttr, WAIT_CLOCK);
     if (rc == 0) rc = pthread_cond_init(&mCond, &mCondAttr);
     if (rc != 0) KLOG(UTIL_LOG_ERROR, "KeltoTimer", "KeltoTimer cond init failed %d", rc);
     rc = pthread_mutex_init(&mMutex, nullptr);
@@ -90,7 +92,7 @@ class KeltoTimer {
     lock();
     while (!mStop) {
       timespec now{};
-      if (clock_gettime(CLOCK_REALTIME, &now) != 0)
+      if (clock_gettime(WAIT_CLOCK, &now) != 0)
         KLOG(UTIL_LOG_ERROR, "KeltoTimer", "KeltoTimer failed to get time %d\n", errno);
       if (mPeriodMs > 0) {
         waitOnePeriod(now);
@@ -102,6 +104,9 @@ class KeltoTimer {
   }
 
  private:
+  // The clock of the condition's timed waits and of the deadlines computed for them.
+  static constexpr clockid_t WAIT_CLOCK = CLOCK_MONOTONIC;
+
   static void* ThreadHelper(void* timer) {
     static_cast<KeltoTimer*>(timer)->run();
     return nullptr;

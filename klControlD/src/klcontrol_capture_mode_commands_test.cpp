@@ -97,6 +97,8 @@ TEST_F(CaptureModeTest, CameraRefusalsPassThroughAndAnUnopenedEditResetsNothing)
   forgetLog();
   EXPECT_EQ(requester->call(KLCONTROL_ONSCREEN_SHORTCUTS_RESET), KL_ERR);
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Failed to start preset edit!"));
+  EXPECT_FALSE(loggedLineMatching(UTIL_LOG_ERROR, nameOf(KLCONTROL_ONSCREEN_SHORTCUTS_RESET) +
+                                                      " klc_send_simple_remote_api error, -?\\d+\n"));
   EXPECT_EQ(requestCount("266/1"), 1);
 }
 

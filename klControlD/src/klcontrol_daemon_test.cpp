@@ -220,6 +220,12 @@ TEST_F(NotificationTest, QueueClientsOutlastAPauseAndDocumentsCarryWhatChanged) 
   EXPECT_EQ(nextDocument(*socket), kShutdownPending);
   EXPECT_EQ(nextDocument(*socket), "{\"status\":{\"2\":0}}");
   EXPECT_TRUE(loggedLine(UTIL_LOG_DEBUG, "Camera status returning KL_ERR_NACK_OFF\n"));
+  // A queue nobody made fails its first delivery, and the client is removed.
+  const std::vector<uint8_t> nowhere = queueRegistration(1, "/kl_nowhere");
+  forgetLog();
+  ASSERT_EQ(requester->call(KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &nowhere), KL_OK);
+  EXPECT_TRUE(loggedLine(
+      UTIL_LOG_WARN, "Failed to send notifications to client, removing client! [No such file or directory]"));
 }
 
 TEST_F(NotificationTest, EleventhClientIsRefusedUntilAClosedOneFreesAPlace) {

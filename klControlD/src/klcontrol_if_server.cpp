@@ -65,7 +65,7 @@ void KlcontrolCommandServer::destroy() {
 KlcontrolCommandServer::KlcontrolCommandServer() = default;
 
 // The zoom timer's callback takes mCommandMutex, which is destroyed before the timer member: the
-// timer thread ends first. Clients belong to shutdown.
+// timer thread ends first (already, after a shutdown). Clients belong to shutdown.
 KlcontrolCommandServer::~KlcontrolCommandServer() {
   mZoomTimer.stop();
 }
@@ -187,6 +187,8 @@ int KlcontrolCommandServer::shutdown() {
     pthread_join(mWorkerThread, nullptr);
     mWorkerStarted = false;
   }
+  // A zoom phase may still be open: its edit end would use the camera link closed below.
+  mZoomTimer.stop();
   // The observer points at this server; a later server installs its own.
   if (mCsiListener != nullptr) mCsiListener->SetNotificationObserver(nullptr);
   deleteAllClients();

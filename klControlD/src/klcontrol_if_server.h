@@ -68,7 +68,8 @@ class KlcontrolCommandServer {
   // Opens the queues, selects the protocol adapter, starts the worker and registers with the
   // status interface. 0, or -1 with nothing left open.
   int start();
-  // Joins the worker, deletes every notification client, closes and removes the queues. 0.
+  // Joins the worker, stops the zoom timer (for good: a shut-down server is destroyed, not started
+  // again), deletes every notification client, closes and removes the queues. 0.
   int shutdown();
   // Steps 1-5 of start: queues, buffers and protocol adapter. 0 or -1.
   int interfaceOpen();

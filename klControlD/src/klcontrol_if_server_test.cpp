@@ -41,7 +41,12 @@ TEST_F(ServerTest, MessagesAnsweredNowhereOrWhereTheSourceSays) {
   const auto coded = [this](uint8_t category, const char* code) {
     return TestRequester::coded(category, code, nullptr, requester->name());
   };
+  const std::string& me = requester->name();
+  // One byte more in the length field than arrives: nothing is read, not even the source.
+  std::vector<uint8_t> lying = fromSource(me.c_str(), me.size() + 1);
+  lying[1]++;
   const Case cases[] = {
+      {lying, "Malformed message of 39 bytes dropped"},
       {coded(CAT_CLIENT_CMD, "CN"), "Processing CSI event", UTIL_LOG_DEBUG},
       {coded(CAT_RTOS_CMD, "CU"), "Processing CSI event", UTIL_LOG_DEBUG},
       // Status-interface answers reach the listener whatever their category: it reports refusals.
@@ -65,7 +70,6 @@ TEST_F(ServerTest, MessagesAnsweredNowhereOrWhereTheSourceSays) {
     EXPECT_EQ(requester->pending(), 0) << c.line;
     EXPECT_TRUE(loggedLine(c.level, c.line, c.file)) << c.line;
   }
-  const std::string& me = requester->name();
   ASSERT_TRUE(TestRequester::sendToDaemon(fromSource(me.c_str(), me.size())));  // no terminator
   TestAnswer answer;
   ASSERT_TRUE(requester->receive(answer));
@@ -179,6 +183,17 @@ TEST_F(ServerTest, SuspendDropsTheClientsAndRefusesCommandsUntilTheResume) {
   ASSERT_TRUE(waitUntil([this] { return !server->isSuspended(); }));
   EXPECT_EQ(requester->call(0, &registration), 0);
   EXPECT_EQ(server->notificationClientCount(), 1u);
+}
+
+// A zoom phase still open at shutdown ends no edit on the closed camera link: the zoom timer stops
+// once the worker is joined (under ThreadSanitizer, no callback races the link being cleared).
+TEST_F(ServerTest, ShutdownStopsTheZoomTimerBeforeTheCameraLinkCloses) {
+  const std::vector<uint8_t> zoom = words({10});
+  ASSERT_EQ(requester->call(KLCONTROL_DIGITAL_ZOOM, &zoom), KL_OK);
+  ASSERT_EQ(requester->call(KLCONTROL_WORKER_EXIT), KL_OK);
+  forgetLog();
+  server->shutdown();
+  EXPECT_FALSE(loggedLineMatching(UTIL_LOG_ERROR, "klc_send_simple_remote_api error, -?\\d+\n"));
 }
 
 // Camera state queries with the queues open but no worker running.

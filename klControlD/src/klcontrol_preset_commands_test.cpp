@@ -108,6 +108,16 @@ TEST_F(PresetCommandsTest, CreateSendsTitleNumbersAndIconsAndRefusesBadBodies) {
   ASSERT_GE(ids.size(), 2u);
   EXPECT_EQ(ids[ids.size() - 2], first);
   EXPECT_EQ(ids.back(), second);
+  // An order goes to the camera as the id, then the place; the answer is the status alone.
+  KLC_Preset_Set_Order_Req order;
+  order.set_preset_id(second);
+  order.set_order(0);
+  const std::vector<uint8_t> orderBody = bytesOf(order);
+  EXPECT_EQ(
+      requester->ask(KLCONTROL_PRESET_SET_ORDER, &orderBody).bytes,
+      (std::vector<uint8_t>{0x00, 0x10, 0x00, 0x15, 0x00, 0x00, 0x04, 0xEC, 0, 0, 0, 0, 0, 0, 0, 0xEE}));
+  EXPECT_EQ(payload("17/5"), hexOf(words({second, 0})));
+  EXPECT_EQ(presetIds(1000).front(), second);
 
   // The time-lapse photo icon goes out in the camera's numbering.
   EXPECT_EQ(call(KLCONTROL_PRESET_CUSTOM_CREATE, createBody(2, 20, 1000, 18)), KL_OK);
