@@ -33,8 +33,9 @@ void NotificationClient::Pause(bool pause) {
 }
 
 bool klcontrol_is_queue_client(const NotificationClient* client, const std::string& name) {
+  // A queue removed and made anew under the name (its process restarted) is another client's.
   return client != nullptr && client->clientType() == NotificationClient::QUEUE_CLIENT &&
-         static_cast<const MQNotificationClient*>(client)->queueName() == name;
+         static_cast<const MQNotificationClient*>(client)->queueName() == name && !client->IsGone();
 }
 
 SocketNotificationClient::~SocketNotificationClient() {

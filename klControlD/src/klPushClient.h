@@ -102,5 +102,5 @@ class MQNotificationClient : public NotificationClient {
   std::unique_ptr<uint8_t[]> mSendBuffer;
 };
 
-// True when client is a queue client registered under name.
+// True when client is a queue client registered under name whose queue was not removed since.
 bool klcontrol_is_queue_client(const NotificationClient* client, const std::string& name);

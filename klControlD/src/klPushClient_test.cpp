@@ -31,7 +31,7 @@ bool notify(NotificationClient& client, const std::string& json) {
   return client.Notify(NotificationClient::NOTIFICATION_UPDATE, document);
 }
 
-TEST(SocketClient, FrameCountsTheClosingNulAndAClosedPeerFailsWithoutSignal) {
+TEST(SocketClient, FramesGoOutWholeCountingTheClosingNulAndAClosedPeerFailsWithoutSignal) {
   int pair[2];
   ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
   SocketNotificationClient client(pair[0]);
