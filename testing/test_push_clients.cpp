@@ -6,7 +6,6 @@
 #include <sys/socket.h>
 
 #include <cerrno>
-
 #include <vector>
 
 #include "klTlv.h"

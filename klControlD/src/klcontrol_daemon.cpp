@@ -81,7 +81,8 @@ bool setOption(int socket, int level, int name, int value) {
 // A peer that vanished without closing (a dropped Wi-Fi link) would keep its place for good; a failed
 // connection shows in the worker's hang-up watch.
 bool keepAlive(int socket) {
-  const int silence = KLCONTROL_KEEPALIVE_IDLE_S + KLCONTROL_KEEPALIVE_INTERVAL_S * KLCONTROL_KEEPALIVE_PROBES;
+  const int silence =
+      KLCONTROL_KEEPALIVE_IDLE_S + KLCONTROL_KEEPALIVE_INTERVAL_S * KLCONTROL_KEEPALIVE_PROBES;
   return setOption(socket, SOL_SOCKET, SO_KEEPALIVE, 1) &&
          setOption(socket, IPPROTO_TCP, TCP_KEEPIDLE, KLCONTROL_KEEPALIVE_IDLE_S) &&
          setOption(socket, IPPROTO_TCP, TCP_KEEPINTVL, KLCONTROL_KEEPALIVE_INTERVAL_S) &&

@@ -236,13 +236,17 @@ TEST_F(NotificationTest, EleventhClientIsRefusedUntilAClosedVanishedOrIdleOneFre
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Too many push clients connected, rejecting!"));
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Failed to add notification client", "klControlD"));
   clients[5]->vanish();
-  const int silence = KLCONTROL_KEEPALIVE_IDLE_S + KLCONTROL_KEEPALIVE_INTERVAL_S * KLCONTROL_KEEPALIVE_PROBES;
+  const int silence =
+      KLCONTROL_KEEPALIVE_IDLE_S + KLCONTROL_KEEPALIVE_INTERVAL_S * KLCONTROL_KEEPALIVE_PROBES;
   ASSERT_TRUE(waitUntil([&] { return server->notificationClientCount() == KLCONTROL_MAX_CLIENTS - 1; },
                         std::chrono::seconds(silence + 5)));
   auto taker = connectClient(KLCONTROL_MAX_CLIENTS);
-  ASSERT_TRUE(waitUntil([&] { return std::chrono::steady_clock::now() - filled > kIdlePlace; }, kIdlePlace * 2));
+  ASSERT_TRUE(
+      waitUntil([&] { return std::chrono::steady_clock::now() - filled > kIdlePlace; }, kIdlePlace * 2));
+  forgetLog();
   PushSocket newcomer;
   EXPECT_TRUE(clients[0]->closedByPeer(5000));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_WARN, "Push client never resumed for 5 s, its place goes to a new client"));
   EXPECT_FALSE(clients[1]->closedByPeer(0));
   ASSERT_EQ(push("status=1"), KL_OK);
   EXPECT_TRUE(isFullDocument(nextDocument(newcomer)));

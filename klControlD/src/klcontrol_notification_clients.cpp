@@ -40,7 +40,8 @@ bool KlcontrolCommandServer::retireIdleClient() {
                                    return socket != nullptr && socket->IdleSince(since);
                                  });
   if (idle == mNotificationClients.end()) return false;
-  LOG(UTIL_LOG_WARN, "Push client never resumed for %d s, its place goes to a new client", KLCONTROL_IDLE_PLACE_S);
+  LOG(UTIL_LOG_WARN, "Push client never resumed for %d s, its place goes to a new client",
+      KLCONTROL_IDLE_PLACE_S);
   mRetiredClients.emplace_back(*idle);
   mNotificationClients.erase(idle);
   return true;
