@@ -1,8 +1,11 @@
 #include "test_push_clients.h"
 
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <cerrno>
 #include <vector>
 
 #include "klTlv.h"
@@ -22,11 +25,18 @@ void PushSocket::close() {
   mFd.reset();
 }
 
+void PushSocket::vanish() {
+  const int repair = 1;  // a socket in repair mode is closed without sending anything
+  setsockopt(mFd.get(), IPPROTO_TCP, TCP_REPAIR, &repair, sizeof repair);
+  mFd.reset();
+}
+
 bool PushSocket::receiveSome(int timeoutMs) {
   pollfd readable{mFd.get(), POLLIN, 0};
   if (!mFd.valid() || poll(&readable, 1, timeoutMs) <= 0) return false;
   char chunk[4096];
   const ssize_t got = recv(mFd.get(), chunk, sizeof chunk, MSG_DONTWAIT);
+  mReset = mReset || (got < 0 && errno == ECONNRESET);
   if (got <= 0) return false;
   mFrames.feed(chunk, size_t(got));
   return true;
@@ -62,7 +72,9 @@ int PushSocket::drain() {
 int PushSocket::readToTheEnd(int idleMs) {
   while (receiveSome(idleMs)) {
   }
-  return closedByPeer(0) ? drain() : -1;
+  if (!mReset && !closedByPeer(0)) return -1;
+  const int documents = drain();
+  return mReset || mFrames.pendingBytes() == 0 ? documents : -1;
 }
 
 bool PushQueue::next(std::string& document, int timeoutMs) {

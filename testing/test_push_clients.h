@@ -28,16 +28,19 @@ class PushSocket {
   int drain();
   // True when the daemon closed the connection within timeoutMs.
   bool closedByPeer(int timeoutMs);
-  // Reads until the daemon closes the connection; the complete documents received, or -1 when it
-  // was still open after idleMs without data.
+  // Reads until the daemon ends the connection; the complete documents received, or -1 when it was
+  // still open after idleMs without data or ended cleanly in the middle of a document (a reset may).
   int readToTheEnd(int idleMs);
   void close();
+  // Closes without a word to the daemon, as a peer whose link dropped: no FIN, no reset.
+  void vanish();
 
  private:
   bool receiveSome(int timeoutMs);
 
   UniqueFd mFd;
   KlcontrolFrameReader mFrames;
+  bool mReset = false;
 };
 
 // A queue the test creates and registers with command 0; reads CAT_CLIENT_EVENT messages.

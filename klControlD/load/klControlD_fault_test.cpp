@@ -58,11 +58,18 @@ bool capTcpSendBuffers() {
   return most == 65536;
 }
 
-// Watchers that take one document and close, as `klctl watch --count 1` does, free their places at
-// once. A crashed client's queue, removed unread but kept alive by the daemon's descriptor, is removed
-// once it stays full. Then no client is left to read the camera for. A socket client that stops
-// reading is dropped while nine others get every document.
+// Ten queue clients whose processes died (their queues removed unread) free their places without a
+// camera change to send. Watchers that take one document and close, as `klctl watch --count 1` does,
+// free theirs at once. Then no client is left to read the camera for. A socket client that stops
+// reading is dropped while nine others get every document, and never ends on a cut document.
 TEST_F(FaultTest, ClientsThatCloseDieOrStallAreDroppedWhileOthersGetEveryDocument) {
+  for (int crashed = 0; crashed < 10; ++crashed) {
+    PushQueue queue("/kl_crashed" + std::to_string(crashed));  // removed unread once it has one
+    const std::vector<uint8_t> registration = queueRegistration(1, queue.name());
+    ASSERT_EQ(requester->call(KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &registration), KL_OK);
+    ASSERT_FALSE(nextDocument(queue).empty());
+  }
+  EXPECT_TRUE(cameraLeftIdle());
   for (int watcher = 0; watcher < 12; ++watcher) {
     PushSocket socket;
     std::string document;
@@ -71,25 +78,7 @@ TEST_F(FaultTest, ClientsThatCloseDieOrStallAreDroppedWhileOthersGetEveryDocumen
         << "watcher " << watcher;
     EXPECT_TRUE(isFullDocument(document)) << document;
   }
-  {
-    PushQueue crashed("/kl_crashed");
-    const std::vector<uint8_t> registration = queueRegistration(1, crashed.name());
-    ASSERT_EQ(requester->call(KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &registration), KL_OK);
-    ASSERT_FALSE(nextDocument(crashed).empty());
-  }
-  auto longest = std::chrono::steady_clock::duration::zero();
-  for (int change = 0; change < 15; ++change) {  // the queue holds 10
-    ASSERT_EQ(control("set status.battery_level " + std::to_string(change % 4)), "ok");
-    const long polls = requestCount("8/11");
-    const auto start = std::chrono::steady_clock::now();
-    ASSERT_EQ(exchange(*requester, kNoOperation), "") << "change " << change;
-    longest = std::max(longest, std::chrono::steady_clock::now() - start);
-    // Each change its own document; no poll comes once the client is gone.
-    if (!waitUntil([&] { return requestCount("8/11") > polls; }, std::chrono::seconds(3))) break;
-  }
   EXPECT_TRUE(cameraLeftIdle());
-  std::printf("longest wait for an answer: %lld ms\n",
-              static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(longest).count()));
   ASSERT_TRUE(capTcpSendBuffers());
   PushSocket stalled(1024);  // reads nothing until the end
   std::vector<std::unique_ptr<PushSocket>> readers;
@@ -114,7 +103,7 @@ TEST_F(FaultTest, ClientsThatCloseDieOrStallAreDroppedWhileOthersGetEveryDocumen
   ASSERT_EQ(exchange(*requester, kStatusBlock), "");
   for (auto& reader : readers) EXPECT_EQ(reader->drain(), 0);
   const int stalledDocuments = stalled.readToTheEnd(2000);
-  EXPECT_GE(stalledDocuments, 0) << "the stalled client is still connected";
+  EXPECT_GE(stalledDocuments, 0) << "the stalled client is still connected or got a cut document";
   EXPECT_LT(stalledDocuments, 2 * rounds);
   std::printf("full document %zu bytes; the stalled client got %d of %d documents\n", fullSize,
               stalledDocuments, 2 * rounds);

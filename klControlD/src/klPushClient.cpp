@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -32,12 +33,37 @@ void NotificationClient::Pause(bool pause) {
 }
 
 bool klcontrol_is_queue_client(const NotificationClient* client, const std::string& name) {
+  // A queue removed and made anew under the name (its process restarted) is another client's.
   return client != nullptr && client->clientType() == NotificationClient::QUEUE_CLIENT &&
-         static_cast<const MQNotificationClient*>(client)->queueName() == name;
+         static_cast<const MQNotificationClient*>(client)->queueName() == name && !client->IsGone();
 }
 
 SocketNotificationClient::~SocketNotificationClient() {
-  if (mDescriptor != -1) close(mDescriptor);
+  if (mDescriptor == -1) return;
+  // A reader by LENGTH: would take a cut document and a clean end for a short document.
+  if (HasTail()) {
+    const linger reset{1, 0};
+    setsockopt(mDescriptor, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+  }
+  close(mDescriptor);
+}
+
+void SocketNotificationClient::Pause(bool pause) {
+  if (!pause) mResumed = true;
+  NotificationClient::Pause(pause);
+}
+
+bool SocketNotificationClient::SendTail() {
+  if (mTail.empty()) return true;
+  const ssize_t sent = send(mDescriptor, mTail.data(), mTail.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+  if (sent < 0) return errno == EAGAIN || errno == EWOULDBLOCK;
+  mTail.erase(0, size_t(sent));
+  mBytesSent += uint32_t(sent);
+  return true;
+}
+
+bool SocketNotificationClient::IsGone() const {
+  return HasTail() && Clock::now() - mTailSince > std::chrono::seconds(KLCONTROL_PEER_SEND_TIMEOUT_S);
 }
 
 bool SocketNotificationClient::Notify(eNotificationType_t type, std::stringstream& document) {
@@ -47,17 +73,28 @@ bool SocketNotificationClient::Notify(eNotificationType_t type, std::stringstrea
   } else {
     mShutdownSent = false;
   }
-  const std::string frame = klcontrol_frame_document(document.str());
-  // Never wait for a slow reader: a frame the socket cannot take whole ends the client.
-  const ssize_t sent = send(mDescriptor, frame.data(), frame.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-  if (sent < 0 || size_t(sent) != frame.size()) return false;
+  // Never wait for a slow reader, and never cut a frame: one it has not taken whole by the next
+  // document ends the client.
+  if (!SendTail() || HasTail()) return false;
+  mTail = klcontrol_frame_document(document.str());
+  mTailSince = Clock::now();
+  const size_t frameSize = mTail.size();
+  if (!SendTail() || mTail.size() == frameSize) {
+    mTail.clear();  // nothing of it went out: the reader has whole frames only
+    return false;
+  }
   mNeedsFullUpdate = false;
-  mBytesSent += uint32_t(frame.size());
   return true;
 }
 
 MQNotificationClient::~MQNotificationClient() {
   if (mDescriptor != -1) mq_close(mDescriptor);
+}
+
+// The daemon's descriptor keeps a removed queue alive; nobody will ever read it.
+bool MQNotificationClient::IsGone() const {
+  struct stat status {};
+  return mDescriptor != -1 && fstat(mDescriptor, &status) == 0 && status.st_nlink == 0;
 }
 
 void MQNotificationClient::Dump() const {

@@ -1,12 +1,15 @@
 // Notification clients: receivers of the daemon's pushed JSON documents, over a TCP connection or
-// a POSIX message queue. Each owns its descriptor. A socket client never blocks the worker (one that
-// stops reading fails its next delivery and is dropped); a queue client does, for a while: a full
-// queue makes the delivery wait until the client takes a message, at most
-// KLCONTROL_PEER_SEND_TIMEOUT_S, after which the delivery fails and the client is dropped.
+// a POSIX message queue. Each owns its descriptor. A socket client never blocks the worker: the part
+// of a frame its socket cannot take is kept and finished first, and one that leaves it unfinished
+// for KLCONTROL_PEER_SEND_TIMEOUT_S, or until the next document, is dropped with a reset. A queue
+// client does block it, for a while: a full queue makes the delivery wait until the client takes a
+// message, at most KLCONTROL_PEER_SEND_TIMEOUT_S, after which the delivery fails and the client is
+// dropped.
 #pragma once
 
 #include <mqueue.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <sstream>
@@ -30,6 +33,8 @@ class NotificationClient {
   virtual bool IsPaused() const { return mPaused; }
   // Delivers the stream's whole text (closed by a NUL); false when it could not be delivered.
   virtual bool Notify(eNotificationType_t type, std::stringstream& document) = 0;
+  // True when the client is known to be gone although nothing is being sent to it.
+  virtual bool IsGone() const { return false; }
 
   uint32_t clientType() const { return mClientType; }
   bool needsFullUpdate() const { return mNeedsFullUpdate; }
@@ -47,16 +52,34 @@ class NotificationClient {
   int mDescriptor;
 };
 
-// One accepted TCP connection; documents go out framed as "LENGTH:<n>\n\n" + JSON text.
+// One accepted TCP connection; documents go out framed as "LENGTH:<n>\n\n" + JSON text, each
+// frame whole: a reader never sees a cut document followed by a clean end.
 class SocketNotificationClient : public NotificationClient {
  public:
+  using Clock = std::chrono::steady_clock;
+
   // Takes ownership of the connected socket.
-  explicit SocketNotificationClient(int socket) : NotificationClient(SOCKET_CLIENT, socket) {}
+  explicit SocketNotificationClient(int socket)
+      : NotificationClient(SOCKET_CLIENT, socket), mConnectedAt(Clock::now()) {}
+  // Resets the connection when a frame is left unfinished, else closes it normally.
   ~SocketNotificationClient() override;
+  void Pause(bool pause) override;
   bool Notify(eNotificationType_t type, std::stringstream& document) override;
+  // True when a frame's tail has waited for room longer than KLCONTROL_PEER_SEND_TIMEOUT_S.
+  bool IsGone() const override;
+  // True while the tail of a frame waits for room in the socket.
+  bool HasTail() const { return !mTail.empty(); }
+  // Sends what the socket takes of the tail now; false on a send error.
+  bool SendTail();
+  // Connected at or before since and never resumed.
+  bool IdleSince(Clock::time_point since) const { return !mResumed && mConnectedAt <= since; }
 
  private:
   bool mShutdownSent = false;
+  bool mResumed = false;
+  Clock::time_point mConnectedAt;
+  std::string mTail;
+  Clock::time_point mTailSince;
 };
 
 // One registered queue; it is opened (write-only) by the first Notify and stays open.
@@ -66,6 +89,8 @@ class MQNotificationClient : public NotificationClient {
       : NotificationClient(QUEUE_CLIENT, -1), mQueueName(queueName) {}
   ~MQNotificationClient() override;
   bool Notify(eNotificationType_t type, std::stringstream& document) override;
+  // True when the opened queue was removed (its process died): no link is left to it.
+  bool IsGone() const override;
   // Logs the queue name on the debug level.
   void Dump() const;
   const std::string& queueName() const { return mQueueName; }
@@ -77,5 +102,5 @@ class MQNotificationClient : public NotificationClient {
   std::unique_ptr<uint8_t[]> mSendBuffer;
 };
 
-// True when client is a queue client registered under name.
+// True when client is a queue client registered under name whose queue was not removed since.
 bool klcontrol_is_queue_client(const NotificationClient* client, const std::string& name);

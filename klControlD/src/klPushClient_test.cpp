@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "kl_test_namespace.h"
+#include "klcontrol_push_frames.h"
 #include "test_requester.h"
 #include "wait_until.h"
 
@@ -30,7 +31,7 @@ bool notify(NotificationClient& client, const std::string& json) {
   return client.Notify(NotificationClient::NOTIFICATION_UPDATE, document);
 }
 
-TEST(SocketClient, FrameCountsTheClosingNulAndAClosedPeerFailsWithoutSignal) {
+TEST(SocketClient, FramesGoOutWholeCountingTheClosingNulAndAClosedPeerFailsWithoutSignal) {
   int pair[2];
   ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
   SocketNotificationClient client(pair[0]);
@@ -41,6 +42,23 @@ TEST(SocketClient, FrameCountsTheClosingNulAndAClosedPeerFailsWithoutSignal) {
   EXPECT_EQ(std::string(frame, size_t(std::max<ssize_t>(received, 0))), "LENGTH:3\n\n{}");
   EXPECT_EQ(client.bytesSent(), 12u);
   EXPECT_FALSE(client.needsFullUpdate());
+  // A frame the socket takes in part keeps its tail, finished once the reader makes room; a tail
+  // still waiting at the next document ends the client.
+  const int small = 4096;
+  ASSERT_EQ(setsockopt(pair[0], SOL_SOCKET, SO_SNDBUF, &small, sizeof small), 0);
+  const std::string large(100000, 'x');
+  ASSERT_TRUE(notify(client, large + '\0'));
+  EXPECT_TRUE(client.HasTail());
+  KlcontrolFrameReader frames;
+  std::string document;
+  for (int turn = 0; turn < 10000 && !frames.next(document); ++turn) {
+    const ssize_t got = recv(pair[1], frame, sizeof frame, MSG_DONTWAIT);
+    if (got > 0) frames.feed(frame, size_t(got));
+    ASSERT_TRUE(client.SendTail());
+  }
+  EXPECT_EQ(document, large);
+  ASSERT_TRUE(notify(client, large + '\0'));
+  EXPECT_FALSE(notify(client, json));
   close(pair[1]);
   EXPECT_FALSE(notify(client, json));
 }

@@ -74,6 +74,22 @@ int openListener() {
   return listener.release();
 }
 
+bool setOption(int socket, int level, int name, int value) {
+  return setsockopt(socket, level, name, &value, sizeof value) == 0;
+}
+
+// A peer that vanished without closing (a dropped Wi-Fi link) would keep its place for good; a failed
+// connection shows in the worker's hang-up watch.
+bool keepAlive(int socket) {
+  const int silence =
+      KLCONTROL_KEEPALIVE_IDLE_S + KLCONTROL_KEEPALIVE_INTERVAL_S * KLCONTROL_KEEPALIVE_PROBES;
+  return setOption(socket, SOL_SOCKET, SO_KEEPALIVE, 1) &&
+         setOption(socket, IPPROTO_TCP, TCP_KEEPIDLE, KLCONTROL_KEEPALIVE_IDLE_S) &&
+         setOption(socket, IPPROTO_TCP, TCP_KEEPINTVL, KLCONTROL_KEEPALIVE_INTERVAL_S) &&
+         setOption(socket, IPPROTO_TCP, TCP_KEEPCNT, KLCONTROL_KEEPALIVE_PROBES) &&
+         setOption(socket, IPPROTO_TCP, TCP_USER_TIMEOUT, silence * 1000);
+}
+
 void acceptClient(int listener) {
   LOG(UTIL_LOG_INFO, "Accepting a notification client...\n");
   sockaddr_in peer{};
@@ -83,8 +99,7 @@ void acceptClient(int listener) {
     LOG(UTIL_LOG_ERROR, "accept() failed");
     return;
   }
-  const int noDelay = 1;
-  if (setsockopt(connection.get(), IPPROTO_TCP, TCP_NODELAY, &noDelay, sizeof noDelay) != 0) return;
+  if (!setOption(connection.get(), IPPROTO_TCP, TCP_NODELAY, 1) || !keepAlive(connection.get())) return;
   char text[INET_ADDRSTRLEN] = "";
   inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
   LOG(UTIL_LOG_DEBUG, "Accepted client %s\n", text);

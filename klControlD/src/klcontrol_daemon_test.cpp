@@ -25,6 +25,7 @@
 
 namespace {
 
+const auto kIdlePlace = std::chrono::seconds(KLCONTROL_IDLE_PLACE_S);
 const char* const kShutdownPending = "{\"state\":{\n        \"shutdown_pending\":true\n    }\n}";
 
 class DaemonServeTest : public ServerTest {
@@ -228,15 +229,34 @@ TEST_F(NotificationTest, QueueClientsOutlastAPauseAndDocumentsCarryWhatChanged) 
       UTIL_LOG_WARN, "Failed to send notifications to client, removing client! [No such file or directory]"));
 }
 
-TEST_F(NotificationTest, EleventhClientIsRefusedUntilAClosedOneFreesAPlace) {
+// A place is freed by a client that closes, one whose peer vanished without a word (its keepalive
+// probe is answered by a reset) and, once every place is taken, by the oldest client that was never
+// resumed and has been idle long enough.
+TEST_F(NotificationTest, EleventhClientIsRefusedUntilAClosedVanishedOrIdleOneFreesAPlace) {
   std::vector<std::unique_ptr<PushSocket>> clients;
   for (size_t i = 1; i <= KLCONTROL_MAX_CLIENTS; ++i) clients.push_back(connectClient(i));
+  const auto filled = std::chrono::steady_clock::now();
   forgetLog();
   PushSocket eleventh;
   EXPECT_TRUE(eleventh.closedByPeer(5000));
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Too many push clients connected, rejecting!"));
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Failed to add notification client", "klControlD"));
+  clients[5]->vanish();
+  const int silence =
+      KLCONTROL_KEEPALIVE_IDLE_S + KLCONTROL_KEEPALIVE_INTERVAL_S * KLCONTROL_KEEPALIVE_PROBES;
+  ASSERT_TRUE(waitUntil([&] { return server->notificationClientCount() == KLCONTROL_MAX_CLIENTS - 1; },
+                        std::chrono::seconds(silence + 5)));
+  auto taker = connectClient(KLCONTROL_MAX_CLIENTS);
+  ASSERT_TRUE(
+      waitUntil([&] { return std::chrono::steady_clock::now() - filled > kIdlePlace; }, kIdlePlace * 2));
+  forgetLog();
+  PushSocket newcomer;
+  EXPECT_TRUE(clients[0]->closedByPeer(5000));
+  EXPECT_TRUE(loggedLine(UTIL_LOG_WARN, "Push client never resumed for 5 s, its place goes to a new client"));
+  EXPECT_FALSE(clients[1]->closedByPeer(0));
   ASSERT_EQ(push("status=1"), KL_OK);
+  EXPECT_TRUE(isFullDocument(nextDocument(newcomer)));
+  forgetLog();
   clients[3]->close();
   // Noticed by the worker's wait among the other clients, without a change to deliver.
   ASSERT_TRUE(waitUntil([&] { return server->notificationClientCount() == KLCONTROL_MAX_CLIENTS - 1; }));

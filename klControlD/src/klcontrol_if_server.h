@@ -34,6 +34,8 @@ constexpr const char* KLCONTROL_KLNET_QUEUE = KLC_LINK_CAMERA_QUEUE;
 constexpr long KLCONTROL_QUEUE_DEPTH = 5;
 constexpr unsigned KLCONTROL_BUFFER_SIZE = 1500;
 constexpr size_t KLCONTROL_MAX_CLIENTS = 10;
+// With every place taken, a socket client never resumed for this long gives its place to a newcomer.
+constexpr int KLCONTROL_IDLE_PLACE_S = 5;
 // The command server's source path, for the lines that name where they were logged in their text.
 constexpr const char* KLCONTROL_SERVER_SOURCE_PATH = "klControlD/src/klcontrol_if_server";
 
@@ -80,6 +82,7 @@ class KlcontrolCommandServer {
   void setRunning(bool running) { mRunning = running; }
 
   // Appends a client (the list then owns it); false when the list is full (the caller keeps it).
+  // A full list makes room by retiring its oldest idle socket client (retireIdleClient).
   bool addNotificationClient(NotificationClient* client) KL_EXCLUDES(mClientsLock);
 
   // Receives and classifies one message; true when msg holds a client command numbered command.
@@ -148,10 +151,18 @@ class KlcontrolCommandServer {
   void selectProtocolAdapter();
   void registerWithCsi();
   void deleteAllClients() KL_EXCLUDES(mClientsLock);
-  // Adds a hang-up watch for each TCP client to the worker's wait.
+  // Deletes the retired clients and those known to be gone, then adds a hang-up watch for each TCP
+  // client to the worker's wait (and a watch for room where a frame's tail waits).
   void watchSocketClients(std::vector<pollfd>& watched) KL_EXCLUDES(mClientsLock);
-  // Removes the TCP clients whose peer closed or reset the connection during the wait.
+  // Removes the TCP clients whose peer closed or reset the connection during the wait, and sends
+  // the tails that found room.
   void removeHungUpClients(const std::vector<pollfd>& watched) KL_EXCLUDES(mClientsLock);
+  // Moves the oldest socket client that was never resumed and has been connected for
+  // KLCONTROL_IDLE_PLACE_S to the retired clients; false when there is none.
+  bool retireIdleClient() KL_REQUIRES(mClientsLock);
+  // Deletes the listed client it points at and removes it from the list; the next one.
+  std::vector<NotificationClient*>::iterator removeClient(std::vector<NotificationClient*>::iterator client)
+      KL_REQUIRES(mClientsLock);
 
   // Reception, by message kind.
   bool waitForMessage(unsigned timeoutMs, bool& timedOut, int& received);
@@ -347,6 +358,9 @@ class KlcontrolCommandServer {
   all_status_settings_t mPeriodicSnapshot{};
   // Shared by the worker and the accept loop.
   std::vector<NotificationClient*> mNotificationClients KL_GUARDED_BY(mClientsLock);
+  // Taken off the list by the accept loop, deleted by the worker at its next turn: its wait may be
+  // watching their sockets.
+  std::vector<std::unique_ptr<NotificationClient>> mRetiredClients KL_GUARDED_BY(mClientsLock);
   KlMutex mClientsLock KL_ACQUIRED_AFTER(mCommandMutex);
   // What the worker's receive waits on: the daemon queue, then the TCP clients; reused every turn.
   std::vector<pollfd> mWaitSet;

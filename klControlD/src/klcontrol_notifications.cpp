@@ -132,8 +132,7 @@ void KlcontrolCommandServer::notifyClients(std::stringstream& document, bool shu
       continue;
     }
     LOG(UTIL_LOG_WARN, "Failed to send notifications to client, removing client! [%s]", strerror(errno));
-    delete client;
-    it = mNotificationClients.erase(it);
+    it = removeClient(it);
   }
 }
 

@@ -22,6 +22,8 @@ class KlcontrolFrameReader {
   // True once the bytes can no longer be framed; the reason is in problem().
   bool broken() const { return !mProblem.empty(); }
   const std::string& problem() const { return mProblem; }
+  // Bytes received that are not yet a whole document.
+  size_t pendingBytes() const { return mPending.size(); }
 
  private:
   // Reads the header; false while it is incomplete or when it is broken.
