@@ -2,7 +2,8 @@
 // a POSIX message queue. Each owns its descriptor. A socket client never blocks the worker (one that
 // stops reading fails its next delivery and is dropped); a queue client does, for a while: a full
 // queue makes the delivery wait until the client takes a message, at most
-// KLCONTROL_PEER_SEND_TIMEOUT_S, after which the delivery fails and the client is dropped.
+// KLCONTROL_PEER_SEND_TIMEOUT_MS once per queue, after which the delivery fails and the client is
+// dropped.
 #pragma once
 
 #include <mqueue.h>
@@ -11,6 +12,8 @@
 #include <memory>
 #include <sstream>
 #include <string>
+
+#include "klcontrol_peer_queue.h"
 
 class NotificationClient {
  public:
@@ -59,11 +62,12 @@ class SocketNotificationClient : public NotificationClient {
   bool mShutdownSent = false;
 };
 
-// One registered queue; it is opened (write-only) by the first Notify and stays open.
+// One registered queue; it is opened (write-only) by the first Notify and stays open. Events go out
+// through peers, the sender of every message to another process's queue.
 class MQNotificationClient : public NotificationClient {
  public:
-  explicit MQNotificationClient(const std::string& queueName)
-      : NotificationClient(QUEUE_CLIENT, -1), mQueueName(queueName) {}
+  MQNotificationClient(const std::string& queueName, KlcontrolPeerQueues& peers)
+      : NotificationClient(QUEUE_CLIENT, -1), mQueueName(queueName), mPeers(peers) {}
   ~MQNotificationClient() override;
   bool Notify(eNotificationType_t type, std::stringstream& document) override;
   // Logs the queue name on the debug level.
@@ -74,6 +78,7 @@ class MQNotificationClient : public NotificationClient {
   bool openQueue();
 
   std::string mQueueName;
+  KlcontrolPeerQueues& mPeers;
   std::unique_ptr<uint8_t[]> mSendBuffer;
 };
 
