@@ -150,7 +150,8 @@ TEST_F(FaultTest, CameraKilledOrRestartedAndStandardErrorUnreadCostOnlyTheirShar
 
 long long msSince(std::chrono::steady_clock::time_point start) {
   return static_cast<long long>(
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+          .count());
 }
 
 // With a wall clock an hour ahead, so that a wait until a wall-clock deadline would last an hour. A
@@ -209,7 +210,8 @@ TEST_F(FaultTest, RequesterWhoseQueueFailsCostsOnlyItsAnswer) {
   start = std::chrono::steady_clock::now();
   for (int pair = 0; pair < 5; ++pair) {
     for (const char* code : {"JS", "JR"})
-      ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, code, nullptr, system.name())));
+      ASSERT_TRUE(
+          TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, code, nullptr, system.name())));
   }
   EXPECT_EQ(exchange(*requester, kNoOperation), "");
   std::printf("answered after %lld ms behind 10 in-place answers to a full queue\n", msSince(start));

@@ -36,7 +36,8 @@ bool registersOwnQueue(uint32_t number, const std::vector<uint8_t>& arg) {
   if (number != KLCONTROL_NOTIFICATION_QUEUE_REGISTER || arg.size() < 5) return false;
   const char* name = reinterpret_cast<const char*>(arg.data() + 4);
   const std::string text(name, strnlen(name, arg.size() - 4));
-  return (arg[0] | arg[1] | arg[2] | arg[3]) != 0 && (text == KLCONTROL_DAEMON_QUEUE || text == KLCONTROL_REPLY_QUEUE);
+  return (arg[0] | arg[1] | arg[2] | arg[3]) != 0 &&
+         (text == KLCONTROL_DAEMON_QUEUE || text == KLCONTROL_REPLY_QUEUE);
 }
 
 // True when the frame must refuse the argument before any handler reads it.
@@ -61,6 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const klcontrol_command_info_t* info = klcontrol_command_info(number);
   const bool refused =
       klcontrol_command_dispatched(number) && refusedArgument(*info, withArgument, arg.size());
-  if ((refused || (withArgument && registersOwnQueue(number, arg))) && answers[0].status != KL_ERR_INVALID_PARAM) std::abort();
+  if ((refused || (withArgument && registersOwnQueue(number, arg))) &&
+      answers[0].status != KL_ERR_INVALID_PARAM)
+    std::abort();
   return 0;
 }

@@ -252,7 +252,8 @@ TEST_F(CameraStateTest, AnswerToAFullOwnQueueIsDroppedWithoutWaiting) {
     stream >> msg;
     forgetLog();
     EXPECT_FALSE(server->sendResponse(msg, KL_OK, nullptr, 0)) << own;
-    EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "mq_send() failed for '" + own + "': Resource temporarily unavailable\n"));
+    EXPECT_TRUE(
+        loggedLine(UTIL_LOG_ERROR, "mq_send() failed for '" + own + "': Resource temporarily unavailable\n"));
   }
 }
 

@@ -24,8 +24,9 @@ bool sameRequest(const klc_link_header& a, const klc_link_header& b) {
 // A bounded send needs no check for room first, and a camera that stops reading a full queue
 // cannot hold the caller for good.
 int sendRequest(klc_msg_q_context_t* ctx, const uint8_t* msg, int length) {
-  return kl_mq_send_within(ctx->klnet_mqd, msg, size_t(length), 0, g_klc_link_timeout_ms) == 0 ? 0
-                                                                                               : KL_ERR_MQ_FAIL;
+  return kl_mq_send_within(ctx->klnet_mqd, msg, size_t(length), 0, g_klc_link_timeout_ms) == 0
+             ? 0
+             : KL_ERR_MQ_FAIL;
 }
 
 // Receives until the reply to request arrives in buf; replies to earlier, abandoned requests and
