@@ -8,14 +8,24 @@
 #include "klMqWait.h"
 
 int KlcontrolPeerQueues::send(mqd_t queue, const uint8_t* bytes, size_t length, bool mayWait) {
+  // Most sends find room: they cost no look at what the queue is.
+  if (kl_mq_send_within(queue, bytes, length, 0, 0) == 0) {
+    Identity identity;
+    if (!mStalled.empty() && identify(queue, identity)) remember(identity, false);
+    return 0;
+  }
+  if (errno != EAGAIN) return -1;
   Identity identity;
   const bool known = identify(queue, identity);
   const bool peer = known && !isOwn(identity);
   const bool stalled = peer && std::find(mStalled.begin(), mStalled.end(), identity) != mStalled.end();
-  const bool wait = mayWait && !stalled && (peer || !known);
-  const int rc = kl_mq_send_within(queue, bytes, length, 0, wait ? KLCONTROL_PEER_SEND_TIMEOUT_MS : 0);
-  const int error = errno;
-  if (peer && (rc == 0 || error == EAGAIN || error == ETIMEDOUT)) remember(identity, rc != 0);
+  int rc = -1;
+  int error = EAGAIN;
+  if (mayWait && !stalled && (peer || !known)) {
+    rc = kl_mq_send_within(queue, bytes, length, 0, KLCONTROL_PEER_SEND_TIMEOUT_MS);
+    error = errno;
+  }
+  if (peer) remember(identity, rc != 0);
   errno = error;
   return rc;
 }
