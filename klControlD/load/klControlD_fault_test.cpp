@@ -180,8 +180,8 @@ TEST_F(FaultTest, RequesterWhoseQueueFailsCostsOnlyItsAnswer) {
   for (int i = 0; i < 11; ++i) EXPECT_TRUE(TestRequester::sendToDaemon(fromFull));
   othersServed("full");  // behind the one wait of the eleventh
   // One request after another at a priority that overtakes everyone's, queued while the camera holds
-  // the worker (the daemon queue holds 5).
-  ASSERT_EQ(control("fault 8/11 drop"), "ok");
+  // the worker for 1 s (the daemon queue holds 5).
+  ASSERT_EQ(control("fault 8/11 late 1000"), "ok");
   const long before = requestCount("8/11");
   ASSERT_TRUE(full.sendCommand(KLCONTROL_GET_ALL_STATUS));
   ASSERT_TRUE(waitUntil([&] { return requestCount("8/11") == before + 1; }));
@@ -192,7 +192,7 @@ TEST_F(FaultTest, RequesterWhoseQueueFailsCostsOnlyItsAnswer) {
   TestAnswer answer;
   ASSERT_TRUE(requester->receive(answer));
   EXPECT_EQ(answer.status, KL_OK);
-  std::printf("answered %lld ms after its request, the camera's wait included\n", msSince(start));
+  std::printf("answered %lld ms after its request, the camera's 1 s included\n", msSince(start));
   EXPECT_EQ(full.pending(), 10);
   for (int i = 0; i < 10; ++i) ASSERT_TRUE(full.receive(answer));
   EXPECT_EQ(exchange(full, kNoOperation), "");  // answered again once it reads

@@ -2,6 +2,7 @@
 
 #include <poll.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 
@@ -46,8 +47,15 @@ int kl_mq_send_within(mqd_t mqd, const void* msg, size_t length, unsigned priori
 
 ssize_t kl_mq_receive_within(mqd_t mqd, void* buf, size_t size, int timeoutMs) {
   const long long end = kl_monotonic_ms() + timeoutMs;
-  for (;;) {
-    const ssize_t length = mq_timedreceive(mqd, static_cast<char*>(buf), size, nullptr, &kLongPast);
-    if (length >= 0 || !isBusy(errno) || !waitFor(mqd, POLLIN, end, timeoutMs)) return length;
+  for (long long left = timeoutMs;; left = std::max(end - kl_monotonic_ms(), 0LL)) {
+    pollfd pfd = {mqd, POLLIN, 0};
+    // A message is seldom there yet: wait for one first, then take it without waiting.
+    if (poll(&pfd, 1, int(left)) > 0) {
+      const ssize_t length = mq_timedreceive(mqd, static_cast<char*>(buf), size, nullptr, &kLongPast);
+      if (length >= 0 || !isBusy(errno)) return length;
+    } else if (left == 0) {
+      errno = timeoutMs > 0 ? ETIMEDOUT : EAGAIN;
+      return -1;
+    }
   }
 }
