@@ -2,12 +2,11 @@
 
 #include <fcntl.h>
 
-#include <cerrno>
 #include <climits>
 #include <cstring>
-#include <ctime>
 
 #include "klMbox.h"
+#include "klMqWait.h"
 #include "klTlv.h"
 #include "klcontrol_client_message.h"
 #include "klcontrol_endpoints.h"
@@ -42,20 +41,13 @@ std::vector<uint8_t> TestRequester::coded(uint8_t category, const char* code, co
   return csi_test::message(category, records);
 }
 
-bool TestRequester::sendToDaemon(const std::vector<uint8_t>& bytes) {
+bool TestRequester::sendToDaemon(const std::vector<uint8_t>& bytes, unsigned priority) {
   const mqd_t daemon = mq_open(KLCONTROL_DAEMON_QUEUE, O_WRONLY);
   if (daemon == -1) return false;
-  timespec deadline{};
-  clock_gettime(CLOCK_REALTIME, &deadline);
-  deadline.tv_sec += 2;
   static const char kEmpty[1] = {0};
-  const char* data = bytes.empty() ? kEmpty : reinterpret_cast<const char*>(bytes.data());
-  // A signal (a fuzzer's alarm, say) must not pass for a full queue.
-  int rc = 0;
-  do {
-    rc = mq_timedsend(daemon, data, bytes.size(), 0, &deadline);
-  } while (rc != 0 && errno == EINTR);
-  const bool sent = rc == 0;
+  const void* data = bytes.empty() ? static_cast<const void*>(kEmpty) : bytes.data();
+  // A signal (a fuzzer's alarm, say) does not pass for a full queue: the wait goes on.
+  const bool sent = kl_mq_send_within(daemon, data, bytes.size(), priority, 2000) == 0;
   mq_close(daemon);
   return sent;
 }
@@ -96,6 +88,13 @@ long TestRequester::pending() const {
   mq_attr attr{};
   mq_getattr(mQueue, &attr);
   return attr.mq_curmsgs;
+}
+
+void fillQueue(const std::string& name) {
+  const mqd_t queue = mq_open(name.c_str(), O_WRONLY | O_NONBLOCK);
+  while (queue != -1 && mq_send(queue, "x", 1, 0) == 0) {
+  }
+  if (queue != -1) mq_close(queue);
 }
 
 std::vector<uint8_t> queueRegistration(uint32_t enable, const std::string& name) {

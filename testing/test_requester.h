@@ -36,7 +36,7 @@ class TestRequester {
   static std::vector<uint8_t> coded(uint8_t category, const char* code, const std::vector<uint8_t>* arg,
                                     const std::string& source);
   // Sends raw bytes to the daemon queue; false when it cannot be opened or is full for 2 s.
-  static bool sendToDaemon(const std::vector<uint8_t>& bytes);
+  static bool sendToDaemon(const std::vector<uint8_t>& bytes, unsigned priority = 0);
   // Sends command number with the optional argument, answered on this requester's queue.
   bool sendCommand(uint32_t number, const std::vector<uint8_t>* arg = nullptr) const;
   // The next message on the reply queue within timeoutMs; false when none came.
@@ -54,6 +54,9 @@ class TestRequester {
   std::string mName;
   mqd_t mQueue;
 };
+
+// Fills the queue with one-byte messages, as a process that never reads would leave it.
+void fillQueue(const std::string& name);
 
 // The argument of command 0: enable flag, then the NUL-terminated queue name.
 std::vector<uint8_t> queueRegistration(uint32_t enable, const std::string& name);

@@ -11,7 +11,6 @@
 #include "klLog.h"
 #include "klTlv.h"
 #include "klcMsg.h"
-#include "klcontrol_peer_queue.h"
 #include "klcontrol_push_frames.h"
 
 #define LOG(level, ...) KLOG(level, "klPushClient", __VA_ARGS__)
@@ -63,7 +62,7 @@ bool SocketNotificationClient::SendTail() {
 }
 
 bool SocketNotificationClient::IsGone() const {
-  return HasTail() && Clock::now() - mTailSince > std::chrono::seconds(KLCONTROL_PEER_SEND_TIMEOUT_S);
+  return HasTail() && Clock::now() - mTailSince > std::chrono::milliseconds(KLCONTROL_PEER_SEND_TIMEOUT_MS);
 }
 
 bool SocketNotificationClient::Notify(eNotificationType_t type, std::stringstream& document) {
@@ -103,8 +102,8 @@ void MQNotificationClient::Dump() const {
 }
 
 bool MQNotificationClient::openQueue() {
-  // Blocking on purpose: a queue client is a local process that must not lose events, so a full
-  // queue holds the poll until it takes a message, for a bounded time.
+  // A queue client is a local process that must not lose events: a full queue holds the poll until it
+  // takes a message, for a bounded time (the sender waits on its own, whatever the open flags).
   mDescriptor = mq_open(mQueueName.c_str(), O_WRONLY);
   if (mDescriptor == -1) {
     LOG(UTIL_LOG_ERROR, "mq_open() failed for '%s': %s\n", mQueueName.c_str(), strerror(errno));
@@ -132,7 +131,7 @@ bool MQNotificationClient::Notify(eNotificationType_t, std::stringstream& docume
   // A document too large for one message is not delivered rather than cut.
   if (stream.failed()) return false;
   // A client that takes nothing for that long is taken for dead; the poll then removes it.
-  if (klcontrol_send_to_peer(mDescriptor, stream.getBuffer(), stream.getLength()) != 0) {
+  if (mPeers.send(mDescriptor, stream.getBuffer(), stream.getLength()) != 0) {
     const int error = errno;
     LOG(UTIL_LOG_ERROR, "mq_send() failed for '%s': %s\n", mQueueName.c_str(), strerror(error));
     errno = error;  // the poll's removal line names it

@@ -1,9 +1,9 @@
 // Notification clients: receivers of the daemon's pushed JSON documents, over a TCP connection or
 // a POSIX message queue. Each owns its descriptor. A socket client never blocks the worker: the part
 // of a frame its socket cannot take is kept and finished first, and one that leaves it unfinished
-// for KLCONTROL_PEER_SEND_TIMEOUT_S, or until the next document, is dropped with a reset. A queue
+// for KLCONTROL_PEER_SEND_TIMEOUT_MS, or until the next document, is dropped with a reset. A queue
 // client does block it, for a while: a full queue makes the delivery wait until the client takes a
-// message, at most KLCONTROL_PEER_SEND_TIMEOUT_S, after which the delivery fails and the client is
+// message, at most KLCONTROL_PEER_SEND_TIMEOUT_MS once per queue, after which the delivery fails and the client is
 // dropped.
 #pragma once
 
@@ -14,6 +14,8 @@
 #include <memory>
 #include <sstream>
 #include <string>
+
+#include "klcontrol_peer_queue.h"
 
 class NotificationClient {
  public:
@@ -65,7 +67,7 @@ class SocketNotificationClient : public NotificationClient {
   ~SocketNotificationClient() override;
   void Pause(bool pause) override;
   bool Notify(eNotificationType_t type, std::stringstream& document) override;
-  // True when a frame's tail has waited for room longer than KLCONTROL_PEER_SEND_TIMEOUT_S.
+  // True when a frame's tail has waited for room longer than KLCONTROL_PEER_SEND_TIMEOUT_MS.
   bool IsGone() const override;
   // True while the tail of a frame waits for room in the socket.
   bool HasTail() const { return !mTail.empty(); }
@@ -82,11 +84,12 @@ class SocketNotificationClient : public NotificationClient {
   Clock::time_point mTailSince;
 };
 
-// One registered queue; it is opened (write-only) by the first Notify and stays open.
+// One registered queue; it is opened (write-only) by the first Notify and stays open. Events go out
+// through peers, the sender of every message to another process's queue.
 class MQNotificationClient : public NotificationClient {
  public:
-  explicit MQNotificationClient(const std::string& queueName)
-      : NotificationClient(QUEUE_CLIENT, -1), mQueueName(queueName) {}
+  MQNotificationClient(const std::string& queueName, KlcontrolPeerQueues& peers)
+      : NotificationClient(QUEUE_CLIENT, -1), mQueueName(queueName), mPeers(peers) {}
   ~MQNotificationClient() override;
   bool Notify(eNotificationType_t type, std::stringstream& document) override;
   // True when the opened queue was removed (its process died): no link is left to it.
@@ -99,6 +102,7 @@ class MQNotificationClient : public NotificationClient {
   bool openQueue();
 
   std::string mQueueName;
+  KlcontrolPeerQueues& mPeers;
   std::unique_ptr<uint8_t[]> mSendBuffer;
 };
 

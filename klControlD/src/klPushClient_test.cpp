@@ -68,7 +68,8 @@ TEST(SocketClient, FramesGoOutWholeCountingTheClosingNulAndAClosedPeerFailsWitho
 // holds the delivery for the reader.
 TEST(QueueClient, EventCarriesStatusZeroAndTheTextWithItsNulAndWaitsForRoom) {
   const char* const queue = "/kl_push_client_test";
-  MQNotificationClient client(queue);
+  KlcontrolPeerQueues peers({});
+  MQNotificationClient client(queue, peers);
   EXPECT_FALSE(notify(client, "{}"));
   const TestRequester reader(queue);
   EXPECT_FALSE(notify(client, std::string(2000, 'x')));

@@ -171,10 +171,13 @@ bool KlcontrolCommandServer::handleCommand(Msg& msg, klcontrol_command_t command
 }
 
 // Argument: 32-bit enable flag, then the client's queue name (the frame refuses one too short for
-// a flag and a terminator; an empty name is a name like any other).
+// a flag and a terminator; an empty name is a name like any other). The daemon's own queues are
+// refused: only the worker reads them, so documents sent there would fill them for nobody.
 int KlcontrolCommandServer::cmdNotificationQueueRegister(Msg& msg, MsgElement* arg) {
   const uint32_t enable = klcontrol_arg_word(arg, 0);
   const std::string name = klcontrol_arg_text(arg, sizeof enable, arg->getDataLength());
+  if (enable != 0 && (name == KLCONTROL_DAEMON_QUEUE || name == KLCONTROL_REPLY_QUEUE))
+    return refuseArgument(msg, nullptr);
   {
     Lock lock(mClientsLock);
     auto found =
@@ -191,7 +194,7 @@ int KlcontrolCommandServer::cmdNotificationQueueRegister(Msg& msg, MsgElement* a
     }
   }
   if (enable == 0) return answer(msg, KL_OK);
-  auto* client = new MQNotificationClient(name);
+  auto* client = new MQNotificationClient(name, mPeerQueues);
   if (!addNotificationClient(client)) {
     LOG(UTIL_LOG_ERROR, "Unable to add client");
     delete client;

@@ -95,6 +95,9 @@ const Refusal kRefusals[] = {
     {{KLCONTROL_LIVEVIEW_MODE_SET}, Bytes(12, 0), true},
     {{KLCONTROL_GLINT_TAG_PLAYBACK}, Bytes(267, 0), true},
     {{KLCONTROL_NOTIFICATION_QUEUE_REGISTER}, {1, 0, 0, 0}, true},  // no room for a terminated name
+    // Queues only the daemon reads: documents would fill them for nobody.
+    {{KLCONTROL_NOTIFICATION_QUEUE_REGISTER}, queueRegistration(1, "/to_klCtlD"), true},
+    {{KLCONTROL_NOTIFICATION_QUEUE_REGISTER}, queueRegistration(1, "/to_klCtlD2"), true},
     {{KLCONTROL_WIFI_AP_SSID_CONFIG}, Bytes(107, 0), true},
     {{KLCONTROL_WIFI_SSID_SELECT}, network("Home", "", 67, 0, 1), true},
     {kTranscodeStarts, Bytes(303, 0), true, KL_ERR_INVALID_PARAM, kNoStart},

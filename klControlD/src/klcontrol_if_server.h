@@ -22,6 +22,7 @@
 #include "klThreadSafety.h"
 #include "klcontrol_command_table.h"
 #include "klcontrol_endpoints.h"
+#include "klcontrol_peer_queue.h"
 
 class KLCSIListener;
 class CameraFactory;
@@ -390,6 +391,8 @@ class KlcontrolCommandServer {
   MsgElement mRspCode{TLV_RSPCODE};
   MsgElement mRspArg{TLV_RSPARG};
   MsgElement mRspEnd{TLV_END};
+  // Every send to another process's queue: answers and queue notification clients.
+  KlcontrolPeerQueues mPeerQueues{{&mDaemonQueue, &m_cameraContext.reply_mqd}};
 
   static KlcontrolCommandServer* m_pInstance;
 };

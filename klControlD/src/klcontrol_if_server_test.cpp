@@ -255,6 +255,23 @@ TEST_F(CameraStateTest, StartWithoutTheCameraQueueFailsAndPresetsFollowTheGroupS
   EXPECT_EQ(requestCount("8/11"), reads);
 }
 
+// Only the worker reads the daemon's own queues: an answer that finds one full is dropped at once,
+// since waiting there would be waiting on itself.
+TEST_F(CameraStateTest, AnswerToAFullOwnQueueIsDroppedWithoutWaiting) {
+  openWithGroup(0);
+  for (const std::string own : {"/to_klCtlD", "/to_klCtlD2"}) {
+    fillQueue(own);
+    std::vector<uint8_t> bytes = TestRequester::command(1, nullptr, own);
+    Msg msg(CAT_CLIENT_CMD);
+    MemStream stream(bytes.data(), uint16_t(bytes.size()));
+    stream >> msg;
+    forgetLog();
+    EXPECT_FALSE(server->sendResponse(msg, KL_OK, nullptr, 0)) << own;
+    EXPECT_TRUE(
+        loggedLine(UTIL_LOG_ERROR, "mq_send() failed for '" + own + "': Resource temporarily unavailable\n"));
+  }
+}
+
 // Bytes of the snapshot set before and expected after the adjustment, with group 2 (current preset 51)
 // selected: 409 is the flat mode, 19 the group, 27 the modified preset, 611/613 auto-off and its option.
 // The digital zoom (byte 5) is scaled only in zoom modes (409) and resolutions (426), up to 102.

@@ -1,10 +1,52 @@
 #include "klcontrol_peer_queue.h"
 
-#include <ctime>
+#include <sys/stat.h>
 
-int klcontrol_send_to_peer(mqd_t queue, const uint8_t* bytes, size_t length) {
-  timespec deadline{};
-  clock_gettime(CLOCK_REALTIME, &deadline);
-  deadline.tv_sec += KLCONTROL_PEER_SEND_TIMEOUT_S;
-  return mq_timedsend(queue, reinterpret_cast<const char*>(bytes), length, 0, &deadline);
+#include <algorithm>
+#include <cerrno>
+
+#include "klMqWait.h"
+
+int KlcontrolPeerQueues::send(mqd_t queue, const uint8_t* bytes, size_t length, bool mayWait) {
+  // Most sends find room: they cost no look at what the queue is.
+  if (kl_mq_send_within(queue, bytes, length, 0, 0) == 0) {
+    Identity identity;
+    if (!mStalled.empty() && identify(queue, identity)) remember(identity, false);
+    return 0;
+  }
+  if (errno != EAGAIN) return -1;
+  Identity identity;
+  const bool known = identify(queue, identity);
+  const bool peer = known && !isOwn(identity);
+  const bool stalled = peer && std::find(mStalled.begin(), mStalled.end(), identity) != mStalled.end();
+  int rc = -1;
+  int error = EAGAIN;
+  if (mayWait && !stalled && (peer || !known)) {
+    rc = kl_mq_send_within(queue, bytes, length, 0, KLCONTROL_PEER_SEND_TIMEOUT_MS);
+    error = errno;
+  }
+  if (peer) remember(identity, rc != 0);
+  errno = error;
+  return rc;
+}
+
+bool KlcontrolPeerQueues::identify(mqd_t queue, Identity& identity) {
+  struct stat status {};
+  if (fstat(queue, &status) != 0) return false;
+  identity = {status.st_dev, status.st_ino};
+  return true;
+}
+
+bool KlcontrolPeerQueues::isOwn(const Identity& identity) const {
+  return std::any_of(mOwnQueues.begin(), mOwnQueues.end(), [&identity](const mqd_t* own) {
+    Identity ownIdentity;
+    return *own != mqd_t(-1) && identify(*own, ownIdentity) && ownIdentity == identity;
+  });
+}
+
+void KlcontrolPeerQueues::remember(const Identity& identity, bool stalled) {
+  mStalled.erase(std::remove(mStalled.begin(), mStalled.end(), identity), mStalled.end());
+  if (!stalled) return;
+  if (mStalled.size() == KLCONTROL_STALLED_PEERS_MAX) mStalled.pop_front();
+  mStalled.push_back(identity);
 }

@@ -12,7 +12,6 @@
 #include "klLog.h"
 #include "klMbox.h"
 #include "klcontrol_if_server.h"
-#include "klcontrol_peer_queue.h"
 #include "klcontrol_preset_loader.h"
 #include "klcontrol_tlv_text.h"
 
@@ -189,8 +188,9 @@ void KlcontrolCommandServer::answerSystemCommandInPlace(const std::string& reque
     hexprint("ERROR", 0, buffer, sntlv_msg_len(buffer));
     return;
   }
-  // Bounded like every answer: the requester's queue may fill up after any check for room.
-  if (klcontrol_send_to_peer(mbox.mqd, buffer, sntlv_msg_len(buffer)) != 0) {
+  // As the mailbox send does: at once, or dropped when the queue is full. Without a check for room
+  // first, so that a queue filling up in between cannot hold the worker either.
+  if (mPeerQueues.send(mbox.mqd, buffer, sntlv_msg_len(buffer), false) != 0) {
     LOG(UTIL_LOG_ERROR, "mq_send() failed for '%s': %s\n", requester.c_str(), strerror(errno));
   }
   klMbox_close(&mbox);

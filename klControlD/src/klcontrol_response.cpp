@@ -7,7 +7,6 @@
 #include "klErrno.h"
 #include "klLog.h"
 #include "klcontrol_if_server.h"
-#include "klcontrol_peer_queue.h"
 #include "klcontrol_tlv_text.h"
 
 #define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
@@ -58,7 +57,7 @@ bool KlcontrolCommandServer::sendResponse(Msg& request, int status, const void* 
     return false;
   }
   // What the message library wrote goes out; a response too large for the buffer is its to handle.
-  if (klcontrol_send_to_peer(queue.get(), stream.getBuffer(), stream.getLength()) != 0) {
+  if (mPeerQueues.send(queue.get(), stream.getBuffer(), stream.getLength()) != 0) {
     LOG(UTIL_LOG_ERROR, "mq_send() failed for '%s': %s\n", requester.c_str(), strerror(errno));
     return false;
   }

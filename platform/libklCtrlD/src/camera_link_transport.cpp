@@ -4,12 +4,12 @@
 
 #include <cerrno>
 #include <cstring>
-#include <ctime>
 
 #include "klCtrlD.h"
 #include "klDebug.h"
 #include "klErrno.h"
 #include "klMbox.h"
+#include "klMqWait.h"
 
 int g_klc_link_timeout_ms = KLC_LINK_TIMEOUT_MS;
 
@@ -17,46 +17,28 @@ namespace {
 
 constexpr unsigned kTraceAbove = 7;
 
-long long nowMs() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return now.tv_sec * 1000LL + now.tv_nsec / 1000000;
-}
-
-// The wall-clock instant ms from now, as the queue calls with a deadline take it.
-timespec deadlineAfter(long long ms) {
-  timespec deadline{};
-  clock_gettime(CLOCK_REALTIME, &deadline);
-  const long long nanoseconds = deadline.tv_nsec + ms % 1000 * 1000000LL;
-  deadline.tv_sec += time_t(ms / 1000 + nanoseconds / 1000000000);
-  deadline.tv_nsec = long(nanoseconds % 1000000000);
-  return deadline;
-}
-
 bool sameRequest(const klc_link_header& a, const klc_link_header& b) {
   return a.seq == b.seq && a.group == b.group && a.id == b.id;
 }
 
-// A send with a deadline needs no check for room first, and a camera that stops reading a full
-// queue cannot hold the caller for good.
+// A bounded send needs no check for room first, and a camera that stops reading a full queue
+// cannot hold the caller for good.
 int sendRequest(klc_msg_q_context_t* ctx, const uint8_t* msg, int length) {
-  const timespec deadline = deadlineAfter(g_klc_link_timeout_ms);
-  const char* bytes = reinterpret_cast<const char*>(msg);
-  return mq_timedsend(ctx->klnet_mqd, bytes, size_t(length), 0, &deadline) == 0 ? 0 : KL_ERR_MQ_FAIL;
+  return kl_mq_send_within(ctx->klnet_mqd, msg, size_t(length), 0, g_klc_link_timeout_ms) == 0
+             ? 0
+             : KL_ERR_MQ_FAIL;
 }
 
 // Receives until the reply to request arrives in buf; replies to earlier, abandoned requests and
-// malformed messages are dropped. KL_ERR_MQ_FAIL when the time-out passes first. The receive waits
-// by itself (no readiness wait first); the loop counts on the monotonic clock, so a stream of stale
-// replies cannot stretch it.
+// malformed messages are dropped. KL_ERR_MQ_FAIL when the time-out passes first. The loop counts on
+// the monotonic clock, so neither a stream of stale replies nor a step of the wall clock can
+// stretch it.
 int awaitReply(klc_msg_q_context_t* ctx, const klc_link_header& request, uint8_t* buf,
                klc_link_reply* reply) {
-  const long long end = nowMs() + g_klc_link_timeout_ms;
-  for (long long left; (left = end - nowMs()) > 0;) {
-    const timespec deadline = deadlineAfter(left);
-    const ssize_t length =
-        mq_timedreceive(ctx->reply_mqd, reinterpret_cast<char*>(buf), KLMSG_MAX, nullptr, &deadline);
-    if (length < 0 && errno != ETIMEDOUT && errno != EINTR) return KL_ERR_MQ_FAIL;
+  const long long end = kl_monotonic_ms() + g_klc_link_timeout_ms;
+  for (long long left; (left = end - kl_monotonic_ms()) > 0;) {
+    const ssize_t length = kl_mq_receive_within(ctx->reply_mqd, buf, KLMSG_MAX, int(left));
+    if (length < 0 && errno != ETIMEDOUT && errno != EAGAIN) return KL_ERR_MQ_FAIL;
     if (length < 0) continue;
     if (klc_link_decode_reply(buf, unsigned(length), reply) != 0) {
       kldbg_trace(kTraceAbove, __func__, __LINE__, "dropped a malformed camera reply of %zd bytes\n", length);
