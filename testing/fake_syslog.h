@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "klLog.h"
+#include "klLogOutput.h"
 
 // Installs itself as the syslog sink for its lifetime and records every line with its priority.
 class FakeSyslog {
