@@ -92,7 +92,8 @@ bool writeNoWait(int fd, const std::string& text) {
   struct stat status;
   if (fstat(fd, &status) != 0) return false;
   if (S_ISSOCK(status.st_mode))
-    return send(fd, text.data(), text.size(), MSG_DONTWAIT | MSG_NOSIGNAL) == static_cast<ssize_t>(text.size());
+    return send(fd, text.data(), text.size(), MSG_DONTWAIT | MSG_NOSIGNAL) ==
+           static_cast<ssize_t>(text.size());
   if (!S_ISFIFO(status.st_mode) && !S_ISCHR(status.st_mode)) return writeWhole(fd, text);
   const std::string path = "/proc/self/fd/" + std::to_string(fd);
   const UniqueFd own(open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
@@ -149,7 +150,8 @@ int toLogger(int priority, const char* line) {
 
 void toConsole(const char* line) {
   deliver(kConsole, line, [](const char* text) {
-    const UniqueFd console(open(g_logger.consolePath().c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    const UniqueFd console(
+        open(g_logger.consolePath().c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     return console.valid() && writeWhole(console.get(), copyLine(text));
   });
 }
@@ -164,7 +166,8 @@ void klLogSend(int priority, const char* line, unsigned copies) {
   }
   const int error = toLogger(priority, line);
   if (copies & KL_LOG_COPY_STDERR)
-    deliver(kStandardError, line, [](const char* text) { return writeNoWait(STDERR_FILENO, copyLine(text)); });
+    deliver(kStandardError, line,
+            [](const char* text) { return writeNoWait(STDERR_FILENO, copyLine(text)); });
   // A logger that is there but does not keep up is reachable: its lines are not the console's.
   if ((copies & KL_LOG_COPY_CONSOLE) && error != 0 && error != EAGAIN) toConsole(line);
 }
