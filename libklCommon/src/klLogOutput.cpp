@@ -79,7 +79,11 @@ class LoggerLink {
   UniqueFd mFd KL_GUARDED_BY(mMutex);
 };
 
-LoggerLink g_logger;
+// Never destroyed: a thread may still log while the process exits.
+LoggerLink& logger() {
+  static LoggerLink* const link = new LoggerLink;
+  return *link;
+}
 
 bool writeWhole(int fd, const std::string& text) {
   return write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
@@ -141,7 +145,7 @@ int toLogger(int priority, const char* line) {
   int error = 0;
   deliver(kLogger, line, [&](const char* text) {
     const std::string bytes = datagram(priority, text);
-    const int result = g_logger.send(bytes.data(), bytes.size());
+    const int result = logger().send(bytes.data(), bytes.size());
     if (text == line) error = result;  // the line's own, not its note's
     return result == 0;
   });
@@ -151,7 +155,7 @@ int toLogger(int priority, const char* line) {
 void toConsole(const char* line) {
   deliver(kConsole, line, [](const char* text) {
     const UniqueFd console(
-        open(g_logger.consolePath().c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+        open(logger().consolePath().c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     return console.valid() && writeWhole(console.get(), copyLine(text));
   });
 }
@@ -181,7 +185,7 @@ unsigned long klLogDroppedLines() {
 }
 
 void klSetLogPaths(const char* socket, const char* console) {
-  g_logger.setPaths(socket, console);
+  logger().setPaths(socket, console);
 }
 
 void klSetSyslogSink(klSyslogSink sink) {
