@@ -1,19 +1,15 @@
-// Test capture of the syslog lines of the daemon logger and the library debug channel.
+// Test capture of the lines of the daemon logger and the library debug channel.
 #pragma once
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "klLog.h"
+#include "klLogOutput.h"
 
-// Installs itself as the syslog sink for its lifetime and records every line with its priority.
+// Installs itself as the log sink for its lifetime and records the text of every line; the priorities
+// and the wire form are the outputs' own tests'.
 class FakeSyslog {
  public:
-  struct Line {
-    int priority;
-    std::string text;
-  };
-
   FakeSyslog() {
     std::lock_guard<std::mutex> lock(sMutex);
     sLines.clear();
@@ -23,25 +19,19 @@ class FakeSyslog {
   FakeSyslog(const FakeSyslog&) = delete;
   FakeSyslog& operator=(const FakeSyslog&) = delete;
 
-  std::vector<Line> taken() {
-    std::lock_guard<std::mutex> lock(sMutex);
-    std::vector<Line> result;
-    result.swap(sLines);
-    return result;
-  }
-
-  // The texts alone, in order.
+  // The texts recorded since the last look, in order.
   std::vector<std::string> texts() {
+    std::lock_guard<std::mutex> lock(sMutex);
     std::vector<std::string> result;
-    for (const Line& line : taken()) result.push_back(line.text);
+    result.swap(sLines);
     return result;
   }
 
  private:
   static inline std::mutex sMutex;
-  static inline std::vector<Line> sLines;
-  static void record(int priority, const char* text) {
+  static inline std::vector<std::string> sLines;
+  static void record(int, const char* text) {
     std::lock_guard<std::mutex> lock(sMutex);
-    sLines.push_back({priority, text});
+    sLines.push_back(text);
   }
 };

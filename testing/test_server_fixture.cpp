@@ -61,7 +61,7 @@ bool ServerTest::anyLine(const std::function<bool(const std::string&)>& matches)
 }
 
 void ServerTest::forgetLog() {
-  syslog.taken();
+  syslog.texts();
   lines.clear();
 }
 

@@ -4,6 +4,7 @@
 #include <mqueue.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -124,8 +125,8 @@ TEST_F(FaultTest, CameraKilledOrRestartedAndStandardErrorUnreadCostOnlyTheirShar
   EXPECT_EQ(requester->call(KLCONTROL_GET_ALL_STATUS), KL_ERR_MQ_FAIL);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(exchange(*requester, kStatusBlock), "") << i;
   EXPECT_EQ(requester->pending(), 0);
-  // Restarted with a standard error nobody reads, to which the debug channel writes at start-up (no
-  // status-interface service) and for an in-place answer that cannot be sent.
+  // Restarted with its standard error on a pipe of one page, never read while its reader lives. Each
+  // "JR" from a queue that does not exist writes debug lines there, each refusal a daemon line at ERROR.
   ASSERT_EQ(requester->call(KLCONTROL_WORKER_EXIT), KL_OK);
   ASSERT_EQ(daemon->exitStatus(10000), 0);
   // A start-up that fails, on a port another listener holds, ends the process with -1.
@@ -139,13 +140,20 @@ TEST_F(FaultTest, CameraKilledOrRestartedAndStandardErrorUnreadCostOnlyTheirShar
   close(holder);
   int ends[2];
   ASSERT_EQ(pipe(ends), 0);
-  close(ends[0]);
+  const int pipeSize = fcntl(ends[1], F_SETPIPE_SZ, 4096);
   startDaemon(ends[1]);
   close(ends[1]);
-  for (const char* code : {"JS", "JR"}) {
-    ASSERT_TRUE(TestRequester::sendToDaemon(TestRequester::coded(CAT_SYS_CMD, code, nullptr, "/kl_never")));
+  const std::vector<uint8_t> resume = TestRequester::coded(CAT_SYS_CMD, "JR", nullptr, "/kl_never");
+  int unread = 0;
+  for (int round = 0; round < 110; ++round) {
+    if (round == 100) {
+      ASSERT_EQ(ioctl(ends[0], FIONREAD, &unread), 0);
+      close(ends[0]);  // then the reader goes
+    }
+    ASSERT_TRUE(TestRequester::sendToDaemon(resume)) << round;
+    ASSERT_EQ(requester->call(KLCONTROL_MODE), KL_ERR_INVALID_PARAM) << round;
   }
-  EXPECT_EQ(requester->call(KLCONTROL_MODE), KL_ERR_INVALID_PARAM);  // "Invalid parameter" is logged
+  EXPECT_GT(unread, pipeSize - 200) << "the pipe was not filled";
   EXPECT_EQ(exchange(*requester, kStatusBlock), "");
 }
 

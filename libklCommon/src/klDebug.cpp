@@ -8,7 +8,7 @@
 #include <ctime>
 #include <memory>
 
-#include "klLog.h"
+#include "klLogOutput.h"
 
 uint32_t g_debug_level = 0x00285420;
 uint32_t g_debug = 0x30000000;
@@ -37,31 +37,19 @@ void appendToLogFile(const char* stamp, const char* line) {
   fprintf(file.get(), "%s %s", stamp, line);
 }
 
-void toSyslog(const char* line) {
-  klSyslogSink sink = klGetSyslogSink();
-  if (sink) {
-    sink(LOG_DEBUG, line);
-    return;
-  }
-  // The library keeps no logger connection between lines (whatever process and thread it runs
-  // in); a line that finds no logger goes to the console and standard error instead.
-  openlog(nullptr, LOG_CONS | LOG_PERROR, LOG_USER);
-  syslog(LOG_DEBUG, "%s", line);
-  closelog();
-}
-
 void emit(const char* line) {
   uint32_t level = g_debug_level;
   if (level & (KLDBG_TO_STDOUT | KLDBG_TO_FILE)) {
     char stamp[32];
     timestamp(stamp, sizeof stamp);
     if (level & KLDBG_TO_STDOUT) {
-      printf("%s %s", stamp, line);
-      fflush(stdout);
+      char stamped[kLineSize + sizeof stamp];
+      snprintf(stamped, sizeof stamped, "%s %s", stamp, line);
+      klLogPrint(stamped);
     }
     if (level & KLDBG_TO_FILE) appendToLogFile(stamp, line);
   }
-  toSyslog(line);
+  klLogSend(LOG_DEBUG, line, KL_LOG_COPY_STDERR | KL_LOG_COPY_CONSOLE);
 }
 
 void emitv(char* line, size_t used, const char* format, va_list args) {

@@ -21,7 +21,8 @@ extern const char* g_debug_log_path;
 bool kldbg_above(unsigned threshold);
 
 // Emits one debug line unconditionally: timestamped on standard output and in the log file when
-// their bits are set, and without the timestamp to syslog at LOG_DEBUG.
+// their bits are set, and without the timestamp to syslog at LOG_DEBUG, copied on standard error (and
+// on the console when no logger is reached). No output is waited for.
 void kldbg_printf(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // Emits "[%16s:%4d] " + text when the verbosity is above the threshold.

@@ -7,12 +7,11 @@
 #include <cstdio>
 
 #include "klDebug.h"
+#include "klLogOutput.h"
 
 std::atomic<int> g_logLevel{UTIL_LOG_ERROR};
 
 namespace {
-
-std::atomic<klSyslogSink> g_syslogSink{nullptr};
 
 // Padded to 14 characters so that messages line up.
 const char* const kLevelNames[] = {
@@ -49,11 +48,8 @@ void klUtilKlogMsgLevel(int level, int line, const char* file, const char* forma
   } else {
     writeSuffix(text + kCutSuffixAt, kLineSize - 1 - kCutSuffixAt, file, line);
   }
-  klSyslogSink sink = g_syslogSink.load();
-  if (sink)
-    sink(LOG_ERR, text);
-  else
-    syslog(LOG_ERR, "%s", text);
+  // To the logger alone: no copy on standard error or the console, whatever the debug channel did.
+  klLogSend(LOG_ERR, text, 0);
 }
 
 const char* klLogLevelName(int level) {
@@ -63,12 +59,4 @@ const char* klLogLevelName(int level) {
 
 void klUtilSetLogLevel(unsigned level) {
   if (level <= UTIL_LOG_TRACE) g_logLevel = static_cast<int>(level);
-}
-
-void klSetSyslogSink(klSyslogSink sink) {
-  g_syslogSink.store(sink);
-}
-
-klSyslogSink klGetSyslogSink() {
-  return g_syslogSink.load();
 }

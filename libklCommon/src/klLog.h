@@ -28,13 +28,6 @@ const char* klLogLevelName(int level);
 // Stores level in g_logLevel when it is below 7; larger values are ignored.
 void klUtilSetLogLevel(unsigned level);
 
-// Where syslog lines go. The default (null) is the system logger; tests install a capture.
-// Both the daemon logger and the library debug channel write their syslog lines through it.
-using klSyslogSink = void (*)(int priority, const char* line);
-void klSetSyslogSink(klSyslogSink sink);
-// The installed sink, or null for the system logger.
-klSyslogSink klGetSyslogSink();
-
 // Logs when the threshold lets the level through, so suppressed arguments are never formatted.
 #define KLOG(level, file, ...)                                                             \
   do {                                                                                     \

@@ -1,17 +1,24 @@
 // The daemon's logger, the library's debug channel and the error names.
 #include "klLog.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <syslog.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <regex>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include "klErrno.h"
+#include "klLogOutput.h"
+#include "klUniqueFd.h"
 #include "temp_folder.h"
 #include "test_debug_fixture.h"
+#include "wait_until.h"
 
 namespace {
 
@@ -25,13 +32,11 @@ class KlogTest : public DebugLevelTest {
     return onlyLine();
   }
 
-  // The text of the one line written since the last look, at the error priority.
+  // The text of the one line written since the last look.
   std::string onlyLine() {
-    auto lines = mSyslog.taken();
+    auto lines = mSyslog.texts();
     EXPECT_EQ(1u, lines.size());
-    if (lines.empty()) return "";
-    EXPECT_EQ(LOG_ERR, lines[0].priority);
-    return lines[0].text;
+    return lines.empty() ? "" : lines[0];
   }
 
   int mSavedLevel = g_logLevel;
@@ -126,21 +131,88 @@ TEST_F(DebugChannelTest, SyslogAlwaysAndTheChannelsOfBits29And30Stamped) {
     EXPECT_TRUE(std::regex_match(out, std::regex(c.out))) << out;
     const std::string file = mFolder.read("wifi_log.txt");
     EXPECT_TRUE(std::regex_match(file, std::regex(c.file))) << file;
-    const auto lines = mSyslog.taken();
-    ASSERT_EQ(2u, lines.size());
-    EXPECT_EQ(LOG_DEBUG, lines[0].priority);
-    EXPECT_EQ("one\n", lines[0].text);
-    EXPECT_EQ("two 2\n", lines[1].text);
+    EXPECT_EQ((std::vector<std::string>{"one\n", "two 2\n"}), mSyslog.texts());
   }
 }
 
-TEST_F(DebugChannelTest, TraceLinesCarryFunctionAndLineWhenAboveThreshold) {
+// What is waiting on the descriptor (a socket's next datagram), up to 8 KiB.
+std::string readSome(int fd) {
+  std::string text(8192, '\0');
+  text.resize(static_cast<size_t>(std::max<ssize_t>(read(fd, &text[0], text.size()), 0)));
+  return text;
+}
+
+// The real outputs, the logger's socket and the console being files of the test's folder.
+class LogOutputTest : public DebugChannelTest {
+ protected:
+  LogOutputTest() {
+    klSetSyslogSink(nullptr);
+    mFolder.write("console", "");
+    klSetLogPaths(mLoggerPath.c_str(), (mFolder.path() + "/console").c_str());
+    logger(true);
+  }
+  ~LogOutputTest() override { klSetLogPaths("/dev/log", "/dev/console"); }
+
+  // Starts (or with false, stops) the test's logger.
+  void logger(bool listens) {
+    mLogger.reset(listens ? socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK, 0) : -1);
+    unlink(mLoggerPath.c_str());
+    sockaddr_un address{AF_UNIX, {}};
+    mLoggerPath.copy(address.sun_path, sizeof address.sun_path - 1);
+    EXPECT_TRUE(!listens || bind(mLogger.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+  }
+  // The datagrams waiting, each without its "Mmm dd hh:mm:ss " stamp (empty when it has none).
+  std::vector<std::string> datagrams() {
+    std::vector<std::string> result;
+    std::smatch parts;
+    for (std::string text; !(text = readSome(mLogger.get())).empty();) {
+      std::regex_match(text, parts, std::regex("(<[0-9]+>)[A-Z][a-z]{2} [ 1-3][0-9] [0-9:]{8} ([^]*)"));
+      result.push_back(parts.str(1) + parts.str(2));
+    }
+    return result;
+  }
+
+  const std::string mLoggerPath = mFolder.path() + "/log";
+  UniqueFd mLogger;
+};
+
+// Daemon lines go to the logger alone, even after a debug line; debug lines are also copied on
+// standard error, and on the console while no logger listens. An output that could not take a line
+// at once is told how many it missed with the next line it takes. The pipe is filled through a
+// description of the test's own, so that the one on standard error stays blocking.
+TEST_F(LogOutputTest, DebugLinesAloneAreCopiedAndOutputsAreToldWhatTheyMissed) {
+  const std::string tag = std::string(program_invocation_short_name) + ": ";
+  const auto note = [&tag](const char* count) {
+    return tag + count + " lines dropped: the output could not take them at once\n";
+  };
+  int ends[2];
+  ASSERT_EQ(0, pipe(ends));
+  const UniqueFd reader(ends[0]), writer(ends[1]), savedStderr(dup(STDERR_FILENO));
+  dup2(writer.get(), STDERR_FILENO);
   kldbg_trace(15, "klMbox_send", 42, "full %d\n", 5);
-  kldbg_trace(16, "klMbox_send", 43, "hidden\n");
-  kldbg_trace(7, "a_function_name_longer_than_16", 12345, "x\n");
-  EXPECT_EQ((std::vector<std::string>{"[     klMbox_send:  42] full 5\n",
-                                      "[a_function_name_longer_than_16:12345] x\n"}),
-            mSyslog.texts());
+  klUtilKlogMsgLevel(UTIL_LOG_ERROR, 7, "m.cpp", "%s", "two");
+  EXPECT_EQ((std::vector<std::string>{"<15>" + tag + "[     klMbox_send:  42] full 5\n",
+                                      "<11>" + tag + "UTIL_LOG_ERROR:two @m.cpp:7"}),
+            datagrams());
+  logger(false);
+  kldbg_trace(7, "a_function_name_longer_than_16", 12345, "x");
+  EXPECT_EQ(tag + "[a_function_name_longer_than_16:12345] x\n", mFolder.read("console"));
+  EXPECT_EQ(tag + "[     klMbox_send:  42] full 5\n" + mFolder.read("console"), readSome(reader.get()));
+  const std::string filling(static_cast<size_t>(fcntl(writer.get(), F_SETPIPE_SZ, 4096)), 'x');
+  const UniqueFd filler(
+      open(("/proc/self/fd/" + std::to_string(writer.get())).c_str(), O_WRONLY | O_NONBLOCK));
+  ASSERT_EQ(ssize_t(filling.size()), write(filler.get(), filling.data(), filling.size()));
+  const unsigned long dropped = klLogDroppedLines();
+  std::thread line([] { kldbg_printf("lost\n"); });
+  EXPECT_TRUE(waitUntil([&] { return klLogDroppedLines() == dropped + 2; }));  // by the pipe and the logger
+  EXPECT_EQ(filling, readSome(reader.get()));                                  // lets a waiting writer go on
+  line.join();
+  EXPECT_EQ(0, fcntl(STDERR_FILENO, F_GETFL) & O_NONBLOCK);
+  logger(true);
+  kldbg_printf("four\n");
+  dup2(savedStderr.get(), STDERR_FILENO);
+  EXPECT_EQ((std::vector<std::string>{"<15>" + tag + "four\n", "<15>" + note("2")}), datagrams());
+  EXPECT_EQ(tag + "four\n" + note("1"), readSome(reader.get()));
 }
 
 // Above verbosity 7 the assertion line is written first.

@@ -32,3 +32,15 @@ class KL_CAPABILITY("mutex") KlMutex {
  private:
   std::mutex mMutex;
 };
+
+// Holds a KlMutex for its scope.
+class KL_SCOPED_CAPABILITY KlLock {
+ public:
+  explicit KlLock(KlMutex& mutex) KL_ACQUIRE(mutex) : mMutex(mutex) { mMutex.lock(); }
+  ~KlLock() KL_RELEASE() { mMutex.unlock(); }
+  KlLock(const KlLock&) = delete;
+  KlLock& operator=(const KlLock&) = delete;
+
+ private:
+  KlMutex& mMutex;
+};

@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "klDebug.h"
-#include "klLog.h"
+#include "klLogOutput.h"
 #include "klTlv.h"
 
 namespace {
