@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <memory>
@@ -68,6 +69,51 @@ TEST_F(DaemonServeTest, TakenPortEndsStartupAndStopEndsTheLoop) {
   EXPECT_EQ(requester->call(97), KL_OK);
   daemon.join();
   EXPECT_EQ(result, 0);
+}
+
+// The descriptor of this process that names the queue, or -1.
+int descriptorOf(const std::string& queue) {
+  for (int fd = 0; fd < 1024; ++fd) {
+    char target[64] = "";
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    if (readlink(link.c_str(), target, sizeof target - 1) > 0 && target == queue) return fd;
+  }
+  return -1;
+}
+
+// What the daemon queue held before the start is counted and dropped. A receive that fails on every
+// turn (here a queue of messages too long for it, put in place of the daemon's descriptor) is logged
+// once, and each turn is waited out instead of spinning.
+TEST_F(DaemonServeTest, MessagesLeftAreDroppedAndAReceiveFailingForGoodIsLoggedOnce) {
+  mq_attr attr{};
+  attr.mq_maxmsg = 5;
+  attr.mq_msgsize = 8192;
+  const auto holding = [&attr](const char* name, int messages) {
+    const mqd_t queue = mq_open(name, O_RDWR | O_CREAT, 0664, &attr);
+    for (int i = 0; i < messages; ++i) mq_send(queue, "x", 1, 0);
+    return queue;
+  };
+  mq_close(holding("/to_klCtlD", 2));
+  startServer();
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Dropped 2 messages left in '/to_klCtlD' before start"));
+  const int own = descriptorOf("/to_klCtlD");
+  ASSERT_NE(own, -1);
+  const int saved = dup(own);
+  const mqd_t tooLong = holding("/kl_too_long", 1);
+  forgetLog();
+  dup2(tooLong, own);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // three turns
+  dup2(saved, own);
+  close(saved);
+  mq_close(tooLong);
+  sync();
+  anyLine([](const std::string&) { return false; });
+  const auto count = [this](int level, const std::string& text) {
+    const std::string head = std::string(klLogLevelName(level)) + ":" + text + " @klcontrol_if_server:";
+    return std::count_if(lines.begin(), lines.end(), [&head](const std::string& l) { return l.rfind(head, 0) == 0; });
+  };
+  EXPECT_EQ(count(UTIL_LOG_ERROR, "mq_receive() failed for '/to_klCtlD': Message too long"), 1);
+  EXPECT_LE(count(UTIL_LOG_INFO, "no message received on daemon message queue"), 6);
 }
 
 class NotificationTest : public DaemonServeTest {
