@@ -81,7 +81,8 @@ bool KlcontrolCommandServer::waitForMessage(unsigned timeoutMs, bool& timedOut, 
   } else {
     LOG(UTIL_LOG_INFO, "no message received on daemon message queue");
   }
-  if (error != 0 && error != EAGAIN && error != EINTR && error != ETIMEDOUT) waitOutFailedTurn(error, turnEnd);
+  if (error != 0 && error != EAGAIN && error != EINTR && error != ETIMEDOUT)
+    waitOutFailedTurn(error, turnEnd);
   return false;
 }
 
