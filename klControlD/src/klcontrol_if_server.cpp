@@ -82,7 +82,7 @@ KlcontrolCommandServer::~KlcontrolCommandServer() {
 
 // A queue found under one of the daemon's names is not adopted: made beforehand with another message
 // size it would fail every receive, and what it holds was sent to a daemon that is gone (a stop
-// command among it would stop this one). It is counted, removed and made again with our attributes.
+// command among them would stop this one). It is counted, removed and made again with our attributes.
 int KlcontrolCommandServer::openDaemonQueue(const char* name, mqd_t* descriptor) {
   const long left = messagesLeftIn(name);
   mq_unlink(name);

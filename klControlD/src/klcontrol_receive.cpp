@@ -100,8 +100,9 @@ ssize_t KlcontrolCommandServer::receiveWhenReady(unsigned timeoutMs, int& error)
   return length;
 }
 
-// Such an error comes back at once on every turn (the queue stays readable, or the descriptor bad):
-// logged once, and the rest of the turn waited out, so that the worker never spins.
+// A receive error other than a time-out or an interruption comes back at once on every turn (the
+// message stays, or the descriptor stays bad): logged once, and the rest of the turn waited out, so that
+// the worker never spins.
 void KlcontrolCommandServer::waitOutFailedTurn(int error, std::chrono::steady_clock::time_point turnEnd) {
   if (error != mReceiveError) {
     LOG(UTIL_LOG_ERROR, "mq_receive() failed for '%s': %s", KLCONTROL_DAEMON_QUEUE, strerror(error));
