@@ -157,6 +157,19 @@ TEST_F(FaultTest, CameraKilledOrRestartedAndStandardErrorUnreadCostOnlyTheirShar
   EXPECT_EQ(exchange(*requester, kStatusBlock), "");
 }
 
+// Requests left in the daemon queue by a daemon killed by a signal ran on the next one, camera traffic
+// included, and a stop command among them stopped it during its start.
+TEST_F(FaultTest, RequestsLeftByAKilledDaemonAreDroppedUnrun) {
+  ASSERT_NE(daemon->stop(SIGKILL, 5000), -1);  // its queues stay
+  ASSERT_TRUE(requester->sendCommand(KLCONTROL_ANALYTICS_CLEAR));
+  ASSERT_TRUE(requester->sendCommand(KLCONTROL_WORKER_EXIT));
+  // Full, it refuses the next daemon's readiness probe (in 2 s) rather than dropping it with the rest.
+  fillQueue("/to_klCtlD");
+  startDaemon();
+  EXPECT_EQ(exchange(*requester, kStatusBlock), "");
+  EXPECT_EQ(requestCount("8/20"), 0);
+}
+
 long long msSince(std::chrono::steady_clock::time_point start) {
   return static_cast<long long>(
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)

@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <memory>
@@ -69,6 +70,42 @@ TEST_F(DaemonServeTest, TakenPortEndsStartupAndStopEndsTheLoop) {
   EXPECT_EQ(requester->call(97), KL_OK);
   daemon.join();
   EXPECT_EQ(result, 0);
+}
+
+// The descriptor of this process that names the queue, or -1.
+int descriptorOf(const std::string& queue) {
+  char target[64];
+  for (int fd = 0; fd < 1024; ++fd) {
+    const ssize_t n = readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), target, sizeof target);
+    if (n > 0 && queue == std::string(target, size_t(n))) return fd;
+  }
+  return -1;
+}
+
+// Queues of a size no receive of the daemon takes are made afresh, what they held counted and dropped. A
+// receive failing all the same (such a queue in place of the daemon's) is logged once, and never spins.
+TEST_F(DaemonServeTest, QueuesOfAnotherSizeAreReplacedAndAFailingReceiveIsLoggedOnce) {
+  const mq_attr attr = {0, 5, 8192, 0, {}};
+  const auto holding = [&attr](const char* name, int messages) {
+    const mqd_t queue = mq_open(name, O_RDWR | O_CREAT, 0664, &attr);
+    while (messages-- > 0) mq_send(queue, "x", 1, 0);
+    return queue;
+  };
+  for (const char* name : {"/to_klCtlD", "/to_klCtlD2"}) mq_close(holding(name, 2));
+  startServer();
+  EXPECT_TRUE(server->isProtocolAdapterSet());  // the model was read through the camera
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "Dropped 2 messages left in '/to_klCtlD' before start"));
+  forgetLog();
+  const mqd_t tooLong = holding("/kl_too_long", 1);
+  ASSERT_NE(dup2(tooLong, descriptorOf("/to_klCtlD")), -1);
+  mq_close(tooLong);
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));  // three turns
+  EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "mq_receive() failed for '/to_klCtlD': Message too long"));
+  const std::string failed = std::string(klLogLevelName(UTIL_LOG_ERROR)) + ":mq_receive() failed";
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                          [&](const std::string& l) { return l.rfind(failed, 0) == 0; }),
+            1);
+  EXPECT_LE(lines.size(), 8u) << "a turn logs one line";
 }
 
 class NotificationTest : public DaemonServeTest {

@@ -24,6 +24,16 @@ std::atomic<uint8_t> s_modelNumber{0};
 // Status-interface notifications the daemon subscribes to; 7 carries preset changes.
 const std::vector<uint32_t> CSI_NOTIFICATION_IDS = {7, 151, 152, 143, 138};
 
+// Messages held by a queue of that name, or 0 when there is none.
+long messagesLeftIn(const char* name) {
+  const mqd_t queue = mq_open(name, O_RDONLY | O_NONBLOCK);
+  if (queue == mqd_t(-1)) return 0;
+  mq_attr attr{};
+  const long held = mq_getattr(queue, &attr) == 0 ? attr.mq_curmsgs : 0;
+  mq_close(queue);
+  return held;
+}
+
 }  // namespace
 
 int _get_model_number(uint8_t* model) {
@@ -70,11 +80,18 @@ KlcontrolCommandServer::~KlcontrolCommandServer() {
   mZoomTimer.stop();
 }
 
+// A queue found under one of the daemon's names is not adopted: made beforehand with another message
+// size it would fail every receive, and what it holds was sent to a daemon that is gone (a stop
+// command among them would stop this one). It is counted, removed and made again with our attributes.
 int KlcontrolCommandServer::openDaemonQueue(const char* name, mqd_t* descriptor) {
+  const long left = messagesLeftIn(name);
+  mq_unlink(name);
+  if (left > 0) LOG(UTIL_LOG_ERROR, "Dropped %ld messages left in '%s' before start", left, name);
   mq_attr attr{};
   attr.mq_maxmsg = KLCONTROL_QUEUE_DEPTH;
   attr.mq_msgsize = KLCONTROL_BUFFER_SIZE;
-  *descriptor = mq_open(name, O_RDONLY | O_CREAT, 0664, &attr);
+  // Exclusive: what the daemon reads is the queue it made, whatever another program does meanwhile.
+  *descriptor = mq_open(name, O_RDONLY | O_CREAT | O_EXCL, 0664, &attr);
   if (*descriptor != -1) return 0;
   LOG(UTIL_LOG_ERROR, "mq_open() failed for '%s': %s\n", name, strerror(errno));
   return -1;

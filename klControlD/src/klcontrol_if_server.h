@@ -9,6 +9,7 @@
 #include <pthread.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -167,6 +168,11 @@ class KlcontrolCommandServer {
 
   // Reception, by message kind.
   bool waitForMessage(unsigned timeoutMs, bool& timedOut, int& received);
+  // Waits for the daemon queue (and the TCP clients' hang-ups) and receives one message: its length,
+  // or -1 with error set to the failed call's error number (0 when nothing came).
+  ssize_t receiveWhenReady(unsigned timeoutMs, int& error);
+  // Logs a receive error unless it is the one logged last, then sleeps until turnEnd.
+  void waitOutFailedTurn(int error, std::chrono::steady_clock::time_point turnEnd);
   bool classifyMessage(Msg& msg, klcontrol_command_t& command, int received);
   void handleCsiMessage(const uint8_t* code, size_t received);
   void handleSystemCommand();
@@ -365,6 +371,8 @@ class KlcontrolCommandServer {
   KlMutex mClientsLock KL_ACQUIRED_AFTER(mCommandMutex);
   // What the worker's receive waits on: the daemon queue, then the TCP clients; reused every turn.
   std::vector<pollfd> mWaitSet;
+  // The receive error logged last; 0 once a receive succeeds again. Worker only.
+  int mReceiveError = 0;
   std::deque<transcode_status_t> mTranscodeJobs;
   std::atomic<bool> mProtocolAdapterSet{false};
   std::atomic<bool> mSuspended{false};

@@ -3,7 +3,9 @@
 #include <poll.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "KLCSIListener.h"
 #include "klDebug.h"
@@ -64,28 +66,48 @@ bool KlcontrolCommandServer::receiveMsg(Msg& msg, klcontrol_command_t& command, 
 
 bool KlcontrolCommandServer::waitForMessage(unsigned timeoutMs, bool& timedOut, int& received) {
   timedOut = false;
-  mWaitSet.assign(1, pollfd{mDaemonQueue, POLLIN, 0});
-  watchSocketClients(mWaitSet);
-  errno = 0;
-  ssize_t length = -1;
-  if (poll(mWaitSet.data(), mWaitSet.size(), int(timeoutMs)) > 0) {
-    removeHungUpClients(mWaitSet);
-    if (mWaitSet[0].revents != 0) {
-      length =
-          mq_receive(mDaemonQueue, reinterpret_cast<char*>(mRxBuffer.get()), KLCONTROL_BUFFER_SIZE, nullptr);
-    }
-  }
+  const auto turnEnd = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  int error = 0;
+  const ssize_t length = receiveWhenReady(timeoutMs, error);
   if (length >= 0) {
+    mReceiveError = 0;
     received = int(length);
     return true;
   }
-  if (errno == ETIMEDOUT) {
+  if (error == ETIMEDOUT) {
     LOG(UTIL_LOG_ERROR, "Timedout receiving on daemon message queue");
     timedOut = true;
   } else {
     LOG(UTIL_LOG_INFO, "no message received on daemon message queue");
   }
+  if (error != 0 && error != EAGAIN && error != EINTR && error != ETIMEDOUT)
+    waitOutFailedTurn(error, turnEnd);
   return false;
+}
+
+ssize_t KlcontrolCommandServer::receiveWhenReady(unsigned timeoutMs, int& error) {
+  mWaitSet.assign(1, pollfd{mDaemonQueue, POLLIN, 0});
+  watchSocketClients(mWaitSet);
+  const int ready = poll(mWaitSet.data(), mWaitSet.size(), int(timeoutMs));
+  error = ready < 0 ? errno : 0;
+  if (ready <= 0) return -1;
+  removeHungUpClients(mWaitSet);
+  if (mWaitSet[0].revents == 0) return -1;
+  const ssize_t length =
+      mq_receive(mDaemonQueue, reinterpret_cast<char*>(mRxBuffer.get()), KLCONTROL_BUFFER_SIZE, nullptr);
+  if (length < 0) error = errno;
+  return length;
+}
+
+// A receive error other than a time-out or an interruption comes back at once on every turn (the
+// message stays, or the descriptor stays bad): logged once, and the rest of the turn waited out, so that
+// the worker never spins.
+void KlcontrolCommandServer::waitOutFailedTurn(int error, std::chrono::steady_clock::time_point turnEnd) {
+  if (error != mReceiveError) {
+    LOG(UTIL_LOG_ERROR, "mq_receive() failed for '%s': %s", KLCONTROL_DAEMON_QUEUE, strerror(error));
+  }
+  mReceiveError = error;
+  std::this_thread::sleep_until(turnEnd);
 }
 
 bool KlcontrolCommandServer::classifyMessage(Msg& msg, klcontrol_command_t& command, int received) {
