@@ -10,9 +10,21 @@
 
 #include "klTlv.h"
 #include "klcontrol_command_table.h"
+#include "klcontrol_endpoints.h"
 #include "klcontrol_notification_socket.h"
 #include "test_command_bytes.h"
 #include "wait_until.h"
+
+UniqueFd holdNotificationPort() {
+  UniqueFd holder(socket(AF_INET, SOCK_STREAM, 0));
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_port = htons(KLCONTROL_NOTIFICATION_PORT);
+  if (bind(holder.get(), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+      listen(holder.get(), 1) != 0)
+    return UniqueFd();
+  return holder;
+}
 
 PushSocket::PushSocket(int receiveBuffer) {
   waitUntil([this, receiveBuffer] {

@@ -13,6 +13,9 @@ bool isFullDocument(const std::string& document);
 // Sends the push-notification switch ("status=1", ...) from the requester; the answer's status.
 int32_t switchPushing(const TestRequester& requester, const std::string& text);
 
+// A listener on the daemon's port, as another program holding it would be; invalid when taken.
+UniqueFd holdNotificationPort();
+
 // A connection to 127.0.0.1:8081; reads "LENGTH:n\n\n" frames.
 class PushSocket {
  public:

@@ -2,10 +2,8 @@
 // in the middle of a command, requesters whose queues are gone or full, a standard error nobody reads.
 #include <fcntl.h>
 #include <mqueue.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <sys/ioctl.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -130,14 +128,10 @@ TEST_F(FaultTest, CameraKilledOrRestartedAndStandardErrorUnreadCostOnlyTheirShar
   ASSERT_EQ(requester->call(KLCONTROL_WORKER_EXIT), KL_OK);
   ASSERT_EQ(daemon->exitStatus(10000), 0);
   // A start-up that fails, on a port another listener holds, ends the process with -1.
-  const int holder = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(KLCONTROL_NOTIFICATION_PORT);
-  ASSERT_EQ(bind(holder, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(listen(holder, 1), 0);
+  UniqueFd holder = holdNotificationPort();
+  ASSERT_TRUE(holder.valid());
   EXPECT_EQ(TestProcess({KL_CONTROLD_PATH}).exitStatus(30000), 255);
-  close(holder);
+  holder.reset();
   int ends[2];
   ASSERT_EQ(pipe(ends), 0);
   const int pipeSize = fcntl(ends[1], F_SETPIPE_SZ, 4096);

@@ -3,8 +3,8 @@
 // of a frame its socket cannot take is kept and finished first, and one that leaves it unfinished
 // for KLCONTROL_PEER_SEND_TIMEOUT_MS, or until the next document, is dropped with a reset. A queue
 // client does block it, for a while: a full queue makes the delivery wait until the client takes a
-// message, at most KLCONTROL_PEER_SEND_TIMEOUT_MS once per queue, after which the delivery fails and the client is
-// dropped.
+// message, at most KLCONTROL_PEER_SEND_TIMEOUT_MS once per queue, after which the delivery fails and the
+// client is dropped.
 #pragma once
 
 #include <mqueue.h>

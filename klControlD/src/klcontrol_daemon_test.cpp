@@ -3,10 +3,7 @@
 // with the document and timing rules that the camera cannot show alone.
 #include "klcontrol_daemon.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -39,15 +36,11 @@ class DaemonServeTest : public ServerTest {
 
 // Either way the daemon ends, its queues are removed.
 TEST_F(DaemonServeTest, TakenPortEndsStartupAndStopEndsTheLoop) {
-  const int blocker = socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(KLCONTROL_NOTIFICATION_PORT);
-  ASSERT_EQ(bind(blocker, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(listen(blocker, 1), 0);
+  UniqueFd blocker = holdNotificationPort();
+  ASSERT_TRUE(blocker.valid());
   forgetLog();
   EXPECT_EQ(klcontrol_serve("klControlD"), -1);
-  close(blocker);
+  blocker.reset();
   EXPECT_TRUE(loggedLine(UTIL_LOG_ERROR, "bind() failed on socket, Exiting daemon", "klControlD"));
   for (const char* queue : {"/to_klCtlD", "/to_klCtlD2"})
     EXPECT_EQ(mq_open(queue, O_WRONLY), mqd_t(-1)) << queue;
