@@ -6,6 +6,9 @@
 #include <string>
 #include <vector>
 
+// How long a child serving a queue waits for a request before it gives up.
+constexpr int BENCH_SERVER_IDLE_MS = 3600 * 1000;
+
 class BenchQueue {
  public:
   BenchQueue() = default;
@@ -22,8 +25,8 @@ class BenchQueue {
 
   // Sends the bytes (blocking while the queue is full); false on failure.
   bool send(const std::vector<uint8_t>& bytes);
-  // Receives one message into buffer (resized to what came); false after timeoutS seconds or on failure.
-  bool receive(std::vector<uint8_t>& buffer, int timeoutS);
+  // Receives one message into buffer (resized to what came); false after timeoutMs or on failure.
+  bool receive(std::vector<uint8_t>& buffer, int timeoutMs);
   // Waits until a message can be received, as the daemon does before each receive.
   bool waitReadable(int timeoutMs);
 
