@@ -2,6 +2,7 @@
 
 #include <signal.h>
 #include <sys/mman.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -40,7 +41,7 @@ void serveCamera(BenchQueue& requests, std::atomic<unsigned long>& received,
   BenchAnswerTable table;
   std::vector<uint8_t> request;
   klc_link_request decoded{};
-  while (requests.receive(request, BENCH_SERVER_IDLE_MS)) {
+  while (requests.receive(request, BENCH_NO_DEADLINE)) {
     ++received;
     const std::vector<uint8_t>* reply = table.answer(request.data(), unsigned(request.size()), decoded);
     if (reply != nullptr) sendTo(decoded.replyQueue, *reply);
@@ -54,7 +55,7 @@ void serveStatusService(BenchQueue& requests) {
   std::vector<uint8_t> request, reply(KLMSG_MAX);
   SimCsiMessage answer;
   std::string replyQueue;
-  while (requests.receive(request, BENCH_SERVER_IDLE_MS)) {
+  while (requests.receive(request, BENCH_NO_DEADLINE)) {
     if (!service.handle(request.data(), unsigned(request.size()), answer, replyQueue)) continue;
     const int length = simBuildCsiMessage(reply.data(), unsigned(KLMSG_MAX), answer);
     if (length <= 0) continue;
@@ -64,9 +65,11 @@ void serveStatusService(BenchQueue& requests) {
   }
 }
 
+// The child blocks in its receive for good, as a camera does; it ends with klbench whatever ends that.
 pid_t serveInChild(const std::function<void()>& serve) {
   const pid_t child = fork();
   if (child != 0) return child;
+  prctl(PR_SET_PDEATHSIG, SIGTERM);
   serve();
   _exit(0);
 }

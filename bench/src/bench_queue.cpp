@@ -43,8 +43,10 @@ bool BenchQueue::receive(std::vector<uint8_t>& buffer, int timeoutMs) {
   deadline.tv_sec += timeoutMs / 1000 + nanoseconds / kNsPerS;
   deadline.tv_nsec = nanoseconds % kNsPerS;
   buffer.resize(KLMSG_MAX);
-  const ssize_t received =
-      mq_timedreceive(mMqd, reinterpret_cast<char*>(buffer.data()), buffer.size(), nullptr, &deadline);
+  char* into = reinterpret_cast<char*>(buffer.data());
+  const ssize_t received = timeoutMs == BENCH_NO_DEADLINE
+                               ? mq_receive(mMqd, into, buffer.size(), nullptr)
+                               : mq_timedreceive(mMqd, into, buffer.size(), nullptr, &deadline);
   buffer.resize(received < 0 ? 0 : size_t(received));
   return received >= 0;
 }
