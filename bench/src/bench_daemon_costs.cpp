@@ -1,11 +1,48 @@
 #include "bench_daemon_costs.h"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <thread>
 
 #include "bench_proc.h"
 #include "bench_report.h"
 #include "sim_control_socket.h"
+
+namespace {
+
+constexpr int kControlTimeoutMs = 2000;
+
+// Makes the change while each client waits for its document in a thread of its own, there before the
+// control line goes out; the times of arrival after it went.
+bool arrivalsOfChange(int control, const std::vector<BenchDocumentClient*>& clients,
+                      const BenchCameraChange& change, int timeoutMs, std::vector<double>& times,
+                      std::string& problem) {
+  std::vector<double> at(clients.size(), -1);
+  std::atomic<size_t> waiting{0};
+  std::vector<std::thread> readers;
+  for (size_t i = 0; i < clients.size(); ++i) {
+    readers.emplace_back([&, i] {
+      ++waiting;
+      if (clients[i]->waitFor(change.documentText, timeoutMs)) at[i] = benchNowUs();
+    });
+  }
+  while (waiting < clients.size()) std::this_thread::yield();
+  const double start = benchNowUs();
+  std::string reply;
+  const bool made =
+      simControlExchange(control, change.controlLine, reply, kControlTimeoutMs) && reply.rfind("ok", 0) == 0;
+  for (std::thread& reader : readers) reader.join();
+  if (!made) problem = "the simulator refused \"" + change.controlLine + "\": " + reply;
+  const bool all = std::none_of(at.begin(), at.end(), [](double time) { return time < 0; });
+  if (made && !all)
+    problem =
+        "a client got no document with " + change.documentText + " after \"" + change.controlLine + "\"";
+  for (double time : at) times.push_back(time - start);
+  return made && all;
+}
+
+}  // namespace
 
 BenchCpuWindow::BenchCpuWindow(pid_t pid)
     : mPid(pid), mCpuStart(benchCpuSeconds(pid)), mWallStartUs(benchNowUs()) {}
@@ -30,8 +67,9 @@ bool benchCommandLoad(BenchRequester& requester, const std::vector<uint32_t>& cy
   return true;
 }
 
-bool benchChangeLatency(BenchPushClient& client, const std::vector<BenchCameraChange>& changes,
-                        unsigned periodMs, BenchSamples& out, std::string& problem) {
+bool benchChangeArrivals(const std::vector<BenchDocumentClient*>& clients,
+                         const std::vector<BenchCameraChange>& changes, unsigned periodMs,
+                         std::vector<std::vector<double>>& arrivals, std::string& problem) {
   UniqueFd control = simControlConnect(SIM_CONTROL_NAME);
   if (!control.valid()) {
     problem = "no simulator control socket";
@@ -40,18 +78,9 @@ bool benchChangeLatency(BenchPushClient& client, const std::vector<BenchCameraCh
   for (size_t i = 0; i < changes.size(); ++i) {
     // Documents come right after a poll, so this phase is where in the poll period the change falls.
     std::this_thread::sleep_for(std::chrono::microseconds(periodMs * 1000ull * i / changes.size()));
-    const double start = benchNowUs();
-    std::string reply;
-    if (!simControlExchange(control.get(), changes[i].controlLine, reply, 2000) ||
-        reply.rfind("ok", 0) != 0) {
-      problem = "the simulator refused \"" + changes[i].controlLine + "\": " + reply;
+    arrivals.emplace_back();
+    if (!arrivalsOfChange(control.get(), clients, changes[i], int(5 * periodMs), arrivals.back(), problem))
       return false;
-    }
-    if (!client.waitFor(changes[i].documentText, int(5 * periodMs))) {
-      problem = "no document with " + changes[i].documentText + " after \"" + changes[i].controlLine + "\"";
-      return false;
-    }
-    out.add(benchNowUs() - start);
   }
   return true;
 }

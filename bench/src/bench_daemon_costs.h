@@ -35,8 +35,10 @@ struct BenchCameraChange {
   std::string documentText;
 };
 
-// For each change in turn (made at phases spread over one poll period after the last document), the
-// time from sending its control line to the simulator until a document holding its text reaches the
-// client; false with the reason when the simulator refuses or no document comes within 5 periods.
-bool benchChangeLatency(BenchPushClient& client, const std::vector<BenchCameraChange>& changes,
-                        unsigned periodMs, BenchSamples& out, std::string& problem);
+// For each change in turn (made at phases spread over one poll period after the last document), when
+// each client received a document holding its text, in microseconds after the control line went to
+// the simulator; every client waits in a thread of its own. False with the reason when the simulator
+// refuses or a client gets no such document within 5 periods.
+bool benchChangeArrivals(const std::vector<BenchDocumentClient*>& clients,
+                         const std::vector<BenchCameraChange>& changes, unsigned periodMs,
+                         std::vector<std::vector<double>>& arrivals, std::string& problem);

@@ -10,13 +10,11 @@
 
 namespace {
 
-constexpr int kIdleS = 3600;
-
 // Raw: the answer goes to the first requester's queue, kept open as a server would cache it.
 void serveRaw(BenchQueue& requests, const std::vector<uint8_t>& answer) {
   std::vector<uint8_t> request;
   BenchQueue requester;
-  while (requests.receive(request, kIdleS)) {
+  while (requests.receive(request, BENCH_SERVER_IDLE_MS)) {
     if (!requester.isOpen()) {
       const uint8_t* src = tlv_find(request.data(), TLV_SRC);
       if (src == nullptr || !requester.openForWriting(klcontrol_tlv_text(src))) return;
@@ -28,7 +26,7 @@ void serveRaw(BenchQueue& requests, const std::vector<uint8_t>& answer) {
 // Daemon: each answer opens the requester's queue by name, sends and closes it.
 void serveAsTheDaemon(BenchQueue& requests, const std::vector<uint8_t>& answer) {
   std::vector<uint8_t> request;
-  while (requests.waitReadable(kIdleS * 1000) && requests.receive(request, 0)) {
+  while (requests.waitReadable(BENCH_SERVER_IDLE_MS) && requests.receive(request, 0)) {
     const uint8_t* src = tlv_find(request.data(), TLV_SRC);
     BenchQueue requester;
     if (src == nullptr || !requester.openForWriting(klcontrol_tlv_text(src)) || !requester.send(answer))

@@ -1,11 +1,13 @@
 #include "bench_proc.h"
 
+#include <dirent.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -38,6 +40,26 @@ double benchCpuSeconds(pid_t pid) {
   const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
   const long ticks = benchStatTicks(stat.c_str());
   return ticks < 0 ? -1 : double(ticks) / double(sysconf(_SC_CLK_TCK));
+}
+
+double benchRunSeconds(pid_t pid) {
+  const std::string tasks = "/proc/" + std::to_string(pid) + "/task/";
+  const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(tasks.c_str()), closedir);
+  if (!dir) return -1;
+  double total = 0;
+  while (const dirent* task = readdir(dir.get())) {
+    if (task->d_name[0] != '.')
+      total += std::atof(readFile(tasks + task->d_name + "/schedstat").c_str()) / 1e9;
+  }
+  return total;
+}
+
+bool benchProcessEnded(pid_t pid) {
+  const std::string stat = readFile("/proc/" + std::to_string(pid) + "/stat");
+  // The state follows the name and a blank; no file, no process.
+  const size_t name = stat.rfind(')');
+  if (name == std::string::npos || name + 2 >= stat.size()) return true;
+  return stat[name + 2] == 'Z' || stat[name + 2] == 'X';
 }
 
 long benchProcKib(pid_t pid, const char* file, const char* field) {

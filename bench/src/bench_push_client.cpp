@@ -4,9 +4,22 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cstring>
+
 #include "bench_samples.h"
 #include "klcontrol_command_table.h"
 #include "klcontrol_notification_socket.h"
+
+bool BenchDocumentClient::waitFor(const std::string& text, int timeoutMs) {
+  const double deadline = benchNowUs() + timeoutMs * 1e3;
+  std::string document;
+  for (int left = timeoutMs; left > 0; left = int((deadline - benchNowUs()) / 1e3)) {
+    if (!next(document, left)) return false;
+    ++mDocuments;
+    if (document.find(text) != std::string::npos) return true;
+  }
+  return false;
+}
 
 bool BenchPushClient::connectAndResume(BenchRequester& requester, int timeoutMs) {
   mFd.reset(klcontrol_connect_notifications());
@@ -37,16 +50,6 @@ bool BenchPushClient::next(std::string& document, int timeoutMs) {
   return true;
 }
 
-bool BenchPushClient::waitFor(const std::string& text, int timeoutMs) {
-  const double deadline = benchNowUs() + timeoutMs * 1e3;
-  std::string document;
-  for (int left = timeoutMs; left > 0; left = int((deadline - benchNowUs()) / 1e3)) {
-    if (!next(document, left)) return false;
-    if (document.find(text) != std::string::npos) return true;
-  }
-  return false;
-}
-
 unsigned BenchPushClient::readFor(int milliseconds) {
   const double deadline = benchNowUs() + milliseconds * 1e3;
   unsigned documents = 0;
@@ -56,4 +59,29 @@ unsigned BenchPushClient::readFor(int milliseconds) {
     ++documents;
   }
   return documents;
+}
+
+BenchQueueClient::~BenchQueueClient() {
+  if (mQueue.isOpen()) registration(0);
+}
+
+bool BenchQueueClient::open() {
+  return mQueue.create(benchQueueName("notifications")) && registration(1);
+}
+
+// Command 0's argument: a 32-bit enable word, then the queue's name and its NUL.
+bool BenchQueueClient::registration(uint32_t enable) {
+  const std::string& name = mQueue.name();
+  std::vector<uint8_t> argument(sizeof enable + name.size() + 1, 0);
+  std::memcpy(argument.data(), &enable, sizeof enable);
+  std::memcpy(argument.data() + sizeof enable, name.data(), name.size());
+  klcontrol_answer_t answer;
+  return mRequester.exchange(mRequester.request(KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &argument), answer) &&
+         answer.status == 0;
+}
+
+bool BenchQueueClient::next(std::string& document, int timeoutMs) {
+  if (!mQueue.receive(mBuffer, timeoutMs)) return false;
+  document.assign(mBuffer.begin(), mBuffer.end());
+  return true;
 }

@@ -35,13 +35,18 @@ bool BenchQueue::send(const std::vector<uint8_t>& bytes) {
   return mq_send(mMqd, reinterpret_cast<const char*>(bytes.data()), bytes.size(), 0) == 0;
 }
 
-bool BenchQueue::receive(std::vector<uint8_t>& buffer, int timeoutS) {
+bool BenchQueue::receive(std::vector<uint8_t>& buffer, int timeoutMs) {
+  constexpr long kNsPerS = 1000000000, kNsPerMs = 1000000;
   timespec deadline{};
   clock_gettime(CLOCK_REALTIME, &deadline);
-  deadline.tv_sec += timeoutS;
+  const long nanoseconds = deadline.tv_nsec + timeoutMs % 1000 * kNsPerMs;
+  deadline.tv_sec += timeoutMs / 1000 + nanoseconds / kNsPerS;
+  deadline.tv_nsec = nanoseconds % kNsPerS;
   buffer.resize(KLMSG_MAX);
-  const ssize_t received =
-      mq_timedreceive(mMqd, reinterpret_cast<char*>(buffer.data()), buffer.size(), nullptr, &deadline);
+  char* into = reinterpret_cast<char*>(buffer.data());
+  const ssize_t received = timeoutMs == BENCH_NO_DEADLINE
+                               ? mq_receive(mMqd, into, buffer.size(), nullptr)
+                               : mq_timedreceive(mMqd, into, buffer.size(), nullptr, &deadline);
   buffer.resize(received < 0 ? 0 : size_t(received));
   return received >= 0;
 }

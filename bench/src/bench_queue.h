@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+// How long a child serving a queue waits for a request before it gives up.
+constexpr int BENCH_SERVER_IDLE_MS = 3600 * 1000;
+constexpr int BENCH_NO_DEADLINE = -1;
+
 class BenchQueue {
  public:
   BenchQueue() = default;
@@ -22,8 +26,9 @@ class BenchQueue {
 
   // Sends the bytes (blocking while the queue is full); false on failure.
   bool send(const std::vector<uint8_t>& bytes);
-  // Receives one message into buffer (resized to what came); false after timeoutS seconds or on failure.
-  bool receive(std::vector<uint8_t>& buffer, int timeoutS);
+  // Receives one message into buffer (resized to what came); false after timeoutMs or on failure.
+  // BENCH_NO_DEADLINE waits without one: no timer to arm in the kernel.
+  bool receive(std::vector<uint8_t>& buffer, int timeoutMs);
   // Waits until a message can be received, as the daemon does before each receive.
   bool waitReadable(int timeoutMs);
 

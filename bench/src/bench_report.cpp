@@ -14,7 +14,7 @@ std::string benchText(const char* format, ...) {
 
 void BenchReport::line(const std::string& name, const std::string& value, const std::string& goal,
                        const char* verdict) {
-  mOut << benchText("%-44s %-30s %-22s %s\n", name.c_str(), value.c_str(), goal.c_str(), verdict)
+  mOut << benchText("%-50s %-32s %-22s %s\n", name.c_str(), value.c_str(), goal.c_str(), verdict)
        << std::flush;
 }
 

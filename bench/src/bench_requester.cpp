@@ -3,7 +3,7 @@
 #include "klTlv.h"
 
 namespace {
-constexpr int ANSWER_TIMEOUT_S = 10;
+constexpr int ANSWER_TIMEOUT_MS = 10000;
 }
 
 bool BenchRequester::open(const std::string& destination) {
@@ -19,7 +19,7 @@ std::vector<uint8_t> BenchRequester::request(uint32_t command, const std::vector
 }
 
 bool BenchRequester::exchange(const std::vector<uint8_t>& request, klcontrol_answer_t& answer) {
-  if (!mDestination.send(request) || !mReply.receive(mBuffer, ANSWER_TIMEOUT_S)) return false;
+  if (!mDestination.send(request) || !mReply.receive(mBuffer, ANSWER_TIMEOUT_MS)) return false;
   std::string problem;
   return klcontrol_decode_answer(mBuffer.data(), int(mBuffer.size()), answer, problem);
 }

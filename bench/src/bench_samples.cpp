@@ -18,3 +18,14 @@ double BenchSamples::percentile(double p) const {
   const size_t index = rank < 1 ? 0 : std::min(sorted.size() - 1, size_t(rank) - 1);
   return sorted[index];
 }
+
+BenchArrivals benchArrivals(const std::vector<std::vector<double>>& perChange) {
+  BenchArrivals figures;
+  for (const std::vector<double>& times : perChange) {
+    if (times.empty()) continue;
+    const auto [first, last] = std::minmax_element(times.begin(), times.end());
+    figures.toLast.add(*last);
+    figures.spread.add(*last - *first);
+  }
+  return figures;
+}

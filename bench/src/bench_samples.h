@@ -17,3 +17,11 @@ class BenchSamples {
  private:
   std::vector<double> mValues;
 };
+
+// What the times at which the clients received the document of each change make: per change, the
+// time to the last client and the spread from the first to the last.
+struct BenchArrivals {
+  BenchSamples toLast;
+  BenchSamples spread;
+};
+BenchArrivals benchArrivals(const std::vector<std::vector<double>>& perChange);

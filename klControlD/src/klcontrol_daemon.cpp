@@ -37,7 +37,7 @@ void installCrashHandler() {
 bool waitForWorker() {
   for (int check = 0; check < STARTUP_CHECKS; ++check) {
     if (KlcontrolCommandServer::getInstance()->isRunning()) return true;
-    sleep(1);
+    sleep(KLCONTROL_STARTUP_CHECK_S);
   }
   return false;
 }

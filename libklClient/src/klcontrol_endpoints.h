@@ -7,3 +7,6 @@ constexpr const char* KLCONTROL_DAEMON_QUEUE = "/to_klCtlD";
 constexpr unsigned short KLCONTROL_NOTIFICATION_PORT = 8081;
 // The longest the worker waits for a command before it polls the camera for changes again.
 constexpr unsigned KLCONTROL_RECEIVE_TIMEOUT_MS = 500;
+// At start the daemon looks whether its worker runs, and sleeps this long before each further look;
+// it listens on the notification port only after a look found it running.
+constexpr unsigned KLCONTROL_STARTUP_CHECK_S = 1;
