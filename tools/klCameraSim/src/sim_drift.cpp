@@ -5,7 +5,7 @@
 
 #include "sim_camera.h"
 #include "sim_members.h"
-#include "sim_simulator.h"
+#include "sim_family_control.h"
 
 namespace {
 
