@@ -84,12 +84,14 @@ SimSimulator::~SimSimulator() {
 
 bool SimSimulator::open() {
   std::string error;
+  unsigned model = 0;
   {
     KlLock lock(mMutex);
     if (!mOptions.stateFile.empty() && !simLoadStateFile(mCamera, mOptions.stateFile, error)) {
       simLog("state file: %s", error.c_str());
       return false;
     }
+    model = mCamera.model();
   }
   // The control name is taken first: a second simulator stops here, before it could remove the
   // first one's queues on its way out.
@@ -110,7 +112,7 @@ bool SimSimulator::open() {
     simLog("cannot open queue %s for writing: %s", SIM_LINK_QUEUE, std::strerror(errno));
     return false;
   }
-  simLog("model %u camera on %s, control @%s", mCamera.model(), SIM_LINK_QUEUE, mOptions.controlName.c_str());
+  simLog("model %u camera on %s, control @%s", model, SIM_LINK_QUEUE, mOptions.controlName.c_str());
   return true;
 }
 
@@ -187,7 +189,8 @@ void SimSimulator::serveWakeUp(const std::vector<pollfd>& fds) {
   mDrift.catchUp(mCamera);
   if (fds[kPollEvents].revents & POLLIN) receiveEventAnswer();
   sendDueLateReplies();
-  if (mPending.active && Clock::now() >= mPending.deadline) finishPendingEvent("error no answer to " + mPending.code);
+  if (mPending.active && Clock::now() >= mPending.deadline)
+    finishPendingEvent("error no answer to " + mPending.code);
 }
 
 void SimSimulator::serveLink() {
