@@ -313,21 +313,21 @@ TEST(SimControlCommands, ModelSwitchEndsTheTranscodeJobs) {
   uint64_t id = 0;
   uint32_t estimate = 0;
   int8_t refusal = 0;
-  const auto start = [&] {
+  {
     KlLock lock(sim.mutex());
-    return sim.camera().transcodes().start(KLC_TRANSCODE_VIDEO_START, "VID_0001.MP4", id, estimate, refusal);
-  };
-  ASSERT_EQ(start(), KL_OK);
+    ASSERT_EQ(
+        sim.camera().transcodes().start(KLC_TRANSCODE_VIDEO_START, "VID_0001.MP4", id, estimate, refusal),
+        KL_OK);
+  }
   ASSERT_EQ(sim.execute("drift step 1", 1), "ok");  // a step a second of the camera's clock
   ASSERT_EQ(sim.execute("transcode refuse 5", 1), "ok");
   ASSERT_EQ(sim.execute("transcode", 1), "ok 1001:1:25:C:\\DCIM\\100KLCAM\\TRN01001.MP4");
   ASSERT_EQ(sim.execute("model 55", 1), "ok");
   EXPECT_EQ(sim.execute("transcode", 1), "ok");
-  {
-    KlLock lock(sim.mutex());
-    EXPECT_TRUE(sim.camera().transcodes().takeProgressTexts().empty());
-  }
-  ASSERT_EQ(start(), KL_OK);
+  KlLock lock(sim.mutex());
+  EXPECT_TRUE(sim.camera().transcodes().takeProgressTexts().empty());
+  ASSERT_EQ(sim.camera().transcodes().start(KLC_TRANSCODE_VIDEO_START, "VID_0001.MP4", id, estimate, refusal),
+            KL_OK);
   EXPECT_EQ(id, 1001u);
 }
 
