@@ -42,7 +42,10 @@ void ServerTest::startCamera(const std::function<void(SimCamera&)>& prepare, boo
   options.presetEvents = presetEvents;
   sim = std::make_unique<SimSimulator>(options);
   ASSERT_TRUE(sim->open());
-  if (prepare) prepare(sim->camera());
+  if (prepare) {
+    KlLock lock(sim->mutex());
+    prepare(sim->camera());
+  }
   simThread = std::thread([this] { sim->run(); });
 }
 

@@ -20,6 +20,8 @@
 #define KL_ACQUIRE(...) KL_THREAD_ANNOTATION(acquire_capability(__VA_ARGS__))
 #define KL_RELEASE(...) KL_THREAD_ANNOTATION(release_capability(__VA_ARGS__))
 #define KL_TRY_ACQUIRE(...) KL_THREAD_ANNOTATION(try_acquire_capability(__VA_ARGS__))
+// On a function that hands out a mutex: the caller's KL_REQUIRES may then name the call.
+#define KL_RETURN_CAPABILITY(x) KL_THREAD_ANNOTATION(lock_returned(x))
 // For the few functions that are the lock themselves, around calls the analysis does not know.
 #define KL_NO_THREAD_SAFETY_ANALYSIS KL_THREAD_ANNOTATION(no_thread_safety_analysis)
 

@@ -310,16 +310,21 @@ TEST(SimControlCommands, RepliesAndRefusals) {
 // busy refusal and no armed refusal, and job ids start over.
 TEST(SimControlCommands, ModelSwitchEndsTheTranscodeJobs) {
   SimSimulator sim(SimOptions{});
-  SimTranscodeJobs& jobs = sim.camera().transcodes();
   uint64_t id = 0;
   uint32_t estimate = 0;
   int8_t refusal = 0;
-  ASSERT_EQ(jobs.start(KLC_TRANSCODE_VIDEO_START, "VID_0001.MP4", id, estimate, refusal), KL_OK);
+  {
+    KlLock lock(sim.mutex());
+    ASSERT_EQ(
+        sim.camera().transcodes().start(KLC_TRANSCODE_VIDEO_START, "VID_0001.MP4", id, estimate, refusal),
+        KL_OK);
+  }
   ASSERT_EQ(sim.execute("drift step 1", 1), "ok");  // a step a second of the camera's clock
   ASSERT_EQ(sim.execute("transcode refuse 5", 1), "ok");
   ASSERT_EQ(sim.execute("transcode", 1), "ok 1001:1:25:C:\\DCIM\\100KLCAM\\TRN01001.MP4");
   ASSERT_EQ(sim.execute("model 55", 1), "ok");
   EXPECT_EQ(sim.execute("transcode", 1), "ok");
+  KlLock lock(sim.mutex());
   EXPECT_TRUE(sim.camera().transcodes().takeProgressTexts().empty());
   ASSERT_EQ(sim.camera().transcodes().start(KLC_TRANSCODE_VIDEO_START, "VID_0001.MP4", id, estimate, refusal),
             KL_OK);
@@ -341,10 +346,12 @@ TEST(SimControlCommands, SameCommandsGiveTheSameState) {
     ASSERT_EQ(second.execute(command, 1), "ok");
   }
   EXPECT_EQ(first.execute("dump", 1), second.execute("dump", 1));
+  EXPECT_NE(first.execute("dump", 1).find("settings.flat_mode=13"), std::string::npos);
+  KlLock firstLock(first.mutex());
+  KlLock secondLock(second.mutex());
   for (const auto& [block, size] : {std::pair(SimBlock::STATUS, 384), std::pair(SimBlock::SETTINGS, 238)}) {
     EXPECT_EQ(std::memcmp(first.camera().bytes(block), second.camera().bytes(block), size), 0);
   }
-  EXPECT_NE(first.execute("dump", 1).find("settings.flat_mode=13"), std::string::npos);
 }
 
 class SimExposureTest : public ::testing::Test {

@@ -5,7 +5,6 @@
 #include "camera_link.h"
 #include "klHexdump.h"
 #include "sim_csi_control.h"
-#include "sim_drift.h"
 #include "sim_family_control.h"
 #include "sim_members.h"
 #include "sim_simulator.h"
@@ -81,7 +80,7 @@ bool faultValue(SimFault& armed, const Words& words, std::string& error) {
 }
 
 // fault G/I KIND [VALUE] [N|always]; fault clear
-std::string fault(SimSimulator& sim, const Words& words, unsigned) {
+std::string fault(SimSimulator& sim, const Words& words, unsigned) KL_REQUIRES(sim.mutex()) {
   if (words[1] == "clear") {
     sim.router().faults().clear();
     return kOk;
@@ -101,12 +100,12 @@ std::string fault(SimSimulator& sim, const Words& words, unsigned) {
   return kOk;
 }
 
-std::string faults(SimSimulator& sim, const Words&, unsigned) {
+std::string faults(SimSimulator& sim, const Words&, unsigned) KL_REQUIRES(sim.mutex()) {
   return "ok " + sim.router().faults().describe();
 }
 
 // event JS | event JR | event PU CODE ID | event PU (no argument)
-std::string event(SimSimulator& sim, const Words& words, unsigned client) {
+std::string event(SimSimulator& sim, const Words& words, unsigned client) KL_REQUIRES(sim.mutex()) {
   if ((words[1] == "JS" || words[1] == "JR") && words.size() == 2)
     return sim.startSystemEvent(words[1], client);
   if (words[1] == "PU" && words.size() == 2) {
@@ -121,12 +120,12 @@ std::string event(SimSimulator& sim, const Words& words, unsigned client) {
   return sim.sendPresetUpdate(uint8_t(code), uint32_t(id)) == 0 ? kOk : "error cannot send to the daemon";
 }
 
-std::string set(SimSimulator& sim, const Words& words, unsigned) {
+std::string set(SimSimulator& sim, const Words& words, unsigned) KL_REQUIRES(sim.mutex()) {
   std::string error;
   return simApplyAssignment(sim.camera(), words[1] + "=" + words[2], error) ? kOk : "error " + error;
 }
 
-std::string get(SimSimulator& sim, const Words& words, unsigned) {
+std::string get(SimSimulator& sim, const Words& words, unsigned) KL_REQUIRES(sim.mutex()) {
   SimMember member{};
   int64_t value = 0;
   if (!simResolveMember(words[1], member)) return "error unknown member " + words[1];
@@ -134,27 +133,27 @@ std::string get(SimSimulator& sim, const Words& words, unsigned) {
   return "ok " + std::to_string(value);
 }
 
-std::string dump(SimSimulator& sim, const Words&, unsigned) {
+std::string dump(SimSimulator& sim, const Words&, unsigned) KL_REQUIRES(sim.mutex()) {
   return "ok " + simDumpMembers(sim.camera());
 }
 
-std::string count(SimSimulator& sim, const Words& words, unsigned) {
+std::string count(SimSimulator& sim, const Words& words, unsigned) KL_REQUIRES(sim.mutex()) {
   uint16_t group = 0;
   uint16_t id = 0;
   if (!parseRequest(words[1], group, id)) return "error bad request " + words[1];
   return "ok " + std::to_string(sim.router().count(group, id));
 }
 
-std::string counts(SimSimulator& sim, const Words&, unsigned) {
+std::string counts(SimSimulator& sim, const Words&, unsigned) KL_REQUIRES(sim.mutex()) {
   return "ok " + sim.router().describeCounts();
 }
 
-std::string resetCounts(SimSimulator& sim, const Words&, unsigned) {
+std::string resetCounts(SimSimulator& sim, const Words&, unsigned) KL_REQUIRES(sim.mutex()) {
   sim.router().resetCounters();
   return kOk;
 }
 
-std::string payload(SimSimulator& sim, const Words& words, unsigned) {
+std::string payload(SimSimulator& sim, const Words& words, unsigned) KL_REQUIRES(sim.mutex()) {
   uint16_t group = 0;
   uint16_t id = 0;
   std::vector<uint8_t> bytes;
@@ -163,7 +162,7 @@ std::string payload(SimSimulator& sim, const Words& words, unsigned) {
   return "ok " + hexstring(bytes.data(), bytes.size(), false);
 }
 
-std::string model(SimSimulator& sim, const Words& words, unsigned) {
+std::string model(SimSimulator& sim, const Words& words, unsigned) KL_REQUIRES(sim.mutex()) {
   int64_t number = 0;
   if (!simParseNumber(words[1], number) || number < 0 || !sim.camera().switchModel(unsigned(number))) {
     return "error unknown model " + words[1];
@@ -175,7 +174,7 @@ std::string ping(SimSimulator&, const Words&, unsigned) {
   return kOk;
 }
 
-std::string preset(SimSimulator& sim, const Words& words, unsigned) {
+std::string preset(SimSimulator& sim, const Words& words, unsigned) KL_REQUIRES(sim.mutex()) {
   int64_t id = 0;
   const SimPreset* found = nullptr;
   if (simParseNumber(words[1], id) && id >= 0 && id <= 0xFFFFFFFF)
@@ -184,7 +183,7 @@ std::string preset(SimSimulator& sim, const Words& words, unsigned) {
   return std::string("ok edited=") + (found->edited ? "1" : "0");
 }
 
-std::string edit(SimSimulator& sim, const Words&, unsigned) {
+std::string edit(SimSimulator& sim, const Words&, unsigned) KL_REQUIRES(sim.mutex()) {
   const SimPresetStore& presets = sim.camera().presets();
   return presets.editOpen() ? "ok open " + std::to_string(presets.editedPreset()) : "ok closed";
 }
@@ -225,9 +224,10 @@ std::string SimSimulator::execute(const std::string& line, unsigned client) {
     if (words[0] != command.name) continue;
     if (words.size() < command.minWords) return std::string("error usage: ") + command.usage;
     // A camera woken from the control interface tells the daemon, as one woken by a request does.
+    KlLock lock(mMutex);
     const uint8_t powerBefore = mCamera.system().power_state;
     const std::string reply = command.run(*this, words, client);
-    announcePower(powerBefore);
+    announcePower(powerBefore, mCamera.system().power_state);
     return reply;
   }
   return "error unknown command " + words[0];

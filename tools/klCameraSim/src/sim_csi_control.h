@@ -4,9 +4,10 @@
 #include <string>
 #include <vector>
 
-class SimSimulator;
+#include "sim_simulator.h"
 
 // csi: subscriptions, values written, requests; csi send CODE [WORDS]: a service message to the daemon.
 std::string simControlCsi(SimSimulator& sim, const std::vector<std::string>& words, unsigned client);
 // sleep-events [on|off]: whether "JS"/"JR" go out as the camera sleeps and wakes.
-std::string simControlSleepEvents(SimSimulator& sim, const std::vector<std::string>& words, unsigned client);
+std::string simControlSleepEvents(SimSimulator& sim, const std::vector<std::string>& words, unsigned client)
+    KL_REQUIRES(sim.mutex());

@@ -4,8 +4,8 @@
 #include <cstddef>
 
 #include "sim_camera.h"
+#include "sim_family_control.h"
 #include "sim_members.h"
-#include "sim_simulator.h"
 
 namespace {
 

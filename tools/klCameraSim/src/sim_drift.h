@@ -5,11 +5,8 @@
 #pragma once
 #include <chrono>
 #include <cstdint>
-#include <string>
-#include <vector>
 
 class SimCamera;
-class SimSimulator;
 
 class SimDrift {
  public:
@@ -33,6 +30,3 @@ class SimDrift {
   Clock::time_point mLast;
   uint64_t mSeconds = 0;  // seconds of drift applied so far; paces the slower changes
 };
-
-// drift: "ok on" or "ok off"; drift on|off; drift step [N]: N seconds (default 1) at once.
-std::string simControlDrift(SimSimulator& sim, const std::vector<std::string>& words, unsigned client);

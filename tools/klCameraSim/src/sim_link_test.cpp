@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 #include <thread>
+#include <utility>
 
 #include "fake_camera_link.h"
 #include "klErrno.h"
@@ -116,7 +117,34 @@ TEST_F(SimLinkTest, BadRequestsAndLostRepliesCostOnlyThemselves) {
   EXPECT_EQ(+readStatus().active_preset_group, 0u);
   ASSERT_EQ(ctl("fault 0x101/2 drop"), "ok");
   EXPECT_EQ(klc_app_set_mode(&ctx, 16), KL_ERR_MQ_FAIL);
+  // Sent late by the main loop, which the link thread wakes (a client kept connected does not).
+  const UniqueFd client = simControlConnect(SIM_CONTROL_NAME);
+  std::string reply;
+  ASSERT_TRUE(simControlExchange(client.get(), "fault 8/11 late 1", reply, kWaitMs) && reply == "ok");
   EXPECT_EQ(+readStatus().active_preset_group, 1u);
+}
+
+// Requests on the link thread and control commands on the main loop change one camera at once: every
+// change of either lands (ThreadSanitizer checks that the camera is shared safely).
+TEST_F(SimLinkTest, RequestsAndControlCommandsChangeTheCameraAtOnce) {
+  start();
+  constexpr int kRounds = 200;
+  std::thread requests([this] {
+    unsigned battery = 100;  // the factory value
+    for (int i = 1; i <= kRounds; ++i) {
+      EXPECT_EQ(klc_app_set_mode(&ctx, i % 2 == 0 ? 17 : 16), 0) << i;
+      const unsigned now = readStatus().battery_percent;
+      EXPECT_LE(now, std::exchange(battery, now)) << i;  // never an older value
+    }
+  });
+  for (int i = 1; i <= kRounds; ++i) {
+    const std::string battery = std::to_string(100 - i / 2);
+    EXPECT_EQ(ctl("set status.battery_percent " + battery), "ok");
+    EXPECT_EQ(ctl("get status.battery_percent"), "ok " + battery);
+  }
+  requests.join();
+  EXPECT_EQ(ctl("count 0x101/2"), "ok 200");
+  EXPECT_EQ(readStatus().photo_selected_flatmode, 17);  // the last mode asked for
 }
 
 // A reply goes only to the control client that asked, while another one is connected; a line of 512

@@ -7,7 +7,7 @@ namespace {
 
 constexpr int64_t kMaxGroupFiles = 99;
 
-std::string addCapture(SimSimulator& sim, const std::vector<std::string>& words) {
+std::string addCapture(SimSimulator& sim, const std::vector<std::string>& words) KL_REQUIRES(sim.mutex()) {
   int64_t files = 1;
   const bool video = words[2] == "video";
   if ((!video && words[2] != "photo") || words.size() > 4 ||

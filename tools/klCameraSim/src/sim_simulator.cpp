@@ -26,6 +26,10 @@ constexpr long kLinkQueueDepth = 10;
 constexpr long kEventQueueDepth = 2;
 constexpr long kCsiQueueDepth = 10;
 constexpr size_t kMaxClients = 8;
+// The link thread's wake-up goes before any request (sent with priority 0).
+constexpr unsigned kLinkWakePriority = 1;
+// The poll set: these, then the control clients.
+enum : size_t { kPollStop, kPollWake, kPollEvents, kPollListen, kPollCsi, kPollFirstClient };
 
 // Opens a queue for reading; its message size must fit one TLV message buffer. A queue a killed
 // simulator left behind is taken over, not replaced: the daemon's descriptor for it stays good, so the
@@ -47,6 +51,18 @@ void closeQueue(klMbox_t& mbox, const char* name) {
   mbox.mqd = -1;
 }
 
+// Adds one to an eventfd counter. Nothing to do when it fails: the counter is already non-zero then.
+void signalEventFd(const UniqueFd& fd) {
+  const uint64_t one = 1;
+  if (write(fd.get(), &one, sizeof one) < 0) return;
+}
+
+// Takes what an eventfd counted: it only had to wake the poll.
+void drainEventFd(const UniqueFd& fd) {
+  uint64_t count = 0;
+  if (read(fd.get(), &count, sizeof count) < 0) return;
+}
+
 }  // namespace
 
 SimSimulator::SimSimulator(const SimOptions& options)
@@ -54,7 +70,9 @@ SimSimulator::SimSimulator(const SimOptions& options)
       mCamera(options.model),
       mRouter(mCamera),
       mDrift(options.drift || options.replyDelayMs > 0),
-      mStop(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
+      mSleepEvents(options.sleepEvents),
+      mStop(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)),
+      mWake(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {
   if (mOptions.controlName.empty()) mOptions.controlName = SIM_CONTROL_NAME;
 }
 
@@ -66,9 +84,14 @@ SimSimulator::~SimSimulator() {
 
 bool SimSimulator::open() {
   std::string error;
-  if (!mOptions.stateFile.empty() && !simLoadStateFile(mCamera, mOptions.stateFile, error)) {
-    simLog("state file: %s", error.c_str());
-    return false;
+  unsigned model = 0;
+  {
+    KlLock lock(mMutex);
+    if (!mOptions.stateFile.empty() && !simLoadStateFile(mCamera, mOptions.stateFile, error)) {
+      simLog("state file: %s", error.c_str());
+      return false;
+    }
+    model = mCamera.model();
   }
   // The control name is taken first: a second simulator stops here, before it could remove the
   // first one's queues on its way out.
@@ -77,45 +100,62 @@ bool SimSimulator::open() {
     simLog("cannot listen on @%s: %s", mOptions.controlName.c_str(), std::strerror(errno));
     return false;
   }
-  if (!mStop.valid() || !openQueue(SIM_LINK_QUEUE, kLinkQueueDepth, mLink) ||
+  if (!mStop.valid() || !mWake.valid() || !openQueue(SIM_LINK_QUEUE, kLinkQueueDepth, mLink) ||
       !openQueue(SIM_EVENT_QUEUE, kEventQueueDepth, mEvents) ||
       !openQueue(KLCSI_SERVICE_QUEUE, kCsiQueueDepth, mCsiQueue)) {
     return false;
   }
-  simLog("model %u camera on %s, control @%s", mCamera.model(), SIM_LINK_QUEUE, mOptions.controlName.c_str());
+  // Opened now, not by name at the stop: it reaches the queue the link thread reads, whatever the name
+  // holds by then.
+  mLinkWake = UniqueFd(mq_open(SIM_LINK_QUEUE, O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!mLinkWake.valid()) {
+    simLog("cannot open queue %s for writing: %s", SIM_LINK_QUEUE, std::strerror(errno));
+    return false;
+  }
+  simLog("model %u camera on %s, control @%s", model, SIM_LINK_QUEUE, mOptions.controlName.c_str());
   return true;
 }
 
 void SimSimulator::requestStop() {
-  const uint64_t one = 1;
-  // Nothing to do when it fails: the counter is already non-zero then.
-  if (write(mStop.get(), &one, sizeof one) < 0) return;
+  signalEventFd(mStop);
 }
 
-int SimSimulator::pollTimeoutMs() const {
-  using Clock = std::chrono::steady_clock;
-  const Clock::time_point now = Clock::now();
+SimSimulator::Clock::time_point SimSimulator::nextDeadline() const {
   Clock::time_point first = Clock::time_point::max();
-  if (mPending.active) first = std::min(first, mPending.deadline);
+  if (mPending.active) first = mPending.deadline;
   // A running transcode job moves on each second while the camera follows the clock.
   if (mDrift.running() && mCamera.transcodes().running())
-    first = std::min(first, now + std::chrono::seconds(1));
+    first = std::min(first, Clock::now() + std::chrono::seconds(1));
   for (const LateReply& late : mLateReplies) first = std::min(first, late.due);
-  if (first == Clock::time_point::max()) return -1;
-  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(first - now);
+  return first;
+}
+
+int SimSimulator::pollTimeoutMs() {
+  KlLock lock(mMutex);
+  mSleepUntil = nextDeadline();
+  if (mSleepUntil == Clock::time_point::max()) return -1;
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(mSleepUntil - Clock::now());
   return left.count() > 0 ? int(left.count()) + 1 : 0;
+}
+
+void SimSimulator::wakeMainIfSooner() {
+  if (nextDeadline() >= mSleepUntil) return;
+  // Once is enough: the main loop sets its deadline anew when it wakes.
+  mSleepUntil = Clock::time_point::min();
+  signalEventFd(mWake);
 }
 
 void SimSimulator::fillPollSet() {
   // Refilled in place: the set keeps its capacity, so a wake-up allocates nothing.
   mPollSet.clear();
-  for (int fd : {mStop.get(), int(mLink.mqd), int(mEvents.mqd), mListen.get(), int(mCsiQueue.mqd)}) {
+  for (int fd : {mStop.get(), mWake.get(), int(mEvents.mqd), mListen.get(), int(mCsiQueue.mqd)}) {
     mPollSet.push_back({fd, POLLIN, 0});
   }
   for (const Client& client : mClients) mPollSet.push_back({client.fd.get(), POLLIN, 0});
 }
 
 int SimSimulator::run() {
+  std::thread link([this] { serveLink(); });
   for (;;) {
     fillPollSet();
     std::vector<pollfd>& fds = mPollSet;
@@ -123,49 +163,89 @@ int SimSimulator::run() {
       simLog("poll failed: %s", std::strerror(errno));
       break;
     }
-    if (fds[0].revents != 0) break;
-    // Whatever woke the camera sees the statuses as they are by now.
-    mDrift.catchUp(mCamera);
-    if (fds[1].revents & POLLIN) serveRequest();
-    if (fds[2].revents & POLLIN) receiveEventAnswer();
-    if (fds[4].revents & POLLIN) serveCsiRequest();
-    sendDueLateReplies();
-    if (mPending.active && std::chrono::steady_clock::now() >= mPending.deadline) {
-      finishPendingEvent("error no answer to " + mPending.code);
-    }
+    if (fds[kPollStop].revents != 0) break;
+    serveWakeUp(fds);
     // Clients read before a new one is accepted, so the pollfd indexes still match.
     for (size_t i = mClients.size(); i-- > 0;) {
-      if (fds[5 + i].revents != 0 && !readClient(mClients[i])) mClients.erase(mClients.begin() + long(i));
+      if (fds[kPollFirstClient + i].revents != 0 && !readClient(mClients[i]))
+        mClients.erase(mClients.begin() + long(i));
     }
-    if (fds[3].revents & POLLIN) acceptClient();
-    // Progress a request, the clock or the control interface made, after any reply.
+    if (fds[kPollListen].revents & POLLIN) acceptClient();
+    // Progress the clock or the control interface made, after any reply.
+    KlLock lock(mMutex);
     simSendTranscodeProgress(mCamera);
   }
+  stopLink(link);
   simLog("stopping");
   return 0;
 }
 
-void SimSimulator::serveRequest() {
-  uint8_t msg[KLMSG_MAX];
-  const ssize_t length = mq_receive(mLink.mqd, reinterpret_cast<char*>(msg), sizeof msg, nullptr);
-  if (length < 0) return;
-  SimOutcome& outcome = mOutcome;
-  const uint8_t powerBefore = mCamera.system().power_state;
-  if (!mRouter.handle(msg, unsigned(length), outcome)) {
-    simLog("ignored a malformed request of %zd bytes", length);
-    return;
+void SimSimulator::serveWakeUp(const std::vector<pollfd>& fds) {
+  // Only taken: the loop sets its deadline anew at each turn.
+  if (fds[kPollWake].revents & POLLIN) drainEventFd(mWake);
+  if (fds[kPollCsi].revents & POLLIN) serveCsiRequest();
+  KlLock lock(mMutex);
+  // Whatever woke the camera sees the statuses as they are by now.
+  mDrift.catchUp(mCamera);
+  if (fds[kPollEvents].revents & POLLIN) receiveEventAnswer();
+  sendDueLateReplies();
+  if (mPending.active && Clock::now() >= mPending.deadline)
+    finishPendingEvent("error no answer to " + mPending.code);
+}
+
+void SimSimulator::serveLink() {
+  for (;;) {
+    const ssize_t length = mq_receive(mLink.mqd, reinterpret_cast<char*>(mRequest), sizeof mRequest, nullptr);
+    if (mLinkStopping.load()) return;
+    if (length >= 0) {
+      serveRequest(unsigned(length));
+    } else if (errno != EINTR) {
+      simLog("cannot receive on %s: %s", SIM_LINK_QUEUE, std::strerror(errno));
+      requestStop();
+      return;
+    }
   }
-  if (outcome.send && outcome.delayMs > 0) {
-    const auto due = std::chrono::steady_clock::now() + std::chrono::milliseconds(outcome.delayMs);
-    mLateReplies.push_back(LateReply{due, outcome.replyQueue, outcome.message});
-  } else if (outcome.send) {
+}
+
+void SimSimulator::stopLink(std::thread& link) {
+  mLinkStopping.store(true);
+  // An empty message before any request; a full queue needs none, the thread receives anyway.
+  if (mq_send(mLinkWake.get(), "", 0, kLinkWakePriority) != 0 && errno != EAGAIN)
+    simLog("cannot wake the link thread: %s", std::strerror(errno));
+  link.join();
+}
+
+void SimSimulator::serveRequest(unsigned length) {
+  SimOutcome& outcome = mOutcome;
+  uint8_t powerBefore = 0;
+  uint8_t powerAfter = 0;
+  {
+    KlLock lock(mMutex);
+    mDrift.catchUp(mCamera);
+    powerBefore = mCamera.system().power_state;
+    if (!mRouter.handle(mRequest, length, outcome)) {
+      simLog("ignored a malformed request of %u bytes", length);
+      return;
+    }
+    powerAfter = mCamera.system().power_state;
+    if (outcome.send && outcome.delayMs > 0) {
+      const auto due = Clock::now() + std::chrono::milliseconds(outcome.delayMs);
+      mLateReplies.push_back(LateReply{due, outcome.replyQueue, outcome.message});
+    }
+  }
+  // Unlocked: the control interface is served meanwhile.
+  if (outcome.send && outcome.delayMs == 0) {
     // A real camera takes a few milliseconds to answer; --fast skips that.
     if (mOptions.replyDelayMs > 0)
       std::this_thread::sleep_for(std::chrono::milliseconds(mOptions.replyDelayMs));
     for (unsigned i = 0; i < outcome.copies; ++i) sendReply(outcome.replyQueue, outcome.message);
   }
+  KlLock lock(mMutex);
   simPresetEventsAfterRequest(mCamera, mOptions.presetEvents);
-  announcePower(powerBefore);
+  announcePower(powerBefore, powerAfter);
+  // Progress the request made, after its reply.
+  simSendTranscodeProgress(mCamera);
+  wakeMainIfSooner();
 }
 
 void SimSimulator::sendReply(const std::string& queue, const std::vector<uint8_t>& message) {
@@ -180,7 +260,7 @@ void SimSimulator::sendReply(const std::string& queue, const std::vector<uint8_t
 }
 
 void SimSimulator::sendDueLateReplies() {
-  const auto now = std::chrono::steady_clock::now();
+  const auto now = Clock::now();
   for (auto late = mLateReplies.begin(); late != mLateReplies.end();) {
     if (late->due > now) {
       ++late;
@@ -217,11 +297,10 @@ int SimSimulator::sendCsi(const SimCsiMessage& message) {
   return length > 0 ? simSendToDaemon(msg, length) : -1;
 }
 
-void SimSimulator::announcePower(uint8_t powerBefore) {
-  const uint8_t now = mCamera.system().power_state;
-  const bool fellAsleep = powerBefore == SIM_POWER_ON && now == SIM_POWER_ASLEEP;
-  const bool woke = powerBefore == SIM_POWER_ASLEEP && now == SIM_POWER_ON;
-  if (!mOptions.sleepEvents || (!fellAsleep && !woke)) return;
+void SimSimulator::announcePower(uint8_t before, uint8_t after) {
+  const bool fellAsleep = before == SIM_POWER_ON && after == SIM_POWER_ASLEEP;
+  const bool woke = before == SIM_POWER_ASLEEP && after == SIM_POWER_ON;
+  if (!mSleepEvents || (!fellAsleep && !woke)) return;
   const std::string code = fellAsleep ? "JS" : "JR";
   // Client 0 is nobody: the daemon's answer is taken and dropped.
   if (!mPending.active) {
@@ -243,8 +322,7 @@ std::string SimSimulator::startSystemEvent(const std::string& code, unsigned cli
   mPending.active = true;
   mPending.client = client;
   mPending.code = code;
-  mPending.deadline =
-      std::chrono::steady_clock::now() + std::chrono::milliseconds(SIM_EVENT_ANSWER_TIMEOUT_MS);
+  mPending.deadline = Clock::now() + std::chrono::milliseconds(SIM_EVENT_ANSWER_TIMEOUT_MS);
   return std::string();
 }
 

@@ -1,15 +1,20 @@
-// The simulator process in one object: the camera link queue, the daemon events and the control
-// socket, served by one thread with poll, so no state is ever shared between threads.
+// The simulator process in one object. A thread of its own blocks in the receive of the camera link
+// queue and serves each request as it comes; the main loop polls the daemon events, the status
+// service, the control socket and the timers. The camera and what requests change with it are
+// shared under one mutex.
 #pragma once
 #include <poll.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "CameraFactory.h"
 #include "klMbox.h"
+#include "klThreadSafety.h"
 #include "klUniqueFd.h"
 #include "sim_camera.h"
 #include "sim_csi_service.h"
@@ -43,36 +48,40 @@ class SimSimulator {
 
   // Loads the state file and opens the queues and the control socket; false (logged) on failure.
   bool open();
-  // Serves until requestStop; returns 0.
+  // Serves until requestStop, the link on a thread of its own; returns 0.
   int run();
   // Ends run at its next wake-up; safe from signal handlers and other threads.
   void requestStop();
 
   // Control interface: executes one command line. The reply line, or an empty text when the reply
   // comes later (a suspend/resume waiting for the daemon's answer).
-  std::string execute(const std::string& line, unsigned client);
+  std::string execute(const std::string& line, unsigned client) KL_EXCLUDES(mMutex);
 
-  SimCamera& camera() { return mCamera; }
-  SimRequestRouter& router() { return mRouter; }
-  SimDrift& drift() { return mDrift; }
+  // Guards the camera and everything a request changes; control commands run holding it.
+  KlMutex& mutex() KL_RETURN_CAPABILITY(mMutex) { return mMutex; }
+  SimCamera& camera() KL_REQUIRES(mMutex) { return mCamera; }
+  SimRequestRouter& router() KL_REQUIRES(mMutex) { return mRouter; }
+  SimDrift& drift() KL_REQUIRES(mMutex) { return mDrift; }
   // Sends "JS" or "JR" and makes client wait for the answer; an error reply, or empty when waiting.
-  std::string startSystemEvent(const std::string& code, unsigned client);
+  std::string startSystemEvent(const std::string& code, unsigned client) KL_REQUIRES(mMutex);
   // Sends a "PU" event (without an argument unless withArgument); 0 or -1.
   int sendPresetUpdate(uint8_t event, uint32_t id, bool withArgument = true);
   // Sends a message of the camera-status service to the daemon; 0 or -1.
   int sendCsi(const SimCsiMessage& message);
+  // The main thread's alone.
   SimCsiService& csi() { return mCsi; }
-  bool sleepEvents() const { return mOptions.sleepEvents; }
-  void setSleepEvents(bool on) { mOptions.sleepEvents = on; }
+  bool sleepEvents() const KL_REQUIRES(mMutex) { return mSleepEvents; }
+  void setSleepEvents(bool on) KL_REQUIRES(mMutex) { mSleepEvents = on; }
 
  private:
+  using Clock = std::chrono::steady_clock;
   struct Client {
     UniqueFd fd;
     unsigned serial;
     std::string input;
   };
   struct LateReply {
-    std::chrono::steady_clock::time_point due;
+    Clock::time_point due;
     std::string queue;
     std::vector<uint8_t> message;
   };
@@ -80,38 +89,58 @@ class SimSimulator {
     bool active = false;
     unsigned client = 0;
     std::string code;
-    std::chrono::steady_clock::time_point deadline;
+    Clock::time_point deadline;
   };
 
-  void serveRequest();
+  // The link thread: receives and serves requests until stopLink.
+  void serveLink() KL_EXCLUDES(mMutex);
+  void serveRequest(unsigned length) KL_EXCLUDES(mMutex);
+  // Ends the link thread: it leaves at the next message it receives, a wake-up sent to itself when
+  // the queue is empty.
+  void stopLink(std::thread& link);
   void sendReply(const std::string& queue, const std::vector<uint8_t>& message);
+  // The main loop's work of one wake-up besides the control clients.
+  void serveWakeUp(const std::vector<pollfd>& fds) KL_EXCLUDES(mMutex);
   // Sends the late replies whose time has come, oldest first.
-  void sendDueLateReplies();
+  void sendDueLateReplies() KL_REQUIRES(mMutex);
   void serveCsiRequest();
-  // Sends "JS" or "JR" when the camera fell asleep or woke from sleep since it was in powerBefore.
-  void announcePower(uint8_t powerBefore);
-  void receiveEventAnswer();
-  void finishPendingEvent(const std::string& reply);
+  // Sends "JS" or "JR" when the camera fell asleep or woke from sleep from power state before to after.
+  void announcePower(uint8_t before, uint8_t after) KL_REQUIRES(mMutex);
+  void receiveEventAnswer() KL_REQUIRES(mMutex);
+  void finishPendingEvent(const std::string& reply) KL_REQUIRES(mMutex);
   void acceptClient();
-  bool readClient(Client& client);
+  bool readClient(Client& client) KL_EXCLUDES(mMutex);
   void replyTo(unsigned client, const std::string& line);
-  int pollTimeoutMs() const;
+  // The next moment the main loop has work without a message; max when none.
+  Clock::time_point nextDeadline() const KL_REQUIRES(mMutex);
+  // Wakes the main loop when the link thread brought its next deadline nearer.
+  void wakeMainIfSooner() KL_REQUIRES(mMutex);
+  int pollTimeoutMs() KL_EXCLUDES(mMutex);
   void fillPollSet();
 
-  SimOptions mOptions;
-  SimCamera mCamera;
-  SimRequestRouter mRouter;
-  SimDrift mDrift;
+  SimOptions mOptions;  // as constructed; read by both threads
+  KlMutex mMutex;
+  SimCamera mCamera KL_GUARDED_BY(mMutex);
+  SimRequestRouter mRouter KL_GUARDED_BY(mMutex);
+  SimDrift mDrift KL_GUARDED_BY(mMutex);
+  PendingEvent mPending KL_GUARDED_BY(mMutex);
+  std::vector<LateReply> mLateReplies KL_GUARDED_BY(mMutex);
+  bool mSleepEvents KL_GUARDED_BY(mMutex);
+  // Until when the main loop sleeps at most.
+  Clock::time_point mSleepUntil KL_GUARDED_BY(mMutex) = Clock::time_point::max();
   klMbox_t mLink;
+  UniqueFd mLinkWake;  // the link queue for writing: the wake-up of stopLink
   klMbox_t mEvents;
   klMbox_t mCsiQueue;
   SimCsiService mCsi;
   UniqueFd mStop;
+  UniqueFd mWake;  // the link thread tells the main loop of a nearer deadline
   UniqueFd mListen;
   std::vector<Client> mClients;
   unsigned mNextSerial = 1;
-  PendingEvent mPending;
-  std::vector<LateReply> mLateReplies;
   std::vector<pollfd> mPollSet;
+  std::atomic<bool> mLinkStopping{false};
+  // The link thread's own.
+  uint8_t mRequest[KLMSG_MAX];
   SimOutcome mOutcome;  // reused by every request
 };

@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-class SimCamera;
-class SimSimulator;
+#include "sim_simulator.h"
 
 // Notification id of transcode progress.
 constexpr uint32_t SIM_CSI_TRANSCODE_PROGRESS = 151;
 
 // transcode: the jobs; transcode step [N]: N steps; transcode refuse REASON [N]: the next N starts
 // are refused with the reason byte.
-std::string simControlTranscode(SimSimulator& sim, const std::vector<std::string>& words, unsigned client);
+std::string simControlTranscode(SimSimulator& sim, const std::vector<std::string>& words, unsigned client)
+    KL_REQUIRES(sim.mutex());
 // Sends every pending progress text to the daemon.
 void simSendTranscodeProgress(SimCamera& camera);
