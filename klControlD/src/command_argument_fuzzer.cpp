@@ -12,7 +12,7 @@
 
 #include "klErrno.h"
 #include "klcontrol_command_table.h"
-#include "klcontrol_if_server.h"
+#include "klcontrol_queues.h"
 #include "sim_control_socket.h"
 #include "test_fuzz_daemon.h"
 

@@ -8,12 +8,12 @@
 #include <cerrno>
 #include <cstring>
 
-#include "klLog.h"
 #include "klTlv.h"
 #include "klcMsg.h"
+#include "klcontrol_log.h"
 #include "klcontrol_push_frames.h"
 
-#define LOG(level, ...) KLOG(level, "klPushClient", __VA_ARGS__)
+constexpr const char* LOG_SOURCE = "klPushClient";
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "klcontrol_if_server.h"
+#include "klcontrol_camera.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // The button command: physical buttons pressed from outside, and the multi-camera shutter and mode
 // buttons, which start or stop a capture and load the preset of the chosen mode.
 #include "klErrno.h"
-#include "klLog.h"
 #include "klcontrol_arg_fields.h"
 #include "klcontrol_block_read.h"
 #include "klcontrol_if_server.h"
+#include "klcontrol_log.h"
 
-#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+constexpr const char* LOG_SOURCE = "klcontrol_if_server";
 
 namespace {
 

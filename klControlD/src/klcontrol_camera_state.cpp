@@ -2,12 +2,12 @@
 // adjustment, the camera-info set-up and the end of a zoom's preset edit.
 #include "CameraFactory.h"
 #include "camera_json.h"
-#include "klLog.h"
 #include "klcontrol_block_read.h"
 #include "klcontrol_if_server.h"
+#include "klcontrol_log.h"
 #include "klcontrol_preset_loader.h"
 
-#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+constexpr const char* LOG_SOURCE = "klcontrol_if_server";
 
 namespace {
 
@@ -22,7 +22,7 @@ constexpr int8_t AUTO_OFF_OPTION_DISABLED = 3;
 bool KlcontrolCommandServer::readLenses() {
   uint8_t lensMode = 0;
   uint8_t lens = 0;
-  if (klc_system_get_lenses(&m_cameraContext, &lensMode, &lens) != 0) return false;
+  if (klc_system_get_lenses(klcontrol_camera(), &lensMode, &lens) != 0) return false;
   mLensMode = int8_t(lensMode);
   mLens = int8_t(lens);
   return true;
@@ -45,13 +45,13 @@ int8_t KlcontrolCommandServer::GetLens() {
 
 int8_t KlcontrolCommandServer::GetLensType() {
   uint8_t lensType = 0;
-  if (klc_system_get_lens_type(&m_cameraContext, &lensType) == 0) mLensType = int8_t(lensType);
+  if (klc_system_get_lens_type(klcontrol_camera(), &lensType) == 0) mLensType = int8_t(lensType);
   return mLensType;
 }
 
 int8_t KlcontrolCommandServer::GetPowerProfile() {
   int8_t profile = 0;
-  klc_system_get_power_profile(&m_cameraContext, &profile);
+  klc_system_get_power_profile(klcontrol_camera(), &profile);
   return profile;
 }
 
@@ -148,7 +148,7 @@ void KlcontrolCommandServer::initializeStatusVariables() {
       int(mNeedLenses.load()));
   GetCurrentPreset();
   uint8_t orientation = 0;
-  klc_setup_get_orientation(&m_cameraContext, &orientation);
+  klc_setup_get_orientation(klcontrol_camera(), &orientation);
   mOrientationSetting = orientation;
   if (orientation != 0 && orientation != 5) {
     LOG(UTIL_LOG_ERROR, "Orientation[%d] was already locked, default orientation will be all", orientation);

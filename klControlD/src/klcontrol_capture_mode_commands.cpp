@@ -1,13 +1,13 @@
 // Capture and mode commands: the shutter, mode changes (with the flat-mode override of the models
 // that dropped legacy modes), settings forwarding, tags, the extended status and the surge options.
 #include "klErrno.h"
-#include "klLog.h"
 #include "klcontrol_arg_fields.h"
 #include "klcontrol_block_read.h"
 #include "klcontrol_if_server.h"
+#include "klcontrol_log.h"
 #include "klcontrol_preset_loader.h"
 
-#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+constexpr const char* LOG_SOURCE = "klcontrol_if_server";
 
 namespace {
 
@@ -142,7 +142,7 @@ int KlcontrolCommandServer::cmdShutter(Msg& msg, MsgElement* arg) {
   uint8_t value = 0;
   arg->getUint8(&value);
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_COMMAND_SHUTTER: value:%d", int(value));
-  return answer(msg, klc_shutter(&m_cameraContext, value));
+  return answer(msg, klc_shutter(klcontrol_camera(), value));
 }
 
 int KlcontrolCommandServer::cmdMode(Msg& msg, MsgElement* arg) {
@@ -151,7 +151,7 @@ int KlcontrolCommandServer::cmdMode(Msg& msg, MsgElement* arg) {
   arg->getUint32(&value);
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_MODE: mode:%d", int(value));
   const int mode = overrideMode(int(value));
-  const int rc = klc_app_set_mode(&m_cameraContext, mode);
+  const int rc = klc_app_set_mode(klcontrol_camera(), mode);
   if (rc != KL_OK || !isVideoMode(mode)) return answer(msg, rc);
   return answer(msg, resetVideoFormat(mode, 0, UTIL_LOG_DEBUG));
 }
@@ -164,24 +164,24 @@ int KlcontrolCommandServer::cmdModeSubMode(Msg& msg, MsgElement* arg) {
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_MODE_SUB_MODE: mode:%d sub_mode:%d", mode, subMode);
   int rc = KL_OK;
   if (mode == LEGACY_VIDEO && subMode == SUB_MODE_SURGE) {
-    rc = klc_app_set_mode(&m_cameraContext, FLAT_MODE_SURGE_VIDEO);
+    rc = klc_app_set_mode(klcontrol_camera(), FLAT_MODE_SURGE_VIDEO);
   } else if (mode == LEGACY_VIDEO && subMode == SUB_MODE_LOOPING) {
-    rc = klc_app_set_mode(&m_cameraContext, FLAT_MODE_LOOPING);
+    rc = klc_app_set_mode(klcontrol_camera(), FLAT_MODE_LOOPING);
   } else {
-    rc = klc_app_set_mode_sub_mode(&m_cameraContext, mode, subMode);
+    rc = klc_app_set_mode_sub_mode(klcontrol_camera(), mode, subMode);
   }
   if (rc != KL_OK || mode != LEGACY_VIDEO) return answer(msg, rc);
   return answer(msg, resetVideoFormat(LEGACY_VIDEO, subMode, UTIL_LOG_INFO));
 }
 
 int KlcontrolCommandServer::cmdSettingsForward(Msg& msg, MsgElement* arg) {
-  return answer(msg, klc_send_remote_api_payload(&m_cameraContext, REMOTE_SETTINGS_FORWARD, arg->getData(),
+  return answer(msg, klc_send_remote_api_payload(klcontrol_camera(), REMOTE_SETTINGS_FORWARD, arg->getData(),
                                                  arg->getDataLength()));
 }
 
 int KlcontrolCommandServer::cmdGlintTagRecording(Msg& msg, MsgElement*) {
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_GLINT_TAG_RECORDING:");
-  return answer(msg, klc_send_simple_remote_api(&m_cameraContext, REMOTE_MEDIA_TAG_RECORDING));
+  return answer(msg, klc_send_simple_remote_api(klcontrol_camera(), REMOTE_MEDIA_TAG_RECORDING));
 }
 
 // The camera's reply goes to the client as it came, within the buffer handed to the library.

@@ -2,12 +2,12 @@
 // edit stays open until the zoom timer ends it), the manual-exposure ("vantix") resets, the capture
 // delay and the on-screen shortcuts reset.
 #include "klErrno.h"
-#include "klLog.h"
 #include "klcontrol_block_read.h"
 #include "klcontrol_if_server.h"
+#include "klcontrol_log.h"
 #include "klcontrol_preset_loader.h"
 
-#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+constexpr const char* LOG_SOURCE = "klcontrol_if_server";
 
 namespace {
 
@@ -131,7 +131,7 @@ int KlcontrolCommandServer::cmdDigitalZoom(Msg& msg, MsgElement* arg) {
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_DIGITAL_ZOOM: dzoom:%d", int(zoom));
   int mode = 0;
   int flatMode = -1;
-  klc_app_get_mode_flat_mode(&m_cameraContext, &mode, &flatMode);
+  klc_app_get_mode_flat_mode(klcontrol_camera(), &mode, &flatMode);
   LOG(UTIL_LOG_DEBUG, "------Current flatmode is %d", flatMode);
   if (flatMode != FLAT_MODE_BROADCAST) {
     if (!mIsZooming && !openZoomEdit()) return answer(msg, KL_ERR);
@@ -139,7 +139,7 @@ int KlcontrolCommandServer::cmdDigitalZoom(Msg& msg, MsgElement* arg) {
     // The timer may have ended the edit while mCommandMutex was released.
     if (!mIsZooming && !openZoomEdit()) return answer(msg, KL_ERR);
   }
-  return answer(msg, klc_app_set_digital_zoom(&m_cameraContext, int(zoom)));
+  return answer(msg, klc_app_set_digital_zoom(klcontrol_camera(), int(zoom)));
 }
 
 bool KlcontrolCommandServer::openZoomEdit() {

@@ -4,12 +4,12 @@
 #include <string>
 
 #include "klErrno.h"
-#include "klLog.h"
 #include "klcontrol_arg_fields.h"
 #include "klcontrol_if_server.h"
+#include "klcontrol_log.h"
 #include "klcontrol_network_payloads.h"
 
-#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+constexpr const char* LOG_SOURCE = "klcontrol_if_server";
 
 namespace {
 

@@ -10,13 +10,13 @@
 
 #include "klCrashHandler.h"
 #include "klDebug.h"
-#include "klLog.h"
 #include "klPresetSchemas.h"
 #include "klPushClient.h"
 #include "klUniqueFd.h"
 #include "klcontrol_if_server.h"
+#include "klcontrol_log.h"
 
-#define LOG(level, ...) KLOG(level, "klControlD", __VA_ARGS__)
+constexpr const char* LOG_SOURCE = "klControlD";
 
 namespace {
 

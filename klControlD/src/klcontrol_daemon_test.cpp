@@ -14,9 +14,9 @@
 #include <tuple>
 
 #include "klErrno.h"
-#include "klLog.h"
 #include "kl_test_namespace.h"
 #include "klcontrol_change_document.h"
+#include "klcontrol_log.h"
 #include "test_push_clients.h"
 #include "test_server_fixture.h"
 #include "wait_until.h"

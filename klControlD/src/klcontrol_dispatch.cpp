@@ -4,13 +4,13 @@
 #include <cstring>
 
 #include "klErrno.h"
-#include "klLog.h"
 #include "klPushClient.h"
 #include "klcontrol_arg_fields.h"
 #include "klcontrol_if_server.h"
+#include "klcontrol_log.h"
 #include "klcontrol_tlv_text.h"
 
-#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+constexpr const char* LOG_SOURCE = "klcontrol_if_server";
 
 const KlcontrolCommandServer::DispatchRow KlcontrolCommandServer::DISPATCH[] = {
     {KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &KlcontrolCommandServer::cmdNotificationQueueRegister},

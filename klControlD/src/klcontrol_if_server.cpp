@@ -8,13 +8,17 @@
 
 #include "CameraFactory.h"
 #include "KLCSIListener.h"
-#include "klLog.h"
 #include "klPushClient.h"
+#include "klcontrol_log.h"
 
-#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+constexpr const char* LOG_SOURCE = "klcontrol_if_server";
 
 KlcontrolCommandServer* KlcontrolCommandServer::m_pInstance = nullptr;
 klc_msg_q_context_t KlcontrolCommandServer::m_cameraContext = {nullptr, -1, -1, 0, 0, {}};
+
+klc_msg_q_context_t* klcontrol_camera() {
+  return &KlcontrolCommandServer::m_cameraContext;
+}
 
 namespace {
 
@@ -101,7 +105,7 @@ int KlcontrolCommandServer::openKlnetQueue() {
   for (int attemptsLeft = 5; attemptsLeft > 0; --attemptsLeft) {
     const mqd_t mqd = mq_open(KLCONTROL_KLNET_QUEUE, O_WRONLY);
     if (mqd != -1) {
-      m_cameraContext.klnet_mqd = mqd;
+      klcontrol_camera()->klnet_mqd = mqd;
       return 0;
     }
     LOG(UTIL_LOG_ERROR, "mq_open() failed for '%s': %s, Retrying %d\n", KLCONTROL_KLNET_QUEUE,
@@ -119,7 +123,7 @@ void KlcontrolCommandServer::selectProtocolAdapter() {
     LOG(UTIL_LOG_ERROR, "deferring select protocol adapter - using default");
     return;
   }
-  klc_select_protocol_adapter(&m_cameraContext, model);
+  klc_select_protocol_adapter(klcontrol_camera(), model);
   mProtocolAdapterSet = true;
 }
 
@@ -135,8 +139,8 @@ int KlcontrolCommandServer::interfaceOpen() {
     LOG(UTIL_LOG_ERROR, "interfaceOpen failed %d", -1);
     return -1;
   }
-  m_cameraContext.reply_mqd = reply;
-  m_cameraContext.reply_queue_name = KLCONTROL_REPLY_QUEUE;
+  klcontrol_camera()->reply_mqd = reply;
+  klcontrol_camera()->reply_queue_name = KLCONTROL_REPLY_QUEUE;
   if (openKlnetQueue() != 0) {
     interfaceClose();
     LOG(UTIL_LOG_ERROR, "interfaceOpen failed %d", -1);
@@ -155,14 +159,15 @@ int KlcontrolCommandServer::interfaceClose() {
     mq_unlink(KLCONTROL_DAEMON_QUEUE);
     mDaemonQueue = -1;
   }
-  if (m_cameraContext.reply_mqd != -1) {
-    mq_close(m_cameraContext.reply_mqd);
+  klc_msg_q_context_t& camera = *klcontrol_camera();
+  if (camera.reply_mqd != -1) {
+    mq_close(camera.reply_mqd);
     mq_unlink(KLCONTROL_REPLY_QUEUE);
   }
-  if (m_cameraContext.klnet_mqd != -1) mq_close(m_cameraContext.klnet_mqd);
-  m_cameraContext = klc_msg_q_context_t{};
-  m_cameraContext.klnet_mqd = -1;
-  m_cameraContext.reply_mqd = -1;
+  if (camera.klnet_mqd != -1) mq_close(camera.klnet_mqd);
+  camera = klc_msg_q_context_t{};
+  camera.klnet_mqd = -1;
+  camera.reply_mqd = -1;
   mRxBuffer.reset();
   mTxBuffer.reset();
   return 0;

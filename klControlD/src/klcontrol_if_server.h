@@ -1,7 +1,7 @@
 // The command server of klControlD: owns the daemon's queues, the worker thread that receives and
 // runs client commands, the notification clients and the camera state that commands share.
-// The class is split over several files by what each part does (reception, responses, dispatch,
-// camera state, notification clients); this header is the whole class.
+// This header is the whole class and the map of the daemon: the public interface comes first, then
+// each group of private members under the name of the file that holds it.
 #pragma once
 
 #include <mqueue.h>
@@ -21,34 +21,21 @@
 #include "camera_blocks.h"
 #include "klCtrlD.h"
 #include "klThreadSafety.h"
+#include "klcontrol_camera.h"
 #include "klcontrol_command_table.h"
 #include "klcontrol_endpoints.h"
 #include "klcontrol_peer_queue.h"
+#include "klcontrol_queues.h"
 
 class KLCSIListener;
 class CameraFactory;
 class InfoHandler;
 class NotificationClient;
 
-// Fixed names and sizes of the daemon's side of the message queues.
-constexpr const char* KLCONTROL_REPLY_QUEUE = "/to_klCtlD2";
-constexpr const char* KLCONTROL_KLNET_QUEUE = KLC_LINK_CAMERA_QUEUE;
-constexpr long KLCONTROL_QUEUE_DEPTH = 5;
-constexpr unsigned KLCONTROL_BUFFER_SIZE = 1500;
+// Places for notification clients, TCP and queue clients together.
 constexpr size_t KLCONTROL_MAX_CLIENTS = 10;
 // With every place taken, a socket client never resumed for this long gives its place to a newcomer.
 constexpr int KLCONTROL_IDLE_PLACE_S = 5;
-// The command server's source path, for the lines that name where they were logged in their text.
-constexpr const char* KLCONTROL_SERVER_SOURCE_PATH = "klControlD/src/klcontrol_if_server";
-
-// The camera model number, cached after the first successful read; 0 or the read's error number.
-int _get_model_number(uint8_t* model);
-// _get_model_number that logs failureLine on the error level when the model cannot be read.
-int klcontrol_model_number(uint8_t* model, const char* failureLine);
-// Forgets the cached model number (tests switch the simulated camera's model).
-void _reset_model_number_cache();
-// The camera model number, or CAMERA_DEFAULT_MODEL when it cannot be read.
-uint8_t klcontrol_model_or_default();
 
 class KlcontrolCommandServer {
  public:
@@ -64,11 +51,11 @@ class KlcontrolCommandServer {
     KlMutex& mMutex;
   };
 
+  // Life cycle (klcontrol_if_server.cpp).
   // The singleton, constructed on first use. Main thread only.
   static KlcontrolCommandServer* getInstance();
   // Destroys the singleton (stops the zoom timer); the next getInstance builds a fresh one.
   static void destroy();
-
   // Opens the queues, selects the protocol adapter, starts the worker and registers with the
   // status interface. 0, or -1 with nothing left open.
   int start();
@@ -79,14 +66,10 @@ class KlcontrolCommandServer {
   int interfaceOpen();
   // Closes and removes the queues and frees the buffers. 0.
   int interfaceClose();
-
   bool isRunning() const { return mRunning; }
   void setRunning(bool running) { mRunning = running; }
 
-  // Appends a client (the list then owns it); false when the list is full (the caller keeps it).
-  // A full list makes room by retiring its oldest idle socket client (retireIdleClient).
-  bool addNotificationClient(NotificationClient* client) KL_EXCLUDES(mClientsLock);
-
+  // Reception (klcontrol_receive.cpp), dispatch (klcontrol_dispatch.cpp), answers (klcontrol_response.cpp).
   // Receives and classifies one message; true when msg holds a client command numbered command.
   bool receiveMsg(Msg& msg, klcontrol_command_t& command, unsigned timeoutMs, bool& timedOut)
       KL_EXCLUDES(mCommandMutex);
@@ -98,6 +81,28 @@ class KlcontrolCommandServer {
   // Refuses a client command with status 1; always true.
   bool nakMsg(Msg& request);
 
+  // Notification clients (klcontrol_notification_clients.cpp).
+  // Appends a client (the list then owns it); false when the list is full (the caller keeps it).
+  // A full list makes room by retiring its oldest idle socket client (retireIdleClient).
+  bool addNotificationClient(NotificationClient* client) KL_EXCLUDES(mClientsLock);
+  size_t notificationClientCount() KL_EXCLUDES(mClientsLock);
+
+  // Change notifications: polling and broadcast (klcontrol_notifications.cpp).
+  // One poll of the camera's status and settings, delivered to the clients; runs only while a client
+  // is active. False when no document could be made.
+  bool pollStatusSettingsAndNotify() KL_EXCLUDES(mCommandMutex, mClientsLock);
+  // Command 43's "status=1" resumes every socket client, "status=0" pauses them; 0 or -3.
+  int ConfigureSocketNotifications(const char* params) KL_EXCLUDES(mClientsLock);
+  // Sends one document on a socket in the clients' framing without ever waiting; true when the
+  // whole frame was taken.
+  static bool sendNotification(int socket, std::stringstream& document);
+  // The change serialisers for this camera; each returns how many members it appended.
+  int processStatusChangeNotifications(std::stringstream& out, all_status_settings_t& current,
+                                       all_status_settings_t& previous, int notificationType);
+  int processSettingsChangeNotifications(std::stringstream& out, all_status_settings_t& current,
+                                         all_status_settings_t& previous);
+
+  // Camera state (klcontrol_camera_state.cpp).
   // Lens cache; re-read from the camera while mNeedLenses is set.
   int8_t GetLensMode();
   int8_t GetLens();
@@ -117,18 +122,26 @@ class KlcontrolCommandServer {
   // Zoom timer callback: ends the zoom edit under mCommandMutex.
   static void stopEdit(void* server);
 
+  // Transcode jobs (klcontrol_transcode_status.cpp, klcontrol_transcode_commands.cpp).
+  // Applies a camera progress text "id:state:progress:file" to the newest job; true when it changed.
+  bool updateTranscodeStatus(const char* text);
+  // The fail_reason recorded for a refused start, from the camera's refusal byte.
+  static int32_t TranslateTranscodeError(int8_t refusal);
+  // What one start command sends: its payload layout, remote id and log lines.
+  struct TranscodeStartKind;
+
   // Read-only views for callers outside the worker (tests, the accept loop).
   bool isSuspended() const { return mSuspended; }
   bool isProtocolAdapterSet() const { return mProtocolAdapterSet; }
   uint32_t currentPresetCache() const { return mCurrentPreset; }
   bool presetsModified() const { return mPresetsModified; }
   bool needLenses() const { return mNeedLenses; }
-  size_t notificationClientCount() KL_EXCLUDES(mClientsLock);
-
-  // The one camera-control context of the process.
-  static klc_msg_q_context_t m_cameraContext;
 
  private:
+  // The one camera-control context of the process; every file reaches it through klcontrol_camera().
+  static klc_msg_q_context_t m_cameraContext;
+  friend klc_msg_q_context_t* klcontrol_camera();
+
   using Handler = int (KlcontrolCommandServer::*)(Msg& msg, MsgElement* arg);
   struct DispatchRow {
     klcontrol_command_t command;
@@ -140,11 +153,11 @@ class KlcontrolCommandServer {
   };
   static const DispatchRow DISPATCH[];
 
+  // Life cycle and the worker's loop (klcontrol_if_server.cpp).
   KlcontrolCommandServer();
   ~KlcontrolCommandServer();
   KlcontrolCommandServer(const KlcontrolCommandServer&) = delete;
   KlcontrolCommandServer& operator=(const KlcontrolCommandServer&) = delete;
-
   static void* threadLoop(void* server);
   void workerLoop();
   void answerReceived(Msg& msg, klcontrol_command_t command);
@@ -153,6 +166,8 @@ class KlcontrolCommandServer {
   void selectProtocolAdapter();
   void registerWithCsi();
   void deleteAllClients() KL_EXCLUDES(mClientsLock);
+
+  // Notification clients (klcontrol_notification_clients.cpp).
   // Deletes the retired clients and those known to be gone, then adds a hang-up watch for each TCP
   // client to the worker's wait (and a watch for room where a frame's tail waits).
   void watchSocketClients(std::vector<pollfd>& watched) KL_EXCLUDES(mClientsLock);
@@ -166,7 +181,7 @@ class KlcontrolCommandServer {
   std::vector<NotificationClient*>::iterator removeClient(std::vector<NotificationClient*>::iterator client)
       KL_REQUIRES(mClientsLock);
 
-  // Reception, by message kind.
+  // Reception, by message kind (klcontrol_receive.cpp).
   bool waitForMessage(unsigned timeoutMs, bool& timedOut, int& received);
   // Waits for the daemon queue (and the TCP clients' hang-ups) and receives one message: its length,
   // or -1 with error set to the failed call's error number (0 when nothing came).
@@ -184,7 +199,7 @@ class KlcontrolCommandServer {
   void handlePresetSwitched(uint32_t id);
   bool acceptClientCommand(Msg& msg, klcontrol_command_t& command);
 
-  // Dispatch.
+  // Dispatch (klcontrol_dispatch.cpp).
   const DispatchRow* findRow(klcontrol_command_t command) const;
   bool argumentAcceptable(klcontrol_command_t command, const MsgElement* arg) const;
   int answer(Msg& msg, int status);
@@ -192,7 +207,7 @@ class KlcontrolCommandServer {
   int refuseArgument(Msg& msg, const char* text);
   int cmdNotificationQueueRegister(Msg& msg, MsgElement* arg);
 
-  // Media and storage commands.
+  // Media and storage commands (klcontrol_media_commands.cpp).
   int cmdGlintTagPlayback(Msg& msg, MsgElement* arg);
   int cmdDelete(Msg& msg, MsgElement* arg);
   int cmdDeleteLast(Msg& msg, MsgElement* arg);
@@ -201,7 +216,7 @@ class KlcontrolCommandServer {
   int cmdDeleteList(Msg& msg, MsgElement* arg);
   int cmdGetDeleteListResult(Msg& msg, MsgElement* arg);
 
-  // Connectivity commands.
+  // Connectivity commands (klcontrol_connectivity_commands.cpp).
   int cmdWifiApControl(Msg& msg, MsgElement* arg);
   int cmdWifiApSsidConfig(Msg& msg, MsgElement* arg);
   int cmdWifiBandSelect(Msg& msg, MsgElement* arg);
@@ -261,7 +276,7 @@ class KlcontrolCommandServer {
   // The camera's 81-byte record of a preset: 0, the call's error, or KL_ERR (logged) for another size.
   int readPresetRecord(uint32_t id, appc_presets_settings_info& record);
 
-  // System commands.
+  // System commands (klcontrol_system_commands.cpp).
   int cmdFwUpdateStart(Msg& msg, MsgElement* arg);
   int cmdFwUpdateCancel(Msg& msg, MsgElement* arg);
   int cmdFwUpdateDone(Msg& msg, MsgElement* arg);
@@ -274,7 +289,8 @@ class KlcontrolCommandServer {
   int cmdSetInContextualMenu(Msg& msg, MsgElement* arg);
   int cmdSetCameraControlStatus(Msg& msg, MsgElement* arg);
 
-  // Live-view, voice and button commands.
+  // Live-view, voice and button commands (klcontrol_liveview_voice_commands.cpp,
+  // klcontrol_button_commands.cpp).
   int cmdLiveviewModeSet(Msg& msg, MsgElement* arg);
   // The voice commands that are one simple request each.
   int cmdVoiceRequest(Msg& msg, MsgElement* arg);
@@ -295,16 +311,7 @@ class KlcontrolCommandServer {
   int answerRemoteRead(Msg& msg, klc_remote_api api, const char* nakOffLine, uint8_t* buffer = nullptr,
                        uint16_t capacity = 0);
 
-  // Transcode jobs.
- public:
-  // Applies a camera progress text "id:state:progress:file" to the newest job; true when it changed.
-  bool updateTranscodeStatus(const char* text);
-  // The fail_reason recorded for a refused start, from the camera's refusal byte.
-  static int32_t TranslateTranscodeError(int8_t refusal);
-  // What one start command sends: its payload layout, remote id and log lines.
-  struct TranscodeStartKind;
-
- private:
+  // Transcode commands (klcontrol_transcode_commands.cpp) and progress (klcontrol_transcode_status.cpp).
   int cmdTranscodeHistory(Msg& msg, MsgElement* arg);
   int cmdTranscodeVideoRequest(Msg& msg, MsgElement* arg);
   int cmdTranscodePhotoToVideoRequest(Msg& msg, MsgElement* arg);
@@ -317,23 +324,7 @@ class KlcontrolCommandServer {
   // Observer of the status interface: transcode progress texts reach updateTranscodeStatus.
   void onCsiNotification(uint32_t id, const std::string& text);
 
-  // Change notifications: polling and broadcast, command 43 (klcontrol_notifications.cpp).
- public:
-  // One poll of the camera's status and settings, delivered to the clients; runs only while a client
-  // is active. False when no document could be made.
-  bool pollStatusSettingsAndNotify() KL_EXCLUDES(mCommandMutex, mClientsLock);
-  // Command 43's "status=1" resumes every socket client, "status=0" pauses them; 0 or -3.
-  int ConfigureSocketNotifications(const char* params) KL_EXCLUDES(mClientsLock);
-  // Sends one document on a socket in the clients' framing without ever waiting; true when the
-  // whole frame was taken.
-  static bool sendNotification(int socket, std::stringstream& document);
-  // The change serialisers for this camera; each returns how many members it appended.
-  int processStatusChangeNotifications(std::stringstream& out, all_status_settings_t& current,
-                                       all_status_settings_t& previous, int notificationType);
-  int processSettingsChangeNotifications(std::stringstream& out, all_status_settings_t& current,
-                                         all_status_settings_t& previous);
-
- private:
+  // Change notifications and command 43 (klcontrol_notifications.cpp).
   enum class BlockRead { OK, SHUTTING_DOWN, FAILED };
   int cmdPushNotifications(Msg& msg, MsgElement* arg);
   bool anyClientActive() KL_EXCLUDES(mClientsLock);
@@ -346,7 +337,7 @@ class KlcontrolCommandServer {
   void notifyClients(std::stringstream& document, bool shutdownPending, bool fullUpdate)
       KL_REQUIRES(mClientsLock);
 
-  // Camera state.
+  // Camera state (klcontrol_camera_state.cpp).
   bool readLenses();
   void refreshLenses(const char* failureText);
   bool readStatusBlock(appc_system_all_status& status, bool& whole, const char* failureFormat);
@@ -400,12 +391,7 @@ class KlcontrolCommandServer {
   MsgElement mRspArg{TLV_RSPARG};
   MsgElement mRspEnd{TLV_END};
   // Every send to another process's queue: answers and queue notification clients.
-  KlcontrolPeerQueues mPeerQueues{{&mDaemonQueue, &m_cameraContext.reply_mqd}};
+  KlcontrolPeerQueues mPeerQueues{{&mDaemonQueue, &klcontrol_camera()->reply_mqd}};
 
   static KlcontrolCommandServer* m_pInstance;
 };
-
-// The camera-control context of every camera call.
-inline klc_msg_q_context_t* klcontrol_camera() {
-  return &KlcontrolCommandServer::m_cameraContext;
-}

@@ -296,7 +296,7 @@ TEST_F(CameraStateTest, SnapshotAdjustmentsAndDigitalZoom) {
     if (zoom) {
       server->GetDigitalZoom(snapshot);
     } else {
-      server->modSettingsAndStatuses(snapshot, &KlcontrolCommandServer::m_cameraContext);
+      server->modSettingsAndStatuses(snapshot, klcontrol_camera());
     }
     for (const auto& [offset, value] : expected) EXPECT_EQ(bytes[offset], value) << offset;
   }

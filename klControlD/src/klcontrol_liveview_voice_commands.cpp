@@ -3,12 +3,12 @@
 // result. The button command of the same family is in klcontrol_button_commands.cpp.
 #include "CameraFactory.h"
 #include "klErrno.h"
-#include "klLog.h"
 #include "klcontrol_arg_fields.h"
 #include "klcontrol_command_number.h"
 #include "klcontrol_if_server.h"
+#include "klcontrol_log.h"
 
-#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+constexpr const char* LOG_SOURCE = "klcontrol_if_server";
 
 namespace {
 

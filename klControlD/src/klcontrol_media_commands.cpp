@@ -3,12 +3,12 @@
 #include <string>
 
 #include "klErrno.h"
-#include "klLog.h"
 #include "klcontrol_arg_fields.h"
 #include "klcontrol_if_server.h"
+#include "klcontrol_log.h"
 #include "klcontrol_tlv_text.h"
 
-#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+constexpr const char* LOG_SOURCE = "klcontrol_if_server";
 
 namespace {
 
@@ -47,8 +47,8 @@ int KlcontrolCommandServer::cmdGlintTagPlayback(Msg& msg, MsgElement* arg) {
   const std::string name = klcontrol_arg_text(arg, TAG_NAME_OFFSET, TAG_NAME_FIELD);
   const uint32_t offset = klcontrol_arg_word(arg, TAG_OFFSET_OFFSET);
   LOG(UTIL_LOG_DEBUG, "KLCONTROL_GLINT_TAG_PLAYBACK: filename[%s] offset:%d", name.c_str(), int(offset));
-  return answer(msg,
-                klc_storage_tag_file(&m_cameraContext, name.c_str(), uint32_t(name.size()), offset, leading));
+  return answer(
+      msg, klc_storage_tag_file(klcontrol_camera(), name.c_str(), uint32_t(name.size()), offset, leading));
 }
 
 int KlcontrolCommandServer::cmdDelete(Msg& msg, MsgElement* arg) {
@@ -74,7 +74,7 @@ int KlcontrolCommandServer::cmdDeleteList(Msg& msg, MsgElement* arg) {
   const unsigned count = arg->getDataLength() / sizeof(file_list_item_t);
   const auto* items = reinterpret_cast<const file_list_item_t*>(arg->getData());
   logListItems(items, count);
-  return answer(msg, klc_storage_delete_list(&m_cameraContext, items, count));
+  return answer(msg, klc_storage_delete_list(klcontrol_camera(), items, count));
 }
 
 // The camera's reply is the payload, as it came and whatever the result.
@@ -83,7 +83,7 @@ int KlcontrolCommandServer::cmdGetDeleteListResult(Msg& msg, MsgElement*) {
   uint8_t* reply = nullptr;
   uint16_t length = 0;
   const int status =
-      klc_send_remote_api_for_response(&m_cameraContext, REMOTE_MEDIA_DELETE_LIST_RESULT, &reply, &length);
+      klc_send_remote_api_for_response(klcontrol_camera(), REMOTE_MEDIA_DELETE_LIST_RESULT, &reply, &length);
   if (status == KL_OK && reply != nullptr && length > 0)
     LOG(UTIL_LOG_DEBUG, "DELETE result: %d\n", int(reply[0]));
   sendResponse(msg, status, reply, length);

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "klLog.h"
 #include "klPushClient.h"
 #include "klcontrol_if_server.h"
+#include "klcontrol_log.h"
 
-#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+constexpr const char* LOG_SOURCE = "klcontrol_if_server";
 
 namespace {
 

@@ -12,15 +12,15 @@
 #include "CameraFactory.h"
 #include "camera_json.h"
 #include "klErrno.h"
-#include "klLog.h"
 #include "klPushClient.h"
 #include "klcontrol_block_read.h"
 #include "klcontrol_change_document.h"
 #include "klcontrol_if_server.h"
+#include "klcontrol_log.h"
 #include "klcontrol_push_frames.h"
 #include "klcontrol_tlv_text.h"
 
-#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+constexpr const char* LOG_SOURCE = "klcontrol_if_server";
 
 namespace {
 
@@ -86,7 +86,7 @@ int KlcontrolCommandServer::processSettingsChangeNotifications(std::stringstream
 
 // Compares a fresh snapshot with the earlier ones and makes it the last (and maybe periodic) one.
 std::string KlcontrolCommandServer::changeBody(all_status_settings_t& snapshot) {
-  modSettingsAndStatuses(snapshot, &m_cameraContext);
+  modSettingsAndStatuses(snapshot, klcontrol_camera());
   klcontrol_change_texts_t texts;
   int64_t now[2];
   monotonicNow(now);

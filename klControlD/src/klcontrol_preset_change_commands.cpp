@@ -7,13 +7,13 @@
 #include "generic/EnumResultGeneric.pb.h"
 #include "klControlCommands/klControl_presets.pb.h"
 #include "klErrno.h"
-#include "klLog.h"
 #include "klcontrol_if_server.h"
+#include "klcontrol_log.h"
 #include "klcontrol_preset_loader.h"
 #include "klcontrol_preset_wire.h"
 #include "wsdkCommands/WSDK_RequestCreateCustomPreset.pb.h"
 
-#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+constexpr const char* LOG_SOURCE = "klcontrol_if_server";
 
 using namespace klcontrol::presets;
 

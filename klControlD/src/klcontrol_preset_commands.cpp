@@ -6,12 +6,12 @@
 
 #include "klControlCommands/klControl_presets.pb.h"
 #include "klErrno.h"
-#include "klLog.h"
 #include "klcontrol_if_server.h"
+#include "klcontrol_log.h"
 #include "klcontrol_preset_loader.h"
 #include "klcontrol_preset_wire.h"
 
-#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+constexpr const char* LOG_SOURCE = "klcontrol_if_server";
 
 using namespace klcontrol::presets;
 
@@ -219,5 +219,6 @@ int KlcontrolCommandServer::cmdPresetGetActiveGroup(Msg& msg, MsgElement*) {
 int KlcontrolCommandServer::cmdRemoteQuery528(Msg& msg, MsgElement*) {
   uint8_t* reply = nullptr;
   uint16_t length = 0;
-  return answer(msg, klc_send_remote_api_for_response(&m_cameraContext, REMOTE_QUERY_5_28, &reply, &length));
+  return answer(msg,
+                klc_send_remote_api_for_response(klcontrol_camera(), REMOTE_QUERY_5_28, &reply, &length));
 }

@@ -3,12 +3,12 @@
 #include <set>
 #include <vector>
 
-#include "klLog.h"
-#include "klcontrol_if_server.h"
+#include "klcontrol_camera.h"
+#include "klcontrol_log.h"
 #include "klcontrol_preset_loader.h"
 #include "klcontrol_preset_wire.h"
 
-#define LOG(level, ...) KLOG(level, "klcontrol_preset_loader", __VA_ARGS__)
+constexpr const char* LOG_SOURCE = "klcontrol_preset_loader";
 
 namespace {
 

@@ -1,12 +1,12 @@
 // Loading the preset that stands for a flat mode, or the current preset of a group, on the camera.
 #include "CameraFactory.h"
 #include "klErrno.h"
-#include "klLog.h"
 #include "klcontrol_block_read.h"
-#include "klcontrol_if_server.h"
+#include "klcontrol_camera.h"
+#include "klcontrol_log.h"
 #include "klcontrol_preset_loader.h"
 
-#define LOG(level, ...) KLOG(level, "klcontrol_preset_loader", __VA_ARGS__)
+constexpr const char* LOG_SOURCE = "klcontrol_preset_loader";
 
 namespace {
 

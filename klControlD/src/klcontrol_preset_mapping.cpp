@@ -2,11 +2,11 @@
 #include <iterator>
 
 #include "CameraFactory.h"
-#include "klLog.h"
-#include "klcontrol_if_server.h"
+#include "klcontrol_camera.h"
+#include "klcontrol_log.h"
 #include "klcontrol_preset_loader.h"
 
-#define LOG(level, ...) KLOG(level, "klcontrol_preset_loader", __VA_ARGS__)
+constexpr const char* LOG_SOURCE = "klcontrol_preset_loader";
 
 namespace {
 

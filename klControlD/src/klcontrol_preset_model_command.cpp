@@ -5,13 +5,13 @@
 
 #include "KLCSIListener.h"
 #include "klErrno.h"
-#include "klLog.h"
 #include "klcontrol_if_server.h"
+#include "klcontrol_log.h"
 #include "klcontrol_preset_loader.h"
 #include "klcontrol_preset_wire.h"
 #include "wsdkCommands/WSDK_NotifyPresetStatus.pb.h"
 
-#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+constexpr const char* LOG_SOURCE = "klcontrol_if_server";
 
 using wsdk_commands::WSDK_NotifyPresetStatus;
 using wsdk_commands::WSDK_PresetGroup;

@@ -7,9 +7,10 @@
 #include <cstring>
 
 #include "klErrno.h"
-#include "klLog.h"
+#include "klcontrol_camera.h"
+#include "klcontrol_log.h"
 
-#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+constexpr const char* LOG_SOURCE = "klcontrol_if_server";
 
 bool klcontrol_read_preset_groups(std::vector<uint8_t>& groups, int& rc) {
   uint8_t* reply = nullptr;

@@ -8,7 +8,8 @@
 #include <vector>
 
 #include "camera_blocks.h"
-#include "klcontrol_if_server.h"
+#include "klcMsg.h"
+#include "klcontrol_queues.h"
 
 namespace google {
 namespace protobuf {

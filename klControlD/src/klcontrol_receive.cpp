@@ -11,13 +11,13 @@
 #include "klDebug.h"
 #include "klErrno.h"
 #include "klHexdump.h"
-#include "klLog.h"
 #include "klMbox.h"
 #include "klcontrol_if_server.h"
+#include "klcontrol_log.h"
 #include "klcontrol_preset_loader.h"
 #include "klcontrol_tlv_text.h"
 
-#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+constexpr const char* LOG_SOURCE = "klcontrol_if_server";
 
 namespace {
 
@@ -189,7 +189,7 @@ void KlcontrolCommandServer::handleResume() {
         rc);
     return;
   }
-  klc_select_protocol_adapter(&m_cameraContext, model);
+  klc_select_protocol_adapter(klcontrol_camera(), model);
   mProtocolAdapterSet = true;
 }
 

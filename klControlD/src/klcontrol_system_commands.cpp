@@ -2,12 +2,12 @@
 // daemon's own log level, and what the client tells the camera about itself. All but the log level
 // are the camera's to carry out; each handler answers the library's result.
 #include "klErrno.h"
-#include "klLog.h"
 #include "klcontrol_block_read.h"
 #include "klcontrol_command_number.h"
 #include "klcontrol_if_server.h"
+#include "klcontrol_log.h"
 
-#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+constexpr const char* LOG_SOURCE = "klcontrol_if_server";
 
 namespace {
 

@@ -5,12 +5,12 @@
 #include <string>
 
 #include "klErrno.h"
-#include "klLog.h"
 #include "klcontrol_arg_fields.h"
 #include "klcontrol_if_server.h"
+#include "klcontrol_log.h"
 #include "transcode_wire.h"
 
-#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+constexpr const char* LOG_SOURCE = "klcontrol_if_server";
 
 namespace {
 
@@ -133,12 +133,12 @@ int KlcontrolCommandServer::startTranscode(Msg& msg, const MsgElement* arg, cons
   const uint16_t length = buildStartPayload(arg, kind, payload);
   uint8_t* answer = nullptr;
   uint16_t answerLength = 0;
-  const int status = klc_send_remote_api_payload_response(&m_cameraContext, kind.api, payload, length,
+  const int status = klc_send_remote_api_payload_response(klcontrol_camera(), kind.api, payload, length,
                                                           &answer, &answerLength);
   if (status != KL_OK) {
     LOG(UTIL_LOG_ERROR, "Got a NAK on transcode request");
     record.job_status = KLC_TRANSCODE_REFUSED;
-    record.fail_reason = TranslateTranscodeError(m_cameraContext.transcode_refusal);
+    record.fail_reason = TranslateTranscodeError(klcontrol_camera()->transcode_refusal);
     if (kind.logsFailure) {
       LOG(UTIL_LOG_ERROR, "Transcode on %s FAILED. Failure reason:%d", sourceNameOf(record).c_str(),
           record.fail_reason);
@@ -201,7 +201,7 @@ int KlcontrolCommandServer::cmdTranscodeCancel(Msg& msg, MsgElement* arg) {
   uint8_t payload[sizeof jobId];
   klc_put_be64(payload, jobId);
   const int status =
-      klc_send_remote_api_payload(&m_cameraContext, REMOTE_TRANSCODE_CANCEL, payload, sizeof payload);
+      klc_send_remote_api_payload(klcontrol_camera(), REMOTE_TRANSCODE_CANCEL, payload, sizeof payload);
   transcode_status_t record{};
   newestTranscodeJob(jobId, record);
   sendResponse(msg, status, &record, sizeof record);

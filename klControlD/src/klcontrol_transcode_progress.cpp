@@ -4,9 +4,9 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "klLog.h"
+#include "klcontrol_log.h"
 
-#define LOG(level, ...) KLOG(level, "klcontrol_if_server", __VA_ARGS__)
+constexpr const char* LOG_SOURCE = "klcontrol_if_server";
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "klTlv.h"
-#include "klcontrol_if_server.h"
+#include "klcontrol_command_table.h"
 #include "test_fuzz_daemon.h"
 
 namespace {
