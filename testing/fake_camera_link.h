@@ -15,6 +15,7 @@
 #include "camera_link.h"
 #include "klCtrlD.h"
 #include "klMbox.h"
+#include "klUniqueQueue.h"
 #include "kl_test_namespace.h"
 
 struct FakeReply {
@@ -36,19 +37,17 @@ class FakeCameraLink {
     mq_attr attr{};
     attr.mq_maxmsg = 8;
     attr.mq_msgsize = KLMSG_MAX;
-    mQueue = mq_open("/to_klnet", O_RDONLY | O_CREAT, 0664, &attr);
+    mQueue = UniqueQueue::create("/to_klnet", O_RDONLY, 0664, attr);
     mThread = std::thread([this] { serve(); });
   }
   ~FakeCameraLink() {
     mStop = true;
     mThread.join();
-    mq_close(mQueue);
-    mq_unlink("/to_klnet");
   }
   FakeCameraLink(const FakeCameraLink&) = delete;
   FakeCameraLink& operator=(const FakeCameraLink&) = delete;
 
-  bool ready() const { return mQueue != mqd_t(-1); }
+  bool ready() const { return mQueue.valid(); }
   std::vector<SeenRequest> seen() {
     std::lock_guard<std::mutex> lock(mMutex);
     return mSeen;
@@ -65,7 +64,7 @@ class FakeCameraLink {
     while (!mStop) {
       const timespec wait{0, 20 * 1000000};
       const ssize_t length =
-          kl_mq_timedreceive2(mQueue, reinterpret_cast<char*>(buf), sizeof buf, nullptr, &wait);
+          kl_mq_timedreceive2(mQueue.get(), reinterpret_cast<char*>(buf), sizeof buf, nullptr, &wait);
       klc_link_request request{};
       if (length < 0 || klc_link_decode_request(buf, unsigned(length), &request) != 0) continue;
       {
@@ -80,13 +79,12 @@ class FakeCameraLink {
     uint8_t msg[KLMSG_MAX];
     const int length = klc_link_encode_reply(msg, sizeof msg, reply.header, reply.status, reply.answer.data(),
                                              uint16_t(reply.answer.size()));
-    const mqd_t out = mq_open(queue, O_WRONLY);
-    if (length > 0 && out != mqd_t(-1)) mq_send(out, reinterpret_cast<const char*>(msg), size_t(length), 0);
-    if (out != mqd_t(-1)) mq_close(out);
+    const UniqueQueue out = UniqueQueue::open(queue, O_WRONLY);
+    if (length > 0 && out.valid()) mq_send(out.get(), reinterpret_cast<const char*>(msg), size_t(length), 0);
   }
 
   Script mScript;
-  mqd_t mQueue;
+  UniqueQueue mQueue;
   std::atomic<bool> mStop{false};
   std::mutex mMutex;
   std::vector<SeenRequest> mSeen;
@@ -108,15 +106,15 @@ class CameraLinkFixture : public ::testing::Test {
     attr.mq_maxmsg = 5;
     attr.mq_msgsize = KLMSG_MAX;
     ctx.reply_queue_name = "/to_klCtlD2";
-    ctx.reply_mqd = mq_open("/to_klCtlD2", O_RDONLY | O_CREAT, 0664, &attr);
-    ASSERT_NE(ctx.reply_mqd, mqd_t(-1));
+    mReplyQueue = UniqueQueue::create("/to_klCtlD2", O_RDONLY, 0664, attr);
+    ctx.reply_mqd = mReplyQueue.get();
+    ASSERT_TRUE(mReplyQueue.valid());
   }
 
   void TearDown() override {
     camera.reset();
-    if (ctx.klnet_mqd != mqd_t(-1)) mq_close(ctx.klnet_mqd);
-    mq_close(ctx.reply_mqd);
-    mq_unlink("/to_klCtlD2");
+    UniqueQueue(ctx.klnet_mqd).reset();  // the library may have opened it anew
+    mReplyQueue.reset();
     g_klc_link_timeout_ms = KLC_LINK_TIMEOUT_MS;
   }
 
@@ -139,4 +137,5 @@ class CameraLinkFixture : public ::testing::Test {
 
  private:
   int mTimeoutMs;
+  UniqueQueue mReplyQueue;
 };

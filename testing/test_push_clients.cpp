@@ -89,16 +89,6 @@ int PushSocket::readToTheEnd(int idleMs) {
   return mReset || mFrames.pendingBytes() == 0 ? documents : -1;
 }
 
-bool PushQueue::next(std::string& document, int timeoutMs) {
-  TestAnswer event;
-  const std::vector<uint8_t>& text = event.payload;
-  if (!mQueue.receive(event, timeoutMs) || event.category != CAT_CLIENT_EVENT || text.empty() ||
-      text.back() != 0)
-    return false;
-  document.assign(text.begin(), text.end() - 1);
-  return true;
-}
-
 bool isFullDocument(const std::string& document) {
   return document.rfind("{\"status\":{\"", 0) == 0 &&
          document.find("},\n\"settings\":{\"") != std::string::npos && document.size() > 2 &&

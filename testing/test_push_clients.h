@@ -1,5 +1,5 @@
-// Test-side notification clients: a TCP connection to the daemon's port and a registered queue, each
-// handing out the documents it received.
+// Test-side notification clients: a TCP connection to the daemon's port (a registered queue is a
+// TestRequester), each handing out the documents it received.
 #pragma once
 
 #include <string>
@@ -44,19 +44,6 @@ class PushSocket {
   UniqueFd mFd;
   KlcontrolFrameReader mFrames;
   bool mReset = false;
-};
-
-// A queue the test creates and registers with command 0; reads CAT_CLIENT_EVENT messages.
-class PushQueue {
- public:
-  explicit PushQueue(const std::string& name) : mQueue(name) {}
-
-  const std::string& name() const { return mQueue.name(); }
-  // The text of the next event (its closing NUL checked and removed) within timeoutMs.
-  bool next(std::string& document, int timeoutMs = 5000);
-
- private:
-  TestRequester mQueue;
 };
 
 // The client's next document, or an empty text when none came within timeoutMs.

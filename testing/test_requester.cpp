@@ -17,13 +17,10 @@ TestRequester::TestRequester(const std::string& name) : mName(name) {
   attr.mq_maxmsg = 10;
   attr.mq_msgsize = KLMSG_MAX;
   mq_unlink(mName.c_str());
-  mQueue = mq_open(mName.c_str(), O_RDONLY | O_CREAT, 0600, &attr);
+  mQueue = UniqueQueue::create(mName, O_RDONLY, 0600, attr);
 }
 
-TestRequester::~TestRequester() {
-  if (mQueue != -1) mq_close(mQueue);
-  mq_unlink(mName.c_str());
-}
+TestRequester::~TestRequester() = default;
 
 std::vector<uint8_t> TestRequester::command(uint32_t number, const std::vector<uint8_t>* arg,
                                             const std::string& source) {
@@ -42,14 +39,11 @@ std::vector<uint8_t> TestRequester::coded(uint8_t category, const char* code, co
 }
 
 bool TestRequester::sendToDaemon(const std::vector<uint8_t>& bytes, unsigned priority) {
-  const mqd_t daemon = mq_open(KLCONTROL_DAEMON_QUEUE, O_WRONLY);
-  if (daemon == -1) return false;
+  const UniqueQueue daemon = UniqueQueue::open(KLCONTROL_DAEMON_QUEUE, O_WRONLY);
   static const char kEmpty[1] = {0};
   const void* data = bytes.empty() ? static_cast<const void*>(kEmpty) : bytes.data();
   // A signal (a fuzzer's alarm, say) does not pass for a full queue: the wait goes on.
-  const bool sent = kl_mq_send_within(daemon, data, bytes.size(), priority, 2000) == 0;
-  mq_close(daemon);
-  return sent;
+  return daemon.valid() && kl_mq_send_within(daemon.get(), data, bytes.size(), priority, 2000) == 0;
 }
 
 bool TestRequester::sendCommand(uint32_t number, const std::vector<uint8_t>* arg) const {
@@ -60,8 +54,8 @@ bool TestRequester::receive(TestAnswer& answer, int timeoutMs) const {
   answer = TestAnswer{};
   std::vector<uint8_t> buffer(KLMSG_MAX);
   const timespec wait{timeoutMs / 1000, long(timeoutMs % 1000) * 1000000L};
-  const ssize_t n =
-      kl_mq_timedreceive2(mQueue, reinterpret_cast<char*>(buffer.data()), buffer.size(), nullptr, &wait);
+  const ssize_t n = kl_mq_timedreceive2(mQueue.get(), reinterpret_cast<char*>(buffer.data()), buffer.size(),
+                                        nullptr, &wait);
   if (n < 0) return false;
   buffer.resize(size_t(n));
   answer.bytes = buffer;
@@ -86,15 +80,23 @@ TestAnswer TestRequester::ask(uint32_t number, const std::vector<uint8_t>* arg) 
 
 long TestRequester::pending() const {
   mq_attr attr{};
-  mq_getattr(mQueue, &attr);
+  mq_getattr(mQueue.get(), &attr);
   return attr.mq_curmsgs;
 }
 
+bool TestRequester::next(std::string& document, int timeoutMs) const {
+  TestAnswer event;
+  const std::vector<uint8_t>& text = event.payload;
+  if (!receive(event, timeoutMs) || event.category != CAT_CLIENT_EVENT || text.empty() || text.back() != 0)
+    return false;
+  document.assign(text.begin(), text.end() - 1);
+  return true;
+}
+
 void fillQueue(const std::string& name) {
-  const mqd_t queue = mq_open(name.c_str(), O_WRONLY | O_NONBLOCK);
-  while (queue != -1 && mq_send(queue, "x", 1, 0) == 0) {
+  const UniqueQueue queue = UniqueQueue::open(name.c_str(), O_WRONLY | O_NONBLOCK);
+  while (queue.valid() && mq_send(queue.get(), "x", 1, 0) == 0) {
   }
-  if (queue != -1) mq_close(queue);
 }
 
 std::vector<uint8_t> queueRegistration(uint32_t enable, const std::string& name) {

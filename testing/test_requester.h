@@ -1,5 +1,5 @@
-// Test side of the daemon queue (a private reply queue, hand-built requests and parsed answers) and of
-// the simulated camera's control socket.
+// Test side of the daemon queue (a private reply queue, hand-built requests, parsed answers and events) and
+// of the simulated camera's control socket.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "klUniqueQueue.h"
 #include "sim_control_socket.h"
 
 // One parsed CAT_CLIENT_RSP (or any message received on the reply queue).
@@ -47,12 +48,15 @@ class TestRequester {
   int32_t call(uint32_t number, const std::vector<uint8_t>* arg = nullptr) const {
     return ask(number, arg).status;
   }
+  // The text of the next CAT_CLIENT_EVENT (its closing NUL checked and removed) within timeoutMs: the
+  // queue as a notification client registered with command 0.
+  bool next(std::string& document, int timeoutMs = 5000) const;
   // Messages waiting on the reply queue.
   long pending() const;
 
  private:
   std::string mName;
-  mqd_t mQueue;
+  UniqueQueue mQueue;
 };
 
 // Fills the queue with one-byte messages, as a process that never reads would leave it.

@@ -32,16 +32,16 @@ std::string kindOf(const klc_link_request& request) {
 
 // Each answer opens the daemon's reply queue by name, sends and closes it, as a camera does.
 bool sendTo(const char* queue, const std::vector<uint8_t>& message) {
-  BenchQueue destination;
-  return destination.openForWriting(queue) && destination.send(message);
+  const UniqueQueue destination = benchOpenForWriting(queue);
+  return destination.valid() && benchSend(destination, message);
 }
 
-void serveCamera(BenchQueue& requests, std::atomic<unsigned long>& received,
+void serveCamera(const UniqueQueue& requests, std::atomic<unsigned long>& received,
                  std::atomic<unsigned long>& made) {
   BenchAnswerTable table;
   std::vector<uint8_t> request;
   klc_link_request decoded{};
-  while (requests.receive(request, BENCH_NO_DEADLINE)) {
+  while (benchReceive(requests, request, BENCH_NO_DEADLINE)) {
     ++received;
     const std::vector<uint8_t>* reply = table.answer(request.data(), unsigned(request.size()), decoded);
     if (reply != nullptr) sendTo(decoded.replyQueue, *reply);
@@ -50,12 +50,12 @@ void serveCamera(BenchQueue& requests, std::atomic<unsigned long>& received,
 }
 
 // The status service: the daemon's value writes and subscriptions, answered as the simulated camera does.
-void serveStatusService(BenchQueue& requests) {
+void serveStatusService(const UniqueQueue& requests) {
   SimCsiService service;
   std::vector<uint8_t> request, reply(KLMSG_MAX);
   SimCsiMessage answer;
   std::string replyQueue;
-  while (requests.receive(request, BENCH_NO_DEADLINE)) {
+  while (benchReceive(requests, request, BENCH_NO_DEADLINE)) {
     if (!service.handle(request.data(), unsigned(request.size()), answer, replyQueue)) continue;
     const int length = simBuildCsiMessage(reply.data(), unsigned(KLMSG_MAX), answer);
     if (length <= 0) continue;
@@ -109,7 +109,9 @@ bool BenchCamera::start() {
   void* shared = mmap(nullptr, sizeof(Counts), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
   if (shared == MAP_FAILED) return false;
   mCounts = new (shared) Counts;
-  if (!mCameraQueue.create(KLC_LINK_CAMERA_QUEUE) || !mServiceQueue.create(KLCSI_SERVICE_QUEUE)) return false;
+  mCameraQueue = benchCreateQueue(KLC_LINK_CAMERA_QUEUE);
+  mServiceQueue = benchCreateQueue(KLCSI_SERVICE_QUEUE);
+  if (!mCameraQueue.valid() || !mServiceQueue.valid()) return false;
   mCameraChild = serveInChild([this] { serveCamera(mCameraQueue, mCounts->requests, mCounts->made); });
   mServiceChild = serveInChild([this] { serveStatusService(mServiceQueue); });
   return mCameraChild > 0 && mServiceChild > 0;

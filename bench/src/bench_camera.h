@@ -54,6 +54,6 @@ class BenchCamera {
   Counts* mCounts = nullptr;  // shared with the camera's child
   pid_t mCameraChild = -1;
   pid_t mServiceChild = -1;
-  BenchQueue mCameraQueue;
-  BenchQueue mServiceQueue;
+  UniqueQueue mCameraQueue;
+  UniqueQueue mServiceQueue;
 };

@@ -11,26 +11,25 @@
 namespace {
 
 // Raw: the answer goes to the first requester's queue, kept open as a server would cache it.
-void serveRaw(BenchQueue& requests, const std::vector<uint8_t>& answer) {
+void serveRaw(const UniqueQueue& requests, const std::vector<uint8_t>& answer) {
   std::vector<uint8_t> request;
-  BenchQueue requester;
-  while (requests.receive(request, BENCH_SERVER_IDLE_MS)) {
-    if (!requester.isOpen()) {
+  UniqueQueue requester;
+  while (benchReceive(requests, request, BENCH_SERVER_IDLE_MS)) {
+    if (!requester.valid()) {
       const uint8_t* src = tlv_find(request.data(), TLV_SRC);
-      if (src == nullptr || !requester.openForWriting(klcontrol_tlv_text(src))) return;
+      if (src != nullptr) requester = benchOpenForWriting(klcontrol_tlv_text(src));
+      if (!requester.valid()) return;
     }
-    if (!requester.send(answer)) return;
+    if (!benchSend(requester, answer)) return;
   }
 }
 
 // Daemon: each answer opens the requester's queue by name, sends and closes it.
-void serveAsTheDaemon(BenchQueue& requests, const std::vector<uint8_t>& answer) {
+void serveAsTheDaemon(const UniqueQueue& requests, const std::vector<uint8_t>& answer) {
   std::vector<uint8_t> request;
-  while (requests.waitReadable(BENCH_SERVER_IDLE_MS) && requests.receive(request, 0)) {
+  while (benchWaitReadable(requests, BENCH_SERVER_IDLE_MS) && benchReceive(requests, request, 0)) {
     const uint8_t* src = tlv_find(request.data(), TLV_SRC);
-    BenchQueue requester;
-    if (src == nullptr || !requester.openForWriting(klcontrol_tlv_text(src)) || !requester.send(answer))
-      return;
+    if (src == nullptr || !benchSend(benchOpenForWriting(klcontrol_tlv_text(src)), answer)) return;
   }
 }
 
@@ -50,7 +49,8 @@ std::vector<uint8_t> benchPlainAnswer() {
 }
 
 bool BenchEcho::start(const std::vector<uint8_t>& answer, BenchEchoCalls calls) {
-  if (!mRequests.create(benchQueueName("echo"))) return false;
+  mRequests = benchCreateQueue(benchQueueName("echo"));
+  if (!mRequests.valid()) return false;
   mChild = fork();
   if (mChild != 0) return mChild > 0;
   switch (calls) {

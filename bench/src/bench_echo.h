@@ -32,7 +32,7 @@ class BenchEcho {
 
  private:
   pid_t mChild = -1;
-  BenchQueue mRequests;  // the child's; kept here so that the name lives until stop
+  UniqueQueue mRequests;  // the child's; kept here so that the name lives until stop
 };
 
 // The answer a command without payload gets: CAT_CLIENT_RSP with a 4-byte status 0.

@@ -62,11 +62,12 @@ unsigned BenchPushClient::readFor(int milliseconds) {
 }
 
 BenchQueueClient::~BenchQueueClient() {
-  if (mQueue.isOpen()) registration(0);
+  if (mQueue.valid()) registration(0);
 }
 
 bool BenchQueueClient::open() {
-  return mQueue.create(benchQueueName("notifications")) && registration(1);
+  mQueue = benchCreateQueue(benchQueueName("notifications"));
+  return mQueue.valid() && registration(1);
 }
 
 // Command 0's argument: a 32-bit enable word, then the queue's name and its NUL.
@@ -81,7 +82,7 @@ bool BenchQueueClient::registration(uint32_t enable) {
 }
 
 bool BenchQueueClient::next(std::string& document, int timeoutMs) {
-  if (!mQueue.receive(mBuffer, timeoutMs)) return false;
+  if (!benchReceive(mQueue, mBuffer, timeoutMs)) return false;
   document.assign(mBuffer.begin(), mBuffer.end());
   return true;
 }

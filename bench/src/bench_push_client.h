@@ -60,6 +60,6 @@ class BenchQueueClient : public BenchDocumentClient {
   bool registration(uint32_t enable);
 
   BenchRequester& mRequester;
-  BenchQueue mQueue;
+  UniqueQueue mQueue;
   std::vector<uint8_t> mBuffer;
 };

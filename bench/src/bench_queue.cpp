@@ -9,33 +9,22 @@
 
 #include "klTlv.h"
 
-BenchQueue::~BenchQueue() {
-  if (mMqd == -1) return;
-  mq_close(mMqd);
-  if (mOwner) mq_unlink(mName.c_str());
-}
-
-bool BenchQueue::create(const std::string& name) {
+UniqueQueue benchCreateQueue(const std::string& name) {
   mq_attr attr{};
   attr.mq_maxmsg = 2;
   attr.mq_msgsize = KLMSG_MAX;
-  mMqd = mq_open(name.c_str(), O_RDONLY | O_CREAT | O_EXCL, 0600, &attr);
-  mName = name;
-  mOwner = mMqd != -1;
-  return isOpen();
+  return UniqueQueue::create(name, O_RDONLY | O_EXCL, 0600, attr);
 }
 
-bool BenchQueue::openForWriting(const std::string& name) {
-  mMqd = mq_open(name.c_str(), O_WRONLY);
-  mName = name;
-  return isOpen();
+UniqueQueue benchOpenForWriting(const std::string& name) {
+  return UniqueQueue::open(name.c_str(), O_WRONLY);
 }
 
-bool BenchQueue::send(const std::vector<uint8_t>& bytes) {
-  return mq_send(mMqd, reinterpret_cast<const char*>(bytes.data()), bytes.size(), 0) == 0;
+bool benchSend(const UniqueQueue& queue, const std::vector<uint8_t>& bytes) {
+  return mq_send(queue.get(), reinterpret_cast<const char*>(bytes.data()), bytes.size(), 0) == 0;
 }
 
-bool BenchQueue::receive(std::vector<uint8_t>& buffer, int timeoutMs) {
+bool benchReceive(const UniqueQueue& queue, std::vector<uint8_t>& buffer, int timeoutMs) {
   constexpr long kNsPerS = 1000000000, kNsPerMs = 1000000;
   timespec deadline{};
   clock_gettime(CLOCK_REALTIME, &deadline);
@@ -45,14 +34,14 @@ bool BenchQueue::receive(std::vector<uint8_t>& buffer, int timeoutMs) {
   buffer.resize(KLMSG_MAX);
   char* into = reinterpret_cast<char*>(buffer.data());
   const ssize_t received = timeoutMs == BENCH_NO_DEADLINE
-                               ? mq_receive(mMqd, into, buffer.size(), nullptr)
-                               : mq_timedreceive(mMqd, into, buffer.size(), nullptr, &deadline);
+                               ? mq_receive(queue.get(), into, buffer.size(), nullptr)
+                               : mq_timedreceive(queue.get(), into, buffer.size(), nullptr, &deadline);
   buffer.resize(received < 0 ? 0 : size_t(received));
   return received >= 0;
 }
 
-bool BenchQueue::waitReadable(int timeoutMs) {
-  pollfd readable{mMqd, POLLIN, 0};
+bool benchWaitReadable(const UniqueQueue& queue, int timeoutMs) {
+  pollfd readable{queue.get(), POLLIN, 0};
   return poll(&readable, 1, timeoutMs) == 1;
 }
 

@@ -7,7 +7,9 @@ constexpr int ANSWER_TIMEOUT_MS = 10000;
 }
 
 bool BenchRequester::open(const std::string& destination) {
-  return mReply.create(benchQueueName("reply")) && mDestination.openForWriting(destination);
+  mReply = benchCreateQueue(benchQueueName("reply"));
+  mDestination = benchOpenForWriting(destination);
+  return mReply.valid() && mDestination.valid();
 }
 
 std::vector<uint8_t> BenchRequester::request(uint32_t command, const std::vector<uint8_t>* argument) const {
@@ -19,7 +21,7 @@ std::vector<uint8_t> BenchRequester::request(uint32_t command, const std::vector
 }
 
 bool BenchRequester::exchange(const std::vector<uint8_t>& request, klcontrol_answer_t& answer) {
-  if (!mDestination.send(request) || !mReply.receive(mBuffer, ANSWER_TIMEOUT_MS)) return false;
+  if (!benchSend(mDestination, request) || !benchReceive(mReply, mBuffer, ANSWER_TIMEOUT_MS)) return false;
   std::string problem;
   return klcontrol_decode_answer(mBuffer.data(), int(mBuffer.size()), answer, problem);
 }

@@ -21,7 +21,7 @@ class BenchRequester {
   bool exchange(const std::vector<uint8_t>& request, klcontrol_answer_t& answer);
 
  private:
-  BenchQueue mReply;
-  BenchQueue mDestination;
+  UniqueQueue mReply;
+  UniqueQueue mDestination;
   std::vector<uint8_t> mBuffer;
 };

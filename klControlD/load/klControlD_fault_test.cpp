@@ -56,7 +56,7 @@ bool capTcpSendBuffers() {
 // reading is dropped while nine others get every document, and never ends on a cut document.
 TEST_F(FaultTest, ClientsThatCloseDieOrStallAreDroppedWhileOthersGetEveryDocument) {
   for (int crashed = 0; crashed < 10; ++crashed) {
-    PushQueue queue("/kl_crashed" + std::to_string(crashed));  // removed unread once it has one
+    TestRequester queue("/kl_crashed" + std::to_string(crashed));  // removed unread once it has one
     const std::vector<uint8_t> registration = queueRegistration(1, queue.name());
     ASSERT_EQ(requester->call(KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &registration), KL_OK);
     ASSERT_FALSE(nextDocument(queue).empty());

@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -37,14 +36,11 @@ bool klcontrol_is_queue_client(const NotificationClient* client, const std::stri
          static_cast<const MQNotificationClient*>(client)->queueName() == name && !client->IsGone();
 }
 
+// A reader by LENGTH: would take a cut document and a clean end for a short document.
 SocketNotificationClient::~SocketNotificationClient() {
-  if (mDescriptor == -1) return;
-  // A reader by LENGTH: would take a cut document and a clean end for a short document.
-  if (HasTail()) {
-    const linger reset{1, 0};
-    setsockopt(mDescriptor, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
-  }
-  close(mDescriptor);
+  if (!mDescriptor.valid() || !HasTail()) return;
+  const linger reset{1, 0};
+  setsockopt(mDescriptor.get(), SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
 }
 
 void SocketNotificationClient::Pause(bool pause) {
@@ -54,7 +50,7 @@ void SocketNotificationClient::Pause(bool pause) {
 
 bool SocketNotificationClient::SendTail() {
   if (mTail.empty()) return true;
-  const ssize_t sent = send(mDescriptor, mTail.data(), mTail.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+  const ssize_t sent = send(mDescriptor.get(), mTail.data(), mTail.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
   if (sent < 0) return errno == EAGAIN || errno == EWOULDBLOCK;
   mTail.erase(0, size_t(sent));
   mBytesSent += uint32_t(sent);
@@ -86,14 +82,10 @@ bool SocketNotificationClient::Notify(eNotificationType_t type, std::stringstrea
   return true;
 }
 
-MQNotificationClient::~MQNotificationClient() {
-  if (mDescriptor != -1) mq_close(mDescriptor);
-}
-
 // The daemon's descriptor keeps a removed queue alive; nobody will ever read it.
 bool MQNotificationClient::IsGone() const {
   struct stat status {};
-  return mDescriptor != -1 && fstat(mDescriptor, &status) == 0 && status.st_nlink == 0;
+  return mDescriptor.valid() && fstat(mDescriptor.get(), &status) == 0 && status.st_nlink == 0;
 }
 
 void MQNotificationClient::Dump() const {
@@ -104,8 +96,8 @@ void MQNotificationClient::Dump() const {
 bool MQNotificationClient::openQueue() {
   // A queue client is a local process that must not lose events: a full queue holds the poll until it
   // takes a message, for a bounded time (the sender waits on its own, whatever the open flags).
-  mDescriptor = mq_open(mQueueName.c_str(), O_WRONLY);
-  if (mDescriptor == -1) {
+  mDescriptor = UniqueQueue::open(mQueueName.c_str(), O_WRONLY);
+  if (!mDescriptor.valid()) {
     LOG(UTIL_LOG_ERROR, "mq_open() failed for '%s': %s\n", mQueueName.c_str(), strerror(errno));
     return false;
   }
@@ -114,7 +106,7 @@ bool MQNotificationClient::openQueue() {
 }
 
 bool MQNotificationClient::Notify(eNotificationType_t, std::stringstream& document) {
-  if (mDescriptor == -1 && !openQueue()) return false;
+  if (!mDescriptor.valid() && !openQueue()) return false;
   const std::string text = document.str();
   if (text.size() > 0xFFFF) return false;
   const int32_t code = 0;
@@ -131,7 +123,7 @@ bool MQNotificationClient::Notify(eNotificationType_t, std::stringstream& docume
   // A document too large for one message is not delivered rather than cut.
   if (stream.failed()) return false;
   // A client that takes nothing for that long is taken for dead; the poll then removes it.
-  if (mPeers.send(mDescriptor, stream.getBuffer(), stream.getLength()) != 0) {
+  if (mPeers.send(mDescriptor.get(), stream.getBuffer(), stream.getLength()) != 0) {
     const int error = errno;
     LOG(UTIL_LOG_ERROR, "mq_send() failed for '%s': %s\n", mQueueName.c_str(), strerror(error));
     errno = error;  // the poll's removal line names it

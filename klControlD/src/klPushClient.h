@@ -1,10 +1,9 @@
 // Notification clients: receivers of the daemon's pushed JSON documents, over a TCP connection or
-// a POSIX message queue. Each owns its descriptor. A socket client never blocks the worker: the part
-// of a frame its socket cannot take is kept and finished first, and one that leaves it unfinished
-// for KLCONTROL_PEER_SEND_TIMEOUT_MS, or until the next document, is dropped with a reset. A queue
-// client does block it, for a while: a full queue makes the delivery wait until the client takes a
-// message, at most KLCONTROL_PEER_SEND_TIMEOUT_MS once per queue, after which the delivery fails and the
-// client is dropped.
+// a POSIX message queue. Each owns its descriptor, mDescriptor. A socket client never blocks the worker: the
+// part of a frame its socket cannot take is kept and finished first, and one that leaves it unfinished for
+// KLCONTROL_PEER_SEND_TIMEOUT_MS, or until the next document, is dropped with a reset. A queue client does
+// block it, for a while: a full queue makes the delivery wait until the client takes a message, at most
+// KLCONTROL_PEER_SEND_TIMEOUT_MS once per queue, after which the delivery fails and the client is dropped.
 #pragma once
 
 #include <mqueue.h>
@@ -14,7 +13,10 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 
+#include "klUniqueFd.h"
+#include "klUniqueQueue.h"
 #include "klcontrol_peer_queue.h"
 
 class NotificationClient {
@@ -41,17 +43,14 @@ class NotificationClient {
   uint32_t clientType() const { return mClientType; }
   bool needsFullUpdate() const { return mNeedsFullUpdate; }
   uint32_t bytesSent() const { return mBytesSent; }
-  int descriptor() const { return mDescriptor; }
 
  protected:
-  NotificationClient(uint32_t clientType, int descriptor)
-      : mClientType(clientType), mDescriptor(descriptor) {}
+  explicit NotificationClient(uint32_t clientType) : mClientType(clientType) {}
 
   uint32_t mBytesSent = 0;
   uint32_t mClientType;
   bool mNeedsFullUpdate = true;
   bool mPaused = true;
-  int mDescriptor;
 };
 
 // One accepted TCP connection; documents go out framed as "LENGTH:<n>\n\n" + JSON text, each
@@ -61,8 +60,8 @@ class SocketNotificationClient : public NotificationClient {
   using Clock = std::chrono::steady_clock;
 
   // Takes ownership of the connected socket.
-  explicit SocketNotificationClient(int socket)
-      : NotificationClient(SOCKET_CLIENT, socket), mConnectedAt(Clock::now()) {}
+  explicit SocketNotificationClient(UniqueFd socket)
+      : NotificationClient(SOCKET_CLIENT), mDescriptor(std::move(socket)), mConnectedAt(Clock::now()) {}
   // Resets the connection when a frame is left unfinished, else closes it normally.
   ~SocketNotificationClient() override;
   void Pause(bool pause) override;
@@ -75,8 +74,10 @@ class SocketNotificationClient : public NotificationClient {
   bool SendTail();
   // Connected at or before since and never resumed.
   bool IdleSince(Clock::time_point since) const { return !mResumed && mConnectedAt <= since; }
+  int descriptor() const { return mDescriptor.get(); }
 
  private:
+  UniqueFd mDescriptor;
   bool mShutdownSent = false;
   bool mResumed = false;
   Clock::time_point mConnectedAt;
@@ -89,8 +90,7 @@ class SocketNotificationClient : public NotificationClient {
 class MQNotificationClient : public NotificationClient {
  public:
   MQNotificationClient(const std::string& queueName, KlcontrolPeerQueues& peers)
-      : NotificationClient(QUEUE_CLIENT, -1), mQueueName(queueName), mPeers(peers) {}
-  ~MQNotificationClient() override;
+      : NotificationClient(QUEUE_CLIENT), mQueueName(queueName), mPeers(peers) {}
   bool Notify(eNotificationType_t type, std::stringstream& document) override;
   // True when the opened queue was removed (its process died): no link is left to it.
   bool IsGone() const override;
@@ -101,6 +101,7 @@ class MQNotificationClient : public NotificationClient {
  private:
   bool openQueue();
 
+  UniqueQueue mDescriptor;  // opened by the first Notify
   std::string mQueueName;
   KlcontrolPeerQueues& mPeers;
   std::unique_ptr<uint8_t[]> mSendBuffer;

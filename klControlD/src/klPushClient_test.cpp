@@ -34,7 +34,7 @@ bool notify(NotificationClient& client, const std::string& json) {
 TEST(SocketClient, FramesGoOutWholeCountingTheClosingNulAndAClosedPeerFailsWithoutSignal) {
   int pair[2];
   ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
-  SocketNotificationClient client(pair[0]);
+  SocketNotificationClient client{UniqueFd(pair[0])};
   const std::string json = std::string("{}") + '\0';
   ASSERT_TRUE(notify(client, json));
   char frame[64];

@@ -8,6 +8,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <utility>
+
 #include "klCrashHandler.h"
 #include "klDebug.h"
 #include "klPresetSchemas.h"
@@ -103,7 +105,7 @@ void acceptClient(int listener) {
   char text[INET_ADDRSTRLEN] = "";
   inet_ntop(AF_INET, &peer.sin_addr, text, sizeof text);
   LOG(UTIL_LOG_DEBUG, "Accepted client %s\n", text);
-  auto* client = new SocketNotificationClient(connection.release());
+  auto* client = new SocketNotificationClient(std::move(connection));
   if (!KlcontrolCommandServer::getInstance()->addNotificationClient(client)) {
     LOG(UTIL_LOG_ERROR, "Failed to add notification client");
     delete client;

@@ -143,15 +143,15 @@ class NotificationTest : public DaemonServeTest {
     return client;
   }
   // A queue client registered with command 0; the fixture keeps its queue until the daemon is gone.
-  PushQueue& registerQueue(const std::string& name) {
-    queues.push_back(std::make_unique<PushQueue>(name));
+  TestRequester& registerQueue(const std::string& name) {
+    queues.push_back(std::make_unique<TestRequester>(name));
     const std::vector<uint8_t> registration = queueRegistration(1, name);
     EXPECT_EQ(requester->call(KLCONTROL_NOTIFICATION_QUEUE_REGISTER, &registration), KL_OK);
     return *queues.back();
   }
 
   std::thread daemon;
-  std::vector<std::unique_ptr<PushQueue>> queues;
+  std::vector<std::unique_ptr<TestRequester>> queues;
 };
 
 // Whether the socket client is active shows in the camera reads: a list of paused clients never
@@ -200,7 +200,7 @@ TEST_F(NotificationTest, QueueClientsOutlastAPauseAndDocumentsCarryWhatChanged) 
   EXPECT_TRUE(isFullDocument(nextDocument(*socket)));
   // Queue clients are not touched: registered active, they stay active through a pause. While they
   // keep the polls going, the paused socket is served too: the full state, then changes.
-  PushQueue& queue = registerQueue("/kl_push_args");
+  TestRequester& queue = registerQueue("/kl_push_args");
   ASSERT_EQ(push("status=0"), KL_OK);
   EXPECT_TRUE(isFullDocument(nextDocument(queue)));
   EXPECT_TRUE(isFullDocument(nextDocument(*socket)));

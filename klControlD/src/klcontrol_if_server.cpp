@@ -30,12 +30,9 @@ const std::vector<uint32_t> CSI_NOTIFICATION_IDS = {7, 151, 152, 143, 138};
 
 // Messages held by a queue of that name, or 0 when there is none.
 long messagesLeftIn(const char* name) {
-  const mqd_t queue = mq_open(name, O_RDONLY | O_NONBLOCK);
-  if (queue == mqd_t(-1)) return 0;
+  const UniqueQueue queue = UniqueQueue::open(name, O_RDONLY | O_NONBLOCK);
   mq_attr attr{};
-  const long held = mq_getattr(queue, &attr) == 0 ? attr.mq_curmsgs : 0;
-  mq_close(queue);
-  return held;
+  return queue.valid() && mq_getattr(queue.get(), &attr) == 0 ? attr.mq_curmsgs : 0;
 }
 
 }  // namespace
@@ -87,7 +84,7 @@ KlcontrolCommandServer::~KlcontrolCommandServer() {
 // A queue found under one of the daemon's names is not adopted: made beforehand with another message
 // size it would fail every receive, and what it holds was sent to a daemon that is gone (a stop
 // command among them would stop this one). It is counted, removed and made again with our attributes.
-int KlcontrolCommandServer::openDaemonQueue(const char* name, mqd_t* descriptor) {
+int KlcontrolCommandServer::openDaemonQueue(const char* name, UniqueQueue& queue) {
   const long left = messagesLeftIn(name);
   mq_unlink(name);
   if (left > 0) LOG(UTIL_LOG_ERROR, "Dropped %ld messages left in '%s' before start", left, name);
@@ -95,8 +92,8 @@ int KlcontrolCommandServer::openDaemonQueue(const char* name, mqd_t* descriptor)
   attr.mq_maxmsg = KLCONTROL_QUEUE_DEPTH;
   attr.mq_msgsize = KLCONTROL_BUFFER_SIZE;
   // Exclusive: what the daemon reads is the queue it made, whatever another program does meanwhile.
-  *descriptor = mq_open(name, O_RDONLY | O_CREAT | O_EXCL, 0664, &attr);
-  if (*descriptor != -1) return 0;
+  queue = UniqueQueue::create(name, O_RDONLY | O_EXCL, 0664, attr);
+  if (queue.valid()) return 0;
   LOG(UTIL_LOG_ERROR, "mq_open() failed for '%s': %s\n", name, strerror(errno));
   return -1;
 }
@@ -128,18 +125,17 @@ void KlcontrolCommandServer::selectProtocolAdapter() {
 }
 
 int KlcontrolCommandServer::interfaceOpen() {
-  if (mDaemonQueue != -1) {
+  if (mDaemonQueue.valid()) {
     LOG(UTIL_LOG_ERROR, "Interface must be closed before reuse!\n");
     return -1;
   }
-  mqd_t reply = -1;
-  if (openDaemonQueue(KLCONTROL_DAEMON_QUEUE, &mDaemonQueue) != 0 ||
-      openDaemonQueue(KLCONTROL_REPLY_QUEUE, &reply) != 0) {
+  if (openDaemonQueue(KLCONTROL_DAEMON_QUEUE, mDaemonQueue) != 0 ||
+      openDaemonQueue(KLCONTROL_REPLY_QUEUE, mReplyQueue) != 0) {
     interfaceClose();
     LOG(UTIL_LOG_ERROR, "interfaceOpen failed %d", -1);
     return -1;
   }
-  klcontrol_camera()->reply_mqd = reply;
+  klcontrol_camera()->reply_mqd = mReplyQueue.get();
   klcontrol_camera()->reply_queue_name = KLCONTROL_REPLY_QUEUE;
   if (openKlnetQueue() != 0) {
     interfaceClose();
@@ -154,17 +150,11 @@ int KlcontrolCommandServer::interfaceOpen() {
 }
 
 int KlcontrolCommandServer::interfaceClose() {
-  if (mDaemonQueue != -1) {
-    mq_close(mDaemonQueue);
-    mq_unlink(KLCONTROL_DAEMON_QUEUE);
-    mDaemonQueue = -1;
-  }
+  mDaemonQueue.reset();
+  mReplyQueue.reset();
+  // The camera queue is the context's: the library opens it anew after the camera restarted.
   klc_msg_q_context_t& camera = *klcontrol_camera();
-  if (camera.reply_mqd != -1) {
-    mq_close(camera.reply_mqd);
-    mq_unlink(KLCONTROL_REPLY_QUEUE);
-  }
-  if (camera.klnet_mqd != -1) mq_close(camera.klnet_mqd);
+  UniqueQueue(camera.klnet_mqd).reset();
   camera = klc_msg_q_context_t{};
   camera.klnet_mqd = -1;
   camera.reply_mqd = -1;

@@ -161,7 +161,7 @@ class KlcontrolCommandServer {
   static void* threadLoop(void* server);
   void workerLoop();
   void answerReceived(Msg& msg, klcontrol_command_t command);
-  int openDaemonQueue(const char* name, mqd_t* descriptor);
+  int openDaemonQueue(const char* name, UniqueQueue& queue);
   int openKlnetQueue();
   void selectProtocolAdapter();
   void registerWithCsi();
@@ -345,7 +345,8 @@ class KlcontrolCommandServer {
   void initializeCameraInfo(uint8_t model);
 
   KLCSIListener* mCsiListener = nullptr;
-  mqd_t mDaemonQueue = -1;
+  UniqueQueue mDaemonQueue;
+  UniqueQueue mReplyQueue;  // the camera context's reply queue
   std::unique_ptr<uint8_t[]> mRxBuffer;
   std::unique_ptr<uint8_t[]> mTxBuffer;
   pthread_t mWorkerThread{};
@@ -391,7 +392,7 @@ class KlcontrolCommandServer {
   MsgElement mRspArg{TLV_RSPARG};
   MsgElement mRspEnd{TLV_END};
   // Every send to another process's queue: answers and queue notification clients.
-  KlcontrolPeerQueues mPeerQueues{{&mDaemonQueue, &klcontrol_camera()->reply_mqd}};
+  KlcontrolPeerQueues mPeerQueues{{&mDaemonQueue, &mReplyQueue}};
 
   static KlcontrolCommandServer* m_pInstance;
 };

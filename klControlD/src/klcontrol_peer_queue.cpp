@@ -38,9 +38,9 @@ bool KlcontrolPeerQueues::identify(mqd_t queue, Identity& identity) {
 }
 
 bool KlcontrolPeerQueues::isOwn(const Identity& identity) const {
-  return std::any_of(mOwnQueues.begin(), mOwnQueues.end(), [&identity](const mqd_t* own) {
+  return std::any_of(mOwnQueues.begin(), mOwnQueues.end(), [&identity](const UniqueQueue* own) {
     Identity ownIdentity;
-    return *own != mqd_t(-1) && identify(*own, ownIdentity) && ownIdentity == identity;
+    return own->valid() && identify(own->get(), ownIdentity) && ownIdentity == identity;
   });
 }
 

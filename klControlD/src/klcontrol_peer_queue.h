@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "klUniqueQueue.h"
+
 // The longest a full peer queue holds the worker, once per peer.
 constexpr int KLCONTROL_PEER_SEND_TIMEOUT_MS = 2000;
 // Peers remembered as stalled: as many queues as a namespace may hold by default
@@ -22,9 +24,10 @@ constexpr size_t KLCONTROL_STALLED_PEERS_MAX = 256;
 
 class KlcontrolPeerQueues {
  public:
-  // ownQueues: where the descriptors of the queues the worker reads are kept; read at every send,
-  // since the queues are opened again with the interface. -1 there means not open.
-  explicit KlcontrolPeerQueues(std::vector<const mqd_t*> ownQueues) : mOwnQueues(std::move(ownQueues)) {}
+  // ownQueues: the owners of the queues the worker reads; read at every send, since the queues are
+  // opened again with the interface.
+  explicit KlcontrolPeerQueues(std::vector<const UniqueQueue*> ownQueues)
+      : mOwnQueues(std::move(ownQueues)) {}
 
   // Sends one message with priority 0. When mayWait, waits at most KLCONTROL_PEER_SEND_TIMEOUT_MS
   // for room, unless the queue is one of the worker's own or one that stayed full before; otherwise
@@ -44,6 +47,6 @@ class KlcontrolPeerQueues {
   // Remembers a peer whose queue was full, or forgets it once a send went through.
   void remember(const Identity& identity, bool stalled);
 
-  std::vector<const mqd_t*> mOwnQueues;
+  std::vector<const UniqueQueue*> mOwnQueues;
   std::deque<Identity> mStalled;
 };

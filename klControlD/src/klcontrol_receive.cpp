@@ -86,15 +86,15 @@ bool KlcontrolCommandServer::waitForMessage(unsigned timeoutMs, bool& timedOut, 
 }
 
 ssize_t KlcontrolCommandServer::receiveWhenReady(unsigned timeoutMs, int& error) {
-  mWaitSet.assign(1, pollfd{mDaemonQueue, POLLIN, 0});
+  mWaitSet.assign(1, pollfd{mDaemonQueue.get(), POLLIN, 0});
   watchSocketClients(mWaitSet);
   const int ready = poll(mWaitSet.data(), mWaitSet.size(), int(timeoutMs));
   error = ready < 0 ? errno : 0;
   if (ready <= 0) return -1;
   removeHungUpClients(mWaitSet);
   if (mWaitSet[0].revents == 0) return -1;
-  const ssize_t length =
-      mq_receive(mDaemonQueue, reinterpret_cast<char*>(mRxBuffer.get()), KLCONTROL_BUFFER_SIZE, nullptr);
+  const ssize_t length = mq_receive(mDaemonQueue.get(), reinterpret_cast<char*>(mRxBuffer.get()),
+                                    KLCONTROL_BUFFER_SIZE, nullptr);
   if (length < 0) error = errno;
   return length;
 }

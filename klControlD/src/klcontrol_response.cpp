@@ -5,31 +5,12 @@
 #include <cstring>
 
 #include "klErrno.h"
+#include "klUniqueQueue.h"
 #include "klcontrol_if_server.h"
 #include "klcontrol_log.h"
 #include "klcontrol_tlv_text.h"
 
 constexpr const char* LOG_SOURCE = "klcontrol_if_server";
-
-namespace {
-
-// A queue opened for one send and closed on every path.
-class ScopedQueue {
- public:
-  explicit ScopedQueue(const char* name) : mMqd(mq_open(name, O_WRONLY)) {}
-  ~ScopedQueue() {
-    if (mMqd != -1) mq_close(mMqd);
-  }
-  ScopedQueue(const ScopedQueue&) = delete;
-  ScopedQueue& operator=(const ScopedQueue&) = delete;
-  bool isOpen() const { return mMqd != -1; }
-  mqd_t get() const { return mMqd; }
-
- private:
-  mqd_t mMqd;
-};
-
-}  // namespace
 
 bool KlcontrolCommandServer::sendResponse(Msg& request, int status, const void* payload,
                                           unsigned short length) {
@@ -51,8 +32,8 @@ bool KlcontrolCommandServer::sendResponse(Msg& request, int status, const void* 
     return false;
   }
   const std::string requester = klcontrol_bounded_text(src->getData(), src->getDataLength());
-  ScopedQueue queue(requester.c_str());
-  if (!queue.isOpen()) {
+  const UniqueQueue queue = UniqueQueue::open(requester.c_str(), O_WRONLY);
+  if (!queue.valid()) {
     LOG(UTIL_LOG_ERROR, "mq_open() failed for '%s': %s\n", requester.c_str(), strerror(errno));
     return false;
   }

@@ -8,6 +8,7 @@
 
 #include "csi_message.h"
 #include "klErrno.h"
+#include "klUniqueQueue.h"
 #include "kl_test_namespace.h"
 #include "test_command_bytes.h"
 
@@ -24,23 +25,18 @@ class ListenerTest : public ::testing::Test {
     listener.SetNotificationObserver(
         [this](uint32_t id, const std::string& text) { seen.emplace_back(id, text); });
   }
-  void TearDown() override {
-    if (service != mqd_t(-1)) mq_close(service);
-    mq_unlink(KLCSI_SERVICE_QUEUE);
-  }
-
   void startService() {
     mq_attr attr{};
     attr.mq_maxmsg = 4;
     attr.mq_msgsize = KLMSG_MAX;
-    service = mq_open(KLCSI_SERVICE_QUEUE, O_RDONLY | O_CREAT | O_NONBLOCK, 0664, &attr);
-    ASSERT_NE(service, mqd_t(-1));
+    service = UniqueQueue::create(KLCSI_SERVICE_QUEUE, O_RDONLY | O_NONBLOCK, 0664, attr);
+    ASSERT_TRUE(service.valid());
   }
 
   // The next request waiting on the service queue (empty when there is none).
   std::vector<uint8_t> nextRequest() {
     uint8_t buf[KLMSG_MAX];
-    const ssize_t length = mq_receive(service, reinterpret_cast<char*>(buf), sizeof buf, nullptr);
+    const ssize_t length = mq_receive(service.get(), reinterpret_cast<char*>(buf), sizeof buf, nullptr);
     return {buf, buf + (length < 0 ? 0 : length)};
   }
   // A request of the listener with its reply queue, as the CSI encoder writes it.
@@ -58,7 +54,7 @@ class ListenerTest : public ::testing::Test {
   int hand(const std::vector<uint8_t>& msg) { return listener.HandleCSIMessage(msg.data(), msg.size()); }
 
   KLCSIListener listener;
-  mqd_t service = mqd_t(-1);
+  UniqueQueue service;
   std::vector<std::pair<uint32_t, std::string>> seen;
 };
 

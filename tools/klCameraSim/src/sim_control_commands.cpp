@@ -26,7 +26,6 @@ const std::string kOk = "ok";
 const char kFaultUsage[] =
     "fault G/I error E|nakoff|size LEN|drop|late MS|seq|malformed short|lying|random|dup [N|always]; fault "
     "clear";
-constexpr int64_t kMaxLateMs = 60000;
 
 // "group/id", each a decimal or 0x number of 16 bits.
 bool parseRequest(const std::string& text, uint16_t& group, uint16_t& id) {
@@ -60,20 +59,17 @@ bool parseCount(const Words& words, size_t index, unsigned& count, bool* lasting
 
 // The value word of a fault kind that takes one; false with the reason.
 bool faultValue(SimFault& armed, const Words& words, std::string& error) {
+  const SimFaultKindRow& kind = simFaultKind(armed.kind);
   int64_t value = 0;
   if (words.size() < 4) {
     error = "error missing value";
   } else if (armed.kind == SimFaultKind::MALFORMED) {
-    if (!simMalformedFromName(words[3], armed.value)) error = "error malformed short|lying|random";
+    if (!simMalformedFromName(words[3], armed.value)) error = kind.badValue;
     return error.empty();
   } else if (!simParseNumber(words[3], value)) {
     error = "error missing value";
-  } else if (armed.kind == SimFaultKind::WRONG_SIZE && (value < 0 || value > KLC_LINK_MAX_ANSWER)) {
-    error = "error bad size";
-  } else if (armed.kind == SimFaultKind::LATE && (value < 0 || value > kMaxLateMs)) {
-    error = "error bad delay";
-  } else if (value < INT32_MIN || value > INT32_MAX) {
-    error = "error bad status";
+  } else if (value < kind.minValue || value > kind.maxValue) {
+    error = kind.badValue;
   }
   armed.value = int32_t(value);
   return error.empty();
@@ -91,7 +87,7 @@ std::string fault(SimSimulator& sim, const Words& words, unsigned) KL_REQUIRES(s
   if (words.size() < 3 || !parseRequest(words[1], group, id) || !simFaultKindFromName(words[2], armed.kind)) {
     return std::string("error usage: ") + kFaultUsage;
   }
-  const bool valued = simFaultHasValue(armed.kind);
+  const bool valued = simFaultKind(armed.kind).hasValue;
   std::string error;
   if (valued && !faultValue(armed, words, error)) return error;
   unsigned count = 0;

@@ -5,6 +5,10 @@
 #include <map>
 #include <string>
 
+struct SimReply;
+struct SimOutcome;
+struct klc_link_header;
+
 enum class SimFaultKind {
   ERROR_STATUS,
   NAK_OFF,
@@ -43,12 +47,23 @@ class SimFaultPlan {
   std::map<uint32_t, std::deque<SimFault>> mPending;
 };
 
-// The control-interface word of a fault kind ("error", "nakoff", "size", "drop", "late", "seq",
-// "malformed", "dup").
-const char* simFaultKindName(SimFaultKind kind);
+// Everything a fault kind is, in one row of one table: its control-interface word, its value and what
+// it does to the reply of the request it is armed for.
+struct SimFaultKindRow {
+  SimFaultKind kind;
+  const char* name;      // "error", "nakoff", "size", "drop", "late", "seq", "malformed", "dup"
+  bool hasValue;         // a value word follows the name
+  int64_t minValue;      // the value's range,
+  int64_t maxValue;      //
+  const char* badValue;  // and the control interface's answer to one outside it
+  bool refuses;          // the camera does not act on the request
+  bool replies;          // a reply is sent at all
+  // What it does to the camera's reply before it is encoded, then to the encoded reply and its sending.
+  void (*spoilReply)(int32_t value, SimReply& reply, klc_link_header& header);
+  void (*spoilMessage)(int32_t value, SimOutcome& outcome);
+};
+const SimFaultKindRow& simFaultKind(SimFaultKind kind);
 // Parses a fault kind word; false for an unknown word.
 bool simFaultKindFromName(const std::string& name, SimFaultKind& kind);
-// Whether the kind takes a value word after it.
-bool simFaultHasValue(SimFaultKind kind);
 // The MALFORMED value of "short", "lying" or "random"; false for another word.
 bool simMalformedFromName(const std::string& name, int32_t& value);

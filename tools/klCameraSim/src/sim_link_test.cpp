@@ -14,6 +14,7 @@
 
 #include "fake_camera_link.h"
 #include "klErrno.h"
+#include "klUniqueQueue.h"
 #include "kl_test_namespace.h"
 #include "sim_control_socket.h"
 #include "sim_simulator.h"
@@ -203,9 +204,7 @@ TEST_F(SimProcessTest, ControlCommandLineAndASecondSimulator) {
   EXPECT_EQ(bad.out, "error unknown command launch\n");
   EXPECT_EQ(bad.status, 1);
   EXPECT_EQ(runSim({}).status, 1);
-  const mqd_t link = mq_open(SIM_LINK_QUEUE, O_WRONLY);
-  EXPECT_NE(link, mqd_t(-1));
-  mq_close(link);
+  EXPECT_TRUE(UniqueQueue::open(SIM_LINK_QUEUE, O_WRONLY).valid());
   EXPECT_EQ(runControl({"get", "status.busy"}).out, "ok 1\n");
 }
 

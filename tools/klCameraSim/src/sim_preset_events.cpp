@@ -4,6 +4,7 @@
 #include <mqueue.h>
 
 #include "klTlv.h"
+#include "klUniqueQueue.h"
 #include "sim_events.h"
 #include "sim_log.h"
 #include "sim_simulator.h"
@@ -15,10 +16,10 @@ namespace {
 void sendWithoutWaiting(uint8_t code, uint32_t id) {
   uint8_t msg[KLMSG_MAX];
   const int length = simBuildPresetUpdate(msg, sizeof msg, code, id, SIM_EVENT_QUEUE);
-  const mqd_t queue = length > 0 ? mq_open(KLCONTROL_DAEMON_QUEUE, O_WRONLY | O_NONBLOCK) : mqd_t(-1);
+  const UniqueQueue queue =
+      length > 0 ? UniqueQueue::open(KLCONTROL_DAEMON_QUEUE, O_WRONLY | O_NONBLOCK) : UniqueQueue();
   const bool sent =
-      queue != mqd_t(-1) && mq_send(queue, reinterpret_cast<const char*>(msg), size_t(length), 0) == 0;
-  if (queue != mqd_t(-1)) mq_close(queue);
+      queue.valid() && mq_send(queue.get(), reinterpret_cast<const char*>(msg), size_t(length), 0) == 0;
   if (!sent) simLog("PU %u 0x%08x not sent", unsigned(code), unsigned(id));
 }
 

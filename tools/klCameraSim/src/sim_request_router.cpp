@@ -40,12 +40,11 @@ bool SimRequestRouter::handle(const uint8_t* msg, unsigned length, SimOutcome& o
   mLastPayloads[key].assign(request.payload, request.payload + request.payloadLength);
 
   SimFault fault{};
-  const bool faulted = mFaults.take(header.group, header.id, fault);
+  const SimFaultKindRow* spoiler =
+      mFaults.take(header.group, header.id, fault) ? &simFaultKind(fault.kind) : nullptr;
   // A refused request leaves the camera as it was; a garbled or lost reply does not undo the work.
   const bool asleep = mCamera.system().power_state != SIM_POWER_ON && needsCameraAwake(key);
-  const bool refused =
-      asleep ||
-      (faulted && (fault.kind == SimFaultKind::ERROR_STATUS || fault.kind == SimFaultKind::NAK_OFF));
+  const bool refused = asleep || (spoiler != nullptr && spoiler->refuses);
   SimReply& reply = mReply;
   reply.status = KL_OK;
   reply.answer.clear();
@@ -58,11 +57,9 @@ bool SimRequestRouter::handle(const uint8_t* msg, unsigned length, SimOutcome& o
       reply.status = KL_ERR_NOT_SUPPORTED;
     }
   }
-  if (faulted) applyFault(fault, reply);
-  if (faulted && fault.kind == SimFaultKind::NO_REPLY) return true;
-
   klc_link_header replyHeader = header;
-  if (faulted && fault.kind == SimFaultKind::WRONG_SEQUENCE) ++replyHeader.seq;
+  if (spoiler != nullptr) spoiler->spoilReply(fault.value, reply, replyHeader);
+  if (spoiler != nullptr && !spoiler->replies) return true;
   uint8_t encoded[KLMSG_MAX];
   const int size = klc_link_encode_reply(encoded, sizeof encoded, replyHeader, reply.status,
                                          reply.answer.data(), uint16_t(reply.answer.size()));
@@ -70,50 +67,8 @@ bool SimRequestRouter::handle(const uint8_t* msg, unsigned length, SimOutcome& o
   outcome.message.assign(encoded, encoded + size);
   outcome.replyQueue.assign(request.replyQueue);
   outcome.send = true;
-  if (faulted) applyToMessage(fault, outcome);
+  if (spoiler != nullptr) spoiler->spoilMessage(fault.value, outcome);
   return true;
-}
-
-void SimRequestRouter::applyToMessage(const SimFault& fault, SimOutcome& outcome) {
-  std::vector<uint8_t>& message = outcome.message;
-  if (fault.kind == SimFaultKind::DUPLICATE) outcome.copies = 2;
-  if (fault.kind == SimFaultKind::LATE) outcome.delayMs = fault.value;
-  if (fault.kind != SimFaultKind::MALFORMED) return;
-  if (fault.value == SIM_MALFORMED_SHORT) {
-    message.resize(TLV_HDR_LEN - 1);
-  } else if (fault.value == SIM_MALFORMED_LYING) {
-    // The length field claims more than the message holds.
-    const unsigned claimed = unsigned(message.size()) + 16;
-    message[0] = uint8_t(claimed >> 8);
-    message[1] = uint8_t(claimed);
-  } else {
-    // The same bytes every time: a test sees the same garbage.
-    uint32_t state = uint32_t(message.size());
-    for (uint8_t& byte : message) byte = uint8_t((state = state * 1103515245u + 12345u) >> 16);
-  }
-}
-
-void SimRequestRouter::applyFault(const SimFault& fault, SimReply& reply) const {
-  switch (fault.kind) {
-    case SimFaultKind::ERROR_STATUS:
-      reply.status = fault.value;
-      reply.answer.clear();
-      break;
-    case SimFaultKind::NAK_OFF:
-      reply.status = KL_OK;
-      reply.answer.assign(1, KLC_LINK_NAK_OFF);
-      break;
-    case SimFaultKind::WRONG_SIZE:
-      reply.answer.resize(size_t(fault.value), 0);
-      break;
-    case SimFaultKind::NO_REPLY:
-    case SimFaultKind::LATE:
-    case SimFaultKind::WRONG_SEQUENCE:
-    case SimFaultKind::MALFORMED:
-    case SimFaultKind::DUPLICATE:
-      // These spoil the encoded reply or its sending (applyToMessage).
-      break;
-  }
 }
 
 unsigned SimRequestRouter::count(uint16_t group, uint16_t id) const {

@@ -39,10 +39,6 @@ class SimRequestRouter {
   void resetCounters();
 
  private:
-  void applyFault(const SimFault& fault, SimReply& reply) const;
-  // What a fault does to the encoded reply and to its sending.
-  static void applyToMessage(const SimFault& fault, SimOutcome& outcome);
-
   SimCamera& mCamera;
   SimHandlerTable mHandlers;
   SimReply mReply;  // reused, so a handler's answer grows into capacity it had before

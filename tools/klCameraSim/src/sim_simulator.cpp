@@ -34,21 +34,15 @@ enum : size_t { kPollStop, kPollWake, kPollEvents, kPollListen, kPollCsi, kPollF
 // Opens a queue for reading; its message size must fit one TLV message buffer. A queue a killed
 // simulator left behind is taken over, not replaced: the daemon's descriptor for it stays good, so the
 // kill costs only the request in hand (replies to stale requests carry old sequence numbers).
-bool openQueue(const char* name, long depth, klMbox_t& mbox) {
+bool openQueue(const char* name, long depth, UniqueQueue& queue) {
+  klMbox_t mbox;
   mq_attr attr{};
-  if (klMbox_rxopen(name, depth, &mbox) != 0 || mq_getattr(mbox.mqd, &attr) != 0 ||
-      attr.mq_msgsize > KLMSG_MAX) {
+  if (klMbox_rxopen(name, depth, &mbox) == 0) queue = UniqueQueue(mbox.mqd, name);
+  if (!queue.valid() || mq_getattr(queue.get(), &attr) != 0 || attr.mq_msgsize > KLMSG_MAX) {
     simLog("cannot open queue %s: %s", name, std::strerror(errno));
     return false;
   }
   return true;
-}
-
-void closeQueue(klMbox_t& mbox, const char* name) {
-  if (mbox.mqd == -1) return;
-  klMbox_close(&mbox);
-  klMbox_unlink(name);
-  mbox.mqd = -1;
 }
 
 // Adds one to an eventfd counter. Nothing to do when it fails: the counter is already non-zero then.
@@ -76,11 +70,7 @@ SimSimulator::SimSimulator(const SimOptions& options)
   if (mOptions.controlName.empty()) mOptions.controlName = SIM_CONTROL_NAME;
 }
 
-SimSimulator::~SimSimulator() {
-  closeQueue(mLink, SIM_LINK_QUEUE);
-  closeQueue(mEvents, SIM_EVENT_QUEUE);
-  closeQueue(mCsiQueue, KLCSI_SERVICE_QUEUE);
-}
+SimSimulator::~SimSimulator() = default;
 
 bool SimSimulator::open() {
   std::string error;
@@ -107,7 +97,7 @@ bool SimSimulator::open() {
   }
   // Opened now, not by name at the stop: it reaches the queue the link thread reads, whatever the name
   // holds by then.
-  mLinkWake = UniqueFd(mq_open(SIM_LINK_QUEUE, O_WRONLY | O_NONBLOCK | O_CLOEXEC));
+  mLinkWake = UniqueQueue::open(SIM_LINK_QUEUE, O_WRONLY | O_NONBLOCK | O_CLOEXEC);
   if (!mLinkWake.valid()) {
     simLog("cannot open queue %s for writing: %s", SIM_LINK_QUEUE, std::strerror(errno));
     return false;
@@ -148,7 +138,7 @@ void SimSimulator::wakeMainIfSooner() {
 void SimSimulator::fillPollSet() {
   // Refilled in place: the set keeps its capacity, so a wake-up allocates nothing.
   mPollSet.clear();
-  for (int fd : {mStop.get(), mWake.get(), int(mEvents.mqd), mListen.get(), int(mCsiQueue.mqd)}) {
+  for (int fd : {mStop.get(), mWake.get(), int(mEvents.get()), mListen.get(), int(mCsiQueue.get())}) {
     mPollSet.push_back({fd, POLLIN, 0});
   }
   for (const Client& client : mClients) mPollSet.push_back({client.fd.get(), POLLIN, 0});
@@ -195,7 +185,8 @@ void SimSimulator::serveWakeUp(const std::vector<pollfd>& fds) {
 
 void SimSimulator::serveLink() {
   for (;;) {
-    const ssize_t length = mq_receive(mLink.mqd, reinterpret_cast<char*>(mRequest), sizeof mRequest, nullptr);
+    const ssize_t length =
+        mq_receive(mLink.get(), reinterpret_cast<char*>(mRequest), sizeof mRequest, nullptr);
     if (mLinkStopping.load()) return;
     if (length >= 0) {
       serveRequest(unsigned(length));
@@ -251,7 +242,7 @@ void SimSimulator::serveRequest(unsigned length) {
 void SimSimulator::sendReply(const std::string& queue, const std::vector<uint8_t>& message) {
   // Without blocking, a full reply queue drops the answer in the send itself: the same as checking
   // the queue first, one system call fewer per request.
-  const UniqueFd reply(mq_open(queue.c_str(), O_WRONLY | O_NONBLOCK));
+  const UniqueQueue reply = UniqueQueue::open(queue.c_str(), O_WRONLY | O_NONBLOCK);
   if (!reply.valid()) {
     simLog("reply queue %s is gone", queue.c_str());
     return;
@@ -273,7 +264,7 @@ void SimSimulator::sendDueLateReplies() {
 
 void SimSimulator::serveCsiRequest() {
   uint8_t msg[KLMSG_MAX];
-  const ssize_t length = mq_receive(mCsiQueue.mqd, reinterpret_cast<char*>(msg), sizeof msg, nullptr);
+  const ssize_t length = mq_receive(mCsiQueue.get(), reinterpret_cast<char*>(msg), sizeof msg, nullptr);
   SimCsiMessage answer;
   std::string replyQueue;
   if (length < 0 || !mCsi.handle(msg, unsigned(length), answer, replyQueue)) {
@@ -334,7 +325,7 @@ int SimSimulator::sendPresetUpdate(uint8_t event, uint32_t id, bool withArgument
 
 void SimSimulator::receiveEventAnswer() {
   uint8_t msg[KLMSG_MAX];
-  const ssize_t length = mq_receive(mEvents.mqd, reinterpret_cast<char*>(msg), sizeof msg, nullptr);
+  const ssize_t length = mq_receive(mEvents.get(), reinterpret_cast<char*>(msg), sizeof msg, nullptr);
   SimSystemAnswer answer;
   if (length < 0 || !simParseSystemAnswer(msg, unsigned(length), answer)) {
     simLog("ignored a malformed answer on %s", SIM_EVENT_QUEUE);

@@ -16,6 +16,7 @@
 #include "klMbox.h"
 #include "klThreadSafety.h"
 #include "klUniqueFd.h"
+#include "klUniqueQueue.h"
 #include "sim_camera.h"
 #include "sim_csi_service.h"
 #include "sim_drift.h"
@@ -128,10 +129,11 @@ class SimSimulator {
   bool mSleepEvents KL_GUARDED_BY(mMutex);
   // Until when the main loop sleeps at most.
   Clock::time_point mSleepUntil KL_GUARDED_BY(mMutex) = Clock::time_point::max();
-  klMbox_t mLink;
-  UniqueFd mLinkWake;  // the link queue for writing: the wake-up of stopLink
-  klMbox_t mEvents;
-  klMbox_t mCsiQueue;
+  // The queues it reads, removed with the simulator.
+  UniqueQueue mLink;
+  UniqueQueue mLinkWake;  // the link queue for writing: the wake-up of stopLink
+  UniqueQueue mEvents;
+  UniqueQueue mCsiQueue;
   SimCsiService mCsi;
   UniqueFd mStop;
   UniqueFd mWake;  // the link thread tells the main loop of a nearer deadline

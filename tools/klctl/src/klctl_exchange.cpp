@@ -10,7 +10,7 @@
 
 #include "klMbox.h"
 #include "klMsg.h"
-#include "klctl_reply_queue.h"
+#include "klUniqueQueue.h"
 
 namespace {
 
@@ -56,6 +56,24 @@ bool deliver(const uint8_t* msg, int length, KlctlResult& result) {
   return false;
 }
 
+// The private queue on which klctl receives one answer, created exclusively and removed with its owner.
+UniqueQueue createReplyQueue(const std::string& name) {
+  klMbox_t mbox;
+  // Room for two answers, as the library's reply mailboxes have; one is expected.
+  if (klMbox_rxopen_shared_ext(name.c_str(), KLMSG_MAX_COUNT_SM, KLMSG_MAX, &mbox) != 0) return UniqueQueue();
+  return UniqueQueue(mbox.mqd, name);
+}
+
+// Receives one message of at most size bytes; its length, or -1 when none came within timeout seconds.
+int receiveAnswer(const UniqueQueue& queue, uint8_t* buffer, int size, double timeout) {
+  double whole = 0;
+  const double fraction = std::modf(timeout, &whole);
+  const struct timespec wait = {static_cast<time_t>(whole), static_cast<long>(fraction * 1e9)};
+  const ssize_t received = kl_mq_timedreceive2(queue.get(), reinterpret_cast<char*>(buffer),
+                                               static_cast<size_t>(size), nullptr, &wait);
+  return received < 0 ? -1 : static_cast<int>(received);
+}
+
 }  // namespace
 
 int klctlExitStatus(KlctlOutcome outcome) {
@@ -80,22 +98,19 @@ std::string klctlReplyQueueName() {
 }
 
 bool klctlQueueExists(const char* name) {
-  const mqd_t queue = mq_open(name, O_WRONLY);
-  if (queue == -1) return false;
-  mq_close(queue);
-  return true;
+  return UniqueQueue::open(name, O_WRONLY).valid();
 }
 
 KlctlResult klctlSendCommand(uint32_t command, const std::vector<uint8_t>* argument, double timeout) {
-  KlctlReplyQueue reply(klctlReplyQueueName());
-  if (!reply.isOpen())
-    return failure(KlctlOutcome::NoAnswer, "cannot create the reply queue " + reply.name());
+  const std::string name = klctlReplyQueueName();
+  const UniqueQueue reply = createReplyQueue(name);
+  if (!reply.valid()) return failure(KlctlOutcome::NoAnswer, "cannot create the reply queue " + name);
   uint8_t msg[KLMSG_MAX];
-  const int length = klcontrol_build_command(msg, sizeof msg, command, argument, reply.name());
+  const int length = klcontrol_build_command(msg, sizeof msg, command, argument, name);
   if (length == 0) return failure(KlctlOutcome::Usage, "the request does not fit in one message");
   KlctlResult result;
   if (!deliver(msg, length, result)) return result;
-  const int received = reply.receive(msg, sizeof msg, timeout);
+  const int received = receiveAnswer(reply, msg, sizeof msg, timeout);
   if (received < 0) return failure(KlctlOutcome::NoAnswer, noAnswerWithin(timeout));
   klcontrol_answer_t answer;
   std::string problem;

@@ -19,6 +19,7 @@
 #include "klMbox.h"
 #include "klTlv.h"
 #include "klUniqueFd.h"
+#include "klUniqueQueue.h"
 #include "kl_test_namespace.h"
 #include "klcontrol_client_message.h"
 #include "klcontrol_endpoints.h"
@@ -71,13 +72,11 @@ class FakeDaemon {
     mq_attr attr{};
     attr.mq_maxmsg = maxMessages;
     attr.mq_msgsize = KLMSG_MAX;
-    mQueue = mq_open(KLCONTROL_DAEMON_QUEUE, O_RDONLY | O_CREAT | O_EXCL, 0600, &attr);
-    EXPECT_NE(-1, mQueue);
+    mQueue = UniqueQueue::create(KLCONTROL_DAEMON_QUEUE, O_RDONLY | O_EXCL, 0600, attr);
+    EXPECT_TRUE(mQueue.valid());
   }
   ~FakeDaemon() {
     if (mThread.joinable()) mThread.join();
-    mq_close(mQueue);
-    mq_unlink(KLCONTROL_DAEMON_QUEUE);
   }
 
   void serve(int count, AnswerFor answerFor) {
@@ -102,19 +101,18 @@ class FakeDaemon {
     Bytes msg(KLMSG_MAX);
     const timespec wait{10, 0};
     const ssize_t n =
-        kl_mq_timedreceive2(mQueue, reinterpret_cast<char*>(msg.data()), msg.size(), nullptr, &wait);
+        kl_mq_timedreceive2(mQueue.get(), reinterpret_cast<char*>(msg.data()), msg.size(), nullptr, &wait);
     msg.resize(n > 0 ? static_cast<size_t>(n) : 0);
     return msg;
   }
   static void reply(const std::string& queue, const Bytes& answer) {
     if (answer.empty()) return;
-    const mqd_t out = mq_open(queue.c_str(), O_WRONLY);
-    ASSERT_NE(-1, out) << queue;
-    EXPECT_EQ(0, mq_send(out, reinterpret_cast<const char*>(answer.data()), answer.size(), 0));
-    mq_close(out);
+    const UniqueQueue out = UniqueQueue::open(queue.c_str(), O_WRONLY);
+    ASSERT_TRUE(out.valid()) << queue;
+    EXPECT_EQ(0, mq_send(out.get(), reinterpret_cast<const char*>(answer.data()), answer.size(), 0));
   }
 
-  mqd_t mQueue;
+  UniqueQueue mQueue;
   std::thread mThread;
   std::vector<Bytes> mRequests;
 };
@@ -196,9 +194,7 @@ TEST_F(KlctlExchange, WithoutTheDaemonNothingIsSentAndTheProbeSaysSo) {
 
 TEST_F(KlctlExchange, AFullDaemonQueueIsReportedNotWaitedFor) {
   FakeDaemon daemon(1);
-  const mqd_t filler = mq_open(KLCONTROL_DAEMON_QUEUE, O_WRONLY);
-  ASSERT_EQ(0, mq_send(filler, "x", 1, 0));
-  mq_close(filler);
+  ASSERT_EQ(0, mq_send(UniqueQueue::open(KLCONTROL_DAEMON_QUEUE, O_WRONLY).get(), "x", 1, 0));
   const KlctlResult result = klctlSendCommand(4, nullptr, 5);
   EXPECT_EQ(KlctlOutcome::NoAnswer, result.outcome);
   EXPECT_NE(std::string::npos, result.problem.find("full")) << result.problem;
