@@ -1,6 +1,5 @@
 // Preset commands that read the camera's presets or forward one preset request: group and id lists,
 // one preset, remove, order, load, edit, factory reset, the active preset and group.
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,18 +17,12 @@ using namespace klcontrol::presets;
 namespace {
 
 constexpr uint32_t NO_ACTIVE_PRESET = 0xFFFFFFFF;
-constexpr uint32_t FIRST_CLIENT_GROUP = 1000;
-constexpr uint32_t LAST_FIRMWARE_GROUP = 9;
 
 int invalidParameter() {
   LOG(UTIL_LOG_ERROR, "Invalid parameter");
   return KL_ERR_INVALID_PARAM;
 }
 
-// The dual-lens groups 3..5 are shown to clients as their single-lens forms.
-bool groupListed(uint8_t group) {
-  return group < 3 || group > 5;
-}
 
 // Sends one payload request with the body's preset id (and order); -3 for a body without them.
 template <class Body>
@@ -51,14 +44,13 @@ int forwardSimple(klc_remote_api api) {
 // The firmware group a list request names: 1000-based or firmware numbers, folded by lens mode and
 // power profile as the camera keeps them; -1 when it is out of range.
 int firmwareGroupOf(uint32_t requested, int8_t lensMode) {
-  uint32_t group = requested > 999 ? requested - FIRST_CLIENT_GROUP : requested;
-  if (group > LAST_FIRMWARE_GROUP) return -1;
-  if (lensMode == 1 && group <= 2) group += 3;
-  if (group == 0) {
+  uint32_t group = requested >= KLC_PRESET_CLIENT_GROUP_BASE ? requested - KLC_PRESET_CLIENT_GROUP_BASE : requested;
+  if (group > KLC_PRESET_LAST_GROUP) return -1;
+  if (lensMode == 1 && klc_preset_single_lens_group(group)) group += KLC_PRESET_DUAL_LENS_SHIFT;
+  if (group == KLC_PRESET_GROUP_VIDEO) {
     int8_t profile = 0;
     klc_system_get_power_profile(klcontrol_camera(), &profile);
-    if (profile == 1) group = 8;
-    if (profile == 2) group = 9;
+    if (profile == 1 || profile == 2) group = klc_preset_power_group_of(profile);
   }
   return int(group);
 }
@@ -85,20 +77,16 @@ int KlcontrolCommandServer::answerPresetMessage(Msg& msg, int status, const std:
 }
 
 int KlcontrolCommandServer::readPresetRecord(uint32_t id, appc_presets_settings_info& record) {
-  uint8_t* reply = nullptr;
-  uint16_t length = 0;
-  const int rc = klc_send_remote_api_payload_response(klcontrol_camera(), REMOTE_PRESET_GET_INFO, &id,
-                                                      sizeof id, &reply, &length);
-  if (rc != KL_OK) {
-    LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload_response error, %d\n", rc);
-    return rc;
+  const klcontrol_preset_read read = klcontrol_read_preset_record(id, record);
+  if (read.rc != KL_OK) {
+    LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload_response error, %d\n", read.rc);
+    return read.rc;
   }
-  if (reply == nullptr || length != sizeof record) {
+  if (!read.taken) {
     LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload_response error, %d, size was %u, expected %llu\n", -1,
-        unsigned(length), static_cast<unsigned long long>(sizeof record));
+        unsigned(read.length), static_cast<unsigned long long>(sizeof record));
     return KL_ERR;
   }
-  std::memcpy(&record, reply, sizeof record);
   return KL_OK;
 }
 
@@ -108,7 +96,8 @@ int KlcontrolCommandServer::cmdPresetGroupList(Msg& msg, MsgElement*) {
   if (!klcontrol_read_preset_groups(listed, rc)) return answer(msg, rc);
   KLC_Preset_Group_List_Resp groups;
   for (uint8_t group : listed) {
-    if (groupListed(group)) groups.add_preset_groups(group + FIRST_CLIENT_GROUP);
+    // The dual-lens groups are shown to clients as their single-lens forms.
+    if (!klc_preset_dual_lens_group(group)) groups.add_preset_groups(group + KLC_PRESET_CLIENT_GROUP_BASE);
   }
   return answerPresetMessage(msg, KL_OK, groups.SerializeAsString());
 }
@@ -122,20 +111,16 @@ int KlcontrolCommandServer::cmdPresetList(Msg& msg, MsgElement* arg) {
     return answer(msg, invalidParameter());
   const int firmwareGroup = firmwareGroupOf(body.group_id(), GetLensMode());
   if (firmwareGroup < 0) return answer(msg, invalidParameter());
-  const uint8_t group = uint8_t(firmwareGroup);
-  uint8_t* reply = nullptr;
-  uint16_t length = 0;
-  const int rc = klc_send_remote_api_payload_response(klcontrol_camera(), REMOTE_PRESET_LIST_IDS, &group,
-                                                      sizeof group, &reply, &length);
-  if (rc != KL_OK || length == 0) {
-    LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload_response error, %d\n", rc);
-    return answer(msg, rc);
+  std::vector<uint32_t> ids;
+  const klcontrol_preset_read listed = klcontrol_read_preset_ids(uint8_t(firmwareGroup), ids);
+  if (!listed.taken) {
+    LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload_response error, %d\n", listed.rc);
+    return answer(msg, listed.rc);
   }
   KLC_Preset_List_Resp presets;
-  const size_t count = klcontrol_listed_entries(reply, length, sizeof(uint32_t));
   // 255 ids may not fit one response: the list is cut at the last id that does.
-  for (size_t i = 0; i < count && presets.ByteSizeLong() + 6 <= KLCONTROL_MAX_PAYLOAD; ++i) {
-    presets.add_presets(klcontrol_listed_id(reply, i));
+  for (size_t i = 0; i < ids.size() && presets.ByteSizeLong() + 6 <= KLCONTROL_MAX_PAYLOAD; ++i) {
+    presets.add_presets(ids[i]);
   }
   return answerPresetMessage(msg, KL_OK, presets.SerializeAsString());
 }

@@ -14,6 +14,9 @@ constexpr uint16_t KLC_TRANSCODE_START_ANSWER = 12;
 // Longest source name of a start request (its NUL not included).
 constexpr size_t KLC_TRANSCODE_MAX_NAME = 256;
 
+// The status-service notification that carries the camera's progress texts.
+constexpr uint32_t KLC_CSI_TRANSCODE_PROGRESS = 151;
+
 // Job states of the camera's progress texts; 2, 3 and 4 are final.
 enum klc_transcode_state : uint32_t {
   KLC_TRANSCODE_ACCEPTED = 0,
