@@ -23,21 +23,13 @@ namespace {
 
 constexpr uint32_t NO_TITLE_NUMBER = 0xFFFFFFFF;
 
-int invalidParameter() {
-  LOG(UTIL_LOG_ERROR, "Invalid parameter");
-  return KL_ERR_INVALID_PARAM;
-}
-
 // The create record of a body, or false for a body without every field or with values out of range.
 bool createRecordOf(const KLC_Preset_Custom_Create_Req& body, klc_preset_create_record& record) {
   if (!body.has_group_id() || !body.has_flat_mode() || !body.has_preset_icon() || !body.has_preset_name() ||
       !body.has_preset_name_iterator()) {
     return false;
   }
-  const uint32_t group = body.group_id() >= KLC_PRESET_CLIENT_GROUP_BASE
-                             ? body.group_id() - KLC_PRESET_CLIENT_GROUP_BASE
-                             : body.group_id();
-  record.group = uint8_t(group);
+  record.group = uint8_t(klcontrol_requested_group(body.group_id()));
   record.flatMode = uint8_t(body.flat_mode());
   const uint32_t icon = body.preset_icon();
   const uint32_t title = body.preset_name();
@@ -78,7 +70,7 @@ int KlcontrolCommandServer::cmdPresetCustomCreate(Msg& msg, MsgElement* arg) {
   KLC_Preset_Custom_Create_Req body;
   klc_preset_create_record record{};
   if (!klcontrol_decode_preset_body(arg, body) || !createRecordOf(body, record))
-    return answer(msg, invalidParameter());
+    return answer(msg, klcontrol_refuse_preset_body());
   record.titleNumber = GetNextPresetIterator(record.group, record.title);
   if (record.titleNumber == NO_TITLE_NUMBER) {
     LOG(UTIL_LOG_ERROR, "Failed to get preset number");
@@ -102,7 +94,7 @@ int KlcontrolCommandServer::cmdPresetSwitchFlatmode(Msg& msg, MsgElement* arg) {
   if (mIsZooming) stopZooming("KLCONTROL_PRESET_SWITCH_FLATMODE");
   KLC_Preset_Switch_Flatmode_Req body;
   if (!klcontrol_decode_preset_body(arg, body) || !body.has_flat_mode())
-    return answer(msg, invalidParameter());
+    return answer(msg, klcontrol_refuse_preset_body());
   const uint8_t flatMode = uint8_t(body.flat_mode());
   if (IsFactoryPreset(GetCurrentPreset())) {
     LOG(UTIL_LOG_ERROR, "Can't change flatmode for builtin preset");
@@ -119,7 +111,7 @@ int KlcontrolCommandServer::cmdPresetSetTitleIcon(Msg& msg, MsgElement* arg) {
   KLC_Preset_Set_Title_Icon_Req body;
   // Values the enumerations do not list go to the camera, which decides.
   if (!klcontrol_decode_preset_body(arg, body) || (!body.has_preset_name() && !body.has_preset_icon())) {
-    return answer(msg, invalidParameter());
+    return answer(msg, klcontrol_refuse_preset_body());
   }
   appc_presets_settings_info info{};
   const int readRc = readPresetRecord(current, info);

@@ -1,6 +1,8 @@
-// The preset unit: building client preset messages from the camera's preset records, loading the
-// preset of a flat mode, the edit bracket around settings changes, the numbering maps between the
-// firmware and the client enumerations, and the title number of a new custom preset.
+// The preset unit: building client preset messages from the camera's preset records
+// (klcontrol_preset_build.cpp), loading the preset of a flat mode (klcontrol_preset_mode_load.cpp), the
+// edit bracket around settings changes (klcontrol_preset_edit.cpp), the numbering maps between the
+// firmware and the client enumerations (klcontrol_preset_mapping.cpp), and the title number of a new
+// custom preset (klcontrol_preset_iterator.cpp).
 #pragma once
 
 #include <cstddef>

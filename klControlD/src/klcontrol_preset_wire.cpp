@@ -44,6 +44,11 @@ klcontrol_preset_read klcontrol_read_preset_record(uint32_t id, appc_presets_set
   return read;
 }
 
+int klcontrol_refuse_preset_body() {
+  LOG(UTIL_LOG_ERROR, "Invalid parameter");
+  return KL_ERR_INVALID_PARAM;
+}
+
 bool klcontrol_decode_preset_body(const MsgElement* arg, google::protobuf::MessageLite& body) {
   if (arg == nullptr) return false;
   return body.ParseFromArray(arg->getData(), arg->getDataLength());

@@ -1,5 +1,5 @@
-// Preset commands that read the camera's presets or forward one preset request: group and id lists,
-// one preset, remove, order, load, edit, factory reset, the active preset and group.
+// Preset commands that read the camera's presets: group and id lists, one preset, the active preset and
+// group.
 #include <string>
 #include <vector>
 
@@ -18,33 +18,10 @@ namespace {
 
 constexpr uint32_t NO_ACTIVE_PRESET = 0xFFFFFFFF;
 
-int invalidParameter() {
-  LOG(UTIL_LOG_ERROR, "Invalid parameter");
-  return KL_ERR_INVALID_PARAM;
-}
-
-
-// Sends one payload request with the body's preset id (and order); -3 for a body without them.
-template <class Body>
-int forwardPresetId(const MsgElement* arg, klc_remote_api api) {
-  Body body;
-  if (!klcontrol_decode_preset_body(arg, body) || !body.has_preset_id()) return invalidParameter();
-  const uint32_t id = body.preset_id();
-  const int rc = klc_send_remote_api_payload(klcontrol_camera(), api, &id, sizeof id);
-  if (rc != KL_OK) LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload error, %d\n", rc);
-  return rc;
-}
-
-int forwardSimple(klc_remote_api api) {
-  const int rc = klc_send_simple_remote_api(klcontrol_camera(), api);
-  if (rc != KL_OK) LOG(UTIL_LOG_ERROR, "klc_send_simple_remote_api error, %d\n", rc);
-  return rc;
-}
-
 // The firmware group a list request names: 1000-based or firmware numbers, folded by lens mode and
 // power profile as the camera keeps them; -1 when it is out of range.
 int firmwareGroupOf(uint32_t requested, int8_t lensMode) {
-  uint32_t group = requested >= KLC_PRESET_CLIENT_GROUP_BASE ? requested - KLC_PRESET_CLIENT_GROUP_BASE : requested;
+  uint32_t group = klcontrol_requested_group(requested);
   if (group > KLC_PRESET_LAST_GROUP) return -1;
   if (lensMode == 1 && klc_preset_single_lens_group(group)) group += KLC_PRESET_DUAL_LENS_SHIFT;
   if (group == KLC_PRESET_GROUP_VIDEO) {
@@ -108,9 +85,9 @@ int KlcontrolCommandServer::cmdPresetList(Msg& msg, MsgElement* arg) {
   if (modelRc != KL_OK) return answer(msg, modelRc);
   KLC_Preset_List_Req body;
   if (!klcontrol_decode_preset_body(arg, body) || !body.has_group_id())
-    return answer(msg, invalidParameter());
+    return answer(msg, klcontrol_refuse_preset_body());
   const int firmwareGroup = firmwareGroupOf(body.group_id(), GetLensMode());
-  if (firmwareGroup < 0) return answer(msg, invalidParameter());
+  if (firmwareGroup < 0) return answer(msg, klcontrol_refuse_preset_body());
   std::vector<uint32_t> ids;
   const klcontrol_preset_read listed = klcontrol_read_preset_ids(uint8_t(firmwareGroup), ids);
   if (!listed.taken) {
@@ -132,7 +109,7 @@ int KlcontrolCommandServer::cmdPresetInfo(Msg& msg, MsgElement* arg) {
   }
   KLC_Preset_Info_Req body;
   if (!klcontrol_decode_preset_body(arg, body) || !body.has_preset_id())
-    return answer(msg, invalidParameter());
+    return answer(msg, klcontrol_refuse_preset_body());
   appc_presets_settings_info record{};
   const int rc = readPresetRecord(body.preset_id(), record);
   if (rc != KL_OK) return answer(msg, rc);
@@ -145,43 +122,6 @@ int KlcontrolCommandServer::cmdPresetInfo(Msg& msg, MsgElement* arg) {
   LOG(UTIL_LOG_DEBUG, "did succeed? %d, size is %lu\n", int(serialized),
       static_cast<unsigned long>(bytes.size()));
   return answerPresetMessage(msg, KL_OK, bytes);
-}
-
-int KlcontrolCommandServer::cmdPresetCustomRemove(Msg& msg, MsgElement* arg) {
-  return answer(msg, forwardPresetId<KLC_Preset_Custom_Remove_Req>(arg, REMOTE_PRESET_CUSTOM_REMOVE));
-}
-
-int KlcontrolCommandServer::cmdPresetSetOrder(Msg& msg, MsgElement* arg) {
-  KLC_Preset_Set_Order_Req body;
-  if (!klcontrol_decode_preset_body(arg, body) || !body.has_preset_id() || !body.has_order()) {
-    return answer(msg, invalidParameter());
-  }
-  const uint32_t request[2] = {body.preset_id(), body.order()};
-  const int rc =
-      klc_send_remote_api_payload(klcontrol_camera(), REMOTE_PRESET_SET_ORDER, request, sizeof request);
-  if (rc != KL_OK) LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload error, %d\n", rc);
-  return answer(msg, rc);
-}
-
-int KlcontrolCommandServer::cmdPresetLoad(Msg& msg, MsgElement* arg) {
-  if (mIsZooming) stopZooming("KLCONTROL_PRESET_LOAD");
-  return answer(msg, forwardPresetId<KLC_Preset_Load_Req>(arg, REMOTE_PRESET_LOAD));
-}
-
-int KlcontrolCommandServer::cmdPresetEditStart(Msg& msg, MsgElement* arg) {
-  return answer(msg, forwardPresetId<KLC_Preset_Edit_Start_Req>(arg, REMOTE_PRESET_EDIT_START));
-}
-
-int KlcontrolCommandServer::cmdPresetRequest9(Msg& msg, MsgElement*) {
-  return answer(msg, forwardSimple(REMOTE_PRESET_REQUEST_9));
-}
-
-int KlcontrolCommandServer::cmdPresetEditEnd(Msg& msg, MsgElement*) {
-  return answer(msg, forwardSimple(REMOTE_PRESET_EDIT_END));
-}
-
-int KlcontrolCommandServer::cmdPresetFactoryReset(Msg& msg, MsgElement* arg) {
-  return answer(msg, forwardPresetId<KLC_Preset_Factory_Reset_Req>(arg, REMOTE_PRESET_FACTORY_RESET));
 }
 
 int KlcontrolCommandServer::cmdPresetGetActivePreset(Msg& msg, MsgElement*) {
@@ -198,11 +138,4 @@ int KlcontrolCommandServer::cmdPresetGetActiveGroup(Msg& msg, MsgElement*) {
   const uint32_t group = GetActivePresetGroup();
   sendResponse(msg, KL_OK, &group, sizeof group);
   return KL_OK;
-}
-
-// What the camera does with 5/28 is its own business; only the result is passed on.
-int KlcontrolCommandServer::cmdRemoteQuery528(Msg& msg, MsgElement*) {
-  uint8_t* reply = nullptr;
-  uint16_t length = 0;
-  return answer(msg, klc_send_remote_api_for_response(&m_cameraContext, REMOTE_QUERY_5_28, &reply, &length));
 }
