@@ -127,7 +127,8 @@ int KlcontrolCommandServer::cmdWifiSsidSelect(Msg& msg, MsgElement* arg) {
   if (name.empty() || auth > 255) return answer(msg, refused());
   const klc_network_payload payload =
       klcontrol_network_payload(KLCONTROL_NETWORK_SELECT, uint8_t(auth), name, password);
-  return answer(msg, auxpod(password.empty() ? KLC_AUX_JOIN_OPEN : KLC_AUX_JOIN_PROTECTED, &payload, sizeof payload));
+  return answer(
+      msg, auxpod(password.empty() ? KLC_AUX_JOIN_OPEN : KLC_AUX_JOIN_PROTECTED, &payload, sizeof payload));
 }
 
 int KlcontrolCommandServer::cmdWifiSsidDelete(Msg& msg, MsgElement* arg) {
@@ -155,7 +156,8 @@ int KlcontrolCommandServer::cmdRcPairCancel(Msg& msg, MsgElement*) {
   uint8_t* reply = nullptr;
   uint16_t length = 0;
   int status = klc_send_auxpod_command(klcontrol_camera(), KLC_AUX_PAIR_CANCEL, nullptr, 0, &reply, &length);
-  if (status == KL_OK && (reply == nullptr || length != 1 || reply[0] != KLC_AUX_PAIR_CANCELLED)) status = KL_ERR;
+  if (status == KL_OK && (reply == nullptr || length != 1 || reply[0] != KLC_AUX_PAIR_CANCELLED))
+    status = KL_ERR;
   return answer(msg, status);
 }
 

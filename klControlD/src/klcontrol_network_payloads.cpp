@@ -17,7 +17,8 @@ void putText(char (&field)[N], const std::string& text) {
 void fillEntry(const uint8_t* bytes, klcontrol_network_entry_t& entry) {
   klc_network_record record;
   std::memcpy(&record, bytes, sizeof record);
-  putText(entry.name, klcontrol_bounded_text(reinterpret_cast<const uint8_t*>(record.name), sizeof record.name));
+  putText(entry.name,
+          klcontrol_bounded_text(reinterpret_cast<const uint8_t*>(record.name), sizeof record.name));
   entry.auth_type = record.auth_type;
   entry.signal = record.signal;
   entry.flags = record.flags;
@@ -50,7 +51,8 @@ std::vector<uint8_t> klcontrol_ap_name_payload(const std::string& name, const st
 
 bool klcontrol_save_network_payload(const std::string& name, const std::string& password,
                                     std::vector<uint8_t>& payload) {
-  if (name.empty() || name.size() > KLC_SAVE_MAX_NAME || password.size() > KLC_SAVE_MAX_PASSWORD) return false;
+  if (name.empty() || name.size() > KLC_SAVE_MAX_NAME || password.size() > KLC_SAVE_MAX_PASSWORD)
+    return false;
   payload.assign(name.begin(), name.end());
   payload.push_back(0);
   if (password.empty()) return true;

@@ -16,9 +16,8 @@ enum klcontrol_network_operation_t : uint8_t {
 };
 
 // The 128-byte payload of a select, delete or delete-all; name and password are cut to their fields.
-klc_network_payload klcontrol_network_payload(klcontrol_network_operation_t operation,
-                                                      uint8_t authType, const std::string& name,
-                                                      const std::string& password);
+klc_network_payload klcontrol_network_payload(klcontrol_network_operation_t operation, uint8_t authType,
+                                              const std::string& name, const std::string& password);
 
 // The "AP" payload that names the access point: code, 1, password length and bytes, name length and
 // bytes. keepRunning picks code 0 instead of 6.

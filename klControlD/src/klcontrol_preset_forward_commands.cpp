@@ -16,7 +16,8 @@ namespace {
 template <class Body>
 int forwardPresetId(const MsgElement* arg, klc_remote_api api) {
   Body body;
-  if (!klcontrol_decode_preset_body(arg, body) || !body.has_preset_id()) return klcontrol_refuse_preset_body();
+  if (!klcontrol_decode_preset_body(arg, body) || !body.has_preset_id())
+    return klcontrol_refuse_preset_body();
   const uint32_t id = body.preset_id();
   const int rc = klc_send_remote_api_payload(klcontrol_camera(), api, &id, sizeof id);
   if (rc != KL_OK) LOG(UTIL_LOG_ERROR, "klc_send_remote_api_payload error, %d\n", rc);

@@ -55,7 +55,8 @@ int readStatus(appc_system_all_status& status) {
 bool groupPreset(int index, const appc_system_all_status& status, uint32_t& id) {
   LOG(UTIL_LOG_DEBUG, "Received a group %d", index + FIRST_GROUP_MODE);
   id = 0;
-  const bool known = index >= 0 && index <= KLC_PRESET_GROUP_DUAL_TIME_LAPSE && klcontrol_group_preset(status, uint32_t(index), false, id);
+  const bool known = index >= 0 && index <= KLC_PRESET_GROUP_DUAL_TIME_LAPSE &&
+                     klcontrol_group_preset(status, uint32_t(index), false, id);
   LOG(UTIL_LOG_DEBUG, "Found preset %d and is %d", known ? 1 : 0, int(id));
   return known;
 }

@@ -69,14 +69,15 @@ void appendGroup(WSDK_NotifyPresetStatus& model, uint8_t firmwareGroup, InfoHand
   }
   if (ids.empty()) return;
   WSDK_PresetGroup* group = model.add_preset_group_array();
-  group->set_id(wsdk_commands::WSDK_EnumPresetGroup(RemapPresetGroup(firmwareGroup) + KLC_PRESET_CLIENT_GROUP_BASE));
+  group->set_id(
+      wsdk_commands::WSDK_EnumPresetGroup(RemapPresetGroup(firmwareGroup) + KLC_PRESET_CLIENT_GROUP_BASE));
   LOG(UTIL_LOG_DEBUG, "preset count %u, size is %u\n", unsigned(ids.size()), unsigned(listed.length));
   int userDefined = 0;
   const PresetContext presetCtx{context.model, context.lensMode};
   for (uint32_t id : ids) userDefined += appendPreset(*group, id, handler, presetCtx) ? 1 : 0;
-  group->set_can_add_preset(userDefined <= MAX_USER_PRESETS_BEFORE_FULL &&
-                            IsCreatePresetSupported(context.model) &&
-                            !klc_preset_dual_lens_group(firmwareGroup) && !klc_preset_power_group(firmwareGroup));
+  group->set_can_add_preset(
+      userDefined <= MAX_USER_PRESETS_BEFORE_FULL && IsCreatePresetSupported(context.model) &&
+      !klc_preset_dual_lens_group(firmwareGroup) && !klc_preset_power_group(firmwareGroup));
 }
 
 // A model larger than one response loses presets from its end until it fits; every group stays.

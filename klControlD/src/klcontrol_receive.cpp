@@ -228,7 +228,8 @@ void KlcontrolCommandServer::handlePresetUpdate() {
   std::memcpy(&event, tlv_value(arg), sizeof event);
   uint32_t id = event.id;
   LOG(UTIL_LOG_DEBUG, "KLCONTROL: event- %u, id- %u\n", event.event, id);
-  if (klc_preset_group_event(event.event)) id = uint32_t(RemapPresetGroup(int(id))) + KLC_PRESET_CLIENT_GROUP_BASE;
+  if (klc_preset_group_event(event.event))
+    id = uint32_t(RemapPresetGroup(int(id))) + KLC_PRESET_CLIENT_GROUP_BASE;
   if (isModifiedEvent(event.event)) {
     handlePresetModified(event.event, id);
   } else if (event.event == KLC_PU_SWITCHED) {

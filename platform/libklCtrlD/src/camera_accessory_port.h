@@ -6,15 +6,15 @@
 #include <cstdint>
 
 // The request codes.
-inline constexpr char KLC_AUX_ACCESS_POINT[] = "AP";   // switch the access point or BLE, or name it
-inline constexpr char KLC_AUX_SCAN[] = "NI";           // scan for networks
-inline constexpr char KLC_AUX_LIST[] = "al";           // list the last scan's networks
-inline constexpr char KLC_AUX_SAVE[] = "CQ";           // save a network
+inline constexpr char KLC_AUX_ACCESS_POINT[] = "AP";    // switch the access point or BLE, or name it
+inline constexpr char KLC_AUX_SCAN[] = "NI";            // scan for networks
+inline constexpr char KLC_AUX_LIST[] = "al";            // list the last scan's networks
+inline constexpr char KLC_AUX_SAVE[] = "CQ";            // save a network
 inline constexpr char KLC_AUX_JOIN_PROTECTED[] = "CT";  // join a network with a password
-inline constexpr char KLC_AUX_JOIN_OPEN[] = "CL";      // join a network without one
-inline constexpr char KLC_AUX_FORGET[] = "CD";         // forget one or every saved network
-inline constexpr char KLC_AUX_PAIR[] = "PD";           // start remote-control pairing
-inline constexpr char KLC_AUX_PAIR_CANCEL[] = "PX";    // cancel it
+inline constexpr char KLC_AUX_JOIN_OPEN[] = "CL";       // join a network without one
+inline constexpr char KLC_AUX_FORGET[] = "CD";          // forget one or every saved network
+inline constexpr char KLC_AUX_PAIR[] = "PD";            // start remote-control pairing
+inline constexpr char KLC_AUX_PAIR_CANCEL[] = "PX";     // cancel it
 
 // "AP" switches: two bytes, the code and 0.
 enum klc_ap_switch : uint8_t {

@@ -1,5 +1,6 @@
 // Binary records exchanged with the camera: the status and settings blocks, the daemon's snapshot,
-// preset records with their settings records, transcode job records and delete-list items. All packed, little-endian, unaligned.
+// preset records with their settings records, transcode job records and delete-list items. All packed,
+// little-endian, unaligned.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -83,8 +84,8 @@ struct appc_setup_all_settings {
   int8_t setting86[34];                // 86..119
   int8_t multishot_lens;               // 120 (setting 123)
   int8_t multishot_burst_rate;         // 121 (setting 147)
-  uint16_t multishot_interval_s;       // 122 (setting 30, in seconds)
-  uint16_t multishot_night_interval_s;  // 124 (setting 32, in seconds)
+  uint16_t time_lapse_interval_s;      // 122 (setting 30, in seconds)
+  uint16_t night_lapse_interval_s;     // 124 (setting 32, in seconds)
   int8_t multishot_night_exposure;     // 126 (setting 31)
   int8_t multishot_iso_max;            // 127 (setting 37)
   int8_t multishot_iso_min;            // 128 (setting 76)
@@ -224,8 +225,8 @@ static_assert(offsetof(appc_setup_all_settings, photo_lens) == 80, "settings 80"
 static_assert(offsetof(appc_setup_all_settings, photo_timer) == 82, "settings 82");
 static_assert(offsetof(appc_setup_all_settings, photo_white_balance) == 85, "settings 85");
 static_assert(offsetof(appc_setup_all_settings, multishot_lens) == 120, "settings 120");
-static_assert(offsetof(appc_setup_all_settings, multishot_interval_s) == 122, "settings 122");
-static_assert(offsetof(appc_setup_all_settings, multishot_night_interval_s) == 124, "settings 124");
+static_assert(offsetof(appc_setup_all_settings, time_lapse_interval_s) == 122, "settings 122");
+static_assert(offsetof(appc_setup_all_settings, night_lapse_interval_s) == 124, "settings 124");
 static_assert(offsetof(appc_setup_all_settings, multishot_night_exposure) == 126, "settings 126");
 static_assert(offsetof(appc_setup_all_settings, multishot_iso_min) == 128, "settings 128");
 static_assert(offsetof(appc_setup_all_settings, onscreen_controls) == 167, "settings 167");
@@ -272,7 +273,8 @@ static_assert(sizeof(appc_multi_shot_settings) == sizeof(appc_presets_settings_i
 static_assert(offsetof(appc_video_settings, setting6) == 6 && offsetof(appc_video_settings, setting5) == 9 &&
                   offsetof(appc_video_settings, setting111) == 24,
               "video record places");
-static_assert(offsetof(appc_photo_settings, setting19) == 5 && offsetof(appc_photo_settings, setting105) == 19,
+static_assert(offsetof(appc_photo_settings, setting19) == 5 &&
+                  offsetof(appc_photo_settings, setting105) == 19,
               "photo record places");
 static_assert(offsetof(appc_multi_shot_settings, setting31) == 7 &&
                   offsetof(appc_multi_shot_settings, nightlapse_resolution) == 28 &&

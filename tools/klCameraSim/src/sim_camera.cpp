@@ -33,8 +33,8 @@ int subModeOf(int32_t flatMode, unsigned group) {
 }
 
 // The settings block places of the time-lapse intervals (settings 30 and 32).
-constexpr unsigned kTimeLapseIntervalPlace = offsetof(appc_setup_all_settings, multishot_interval_s);
-constexpr unsigned kNightLapseIntervalPlace = offsetof(appc_setup_all_settings, multishot_night_interval_s);
+constexpr unsigned kTimeLapseIntervalPlace = offsetof(appc_setup_all_settings, time_lapse_interval_s);
+constexpr unsigned kNightLapseIntervalPlace = offsetof(appc_setup_all_settings, night_lapse_interval_s);
 constexpr int64_t kNightLapseShortest = 4;
 
 struct FactoryValue {

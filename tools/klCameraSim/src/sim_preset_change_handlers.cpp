@@ -38,9 +38,9 @@ void create(SimCamera& camera, const klc_link_request& request, SimReply& reply)
   }
   uint32_t id = 0;
   const int8_t flatMode = int8_t(record.flatMode);
-  const bool done = read && SimCamera::groupOfFlatMode(flatMode) >= 0 &&
-                    camera.presets().create(record.group, flatMode, record.icon, record.title,
-                                            record.titleNumber, id);
+  const bool done =
+      read && SimCamera::groupOfFlatMode(flatMode) >= 0 &&
+      camera.presets().create(record.group, flatMode, record.icon, record.title, record.titleNumber, id);
   refuseUnless(done, reply);
   if (done) simAnswerBytes(reply, &id, sizeof id);
 }
@@ -69,9 +69,10 @@ void factoryReset(SimCamera& camera, const klc_link_request& request, SimReply& 
 
 void setTitleIcon(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
   klc_preset_title_record record{};
-  refuseUnless(payloadRecord(request, record) && camera.presets().setTitleIcon(record.presetId, record.icon,
-                                                                              record.title, record.titleNumber),
-               reply);
+  refuseUnless(
+      payloadRecord(request, record) &&
+          camera.presets().setTitleIcon(record.presetId, record.icon, record.title, record.titleNumber),
+      reply);
 }
 
 // The flat mode of the preset being edited; when that preset is the active one the camera switches too.

@@ -61,9 +61,10 @@ appc_multi_shot_settings multiShotRecord(const appc_setup_all_settings& settings
   appc_multi_shot_settings record{};
   record.lens = settings.multishot_lens;
   record.setting147 = settings.multishot_burst_rate;
-  record.interval_index = intervalIndex(kPresetIntervals, settings.multishot_interval_s);
-  const int32_t night = settings.multishot_night_interval_s;
-  record.night_interval_index = intervalIndex(kPresetNightIntervals, night == kPresetNightAutomatic ? 0 : night);
+  record.interval_index = intervalIndex(kPresetIntervals, settings.time_lapse_interval_s);
+  const int32_t night = settings.night_lapse_interval_s;
+  record.night_interval_index =
+      intervalIndex(kPresetNightIntervals, night == kPresetNightAutomatic ? 0 : night);
   record.setting31 = settings.multishot_night_exposure;
   record.nightlapse_resolution = settings.nightlapse_video_resolution;
   record.nightlapse_lens = settings.video_lens;
