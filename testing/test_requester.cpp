@@ -60,7 +60,7 @@ bool TestRequester::receive(TestAnswer& answer, int timeoutMs) const {
   buffer.resize(size_t(n));
   answer.bytes = buffer;
   if (tlv_msg_check(buffer.data(), int(n)) != 0) return true;
-  answer.category = buffer[3];
+  answer.category = buffer[TLV_CATEGORY_BYTE];
   const uint8_t* code = tlv_find(buffer.data(), TLV_RSPCODE);
   if (code != nullptr && tlv_value_len(code) == 4) {
     answer.hasStatus = true;

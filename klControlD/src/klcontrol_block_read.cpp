@@ -33,22 +33,22 @@ int klcontrol_read_block(appc_setup_all_settings& settings, klcontrol_block_repl
 bool klcontrol_group_preset(const appc_system_all_status& status, uint32_t group, bool specialGroups,
                             uint32_t& preset) {
   switch (group) {
-    case 0:
-    case 3:
-    case 8:
-    case 9:
+    case KLC_PRESET_GROUP_VIDEO:
+    case KLC_PRESET_GROUP_DUAL_VIDEO:
+    case KLC_PRESET_GROUP_POWER_1:
+    case KLC_PRESET_GROUP_POWER_2:
       preset = status.video_preset_id;
       return true;
-    case 1:
-    case 4:
+    case KLC_PRESET_GROUP_PHOTO:
+    case KLC_PRESET_GROUP_DUAL_PHOTO:
       preset = status.photo_preset_id;
       return true;
-    case 2:
-    case 5:
+    case KLC_PRESET_GROUP_TIME_LAPSE:
+    case KLC_PRESET_GROUP_DUAL_TIME_LAPSE:
       preset = status.timelapse_preset_id;
       return true;
-    case 6:
-    case 7:
+    case KLC_PRESET_GROUP_SPECIAL_6:
+    case KLC_PRESET_GROUP_SPECIAL_7:
       if (!specialGroups) return false;
       preset = status.special_preset_id;
       return true;

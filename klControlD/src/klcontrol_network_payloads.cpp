@@ -8,36 +8,29 @@
 
 namespace {
 
-constexpr unsigned kMaxNetworkName = 32;
-constexpr unsigned kMaxNetworkPassword = 63;
-
 // Copies text into a zero-filled field, keeping room for its zero.
 template <size_t N>
 void putText(char (&field)[N], const std::string& text) {
   std::snprintf(field, N, "%s", text.c_str());
 }
 
-uint8_t replyByte(const uint8_t* reply, unsigned length, unsigned index) {
-  return index < length ? reply[index] : 0;
-}
-
-void fillEntry(const uint8_t* record, klcontrol_network_entry_t& entry) {
-  const std::string name = klcontrol_bounded_text(
-      record + KLCONTROL_NETWORK_RECORD_NAME, KLCONTROL_NETWORK_RECORD_VALUE - KLCONTROL_NETWORK_RECORD_NAME);
-  putText(entry.name, name);
-  entry.auth_type = record[0];
-  std::memcpy(&entry.signal, record + KLCONTROL_NETWORK_RECORD_VALUE, sizeof entry.signal);
-  entry.flags = record[1];
+void fillEntry(const uint8_t* bytes, klcontrol_network_entry_t& entry) {
+  klc_network_record record;
+  std::memcpy(&record, bytes, sizeof record);
+  putText(entry.name,
+          klcontrol_bounded_text(reinterpret_cast<const uint8_t*>(record.name), sizeof record.name));
+  entry.auth_type = record.auth_type;
+  entry.signal = record.signal;
+  entry.flags = record.flags;
 }
 
 }  // namespace
 
-klcontrol_network_payload_t klcontrol_network_payload(klcontrol_network_operation_t operation,
-                                                      uint8_t authType, const std::string& name,
-                                                      const std::string& password) {
-  klcontrol_network_payload_t payload{};
-  payload.operation = operation == KLCONTROL_NETWORK_DELETE ? 0 : 1;
-  payload.record_size = uint8_t(KLCONTROL_NETWORK_RECORD_SIZE);
+klc_network_payload klcontrol_network_payload(klcontrol_network_operation_t operation, uint8_t authType,
+                                              const std::string& name, const std::string& password) {
+  klc_network_payload payload{};
+  payload.operation = operation == KLCONTROL_NETWORK_DELETE ? KLC_NETWORK_ONE : KLC_NETWORK_ALL_OR_JOIN;
+  payload.record_size = uint8_t(sizeof(klc_network_record));
   payload.auth_type = authType;
   putText(payload.name, name);
   putText(payload.password, password);
@@ -46,7 +39,8 @@ klcontrol_network_payload_t klcontrol_network_payload(klcontrol_network_operatio
 
 std::vector<uint8_t> klcontrol_ap_name_payload(const std::string& name, const std::string& password,
                                                bool keepRunning) {
-  std::vector<uint8_t> payload = {uint8_t(keepRunning ? 0 : 6), 1, uint8_t(password.size())};
+  std::vector<uint8_t> payload = {keepRunning ? KLC_AP_NAME_KEEP_RUNNING : uint8_t(KLC_AP_RESTART),
+                                  KLC_AP_NAME_MARK, uint8_t(password.size())};
   // One allocation, which also spares gcc 12 at -O3 a false out-of-bounds report on the inserts.
   payload.reserve(payload.size() + password.size() + 1 + name.size());
   payload.insert(payload.end(), password.begin(), password.end());
@@ -57,7 +51,8 @@ std::vector<uint8_t> klcontrol_ap_name_payload(const std::string& name, const st
 
 bool klcontrol_save_network_payload(const std::string& name, const std::string& password,
                                     std::vector<uint8_t>& payload) {
-  if (name.empty() || name.size() > kMaxNetworkName || password.size() > kMaxNetworkPassword) return false;
+  if (name.empty() || name.size() > KLC_SAVE_MAX_NAME || password.size() > KLC_SAVE_MAX_PASSWORD)
+    return false;
   payload.assign(name.begin(), name.end());
   payload.push_back(0);
   if (password.empty()) return true;
@@ -68,19 +63,20 @@ bool klcontrol_save_network_payload(const std::string& name, const std::string& 
 
 int klcontrol_fill_network_list(uint8_t offset, const uint8_t* reply, unsigned length, uint8_t* list) {
   if (reply[0] != 0) return KL_ERR;
+  // A short answer reads as zeros past its end.
+  klc_network_list_header header{};
+  std::memcpy(&header, reply, length < sizeof header ? length : sizeof header);
   klcontrol_network_list_t result{};
   result.offset = offset;
-  result.scan_id = replyByte(reply, length, 1);
-  result.total = replyByte(reply, length, 5);
-  const unsigned stated = replyByte(reply, length, 4);
-  const unsigned whole = length > KLCONTROL_NETWORK_REPLY_HEADER
-                             ? (length - KLCONTROL_NETWORK_REPLY_HEADER) / KLCONTROL_NETWORK_RECORD_SIZE
-                             : 0;
-  unsigned count = stated < whole ? stated : whole;
+  result.scan_id = header.scan_id;
+  result.total = header.total;
+  const unsigned whole =
+      length > sizeof header ? (length - unsigned(sizeof header)) / unsigned(sizeof(klc_network_record)) : 0;
+  unsigned count = header.count < whole ? header.count : whole;
   if (count > KLCONTROL_NETWORK_LIST_ENTRIES) count = KLCONTROL_NETWORK_LIST_ENTRIES;
   result.count = uint16_t(count);
   for (unsigned i = 0; i < count; ++i) {
-    fillEntry(reply + KLCONTROL_NETWORK_REPLY_HEADER + i * KLCONTROL_NETWORK_RECORD_SIZE, result.entries[i]);
+    fillEntry(reply + sizeof header + i * sizeof(klc_network_record), result.entries[i]);
   }
   std::memcpy(list, &result, sizeof result);
   return KL_OK;

@@ -23,44 +23,18 @@ namespace {
 
 constexpr uint32_t NO_TITLE_NUMBER = 0xFFFFFFFF;
 
-#pragma pack(push, 1)
-struct preset_create_record_t {
-  uint8_t group;
-  uint8_t flatMode;
-  uint32_t icon;
-  uint32_t title;
-  uint32_t titleNumber;
-  uint32_t reserved;
-};
-struct preset_title_record_t {
-  uint32_t presetId;
-  uint32_t icon;
-  uint32_t title;
-  uint32_t titleNumber;
-  uint32_t reserved;
-};
-#pragma pack(pop)
-static_assert(sizeof(preset_create_record_t) == 18, "create record");
-static_assert(sizeof(preset_title_record_t) == 20, "title record");
-
-int invalidParameter() {
-  LOG(UTIL_LOG_ERROR, "Invalid parameter");
-  return KL_ERR_INVALID_PARAM;
-}
-
 // The create record of a body, or false for a body without every field or with values out of range.
-bool createRecordOf(const KLC_Preset_Custom_Create_Req& body, preset_create_record_t& record) {
+bool createRecordOf(const KLC_Preset_Custom_Create_Req& body, klc_preset_create_record& record) {
   if (!body.has_group_id() || !body.has_flat_mode() || !body.has_preset_icon() || !body.has_preset_name() ||
       !body.has_preset_name_iterator()) {
     return false;
   }
-  const uint32_t group = body.group_id() > 999 ? body.group_id() - 1000 : body.group_id();
-  record.group = uint8_t(group);
+  record.group = uint8_t(klcontrol_requested_group(body.group_id()));
   record.flatMode = uint8_t(body.flat_mode());
   const uint32_t icon = body.preset_icon();
   const uint32_t title = body.preset_name();
   if (icon < 18 || icon > 1001 || title < 18 || title > 67 || record.flatMode < 12 || record.flatMode > 27 ||
-      record.group > 2) {
+      !klc_preset_single_lens_group(record.group)) {
     return false;
   }
   record.icon = uint32_t(MapWSDKIconToFW(wsdk_commands::WSDK_EnumPresetIcon(icon)));
@@ -70,7 +44,7 @@ bool createRecordOf(const KLC_Preset_Custom_Create_Req& body, preset_create_reco
 }
 
 // Sends the new preset's record; its id, or the failing status.
-int createOnCamera(const preset_create_record_t& record, uint32_t& presetId) {
+int createOnCamera(const klc_preset_create_record& record, uint32_t& presetId) {
   uint8_t* reply = nullptr;
   uint16_t length = 0;
   const int rc = klc_send_remote_api_payload_response(klcontrol_camera(), REMOTE_PRESET_CUSTOM_CREATE,
@@ -94,9 +68,9 @@ int KlcontrolCommandServer::cmdPresetCustomCreate(Msg& msg, MsgElement* arg) {
   const int modelRc = klcontrol_model_number(&model, "Couldn't get model_number - can't get preset list ids");
   if (modelRc != KL_OK) return answer(msg, modelRc);
   KLC_Preset_Custom_Create_Req body;
-  preset_create_record_t record{};
+  klc_preset_create_record record{};
   if (!klcontrol_decode_preset_body(arg, body) || !createRecordOf(body, record))
-    return answer(msg, invalidParameter());
+    return answer(msg, klcontrol_refuse_preset_body());
   record.titleNumber = GetNextPresetIterator(record.group, record.title);
   if (record.titleNumber == NO_TITLE_NUMBER) {
     LOG(UTIL_LOG_ERROR, "Failed to get preset number");
@@ -120,7 +94,7 @@ int KlcontrolCommandServer::cmdPresetSwitchFlatmode(Msg& msg, MsgElement* arg) {
   if (mIsZooming) stopZooming("KLCONTROL_PRESET_SWITCH_FLATMODE");
   KLC_Preset_Switch_Flatmode_Req body;
   if (!klcontrol_decode_preset_body(arg, body) || !body.has_flat_mode())
-    return answer(msg, invalidParameter());
+    return answer(msg, klcontrol_refuse_preset_body());
   const uint8_t flatMode = uint8_t(body.flat_mode());
   if (IsFactoryPreset(GetCurrentPreset())) {
     LOG(UTIL_LOG_ERROR, "Can't change flatmode for builtin preset");
@@ -137,12 +111,12 @@ int KlcontrolCommandServer::cmdPresetSetTitleIcon(Msg& msg, MsgElement* arg) {
   KLC_Preset_Set_Title_Icon_Req body;
   // Values the enumerations do not list go to the camera, which decides.
   if (!klcontrol_decode_preset_body(arg, body) || (!body.has_preset_name() && !body.has_preset_icon())) {
-    return answer(msg, invalidParameter());
+    return answer(msg, klcontrol_refuse_preset_body());
   }
   appc_presets_settings_info info{};
   const int readRc = readPresetRecord(current, info);
   if (readRc != KL_OK) return answer(msg, readRc);
-  preset_title_record_t record{current, info.user_data0, info.user_data1, info.user_data2, 0};
+  klc_preset_title_record record{current, info.user_data0, info.user_data1, info.user_data2, 0};
   if (body.has_preset_icon()) {
     record.icon = uint32_t(MapWSDKIconToFW(wsdk_commands::WSDK_EnumPresetIcon(body.preset_icon())));
   }

@@ -1,6 +1,8 @@
-// The preset unit: building client preset messages from the camera's preset records, loading the
-// preset of a flat mode, the edit bracket around settings changes, the numbering maps between the
-// firmware and the client enumerations, and the title number of a new custom preset.
+// The preset unit: building client preset messages from the camera's preset records
+// (klcontrol_preset_build.cpp), loading the preset of a flat mode (klcontrol_preset_mode_load.cpp), the
+// edit bracket around settings changes (klcontrol_preset_edit.cpp), the numbering maps between the
+// firmware and the client enumerations (klcontrol_preset_mapping.cpp), and the title number of a new
+// custom preset (klcontrol_preset_iterator.cpp).
 #pragma once
 
 #include <cstddef>
@@ -13,51 +15,6 @@
 #include "wsdkCommands/WSDK_Preset.pb.h"
 
 class InfoHandler;
-
-#pragma pack(push, 1)
-// The flat mode's settings record at offset 25 of appc_presets_settings_info, by mode family.
-struct appc_video_settings {
-  int8_t reserved0[2];
-  int8_t resolution;  // 2: setting 2
-  int8_t fps;         // 3: setting 3
-  int8_t lens;        // 4: setting 121
-  int8_t reserved5;
-  int8_t setting6;  // 6: setting 6
-  int8_t reserved7[2];
-  int8_t setting5;  // 9: setting 5
-  int8_t reserved10[14];
-  int8_t setting111;  // 24: setting 111
-  int8_t reserved25[29];
-};
-struct appc_photo_settings {
-  int8_t reserved0[2];
-  int8_t lens;  // 2: setting 122
-  int8_t reserved3[2];
-  int8_t setting19;  // 5: setting 19
-  int8_t reserved6[13];
-  int8_t setting105;  // 19: setting 105
-  int8_t reserved20[34];
-};
-struct appc_multi_shot_settings {
-  int8_t reserved0[2];
-  int8_t lens;                  // 2: setting 123
-  int8_t setting147;            // 3: setting 147
-  int8_t interval_index;        // 4: index into the interval table, setting 30
-  int8_t night_interval_index;  // 5: index into the night interval table, setting 32
-  int8_t reserved6;
-  int8_t setting31;  // 7: setting 31
-  int8_t reserved8[20];
-  int8_t nightlapse_resolution;  // 28: setting 2 of a night-lapse video
-  int8_t reserved29;
-  int8_t nightlapse_lens;  // 30: setting 121 of a night-lapse video
-  int8_t reserved31[23];
-};
-#pragma pack(pop)
-
-static_assert(sizeof(appc_video_settings) == sizeof(appc_presets_settings_info::settings), "video record");
-static_assert(sizeof(appc_photo_settings) == sizeof(appc_presets_settings_info::settings), "photo record");
-static_assert(sizeof(appc_multi_shot_settings) == sizeof(appc_presets_settings_info::settings),
-              "multi-shot record");
 
 // The firmware's numbering of titles and icons; the same numbers as the client enumerations,
 // except that the firmware has no icons 1000 and 1001.

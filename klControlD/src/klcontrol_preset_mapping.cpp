@@ -30,9 +30,7 @@ constexpr IdRange FACTORY_PRESETS[] = {{0, 5},
 }  // namespace
 
 int RemapPresetGroup(int group) {
-  if (group >= 3 && group <= 5) return group - 3;
-  if (group == 8 || group == 9) return 0;
-  return group;
+  return klc_preset_base_group(group);
 }
 
 wsdk_commands::WSDK_EnumPresetTitle MapFWTitleToWSDK(PRESET_TITLES_FW title) {

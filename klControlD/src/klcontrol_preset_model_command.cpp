@@ -1,5 +1,4 @@
 // Command 81: the whole preset model, every group the camera shows now with its presets and settings.
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -18,7 +17,6 @@ using wsdk_commands::WSDK_PresetGroup;
 
 namespace {
 
-constexpr uint32_t CSI_PRESET_STATUS_ID = 7;
 constexpr int MAX_USER_PRESETS_BEFORE_FULL = 9;
 
 // What decides which firmware groups the camera shows.
@@ -29,53 +27,32 @@ struct ModelContext {
   uint8_t model;
 };
 
-bool isOneOf(uint8_t group, uint8_t a, uint8_t b, uint8_t c = 0xFF) {
-  return group == a || group == b || group == c;
-}
-
 // The firmware groups that are not shown in this lens and power state.
 bool groupDropped(uint8_t group, const ModelContext& context) {
-  if (isOneOf(group, 6, 7) || group > 9) return true;
-  if (context.lensMode == 1 && group <= 2) return true;
-  if (context.lensMode == 0 && isOneOf(group, 3, 4, 5)) return true;
-  if (context.lensType == 1 && isOneOf(group, 8, 9)) return true;
-  if (context.powerProfile == 0 && isOneOf(group, 8, 9)) return true;
-  if (context.powerProfile == 1 && isOneOf(group, 0, 9)) return true;
-  return context.powerProfile == 2 && isOneOf(group, 0, 8);
-}
-
-// The ids of a group, copied out of the library's buffer; false (logged) when the list cannot be read.
-bool groupPresetIds(uint8_t group, std::vector<uint32_t>& ids, uint16_t& length) {
-  uint8_t* reply = nullptr;
-  length = 0;
-  const int rc = klc_send_remote_api_payload_response(klcontrol_camera(), REMOTE_PRESET_LIST_IDS, &group,
-                                                      sizeof group, &reply, &length);
-  if (rc != KL_OK || length == 0) {
-    LOG(UTIL_LOG_ERROR, "REMOTE_PRESET_LIST_IDS error, %d, ID %d\n", rc, int(group));
-    return false;
-  }
-  const size_t count = klcontrol_listed_entries(reply, length, sizeof(uint32_t));
-  for (size_t i = 0; i < count; ++i) ids.push_back(klcontrol_listed_id(reply, i));
-  return true;
+  if (klc_preset_special_group(group) || group > KLC_PRESET_LAST_GROUP) return true;
+  if (context.lensMode == 1 && klc_preset_single_lens_group(group)) return true;
+  if (context.lensMode == 0 && klc_preset_dual_lens_group(group)) return true;
+  const bool power = klc_preset_power_group(group);
+  if (power && (context.lensType == 1 || context.powerProfile == 0)) return true;
+  // A power profile shows its own form of the video group in place of the others.
+  const bool video = group == KLC_PRESET_GROUP_VIDEO || power;
+  return context.powerProfile > 0 && context.powerProfile <= 2 && video &&
+         group != klc_preset_power_group_of(context.powerProfile);
 }
 
 // Appends the preset to the group when its record can be read; true when it is user-defined.
 bool appendPreset(WSDK_PresetGroup& group, uint32_t id, InfoHandler* handler, const PresetContext& context) {
   LOG(UTIL_LOG_DEBUG, "preset id is %u\n", unsigned(id));
-  uint8_t* reply = nullptr;
-  uint16_t length = 0;
-  const int rc = klc_send_remote_api_payload_response(klcontrol_camera(), REMOTE_PRESET_GET_INFO, &id,
-                                                      sizeof id, &reply, &length);
-  if (rc != KL_OK) {
-    LOG(UTIL_LOG_ERROR, "REMOTE_PRESET_GET_INFO error, %d for preset id %d\n", rc, int(id));
+  appc_presets_settings_info record{};
+  const klcontrol_preset_read read = klcontrol_read_preset_record(id, record);
+  if (read.rc != KL_OK) {
+    LOG(UTIL_LOG_ERROR, "REMOTE_PRESET_GET_INFO error, %d for preset id %d\n", read.rc, int(id));
     return false;
   }
-  appc_presets_settings_info record{};
-  if (reply == nullptr || length != sizeof record) {
+  if (!read.taken) {
     LOG(UTIL_LOG_ERROR, "REMOTE_PRESET_GET_INFO  response size incorrect\n");
     return false;
   }
-  std::memcpy(&record, reply, sizeof record);
   wsdk_commands::WSDK_Preset* preset = group.add_preset_array();
   preset->set_id(int32_t(id));
   populatePresetInfo(&record, *preset, handler, context);
@@ -85,17 +62,22 @@ bool appendPreset(WSDK_PresetGroup& group, uint32_t id, InfoHandler* handler, co
 void appendGroup(WSDK_NotifyPresetStatus& model, uint8_t firmwareGroup, InfoHandler* handler,
                  const ModelContext& context) {
   std::vector<uint32_t> ids;
-  uint16_t length = 0;
-  if (!groupPresetIds(firmwareGroup, ids, length) || ids.empty()) return;
+  const klcontrol_preset_read listed = klcontrol_read_preset_ids(firmwareGroup, ids);
+  if (!listed.taken) {
+    LOG(UTIL_LOG_ERROR, "REMOTE_PRESET_LIST_IDS error, %d, ID %d\n", listed.rc, int(firmwareGroup));
+    return;
+  }
+  if (ids.empty()) return;
   WSDK_PresetGroup* group = model.add_preset_group_array();
-  group->set_id(wsdk_commands::WSDK_EnumPresetGroup(RemapPresetGroup(firmwareGroup) + 1000));
-  LOG(UTIL_LOG_DEBUG, "preset count %u, size is %u\n", unsigned(ids.size()), unsigned(length));
+  group->set_id(
+      wsdk_commands::WSDK_EnumPresetGroup(RemapPresetGroup(firmwareGroup) + KLC_PRESET_CLIENT_GROUP_BASE));
+  LOG(UTIL_LOG_DEBUG, "preset count %u, size is %u\n", unsigned(ids.size()), unsigned(listed.length));
   int userDefined = 0;
   const PresetContext presetCtx{context.model, context.lensMode};
   for (uint32_t id : ids) userDefined += appendPreset(*group, id, handler, presetCtx) ? 1 : 0;
-  group->set_can_add_preset(userDefined <= MAX_USER_PRESETS_BEFORE_FULL &&
-                            IsCreatePresetSupported(context.model) && !isOneOf(firmwareGroup, 3, 4, 5) &&
-                            !isOneOf(firmwareGroup, 8, 9));
+  group->set_can_add_preset(
+      userDefined <= MAX_USER_PRESETS_BEFORE_FULL && IsCreatePresetSupported(context.model) &&
+      !klc_preset_dual_lens_group(firmwareGroup) && !klc_preset_power_group(firmwareGroup));
 }
 
 // A model larger than one response loses presets from its end until it fits; every group stays.
@@ -151,7 +133,7 @@ int KlcontrolCommandServer::cmdPresetGetPresets(Msg& msg, MsgElement*) {
   const bool serialized = serializeFitted(model, fitResponse(model), bytes);
   LOG(UTIL_LOG_DEBUG, "resp size %d, success=%d\n", int(bytes.size()), int(serialized));
   answerPresetMessage(msg, KL_OK, bytes);
-  KLCSIListener::GetInstance()->SetCSIValue(CSI_PRESET_STATUS_ID, 0);
+  KLCSIListener::GetInstance()->SetCSIValue(KLC_CSI_PRESET_CHANGE, 0);
   LOG(UTIL_LOG_DEBUG, "*************************end of handler\n");
   return KL_OK;
 }

@@ -24,6 +24,32 @@ bool klcontrol_read_preset_groups(std::vector<uint8_t>& groups, int& rc) {
   return true;
 }
 
+klcontrol_preset_read klcontrol_read_preset_ids(uint8_t group, std::vector<uint32_t>& ids) {
+  uint8_t* answer = nullptr;
+  klcontrol_preset_read read{KL_OK, 0, false};
+  read.rc = klc_send_remote_api_payload_response(klcontrol_camera(), REMOTE_PRESET_LIST_IDS, &group,
+                                                 sizeof group, &answer, &read.length);
+  read.taken = read.rc == KL_OK && answer != nullptr && read.length > 0;
+  const size_t count = read.taken ? klcontrol_listed_entries(answer, read.length, sizeof(uint32_t)) : 0;
+  for (size_t i = 0; i < count; ++i) ids.push_back(klcontrol_listed_id(answer, i));
+  return read;
+}
+
+klcontrol_preset_read klcontrol_read_preset_record(uint32_t id, appc_presets_settings_info& record) {
+  uint8_t* answer = nullptr;
+  klcontrol_preset_read read{KL_OK, 0, false};
+  read.rc = klc_send_remote_api_payload_response(klcontrol_camera(), REMOTE_PRESET_GET_INFO, &id, sizeof id,
+                                                 &answer, &read.length);
+  read.taken = read.rc == KL_OK && answer != nullptr && read.length == sizeof record;
+  if (read.taken) std::memcpy(&record, answer, sizeof record);
+  return read;
+}
+
+int klcontrol_refuse_preset_body() {
+  LOG(UTIL_LOG_ERROR, "Invalid parameter");
+  return KL_ERR_INVALID_PARAM;
+}
+
 bool klcontrol_decode_preset_body(const MsgElement* arg, google::protobuf::MessageLite& body) {
   if (arg == nullptr) return false;
   return body.ParseFromArray(arg->getData(), arg->getDataLength());

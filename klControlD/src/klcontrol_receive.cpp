@@ -21,8 +21,6 @@ constexpr const char* LOG_SOURCE = "klcontrol_if_server";
 
 namespace {
 
-constexpr uint32_t CSI_PRESET_CHANGE_ID = 7;
-
 bool codeIs(const uint8_t* tlv, const char* code) {
   return tlv != nullptr && tlv_value_len(tlv) >= 2 && std::memcmp(tlv_value(tlv), code, 2) == 0;
 }
@@ -39,19 +37,9 @@ void removeTrailingEnd(uint8_t* msg) {
   sntlv_remove(msg, KLCONTROL_BUFFER_SIZE, TLV_END);
 }
 
-bool isGroupEvent(uint8_t event) {
-  return event >= 3 && event <= 5;
-}
-
 bool isModifiedEvent(uint8_t event) {
-  return event == 1 || isGroupEvent(event) || event == 7 || event == 8;
-}
-
-bool isFactoryGroupRange(unsigned group) {
-  return group <= 2;
-}
-bool isCustomGroupRange(unsigned group) {
-  return group >= 3 && group <= 5;
+  return event == KLC_PU_PRESET_CHANGED || klc_preset_group_event(event) || event == KLC_PU_EVENT_7 ||
+         event == KLC_PU_EVENT_8;
 }
 
 }  // namespace
@@ -123,7 +111,7 @@ bool KlcontrolCommandServer::classifyMessage(Msg& msg, klcontrol_command_t& comm
     handleCsiMessage(code, size_t(received));
     return false;
   }
-  switch (buffer[3]) {
+  switch (buffer[TLV_CATEGORY_BYTE]) {
     case CAT_SYS_RSP:
       LOG(UTIL_LOG_ERROR, "Unexpected Response type on CSI subscribe response [%s]",
           klcontrol_tlv_text(code).c_str());
@@ -196,11 +184,11 @@ void KlcontrolCommandServer::handleResume() {
 // The request becomes its own answer: response category, addresses swapped, status byte 0.
 void KlcontrolCommandServer::answerSystemCommandInPlace(const std::string& requester) {
   uint8_t* buffer = mRxBuffer.get();
-  buffer[3] = uint8_t(buffer[3] + 1);
+  buffer[TLV_CATEGORY_BYTE] = uint8_t(buffer[TLV_CATEGORY_BYTE] + 1);
   uint8_t* src = tlv_find(buffer, TLV_SRC);
   uint8_t* dst = tlv_find(buffer, TLV_DST);
-  if (src != nullptr) src[3] = TLV_DST;
-  if (dst != nullptr) dst[3] = TLV_SRC;
+  if (src != nullptr) src[TLV_TYPE_BYTE] = TLV_DST;
+  if (dst != nullptr) dst[TLV_TYPE_BYTE] = TLV_SRC;
   const uint8_t ok = 0;
   const bool built = sntlv_add_bin(buffer, KLCONTROL_BUFFER_SIZE, TLV_RSPARG, 1, &ok) != 0 &&
                      sntlv_add_bin(buffer, KLCONTROL_BUFFER_SIZE, TLV_END, 0, nullptr) != 0;
@@ -227,52 +215,53 @@ void KlcontrolCommandServer::handlePresetUpdate() {
   }
   LOG(UTIL_LOG_INFO, "Processing CAT_RTOS_CMD for preset update");
   const uint8_t* code = tlv_find(buffer, TLV_CMD);
-  if (!codeIs(code, "PU")) {
+  if (!codeIs(code, KLC_PRESET_EVENT_CODE)) {
     LOG(UTIL_LOG_ERROR, "Unexpected type expected PU [%s]", klcontrol_tlv_text(code).c_str());
     return;
   }
   const uint8_t* arg = tlv_find(buffer, TLV_CMDARG);
-  if (arg == nullptr || tlv_value_len(arg) < 5) {
+  klc_preset_event_arg event{};
+  if (arg == nullptr || tlv_value_len(arg) < sizeof event) {
     LOG(UTIL_LOG_ERROR, "Failed to find TLV_CMDARG in message from klNet");
     return;
   }
-  const uint8_t event = tlv_value(arg)[0];
-  uint32_t id = 0;
-  std::memcpy(&id, tlv_value(arg) + 1, sizeof id);
-  LOG(UTIL_LOG_DEBUG, "KLCONTROL: event- %u, id- %u\n", event, id);
-  if (isGroupEvent(event)) id = uint32_t(RemapPresetGroup(int(id)) + 1000);
-  if (isModifiedEvent(event)) {
-    handlePresetModified(event, id);
-  } else if (event == 6) {
+  std::memcpy(&event, tlv_value(arg), sizeof event);
+  uint32_t id = event.id;
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL: event- %u, id- %u\n", event.event, id);
+  if (klc_preset_group_event(event.event))
+    id = uint32_t(RemapPresetGroup(int(id))) + KLC_PRESET_CLIENT_GROUP_BASE;
+  if (isModifiedEvent(event.event)) {
+    handlePresetModified(event.event, id);
+  } else if (event.event == KLC_PU_SWITCHED) {
     handlePresetSwitched(id);
   }
 }
 
 void KlcontrolCommandServer::handlePresetModified(uint8_t event, uint32_t id) {
-  const uint32_t value = (id & 0xFFFFFFu) | (uint32_t(event) << 24);
+  const uint32_t value = klc_preset_event_value(event, id);
   LOG(UTIL_LOG_DEBUG, "KLCONTROL: presets are now in modified state 0x%08x\n", value);
-  if (event != 3) mCsiListener->SetCSIValue(CSI_PRESET_CHANGE_ID, value);
-  if (event == 7) return;
+  if (event != KLC_PU_GROUP_EVENT_3) mCsiListener->SetCSIValue(KLC_CSI_PRESET_CHANGE, value);
+  if (event == KLC_PU_EVENT_7) return;
   refreshLenses("Failed to pull lenses after preset modified update");
   LOG(UTIL_LOG_DEBUG, "edit: lens: %d lens mode: %d, preset: %d, needlenses:%d\n", mLens, mLensMode,
       int(mCurrentPreset.load()), int(mNeedLenses.load()));
-  if (event == 3) mPresetsModified = true;
+  if (event == KLC_PU_GROUP_EVENT_3) mPresetsModified = true;
 }
 
 void KlcontrolCommandServer::handlePresetSwitched(uint32_t id) {
   LOG(UTIL_LOG_DEBUG, "Preset switched\n");
-  const unsigned next = (id >> 16) & 0xFF;
-  const unsigned current = (mCurrentPreset >> 16) & 0xFF;
-  // Moving between factory and custom groups changes the preset lists clients show.
-  const bool crossesKind = (isFactoryGroupRange(current) && isCustomGroupRange(next)) ||
-                           (isCustomGroupRange(current) && isFactoryGroupRange(next));
-  if (crossesKind || mPresetsModified) {
-    const uint32_t value = id | 0x06000000u;
+  const unsigned next = klc_preset_group_of(id);
+  const unsigned current = klc_preset_group_of(mCurrentPreset);
+  // Moving between the single-lens and the dual-lens groups changes the preset lists clients show.
+  const bool crossesLenses = (klc_preset_single_lens_group(current) && klc_preset_dual_lens_group(next)) ||
+                             (klc_preset_dual_lens_group(current) && klc_preset_single_lens_group(next));
+  if (crossesLenses || mPresetsModified) {
+    const uint32_t value = klc_preset_refresh_value(id);
     LOG(UTIL_LOG_DEBUG, "presets now need to be refreshed %d\n", int(value));
-    mCsiListener->SetCSIValue(CSI_PRESET_CHANGE_ID, value);
+    mCsiListener->SetCSIValue(KLC_CSI_PRESET_CHANGE, value);
   }
   refreshLenses("Failed to pull lenses after preset active set");
-  if (next != 6 && next != 7) {
+  if (!klc_preset_special_group(next)) {
     mPresetsModified = false;
     mCurrentPreset = id;
   }

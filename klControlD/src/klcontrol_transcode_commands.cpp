@@ -95,7 +95,7 @@ void readStartAnswer(const uint8_t* answer, uint16_t length, transcode_status_t&
     return;
   }
   record.job_id = klc_get_be64(answer);
-  record.estimate_s = klc_get_be32(answer + 8);
+  record.estimate_s = klc_get_be32(answer + KLC_TRANSCODE_ANSWER_ESTIMATE);
 }
 
 uint64_t jobIdOf(const MsgElement* arg) {

@@ -13,8 +13,6 @@ constexpr const char* LOG_SOURCE = "klcontrol_if_server";
 
 namespace {
 
-// Notification id of the camera's transcode progress texts.
-constexpr uint32_t CSI_TRANSCODE_PROGRESS = 151;
 constexpr const char* UNRELATED = "Got CSI Notifications for transcode that are unrelated to us. Ignoring!";
 
 }  // namespace
@@ -44,7 +42,7 @@ bool KlcontrolCommandServer::updateTranscodeStatus(const char* text) {
 
 // Runs inside reception (worker thread, mCommandMutex held), so the job records need no lock.
 void KlcontrolCommandServer::onCsiNotification(uint32_t id, const std::string& text) {
-  if (id != CSI_TRANSCODE_PROGRESS) return;
+  if (id != KLC_CSI_TRANSCODE_PROGRESS) return;
   std::string value;
   if (!parseParam(text.c_str(), "status=", value)) {
     LOG(UTIL_LOG_ERROR, "Transcode progress without status=: %s", text.c_str());

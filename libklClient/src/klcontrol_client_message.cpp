@@ -38,8 +38,8 @@ bool checkFrame(const uint8_t* msg, int received, uint8_t category, std::string&
               (received >= 2 ? std::to_string(sntlv_msg_len(msg)) : std::string("missing"));
     return false;
   }
-  if (msg[3] != category) {
-    problem = "unexpected answer category " + std::to_string(msg[3]) + " (expected " +
+  if (msg[TLV_CATEGORY_BYTE] != category) {
+    problem = "unexpected answer category " + std::to_string(msg[TLV_CATEGORY_BYTE]) + " (expected " +
               std::to_string(category) + ")";
     return false;
   }

@@ -33,7 +33,7 @@ int next_tlv(const uint8_t* msg, int off, int end) {
 int sntlv_msg_init(uint8_t* msg, unsigned /*capacity*/, uint8_t category) {
   put_be16(msg, TLV_HDR_LEN);
   msg[2] = 0;
-  msg[3] = category;
+  msg[TLV_CATEGORY_BYTE] = category;
   return TLV_HDR_LEN;
 }
 
@@ -57,7 +57,7 @@ int sntlv_add_bin(uint8_t* msg, unsigned capacity, uint8_t type, unsigned length
   uint8_t* tlv = msg + cur;
   tlv[0] = 0;
   put_be16(tlv + 1, length);
-  tlv[3] = type;
+  tlv[TLV_TYPE_BYTE] = type;
   if (length > 0) memcpy(tlv_value(tlv), value, length);
   put_be16(msg, static_cast<unsigned>(total));
   return static_cast<int>(TLV_HDR_LEN + length);
@@ -92,7 +92,7 @@ int sntlv_find(void* dst, int size, uint8_t type, const uint8_t* msg) {
 void sntlv_void(uint8_t* msg, uint8_t type) {
   uint8_t* tlv = tlv_find(msg, type);
   KL_ASSERT_TEXT(tlv != nullptr, "tlv != NULL");
-  tlv[3] = TLV_VOID;
+  tlv[TLV_TYPE_BYTE] = TLV_VOID;
   memset(tlv_value(tlv), 0, tlv_value_len(tlv));
 }
 

@@ -7,9 +7,11 @@
 #pragma once
 #include <cstdint>
 
-constexpr int KLMSG_MAX = 1500;      // largest valid message, header included
-constexpr int TLV_HDR_LEN = 4;       // both the message header and a TLV header
-constexpr int TLV_MIN_MSG_LEN = 18;  // shortest message tlv_validate accepts
+constexpr int KLMSG_MAX = 1500;       // largest valid message, header included
+constexpr int TLV_HDR_LEN = 4;        // both the message header and a TLV header
+constexpr int TLV_MIN_MSG_LEN = 18;   // shortest message tlv_validate accepts
+constexpr int TLV_CATEGORY_BYTE = 3;  // of the message header
+constexpr int TLV_TYPE_BYTE = 3;      // of a TLV header
 
 enum : uint8_t {
   TLV_CMD = 0x41,

@@ -8,7 +8,7 @@ KlTlvReader::KlTlvReader(const uint8_t* msg, size_t received) : mMsg(msg) {
   if (length < TLV_HDR_LEN || length > received || length > KLMSG_MAX) return;
   mEnd = length;
   mPos = TLV_HDR_LEN;
-  mCategory = msg[3];
+  mCategory = msg[TLV_CATEGORY_BYTE];
 }
 
 bool KlTlvReader::next(KlTlvRecord* record) {
@@ -17,8 +17,8 @@ bool KlTlvReader::next(KlTlvRecord* record) {
   const size_t length = tlv_value_len(tlv);
   if (mPos + TLV_HDR_LEN + length > mEnd) return false;
   // An end record carries no value; one that does is not an end.
-  if (tlv[3] == TLV_END && length != 0) return false;
-  record->type = tlv[3];
+  if (tlv[TLV_TYPE_BYTE] == TLV_END && length != 0) return false;
+  record->type = tlv[TLV_TYPE_BYTE];
   record->length = uint16_t(length);
   record->value = length > 0 ? tlv + TLV_HDR_LEN : nullptr;
   mPos += TLV_HDR_LEN + length;

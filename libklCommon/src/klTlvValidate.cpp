@@ -52,7 +52,7 @@ int check_framing(const uint8_t* msg, int len) {
 
 // Steps 10 and 11: what a command and a response must carry besides the addresses.
 int check_arguments(const uint8_t* msg, ValueText code, const uint8_t* src, const uint8_t* dst) {
-  const bool response = (msg[3] & 1) != 0;
+  const bool response = (msg[TLV_CATEGORY_BYTE] & 1) != 0;
   if (tlv_find(msg, TLV_CMDARG) == nullptr) {
     return report(
         -3,
@@ -80,9 +80,9 @@ int check_content(const uint8_t* msg, int len) {
   const uint8_t* end = tlv_find(msg, TLV_END);
   if (end == nullptr || end + 3 != msg + len - 1)
     return report(-1, "TLV_ERROR: :%.*s MSG has too many ending TLV: 0xEE\n", code.length, code.chars);
-  if (msg[3] > kLastCategory) {
+  if (msg[TLV_CATEGORY_BYTE] > kLastCategory) {
     return report(-2, "TLV_ERROR: :%.*s MSG needs a known CATagory. CAT=0x%02x\n", code.length, code.chars,
-                  msg[3]);
+                  msg[TLV_CATEGORY_BYTE]);
   }
   return check_arguments(msg, code, src, dst);
 }

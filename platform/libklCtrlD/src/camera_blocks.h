@@ -1,5 +1,6 @@
 // Binary records exchanged with the camera: the status and settings blocks, the daemon's snapshot,
-// preset records, transcode job records and delete-list items. All packed, little-endian, unaligned.
+// preset records with their settings records, transcode job records and delete-list items. All packed,
+// little-endian, unaligned.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -61,22 +62,31 @@ struct appc_setup_all_settings {
   int8_t video_resolution;             // 42 (setting 2)
   int8_t video_lens;                   // 43 (setting 121)
   int8_t video_fps;                    // 44 (setting 3)
-  int8_t setting45[3];                 // 45..47
+  int16_t video_time_lapse_interval;   // 45 (setting 5, two bytes)
+  int8_t video_loop_interval;          // 47 (setting 6)
   int8_t video_iso_max;                // 48 (setting 13)
   int8_t video_iso_min;                // 49 (setting 102)
   int8_t video_shutter;                // 50 (setting 145)
   int8_t video_white_balance;          // 51 (setting 11)
-  int8_t setting52[3];                 // 52..54
+  int16_t video_surge_duration;        // 52 (setting 111, two bytes)
+  int8_t setting54;                    // 54
   int8_t digital_zoom;                 // 55
   int8_t surge_speed_1x;               // 56
   int8_t surge_speed_ramp;             // 57
   int8_t surge_speed_ramp_active;      // 58
-  int8_t setting59[23];                // 59..81
+  int8_t setting59[21];                // 59..79
+  int8_t photo_lens;                   // 80 (setting 122)
+  int8_t photo_night_exposure;         // 81 (setting 19)
   int8_t photo_timer;                  // 82 (setting 105)
   int8_t photo_iso_max;                // 83 (setting 24)
   int8_t photo_iso_min;                // 84 (setting 75)
   int8_t photo_white_balance;          // 85 (setting 22)
-  int8_t setting86[41];                // 86..126
+  int8_t setting86[34];                // 86..119
+  int8_t multishot_lens;               // 120 (setting 123)
+  int8_t multishot_burst_rate;         // 121 (setting 147)
+  uint16_t time_lapse_interval_s;      // 122 (setting 30, in seconds)
+  uint16_t night_lapse_interval_s;     // 124 (setting 32, in seconds)
+  int8_t multishot_night_exposure;     // 126 (setting 31)
   int8_t multishot_iso_max;            // 127 (setting 37)
   int8_t multishot_iso_min;            // 128 (setting 76)
   int8_t setting129[29];               // 129..157
@@ -126,6 +136,44 @@ struct appc_presets_settings_info {
   uint8_t reserved80;    // 80
 };
 
+// The flat mode's settings record at offset 25 of appc_presets_settings_info, by mode family.
+struct appc_video_settings {
+  int8_t reserved0[2];
+  int8_t resolution;  // 2: setting 2
+  int8_t fps;         // 3: setting 3
+  int8_t lens;        // 4: setting 121
+  int8_t reserved5;
+  int8_t setting6;  // 6: setting 6
+  int8_t reserved7[2];
+  int8_t setting5;  // 9: setting 5
+  int8_t reserved10[14];
+  int8_t setting111;  // 24: setting 111
+  int8_t reserved25[29];
+};
+struct appc_photo_settings {
+  int8_t reserved0[2];
+  int8_t lens;  // 2: setting 122
+  int8_t reserved3[2];
+  int8_t setting19;  // 5: setting 19
+  int8_t reserved6[13];
+  int8_t setting105;  // 19: setting 105
+  int8_t reserved20[34];
+};
+struct appc_multi_shot_settings {
+  int8_t reserved0[2];
+  int8_t lens;                  // 2: setting 123
+  int8_t setting147;            // 3: setting 147
+  int8_t interval_index;        // 4: index into the interval table, setting 30
+  int8_t night_interval_index;  // 5: index into the night interval table, setting 32
+  int8_t reserved6;
+  int8_t setting31;  // 7: setting 31
+  int8_t reserved8[20];
+  int8_t nightlapse_resolution;  // 28: setting 2 of a night-lapse video
+  int8_t reserved29;
+  int8_t nightlapse_lens;  // 30: setting 121 of a night-lapse video
+  int8_t reserved31[23];
+};
+
 // One transcode job as reported to clients.
 struct transcode_status_t {
   char source_name[257];
@@ -166,12 +214,20 @@ static_assert(sizeof(appc_setup_all_settings) == 238, "settings block");
 static_assert(offsetof(appc_setup_all_settings, flat_mode) == 25, "settings 25");
 static_assert(offsetof(appc_setup_all_settings, video_resolution) == 42, "settings 42");
 static_assert(offsetof(appc_setup_all_settings, video_fps) == 44, "settings 44");
+static_assert(offsetof(appc_setup_all_settings, video_time_lapse_interval) == 45, "settings 45");
+static_assert(offsetof(appc_setup_all_settings, video_loop_interval) == 47, "settings 47");
 static_assert(offsetof(appc_setup_all_settings, video_iso_max) == 48, "settings 48");
 static_assert(offsetof(appc_setup_all_settings, video_white_balance) == 51, "settings 51");
+static_assert(offsetof(appc_setup_all_settings, video_surge_duration) == 52, "settings 52");
 static_assert(offsetof(appc_setup_all_settings, digital_zoom) == 55, "settings 55");
 static_assert(offsetof(appc_setup_all_settings, surge_speed_ramp_active) == 58, "settings 58");
+static_assert(offsetof(appc_setup_all_settings, photo_lens) == 80, "settings 80");
 static_assert(offsetof(appc_setup_all_settings, photo_timer) == 82, "settings 82");
 static_assert(offsetof(appc_setup_all_settings, photo_white_balance) == 85, "settings 85");
+static_assert(offsetof(appc_setup_all_settings, multishot_lens) == 120, "settings 120");
+static_assert(offsetof(appc_setup_all_settings, time_lapse_interval_s) == 122, "settings 122");
+static_assert(offsetof(appc_setup_all_settings, night_lapse_interval_s) == 124, "settings 124");
+static_assert(offsetof(appc_setup_all_settings, multishot_night_exposure) == 126, "settings 126");
 static_assert(offsetof(appc_setup_all_settings, multishot_iso_min) == 128, "settings 128");
 static_assert(offsetof(appc_setup_all_settings, onscreen_controls) == 167, "settings 167");
 static_assert(offsetof(appc_setup_all_settings, lookback) == 175, "settings 175");
@@ -210,6 +266,20 @@ static_assert(offsetof(appc_presets_settings_info, user_data2) == 16, "title num
 static_assert(offsetof(appc_presets_settings_info, user_data3) == 20, "user data 3");
 static_assert(offsetof(appc_presets_settings_info, settings) == 25, "settings record");
 static_assert(offsetof(appc_presets_settings_info, edited) == 79, "edited");
+static_assert(sizeof(appc_video_settings) == sizeof(appc_presets_settings_info::settings), "video record");
+static_assert(sizeof(appc_photo_settings) == sizeof(appc_presets_settings_info::settings), "photo record");
+static_assert(sizeof(appc_multi_shot_settings) == sizeof(appc_presets_settings_info::settings),
+              "multi-shot record");
+static_assert(offsetof(appc_video_settings, setting6) == 6 && offsetof(appc_video_settings, setting5) == 9 &&
+                  offsetof(appc_video_settings, setting111) == 24,
+              "video record places");
+static_assert(offsetof(appc_photo_settings, setting19) == 5 &&
+                  offsetof(appc_photo_settings, setting105) == 19,
+              "photo record places");
+static_assert(offsetof(appc_multi_shot_settings, setting31) == 7 &&
+                  offsetof(appc_multi_shot_settings, nightlapse_resolution) == 28 &&
+                  offsetof(appc_multi_shot_settings, nightlapse_lens) == 30,
+              "multi-shot record places");
 
 static_assert(sizeof(transcode_status_t) == 552, "transcode record");
 static_assert(offsetof(transcode_status_t, job_id) == 264, "job id");

@@ -7,12 +7,15 @@
 #include "camera_link.h"
 #include "transcode_wire.h"
 
+constexpr uint8_t KLC_WIFI_LAST_BAND = 1;
+
 enum klc_remote_api : uint32_t {
   REMOTE_VIDEO_VANTIX_RESET = klc_link_key(2, 26),
   REMOTE_LOOKBACK_EXIT = klc_link_key(2, 90),
   REMOTE_PHOTO_VANTIX_RESET = klc_link_key(3, 22),
   REMOTE_MULTISHOT_VANTIX_RESET = klc_link_key(4, 26),
   REMOTE_QUERY_5_28 = klc_link_key(5, 28),
+  // Payload 1 byte: the band, 0 to KLC_WIFI_LAST_BAND.
   REMOTE_WIFI_BAND_SELECT = klc_link_key(6, 19),
 
   // Answer 1 byte: the active preset group.

@@ -7,8 +7,10 @@
 #include <cstdint>
 #include <string>
 
+#include "camera_accessory_port.h"
 #include "camera_blocks.h"
 #include "camera_link.h"
+#include "camera_presets.h"
 #include "camera_remote_api.h"
 #include "klcMsg.h"
 

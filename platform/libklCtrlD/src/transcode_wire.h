@@ -11,8 +11,13 @@ constexpr uint16_t KLC_TRANSCODE_VIDEO_START = 5;  // payload: name, NUL, P1 P2 
 constexpr uint16_t KLC_TRANSCODE_PHOTO_START = 6;  // payload: name, NUL, then the kind's parameters
 // Answer of an accepted start: job id (64-bit big-endian), completion estimate in s (32-bit big-endian).
 constexpr uint16_t KLC_TRANSCODE_START_ANSWER = 12;
+// Where the estimate lies in that answer, behind the job id.
+constexpr size_t KLC_TRANSCODE_ANSWER_ESTIMATE = sizeof(uint64_t);
 // Longest source name of a start request (its NUL not included).
 constexpr size_t KLC_TRANSCODE_MAX_NAME = 256;
+
+// The status-service notification that carries the camera's progress texts.
+constexpr uint32_t KLC_CSI_TRANSCODE_PROGRESS = 151;
 
 // Job states of the camera's progress texts; 2, 3 and 4 are final.
 enum klc_transcode_state : uint32_t {

@@ -33,8 +33,8 @@ int subModeOf(int32_t flatMode, unsigned group) {
 }
 
 // The settings block places of the time-lapse intervals (settings 30 and 32).
-constexpr unsigned kTimeLapseIntervalPlace = 122;
-constexpr unsigned kNightLapseIntervalPlace = 124;
+constexpr unsigned kTimeLapseIntervalPlace = offsetof(appc_setup_all_settings, time_lapse_interval_s);
+constexpr unsigned kNightLapseIntervalPlace = offsetof(appc_setup_all_settings, night_lapse_interval_s);
 constexpr int64_t kNightLapseShortest = 4;
 
 struct FactoryValue {
@@ -45,13 +45,10 @@ struct FactoryValue {
 // The current preset of every firmware group in the factory state; 6 and 7 hold none.
 constexpr uint32_t kFactoryGroupPresets[SIM_PRESET_GROUPS] = {0x00001, 0x10001, 0x20001, 0x30000, 0x40000,
                                                               0x50000, 0,       0,       0x80001, 0x90001};
-constexpr uint8_t kDualLensGroups = 3;     // groups 3..5 are 0..2 in lens mode 1
-constexpr uint8_t kPowerGroupsBefore = 7;  // group 8 is video in power profile 1, 9 in 2
-
 // The mode group whose presets a firmware group holds; -1 for the special groups and unknown ones.
 int modeGroupOfPresetGroup(uint32_t group) {
-  if (group < kDualLensGroups * 2) return int(group % kDualLensGroups);
-  return group == kPowerGroupsBefore + 1 || group == kPowerGroupsBefore + 2 ? 0 : -1;
+  const int base = group <= KLC_PRESET_LAST_GROUP ? klc_preset_base_group(int(group)) : -1;
+  return base >= 0 && klc_preset_single_lens_group(unsigned(base)) ? base : -1;
 }
 
 // A camera freshly switched on: full battery, card inserted.
@@ -263,10 +260,10 @@ void SimCamera::setGroupPreset(unsigned group, uint32_t id) {
 }
 
 uint8_t SimCamera::presetGroupOf(unsigned modeGroup) const {
-  if (modeGroup >= kDualLensGroups) return uint8_t(modeGroup);
-  if (mSystem.lens_mode == 1) return uint8_t(modeGroup + kDualLensGroups);
-  if (modeGroup == 0 && mSystem.power_profile != 0)
-    return uint8_t(kPowerGroupsBefore + mSystem.power_profile);
+  if (!klc_preset_single_lens_group(modeGroup)) return uint8_t(modeGroup);
+  if (mSystem.lens_mode == 1) return uint8_t(modeGroup + KLC_PRESET_DUAL_LENS_SHIFT);
+  if (modeGroup == KLC_PRESET_GROUP_VIDEO && mSystem.power_profile != 0)
+    return uint8_t(klc_preset_power_group_of(mSystem.power_profile));
   return uint8_t(modeGroup);
 }
 
@@ -281,7 +278,7 @@ bool SimCamera::oneGroupOfEachKind() const {
 
 // The status shows the current presets of the groups that lens mode and power profile select.
 void SimCamera::showPresetGroups() {
-  for (unsigned group = 0; group < kDualLensGroups; ++group) {
+  for (unsigned group = 0; klc_preset_single_lens_group(group); ++group) {
     setGroupPreset(group, mGroupPresets[presetGroupOf(group)]);
   }
   const int active = modeGroupOfPresetGroup(mStatus.active_preset_group);

@@ -55,7 +55,7 @@ enum : uint8_t { SIM_POWER_ON = 0, SIM_POWER_ASLEEP = 1, SIM_POWER_OFF = 2 };
 
 // Firmware preset groups: 0..2 video, photo, time lapse; 3..5 their dual-lens forms; 6, 7 special;
 // 8, 9 the video group's power-profile forms.
-constexpr unsigned SIM_PRESET_GROUPS = 10;
+constexpr unsigned SIM_PRESET_GROUPS = KLC_PRESET_LAST_GROUP + 1;
 
 class SimCamera {
  public:

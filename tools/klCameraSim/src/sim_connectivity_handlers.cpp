@@ -6,13 +6,12 @@
 #include <cstring>
 #include <string>
 
+#include "camera_accessory_port.h"
 #include "klErrno.h"
 #include "sim_handlers.h"
 
 namespace {
 
-constexpr size_t kNetworkPayload = 128;
-constexpr unsigned kRecordSize = 127;
 constexpr uint8_t kMaxListed = 10;
 constexpr int8_t kPairing = 1;
 
@@ -33,7 +32,8 @@ std::string textIn(const uint8_t* bytes, size_t field) {
 bool accessPointName(SimCamera& camera, const klc_link_request& request) {
   const uint8_t* p = request.payload;
   const unsigned length = request.payloadLength;
-  if (length < 4 || (p[0] != 0 && p[0] != 6) || p[1] != 1) return false;
+  if (length < 4 || (p[0] != KLC_AP_NAME_KEEP_RUNNING && p[0] != KLC_AP_RESTART) || p[1] != KLC_AP_NAME_MARK)
+    return false;
   const unsigned passwordLength = p[2];
   if (3u + passwordLength >= length || 4u + passwordLength + p[3 + passwordLength] != length) return false;
   const std::string password(reinterpret_cast<const char*>(p + 3), passwordLength);
@@ -42,18 +42,18 @@ bool accessPointName(SimCamera& camera, const klc_link_request& request) {
   return true;
 }
 
-// Two-byte "AP" codes: 3 off, 1 on, 6 restart (stays on), 0x24 switches BLE.
+// Two-byte "AP" codes.
 bool accessPointSwitch(SimCamera& camera, const klc_link_request& request) {
   if (request.payloadLength != 2 || request.payload[1] != 0) return false;
   switch (request.payload[0]) {
-    case 3:
+    case KLC_AP_OFF:
       setStatus(camera, offsetof(appc_system_all_status, wifi_ap_state), 0);
       return true;
-    case 1:
-    case 6:
+    case KLC_AP_ON:
+    case KLC_AP_RESTART:
       setStatus(camera, offsetof(appc_system_all_status, wifi_ap_state), 1);
       return true;
-    case 0x24:
+    case KLC_AP_BLE_TOGGLE:
       setStatus(camera, offsetof(appc_system_all_status, ble_state), camera.status().ble_state == 0 ? 1 : 0);
       return true;
   }
@@ -67,7 +67,7 @@ void accessPoint(SimCamera& camera, const klc_link_request& request, SimReply& r
 
 void band(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
   uint8_t value = 0;
-  if (!simPayloadByte(request, value) || value > 1) {
+  if (!simPayloadByte(request, value) || value > KLC_WIFI_LAST_BAND) {
     reply.status = KL_ERR_INVALID_PARAM;
     return;
   }
@@ -75,45 +75,47 @@ void band(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
 }
 
 void scan(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
-  if (request.payloadLength != 2 || request.payload[0] != 1 || request.payload[1] != 1) {
+  if (request.payloadLength != sizeof KLC_AUX_SCAN_START ||
+      std::memcmp(request.payload, KLC_AUX_SCAN_START, sizeof KLC_AUX_SCAN_START) != 0) {
     reply.status = KL_ERR_INVALID_PARAM;
     return;
   }
-  const uint8_t id = camera.wireless().scan();
+  const klc_scan_answer answer{0, camera.wireless().scan()};
   setStatus(camera, offsetof(appc_system_all_status, wifi_scan_state), 1);
-  reply.answer = {0, id};
+  simAnswerBytes(reply, &answer, sizeof answer);
 }
 
-// Record: authentication type, flags (1 saved, 2 joined), name from byte 2, signal at 118.
 void appendRecord(const SimWireless& wireless, const SimNetwork& network, std::vector<uint8_t>& answer) {
-  uint8_t record[kRecordSize] = {};
-  record[0] = network.authType;
-  record[1] = uint8_t((wireless.isSaved(network.name) ? 1 : 0) | (wireless.joined() == network.name ? 2 : 0));
-  std::memcpy(record + 2, network.name.data(), network.name.size() < 115 ? network.name.size() : 115);
-  std::memcpy(record + 118, &network.signal, sizeof network.signal);
-  answer.insert(answer.end(), record, record + kRecordSize);
+  klc_network_record record{};
+  record.auth_type = network.authType;
+  record.flags = uint8_t((wireless.isSaved(network.name) ? KLC_NETWORK_SAVED : 0) |
+                         (wireless.joined() == network.name ? KLC_NETWORK_JOINED : 0));
+  // The name keeps a zero after it.
+  std::memcpy(record.name, network.name.data(), std::min(network.name.size(), sizeof record.name - 1));
+  record.signal = network.signal;
+  const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&record);
+  answer.insert(answer.end(), bytes, bytes + sizeof record);
 }
 
-// Payload: offset, most records wanted, two filter bytes, 1. Answer: status (1 before any scan),
-// scan id, 0, 0, records, results in all, 0, then the records.
+// The answer: its header, then the records asked for.
 void list(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
-  if (request.payloadLength != 5) {
+  klc_network_list_request asked{};
+  if (request.payloadLength != sizeof asked) {
     reply.status = KL_ERR_INVALID_PARAM;
     return;
   }
+  std::memcpy(&asked, request.payload, sizeof asked);
   const SimWireless& wireless = camera.wireless();
   const std::vector<SimNetwork>& results = wireless.results();
-  const size_t offset = request.payload[0];
-  const size_t wanted = request.payload[1] < kMaxListed ? request.payload[1] : kMaxListed;
-  const size_t count = offset < results.size() ? std::min(wanted, results.size() - offset) : 0;
-  reply.answer = {uint8_t(wireless.scanId() == 0 ? 1 : 0),
-                  wireless.scanId(),
-                  0,
-                  0,
-                  uint8_t(count),
-                  uint8_t(results.size()),
-                  0};
-  for (size_t i = 0; i < count; ++i) appendRecord(wireless, results[offset + i], reply.answer);
+  const size_t wanted = asked.wanted < kMaxListed ? asked.wanted : kMaxListed;
+  const size_t count = asked.offset < results.size() ? std::min(wanted, results.size() - asked.offset) : 0;
+  klc_network_list_header header{};
+  header.status = wireless.scanId() == 0 ? KLC_NETWORK_NOT_SCANNED : 0;
+  header.scan_id = wireless.scanId();
+  header.count = uint8_t(count);
+  header.total = uint8_t(results.size());
+  simAnswerBytes(reply, &header, sizeof header);
+  for (size_t i = 0; i < count; ++i) appendRecord(wireless, results[asked.offset + i], reply.answer);
 }
 
 // Payload: the name and its zero, then maybe the password and its zero.
@@ -132,18 +134,26 @@ void save(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
   camera.wireless().save(textIn(p, nameLength), textIn(p + nameLength + 1, passwordLength));
 }
 
-bool networkPayload(const klc_link_request& request, uint8_t operation) {
-  return request.payloadLength == kNetworkPayload && request.payload[0] == operation &&
-         request.payload[1] == kRecordSize;
+// The network payload of the operation, or false.
+bool networkPayload(const klc_link_request& request, uint8_t operation, klc_network_payload& payload) {
+  if (request.payloadLength != sizeof payload) return false;
+  std::memcpy(&payload, request.payload, sizeof payload);
+  return payload.operation == operation && payload.record_size == sizeof(klc_network_record);
+}
+
+template <size_t N>
+std::string textIn(const char (&field)[N]) {
+  return textIn(reinterpret_cast<const uint8_t*>(field), N);
 }
 
 void join(SimCamera& camera, const klc_link_request& request, SimReply& reply, bool withPassword) {
-  if (!networkPayload(request, 1)) {
+  klc_network_payload payload{};
+  if (!networkPayload(request, KLC_NETWORK_ALL_OR_JOIN, payload)) {
     reply.status = KL_ERR_INVALID_PARAM;
     return;
   }
-  const std::string password = withPassword ? textIn(request.payload + 37, 63) : "";
-  reply.status = camera.wireless().join(textIn(request.payload + 4, 32), password, request.payload[2]);
+  const std::string password = withPassword ? textIn(payload.password) : "";
+  reply.status = camera.wireless().join(textIn(payload.name), password, payload.auth_type);
 }
 
 void joinProtected(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
@@ -154,43 +164,43 @@ void joinOpen(SimCamera& camera, const klc_link_request& request, SimReply& repl
   join(camera, request, reply, false);
 }
 
-// Byte 0: 0 forgets the named network, 1 every network.
 void forget(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
-  if (networkPayload(request, 1)) {
+  klc_network_payload payload{};
+  if (networkPayload(request, KLC_NETWORK_ALL_OR_JOIN, payload)) {
     camera.wireless().forgetAll();
-  } else if (networkPayload(request, 0)) {
-    reply.status = camera.wireless().forget(textIn(request.payload + 4, 32));
+  } else if (networkPayload(request, KLC_NETWORK_ONE, payload)) {
+    reply.status = camera.wireless().forget(textIn(payload.name));
   } else {
     reply.status = KL_ERR_INVALID_PARAM;
   }
 }
 
 void pair(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
-  if (request.payloadLength != 2 || request.payload[0] != 1 || request.payload[1] != 2) {
+  if (request.payloadLength != sizeof KLC_AUX_PAIR_START ||
+      std::memcmp(request.payload, KLC_AUX_PAIR_START, sizeof KLC_AUX_PAIR_START) != 0) {
     reply.status = KL_ERR_INVALID_PARAM;
     return;
   }
   setStatus(camera, offsetof(appc_system_all_status, rc_pair_state), kPairing);
 }
 
-// Answers 0 when a pairing was cancelled, 1 when none was running.
 void cancelPairing(SimCamera& camera, const klc_link_request&, SimReply& reply) {
   const bool pairing = camera.status().rc_pair_state == kPairing;
   if (pairing) setStatus(camera, offsetof(appc_system_all_status, rc_pair_state), 0);
-  reply.answer = {uint8_t(pairing ? 0 : 1)};
+  reply.answer = {pairing ? KLC_AUX_PAIR_CANCELLED : KLC_AUX_PAIR_NOT_RUNNING};
 }
 
 }  // namespace
 
 void simAddConnectivityHandlers(SimHandlerTable& table) {
-  table.add(auxpodKey("AP"), accessPoint);
+  table.add(auxpodKey(KLC_AUX_ACCESS_POINT), accessPoint);
   table.add(REMOTE_WIFI_BAND_SELECT, band);
-  table.add(auxpodKey("NI"), scan);
-  table.add(auxpodKey("al"), list);
-  table.add(auxpodKey("CQ"), save);
-  table.add(auxpodKey("CT"), joinProtected);
-  table.add(auxpodKey("CL"), joinOpen);
-  table.add(auxpodKey("CD"), forget);
-  table.add(auxpodKey("PD"), pair);
-  table.add(auxpodKey("PX"), cancelPairing);
+  table.add(auxpodKey(KLC_AUX_SCAN), scan);
+  table.add(auxpodKey(KLC_AUX_LIST), list);
+  table.add(auxpodKey(KLC_AUX_SAVE), save);
+  table.add(auxpodKey(KLC_AUX_JOIN_PROTECTED), joinProtected);
+  table.add(auxpodKey(KLC_AUX_JOIN_OPEN), joinOpen);
+  table.add(auxpodKey(KLC_AUX_FORGET), forget);
+  table.add(auxpodKey(KLC_AUX_PAIR), pair);
+  table.add(auxpodKey(KLC_AUX_PAIR_CANCEL), cancelPairing);
 }

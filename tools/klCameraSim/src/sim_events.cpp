@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "camera_presets.h"
 #include "klMbox.h"
 #include "klTlv.h"
 
@@ -39,11 +40,10 @@ int simBuildSystemEvent(uint8_t* msg, unsigned capacity, const char* code, const
 
 int simBuildPresetUpdate(uint8_t* msg, unsigned capacity, uint8_t event, uint32_t id, const char* sourceQueue,
                          bool withArgument) {
-  uint8_t argument[5] = {event};
-  std::memcpy(argument + 1, &id, sizeof id);
+  const klc_preset_event_arg argument{event, id};
   sntlv_msg_init(msg, capacity, CAT_RTOS_CMD);
-  if (sntlv_add_bin(msg, capacity, TLV_CMD, 2, "PU") == 0 ||
-      (withArgument && sntlv_add_bin(msg, capacity, TLV_CMDARG, sizeof argument, argument) == 0)) {
+  if (sntlv_add_bin(msg, capacity, TLV_CMD, 2, KLC_PRESET_EVENT_CODE) == 0 ||
+      (withArgument && sntlv_add_bin(msg, capacity, TLV_CMDARG, sizeof argument, &argument) == 0)) {
     return 0;
   }
   return finishMessage(msg, capacity, sourceQueue);
@@ -65,7 +65,7 @@ bool simParseSystemAnswer(const uint8_t* msg, unsigned length, SimSystemAnswer& 
   if (unsigned(sntlv_msg_len(copy)) != length || tlv_validate(copy) != 0) return false;
   uint8_t* rsparg = tlv_find(copy, TLV_RSPARG);
   if (rsparg == nullptr) return false;
-  answer.category = copy[3];
+  answer.category = copy[TLV_CATEGORY_BYTE];
   answer.code = textOf(copy, TLV_CMD);
   answer.source = textOf(copy, TLV_SRC);
   answer.destination = textOf(copy, TLV_DST);

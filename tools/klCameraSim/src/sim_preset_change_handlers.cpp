@@ -1,29 +1,12 @@
 // The preset requests of remote-API group 17 that list groups and change presets, and request 5/28.
 #include <cstring>
 
+#include "camera_presets.h"
 #include "klErrno.h"
 #include "sim_handlers.h"
 #include "sim_model_profile.h"
 
 namespace {
-
-#pragma pack(push, 1)
-struct CreateRecord {
-  uint8_t group;
-  int8_t flatMode;
-  uint32_t icon;
-  uint32_t title;
-  uint32_t titleNumber;
-  uint32_t reserved;
-};
-struct TitleRecord {
-  uint32_t id;
-  uint32_t icon;
-  uint32_t title;
-  uint32_t titleNumber;
-  uint32_t reserved;
-};
-#pragma pack(pop)
 
 // Copies a payload of exactly the record's size.
 template <class Record>
@@ -46,7 +29,7 @@ void groupList(SimCamera& camera, const klc_link_request&, SimReply& reply) {
 // Presets are added to groups 0 to 2 only while they are shown, not to the dual-lens or power-profile
 // forms that stand in for them.
 void create(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
-  CreateRecord record{};
+  klc_preset_create_record record{};
   const bool read = payloadRecord(request, record);
   if (!simModelProfile(camera.model()).customPresets ||
       (read && camera.presetGroupOf(record.group) != record.group)) {
@@ -54,9 +37,10 @@ void create(SimCamera& camera, const klc_link_request& request, SimReply& reply)
     return;
   }
   uint32_t id = 0;
-  const bool done = read && SimCamera::groupOfFlatMode(record.flatMode) >= 0 &&
-                    camera.presets().create(record.group, record.flatMode, record.icon, record.title,
-                                            record.titleNumber, id);
+  const int8_t flatMode = int8_t(record.flatMode);
+  const bool done =
+      read && SimCamera::groupOfFlatMode(flatMode) >= 0 &&
+      camera.presets().create(record.group, flatMode, record.icon, record.title, record.titleNumber, id);
   refuseUnless(done, reply);
   if (done) simAnswerBytes(reply, &id, sizeof id);
 }
@@ -67,10 +51,10 @@ void remove(SimCamera& camera, const klc_link_request& request, SimReply& reply)
 }
 
 void setOrder(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
-  int32_t words[2] = {};
-  refuseUnless(
-      simPayloadWords(request, words, 2) && camera.presets().moveTo(uint32_t(words[0]), uint32_t(words[1])),
-      reply);
+  int32_t words[KLC_PRESET_ORDER_WORDS] = {};
+  refuseUnless(simPayloadWords(request, words, KLC_PRESET_ORDER_WORDS) &&
+                   camera.presets().moveTo(uint32_t(words[0]), uint32_t(words[1])),
+               reply);
 }
 
 // What the camera does with 17/9 and 5/28 is not known; it takes them without a change.
@@ -84,10 +68,11 @@ void factoryReset(SimCamera& camera, const klc_link_request& request, SimReply& 
 }
 
 void setTitleIcon(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
-  TitleRecord record{};
-  refuseUnless(payloadRecord(request, record) &&
-                   camera.presets().setTitleIcon(record.id, record.icon, record.title, record.titleNumber),
-               reply);
+  klc_preset_title_record record{};
+  refuseUnless(
+      payloadRecord(request, record) &&
+          camera.presets().setTitleIcon(record.presetId, record.icon, record.title, record.titleNumber),
+      reply);
 }
 
 // The flat mode of the preset being edited; when that preset is the active one the camera switches too.

@@ -5,12 +5,6 @@
 
 #include "sim_preset_store.h"
 
-namespace {
-
-constexpr uint8_t kLastCustomGroup = 2;
-
-}  // namespace
-
 std::vector<uint8_t> SimPresetStore::groups() const {
   std::set<uint8_t> present;
   for (const SimPreset& preset : mPresets) present.insert(preset.group);
@@ -19,11 +13,11 @@ std::vector<uint8_t> SimPresetStore::groups() const {
 
 bool SimPresetStore::create(uint8_t group, int8_t flatMode, uint32_t icon, uint32_t title,
                             uint32_t titleNumber, uint32_t& id) {
-  if (group > kLastCustomGroup) return false;
+  if (!klc_preset_single_lens_group(group)) return false;
   id = addCustom(group, flatMode, icon, title, titleNumber);
   mEditOpen = true;
   mEditing = id;
-  mEvents.emplace_back(SIM_PU_GROUP_CHANGED, group);
+  mEvents.emplace_back(KLC_PU_GROUP_CHANGED, group);
   return true;
 }
 
@@ -34,7 +28,7 @@ bool SimPresetStore::remove(uint32_t id) {
   const uint8_t group = found->group;
   mPresets.erase(found);
   if (mEditOpen && mEditing == id) mEditOpen = false;
-  mEvents.emplace_back(SIM_PU_GROUP_CHANGED, group);
+  mEvents.emplace_back(KLC_PU_GROUP_CHANGED, group);
   return true;
 }
 
@@ -56,7 +50,7 @@ bool SimPresetStore::moveTo(uint32_t id, uint32_t order) {
     place = it + 1;
   }
   mPresets.insert(place, moved);
-  mEvents.emplace_back(SIM_PU_GROUP_CHANGED, moved.group);
+  mEvents.emplace_back(KLC_PU_GROUP_CHANGED, moved.group);
   return true;
 }
 
@@ -67,7 +61,7 @@ bool SimPresetStore::resetToFactory(uint32_t id, uint8_t model) {
   const SimPreset* shipped = factory.find(id);
   if (preset == nullptr || shipped == nullptr) return false;
   *preset = *shipped;
-  mEvents.emplace_back(SIM_PU_PRESET_CHANGED, id);
+  mEvents.emplace_back(KLC_PU_PRESET_CHANGED, id);
   return true;
 }
 
@@ -77,7 +71,7 @@ bool SimPresetStore::setTitleIcon(uint32_t id, uint32_t icon, uint32_t title, ui
   preset->icon = icon;
   preset->title = title;
   preset->titleNumber = titleNumber;
-  mEvents.emplace_back(SIM_PU_PRESET_CHANGED, id);
+  mEvents.emplace_back(KLC_PU_PRESET_CHANGED, id);
   return true;
 }
 

@@ -34,5 +34,5 @@ void simPresetEventsAfterRequest(SimCamera& camera, bool send) {
   camera.presets().setAnnouncedActive(active);
   if (!send) return;
   for (const auto& [code, id] : events) sendWithoutWaiting(code, id);
-  if (known && announced != active) sendWithoutWaiting(SIM_PU_SWITCHED, active);
+  if (known && announced != active) sendWithoutWaiting(KLC_PU_SWITCHED, active);
 }

@@ -1,13 +1,11 @@
 // The preset requests of remote-API group 17 that read presets, open and close an edit, and load one.
 #include <cstring>
 
+#include "camera_presets.h"
 #include "klErrno.h"
 #include "sim_handlers.h"
 
 namespace {
-
-// One count byte heads the id list, so a group never lists more.
-constexpr size_t kMaxListed = 255;
 
 bool payloadId(const klc_link_request& request, uint32_t& id) {
   if (request.payloadLength != sizeof id) return false;
@@ -22,7 +20,7 @@ void listIds(SimCamera& camera, const klc_link_request& request, SimReply& reply
     return;
   }
   const std::vector<uint32_t> ids = camera.presets().idsOfGroup(group);
-  const size_t count = ids.size() < kMaxListed ? ids.size() : kMaxListed;
+  const size_t count = ids.size() < KLC_PRESET_MAX_LISTED ? ids.size() : KLC_PRESET_MAX_LISTED;
   reply.answer.assign(1, uint8_t(count));
   for (size_t i = 0; i < count; ++i) {
     const uint8_t* bytes = reinterpret_cast<const uint8_t*>(&ids[i]);

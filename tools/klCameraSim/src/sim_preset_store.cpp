@@ -8,8 +8,7 @@
 namespace {
 
 struct FactoryPreset {
-  uint32_t id;
-  uint8_t group;
+  uint32_t id;  // its firmware group in bits 16 to 23
   int8_t flatMode;
   uint32_t icon;
   uint32_t title;
@@ -18,40 +17,17 @@ struct FactoryPreset {
 // Groups 0..2 video, photo, time-lapse; 3..5 their dual-lens forms; 8 and 9 the power-profile forms
 // of group 0, which only some models have.
 constexpr FactoryPreset kFactoryPresets[] = {
-    {0x00000, 0, 12, 0, 1},   {0x00001, 0, 12, 1, 0},   {0x00002, 0, 12, 2, 2},   {0x00003, 0, 27, 59, 59},
-    {0x00004, 0, 15, 33, 33}, {0x00005, 0, 12, 58, 58}, {0x10000, 1, 17, 3, 3},   {0x10001, 1, 16, 13, 13},
-    {0x10002, 1, 19, 5, 5},   {0x10003, 1, 18, 6, 6},   {0x20000, 2, 24, 7, 7},   {0x20001, 2, 20, 8, 8},
-    {0x20002, 2, 21, 9, 9},   {0x30000, 3, 12, 55, 55}, {0x40000, 4, 17, 56, 56}, {0x50000, 5, 24, 57, 57},
-    {0x50001, 5, 13, 8, 8},   {0x80000, 8, 12, 60, 60}, {0x80001, 8, 12, 61, 61}, {0x80002, 8, 12, 62, 62},
-    {0x80003, 8, 27, 63, 63}, {0x90000, 9, 12, 64, 64}, {0x90001, 9, 12, 65, 65}, {0x90002, 9, 12, 66, 66},
-    {0x90003, 9, 12, 67, 67},
+    {0x00000, 12, 0, 1},   {0x00001, 12, 1, 0},   {0x00002, 12, 2, 2},   {0x00003, 27, 59, 59},
+    {0x00004, 15, 33, 33}, {0x00005, 12, 58, 58}, {0x10000, 17, 3, 3},   {0x10001, 16, 13, 13},
+    {0x10002, 19, 5, 5},   {0x10003, 18, 6, 6},   {0x20000, 24, 7, 7},   {0x20001, 20, 8, 8},
+    {0x20002, 21, 9, 9},   {0x30000, 12, 55, 55}, {0x40000, 17, 56, 56}, {0x50000, 24, 57, 57},
+    {0x50001, 13, 8, 8},   {0x80000, 12, 60, 60}, {0x80001, 12, 61, 61}, {0x80002, 12, 62, 62},
+    {0x80003, 27, 63, 63}, {0x90000, 12, 64, 64}, {0x90001, 12, 65, 65}, {0x90002, 12, 66, 66},
+    {0x90003, 12, 67, 67},
 };
 
-// Custom ids sit above every factory id of their group.
-constexpr uint32_t kFirstCustomLow = 0x1000;
-constexpr uint8_t kFirstPowerGroup = 8;
-
-// A record byte and the settings-block place whose value it carries.
-struct RecordPlace {
-  uint8_t record;
-  uint8_t settings;
-};
-
-// Video: resolution, frame rate, lens, loop interval, time-lapse interval, surge duration.
-constexpr RecordPlace kVideoPlaces[] = {{2, 42}, {3, 44}, {4, 43}, {6, 47}, {9, 45}, {24, 52}};
-// Photo: lens, night exposure, timer.
-constexpr RecordPlace kPhotoPlaces[] = {{2, 80}, {5, 81}, {19, 82}};
-// Multi-shot: lens, burst rate, night-lapse exposure, night-lapse video resolution and lens.
-constexpr RecordPlace kMultiShotPlaces[] = {{2, 120}, {3, 121}, {7, 126}, {28, 158}, {30, 43}};
-// The multi-shot intervals (settings 30 and 32) sit as two-byte seconds in the settings block.
-constexpr unsigned kIntervalPlace = 122;
-constexpr unsigned kNightIntervalPlace = 124;
-
-template <size_t N>
-void copyPlaces(int8_t* record, const appc_setup_all_settings& settings, const RecordPlace (&places)[N]) {
-  const int8_t* block = reinterpret_cast<const int8_t*>(&settings);
-  for (const RecordPlace& place : places) record[place.record] = block[place.settings];
-}
+// Custom preset numbers sit above every factory number of their group.
+constexpr uint32_t kFirstCustomNumber = 0x1000;
 
 // The index of the seconds in an interval table; the first entry when the table lacks them.
 int8_t intervalIndex(const int32_t (&table)[12], int32_t seconds) {
@@ -61,27 +37,59 @@ int8_t intervalIndex(const int32_t (&table)[12], int32_t seconds) {
   return 0;
 }
 
-int32_t settingsWord(const appc_setup_all_settings& settings, unsigned place) {
-  const uint8_t* block = reinterpret_cast<const uint8_t*>(&settings);
-  return int32_t(block[place] | (block[place + 1] << 8));
+appc_video_settings videoRecord(const appc_setup_all_settings& settings) {
+  appc_video_settings record{};
+  record.resolution = settings.video_resolution;
+  record.fps = settings.video_fps;
+  record.lens = settings.video_lens;
+  record.setting6 = settings.video_loop_interval;
+  // The record keeps the low byte of the two-byte settings.
+  record.setting5 = int8_t(settings.video_time_lapse_interval);
+  record.setting111 = int8_t(settings.video_surge_duration);
+  return record;
+}
+
+appc_photo_settings photoRecord(const appc_setup_all_settings& settings) {
+  appc_photo_settings record{};
+  record.lens = settings.photo_lens;
+  record.setting19 = settings.photo_night_exposure;
+  record.setting105 = settings.photo_timer;
+  return record;
+}
+
+appc_multi_shot_settings multiShotRecord(const appc_setup_all_settings& settings) {
+  appc_multi_shot_settings record{};
+  record.lens = settings.multishot_lens;
+  record.setting147 = settings.multishot_burst_rate;
+  record.interval_index = intervalIndex(kPresetIntervals, settings.time_lapse_interval_s);
+  const int32_t night = settings.night_lapse_interval_s;
+  record.night_interval_index =
+      intervalIndex(kPresetNightIntervals, night == kPresetNightAutomatic ? 0 : night);
+  record.setting31 = settings.multishot_night_exposure;
+  record.nightlapse_resolution = settings.nightlapse_video_resolution;
+  record.nightlapse_lens = settings.video_lens;
+  return record;
+}
+
+template <class Record>
+void putRecord(int8_t (&place)[sizeof(appc_presets_settings_info::settings)], const Record& record) {
+  static_assert(sizeof record == sizeof place, "settings record");
+  std::memcpy(place, &record, sizeof record);
 }
 
 // The record carries the camera's current values of the flat mode's settings.
-void fillSettings(int8_t* record, int8_t flatMode, const appc_setup_all_settings& settings) {
+void fillSettings(int8_t (&place)[sizeof(appc_presets_settings_info::settings)], int8_t flatMode,
+                  const appc_setup_all_settings& settings) {
   switch (preset_settings_family_of(flatMode)) {
     case preset_settings_family::VIDEO:
-      copyPlaces(record, settings, kVideoPlaces);
+      putRecord(place, videoRecord(settings));
       break;
     case preset_settings_family::PHOTO:
-      copyPlaces(record, settings, kPhotoPlaces);
+      putRecord(place, photoRecord(settings));
       break;
-    case preset_settings_family::MULTI_SHOT: {
-      copyPlaces(record, settings, kMultiShotPlaces);
-      record[4] = intervalIndex(kPresetIntervals, settingsWord(settings, kIntervalPlace));
-      const int32_t night = settingsWord(settings, kNightIntervalPlace);
-      record[5] = intervalIndex(kPresetNightIntervals, night == kPresetNightAutomatic ? 0 : night);
+    case preset_settings_family::MULTI_SHOT:
+      putRecord(place, multiShotRecord(settings));
       break;
-    }
     case preset_settings_family::NONE:
       break;
   }
@@ -93,8 +101,9 @@ void SimPresetStore::loadFactory(uint8_t model) {
   mPresets.clear();
   const SimModelProfile& profile = simModelProfile(model);
   for (const FactoryPreset& entry : kFactoryPresets) {
-    if (!profile.powerGroups && entry.group >= kFirstPowerGroup) continue;
-    SimPreset preset{entry.id, entry.group, entry.flatMode, entry.icon, entry.title, 0, false, false};
+    const uint8_t group = uint8_t(klc_preset_group_of(entry.id));
+    if (!profile.powerGroups && klc_preset_power_group(group)) continue;
+    SimPreset preset{entry.id, group, entry.flatMode, entry.icon, entry.title, 0, false, false};
     if (entry.flatMode == SIM_FLAT_TIME_LAPSE_PHOTO) preset.icon = profile.timeLapseIcon;
     mPresets.push_back(preset);
   }
@@ -126,7 +135,7 @@ SimPreset* SimPresetStore::findMutable(uint32_t id) {
 
 uint32_t SimPresetStore::addCustom(uint8_t group, int8_t flatMode, uint32_t icon, uint32_t title,
                                    uint32_t titleNumber) {
-  const uint32_t id = (uint32_t(group) << 16) | (kFirstCustomLow + mNextCustom++);
+  const uint32_t id = klc_preset_id(group, kFirstCustomNumber + mNextCustom++);
   mPresets.push_back(SimPreset{id, group, flatMode, icon, title, titleNumber, true, false});
   return id;
 }
@@ -143,7 +152,7 @@ void SimPresetStore::endEdit() {
   SimPreset* preset = findMutable(mEditing);
   if (preset != nullptr) preset->edited = true;
   mEditOpen = false;
-  if (preset != nullptr) mEvents.emplace_back(SIM_PU_PRESET_CHANGED, mEditing);
+  if (preset != nullptr) mEvents.emplace_back(KLC_PU_PRESET_CHANGED, mEditing);
 }
 
 appc_presets_settings_info simPresetRecord(const SimPreset& preset, const appc_setup_all_settings& settings) {

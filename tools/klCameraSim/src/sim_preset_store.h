@@ -6,12 +6,7 @@
 #include <vector>
 
 #include "camera_blocks.h"
-
-// Codes of the "PU" events the camera sends: a preset's contents changed (id), a group's list
-// changed (firmware group), the active preset switched (id).
-constexpr uint8_t SIM_PU_PRESET_CHANGED = 1;
-constexpr uint8_t SIM_PU_GROUP_CHANGED = 4;
-constexpr uint8_t SIM_PU_SWITCHED = 6;
+#include "camera_presets.h"
 
 struct SimPreset {
   uint32_t id;

@@ -9,6 +9,7 @@
 #include "sim_log.h"
 #include "sim_members.h"
 #include "sim_simulator.h"
+#include "transcode_wire.h"
 
 namespace {
 
@@ -55,7 +56,7 @@ void simSendTranscodeProgress(SimCamera& camera) {
   for (const std::string& text : camera.transcodes().takeProgressTexts()) {
     uint8_t msg[KLMSG_MAX];
     const int length =
-        simBuildCsiMessage(msg, sizeof msg, simCsiNotification(SIM_CSI_TRANSCODE_PROGRESS, text));
+        simBuildCsiMessage(msg, sizeof msg, simCsiNotification(KLC_CSI_TRANSCODE_PROGRESS, text));
     if (length <= 0 || simSendToDaemon(msg, length) != 0)
       simLog("transcode progress not sent: %s", text.c_str());
   }

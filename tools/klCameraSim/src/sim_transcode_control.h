@@ -7,9 +7,6 @@
 
 #include "sim_simulator.h"
 
-// Notification id of transcode progress.
-constexpr uint32_t SIM_CSI_TRANSCODE_PROGRESS = 151;
-
 // transcode: the jobs; transcode step [N]: N steps; transcode refuse REASON [N]: the next N starts
 // are refused with the reason byte.
 std::string simControlTranscode(SimSimulator& sim, const std::vector<std::string>& words, unsigned client)

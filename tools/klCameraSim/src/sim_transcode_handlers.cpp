@@ -43,7 +43,7 @@ void start(SimCamera& camera, const klc_link_request& request, SimReply& reply) 
   }
   reply.answer.resize(KLC_TRANSCODE_START_ANSWER);
   klc_put_be64(reply.answer.data(), id);
-  klc_put_be32(reply.answer.data() + 8, estimate);
+  klc_put_be32(reply.answer.data() + KLC_TRANSCODE_ANSWER_ESTIMATE, estimate);
 }
 
 void cancel(SimCamera& camera, const klc_link_request& request, SimReply& reply) {

@@ -1,6 +1,4 @@
 // Preset messages built from 81-byte records, and the numbering maps, without a camera.
-#include "klcontrol_preset_loader.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -11,6 +9,7 @@
 
 #include "CameraFactory.h"
 #include "google/protobuf/unknown_field_set.h"
+#include "klcontrol_preset_loader.h"
 
 namespace {
 

@@ -1,11 +1,10 @@
 // Building a client preset message from the camera's 81-byte preset record.
-#include "klcontrol_preset_loader.h"
-
 #include <iterator>
 
 #include "CameraFactory.h"
 #include "InfoHandler.h"
 #include "klcontrol_if_server.h"
+#include "klcontrol_preset_loader.h"
 
 namespace {
 

@@ -11,7 +11,7 @@ constexpr const char* LOG_SOURCE = "klcontrol_preset_loader";
 namespace {
 
 constexpr const char* SOURCE_PATH = "klControlD/src/klcontrol_preset_loader";
-constexpr int FIRST_GROUP_MODE = 1000;
+constexpr int FIRST_GROUP_MODE = int(KLC_PRESET_CLIENT_GROUP_BASE);
 constexpr int LAST_GROUP_MODE = 1010;
 
 enum class PresetOf { DEFAULT_VIDEO, DEFAULT_PHOTO, FIXED };
@@ -55,7 +55,8 @@ int readStatus(appc_system_all_status& status) {
 bool groupPreset(int index, const appc_system_all_status& status, uint32_t& id) {
   LOG(UTIL_LOG_DEBUG, "Received a group %d", index + FIRST_GROUP_MODE);
   id = 0;
-  const bool known = index >= 0 && index <= 5 && klcontrol_group_preset(status, uint32_t(index), false, id);
+  const bool known = index >= 0 && index <= KLC_PRESET_GROUP_DUAL_TIME_LAPSE &&
+                     klcontrol_group_preset(status, uint32_t(index), false, id);
   LOG(UTIL_LOG_DEBUG, "Found preset %d and is %d", known ? 1 : 0, int(id));
   return known;
 }
@@ -63,7 +64,7 @@ bool groupPreset(int index, const appc_system_all_status& status, uint32_t& id) 
 // The factory preset of a flat mode; false for modes without one or refused on the model. The
 // default presets depend on whether the active group is a dual-lens one.
 bool flatModePreset(int mode, uint8_t model, const appc_system_all_status& status, uint32_t& id) {
-  const bool dualLens = status.active_preset_group >= 3 && status.active_preset_group <= 5;
+  const bool dualLens = klc_preset_dual_lens_group(status.active_preset_group);
   for (const ModePreset& entry : MODE_PRESETS) {
     if (entry.flatMode != mode) continue;
     if (entry.refusedOn51 && model == CAMERA_DUAL_LENS_MODEL) return false;
