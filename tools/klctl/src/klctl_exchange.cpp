@@ -88,6 +88,11 @@ bool klctlQueueExists(const char* name) {
 
 KlctlResult klctlSendCommand(uint32_t command, const std::vector<uint8_t>* argument, double timeout) {
   KlctlReplyQueue reply(klctlReplyQueueName());
+  return klctlSendCommand(reply, command, argument, timeout);
+}
+
+KlctlResult klctlSendCommand(KlctlReplyQueue& reply, uint32_t command, const std::vector<uint8_t>* argument,
+                             double timeout) {
   if (!reply.isOpen())
     return failure(KlctlOutcome::NoAnswer, "cannot create the reply queue " + reply.name());
   uint8_t msg[KLMSG_MAX];

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "klcontrol_client_message.h"
+#include "klctl_reply_queue.h"
 
 // How a request ended; klctlExitStatus gives each its exit status.
 enum class KlctlOutcome {
@@ -33,6 +34,9 @@ bool klctlQueueExists(const char* name);
 // Sends one client command (argument null: no TLV_CMDARG) and waits up to timeout seconds for the
 // answer on a reply queue of its own, which is removed again on every path.
 KlctlResult klctlSendCommand(uint32_t command, const std::vector<uint8_t>* argument, double timeout);
+// The same on the caller's reply queue, which stays open for further commands.
+KlctlResult klctlSendCommand(KlctlReplyQueue& reply, uint32_t command, const std::vector<uint8_t>* argument,
+                             double timeout);
 
 // Sends "JS" (suspend) or "JR" (resume) with the request/response operations of the common
 // library and reads the daemon's in-place answer; the time-out is rounded up to whole seconds.
