@@ -46,7 +46,8 @@ std::vector<uint8_t> argumentBytes(const py::args& arguments) {
     if (py::isinstance<KlcontrolArgument>(value)) {
       words.push_back(value.cast<KlcontrolArgument>().word);
     } else if (py::isinstance<py::bytes>(value) || py::isinstance<py::bytearray>(value)) {
-      words.push_back("hex:" + hexText(py::bytes(py::reinterpret_borrow<py::object>(value)).cast<std::string>()));
+      words.push_back("hex:" +
+                      hexText(py::bytes(py::reinterpret_borrow<py::object>(value)).cast<std::string>()));
     } else {
       throw py::type_error("argument " + std::to_string(i + 1) + " is " + typeName(value) +
                            "; use klcontrol.u8/u16/u32/i32/str/hex or bytes");
@@ -95,7 +96,8 @@ uint32_t klcontrolCommandNumber(const py::handle& command) {
   if (isInt(command)) {
     const py::int_ number = py::reinterpret_borrow<py::int_>(command);
     if (number < py::int_(0) || number > py::int_(UINT32_MAX))
-      throw KlcontrolUsageError("command number " + std::string(py::str(command)) + " is not 32-bit unsigned");
+      throw KlcontrolUsageError("command number " + std::string(py::str(command)) +
+                                " is not 32-bit unsigned");
     return number.cast<uint32_t>();
   }
   if (!py::isinstance<py::str>(command))
@@ -175,7 +177,8 @@ KlcontrolAnswer KlcontrolClient::send(const py::object& command, const py::args&
       result = klctlSendCommand(*mReply, step.number, step.hasArgument ? &step.argument : nullptr, seconds);
       // An answer that comes after the time-out must not be taken for the next command's: a new queue
       // (one that cannot be made is reported by the next command).
-      if (result.outcome == KlctlOutcome::NoAnswer) mReply = std::make_unique<KlctlReplyQueue>(klctlReplyQueueName());
+      if (result.outcome == KlctlOutcome::NoAnswer)
+        mReply = std::make_unique<KlctlReplyQueue>(klctlReplyQueueName());
     }
   }
   if (closed) throw KlcontrolError(klctlStepLabel(step) + ": the client is closed");

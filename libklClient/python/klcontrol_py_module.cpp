@@ -82,10 +82,13 @@ void bindClient(py::module_& m) {
            "Sends a command (name or number) with the arguments (u8() ... hex(), or bytes) concatenated.\n"
            "Returns the Answer; raises DaemonNotRunning, NoAnswer or UsageError.")
       .def(
-          "suspend", [](KlcontrolClient& c, const py::object& t) { return c.system(KlctlStepKind::Suspend, t); },
-          py::kw_only(), "timeout"_a = py::none(), "Sends 'JS' (suspend); the Answer's status is its first byte.")
+          "suspend",
+          [](KlcontrolClient& c, const py::object& t) { return c.system(KlctlStepKind::Suspend, t); },
+          py::kw_only(), "timeout"_a = py::none(),
+          "Sends 'JS' (suspend); the Answer's status is its first byte.")
       .def(
-          "resume", [](KlcontrolClient& c, const py::object& t) { return c.system(KlctlStepKind::Resume, t); },
+          "resume",
+          [](KlcontrolClient& c, const py::object& t) { return c.system(KlctlStepKind::Resume, t); },
           py::kw_only(), "timeout"_a = py::none(), "Sends 'JR' (resume).")
       .def("close", &KlcontrolClient::close, "Closes and removes the reply queue.")
       .def_property_readonly("timeout", &KlcontrolClient::timeout)
@@ -109,8 +112,8 @@ void bindNotifications(py::module_& m) {
       "Connects to the daemon's notification port and yields each pushed document as a dict, until count\n"
       "documents came or timeout seconds passed (None: no limit). resume sends command 43 'status=1' until\n"
       "the first document comes. Raises NoAnswer when none came at all.");
-  py::class_<KlcontrolQueueNotifications>(m, "QueueNotifications",
-                                          "A queue notification client: its own queue registered with command 0.")
+  py::class_<KlcontrolQueueNotifications>(
+      m, "QueueNotifications", "A queue notification client: its own queue registered with command 0.")
       .def(py::init<double>(), "timeout"_a = 5.0, "Registers; timeout is the wait for command 0's answer.")
       .def("next", &KlcontrolQueueNotifications::next, "timeout"_a = 5.0,
            "The next document as a dict, or None when none came within timeout seconds.")
@@ -144,8 +147,10 @@ PYBIND11_MODULE(_klcontrol, m) {
   m.attr("NOTIFICATION_PORT") = KLCONTROL_NOTIFICATION_PORT;
   m.attr("STOP_COMMAND") = static_cast<uint32_t>(KLCONTROL_WORKER_EXIT);
   m.def("commands", commands, "Every named command: (number, name, argument class, description).");
-  m.def("command_number", [](const py::object& c) { return klcontrolCommandNumber(c); }, "command"_a,
-        "The number of a command name (as klctl reads it) or number.");
-  m.def("queue_exists", [](const std::string& name) { return klctlQueueExists(name.c_str()); }, "name"_a,
-        "True when the POSIX queue exists.");
+  m.def(
+      "command_number", [](const py::object& c) { return klcontrolCommandNumber(c); }, "command"_a,
+      "The number of a command name (as klctl reads it) or number.");
+  m.def(
+      "queue_exists", [](const std::string& name) { return klctlQueueExists(name.c_str()); }, "name"_a,
+      "True when the POSIX queue exists.");
 }

@@ -35,8 +35,9 @@ KlcontrolWatch::KlcontrolWatch(std::optional<unsigned> count, std::optional<doub
   if (count && *count == 0) throw KlcontrolUsageError("the count must be at least 1");
   if (timeout) mEnd = Clock::now() + seconds(*timeout);
   if (!mFd.valid()) {
-    throw KlcontrolDaemonNotRunning("watch: cannot connect to 127.0.0.1:" +
-                                    std::to_string(KLCONTROL_NOTIFICATION_PORT) + ": " + std::strerror(errno));
+    throw KlcontrolDaemonNotRunning(
+        "watch: cannot connect to 127.0.0.1:" + std::to_string(KLCONTROL_NOTIFICATION_PORT) + ": " +
+        std::strerror(errno));
   }
 }
 
@@ -61,9 +62,10 @@ KlcontrolWatch::Step KlcontrolWatch::resumeUntilReadable() {
     const KlctlResult result =
         klctlSendCommand(KLCONTROL_PUSH_NOTIFICATIONS, &argument, std::max(0.1, left(kAnswerTimeout)));
     if (result.outcome != KlctlOutcome::Ok) {
-      mProblem = result.outcome == KlctlOutcome::CommandFailed
-                     ? "resuming notifications was answered with status " + std::to_string(result.answer.status)
-                     : result.problem;
+      mProblem =
+          result.outcome == KlctlOutcome::CommandFailed
+              ? "resuming notifications was answered with status " + std::to_string(result.answer.status)
+              : result.problem;
       return Step::Broken;
     }
     if (readable(left(1))) return Step::Document;

@@ -35,13 +35,16 @@ TEST(SettingsStatusDecoders, KeyMembersAtTheirOffsets) {
                            "settings: flat mode 17, ", "; lens mode 1, lens 4"}) {
     EXPECT_NE(text.find(part), std::string::npos) << part << " in " << text;
   }
-  const nlohmann::ordered_json decoded = klcontrol_decode_payload(KLCONTROL_GET_ALL_SETTINGS_STATUS, snapshot);
+  const nlohmann::ordered_json decoded =
+      klcontrol_decode_payload(KLCONTROL_GET_ALL_SETTINGS_STATUS, snapshot);
   EXPECT_EQ(decoded["status"]["battery_percent"], 87);
   EXPECT_EQ(decoded["status"]["internal_temperature_c"], -10);
   EXPECT_EQ(decoded["settings"]["flat_mode"], 17);
   EXPECT_EQ(decoded["lens"], 4);
-  EXPECT_EQ(printed(KLCONTROL_GET_ALL_STATUS, Bytes(snapshot.begin(), snapshot.begin() + 384)).substr(0, 8), "mode 12,");
-  EXPECT_EQ(printed(KLCONTROL_GET_ALL_SETTINGS, Bytes(snapshot.begin() + 384, snapshot.begin() + 622)).substr(0, 13),
+  EXPECT_EQ(printed(KLCONTROL_GET_ALL_STATUS, Bytes(snapshot.begin(), snapshot.begin() + 384)).substr(0, 8),
+            "mode 12,");
+  EXPECT_EQ(printed(KLCONTROL_GET_ALL_SETTINGS, Bytes(snapshot.begin() + 384, snapshot.begin() + 622))
+                .substr(0, 13),
             "flat mode 17,");
 }
 
@@ -125,7 +128,8 @@ TEST(NetworkList, EntriesUpToTheCount) {
 }
 
 TEST(DeleteListResult, OneWordPerItem) {
-  EXPECT_EQ(printed(KLCONTROL_GET_DELETE_LIST_RESULT, {1, 2, 1, 0, 1}), "result 1, 2 items, 1 deleted: deleted, not found");
+  EXPECT_EQ(printed(KLCONTROL_GET_DELETE_LIST_RESULT, {1, 2, 1, 0, 1}),
+            "result 1, 2 items, 1 deleted: deleted, not found");
   EXPECT_EQ(printed(KLCONTROL_GET_DELETE_LIST_RESULT, {0, 0, 0}), "result 0, 0 items, 0 deleted");
   EXPECT_EQ(printed(KLCONTROL_GET_DELETE_LIST_RESULT, {}), "");
   EXPECT_EQ(printed(KLCONTROL_GET_DELETE_LIST_RESULT, {0, 2, 2, 0}), "");

@@ -137,7 +137,8 @@ std::string klcontrol_preset_text(const Json& preset) {
 }
 
 std::string klcontrol_created_preset_text(const Json& created) {
-  return "created " + hexId(created["preset_id"].get<uint32_t>()) + " result " + numberText(created["result"]);
+  return "created " + hexId(created["preset_id"].get<uint32_t>()) + " result " +
+         numberText(created["result"]);
 }
 
 std::string klcontrol_preset_model_text(const Json& model) {

@@ -19,8 +19,11 @@ struct Member {
 };
 
 // A named field of a block: its place, width and signedness are the block's own.
-#define MEMBER(block, label, field) \
-  { #field, label, offsetof(block, field), sizeof(block::field), std::is_signed<decltype(block::field)>::value }
+#define MEMBER(block, label, field)                              \
+  {                                                              \
+#field, label, offsetof(block, field), sizeof(block::field), \
+        std::is_signed < decltype(block::field)> ::value         \
+  }
 
 const Member kStatusMembers[] = {
     MEMBER(appc_system_all_status, "mode", mode),
@@ -87,7 +90,8 @@ std::string klcontrol_status_block_text(const Json& block) {
 }
 
 Json klcontrol_settings_block_json(const std::vector<uint8_t>& payload) {
-  return payload.size() == sizeof(appc_setup_all_settings) ? members(payload.data(), kSettingsMembers) : Json();
+  return payload.size() == sizeof(appc_setup_all_settings) ? members(payload.data(), kSettingsMembers)
+                                                           : Json();
 }
 
 std::string klcontrol_settings_block_text(const Json& block) {

@@ -18,7 +18,8 @@ std::string nameOf(const char (&field)[N]) {
 }
 
 Json record(const uint8_t* bytes) {
-  if (std::all_of(bytes, bytes + kRecordSize, [](uint8_t byte) { return byte == 0; })) return {{"empty", true}};
+  if (std::all_of(bytes, bytes + kRecordSize, [](uint8_t byte) { return byte == 0; }))
+    return {{"empty", true}};
   transcode_status_t job;
   std::memcpy(&job, bytes, kRecordSize);
   return {{"job", job.job_id},
@@ -32,7 +33,8 @@ Json record(const uint8_t* bytes) {
 }
 
 std::string number(const Json& value) {
-  return value.is_number_unsigned() ? std::to_string(value.get<uint64_t>()) : std::to_string(value.get<int64_t>());
+  return value.is_number_unsigned() ? std::to_string(value.get<uint64_t>())
+                                    : std::to_string(value.get<int64_t>());
 }
 
 }  // namespace
@@ -44,8 +46,8 @@ Json klcontrol_transcode_record_json(const std::vector<uint8_t>& payload) {
 std::string klcontrol_transcode_record_text(const Json& job) {
   if (job.contains("empty")) return "empty";
   return "job " + number(job["job"]) + ", state " + number(job["state"]) +
-         (job["final"].get<bool>() ? " (final)" : "") + ", progress " + number(job["progress"]) + ", estimate " +
-         number(job["estimate_s"]) + " s, reason " + number(job["reason"]) + ", source " +
+         (job["final"].get<bool>() ? " (final)" : "") + ", progress " + number(job["progress"]) +
+         ", estimate " + number(job["estimate_s"]) + " s, reason " + number(job["reason"]) + ", source " +
          job["source"].get<std::string>() + ", output " + job["output"].get<std::string>();
 }
 

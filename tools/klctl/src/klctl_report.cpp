@@ -3,8 +3,8 @@
 #include <nlohmann/json.hpp>
 
 #include "klErrno.h"
-#include "klcontrol_answer_decoders.h"
 #include "klHexdump.h"
+#include "klcontrol_answer_decoders.h"
 #include "klctl_commands.h"
 
 namespace {
