@@ -164,7 +164,7 @@ KlcontrolAnswer KlcontrolClient::send(const py::object& command, const py::args&
                                       const py::object& timeout) {
   KlctlStep step;
   step.number = klcontrolCommandNumber(command);
-  step.hasArgument = arguments.size() > 0;
+  step.hasArgument = !arguments.empty();
   step.argument = argumentBytes(arguments);
   const double seconds = timeoutOf(timeout);
   KlctlResult result;
