@@ -80,6 +80,11 @@ kl_running() {  # pid
   kill -0 "$1" 2>/dev/null
 }
 
+# True when something listens on the TCP port (of this network namespace).
+kl_listening() {  # port
+  grep -q "^ *[0-9]*: [0-9A-F]*:$(printf %04X "$1") 00000000:0000 0A" /proc/net/tcp
+}
+
 # True when the process has ended.
 kl_ended() {  # pid
   ! kl_running "$1"
