@@ -3,6 +3,9 @@
 set(CPACK_GENERATOR DEB)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL ${KL_DAEMON_COMPONENT} ${KL_CLIENT_COMPONENT} ${KL_SIMULATOR_COMPONENT})
+if(TARGET klcontrolExtension)
+  list(APPEND CPACK_COMPONENTS_ALL klcontrolpy)
+endif()
 set(CPACK_PACKAGE_CONTACT "klControlD developers <klcontrold@localhost>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -28,5 +31,13 @@ set(CPACK_DEBIAN_KLCAMERASIM_PACKAGE_NAME ${KL_SIMULATOR_COMPONENT})
 set(CPACK_COMPONENT_KLCAMERASIM_DESCRIPTION "simulated camera for klControlD
  Answers the daemon's camera requests with a camera model that has state, and injects faults, so that the
  daemon runs without the camera's hardware.")
+
+# The extension is built for this Python 3 version only.
+set(CPACK_DEBIAN_KLCONTROLPY_PACKAGE_NAME python3-klcontrol)
+set(CPACK_COMPONENT_KLCONTROLPY_DESCRIPTION "Python module of klControlD's clients
+ import klcontrol: commands and answers (decoded), pushed documents, suspend and resume, and the simulated
+ camera and the daemon started for test scripts.")
+set(CPACK_DEBIAN_KLCONTROLPY_PACKAGE_DEPENDS "${KL_PYTHON_DEPENDS}")
+set(CPACK_DEBIAN_KLCONTROLPY_PACKAGE_SUGGESTS "${KL_SIMULATOR_COMPONENT}, ${KL_DAEMON_COMPONENT}")
 
 include(CPack)

@@ -80,20 +80,26 @@ kl_running() {  # pid
   kill -0 "$1" 2>/dev/null
 }
 
+# True when something listens on the TCP port (of this network namespace).
+kl_listening() {  # port
+  grep -q "^ *[0-9]*: [0-9A-F]*:$(printf %04X "$1") 00000000:0000 0A" /proc/net/tcp
+}
+
 # True when the process has ended.
 kl_ended() {  # pid
   ! kl_running "$1"
 }
 
-# Paths of the C++ files that only tests use: unit tests, fuzz harnesses, end-to-end and load tests,
-# and their fixtures and fakes. Every other tracked .cpp/.h is code.
-kl_test_file_regex='(_test\.cpp|_fuzzer\.cpp|_fixture\.(h|cpp))$|(^|/)(fuzz|testing|e2e|load)/|/(test_|fake_)[^/]*$'
+# Paths of the C++ and Python files that only tests use: unit tests, fuzz harnesses, end-to-end and load
+# tests, pytest files and examples, and their fixtures and fakes. Every other tracked .cpp/.h/.py/.pyi is
+# code.
+kl_test_file_regex='(_test\.cpp|_fuzzer\.cpp|_fixture\.(h|cpp))$|(^|/)(fuzz|testing|e2e|load|tests|examples)/|/(test_|fake_)[^/]*$'
 
-# Tracked C++ files, one a line: the test files (argument "tests") or the code ("code").
+# Tracked C++ and Python files, one a line: the test files (argument "tests") or the code ("code").
 kl_cpp_files() {  # tests | code
   local select=-E
   [ "$1" = tests ] || select=-vE
-  kl_cpp_sources | tr '\0' '\n' | grep $select "$kl_test_file_regex"
+  kl_cpp_sources '*.cpp' '*.h' '*.py' '*.pyi' | tr '\0' '\n' | grep $select "$kl_test_file_regex"
 }
 
 # Polls until the queue exists, while the process that makes it lives (at most 10 s).

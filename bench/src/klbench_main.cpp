@@ -2,7 +2,8 @@
 // absolute cost, with its goal. Run it beside a daemon and a simulator (--fast) that it alone uses; it
 // ends the simulator to measure against a camera of its own last. With --start-up it starts and stops
 // the daemon itself, beside a simulator and no other daemon. Exit status: 0 every goal met, 1 a goal
-// missed, 2 a measurement failed.
+// missed, 2 a measurement failed. With --klctl-rounds it times klctl's exchange of command 41 in rounds
+// asked for on its input, for the Python module's figure.
 #include <sched.h>
 #include <signal.h>
 #include <unistd.h>
@@ -21,12 +22,14 @@
 #include "bench_daemon_costs.h"
 #include "bench_dbus.h"
 #include "bench_echo.h"
+#include "bench_klctl_rounds.h"
 #include "bench_latency.h"
 #include "bench_proc.h"
 #include "bench_report.h"
 #include "bench_start_up.h"
 #include "klcontrol_command_table.h"
 #include "klcontrol_endpoints.h"
+#include "klctl_exchange.h"
 
 namespace {
 
@@ -37,8 +40,9 @@ constexpr double GOAL_PER_FLOOR = 1.15;
 
 struct BenchPlan {
   pid_t daemon = 0;
-  pid_t camera = 0;     // the simulator, ended for the bench camera's phase
-  std::string startUp;  // the daemon's program, to measure its start-up alone
+  pid_t camera = 0;          // the simulator, ended for the bench camera's phase
+  std::string startUp;       // the daemon's program, to measure its start-up alone
+  unsigned klctlRounds = 0;  // exchanges per round of klctl's exchange, served on the input
   unsigned starts = 5;
   unsigned rounds = 20;
   unsigned long loadCommands = 100000;
@@ -56,6 +60,8 @@ bool parse(int argc, char** argv, BenchPlan& plan) {
       plan.camera = pid_t(std::atoi(argv[++i]));
     } else if (std::strcmp(argv[i], "--start-up") == 0 && i + 1 < argc) {
       plan.startUp = argv[++i];
+    } else if (std::strcmp(argv[i], "--klctl-rounds") == 0 && i + 1 < argc) {
+      plan.klctlRounds = unsigned(std::atoi(argv[++i]));
     } else if (std::strcmp(argv[i], "--bus-address") == 0 && i + 1 < argc) {
       plan.busAddress = argv[++i];
     } else if (std::strcmp(argv[i], "--quick") == 0) {
@@ -69,7 +75,8 @@ bool parse(int argc, char** argv, BenchPlan& plan) {
       return false;
     }
   }
-  return !plan.startUp.empty() || (plan.daemon > 0 && plan.camera > 0 && !plan.busAddress.empty());
+  return !plan.startUp.empty() || plan.klctlRounds > 0 ||
+         (plan.daemon > 0 && plan.camera > 0 && !plan.busAddress.empty());
 }
 
 std::string loadAverage() {
@@ -423,8 +430,15 @@ int main(int argc, char** argv) {
   BenchPlan plan;
   if (!parse(argc, argv, plan)) {
     std::cerr << "usage: klbench --daemon-pid PID --camera-pid PID --bus-address ADDRESS [--quick]\n"
-                 "       klbench --start-up PROGRAM [--quick]\n";
+                 "       klbench --start-up PROGRAM [--quick]\n"
+                 "       klbench --klctl-rounds EXCHANGES\n";
     return 2;
+  }
+  if (plan.klctlRounds > 0) {
+    const UniqueQueue reply = klctlCreateReplyQueue(klctlReplyQueueName());
+    if (!reply.valid()) return 2;
+    return benchServeRounds(benchKlctlExchange(reply, KLCONTROL_REMOTE_API), plan.klctlRounds, std::cin,
+                            std::cout);
   }
   BenchReport report(std::cout);
   if (!plan.startUp.empty()) {

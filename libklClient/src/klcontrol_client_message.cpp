@@ -80,3 +80,14 @@ bool klcontrol_decode_system_answer(const uint8_t* msg, int received, klcontrol_
   answer.status = answer.payload[0];
   return true;
 }
+
+bool klcontrol_decode_event(const uint8_t* msg, int received, std::string& document, std::string& problem) {
+  if (!checkFrame(msg, received, CAT_CLIENT_EVENT, problem)) return false;
+  const uint8_t* text = tlv_find(msg, TLV_RSPARG);
+  if (text == nullptr || tlv_value_len(text) == 0 || tlv_value(text)[tlv_value_len(text) - 1] != 0) {
+    problem = "malformed event: no terminated document";
+    return false;
+  }
+  document.assign(reinterpret_cast<const char*>(tlv_value(text)), tlv_value_len(text) - 1);
+  return true;
+}

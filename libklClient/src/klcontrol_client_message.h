@@ -28,3 +28,7 @@ bool klcontrol_decode_answer(const uint8_t* msg, int received, klcontrol_answer_
 // the payload the whole TLV_RSPARG value.
 bool klcontrol_decode_system_answer(const uint8_t* msg, int received, klcontrol_answer_t& answer,
                                     std::string& problem);
+
+// Reads the CAT_CLIENT_EVENT message a queue notification client receives: the document, the
+// TLV_RSPARG text without its closing NUL. False with the reason when the bytes are no such event.
+bool klcontrol_decode_event(const uint8_t* msg, int received, std::string& document, std::string& problem);

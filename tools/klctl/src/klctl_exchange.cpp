@@ -56,24 +56,6 @@ bool deliver(const uint8_t* msg, int length, KlctlResult& result) {
   return false;
 }
 
-// The private queue on which klctl receives one answer, created exclusively and removed with its owner.
-UniqueQueue createReplyQueue(const std::string& name) {
-  klMbox_t mbox;
-  // Room for two answers, as the library's reply mailboxes have; one is expected.
-  if (klMbox_rxopen_shared_ext(name.c_str(), KLMSG_MAX_COUNT_SM, KLMSG_MAX, &mbox) != 0) return UniqueQueue();
-  return UniqueQueue(mbox.mqd, name);
-}
-
-// Receives one message of at most size bytes; its length, or -1 when none came within timeout seconds.
-int receiveAnswer(const UniqueQueue& queue, uint8_t* buffer, int size, double timeout) {
-  double whole = 0;
-  const double fraction = std::modf(timeout, &whole);
-  const struct timespec wait = {static_cast<time_t>(whole), static_cast<long>(fraction * 1e9)};
-  const ssize_t received = kl_mq_timedreceive2(queue.get(), reinterpret_cast<char*>(buffer),
-                                               static_cast<size_t>(size), nullptr, &wait);
-  return received < 0 ? -1 : static_cast<int>(received);
-}
-
 }  // namespace
 
 int klctlExitStatus(KlctlOutcome outcome) {
@@ -92,6 +74,22 @@ int klctlExitStatus(KlctlOutcome outcome) {
   return 3;
 }
 
+UniqueQueue klctlCreateReplyQueue(const std::string& name) {
+  klMbox_t mbox;
+  // Room for two answers, as the library's reply mailboxes have; one is expected.
+  if (klMbox_rxopen_shared_ext(name.c_str(), KLMSG_MAX_COUNT_SM, KLMSG_MAX, &mbox) != 0) return UniqueQueue();
+  return UniqueQueue(mbox.mqd, name);
+}
+
+int klctlReceiveAnswer(const UniqueQueue& queue, uint8_t* buffer, int size, double timeout) {
+  double whole = 0;
+  const double fraction = std::modf(timeout, &whole);
+  const struct timespec wait = {static_cast<time_t>(whole), static_cast<long>(fraction * 1e9)};
+  const ssize_t received = kl_mq_timedreceive2(queue.get(), reinterpret_cast<char*>(buffer),
+                                               static_cast<size_t>(size), nullptr, &wait);
+  return received < 0 ? -1 : static_cast<int>(received);
+}
+
 std::string klctlReplyQueueName() {
   static std::atomic<unsigned> next{0};
   return "/klctl." + std::to_string(getpid()) + "." + std::to_string(next++);
@@ -103,14 +101,19 @@ bool klctlQueueExists(const char* name) {
 
 KlctlResult klctlSendCommand(uint32_t command, const std::vector<uint8_t>* argument, double timeout) {
   const std::string name = klctlReplyQueueName();
-  const UniqueQueue reply = createReplyQueue(name);
+  const UniqueQueue reply = klctlCreateReplyQueue(name);
   if (!reply.valid()) return failure(KlctlOutcome::NoAnswer, "cannot create the reply queue " + name);
+  return klctlSendCommand(reply, command, argument, timeout);
+}
+
+KlctlResult klctlSendCommand(const UniqueQueue& reply, uint32_t command, const std::vector<uint8_t>* argument,
+                             double timeout) {
   uint8_t msg[KLMSG_MAX];
-  const int length = klcontrol_build_command(msg, sizeof msg, command, argument, name);
+  const int length = klcontrol_build_command(msg, sizeof msg, command, argument, reply.name());
   if (length == 0) return failure(KlctlOutcome::Usage, "the request does not fit in one message");
   KlctlResult result;
   if (!deliver(msg, length, result)) return result;
-  const int received = receiveAnswer(reply, msg, sizeof msg, timeout);
+  const int received = klctlReceiveAnswer(reply, msg, sizeof msg, timeout);
   if (received < 0) return failure(KlctlOutcome::NoAnswer, noAnswerWithin(timeout));
   klcontrol_answer_t answer;
   std::string problem;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "klcontrol_client_message.h"
+#include "klUniqueQueue.h"
 
 // How a request ended; klctlExitStatus gives each its exit status.
 enum class KlctlOutcome {
@@ -26,6 +27,11 @@ struct KlctlResult {
 
 // A reply queue name of this process not used before: "/klctl.<pid>.<n>".
 std::string klctlReplyQueueName();
+// Creates that reply queue exclusively, with room for two answers; removed with its owner. Not valid
+// when it cannot be made.
+UniqueQueue klctlCreateReplyQueue(const std::string& name);
+// Receives one message of at most size bytes; its length, or -1 when none came within timeout seconds.
+int klctlReceiveAnswer(const UniqueQueue& queue, uint8_t* buffer, int size, double timeout);
 
 // True when the named queue exists (it is opened for writing and closed at once; nothing is sent).
 bool klctlQueueExists(const char* name);
@@ -33,6 +39,9 @@ bool klctlQueueExists(const char* name);
 // Sends one client command (argument null: no TLV_CMDARG) and waits up to timeout seconds for the
 // answer on a reply queue of its own, which is removed again on every path.
 KlctlResult klctlSendCommand(uint32_t command, const std::vector<uint8_t>* argument, double timeout);
+// The same on the caller's (valid) reply queue, which stays open for further commands.
+KlctlResult klctlSendCommand(const UniqueQueue& reply, uint32_t command, const std::vector<uint8_t>* argument,
+                             double timeout);
 
 // Sends "JS" (suspend) or "JR" (resume) with the request/response operations of the common
 // library and reads the daemon's in-place answer; the time-out is rounded up to whole seconds.

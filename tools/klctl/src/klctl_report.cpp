@@ -4,8 +4,8 @@
 
 #include "klErrno.h"
 #include "klHexdump.h"
+#include "klcontrol_answer_decoders.h"
 #include "klctl_commands.h"
-#include "klctl_decoders.h"
 
 namespace {
 
@@ -22,9 +22,14 @@ std::string hexDump(const std::vector<uint8_t>& bytes) {
   return std::string(text.data(), written > 0 ? static_cast<size_t>(written) : 0);
 }
 
-std::string decoded(const KlctlStep& step, const KlctlResult& result) {
-  if (step.kind != KlctlStepKind::Command) return "";
-  return klctlDecodePayload(step.number, result.answer.payload);
+// The payload decoded where the command's layout is known, else null.
+nlohmann::ordered_json decoded(const KlctlStep& step, const KlctlResult& result) {
+  if (step.kind != KlctlStepKind::Command) return nullptr;
+  return klcontrol_decode_payload(step.number, result.answer.payload);
+}
+
+std::string decodedText(const KlctlStep& step, const KlctlResult& result) {
+  return klcontrol_decoded_text(step.number, decoded(step, result));
 }
 
 nlohmann::ordered_json jsonObject(const KlctlStep& step, const KlctlResult& result) {
@@ -44,12 +49,12 @@ nlohmann::ordered_json jsonObject(const KlctlStep& step, const KlctlResult& resu
   object["status_name"] = klErrno2Str(result.answer.status);
   object["payload_hex"] = hexstring(result.answer.payload.data(), result.answer.payload.size(), true);
   if (step.kind != KlctlStepKind::Command || result.answer.payload.empty()) return object;
-  nlohmann::ordered_json structured = klctlDecodePayloadJson(step.number, result.answer.payload);
-  if (!structured.is_null()) {
+  nlohmann::ordered_json structured = decoded(step, result);
+  if (klcontrol_decoded_is_document(step.number) && !structured.is_null()) {
     object["decoded"] = std::move(structured);
     return object;
   }
-  const std::string text = decoded(step, result);
+  const std::string text = klcontrol_decoded_text(step.number, structured);
   if (!text.empty()) object["decoded"] = text;
   return object;
 }
@@ -68,7 +73,7 @@ void printText(const KlctlStep& step, const KlctlResult& result, std::ostream& o
     return;
   }
   out << ", payload " << payload.size() << " bytes\n";
-  const std::string text = decoded(step, result);
+  const std::string text = decodedText(step, result);
   out << (text.empty() ? hexDump(payload) : "  " + text + "\n");
 }
 

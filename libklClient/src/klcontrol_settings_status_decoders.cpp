@@ -1,4 +1,4 @@
-#include "klctl_settings_status_decoders.h"
+#include "klcontrol_settings_status_decoders.h"
 
 #include <cstring>
 #include <type_traits>
@@ -7,8 +7,11 @@
 
 namespace {
 
-// One member: its label, block offset, width in bytes and whether it is signed.
+using Json = nlohmann::ordered_json;
+
+// One member: its field name, label, block offset, width in bytes and whether it is signed.
 struct Member {
+  const char* key;
   const char* label;
   size_t offset;
   unsigned width;
@@ -16,8 +19,11 @@ struct Member {
 };
 
 // A named field of a block: its place, width and signedness are the block's own.
-#define MEMBER(block, label, field) \
-  { label, offsetof(block, field), sizeof(block::field), std::is_signed<decltype(block::field)>::value }
+#define MEMBER(block, label, field)                              \
+  {                                                              \
+#field, label, offsetof(block, field), sizeof(block::field), \
+        std::is_signed < decltype(block::field)> ::value         \
+  }
 
 const Member kStatusMembers[] = {
     MEMBER(appc_system_all_status, "mode", mode),
@@ -57,31 +63,55 @@ long long valueAt(const uint8_t* block, const Member& member) {
 }
 
 template <size_t N>
-std::string describe(const uint8_t* block, const Member (&members)[N]) {
+Json members(const uint8_t* block, const Member (&table)[N]) {
+  Json object = Json::object();
+  for (const Member& member : table) object[member.key] = valueAt(block, member);
+  return object;
+}
+
+template <size_t N>
+std::string describe(const Json& object, const Member (&table)[N]) {
   std::string text;
-  for (const Member& member : members) {
+  for (const Member& member : table) {
     if (!text.empty()) text += ", ";
-    text += std::string(member.label) + " " + std::to_string(valueAt(block, member));
+    text += std::string(member.label) + " " + std::to_string(object[member.key].get<long long>());
   }
   return text;
 }
 
 }  // namespace
 
-std::string klctlDecodeStatusBlock(const std::vector<uint8_t>& payload) {
-  return payload.size() == sizeof(appc_system_all_status) ? describe(payload.data(), kStatusMembers) : "";
+Json klcontrol_status_block_json(const std::vector<uint8_t>& payload) {
+  return payload.size() == sizeof(appc_system_all_status) ? members(payload.data(), kStatusMembers) : Json();
 }
 
-std::string klctlDecodeSettingsBlock(const std::vector<uint8_t>& payload) {
-  return payload.size() == sizeof(appc_setup_all_settings) ? describe(payload.data(), kSettingsMembers) : "";
+std::string klcontrol_status_block_text(const Json& block) {
+  return describe(block, kStatusMembers);
 }
 
-std::string klctlDecodeSnapshot(const std::vector<uint8_t>& payload) {
-  if (payload.size() != sizeof(all_status_settings_t)) return "";
+Json klcontrol_settings_block_json(const std::vector<uint8_t>& payload) {
+  return payload.size() == sizeof(appc_setup_all_settings) ? members(payload.data(), kSettingsMembers)
+                                                           : Json();
+}
+
+std::string klcontrol_settings_block_text(const Json& block) {
+  return describe(block, kSettingsMembers);
+}
+
+Json klcontrol_snapshot_json(const std::vector<uint8_t>& payload) {
+  if (payload.size() != sizeof(all_status_settings_t)) return nullptr;
   const uint8_t* bytes = payload.data();
   klcontrol_system_settings system;
   std::memcpy(&system, bytes + offsetof(all_status_settings_t, system), sizeof system);
-  return "status: " + describe(bytes, kStatusMembers) +
-         "; settings: " + describe(bytes + offsetof(all_status_settings_t, settings), kSettingsMembers) +
-         "; lens mode " + std::to_string(system.lens_mode) + ", lens " + std::to_string(system.lens);
+  return {{"status", members(bytes, kStatusMembers)},
+          {"settings", members(bytes + offsetof(all_status_settings_t, settings), kSettingsMembers)},
+          {"lens_mode", int{system.lens_mode}},
+          {"lens", int{system.lens}}};
+}
+
+std::string klcontrol_snapshot_text(const Json& snapshot) {
+  return "status: " + describe(snapshot["status"], kStatusMembers) +
+         "; settings: " + describe(snapshot["settings"], kSettingsMembers) + "; lens mode " +
+         std::to_string(snapshot["lens_mode"].get<long long>()) + ", lens " +
+         std::to_string(snapshot["lens"].get<long long>());
 }

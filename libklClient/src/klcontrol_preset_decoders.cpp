@@ -1,4 +1,4 @@
-#include "klctl_preset_decoders.h"
+#include "klcontrol_preset_decoders.h"
 
 #include <google/protobuf/unknown_field_set.h>
 
@@ -82,7 +82,6 @@ std::string presetLine(const Json& preset) {
 // "name: a b c" of a list of numbers, each written by format.
 template <class Format>
 std::string listLine(const char* name, const Json& object, Format format) {
-  if (object.is_null()) return "";
   std::string text = std::string(name) + ":";
   for (const Json& number : object[name]) text += " " + format(number);
   return text;
@@ -90,30 +89,30 @@ std::string listLine(const char* name, const Json& object, Format format) {
 
 }  // namespace
 
-Json klctlPresetGroupsJson(const std::vector<uint8_t>& payload) {
+Json klcontrol_preset_groups_json(const std::vector<uint8_t>& payload) {
   klcontrol::presets::KLC_Preset_Group_List_Resp groups;
   if (!parse(payload, groups)) return nullptr;
   return {{"groups", std::vector<uint32_t>(groups.preset_groups().begin(), groups.preset_groups().end())}};
 }
 
-Json klctlPresetIdsJson(const std::vector<uint8_t>& payload) {
+Json klcontrol_preset_ids_json(const std::vector<uint8_t>& payload) {
   klcontrol::presets::KLC_Preset_List_Resp presets;
   if (!parse(payload, presets)) return nullptr;
   return {{"presets", std::vector<uint32_t>(presets.presets().begin(), presets.presets().end())}};
 }
 
-Json klctlPresetJson(const std::vector<uint8_t>& payload) {
+Json klcontrol_preset_json(const std::vector<uint8_t>& payload) {
   wsdk_commands::WSDK_Preset preset;
   return parse(payload, preset) ? presetObject(preset) : Json();
 }
 
-Json klctlCreatedPresetJson(const std::vector<uint8_t>& payload) {
+Json klcontrol_created_preset_json(const std::vector<uint8_t>& payload) {
   wsdk_commands::WSDK_ResponseCreateCustomPreset created;
   if (!parse(payload, created)) return nullptr;
   return {{"preset_id", idOf(created.preset_id())}, {"result", created.result()}};
 }
 
-Json klctlPresetModelJson(const std::vector<uint8_t>& payload) {
+Json klcontrol_preset_model_json(const std::vector<uint8_t>& payload) {
   wsdk_commands::WSDK_NotifyPresetStatus model;
   if (!parse(payload, model)) return nullptr;
   Json groups = Json::array();
@@ -125,30 +124,24 @@ Json klctlPresetModelJson(const std::vector<uint8_t>& payload) {
   return {{"groups", std::move(groups)}};
 }
 
-std::string klctlDecodePresetGroups(const std::vector<uint8_t>& payload) {
-  return listLine("groups", klctlPresetGroupsJson(payload), numberText);
+std::string klcontrol_preset_groups_text(const Json& groups) {
+  return listLine("groups", groups, numberText);
 }
 
-std::string klctlDecodePresetIds(const std::vector<uint8_t>& payload) {
-  return listLine("presets", klctlPresetIdsJson(payload),
-                  [](const Json& id) { return hexId(id.get<uint32_t>()); });
+std::string klcontrol_preset_ids_text(const Json& presets) {
+  return listLine("presets", presets, [](const Json& id) { return hexId(id.get<uint32_t>()); });
 }
 
-std::string klctlDecodePreset(const std::vector<uint8_t>& payload) {
-  const Json preset = klctlPresetJson(payload);
-  return preset.is_null() ? "" : "preset " + presetLine(preset);
+std::string klcontrol_preset_text(const Json& preset) {
+  return "preset " + presetLine(preset);
 }
 
-std::string klctlDecodeCreatedPreset(const std::vector<uint8_t>& payload) {
-  const Json created = klctlCreatedPresetJson(payload);
-  if (created.is_null()) return "";
+std::string klcontrol_created_preset_text(const Json& created) {
   return "created " + hexId(created["preset_id"].get<uint32_t>()) + " result " +
          numberText(created["result"]);
 }
 
-std::string klctlDecodePresetModel(const std::vector<uint8_t>& payload) {
-  const Json model = klctlPresetModelJson(payload);
-  if (model.is_null()) return "";
+std::string klcontrol_preset_model_text(const Json& model) {
   std::string text;
   for (const Json& group : model["groups"]) {
     if (!text.empty()) text += "\n";
