@@ -220,19 +220,19 @@ void KlcontrolCommandServer::handlePresetUpdate() {
     return;
   }
   const uint8_t* arg = tlv_find(buffer, TLV_CMDARG);
-  klc_preset_event_arg event{};
-  if (arg == nullptr || tlv_value_len(arg) < sizeof event) {
+  klc_preset_event_arg update{};
+  if (arg == nullptr || tlv_value_len(arg) < sizeof update) {
     LOG(UTIL_LOG_ERROR, "Failed to find TLV_CMDARG in message from klNet");
     return;
   }
-  std::memcpy(&event, tlv_value(arg), sizeof event);
-  uint32_t id = event.id;
-  LOG(UTIL_LOG_DEBUG, "KLCONTROL: event- %u, id- %u\n", event.event, id);
-  if (klc_preset_group_event(event.event))
+  std::memcpy(&update, tlv_value(arg), sizeof update);
+  uint32_t id = update.id;
+  LOG(UTIL_LOG_DEBUG, "KLCONTROL: event- %u, id- %u\n", update.event, id);
+  if (klc_preset_group_event(update.event))
     id = uint32_t(RemapPresetGroup(int(id))) + KLC_PRESET_CLIENT_GROUP_BASE;
-  if (isModifiedEvent(event.event)) {
-    handlePresetModified(event.event, id);
-  } else if (event.event == KLC_PU_SWITCHED) {
+  if (isModifiedEvent(update.event)) {
+    handlePresetModified(update.event, id);
+  } else if (update.event == KLC_PU_SWITCHED) {
     handlePresetSwitched(id);
   }
 }
