@@ -73,5 +73,6 @@ int KlcontrolCommandServer::cmdPresetFactoryReset(Msg& msg, MsgElement* arg) {
 int KlcontrolCommandServer::cmdRemoteQuery528(Msg& msg, MsgElement*) {
   uint8_t* reply = nullptr;
   uint16_t length = 0;
-  return answer(msg, klc_send_remote_api_for_response(klcontrol_camera(), REMOTE_QUERY_5_28, &reply, &length));
+  return answer(msg,
+                klc_send_remote_api_for_response(klcontrol_camera(), REMOTE_QUERY_5_28, &reply, &length));
 }

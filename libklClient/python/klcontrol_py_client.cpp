@@ -174,8 +174,7 @@ KlcontrolAnswer KlcontrolClient::send(const py::object& command, const py::args&
       result = klctlSendCommand(mReply, step.number, step.hasArgument ? &step.argument : nullptr, seconds);
       // An answer that comes after the time-out must not be taken for the next command's: a new queue
       // (one that cannot be made is reported by the next command).
-      if (result.outcome == KlctlOutcome::NoAnswer)
-        mReply = klctlCreateReplyQueue(klctlReplyQueueName());
+      if (result.outcome == KlctlOutcome::NoAnswer) mReply = klctlCreateReplyQueue(klctlReplyQueueName());
     }
   }
   if (closed) throw KlcontrolError(klctlStepLabel(step) + ": the client is closed");

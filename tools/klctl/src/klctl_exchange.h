@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "klcontrol_client_message.h"
 #include "klUniqueQueue.h"
+#include "klcontrol_client_message.h"
 
 // How a request ended; klctlExitStatus gives each its exit status.
 enum class KlctlOutcome {
