@@ -10,17 +10,22 @@ set(KL_SIMULATOR_COMPONENT klcamerasim)
 # Filled into the systemd unit and the init script.
 set(KL_DAEMON_PATH ${CMAKE_INSTALL_FULL_SBINDIR}/klControlD)
 set(KLCTL_PATH ${CMAKE_INSTALL_FULL_BINDIR}/klctl)
+set(KL_SIMULATOR_PATH ${CMAKE_INSTALL_FULL_BINDIR}/klCameraSim)
 
 install(TARGETS klControlD RUNTIME DESTINATION ${CMAKE_INSTALL_SBINDIR} COMPONENT ${KL_DAEMON_COMPONENT})
 install(TARGETS klctl kllogview RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT ${KL_CLIENT_COMPONENT})
 install(TARGETS klCameraSim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT ${KL_SIMULATOR_COMPONENT})
 
-# The service: a systemd unit, and an init script for boards without systemd (docs/on-the-camera.md).
+# The service: a systemd unit, and an init script for boards without systemd (docs/on-the-camera.md);
+# the simulated camera's unit, for machines without the camera.
 set(KL_SERVICE_DIR ${PROJECT_SOURCE_DIR}/packaging)
 configure_file(${KL_SERVICE_DIR}/klcontrold.service.in klcontrold.service @ONLY)
+configure_file(${KL_SERVICE_DIR}/klcamerasim.service.in klcamerasim.service @ONLY)
 configure_file(${KL_SERVICE_DIR}/klcontrold.init.in klcontrold.init @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/klcontrold.service DESTINATION lib/systemd/system
         COMPONENT ${KL_DAEMON_COMPONENT})
+install(FILES ${CMAKE_BINARY_DIR}/klcamerasim.service DESTINATION lib/systemd/system
+        COMPONENT ${KL_SIMULATOR_COMPONENT})
 install(PROGRAMS ${CMAKE_BINARY_DIR}/klcontrold.init DESTINATION ${CMAKE_INSTALL_FULL_SYSCONFDIR}/init.d
         RENAME klcontrold COMPONENT ${KL_DAEMON_COMPONENT})
 
