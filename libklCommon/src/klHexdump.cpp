@@ -43,6 +43,19 @@ char printable(unsigned char byte) {
   return (byte >= 0x20 && byte <= 0x7E) ? static_cast<char>(byte) : '.';
 }
 
+// The hex columns of the bytes first .. first + 15 (outside 0 .. length-1 blank), a space between groups of
+// four: dumps write upper case, a space after each byte; hex lines write packed lower case.
+void addHexColumns(TextOut& text, const unsigned char* data, long first, long length, bool dumpStyle) {
+  for (int column = 0; column < kBytesPerLine; column++) {
+    long i = first + column;
+    if (i >= 0 && i < length)
+      text.add(dumpStyle ? "%02X " : "%02x", data[i]);
+    else
+      text.add(dumpStyle ? "   " : "  ");
+    if (column % 4 == 3 && column < kBytesPerLine - 1) text.add(" ");
+  }
+}
+
 void addText(TextOut& text, const unsigned char* data, long first, long length) {
   for (long i = first; i < first + kBytesPerLine; i++)
     text.add("%c", (i >= 0 && i < length) ? printable(data[i]) : ' ');
@@ -53,14 +66,8 @@ void addDumpLine(TextOut& text, const char* prefix, uintptr_t address, const uns
                  long length) {
   // The low 32 bits keep the columns fixed; offsets within a message are what matter.
   text.add("%s%08X  ", prefix, static_cast<unsigned>(address & 0xFFFFFFFFu));
-  for (int column = 0; column < kBytesPerLine; column++) {
-    long i = first + column;
-    if (i >= 0 && i < length)
-      text.add("%02X ", data[i]);
-    else
-      text.add("   ");
-    if (column % 4 == 3) text.add(" ");
-  }
+  addHexColumns(text, data, first, length, true);
+  text.add(" ");
   addText(text, data, first, length);
   text.add("\n");
 }
@@ -101,14 +108,7 @@ void hexline(char* out, int outSize, const char* label, unsigned* address, int* 
   TextOut text(out, outSize > 0 ? static_cast<size_t>(outSize) : 0);
   text.add("%-11s%08x  ", label, *address & ~0xFU);
   int first = *index;
-  for (int column = 0; column < kBytesPerLine; column++) {
-    int i = first + column;
-    if (i >= 0 && i < length)
-      text.add("%02x", data[i]);
-    else
-      text.add("  ");
-    if (column == 3 || column == 7 || column == 11) text.add(" ");
-  }
+  addHexColumns(text, data, first, length, false);
   text.add("  ");
   addText(text, data, first, length);
   *address += kBytesPerLine;

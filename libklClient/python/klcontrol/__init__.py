@@ -46,14 +46,11 @@ def _end(process):
             process.wait()
 
 
-class Simulator:
-    """klCameraSim, the simulated camera, started as a context manager and driven through its control
-    interface (docs/simulator.md lists the commands and members)."""
+class _Program:
+    """A program started as a context manager: start() runs it and waits until _ready() holds."""
 
-    def __init__(self, model=57, fast=True, *, options=(), control="klCameraSim.ctl", program=None):
-        self.model, self.control = model, control
-        argv = [program or _programs.SIMULATOR, "--model", builtins.str(model), "--control", control]
-        self._argv = argv + (["--fast"] if fast else []) + list(options)
+    def __init__(self, name, argv):
+        self._name, self._argv = name, argv
         self._process = None
 
     def __enter__(self):
@@ -64,9 +61,23 @@ class Simulator:
         self.stop()
 
     def start(self):
-        """Starts the program and waits until its camera queue and control interface are up."""
+        """Starts the program and waits until it is ready."""
         self._process = subprocess.Popen(self._argv, stdin=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        _wait_for(lambda: queue_exists(CAMERA_QUEUE) and self._answers(), self._process, "klCameraSim")
+        _wait_for(self._ready, self._process, self._name)
+
+
+class Simulator(_Program):
+    """klCameraSim, the simulated camera, started as a context manager and driven through its control
+    interface (docs/simulator.md lists the commands and members)."""
+
+    def __init__(self, model=57, fast=True, *, options=(), control="klCameraSim.ctl", program=None):
+        self.model, self.control = model, control
+        argv = [program or _programs.SIMULATOR, "--model", builtins.str(model), "--control", control]
+        super().__init__("klCameraSim", argv + (["--fast"] if fast else []) + list(options))
+
+    def _ready(self):
+        """Its camera queue and control interface are up."""
+        return queue_exists(CAMERA_QUEUE) and self._answers()
 
     def stop(self):
         """Ends the program (SIGTERM: it removes its queues)."""
@@ -114,25 +125,16 @@ class Simulator:
         return {key: int(value) for key, value in pairs}
 
 
-class Daemon:
+class Daemon(_Program):
     """klControlD, started as a context manager after the simulated camera (it opens the camera's
     queue at start), and stopped in order with command 97."""
 
     def __init__(self, *, program=None):
-        self._argv = [program or _programs.DAEMON]
-        self._process = None
+        super().__init__("klControlD", [program or _programs.DAEMON])
 
-    def __enter__(self):
-        self.start()
-        return self
-
-    def __exit__(self, *exc):
-        self.stop()
-
-    def start(self):
-        """Starts the daemon and waits until its queue exists and it listens for notification clients."""
-        self._process = subprocess.Popen(self._argv, stdin=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        _wait_for(lambda: queue_exists(DAEMON_QUEUE) and _listens(NOTIFICATION_PORT), self._process, "klControlD")
+    def _ready(self):
+        """Its queue exists and it listens for notification clients."""
+        return queue_exists(DAEMON_QUEUE) and _listens(NOTIFICATION_PORT)
 
     def stop(self):
         """Command 97, then a signal when the daemon has not ended within 5 s."""

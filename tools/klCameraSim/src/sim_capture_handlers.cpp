@@ -70,7 +70,9 @@ void extendedStatus(SimCamera& camera, const klc_link_request&, SimReply& reply)
 }  // namespace
 
 void simAddCaptureHandlers(SimHandlerTable& table) {
-  table.add(KLC_OP_APP_SHUTTER, shutter);
-  table.add(REMOTE_MEDIA_TAG_RECORDING, tagRecording);
-  table.add(REMOTE_SYSTEM_EXTENDED_STATUS_GET, extendedStatus);
+  table.add({
+      {KLC_OP_APP_SHUTTER, shutter},
+      {REMOTE_MEDIA_TAG_RECORDING, tagRecording},
+      {REMOTE_SYSTEM_EXTENDED_STATUS_GET, extendedStatus},
+  });
 }

@@ -193,14 +193,16 @@ void cancelPairing(SimCamera& camera, const klc_link_request&, SimReply& reply) 
 }  // namespace
 
 void simAddConnectivityHandlers(SimHandlerTable& table) {
-  table.add(auxpodKey(KLC_AUX_ACCESS_POINT), accessPoint);
-  table.add(REMOTE_WIFI_BAND_SELECT, band);
-  table.add(auxpodKey(KLC_AUX_SCAN), scan);
-  table.add(auxpodKey(KLC_AUX_LIST), list);
-  table.add(auxpodKey(KLC_AUX_SAVE), save);
-  table.add(auxpodKey(KLC_AUX_JOIN_PROTECTED), joinProtected);
-  table.add(auxpodKey(KLC_AUX_JOIN_OPEN), joinOpen);
-  table.add(auxpodKey(KLC_AUX_FORGET), forget);
-  table.add(auxpodKey(KLC_AUX_PAIR), pair);
-  table.add(auxpodKey(KLC_AUX_PAIR_CANCEL), cancelPairing);
+  table.add({
+      {auxpodKey(KLC_AUX_ACCESS_POINT), accessPoint},
+      {REMOTE_WIFI_BAND_SELECT, band},
+      {auxpodKey(KLC_AUX_SCAN), scan},
+      {auxpodKey(KLC_AUX_LIST), list},
+      {auxpodKey(KLC_AUX_SAVE), save},
+      {auxpodKey(KLC_AUX_JOIN_PROTECTED), joinProtected},
+      {auxpodKey(KLC_AUX_JOIN_OPEN), joinOpen},
+      {auxpodKey(KLC_AUX_FORGET), forget},
+      {auxpodKey(KLC_AUX_PAIR), pair},
+      {auxpodKey(KLC_AUX_PAIR_CANCEL), cancelPairing},
+  });
 }

@@ -1,6 +1,7 @@
 // Request handlers of the simulated camera, registered by command family in one table.
 #pragma once
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <vector>
 
@@ -16,14 +17,24 @@ struct SimReply {
 // A handler changes the camera as the request asks and fills the reply.
 using SimHandler = void (*)(SimCamera& camera, const klc_link_request& request, SimReply& reply);
 
+// One simulated request: its (group, id) key and its handler.
+struct SimHandlerRow {
+  uint32_t key;
+  SimHandler handler;
+};
+
 class SimHandlerTable {
  public:
   // The table of every simulated request.
   SimHandlerTable();
   // The handler of a (group, id) key, or null when the request is not simulated.
   SimHandler find(uint32_t key) const;
-  // Registers the handler of one key; a family file calls it once per request it serves.
+  // Registers the handler of one key.
   void add(uint32_t key, SimHandler handler) { mHandlers[key] = handler; }
+  // Registers a family's rows, one per request it serves.
+  void add(std::initializer_list<SimHandlerRow> rows) {
+    for (const SimHandlerRow& row : rows) add(row.key, row.handler);
+  }
 
  private:
   std::map<uint32_t, SimHandler> mHandlers;

@@ -78,11 +78,13 @@ void deleteListResult(SimCamera& camera, const klc_link_request&, SimReply& repl
 }  // namespace
 
 void simAddMediaHandlers(SimHandlerTable& table) {
-  table.add(KLC_OP_STORAGE_TAG_FILE, tagFile);
-  table.add(KLC_OP_STORAGE_DELETE_FILE, deleteFile);
-  table.add(KLC_OP_STORAGE_DELETE_GROUP, deleteGroup);
-  table.add(KLC_OP_STORAGE_DELETE_LIST, deleteList);
-  table.add(REMOTE_MEDIA_DELETE_LAST, deleteLast);
-  table.add(REMOTE_MEDIA_DELETE_ALL, deleteAll);
-  table.add(REMOTE_MEDIA_DELETE_LIST_RESULT, deleteListResult);
+  table.add({
+      {KLC_OP_STORAGE_TAG_FILE, tagFile},
+      {KLC_OP_STORAGE_DELETE_FILE, deleteFile},
+      {KLC_OP_STORAGE_DELETE_GROUP, deleteGroup},
+      {KLC_OP_STORAGE_DELETE_LIST, deleteList},
+      {REMOTE_MEDIA_DELETE_LAST, deleteLast},
+      {REMOTE_MEDIA_DELETE_ALL, deleteAll},
+      {REMOTE_MEDIA_DELETE_LIST_RESULT, deleteListResult},
+  });
 }

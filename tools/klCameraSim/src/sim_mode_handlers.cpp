@@ -39,9 +39,11 @@ void resetVideoFormat(SimCamera& camera, const klc_link_request&, SimReply& repl
 }  // namespace
 
 void simAddModeHandlers(SimHandlerTable& table) {
-  table.add(KLC_OP_APP_SET_MODE, setMode);
-  table.add(KLC_OP_APP_SET_MODE_SUB_MODE, setModeSubMode);
-  table.add(KLC_OP_APP_GET_MODE_FLAT_MODE, getModeFlatMode);
-  table.add(KLC_OP_APP_SET_DIGITAL_ZOOM, setDigitalZoom);
-  table.add(KLC_OP_VIDEO_RESET_TO_VALID_RES_FPS_FOV, resetVideoFormat);
+  table.add({
+      {KLC_OP_APP_SET_MODE, setMode},
+      {KLC_OP_APP_SET_MODE_SUB_MODE, setModeSubMode},
+      {KLC_OP_APP_GET_MODE_FLAT_MODE, getModeFlatMode},
+      {KLC_OP_APP_SET_DIGITAL_ZOOM, setDigitalZoom},
+      {KLC_OP_VIDEO_RESET_TO_VALID_RES_FPS_FOV, resetVideoFormat},
+  });
 }

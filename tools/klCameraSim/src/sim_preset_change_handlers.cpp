@@ -89,13 +89,15 @@ void setFlatMode(SimCamera& camera, const klc_link_request& request, SimReply& r
 }  // namespace
 
 void simAddPresetChangeHandlers(SimHandlerTable& table) {
-  table.add(REMOTE_PRESET_GROUP_LIST, groupList);
-  table.add(REMOTE_PRESET_CUSTOM_CREATE, create);
-  table.add(REMOTE_PRESET_CUSTOM_REMOVE, remove);
-  table.add(REMOTE_PRESET_SET_ORDER, setOrder);
-  table.add(REMOTE_PRESET_REQUEST_9, accept);
-  table.add(REMOTE_PRESET_FACTORY_RESET, factoryReset);
-  table.add(REMOTE_PRESET_SET_TITLE_ICON, setTitleIcon);
-  table.add(REMOTE_PRESET_SET_FLATMODE, setFlatMode);
-  table.add(REMOTE_QUERY_5_28, accept);
+  table.add({
+      {REMOTE_PRESET_GROUP_LIST, groupList},
+      {REMOTE_PRESET_CUSTOM_CREATE, create},
+      {REMOTE_PRESET_CUSTOM_REMOVE, remove},
+      {REMOTE_PRESET_SET_ORDER, setOrder},
+      {REMOTE_PRESET_REQUEST_9, accept},
+      {REMOTE_PRESET_FACTORY_RESET, factoryReset},
+      {REMOTE_PRESET_SET_TITLE_ICON, setTitleIcon},
+      {REMOTE_PRESET_SET_FLATMODE, setFlatMode},
+      {REMOTE_QUERY_5_28, accept},
+  });
 }

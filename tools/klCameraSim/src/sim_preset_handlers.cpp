@@ -58,9 +58,11 @@ void load(SimCamera& camera, const klc_link_request& request, SimReply& reply) {
 }  // namespace
 
 void simAddPresetHandlers(SimHandlerTable& table) {
-  table.add(REMOTE_PRESET_LIST_IDS, listIds);
-  table.add(REMOTE_PRESET_GET_INFO, getInfo);
-  table.add(REMOTE_PRESET_EDIT_START, editStart);
-  table.add(REMOTE_PRESET_EDIT_END, editEnd);
-  table.add(REMOTE_PRESET_LOAD, load);
+  table.add({
+      {REMOTE_PRESET_LIST_IDS, listIds},
+      {REMOTE_PRESET_GET_INFO, getInfo},
+      {REMOTE_PRESET_EDIT_START, editStart},
+      {REMOTE_PRESET_EDIT_END, editEnd},
+      {REMOTE_PRESET_LOAD, load},
+  });
 }

@@ -116,11 +116,13 @@ void calFileName(SimCamera& camera, const klc_link_request&, SimReply& reply) {
 }  // namespace
 
 void simAddSettingsHandlers(SimHandlerTable& table) {
-  table.add(KLC_OP_SETTINGS_SET_VALUE_INT, setValueInt);
-  table.add(KLC_OP_VIDEO_VALIDATE_SHUTTER, validateShutter);
-  table.add(KLC_OP_SETTINGS_SET_ONSCREEN_CONTROL, onscreenControl);
-  table.add(KLC_OP_AUDIO_SET_AUDIO_OPTION, audioOption);
-  table.add(KLC_OP_AUDIO_SET_MIC_OPTION, micOption);
-  table.add(REMOTE_LOOKBACK_EXIT, lookbackExit);
-  table.add(REMOTE_SYSTEM_CAL_FILE_NAME_GET, calFileName);
+  table.add({
+      {KLC_OP_SETTINGS_SET_VALUE_INT, setValueInt},
+      {KLC_OP_VIDEO_VALIDATE_SHUTTER, validateShutter},
+      {KLC_OP_SETTINGS_SET_ONSCREEN_CONTROL, onscreenControl},
+      {KLC_OP_AUDIO_SET_AUDIO_OPTION, audioOption},
+      {KLC_OP_AUDIO_SET_MIC_OPTION, micOption},
+      {REMOTE_LOOKBACK_EXIT, lookbackExit},
+      {REMOTE_SYSTEM_CAL_FILE_NAME_GET, calFileName},
+  });
 }

@@ -47,11 +47,13 @@ void setOrientation(SimCamera& camera, const klc_link_request& request, SimReply
 }  // namespace
 
 void simAddStateHandlers(SimHandlerTable& table) {
-  table.add(KLC_OP_STATE_GET_MODEL_NUMBER, modelNumber);
-  table.add(KLC_OP_STATE_SELECT_PROTOCOL_ADAPTER, selectProtocolAdapter);
-  table.add(KLC_OP_SYSTEM_GET_LENSES, lenses);
-  table.add(KLC_OP_SYSTEM_GET_LENS_TYPE, lensType);
-  table.add(KLC_OP_SYSTEM_GET_POWER_PROFILE, powerProfile);
-  table.add(KLC_OP_SETUP_GET_ORIENTATION, getOrientation);
-  table.add(KLC_OP_SETUP_SET_ORIENTATION, setOrientation);
+  table.add({
+      {KLC_OP_STATE_GET_MODEL_NUMBER, modelNumber},
+      {KLC_OP_STATE_SELECT_PROTOCOL_ADAPTER, selectProtocolAdapter},
+      {KLC_OP_SYSTEM_GET_LENSES, lenses},
+      {KLC_OP_SYSTEM_GET_LENS_TYPE, lensType},
+      {KLC_OP_SYSTEM_GET_POWER_PROFILE, powerProfile},
+      {KLC_OP_SETUP_GET_ORIENTATION, getOrientation},
+      {KLC_OP_SETUP_SET_ORIENTATION, setOrientation},
+  });
 }

@@ -19,7 +19,9 @@ void activeGroup(SimCamera& camera, const klc_link_request&, SimReply& reply) {
 }  // namespace
 
 void simAddStatusHandlers(SimHandlerTable& table) {
-  table.add(REMOTE_SYSTEM_ALL_STATUS_GET, allStatus);
-  table.add(REMOTE_SYSTEM_ALL_SETTINGS_GET, allSettings);
-  table.add(REMOTE_SETTINGS_ACTIVE_GROUP_GET, activeGroup);
+  table.add({
+      {REMOTE_SYSTEM_ALL_STATUS_GET, allStatus},
+      {REMOTE_SYSTEM_ALL_SETTINGS_GET, allSettings},
+      {REMOTE_SETTINGS_ACTIVE_GROUP_GET, activeGroup},
+  });
 }

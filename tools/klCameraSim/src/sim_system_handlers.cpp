@@ -86,15 +86,17 @@ void wiredUsb(SimCamera& camera, const klc_link_request& request, SimReply& repl
 }  // namespace
 
 void simAddSystemHandlers(SimHandlerTable& table) {
-  table.add(KLC_OP_FWUPDATE_DOWNLOAD_START, fwStart);
-  table.add(KLC_OP_FWUPDATE_DOWNLOAD_CANCEL, fwCancel);
-  table.add(KLC_OP_FWUPDATE_DOWNLOAD_DONE, fwDone);
-  table.add(REMOTE_SYSTEM_POWER, power);
-  table.add(REMOTE_SYSTEM_FACTORY_RESET, factoryReset);
-  table.add(REMOTE_SYSTEM_LOCATE, locate);
-  table.add(REMOTE_SYSTEM_ANALYTICS_CLEAR, analyticsClear);
-  table.add(REMOTE_SYSTEM_ANALYTICS_FILENAME_GET, analyticsName);
-  table.add(REMOTE_SYSTEM_CONTEXTUAL_MENU_SET, contextualMenu);
-  table.add(REMOTE_SYSTEM_CAMERA_CONTROL_STATUS_SET, controlStatus);
-  table.add(REMOTE_SYSTEM_WIRED_USB_CONTROL_SET, wiredUsb);
+  table.add({
+      {KLC_OP_FWUPDATE_DOWNLOAD_START, fwStart},
+      {KLC_OP_FWUPDATE_DOWNLOAD_CANCEL, fwCancel},
+      {KLC_OP_FWUPDATE_DOWNLOAD_DONE, fwDone},
+      {REMOTE_SYSTEM_POWER, power},
+      {REMOTE_SYSTEM_FACTORY_RESET, factoryReset},
+      {REMOTE_SYSTEM_LOCATE, locate},
+      {REMOTE_SYSTEM_ANALYTICS_CLEAR, analyticsClear},
+      {REMOTE_SYSTEM_ANALYTICS_FILENAME_GET, analyticsName},
+      {REMOTE_SYSTEM_CONTEXTUAL_MENU_SET, contextualMenu},
+      {REMOTE_SYSTEM_CAMERA_CONTROL_STATUS_SET, controlStatus},
+      {REMOTE_SYSTEM_WIRED_USB_CONTROL_SET, wiredUsb},
+  });
 }

@@ -55,7 +55,9 @@ void cancel(SimCamera& camera, const klc_link_request& request, SimReply& reply)
 }  // namespace
 
 void simAddTranscodeHandlers(SimHandlerTable& table) {
-  table.add(REMOTE_TRANSCODE_VIDEO_START, start);
-  table.add(REMOTE_TRANSCODE_PHOTO_START, start);
-  table.add(REMOTE_TRANSCODE_CANCEL, cancel);
+  table.add({
+      {REMOTE_TRANSCODE_VIDEO_START, start},
+      {REMOTE_TRANSCODE_PHOTO_START, start},
+      {REMOTE_TRANSCODE_CANCEL, cancel},
+  });
 }
