@@ -1,17 +1,13 @@
 #include "klMbox.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
-#include "klMqWait.h"
 #include "test_debug_fixture.h"
 #include "wait_until.h"
 
@@ -124,35 +120,6 @@ TEST_F(MboxTest, FailedOpensAreReported) {
   const std::string head = "target Mbox=\"" + name + "\" errno=\"";
   EXPECT_EQ(retries(head + std::to_string(error) + "\"  retry(", 0, head + strerror(error) + "\""),
             traceTexts(mSyslog.texts(), "klMbox_rxopen_ext"));
-}
-
-// A bounded receive, on a descriptor that blocks (a timer rings it out) or not (poll): a message sent
-// meanwhile by another thread arrives, an empty queue gives up no sooner than its time-out, and a
-// time-out of 0 never waits.
-TEST_F(MboxTest, BoundedReceiveTakesAMessageSentMeanwhileAndGivesUpAfterItsTimeOut) {
-  const char* name = mNames.make("bounded");
-  ASSERT_EQ(0, klMbox_rxopen(name, 2, &mRx));
-  ASSERT_EQ(0, klMbox_txopen(name, &mTx));
-  for (const int flags : {O_RDONLY, O_RDONLY | O_NONBLOCK}) {
-    SCOPED_TRACE(flags);
-    const mqd_t queue = mq_open(name, flags);
-    ASSERT_NE(mqd_t(-1), queue);
-    char buf[KLMSG_MAX];
-    std::thread sender([&] {
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));  // long enough to be waiting
-      klMbox_send("late", 5, &mTx);
-    });
-    EXPECT_EQ(5, kl_mq_receive_within(queue, buf, sizeof buf, 10000));
-    sender.join();
-    EXPECT_STREQ("late", buf);
-    for (const auto& [timeoutMs, error] : {std::pair{0, EAGAIN}, std::pair{200, ETIMEDOUT}}) {
-      const long long start = kl_monotonic_ms();
-      EXPECT_EQ(-1, kl_mq_receive_within(queue, buf, sizeof buf, timeoutMs));
-      EXPECT_EQ(error, errno);
-      EXPECT_GE(kl_monotonic_ms() - start, timeoutMs);
-    }
-    mq_close(queue);
-  }
 }
 
 }  // namespace

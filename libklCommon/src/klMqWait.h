@@ -1,8 +1,7 @@
-// Queue operations whose wait is bounded on the monotonic clock: a send that never waits by itself
-// and poll with a time-out for room; a receive that blocks in the kernel, rung out by a timer of
-// the calling thread (signal SIGRTMIN, a handler that does nothing) when the time-out passes, or
-// poll for a descriptor that does not block. A wall-clock deadline (mq_timedsend, mq_timedreceive)
-// would stretch with every step of the clock (NTP, a phone setting the time); these waits do not.
+// Queue operations whose wait is bounded on the monotonic clock: a send or receive that never waits
+// by itself, and poll with a time-out in milliseconds for room or a message. A wall-clock deadline
+// (mq_timedsend, mq_timedreceive) would stretch with every step of the clock (NTP, a phone setting
+// the time); these waits do not.
 #pragma once
 
 #include <mqueue.h>
