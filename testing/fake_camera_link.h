@@ -102,12 +102,22 @@ class CameraLinkFixture : public ::testing::Test {
 
   void SetUp() override {
     g_klc_link_timeout_ms = mTimeoutMs;
+    makeReplyQueue();
+  }
+
+  // Makes the reply queue (anew, when there is one) and fills the context as the daemon does after
+  // zeroing it.
+  void makeReplyQueue() {
     mq_attr attr{};
     attr.mq_maxmsg = 5;
     attr.mq_msgsize = KLMSG_MAX;
-    ctx.reply_queue_name = "/to_klCtlD2";
+    mReplyQueue.reset();  // first: giving it up removes the name
     mReplyQueue = UniqueQueue::create("/to_klCtlD2", O_RDONLY, 0664, attr);
+    const mqd_t cameraQueue = ctx.klnet_mqd;
+    ctx = klc_msg_q_context_t{};
+    ctx.reply_queue_name = "/to_klCtlD2";
     ctx.reply_mqd = mReplyQueue.get();
+    ctx.klnet_mqd = cameraQueue;
     ASSERT_TRUE(mReplyQueue.valid());
   }
 
@@ -132,7 +142,7 @@ class CameraLinkFixture : public ::testing::Test {
     });
   }
 
-  klc_msg_q_context_t ctx{nullptr, mqd_t(-1), mqd_t(-1), 0, 0, {}};
+  klc_msg_q_context_t ctx{nullptr, mqd_t(-1), mqd_t(-1), 0, 0, {}, {}};
   std::unique_ptr<FakeCameraLink> camera;
 
  private:

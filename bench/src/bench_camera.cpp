@@ -13,6 +13,7 @@
 #include "CameraFactory.h"
 #include "KLCSIListener.h"
 #include "sim_csi_service.h"
+#include "sim_reply_queues.h"
 
 struct BenchCamera::Counts {
   std::atomic<unsigned long> requests{0};
@@ -30,21 +31,18 @@ std::string kindOf(const klc_link_request& request) {
   return kind.append(reinterpret_cast<const char*>(request.payload), request.payloadLength);
 }
 
-// Each answer opens the daemon's reply queue by name, sends and closes it, as a camera does.
-bool sendTo(const char* queue, const std::vector<uint8_t>& message) {
-  const UniqueQueue destination = benchOpenForWriting(queue);
-  return destination.valid() && benchSend(destination, message);
-}
-
+// Answers go out as the simulated camera's do: on the daemon's reply queue, kept open.
 void serveCamera(const UniqueQueue& requests, std::atomic<unsigned long>& received,
                  std::atomic<unsigned long>& made) {
   BenchAnswerTable table;
+  SimReplyQueues replies;
   std::vector<uint8_t> request;
   klc_link_request decoded{};
   while (benchReceive(requests, request, BENCH_NO_DEADLINE)) {
     ++received;
     const std::vector<uint8_t>* reply = table.answer(request.data(), unsigned(request.size()), decoded);
-    if (reply != nullptr) sendTo(decoded.replyQueue, *reply);
+    if (reply != nullptr)
+      replies.send(decoded.replyQueue, decoded.replyQueueId, reply->data(), reply->size());
     made = table.made();
   }
 }
@@ -59,9 +57,7 @@ void serveStatusService(const UniqueQueue& requests) {
     if (!service.handle(request.data(), unsigned(request.size()), answer, replyQueue)) continue;
     const int length = simBuildCsiMessage(reply.data(), unsigned(KLMSG_MAX), answer);
     if (length <= 0) continue;
-    reply.resize(size_t(length));
-    sendTo(replyQueue.c_str(), reply);
-    reply.resize(KLMSG_MAX);
+    simSendReplyOnce(replyQueue.c_str(), reply.data(), size_t(length));
   }
 }
 

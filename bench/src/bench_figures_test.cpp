@@ -34,7 +34,7 @@ TEST(BenchAnswerTable, StoredRepliesCarryEachRequestsSequence) {
       {7, 8, 11, 384, 1}, {8, 8, 11, 384, 1}, {9, 7, 30, 238, 2}, {10, 8, 11, 384, 2}};
   for (const auto& [seq, group, id, size, made] : cases) {
     uint8_t msg[KLMSG_MAX];
-    const int length = klc_link_encode_request(msg, sizeof msg, {seq, group, id}, nullptr, 0, "/reply");
+    const int length = klc_link_encode_request(msg, sizeof msg, {seq, group, id}, nullptr, 0, "/reply", {});
     klc_link_request request{};
     const std::vector<uint8_t>* reply = table.answer(msg, unsigned(length), request);
     ASSERT_NE(reply, nullptr);

@@ -14,7 +14,7 @@
 constexpr const char* LOG_SOURCE = "klcontrol_if_server";
 
 KlcontrolCommandServer* KlcontrolCommandServer::m_pInstance = nullptr;
-klc_msg_q_context_t KlcontrolCommandServer::m_cameraContext = {nullptr, -1, -1, 0, 0, {}};
+klc_msg_q_context_t KlcontrolCommandServer::m_cameraContext = {nullptr, -1, -1, 0, 0, {}, {}};
 
 klc_msg_q_context_t* klcontrol_camera() {
   return &KlcontrolCommandServer::m_cameraContext;

@@ -1,7 +1,5 @@
 #include "klcontrol_peer_queue.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cerrno>
 
@@ -10,13 +8,13 @@
 int KlcontrolPeerQueues::send(mqd_t queue, const uint8_t* bytes, size_t length, bool mayWait) {
   // Most sends find room: they cost no look at what the queue is.
   if (kl_mq_send_within(queue, bytes, length, 0, 0) == 0) {
-    Identity identity;
-    if (!mStalled.empty() && identify(queue, identity)) remember(identity, false);
+    KlQueueIdentity identity;
+    if (!mStalled.empty() && kl_mq_identify(queue, &identity)) remember(identity, false);
     return 0;
   }
   if (errno != EAGAIN) return -1;
-  Identity identity;
-  const bool known = identify(queue, identity);
+  KlQueueIdentity identity;
+  const bool known = kl_mq_identify(queue, &identity);
   const bool peer = known && !isOwn(identity);
   const bool stalled = peer && std::find(mStalled.begin(), mStalled.end(), identity) != mStalled.end();
   int rc = -1;
@@ -30,21 +28,14 @@ int KlcontrolPeerQueues::send(mqd_t queue, const uint8_t* bytes, size_t length, 
   return rc;
 }
 
-bool KlcontrolPeerQueues::identify(mqd_t queue, Identity& identity) {
-  struct stat status {};
-  if (fstat(queue, &status) != 0) return false;
-  identity = {status.st_dev, status.st_ino};
-  return true;
-}
-
-bool KlcontrolPeerQueues::isOwn(const Identity& identity) const {
+bool KlcontrolPeerQueues::isOwn(const KlQueueIdentity& identity) const {
   return std::any_of(mOwnQueues.begin(), mOwnQueues.end(), [&identity](const UniqueQueue* own) {
-    Identity ownIdentity;
-    return own->valid() && identify(own->get(), ownIdentity) && ownIdentity == identity;
+    KlQueueIdentity ownIdentity;
+    return own->valid() && kl_mq_identify(own->get(), &ownIdentity) && ownIdentity == identity;
   });
 }
 
-void KlcontrolPeerQueues::remember(const Identity& identity, bool stalled) {
+void KlcontrolPeerQueues::remember(const KlQueueIdentity& identity, bool stalled) {
   mStalled.erase(std::remove(mStalled.begin(), mStalled.end(), identity), mStalled.end());
   if (!stalled) return;
   if (mStalled.size() == KLCONTROL_STALLED_PEERS_MAX) mStalled.pop_front();

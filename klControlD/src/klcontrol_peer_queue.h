@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "klQueueIdentity.h"
 #include "klUniqueQueue.h"
 
 // The longest a full peer queue holds the worker, once per peer.
@@ -36,17 +37,10 @@ class KlcontrolPeerQueues {
   int send(mqd_t queue, const uint8_t* bytes, size_t length, bool mayWait = true);
 
  private:
-  // A queue as the mqueue file system knows it, whatever name led to it.
-  struct Identity {
-    dev_t device = 0;
-    ino_t inode = 0;
-    bool operator==(const Identity& other) const { return device == other.device && inode == other.inode; }
-  };
-  static bool identify(mqd_t queue, Identity& identity);
-  bool isOwn(const Identity& identity) const;
+  bool isOwn(const KlQueueIdentity& identity) const;
   // Remembers a peer whose queue was full, or forgets it once a send went through.
-  void remember(const Identity& identity, bool stalled);
+  void remember(const KlQueueIdentity& identity, bool stalled);
 
   std::vector<const UniqueQueue*> mOwnQueues;
-  std::deque<Identity> mStalled;
+  std::deque<KlQueueIdentity> mStalled;
 };

@@ -4,6 +4,7 @@
 //   TLV_CMD    8 bytes {uint32 seq, uint16 group, uint16 id}, host byte order
 //   TLV_CMDARG the request payload (possibly empty)
 //   TLV_SRC    the name of the queue the reply goes to
+//   KLC_LINK_TLV_QUEUE_ID  optional: that queue's identity, so that the camera may keep it open
 //   TLV_END
 // Reply, sent to the queue named by TLV_SRC: category CAT_CAMLINK_RSP with
 //   TLV_CMD     the request's 8 bytes, echoed
@@ -16,6 +17,7 @@
 #pragma once
 #include <cstdint>
 
+#include "klQueueIdentity.h"
 #include "klTlv.h"
 
 struct klc_msg_q_context_t;
@@ -27,6 +29,10 @@ enum : uint8_t {
 
 // Bytes of the TLV_CMD value of requests and replies.
 constexpr uint16_t KLC_LINK_CMD_LEN = 8;
+// Record of a request naming the identity of its reply queue: KlQueueIdentity, host byte order. A
+// camera that keeps reply queues open sees by it when the name has come to mean another queue.
+constexpr uint8_t KLC_LINK_TLV_QUEUE_ID = 0x46;
+constexpr uint16_t KLC_LINK_QUEUE_ID_LEN = sizeof(KlQueueIdentity);
 // Framing around a reply's answer: header, CMD, RSPCODE, RSPARG header and END.
 constexpr uint16_t KLC_LINK_REPLY_OVERHEAD =
     TLV_HDR_LEN + (TLV_HDR_LEN + KLC_LINK_CMD_LEN) + (TLV_HDR_LEN + 4) + TLV_HDR_LEN + TLV_HDR_LEN;
@@ -35,9 +41,9 @@ constexpr uint16_t KLC_LINK_MAX_ANSWER = KLMSG_MAX - KLC_LINK_REPLY_OVERHEAD;
 // Longest reply-queue name carried in TLV_SRC (NUL not included).
 constexpr uint16_t KLC_LINK_MAX_QUEUE_NAME = 63;
 // Largest request payload, whatever the reply-queue name.
-constexpr uint16_t KLC_LINK_MAX_PAYLOAD =
-    KLMSG_MAX - (TLV_HDR_LEN + (TLV_HDR_LEN + KLC_LINK_CMD_LEN) + TLV_HDR_LEN +
-                 (TLV_HDR_LEN + KLC_LINK_MAX_QUEUE_NAME) + TLV_HDR_LEN);
+constexpr uint16_t KLC_LINK_MAX_PAYLOAD = KLMSG_MAX - (TLV_HDR_LEN + (TLV_HDR_LEN + KLC_LINK_CMD_LEN) +
+                                                       TLV_HDR_LEN + (TLV_HDR_LEN + KLC_LINK_MAX_QUEUE_NAME) +
+                                                       (TLV_HDR_LEN + KLC_LINK_QUEUE_ID_LEN) + TLV_HDR_LEN);
 // Groups below this are remote-API groups.
 constexpr uint16_t KLC_LINK_FIRST_LIBRARY_GROUP = 0x100;
 // Remote-API group of the transcode requests; their refusals carry a reason byte.
@@ -184,6 +190,7 @@ struct klc_link_request {
   const uint8_t* payload;
   uint16_t payloadLength;
   char replyQueue[KLC_LINK_MAX_QUEUE_NAME + 1];
+  KlQueueIdentity replyQueueId;  // not known when the request carried none
 };
 
 // A reply as decoded by the library; answer points into the decoded message.
@@ -194,9 +201,11 @@ struct klc_link_reply {
   uint16_t answerLength;
 };
 
-// Writes a request message into buf; its length, or KL_ERR_INVALID_PARAM when it does not fit.
+// Writes a request message into buf, with the reply queue's identity when it is known; its length,
+// or KL_ERR_INVALID_PARAM when it does not fit.
 int klc_link_encode_request(uint8_t* buf, unsigned capacity, const klc_link_header& header,
-                            const void* payload, uint16_t length, const char* replyQueue);
+                            const void* payload, uint16_t length, const char* replyQueue,
+                            const KlQueueIdentity& replyQueueId);
 // Decodes exactly length received bytes; 0, or KL_ERR_INVALID_PARAM for a malformed request.
 int klc_link_decode_request(const uint8_t* msg, unsigned length, klc_link_request* request);
 // Writes a reply message into buf; its length, or KL_ERR_INVALID_PARAM when it does not fit.

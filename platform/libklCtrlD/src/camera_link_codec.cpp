@@ -8,6 +8,7 @@
 #include "klTlvReader.h"
 
 static_assert(sizeof(klc_link_header) == KLC_LINK_CMD_LEN, "TLV_CMD value of the camera link");
+static_assert(KLC_LINK_QUEUE_ID_LEN == 16, "identity record of the camera link: two 64-bit words");
 
 namespace {
 
@@ -51,15 +52,19 @@ bool collect(const uint8_t* msg, unsigned length, uint8_t category, std::initial
 }  // namespace
 
 int klc_link_encode_request(uint8_t* buf, unsigned capacity, const klc_link_header& header,
-                            const void* payload, uint16_t length, const char* replyQueue) {
+                            const void* payload, uint16_t length, const char* replyQueue,
+                            const KlQueueIdentity& replyQueueId) {
   const size_t nameLength = replyQueue != nullptr ? std::strlen(replyQueue) : 0;
   if (nameLength == 0 || nameLength > KLC_LINK_MAX_QUEUE_NAME) return KL_ERR_INVALID_PARAM;
   if (length > 0 && payload == nullptr) return KL_ERR_INVALID_PARAM;
-  return encode(buf, capacity, CAT_CAMLINK_REQ,
-                {{TLV_CMD, KLC_LINK_CMD_LEN, reinterpret_cast<const uint8_t*>(&header)},
-                 {TLV_CMDARG, length, static_cast<const uint8_t*>(payload)},
-                 {TLV_SRC, uint16_t(nameLength), reinterpret_cast<const uint8_t*>(replyQueue)},
-                 {TLV_END, 0, nullptr}});
+  const KlTlvRecord cmd{TLV_CMD, KLC_LINK_CMD_LEN, reinterpret_cast<const uint8_t*>(&header)};
+  const KlTlvRecord arg{TLV_CMDARG, length, static_cast<const uint8_t*>(payload)};
+  const KlTlvRecord src{TLV_SRC, uint16_t(nameLength), reinterpret_cast<const uint8_t*>(replyQueue)};
+  const KlTlvRecord id{KLC_LINK_TLV_QUEUE_ID, KLC_LINK_QUEUE_ID_LEN,
+                       reinterpret_cast<const uint8_t*>(&replyQueueId)};
+  const KlTlvRecord end{TLV_END, 0, nullptr};
+  return replyQueueId.known() ? encode(buf, capacity, CAT_CAMLINK_REQ, {cmd, arg, src, id, end})
+                              : encode(buf, capacity, CAT_CAMLINK_REQ, {cmd, arg, src, end});
 }
 
 int klc_link_encode_reply(uint8_t* buf, unsigned capacity, const klc_link_header& header, int32_t status,
@@ -73,8 +78,9 @@ int klc_link_encode_reply(uint8_t* buf, unsigned capacity, const klc_link_header
 }
 
 int klc_link_decode_request(const uint8_t* msg, unsigned length, klc_link_request* request) {
-  Slot cmd{TLV_CMD}, arg{TLV_CMDARG}, src{TLV_SRC};
-  if (!collect(msg, length, CAT_CAMLINK_REQ, {&cmd, &arg, &src}) || cmd.record.length != KLC_LINK_CMD_LEN)
+  Slot cmd{TLV_CMD}, arg{TLV_CMDARG}, src{TLV_SRC}, id{KLC_LINK_TLV_QUEUE_ID};
+  if (!collect(msg, length, CAT_CAMLINK_REQ, {&cmd, &arg, &src, &id}) ||
+      cmd.record.length != KLC_LINK_CMD_LEN || (id.seen && id.record.length != KLC_LINK_QUEUE_ID_LEN))
     return KL_ERR_INVALID_PARAM;
   const KlTlvRecord& name = src.record;
   if (name.length == 0 || name.length > KLC_LINK_MAX_QUEUE_NAME ||
@@ -85,6 +91,8 @@ int klc_link_decode_request(const uint8_t* msg, unsigned length, klc_link_reques
   request->payloadLength = arg.record.length;
   std::memcpy(request->replyQueue, name.value, name.length);
   request->replyQueue[name.length] = '\0';
+  request->replyQueueId = {};
+  if (id.seen) std::memcpy(&request->replyQueueId, id.record.value, KLC_LINK_QUEUE_ID_LEN);
   return 0;
 }
 

@@ -14,9 +14,11 @@ namespace {
 
 const klc_link_header kHeader{0x01020304, 17, 2};
 
-std::vector<uint8_t> request(const void* payload, uint16_t length, const char* queue = "/to_klCtlD2") {
+std::vector<uint8_t> request(const void* payload, uint16_t length, const char* queue = "/to_klCtlD2",
+                             const KlQueueIdentity& id = {}) {
   std::vector<uint8_t> buf(KLMSG_MAX);
-  const int n = klc_link_encode_request(buf.data(), unsigned(buf.size()), kHeader, payload, length, queue);
+  const int n =
+      klc_link_encode_request(buf.data(), unsigned(buf.size()), kHeader, payload, length, queue, id);
   buf.resize(n > 0 ? size_t(n) : 0);
   return buf;
 }
@@ -38,10 +40,21 @@ TEST(CameraLinkCodec, RequestWireBytes) {
                                          0x00, 0x00, 0x00, 0xEE};
   const uint8_t payload = 7;
   EXPECT_EQ(request(&payload, 1, "/q2"), expected);
+  // With the reply queue's identity: one more record before the end.
+  const KlQueueIdentity id{0x0807060504030201, 0x100F0E0D0C0B0A09};
+  std::vector<uint8_t> withId = expected;
+  withId[1] = 0x34;
+  withId.insert(withId.end() - TLV_HDR_LEN, {0x00, 0x00, 0x10, 0x46});
+  for (uint8_t byte = 1; byte <= 16; ++byte) withId.insert(withId.end() - TLV_HDR_LEN, byte);
+  const std::vector<uint8_t> encoded = request(&payload, 1, "/q2", id);
+  EXPECT_EQ(encoded, withId);
+  klc_link_request decoded{};
+  ASSERT_EQ(klc_link_decode_request(encoded.data(), unsigned(encoded.size()), &decoded), 0);
+  EXPECT_TRUE(decoded.replyQueueId == id);
   std::vector<uint8_t> big(KLMSG_MAX, 1);
   const std::string longest(KLC_LINK_MAX_QUEUE_NAME, 'q');
-  EXPECT_EQ(request(big.data(), KLC_LINK_MAX_PAYLOAD, longest.c_str()).size(), size_t(KLMSG_MAX));
-  EXPECT_TRUE(request(big.data(), KLC_LINK_MAX_PAYLOAD + 1, longest.c_str()).empty());
+  EXPECT_EQ(request(big.data(), KLC_LINK_MAX_PAYLOAD, longest.c_str(), id).size(), size_t(KLMSG_MAX));
+  EXPECT_TRUE(request(big.data(), KLC_LINK_MAX_PAYLOAD + 1, longest.c_str(), id).empty());
   EXPECT_TRUE(request(nullptr, 0, "").empty());
   EXPECT_TRUE(request(nullptr, 0, (longest + "q").c_str()).empty());
   EXPECT_TRUE(reply(0, big.data(), KLC_LINK_MAX_ANSWER + 1).empty());
@@ -58,6 +71,10 @@ TEST(CameraLinkCodec, DecodersRefuseMalformedMessages) {
   const uint8_t one = 1;
   const auto rsp = reply(0, &one, 1);  // CMD at 4, RSPCODE at 16, RSPARG at 24, END at 29
   const auto req = request(&one, 1);   // CMD at 4, CMDARG at 16, SRC at 21
+  auto shortIdentity = request(&one, 1, "/to_klCtlD2", {1, 2});  // identity at 36, END at 56
+  shortIdentity.erase(shortIdentity.begin() + 55);
+  shortIdentity[38] = 15;
+  shortIdentity[1] = uint8_t(shortIdentity.size());
   struct Case {
     const char* what;
     std::vector<uint8_t> bytes;
@@ -79,6 +96,7 @@ TEST(CameraLinkCodec, DecodersRefuseMalformedMessages) {
       {"request without SRC", patched(req, 24, TLV_VOID), false},
       {"request without CMD", patched(req, 7, TLV_VOID), false},
       {"request SRC with a NUL", patched(req, 26, 0), false},
+      {"request identity of 15 bytes", shortIdentity, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -89,8 +89,10 @@ int klc_link_call(klc_msg_q_context_t* ctx, uint16_t group, uint16_t id, const v
   if (transcode) ctx->transcode_refusal = 0;
   uint8_t msg[KLMSG_MAX];
   const klc_link_header header{++ctx->last_seq, group, id};
-  const int encoded =
-      klc_link_encode_request(msg, sizeof msg, header, payload, length, ctx->reply_queue_name);
+  // Once per fill of the context: the daemon zeroes it when it closes the queues.
+  if (!ctx->reply_queue_id.known()) kl_mq_identify(ctx->reply_mqd, &ctx->reply_queue_id);
+  const int encoded = klc_link_encode_request(msg, sizeof msg, header, payload, length, ctx->reply_queue_name,
+                                              ctx->reply_queue_id);
   if (encoded < 0) return encoded;
   klc_link_reply reply{};
   const int received =

@@ -21,6 +21,7 @@ struct klc_msg_q_context_t {
   mqd_t reply_mqd;                      // replies arrive here
   int8_t transcode_refusal;             // reason byte of the last refused transcode start, 0 if none given
   uint32_t last_seq;                    // sequence number of the last request
+  KlQueueIdentity reply_queue_id;       // of reply_mqd, learnt at the first request after the fill
   uint8_t answer[KLC_LINK_MAX_ANSWER];  // the last answer handed out by reference
 };
 

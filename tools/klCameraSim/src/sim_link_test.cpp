@@ -125,6 +125,20 @@ TEST_F(SimLinkTest, BadRequestsAndLostRepliesCostOnlyThemselves) {
   EXPECT_EQ(+readStatus().active_preset_group, 1u);
 }
 
+// The camera keeps the reply queue it was named: replies reach it after its name is removed, and a
+// queue made anew under the name (a daemon restarted against a running camera) gets the next ones.
+TEST_F(SimLinkTest, RepliesFollowTheReplyQueueItselfNotOnlyItsName) {
+  start();
+  uint8_t model = 0;
+  ASSERT_EQ(klc_state_get_model_number(&ctx, &model), 0);
+  ASSERT_EQ(mq_unlink("/to_klCtlD2"), 0);
+  EXPECT_EQ(klc_state_get_model_number(&ctx, &model), 0);
+  makeReplyQueue();
+  model = 0;
+  EXPECT_EQ(klc_state_get_model_number(&ctx, &model), 0);
+  EXPECT_EQ(model, 57);
+}
+
 // Requests on the link thread and control commands on the main loop change one camera at once: every
 // change of either lands (ThreadSanitizer checks that the camera is shared safely).
 TEST_F(SimLinkTest, RequestsAndControlCommandsChangeTheCameraAtOnce) {

@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (klc_link_decode_reply(outcome.message.data(), unsigned(outcome.message.size()), &reply) != 0)
     std::abort();
   if (reply.header.seq != request.header.seq || reply.header.group != request.header.group ||
-      reply.header.id != request.header.id || outcome.replyQueue != request.replyQueue) {
+      reply.header.id != request.header.id || outcome.replyQueue != request.replyQueue ||
+      outcome.replyQueueId != request.replyQueueId) {
     std::abort();
   }
   return 0;

@@ -66,6 +66,7 @@ bool SimRequestRouter::handle(const uint8_t* msg, unsigned length, SimOutcome& o
   if (size <= 0) return true;
   outcome.message.assign(encoded, encoded + size);
   outcome.replyQueue.assign(request.replyQueue);
+  outcome.replyQueueId = request.replyQueueId;
   outcome.send = true;
   if (spoiler != nullptr) spoiler->spoilMessage(fault.value, outcome);
   return true;

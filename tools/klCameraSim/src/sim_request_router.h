@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "klQueueIdentity.h"
 #include "sim_camera.h"
 #include "sim_fault_plan.h"
 #include "sim_handlers.h"
@@ -14,6 +15,7 @@
 struct SimOutcome {
   bool send = false;
   std::string replyQueue;
+  KlQueueIdentity replyQueueId;  // as the request named it; not known when it named none
   std::vector<uint8_t> message;
   unsigned copies = 1;  // 2 for a duplicated reply
   int delayMs = 0;      // a late reply waits this long before it goes

@@ -229,7 +229,11 @@ void SimSimulator::serveRequest(unsigned length) {
     // A real camera takes a few milliseconds to answer; --fast skips that.
     if (mOptions.replyDelayMs > 0)
       std::this_thread::sleep_for(std::chrono::milliseconds(mOptions.replyDelayMs));
-    for (unsigned i = 0; i < outcome.copies; ++i) sendReply(outcome.replyQueue, outcome.message);
+    for (unsigned i = 0; i < outcome.copies; ++i) {
+      if (!mLinkReplies.send(outcome.replyQueue.c_str(), outcome.replyQueueId, outcome.message.data(),
+                             outcome.message.size()))
+        simLog("reply queue %s is gone", outcome.replyQueue.c_str());
+    }
   }
   KlLock lock(mMutex);
   simPresetEventsAfterRequest(mCamera, mOptions.presetEvents);
@@ -239,17 +243,6 @@ void SimSimulator::serveRequest(unsigned length) {
   wakeMainIfSooner();
 }
 
-void SimSimulator::sendReply(const std::string& queue, const std::vector<uint8_t>& message) {
-  // Without blocking, a full reply queue drops the answer in the send itself: the same as checking
-  // the queue first, one system call fewer per request.
-  const UniqueQueue reply = UniqueQueue::open(queue.c_str(), O_WRONLY | O_NONBLOCK);
-  if (!reply.valid()) {
-    simLog("reply queue %s is gone", queue.c_str());
-    return;
-  }
-  mq_send(reply.get(), reinterpret_cast<const char*>(message.data()), message.size(), 0);
-}
-
 void SimSimulator::sendDueLateReplies() {
   const auto now = Clock::now();
   for (auto late = mLateReplies.begin(); late != mLateReplies.end();) {
@@ -257,7 +250,8 @@ void SimSimulator::sendDueLateReplies() {
       ++late;
       continue;
     }
-    sendReply(late->queue, late->message);
+    if (!simSendReplyOnce(late->queue.c_str(), late->message.data(), late->message.size()))
+      simLog("reply queue %s is gone", late->queue.c_str());
     late = mLateReplies.erase(late);
   }
 }

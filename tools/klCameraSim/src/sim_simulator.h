@@ -20,6 +20,7 @@
 #include "sim_camera.h"
 #include "sim_csi_service.h"
 #include "sim_drift.h"
+#include "sim_reply_queues.h"
 #include "sim_request_router.h"
 
 constexpr const char* SIM_LINK_QUEUE = KLC_LINK_CAMERA_QUEUE;
@@ -99,7 +100,6 @@ class SimSimulator {
   // Ends the link thread: it leaves at the next message it receives, a wake-up sent to itself when
   // the queue is empty.
   void stopLink(std::thread& link);
-  void sendReply(const std::string& queue, const std::vector<uint8_t>& message);
   // The main loop's work of one wake-up besides the control clients.
   void serveWakeUp(const std::vector<pollfd>& fds) KL_EXCLUDES(mMutex);
   // Sends the late replies whose time has come, oldest first.
@@ -131,7 +131,8 @@ class SimSimulator {
   Clock::time_point mSleepUntil KL_GUARDED_BY(mMutex) = Clock::time_point::max();
   // The queues it reads, removed with the simulator.
   UniqueQueue mLink;
-  UniqueQueue mLinkWake;  // the link queue for writing: the wake-up of stopLink
+  UniqueQueue mLinkWake;        // the link queue for writing: the wake-up of stopLink
+  SimReplyQueues mLinkReplies;  // the link thread's
   UniqueQueue mEvents;
   UniqueQueue mCsiQueue;
   SimCsiService mCsi;
