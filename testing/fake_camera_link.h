@@ -114,7 +114,7 @@ class CameraLinkFixture : public ::testing::Test {
     mReplyQueue.reset();  // first: giving it up removes the name
     mReplyQueue = UniqueQueue::create("/to_klCtlD2", O_RDONLY, 0664, attr);
     const mqd_t cameraQueue = ctx.klnet_mqd;
-    ctx = klc_msg_q_context_t{};
+    ctx = klc_context_without_queues();
     ctx.reply_queue_name = "/to_klCtlD2";
     ctx.reply_mqd = mReplyQueue.get();
     ctx.klnet_mqd = cameraQueue;
@@ -142,7 +142,7 @@ class CameraLinkFixture : public ::testing::Test {
     });
   }
 
-  klc_msg_q_context_t ctx{nullptr, mqd_t(-1), mqd_t(-1), 0, 0, {}, {}};
+  klc_msg_q_context_t ctx = klc_context_without_queues();
   std::unique_ptr<FakeCameraLink> camera;
 
  private:

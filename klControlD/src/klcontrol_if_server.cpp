@@ -14,7 +14,7 @@
 constexpr const char* LOG_SOURCE = "klcontrol_if_server";
 
 KlcontrolCommandServer* KlcontrolCommandServer::m_pInstance = nullptr;
-klc_msg_q_context_t KlcontrolCommandServer::m_cameraContext = {nullptr, -1, -1, 0, 0, {}, {}};
+klc_msg_q_context_t KlcontrolCommandServer::m_cameraContext = klc_context_without_queues();
 
 klc_msg_q_context_t* klcontrol_camera() {
   return &KlcontrolCommandServer::m_cameraContext;
@@ -155,9 +155,7 @@ int KlcontrolCommandServer::interfaceClose() {
   // The camera queue is the context's: the library opens it anew after the camera restarted.
   klc_msg_q_context_t& camera = *klcontrol_camera();
   UniqueQueue(camera.klnet_mqd).reset();
-  camera = klc_msg_q_context_t{};
-  camera.klnet_mqd = -1;
-  camera.reply_mqd = -1;
+  camera = klc_context_without_queues();
   mRxBuffer.reset();
   mTxBuffer.reset();
   return 0;

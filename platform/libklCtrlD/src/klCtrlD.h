@@ -25,6 +25,15 @@ struct klc_msg_q_context_t {
   uint8_t answer[KLC_LINK_MAX_ANSWER];  // the last answer handed out by reference
 };
 
+// A context holding no queues: all zero, both descriptors -1. The daemon's context is this before its
+// start and again once its queues are closed.
+inline klc_msg_q_context_t klc_context_without_queues() {
+  klc_msg_q_context_t ctx{};
+  ctx.klnet_mqd = -1;
+  ctx.reply_mqd = -1;
+  return ctx;
+}
+
 // The camera model number.
 int klc_state_get_model_number(klc_msg_q_context_t* ctx, uint8_t* model);
 // Selects the camera's protocol adapter for the model.
